@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs the Debian 12 packages the build and the tests need; quiet when all are there.
+set -e
+packages="cmake ninja-build g++ pkg-config clang-format libgtest-dev libgmock-dev libbenchmark-dev
+  libicu-dev libarchive-dev qt6-base-dev zip unzip arj jlha-utils"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
+echo "Installing:$missing"
+$sudo apt-get update -q >/dev/null
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing >/dev/null
