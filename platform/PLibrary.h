@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+namespace vellomar {
+
+// A shared object loaded at run time; unloaded when the object goes. Stands in for the
+// system's load, symbol lookup and free calls.
+class SharedLibrary {
+ public:
+  SharedLibrary() = default;
+  ~SharedLibrary();
+  SharedLibrary(SharedLibrary&& other) noexcept;
+  SharedLibrary& operator=(SharedLibrary&& other) noexcept;
+  SharedLibrary(const SharedLibrary&) = delete;
+  SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+  // An unloaded library when the file cannot be loaded.
+  static SharedLibrary load(const std::string& path);
+
+  bool loaded() const { return handle_ != nullptr; }
+  // nullptr when the library does not export the name.
+  void* symbol(const char* name) const;
+  void unload();
+
+ private:
+  explicit SharedLibrary(void* handle) : handle_(handle) {}
+  void* handle_ = nullptr;
+};
+
+// Full path of the entry of folder whose name equals name ignoring ASCII case (an exact match
+// first); empty when there is none. Library names come from a system whose file names ignore
+// case, so "UnAceV2.Dll" must be found as "unacev2.dll" too.
+std::string findFileIgnoringCase(const std::string& folder, const std::string& name);
+
+// The folder of the running program, ending with "/".
+std::string programFolder();
+// Makes programFolder() answer folder (a "/" is added when missing); empty restores the real
+// one. Tests use it to point the program at their own modules.
+void setProgramFolder(const std::string& folder);
+
+}  // namespace vellomar
