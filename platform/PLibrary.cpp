@@ -62,6 +62,35 @@ std::string programFolderOverride;
 
 }  // namespace
 
+LibraryBinding::LibraryBinding(std::string fileName, std::vector<const char*> entryNames,
+                               std::string folder)
+    : fileName_(std::move(fileName)),
+      entryNames_(std::move(entryNames)),
+      folder_(std::move(folder)) {}
+
+bool LibraryBinding::bind() {
+  if (state_ != State::NotTried) return state_ == State::Bound;
+  state_ = State::Absent;
+  const std::string path =
+      findFileIgnoringCase(folder_.empty() ? programFolder() : folder_, fileName_);
+  if (path.empty()) return false;
+  SharedLibrary library = SharedLibrary::load(path);
+  std::vector<void*> entries;
+  for (const char* name : entryNames_) {
+    void* entry = library.symbol(name);
+    if (!entry) return false;
+    entries.push_back(entry);
+  }
+  library_ = std::move(library);
+  entries_ = std::move(entries);
+  state_ = State::Bound;
+  return true;
+}
+
+void* LibraryBinding::entry(size_t index) const {
+  return index < entries_.size() ? entries_[index] : nullptr;
+}
+
 std::string findFileIgnoringCase(const std::string& folder, const std::string& name) {
   const std::string base = withSlash(folder);
   if (isRegularFile(base + name)) return base + name;

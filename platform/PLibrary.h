@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vellomar {
 
@@ -26,6 +27,30 @@ class SharedLibrary {
  private:
   explicit SharedLibrary(void* handle) : handle_(handle) {}
   void* handle_ = nullptr;
+};
+
+// A library of the program's folder that is bound at its first use and kept until the program
+// ends. It counts as bound only when every one of its entry points resolves; a failed attempt
+// is never repeated.
+class LibraryBinding {
+ public:
+  // folder empty: the program's folder at the first attempt.
+  LibraryBinding(std::string fileName, std::vector<const char*> entryNames,
+                 std::string folder = {});
+
+  bool bind();
+  // The resolved entry point of entryNames[index]; null unless bound.
+  void* entry(size_t index) const;
+
+ private:
+  enum class State { NotTried, Absent, Bound };
+
+  std::string fileName_;
+  std::vector<const char*> entryNames_;
+  std::string folder_;
+  State state_ = State::NotTried;
+  SharedLibrary library_;
+  std::vector<void*> entries_;
 };
 
 // Full path of the entry of folder whose name equals name ignoring ASCII case (an exact match

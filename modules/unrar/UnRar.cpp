@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,6 +56,46 @@ uint32_t dosAttributes(archive_entry* entry) {
   uint32_t attributes = S_ISDIR(mode) ? kFolderAttribute : kArchiveAttribute;
   if ((mode & 0222) == 0) attributes |= kReadOnlyAttribute;
   return attributes;
+}
+
+// libarchive turns names stored as Unicode into the thread's locale charset. Reading under a
+// UTF-8 locale keeps them whole whatever locale the program runs in; names stored in a DOS code
+// page are copied as their bytes either way.
+class Utf8LocaleScope {
+ public:
+  Utf8LocaleScope() {
+    static const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", locale_t{});
+    if (utf8) previous_ = uselocale(utf8);
+  }
+  ~Utf8LocaleScope() {
+    if (previous_) uselocale(previous_);
+  }
+  Utf8LocaleScope(const Utf8LocaleScope&) = delete;
+  Utf8LocaleScope& operator=(const Utf8LocaleScope&) = delete;
+
+ private:
+  locale_t previous_{};
+};
+
+// Whether name holds non-ASCII characters in valid UTF-8: then it was stored as Unicode, since
+// DOS code page bytes hardly ever form UTF-8 sequences.
+bool isNonAsciiUtf8(const char* name) {
+  bool nonAscii = false;
+  for (auto* p = reinterpret_cast<const unsigned char*>(name); *p;) {
+    if (*p < 0x80) {
+      ++p;
+      continue;
+    }
+    nonAscii = true;
+    const int follow = (*p >= 0xC2 && *p <= 0xDF) ? 1 : (*p >= 0xE0 && *p <= 0xEF) ? 2
+                       : (*p >= 0xF0 && *p <= 0xF4) ? 3 : -1;
+    if (follow < 0) return false;
+    ++p;
+    for (int i = 0; i < follow; ++i, ++p) {
+      if ((*p & 0xC0) != 0x80) return false;
+    }
+  }
+  return nonAscii;
 }
 
 void copyName(const char* name, char* out) {
@@ -133,14 +174,12 @@ __attribute__((visibility("default"))) int32_t RARReadHeader(RarArchive* archive
   if (!archive || !header) return kRarBadParameter;
   archive->entry = nullptr;
   archive_entry* entry = nullptr;
+  Utf8LocaleScope utf8Locale;
   const int status = archive_read_next_header(archive->reader, &entry);
   if (status == ARCHIVE_EOF) return kRarEndOfArchive;
   if (status < ARCHIVE_WARN) return kRarBadData;
-  // RAR5 names are always UTF-8; older archives keep the bytes their host stored.
-  const bool utf8 = archive_format(archive->reader) == ARCHIVE_FORMAT_RAR_V5;
-  copyName(utf8 ? archive_entry_pathname_utf8(entry) : archive_entry_pathname(entry),
-           header->fileName);
-  header->flags = utf8 ? kRarNameIsUtf8 : 0;
+  copyName(archive_entry_pathname(entry), header->fileName);
+  header->flags = isNonAsciiUtf8(header->fileName) ? kRarNameIsUtf8 : 0;
   header->fileAttributes = dosAttributes(entry);
   header->fileTime = dosDateTime(archive_entry_mtime(entry));
   header->unpackedSize = saturated(archive_entry_size(entry));
