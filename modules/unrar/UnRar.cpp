@@ -87,8 +87,10 @@ bool isNonAsciiUtf8(const char* name) {
       continue;
     }
     nonAscii = true;
-    const int follow = (*p >= 0xC2 && *p <= 0xDF) ? 1 : (*p >= 0xE0 && *p <= 0xEF) ? 2
-                       : (*p >= 0xF0 && *p <= 0xF4) ? 3 : -1;
+    const int follow = (*p >= 0xC2 && *p <= 0xDF)   ? 1
+                       : (*p >= 0xE0 && *p <= 0xEF) ? 2
+                       : (*p >= 0xF0 && *p <= 0xF4) ? 3
+                                                    : -1;
     if (follow < 0) return false;
     ++p;
     for (int i = 0; i < follow; ++i, ++p) {
