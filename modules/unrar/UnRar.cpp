@@ -58,14 +58,22 @@ uint32_t dosAttributes(archive_entry* entry) {
   return attributes;
 }
 
+struct Utf8Locale {
+  Utf8Locale() : locale(newlocale(LC_ALL_MASK, "C.UTF-8", locale_t{})) {}
+  ~Utf8Locale() {
+    if (locale) freelocale(locale);
+  }
+  locale_t locale;
+};
+
 // libarchive turns names stored as Unicode into the thread's locale charset. Reading under a
 // UTF-8 locale keeps them whole whatever locale the program runs in; names stored in a DOS code
 // page are copied as their bytes either way.
 class Utf8LocaleScope {
  public:
   Utf8LocaleScope() {
-    static const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", locale_t{});
-    if (utf8) previous_ = uselocale(utf8);
+    static const Utf8Locale utf8;
+    if (utf8.locale) previous_ = uselocale(utf8.locale);
   }
   ~Utf8LocaleScope() {
     if (previous_) uselocale(previous_);

@@ -10,12 +10,13 @@
 #include "modules/abi/UnaceAbi.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/TestFolders.h"
+#include "tests/support/ArchiveBuilders.h"
 
 namespace vellomar {
 namespace {
 
 using testing::libsFixture;
-using testing::ScratchFolder;
+using testing::TempFolder;
 
 struct UnAce {
   SharedLibrary library = SharedLibrary::load(testing::standInFolder() + "UnAceV2.Dll");
@@ -111,21 +112,22 @@ TEST(UnAceModule, ListsAce10And20Archives) {
 }
 
 TEST(UnAceModule, ExtractsStoredMembersAndRefusesCompressedOnes) {
-  ScratchFolder folder;
+  TempFolder folder;
   // The member is matched ignoring case and written without its folders.
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "EXE\\Test.exe", folder.path()), kAceOk);
+  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "EXE\\Test.exe", folder.path().string()), kAceOk);
   const std::vector<uint8_t> exe = testing::readFile(folder.file("test.exe"));
   ASSERT_EQ(exe.size(), 45056u);
   EXPECT_EQ(exe[0], 'M');
   EXPECT_EQ(exe[1], 'Z');
 
   std::filesystem::remove(folder.file("test.exe"));
-  EXPECT_EQ(extract(libsFixture("Ace.method1.ace"), "exe\\test.exe", folder.path()),
+  EXPECT_EQ(extract(libsFixture("Ace.method1.ace"), "exe\\test.exe", folder.path().string()),
             kAceErrorUnsupported);
   EXPECT_FALSE(std::filesystem::exists(folder.file("test.exe")));
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "exe\\none.exe", folder.path()),
+  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "exe\\none.exe", folder.path().string()),
             kAceErrorNotFound);
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "test.exe", folder.path()), kAceErrorNotFound);
+  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "test.exe", folder.path().string()),
+            kAceErrorNotFound);
 }
 
 TEST(UnAceModule, RefusesBadCallsAndCancelledListings) {
@@ -146,16 +148,16 @@ TEST(UnAceModule, RefusesBadCallsAndCancelledListings) {
 }
 
 TEST(UnAceModule, TestsStoredDataAgainstItsCrc) {
-  ScratchFolder folder;
+  TempFolder folder;
   std::vector<uint8_t> bytes = testing::readFile(libsFixture("Ace.store.ace"));
   ASSERT_EQ(initialise(), kAceOk);
   AceListRequest all{{"", "", "", -1}};
   EXPECT_EQ(unAce().test(libsFixture("Ace.store.ace").c_str(), &all), kAceOk);
 
   bytes[0xB0 + 100] ^= 0x01;  // inside exe\test.exe
-  testing::writeFile(folder.file("bad.ace"), bytes);
+  folder.write("bad.ace", bytes);
   EXPECT_EQ(unAce().test(folder.file("bad.ace").c_str(), &all), kAceErrorCrc);
-  EXPECT_EQ(extract(folder.file("bad.ace"), "exe\\test.exe", folder.path()), kAceErrorCrc);
+  EXPECT_EQ(extract(folder.file("bad.ace"), "exe\\test.exe", folder.path().string()), kAceErrorCrc);
   EXPECT_FALSE(std::filesystem::exists(folder.file("test.exe")));
 }
 
@@ -208,7 +210,7 @@ std::vector<uint8_t> fileHeader(uint32_t packedSize, uint16_t nameLength, const 
 }
 
 TEST(UnAceModule, HostileHeadersEndTheWalk) {
-  ScratchFolder folder;
+  TempFolder folder;
   struct Case {
     const char* what;
     std::vector<uint8_t> member;
@@ -227,7 +229,7 @@ TEST(UnAceModule, HostileHeadersEndTheWalk) {
     appendHead(archive, main, static_cast<uint16_t>(main.size()));
     const size_t size = c.claimedSize < 0 ? c.member.size() : static_cast<size_t>(c.claimedSize);
     appendHead(archive, c.member, static_cast<uint16_t>(size));
-    testing::writeFile(folder.file("hostile.ace"), archive);
+    folder.write("hostile.ace", archive);
     int32_t result = kAceOk;
     EXPECT_TRUE(list(folder.file("hostile.ace"), &result).empty()) << c.what;
     EXPECT_EQ(result, kAceErrorRead) << c.what;
@@ -235,13 +237,12 @@ TEST(UnAceModule, HostileHeadersEndTheWalk) {
 }
 
 TEST(UnAceModule, CutArchivesGiveAnErrorAndNoHarm) {
-  ScratchFolder folder;
+  TempFolder folder;
   // Cuts behind the main header and the two folder headers leave whole archives.
   const std::set<size_t> headerEnds = {53, 91, 129};
   const std::vector<uint8_t> whole = testing::readFile(libsFixture("Ace.store.ace"));
   for (size_t size = 0; size < whole.size(); size += (size < 400 ? 7 : 4999)) {
-    testing::writeFile(folder.file("cut.ace"),
-                       std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+    folder.write("cut.ace", std::vector<uint8_t>(whole.begin(), whole.begin() + size));
     int32_t result = kAceOk;
     EXPECT_LT(list(folder.file("cut.ace"), &result).size(), 5u) << size;
     EXPECT_EQ(result == kAceOk, headerEnds.count(size) == 1) << size;

@@ -7,11 +7,13 @@
 #include "modules/abi/UnrarAbi.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/TestFolders.h"
+#include "tests/support/ArchiveBuilders.h"
 
 namespace vellomar {
 namespace {
 
 using testing::libsFixture;
+using testing::TempFolder;
 
 struct UnRar {
   SharedLibrary library = SharedLibrary::load(testing::standInFolder() + "unrar.dll");
@@ -101,7 +103,7 @@ TEST(UnRarModule, ListsEveryRarGeneration) {
 }
 
 TEST(UnRarModule, ExtractsTheMemberWhoseHeaderWasReadLast) {
-  testing::ScratchFolder folder;
+  TempFolder folder;
   const std::string target = folder.file("out.tmp");
   RarOpenRequest request{nullptr, kRarOpenExtract, -1};
   const std::string path = libsFixture("Rar4.rar");
@@ -125,7 +127,7 @@ TEST(UnRarModule, ExtractsTheMemberWhoseHeaderWasReadLast) {
 }
 
 TEST(UnRarModule, RefusesWhatItCannotDo) {
-  testing::ScratchFolder folder;
+  TempFolder folder;
   const std::string missing = folder.file("missing.rar");
   const std::string ace = libsFixture("Ace.store.ace");
   RarOpenRequest request{missing.c_str(), kRarOpenList, -1};
@@ -150,11 +152,11 @@ TEST(UnRarModule, RefusesWhatItCannotDo) {
 }
 
 TEST(UnRarModule, CutArchivesEndTheListingWithoutHarm) {
-  testing::ScratchFolder folder;
+  TempFolder folder;
   const std::vector<uint8_t> whole = testing::readFile(libsFixture("Rar2.rar"));
   const std::string path = folder.file("cut.rar");
   for (size_t size = 7; size < whole.size(); size += whole.size() / 37) {
-    testing::writeFile(path, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+    folder.write("cut.rar", std::vector<uint8_t>(whole.begin(), whole.begin() + size));
     RarOpenRequest request{path.c_str(), kRarOpenExtract, -1};
     RarArchive* archive = unRar().open(&request);
     if (!archive) continue;

@@ -5,11 +5,12 @@
 #include <filesystem>
 
 #include "tests/modules/TestFolders.h"
+#include "tests/support/ArchiveBuilders.h"
 
 namespace vellomar {
 namespace {
 
-using testing::ScratchFolder;
+using testing::TempFolder;
 
 const std::vector<const char*> kAceEntries = {"ACEInitDll", "ACEReadArchiveData", "ACEList",
                                               "ACETest", "ACEExtract"};
@@ -19,22 +20,24 @@ void copyStandIn(const std::string& name, const std::string& to) {
 }
 
 TEST(FindFileIgnoringCase, FindsTheFileWhateverItsCase) {
-  ScratchFolder folder;
-  testing::writeFile(folder.file("UnAceV2.Dll"), {1});
+  TempFolder folder;
+  folder.write("UnAceV2.Dll", {1});
   std::filesystem::create_directory(folder.file("unrar.dll"));  // a folder is no library
 
-  EXPECT_EQ(findFileIgnoringCase(folder.path(), "unacev2.dll"), folder.file("UnAceV2.Dll"));
-  EXPECT_EQ(findFileIgnoringCase(folder.path(), "UNACEV2.DLL"), folder.file("UnAceV2.Dll"));
-  EXPECT_EQ(findFileIgnoringCase(folder.path(), "unrar.dll"), "");
-  EXPECT_EQ(findFileIgnoringCase(folder.path(), "unace.dll"), "");
-  EXPECT_EQ(findFileIgnoringCase(folder.path() + "missing", "UnAceV2.Dll"), "");
+  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "unacev2.dll"),
+            folder.file("UnAceV2.Dll"));
+  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "UNACEV2.DLL"),
+            folder.file("UnAceV2.Dll"));
+  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "unrar.dll"), "");
+  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "unace.dll"), "");
+  EXPECT_EQ(findFileIgnoringCase(folder.file("missing"), "UnAceV2.Dll"), "");
 }
 
 TEST(FindFileIgnoringCase, PrefersTheExactName) {
-  ScratchFolder folder;
-  testing::writeFile(folder.file("UNRAR.DLL"), {1});
-  testing::writeFile(folder.file("unrar.dll"), {2});
-  EXPECT_EQ(findFileIgnoringCase(folder.path(), "unrar.dll"), folder.file("unrar.dll"));
+  TempFolder folder;
+  folder.write("UNRAR.DLL", {1});
+  folder.write("unrar.dll", {2});
+  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "unrar.dll"), folder.file("unrar.dll"));
 }
 
 TEST(SharedLibrary, ResolvesExportsOnly) {
@@ -49,8 +52,8 @@ TEST(SharedLibrary, ResolvesExportsOnly) {
 }
 
 TEST(SharedLibrary, RefusesWhatIsNoLibraryAndBareNames) {
-  ScratchFolder folder;
-  testing::writeFile(folder.file("unrar.dll"), {'M', 'Z', 0, 0});
+  TempFolder folder;
+  folder.write("unrar.dll", {'M', 'Z', 0, 0});
   EXPECT_FALSE(SharedLibrary::load(folder.file("unrar.dll")).loaded());
   EXPECT_FALSE(SharedLibrary::load(folder.file("none.dll")).loaded());
   // Never the system's search path.
@@ -58,9 +61,9 @@ TEST(SharedLibrary, RefusesWhatIsNoLibraryAndBareNames) {
 }
 
 TEST(LibraryBinding, BindsWhenEveryEntryPointResolves) {
-  ScratchFolder folder;
+  TempFolder folder;
   copyStandIn("UnAceV2.Dll", folder.file("unacev2.dll"));
-  LibraryBinding binding("UnAceV2.Dll", kAceEntries, folder.path());
+  LibraryBinding binding("UnAceV2.Dll", kAceEntries, folder.path().string());
   ASSERT_TRUE(binding.bind());
   EXPECT_TRUE(binding.bind());
   for (size_t i = 0; i < kAceEntries.size(); ++i) EXPECT_NE(binding.entry(i), nullptr) << i;
@@ -74,8 +77,8 @@ TEST(LibraryBinding, OneMissingEntryPointMakesTheLibraryAbsent) {
 }
 
 TEST(LibraryBinding, AFailedAttemptIsNeverRepeated) {
-  ScratchFolder folder;
-  LibraryBinding binding("UnAceV2.Dll", kAceEntries, folder.path());
+  TempFolder folder;
+  LibraryBinding binding("UnAceV2.Dll", kAceEntries, folder.path().string());
   EXPECT_FALSE(binding.bind());
   copyStandIn("UnAceV2.Dll", folder.file("UnAceV2.Dll"));
   EXPECT_FALSE(binding.bind());
