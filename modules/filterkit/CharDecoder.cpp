@@ -71,7 +71,13 @@ char32_t decodeUtf16(ByteReader& in, bool bigEndian) {
 }  // namespace
 
 CharDecoder::CharDecoder() {
-  fromIcu("windows-1252", *this);
+  // Built once: most files use it, several times each.
+  static const CharDecoder windows1252 = [] {
+    CharDecoder decoder(Kind::SingleByte);
+    fromIcu("windows-1252", decoder);
+    return decoder;
+  }();
+  *this = windows1252;
 }
 
 bool CharDecoder::fromIcu(std::string_view name, CharDecoder& out) {
