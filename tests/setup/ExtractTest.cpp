@@ -57,7 +57,7 @@ TEST(ExtractFiles, EveryEntryOfTheOldMethodArchivesDecodes) {
     TempFolder target;
     std::filesystem::create_directory(target.path() + "exe");
     std::filesystem::create_directory(target.path() + "jpg");
-    std::filesystem::current_path(target.path());
+    test::CurrentFolder current(target.path());
     std::vector<std::string> installed;
     RecordingProgress progress;
     ExtractFiles(kFixtures + archive.file, target.path(), "*.* EXE/*.* JPG/*.*", installed,

@@ -59,6 +59,16 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+CurrentFolder::CurrentFolder(const std::string& path)
+    : previous_(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(path);
+}
+
+CurrentFolder::~CurrentFolder() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+}
+
 MemoryEntryStream::MemoryEntryStream(Bytes compressed, uint32_t uncompressedSize)
     : input_(std::move(compressed)) {
   beginEntry(uncompressedSize);

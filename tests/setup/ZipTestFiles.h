@@ -30,6 +30,18 @@ class TempFolder {
   std::string path_;
 };
 
+// Makes a folder current for the life of the object.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::string& path);
+  ~CurrentFolder();
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::string previous_;
+};
+
 // Decodes from memory into memory.
 class MemoryEntryStream : public ZipEntryStream {
  public:
