@@ -289,7 +289,7 @@ class DataFileReader : public ZipEntryStream {
     StreamClose(outputFile_);
 
     // Local headers carry no Unix mode; programs are known by their content.
-    if (header_.uncompressedSize >= kElfMagic.size() && head_ == kElfMagic) {
+    if (written() >= kElfMagic.size() && head_ == kElfMagic) {
       kernelSetExecutable(full.c_str());
     }
     SetFileDosDate(full, uint32_t{header_.dosDate} << 16 | header_.dosTime);

@@ -79,6 +79,60 @@ TEST(ExtractFiles, EveryEntryOfTheOldMethodArchivesDecodes) {
   }
 }
 
+TEST(MatchWildcard, StarsAndQuestionMarksOnEitherSideIgnoringCase) {
+  struct Case {
+    const char* text;
+    const char* pattern;
+    bool match;
+  };
+  const Case cases[] = {
+      {"", "", true},
+      {"", "*", true},
+      {"", "a", false},
+      {"readme", "README", true},
+      {"readme", "r?adme", true},
+      {"readme", "r?dme", false},
+      {"readme", "re*me", true},
+      {"readme", "*e", true},
+      {"readme", "*x", false},
+      {"re*", "readme", true},  // the text may hold the wildcard
+      {"a?c", "abc", true},
+      {"abc", "abcd", false},
+      {"abcd", "abc", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MatchWildcard(c.text, c.pattern), c.match) << c.text << " ~ " << c.pattern;
+  }
+  // Stars on both sides must not cost an exponential search.
+  const std::string stars(200, '*');
+  EXPECT_FALSE(MatchWildcard(stars + "x", stars + "y"));
+}
+
+TEST(MatchFileMask, NameAndExtensionByWildcardFolderExactly) {
+  struct Case {
+    const char* mask;
+    const char* name;
+    bool match;
+  };
+  const Case cases[] = {
+      {"*.*", "VELLOMAR.EXE", true},
+      {"*.exe", "VELLOMAR.EXE", true},
+      {"*.dll", "VELLOMAR.EXE", false},
+      {"*.*", "EXE/TEST.EXE", false},  // another folder
+      {"EXE/*.*", "EXE\\TEST.EXE", true},
+      {"exe/*.*", "EXE/TEST.EXE", false},  // folders compare exactly
+      {"*.htm", "PAGE.HTML", false},       // four letters after the dot are part of the name
+      {"*.*", "README", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MatchFileMask(c.mask, c.name), c.match) << c.mask << " ~ " << c.name;
+  }
+}
+
+TEST(CrcUpdate, StandardCheckValue) {
+  EXPECT_EQ(crcOf(Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9'}), 0xCBF43926u);
+}
+
 constexpr int64_t kEntryDay = 1614816000;  // 2021-03-04 00:00:00 UTC
 constexpr char kEntryTime[] = "2021-03-04 15:16:18 UTC";
 
