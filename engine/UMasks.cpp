@@ -126,8 +126,8 @@ size_t findMask(std::string_view mask, std::string_view text, bool strict) {
 
 // Offset in source of the character whose conversion covers byte `target` of the converted
 // text. step(source, pos) gives the bytes of one character at pos and of its conversion.
-template <class Step>
-size_t sourceOffset(std::string_view source, size_t target, Step step) {
+template <class StepFunction>
+size_t sourceOffset(std::string_view source, size_t target, StepFunction step) {
   size_t pos = 0;
   size_t converted = 0;
   while (pos < source.size() && converted < target) {
