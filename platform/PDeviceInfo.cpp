@@ -6,8 +6,6 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/PMountInfo.h"
-
 namespace vellomar {
 namespace {
 
@@ -82,6 +80,11 @@ BlockDevice DeviceInfo::deviceOfSource(const std::string& source) const {
   const std::string name = error ? fs::path(source).filename().string() : node.filename().string();
   if (name.empty()) return {};
   return parseDeviceNumber(readWholeFile(root_ + "/sys/class/block/" + name + "/dev"));
+}
+
+BlockDevice DeviceInfo::deviceOfMount(const MountEntry& mount) const {
+  if (mount.major != 0) return {mount.major, mount.minor};
+  return deviceOfSource(mount.source);
 }
 
 std::vector<BlockDevice> DeviceInfo::blockDevices() const {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/PMountInfo.h"
+
 namespace vellomar {
 
 // A block device as the kernel numbers it.
@@ -21,6 +23,9 @@ class DeviceInfo {
 
   // The device named by a mount source such as "/dev/sdb1"; invalid when there is none.
   BlockDevice deviceOfSource(const std::string& source) const;
+  // The device behind a mount: its own number, or its source for file systems such as btrfs
+  // that number their files apart from the device.
+  BlockDevice deviceOfMount(const MountEntry& mount) const;
   // Every block device sysfs lists, in name order.
   std::vector<BlockDevice> blockDevices() const;
 

@@ -54,20 +54,10 @@ std::string deviceKey(const DeviceInfo& info, BlockDevice device) {
          (name.empty() ? std::to_string(device.major) + ":" + std::to_string(device.minor) : name);
 }
 
-BlockDevice blockDeviceOf(const MountEntry& mount, const DeviceInfo& info) {
-  if (mount.major != 0) return {mount.major, mount.minor};
-  return info.deviceOfSource(mount.source);
-}
-
 // Container runtimes bind single files (/etc/hosts) from the host's disk.
 bool mountsAFile(const std::string& mountPoint) {
   struct stat st {};
   return stat(mountPoint.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-bool isWithin(const std::string& path, const std::string& folder) {
-  if (folder == "/") return true;
-  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 struct Candidate {
@@ -109,7 +99,7 @@ std::vector<Candidate> findCandidates(const std::vector<MountEntry>& mounts, con
     } else if (network) {
       c.drive.kind = DriveKind::kRemote;
     } else {
-      const BlockDevice device = blockDeviceOf(m, info);
+      const BlockDevice device = info.deviceOfMount(m);
       if (!device.valid()) continue;
       if (info.isFloppy(device) || info.isOptical(device) || info.isRemovable(device)) {
         if (m.root == "/") addDeviceDrive(device);
@@ -134,7 +124,7 @@ void dropBindMounts(std::vector<Candidate>& found) {
     for (const Candidate& o : found) {
       if (&o == &c) continue;
       if (o.mount == nullptr || o.mount->major != c.mount->major ||
-          o.mount->minor != c.mount->minor || !isWithin(c.mount->root, o.mount->root)) {
+          o.mount->minor != c.mount->minor || !isWithinFolder(c.mount->root, o.mount->root)) {
         continue;
       }
       if (o.mount->root != c.mount->root || o.order < c.order) return true;
@@ -278,7 +268,7 @@ std::optional<MountEntry> DriveTable::mountOf(const Drive& drive,
                                               const std::vector<MountEntry>& visible) const {
   for (const MountEntry& m : visible) {
     if (drive.boundToDevice() ? m.root == "/" && !kPseudoFileSystems.contains(m.fsType) &&
-                                    blockDeviceOf(m, devices_) == drive.device
+                                    devices_.deviceOfMount(m) == drive.device
                               : m.mountPoint == drive.mountPoint) {
       return m;
     }

@@ -83,6 +83,11 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
   return entries;
 }
 
+bool isWithinFolder(const std::string& path, const std::string& folder) {
+  if (folder == "/") return path.starts_with('/');
+  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
 std::string readWholeFile(const std::string& path) {
   std::string text;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

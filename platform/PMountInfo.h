@@ -20,6 +20,10 @@ struct MountEntry {
 // Octal escapes (\040 for a blank) are decoded; malformed lines are skipped.
 std::vector<MountEntry> parseMountInfo(std::string_view text);
 
+// Whether an absolute, normalised path is the folder or lies below it ("/media/cd" does not
+// hold "/media/cdrom").
+bool isWithinFolder(const std::string& path, const std::string& folder);
+
 // The text of a file read whole; empty when it cannot be read. Files under /proc report no
 // size, so this reads until the end instead of trusting st_size.
 std::string readWholeFile(const std::string& path);
