@@ -2,9 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
+
+#include "platform/PDrives.h"
+#include "platform/PPaths.h"
 
 namespace vellomar {
 namespace {
@@ -266,6 +276,113 @@ TEST(FormatThousands, GroupsDigitsThenPutsTheSign) {
       {INT32_MIN, "-2 147 483 648"},
   };
   for (const auto& [n, expected] : cases) EXPECT_EQ(FormatThousands(n).str(), expected) << n;
+}
+
+// A fresh folder of this machine, named both ways.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vellomar-XXXXXX").string();
+    linux_ = mkdtemp(pattern.data()) != nullptr ? pattern : "";
+    if (const auto path = toSystemPath(linux_); path && !linux_.empty()) system_ = *path;
+  }
+  ~TempFolder() {
+    std::error_code error;
+    if (!linux_.empty()) std::filesystem::remove_all(linux_, error);
+  }
+  bool usable() const { return !system_.empty(); }
+  std::string linux(const std::string& name) const { return linux_ + "/" + name; }
+  ShortString system(const std::string& name = "") const {
+    return ShortString(name.empty() ? system_ : system_ + "\\" + name);
+  }
+
+ private:
+  std::string linux_, system_;
+};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(FileExistsShort, TellsFilesFromFolders) {
+  const TempFolder temp;
+  if (!temp.usable()) GTEST_SKIP() << "no drive holds the temporary folder";
+  std::ofstream(temp.linux("f.txt")) << "x";
+  EXPECT_TRUE(FileExistsShort(temp.system("f.txt")));
+  EXPECT_FALSE(FileExistsShort(temp.system()));
+  EXPECT_FALSE(FileExistsShort(temp.system("missing.txt")));
+  EXPECT_FALSE(FileExistsShort("f.txt")) << "a name without a drive is not looked for";
+  EXPECT_TRUE(DirectoryExistsShort(temp.system()));
+  EXPECT_TRUE(DirectoryExistsShort(ShortString(temp.system().str() + "\\")));
+  EXPECT_FALSE(DirectoryExistsShort(temp.system("f.txt")));
+  EXPECT_FALSE(DirectoryExistsShort(temp.system("missing")));
+}
+
+TEST(DirectoryExistsShort, DriveRootIsTrueWithoutLooking) {
+  char absent = 0;
+  for (char letter = 'Z'; letter > 'C' && absent == 0; --letter) {
+    if (processDriveTable().find(letter) == nullptr) absent = letter;
+  }
+  ASSERT_NE(absent, 0);
+  EXPECT_TRUE(DirectoryExistsShort(ShortString(std::string(1, absent) + ":\\")));
+  EXPECT_FALSE(DirectoryExistsShort(ShortString(std::string(1, absent) + ":\\x")));
+}
+
+TEST(CanCreateFile, NeverTruncatesNorDeletesAnExistingFile) {
+  const TempFolder temp;
+  if (!temp.usable()) GTEST_SKIP() << "no drive holds the temporary folder";
+  EXPECT_TRUE(CanCreateFile(temp.system("new.ini")));
+  EXPECT_FALSE(std::filesystem::exists(temp.linux("new.ini"))) << "the test file is removed";
+
+  std::ofstream(temp.linux("settings.ini")) << "[Main]\nKey=1\n";
+  EXPECT_TRUE(CanCreateFile(temp.system("settings.ini")));
+  EXPECT_EQ(readFile(temp.linux("settings.ini")), "[Main]\nKey=1\n");
+
+  EXPECT_FALSE(CanCreateFile(temp.system())) << "a folder";
+  EXPECT_FALSE(CanCreateFile(temp.system("missing\\x.ini")));
+  if (geteuid() != 0) {
+    chmod(temp.linux("settings.ini").c_str(), 0444);
+    EXPECT_FALSE(CanCreateFile(temp.system("settings.ini")));
+    EXPECT_EQ(readFile(temp.linux("settings.ini")), "[Main]\nKey=1\n");
+  }
+}
+
+TEST(GetProgramDir, IsTheFolderOfTheRunningProgram) {
+  const ShortString dir = GetProgramDir();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.view().back(), '\\');
+  EXPECT_TRUE(FileExistsShort(ShortString(dir.str() + "foundation_tests")));
+}
+
+TEST(GetDiskSpaceKB, GivesKilobytesOrFourZeros) {
+  int32_t total = -1, free = -1, bytesPerSector = -1, sectorsPerCluster = -1;
+  GetDiskSpaceKB(3, total, free, bytesPerSector, sectorsPerCluster);
+  EXPECT_GT(total, 0) << "C: is the root file system";
+  EXPECT_LE(free, total);
+  EXPECT_EQ(bytesPerSector, 0);
+  EXPECT_EQ(sectorsPerCluster, 0);
+  for (const int drive : {0, 27, -1}) {
+    GetDiskSpaceKB(drive, total, free, bytesPerSector, sectorsPerCluster);
+    EXPECT_EQ(total | free | bytesPerSector | sectorsPerCluster, 0) << drive;
+  }
+}
+
+TEST(DiskKB, RoundsHalfToEvenAndSaturates) {
+  const std::pair<uint64_t, int32_t> cases[] = {
+      {0, 0},
+      {511, 0},
+      {512, 0},
+      {513, 1},
+      {1536, 2},
+      {2560, 2},
+      {2048ull * 1024 * 1024 * 1024 - 1024, INT32_MAX},
+      {2048ull * 1024 * 1024 * 1024, INT32_MAX},
+      {UINT64_MAX, INT32_MAX},
+  };
+  for (const auto& [bytes, kb] : cases) EXPECT_EQ(diskKB(bytes), kb) << bytes;
 }
 
 }  // namespace
