@@ -8,13 +8,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "platform/PDrives.h"
 #include "platform/PPaths.h"
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 namespace {
@@ -278,47 +277,26 @@ TEST(FormatThousands, GroupsDigitsThenPutsTheSign) {
   for (const auto& [n, expected] : cases) EXPECT_EQ(FormatThousands(n).str(), expected) << n;
 }
 
-// A fresh folder of this machine, named both ways.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vellomar-XXXXXX").string();
-    linux_ = mkdtemp(pattern.data()) != nullptr ? pattern : "";
-    if (const auto path = toSystemPath(linux_); path && !linux_.empty()) system_ = *path;
-  }
-  ~TempFolder() {
-    std::error_code error;
-    if (!linux_.empty()) std::filesystem::remove_all(linux_, error);
-  }
-  bool usable() const { return !system_.empty(); }
-  std::string linux(const std::string& name) const { return linux_ + "/" + name; }
-  ShortString system(const std::string& name = "") const {
-    return ShortString(name.empty() ? system_ : system_ + "\\" + name);
-  }
-
- private:
-  std::string linux_, system_;
-};
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+// A temporary folder as the program names it ("C:\tmp\vellomar-..."); empty when no drive
+// holds it.
+ShortString systemName(const std::string& linuxPath) {
+  const std::optional<std::string> path = toSystemPath(linuxPath);
+  return path ? ShortString(*path) : ShortString();
 }
 
 TEST(FileExistsShort, TellsFilesFromFolders) {
-  const TempFolder temp;
-  if (!temp.usable()) GTEST_SKIP() << "no drive holds the temporary folder";
-  std::ofstream(temp.linux("f.txt")) << "x";
-  EXPECT_TRUE(FileExistsShort(temp.system("f.txt")));
-  EXPECT_FALSE(FileExistsShort(temp.system()));
-  EXPECT_FALSE(FileExistsShort(temp.system("missing.txt")));
+  const test::TempFolder temp;
+  const std::string dir = systemName(temp.path()).str();
+  if (dir.empty()) GTEST_SKIP() << "no drive holds the temporary folder";
+  temp.file("f.txt", "x");
+  EXPECT_TRUE(FileExistsShort(ShortString(dir + "\\f.txt")));
+  EXPECT_FALSE(FileExistsShort(ShortString(dir)));
+  EXPECT_FALSE(FileExistsShort(ShortString(dir + "\\missing.txt")));
   EXPECT_FALSE(FileExistsShort("f.txt")) << "a name without a drive is not looked for";
-  EXPECT_TRUE(DirectoryExistsShort(temp.system()));
-  EXPECT_TRUE(DirectoryExistsShort(ShortString(temp.system().str() + "\\")));
-  EXPECT_FALSE(DirectoryExistsShort(temp.system("f.txt")));
-  EXPECT_FALSE(DirectoryExistsShort(temp.system("missing")));
+  EXPECT_TRUE(DirectoryExistsShort(ShortString(dir)));
+  EXPECT_TRUE(DirectoryExistsShort(ShortString(dir + "\\")));
+  EXPECT_FALSE(DirectoryExistsShort(ShortString(dir + "\\f.txt")));
+  EXPECT_FALSE(DirectoryExistsShort(ShortString(dir + "\\missing")));
 }
 
 TEST(DirectoryExistsShort, DriveRootIsTrueWithoutLooking) {
@@ -332,21 +310,22 @@ TEST(DirectoryExistsShort, DriveRootIsTrueWithoutLooking) {
 }
 
 TEST(CanCreateFile, NeverTruncatesNorDeletesAnExistingFile) {
-  const TempFolder temp;
-  if (!temp.usable()) GTEST_SKIP() << "no drive holds the temporary folder";
-  EXPECT_TRUE(CanCreateFile(temp.system("new.ini")));
-  EXPECT_FALSE(std::filesystem::exists(temp.linux("new.ini"))) << "the test file is removed";
+  const test::TempFolder temp;
+  const std::string dir = systemName(temp.path()).str();
+  if (dir.empty()) GTEST_SKIP() << "no drive holds the temporary folder";
+  EXPECT_TRUE(CanCreateFile(ShortString(dir + "\\new.ini")));
+  EXPECT_FALSE(std::filesystem::exists(temp.at("new.ini"))) << "the test file is removed";
 
-  std::ofstream(temp.linux("settings.ini")) << "[Main]\nKey=1\n";
-  EXPECT_TRUE(CanCreateFile(temp.system("settings.ini")));
-  EXPECT_EQ(readFile(temp.linux("settings.ini")), "[Main]\nKey=1\n");
+  const std::string settings = temp.file("settings.ini", "[Main]\nKey=1\n");
+  EXPECT_TRUE(CanCreateFile(ShortString(dir + "\\settings.ini")));
+  EXPECT_EQ(test::contentOf(settings), "[Main]\nKey=1\n");
 
-  EXPECT_FALSE(CanCreateFile(temp.system())) << "a folder";
-  EXPECT_FALSE(CanCreateFile(temp.system("missing\\x.ini")));
+  EXPECT_FALSE(CanCreateFile(ShortString(dir))) << "a folder";
+  EXPECT_FALSE(CanCreateFile(ShortString(dir + "\\missing\\x.ini")));
   if (geteuid() != 0) {
-    chmod(temp.linux("settings.ini").c_str(), 0444);
-    EXPECT_FALSE(CanCreateFile(temp.system("settings.ini")));
-    EXPECT_EQ(readFile(temp.linux("settings.ini")), "[Main]\nKey=1\n");
+    chmod(settings.c_str(), 0444);
+    EXPECT_FALSE(CanCreateFile(ShortString(dir + "\\settings.ini")));
+    EXPECT_EQ(test::contentOf(settings), "[Main]\nKey=1\n");
   }
 }
 
