@@ -74,9 +74,17 @@ std::string langinfo(nl_item item, locale_t locale, const char* fallback) {
   return value != nullptr ? value : fallback;
 }
 
+// The user's locale for the whole run; "C" when it is not installed.
+locale_t userLocale() {
+  static const locale_t locale = [] {
+    locale_t user = newlocale(LC_ALL_MASK, "", nullptr);
+    return user != nullptr ? user : newlocale(LC_ALL_MASK, "C", nullptr);
+  }();
+  return locale;
+}
+
 DisplayLocale readDisplayLocale() {
-  locale_t locale = newlocale(LC_ALL_MASK, "", nullptr);
-  if (locale == nullptr) locale = newlocale(LC_ALL_MASK, "C", nullptr);
+  const locale_t locale = userLocale();
   DisplayLocale result;
   result.shortDateFormat = expandShorthands(langinfo(D_FMT, locale, "%m/%d/%y"));
   result.dateSeparator = firstSeparator(result.shortDateFormat, "/");
@@ -84,7 +92,6 @@ DisplayLocale readDisplayLocale() {
   result.thousandsSeparator = langinfo(THOUSEP, locale, "");
   result.decimalSeparator = langinfo(RADIXCHAR, locale, ".");
   if (result.decimalSeparator.empty()) result.decimalSeparator = ".";
-  if (locale != nullptr) freelocale(locale);
   return result;
 }
 
@@ -184,7 +191,10 @@ std::string localeShortDate(uint32_t dt) {
   tm.tm_wday = std::chrono::weekday(std::chrono::sys_days(date)).c_encoding();
   char text[ShortString::kMaxLength + 1];
   const size_t length =
-      std::strftime(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm);
+      userLocale() != nullptr
+          ? strftime_l(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm,
+                       userLocale())
+          : std::strftime(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm);
   return length > 0 ? std::string(text, length) : dayMonthYear(dt);
 }
 
