@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace vellomar {
@@ -91,16 +92,17 @@ std::vector<Candidate> findCandidates(const std::vector<MountEntry>& mounts, con
       c.drive.kind = network ? DriveKind::kRemote : DriveKind::kFixed;
       c.drive.letter = kRootLetter;
       c.mount = &m;
-    } else if (kPseudoFileSystems.contains(m.fsType) || mountsAFile(m.mountPoint)) {
+    } else if (kPseudoFileSystems.contains(m.fsType)) {
       continue;
-    } else if (kMemoryFileSystems.contains(m.fsType)) {
-      if (!includeTmpfs) continue;
-      c.drive.kind = DriveKind::kRamDisk;
     } else if (network) {
+      // Not touched: a share whose server is gone would hang the caller.
       c.drive.kind = DriveKind::kRemote;
+    } else if (kMemoryFileSystems.contains(m.fsType)) {
+      if (!includeTmpfs || mountsAFile(m.mountPoint)) continue;
+      c.drive.kind = DriveKind::kRamDisk;
     } else {
       const BlockDevice device = info.deviceOfMount(m);
-      if (!device.valid()) continue;
+      if (!device.valid() || mountsAFile(m.mountPoint)) continue;
       if (info.isFloppy(device) || info.isOptical(device) || info.isRemovable(device)) {
         if (m.root == "/") addDeviceDrive(device);
         continue;
@@ -159,7 +161,7 @@ bool letterFits(size_t index, const Candidate& c) {
 
 DriveSources DriveSources::live() {
   DriveSources sources;
-  sources.readMountInfo = [] { return readWholeFile("/proc/self/mountinfo"); };
+  sources.readMountInfo = [watch = std::make_shared<MountTableWatch>()] { return watch->text(); };
   return sources;
 }
 
@@ -254,6 +256,11 @@ const Drive* DriveTable::find(char letter) const {
   return nullptr;
 }
 
+DriveKind DriveTable::kindOf(char letter) const {
+  const Drive* drive = find(letter);
+  return drive == nullptr ? DriveKind::kNoRootDir : drive->kind;
+}
+
 std::vector<DriveAssignment> DriveTable::assignments() const {
   std::vector<DriveAssignment> all;
   all.reserve(drives_.size() + reserved_.size());
@@ -268,6 +275,7 @@ std::optional<MountEntry> DriveTable::mountOf(const Drive& drive,
                                               const std::vector<MountEntry>& visible) const {
   for (const MountEntry& m : visible) {
     if (drive.boundToDevice() ? m.root == "/" && !kPseudoFileSystems.contains(m.fsType) &&
+                                    !kNetworkFileSystems.contains(m.fsType) &&
                                     devices_.deviceOfMount(m) == drive.device
                               : m.mountPoint == drive.mountPoint) {
       return m;

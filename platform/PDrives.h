@@ -66,6 +66,8 @@ class DriveTable {
   // Present drives in letter order.
   const std::vector<Drive>& drives() const { return drives_; }
   const Drive* find(char letter) const;  // either case
+  // Without touching the drive; kNoRootDir for a letter no drive has.
+  DriveKind kindOf(char letter) const;
   // What the settings store: present drives and the reserved letters of absent ones.
   std::vector<DriveAssignment> assignments() const;
 

@@ -1,6 +1,7 @@
 #include "platform/PMountInfo.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,21 @@ namespace {
 
 // Far above any mount table or device attribute; stops a wrong path to an endless file.
 constexpr size_t kMaxFileSize = size_t{16} << 20;
+
+constexpr const char* kMountTable = "/proc/self/mountinfo";
+
+// Files under /proc report no size, so this reads until the end instead of trusting st_size.
+std::string readToEnd(int fd) {
+  std::string text;
+  char buffer[8192];
+  while (text.size() < kMaxFileSize) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  return text;
+}
 
 bool isOctal(char c) {
   return c >= '0' && c <= '7';
@@ -89,18 +105,28 @@ bool isWithinFolder(const std::string& path, const std::string& folder) {
 }
 
 std::string readWholeFile(const std::string& path) {
-  std::string text;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return text;
-  char buffer[8192];
-  while (text.size() < kMaxFileSize) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<size_t>(n));
-  }
+  if (fd < 0) return {};
+  std::string text = readToEnd(fd);
   close(fd);
   return text;
+}
+
+MountTableWatch::~MountTableWatch() {
+  if (fd_ >= 0) close(fd_);
+}
+
+const std::string& MountTableWatch::text() {
+  if (fd_ < 0) {
+    fd_ = open(kMountTable, O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return text_ = readWholeFile(kMountTable);
+    text_ = readToEnd(fd_);
+    return text_;
+  }
+  pollfd watch{fd_, POLLPRI, 0};
+  const int ready = poll(&watch, 1, 0);
+  if (ready != 0 && lseek(fd_, 0, SEEK_SET) == 0) text_ = readToEnd(fd_);
+  return text_;
 }
 
 }  // namespace vellomar

@@ -24,8 +24,23 @@ std::vector<MountEntry> parseMountInfo(std::string_view text);
 // hold "/media/cdrom").
 bool isWithinFolder(const std::string& path, const std::string& folder);
 
-// The text of a file read whole; empty when it cannot be read. Files under /proc report no
-// size, so this reads until the end instead of trusting st_size.
+// The live mount table, read again only when the kernel reports that a mount came or went, so
+// looking up a drive at each use costs one poll.
+class MountTableWatch {
+ public:
+  MountTableWatch() = default;
+  ~MountTableWatch();
+  MountTableWatch(const MountTableWatch&) = delete;
+  MountTableWatch& operator=(const MountTableWatch&) = delete;
+
+  const std::string& text();
+
+ private:
+  int fd_ = -1;
+  std::string text_;
+};
+
+// The text of a file read whole; empty when it cannot be read.
 std::string readWholeFile(const std::string& path);
 
 }  // namespace vellomar

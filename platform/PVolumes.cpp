@@ -1,6 +1,12 @@
 #include "platform/PVolumes.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <map>
 #include <set>
@@ -95,6 +101,21 @@ VolumeInfo volumeInfo(char letter, const DriveTable& table) {
   info.caseInsensitive = isCaseInsensitiveMedia(type);
   if (device.valid()) info.label = devices.volumeLabel(device);
   return info;
+}
+
+bool changeVolumeLabel(char letter, const std::string& label, const DriveTable& table) {
+  const std::optional<MountEntry> mount = table.currentMount(letter);
+  if (!mount || table.kindOf(letter) == DriveKind::kRemote || label.size() >= FSLABEL_MAX ||
+      label.find('\0') != std::string::npos) {
+    return false;
+  }
+  char buffer[FSLABEL_MAX] = {};
+  std::memcpy(buffer, label.data(), label.size());
+  const int fd = open(mount->mountPoint.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ioctl(fd, FS_IOC_SETFSLABEL, buffer) == 0;
+  close(fd);
+  return ok;
 }
 
 }  // namespace vellomar

@@ -36,6 +36,11 @@ struct VolumeInfo {
 // Touches nothing but the mount table, sysfs, udev's database and one statvfs.
 VolumeInfo volumeInfo(char letter, const DriveTable& table = processDriveTable());
 
+// Renames the volume mounted under the letter. Only file systems that take a new label while
+// mounted, and a caller allowed to change them, succeed; the label is not cut to fit.
+bool changeVolumeLabel(char letter, const std::string& label,
+                       const DriveTable& table = processDriveTable());
+
 // For a Linux file-system type as the mount table names it.
 bool isCaseInsensitiveMedia(const std::string& fsType);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/platform/FixtureMachine.h"
+#include "tests/platform/ScratchMount.h"
 
 namespace vellomar {
 namespace {
@@ -154,6 +155,26 @@ TEST(DriveSourcesLive, RootIsDriveC) {
   ASSERT_NE(table.find('C'), nullptr);
   EXPECT_EQ(table.currentMount('C')->mountPoint, "/");
   for (const Drive& d : table.drives()) EXPECT_NE(d.mountPoint, "/proc");
+}
+
+TEST(DriveSourcesLive, SeesMountsComeAndGo) {
+  DriveSources sources = DriveSources::live();
+  sources.includeTmpfs = true;
+  const std::string before = sources.readMountInfo();
+  ScratchMount scratch;
+  if (!scratch.mounted()) GTEST_SKIP() << "mounting is not allowed here";
+  DriveTable table(sources);
+  const Drive* drive = nullptr;
+  for (const Drive& d : table.drives()) {
+    if (d.mountPoint == scratch.folder()) drive = &d;
+  }
+  ASSERT_NE(drive, nullptr);
+  const char letter = drive->letter;
+  EXPECT_EQ(table.kindOf(letter), DriveKind::kRamDisk);
+  EXPECT_EQ(table.currentMount(letter)->source, "vellomar-test");
+  scratch.unmount();
+  EXPECT_FALSE(table.currentMount(letter).has_value());
+  EXPECT_EQ(sources.readMountInfo(), before);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "platform/PVolumes.h"
 
+#include "platform/PPaths.h"
+
 #include <gtest/gtest.h>
 #include <sys/statvfs.h>
 
 #include "tests/platform/FixtureMachine.h"
+#include "tests/platform/ScratchMount.h"
 
 namespace vellomar {
 namespace {
@@ -92,6 +95,26 @@ TEST(VolumeInfo, NetworkSourcesReadAsUncNames) {
     const DriveTable table(machine.sources());
     EXPECT_EQ(volumeInfo('D', table).networkSource, unc) << source;
   }
+}
+
+TEST(ChangeVolumeLabel, FailsWhereNoLabelCanBeWritten) {
+  FixtureMachine machine;
+  const DriveTable fixture(machine.sources());
+  EXPECT_FALSE(changeVolumeLabel('H', "NEW", fixture));  // no disc
+  EXPECT_FALSE(changeVolumeLabel('F', "NEW", fixture));  // a share
+  EXPECT_FALSE(changeVolumeLabel('Q', "NEW", fixture));
+
+  ScratchMount scratch;
+  if (!scratch.mounted()) GTEST_SKIP() << "mounting is not allowed here";
+  DriveSources sources = DriveSources::live();
+  sources.includeTmpfs = true;
+  const DriveTable table(sources);
+  const std::optional<std::string> folder = toSystemPath(scratch.folder(), table);
+  ASSERT_TRUE(folder.has_value());
+  const char letter = (*folder)[0];
+  // Never let a fault here relabel the machine's own disk.
+  ASSERT_EQ(table.currentMount(letter).value_or(MountEntry{}).mountPoint, scratch.folder());
+  EXPECT_FALSE(changeVolumeLabel(letter, "NEW", table));  // memory file systems have none
 }
 
 TEST(IsCaseInsensitiveMedia, OnlyFatIsoAndUdf) {
