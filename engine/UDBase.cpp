@@ -34,7 +34,7 @@ bool refused(HeaderStatus status) {
 
 std::vector<uint8_t> readExact(TKFileStream& stream, size_t n) {
   std::vector<uint8_t> bytes(n);
-  stream.ReadExact(bytes.data(), n);
+  if (n > 0) stream.ReadExact(bytes.data(), n);
   return bytes;
 }
 
@@ -72,12 +72,12 @@ void readKeyTable(TDBase& handle) {
   const std::vector<uint8_t> entries = readExact(handle.Stream, kKeyEntrySize * keys.Keys.size());
   ByteReader entryReader(entries);
   readKeyEntries(entryReader, keys);
-  handle.Keys().assign(std::move(keys));
-  handle.Keys().ResortKeys();
+  handle.keyTable().assign(std::move(keys));
+  handle.keyTable().ResortKeys();
 }
 
 void writeFront(TDBase& handle, bool wholeKeyTable) {
-  KeyTable& keys = handle.Keys();
+  KeyTable& keys = handle.keyTable();
   keys.clearSelection();
   handle.Stream.Seek(0);
   if (handle.ReadOnlyExport) setReadOnlyExport(handle.HeaderRecord, true);
@@ -133,8 +133,8 @@ bool CreateDBaseFile(TDBase& handle, std::string_view path) {
   }
   handle.Open = true;
   handle.ReadOnly = false;
-  handle.Keys().assign(TKeyField{});
-  handle.Keys().setKeysModified(true);
+  handle.keyTable().assign(TKeyField{});
+  handle.keyTable().setKeysModified(true);
   return CloseDBaseFile(handle, true);
 }
 
@@ -143,7 +143,7 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
   handle.RebuildKeys = rebuildKeys;
   const HeaderStatus status = CheckDBaseHeader(path, handle.scrambler());
   if (refused(status)) refuse(status);
-  handle.Keys().setKeysModified(false);
+  handle.keyTable().setKeysModified(false);
   handle.FileName = path;
   handle.ReadOnly = status != HeaderStatus::kSound;
   try {
@@ -158,21 +158,21 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
     const std::vector<uint8_t> optionBytes = readExact(handle.Stream, kLocalOptionsSize);
     ByteReader options(optionBytes);
     handle.LocalOptions = readLocalOptions(options);
-    handle.Keys().assign(TKeyField{});
+    handle.keyTable().assign(TKeyField{});
     if (rebuildKeys) {
-      handle.Keys().RebuildKeyTable();
+      handle.keyTable().RebuildKeyTable();
     } else {
       readKeyTable(handle);
     }
   } catch (...) {
     handle.Stream.Done();
     handle.FileName.clear();
-    handle.Keys().assign(TKeyField{});
+    handle.keyTable().assign(TKeyField{});
     throw;
   }
-  handle.Keys().setKeysModified(false);
+  handle.keyTable().setKeysModified(false);
   handle.Open = true;
-  handle.Keys().setDisksChanged(true);
+  handle.keyTable().setDisksChanged(true);
   handle.TreeChanged = true;
   handle.FilesChanged = true;
 }
@@ -192,7 +192,7 @@ bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable) {
 }
 
 void GetDBaseStats(TDBase& handle, TDBaseStats& stats) {
-  const KeyTable& keys = handle.Keys();
+  const KeyTable& keys = handle.keyTable();
   stats.FileSize = static_cast<int32_t>(handle.Stream.GetSize());
   stats.KeyCount = keys.keys().count();
   stats.LiveKeys = keys.keys().LiveCount;

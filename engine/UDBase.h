@@ -62,8 +62,8 @@ class TDBase {
   bool ReadOnly = false;
 
   Scrambler& scrambler() { return *scrambler_; }
-  KeyTable& Keys() { return keys_; }
-  const KeyTable& Keys() const { return keys_; }
+  KeyTable& keyTable() { return keys_; }
+  const KeyTable& keyTable() const { return keys_; }
 
  private:
   Scrambler* scrambler_;

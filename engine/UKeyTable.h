@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/UKeyField.h"
 #include "foundation/UShortString.h"

@@ -81,10 +81,10 @@ TEST_F(DBaseTest, CreateThenOpenGivesAnEmptyDatabase) {
   EXPECT_TRUE(handle.Open);
   EXPECT_FALSE(handle.ReadOnly);
   EXPECT_EQ(handle.FileName, file);
-  EXPECT_EQ(handle.Keys().keys().count(), 0);
+  EXPECT_EQ(handle.keyTable().keys().count(), 0);
   EXPECT_FALSE(handle.LocalOptions.ShowDeleted) << "the options come from the file";
-  EXPECT_FALSE(handle.Keys().keysModified());
-  EXPECT_TRUE(handle.Keys().disksChanged());
+  EXPECT_FALSE(handle.keyTable().keysModified());
+  EXPECT_TRUE(handle.keyTable().disksChanged());
   EXPECT_TRUE(handle.TreeChanged);
   EXPECT_TRUE(handle.FilesChanged);
   TDBaseStats stats;
@@ -165,7 +165,7 @@ TEST_F(DBaseTest, FileThatCannotBeWrittenOpensReadOnly) {
   TDBase handle;
   OpenDBaseFile(handle, file, false);
   EXPECT_TRUE(handle.ReadOnly);
-  handle.Keys().keys().Keys.push_back({0, 64961});
+  handle.keyTable().keys().Keys.push_back({0, 64961});
   CloseDBaseFile(handle, true);
   EXPECT_EQ(contentOf(file), before);
 }
@@ -216,7 +216,7 @@ TEST_F(DBaseTest, CloseWritesKeysWithoutSelectionAndOnlyRealChangesCount) {
   {
     TDBase handle;
     OpenDBaseFile(handle, file, false);
-    EXPECT_EQ(handle.Keys().keys().Keys[0].Offset, alpha) << "re-sorted at open";
+    EXPECT_EQ(handle.keyTable().keys().Keys[0].Offset, alpha) << "re-sorted at open";
     TDBaseStats stats;
     GetDBaseStats(handle, stats);
     EXPECT_EQ(stats.Selected, 2);
@@ -230,9 +230,9 @@ TEST_F(DBaseTest, CloseWritesKeysWithoutSelectionAndOnlyRealChangesCount) {
 
   TDBase handle;
   OpenDBaseFile(handle, file, false);
-  for (const TKeyEntry& key : handle.Keys().keys().Keys) EXPECT_EQ(key.Flags & kKeySelected, 0);
-  EXPECT_EQ(handle.Keys().keys().Keys[0].Offset, alpha);
-  ASSERT_TRUE(handle.Keys().InsertKey(image.addDisk("unused"), 0));
+  for (const TKeyEntry& key : handle.keyTable().keys().Keys) EXPECT_EQ(key.Flags & kKeySelected, 0);
+  EXPECT_EQ(handle.keyTable().keys().Keys[0].Offset, alpha);
+  ASSERT_TRUE(handle.keyTable().InsertKey(image.addDisk("unused"), 0));
   // The destructor closes with the short table, marking the change.
 }
 
@@ -244,7 +244,7 @@ TEST_F(DBaseTest, ChangedKeysMarkTheFileModified) {
   {
     TDBase handle;
     OpenDBaseFile(handle, file, false);
-    ASSERT_TRUE(handle.Keys().InsertKey(disk, 0));
+    ASSERT_TRUE(handle.keyTable().InsertKey(disk, 0));
   }
   EXPECT_NE(modificationSeconds(file), 1000000000);
   const std::vector<uint8_t> bytes = contentOf(file);
@@ -270,10 +270,11 @@ TEST_F(DBaseTest, DamagedKeyHeadIsClampedAtOpen) {
   const std::string file = write("head.kvd", image.bytes());
   TDBase handle;
   OpenDBaseFile(handle, file, false);
-  EXPECT_EQ(handle.Keys().keys().count(), kKeyCapacity);
-  EXPECT_EQ(handle.Keys().keys().LiveCount, kKeyCapacity);
-  EXPECT_LT(handle.Keys().keys().CurrentIndex, kKeyCapacity);
-  EXPECT_EQ(handle.Keys().ReadDiskName(handle.Keys().keys().Keys.back().Offset).str(), "disk")
+  EXPECT_EQ(handle.keyTable().keys().count(), kKeyCapacity);
+  EXPECT_EQ(handle.keyTable().keys().LiveCount, kKeyCapacity);
+  EXPECT_LT(handle.keyTable().keys().CurrentIndex, kKeyCapacity);
+  EXPECT_EQ(handle.keyTable().ReadDiskName(handle.keyTable().keys().Keys.back().Offset).str(),
+            "disk")
       << "the one real disk sorts after the unreadable \"???\" keys";
 }
 
@@ -286,13 +287,14 @@ TEST_F(DBaseTest, RepairRebuildsTheKeysAndWritesTheWholeTable) {
     TDBase handle;
     OpenDBaseFile(handle, file, true);
     EXPECT_TRUE(handle.RebuildKeys);
-    EXPECT_EQ(handle.Keys().keys().Keys, (std::vector<TKeyEntry>{{0, disk}, {kKeyDeleted, gone}}));
+    EXPECT_EQ(handle.keyTable().keys().Keys,
+              (std::vector<TKeyEntry>{{0, disk}, {kKeyDeleted, gone}}));
     CloseDBaseFile(handle, true);
   }
   TDBase handle;
   OpenDBaseFile(handle, file, false);
-  EXPECT_EQ(handle.Keys().keys().count(), 2);
-  EXPECT_EQ(handle.Keys().keys().LiveCount, 1);
+  EXPECT_EQ(handle.keyTable().keys().count(), 2);
+  EXPECT_EQ(handle.keyTable().keys().LiveCount, 1);
 }
 
 }  // namespace
