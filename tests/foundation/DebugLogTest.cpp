@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/TempFolder.h"
+
 namespace vellomar {
 namespace {
 
@@ -40,16 +42,8 @@ class Receiver {
 
 class DebugLogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "debuglog-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    path_ = dir_ + "/receiver";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string dir_;
-  std::string path_;
+  test::TempFolder folder_{"debuglog"};
+  std::string path_ = folder_.at("receiver");
 };
 
 TEST_F(DebugLogTest, SendsFormattedLinesWithTheirNul) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "foundation/UExceptions.h"
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 namespace {
@@ -26,26 +27,15 @@ const char kUnreadableFile[] = "/proc/self/mem";
 
 class StreamTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "stream-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string file(const std::string& name, const std::string& content) {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    return folder_.file(name, content);
   }
 
-  std::string dir_;
+  test::TempFolder folder_{"stream"};
+  const std::string& dir_ = folder_.path();
 };
 
-std::string contentOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::contentOf;
 
 // Bytes that differ at every offset of a read-ahead block, so a misplaced copy shows.
 std::string pattern(size_t n) {

@@ -1,5 +1,7 @@
 #include "platform/PFile.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -14,26 +16,15 @@ namespace {
 
 class PFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "pfile-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string file(const std::string& name, const std::string& content) {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    return folder_.file(name, content);
   }
 
-  std::string dir_;
+  test::TempFolder folder_{"pfile"};
+  const std::string& dir_ = folder_.path();
 };
 
-std::string contentOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::contentOf;
 
 TEST_F(PFileTest, WritersExcludeEveryOtherOpen) {
   struct Case {
