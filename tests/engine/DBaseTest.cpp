@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,7 @@
 #include "engine/UDamageCodes.h"
 #include "foundation/UExceptions.h"
 #include "tests/support/DBaseImage.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 namespace {
@@ -21,24 +20,19 @@ using testing::DBaseImage;
 
 class DBaseTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(dir_.made()); }
-
-  std::string path(const std::string& name) const { return dir_.file(name); }
+  std::string path(const std::string& name) const { return dir_.at(name); }
 
   std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    const std::string p = path(name);
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return p;
+    return dir_.file(name,
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   }
 
-  testing::TempDir dir_{"dbase"};
+  test::TempFolder dir_{"dbase"};
 };
 
 std::vector<uint8_t> contentOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  const std::string content = test::contentOf(path);
+  return std::vector<uint8_t>(content.begin(), content.end());
 }
 
 std::string refusalOf(TDBase& handle, const std::string& path) {
