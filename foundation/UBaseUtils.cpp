@@ -1,12 +1,19 @@
 #include "foundation/UBaseUtils.h"
 
+#include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include "platform/PPaths.h"
+#include "platform/PVolumes.h"
 
 namespace vellomar {
 
@@ -67,9 +74,17 @@ std::string langinfo(nl_item item, locale_t locale, const char* fallback) {
   return value != nullptr ? value : fallback;
 }
 
+// The user's locale for the whole run; "C" when it is not installed.
+locale_t userLocale() {
+  static const locale_t locale = [] {
+    locale_t user = newlocale(LC_ALL_MASK, "", nullptr);
+    return user != nullptr ? user : newlocale(LC_ALL_MASK, "C", nullptr);
+  }();
+  return locale;
+}
+
 DisplayLocale readDisplayLocale() {
-  locale_t locale = newlocale(LC_ALL_MASK, "", nullptr);
-  if (locale == nullptr) locale = newlocale(LC_ALL_MASK, "C", nullptr);
+  const locale_t locale = userLocale();
   DisplayLocale result;
   result.shortDateFormat = expandShorthands(langinfo(D_FMT, locale, "%m/%d/%y"));
   result.dateSeparator = firstSeparator(result.shortDateFormat, "/");
@@ -77,12 +92,28 @@ DisplayLocale readDisplayLocale() {
   result.thousandsSeparator = langinfo(THOUSEP, locale, "");
   result.decimalSeparator = langinfo(RADIXCHAR, locale, ".");
   if (result.decimalSeparator.empty()) result.decimalSeparator = ".";
-  if (locale != nullptr) freelocale(locale);
   return result;
 }
 
 uint8_t initialDateOrder() {
   return dateOrderOf(displayLocale().shortDateFormat);
+}
+
+// ---- Host paths ----
+
+namespace fs = std::filesystem;
+
+// Where a name of the program's lies on this machine; none without a drive that holds it.
+std::optional<fs::path> hostPath(std::string_view systemPath) {
+  const std::optional<std::string> path = toLinuxPath(std::string(systemPath));
+  if (!path) return std::nullopt;
+  return fs::path(*path);
+}
+
+fs::file_status statusOf(std::string_view systemPath) {
+  const std::optional<fs::path> path = hostPath(systemPath);
+  std::error_code error;
+  return path ? fs::status(*path, error) : fs::file_status(fs::file_type::not_found);
 }
 
 // ---- Numbers ----
@@ -160,7 +191,10 @@ std::string localeShortDate(uint32_t dt) {
   tm.tm_wday = std::chrono::weekday(std::chrono::sys_days(date)).c_encoding();
   char text[ShortString::kMaxLength + 1];
   const size_t length =
-      std::strftime(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm);
+      userLocale() != nullptr
+          ? strftime_l(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm,
+                       userLocale())
+          : std::strftime(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm);
   return length > 0 ? std::string(text, length) : dayMonthYear(dt);
 }
 
@@ -240,6 +274,66 @@ ShortString ShortenPath(const ShortString& path, int maxLength) {
     kept = first + 4;
   }
   return ShortString(text);
+}
+
+ShortString GetProgramDir() {
+  std::error_code error;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  const std::optional<std::string> systemPath = toSystemPath(program.string());
+  if (!systemPath) return {};
+  ShortString dir, name, ext;
+  SplitFileName(ShortString(*systemPath), dir, name, ext);
+  return dir;
+}
+
+// ---- Files ----
+
+bool FileExistsShort(const ShortString& name) {
+  const fs::file_status status = statusOf(name.view());
+  return fs::exists(status) && !fs::is_directory(status);
+}
+
+bool DirectoryExistsShort(const ShortString& path) {
+  std::string_view text = path.view();
+  if (text.size() == 3 && text[1] == ':' && text[2] == kBackslash) return true;
+  if (!text.empty() && text.back() == kBackslash) text.remove_suffix(1);
+  return fs::is_directory(statusOf(text));
+}
+
+bool CanCreateFile(const ShortString& name) {
+  const std::optional<fs::path> path = hostPath(name.view());
+  if (!path) return false;
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(*path, error);
+  if (fs::exists(status)) {
+    return fs::is_regular_file(fs::status(*path, error)) && access(path->c_str(), W_OK) == 0;
+  }
+  // O_EXCL: the test file is ours alone, so removing it again can never lose anyone's data.
+  const int fd = open(path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(path->c_str());
+  return true;
+}
+
+// ---- Disk space ----
+
+int32_t diskKB(uint64_t bytes) {
+  uint64_t kb = bytes / 1024;
+  const uint64_t rest = bytes % 1024;
+  if (rest > 512 || (rest == 512 && kb % 2 == 1)) ++kb;
+  return static_cast<int32_t>(std::min<uint64_t>(kb, INT32_MAX));
+}
+
+void GetDiskSpaceKB(int drive, int32_t& totalKB, int32_t& freeKB, int32_t& bytesPerSector,
+                    int32_t& sectorsPerCluster) {
+  totalKB = freeKB = bytesPerSector = sectorsPerCluster = 0;
+  if (drive < 1 || drive > 26) return;
+  const DiskSpace space = diskSpace(std::string(1, static_cast<char>('A' + drive - 1)) + ":\\");
+  if (!space.ok) return;
+  totalKB = diskKB(space.totalBytes);
+  freeKB = diskKB(space.freeBytes);
 }
 
 // ---- Texts ----

@@ -41,11 +41,20 @@ uint8_t dateOrderOf(std::string_view shortDateFormat);
 
 // ---- Paths and files; paths in the system's own form ("C:\data\file.txt") ----
 
+// A file, not a folder, of that name exists.
+bool FileExistsShort(const ShortString& name);
+// "X:\" is true at once; one trailing "\" is ignored.
+bool DirectoryExistsShort(const ShortString& path);
+// A file of that name could be written. Never truncates nor deletes an existing file.
+bool CanCreateFile(const ShortString& name);
+
 // "C:\DATA\FILE.TXT" gives "C:\DATA\", "FILE" and ".TXT"; an extension has at most three
 // characters after its dot, so "PAGE.HTML" has none.
 void SplitFileName(const ShortString& path, ShortString& dir, ShortString& name, ShortString& ext);
 // The text before the last "\"; empty when there is none or it is the first character.
 ShortString ExtractDirShort(const ShortString& path);
+// The folder of the running program, with its trailing "\".
+ShortString GetProgramDir();
 // Replaces the folders after the first "\" one by one with "..." until the path is at most
 // maxLength long or no folder is left to elide.
 ShortString ShortenPath(const ShortString& path, int maxLength);
@@ -76,6 +85,15 @@ inline uint16_t MinWord(uint16_t a, uint16_t b) {
 }
 // 1 on the first call, then 2, 3, ...
 int32_t NextCounter();
+
+// ---- Disk space ----
+
+// Size and free space of drive number drive (1 for A:) in kB; the sector outputs are 0. All
+// four are 0 when the drive is absent, has no medium or cannot be reached.
+void GetDiskSpaceKB(int drive, int32_t& totalKB, int32_t& freeKB, int32_t& bytesPerSector,
+                    int32_t& sectorsPerCluster);
+// Bytes in kB of 1024, rounded half to even; INT32_MAX from 2 TiB on instead of wrapping.
+int32_t diskKB(uint64_t bytes);
 
 // ---- DOS dates and times ----
 

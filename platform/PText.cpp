@@ -211,10 +211,11 @@ class Collation {
     std::array<UChar, 128> sorted = chars;
     std::stable_sort(sorted.begin(), sorted.end(),
                      [&](UChar x, UChar y) { return order(x, y) < 0; });
+    const UChar empty = 0;
     uint8_t rank = 0;
     for (size_t i = 0; i < sorted.size(); ++i) {
       const UChar c = sorted[i];
-      if (ucol_strcoll(collator_, &c, 1, nullptr, 0) == 0) {
+      if (ucol_strcoll(collator_, &c, 1, &empty, 0) == 0) {
         asciiRank_[c] = 0;
         continue;
       }

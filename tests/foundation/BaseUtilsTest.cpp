@@ -2,9 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <optional>
 #include <string>
+
+#include "platform/PDrives.h"
+#include "platform/PPaths.h"
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 namespace {
@@ -266,6 +275,93 @@ TEST(FormatThousands, GroupsDigitsThenPutsTheSign) {
       {INT32_MIN, "-2 147 483 648"},
   };
   for (const auto& [n, expected] : cases) EXPECT_EQ(FormatThousands(n).str(), expected) << n;
+}
+
+// A temporary folder as the program names it ("C:\tmp\vellomar-..."); empty when no drive
+// holds it.
+ShortString systemName(const std::string& linuxPath) {
+  const std::optional<std::string> path = toSystemPath(linuxPath);
+  return path ? ShortString(*path) : ShortString();
+}
+
+TEST(FileExistsShort, TellsFilesFromFolders) {
+  const test::TempFolder temp;
+  const std::string dir = systemName(temp.path()).str();
+  if (dir.empty()) GTEST_SKIP() << "no drive holds the temporary folder";
+  temp.file("f.txt", "x");
+  EXPECT_TRUE(FileExistsShort(ShortString(dir + "\\f.txt")));
+  EXPECT_FALSE(FileExistsShort(ShortString(dir)));
+  EXPECT_FALSE(FileExistsShort(ShortString(dir + "\\missing.txt")));
+  EXPECT_FALSE(FileExistsShort("f.txt")) << "a name without a drive is not looked for";
+  EXPECT_TRUE(DirectoryExistsShort(ShortString(dir)));
+  EXPECT_TRUE(DirectoryExistsShort(ShortString(dir + "\\")));
+  EXPECT_FALSE(DirectoryExistsShort(ShortString(dir + "\\f.txt")));
+  EXPECT_FALSE(DirectoryExistsShort(ShortString(dir + "\\missing")));
+}
+
+TEST(DirectoryExistsShort, DriveRootIsTrueWithoutLooking) {
+  char absent = 0;
+  for (char letter = 'Z'; letter > 'C' && absent == 0; --letter) {
+    if (processDriveTable().find(letter) == nullptr) absent = letter;
+  }
+  ASSERT_NE(absent, 0);
+  EXPECT_TRUE(DirectoryExistsShort(ShortString(std::string(1, absent) + ":\\")));
+  EXPECT_FALSE(DirectoryExistsShort(ShortString(std::string(1, absent) + ":\\x")));
+}
+
+TEST(CanCreateFile, NeverTruncatesNorDeletesAnExistingFile) {
+  const test::TempFolder temp;
+  const std::string dir = systemName(temp.path()).str();
+  if (dir.empty()) GTEST_SKIP() << "no drive holds the temporary folder";
+  EXPECT_TRUE(CanCreateFile(ShortString(dir + "\\new.ini")));
+  EXPECT_FALSE(std::filesystem::exists(temp.at("new.ini"))) << "the test file is removed";
+
+  const std::string settings = temp.file("settings.ini", "[Main]\nKey=1\n");
+  EXPECT_TRUE(CanCreateFile(ShortString(dir + "\\settings.ini")));
+  EXPECT_EQ(test::contentOf(settings), "[Main]\nKey=1\n");
+
+  EXPECT_FALSE(CanCreateFile(ShortString(dir))) << "a folder";
+  EXPECT_FALSE(CanCreateFile(ShortString(dir + "\\missing\\x.ini")));
+  if (geteuid() != 0) {
+    chmod(settings.c_str(), 0444);
+    EXPECT_FALSE(CanCreateFile(ShortString(dir + "\\settings.ini")));
+    EXPECT_EQ(test::contentOf(settings), "[Main]\nKey=1\n");
+  }
+}
+
+TEST(GetProgramDir, IsTheFolderOfTheRunningProgram) {
+  const ShortString dir = GetProgramDir();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.view().back(), '\\');
+  EXPECT_TRUE(FileExistsShort(ShortString(dir.str() + "foundation_tests")));
+}
+
+TEST(GetDiskSpaceKB, GivesKilobytesOrFourZeros) {
+  int32_t total = -1, free = -1, bytesPerSector = -1, sectorsPerCluster = -1;
+  GetDiskSpaceKB(3, total, free, bytesPerSector, sectorsPerCluster);
+  EXPECT_GT(total, 0) << "C: is the root file system";
+  EXPECT_LE(free, total);
+  EXPECT_EQ(bytesPerSector, 0);
+  EXPECT_EQ(sectorsPerCluster, 0);
+  for (const int drive : {0, 27, -1}) {
+    GetDiskSpaceKB(drive, total, free, bytesPerSector, sectorsPerCluster);
+    EXPECT_EQ(total | free | bytesPerSector | sectorsPerCluster, 0) << drive;
+  }
+}
+
+TEST(DiskKB, RoundsHalfToEvenAndSaturates) {
+  const std::pair<uint64_t, int32_t> cases[] = {
+      {0, 0},
+      {511, 0},
+      {512, 0},
+      {513, 1},
+      {1536, 2},
+      {2560, 2},
+      {2048ull * 1024 * 1024 * 1024 - 1024, INT32_MAX},
+      {2048ull * 1024 * 1024 * 1024, INT32_MAX},
+      {UINT64_MAX, INT32_MAX},
+  };
+  for (const auto& [bytes, kb] : cases) EXPECT_EQ(diskKB(bytes), kb) << bytes;
 }
 
 }  // namespace
