@@ -22,18 +22,28 @@ bool checkForm(Count count, Count check, BlockForm& form) {
   return true;
 }
 
+size_t diskInfoSize(BlockForm form) {
+  return form == BlockForm::kCurrent ? kDiskInfoSize : kOldDiskInfoSize;
+}
+
 }  // namespace
+
+bool isDiskBlockHead(const TBlockHead& head, uint64_t bytesLeft, BlockForm& form) {
+  if (head.Kind != kDiskBlockKind ||
+      !checkForm(static_cast<uint32_t>(head.Length), static_cast<uint32_t>(head.Check), form)) {
+    return false;
+  }
+  const size_t minimum = kBlockHeadSize + diskInfoSize(form);
+  return head.Length >= 0 && static_cast<uint32_t>(head.Length) >= minimum && minimum <= bytesLeft;
+}
 
 TDiskBlockHead readDiskBlockHead(ByteReader& r, uint64_t bytesLeft, int code) {
   const TBlockHead head = readBlockHead(r);
   requireRead(r, code);
   TDiskBlockHead result{head.Length, BlockForm::kCurrent};
-  if (!checkForm(static_cast<uint32_t>(head.Length), static_cast<uint32_t>(head.Check),
-                 result.Form)) {
-    throw EKstvDBaseStructException(code);
-  }
-  const size_t details = result.Form == BlockForm::kCurrent ? kDiskInfoSize : kOldDiskInfoSize;
-  requireBlockHead(head, kDiskBlockKind, kBlockHeadSize + details, bytesLeft, code);
+  if (!isDiskBlockHead(head, bytesLeft, result.Form)) throw EKstvDBaseStructException(code);
+  requireBlockHead(head, kDiskBlockKind, kBlockHeadSize + diskInfoSize(result.Form), bytesLeft,
+                   code);
   return result;
 }
 

@@ -55,6 +55,10 @@ struct TDiskBlockHead {
   BlockForm Form = BlockForm::kCurrent;
 };
 
+// Whether a head can start a disk block whose details lie inside the bytesLeft the file holds
+// from there: kind 1, check -L or NOT L, L room for the details of its form. Gives the form.
+bool isDiskBlockHead(const TBlockHead& head, uint64_t bytesLeft, BlockForm& form);
+
 // Checks a disk block's head: kind 1, check -L or NOT L, room for the details of its form, and
 // no longer than the bytes left in the file; else damage `code` (005 or 009 by the reader).
 TDiskBlockHead readDiskBlockHead(ByteReader& r, uint64_t bytesLeft, int code);
