@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-namespace vellomar {
+namespace vellomar::setup {
 
 namespace {
 
@@ -130,4 +130,4 @@ void Explode(ZipEntryStream& stream, uint16_t flags) {
   }
 }
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -15,7 +15,7 @@
 #include "setup/Utils.h"
 #include "setup/ZipEntryStream.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 
 namespace {
 
@@ -437,4 +437,4 @@ void ExtractFiles(std::string_view archiveName, std::string_view targetFolder,
   reader.ExtractAll();
 }
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vellomar {
+namespace vellomar::setup {
 
 enum class InstallAnswer { kYes, kNo, kCancel };
 
@@ -37,4 +37,4 @@ bool MatchWildcard(std::string_view text, std::string_view pattern);
 // the end result.
 uint32_t CrcUpdate(uint8_t byte, uint32_t crc);
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

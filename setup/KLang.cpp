@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-namespace vellomar {
+namespace vellomar::setup {
 
 namespace {
 
@@ -85,4 +85,4 @@ void TranslateInstallFileName(std::string_view archiveName, ShortString& install
   keepTime = true;
 }
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -4,7 +4,7 @@
 
 #include "foundation/UShortString.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 
 // One row of the install name table.
 struct InstallNameRow {
@@ -22,4 +22,4 @@ bool MatchInstallName(std::string_view archiveName, const InstallNameRow& row,
 void TranslateInstallFileName(std::string_view archiveName, ShortString& installedName,
                               int maxLength, bool& registerFile, bool& keepTime);
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -3,7 +3,7 @@
 #include "foundation/UExceptions.h"
 #include "platform/PKernelFile.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 
 namespace {
 
@@ -109,4 +109,4 @@ void StreamError(TStreamFile& file, int32_t code) {
   file.Mode = kStreamModeClosed;
 }
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

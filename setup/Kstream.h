@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vellomar {
+namespace vellomar::setup {
 
 // The installer's file record over the handle-based kernel calls.
 struct TStreamFile {
@@ -36,4 +36,4 @@ void StreamWrite(TStreamFile& file, const void* buffer, int32_t count);
 // mode it closes the file instead and leaves the code for the caller.
 void StreamError(TStreamFile& file, int32_t code);
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-namespace vellomar {
+namespace vellomar::setup {
 
 namespace {
 
@@ -102,4 +102,4 @@ void Unreduce(ZipEntryStream& stream, int factor) {
   }
 }
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

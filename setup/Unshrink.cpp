@@ -2,7 +2,7 @@
 
 #include <vector>
 
-namespace vellomar {
+namespace vellomar::setup {
 
 namespace {
 
@@ -118,4 +118,4 @@ void Unshrink(ZipEntryStream& stream) {
   }
 }
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -3,7 +3,7 @@
 #include "foundation/UExceptions.h"
 #include "platform/PKernelFile.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 
 SplitPathParts SplitPath(std::string_view path) {
   SplitPathParts parts;
@@ -58,4 +58,4 @@ void SetFileDosDate(const std::string& name, uint32_t dosDateTime) {
   kernelSetFileTime(name.c_str(), seconds);
 }
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -6,7 +6,7 @@
 
 #include "foundation/UShortString.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 
 constexpr char kPathSeparator = '/';
 
@@ -29,4 +29,4 @@ void ForceFolders(std::string_view path);
 // Dates the file at midnight of the DOS date (the time word is not used); failures are silent.
 void SetFileDosDate(const std::string& name, uint32_t dosDateTime);
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

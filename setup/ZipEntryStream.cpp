@@ -2,7 +2,7 @@
 
 #include "foundation/UExceptions.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 
 void ZipEntryStream::beginEntry(uint32_t uncompressedSize) {
   bitBuffer_ = 0;
@@ -54,4 +54,4 @@ void RaiseNoMemory() {
   throw EKstvFatalException("Not enough memory for decompression.");
 }
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

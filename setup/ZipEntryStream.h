@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace vellomar {
+namespace vellomar::setup {
 
 // The compressed input and decoded output of one ZIP entry, as the decoders see them.
 class ZipEntryStream {
@@ -69,4 +69,4 @@ std::string ArchiveErrorText(int code);
 [[noreturn]] void RaiseArchiveError(int code);
 [[noreturn]] void RaiseNoMemory();
 
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -11,7 +11,7 @@
 #include "tests/setup/OldZipEncoders.h"
 #include "tests/setup/ZipTestFiles.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 namespace {
 
 using test::Bytes;
@@ -24,7 +24,7 @@ bool toolAvailable(const std::string& tool) {
 
 void expectToolAccepts(const std::string& command, const std::vector<test::ZipTestEntry>& entries) {
   test::TempFolder folder;
-  const std::string zip = folder.path() + "check.zip";
+  const std::string zip = folder.path() + "/check.zip";
   test::writeFile(zip, test::buildZip(entries));
   EXPECT_EQ(std::system((command + " " + zip + " >/dev/null 2>&1").c_str()), 0) << command;
 }
@@ -250,4 +250,4 @@ TEST(Decoders, DamagedDataEndsWithinTheEntrySize) {
 }
 
 }  // namespace
-}  // namespace vellomar
+}  // namespace vellomar::setup

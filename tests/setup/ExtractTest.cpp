@@ -15,7 +15,7 @@
 #include "setup/Utils.h"
 #include "tests/setup/ZipTestFiles.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 namespace {
 
 using test::Bytes;
@@ -62,15 +62,15 @@ TEST(ExtractFiles, EveryEntryOfTheOldMethodArchivesDecodes) {
   for (const OldArchive& archive : kOldArchives) {
     SCOPED_TRACE(archive.file);
     TempFolder target;
-    std::filesystem::create_directory(target.path() + "exe");
-    std::filesystem::create_directory(target.path() + "jpg");
+    std::filesystem::create_directory(target.path() + "/exe");
+    std::filesystem::create_directory(target.path() + "/jpg");
     test::CurrentFolder current(target.path());
     std::vector<std::string> installed;
     RecordingProgress progress;
     ExtractFiles(kFixtures + archive.file, target.path(), "*.* EXE/*.* JPG/*.*", installed,
                  progress);
     for (const ExpectedFile& expected : archive.entries) {
-      const Bytes content = readFile(target.path() + expected.path);
+      const Bytes content = readFile(target.path() + "/" + expected.path);
       EXPECT_EQ(content.size(), expected.size) << expected.path;
       EXPECT_EQ(crcOf(content), expected.crc) << expected.path;
     }
@@ -177,18 +177,18 @@ class ZipDataFile : public ::testing::Test {
     };
     std::string names;
     for (const SourceFile& f : sources_) {
-      test::writeFile(source_.path() + f.archiveName, f.content);
+      test::writeFile(source_.path() + "/" + f.archiveName, f.content);
       names += std::string(" ") + f.archiveName;
     }
     const std::string command = "cd " + source_.path() + " && touch -d '" + kEntryTime + "'" +
                                 names + " && TZ=UTC zip -q -0 -X Vlmrar32.dat" + names;
     ASSERT_EQ(std::system(command.c_str()), 0);
-    ForceFolders(target_.path() + "Export");
+    ForceFolders(target_.path() + "/Export");
   }
 
   std::vector<std::string> install(const std::string& masks) {
     std::vector<std::string> installed;
-    ExtractFiles(source_.path() + "Vlmrar32.dat", target_.path(), masks, installed, progress_);
+    ExtractFiles(source_.path() + "/Vlmrar32.dat", target_.path(), masks, installed, progress_);
     return installed;
   }
 
@@ -216,12 +216,12 @@ TEST_F(ZipDataFile, InstallsUnderTheTableNamesWithTheirFlags) {
       {"OTHER.BIN", "other.bin"},       {"VUNZIP32.DLL", "VUnZip32.dll"},
   };
   for (auto [archiveName, installedName] : files) {
-    const std::string path = target_.path() + installedName;
+    const std::string path = target_.path() + "/" + installedName;
     EXPECT_EQ(readFile(path), content(archiveName)) << installedName;
     EXPECT_EQ(modifiedSeconds(path), kEntryDay) << installedName;
   }
-  EXPECT_TRUE(executable(target_.path() + "Vellomar.exe"));
-  EXPECT_FALSE(executable(target_.path() + "Uninstall.exe"));
+  EXPECT_TRUE(executable(target_.path() + "/Vellomar.exe"));
+  EXPECT_FALSE(executable(target_.path() + "/Uninstall.exe"));
   EXPECT_NE(std::ranges::find(progress_.labels, "Decompressing Read Me.txt"),
             progress_.labels.end());
   EXPECT_TRUE(progress_.questions.empty());
@@ -230,10 +230,10 @@ TEST_F(ZipDataFile, InstallsUnderTheTableNamesWithTheirFlags) {
 TEST_F(ZipDataFile, MasksSelectTheEntriesToInstall) {
   const std::vector<std::string> installed = install("*.exe  *.DLL");
   EXPECT_EQ(installed, (std::vector<std::string>{" Vellomar.exe", " VUnZip32.dll"}));
-  EXPECT_TRUE(std::filesystem::exists(target_.path() + "Uninstall.exe"));
-  EXPECT_FALSE(std::filesystem::exists(target_.path() + "Read Me.txt"));
-  EXPECT_FALSE(std::filesystem::exists(target_.path() + "other.bin"));
-  EXPECT_FALSE(std::filesystem::exists(target_.path() + "Export/HTML Detailed.vefd"));
+  EXPECT_TRUE(std::filesystem::exists(target_.path() + "/Uninstall.exe"));
+  EXPECT_FALSE(std::filesystem::exists(target_.path() + "/Read Me.txt"));
+  EXPECT_FALSE(std::filesystem::exists(target_.path() + "/other.bin"));
+  EXPECT_FALSE(std::filesystem::exists(target_.path() + "/Export/HTML Detailed.vefd"));
 }
 
 TEST_F(ZipDataFile, ANewerKeptFileIsOverwrittenOnlyWhenTheUserAgrees) {
@@ -255,7 +255,7 @@ TEST_F(ZipDataFile, ANewerKeptFileIsOverwrittenOnlyWhenTheUserAgrees) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string path = target_.path() + c.existing;
+    const std::string path = target_.path() + "/" + c.existing;
     test::writeFile(path, textBytes("changed by the user"));
     chmod(path.c_str(), 0444);
     setModified(path, c.existingTime);
@@ -271,7 +271,7 @@ TEST_F(ZipDataFile, ANewerKeptFileIsOverwrittenOnlyWhenTheUserAgrees) {
 }
 
 TEST_F(ZipDataFile, CancelInTheOverwriteQuestionAbortsTheInstallation) {
-  const std::string path = target_.path() + "Export/HTML Detailed.vefd";
+  const std::string path = target_.path() + "/Export/HTML Detailed.vefd";
   test::writeFile(path, textBytes("changed by the user"));
   setModified(path, kEntryDay + 86400);
   progress_.answer = InstallAnswer::kCancel;
@@ -285,7 +285,7 @@ TEST_F(ZipDataFile, CancelInTheOverwriteQuestionAbortsTheInstallation) {
   EXPECT_EQ(progress_.questions[0],
             "Vellomar Installation: Warning|File Export/HTML Detailed.vefd already exists and has "
             "newer date than the file, which is to be installed. Are you sure to overwrite it?");
-  EXPECT_TRUE(std::filesystem::exists(target_.path() + "Read Me.txt")) << "installed before";
+  EXPECT_TRUE(std::filesystem::exists(target_.path() + "/Read Me.txt")) << "installed before";
 }
 
 TEST_F(ZipDataFile, AbortDuringDecompressionRaisesTheNormalException) {
@@ -297,7 +297,7 @@ TEST_F(ZipDataFile, AbortDuringDecompressionRaisesTheNormalException) {
 class BuiltArchive : public ::testing::Test {
  protected:
   std::string write(const std::string& name, const Bytes& bytes) {
-    const std::string path = folder_.path() + name;
+    const std::string path = folder_.path() + "/" + name;
     test::writeFile(path, bytes);
     return path;
   }
@@ -360,12 +360,12 @@ TEST_F(BuiltArchive, DamagedOrHostileArchivesRaiseTheirErrors) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(failure(write("data.zip", c.archive), "*.* ../*.* a/../../*.* /tmp/*.*"), c.message);
   }
-  EXPECT_FALSE(std::filesystem::exists(folder_.path() + "evil.txt"));
+  EXPECT_FALSE(std::filesystem::exists(folder_.path() + "/evil.txt"));
   EXPECT_FALSE(std::filesystem::exists("/tmp/evil.txt"));
 }
 
 TEST_F(BuiltArchive, MissingOrEndlessArchivesNameTheArchive) {
-  EXPECT_EQ(failure(folder_.path() + "missing.dat"), "Error reading file.");
+  EXPECT_EQ(failure(folder_.path() + "/missing.dat"), "Error reading file.");
 
   // Opened under its own name; only the message shows it in upper case.
   const std::string path =
@@ -373,7 +373,7 @@ TEST_F(BuiltArchive, MissingOrEndlessArchivesNameTheArchive) {
   std::string upper = path;
   for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
   EXPECT_EQ(failure(path), "Error in archive #1 " + upper);
-  EXPECT_EQ(readFile(target_.path() + "a.txt"), textBytes("a")) << "entries before are installed";
+  EXPECT_EQ(readFile(target_.path() + "/a.txt"), textBytes("a")) << "entries before are installed";
 
   EXPECT_EQ(failure(write("empty.dat", {})),
             "Error in archive #1 " + upper.substr(0, upper.rfind('/')) + "/EMPTY.DAT");
@@ -381,23 +381,23 @@ TEST_F(BuiltArchive, MissingOrEndlessArchivesNameTheArchive) {
 
 TEST_F(BuiltArchive, ArchiveNameWithoutExtensionGetsZip) {
   write("data.ZIP", test::buildZip({test::storedEntry("A.TXT", textBytes("a"))}));
-  install(folder_.path() + "data");
-  EXPECT_TRUE(std::filesystem::exists(target_.path() + "a.txt"));
+  install(folder_.path() + "/data");
+  EXPECT_TRUE(std::filesystem::exists(target_.path() + "/a.txt"));
 }
 
 TEST_F(BuiltArchive, StoredDataCutShortIsPaddedWithFFAndFailsTheCrc) {
   Bytes archive = test::buildZip({test::storedEntry("CUT.TXT", textBytes("0123456789"))}, false);
   archive.resize(archive.size() - 4);
   EXPECT_EQ(failure(write("cut.zip", archive)), "Error in archive #8");
-  EXPECT_EQ(readFile(target_.path() + "cut.txt"), textBytes("012345\xFF\xFF\xFF\xFF"));
+  EXPECT_EQ(readFile(target_.path() + "/cut.txt"), textBytes("012345\xFF\xFF\xFF\xFF"));
 }
 
 TEST_F(BuiltArchive, EmptyEntryIsWrittenAndDatedWithoutProgressOrCancelTest) {
   test::ZipTestEntry empty = test::storedEntry("EMPTY.TXT", {});
   empty.dosDate = 0x5264;
   install(write("data.zip", test::buildZip({empty})));
-  EXPECT_EQ(readFile(target_.path() + "empty.txt"), Bytes());
-  EXPECT_EQ(modifiedSeconds(target_.path() + "empty.txt"), kEntryDay);
+  EXPECT_EQ(readFile(target_.path() + "/empty.txt"), Bytes());
+  EXPECT_EQ(modifiedSeconds(target_.path() + "/empty.txt"), kEntryDay);
   EXPECT_EQ(progress_.gauges, std::vector<int>{100});
   EXPECT_EQ(progress_.abortTests, 0);
 }
@@ -405,7 +405,7 @@ TEST_F(BuiltArchive, EmptyEntryIsWrittenAndDatedWithoutProgressOrCancelTest) {
 TEST_F(BuiltArchive, ProgressStaysWithinTheGaugeForSmallEntries) {
   const Bytes content = textBytes("nineteen bytes long");
   install(write("data.zip", test::buildZip({test::storedEntry("SMALL.TXT", content)})));
-  EXPECT_EQ(readFile(target_.path() + "small.txt"), content);
+  EXPECT_EQ(readFile(target_.path() + "/small.txt"), content);
   ASSERT_FALSE(progress_.gauges.empty());
   for (int gauge : progress_.gauges) {
     EXPECT_GE(gauge, 0);
@@ -423,8 +423,8 @@ TEST_F(BuiltArchive, UnmatchedEntriesAreSkippedWithoutDecoding) {
                             test::storedEntry("VELLOMAR.EXE", textBytes("program"))}));
   install(archive, "*.exe");
   EXPECT_EQ(installed_, std::vector<std::string>{" Vellomar.exe"});
-  EXPECT_EQ(readFile(target_.path() + "Vellomar.exe"), textBytes("program"));
+  EXPECT_EQ(readFile(target_.path() + "/Vellomar.exe"), textBytes("program"));
 }
 
 }  // namespace
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vellomar {
+namespace vellomar::setup {
 namespace {
 
 TEST(KLang, TranslatesArchiveNamesWithTheirGroupFlags) {
@@ -43,4 +43,4 @@ TEST(KLang, InstalledNameIsCutToTheCallersLength) {
 }
 
 }  // namespace
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -12,7 +12,7 @@
 #include "foundation/UExceptions.h"
 #include "tests/setup/ZipTestFiles.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 namespace {
 
 using test::Bytes;
@@ -29,7 +29,7 @@ std::string fatalMessage(const std::function<void()>& action) {
 
 TEST(Kstream, WritesReadsAndSeeksWithPositionAndSize) {
   TempFolder folder;
-  const std::string path = folder.path() + "data.bin";
+  const std::string path = folder.path() + "/data.bin";
   TStreamFile file;
   StreamOpen(file, path.c_str(), kStreamModeCreate);
   StreamWrite(file, "abcdef", 6);
@@ -55,7 +55,7 @@ TEST(Kstream, WritesReadsAndSeeksWithPositionAndSize) {
 
 TEST(Kstream, ReadOnlyFailuresCloseQuietlyOthersRaise) {
   TempFolder folder;
-  const std::string missing = folder.path() + "missing.bin";
+  const std::string missing = folder.path() + "/missing.bin";
   TStreamFile file;
   StreamOpen(file, missing.c_str(), kStreamModeReadOnly);
   EXPECT_EQ(file.ErrorCode, -2);
@@ -93,7 +93,7 @@ TEST(Kstream, ReadErrorOnReadOnlyRecordClosesItsHandle) {
 
 TEST(Kstream, WriteOnReadOnlyRecordChangesNothing) {
   TempFolder folder;
-  const std::string path = folder.path() + "data.bin";
+  const std::string path = folder.path() + "/data.bin";
   test::writeFile(path, Bytes{1, 2, 3});
   TStreamFile file;
   StreamOpen(file, path.c_str(), kStreamModeReadOnly);
@@ -116,7 +116,7 @@ TEST(Kstream, FailedWriteRaises) {
 // that raised the writing error.
 TEST(Kstream, ShortWriteRaises) {
   TempFolder folder;
-  const std::string path = folder.path() + "short.bin";
+  const std::string path = folder.path() + "/short.bin";
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -143,4 +143,4 @@ TEST(Kstream, ErrorTexts) {
 }
 
 }  // namespace
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -293,8 +293,8 @@ class TreeEncoder {
 }  // namespace
 
 Bytes implode(const Bytes& data, uint16_t flags) {
-  const bool bigWindow = (flags & kImplodeBigWindow) != 0;
-  const bool literalTree = (flags & kImplodeLiteralTree) != 0;
+  const bool bigWindow = (flags & setup::kImplodeBigWindow) != 0;
+  const bool literalTree = (flags & setup::kImplodeLiteralTree) != 0;
   const int lowBits = bigWindow ? 7 : 6;
   const uint32_t minimum = literalTree ? 3 : 2;
   const uint32_t maxLength = minimum + 63 + 255;

@@ -36,7 +36,7 @@ TEST(PKernelFile, DosDateTimesConvertAsUtcAndRejectImpossibleFields) {
 
 TEST(PKernelFile, ExclusiveOpenExcludesASecondExclusiveOpen) {
   test::TempFolder folder;
-  const std::string path = folder.path() + "locked.bin";
+  const std::string path = folder.path() + "/locked.bin";
   test::writeFile(path, {1, 2, 3});
   const KernelHandle first = kernelOpen(path.c_str(), kKernelOpenReadWrite | kKernelShareExclusive);
   ASSERT_NE(first, kKernelBadHandle);

@@ -8,7 +8,7 @@
 #include "foundation/UExceptions.h"
 #include "tests/setup/ZipTestFiles.h"
 
-namespace vellomar {
+namespace vellomar::setup {
 namespace {
 
 using test::TempFolder;
@@ -44,25 +44,25 @@ TEST(Utils, SplitPathTakesOnlyShortExtensionsAfterTheLastSeparator) {
 
 TEST(Utils, ExistenceTests) {
   TempFolder folder;
-  const std::string file = folder.path() + "file.txt";
+  const std::string file = folder.path() + "/file.txt";
   test::writeFile(file, {1});
   EXPECT_TRUE(FileExistsShort(file));
-  EXPECT_TRUE(FileExistsShort(folder.path() + "."));  // folders are not told apart here
-  EXPECT_FALSE(FileExistsShort(folder.path() + "missing"));
+  EXPECT_TRUE(FileExistsShort(folder.path() + "/."));  // folders are not told apart here
+  EXPECT_FALSE(FileExistsShort(folder.path() + "/missing"));
 
   EXPECT_TRUE(ExistsFolder("/"));
   EXPECT_TRUE(ExistsFolder(folder.path()));
-  EXPECT_TRUE(ExistsFolder(folder.path().substr(0, folder.path().size() - 1)));
-  EXPECT_FALSE(ExistsFolder(folder.path() + "missing/"));
+  EXPECT_TRUE(ExistsFolder(folder.path() + "/"));
+  EXPECT_FALSE(ExistsFolder(folder.path() + "/missing/"));
 }
 
 TEST(Utils, ForceFoldersCreatesTheMissingChain) {
   TempFolder folder;
   ForceFolders("/");
-  ForceFolders(folder.path() + "a/b/c");
-  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "a/b/c"));
-  ForceFolders(folder.path() + "a/b/c/");  // existing: nothing to do
-  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "a/b/c"));
+  ForceFolders(folder.path() + "/a/b/c");
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "/a/b/c"));
+  ForceFolders(folder.path() + "/a/b/c/");  // existing: nothing to do
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "/a/b/c"));
 }
 
 TEST(Utils, ForceFoldersDoesNotSkipShortPaths) {
@@ -70,14 +70,14 @@ TEST(Utils, ForceFoldersDoesNotSkipShortPaths) {
   test::CurrentFolder current(folder.path());
   ForceFolders("ab");
   ForceFolders("cd/");
-  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "ab"));
-  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "cd"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "/ab"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "/cd"));
 }
 
 TEST(Utils, ForceFoldersNamesTheFolderItCannotCreate) {
   TempFolder folder;
-  test::writeFile(folder.path() + "file", {1});
-  const std::string blocked = folder.path() + "file/sub";
+  test::writeFile(folder.path() + "/file", {1});
+  const std::string blocked = folder.path() + "/file/sub";
   try {
     ForceFolders(blocked + "/deeper");
     FAIL() << "no exception";
@@ -88,7 +88,7 @@ TEST(Utils, ForceFoldersNamesTheFolderItCannotCreate) {
 
 TEST(Utils, SetFileDosDateDatesTheFileAtMidnightOfItsDay) {
   TempFolder folder;
-  const std::string file = folder.path() + "dated.txt";
+  const std::string file = folder.path() + "/dated.txt";
   test::writeFile(file, {1});
   // 2021-03-04 15:16:18: the date word 0x5264, the time word 0x7A09.
   SetFileDosDate(file, 0x52647A09);
@@ -96,7 +96,7 @@ TEST(Utils, SetFileDosDateDatesTheFileAtMidnightOfItsDay) {
 
   SetFileDosDate(file, 0x52007A09);  // day 0: not a date, the file keeps its time
   EXPECT_EQ(modifiedSeconds(file), 1614816000);
-  SetFileDosDate(folder.path() + "missing", 0x52647A09);  // no error either
+  SetFileDosDate(folder.path() + "/missing", 0x52647A09);  // no error either
 }
 
 TEST(Utils, GetProgramDirIsTheTestProgramsFolder) {
@@ -107,4 +107,4 @@ TEST(Utils, GetProgramDirIsTheTestProgramsFolder) {
 }
 
 }  // namespace
-}  // namespace vellomar
+}  // namespace vellomar::setup

@@ -1,6 +1,5 @@
 #include "tests/setup/ZipTestFiles.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,7 +24,7 @@ void writeFile(const std::string& path, const Bytes& bytes) {
 
 uint32_t crcOf(const Bytes& bytes) {
   uint32_t crc = 0xFFFFFFFF;
-  for (uint8_t b : bytes) crc = CrcUpdate(b, crc);
+  for (uint8_t b : bytes) crc = setup::CrcUpdate(b, crc);
   return ~crc;
 }
 
@@ -44,19 +43,6 @@ Bytes sampleText(size_t size, uint32_t seed) {
     }
   }
   return out;
-}
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vellomar-setup-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern + "/";
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ignored);
-  std::filesystem::remove_all(path_, ignored);
 }
 
 CurrentFolder::CurrentFolder(const std::string& path)

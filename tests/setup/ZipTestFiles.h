@@ -6,6 +6,7 @@
 
 #include "setup/Extract.h"
 #include "setup/ZipEntryStream.h"
+#include "tests/support/TempFolder.h"
 
 namespace vellomar::test {
 
@@ -16,19 +17,6 @@ void writeFile(const std::string& path, const Bytes& bytes);
 uint32_t crcOf(const Bytes& bytes);
 // Text with long repeats and a spread of characters, so every decoder path is taken.
 Bytes sampleText(size_t size, uint32_t seed);
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }  // with a trailing "/"
-
- private:
-  std::string path_;
-};
 
 // Makes a folder current for the life of the object.
 class CurrentFolder {
@@ -43,7 +31,7 @@ class CurrentFolder {
 };
 
 // Decodes from memory into memory.
-class MemoryEntryStream : public ZipEntryStream {
+class MemoryEntryStream : public setup::ZipEntryStream {
  public:
   MemoryEntryStream(Bytes compressed, uint32_t uncompressedSize);
   int ReadByte() override;
@@ -74,12 +62,12 @@ ZipTestEntry storedEntry(const std::string& name, const Bytes& content);
 Bytes buildZip(const std::vector<ZipTestEntry>& entries, bool centralDirectory = true);
 
 // Records what the reader asks of the dialog; answers with a preset reply.
-class RecordingProgress : public InstallProgress {
+class RecordingProgress : public setup::InstallProgress {
  public:
   void setProgressLabel(const std::string& text) override { labels.push_back(text); }
   void setGauge(int percent) override { gauges.push_back(percent); }
   bool abortRequested() override { return ++abortTests > abortAfter; }
-  InstallAnswer ask(const std::string& caption, const std::string& text) override {
+  setup::InstallAnswer ask(const std::string& caption, const std::string& text) override {
     questions.push_back(caption + "|" + text);
     return answer;
   }
@@ -89,7 +77,7 @@ class RecordingProgress : public InstallProgress {
   std::vector<std::string> questions;
   int abortTests = 0;
   int abortAfter = 1 << 30;
-  InstallAnswer answer = InstallAnswer::kYes;
+  setup::InstallAnswer answer = setup::InstallAnswer::kYes;
 };
 
 }  // namespace vellomar::test
