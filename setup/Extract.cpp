@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <new>
+#include <utility>
 
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
@@ -191,15 +192,18 @@ class DataFileReader : public ZipEntryStream {
     if (archive_.ErrorCode != 0) throw EKstvFatalException("Error reading file.");
   }
 
-  // -1 past the physical end of the archive.
+  // -1 past the physical end of the archive; once there, without asking the system again, so
+  // a size that claims more than the file holds costs no read per byte.
   int nextArchiveByte() {
     if (inputPos_ == inputFill_) {
+      if (physicalEnd_) return -1;
       inputStart_ = StreamPos(archive_);
       inputPos_ = 0;
       StreamRead(archive_, input_.data(), kBufferSize, inputFill_);
       checkArchive();
       if (inputFill_ <= 0) {
         inputFill_ = 0;
+        physicalEnd_ = true;
         return -1;
       }
     }
@@ -227,6 +231,7 @@ class DataFileReader : public ZipEntryStream {
     inputStart_ = static_cast<int32_t>(target);
     inputPos_ = 0;
     inputFill_ = 0;
+    physicalEnd_ = false;
   }
 
   bool ReadLocalHeader() {
@@ -365,7 +370,8 @@ class DataFileReader : public ZipEntryStream {
   int32_t inputStart_ = 0;
   int32_t inputFill_ = 0;
   int32_t inputPos_ = 0;
-  bool endReached_ = false;
+  bool endReached_ = false;  // the central directory
+  bool physicalEnd_ = false;
 
   TStreamFile outputFile_;
   std::vector<uint8_t> output_;
