@@ -46,8 +46,10 @@ EntryKind kindOf(mode_t mode) {
 
 // The attribute byte FAT keeps; only regular files and folders are opened, never blocking
 // and never through a link that replaced the entry since it was described.
-bool readFatAttributes(int dirFd, const char* name, bool directory, uint16_t& attributes) {
-  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (directory ? O_DIRECTORY : 0);
+bool readFatAttributes(int dirFd, const char* name, bool directory, Links links,
+                       uint16_t& attributes) {
+  const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (directory ? O_DIRECTORY : 0) |
+                    (links == Links::kKeep ? O_NOFOLLOW : 0);
   const int fd = openat(dirFd, name, flags);
   if (fd < 0) return false;
   uint32_t value = 0;
@@ -57,9 +59,9 @@ bool readFatAttributes(int dirFd, const char* name, bool directory, uint16_t& at
   return ok;
 }
 
-bool describe(int dirFd, const char* name, bool fat, FindEntry& entry) {
+bool describe(int dirFd, const char* name, bool fat, Links links, FindEntry& entry) {
   struct stat st {};
-  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (fstatat(dirFd, name, &st, links == Links::kKeep ? AT_SYMLINK_NOFOLLOW : 0) != 0) return false;
   entry.kind = kindOf(st.st_mode);
   entry.size = entry.isDirectory() ? 0 : static_cast<int64_t>(st.st_size);
   entry.dosDateTime = dosDateTimeOf(st.st_mtime);
@@ -70,7 +72,7 @@ bool describe(int dirFd, const char* name, bool fat, FindEntry& entry) {
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttrReadOnly;
   if (entry.name.starts_with('.')) attributes |= kAttrHidden;
   if (fat && !entry.isSpecial() &&
-      readFatAttributes(dirFd, name, entry.isDirectory(), attributes)) {
+      readFatAttributes(dirFd, name, entry.isDirectory(), links, attributes)) {
     attributes = static_cast<uint16_t>((attributes & ~kAttrDirectory) |
                                        (entry.isDirectory() ? kAttrDirectory : 0));
   }
@@ -144,7 +146,7 @@ bool FindSearch::next(FindEntry& entry) {
     if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
     entry = FindEntry{};
     entry.name = name;
-    if (describe(dirfd(dir_), item->d_name, fat_, entry)) return true;
+    if (describe(dirfd(dir_), item->d_name, fat_, Links::kKeep, entry)) return true;
     // An entry that vanished since the folder was read is simply not there.
   }
   return false;
@@ -158,7 +160,7 @@ void FindSearch::close() {
   caseInsensitive_ = false;
 }
 
-std::optional<FindEntry> findEntryAt(const std::string& linuxPath) {
+std::optional<FindEntry> findEntryAt(const std::string& linuxPath, Links links) {
   std::string path = linuxPath;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (path.empty() || path[0] != '/') return std::nullopt;
@@ -169,16 +171,18 @@ std::optional<FindEntry> findEntryAt(const std::string& linuxPath) {
   if (dirFd < 0) return std::nullopt;
   FindEntry entry;
   entry.name = name;
-  const bool found = describe(dirFd, name.empty() ? "." : name.c_str(), mediaOf(dirFd).fat, entry);
+  const bool found =
+      describe(dirFd, name.empty() ? "." : name.c_str(), mediaOf(dirFd).fat, links, entry);
   ::close(dirFd);
   if (!found) return std::nullopt;
   return entry;
 }
 
-std::optional<FindEntry> findEntry(const std::string& systemPath, const DriveTable& table) {
+std::optional<FindEntry> findEntry(const std::string& systemPath, Links links,
+                                   const DriveTable& table) {
   const std::optional<std::string> path = toLinuxPath(systemPath, table);
   if (!path) return std::nullopt;
-  return findEntryAt(*path);
+  return findEntryAt(*path, links);
 }
 
 }  // namespace vellomar

@@ -64,10 +64,15 @@ class FindSearch {
   bool caseInsensitive_ = false;
 };
 
-// One file or folder, as a search would list it; none when it does not exist.
-std::optional<FindEntry> findEntry(const std::string& systemPath,
+enum class Links : uint8_t {
+  kKeep,    // describe the link itself, as a search lists it
+  kFollow,  // describe what it leads to, for a test whether a chosen folder exists
+};
+
+// One file or folder; none when it does not exist.
+std::optional<FindEntry> findEntry(const std::string& systemPath, Links links = Links::kKeep,
                                    const DriveTable& table = processDriveTable());
-std::optional<FindEntry> findEntryAt(const std::string& linuxPath);
+std::optional<FindEntry> findEntryAt(const std::string& linuxPath, Links links = Links::kKeep);
 
 // The local time as a packed DOS date-time (date in the high word, seconds halved), held to
 // the range the form can carry: 1980-01-01 00:00:00 to 2107-12-31 23:59:58.

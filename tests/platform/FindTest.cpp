@@ -189,12 +189,22 @@ TEST_F(FindTest, OpensFoldersByTheProgramsPaths) {
   EXPECT_FALSE(findEntryAt("relative").has_value());
 }
 
-TEST_F(FindTest, SingleEntriesAreNotFollowedEither) {
-  fs::create_directory_symlink("/", dir + "/root-link");
-  const std::optional<FindEntry> link = findEntryAt(dir + "/root-link/");
+TEST_F(FindTest, SingleEntriesAreFollowedOnlyWhenAsked) {
+  fs::create_directory(dir + "/photos");
+  fs::create_directory_symlink("photos", dir + "/link");
+  const std::optional<FindEntry> link = findEntryAt(dir + "/link/");
   ASSERT_TRUE(link.has_value());
-  EXPECT_EQ(link->name, "root-link");
+  EXPECT_EQ(link->name, "link");
   EXPECT_EQ(link->kind, EntryKind::kSymlink);
+  const std::optional<FindEntry> folder = findEntryAt(dir + "/link", Links::kFollow);
+  ASSERT_TRUE(folder.has_value());
+  EXPECT_EQ(folder->name, "link");
+  EXPECT_TRUE(folder->isDirectory());
+  EXPECT_EQ(folder->attributes, kAttrDirectory);
+
+  fs::create_directory_symlink("missing", dir + "/dangling");
+  EXPECT_TRUE(findEntryAt(dir + "/dangling").has_value());
+  EXPECT_FALSE(findEntryAt(dir + "/dangling", Links::kFollow).has_value());
 }
 
 }  // namespace
