@@ -5,6 +5,7 @@
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -35,7 +36,7 @@ MediaKind mediaOf(int fd) {
   return {fat, fat || type == ISOFS_SUPER_MAGIC || type == UDF_SUPER_MAGIC};
 }
 
-EntryKind kindOf(mode_t mode) {
+EntryKind kindOf(unsigned mode) {
   if (S_ISDIR(mode)) return EntryKind::kDirectory;
   if (S_ISLNK(mode)) return EntryKind::kSymlink;
   if (S_ISFIFO(mode)) return EntryKind::kFifo;
@@ -59,17 +60,27 @@ bool readFatAttributes(int dirFd, const char* name, bool directory, Links links,
   return ok;
 }
 
+// One statx gives the fields and the mount, which tells a bind mount from its folder.
+bool statEntry(int dirFd, const char* name, int flags, struct statx& st) {
+  return statx(dirFd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &st) == 0;
+}
+
+uint64_t mountIdOf(const struct statx& st) {
+  return (st.stx_mask & STATX_MNT_ID) ? st.stx_mnt_id : 0;
+}
+
 bool describe(int dirFd, const char* name, bool fat, Links links, FindEntry& entry) {
-  struct stat st {};
-  if (fstatat(dirFd, name, &st, links == Links::kKeep ? AT_SYMLINK_NOFOLLOW : 0) != 0) return false;
-  entry.kind = kindOf(st.st_mode);
-  entry.size = entry.isDirectory() ? 0 : static_cast<int64_t>(st.st_size);
-  entry.dosDateTime = dosDateTimeOf(st.st_mtime);
-  entry.device = static_cast<uint64_t>(st.st_dev);
+  struct statx st {};
+  if (!statEntry(dirFd, name, links == Links::kKeep ? AT_SYMLINK_NOFOLLOW : 0, st)) return false;
+  entry.kind = kindOf(st.stx_mode);
+  entry.size = entry.isDirectory() ? 0 : static_cast<int64_t>(st.stx_size);
+  entry.dosDateTime = dosDateTimeOf(static_cast<time_t>(st.stx_mtime.tv_sec));
+  entry.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+  entry.mountId = mountIdOf(st);
   uint16_t attributes = 0;
   if (entry.isDirectory()) attributes |= kAttrDirectory;
   if (entry.kind == EntryKind::kFile) attributes |= kAttrArchive;
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttrReadOnly;
+  if ((st.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttrReadOnly;
   if (entry.name.starts_with('.')) attributes |= kAttrHidden;
   if (fat && !entry.isSpecial() &&
       readFatAttributes(dirFd, name, entry.isDirectory(), links, attributes)) {
@@ -122,8 +133,8 @@ bool FindSearch::openAt(const std::string& linuxFolder) {
   close();
   const int fd = ::open(linuxFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat st {};
-  if (fstat(fd, &st) != 0) {
+  struct statx st {};
+  if (!statEntry(fd, "", AT_EMPTY_PATH, st)) {
     ::close(fd);
     return false;
   }
@@ -132,7 +143,8 @@ bool FindSearch::openAt(const std::string& linuxFolder) {
     ::close(fd);
     return false;
   }
-  device_ = static_cast<uint64_t>(st.st_dev);
+  device_ = makedev(st.stx_dev_major, st.stx_dev_minor);
+  mountId_ = mountIdOf(st);
   const MediaKind media = mediaOf(fd);
   fat_ = media.fat;
   caseInsensitive_ = media.caseInsensitive;
@@ -156,6 +168,7 @@ void FindSearch::close() {
   if (dir_ != nullptr) closedir(dir_);
   dir_ = nullptr;
   device_ = 0;
+  mountId_ = 0;
   fat_ = false;
   caseInsensitive_ = false;
 }

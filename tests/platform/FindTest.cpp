@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -159,6 +160,21 @@ TEST_F(FindTest, EntriesOfAnotherFileSystemShowTheirOwnDevice) {
     }
   }
   EXPECT_TRUE(sawProc);
+}
+
+TEST_F(FindTest, ABindMountShowsItsOwnMount) {
+  fs::create_directories(dir + "/data/inner");
+  fs::create_directory(dir + "/view");
+  if (mount((dir + "/data").c_str(), (dir + "/view").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "mounting is not allowed here";
+  }
+  const auto entries = list();
+  umount((dir + "/view").c_str());
+  FindSearch search;
+  ASSERT_TRUE(search.openAt(dir));
+  EXPECT_EQ(entries.at("view").device, search.device());  // the same file system
+  EXPECT_NE(entries.at("view").mountId, search.mountId());
+  EXPECT_EQ(entries.at("data").mountId, search.mountId());
 }
 
 TEST_F(FindTest, OpensFoldersByTheProgramsPaths) {
