@@ -44,4 +44,63 @@ void ShortString::setLength(int length) {
   length_ = static_cast<uint8_t>(std::clamp(length, 0, kMaxLength));
 }
 
+ShortString ShortCopy(const ShortString& source, int index, int count) {
+  const int length = source.length();
+  if (index <= 0 || index > length || count <= 0) return {};
+  count = std::min(count, length - index + 1);
+  ShortString result;
+  std::memcpy(result.data(), source.data() + index - 1, count);
+  result.setLength(count);
+  return result;
+}
+
+void ShortDelete(ShortString& s, int index, int count) {
+  const int length = s.length();
+  if (index <= 0 || index > length || count <= 0) return;
+  if (count > length + 1 - index) {
+    s.setLength(index - 1);
+    return;
+  }
+  char* at = s.data() + index - 1;
+  std::memmove(at, at + count, length - (index - 1) - count);
+  s.setLength(length - count);
+}
+
+void ShortInsert(const ShortString& source, ShortString& dest, int capacity, int index) {
+  if (index <= 0) return;
+  const int length = dest.length();
+  const int room = std::clamp(capacity, 0, ShortString::kMaxLength) - length;
+  if (room <= 0) return;
+  const int inserted = static_cast<int>(utf8CutLength(source.view(), room));
+  const int at = std::min(index - 1, length);
+  char* data = dest.data();
+  std::memmove(data + at + inserted, data + at, length - at);
+  std::memcpy(data + at, source.data(), inserted);
+  dest.setLength(length + inserted);
+}
+
+// The block is the length byte followed by the characters, with no other header: its size
+// follows from the stored length.
+size_t heapShortStrSize(int length) {
+  return (static_cast<size_t>(std::clamp(length, 0, ShortString::kMaxLength)) + 16) / 16 * 16;
+}
+
+HeapShortStr* NewShortStr(const ShortString& s) {
+  auto* block = new uint8_t[heapShortStrSize(s.length())]();
+  block[0] = static_cast<uint8_t>(s.length());
+  std::memcpy(block + 1, s.data(), s.length());
+  return reinterpret_cast<HeapShortStr*>(block);
+}
+
+void DisposeShortStr(HeapShortStr*& p) {
+  delete[] reinterpret_cast<uint8_t*>(p);
+  p = nullptr;
+}
+
+ShortString GetPStr(const HeapShortStr* p) {
+  if (p == nullptr) return {};
+  const auto* block = reinterpret_cast<const uint8_t*>(p);
+  return ShortString(std::string_view(reinterpret_cast<const char*>(block + 1), block[0]));
+}
+
 }  // namespace vellomar

@@ -41,4 +41,27 @@ class ShortString {
   char chars_[kMaxLength] = {};
 };
 
+// Positions count from 1, as in the stored strings. Arguments out of range give the empty or
+// unchanged result; nothing is reported.
+
+// The count bytes of source from position index; cut at the end of source.
+ShortString ShortCopy(const ShortString& source, int index, int count);
+// Deletes count bytes from position index; a run past the end cuts s to index - 1 bytes.
+void ShortDelete(ShortString& s, int index, int count);
+// Inserts source into dest before position index (appends when index is past the end). dest is a
+// field of capacity bytes (at most 255): what does not fit is left out, never half a character.
+void ShortInsert(const ShortString& source, ShortString& dest, int capacity, int index);
+
+// A heap copy of a short string: its length byte and characters in a block of 16-byte granules,
+// so the many names kept in memory cost little. A null pointer reads as the empty string.
+struct HeapShortStr;
+
+// Bytes of the block that holds a string of the given length: 16 for 0..15, 32 for 16..31, ...
+size_t heapShortStrSize(int length);
+// Never null, even for the empty string.
+HeapShortStr* NewShortStr(const ShortString& s);
+// Frees p unless it is null, and sets it to null.
+void DisposeShortStr(HeapShortStr*& p);
+ShortString GetPStr(const HeapShortStr* p);
+
 }  // namespace vellomar

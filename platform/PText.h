@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vellomar {
+
+// Text as the system sees it: bytes that are UTF-8 where they form valid UTF-8, and CP1252
+// characters (one byte each) where they do not, so names from old catalogues are never an error.
+
+// The one order of texts in the whole system: the collation of the user's locale (LC_ALL,
+// LC_COLLATE, LANG) with case ignored but accents not, and canonically equivalent forms equal.
+// A strict weak order; negative, zero or positive as a sorts before, with or after b.
+int compareText(std::string_view a, std::string_view b);
+
+// compareText, with texts that it finds equal put in the order of their bytes: a total order
+// for sets that must keep both "Readme" and "README".
+int compareTextThenBytes(std::string_view a, std::string_view b);
+
+inline bool sameText(std::string_view a, std::string_view b) {
+  return compareText(a, b) == 0;
+}
+
+// The text with every character in lower case, as UTF-8. The mapping is the same in every
+// locale, so "I" becomes "i" even in Turkish and masks match the same everywhere. The byte
+// length may change either way: a caller with a byte limit cuts with utf8CutLength.
+std::string lowerText(std::string_view text);
+
+// The DOS code page of archive names in a locale ("de_DE.UTF-8", "ru_RU"): 850 Western
+// European, 852 Central European, 866 Cyrillic, 437 for every other locale.
+int oemCodePageOf(std::string_view localeName);
+
+// oemCodePageOf the user's locale (LC_ALL, LC_CTYPE, LANG).
+int oemCodePage();
+
+// Bytes in a DOS code page (437, 850, 852 or 866; any other is read as 437) as UTF-8.
+std::string oemToText(std::string_view oem, int codePage);
+
+inline std::string oemToText(std::string_view oem) {
+  return oemToText(oem, oemCodePage());
+}
+
+}  // namespace vellomar

@@ -1,0 +1,208 @@
+#include "platform/PText.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vellomar {
+namespace {
+
+// 254 letters and the first byte of a two-byte character: a name cut at 255 bytes by a
+// careless writer.
+std::string cutAt255(char letter) {
+  return std::string(254, letter) + "\xC3";
+}
+
+struct CompareCase {
+  const char* what;
+  std::string a, b;
+  int expected;
+};
+
+TEST(CompareText, IgnoresCaseInEveryScript) {
+  const CompareCase cases[] = {
+      {"ascii, case ignored", "readme.txt", "README.TXT", 0},
+      {"ascii order", "abc", "abd", -1},
+      {"prefix first", "ab", "ABC", -1},
+      {"letters, not bytes", "Zebra", "apple", 1},
+      {"latin-1 accents, case ignored", "caf\xC3\xA9", "CAF\xC3\x89", 0},
+      {"an accent is not ignored", "cafe", "caf\xC3\xA9", -1},
+      {"an accented letter sorts with its letter", "caf\xC3\xA9", "cafz", -1},
+      {"sharp s, case of the rest ignored",
+       "Stra\xC3\x9F"
+       "e",
+       "STRA\xC3\x9F"
+       "E",
+       0},
+      {"sharp s sorts as ss",
+       "stra\xC3\x9F"
+       "e",
+       "strast", -1},
+      {"greek, final sigma", "\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3", "\xCE\xBF\xCE\xB4\xCE\xBF\xCF\x82",
+       0},
+      {"greek order", "\xCE\xB1\xCE\xBB\xCF\x86\xCE\xB1", "\xCE\x92\xCE\x97\xCE\xA4\xCE\x91", -1},
+      {"cyrillic, case ignored", "\xD0\x9C\xD0\x9E\xD0\xA1\xD0\x9A\xD0\x92\xD0\x90",
+       "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", 0},
+      {"cyrillic order", "\xD0\xAF", "\xD0\xB0", 1},
+      {"decomposed equals precomposed", "e\xCC\x81t\xC3\xA9", "\xC3\xA9t\xC3\xA9", 0},
+      {"cp1252 bytes are characters", "caf\xE9", "CAF\xC9", 0},
+      {"cp1252 equals the same name in utf-8", "\xC9t\xE9", "\xC3\xA9t\xC3\xA9", 0},
+      {"cp1252 euro sign", "\x80", "\xE2\x82\xAC", 0},
+      {"truncated character read as cp1252", cutAt255('a'), std::string(254, 'A') + "\xC3\x83", 0},
+      {"truncated character is not the whole one", cutAt255('a'),
+       std::string(254, 'a') + "\xC3\xA9", -1},
+  };
+  for (const CompareCase& c : cases) {
+    EXPECT_EQ(compareText(c.a, c.b), c.expected) << c.what;
+    EXPECT_EQ(compareText(c.b, c.a), -c.expected) << c.what << " (swapped)";
+  }
+}
+
+// Sorting and binary search break silently when the order is not a strict weak order, e.g.
+// when the ASCII shortcut and the collator disagree.
+TEST(CompareText, IsAStrictWeakOrderAcrossAsciiAndOtherTexts) {
+  const std::vector<std::string> texts = {"",
+                                          " ",
+                                          "a",
+                                          "A",
+                                          "a b",
+                                          "ab",
+                                          "a-b",
+                                          "a_b",
+                                          "a.b",
+                                          "a1",
+                                          "a10",
+                                          "a2",
+                                          "\t",
+                                          "a\x01"
+                                          "b",
+                                          "~",
+                                          "{",
+                                          "0",
+                                          "Z",
+                                          "z",
+                                          "e",
+                                          "\xC3\xA9",
+                                          "\xE9",
+                                          "\xC3\x89",
+                                          "e\xCC\x81",
+                                          "ss",
+                                          "\xC3\x9F",
+                                          "SS",
+                                          "\xD0\xB0",
+                                          "\xCE\xB1",
+                                          "\xFF\xFE",
+                                          cutAt255('z'),
+                                          "zz",
+                                          "\xE2\x82\xAC",
+                                          "\x80"};
+  const size_t n = texts.size();
+  for (size_t i = 0; i < n; ++i) {
+    EXPECT_EQ(compareText(texts[i], texts[i]), 0) << i;
+    for (size_t j = 0; j < n; ++j) {
+      const int ij = compareText(texts[i], texts[j]);
+      ASSERT_EQ(ij, -compareText(texts[j], texts[i])) << i << " " << j;
+      for (size_t k = 0; k < n; ++k) {
+        const int jk = compareText(texts[j], texts[k]);
+        const int ik = compareText(texts[i], texts[k]);
+        if (ij <= 0 && jk <= 0) {
+          ASSERT_LE(ik, 0) << i << " " << j << " " << k;
+          if (ij < 0 || jk < 0) {
+            ASSERT_LT(ik, 0) << i << " " << j << " " << k;
+          }
+        }
+      }
+    }
+  }
+}
+
+// A leading non-ASCII character sends both texts through the collator; the order of what
+// follows must not change.
+TEST(CompareText, AsciiShortcutAgreesWithTheCollator) {
+  const std::vector<std::string> texts = {"",    " ",      "a b", "ab", "a-b", "a_b", "a.b", "A1",
+                                          "a10", "a2",     "\t",  "~",  "{",   "0",   "9",   "Z",
+                                          "z",   "x\x01y", "xy",  "@",  "'",   "\"",  "a^",  "a`"};
+  const std::string accent = "\xC3\xA9";
+  for (const std::string& a : texts) {
+    for (const std::string& b : texts) {
+      EXPECT_EQ(compareText(a, b), compareText(accent + a, accent + b))
+          << "'" << a << "' '" << b << "'";
+    }
+  }
+}
+
+TEST(CompareTextThenBytes, KeepsNamesThatDifferOnlyInCase) {
+  EXPECT_EQ(compareTextThenBytes("README", "Readme"), -1);
+  EXPECT_EQ(compareTextThenBytes("Readme", "README"), 1);
+  EXPECT_EQ(compareTextThenBytes("Readme", "Readme"), 0);
+  EXPECT_EQ(compareTextThenBytes("b", "A"), 1) << "the text order comes first";
+  EXPECT_EQ(compareTextThenBytes("caf\xE9", "caf\xC3\xA9"), 1);
+  EXPECT_TRUE(sameText("caf\xE9", "CAF\xC3\x89"));
+}
+
+struct LowerCase {
+  const char* what;
+  std::string text, expected;
+};
+
+TEST(LowerText, LowersCharactersNotBytes) {
+  const LowerCase cases[] = {
+      {"ascii", "README.TXT", "readme.txt"},
+      {"I is i in every locale", "INI", "ini"},
+      {"latin-1 accents",
+       "\xC3\x89"
+       "COLE",
+       "\xC3\xA9"
+       "cole"},
+      {"capital sharp s is shorter in lower case",
+       "STRA\xE1\xBA\x9E"
+       "E",
+       "stra\xC3\x9F"
+       "e"},
+      {"greek, final sigma", "\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3",
+       "\xCE\xBF\xCE\xB4\xCE\xBF\xCF\x82"},
+      {"cyrillic", "\xD0\x9C\xD0\x9E\xD0\xA1\xD0\x9A\xD0\x92\xD0\x90",
+       "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"},
+      {"dotted capital I is longer in lower case", "\xC4\xB0", "i\xCC\x87"},
+      {"cp1252 bytes come out as utf-8", "\xC9T\xC9", "\xC3\xA9t\xC3\xA9"},
+      {"a truncated character is a cp1252 character", cutAt255('A'),
+       std::string(254, 'a') + "\xC3\xA3"},
+      {"empty", "", ""},
+  };
+  for (const LowerCase& c : cases) EXPECT_EQ(lowerText(c.text), c.expected) << c.what;
+}
+
+TEST(OemCodePage, FollowsTheLocale) {
+  const std::pair<const char*, int> cases[] = {
+      {"C", 437},           {"", 437},
+      {"en_US.UTF-8", 437}, {"en_GB.UTF-8", 850},
+      {"de_DE", 850},       {"fr_FR.UTF-8@euro", 850},
+      {"pt_BR.UTF-8", 850}, {"pl_PL.UTF-8", 852},
+      {"cs_CZ", 852},       {"sr_RS@latin", 852},
+      {"ru_RU.UTF-8", 866}, {"uk_UA", 866},
+      {"ja_JP.UTF-8", 437},
+  };
+  for (const auto& [locale, codePage] : cases) EXPECT_EQ(oemCodePageOf(locale), codePage) << locale;
+}
+
+struct OemCase {
+  int codePage;
+  std::string oem, expected;
+};
+
+TEST(OemToText, ConvertsDosNamesToUtf8) {
+  const OemCase cases[] = {
+      {437, "README.TXT", "README.TXT"},
+      {437, "\x80\x81\x82\xE1", "\xC3\x87\xC3\xBC\xC3\xA9\xC3\x9F"},
+      {437, "\x9D\xC4", "\xC2\xA5\xE2\x94\x80"},
+      {850, "\x9D", "\xC3\x98"},
+      {852, "\xA5\x88", "\xC4\x85\xC5\x82"},
+      {866, "\x8C\xAE\xE1\xAA\xA2\xA0", "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"},
+      {1234, "\x80", "\xC3\x87"},
+  };
+  for (const OemCase& c : cases) EXPECT_EQ(oemToText(c.oem, c.codePage), c.expected) << c.codePage;
+}
+
+}  // namespace
+}  // namespace vellomar
