@@ -163,12 +163,7 @@ TEST(UnAceModule, TestsStoredDataAgainstItsCrc) {
 
 // ACE header CRC: CRC-32 without the final complement, low 16 bits.
 uint16_t headCrc(const std::vector<uint8_t>& head) {
-  uint32_t crc = 0xFFFFFFFF;
-  for (uint8_t b : head) {
-    crc ^= b;
-    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-  }
-  return static_cast<uint16_t>(crc);
+  return static_cast<uint16_t>(~testing::crc32(head));
 }
 
 void appendHead(std::vector<uint8_t>& archive, const std::vector<uint8_t>& head, uint16_t size) {

@@ -151,6 +151,99 @@ TEST(UnRarModule, RefusesWhatItCannotDo) {
   EXPECT_EQ(unRar().close(archive), kRarOk);
 }
 
+// RAR5 blocks: CRC-32 of what follows it, then variable-length integers.
+class Rar5Builder {
+ public:
+  Rar5Builder() {
+    out_ = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x01, 0x00};
+    block(1, {0}, {});  // main header: no archive flags
+  }
+  // A stored member with a modification time and a CRC; a folder when data is empty and
+  // folder is set.
+  Rar5Builder& member(std::string_view name, const testing::Bytes& data, bool folder = false) {
+    testing::Bytes fields;
+    vint(fields, folder ? 0x03 : 0x06);  // folder or CRC present; time present
+    vint(fields, data.size());
+    vint(fields, folder ? 0x10 : 0x20);  // attributes
+    le32(fields, 1700000000);            // Unix time
+    if (!folder) le32(fields, testing::crc32(data));
+    vint(fields, 0);  // stored
+    vint(fields, 0);  // made on Windows
+    vint(fields, name.size());
+    fields.insert(fields.end(), name.begin(), name.end());
+    block(kFileBlock, fields, data);
+    return *this;
+  }
+  testing::Bytes end() {
+    block(5, {0}, {});
+    return out_;
+  }
+
+ private:
+  static constexpr uint8_t kFileBlock = 2;
+
+  static void vint(testing::Bytes& out, uint64_t value) {
+    do {
+      out.push_back(static_cast<uint8_t>((value & 0x7F) | (value > 0x7F ? 0x80 : 0)));
+      value >>= 7;
+    } while (value);
+  }
+  static void le32(testing::Bytes& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  }
+  void block(uint8_t type, const testing::Bytes& fields, const testing::Bytes& data) {
+    testing::Bytes head;
+    vint(head, type);
+    const bool hasData = type == kFileBlock;  // even an empty one
+    vint(head, hasData ? 0x02 : 0);
+    if (hasData) vint(head, data.size());
+    head.insert(head.end(), fields.begin(), fields.end());
+    testing::Bytes sized;
+    vint(sized, head.size());
+    sized.insert(sized.end(), head.begin(), head.end());
+    le32(out_, testing::crc32(sized));
+    out_.insert(out_.end(), sized.begin(), sized.end());
+    out_.insert(out_.end(), data.begin(), data.end());
+  }
+
+  testing::Bytes out_;
+};
+
+TEST(UnRarModule, ListsAndExtractsRar5) {
+  TempFolder folder;
+  const std::string umlaut =
+      "\xC3\x9C"  // "Ü"
+      "ber.txt";
+  const testing::Bytes text = testing::textBytes("Dies ist die Beschreibung.\r\n");
+  const std::string path = folder.write("new.rar", Rar5Builder()
+                                                       .member("docs", {}, true)
+                                                       .member("docs/" + umlaut, text)
+                                                       .member("readme.txt", text)
+                                                       .end());
+  const std::vector<Member> members = list(path);
+  ASSERT_EQ(members.size(), 3u);
+  EXPECT_EQ(members[0].name, "docs");
+  EXPECT_EQ(members[0].attributes, 0x10u);
+  EXPECT_EQ(members[1].name, "docs/" + umlaut);
+  EXPECT_EQ(members[1].flags, kRarNameIsUtf8);
+  EXPECT_EQ(members[1].size, text.size());
+  EXPECT_EQ(members[2].flags, 0u);
+
+  RarOpenRequest request{path.c_str(), kRarOpenExtract, -1};
+  RarArchive* archive = unRar().open(&request);
+  ASSERT_EQ(request.openResult, kRarOk);
+  RarMemberHeader header;
+  const std::string target = folder.file("out.tmp");
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(unRar().readHeader(archive, &header), kRarOk);
+    ASSERT_EQ(
+        unRar().processFile(archive, i == 1 ? kRarExtract : kRarSkip, nullptr, target.c_str()),
+        kRarOk);
+  }
+  unRar().close(archive);
+  EXPECT_EQ(testing::readFile(target), text);
+}
+
 TEST(UnRarModule, CutArchivesEndTheListingWithoutHarm) {
   TempFolder folder;
   const std::vector<uint8_t> whole = testing::readFile(libsFixture("Rar2.rar"));
