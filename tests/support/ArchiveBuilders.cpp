@@ -1,4 +1,4 @@
-#include "ArchiveBuilders.h"
+#include "tests/support/ArchiveBuilders.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/UArchiveEntry.h"
+#include "tests/support/ArchiveBuilders.h"
 
 namespace vellomar::testing {
 
@@ -40,6 +45,26 @@ inline ListResult listWith(const ArchiveReader& reader, const std::string& path)
   result.ok = reader(list, path);
   result.lines = listing(list);
   return result;
+}
+
+// Cuts the archive every step bytes from the end down; each cut must list no member that the
+// whole archive does not list (by path and name), and run no read past the file.
+inline void expectEveryCutSafe(const ArchiveReader& reader, const Bytes& archive, size_t step = 1) {
+  TempFolder folder;
+  const std::string path = folder.write("cut", archive);
+  const std::vector<std::string> whole = listWith(reader, path).lines;
+  for (size_t size = archive.size(); size >= step;) {
+    size -= step;
+    std::filesystem::resize_file(path, size);
+    const ListResult cut = listWith(reader, path);
+    ASSERT_LE(cut.lines.size(), whole.size()) << "cut to " << size;
+    for (const std::string& line : cut.lines) {
+      const std::string key = line.substr(0, line.find('|', line.find('|') + 1) + 1);
+      ASSERT_TRUE(std::any_of(whole.begin(), whole.end(),
+                              [&](const std::string& w) { return w.starts_with(key); }))
+          << "cut to " << size << " lists " << line;
+    }
+  }
 }
 
 }  // namespace vellomar::testing
