@@ -24,11 +24,6 @@ const uint32_t kWhen = testing::dosDateTime(2011, 6, 23, 21, 35, 52);
 constexpr uint16_t kFile = 0x8000;
 constexpr uint16_t kFolder = 0x80E0;
 
-ListResult list(const RarBuilder& archive) {
-  TempFolder folder;
-  return testing::listWith(rar, folder.write("a.rar", archive.bytes()));
-}
-
 std::string line(const char* pathAndName, uint32_t size) {
   return std::string(pathAndName) + "|" + std::to_string(size) + "|2011-06-23 21:35:52";
 }
@@ -40,7 +35,7 @@ TEST(ArchiveRar, FoldersAreKnownByTheirFlagsNotByAttributes) {
       .file("dir/sub/run", 5, kWhen, 0x81ED)  // a Unix executable: mode bits overlap 0x08
       .file("dir\\DOS.TXT", 4, kWhen, 0x20)
       .end();
-  const ListResult result = list(archive);
+  const ListResult result = testing::listBytes(rar, archive.bytes());
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines,
             (std::vector<std::string>{line("\\dir\\|dos.txt", 4), line("\\dir\\sub\\|run", 5)}));
@@ -62,7 +57,8 @@ TEST(ArchiveRar, EntriesCarryAttributesAndBlockPositions) {
 TEST(ArchiveRar, UnicodeNamesEndAtTheirZero) {
   RarBuilder archive;
   archive.file(std::string("plain.txt\0\x04\x55\x42", 13), 2, kWhen, 0x20, kFile | 0x0200).end();
-  EXPECT_EQ(list(archive).lines, std::vector<std::string>{line("\\|plain.txt", 2)});
+  EXPECT_EQ(testing::listBytes(rar, archive.bytes()).lines,
+            std::vector<std::string>{line("\\|plain.txt", 2)});
 }
 
 TEST(ArchiveRar, OtherBlocksAreSkippedByTheirSizes) {
@@ -75,7 +71,7 @@ TEST(ArchiveRar, OtherBlocksAreSkippedByTheirSizes) {
       .file("b", 2, kWhen, 0x20)
       .end()
       .file("after the end", 1, kWhen, 0x20);
-  const ListResult result = list(archive);
+  const ListResult result = testing::listBytes(rar, archive.bytes());
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines, (std::vector<std::string>{line("\\|a", 1), line("\\|b", 2)}));
 }
@@ -108,8 +104,7 @@ TEST(ArchiveRar, WalksEndAtBadBlocksWithWhatWasListed) {
     bytes.insert(bytes.end(), bad.begin(), bad.end());
     const Bytes after = fileBlock("b");
     bytes.insert(bytes.end(), after.begin(), after.end());
-    TempFolder folder;
-    const ListResult result = testing::listWith(rar, folder.write("a.rar", bytes));
+    const ListResult result = testing::listBytes(rar, bytes);
     EXPECT_TRUE(result.ok) << what;
     EXPECT_EQ(result.lines, std::vector<std::string>{line("\\|a", 1)}) << what;
   }
@@ -118,8 +113,7 @@ TEST(ArchiveRar, WalksEndAtBadBlocksWithWhatWasListed) {
 TEST(ArchiveRar, FileFieldsThatDoNotFitTheirHeadEndTheWalk) {
   Bytes bytes = RarBuilder().file("abc", 1, kWhen, 0x20).file("d", 1, kWhen, 0x20).bytes();
   bytes[20 + 26] = 200;  // name size beyond the head and the file
-  TempFolder folder;
-  const ListResult result = testing::listWith(rar, folder.write("a.rar", bytes));
+  const ListResult result = testing::listBytes(rar, bytes);
   EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.lines.empty());
 }
@@ -146,9 +140,7 @@ TEST(ArchiveRar, LargeFilesAddTheHighSizeWord) {
   w.u32(0);
   w.bytes("big", 3);
   w.bytes(fileBlock("never"));
-  TempFolder folder;
-  EXPECT_EQ(testing::listWith(rar, folder.write("a.rar", w.bytes())).lines,
-            std::vector<std::string>{line("\\|big", 9)});
+  EXPECT_EQ(testing::listBytes(rar, w.bytes()).lines, std::vector<std::string>{line("\\|big", 9)});
 }
 
 TEST(ArchiveRar, NoFileListedIsFalse) {
@@ -163,8 +155,7 @@ TEST(ArchiveRar, NoFileListedIsFalse) {
       {"an empty file", {}},
   };
   for (const Case& c : cases) {
-    TempFolder folder;
-    EXPECT_FALSE(testing::listWith(rar, folder.write("a.rar", c.bytes)).ok) << c.what;
+    EXPECT_FALSE(testing::listBytes(rar, c.bytes).ok) << c.what;
   }
 }
 

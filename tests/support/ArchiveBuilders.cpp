@@ -251,6 +251,26 @@ Bytes buildLha(const std::vector<LhaMember>& members, bool endMark) {
   return w.take();
 }
 
+Bytes buildArc(const std::vector<ArcMember>& members) {
+  ByteWriter w;
+  for (const ArcMember& m : members) {
+    w.u8(0x1A);
+    w.u8(2);  // stored
+    std::string field = m.nameField.substr(0, 13);
+    field.resize(13, '\0');
+    w.bytes(field.data(), field.size());
+    w.u32(m.size);
+    w.u16(static_cast<uint16_t>(m.dateTime >> 16));
+    w.u16(static_cast<uint16_t>(m.dateTime));
+    w.u16(0);
+    w.u32(m.size);
+    w.zeros(m.size);
+  }
+  w.u8(0x1A);
+  w.u8(0);
+  return w.take();
+}
+
 Bytes arjHeader(std::string_view name, const ArjMember& member) {
   ByteWriter basic;
   basic.u8(30);

@@ -82,6 +82,15 @@ struct LhaMember {
 };
 Bytes buildLha(const std::vector<LhaMember>& members, bool endMark = true);
 
+// ARC archives: 29-byte headers (name field of 13 bytes, copied as given, cut or zero-padded),
+// zero-filled data, the end mark 1A 00.
+struct ArcMember {
+  std::string nameField;
+  uint32_t size = 0;
+  uint32_t dateTime = 0;
+};
+Bytes buildArc(const std::vector<ArcMember>& members);
+
 // ARJ archives: a main header, members, the end mark.
 struct ArjMember {
   std::string name;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -45,6 +47,17 @@ inline ListResult listWith(const ArchiveReader& reader, const std::string& path)
   result.ok = reader(list, path);
   result.lines = listing(list);
   return result;
+}
+
+inline ListResult listBytes(const ArchiveReader& reader, const Bytes& archive) {
+  TempFolder folder;
+  return listWith(reader, folder.write("archive", archive));
+}
+
+// Unix times kept in archives are shown as local time; tests read them in UTC.
+inline void useUtc() {
+  setenv("TZ", "UTC", 1);
+  tzset();
 }
 
 // Cuts the archive every step bytes from the end down; each cut must list no member that the
