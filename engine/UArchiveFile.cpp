@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 #include "engine/UCallbacks.h"
@@ -10,13 +11,13 @@
 namespace vellomar {
 
 bool ArchiveFile::open(const std::string& path) {
+  // Only regular files: a FIFO or device named like an archive would block or never end.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  size_ = std::filesystem::file_size(path, error);
+  if (error) return false;
   stream_.open(path, std::ios::binary | std::ios::in);
-  if (!stream_) return false;
-  stream_.seekg(0, std::ios::end);
-  const std::streamoff end = stream_.tellg();
-  if (end < 0) return false;
-  size_ = static_cast<uint64_t>(end);
-  return true;
+  return static_cast<bool>(stream_);
 }
 
 ByteReader ArchiveFile::read(uint64_t offset, size_t n) {
@@ -69,7 +70,8 @@ void addArchiveMember(TArchiveEntryList& list, MemberName member, uint8_t attr, 
 
 void addArchiveMember(TArchiveEntryList& list, std::string_view fullName, uint8_t attr,
                       int32_t dateTime, uint32_t size, int32_t headerOffset) {
-  addArchiveMember(list, splitMemberName(fullName), attr, dateTime, size, headerOffset);
+  addArchiveMember(list, splitMemberName(keepTail(fullName, TArchiveEntry::kMaxText)), attr,
+                   dateTime, size, headerOffset);
 }
 
 namespace {

@@ -48,7 +48,7 @@ MemberName splitMemberName(std::string_view fullName);
 // Appends a member: its path is "\" + the folder.
 void addArchiveMember(TArchiveEntryList& list, MemberName member, uint8_t attr, int32_t dateTime,
                       uint32_t size, int32_t headerOffset);
-// The same for a full name, "\" separating folders.
+// The same for a full name, "\" separating folders; its last 255 bytes are kept.
 void addArchiveMember(TArchiveEntryList& list, std::string_view fullName, uint8_t attr,
                       int32_t dateTime, uint32_t size, int32_t headerOffset);
 

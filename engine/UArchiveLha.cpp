@@ -104,7 +104,9 @@ bool ReadLhaArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
     while (position < file.size()) {
       ByteReader common = file.read(position, kCommonSize);
       // A header size of 0 ends the archive.
-      if (common.u8() == 0) return true;
+      const uint8_t headerSize = common.u8();
+      if (!common.ok()) return false;
+      if (headerSize == 0) return true;
       common.seek(kMethodOffset);
       const std::string_view method = asText(common.bytes(5));
       common.seek(kLevelOffset);
