@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vellomar {
 
@@ -36,5 +38,21 @@ class EKstvDBaseStructException : public EKstvException {
 
 // "Error in database structure found. ...  (001)" for code 1.
 std::string DBaseStructMessage(int code);
+
+enum class MessageBoxIcon { kExclamation, kError };
+
+// Shows one modal box with an OK button. The user interface installs its own; the engine, the
+// tests and a program without a window have none installed and report on stderr, so a failure
+// is never lost without a trace.
+using MessageBoxHandler =
+    std::function<void(std::string_view caption, std::string_view text, MessageBoxIcon icon)>;
+
+// An empty handler puts back the stderr report.
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Caption "Error", the text as given, exclamation icon.
+void ShowErrorBox(std::string_view text);
+// Caption "Critical error", the text after the line "Critical error.", error icon.
+void ShowCriticalErrorBox(std::string_view text);
 
 }  // namespace vellomar
