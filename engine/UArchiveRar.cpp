@@ -46,7 +46,7 @@ bool readFileBlock(ByteReader& r, uint64_t position, Block& block, TArchiveEntry
   block.dataSize = packedSize;
   if ((block.flags & kFolderMask) == kFolderMask) return true;
   if (block.flags & kUnicodeNameFlag) name = untilZero(name);
-  std::string fullName(keepTail(name, TArchiveEntry::kMaxText));
+  std::string fullName(name);
   slashesToBackslashes(fullName);
   addArchiveMember(list, fullName, static_cast<uint8_t>(attributes), static_cast<int32_t>(dateTime),
                    size, offset32(position));
@@ -76,6 +76,11 @@ bool ReadRarArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
       } else if (block.flags & kLongBlockFlag) {
         block.dataSize = r.u32();
         if (!r.ok()) break;
+      }
+      // Sizes past the file end the walk; a 64-bit sum could otherwise wrap round.
+      if (block.headSize > file.size() - position ||
+          block.dataSize > file.size() - position - block.headSize) {
+        break;
       }
       position += block.headSize + block.dataSize;
     }

@@ -13,10 +13,10 @@
 namespace vellomar {
 namespace {
 
-using testing::Bytes;
-using testing::TempFolder;
+using test::Bytes;
+using test::TempFolder;
 
-const uint32_t kTime = testing::dosDateTime(1994, 3, 7, 12, 30, 10);
+const uint32_t kTime = test::dosDateTime(1994, 3, 7, 12, 30, 10);
 const std::string kTimeText = "1994-03-07 12:30:10";
 
 void text(ByteWriter& w, std::string_view s, size_t width, char fill = '\0') {
@@ -68,9 +68,9 @@ class DosControlFile {
   ByteWriter w_;
 };
 
-testing::ListResult listDos(const Bytes& bytes) {
+test::ListResult listDos(const Bytes& bytes) {
   TempFolder folder;
-  return testing::listWith(ReadDosBackup, folder.write("CONTROL.001", bytes));
+  return test::listWith(ReadDosBackup, test::writeBytes(folder, "CONTROL.001", bytes));
 }
 
 std::string line(std::string_view path, std::string_view name, uint32_t size) {
@@ -90,7 +90,7 @@ TEST(DosBackup, ListsFilesUnderTheirFolders) {
                               .folder("\\DOS\\UTIL")
                               .file("X", 0)
                               .bytes();
-    const testing::ListResult result = listDos(control);
+    const test::ListResult result = listDos(control);
     EXPECT_TRUE(result.ok) << int(sizes.folder);
     EXPECT_EQ(result.lines,
               (std::vector<std::string>{
@@ -105,7 +105,7 @@ TEST(DosBackup, KeepsAttributes) {
   TArchiveEntryList list;
   const Bytes control =
       DosControlFile({139, 70, 34}).header().folder("").file("IO.SYS", 33430, 0x07).bytes();
-  ASSERT_TRUE(ReadDosBackup(list, folder.write("CONTROL.001", control)));
+  ASSERT_TRUE(ReadDosBackup(list, test::writeBytes(folder, "CONTROL.001", control)));
   ASSERT_EQ(list.Count(), 1);
   EXPECT_EQ(list.Items()[0]->Attr, 0x07);
   EXPECT_EQ(list.Items()[0]->HeaderOffset, 0);
@@ -126,7 +126,7 @@ TEST(DosBackup, RecordsThatCannotBeReadEndTheListing) {
     Bytes control = DosControlFile(sizes).header().folder("").file("A.TXT", 1).bytes();
     const Bytes tail = c.tail.file("B.TXT", 2).bytes();
     control.insert(control.end(), tail.begin(), tail.end());
-    const testing::ListResult result = listDos(control);
+    const test::ListResult result = listDos(control);
     EXPECT_TRUE(result.ok) << c.what;
     EXPECT_EQ(result.lines, std::vector<std::string>{line("\\", "a.txt", 1)}) << c.what;
   }
@@ -141,7 +141,7 @@ TEST(DosBackup, CutControlFilesGiveFalse) {
                             .bytes();
   for (size_t size = 1; size < control.size(); ++size) {
     const bool atRecordEnd = size == 139 || size == 209 || size == 243;
-    const testing::ListResult result = listDos(Bytes(control.begin(), control.begin() + size));
+    const test::ListResult result = listDos(Bytes(control.begin(), control.begin() + size));
     EXPECT_EQ(result.ok, size >= 243 && atRecordEnd) << size;
   }
 }
@@ -186,9 +186,9 @@ void recordAppended(const ShortString& s) {
   appended.push_back(s.str());
 }
 
-testing::ListResult listPc(const Bytes& bytes) {
+test::ListResult listPc(const Bytes& bytes) {
   TempFolder folder;
-  return testing::listWith(ReadPcBackup, folder.write("PCBACKUP.DIR", bytes));
+  return test::listWith(ReadPcBackup, test::writeBytes(folder, "PCBACKUP.DIR", bytes));
 }
 
 TEST(PcBackup, ListsFilesUnderTheirFolders) {
@@ -206,7 +206,7 @@ TEST(PcBackup, ListsFilesUnderTheirFolders) {
                               .end()  // one more than was begun: stays at the root
                               .file("ROOT.TXT", 8)
                               .bytes();
-  const testing::ListResult result = listPc(directory);
+  const test::ListResult result = listPc(directory);
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines,
             (std::vector<std::string>{
@@ -219,7 +219,7 @@ TEST(PcBackup, WithoutItsStartTheUserIsTold) {
   appended.clear();
   Bytes directory = PcDirectory().begin("C:").file("A.TXT", 1).bytes();
   directory[1] = 'X';
-  const testing::ListResult result = listPc(directory);
+  const test::ListResult result = listPc(directory);
   ResetCallbacks();
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(appended, std::vector<std::string>{"   Central dir of PC-Backup not found  "});
@@ -273,9 +273,9 @@ class NortonCatalogue {
   ByteWriter w_;
 };
 
-testing::ListResult listNorton(const Bytes& bytes) {
+test::ListResult listNorton(const Bytes& bytes) {
   TempFolder folder;
-  return testing::listWith(ReadNortonBackup, folder.write("DEFAULT.CAT", bytes));
+  return test::listWith(ReadNortonBackup, test::writeBytes(folder, "DEFAULT.CAT", bytes));
 }
 
 TEST(NortonBackup, ListsFilesUnderTheirFolders) {
@@ -291,7 +291,7 @@ TEST(NortonBackup, ListsFilesUnderTheirFolders) {
                               .file("DOOM", "WAD", 99)
                               .end()
                               .bytes();
-  const testing::ListResult result = listNorton(catalogue);
+  const test::ListResult result = listNorton(catalogue);
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines,
             (std::vector<std::string>{

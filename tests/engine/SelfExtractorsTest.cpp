@@ -13,8 +13,8 @@
 namespace vellomar {
 namespace {
 
-using testing::Bytes;
-using testing::TempFolder;
+using test::Bytes;
+using test::TempFolder;
 
 // A program stub that holds none of the signatures.
 Bytes stub(size_t size) {
@@ -41,28 +41,28 @@ struct SfxResult {
 
 SfxResult readSfx(const Bytes& bytes, bool deep) {
   TempFolder folder;
-  const std::string path = folder.write("setup.exe", bytes);
+  const std::string path = test::writeBytes(folder, "setup.exe", bytes);
   TArchiveEntryList list;
   SfxResult result{};
   result.ok = ReadSfxArchive(list, path, deep, result.kind);
-  result.lines = testing::listing(list);
+  result.lines = test::listing(list);
   return result;
 }
 
-const uint32_t kTime = testing::dosDateTime(2001, 2, 3, 4, 5, 6);
+const uint32_t kTime = test::dosDateTime(2001, 2, 3, 4, 5, 6);
 
 Bytes zipArchive() {
-  return testing::buildZip({{}, {{"README.TXT", 10, kTime}, {"bin/tool.exe", 20, kTime}}});
+  return test::buildZip({{}, {{"README.TXT", 10, kTime}, {"bin/tool.exe", 20, kTime}}});
 }
 
 Bytes arjArchive() {
-  return testing::buildArj("TOOLS.ARJ", {{"TOOL.EXE", 20, kTime}});
+  return test::buildArj("TOOLS.ARJ", {{"TOOL.EXE", 20, kTime}});
 }
 
 const std::string kRarLine = "\\exe\\|test.exe|45056|2022-04-19 17:31:48";
 
 Bytes rarArchive() {
-  return testing::readFile(testing::libsFixture("Rar4.rar"));
+  return test::fileBytes(test::libsFixture("Rar4.rar"));
 }
 
 TEST(SelfExtractors, AZipIsFoundByItsEndRecordWithoutTheDeepSearch) {
@@ -76,17 +76,17 @@ TEST(SelfExtractors, AZipIsFoundByItsEndRecordWithoutTheDeepSearch) {
 }
 
 TEST(SelfExtractors, UnzipsfxWithAZipAppended) {
-  if (!testing::haveTool("zip") || !std::filesystem::exists("/usr/bin/unzipsfx")) {
+  if (!test::haveTool("zip") || !std::filesystem::exists("/usr/bin/unzipsfx")) {
     GTEST_SKIP() << "zip and unzipsfx are not installed";
   }
   TempFolder folder;
-  folder.write("readme.txt", testing::textBytes("read me\n"));
-  ASSERT_TRUE(testing::runIn(folder.path(), "zip -q docs.zip readme.txt"));
-  ASSERT_TRUE(testing::runIn(folder.path(),
-                             "cat /usr/bin/unzipsfx docs.zip > setup.exe && zip -q -A setup.exe"));
+  test::writeBytes(folder, "readme.txt", test::textBytes("read me\n"));
+  ASSERT_TRUE(test::runIn(folder.path(), "zip -q docs.zip readme.txt"));
+  ASSERT_TRUE(test::runIn(folder.path(),
+                          "cat /usr/bin/unzipsfx docs.zip > setup.exe && zip -q -A setup.exe"));
   TArchiveEntryList list;
   uint8_t kind = kSfxNone;
-  EXPECT_TRUE(ReadSfxArchive(list, folder.file("setup.exe"), false, kind));
+  EXPECT_TRUE(ReadSfxArchive(list, folder.at("setup.exe"), false, kind));
   EXPECT_EQ(kind, kSfxZip);
   ASSERT_EQ(list.Count(), 1);
   EXPECT_EQ(list.Items()[0]->Name, "readme.txt");
@@ -105,8 +105,7 @@ TEST(SelfExtractors, ArjAndRarNeedTheDeepSearch) {
       {"RAR", stub(30000) + rarArchive(), kSfxRar, kRarLine},
       // A local header that lists nothing gives way to the RAR archive behind it.
       {"RAR behind a false ZIP header",
-       stub(1000) + testing::textBytes("PK\x03\x04") + stub(2000) + rarArchive(), kSfxRar,
-       kRarLine},
+       stub(1000) + test::textBytes("PK\x03\x04") + stub(2000) + rarArchive(), kSfxRar, kRarLine},
       // No end record: the ZIP is listed from its first local header.
       {"ZIP without its directory", stub(30000) + head(zipArchive(), 60), kSfxZip,
        "\\|readme.txt|10|2001-02-03 04:05:06"},

@@ -16,8 +16,8 @@ namespace vellomar {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::libsFixture;
-using testing::TempFolder;
+using test::libsFixture;
+using test::TempFolder;
 
 std::vector<std::string> messages;
 void recordMessage(const ShortString& text) {
@@ -25,18 +25,17 @@ void recordMessage(const ShortString& text) {
 }
 
 TEST(UnAce, ListsFilesOfAce10And20ArchivesThroughTheLibrary) {
-  UnAceLibrary library(testing::standInFolder());
+  UnAceLibrary library(test::standInFolder());
   const std::vector<std::string> want = {"\\|Tect.txt.txt|15498|2025-10-27 10:57:04",
                                          "\\exe\\|test.exe|45056|2025-10-27 10:57:04",
                                          "\\jpg\\|test.jpg|40372|2025-10-27 10:57:04"};
   SetCallbacks(nullptr, nullptr, recordMessage, nullptr, nullptr, nullptr);
   for (const char* archive : {"Ace.store.ace", "Ace.method1.ace", "Ace.method2.ace"}) {
     messages.clear();
-    const testing::ListResult result = testing::listWith(
-        [&](TArchiveEntryList& list, const std::string& path) {
-          return library.ReadAceArchive(list, path);
-        },
-        libsFixture(archive));
+    const test::ListResult result =
+        test::listWith([&](TArchiveEntryList& list,
+                           const std::string& path) { return library.ReadAceArchive(list, path); },
+                       libsFixture(archive));
     EXPECT_TRUE(result.ok) << archive;
     EXPECT_EQ(result.lines, want) << archive;
     EXPECT_EQ(messages, std::vector<std::string>{"Scanning contents of " + libsFixture(archive)});
@@ -45,35 +44,35 @@ TEST(UnAce, ListsFilesOfAce10And20ArchivesThroughTheLibrary) {
 }
 
 TEST(UnAce, ADamagedArchiveGivesFalse) {
-  UnAceLibrary library(testing::standInFolder());
+  UnAceLibrary library(test::standInFolder());
   TempFolder folder;
-  testing::Bytes bytes = testing::readFile(libsFixture("Ace.store.ace"));
+  test::Bytes bytes = test::fileBytes(libsFixture("Ace.store.ace"));
   bytes.resize(0xB0 + 100);  // inside the data of exe\test.exe
   TArchiveEntryList list;
-  EXPECT_FALSE(library.ReadAceArchive(list, folder.write("cut.ace", bytes)));
+  EXPECT_FALSE(library.ReadAceArchive(list, test::writeBytes(folder, "cut.ace", bytes)));
   EXPECT_FALSE(library.ReadAceArchive(list, libsFixture("Rar4.rar")));
 }
 
 TEST(UnAce, ExtractsAStoredMemberToTheTarget) {
-  UnAceLibrary library(testing::standInFolder());
-  UnRarLibrary unRar(testing::standInFolder());
+  UnAceLibrary library(test::standInFolder());
+  UnRarLibrary unRar(test::standInFolder());
   TempFolder folder;
   // The caller may have made the target already.
-  const std::string target = folder.write("Vlmr1.tmp", {});
+  const std::string target = test::writeBytes(folder, "Vlmr1.tmp", {});
   EXPECT_EQ(library.AceExtractFile(libsFixture("Ace.store.ace"), "exe\\TEST.EXE", target), 0);
   // The same file as the RAR library unpacks it from another archive.
-  const std::string fromRar = folder.file("Vlmr2.tmp");
+  const std::string fromRar = folder.at("Vlmr2.tmp");
   ASSERT_EQ(unRar.RarExtractFile(libsFixture("Rar4.rar"), "exe\\test.exe", fromRar), 0);
-  EXPECT_EQ(testing::readFile(target), testing::readFile(fromRar));
+  EXPECT_EQ(test::fileBytes(target), test::fileBytes(fromRar));
   // Nothing else is left in the folder.
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
 }
 
 TEST(UnAce, AFailedExtractionLeavesOtherFilesAlone) {
-  UnAceLibrary library(testing::standInFolder());
+  UnAceLibrary library(test::standInFolder());
   TempFolder folder;
   // A file of the member's name beside the target is no extracted file.
-  const std::string unrelated = folder.write("test.exe", testing::textBytes("mine"));
+  const std::string unrelated = test::writeBytes(folder, "test.exe", test::textBytes("mine"));
   struct Case {
     const char* archive;
     const char* member;
@@ -83,11 +82,11 @@ TEST(UnAce, AFailedExtractionLeavesOtherFilesAlone) {
                         Case{"Ace.method2.ace", "jpg\\test.jpg", kAceErrorUnsupported},
                         Case{"Ace.store.ace", "exe\\other.exe", kAceErrorNotFound},
                         Case{"Ace.store.ace", "exe", kAceErrorNotFound}}) {
-    const std::string target = folder.file("Vlmr1.tmp");
+    const std::string target = folder.at("Vlmr1.tmp");
     EXPECT_EQ(library.AceExtractFile(libsFixture(c.archive), c.member, target), c.result)
         << c.archive << " " << c.member;
     EXPECT_FALSE(fs::exists(target)) << c.member;
-    EXPECT_EQ(testing::readFile(unrelated), testing::textBytes("mine")) << c.member;
+    EXPECT_EQ(test::fileBytes(unrelated), test::textBytes("mine")) << c.member;
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
   }
 }
@@ -95,14 +94,14 @@ TEST(UnAce, AFailedExtractionLeavesOtherFilesAlone) {
 TEST(UnAce, WithoutACompleteLibraryNothingIsListedOrExtracted) {
   TempFolder empty;
   TempFolder folder;
-  for (const std::string& where : {empty.path().string(), testing::partialLibraryFolder()}) {
+  for (const std::string& where : {empty.path(), test::partialLibraryFolder()}) {
     UnAceLibrary library(where);
     EXPECT_FALSE(library.Load()) << where;
     TArchiveEntryList list;
     EXPECT_FALSE(library.ReadAceArchive(list, libsFixture("Ace.store.ace"))) << where;
     EXPECT_EQ(list.Count(), 0) << where;
     EXPECT_EQ(library.AceExtractFile(libsFixture("Ace.store.ace"), "exe\\test.exe",
-                                     folder.file("Vlmr1.tmp")),
+                                     folder.at("Vlmr1.tmp")),
               kLibraryUnavailable)
         << where;
   }
@@ -110,13 +109,13 @@ TEST(UnAce, WithoutACompleteLibraryNothingIsListedOrExtracted) {
 
 TEST(UnAce, TheProgramsLibraryComesFromItsFolder) {
   TempFolder folder;
-  setProgramFolder(testing::standInFolder());
+  setProgramFolder(test::standInFolder());
   EXPECT_TRUE(LoadUnAceDll());
   TArchiveEntryList list;
   EXPECT_TRUE(ReadAceArchive(list, libsFixture("Ace.method2.ace")));
   EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(
-      AceExtractFile(libsFixture("Ace.store.ace"), "jpg\\test.jpg", folder.file("V.tmp"), 0, 0), 0);
+  EXPECT_EQ(AceExtractFile(libsFixture("Ace.store.ace"), "jpg\\test.jpg", folder.at("V.tmp"), 0, 0),
+            0);
   setProgramFolder({});
 }
 

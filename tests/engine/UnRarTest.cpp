@@ -15,21 +15,19 @@
 namespace vellomar {
 namespace {
 
-using testing::libsFixture;
-using testing::TempFolder;
+using test::libsFixture;
+using test::TempFolder;
 
 const std::string kCyrillicText = "\xD1\x82\xD0\xB5\xD1\x81\xD1\x82.txt";  // "тест.txt"
 
-testing::ListResult listByDll(UnRarLibrary& library, const std::string& archive) {
-  return testing::listWith(
-      [&](TArchiveEntryList& list, const std::string& path) {
-        return library.ReadRarByDll(list, path);
-      },
-      libsFixture(archive));
+test::ListResult listByDll(UnRarLibrary& library, const std::string& archive) {
+  return test::listWith([&](TArchiveEntryList& list,
+                            const std::string& path) { return library.ReadRarByDll(list, path); },
+                        libsFixture(archive));
 }
 
 TEST(UnRar, ListsFilesThroughTheLibraryAsTheBuiltInWalkDoes) {
-  UnRarLibrary library(testing::standInFolder());
+  UnRarLibrary library(test::standInFolder());
   struct Case {
     const char* archive;
     const char* textName;  // the third file, whose name the built-in walk keeps as stored
@@ -47,14 +45,14 @@ TEST(UnRar, ListsFilesThroughTheLibraryAsTheBuiltInWalkDoes) {
         "\\jpg\\|test.jpg|40372|2022-04-19 17:31:48"}},
   };
   for (const Case& c : cases) {
-    const testing::ListResult byDll = listByDll(library, c.archive);
+    const test::ListResult byDll = listByDll(library, c.archive);
     EXPECT_TRUE(byDll.ok) << c.archive;
     EXPECT_EQ(byDll.lines, c.lines) << c.archive;
 
-    const testing::ListResult walked =
-        testing::listWith([](TArchiveEntryList& list,
-                             const std::string& path) { return ReadRarArchive(list, path, 0); },
-                          libsFixture(c.archive));
+    const test::ListResult walked =
+        test::listWith([](TArchiveEntryList& list,
+                          const std::string& path) { return ReadRarArchive(list, path, 0); },
+                       libsFixture(c.archive));
     ASSERT_EQ(walked.lines.size(), byDll.lines.size()) << c.archive;
     for (size_t i = 0; i < walked.lines.size(); ++i) {
       if (byDll.lines[i].find(c.textName) == std::string::npos) {
@@ -65,7 +63,7 @@ TEST(UnRar, ListsFilesThroughTheLibraryAsTheBuiltInWalkDoes) {
 }
 
 TEST(UnRar, ExtractsAMemberMatchedIgnoringCase) {
-  UnRarLibrary library(testing::standInFolder());
+  UnRarLibrary library(test::standInFolder());
   TempFolder folder;
   struct Case {
     std::string member;
@@ -77,29 +75,29 @@ TEST(UnRar, ExtractsAMemberMatchedIgnoringCase) {
       {kCyrillicText, 15498},  // a description file, stored under a Unicode name
   };
   for (const Case& c : cases) {
-    const std::string target = folder.file("Vlmr1.tmp");
+    const std::string target = folder.at("Vlmr1.tmp");
     EXPECT_EQ(library.RarExtractFile(libsFixture("Rar4.rar"), c.member, target), 0) << c.member;
-    EXPECT_EQ(testing::readFile(target).size(), c.size) << c.member;
+    EXPECT_EQ(test::fileBytes(target).size(), c.size) << c.member;
   }
-  const testing::Bytes text = testing::readFile(folder.file("Vlmr1.tmp"));
+  const test::Bytes text = test::fileBytes(folder.at("Vlmr1.tmp"));
   EXPECT_TRUE(std::all_of(text.begin(), text.begin() + 200, [](uint8_t b) { return b >= 0x09; }));
 }
 
 TEST(UnRar, PassesTheLibrarysResultOn) {
   // libarchive has no decoder for the methods of RAR 1.5 and 2.0.
-  UnRarLibrary library(testing::standInFolder());
+  UnRarLibrary library(test::standInFolder());
   TempFolder folder;
-  EXPECT_EQ(library.RarExtractFile(libsFixture("Rar15.rar"), "tect.txt", folder.file("Vlmr1.tmp")),
+  EXPECT_EQ(library.RarExtractFile(libsFixture("Rar15.rar"), "tect.txt", folder.at("Vlmr1.tmp")),
             kRarBadData);
   EXPECT_EQ(
-      library.RarExtractFile(libsFixture("Rar2.rar"), "exe\\test.exe", folder.file("Vlmr2.tmp")),
+      library.RarExtractFile(libsFixture("Rar2.rar"), "exe\\test.exe", folder.at("Vlmr2.tmp")),
       kRarBadData);
 }
 
 TEST(UnRar, AnswersUnavailableForMissingMembersAndFolders) {
-  UnRarLibrary library(testing::standInFolder());
+  UnRarLibrary library(test::standInFolder());
   TempFolder folder;
-  const std::string target = folder.file("Vlmr1.tmp");
+  const std::string target = folder.at("Vlmr1.tmp");
   for (const char* member : {"exe", "exe\\none.exe", "test.exe"}) {
     EXPECT_EQ(library.RarExtractFile(libsFixture("Rar4.rar"), member, target), kLibraryUnavailable)
         << member;
@@ -112,14 +110,14 @@ TEST(UnRar, AnswersUnavailableForMissingMembersAndFolders) {
 TEST(UnRar, WithoutACompleteLibraryNothingIsListedOrExtracted) {
   TempFolder empty;
   TempFolder folder;
-  for (const std::string& where : {empty.path().string(), testing::partialLibraryFolder()}) {
+  for (const std::string& where : {empty.path(), test::partialLibraryFolder()}) {
     UnRarLibrary library(where);
     EXPECT_FALSE(library.Load()) << where;
     TArchiveEntryList list;
     EXPECT_FALSE(library.ReadRarByDll(list, libsFixture("Rar4.rar"))) << where;
     EXPECT_EQ(list.Count(), 0) << where;
     EXPECT_EQ(
-        library.RarExtractFile(libsFixture("Rar4.rar"), "exe\\test.exe", folder.file("Vlmr1.tmp")),
+        library.RarExtractFile(libsFixture("Rar4.rar"), "exe\\test.exe", folder.at("Vlmr1.tmp")),
         kLibraryUnavailable)
         << where;
   }
@@ -130,13 +128,13 @@ TEST(UnRar, WithoutACompleteLibraryNothingIsListedOrExtracted) {
 
 TEST(UnRar, TheProgramsLibraryComesFromItsFolder) {
   TempFolder folder;
-  setProgramFolder(testing::standInFolder());
+  setProgramFolder(test::standInFolder());
   EXPECT_TRUE(LoadUnRarDll());
   TArchiveEntryList list;
   EXPECT_TRUE(ReadRarByDll(list, libsFixture("Rar2.rar")));
   EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(
-      RarExtractFile(libsFixture("Rar4.rar"), "jpg\\test.jpg", folder.file("Vlmr2.tmp"), 0, 0), 0);
+  EXPECT_EQ(RarExtractFile(libsFixture("Rar4.rar"), "jpg\\test.jpg", folder.at("Vlmr2.tmp"), 0, 0),
+            0);
   setProgramFolder({});
 }
 
