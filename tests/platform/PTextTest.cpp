@@ -160,11 +160,11 @@ TEST(LowerText, LowersCharactersNotBytes) {
        "E",
        "stra\xC3\x9F"
        "e"},
-      {"greek, final sigma", "\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3",
-       "\xCE\xBF\xCE\xB4\xCE\xBF\xCF\x82"},
+      {"greek sigma folds alike wherever it stands", "\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3",
+       "\xCE\xBF\xCE\xB4\xCE\xBF\xCF\x83"},
       {"cyrillic", "\xD0\x9C\xD0\x9E\xD0\xA1\xD0\x9A\xD0\x92\xD0\x90",
        "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"},
-      {"dotted capital I is longer in lower case", "\xC4\xB0", "i\xCC\x87"},
+      {"dotted capital I is shorter in lower case", "\xC4\xB0", "i"},
       {"cp1252 bytes come out as utf-8", "\xC9T\xC9", "\xC3\xA9t\xC3\xA9"},
       {"a truncated character is a cp1252 character", cutAt255('A'),
        std::string(254, 'a') + "\xC3\xA3"},
@@ -202,6 +202,32 @@ TEST(OemToText, ConvertsDosNamesToUtf8) {
       {1234, "\x80", "\xC3\x87"},
   };
   for (const OemCase& c : cases) EXPECT_EQ(oemToText(c.oem, c.codePage), c.expected) << c.codePage;
+}
+
+}  // namespace
+}  // namespace vellomar
+
+namespace vellomar {
+namespace {
+
+TEST(HasLowerCase, TellsNamesEntirelyInCapitals) {
+  const std::pair<const char*, bool> cases[] = {
+      {"README.TXT", false},
+      {"Readme.txt", true},
+      {"1999", false},
+      {"\xC3\x89"
+       "COLE",
+       false},  // ÉCOLE
+      {"\xC3\xA9"
+       "cole",
+       true},                                       // école
+      {"\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3", false},  // ΟΔΟΣ
+      {"\xE6\x97\xA5\xE6\x9C\xAC.TXT", false},      // caseless script, capital extension
+      {"\xE6\x97\xA5\xE6\x9C\xAC.txt", true},
+      {"CAF\xC9", false},  // CP1252 É
+      {"caf\xE9", true},   // CP1252 é
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(hasLowerCase(text), expected) << text;
 }
 
 }  // namespace

@@ -1,0 +1,447 @@
+#include "foundation/UBaseUtils.h"
+
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include "platform/PPaths.h"
+#include "platform/PVolumes.h"
+
+namespace vellomar {
+
+namespace {
+
+constexpr char kBackslash = '\\';
+
+// ---- Locale data ----
+
+// strftime shorthands spelled out, so the fields and separators can be read off.
+std::string expandShorthands(std::string_view format) {
+  std::string out;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%' || i + 1 == format.size()) {
+      out.push_back(format[i]);
+      continue;
+    }
+    const char c = format[++i];
+    switch (c) {
+      case 'D':
+        out += "%m/%d/%y";
+        break;
+      case 'F':
+        out += "%Y-%m-%d";
+        break;
+      case 'T':
+        out += "%H:%M:%S";
+        break;
+      case 'R':
+        out += "%H:%M";
+        break;
+      case 'r':
+        out += "%I:%M:%S %p";
+        break;
+      default:
+        out.push_back('%');
+        out.push_back(c);
+    }
+  }
+  return out;
+}
+
+// The text between the first two conversions of a format ("." of "%d.%m.%Y").
+std::string firstSeparator(std::string_view format, std::string_view fallback) {
+  size_t start = format.find('%');
+  if (start == std::string_view::npos) return std::string(fallback);
+  // Past the conversion with its flags and width ("%-d", "%Ey", "%4Y").
+  start = format.find_first_not_of("-_0^#EO123456789", start + 1);
+  if (start == std::string_view::npos) return std::string(fallback);
+  ++start;
+  const size_t next = format.find('%', start);
+  if (next == std::string_view::npos || next == start) return std::string(fallback);
+  return std::string(format.substr(start, next - start));
+}
+
+std::string langinfo(nl_item item, locale_t locale, const char* fallback) {
+  const char* value = locale != nullptr ? nl_langinfo_l(item, locale) : nullptr;
+  return value != nullptr ? value : fallback;
+}
+
+// The user's locale for the whole run; "C" when it is not installed.
+locale_t userLocale() {
+  static const locale_t locale = [] {
+    locale_t user = newlocale(LC_ALL_MASK, "", nullptr);
+    return user != nullptr ? user : newlocale(LC_ALL_MASK, "C", nullptr);
+  }();
+  return locale;
+}
+
+DisplayLocale readDisplayLocale() {
+  const locale_t locale = userLocale();
+  DisplayLocale result;
+  result.shortDateFormat = expandShorthands(langinfo(D_FMT, locale, "%m/%d/%y"));
+  result.dateSeparator = firstSeparator(result.shortDateFormat, "/");
+  result.timeSeparator = firstSeparator(expandShorthands(langinfo(T_FMT, locale, "%H:%M:%S")), ":");
+  result.thousandsSeparator = langinfo(THOUSEP, locale, "");
+  result.decimalSeparator = langinfo(RADIXCHAR, locale, ".");
+  if (result.decimalSeparator.empty()) result.decimalSeparator = ".";
+  return result;
+}
+
+uint8_t initialDateOrder() {
+  return dateOrderOf(displayLocale().shortDateFormat);
+}
+
+// ---- Host paths ----
+
+namespace fs = std::filesystem;
+
+// Where a name of the program's lies on this machine; none without a drive that holds it.
+std::optional<fs::path> hostPath(std::string_view systemPath) {
+  const std::optional<std::string> path = toLinuxPath(std::string(systemPath));
+  if (!path) return std::nullopt;
+  return fs::path(*path);
+}
+
+fs::file_status statusOf(std::string_view systemPath) {
+  const std::optional<fs::path> path = hostPath(systemPath);
+  std::error_code error;
+  return path ? fs::status(*path, error) : fs::file_status(fs::file_type::not_found);
+}
+
+// ---- Numbers ----
+
+// Digits with sep between groups of three from the right; the sign goes before the digits.
+std::string groupDigits(int64_t value, std::string_view sep) {
+  const uint64_t magnitude =
+      value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  const std::string digits = std::to_string(magnitude);
+  std::string out = value < 0 ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
+    out.push_back(digits[i]);
+  }
+  return out;
+}
+
+// The "%2.<decimals>n" of the size display: locale separators, width 2, half away from zero.
+std::string formatNumber(double value, int decimals) {
+  const DisplayLocale& locale = displayLocale();
+  const int64_t scale = decimals == 2 ? 100 : decimals == 1 ? 10 : 1;
+  const auto scaled =
+      static_cast<int64_t>(std::llround(std::fabs(value) * static_cast<double>(scale)));
+  const int64_t units = scaled / scale;
+  std::string out =
+      (value < 0 && scaled != 0 ? "-" : "") + groupDigits(units, locale.thousandsSeparator);
+  if (decimals > 0) {
+    const std::string fraction = std::to_string(scaled % scale);
+    out += locale.decimalSeparator + std::string(decimals - fraction.size(), '0') + fraction;
+  }
+  if (out.size() < 2) out.insert(0, 2 - out.size(), ' ');
+  return out;
+}
+
+// Two decimals below 10, one from 10 on.
+std::string formatUnit(double value, const char* unit) {
+  return formatNumber(value, value < 10 ? 2 : 1) + " " + unit;
+}
+
+// ---- DOS date-time fields ----
+
+unsigned dosYear(uint32_t dt) {
+  return 1980 + (dt >> 25);
+}
+unsigned dosMonth(uint32_t dt) {
+  return (dt >> 21) & 0x0F;
+}
+unsigned dosDay(uint32_t dt) {
+  return (dt >> 16) & 0x1F;
+}
+
+std::string twoDigits(unsigned value) {
+  return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+}
+
+std::string joinDate(const std::string& a, const std::string& b, const std::string& c) {
+  const std::string& sep = displayLocale().dateSeparator;
+  return a + sep + b + sep + c;
+}
+
+std::string dayMonthYear(uint32_t dt) {
+  return joinDate(std::to_string(dosDay(dt)), std::to_string(dosMonth(dt)),
+                  twoDigits(dosYear(dt) % 100));
+}
+
+std::string localeShortDate(uint32_t dt) {
+  const std::chrono::year_month_day date{std::chrono::year(static_cast<int>(dosYear(dt))),
+                                         std::chrono::month(dosMonth(dt)),
+                                         std::chrono::day(dosDay(dt))};
+  if (!date.ok()) return dayMonthYear(dt);
+  std::tm tm{};
+  tm.tm_year = static_cast<int>(dosYear(dt)) - 1900;
+  tm.tm_mon = static_cast<int>(dosMonth(dt)) - 1;
+  tm.tm_mday = static_cast<int>(dosDay(dt));
+  tm.tm_wday = std::chrono::weekday(std::chrono::sys_days(date)).c_encoding();
+  char text[ShortString::kMaxLength + 1];
+  const size_t length =
+      userLocale() != nullptr
+          ? strftime_l(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm,
+                       userLocale())
+          : std::strftime(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm);
+  return length > 0 ? std::string(text, length) : dayMonthYear(dt);
+}
+
+int32_t counter = 0;
+
+}  // namespace
+
+uint8_t DateOrder = initialDateOrder();
+uint8_t LocaleDateOrder = DateOrder;
+int32_t KiloUnit = 1024;
+
+DisplayLocale& displayLocale() {
+  static DisplayLocale locale = readDisplayLocale();
+  return locale;
+}
+
+uint8_t dateOrderOf(std::string_view shortDateFormat) {
+  const auto position = [&](const char* conversions) {
+    size_t best = std::string_view::npos;
+    for (const char* c = conversions; *c != '\0'; ++c) {
+      const char pattern[] = {'%', *c, '\0'};
+      best = std::min(best, shortDateFormat.find(pattern));
+    }
+    return best;
+  };
+  const size_t d = position("de");
+  const size_t m = position("mbB");
+  const size_t y = position("yY");
+  if (d == std::string_view::npos || m == std::string_view::npos || y == std::string_view::npos) {
+    return 2;
+  }
+  if (m < d && d < y) return 0;
+  if (y < m && m < d) return 1;
+  return 2;
+}
+
+// ---- Paths ----
+
+void SplitFileName(const ShortString& path, ShortString& dir, ShortString& name, ShortString& ext) {
+  std::string_view rest = path.view();
+  std::string folder;
+  const size_t colon = rest.find(':');
+  if (colon != std::string_view::npos) {
+    folder = rest.substr(0, colon + 1);
+    rest.remove_prefix(colon + 1);
+  }
+  const size_t dot = rest.rfind('.');
+  const bool hasExtension = dot != std::string_view::npos && rest.size() - dot <= 4;
+  const size_t slash = rest.rfind(kBackslash);
+  const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  ext = ShortString();
+  if (hasExtension && dot >= nameStart) {
+    ext = rest.substr(dot);
+    rest = rest.substr(0, dot);
+  }
+  folder += rest.substr(0, nameStart);
+  dir = ShortString(folder);
+  name = rest.substr(nameStart);
+}
+
+ShortString ExtractDirShort(const ShortString& path) {
+  const size_t slash = path.view().rfind(kBackslash);
+  if (slash == std::string_view::npos || slash == 0) return {};
+  return path.view().substr(0, slash);
+}
+
+ShortString ShortenPath(const ShortString& path, int maxLength) {
+  std::string text = path.str();
+  const size_t first = text.find(kBackslash);
+  if (maxLength >= static_cast<int>(text.size()) || first == std::string::npos) return path;
+  size_t kept = std::string::npos;
+  while (static_cast<int>(text.size()) > maxLength) {
+    size_t next = text.find(kBackslash, first + 1);
+    if (next == kept) next = text.find(kBackslash, next + 1);
+    if (next == std::string::npos) break;
+    text.replace(first + 1, next - first - 1, "...");
+    kept = first + 4;
+  }
+  return ShortString(text);
+}
+
+ShortString GetProgramDir() {
+  std::error_code error;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  const std::optional<std::string> systemPath = toSystemPath(program.string());
+  if (!systemPath) return {};
+  ShortString dir, name, ext;
+  SplitFileName(ShortString(*systemPath), dir, name, ext);
+  return dir;
+}
+
+// ---- Files ----
+
+bool FileExistsShort(const ShortString& name) {
+  const fs::file_status status = statusOf(name.view());
+  return fs::exists(status) && !fs::is_directory(status);
+}
+
+bool DirectoryExistsShort(const ShortString& path) {
+  std::string_view text = path.view();
+  if (text.size() == 3 && text[1] == ':' && text[2] == kBackslash) return true;
+  if (!text.empty() && text.back() == kBackslash) text.remove_suffix(1);
+  return fs::is_directory(statusOf(text));
+}
+
+bool CanCreateFile(const ShortString& name) {
+  const std::optional<fs::path> path = hostPath(name.view());
+  if (!path) return false;
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(*path, error);
+  if (fs::exists(status)) {
+    return fs::is_regular_file(fs::status(*path, error)) && access(path->c_str(), W_OK) == 0;
+  }
+  // O_EXCL: the test file is ours alone, so removing it again can never lose anyone's data.
+  const int fd = open(path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(path->c_str());
+  return true;
+}
+
+// ---- Disk space ----
+
+int32_t diskKB(uint64_t bytes) {
+  uint64_t kb = bytes / 1024;
+  const uint64_t rest = bytes % 1024;
+  if (rest > 512 || (rest == 512 && kb % 2 == 1)) ++kb;
+  return static_cast<int32_t>(std::min<uint64_t>(kb, INT32_MAX));
+}
+
+void GetDiskSpaceKB(int drive, int32_t& totalKB, int32_t& freeKB, int32_t& bytesPerSector,
+                    int32_t& sectorsPerCluster) {
+  totalKB = freeKB = bytesPerSector = sectorsPerCluster = 0;
+  if (drive < 1 || drive > 26) return;
+  const DiskSpace space = diskSpace(std::string(1, static_cast<char>('A' + drive - 1)) + ":\\");
+  if (!space.ok) return;
+  totalKB = diskKB(space.totalBytes);
+  freeKB = diskKB(space.freeBytes);
+}
+
+// ---- Texts ----
+
+ShortString TrimSpaces(const ShortString& s) {
+  std::string_view text = s.view();
+  const size_t start = text.find_first_not_of(' ');
+  if (start == std::string_view::npos) return {};
+  text = text.substr(start);
+  return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+ShortString RemoveDoubleSpaces(const ShortString& s) {
+  const ShortString trimmed = TrimSpaces(s);
+  std::string out;
+  for (const char c : trimmed.view()) {
+    if (c != ' ' || out.empty() || out.back() != ' ') out.push_back(c);
+  }
+  return ShortString(out);
+}
+
+bool SamePrefix(const ShortString& a, const ShortString& b, uint16_t n) {
+  if (n <= 1) return true;
+  const size_t count = n - 1u;
+  const std::string_view pa = a.view().substr(0, count);
+  const std::string_view pb = b.view().substr(0, count);
+  return pa == pb;
+}
+
+void AppendPacked(bool countOnly, const ShortString& s, char*& cursor, size_t& total) {
+  total += static_cast<size_t>(s.length());
+  if (countOnly) return;
+  std::memcpy(cursor, s.data(), static_cast<size_t>(s.length()));
+  cursor += s.length();
+}
+
+int32_t NextCounter() {
+  counter = static_cast<int32_t>(static_cast<uint32_t>(counter) + 1);
+  return counter;
+}
+
+// ---- DOS dates and times ----
+
+uint32_t EncodeDosDateTime(const DateTimeParts& parts) {
+  if (parts.year < 1980) return EncodeDosDateTime({1980, 1, 1, 0, 0, 0});
+  if (parts.year > 2107) return EncodeDosDateTime({2107, 12, 31, 23, 59, 58});
+  return (uint32_t{parts.year - 1980u} << 25) | ((parts.month & 0x0Fu) << 21) |
+         ((parts.day & 0x1Fu) << 16) | ((parts.hour & 0x1Fu) << 11) |
+         ((parts.minute & 0x3Fu) << 5) | ((parts.second / 2u) & 0x1Fu);
+}
+
+uint32_t dosDateTimeOf(std::time_t moment) {
+  std::tm local{};
+  if (localtime_r(&moment, &local) == nullptr) return EncodeDosDateTime({1980, 1, 1, 0, 0, 0});
+  const int year = std::clamp(local.tm_year + 1900, 0, 9999);
+  return EncodeDosDateTime(
+      {static_cast<uint16_t>(year), static_cast<uint16_t>(local.tm_mon + 1),
+       static_cast<uint16_t>(local.tm_mday), static_cast<uint16_t>(local.tm_hour),
+       static_cast<uint16_t>(local.tm_min), static_cast<uint16_t>(std::min(local.tm_sec, 59))});
+}
+
+ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds) {
+  const std::string& sep = displayLocale().timeSeparator;
+  std::string text =
+      std::to_string((dosDateTime >> 11) & 0x1F) + sep + twoDigits((dosDateTime >> 5) & 0x3F);
+  if (withSeconds) text += sep + twoDigits((dosDateTime & 0x1F) * 2);
+  return ShortString(text);
+}
+
+ShortString FormatDosDate(uint32_t dosDateTime) {
+  const uint32_t dt = dosDateTime;
+  const std::string day = std::to_string(dosDay(dt));
+  const std::string month = std::to_string(dosMonth(dt));
+  const std::string year = twoDigits(dosYear(dt) % 100);
+  switch (DateOrder) {
+    case 0:
+      return ShortString(joinDate(month, day, year));
+    case 1:
+      return ShortString(joinDate(year, month, day));
+    case 3:
+      return ShortString(localeShortDate(dt));
+    default:
+      return ShortString(dayMonthYear(dt));
+  }
+}
+
+// ---- Sizes ----
+
+ShortString FormatSizeShort(int32_t bytes, bool inKB) {
+  if (!inKB) return FormatThousands(bytes);
+  double value = static_cast<double>(bytes) / KiloUnit;
+  if (value < KiloUnit) return ShortString(formatUnit(value, "kB"));
+  value /= KiloUnit;
+  return ShortString(formatUnit(value, "MB"));
+}
+
+ShortString FormatSize64(int64_t bytes) {
+  if (bytes == 0) return ShortString("0");
+  if (bytes <= KiloUnit) return ShortString(formatNumber(static_cast<double>(bytes), 0) + " B");
+  double value = static_cast<double>(bytes) / KiloUnit;
+  if (value < KiloUnit) return ShortString(formatUnit(value, "kB"));
+  value /= KiloUnit;
+  if (value < KiloUnit) return ShortString(formatUnit(value, "MB"));
+  return ShortString(formatUnit(value / KiloUnit, "GB"));
+}
+
+ShortString FormatThousands(int32_t n) {
+  return ShortString(groupDigits(n, " "));
+}
+
+}  // namespace vellomar

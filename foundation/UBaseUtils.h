@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+// ---- Display globals, changed by the settings at run time ----
+
+// Order of FormatDosDate: 0 month-day-year, 1 year-month-day, 2 day-month-year,
+// 3 the locale's short date format.
+extern uint8_t DateOrder;
+// The order 0..2 of the locale's short date format; DateOrder returns to it when the short
+// date format is switched off.
+extern uint8_t LocaleDateOrder;
+// 1024 or 1000: the step between B, kB, MB and GB.
+extern int32_t KiloUnit;
+
+// What the user's locale says about showing numbers, dates and times.
+struct DisplayLocale {
+  std::string dateSeparator = "/";
+  std::string timeSeparator = ":";
+  std::string thousandsSeparator = ",";
+  std::string decimalSeparator = ".";
+  std::string shortDateFormat = "%m/%d/%y";  // strftime conversions
+};
+
+// Read once from the C library's data for the user's locale (LC_ALL, LC_TIME, LC_NUMERIC,
+// LANG); the "C" locale's data when that locale is not installed.
+DisplayLocale& displayLocale();
+
+// The order 0..2 of a strftime date format: 0 when the month comes before the day and the day
+// before the year, 1 when the year comes before the month and the month before the day,
+// else 2.
+uint8_t dateOrderOf(std::string_view shortDateFormat);
+
+// ---- Paths and files; paths in the system's own form ("C:\data\file.txt") ----
+
+// A file, not a folder, of that name exists.
+bool FileExistsShort(const ShortString& name);
+// "X:\" is true at once; one trailing "\" is ignored.
+bool DirectoryExistsShort(const ShortString& path);
+// A file of that name could be written. Never truncates nor deletes an existing file.
+bool CanCreateFile(const ShortString& name);
+
+// "C:\DATA\FILE.TXT" gives "C:\DATA\", "FILE" and ".TXT"; an extension has at most three
+// characters after its dot, so "PAGE.HTML" has none.
+void SplitFileName(const ShortString& path, ShortString& dir, ShortString& name, ShortString& ext);
+// The text before the last "\"; empty when there is none or it is the first character.
+ShortString ExtractDirShort(const ShortString& path);
+// The folder of the running program, with its trailing "\".
+ShortString GetProgramDir();
+// Replaces the folders after the first "\" one by one with "..." until the path is at most
+// maxLength long or no folder is left to elide.
+ShortString ShortenPath(const ShortString& path, int maxLength);
+
+// ---- Texts ----
+
+// Blanks (character 32 only) removed at both ends.
+ShortString TrimSpaces(const ShortString& s);
+// TrimSpaces, and single blanks between words.
+ShortString RemoveDoubleSpaces(const ShortString& s);
+// The first n - 1 characters of a and b are equal (always for n of 0 or 1); a text that ends
+// earlier matches only one that ends at the same place.
+bool SamePrefix(const ShortString& a, const ShortString& b, uint16_t n);
+// Adds the length of s to total and, unless countOnly, copies its characters to cursor and
+// advances it: run once to size a buffer, then again to fill it.
+void AppendPacked(bool countOnly, const ShortString& s, char*& cursor, size_t& total);
+
+// ---- Numbers ----
+
+inline int32_t MaxInteger(int32_t a, int32_t b) {
+  return a > b ? a : b;
+}
+inline int32_t MinInteger(int32_t a, int32_t b) {
+  return a < b ? a : b;
+}
+inline uint16_t MinWord(uint16_t a, uint16_t b) {
+  return a < b ? a : b;
+}
+// 1 on the first call, then 2, 3, ...
+int32_t NextCounter();
+
+// ---- Disk space ----
+
+// Size and free space of drive number drive (1 for A:) in kB; the sector outputs are 0. All
+// four are 0 when the drive is absent, has no medium or cannot be reached.
+void GetDiskSpaceKB(int drive, int32_t& totalKB, int32_t& freeKB, int32_t& bytesPerSector,
+                    int32_t& sectorsPerCluster);
+// Bytes in kB of 1024, rounded half to even; INT32_MAX from 2 TiB on instead of wrapping.
+int32_t diskKB(uint64_t bytes);
+
+// ---- DOS dates and times ----
+
+// A DOS date-time: bits 25..31 year - 1980, 21..24 month, 16..20 day, 11..15 hours,
+// 5..10 minutes, 0..4 seconds div 2.
+struct DateTimeParts {
+  uint16_t year, month, day, hour, minute, second;
+};
+
+// Years outside 1980..2107 give the first or last moment the format can hold; other fields
+// are kept to their own bits.
+uint32_t EncodeDosDateTime(const DateTimeParts& parts);
+// The local time of a moment in seconds since 1970 (a file's mtime), within the DOS range.
+uint32_t dosDateTimeOf(std::time_t moment);
+
+// "9:05" or "9:05:07" with the locale's time separator.
+ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds);
+// The date in DateOrder with the locale's date separator: "3/14/03", "03/3/14", "14/3/03".
+ShortString FormatDosDate(uint32_t dosDateTime);
+
+// ---- Sizes ----
+
+// Blank-grouped bytes ("1 234 567"), or with inKB "5.00 kB" / "12.3 MB".
+ShortString FormatSizeShort(int32_t bytes, bool inKB);
+// "0", " 5 B", "1,000 B", "1.50 kB", "10.0 MB", "2.00 GB".
+ShortString FormatSize64(int64_t bytes);
+// Blank-grouped: "-1 234".
+ShortString FormatThousands(int32_t n);
+
+}  // namespace vellomar
