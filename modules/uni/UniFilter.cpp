@@ -28,6 +28,7 @@ constexpr char32_t kFieldBegin = 0x13;
 constexpr char32_t kFieldSeparator = 0x14;
 constexpr char32_t kFieldEnd = 0x15;
 constexpr char32_t kNonBreakingHyphen = 0x1E;
+constexpr char32_t kColumnBreak = 0x0E;
 
 using ReadBytes = std::function<std::vector<uint8_t>(uint64_t offset, size_t n)>;
 
@@ -117,7 +118,9 @@ class WordTextSource : public TextSource {
     }
     // Inside any field's instructions nothing is shown, not even a nested field's result.
     if (inInstructions_ > 0) return;
-    if (c == kCellEnd) {
+    if (c == kColumnBreak) {
+      text().lineBreak();
+    } else if (c == kCellEnd) {
       text().space();
     } else if (c == kNonBreakingHyphen) {
       text().character('-');
