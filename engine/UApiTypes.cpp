@@ -1,0 +1,43 @@
+#include "engine/UApiTypes.h"
+
+namespace vellomar {
+
+void NewOneDir(TOneDir*& p, const TOneDir& src) {
+  p = new TOneDir(src);
+}
+
+void FreeOneDir(TOneDir*& p) {
+  delete p;
+  p = nullptr;
+}
+
+void CopyOneDir(const TOneDir& src, TOneDir& dest) {
+  dest = src;
+}
+
+void NewOneFile(TOneFile*& p, const TOneFile& src) {
+  p = new TOneFile(src);
+}
+
+void FreeOneFile(TOneFile*& p) {
+  delete p;
+  p = nullptr;
+}
+
+void CopyOneFile(const TOneFile& src, TOneFile& dest) {
+  dest = src;
+}
+
+TArchiveModule::TArchiveModule(ArchiveModuleKind kind, int32_t sizeLimitMB)
+    : Name(kind == ArchiveModuleKind::kZipLibrary ? "VUnZip32.dll" : ""),
+      Kind(kind),
+      BuiltIn(kind != ArchiveModuleKind::kZipLibrary),
+      SizeLimitMB(sizeLimitMB) {}
+
+TDatabaseData DatabaseData;
+TDiskData DiskData;
+TFolderData FolderData;
+TOneFile FileData;
+TFormatOptions FormatOptions;
+
+}  // namespace vellomar

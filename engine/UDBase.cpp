@@ -1,0 +1,204 @@
+#include "engine/UDBase.h"
+
+#include <vector>
+
+#include "engine/UDBaseLayout.h"
+#include "engine/UDamageCodes.h"
+#include "engine/UKeyField.h"
+#include "foundation/UByteReader.h"
+#include "foundation/UExceptions.h"
+
+namespace vellomar {
+
+namespace {
+
+constexpr size_t kWritabilityProbeSize = 4;
+
+[[noreturn]] void refuse(HeaderStatus status) {
+  switch (status) {
+    case HeaderStatus::kNotDatabase:
+      throw EKstvNormalException("This file is not a Vellomar database.");
+    case HeaderStatus::kNewerVersion:
+      throw EKstvNormalException("This database requires newer version of the program.");
+    case HeaderStatus::kCorrupted:
+      throw EKstvNormalException("The database has corrupted header.");
+    default:
+      throw EKstvNormalException("The database cannot be open");
+  }
+}
+
+bool refused(HeaderStatus status) {
+  return status != HeaderStatus::kSound && status != HeaderStatus::kReadOnlyExport &&
+         status != HeaderStatus::kNotWritable;
+}
+
+std::vector<uint8_t> readExact(TKFileStream& stream, size_t n) {
+  std::vector<uint8_t> bytes(n);
+  if (n > 0) stream.ReadExact(bytes.data(), n);
+  return bytes;
+}
+
+HeaderStatus readHeaderStatus(std::string_view path, Scrambler& scrambler) {
+  try {
+    TKFileStream stream;
+    stream.Init(path, TKFileStream::kModeReadOnly);
+    stream.SetCheckBounds(true);
+    return readDBaseHeader(readExact(stream, kHeaderSize), scrambler).Status;
+  } catch (const EKstvException&) {
+    return HeaderStatus::kUnreadable;
+  }
+}
+
+// Rewrites the first bytes as they are; leaves the file's modification time alone.
+bool isWritable(std::string_view path) {
+  try {
+    TKFileStream stream;
+    stream.Init(path, TKFileStream::kModeReadWrite);
+    const std::vector<uint8_t> probe = readExact(stream, kWritabilityProbeSize);
+    stream.Seek(0);
+    stream.Write(probe.data(), probe.size());
+    stream.SetModified(false);
+    stream.Done();
+    return true;
+  } catch (const EKstvException&) {
+    return false;
+  }
+}
+
+void readKeyTable(TDBase& handle) {
+  const std::vector<uint8_t> headBytes = readExact(handle.Stream, kKeyFieldHeadSize);
+  ByteReader head(headBytes);
+  TKeyField keys = readKeyFieldHead(head);
+  const std::vector<uint8_t> entries = readExact(handle.Stream, kKeyEntrySize * keys.Keys.size());
+  ByteReader entryReader(entries);
+  readKeyEntries(entryReader, keys);
+  handle.keyTable().assign(std::move(keys));
+  handle.keyTable().ResortKeys();
+}
+
+void writeFront(TDBase& handle, bool wholeKeyTable) {
+  KeyTable& keys = handle.keyTable();
+  keys.clearSelection();
+  handle.Stream.Seek(0);
+  if (handle.ReadOnlyExport) setReadOnlyExport(handle.HeaderRecord, true);
+  ByteWriter front;
+  front.reserve(kKeyFieldOffset);
+  front.bytes(buildDBaseHeader(handle.HeaderRecord, handle.scrambler()));
+  writeLocalOptions(front, handle.LocalOptions);
+  // Header and options are written at every close and are no change of the database.
+  const bool modified = handle.Stream.Modified();
+  handle.Stream.Write(front.bytes().data(), front.size());
+  handle.Stream.SetModified(modified);
+
+  ByteWriter table;
+  writeKeyField(table, keys.keys(), wholeKeyTable);
+  handle.Stream.Write(table.bytes().data(), table.size());
+  if (!wholeKeyTable) handle.Stream.SetModified(modified || keys.keysModified());
+}
+
+}  // namespace
+
+void StreamDataArea::readAt(uint64_t offset, std::span<uint8_t> out) {
+  if (offset > UINT32_MAX) throw EKstvDBaseStructException(kDamageSeekPastEnd);
+  stream_->Seek(static_cast<uint32_t>(offset));
+  stream_->ReadExact(out.data(), out.size());
+}
+
+TDBase::TDBase(Scrambler& scrambler) : scrambler_(&scrambler) {
+  SetDefaultLocalOptions(LocalOptions);
+}
+
+TDBase::~TDBase() {
+  try {
+    CloseDBaseFile(*this, false);
+  } catch (...) {
+    // A failed write has closed the stream already; a destructor must not raise.
+  }
+}
+
+HeaderStatus CheckDBaseHeader(std::string_view path, Scrambler& scrambler) {
+  const HeaderStatus status = readHeaderStatus(path, scrambler);
+  if (status != HeaderStatus::kSound) return status;
+  return isWritable(path) ? HeaderStatus::kSound : HeaderStatus::kNotWritable;
+}
+
+bool CreateDBaseFile(TDBase& handle, std::string_view path) {
+  CloseDBaseFile(handle, false);
+  handle.FileName = path;
+  try {
+    handle.Stream.Init(path, TKFileStream::kModeCreate);
+  } catch (...) {
+    handle.FileName.clear();
+    throw;
+  }
+  handle.Open = true;
+  handle.ReadOnly = false;
+  handle.keyTable().assign(TKeyField{});
+  handle.keyTable().setKeysModified(true);
+  return CloseDBaseFile(handle, true);
+}
+
+void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
+  CloseDBaseFile(handle, false);
+  handle.RebuildKeys = rebuildKeys;
+  const HeaderStatus status = CheckDBaseHeader(path, handle.scrambler());
+  if (refused(status)) refuse(status);
+  handle.keyTable().setKeysModified(false);
+  handle.FileName = path;
+  handle.ReadOnly = status != HeaderStatus::kSound;
+  try {
+    handle.Stream.Init(
+        path, handle.ReadOnly ? TKFileStream::kModeReadOnly : TKFileStream::kModeReadWrite);
+    handle.Stream.SetCheckBounds(true);
+    const THeaderReadResult header =
+        readDBaseHeader(readExact(handle.Stream, kHeaderSize), handle.scrambler());
+    // The file may have changed since it was checked.
+    if (refused(header.Status)) refuse(header.Status);
+    handle.HeaderRecord = header.Record;
+    const std::vector<uint8_t> optionBytes = readExact(handle.Stream, kLocalOptionsSize);
+    ByteReader options(optionBytes);
+    handle.LocalOptions = readLocalOptions(options);
+    handle.keyTable().assign(TKeyField{});
+    if (rebuildKeys) {
+      handle.keyTable().RebuildKeyTable();
+    } else {
+      readKeyTable(handle);
+    }
+  } catch (...) {
+    handle.Stream.Done();
+    handle.FileName.clear();
+    handle.keyTable().assign(TKeyField{});
+    throw;
+  }
+  handle.keyTable().setKeysModified(false);
+  handle.Open = true;
+  handle.keyTable().setDisksChanged(true);
+  handle.TreeChanged = true;
+  handle.FilesChanged = true;
+}
+
+bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable) {
+  handle.FileName.clear();
+  if (!handle.Open) return true;
+  handle.Open = false;
+  try {
+    if (!handle.ReadOnly) writeFront(handle, wholeKeyTable);
+  } catch (...) {
+    handle.Stream.Done();
+    throw;
+  }
+  handle.Stream.Done();
+  return true;
+}
+
+void GetDBaseStats(TDBase& handle, TDBaseStats& stats) {
+  const KeyTable& keys = handle.keyTable();
+  stats.FileSize = static_cast<int32_t>(handle.Stream.GetSize());
+  stats.KeyCount = keys.keys().count();
+  stats.LiveKeys = keys.keys().LiveCount;
+  stats.ReadOnly = handle.ReadOnly ? 1 : 0;
+  stats.Selected = keys.CountSelectedKeys();
+  stats.Unselected = stats.LiveKeys - stats.Selected;
+}
+
+}  // namespace vellomar

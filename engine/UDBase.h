@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/UDBaseHeader.h"
+#include "engine/UKeyTable.h"
+#include "engine/ULocalOptions.h"
+#include "engine/UScrambler.h"
+#include "engine/USearchDlgData.h"
+#include "foundation/UStream.h"
+
+namespace vellomar {
+
+// The key table's reads of the open database file, through the handle's stream.
+class StreamDataArea : public DataAreaReader {
+ public:
+  explicit StreamDataArea(TKFileStream& stream) : stream_(&stream) {}
+  uint64_t fileSize() override { return stream_->GetSize(); }
+  void readAt(uint64_t offset, std::span<uint8_t> out) override;
+
+ private:
+  TKFileStream* stream_;
+};
+
+// The database's statistics as the user interface shows them; the last two count live keys.
+struct TDBaseStats {
+  int32_t FileSize = 0;
+  int32_t KeyCount = 0;
+  int32_t LiveKeys = 0;
+  uint8_t ReadOnly = 0;
+  int32_t Selected = 0;
+  int32_t Unselected = 0;
+};
+
+// The handle of one database file: its settings, header record and key table in memory, and
+// the open stream. Made closed; a closed handle can be opened again.
+class TDBase {
+ public:
+  // The scrambler writes the header at every close; tests bring their own for repeatable bytes.
+  explicit TDBase(Scrambler& scrambler = processScrambler());
+  // Closes the file with the short key table; never raises.
+  ~TDBase();
+  TDBase(const TDBase&) = delete;
+  TDBase& operator=(const TDBase&) = delete;
+
+  TLocalOptions LocalOptions;
+  bool Open = false;
+  bool TreeChanged = false;
+  bool FilesChanged = false;
+  THeaderRecord HeaderRecord{};
+  TKFileStream Stream;
+  std::string FileName;
+  TSearchDlgData SearchRequest;
+  bool Abort = false;
+  // At close, mark the file as a read-only export.
+  bool ReadOnlyExport = false;
+  // Structure errors met and passed over since the last reset.
+  int32_t DamageCounter = 0;
+  bool RebuildKeys = false;
+  bool ReadOnly = false;
+
+  Scrambler& scrambler() { return *scrambler_; }
+  KeyTable& keyTable() { return keys_; }
+  const KeyTable& keyTable() const { return keys_; }
+
+ private:
+  Scrambler* scrambler_;
+  StreamDataArea dataArea_{Stream};
+  KeyTable keys_{dataArea_};
+};
+
+// 0 sound and writable, 1 not a database, 2 needs a newer version, 3 corrupted header, 4 read-only
+// export, 5 cannot be opened or read, 6 cannot be written. Leaves the file as it was.
+HeaderStatus CheckDBaseHeader(std::string_view path, Scrambler& scrambler = processScrambler());
+
+// Writes a new database of exactly 64961 bytes with the handle's options, replacing any file,
+// and leaves the handle closed.
+bool CreateDBaseFile(TDBase& handle, std::string_view path);
+
+// Opens read/write, or read-only for a read-only export or a file that cannot be written.
+// Refusals raise EKstvNormalException; any failure leaves the handle closed and the file free.
+void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys);
+
+// Writes header, options and key table (whole, or head and used entries) unless read-only, and
+// closes. Harmless on a closed handle. Always true.
+bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable);
+
+void GetDBaseStats(TDBase& handle, TDBaseStats& stats);
+
+}  // namespace vellomar

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/UBlockHead.h"
+#include "engine/UEntryRecords.h"
+#include "foundation/UByteReader.h"
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+inline constexpr size_t kDiskInfoSize = 1180;
+// The older form stores the details up to and including the disk name; rewriting a disk's
+// details in place writes only these bytes, which fits both forms.
+inline constexpr size_t kOldDiskInfoSize = 372;
+inline constexpr size_t kDiskBlockFixedSize = kBlockHeadSize + kDiskInfoSize;
+// Offset of the disk name inside a disk block.
+inline constexpr size_t kDiskNameBlockOffset = kBlockHeadSize + 116;
+inline constexpr int32_t kDiskDeleted = 1;
+
+// One scanned disk.
+struct TDiskInfo {
+  int32_t Flags = 0;
+  int32_t ScanDateTime = 0;  // DOS format
+  int32_t Folders = 0;
+  int32_t Files = 0;
+  int32_t Archives = 0;
+  int32_t ArchiveFolders = 0;
+  int32_t ArchiveFiles = 0;
+  // The older form's sums in kB: physical size, inside archives, total data.
+  int32_t OldPhysSizeKB = 0;
+  int32_t OldArchSizeKB = 0;
+  int32_t OldDataSizeKB = 0;
+  int32_t DiskSizeKB = 0;
+  int32_t FreeKB = 0;
+  int32_t SectorsPerCluster = 0;
+  int32_t BytesPerSector = 0;
+  std::array<uint8_t, 52> Reserved56{};
+  char Drive = 0;
+  std::array<uint8_t, 7> Reserved109{};
+  ShortString DiskName;
+  ShortString VolumeLabel;
+  ShortString ScannedPath;
+  std::array<uint8_t, 256> Reserved884{};
+  int64_t PhysSize = 0;
+  int64_t ArchSize = 0;
+  int64_t DataSize = 0;
+  std::array<uint8_t, 16> Reserved1164{};
+};
+
+struct TDiskBlockHead {
+  int32_t Length = 0;
+  BlockForm Form = BlockForm::kCurrent;
+};
+
+// Whether a head can start a disk block whose details lie inside the bytesLeft the file holds
+// from there: kind 1, check -L or NOT L, L room for the details of its form. Gives the form.
+bool isDiskBlockHead(const TBlockHead& head, uint64_t bytesLeft, BlockForm& form);
+
+// Checks a disk block's head: kind 1, check -L or NOT L, room for the details of its form, and
+// no longer than the bytes left in the file; else damage `code` (005 or 009 by the reader).
+TDiskBlockHead readDiskBlockHead(ByteReader& r, uint64_t bytesLeft, int code);
+// The head of a block whose folder records take foldersSize bytes.
+void writeDiskBlockHead(ByteWriter& w, uint32_t foldersSize);
+
+// Older form: 372 bytes, the rest zero and the byte sums taken from the kB sums.
+TDiskInfo readDiskInfo(ByteReader& r, BlockForm form);
+// The whole details, or for kOlder only their first 372 bytes.
+void writeDiskInfo(ByteWriter& w, const TDiskInfo& info, BlockForm form = BlockForm::kCurrent);
+
+// One folder record {uint16 n subfolders; uint16 check; folder data; byte length; name}. Its
+// folder data starts 4 bytes after the record, which makes the folder's entry offset.
+inline constexpr size_t kFolderDataRecordOffset = 4;
+inline constexpr size_t kFolderRecordFixedSize = 4 + kDirDataSize + 1;
+inline constexpr size_t kOldFolderRecordFixedSize = 4 + kOldDirDataSize + 1;
+
+struct TFolderRecord {
+  uint16_t SubDirCount = 0;
+  TDirData Data;
+  ShortString Name;
+};
+
+// Reads one record from a reader that ends where the disk block ends. A wrong check, a record
+// running past the block, or more subfolders than the rest of the block could hold raise
+// damage 004.
+TFolderRecord readFolderRecord(ByteReader& r);
+void writeFolderRecord(ByteWriter& w, uint16_t subDirCount, const TDirData& data,
+                       const ShortString& name);
+inline uint32_t folderRecordSize(size_t nameLength) {
+  return static_cast<uint32_t>(kFolderRecordFixedSize + nameLength);
+}
+
+}  // namespace vellomar

@@ -1,0 +1,70 @@
+#include "engine/UEntryRecords.h"
+
+#include <algorithm>
+
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+namespace {
+
+// The 19 bytes that file records and folder data share.
+template <class Entry>
+void readEntryFields(ByteReader& r, Entry& e) {
+  e.DescOffset = r.i32();
+  e.DateTime = r.i32();
+  e.Size = r.i32();
+  e.Attr = r.u16();
+  e.Ext = r.fixedShortString(ExtensionString::kCapacity).view();
+}
+
+template <class Entry>
+void writeEntryFields(ByteWriter& w, const Entry& e) {
+  w.i32(e.DescOffset);
+  w.i32(e.DateTime);
+  w.i32(e.Size);
+  w.u16(e.Attr);
+  w.fixedShortString(ShortString(e.Ext.view()), ExtensionString::kCapacity);
+}
+
+}  // namespace
+
+ExtensionString::ExtensionString(std::string_view text)
+    : length_(static_cast<uint8_t>(utf8CutLength(text, kCapacity))) {
+  std::copy_n(text.data(), length_, chars_.begin());
+}
+
+TFileRecord readFileRecord(ByteReader& r) {
+  TFileRecord record;
+  readEntryFields(r, record);
+  return record;
+}
+
+void writeFileRecord(ByteWriter& w, const TFileRecord& record) {
+  writeEntryFields(w, record);
+}
+
+TDirData readDirData(ByteReader& r, BlockForm form) {
+  TDirData data;
+  readEntryFields(r, data);
+  data.FileListOffset = r.i32();
+  if (form == BlockForm::kOlder) return data;
+  data.FileCount = r.i32();
+  data.FilesSize = r.i64();
+  r.copy(data.Reserved.data(), data.Reserved.size());
+  return data;
+}
+
+void writeDirData(ByteWriter& w, const TDirData& data) {
+  writeEntryFields(w, data);
+  w.i32(data.FileListOffset);
+  w.i32(data.FileCount);
+  w.i64(data.FilesSize);
+  w.bytes(data.Reserved);
+}
+
+TFileRecord fileRecordOf(const TDirData& data) {
+  return {data.DescOffset, data.DateTime, data.Size, data.Attr, data.Ext};
+}
+
+}  // namespace vellomar

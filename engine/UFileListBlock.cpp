@@ -1,0 +1,42 @@
+#include "engine/UFileListBlock.h"
+
+#include "engine/UDamageCodes.h"
+#include "foundation/UExceptions.h"
+
+namespace vellomar {
+
+uint32_t readFileListHead(ByteReader& r, uint64_t bytesLeft) {
+  const TBlockHead head = readBlockHead(r);
+  const int32_t count = r.i32();
+  requireRead(r, kDamageFileList);
+  requireBlockHead(head, kFileListBlockKind, kFileListFixedSize, bytesLeft, kDamageFileList);
+  if (head.Check != complementCheck(head.Length) || count < 0 ||
+      static_cast<uint64_t>(count) > (head.Length - kFileListFixedSize) / kFileEntryFixedSize) {
+    throw EKstvDBaseStructException(kDamageFileList);
+  }
+  return static_cast<uint32_t>(count);
+}
+
+TFileEntry readFileEntry(ByteReader& r) {
+  TFileEntry entry;
+  entry.Record = readFileRecord(r);
+  entry.Name = r.shortString();
+  requireRead(r, kDamageFileList);
+  return entry;
+}
+
+uint64_t fileListBlockLength(uint64_t count, uint64_t nameBytes) {
+  return kFileListFixedSize + count * kFileEntryFixedSize + nameBytes;
+}
+
+void writeFileListHead(ByteWriter& w, int32_t length, int32_t count) {
+  writeBlockHead(w, {length, complementCheck(length), kFileListBlockKind});
+  w.i32(count);
+}
+
+void writeFileEntry(ByteWriter& w, const TFileRecord& record, const ShortString& name) {
+  writeFileRecord(w, record);
+  w.shortString(name);
+}
+
+}  // namespace vellomar

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/UBlockHead.h"
+#include "engine/UEntryRecords.h"
+#include "foundation/UByteReader.h"
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+// {head; int32 count; count x (file record, byte length, name)}.
+inline constexpr size_t kFileListFixedSize = kBlockHeadSize + 4;
+inline constexpr size_t kFileEntryFixedSize = kFileRecordSize + 1;
+
+struct TFileEntry {
+  TFileRecord Record;
+  ShortString Name;
+};
+
+// Checks the head (kind 2, check NOT L, L from 13 up to the bytes left in the file) and reads the
+// count, which must fit in L; else damage 003. Returns the count.
+uint32_t readFileListHead(ByteReader& r, uint64_t bytesLeft);
+// One entry; running past the block raises damage 003.
+TFileEntry readFileEntry(ByteReader& r);
+
+// The length of a block of `count` entries whose names take nameBytes in all.
+uint64_t fileListBlockLength(uint64_t count, uint64_t nameBytes);
+// Head and count; the entries follow with writeFileEntry.
+void writeFileListHead(ByteWriter& w, int32_t length, int32_t count);
+void writeFileEntry(ByteWriter& w, const TFileRecord& record, const ShortString& name);
+
+}  // namespace vellomar

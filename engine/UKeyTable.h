@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/UKeyField.h"
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+// What the key table needs of the open database file: its size and bytes at an offset.
+class DataAreaReader {
+ public:
+  virtual ~DataAreaReader() = default;
+  virtual uint64_t fileSize() = 0;
+  // Exactly out.size() bytes from offset; failures raise.
+  virtual void readAt(uint64_t offset, std::span<uint8_t> out) = 0;
+};
+
+// The disk name a key shows when its block cannot be read.
+inline constexpr const char* kUnreadableDiskName = "???";
+
+// The name a deleted disk takes: name + " [" + number + "]", unless it already ends in "]". The
+// name part is shortened, never inside a character, so the whole suffix fits in 255 bytes.
+ShortString DeletedDiskName(const ShortString& name, int32_t number);
+
+// The sorted key table of one open database: live keys by disk name ignoring case, then the
+// deleted ones. Disk names are read from the file once per block offset and kept.
+class KeyTable {
+ public:
+  struct FoundKey {
+    bool Found = false;
+    int32_t Index = 0;
+  };
+
+  explicit KeyTable(DataAreaReader& file) : file_(&file) {}
+
+  TKeyField& keys() { return keys_; }
+  const TKeyField& keys() const { return keys_; }
+  // A table taken from a file: the names kept so far belong to no block any more.
+  void assign(TKeyField keys);
+
+  bool keysModified() const { return keysModified_; }
+  void setKeysModified(bool modified) { keysModified_ = modified; }
+  // Set by every insertion, removal and re-positioning; read and cleared by the caller.
+  bool disksChanged() const { return disksChanged_; }
+  void setDisksChanged(bool changed) { disksChanged_ = changed; }
+
+  // The name in the disk block at offset; "???" for a block that is not one.
+  ShortString ReadDiskName(int32_t offset);
+  // A block's details were rewritten in place: read its name again when next asked.
+  void forgetName(int32_t offset) { names_.erase(offset); }
+
+  // Where a key of this name and flags goes among the live keys: before every equal name, and
+  // after all live keys when the flags say deleted.
+  FoundKey FindKey(const ShortString& name, uint16_t flags);
+  // False when the table is full. An offset no block of the file can have raises "Database is
+  // full. Make compression."
+  bool InsertKey(int64_t offset, uint16_t flags);
+  bool AddKeyAt(int32_t position, int32_t offset, uint16_t flags);
+  void MoveKeyToDeleted(int32_t index);
+  void RepositionKey(int32_t index);
+  void ResortKeys();
+  void RebuildKeyTable();
+
+  int32_t GetKeyCount(bool showDeleted) const;
+  int32_t CountSelectedKeys() const;
+  int32_t FirstSelectedKey() const;
+  void clearSelection();
+
+ private:
+  TKeyEntry takeOut(int32_t index);
+  void reinsert(int32_t index, bool toDeleted, int damageCode);
+  void collectDiskBlocks();
+  void keepNewestBlocks(std::vector<TKeyEntry>& found) const;
+
+  DataAreaReader* file_;
+  TKeyField keys_;
+  std::unordered_map<int32_t, std::string> names_;
+  bool keysModified_ = false;
+  bool disksChanged_ = false;
+};
+
+}  // namespace vellomar

@@ -1,0 +1,295 @@
+#include "engine/UDBase.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/UDBaseLayout.h"
+#include "engine/UDamageCodes.h"
+#include "foundation/UExceptions.h"
+#include "tests/support/DBaseImage.h"
+#include "tests/support/TempFolder.h"
+
+namespace vellomar {
+namespace {
+
+using testing::DBaseImage;
+
+class DBaseTest : public ::testing::Test {
+ protected:
+  std::string path(const std::string& name) const { return dir_.at(name); }
+
+  std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+    return dir_.file(name,
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  }
+
+  test::TempFolder dir_{"dbase"};
+};
+
+std::vector<uint8_t> contentOf(const std::string& path) {
+  const std::string content = test::contentOf(path);
+  return std::vector<uint8_t>(content.begin(), content.end());
+}
+
+std::string refusalOf(TDBase& handle, const std::string& path) {
+  try {
+    OpenDBaseFile(handle, path, false);
+  } catch (const EKstvNormalException& e) {
+    return e.what();
+  }
+  return "opened";
+}
+
+void setOldTime(const std::string& path) {
+  const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+int64_t modificationSeconds(const std::string& path) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return st.st_mtim.tv_sec;
+}
+
+TEST_F(DBaseTest, CreateThenOpenGivesAnEmptyDatabase) {
+  Scrambler scrambler(255);
+  const std::string file = path("new.kvd");
+  {
+    TDBase handle(scrambler);
+    ASSERT_TRUE(CreateDBaseFile(handle, file));
+    EXPECT_FALSE(handle.Open);
+    EXPECT_TRUE(handle.FileName.empty());
+  }
+  TLocalOptions defaults;
+  SetDefaultLocalOptions(defaults);
+  Scrambler golden(255);
+  EXPECT_EQ(contentOf(file), newDBaseFileBytes(THeaderRecord{}, defaults, golden));
+
+  TDBase handle(scrambler);
+  handle.LocalOptions.ShowDeleted = true;
+  OpenDBaseFile(handle, file, false);
+  EXPECT_TRUE(handle.Open);
+  EXPECT_FALSE(handle.ReadOnly);
+  EXPECT_EQ(handle.FileName, file);
+  EXPECT_EQ(handle.keyTable().keys().count(), 0);
+  EXPECT_FALSE(handle.LocalOptions.ShowDeleted) << "the options come from the file";
+  EXPECT_FALSE(handle.keyTable().keysModified());
+  EXPECT_TRUE(handle.keyTable().disksChanged());
+  EXPECT_TRUE(handle.TreeChanged);
+  EXPECT_TRUE(handle.FilesChanged);
+  TDBaseStats stats;
+  GetDBaseStats(handle, stats);
+  EXPECT_EQ(stats.FileSize, 64961);
+  EXPECT_EQ(stats.KeyCount, 0);
+  EXPECT_EQ(stats.ReadOnly, 0);
+}
+
+TEST_F(DBaseTest, RefusalsRaiseTheirTextAndLeaveTheHandleClosed) {
+  DBaseImage sound;
+  std::vector<uint8_t> notDatabase = sound.bytes();
+  notDatabase[0] = 'k';
+  std::vector<uint8_t> newer = sound.bytes();
+  newer[22] = 0x02;
+  std::vector<uint8_t> corrupted = sound.bytes();
+  corrupted[kHeaderCopyBOffset + 40] ^= 0x01;
+  const std::vector<uint8_t> shortFile(sound.bytes().begin(), sound.bytes().begin() + 2625);
+  struct Case {
+    std::string file;
+    HeaderStatus status;
+    const char* text;
+  };
+  const Case cases[] = {
+      {write("magic.kvd", notDatabase), HeaderStatus::kNotDatabase,
+       "This file is not a Vellomar database."},
+      {write("newer.kvd", newer), HeaderStatus::kNewerVersion,
+       "This database requires newer version of the program."},
+      {write("corrupted.kvd", corrupted), HeaderStatus::kCorrupted,
+       "The database has corrupted header."},
+      {write("short.kvd", shortFile), HeaderStatus::kUnreadable, "The database cannot be open"},
+      {path("missing.kvd"), HeaderStatus::kUnreadable, "The database cannot be open"},
+      {dir_.path(), HeaderStatus::kUnreadable, "The database cannot be open"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CheckDBaseHeader(c.file), c.status) << c.file;
+    TDBase handle;
+    EXPECT_EQ(refusalOf(handle, c.file), c.text) << c.file;
+    EXPECT_FALSE(handle.Open);
+    EXPECT_TRUE(handle.FileName.empty());
+    EXPECT_EQ(handle.Stream.Mode(), TKFileStream::kModeClosed);
+  }
+  EXPECT_EQ(contentOf(cases[0].file), notDatabase) << "a refused file is left as it was";
+}
+
+TEST_F(DBaseTest, ReadOnlyExportOpensReadOnlyAndClosingWritesNothing) {
+  const std::string file = path("export.kvd");
+  {
+    TDBase handle;
+    CreateDBaseFile(handle, file);
+    OpenDBaseFile(handle, file, false);
+    handle.ReadOnlyExport = true;
+    CloseDBaseFile(handle, false);
+  }
+  EXPECT_EQ(CheckDBaseHeader(file), HeaderStatus::kReadOnlyExport);
+  const std::vector<uint8_t> before = contentOf(file);
+  TDBase handle;
+  OpenDBaseFile(handle, file, false);
+  EXPECT_TRUE(handle.ReadOnly);
+  EXPECT_TRUE(isReadOnlyExport(handle.HeaderRecord));
+  TDBaseStats stats;
+  GetDBaseStats(handle, stats);
+  EXPECT_EQ(stats.ReadOnly, 1);
+  CloseDBaseFile(handle, true);
+  EXPECT_EQ(contentOf(file), before);
+}
+
+TEST_F(DBaseTest, FileThatCannotBeWrittenOpensReadOnly) {
+  const std::string file = path("locked.kvd");
+  {
+    TDBase handle;
+    CreateDBaseFile(handle, file);
+  }
+  const std::vector<uint8_t> before = contentOf(file);
+  TKFileStream reader;  // another reader keeps writers out
+  reader.Init(file, TKFileStream::kModeReadOnly);
+  EXPECT_EQ(CheckDBaseHeader(file), HeaderStatus::kNotWritable);
+  TDBase handle;
+  OpenDBaseFile(handle, file, false);
+  EXPECT_TRUE(handle.ReadOnly);
+  handle.keyTable().keys().Keys.push_back({0, 64961});
+  CloseDBaseFile(handle, true);
+  EXPECT_EQ(contentOf(file), before);
+}
+
+TEST_F(DBaseTest, SecondReadWriteOpenIsRefused) {
+  const std::string file = path("twice.kvd");
+  TDBase first;
+  CreateDBaseFile(first, file);
+  OpenDBaseFile(first, file, false);
+  TDBase second;
+  EXPECT_EQ(refusalOf(second, file), "The database cannot be open");
+  EXPECT_TRUE(first.Open);
+  CloseDBaseFile(first, false);
+  EXPECT_EQ(refusalOf(second, file), "opened");
+  EXPECT_FALSE(second.ReadOnly);
+}
+
+TEST_F(DBaseTest, FailedOpenReleasesTheFile) {
+  DBaseImage image;
+  image.bytes().resize(3000);
+  const std::string file = write("cut.kvd", image.bytes());
+  TDBase handle;
+  try {
+    OpenDBaseFile(handle, file, false);
+    ADD_FAILURE() << "a file cut inside its settings opened";
+  } catch (const EKstvDBaseStructException& e) {
+    EXPECT_EQ(e.code(), kDamageReadPastEnd);
+  }
+  EXPECT_FALSE(handle.Open);
+  EXPECT_EQ(handle.Stream.Mode(), TKFileStream::kModeClosed);
+  TKFileStream writer;
+  EXPECT_NO_THROW(writer.Init(file, TKFileStream::kModeReadWrite)) << "the lock was released";
+  writer.Done();
+  EXPECT_THROW(OpenDBaseFile(handle, file, false), EKstvDBaseStructException) << "again at once";
+}
+
+TEST_F(DBaseTest, CloseWritesKeysWithoutSelectionAndOnlyRealChangesCount) {
+  DBaseImage image;
+  const int32_t beta = image.addDisk("beta");
+  const int32_t alpha = image.addDisk("alpha");
+  const int32_t gone = image.addDisk("gone [1]", true);
+  TKeyField keys;
+  keys.Keys = {{kKeySelected, beta}, {kKeySelected, alpha}, {kKeyDeleted, gone}};
+  keys.LiveCount = 2;
+  image.setKeys(keys, false);
+  const std::string file = write("keys.kvd", image.bytes());
+  setOldTime(file);
+  {
+    TDBase handle;
+    OpenDBaseFile(handle, file, false);
+    EXPECT_EQ(handle.keyTable().keys().Keys[0].Offset, alpha) << "re-sorted at open";
+    TDBaseStats stats;
+    GetDBaseStats(handle, stats);
+    EXPECT_EQ(stats.Selected, 2);
+    EXPECT_EQ(stats.Unselected, 0);
+    EXPECT_EQ(stats.KeyCount, 3);
+    EXPECT_EQ(stats.LiveKeys, 2);
+    EXPECT_TRUE(CloseDBaseFile(handle, false));
+    EXPECT_TRUE(CloseDBaseFile(handle, false)) << "closing twice is harmless";
+  }
+  EXPECT_EQ(modificationSeconds(file), 1000000000) << "browsing is no change";
+
+  TDBase handle;
+  OpenDBaseFile(handle, file, false);
+  for (const TKeyEntry& key : handle.keyTable().keys().Keys) EXPECT_EQ(key.Flags & kKeySelected, 0);
+  EXPECT_EQ(handle.keyTable().keys().Keys[0].Offset, alpha);
+  ASSERT_TRUE(handle.keyTable().InsertKey(image.addDisk("unused"), 0));
+  // The destructor closes with the short table, marking the change.
+}
+
+TEST_F(DBaseTest, ChangedKeysMarkTheFileModified) {
+  DBaseImage image;
+  const int32_t disk = image.addDisk("disk");
+  const std::string file = write("changed.kvd", image.bytes());
+  setOldTime(file);
+  {
+    TDBase handle;
+    OpenDBaseFile(handle, file, false);
+    ASSERT_TRUE(handle.keyTable().InsertKey(disk, 0));
+  }
+  EXPECT_NE(modificationSeconds(file), 1000000000);
+  const std::vector<uint8_t> bytes = contentOf(file);
+  ASSERT_EQ(bytes.size(), image.bytes().size());
+  ByteReader r(bytes.data(), bytes.size());
+  r.seek(kKeyFieldOffset);
+  TKeyField keys = readKeyFieldHead(r);
+  readKeyEntries(r, keys);
+  EXPECT_EQ(keys.Keys, (std::vector<TKeyEntry>{{0, disk}}));
+}
+
+TEST_F(DBaseTest, DamagedKeyHeadIsClampedAtOpen) {
+  DBaseImage image;
+  const int32_t disk = image.addDisk("disk");
+  ByteWriter head;
+  for (int32_t v : {10000, 123456, 20000, 30000, 0, 0}) head.i32(v);
+  std::copy(head.bytes().begin(), head.bytes().end(), image.bytes().begin() + kKeyFieldOffset);
+  ByteWriter entry;
+  entry.u16(0);
+  entry.i32(disk);
+  std::copy(entry.bytes().begin(), entry.bytes().end(),
+            image.bytes().begin() + kKeyFieldOffset + kKeyFieldHeadSize);
+  const std::string file = write("head.kvd", image.bytes());
+  TDBase handle;
+  OpenDBaseFile(handle, file, false);
+  EXPECT_EQ(handle.keyTable().keys().count(), kKeyCapacity);
+  EXPECT_EQ(handle.keyTable().keys().LiveCount, kKeyCapacity);
+  EXPECT_LT(handle.keyTable().keys().CurrentIndex, kKeyCapacity);
+  EXPECT_EQ(handle.keyTable().ReadDiskName(handle.keyTable().keys().Keys.back().Offset).str(),
+            "disk")
+      << "the one real disk sorts after the unreadable \"???\" keys";
+}
+
+TEST_F(DBaseTest, RepairRebuildsTheKeysAndWritesTheWholeTable) {
+  DBaseImage image;
+  const int32_t disk = image.addDisk("found");
+  const int32_t gone = image.addDisk("gone [2]", true);
+  const std::string file = write("repair.kvd", image.bytes());
+  {
+    TDBase handle;
+    OpenDBaseFile(handle, file, true);
+    EXPECT_TRUE(handle.RebuildKeys);
+    EXPECT_EQ(handle.keyTable().keys().Keys,
+              (std::vector<TKeyEntry>{{0, disk}, {kKeyDeleted, gone}}));
+    CloseDBaseFile(handle, true);
+  }
+  TDBase handle;
+  OpenDBaseFile(handle, file, false);
+  EXPECT_EQ(handle.keyTable().keys().count(), 2);
+  EXPECT_EQ(handle.keyTable().keys().LiveCount, 1);
+}
+
+}  // namespace
+}  // namespace vellomar
