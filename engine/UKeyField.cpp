@@ -29,19 +29,19 @@ void readKeyEntries(ByteReader& r, TKeyField& keys) {
 }
 
 void writeKeyField(ByteWriter& w, const TKeyField& keys, bool whole) {
-  w.reserve(w.size() +
-            (whole ? kKeyFieldSize : kKeyFieldHeadSize + kKeyEntrySize * keys.Keys.size()));
+  const size_t count = std::min<size_t>(keys.Keys.size(), kKeyCapacity);
+  w.reserve(w.size() + (whole ? kKeyFieldSize : kKeyFieldHeadSize + kKeyEntrySize * count));
   w.i32(kKeyCapacity);
   w.i32(keys.CurrentIndex);
-  w.i32(static_cast<int32_t>(keys.Keys.size()));
+  w.i32(static_cast<int32_t>(count));
   w.i32(keys.LiveCount);
   w.i32(keys.DeletionNumber);
   w.i32(0);
-  for (const TKeyEntry& key : keys.Keys) {
-    w.u16(key.Flags);
-    w.i32(key.Offset);
+  for (size_t i = 0; i < count; ++i) {
+    w.u16(keys.Keys[i].Flags);
+    w.i32(keys.Keys[i].Offset);
   }
-  if (whole) w.zeros(kKeyEntrySize * (kKeyCapacity - keys.Keys.size()));
+  if (whole) w.zeros(kKeyEntrySize * (kKeyCapacity - count));
 }
 
 }  // namespace vellomar

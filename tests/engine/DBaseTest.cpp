@@ -177,6 +177,19 @@ TEST_F(DBaseTest, SecondReadWriteOpenIsRefused) {
   EXPECT_FALSE(second.ReadOnly);
 }
 
+TEST_F(DBaseTest, CreatingOverAnOpenDatabaseFailsWithoutTruncating) {
+  const std::string file = path("held.kvd");
+  TDBase holder;
+  CreateDBaseFile(holder, file);
+  OpenDBaseFile(holder, file, false);
+  const std::vector<uint8_t> before = contentOf(file);
+  TDBase creator;
+  EXPECT_THROW(CreateDBaseFile(creator, file), EKstvFatalException);
+  EXPECT_FALSE(creator.Open);
+  EXPECT_TRUE(creator.FileName.empty());
+  EXPECT_EQ(contentOf(file), before);
+}
+
 TEST_F(DBaseTest, FailedOpenReleasesTheFile) {
   DBaseImage image;
   image.bytes().resize(3000);

@@ -100,6 +100,26 @@ TEST(DiskBlock, HeadGoldenBytes) {
   EXPECT_EQ(w.bytes(), hexBytes("D2040000 2EFBFFFF 01"));  // L = 1234, check -1234
 }
 
+TEST(DiskBlock, WholeBlockReadsBack) {
+  ByteWriter w;
+  TDirData root;
+  root.Attr = kAttrFolder;
+  writeDiskBlockHead(w, folderRecordSize(1));
+  writeDiskInfo(w, sampleInfo());
+  writeFolderRecord(w, 0, root, "\\");
+  ASSERT_EQ(w.size(), kDiskBlockFixedSize + kFolderRecordFixedSize + 1);
+
+  ByteReader r(w.bytes().data(), w.size());
+  const TDiskBlockHead head = readDiskBlockHead(r, w.size(), kDamageDiskBlock);
+  EXPECT_EQ(head.Length, static_cast<int32_t>(w.size()));
+  EXPECT_EQ(head.Form, BlockForm::kCurrent);
+  EXPECT_EQ(readDiskInfo(r, head.Form).ScannedPath, ShortString("/media/floppy"));
+  const TFolderRecord record = readFolderRecord(r);
+  EXPECT_EQ(record.Name, ShortString("\\"));
+  EXPECT_EQ(record.Data, root);
+  EXPECT_TRUE(r.atEnd());
+}
+
 TEST(DiskBlock, HeadChecks) {
   struct Case {
     const char* what;
