@@ -165,7 +165,7 @@ size_t TKFileStream::fromBuffer(uint64_t offset, uint8_t* out, size_t n) const {
   if (offset < bufferStart_ || offset - bufferStart_ >= bufferLength_) return 0;
   const size_t at = static_cast<size_t>(offset - bufferStart_);
   const size_t count = std::min(n, bufferLength_ - at);
-  std::memcpy(out, buffer_.data() + at, count);
+  if (count > 0) std::memcpy(out, buffer_.data() + at, count);  // out may be null when n is 0
   return count;
 }
 

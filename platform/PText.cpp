@@ -352,23 +352,23 @@ std::string lowerText(std::string_view text) {
     }
     return out;
   }
+  // Character by character, without context: a name and a mask typed in capitals must fold
+  // alike wherever a letter stands (a contextual final sigma would not).
   std::u16string wide;
   toUtf16(text, wide);
-  std::u16string lower(wide.size() + 8, u'\0');
-  UErrorCode status = U_ZERO_ERROR;
-  const auto lowerLength = [&] {
-    return u_strToLower(reinterpret_cast<UChar*>(lower.data()), static_cast<int32_t>(lower.size()),
-                        reinterpret_cast<const UChar*>(wide.data()),
-                        static_cast<int32_t>(wide.size()), "", &status);
-  };
-  int32_t length = lowerLength();
-  if (status == U_BUFFER_OVERFLOW_ERROR) {
-    lower.resize(static_cast<size_t>(length));
-    status = U_ZERO_ERROR;
-    length = lowerLength();
+  std::u16string lower;
+  lower.reserve(wide.size());
+  for (size_t i = 0; i < wide.size();) {
+    UChar32 c;
+    U16_NEXT(wide.data(), i, wide.size(), c);
+    c = u_tolower(c);
+    if (U_IS_BMP(c)) {
+      lower.push_back(static_cast<char16_t>(c));
+    } else {
+      lower.push_back(static_cast<char16_t>(U16_LEAD(c)));
+      lower.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+    }
   }
-  if (U_FAILURE(status)) return toUtf8(wide);
-  lower.resize(static_cast<size_t>(length));
   return toUtf8(lower);
 }
 

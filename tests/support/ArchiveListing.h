@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -12,7 +14,7 @@
 #include "engine/UArchiveEntry.h"
 #include "tests/support/ArchiveBuilders.h"
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
 using ArchiveReader = std::function<bool(TArchiveEntryList&, const std::string&)>;
 
@@ -47,11 +49,22 @@ inline ListResult listWith(const ArchiveReader& reader, const std::string& path)
   return result;
 }
 
+inline ListResult listBytes(const ArchiveReader& reader, const Bytes& archive) {
+  TempFolder folder;
+  return listWith(reader, test::writeBytes(folder, "archive", archive));
+}
+
+// Unix times kept in archives are shown as local time; tests read them in UTC.
+inline void useUtc() {
+  setenv("TZ", "UTC", 1);
+  tzset();
+}
+
 // Cuts the archive every step bytes from the end down; each cut must list no member that the
 // whole archive does not list (by path and name), and run no read past the file.
 inline void expectEveryCutSafe(const ArchiveReader& reader, const Bytes& archive, size_t step = 1) {
   TempFolder folder;
-  const std::string path = folder.write("cut", archive);
+  const std::string path = test::writeBytes(folder, "cut", archive);
   const std::vector<std::string> whole = listWith(reader, path).lines;
   for (size_t size = archive.size(); size >= step;) {
     size -= step;
@@ -67,4 +80,4 @@ inline void expectEveryCutSafe(const ArchiveReader& reader, const Bytes& archive
   }
 }
 
-}  // namespace vellomar::testing
+}  // namespace vellomar::test

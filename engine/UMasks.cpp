@@ -1,0 +1,372 @@
+#include "engine/UMasks.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "platform/PText.h"
+
+namespace vellomar {
+
+namespace {
+
+constexpr size_t kNone = std::string_view::npos;
+
+bool isAscii(char c) {
+  return static_cast<unsigned char>(c) < 0x80;
+}
+
+// Bytes of the character at text[pos]: a well-formed UTF-8 sequence, else the one byte (a
+// CP1252 character), as the text layer reads text.
+size_t charLength(std::string_view text, size_t pos) {
+  const auto at = [&](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+  const unsigned char lead = at(0);
+  size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 1;
+  }
+  if (length > text.size() - pos || at(1) < low || at(1) > high) return 1;
+  for (size_t i = 2; i < length; ++i) {
+    if ((at(i) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
+// End of a match of pattern at text[pos], kNone when it does not match there.
+size_t wildMatchAt(std::string_view pattern, std::string_view text, size_t pos) {
+  for (const char p : pattern) {
+    if (pos >= text.size()) return kNone;
+    if (p == '?') {
+      pos += charLength(text, pos);
+    } else if (text[pos] == p) {
+      ++pos;
+    } else {
+      return kNone;
+    }
+  }
+  return pos;
+}
+
+struct Match {
+  size_t begin = kNone;
+  size_t end = kNone;
+  bool found() const { return begin != kNone; }
+};
+
+// First match of a non-empty pattern at a character start from `from` on.
+Match findWild(std::string_view pattern, std::string_view text, size_t from) {
+  // An ASCII byte always starts a character, so the search may jump to the next one.
+  const bool jump = pattern[0] != '?' && isAscii(pattern[0]);
+  for (size_t pos = from; pos < text.size(); pos += charLength(text, pos)) {
+    if (jump) {
+      pos = text.find(pattern[0], pos);
+      if (pos == kNone) break;
+    }
+    const size_t end = wildMatchAt(pattern, text, pos);
+    if (end != kNone) return {pos, end};
+  }
+  return {};
+}
+
+Match findNextWild(std::string_view pattern, std::string_view text, const Match& previous) {
+  return findWild(pattern, text, previous.begin + charLength(text, previous.begin));
+}
+
+// Where the first part of mask matches in text, kNone when the mask does not match. A mask
+// that does not begin with "*" must begin at the text's start (strict) or at a word start; one
+// that does not end with "*" must end at the text's end or at a word end likewise.
+size_t findMask(std::string_view mask, std::string_view text, bool strict) {
+  const bool lead = mask.starts_with('*');
+  if (lead) mask.remove_prefix(1);
+  const bool trail = mask.ends_with('*');
+  if (trail) mask.remove_suffix(1);
+  if (mask.empty()) return kNone;
+
+  const auto startFits = [&](size_t begin) {
+    return lead || begin == 0 || (!strict && !IsWordChar(text[begin - 1]));
+  };
+  const auto endFits = [&](size_t end) {
+    return trail || end == text.size() || (!strict && !IsWordChar(text[end]));
+  };
+  // Only the first part has a start to fit and only the last an end. Any other part is best
+  // taken at its first occurrence, which leaves the most room for the parts behind it; the
+  // first and the last part try their occurrences in turn until one fits.
+  size_t first = kNone;
+  size_t from = 0;
+  for (;;) {
+    const size_t star = mask.find('*');
+    const std::string_view part = mask.substr(0, star);
+    if (part.empty()) return kNone;  // two stars in a row
+    const bool isFirst = first == kNone;
+    const bool isLast = star == kNone;
+    Match m = findWild(part, text, from);
+    while (m.found() && ((isFirst && !startFits(m.begin)) || (isLast && !endFits(m.end)))) {
+      m = findNextWild(part, text, m);
+    }
+    if (!m.found()) return kNone;
+    if (isFirst) first = m.begin;
+    if (isLast) return first;
+    from = m.end;
+    mask.remove_prefix(star + 1);
+  }
+}
+
+// Offset in source of the character whose conversion covers byte `target` of the converted
+// text. step(source, pos) gives the bytes of one character at pos and of its conversion.
+template <class StepFunction>
+size_t sourceOffset(std::string_view source, size_t target, StepFunction step) {
+  size_t pos = 0;
+  size_t converted = 0;
+  while (pos < source.size() && converted < target) {
+    const auto [taken, made] = step(source, pos);
+    if (converted + made > target) break;
+    pos += taken;
+    converted += made;
+  }
+  return pos;
+}
+
+struct Step {
+  size_t taken;
+  size_t made;
+};
+
+Step lowerStep(std::string_view source, size_t pos) {
+  if (isAscii(source[pos])) return {1, 1};
+  const size_t length = charLength(source, pos);
+  return {length, lowerText(source.substr(pos, length)).size()};
+}
+
+// Every OEM byte is one character.
+Step oemStep(std::string_view source, size_t pos) {
+  if (isAscii(source[pos])) return {1, 1};
+  return {1, oemToText(source.substr(pos, 1)).size()};
+}
+
+// A text as a comparison sees it: read as OEM text and lower-cased when asked, with the way
+// back to offsets in the text as given.
+class ComparedText {
+ public:
+  ComparedText(std::string_view original, bool fromOem, bool lower)
+      : original_(original), fromOem_(fromOem), lower_(lower) {
+    if (fromOem_) converted_ = oemToText(original_);
+    if (lower_) lowered_ = lowerText(converted());
+  }
+  ComparedText(const ComparedText&) = delete;
+  ComparedText& operator=(const ComparedText&) = delete;
+
+  std::string_view view() const { return lower_ ? std::string_view(lowered_) : converted(); }
+
+  int originalOffset(size_t offset) const {
+    if (offset == kNone) return -1;
+    if (lower_) offset = sourceOffset(converted(), offset, lowerStep);
+    if (fromOem_) offset = sourceOffset(original_, offset, oemStep);
+    return static_cast<int>(offset);
+  }
+
+ private:
+  std::string_view converted() const { return fromOem_ ? std::string_view(converted_) : original_; }
+
+  std::string_view original_;
+  bool fromOem_;
+  bool lower_;
+  std::string converted_;
+  std::string lowered_;
+};
+
+int findMaskIn(std::string_view mask, std::string_view text, bool fromOem, bool caseSensitive) {
+  const ComparedText compared(text, fromOem, !caseSensitive);
+  return compared.originalOffset(findMask(mask, compared.view(), false));
+}
+
+// The next field of the description-import table, up to "|" or the end; the "|" is skipped.
+std::string_view nextField(std::string_view& rest) {
+  const size_t bar = rest.find('|');
+  const std::string_view field = rest.substr(0, bar);
+  rest.remove_prefix(bar == kNone ? rest.size() : bar + 1);
+  return field;
+}
+
+int32_t maxCharsOf(std::string_view field) {
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+  if (error != std::errc() || end != field.data() + field.size()) return 0;
+  if (value >= 100) return value;
+  // A small number counts thousands.
+  return static_cast<int32_t>(
+      std::max<int64_t>(int64_t{value} * 1000, std::numeric_limits<int32_t>::min()));
+}
+
+TFilterModule* moduleNamed(TItemCollection<TFilterModule>& modules, const ShortString& name) {
+  for (TFilterModule* module : modules.Items()) {
+    if (module->Name == name) return module;
+  }
+  auto module = std::make_unique<TFilterModule>(name);
+  modules.Add(module.get());
+  return module.release();
+}
+
+void addMask(TItemCollection<TMaskItem>& masks, std::unique_ptr<TMaskItem> item) {
+  masks.Add(item.get());
+  item.release();
+}
+
+// One word of a typed mask text while it is being read.
+class MaskWord {
+ public:
+  void append(char c, bool togglingQuote) {
+    if (text_.empty()) startsWithQuote_ = togglingQuote;
+    endsWithQuote_ = togglingQuote;
+    text_.push_back(c);
+  }
+
+  // The mask the word stands for, without one quote at each end; empty for none.
+  std::string take(bool addWildcards) {
+    std::string_view mask = text_;
+    if (startsWithQuote_) mask.remove_prefix(1);
+    if (endsWithQuote_ && !mask.empty()) mask.remove_suffix(1);
+    std::string result(mask);
+    if (addWildcards && !result.empty()) {
+      if (!result.starts_with('*')) result.insert(0, 1, '*');
+      if (!result.ends_with('*')) result.push_back('*');
+    }
+    text_.clear();
+    return result;
+  }
+
+ private:
+  std::string text_;
+  bool startsWithQuote_ = false;
+  bool endsWithQuote_ = false;
+};
+
+// The whole text quoted as one mask, each ";" closing it and opening the next.
+std::string asPhrase(std::string_view text) {
+  std::string quoted = text.starts_with('"') ? "" : "\"";
+  quoted += text;
+  if (!quoted.ends_with('"')) quoted.push_back('"');
+  std::string out;
+  for (const char c : quoted) {
+    if (c == ';') {
+      out += "\" \"";
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool IsWordChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || !isAscii(c);
+}
+
+void ParseMaskList(std::string_view text, TItemCollection<TMaskItem>& masks,
+                   TItemCollection<TFilterModule>& modules, bool caseSensitive) {
+  masks.FreeAll();
+  text = text.substr(0, text.find('\0'));
+  const std::string table = caseSensitive ? std::string(text) : lowerText(text);
+  std::string_view rest = table;
+  while (!rest.empty()) {
+    auto item = std::make_unique<TMaskItem>(ShortString(nextField(rest)));
+    item->MaxChars = maxCharsOf(nextField(rest));
+    const ShortString module(nextField(rest));
+    if (!module.empty()) item->Module = moduleNamed(modules, module);
+    addMask(masks, std::move(item));
+  }
+}
+
+void ParseMaskListEx(std::string_view text, TItemCollection<TMaskItem>& masks, bool caseSensitive,
+                     bool addWildcards, bool phrase) {
+  masks.FreeAll();
+  std::string work = caseSensitive ? std::string(text) : lowerText(text);
+  if (phrase) {
+    work = asPhrase(work);
+  } else {
+    std::replace(work.begin(), work.end(), ';', ' ');
+  }
+  MaskWord word;
+  const auto endWord = [&] {
+    const std::string mask = word.take(addWildcards);
+    if (!mask.empty()) addMask(masks, std::make_unique<TMaskItem>(ShortString(mask)));
+  };
+  bool quoted = false;
+  for (size_t i = 0; i < work.size(); ++i) {
+    const char c = work[i];
+    if (c == '"' && i + 1 < work.size() && work[i + 1] == '"') {
+      word.append('"', false);  // two quotes: one literal quote
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+      word.append(c, true);
+    } else if (c == ' ' && !quoted) {
+      endWord();
+    } else {
+      word.append(c, false);
+    }
+  }
+  endWord();
+}
+
+bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitive, bool strict) {
+  std::string lowered;
+  if (!caseSensitive) {
+    lowered = lowerText(name);
+    name = lowered;
+  }
+  if (name == mask || mask == "*") return true;
+  if (strict && mask.find('*') == kNone) {
+    return mask.find('?') != kNone && wildMatchAt(mask, name, 0) == name.size();
+  }
+  return findMask(mask, name, strict) != kNone;
+}
+
+int FindMaskInText(std::string_view mask, std::string_view text, bool caseSensitive,
+                   bool searchAsAnsi, bool searchAsOem) {
+  if (mask == "*") return 0;
+  if (!searchAsOem || searchAsAnsi) {
+    const int found = findMaskIn(mask, text, false, caseSensitive);
+    if (found >= 0 || !searchAsOem) return found;
+  }
+  return findMaskIn(mask, text, true, caseSensitive);
+}
+
+size_t FindLastPattern(std::span<const uint8_t> buffer, std::string_view pattern) {
+  if (pattern.empty()) return 0;
+  const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), buffer.size());
+  const size_t at = bytes.rfind(pattern);
+  return at == kNone ? 0 : at + 1;
+}
+
+int FindWildPos(std::string_view pattern, std::string_view s) {
+  return FindWildInText(pattern, s) + 1;
+}
+
+int FindWildInText(std::string_view pattern, std::string_view text) {
+  if (pattern.empty()) return -1;
+  const Match m = findWild(pattern, text, 0);
+  return m.found() ? static_cast<int>(m.begin) : -1;
+}
+
+int FindWildInTextConv(std::string_view pattern, std::string_view text, bool fromOem,
+                       bool caseSensitive) {
+  if (pattern.empty()) return -1;
+  const ComparedText compared(text, fromOem, !caseSensitive);
+  return compared.originalOffset(findWild(pattern, compared.view(), 0).begin);
+}
+
+}  // namespace vellomar
