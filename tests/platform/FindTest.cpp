@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -161,6 +162,21 @@ TEST_F(FindTest, EntriesOfAnotherFileSystemShowTheirOwnDevice) {
   EXPECT_TRUE(sawProc);
 }
 
+TEST_F(FindTest, ABindMountShowsItsOwnMount) {
+  fs::create_directories(dir + "/data/inner");
+  fs::create_directory(dir + "/view");
+  if (mount((dir + "/data").c_str(), (dir + "/view").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "mounting is not allowed here";
+  }
+  const auto entries = list();
+  umount((dir + "/view").c_str());
+  FindSearch search;
+  ASSERT_TRUE(search.openAt(dir));
+  EXPECT_EQ(entries.at("view").device, search.device());  // the same file system
+  EXPECT_NE(entries.at("view").mountId, search.mountId());
+  EXPECT_EQ(entries.at("data").mountId, search.mountId());
+}
+
 TEST_F(FindTest, OpensFoldersByTheProgramsPaths) {
   file("a.txt", "abc");
   const std::optional<std::string> folder = toSystemPath(dir);
@@ -189,12 +205,22 @@ TEST_F(FindTest, OpensFoldersByTheProgramsPaths) {
   EXPECT_FALSE(findEntryAt("relative").has_value());
 }
 
-TEST_F(FindTest, SingleEntriesAreNotFollowedEither) {
-  fs::create_directory_symlink("/", dir + "/root-link");
-  const std::optional<FindEntry> link = findEntryAt(dir + "/root-link/");
+TEST_F(FindTest, SingleEntriesAreFollowedOnlyWhenAsked) {
+  fs::create_directory(dir + "/photos");
+  fs::create_directory_symlink("photos", dir + "/link");
+  const std::optional<FindEntry> link = findEntryAt(dir + "/link/");
   ASSERT_TRUE(link.has_value());
-  EXPECT_EQ(link->name, "root-link");
+  EXPECT_EQ(link->name, "link");
   EXPECT_EQ(link->kind, EntryKind::kSymlink);
+  const std::optional<FindEntry> folder = findEntryAt(dir + "/link", Links::kFollow);
+  ASSERT_TRUE(folder.has_value());
+  EXPECT_EQ(folder->name, "link");
+  EXPECT_TRUE(folder->isDirectory());
+  EXPECT_EQ(folder->attributes, kAttrDirectory);
+
+  fs::create_directory_symlink("missing", dir + "/dangling");
+  EXPECT_TRUE(findEntryAt(dir + "/dangling").has_value());
+  EXPECT_FALSE(findEntryAt(dir + "/dangling", Links::kFollow).has_value());
 }
 
 }  // namespace
