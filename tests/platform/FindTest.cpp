@@ -1,7 +1,6 @@
 #include "platform/PFind.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,10 +11,10 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "platform/PPaths.h"
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 namespace {
@@ -36,21 +35,8 @@ time_t localTime(int year, int month, int day, int hour, int minute, int second)
 
 class FindTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "vellomar-find-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override {
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-      if (!entry.is_symlink()) chmod(entry.path().c_str(), 0755);
-    }
-    fs::remove_all(dir);
-  }
   std::string file(const std::string& name, const std::string& text = "") {
-    const std::string path = dir + "/" + name;
-    std::ofstream(path) << text;
-    return path;
+    return folder.file(name, text);
   }
   std::map<std::string, FindEntry> list() {
     std::map<std::string, FindEntry> entries;
@@ -62,7 +48,8 @@ class FindTest : public testing::Test {
     return entries;
   }
 
-  std::string dir;
+  test::TempFolder folder{"vellomar-find"};
+  const std::string& dir = folder.path();
 };
 
 TEST_F(FindTest, DescribesEveryKindOfEntryWithoutFollowingOrOpeningIt) {

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <string>
+
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 
@@ -14,11 +15,9 @@ namespace vellomar {
 class ScratchMount {
  public:
   ScratchMount() {
-    if (!makeFolder()) return;
     mounted_ = mount("vellomar-test", folder_.c_str(), "tmpfs", 0, "size=64k") == 0;
   }
   ScratchMount(const std::string& fsType, const std::string& label) {
-    if (!makeFolder()) return;
     image_ = folder_ + ".img";
     const std::string make = "truncate -s 4M '" + image_ + "' && mkfs." + fsType + " -q -L '" +
                              label + "' '" + image_ + "' >/dev/null 2>&1";
@@ -27,7 +26,6 @@ class ScratchMount {
   }
   ~ScratchMount() {
     unmount();
-    if (!folder_.empty()) rmdir(folder_.c_str());
     if (!image_.empty()) unlink(image_.c_str());
   }
   ScratchMount(const ScratchMount&) = delete;
@@ -41,14 +39,8 @@ class ScratchMount {
   }
 
  private:
-  bool makeFolder() {
-    std::string pattern = testing::TempDir() + "vellomar-mount-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return false;
-    folder_ = pattern;
-    return true;
-  }
-
-  std::string folder_;
+  test::TempFolder scratch_{"vellomar-mount"};  // outlives the mount on it
+  const std::string& folder_ = scratch_.path();
   std::string image_;
   bool mounted_ = false;
 };

@@ -62,7 +62,7 @@ TEST(VolumeInfo, DescribesEachKindOfDrive) {
       {'G', DriveKind::kFixed, "WINDOWS", "NTFS", false, ""},     // fuseblk serving NTFS
       {'H', DriveKind::kRemovable, "MY STICK", "FAT", true, ""},  // label from /dev/disk/by-label
       {'I', DriveKind::kOptical, "", "", false, ""},              // no disc
-      {'B', DriveKind::kNoRootDir, "", "", false, ""},
+      {'Q', DriveKind::kNoRootDir, "", "", false, ""},
   };
   for (const Expected& e : expected) {
     const VolumeInfo info = volumeInfo(e.letter, table);
