@@ -111,8 +111,7 @@ class ArjWalk {
     const uint32_t size = basic.u32();
     if (!basic.ok() || basicSize < kFixedHeaderSize || firstHeaderSize > basicSize) return false;
     basic.seek(firstHeaderSize);
-    std::string name(untilZero(
-        asText(basic.bytes(std::min<size_t>(basic.remaining(), TArchiveEntry::kMaxText)))));
+    std::string name(untilZero(asText(basic.bytes(basic.remaining()))));
     // Every ARJ writer uses "/" only to separate folders, whatever the path flag says.
     slashesToBackslashes(name);
     const int32_t dateTime =

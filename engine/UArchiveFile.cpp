@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 #include "engine/UCallbacks.h"
@@ -10,12 +11,15 @@
 namespace vellomar {
 
 bool ArchiveFile::open(const std::string& path) {
-  stream_.open(path, std::ios::binary | std::ios::in);
-  if (!stream_) return false;
-  stream_.seekg(0, std::ios::end);
-  const std::streamoff end = stream_.tellg();
-  if (end < 0) return false;
-  size_ = static_cast<uint64_t>(end);
+  // A FIFO or device named like an archive would block or never end.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  try {
+    stream_.Init(path, TKFileStream::kModeReadOnly);
+  } catch (const EKstvException&) {
+    return false;
+  }
+  size_ = stream_.GetSize();
   return true;
 }
 
@@ -28,11 +32,15 @@ ByteReader ArchiveFile::read(uint64_t offset, size_t n) {
     const size_t load =
         static_cast<size_t>(std::min<uint64_t>(std::max(wanted, kWindowSize), size_ - offset));
     window_.resize(load);
-    stream_.clear();
-    stream_.seekg(static_cast<std::streamoff>(offset));
-    stream_.read(reinterpret_cast<char*>(window_.data()), static_cast<std::streamsize>(load));
-    // A failed read leaves a short window; the parser's reader then runs dry and fails.
-    window_.resize(static_cast<size_t>(std::max<std::streamsize>(stream_.gcount(), 0)));
+    size_t got = 0;
+    try {
+      stream_.Seek(static_cast<uint32_t>(offset));
+      stream_.Read(window_.data(), load, got);
+    } catch (const EKstvException&) {
+      // The stream is closed now; what was not read reads as the end of the file.
+      size_ = offset;
+    }
+    window_.resize(got);
     windowStart_ = offset;
   }
   const size_t start = static_cast<size_t>(offset - windowStart_);
@@ -69,7 +77,8 @@ void addArchiveMember(TArchiveEntryList& list, MemberName member, uint8_t attr, 
 
 void addArchiveMember(TArchiveEntryList& list, std::string_view fullName, uint8_t attr,
                       int32_t dateTime, uint32_t size, int32_t headerOffset) {
-  addArchiveMember(list, splitMemberName(fullName), attr, dateTime, size, headerOffset);
+  addArchiveMember(list, splitMemberName(keepTail(fullName, TArchiveEntry::kMaxText)), attr,
+                   dateTime, size, headerOffset);
 }
 
 namespace {

@@ -11,9 +11,12 @@ namespace {
 // Bytes common to every header level, up to the name length at +21.
 constexpr size_t kCommonSize = 22;
 constexpr size_t kMethodOffset = 2;
+constexpr size_t kMethodSize = 5;
 constexpr size_t kPackedSizeOffset = 7;
 constexpr size_t kLevelOffset = 20;
 constexpr size_t kExtensionHeaderMinSize = 3;
+// Folders are stored as members of this method; they are no members of the listing.
+constexpr std::string_view kFolderMethod = "-lhd-";
 constexpr uint8_t kFileNameExtension = 0x01;
 constexpr uint8_t kFolderNameExtension = 0x02;
 // Folder names in extended headers separate their parts by this byte.
@@ -102,9 +105,11 @@ bool ReadLhaArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
     while (position < file.size()) {
       ByteReader common = file.read(position, kCommonSize);
       // A header size of 0 ends the archive.
-      if (common.u8() == 0) return true;
+      const uint8_t headerSize = common.u8();
+      if (!common.ok()) return false;
+      if (headerSize == 0) return true;
       common.seek(kMethodOffset);
-      const std::string_view method = asText(common.bytes(5));
+      const std::string_view method = asText(common.bytes(kMethodSize));
       common.seek(kLevelOffset);
       const uint8_t level = common.u8();
       if (!common.ok() || method[0] != '-' || method[1] != 'l' || method[4] != '-') return false;
@@ -113,10 +118,12 @@ bool ReadLhaArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
                         : level == 2 ? readLevel2(file, position, header)
                                      : false;
       if (!read) return false;
-      std::string fullName = header.folder + header.name;
-      slashesToBackslashes(fullName);
-      addArchiveMember(list, fullName, header.attr, static_cast<int32_t>(header.time), header.size,
-                       offset32(position));
+      if (method != kFolderMethod) {
+        std::string fullName = header.folder + header.name;
+        slashesToBackslashes(fullName);
+        addArchiveMember(list, fullName, header.attr, static_cast<int32_t>(header.time),
+                         header.size, offset32(position));
+      }
       position += header.headerSize + header.packedSize;
     }
     return true;

@@ -25,12 +25,15 @@ constexpr uint64_t kEndSearchSize = kEndRecordSize + 0xFFFF;
 // Names in UTF-8 rather than in the OEM code page.
 constexpr uint16_t kUtf8NameFlag = 0x0800;
 
-// The member name as the catalogue keeps it: UTF-8, at most its last 255 bytes, "/" as "\".
+// The member name as the catalogue keeps it: UTF-8, at most its last 255 bytes, "/" as "\",
+// without leading separators and, in the central directory, without a drive.
 std::string memberName(std::string_view stored, uint16_t flags, bool dropDrive) {
   const std::string text = flags & kUtf8NameFlag ? std::string(stored) : oemToText(stored);
   std::string name(keepTail(text, TArchiveEntry::kMaxText));
   if (dropDrive && name.size() >= 2 && name[1] == ':') name.erase(0, 2);
   slashesToBackslashes(name);
+  // The archive's root is the top: "C:/DATA/x" and "/DATA/x" both lie in \DATA\.
+  name.erase(0, name.find_first_not_of('\\'));
   return name;
 }
 

@@ -79,16 +79,17 @@ bool ReadSfxArchive(TArchiveEntryList& list, const std::string& path, bool deep,
   } catch (const EKstvException&) {
     return false;
   }
+  // Each reader is tried only while nothing is listed; the last one tried gives the answer.
   bool listed = false;
   if (found.zip) {
     kind = kSfxZip;
     listed = ReadZipLocal(list, path, *found.zip);
   }
-  if (!listed && found.rar) {
+  if (found.rar && list.Count() == 0) {
     kind = kSfxRar;
     listed = ReadRarArchive(list, path, *found.rar);
   }
-  if (!listed && found.arj) {
+  if (found.arj && list.Count() == 0) {
     kind = kSfxArj;
     listed = ReadArjArchive(list, path, *found.arj);
   }

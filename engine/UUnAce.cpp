@@ -21,7 +21,6 @@ constexpr const char* kFileName = "UnAceV2.Dll";
 enum Entry { kInit, kReadArchiveData, kList, kTest, kExtract };
 constexpr uint32_t kFolderOrLabel = 0x18;
 constexpr size_t kMaxListedName = 254;
-constexpr uint32_t kCommentBufferSize = 8191;
 constexpr int kPrivateFolderAttempts = 100;
 
 template <class Proc>
@@ -104,13 +103,14 @@ bool UnAceLibrary::Load() {
 }
 
 bool UnAceLibrary::initialise(AceCallbackProc stateCallback) {
-  static char comment[kCommentBufferSize + 1];
-  std::error_code error;
-  std::string temp = fs::temp_directory_path(error).string();
-  if (!temp.empty() && temp.back() != '/') temp += '/';
-  AceInitRecord init{kAceCallerVersion,  kAceRecordVersion, comment,
-                     kCommentBufferSize, temp.c_str(),      answerOk,
-                     answerCancel,       answerCancel,      stateCallback};
+  if (tempFolder_.empty()) {
+    std::error_code error;
+    tempFolder_ = fs::temp_directory_path(error).string();
+    if (!tempFolder_.empty() && tempFolder_.back() != '/') tempFolder_ += '/';
+  }
+  AceInitRecord init{kAceCallerVersion,  kAceRecordVersion,   comment_.data(),
+                     kCommentBufferSize, tempFolder_.c_str(), answerOk,
+                     answerCancel,       answerCancel,        stateCallback};
   return init_(&init) == kAceOk;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -30,7 +31,12 @@ class UnAceLibrary {
  private:
   bool initialise(AceCallbackProc stateCallback);
 
+  static constexpr uint32_t kCommentBufferSize = 8191;
+
   LibraryBinding binding_;
+  // The library may keep what the initialisation record points at.
+  std::array<char, kCommentBufferSize + 1> comment_{};
+  std::string tempFolder_;
   AceInitDllProc init_ = nullptr;
   AceListProc list_ = nullptr;
   AceExtractProc extract_ = nullptr;

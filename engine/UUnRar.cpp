@@ -56,14 +56,18 @@ bool UnRarLibrary::Load() {
   return true;
 }
 
+RarArchive* UnRarLibrary::openArchive(const std::string& path, uint32_t mode) {
+  RarOpenRequest request{path.c_str(), mode, kRarOk};
+  RarArchive* archive = open_(&request);
+  if (request.openResult == kRarOk) return archive;
+  if (archive) close_(archive);
+  return nullptr;
+}
+
 bool UnRarLibrary::ReadRarByDll(TArchiveEntryList& list, const std::string& path) {
   if (!Load()) return false;
-  RarOpenRequest request{path.c_str(), kRarOpenList, kRarOk};
-  RarArchive* archive = open_(&request);
-  if (request.openResult != kRarOk) {
-    if (archive) close_(archive);
-    return false;
-  }
+  RarArchive* archive = openArchive(path, kRarOpenList);
+  if (!archive) return false;
   bool listed = false;
   try {
     RarMemberHeader header{};
@@ -87,12 +91,8 @@ bool UnRarLibrary::ReadRarByDll(TArchiveEntryList& list, const std::string& path
 int32_t UnRarLibrary::RarExtractFile(const std::string& archiveName, const std::string& member,
                                      const std::string& target) {
   if (!Load()) return kLibraryUnavailable;
-  RarOpenRequest request{archiveName.c_str(), kRarOpenExtract, kRarOk};
-  RarArchive* archive = open_(&request);
-  if (request.openResult != kRarOk) {
-    if (archive) close_(archive);
-    return kLibraryUnavailable;
-  }
+  RarArchive* archive = openArchive(archiveName, kRarOpenExtract);
+  if (!archive) return kLibraryUnavailable;
   std::string wanted = member;
   slashesToBackslashes(wanted);
   RarMemberHeader header{};

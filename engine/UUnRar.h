@@ -28,6 +28,9 @@ class UnRarLibrary {
                          const std::string& target);
 
  private:
+  // Null when the library does not open it.
+  RarArchive* openArchive(const std::string& path, uint32_t mode);
+
   LibraryBinding binding_;
   RarOpenArchiveProc open_ = nullptr;
   RarCloseArchiveProc close_ = nullptr;

@@ -24,6 +24,8 @@ constexpr std::string_view kMagic = "**ACE**";
 constexpr size_t kMagicOffset = 7;  // behind the head prefix, the type and the flags
 // Self-extracting archives carry their program in front of the main header.
 constexpr size_t kMainHeaderSearchSize = 256 * 1024;
+// A program stub holds the magic text rarely if at all; a file full of it is no archive.
+constexpr size_t kMaxMainHeaderCandidates = 64;
 constexpr size_t kCopyBlockSize = 64 * 1024;
 
 // type, flags, packed size, size, date-time, attributes, CRC, method, quality, parameters,
@@ -45,8 +47,8 @@ const std::array<uint32_t, 256>& crcTable() {
   return table;
 }
 
-uint16_t headCrc(const std::vector<uint8_t>& head) {
-  return static_cast<uint16_t>(aceCrc(kAceCrcStart, head.data(), head.size()) & 0xFFFF);
+uint16_t headCrc(const uint8_t* head, size_t size) {
+  return static_cast<uint16_t>(aceCrc(kAceCrcStart, head, size) & 0xFFFF);
 }
 
 }  // namespace
@@ -88,18 +90,18 @@ bool AceArchiveFile::findMainHeader() {
       static_cast<size_t>(std::min<uint64_t>(fileSize_, kMainHeaderSearchSize)));
   if (!readAt(0, start.data(), start.size())) return false;
   const std::string_view text(reinterpret_cast<const char*>(start.data()), start.size());
-  for (size_t at = text.find(kMagic, kMagicOffset); at != std::string_view::npos;
-       at = text.find(kMagic, at + 1)) {
+  size_t candidates = 0;
+  for (size_t at = text.find(kMagic, kMagicOffset);
+       at != std::string_view::npos && candidates < kMaxMainHeaderCandidates;
+       at = text.find(kMagic, at + 1), ++candidates) {
     const size_t headStart = at - kMagicOffset;
     ByteReader prefix(start.data() + headStart, start.size() - headStart);
     const uint16_t crc = prefix.u16();
     const uint16_t size = prefix.u16();
     if (!prefix.has(size) || size < kMainHeaderFixedSize) continue;
-    const std::vector<uint8_t> head(
-        start.begin() + static_cast<ptrdiff_t>(prefix.position()),
-        start.begin() + static_cast<ptrdiff_t>(prefix.position() + size));
-    if (head[0] != kMainHeaderType || headCrc(head) != crc) continue;
-    ByteReader main(head.data(), head.size());
+    const uint8_t* head = start.data() + prefix.position();
+    if (head[0] != kMainHeaderType || headCrc(head, size) != crc) continue;
+    ByteReader main(head, size);
     main.skip(1);
     header_.flags = main.u16();
     main.skip(kMagic.size());
@@ -122,7 +124,7 @@ int32_t AceArchiveFile::walk(const std::function<int32_t(const AceMember&)>& vis
     const uint16_t size = prefix.u16();
     std::vector<uint8_t> head(size);
     if (size < 3 || !readAt(position + kHeadPrefixSize, head.data(), size)) return kAceErrorRead;
-    if (headCrc(head) != crc) return kAceErrorRead;
+    if (headCrc(head.data(), head.size()) != crc) return kAceErrorRead;
 
     ByteReader reader(head.data(), head.size());
     const uint8_t type = reader.u8();

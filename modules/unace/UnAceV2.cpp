@@ -19,13 +19,18 @@ namespace {
 
 constexpr uint32_t kFolderAttribute = 0x10;
 
+// Only the callbacks are kept from the last ACEInitDll; its texts belong to the caller.
+struct Callbacks {
+  AceCallbackProc state = nullptr;
+};
+
 std::mutex initMutex;
-AceInitRecord initRecord;
+Callbacks callbacks;
 bool initialised = false;
 
-bool initialisedCopy(AceInitRecord& out) {
+bool initialisedCopy(Callbacks& out) {
   std::lock_guard lock(initMutex);
-  out = initRecord;
+  out = callbacks;
   return initialised;
 }
 
@@ -103,7 +108,7 @@ __attribute__((visibility("default"))) int32_t ACEInitDll(AceInitRecord* init) {
   if (!init || init->recordVersion != kAceRecordVersion) return kAceErrorParameter;
   if (init->commentBuffer && init->commentBufferSize > 0) init->commentBuffer[0] = '\0';
   std::lock_guard lock(initMutex);
-  initRecord = *init;
+  callbacks.state = init->stateCallback;
   initialised = true;
   return kAceOk;
 }
@@ -126,7 +131,7 @@ __attribute__((visibility("default"))) int32_t ACEReadArchiveData(const char* pa
 }
 
 __attribute__((visibility("default"))) int32_t ACEList(const char* path, AceListRequest* request) {
-  AceInitRecord init;
+  Callbacks init;
   if (!path || !request || !initialisedCopy(init)) return kAceErrorParameter;
   AceArchiveFile archive;
   if (const int32_t result = archive.open(path); result != kAceOk) return result;
@@ -134,15 +139,15 @@ __attribute__((visibility("default"))) int32_t ACEList(const char* path, AceList
                                        archive.header().volume};
   return archive.walk([&](const AceMember& member) -> int32_t {
     if (isContinuation(member) || !selected(request->files, member)) return kAceOk;
-    if (!init.stateCallback) return kAceOk;
+    if (!init.state) return kAceOk;
     AceFileRecord file = fileRecord(member);
     AceCallbackRecord record{kAceCallbackState, kAceStateListFile, &archiveRecord, &file};
-    return init.stateCallback(&record) == kAceCallbackCancel ? kAceErrorCancelled : kAceOk;
+    return init.state(&record) == kAceCallbackCancel ? kAceErrorCancelled : kAceOk;
   });
 }
 
 __attribute__((visibility("default"))) int32_t ACETest(const char* path, AceListRequest* request) {
-  AceInitRecord init;
+  Callbacks init;
   if (!path || !request || !initialisedCopy(init)) return kAceErrorParameter;
   AceArchiveFile archive;
   if (const int32_t result = archive.open(path); result != kAceOk) return result;
@@ -161,7 +166,7 @@ __attribute__((visibility("default"))) int32_t ACETest(const char* path, AceList
 
 __attribute__((visibility("default"))) int32_t ACEExtract(const char* path,
                                                           AceExtractRequest* request) {
-  AceInitRecord init;
+  Callbacks init;
   if (!path || !request || !request->destinationFolder || !initialisedCopy(init)) {
     return kAceErrorParameter;
   }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/PLibrary.h"
+#include "tests/support/TempFolder.h"
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
 // The build folder, found from the test program, which lies in its "tests" folder.
 inline const std::string& buildFolder() {
@@ -28,4 +31,9 @@ inline std::string libsFixture(const std::string& name) {
   return std::string(VELLOMAR_FIXTURES) + "/libs/" + name;
 }
 
-}  // namespace vellomar::testing
+inline std::vector<uint8_t> fileBytes(const std::string& path) {
+  const std::string content = contentOf(path);
+  return {content.begin(), content.end()};
+}
+
+}  // namespace vellomar::test

@@ -15,11 +15,11 @@
 namespace vellomar {
 namespace {
 
-using testing::libsFixture;
-using testing::TempFolder;
+using test::libsFixture;
+using test::TempFolder;
 
 struct UnAce {
-  SharedLibrary library = SharedLibrary::load(testing::standInFolder() + "UnAceV2.Dll");
+  SharedLibrary library = SharedLibrary::load(test::standInFolder() + "UnAceV2.Dll");
   AceInitDllProc init = reinterpret_cast<AceInitDllProc>(library.symbol("ACEInitDll"));
   AceReadArchiveDataProc readArchiveData =
       reinterpret_cast<AceReadArchiveDataProc>(library.symbol("ACEReadArchiveData"));
@@ -114,20 +114,19 @@ TEST(UnAceModule, ListsAce10And20Archives) {
 TEST(UnAceModule, ExtractsStoredMembersAndRefusesCompressedOnes) {
   TempFolder folder;
   // The member is matched ignoring case and written without its folders.
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "EXE\\Test.exe", folder.path().string()), kAceOk);
-  const std::vector<uint8_t> exe = testing::readFile(folder.file("test.exe"));
+  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "EXE\\Test.exe", folder.path()), kAceOk);
+  const std::vector<uint8_t> exe = test::fileBytes(folder.at("test.exe"));
   ASSERT_EQ(exe.size(), 45056u);
   EXPECT_EQ(exe[0], 'M');
   EXPECT_EQ(exe[1], 'Z');
 
-  std::filesystem::remove(folder.file("test.exe"));
-  EXPECT_EQ(extract(libsFixture("Ace.method1.ace"), "exe\\test.exe", folder.path().string()),
+  std::filesystem::remove(folder.at("test.exe"));
+  EXPECT_EQ(extract(libsFixture("Ace.method1.ace"), "exe\\test.exe", folder.path()),
             kAceErrorUnsupported);
-  EXPECT_FALSE(std::filesystem::exists(folder.file("test.exe")));
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "exe\\none.exe", folder.path().string()),
+  EXPECT_FALSE(std::filesystem::exists(folder.at("test.exe")));
+  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "exe\\none.exe", folder.path()),
             kAceErrorNotFound);
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "test.exe", folder.path().string()),
-            kAceErrorNotFound);
+  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "test.exe", folder.path()), kAceErrorNotFound);
 }
 
 TEST(UnAceModule, RefusesBadCallsAndCancelledListings) {
@@ -149,26 +148,21 @@ TEST(UnAceModule, RefusesBadCallsAndCancelledListings) {
 
 TEST(UnAceModule, TestsStoredDataAgainstItsCrc) {
   TempFolder folder;
-  std::vector<uint8_t> bytes = testing::readFile(libsFixture("Ace.store.ace"));
+  std::vector<uint8_t> bytes = test::fileBytes(libsFixture("Ace.store.ace"));
   ASSERT_EQ(initialise(), kAceOk);
   AceListRequest all{{"", "", "", -1}};
   EXPECT_EQ(unAce().test(libsFixture("Ace.store.ace").c_str(), &all), kAceOk);
 
   bytes[0xB0 + 100] ^= 0x01;  // inside exe\test.exe
-  folder.write("bad.ace", bytes);
-  EXPECT_EQ(unAce().test(folder.file("bad.ace").c_str(), &all), kAceErrorCrc);
-  EXPECT_EQ(extract(folder.file("bad.ace"), "exe\\test.exe", folder.path().string()), kAceErrorCrc);
-  EXPECT_FALSE(std::filesystem::exists(folder.file("test.exe")));
+  test::writeBytes(folder, "bad.ace", bytes);
+  EXPECT_EQ(unAce().test(folder.at("bad.ace").c_str(), &all), kAceErrorCrc);
+  EXPECT_EQ(extract(folder.at("bad.ace"), "exe\\test.exe", folder.path()), kAceErrorCrc);
+  EXPECT_FALSE(std::filesystem::exists(folder.at("test.exe")));
 }
 
 // ACE header CRC: CRC-32 without the final complement, low 16 bits.
 uint16_t headCrc(const std::vector<uint8_t>& head) {
-  uint32_t crc = 0xFFFFFFFF;
-  for (uint8_t b : head) {
-    crc ^= b;
-    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-  }
-  return static_cast<uint16_t>(crc);
+  return static_cast<uint16_t>(~test::crc32(head));
 }
 
 void appendHead(std::vector<uint8_t>& archive, const std::vector<uint8_t>& head, uint16_t size) {
@@ -229,9 +223,9 @@ TEST(UnAceModule, HostileHeadersEndTheWalk) {
     appendHead(archive, main, static_cast<uint16_t>(main.size()));
     const size_t size = c.claimedSize < 0 ? c.member.size() : static_cast<size_t>(c.claimedSize);
     appendHead(archive, c.member, static_cast<uint16_t>(size));
-    folder.write("hostile.ace", archive);
+    test::writeBytes(folder, "hostile.ace", archive);
     int32_t result = kAceOk;
-    EXPECT_TRUE(list(folder.file("hostile.ace"), &result).empty()) << c.what;
+    EXPECT_TRUE(list(folder.at("hostile.ace"), &result).empty()) << c.what;
     EXPECT_EQ(result, kAceErrorRead) << c.what;
   }
 }
@@ -240,11 +234,11 @@ TEST(UnAceModule, CutArchivesGiveAnErrorAndNoHarm) {
   TempFolder folder;
   // Cuts behind the main header and the two folder headers leave whole archives.
   const std::set<size_t> headerEnds = {53, 91, 129};
-  const std::vector<uint8_t> whole = testing::readFile(libsFixture("Ace.store.ace"));
+  const std::vector<uint8_t> whole = test::fileBytes(libsFixture("Ace.store.ace"));
   for (size_t size = 0; size < whole.size(); size += (size < 400 ? 7 : 4999)) {
-    folder.write("cut.ace", std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+    test::writeBytes(folder, "cut.ace", std::vector<uint8_t>(whole.begin(), whole.begin() + size));
     int32_t result = kAceOk;
-    EXPECT_LT(list(folder.file("cut.ace"), &result).size(), 5u) << size;
+    EXPECT_LT(list(folder.at("cut.ace"), &result).size(), 5u) << size;
     EXPECT_EQ(result == kAceOk, headerEnds.count(size) == 1) << size;
   }
 }

@@ -10,38 +10,36 @@
 namespace vellomar {
 namespace {
 
-using testing::TempFolder;
+using test::TempFolder;
 
 const std::vector<const char*> kAceEntries = {"ACEInitDll", "ACEReadArchiveData", "ACEList",
                                               "ACETest", "ACEExtract"};
 
 void copyStandIn(const std::string& name, const std::string& to) {
-  std::filesystem::copy_file(testing::standInFolder() + name, to);
+  std::filesystem::copy_file(test::standInFolder() + name, to);
 }
 
 TEST(FindFileIgnoringCase, FindsTheFileWhateverItsCase) {
   TempFolder folder;
-  folder.write("UnAceV2.Dll", {1});
-  std::filesystem::create_directory(folder.file("unrar.dll"));  // a folder is no library
+  test::writeBytes(folder, "UnAceV2.Dll", {1});
+  std::filesystem::create_directory(folder.at("unrar.dll"));  // a folder is no library
 
-  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "unacev2.dll"),
-            folder.file("UnAceV2.Dll"));
-  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "UNACEV2.DLL"),
-            folder.file("UnAceV2.Dll"));
-  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "unrar.dll"), "");
-  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "unace.dll"), "");
-  EXPECT_EQ(findFileIgnoringCase(folder.file("missing"), "UnAceV2.Dll"), "");
+  EXPECT_EQ(findFileIgnoringCase(folder.path(), "unacev2.dll"), folder.at("UnAceV2.Dll"));
+  EXPECT_EQ(findFileIgnoringCase(folder.path(), "UNACEV2.DLL"), folder.at("UnAceV2.Dll"));
+  EXPECT_EQ(findFileIgnoringCase(folder.path(), "unrar.dll"), "");
+  EXPECT_EQ(findFileIgnoringCase(folder.path(), "unace.dll"), "");
+  EXPECT_EQ(findFileIgnoringCase(folder.at("missing"), "UnAceV2.Dll"), "");
 }
 
 TEST(FindFileIgnoringCase, PrefersTheExactName) {
   TempFolder folder;
-  folder.write("UNRAR.DLL", {1});
-  folder.write("unrar.dll", {2});
-  EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "unrar.dll"), folder.file("unrar.dll"));
+  test::writeBytes(folder, "UNRAR.DLL", {1});
+  test::writeBytes(folder, "unrar.dll", {2});
+  EXPECT_EQ(findFileIgnoringCase(folder.path(), "unrar.dll"), folder.at("unrar.dll"));
 }
 
 TEST(SharedLibrary, ResolvesExportsOnly) {
-  SharedLibrary library = SharedLibrary::load(testing::standInFolder() + "unrar.dll");
+  SharedLibrary library = SharedLibrary::load(test::standInFolder() + "unrar.dll");
   ASSERT_TRUE(library.loaded());
   EXPECT_NE(library.symbol("RAROpenArchive"), nullptr);
   EXPECT_EQ(library.symbol("ACEInitDll"), nullptr);
@@ -53,17 +51,17 @@ TEST(SharedLibrary, ResolvesExportsOnly) {
 
 TEST(SharedLibrary, RefusesWhatIsNoLibraryAndBareNames) {
   TempFolder folder;
-  folder.write("unrar.dll", {'M', 'Z', 0, 0});
-  EXPECT_FALSE(SharedLibrary::load(folder.file("unrar.dll")).loaded());
-  EXPECT_FALSE(SharedLibrary::load(folder.file("none.dll")).loaded());
+  test::writeBytes(folder, "unrar.dll", {'M', 'Z', 0, 0});
+  EXPECT_FALSE(SharedLibrary::load(folder.at("unrar.dll")).loaded());
+  EXPECT_FALSE(SharedLibrary::load(folder.at("none.dll")).loaded());
   // Never the system's search path.
   EXPECT_FALSE(SharedLibrary::load("libc.so.6").loaded());
 }
 
 TEST(LibraryBinding, BindsWhenEveryEntryPointResolves) {
   TempFolder folder;
-  copyStandIn("UnAceV2.Dll", folder.file("unacev2.dll"));
-  LibraryBinding binding("UnAceV2.Dll", kAceEntries, folder.path().string());
+  copyStandIn("UnAceV2.Dll", folder.at("unacev2.dll"));
+  LibraryBinding binding("UnAceV2.Dll", kAceEntries, folder.path());
   ASSERT_TRUE(binding.bind());
   EXPECT_TRUE(binding.bind());
   for (size_t i = 0; i < kAceEntries.size(); ++i) EXPECT_NE(binding.entry(i), nullptr) << i;
@@ -71,16 +69,16 @@ TEST(LibraryBinding, BindsWhenEveryEntryPointResolves) {
 }
 
 TEST(LibraryBinding, OneMissingEntryPointMakesTheLibraryAbsent) {
-  LibraryBinding binding("UnAceV2.Dll", kAceEntries, testing::partialLibraryFolder());
+  LibraryBinding binding("UnAceV2.Dll", kAceEntries, test::partialLibraryFolder());
   EXPECT_FALSE(binding.bind());
   for (size_t i = 0; i < kAceEntries.size(); ++i) EXPECT_EQ(binding.entry(i), nullptr) << i;
 }
 
 TEST(LibraryBinding, AFailedAttemptIsNeverRepeated) {
   TempFolder folder;
-  LibraryBinding binding("UnAceV2.Dll", kAceEntries, folder.path().string());
+  LibraryBinding binding("UnAceV2.Dll", kAceEntries, folder.path());
   EXPECT_FALSE(binding.bind());
-  copyStandIn("UnAceV2.Dll", folder.file("UnAceV2.Dll"));
+  copyStandIn("UnAceV2.Dll", folder.at("UnAceV2.Dll"));
   EXPECT_FALSE(binding.bind());
   EXPECT_EQ(binding.entry(0), nullptr);
 }

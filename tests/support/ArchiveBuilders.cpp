@@ -1,36 +1,11 @@
-#include "ArchiveBuilders.h"
+#include "tests/support/ArchiveBuilders.h"
 
-#include <array>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <random>
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
-TempFolder::TempFolder() {
-  std::random_device random;
-  path_ = std::filesystem::temp_directory_path() /
-          ("vellomar-test-" + std::to_string(random()) + std::to_string(random()));
-  std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TempFolder::write(std::string_view name, const Bytes& bytes) const {
-  const std::string path = file(name);
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return path;
-}
-
-Bytes readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::string writeBytes(const TempFolder& folder, std::string_view name, const Bytes& bytes) {
+  return folder.file(name, std::string(bytes.begin(), bytes.end()));
 }
 
 Bytes textBytes(std::string_view text) {
@@ -251,6 +226,26 @@ Bytes buildLha(const std::vector<LhaMember>& members, bool endMark) {
   return w.take();
 }
 
+Bytes buildArc(const std::vector<ArcMember>& members) {
+  ByteWriter w;
+  for (const ArcMember& m : members) {
+    w.u8(0x1A);
+    w.u8(2);  // stored
+    std::string field = m.nameField.substr(0, 13);
+    field.resize(13, '\0');
+    w.bytes(field.data(), field.size());
+    w.u32(m.size);
+    w.u16(static_cast<uint16_t>(m.dateTime >> 16));
+    w.u16(static_cast<uint16_t>(m.dateTime));
+    w.u16(0);
+    w.u32(m.size);
+    w.zeros(m.size);
+  }
+  w.u8(0x1A);
+  w.u8(0);
+  return w.take();
+}
+
 Bytes arjHeader(std::string_view name, const ArjMember& member) {
   ByteWriter basic;
   basic.u8(30);
@@ -296,4 +291,4 @@ Bytes buildArj(std::string_view archiveName, const std::vector<ArjMember>& membe
   return w.take();
 }
 
-}  // namespace vellomar::testing
+}  // namespace vellomar::test
