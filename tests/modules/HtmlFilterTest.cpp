@@ -55,6 +55,8 @@ TEST(HtmlFilter, TakesTheCharacterSetFromTheMetaTagOrTheBytes) {
       {"UTF-8 byte-order mark", "\xEF\xBB\xBF<p>\xCE\xA9</p>", "\xCE\xA9"},
       {"UTF-16 byte-order mark", std::string("\xFF\xFE<\0p\0>\0\xA9\x03", 10), "\xCE\xA9"},
       {"a declared UTF-16 is read as bytes", "<meta charset=utf-16>\xC3\xA9", "\xC3\xA9"},
+      {"a declared Latin-1 is windows-1252", "<meta charset=\"ISO-8859-1\">\x80\xE9",
+       "\xE2\x82\xAC\xC3\xA9"},
       {"an unknown set is windows-1252", "<meta charset=no-such-set>\xE9", "\xC3\xA9"},
   };
   testing::expectTexts(html(), "page.html", cases);
