@@ -94,9 +94,9 @@ TEST_F(ScanDescriptions, TheDefaultSettingsStoreTheTextOfEveryKindOfFile) {
        "Hello bold world\r\nNext"},
       {"song.mp3", mp3,
        "Title: Song\r\nArtist: Band\r\nAlbum: Album\r\nYear: 1999\r\nComment: Nice"},
-      {"letter.doc", asText(testing::word97Document({{"Hello world\rSecond paragraph\r"}})),
+      {"letter.doc", asText(test::word97Document({{"Hello world\rSecond paragraph\r"}})),
        "Hello world\r\nSecond paragraph"},
-      {"memo.wri", asText(testing::writeDocument("First line\r\nLast line\r\n")),
+      {"memo.wri", asText(test::writeDocument("First line\r\nLast line\r\n")),
        "First line\r\nLast line"},
       {"other.bin", "no mask", ""},
   };

@@ -13,7 +13,7 @@ namespace vellomar {
 namespace {
 
 using namespace std::string_literals;
-using testing::FilterModule;
+using test::FilterModule;
 
 // One file each module turns into text: characters of one to four UTF-8 bytes, several
 // lines, several kilobytes, so blocks of every size end on every kind of boundary.
@@ -30,7 +30,7 @@ std::vector<Sample> samples() {
     rtf += "a\\'e9\\u8364?\\u-10179?\\u-8704? " + std::to_string(i) + "\\par ";
     utf16Text += "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80 " + std::to_string(i) + "\r";
   }
-  const testing::WordBytes doc = testing::word97Document({{utf16Text, true}});
+  const test::WordBytes doc = test::word97Document({{utf16Text, true}});
   const std::string title = "\x03" + std::string(30, 'x') + "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
   return {
       {"html", "sample.htm", html},
@@ -163,7 +163,7 @@ TEST(FilterModule, KeepsTransfersApartAndForgetsClosedOnes) {
 TEST(FilterModule, TestDoublesAreBrokenAsNamed) {
   test::TempFolder folder;
   const std::string path = folder.file("any.txt", "x");
-  const std::string doubles = testing::filterDoubleFolder();
+  const std::string doubles = test::filterDoubleFolder();
   uint8_t buffer[64];
   int32_t handle, delivered;
 
