@@ -11,13 +11,16 @@
 namespace vellomar {
 
 bool ArchiveFile::open(const std::string& path) {
-  // Only regular files: a FIFO or device named like an archive would block or never end.
+  // A FIFO or device named like an archive would block or never end.
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
-  size_ = std::filesystem::file_size(path, error);
-  if (error) return false;
-  stream_.open(path, std::ios::binary | std::ios::in);
-  return static_cast<bool>(stream_);
+  try {
+    stream_.Init(path, TKFileStream::kModeReadOnly);
+  } catch (const EKstvException&) {
+    return false;
+  }
+  size_ = stream_.GetSize();
+  return true;
 }
 
 ByteReader ArchiveFile::read(uint64_t offset, size_t n) {
@@ -29,11 +32,15 @@ ByteReader ArchiveFile::read(uint64_t offset, size_t n) {
     const size_t load =
         static_cast<size_t>(std::min<uint64_t>(std::max(wanted, kWindowSize), size_ - offset));
     window_.resize(load);
-    stream_.clear();
-    stream_.seekg(static_cast<std::streamoff>(offset));
-    stream_.read(reinterpret_cast<char*>(window_.data()), static_cast<std::streamsize>(load));
-    // A failed read leaves a short window; the parser's reader then runs dry and fails.
-    window_.resize(static_cast<size_t>(std::max<std::streamsize>(stream_.gcount(), 0)));
+    size_t got = 0;
+    try {
+      stream_.Seek(static_cast<uint32_t>(offset));
+      stream_.Read(window_.data(), load, got);
+    } catch (const EKstvException&) {
+      // The stream is closed now; what was not read reads as the end of the file.
+      size_ = offset;
+    }
+    window_.resize(got);
     windowStart_ = offset;
   }
   const size_t start = static_cast<size_t>(offset - windowStart_);

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -10,15 +9,18 @@
 
 #include "engine/UArchiveEntry.h"
 #include "foundation/UByteReader.h"
+#include "foundation/UStream.h"
 
 namespace vellomar {
 
-// An archive file open read-only, read through one buffered window so that a walk over
-// neighbouring headers costs one read per window, not one per field.
+// An archive file open read-only and shared, read through one window so that a walk over
+// neighbouring headers costs one read per window, not one per field. Nothing here raises: a
+// file that cannot be read ends where reading failed.
 class ArchiveFile {
  public:
   static constexpr size_t kWindowSize = 64 * 1024;
 
+  // False for anything but a regular file.
   bool open(const std::string& path);
   uint64_t size() const { return size_; }
   // The bytes at offset, at most n of them (fewer at the end of the file), as a bounded reader
@@ -26,7 +28,7 @@ class ArchiveFile {
   ByteReader read(uint64_t offset, size_t n);
 
  private:
-  std::ifstream stream_;
+  TKFileStream stream_;
   uint64_t size_ = 0;
   std::vector<uint8_t> window_;
   uint64_t windowStart_ = 0;

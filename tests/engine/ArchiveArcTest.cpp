@@ -11,17 +11,16 @@
 namespace vellomar {
 namespace {
 
-using testing::ArcMember;
-using testing::buildArc;
-using testing::Bytes;
-using testing::ListResult;
-using testing::TempFolder;
+using test::ArcMember;
+using test::buildArc;
+using test::Bytes;
+using test::ListResult;
 
-const testing::ArchiveReader arc = [](TArchiveEntryList& l, const std::string& p) {
+const test::ArchiveReader arc = [](TArchiveEntryList& l, const std::string& p) {
   return ReadArcArchive(l, p);
 };
 
-const uint32_t kWhen = testing::dosDateTime(1991, 7, 4, 12, 0, 30);
+const uint32_t kWhen = test::dosDateTime(1991, 7, 4, 12, 0, 30);
 
 std::string line(const char* name, uint32_t size) {
   return std::string("\\|") + name + "|" + std::to_string(size) + "|1991-07-04 12:00:30";
@@ -29,7 +28,7 @@ std::string line(const char* name, uint32_t size) {
 
 TEST(ArchiveArc, NamesOfOneToTwelveCharactersAreListed) {
   const ListResult result =
-      testing::listBytes(arc, buildArc({{"README.TXT", 4, kWhen}, {" TWELVE.CHRS", 2, kWhen}}));
+      test::listBytes(arc, buildArc({{"README.TXT", 4, kWhen}, {" TWELVE.CHRS", 2, kWhen}}));
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines,
             (std::vector<std::string>{line("readme.txt", 4), line("twelve.chrs", 2)}));
@@ -46,19 +45,19 @@ TEST(ArchiveArc, AHeaderThatIsNoneEndsTheListing) {
   };
   for (const Case& c : cases) {
     const ListResult result =
-        testing::listBytes(arc, buildArc({{"first", 1, kWhen}, c.bad, {"after", 1, kWhen}}));
+        test::listBytes(arc, buildArc({{"first", 1, kWhen}, c.bad, {"after", 1, kWhen}}));
     EXPECT_TRUE(result.ok) << c.what;
     EXPECT_EQ(result.lines, std::vector<std::string>{line("first", 1)}) << c.what;
   }
   Bytes sizePastEnd = buildArc({{"first", 1, kWhen}, {"second", 1, kWhen}});
   sizePastEnd[18] = 0x7F;  // packed size of the first member near 2 GB
-  EXPECT_EQ(testing::listBytes(arc, sizePastEnd).lines, std::vector<std::string>{line("first", 1)});
-  EXPECT_FALSE(testing::listBytes(arc, testing::textBytes("not an arc archive at all, no")).ok);
-  EXPECT_FALSE(testing::listBytes(arc, {}).ok);
+  EXPECT_EQ(test::listBytes(arc, sizePastEnd).lines, std::vector<std::string>{line("first", 1)});
+  EXPECT_FALSE(test::listBytes(arc, test::textBytes("not an arc archive at all, no")).ok);
+  EXPECT_FALSE(test::listBytes(arc, {}).ok);
 }
 
 TEST(ArchiveArc, EveryCutOfASmallArchiveIsSafe) {
-  testing::expectEveryCutSafe(arc, buildArc({{"A", 3, kWhen}, {"B.C", 0, kWhen}}));
+  test::expectEveryCutSafe(arc, buildArc({{"A", 3, kWhen}, {"B.C", 0, kWhen}}));
 }
 
 }  // namespace

@@ -11,23 +11,23 @@
 namespace vellomar {
 namespace {
 
-using testing::ArjMember;
-using testing::buildArj;
-using testing::Bytes;
-using testing::ListResult;
-using testing::TempFolder;
+using test::ArjMember;
+using test::buildArj;
+using test::Bytes;
+using test::ListResult;
+using test::TempFolder;
 
-const testing::ArchiveReader arj = [](TArchiveEntryList& l, const std::string& p) {
+const test::ArchiveReader arj = [](TArchiveEntryList& l, const std::string& p) {
   return ReadArjArchive(l, p, 0);
 };
 
-const uint32_t kWhen = testing::dosDateTime(2004, 2, 29, 8, 7, 6);
+const uint32_t kWhen = test::dosDateTime(2004, 2, 29, 8, 7, 6);
 constexpr uint32_t kUnixWhen = 1078042026;  // the same moment in UTC
 constexpr uint8_t kUnixHost = 2;
 
 class ArchiveArj : public ::testing::Test {
  protected:
-  void SetUp() override { testing::useUtc(); }
+  void SetUp() override { test::useUtc(); }
 };
 
 std::string line(const char* pathAndName, uint32_t size) {
@@ -43,7 +43,7 @@ const std::vector<ArjMember> kMembers = {
 };
 
 TEST_F(ArchiveArj, ListsFilesButNotTheMainHeaderFoldersOrLabels) {
-  const ListResult result = testing::listBytes(arj, buildArj("a.arj", kMembers));
+  const ListResult result = test::listBytes(arj, buildArj("a.arj", kMembers));
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines,
             (std::vector<std::string>{line("\\|notes.txt", 2), line("\\Docs\\|Read.Me", 4),
@@ -54,10 +54,10 @@ TEST_F(ArchiveArj, HeaderOffsetsPointAtTheHeaderId) {
   TempFolder folder;
   const Bytes archive = buildArj("a.arj", {{"one", 3, kWhen, 0, 0}, {"two", 1, kWhen, 0, 0}});
   TArchiveEntryList entries;
-  ASSERT_TRUE(ReadArjArchive(entries, folder.write("a.arj", archive), 0));
+  ASSERT_TRUE(ReadArjArchive(entries, test::writeBytes(folder, "a.arj", archive), 0));
   ASSERT_EQ(entries.Count(), 2);
-  const size_t mainSize = testing::arjHeader("a.arj", {}).size();
-  const size_t oneSize = testing::arjHeader("one", {"one", 3}).size() + 3;
+  const size_t mainSize = test::arjHeader("a.arj", {}).size();
+  const size_t oneSize = test::arjHeader("one", {"one", 3}).size() + 3;
   EXPECT_EQ(entries.ItemAt(0)->HeaderOffset, static_cast<int32_t>(mainSize));
   EXPECT_EQ(entries.ItemAt(1)->HeaderOffset, static_cast<int32_t>(mainSize + oneSize));
 }
@@ -71,12 +71,12 @@ Bytes join(std::initializer_list<Bytes> parts) {
 const Bytes kEnd = {0x60, 0xEA, 0, 0};
 
 TEST_F(ArchiveArj, TheSearchPassesOverDamage) {
-  const Bytes main = testing::arjHeader("a.arj", {"", 0, 0, 0, 2});
-  const Bytes one = join({testing::arjHeader("one", {"one", 3, kWhen}), Bytes(3, 'x')});
-  const Bytes two = join({testing::arjHeader("two", {"two", 1, kWhen}), Bytes(1, 'y')});
-  Bytes badCrc = testing::arjHeader("bad", {"bad", 1, kWhen});
+  const Bytes main = test::arjHeader("a.arj", {"", 0, 0, 0, 2});
+  const Bytes one = join({test::arjHeader("one", {"one", 3, kWhen}), Bytes(3, 'x')});
+  const Bytes two = join({test::arjHeader("two", {"two", 1, kWhen}), Bytes(1, 'y')});
+  Bytes badCrc = test::arjHeader("bad", {"bad", 1, kWhen});
   badCrc[10] ^= 0xFF;
-  Bytes huge = testing::arjHeader("big", {"big", 1, kWhen});
+  Bytes huge = test::arjHeader("big", {"big", 1, kWhen});
   huge[2] = 0x29;  // basic header size 2601
   huge[3] = 0x0A;
   const Bytes fakeIds = {0x60, 0xEA, 0x05, 0x00, 1, 2, 3, 4, 5, 0, 0, 0, 0, 0x60};
@@ -98,7 +98,7 @@ TEST_F(ArchiveArj, TheSearchPassesOverDamage) {
       {"a stub in front", join({Bytes(3000, 'M'), fakeIds, main, one, two, kEnd}), both},
   };
   for (const Case& c : cases) {
-    const ListResult result = testing::listBytes(arj, c.archive);
+    const ListResult result = test::listBytes(arj, c.archive);
     EXPECT_TRUE(result.ok) << c.what;
     EXPECT_EQ(result.lines, c.members) << c.what;
   }
@@ -115,25 +115,25 @@ TEST_F(ArchiveArj, NoHeaderIsFalse) {
       {"no id at all", Bytes(5000, 'x')},
       {"an id with a bad CRC",
        [] {
-         Bytes b = join({testing::arjHeader("x", {"x", 1, kWhen}), Bytes(100, 0)});
+         Bytes b = join({test::arjHeader("x", {"x", 1, kWhen}), Bytes(100, 0)});
          b[8] ^= 1;
          return b;
        }()},
       {"a stub longer than the candidate area", join({Bytes(70000, 'M'), buildArj("a", kMembers)})},
   };
-  for (const Case& c : cases) EXPECT_FALSE(testing::listBytes(arj, c.archive).ok) << c.what;
+  for (const Case& c : cases) EXPECT_FALSE(test::listBytes(arj, c.archive).ok) << c.what;
 }
 
 TEST_F(ArchiveArj, TheStartOffsetBeginsTheSearch) {
   const Bytes archive = join({Bytes(70000, 'M'), buildArj("a", kMembers)});
   TempFolder folder;
   TArchiveEntryList entries;
-  EXPECT_TRUE(ReadArjArchive(entries, folder.write("sfx.exe", archive), 70000));
+  EXPECT_TRUE(ReadArjArchive(entries, test::writeBytes(folder, "sfx.exe", archive), 70000));
   EXPECT_EQ(entries.Count(), 3);
 }
 
 TEST_F(ArchiveArj, EveryCutOfASmallArchiveIsSafe) {
-  testing::expectEveryCutSafe(arj, buildArj("a.arj", kMembers));
+  test::expectEveryCutSafe(arj, buildArj("a.arj", kMembers));
 }
 
 }  // namespace

@@ -33,11 +33,11 @@ class ArchiveReading : public ::testing::Test {
 };
 
 TEST_F(ArchiveReading, WindowedReadsGiveTheBytesAtAnyOffset) {
-  testing::Bytes bytes(3 * ArchiveFile::kWindowSize + 5);
+  test::Bytes bytes(3 * ArchiveFile::kWindowSize + 5);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 256);
-  testing::TempFolder folder;
+  test::TempFolder folder;
   ArchiveFile file;
-  ASSERT_TRUE(file.open(folder.write("f", bytes)));
+  ASSERT_TRUE(file.open(test::writeBytes(folder, "f", bytes)));
   EXPECT_EQ(file.size(), bytes.size());
   const size_t window = ArchiveFile::kWindowSize;
   // In the window, across its end, larger than a window, at the file end and past it.
@@ -72,16 +72,15 @@ TEST_F(ArchiveReading, TailsStartOnACharacterBoundary) {
 }
 
 TEST_F(ArchiveReading, UnixTimesBecomeDosTimesWithinTheirRange) {
-  testing::useUtc();
+  test::useUtc();
   EXPECT_EQ(static_cast<uint32_t>(dosDateTimeFromUnix(946684798)),
-            testing::dosDateTime(1999, 12, 31, 23, 59, 58));
-  EXPECT_EQ(static_cast<uint32_t>(dosDateTimeFromUnix(0)),
-            testing::dosDateTime(1980, 1, 1, 0, 0, 0));
+            test::dosDateTime(1999, 12, 31, 23, 59, 58));
+  EXPECT_EQ(static_cast<uint32_t>(dosDateTimeFromUnix(0)), test::dosDateTime(1980, 1, 1, 0, 0, 0));
 }
 
 TEST_F(ArchiveReading, EveryReaderSendsItsStatusAndGivesFalseForAMissingFile) {
   const std::string path = "/nonexistent/folder/archive";
-  const testing::ArchiveReader readers[] = {
+  const test::ArchiveReader readers[] = {
       [](TArchiveEntryList& l, const std::string& p) { return ReadZipCentral(l, p, 0); },
       [](TArchiveEntryList& l, const std::string& p) { return ReadZipLocal(l, p, 0); },
       [](TArchiveEntryList& l, const std::string& p) { return ReadArcArchive(l, p); },
@@ -91,22 +90,22 @@ TEST_F(ArchiveReading, EveryReaderSendsItsStatusAndGivesFalseForAMissingFile) {
   };
   for (const auto& reader : readers) {
     messages.clear();
-    EXPECT_FALSE(testing::listWith(reader, path).ok);
+    EXPECT_FALSE(test::listWith(reader, path).ok);
     EXPECT_EQ(messages, std::vector<std::string>{"Scanning contents of " + path});
   }
   // Only regular files are read: a folder, or a FIFO that would block the open.
-  testing::TempFolder folder;
-  ASSERT_TRUE(testing::runIn(folder.path(), "mkfifo fifo.zip"));
-  for (const std::string& other : {folder.path().string(), folder.file("fifo.zip")}) {
-    for (const auto& reader : readers) EXPECT_FALSE(testing::listWith(reader, other).ok) << other;
+  test::TempFolder folder;
+  ASSERT_TRUE(test::runIn(folder.path(), "mkfifo fifo.zip"));
+  for (const std::string& other : {folder.path(), folder.at("fifo.zip")}) {
+    for (const auto& reader : readers) EXPECT_FALSE(test::listWith(reader, other).ok) << other;
   }
 }
 
 TEST_F(ArchiveReading, ErrorsOfTheEngineBecomeFalseAndTheListIsSortedAnyway) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   TArchiveEntryList list;
   const bool listed =
-      listArchive(list, folder.write("a", testing::textBytes("x")), [&](ArchiveFile&) {
+      listArchive(list, test::writeBytes(folder, "a", test::textBytes("x")), [&](ArchiveFile&) {
         addArchiveMember(list, "b", 0, 0, 0, 0);
         addArchiveMember(list, "a", 0, 0, 0, 0);
         throw EKstvFatalException("Too large list or not enough memory.");

@@ -20,8 +20,8 @@
 namespace vellomar {
 namespace {
 
-using testing::ArchiveReader;
-using testing::listWith;
+using test::ArchiveReader;
+using test::listWith;
 
 const ArchiveReader zip = [](TArchiveEntryList& l, const std::string& p) {
   return ReadZipCentral(l, p, 0);
@@ -120,7 +120,7 @@ const std::vector<Fixture>& fixtures() {
 
 TEST(ArchiveFixtures, ListAsThePeerToolsList) {
   for (const Fixture& f : fixtures()) {
-    const testing::ListResult result = listWith(*f.reader, fixture(f.file));
+    const test::ListResult result = listWith(*f.reader, fixture(f.file));
     EXPECT_TRUE(result.ok) << f.file;
     EXPECT_EQ(result.lines, f.members) << f.file;
   }
@@ -128,13 +128,13 @@ TEST(ArchiveFixtures, ListAsThePeerToolsList) {
 
 TEST(ArchiveFixtures, Level2HeadersCarryUnixTimes) {
   // The listing shows a Unix time as local time, so it is checked in UTC.
-  testing::useUtc();
+  test::useUtc();
   const std::pair<const char*, const char*> cases[] = {
       {"lzh/lha_amiga_122_level2.lzh", "\\subdir\\subdir2\\|hello.txt|12|1980-06-12 21:06:54"},
       {"lzh/lh2_222_subdir.lzh", "\\subdir\\SUBDIR2\\|hello.txt|14|2025-06-28 12:02:02"},
   };
   for (const auto& [file, member] : cases) {
-    const testing::ListResult result = listWith(lha, fixture(file));
+    const test::ListResult result = listWith(lha, fixture(file));
     EXPECT_TRUE(result.ok) << file;
     EXPECT_EQ(result.lines, std::vector<std::string>{member}) << file;
   }
@@ -143,13 +143,13 @@ TEST(ArchiveFixtures, Level2HeadersCarryUnixTimes) {
 TEST(ArchiveFixtures, TruncationsGiveFalseOrFewerMembers) {
   for (const Fixture& f : fixtures()) {
     SCOPED_TRACE(f.file);
-    testing::expectEveryCutSafe(*f.reader, testing::readFile(fixture(f.file)), 7);
+    test::expectEveryCutSafe(*f.reader, test::textBytes(test::contentOf(fixture(f.file))), 7);
   }
 }
 
 TEST(ArchiveFixtures, ListWhatTheArchiversOfThisSystemMake) {
   // lha and arj keep Unix times, shown as local time.
-  testing::useUtc();
+  test::useUtc();
   const std::vector<std::string> tree = {"\\|a.txt|1|2020-05-17 13:45:30",
                                          "\\Docs\\|Read.Me|5|2020-05-17 13:45:30",
                                          "\\Docs\\Deep\\|x.txt|2|2020-05-17 13:45:30"};
@@ -168,24 +168,24 @@ TEST(ArchiveFixtures, ListWhatTheArchiversOfThisSystemMake) {
       {"arc", "arc a t A.TXT", &arc, {tree[0]}},
   };
   for (const Case& c : cases) {
-    if (!testing::haveTool(c.tool)) {
+    if (!test::haveTool(c.tool)) {
       std::printf("%s is not installed; its archives are not tried\n", c.tool);
       continue;
     }
-    testing::TempFolder folder;
-    ASSERT_TRUE(testing::runIn(folder.path(),
-                               std::string("mkdir -p Docs/Deep && printf hello > Docs/Read.Me && "
-                                           "printf 12 > Docs/Deep/X.TXT && printf 1 > A.TXT && "
-                                           "touch -d '2020-05-17 13:45:30' Docs/Read.Me "
-                                           "Docs/Deep/X.TXT A.TXT && ") +
-                                   c.command))
+    test::TempFolder folder;
+    ASSERT_TRUE(test::runIn(folder.path(),
+                            std::string("mkdir -p Docs/Deep && printf hello > Docs/Read.Me && "
+                                        "printf 12 > Docs/Deep/X.TXT && printf 1 > A.TXT && "
+                                        "touch -d '2020-05-17 13:45:30' Docs/Read.Me "
+                                        "Docs/Deep/X.TXT A.TXT && ") +
+                                c.command))
         << c.tool;
     const auto made = std::filesystem::directory_iterator(folder.path());
     std::string archive;
     for (const auto& entry : made) {
       if (entry.path().stem() == "t") archive = entry.path().string();
     }
-    const testing::ListResult result = listWith(*c.reader, archive);
+    const test::ListResult result = listWith(*c.reader, archive);
     EXPECT_TRUE(result.ok) << c.tool;
     EXPECT_EQ(result.lines, c.members) << c.tool;
   }

@@ -11,22 +11,22 @@
 namespace vellomar {
 namespace {
 
-using testing::buildLha;
-using testing::Bytes;
-using testing::LhaMember;
-using testing::ListResult;
-using testing::TempFolder;
+using test::buildLha;
+using test::Bytes;
+using test::LhaMember;
+using test::ListResult;
+using test::TempFolder;
 
-const testing::ArchiveReader lha = [](TArchiveEntryList& l, const std::string& p) {
+const test::ArchiveReader lha = [](TArchiveEntryList& l, const std::string& p) {
   return ReadLhaArchive(l, p, 0);
 };
 
-const uint32_t kWhen = testing::dosDateTime(1999, 12, 31, 23, 59, 58);
+const uint32_t kWhen = test::dosDateTime(1999, 12, 31, 23, 59, 58);
 constexpr uint32_t kUnixWhen = 946684798;  // the same moment in UTC
 
 class ArchiveLha : public ::testing::Test {
  protected:
-  void SetUp() override { testing::useUtc(); }
+  void SetUp() override { test::useUtc(); }
 };
 
 std::vector<LhaMember> everyLevel() {
@@ -43,7 +43,7 @@ std::vector<LhaMember> everyLevel() {
 }
 
 TEST_F(ArchiveLha, EveryHeaderLevelGivesNamesFoldersAndTimes) {
-  const ListResult result = testing::listBytes(lha, buildLha(everyLevel()));
+  const ListResult result = test::listBytes(lha, buildLha(everyLevel()));
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines, (std::vector<std::string>{
                               "\\|plain.txt|2|1999-12-31 23:59:58",
@@ -57,7 +57,8 @@ TEST_F(ArchiveLha, EveryHeaderLevelGivesNamesFoldersAndTimes) {
 TEST_F(ArchiveLha, EntriesCarryAttributesAndHeaderPositions) {
   TempFolder folder;
   TArchiveEntryList entries;
-  ASSERT_TRUE(ReadLhaArchive(entries, folder.write("a.lzh", buildLha(everyLevel())), 0));
+  ASSERT_TRUE(
+      ReadLhaArchive(entries, test::writeBytes(folder, "a.lzh", buildLha(everyLevel())), 0));
   const TArchiveEntry* first = entries.ItemAt(entries.Count() - 2);
   EXPECT_EQ(first->Name, "a.txt");
   EXPECT_EQ(first->Attr, 0x21);
@@ -71,7 +72,7 @@ TEST_F(ArchiveLha, EndsAtAZeroSizeByteOrAtTheFileEnd) {
   Bytes trailing = buildLha(one);
   trailing.insert(trailing.end(), {'j', 'u', 'n', 'k'});
   for (const Bytes& archive : {buildLha(one), buildLha(one, false), trailing}) {
-    const ListResult result = testing::listBytes(lha, archive);
+    const ListResult result = test::listBytes(lha, archive);
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.lines, std::vector<std::string>{"\\|a|1|1999-12-31 23:59:58"});
   }
@@ -96,9 +97,9 @@ TEST_F(ArchiveLha, BadHeadersGiveFalse) {
   for (const Case& c : cases) {
     Bytes archive = buildLha({{"a", "", 1, kWhen, 0x20, 0}, {"b", "d\xFF", 1, kWhen, 0x20, 1}});
     c.damage(archive);
-    EXPECT_FALSE(testing::listBytes(lha, archive).ok) << c.what;
+    EXPECT_FALSE(test::listBytes(lha, archive).ok) << c.what;
   }
-  EXPECT_FALSE(testing::listBytes(lha, {}).ok) << "an empty file";
+  EXPECT_FALSE(test::listBytes(lha, {}).ok) << "an empty file";
 }
 
 TEST_F(ArchiveLha, AStartBeyondOneNamesTheMethodText) {
@@ -106,16 +107,16 @@ TEST_F(ArchiveLha, AStartBeyondOneNamesTheMethodText) {
   const Bytes lzh = buildLha({{"in.exe.txt", "", 1, kWhen, 0x20, 0}});
   archive.insert(archive.end(), lzh.begin(), lzh.end());
   TempFolder folder;
-  const std::string path = folder.write("sfx.exe", archive);
+  const std::string path = test::writeBytes(folder, "sfx.exe", archive);
   TArchiveEntryList entries;
   EXPECT_TRUE(ReadLhaArchive(entries, path, 102));
   ASSERT_EQ(entries.Count(), 1);
   EXPECT_EQ(entries.ItemAt(0)->HeaderOffset, 100);
-  EXPECT_FALSE(testing::listWith(lha, path).ok);
+  EXPECT_FALSE(test::listWith(lha, path).ok);
 }
 
 TEST_F(ArchiveLha, EveryCutOfASmallArchiveIsSafe) {
-  testing::expectEveryCutSafe(lha, buildLha(everyLevel()));
+  test::expectEveryCutSafe(lha, buildLha(everyLevel()));
 }
 
 }  // namespace

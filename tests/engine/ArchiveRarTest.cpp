@@ -11,16 +11,16 @@
 namespace vellomar {
 namespace {
 
-using testing::Bytes;
-using testing::ListResult;
-using testing::RarBuilder;
-using testing::TempFolder;
+using test::Bytes;
+using test::ListResult;
+using test::RarBuilder;
+using test::TempFolder;
 
-const testing::ArchiveReader rar = [](TArchiveEntryList& l, const std::string& p) {
+const test::ArchiveReader rar = [](TArchiveEntryList& l, const std::string& p) {
   return ReadRarArchive(l, p, 0);
 };
 
-const uint32_t kWhen = testing::dosDateTime(2011, 6, 23, 21, 35, 52);
+const uint32_t kWhen = test::dosDateTime(2011, 6, 23, 21, 35, 52);
 constexpr uint16_t kFile = 0x8000;
 constexpr uint16_t kFolder = 0x80E0;
 
@@ -35,7 +35,7 @@ TEST(ArchiveRar, FoldersAreKnownByTheirFlagsNotByAttributes) {
       .file("dir/sub/run", 5, kWhen, 0x81ED)  // a Unix executable: mode bits overlap 0x08
       .file("dir\\DOS.TXT", 4, kWhen, 0x20)
       .end();
-  const ListResult result = testing::listBytes(rar, archive.bytes());
+  const ListResult result = test::listBytes(rar, archive.bytes());
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines,
             (std::vector<std::string>{line("\\dir\\|dos.txt", 4), line("\\dir\\sub\\|run", 5)}));
@@ -46,7 +46,7 @@ TEST(ArchiveRar, EntriesCarryAttributesAndBlockPositions) {
   archive.file("a", 3, kWhen, 0x21).file("b", 1, kWhen, 0x81A4).end();
   TempFolder folder;
   TArchiveEntryList entries;
-  ASSERT_TRUE(ReadRarArchive(entries, folder.write("a.rar", archive.bytes()), 0));
+  ASSERT_TRUE(ReadRarArchive(entries, test::writeBytes(folder, "a.rar", archive.bytes()), 0));
   ASSERT_EQ(entries.Count(), 2);
   EXPECT_EQ(entries.ItemAt(0)->Attr, 0x21);
   EXPECT_EQ(entries.ItemAt(0)->HeaderOffset, 20);
@@ -57,7 +57,7 @@ TEST(ArchiveRar, EntriesCarryAttributesAndBlockPositions) {
 TEST(ArchiveRar, UnicodeNamesEndAtTheirZero) {
   RarBuilder archive;
   archive.file(std::string("plain.txt\0\x04\x55\x42", 13), 2, kWhen, 0x20, kFile | 0x0200).end();
-  EXPECT_EQ(testing::listBytes(rar, archive.bytes()).lines,
+  EXPECT_EQ(test::listBytes(rar, archive.bytes()).lines,
             std::vector<std::string>{line("\\|plain.txt", 2)});
 }
 
@@ -71,7 +71,7 @@ TEST(ArchiveRar, OtherBlocksAreSkippedByTheirSizes) {
       .file("b", 2, kWhen, 0x20)
       .end()
       .file("after the end", 1, kWhen, 0x20);
-  const ListResult result = testing::listBytes(rar, archive.bytes());
+  const ListResult result = test::listBytes(rar, archive.bytes());
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines, (std::vector<std::string>{line("\\|a", 1), line("\\|b", 2)}));
 }
@@ -104,7 +104,7 @@ TEST(ArchiveRar, WalksEndAtBadBlocksWithWhatWasListed) {
     bytes.insert(bytes.end(), bad.begin(), bad.end());
     const Bytes after = fileBlock("b");
     bytes.insert(bytes.end(), after.begin(), after.end());
-    const ListResult result = testing::listBytes(rar, bytes);
+    const ListResult result = test::listBytes(rar, bytes);
     EXPECT_TRUE(result.ok) << what;
     EXPECT_EQ(result.lines, std::vector<std::string>{line("\\|a", 1)}) << what;
   }
@@ -113,7 +113,7 @@ TEST(ArchiveRar, WalksEndAtBadBlocksWithWhatWasListed) {
 TEST(ArchiveRar, FileFieldsThatDoNotFitTheirHeadEndTheWalk) {
   Bytes bytes = RarBuilder().file("abc", 1, kWhen, 0x20).file("d", 1, kWhen, 0x20).bytes();
   bytes[20 + 26] = 200;  // name size beyond the head and the file
-  const ListResult result = testing::listBytes(rar, bytes);
+  const ListResult result = test::listBytes(rar, bytes);
   EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.lines.empty());
 }
@@ -151,7 +151,7 @@ TEST(ArchiveRar, LargeFilesAddTheHighSizeWord) {
     bytes.insert(bytes.end(), block.begin(), block.end());
     const Bytes never = fileBlock("never");
     bytes.insert(bytes.end(), never.begin(), never.end());
-    EXPECT_EQ(testing::listBytes(rar, bytes).lines, std::vector<std::string>{line("\\|big", 9)})
+    EXPECT_EQ(test::listBytes(rar, bytes).lines, std::vector<std::string>{line("\\|big", 9)})
         << what;
   }
 }
@@ -163,12 +163,12 @@ TEST(ArchiveRar, NoFileListedIsFalse) {
   };
   const Case cases[] = {
       {"only folders", RarBuilder().file("dir", 0, kWhen, 0x10, kFolder).end().bytes()},
-      {"the later format", testing::textBytes(std::string("Rar!\x1A\x07\x01\x00\x33\x92", 10))},
-      {"no marker", testing::textBytes("PK\x03\x04 not a rar at all")},
+      {"the later format", test::textBytes(std::string("Rar!\x1A\x07\x01\x00\x33\x92", 10))},
+      {"no marker", test::textBytes("PK\x03\x04 not a rar at all")},
       {"an empty file", {}},
   };
   for (const Case& c : cases) {
-    EXPECT_FALSE(testing::listBytes(rar, c.bytes).ok) << c.what;
+    EXPECT_FALSE(test::listBytes(rar, c.bytes).ok) << c.what;
   }
 }
 
@@ -177,12 +177,12 @@ TEST(ArchiveRar, StartsAtTheMarkerItIsGiven) {
   const Bytes archive = RarBuilder().file("x.txt", 1, kWhen, 0x20).end().bytes();
   bytes.insert(bytes.end(), archive.begin(), archive.end());
   TempFolder folder;
-  const std::string path = folder.write("a.exe", bytes);
+  const std::string path = test::writeBytes(folder, "a.exe", bytes);
   TArchiveEntryList entries;
   EXPECT_TRUE(ReadRarArchive(entries, path, 500));
-  EXPECT_EQ(testing::listing(entries), std::vector<std::string>{line("\\|x.txt", 1)});
+  EXPECT_EQ(test::listing(entries), std::vector<std::string>{line("\\|x.txt", 1)});
   EXPECT_EQ(entries.ItemAt(0)->HeaderOffset, 520);
-  EXPECT_FALSE(testing::listWith(rar, path).ok);
+  EXPECT_FALSE(test::listWith(rar, path).ok);
 }
 
 TEST(ArchiveRar, EveryCutOfASmallArchiveIsSafe) {
@@ -192,7 +192,7 @@ TEST(ArchiveRar, EveryCutOfASmallArchiveIsSafe) {
       .block(0x7A, 0x8000, 12, 4)
       .file("b", 2, kWhen, 0x20, kFile | 0x0200)
       .end();
-  testing::expectEveryCutSafe(rar, archive.bytes());
+  test::expectEveryCutSafe(rar, archive.bytes());
 }
 
 }  // namespace

@@ -12,18 +12,18 @@
 namespace vellomar {
 namespace {
 
-using testing::buildZip;
-using testing::Bytes;
-using testing::ListResult;
-using testing::TempFolder;
-using testing::ZipLayout;
-using testing::ZipMember;
+using test::buildZip;
+using test::Bytes;
+using test::ListResult;
+using test::TempFolder;
+using test::ZipLayout;
+using test::ZipMember;
 
-const testing::ArchiveReader central = [](TArchiveEntryList& l, const std::string& p) {
+const test::ArchiveReader central = [](TArchiveEntryList& l, const std::string& p) {
   return ReadZipCentral(l, p, 0);
 };
 
-const uint32_t kWhen = testing::dosDateTime(2003, 3, 14, 15, 9, 26);
+const uint32_t kWhen = test::dosDateTime(2003, 3, 14, 15, 9, 26);
 
 ZipMember member(std::string name, uint32_t size = 3, uint16_t flags = 0) {
   return ZipMember{std::move(name), size, kWhen, flags};
@@ -34,7 +34,7 @@ TEST(ArchiveZip, NamesBecomePathAndNameAsTheCatalogueKeepsThem) {
                          {member("C:/DATA/FILE.TXT", 7), member("Docs/Read.Me"), member("Docs/"),
                           member("  spaced .txt  "), member("twice.txt"), member("twice.txt"),
                           member("\x8E.txt"), member("\xC3\x84.txt", 3, 0x0800)}};
-  const ListResult result = testing::listBytes(central, buildZip(layout));
+  const ListResult result = test::listBytes(central, buildZip(layout));
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.lines, (std::vector<std::string>{
                               "\\|spaced .txt|3|2003-03-14 15:09:26",
@@ -51,7 +51,7 @@ TEST(ArchiveZip, HeaderOffsetsPointAtLocalHeaders) {
   ZipLayout layout{{}, {member("a.txt", 5), member("b.txt", 9)}};
   TempFolder folder;
   TArchiveEntryList list;
-  ASSERT_TRUE(ReadZipCentral(list, folder.write("a.zip", buildZip(layout)), 0));
+  ASSERT_TRUE(ReadZipCentral(list, test::writeBytes(folder, "a.zip", buildZip(layout)), 0));
   ASSERT_EQ(list.Count(), 2);
   EXPECT_EQ(list.ItemAt(0)->HeaderOffset, 0);
   EXPECT_EQ(list.ItemAt(1)->HeaderOffset, 30 + 5 + 5);
@@ -73,7 +73,7 @@ TEST(ArchiveZip, DirectoryIsFoundWhateverStandsAroundIt) {
        {Bytes(333, 'M'), {member("a.txt"), member("d/b.txt")}, 0, true}},
   };
   for (const Case& c : cases) {
-    const ListResult result = testing::listBytes(central, buildZip(c.layout));
+    const ListResult result = test::listBytes(central, buildZip(c.layout));
     EXPECT_TRUE(result.ok) << c.what;
     EXPECT_EQ(result.lines, two) << c.what;
   }
@@ -84,8 +84,8 @@ TEST(ArchiveZip, WithoutAnEndRecordInReachTheLocalHeadersAreWalked) {
   const Bytes archive = buildZip({{}, {member("C:/X/a.txt", 4), member("b.txt", 0)}, 70000});
   TempFolder folder;
   TArchiveEntryList list;
-  ASSERT_TRUE(ReadZipCentral(list, folder.write("a.zip", archive), 0));
-  EXPECT_EQ(testing::listing(list),
+  ASSERT_TRUE(ReadZipCentral(list, test::writeBytes(folder, "a.zip", archive), 0));
+  EXPECT_EQ(test::listing(list),
             (std::vector<std::string>{"\\|b.txt|0|2003-03-14 15:09:26",
                                       "\\c:\\x\\|a.txt|4|2003-03-14 15:09:26"}));
   EXPECT_EQ(list.ItemAt(0)->HeaderOffset, 30 + 10 + 4);
@@ -94,13 +94,13 @@ TEST(ArchiveZip, WithoutAnEndRecordInReachTheLocalHeadersAreWalked) {
 TEST(ArchiveZip, StartOffsetsNameTheEndRecordOrTheFirstLocalHeader) {
   const Bytes archive = buildZip({Bytes(100, 'M'), {member("a.txt")}});
   TempFolder folder;
-  const std::string path = folder.write("a.exe", archive);
+  const std::string path = test::writeBytes(folder, "a.exe", archive);
   TArchiveEntryList byEnd;
   EXPECT_TRUE(ReadZipCentral(byEnd, path, archive.size() - 22));
   EXPECT_EQ(byEnd.Count(), 1);
   TArchiveEntryList byLocal;
   EXPECT_TRUE(ReadZipLocal(byLocal, path, 100));
-  EXPECT_EQ(testing::listing(byLocal), testing::listing(byEnd));
+  EXPECT_EQ(test::listing(byLocal), test::listing(byEnd));
   TArchiveEntryList wrong;
   EXPECT_FALSE(ReadZipCentral(wrong, path, 50));
   EXPECT_FALSE(ReadZipLocal(wrong, path, 50));
@@ -110,7 +110,7 @@ TEST(ArchiveZip, LongNamesKeepTheirLastBytesOnACharacterBoundary) {
   std::string tail;
   for (int i = 0; i < 300; ++i) tail += "\xC3\xA9";  // 600 bytes of two-byte characters
   const std::string name = std::string(65535 - 601, 'a') + "/" + tail;
-  const ListResult result = testing::listBytes(central, buildZip({{}, {member(name, 1, 0x0800)}}));
+  const ListResult result = test::listBytes(central, buildZip({{}, {member(name, 1, 0x0800)}}));
   ASSERT_TRUE(result.ok);
   std::string kept;
   for (int i = 0; i < 127; ++i) kept += "\xC3\xA9";
@@ -145,7 +145,7 @@ TEST(ArchiveZip, HostileDirectoriesEndInFalse) {
   for (const Case& c : cases) {
     Bytes archive = buildZip({{}, {member("a.txt")}});
     c.damage(archive);
-    const ListResult result = testing::listBytes(central, archive);
+    const ListResult result = test::listBytes(central, archive);
     EXPECT_FALSE(result.ok) << c.what;
     EXPECT_TRUE(result.lines.empty()) << c.what;
   }
@@ -156,17 +156,17 @@ TEST(ArchiveZip, HostileSizesEndTheWalkWithWhatWasListed) {
   Bytes archive = buildZip({{}, {member("a.txt"), member("b.txt")}});
   const size_t firstCentral = 2 * (30 + 5 + 3);
   patch16(archive, firstCentral + 30, 0xFFFF);
-  EXPECT_EQ(testing::listBytes(central, archive).lines.size(), 1u);
+  EXPECT_EQ(test::listBytes(central, archive).lines.size(), 1u);
 
   // A local header whose packed size points past the file ends the local walk.
   Bytes local = buildZip({{}, {member("a.txt"), member("b.txt")}, 70000});
   patch32(local, 18, 0xFFFFFFF0);
-  EXPECT_EQ(testing::listBytes(central, local).lines.size(), 1u);
+  EXPECT_EQ(test::listBytes(central, local).lines.size(), 1u);
 }
 
 TEST(ArchiveZip, EveryCutOfASmallArchiveIsSafe) {
-  testing::expectEveryCutSafe(central,
-                              buildZip({Bytes(5, 'M'), {member("C:/a/b.txt"), member("c")}, 3}));
+  test::expectEveryCutSafe(central,
+                           buildZip({Bytes(5, 'M'), {member("C:/a/b.txt"), member("c")}, 3}));
 }
 
 }  // namespace

@@ -1,36 +1,11 @@
 #include "tests/support/ArchiveBuilders.h"
 
-#include <array>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <random>
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
-TempFolder::TempFolder() {
-  std::random_device random;
-  path_ = std::filesystem::temp_directory_path() /
-          ("vellomar-test-" + std::to_string(random()) + std::to_string(random()));
-  std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TempFolder::write(std::string_view name, const Bytes& bytes) const {
-  const std::string path = file(name);
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return path;
-}
-
-Bytes readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::string writeBytes(const TempFolder& folder, std::string_view name, const Bytes& bytes) {
+  return folder.file(name, std::string(bytes.begin(), bytes.end()));
 }
 
 Bytes textBytes(std::string_view text) {
@@ -316,4 +291,4 @@ Bytes buildArj(std::string_view archiveName, const std::vector<ArjMember>& membe
   return w.take();
 }
 
-}  // namespace vellomar::testing
+}  // namespace vellomar::test

@@ -7,29 +7,14 @@
 #include <vector>
 
 #include "foundation/UByteReader.h"
+#include "tests/support/TempFolder.h"
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
 using Bytes = std::vector<uint8_t>;
 
-// A folder of its own under the system temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::string file(std::string_view name) const { return (path_ / name).string(); }
-  // Writes bytes to a file of the folder and returns its full path.
-  std::string write(std::string_view name, const Bytes& bytes) const;
-
- private:
-  std::filesystem::path path_;
-};
-
-Bytes readFile(const std::string& path);
+// Writes bytes to name inside the folder and returns its path.
+std::string writeBytes(const TempFolder& folder, std::string_view name, const Bytes& bytes);
 Bytes textBytes(std::string_view text);
 // Whether a command-line tool is installed, for tests that make archives with it.
 bool haveTool(const std::string& name);
@@ -103,4 +88,4 @@ Bytes buildArj(std::string_view archiveName, const std::vector<ArjMember>& membe
 // One ARJ header, id to CRC, with an empty extended-header list.
 Bytes arjHeader(std::string_view name, const ArjMember& member);
 
-}  // namespace vellomar::testing
+}  // namespace vellomar::test

@@ -14,7 +14,7 @@
 #include "engine/UArchiveEntry.h"
 #include "tests/support/ArchiveBuilders.h"
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
 using ArchiveReader = std::function<bool(TArchiveEntryList&, const std::string&)>;
 
@@ -51,7 +51,7 @@ inline ListResult listWith(const ArchiveReader& reader, const std::string& path)
 
 inline ListResult listBytes(const ArchiveReader& reader, const Bytes& archive) {
   TempFolder folder;
-  return listWith(reader, folder.write("archive", archive));
+  return listWith(reader, test::writeBytes(folder, "archive", archive));
 }
 
 // Unix times kept in archives are shown as local time; tests read them in UTC.
@@ -64,7 +64,7 @@ inline void useUtc() {
 // whole archive does not list (by path and name), and run no read past the file.
 inline void expectEveryCutSafe(const ArchiveReader& reader, const Bytes& archive, size_t step = 1) {
   TempFolder folder;
-  const std::string path = folder.write("cut", archive);
+  const std::string path = test::writeBytes(folder, "cut", archive);
   const std::vector<std::string> whole = listWith(reader, path).lines;
   for (size_t size = archive.size(); size >= step;) {
     size -= step;
@@ -80,4 +80,4 @@ inline void expectEveryCutSafe(const ArchiveReader& reader, const Bytes& archive
   }
 }
 
-}  // namespace vellomar::testing
+}  // namespace vellomar::test
