@@ -46,4 +46,14 @@ inline std::vector<std::string> foundTexts(const TDBase& handle) {
   return texts;
 }
 
+// The names of the live disks in key order.
+inline std::vector<std::string> liveDiskNames(TDBase& handle) {
+  KeyTable& keys = handle.keyTable();
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
+    names.push_back(keys.ReadDiskName(keys.keys().Keys[static_cast<size_t>(i)].Offset).str());
+  }
+  return names;
+}
+
 }  // namespace vellomar::testing
