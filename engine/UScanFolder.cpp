@@ -81,7 +81,8 @@ std::vector<ScanEntry> readScanFolder(const std::string& linuxFolder, const Scan
   while (search.next(found)) {
     if (!picked(found, pick)) continue;
     ScanEntry& entry = entries.emplace_back();
-    entry.Name = volume.CaseInsensitive ? caseRuleName(found.name) : std::move(found.name);
+    entry.Name = volume.CaseInsensitive ? caseRuleName(found.name) : found.name;
+    entry.FoundName = std::move(found.name);
     entry.Size = found.size;
     entry.DosDateTime = found.dosDateTime;
     entry.Attributes = found.attributes;

@@ -24,7 +24,8 @@ struct ScanVolume {
 std::optional<ScanVolume> openScanVolume(const std::string& linuxFolder);
 
 struct ScanEntry {
-  std::string Name;  // as stored: the case rule applied where the medium asks for it
+  std::string Name;       // as stored: the case rule applied where the medium asks for it
+  std::string FoundName;  // as the file system gives it, to reach the entry by
   int64_t Size = 0;
   uint32_t DosDateTime = 0;
   uint16_t Attributes = 0;
