@@ -14,7 +14,11 @@ bool ArchiveFile::open(const std::string& path) {
   // A FIFO or device named like an archive would block or never end.
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
-  stream_.Init(path, TKFileStream::kModeReadOnly);
+  try {
+    stream_.Init(path, TKFileStream::kModeReadOnly);
+  } catch (const EKstvException&) {
+    return false;
+  }
   size_ = stream_.GetSize();
   return true;
 }
@@ -28,9 +32,14 @@ ByteReader ArchiveFile::read(uint64_t offset, size_t n) {
     const size_t load =
         static_cast<size_t>(std::min<uint64_t>(std::max(wanted, kWindowSize), size_ - offset));
     window_.resize(load);
-    stream_.Seek(static_cast<uint32_t>(offset));
     size_t got = 0;
-    stream_.Read(window_.data(), load, got);
+    try {
+      stream_.Seek(static_cast<uint32_t>(offset));
+      stream_.Read(window_.data(), load, got);
+    } catch (const EKstvException&) {
+      // The stream is closed now; what was not read reads as the end of the file.
+      size_ = offset;
+    }
     window_.resize(got);
     windowStart_ = offset;
   }

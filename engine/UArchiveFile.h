@@ -14,7 +14,8 @@
 namespace vellomar {
 
 // An archive file open read-only and shared, read through one window so that a walk over
-// neighbouring headers costs one read per window, not one per field. Stream errors raise.
+// neighbouring headers costs one read per window, not one per field. Nothing here raises: a
+// file that cannot be read ends where reading failed.
 class ArchiveFile {
  public:
   static constexpr size_t kWindowSize = 64 * 1024;
