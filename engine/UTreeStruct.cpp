@@ -25,11 +25,6 @@ constexpr int kFilesOnly = 2;
 constexpr int kWithParentLine = 0;
 constexpr uint16_t kLiveKey = 0;
 
-// The stored 32-bit size is unsigned: files up to 4 GiB - 1 keep their exact size.
-int64_t storedSize(int32_t size) {
-  return int64_t{static_cast<uint32_t>(size)};
-}
-
 ShortString cutTo(std::string_view text, int maximum) {
   return ShortString(text.substr(0, utf8CutLength(text, static_cast<size_t>(maximum))));
 }
@@ -76,7 +71,7 @@ void addSubDir(TDirCollection& parent, std::unique_ptr<TDirCollection> child) {
   const TDirTotals& s = sub->Totals;
   if (sub->Dir.Data.Attr & kAttrArchiveFolder) {
     t.Files -= 1;
-    t.Size -= storedSize(sub->Dir.Data.Size);
+    t.Size -= fileSizeOf(sub->Dir.Data.Size);
   }
   t.Folders += s.Folders + 1;
   t.Files += s.Files;
@@ -221,6 +216,14 @@ bool countsInPath(const TDirCollection& node, bool includeAll) {
 }
 
 }  // namespace
+
+int32_t storedFileSize(uint64_t size) {
+  return static_cast<int32_t>(static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
+}
+
+int64_t fileSizeOf(int32_t stored) {
+  return int64_t{static_cast<uint32_t>(stored)};
+}
 
 int TDirCollection::Compare(const TDirCollection* a, const TDirCollection* b) const {
   const int byName = compareTextThenBytes(a->Dir.Name.view(), b->Dir.Name.view());
