@@ -81,7 +81,11 @@ CharDecoder pageCharset(ByteReader& page) {
     return CharDecoder::utf16(bytes[0] == 0xFE);
   }
   const std::string declared = metaCharset(bytes);
-  // A page read byte by byte cannot be UTF-16, whatever it says.
+  // A page read byte by byte cannot be UTF-16, whatever it says; pages that say Latin-1 or
+  // ASCII were written on Windows, with windows-1252 characters in 0x80..0x9F.
+  if (declared == "iso-8859-1" || declared == "latin1" || declared == "us-ascii") {
+    return CharDecoder();
+  }
   if (!declared.empty() && !declared.starts_with("utf-16")) return CharDecoder::named(declared);
   return isUtf8(bytes) ? CharDecoder::utf8() : CharDecoder();
 }

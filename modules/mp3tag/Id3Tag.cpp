@@ -67,7 +67,7 @@ std::string decodeText(uint8_t encoding, ByteReader& in, bool firstOnly = false)
       decoder = CharDecoder::utf8();
       break;
     default:
-      decoder = CharDecoder::named("ISO-8859-1");
+      // Latin-1 as the format says, read as windows-1252 as taggers on Windows write it.
       break;
   }
   std::string text;

@@ -13,7 +13,7 @@
 #include "tests/modules/TestFolders.h"
 #include "tests/support/TempFolder.h"
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
 // Where the build puts the broken filter modules.
 inline std::string filterDoubleFolder() {
@@ -84,10 +84,10 @@ struct FilterCase {
 inline void expectTexts(const FilterModule& module, const std::string& fileName,
                         std::span<const FilterCase> cases) {
   ASSERT_TRUE(module.complete());
-  test::TempFolder folder;
+  TempFolder folder;
   for (const FilterCase& c : cases) {
     EXPECT_EQ(module.text(folder.file(fileName, c.content)), c.text) << c.what;
   }
 }
 
-}  // namespace vellomar::testing
+}  // namespace vellomar::test

@@ -8,14 +8,14 @@
 namespace vellomar {
 namespace {
 
-using testing::FilterModule;
+using test::FilterModule;
 
 const FilterModule& html() {
   return FilterModule::named("html");
 }
 
 TEST(HtmlFilter, TurnsPagesIntoText) {
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"title, paragraphs and inline tags",
        "<html><head><title>Report</title></head><body><p>Hello <b>bold</b> world</p>"
        "<P>Second</P></body></html>",
@@ -35,11 +35,11 @@ TEST(HtmlFilter, TurnsPagesIntoText) {
       {"a comment never closed hides the rest", "text <!-- never closed <p>more", "text"},
       {"a tag never closed hides the rest", "text <p title='unclosed>more", "text"},
   };
-  testing::expectTexts(html(), "page.htm", cases);
+  test::expectTexts(html(), "page.htm", cases);
 }
 
 TEST(HtmlFilter, TakesTheCharacterSetFromTheMetaTagOrTheBytes) {
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"http-equiv meta tag",
        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
        "<p>\xCF\xF0\xE8\xE2\xE5\xF2</p>",
@@ -55,18 +55,20 @@ TEST(HtmlFilter, TakesTheCharacterSetFromTheMetaTagOrTheBytes) {
       {"UTF-8 byte-order mark", "\xEF\xBB\xBF<p>\xCE\xA9</p>", "\xCE\xA9"},
       {"UTF-16 byte-order mark", std::string("\xFF\xFE<\0p\0>\0\xA9\x03", 10), "\xCE\xA9"},
       {"a declared UTF-16 is read as bytes", "<meta charset=utf-16>\xC3\xA9", "\xC3\xA9"},
+      {"a declared Latin-1 is windows-1252", "<meta charset=\"ISO-8859-1\">\x80\xE9",
+       "\xE2\x82\xAC\xC3\xA9"},
       {"an unknown set is windows-1252", "<meta charset=no-such-set>\xE9", "\xC3\xA9"},
   };
-  testing::expectTexts(html(), "page.html", cases);
+  test::expectTexts(html(), "page.html", cases);
 }
 
 TEST(HtmlFilter, RefusesPagesWithoutText) {
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"an empty file", "", std::nullopt},
       {"markup and blanks only", "<html><head></head><body> <br> </body></html>", std::nullopt},
       {"a script only", "<script>document.write('x')</script>", std::nullopt},
   };
-  testing::expectTexts(html(), "empty.htm", cases);
+  test::expectTexts(html(), "empty.htm", cases);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace vellomar {
 namespace {
 
 using namespace std::string_literals;
-using testing::FilterModule;
+using test::FilterModule;
 
 const FilterModule& mp3tag() {
   return FilterModule::named("mp3tag");
@@ -71,7 +71,7 @@ std::string utf16le(const std::u16string& text) {
 
 TEST(Mp3TagFilter, ReadsTheFieldsOfEveryTagVersion) {
   const std::string longTitle(200, 't');
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"ID3v1 padded with zeros and blanks",
        kAudio + version1("Song", "Band   ", "Album", "1999", "Nice"),
        "Title: Song\r\nArtist: Band\r\nAlbum: Album\r\nYear: 1999\r\nComment: Nice"},
@@ -120,11 +120,11 @@ TEST(Mp3TagFilter, ReadsTheFieldsOfEveryTagVersion) {
                   frame(3, "TALB", "\0Plain"s)),
        "Album: Plain"},
   };
-  testing::expectTexts(mp3tag(), "song.mp3", cases);
+  test::expectTexts(mp3tag(), "song.mp3", cases);
 }
 
 TEST(Mp3TagFilter, KeepsWithinTheTagWhateverItsSizesSay) {
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"a frame longer than its tag keeps what came before",
        tag(3, frame(3, "TIT2", "\0Kept"s) + "TPE1" + bigEndian(0xFFFFFFF0, 4) + "\0\0\0Lost"s),
        "Title: Kept"},
@@ -139,7 +139,7 @@ TEST(Mp3TagFilter, KeepsWithinTheTagWhateverItsSizesSay) {
       {"no tag at all", kAudio, std::nullopt},
       {"a file shorter than a version 1 tag", "TAG", std::nullopt},
   };
-  testing::expectTexts(mp3tag(), "song.mp3", cases);
+  test::expectTexts(mp3tag(), "song.mp3", cases);
 }
 
 }  // namespace

@@ -8,14 +8,14 @@
 namespace vellomar {
 namespace {
 
-using testing::FilterModule;
+using test::FilterModule;
 
 const FilterModule& rtf() {
   return FilterModule::named("rtf");
 }
 
 TEST(RtfFilter, TurnsDocumentsIntoText) {
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"control words and groups",
        R"({\rtf1\ansi{\fonttbl{\f0 Times;}}{\colortbl;\red0\green0\blue0;}\f0 Hello )"
        R"({\b bold}\b0  world\par Next\tab line})",
@@ -43,12 +43,12 @@ TEST(RtfFilter, TurnsDocumentsIntoText) {
       {"a double-byte code page", R"({\rtf1\ansi\ansicpg932 \'82\'a0})", "\xE3\x81\x82"},
       {"an escaped line break is a paragraph", "{\\rtf1 one\\\ntwo}", "one\r\ntwo"},
   };
-  testing::expectTexts(rtf(), "doc.rtf", cases);
+  test::expectTexts(rtf(), "doc.rtf", cases);
 }
 
 TEST(RtfFilter, SurvivesHostileDocuments) {
   const std::string deep = std::string(100000, '{') + "x" + std::string(100000, '}');
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"groups nested far deeper than kept", "{\\rtf1 " + deep + "y}", "xy"},
       {"more closing than opening braces", "{\\rtf1 a}}}}b", "ab"},
       {"a cut escape", "{\\rtf1 abc\\'", "abc"},
@@ -59,17 +59,17 @@ TEST(RtfFilter, SurvivesHostileDocuments) {
       {"\\bin longer than the file", "{\\rtf1 a\\bin999999999 xyz", "a"},
       {"a negative \\bin", "{\\rtf1 a\\bin-5 b}", "ab"},
   };
-  testing::expectTexts(rtf(), "doc.rtf", cases);
+  test::expectTexts(rtf(), "doc.rtf", cases);
 }
 
 TEST(RtfFilter, RefusesWhatIsNotRtfOrHasNoText) {
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"an empty file", "", std::nullopt},
       {"plain text", "plain text", std::nullopt},
       {"a cut signature", "{\\rt", std::nullopt},
       {"a font table only", "{\\rtf1{\\fonttbl{\\f0 A;}}}", std::nullopt},
   };
-  testing::expectTexts(rtf(), "doc.rtf", cases);
+  test::expectTexts(rtf(), "doc.rtf", cases);
 }
 
 }  // namespace

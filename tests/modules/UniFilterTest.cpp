@@ -11,10 +11,10 @@ namespace vellomar {
 namespace {
 
 using namespace std::string_literals;
-using testing::compoundFile;
-using testing::FilterModule;
-using testing::WordBytes;
-using testing::WordPiece;
+using test::compoundFile;
+using test::FilterModule;
+using test::WordBytes;
+using test::WordPiece;
 
 const FilterModule& uni() {
   return FilterModule::named("uni");
@@ -30,12 +30,12 @@ void patchU32(WordBytes& bytes, size_t offset, uint32_t value) {
 
 TEST(UniFilter, ReadsTheTextOfWordAndWriteFiles) {
   const std::string longText(6000, 'x');
-  const testing::FilterCase cases[] = {
+  const test::FilterCase cases[] = {
       {"Word 97, one 8-bit piece",
-       asString(testing::word97Document({{"Hello world\rSecond paragraph\r"}})),
+       asString(test::word97Document({{"Hello world\rSecond paragraph\r"}})),
        "Hello world\r\nSecond paragraph"},
       {"Word 97, 8-bit and UTF-16 pieces, fields, cells, the footnote left out",
-       asString(testing::word97Document(
+       asString(test::word97Document(
            {{"Caf\xE9 "},
             {"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xF0\x9F\x98\x80", true},
             {" \x13 HYPERLINK \"http://x\" \x14Shown\x15 end\r"},
@@ -48,42 +48,42 @@ TEST(UniFilter, ReadsTheTextOfWordAndWriteFiles) {
        "Caf\xC3\xA9 \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xF0\x9F\x98\x80 Shown end\r\n"
        "a b non-breaking\r\nnext"},
       {"Word 97, nested fields",
-       asString(testing::word97Document({{"\x13 IF \x13 PAGE \x14"
-                                          "1\x15 = 1 \x14yes\x15!"}})),
+       asString(test::word97Document({{"\x13 IF \x13 PAGE \x14"
+                                       "1\x15 = 1 \x14yes\x15!"}})),
        "yes!"},
-      {"Word 97 with streams in full sectors", asString(testing::word97Document({{longText}})),
+      {"Word 97 with streams in full sectors", asString(test::word97Document({{longText}})),
        longText},
       {"Word 6, the run after the header up to the main text's length",
-       asString(testing::word6Document("Word six \xE9\rtext\r", "Footnote")),
+       asString(test::word6Document("Word six \xE9\rtext\r", "Footnote")),
        "Word six \xC3\xA9\r\ntext"},
       {"Write, a picture paragraph left out",
        asString(
-           testing::writeDocument("First line\r\n\x08\x00\x01\x02picture\r\nLast \x93q\x94\r\n"s)),
+           test::writeDocument("First line\r\n\x08\x00\x01\x02picture\r\nLast \x93q\x94\r\n"s)),
        "First line\r\nLast \xE2\x80\x9Cq\xE2\x80\x9D"},
   };
-  testing::expectTexts(uni(), "doc.doc", cases);
+  test::expectTexts(uni(), "doc.doc", cases);
 }
 
 TEST(UniFilter, RefusesWhatHoldsNoDocumentText) {
-  testing::Word97Streams encrypted = testing::word97Streams({{"secret"}});
-  encrypted.document[testing::Word97Streams::kFlagsOffset + 1] |= 0x01;
-  const testing::FilterCase cases[] = {
+  test::Word97Streams encrypted = test::word97Streams({{"secret"}});
+  encrypted.document[test::Word97Streams::kFlagsOffset + 1] |= 0x01;
+  const test::FilterCase cases[] = {
       {"an encrypted document",
        asString(compoundFile({{"WordDocument", encrypted.document}, {"1Table", encrypted.table}})),
        std::nullopt},
       {"a compound file without a document",
        asString(compoundFile({{"Workbook", WordBytes(100, 1)}})), std::nullopt},
       {"a plain text file", "text", std::nullopt},
-      {"a Write file without text", asString(testing::writeDocument("")), std::nullopt},
+      {"a Write file without text", asString(test::writeDocument("")), std::nullopt},
   };
-  testing::expectTexts(uni(), "doc.doc", cases);
+  test::expectTexts(uni(), "doc.doc", cases);
 }
 
 // Damaged files give no text or some text, and never crash, hang or read out of bounds (the
 // sanitizer build checks that).
 TEST(UniFilter, SurvivesDamagedFiles) {
-  const WordBytes good = testing::word97Document({{std::string(5000, 'y')}});
-  const WordBytes small = testing::word97Document({{"small"}});
+  const WordBytes good = test::word97Document({{std::string(5000, 'y')}});
+  const WordBytes small = test::word97Document({{"small"}});
   auto firstDirectorySector = [](const WordBytes& file) {
     ByteReader in(file);
     in.seek(0x30);
@@ -94,11 +94,11 @@ TEST(UniFilter, SurvivesDamagedFiles) {
     return file;
   };
   auto streams = [](auto change) {
-    testing::Word97Streams s = testing::word97Streams({{"text"}});
+    test::Word97Streams s = test::word97Streams({{"text"}});
     change(s);
     return compoundFile({{"WordDocument", s.document}, {"1Table", s.table}});
   };
-  using S = testing::Word97Streams;
+  using S = test::Word97Streams;
   const std::pair<const char*, WordBytes> cases[] = {
       {"cut in the middle", WordBytes(good.begin(), good.begin() + 3000)},
       {"cut inside the header", WordBytes(good.begin(), good.begin() + 100)},
@@ -117,8 +117,7 @@ TEST(UniFilter, SurvivesDamagedFiles) {
        streams([](S& s) { patchU32(s.table, 5 + 1, 0xFFFFFFF0); })},
       {"a main text length beyond every piece",
        streams([](S& s) { patchU32(s.document, S::kTextLengthOffset, 0xFFFFFFFF); })},
-      {"a Write text end beyond the file",
-       patched(testing::writeDocument("write"), 0x0E, 0xFFFFFFFF)},
+      {"a Write text end beyond the file", patched(test::writeDocument("write"), 0x0E, 0xFFFFFFFF)},
   };
   test::TempFolder folder;
   for (const auto& [what, file] : cases) {

@@ -15,11 +15,10 @@ namespace vellomar {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Bytes;
+using test::Bytes;
 
 ZipExtractFileProc extractFile() {
-  static const SharedLibrary library =
-      SharedLibrary::load(testing::standInFolder() + "VUnZip32.dll");
+  static const SharedLibrary library = SharedLibrary::load(test::standInFolder() + "VUnZip32.dll");
   return reinterpret_cast<ZipExtractFileProc>(library.symbol("ExtractFile"));
 }
 
@@ -47,33 +46,29 @@ std::map<std::string, int32_t> localHeaders(const Bytes& zip) {
 class ZipFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing::haveTool("zip")) GTEST_SKIP() << "zip is not installed";
+    if (!test::haveTool("zip")) GTEST_SKIP() << "zip is not installed";
     ASSERT_NE(extractFile(), nullptr);
     std::string text;
     for (int i = 0; i < 400; ++i) text += "Line " + std::to_string(i) + " of the read-me file.\r\n";
     files_ = {{"docs/Read.Me", text},
               {"FILE_ID.DIZ", "A small description\r\n"},
               {"docs/deep/er/notes.txt", std::string(70000, 'n')}};
-    fs::create_directories(folder_.path() / "in");
+    fs::create_directories(fs::path(folder_.path()) / "in");
     for (const auto& [name, content] : files_) {
-      fs::create_directories((folder_.path() / "in" / name).parent_path());
-      folder_.write("in/" + name, testing::textBytes(content));
+      fs::create_directories((fs::path(folder_.path()) / "in" / name).parent_path());
+      test::writeBytes(folder_, "in/" + name, test::textBytes(content));
     }
-    ASSERT_TRUE(testing::runIn(folder_.path() / "in", "zip -q -r -9 ../deflated.zip ."));
-    ASSERT_TRUE(testing::runIn(folder_.path() / "in", "zip -q -r -0 ../stored.zip ."));
-    ASSERT_TRUE(testing::runIn(folder_.path() / "in", "zip -q -r -P secret ../encrypted.zip ."));
+    ASSERT_TRUE(test::runIn(fs::path(folder_.path()) / "in", "zip -q -r -9 ../deflated.zip ."));
+    ASSERT_TRUE(test::runIn(fs::path(folder_.path()) / "in", "zip -q -r -0 ../stored.zip ."));
+    ASSERT_TRUE(
+        test::runIn(fs::path(folder_.path()) / "in", "zip -q -r -P secret ../encrypted.zip ."));
   }
 
-  std::string target() const { return folder_.file("target.tmp"); }
+  std::string target() const { return folder_.at("target.tmp"); }
 
-  testing::TempFolder folder_;
+  test::TempFolder folder_;
   std::map<std::string, std::string> files_;
 };
-
-std::string contentOf(const std::string& path) {
-  const Bytes bytes = testing::readFile(path);
-  return {bytes.begin(), bytes.end()};
-}
 
 std::string backslashes(std::string name) {
   for (char& c : name) c = c == '/' ? '\\' : c;
@@ -82,8 +77,8 @@ std::string backslashes(std::string name) {
 
 TEST_F(ZipFolder, ExtractsStoredAndDeflatedMembersFromTheirHeadersOrByName) {
   for (const std::string archive : {"deflated.zip", "stored.zip"}) {
-    const std::string path = folder_.file(archive);
-    const std::map<std::string, int32_t> offsets = localHeaders(testing::readFile(path));
+    const std::string path = folder_.at(archive);
+    const std::map<std::string, int32_t> offsets = localHeaders(test::fileBytes(path));
     for (const auto& [name, content] : files_) {
       ASSERT_TRUE(offsets.contains(name)) << name;
       struct Request {
@@ -104,41 +99,42 @@ TEST_F(ZipFolder, ExtractsStoredAndDeflatedMembersFromTheirHeadersOrByName) {
         EXPECT_EQ(extractFile()(path.c_str(), r.member.c_str(), target().c_str(), 100000, r.offset),
                   kZipExtracted)
             << archive << " " << name << ": " << r.what;
-        EXPECT_EQ(contentOf(target()), content) << archive << " " << name << ": " << r.what;
+        EXPECT_EQ(test::contentOf(target()), content) << archive << " " << name << ": " << r.what;
       }
     }
   }
 }
 
 TEST_F(ZipFolder, ReadsAMemberFromItsHeaderWhenTheCentralDirectoryIsLost) {
-  Bytes zip = testing::readFile(folder_.file("deflated.zip"));
+  Bytes zip = test::fileBytes(folder_.at("deflated.zip"));
   const int32_t offset = localHeaders(zip).at("FILE_ID.DIZ");
   zip.resize(static_cast<size_t>(offset) + 200);
-  const std::string cut = folder_.write("cut.zip", zip);
+  const std::string cut = test::writeBytes(folder_, "cut.zip", zip);
   ASSERT_EQ(extractFile()(cut.c_str(), "file_id.diz", target().c_str(), 1000, offset),
             kZipExtracted);
-  EXPECT_EQ(contentOf(target()), files_.at("FILE_ID.DIZ"));
+  EXPECT_EQ(test::contentOf(target()), files_.at("FILE_ID.DIZ"));
 }
 
 TEST_F(ZipFolder, WritesAtMostMaxBytes) {
-  const std::string path = folder_.file("deflated.zip");
-  const int32_t offset = localHeaders(testing::readFile(path)).at("docs/Read.Me");
+  const std::string path = folder_.at("deflated.zip");
+  const int32_t offset = localHeaders(test::fileBytes(path)).at("docs/Read.Me");
   for (const int32_t maxBytes : {0, 1, 100, 65536 + 7}) {
     fs::remove(target());
     ASSERT_EQ(extractFile()(path.c_str(), "docs\\Read.Me", target().c_str(), maxBytes, offset),
               kZipExtracted);
-    EXPECT_EQ(contentOf(target()),
+    EXPECT_EQ(test::contentOf(target()),
               files_.at("docs/Read.Me").substr(0, static_cast<size_t>(maxBytes)));
   }
 }
 
 TEST_F(ZipFolder, FailuresAnswerWithAnErrorAndLeaveNoTarget) {
-  const std::string deflated = folder_.file("deflated.zip");
-  Bytes damaged = testing::readFile(deflated);
+  const std::string deflated = folder_.at("deflated.zip");
+  Bytes damaged = test::fileBytes(deflated);
   const int32_t readMe = localHeaders(damaged).at("docs/Read.Me");
   for (size_t i = 100; i < 400; ++i) damaged[static_cast<size_t>(readMe) + i] ^= 0x5A;
-  const std::string damagedPath = folder_.write("damaged.zip", damaged);
-  const std::string notZip = folder_.write("text.zip", testing::textBytes("not an archive"));
+  const std::string damagedPath = test::writeBytes(folder_, "damaged.zip", damaged);
+  const std::string notZip =
+      test::writeBytes(folder_, "text.zip", test::textBytes("not an archive"));
   struct Case {
     const char* what;
     std::string archive;
@@ -146,13 +142,13 @@ TEST_F(ZipFolder, FailuresAnswerWithAnErrorAndLeaveNoTarget) {
     int32_t result;
   };
   const Case cases[] = {
-      {"a missing archive", folder_.file("missing.zip"), "FILE_ID.DIZ", kZipCannotOpenArchive},
-      {"a folder", folder_.path().string(), "FILE_ID.DIZ", kZipCannotOpenArchive},
+      {"a missing archive", folder_.at("missing.zip"), "FILE_ID.DIZ", kZipCannotOpenArchive},
+      {"a folder", folder_.path(), "FILE_ID.DIZ", kZipCannotOpenArchive},
       {"not an archive", notZip, "FILE_ID.DIZ", kZipCannotOpenArchive},
       {"a missing member", deflated, "docs\\Missing.txt", kZipNoSuchMember},
       {"a folder member", deflated, "docs", kZipNoSuchMember},
       {"damaged deflate data", damagedPath, "docs\\Read.Me", kZipBadData},
-      {"an encrypted member", folder_.file("encrypted.zip"), "FILE_ID.DIZ", kZipUnsupported},
+      {"an encrypted member", folder_.at("encrypted.zip"), "FILE_ID.DIZ", kZipUnsupported},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(extractFile()(c.archive.c_str(), c.member.c_str(), target().c_str(), 100000, readMe),
@@ -170,20 +166,20 @@ TEST_F(ZipFolder, FailuresAnswerWithAnErrorAndLeaveNoTarget) {
 }
 
 TEST_F(ZipFolder, NeverWritesThroughAnExistingFileOrLink) {
-  const std::string deflated = folder_.file("deflated.zip");
-  const std::string victim = folder_.write("victim.txt", testing::textBytes("keep"));
+  const std::string deflated = folder_.at("deflated.zip");
+  const std::string victim = test::writeBytes(folder_, "victim.txt", test::textBytes("keep"));
   fs::create_symlink(victim, target());
   EXPECT_EQ(extractFile()(deflated.c_str(), "FILE_ID.DIZ", target().c_str(), 100, -1),
             kZipCannotWrite);
   EXPECT_EQ(extractFile()(deflated.c_str(), "FILE_ID.DIZ", victim.c_str(), 100, -1),
             kZipCannotWrite);
-  EXPECT_EQ(contentOf(victim), "keep");
+  EXPECT_EQ(test::contentOf(victim), "keep");
 }
 
 TEST(VUnZip32, OldCompressionMethodsAnswerUnsupported) {
   ASSERT_NE(extractFile(), nullptr);
-  testing::TempFolder folder;
-  const std::string target = folder.file("target.tmp");
+  test::TempFolder folder;
+  const std::string target = folder.at("target.tmp");
   struct Case {
     const char* archive;
     const char* member;

@@ -4,7 +4,7 @@
 
 #include "foundation/UByteReader.h"
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
 namespace {
 
@@ -243,4 +243,4 @@ WordBytes writeDocument(const std::string& text) {
   return file.take();
 }
 
-}  // namespace vellomar::testing
+}  // namespace vellomar::test

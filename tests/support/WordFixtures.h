@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-namespace vellomar::testing {
+namespace vellomar::test {
 
 using WordBytes = std::vector<uint8_t>;
 
@@ -42,4 +42,4 @@ WordBytes word6Document(const std::string& text, const std::string& footnote = {
 // A Write file: the 128-byte header and the text (windows-1252).
 WordBytes writeDocument(const std::string& text);
 
-}  // namespace vellomar::testing
+}  // namespace vellomar::test
