@@ -1,6 +1,7 @@
 #include "engine/UTreeStruct.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -53,12 +54,21 @@ TDiskBlockHead readDiskHeadAt(TKFileStream& stream, int32_t offset, int code) {
   return readDiskBlockHead(r, left, code);
 }
 
+// Counts and sizes come from the file: their sums saturate instead of overflowing.
+template <class T>
+void addTo(T& total, T value) {
+  if (__builtin_add_overflow(total, value, &total)) {
+    total = value < 0 ? std::numeric_limits<T>::min() : std::numeric_limits<T>::max();
+  }
+}
+
 void addOwnFiles(TDirCollection& node) {
-  node.Totals.Files += node.Dir.Data.FileCount;
-  node.Totals.Size += node.Dir.Data.FilesSize;
+  TDirTotals& t = node.Totals;
+  addTo(t.Files, node.Dir.Data.FileCount);
+  addTo(t.Size, node.Dir.Data.FilesSize);
   if (node.InsideArchive) return;
-  node.Totals.PhysFiles += node.Dir.Data.FileCount;
-  node.Totals.PhysSize += node.Dir.Data.FilesSize;
+  addTo(t.PhysFiles, node.Dir.Data.FileCount);
+  addTo(t.PhysSize, node.Dir.Data.FilesSize);
 }
 
 // An archive shown as a folder stands in the parent's file count as a file; the totals count
@@ -70,16 +80,18 @@ void addSubDir(TDirCollection& parent, std::unique_ptr<TDirCollection> child) {
   TDirTotals& t = parent.Totals;
   const TDirTotals& s = sub->Totals;
   if (sub->Dir.Data.Attr & kAttrArchiveFolder) {
-    t.Files -= 1;
-    t.Size -= fileSizeOf(sub->Dir.Data.Size);
+    addTo(t.Files, -1);
+    addTo(t.Size, -fileSizeOf(sub->Dir.Data.Size));
   }
-  t.Folders += s.Folders + 1;
-  t.Files += s.Files;
-  t.Size += s.Size;
+  addTo(t.Folders, 1);
+  addTo(t.Folders, s.Folders);
+  addTo(t.Files, s.Files);
+  addTo(t.Size, s.Size);
   if (sub->InsideArchive) return;
-  t.PhysFolders += s.PhysFolders + 1;
-  t.PhysFiles += s.PhysFiles;
-  t.PhysSize += s.PhysSize;
+  addTo(t.PhysFolders, 1);
+  addTo(t.PhysFolders, s.PhysFolders);
+  addTo(t.PhysFiles, s.PhysFiles);
+  addTo(t.PhysSize, s.PhysSize);
 }
 
 // One folder record and its subtree, in pre-order; base is the file offset of r's first byte.

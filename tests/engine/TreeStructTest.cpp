@@ -263,6 +263,24 @@ TEST(TreeStruct, DamagedFolderRecordsKeepWhatWasRead) {
   EXPECT_EQ(depth, kMaxFolderDepth);
 }
 
+TEST(TreeStruct, CountsFromTheFileSaturate) {
+  TestCatalogue c;
+  TDirData huge;
+  huge.Attr = kAttrFolder;
+  huge.FileCount = INT32_MAX;
+  huge.FilesSize = INT64_MAX;
+  ByteWriter folders;
+  folderRecord(folders, 2, "\\");
+  writeFolderRecord(folders, 0, huge, "a");
+  writeFolderRecord(folders, 0, huge, "b");
+  LoadTreeStruct(c.handle, c.trees, c.appendRaw(diskBlock(TDiskInfo{}, folders)), 0);
+  const TDirTotals& totals = c.trees.Current->Root->Totals;
+  EXPECT_EQ(totals.Files, INT32_MAX);
+  EXPECT_EQ(totals.Size, INT64_MAX);
+  EXPECT_EQ(totals.PhysSize, INT64_MAX);
+  EXPECT_EQ(totals.Folders, 2);
+}
+
 TEST(TreeStruct, DamagedDiskBlockGivesAnEmptyTree) {
   TestCatalogue c;
   c.newDisk("Fine");

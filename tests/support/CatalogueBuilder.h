@@ -34,6 +34,13 @@ class TestCatalogue {
     CreateDBaseFile(handle, path_);
     OpenDBaseFile(handle, path_, false);
   }
+  // Closed before its folder goes.
+  ~TestCatalogue() {
+    trees = TTreeSlots{};
+    CloseDBaseFile(handle, false);
+  }
+  TestCatalogue(const TestCatalogue&) = delete;
+  TestCatalogue& operator=(const TestCatalogue&) = delete;
 
   const std::string& path() const { return path_; }
 
