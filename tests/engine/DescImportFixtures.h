@@ -5,16 +5,12 @@
 
 #include "engine/UCallbacks.h"
 #include "platform/PLibrary.h"
-#include "tests/modules/TestFolders.h"
+#include "tests/modules/FilterModule.h"
 
 namespace vellomar::test {
 
-// Where the build puts the broken filter modules: fewer.k32 gives a short text in small
-// blocks, refuse.k32 opens nothing, overcount.k32 reports more bytes than asked, partial.k32
-// lacks CloseTransfer.
-inline std::string filterDoubleFolder() {
-  return buildFolder() + "testdoubles/filters/";
-}
+// In filterDoubleFolder(): fewer.k32 gives a short text in small blocks, refuse.k32 opens
+// nothing, overcount.k32 reports more bytes than asked, partial.k32 lacks CloseTransfer.
 
 // The program's folder pointed at folder while the object lives.
 class ProgramFolderAt {

@@ -15,7 +15,6 @@
 #include "platform/PPaths.h"
 #include "tests/engine/DescImportFixtures.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/WordFixtures.h"
 
 namespace vellomar {
 namespace {
@@ -175,43 +174,6 @@ TEST_F(Import, ATemporaryFileIsNamedWholeAndItsNameChoosesTheMask) {
   EXPECT_EQ(blockText(ImportDescription(tree, database, extracted, true, "a.cut")),
             std::string(100, 'e'));
   EXPECT_EQ(ImportDescription(tree, database, extracted, true, "a.doc"), 0);
-}
-
-std::string asText(const std::vector<uint8_t>& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
-
-std::string id3v1Field(const std::string& text, size_t length) {
-  return (text + std::string(length, '\0')).substr(0, length);
-}
-
-TEST_F(Import, TheDefaultTableReadsEveryKindOfFileThroughItsModule) {
-  SetDefaultLocalOptions(options);
-  useTable(options.DescFileTable, test::standInFolder());
-  const std::string mp3 = std::string("\xFF\xFB\x90\x00") + std::string(400, '\x55') + "TAG" +
-                          id3v1Field("Song", 30) + id3v1Field("Band", 30) +
-                          id3v1Field("Album", 30) + "1999" + id3v1Field("Nice", 30) + "\x11";
-  struct Case {
-    const char* name;
-    std::string content;
-    std::string text;
-  };
-  const Case cases[] = {
-      {"ReadMe.TXT", "Plain\ttext\r\n", "Plain text\r\n"},
-      {"page.html", "<html><title>Report</title><body><p>Hello</p></body></html>",
-       "Report\r\n\r\nHello"},
-      {"long.htm", "<p>" + std::string(600, 'w') + "</p>", std::string(500, 'w')},
-      {"note.rtf", R"({\rtf1\ansi Hello {\b bold}\b0  world\par Next})",
-       "Hello bold world\r\nNext"},
-      {"song.mp3", mp3,
-       "Title: Song\r\nArtist: Band\r\nAlbum: Album\r\nYear: 1999\r\nComment: Nice"},
-      {"letter.doc", asText(testing::word97Document({{"Hello world\rSecond paragraph\r"}})),
-       "Hello world\r\nSecond paragraph"},
-      {"memo.wri", asText(testing::writeDocument("First line\r\nLast line\r\n")),
-       "First line\r\nLast line"},
-  };
-  for (const Case& c : cases) file(c.name, c.content);
-  for (const Case& c : cases) EXPECT_EQ(imported(c.name), c.text) << c.name;
 }
 
 }  // namespace
