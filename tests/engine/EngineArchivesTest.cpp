@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/UApi.h"
 #include "engine/UArchiveArc.h"
 #include "engine/UArchiveArj.h"
 #include "engine/UArchiveLha.h"
@@ -316,6 +317,23 @@ TEST_F(ArchiveScanTest, FoldersDifferingOnlyInCaseKeepAllTheirMembers) {
   EXPECT_EQ(tree_->DiskInfo.ArchiveFiles, 5);
 }
 
+TEST_F(ArchiveScanTest, RescannedArchiveKeepsTheDescriptionsOfItsFormerVersion) {
+  put("MixedCase.zip", "MixedCase.zip");
+  const ShortString path(root_ + "\\");
+  ASSERT_TRUE(ApiScanDisk(&db_, path, "Disk", ""));
+  ASSERT_TRUE(ApiSaveDisk(&db_));
+  ASSERT_TRUE(ApiLoadOldDisk(&db_, 0));
+  db_.LocalOptions.AlwaysRescanArchives = true;
+  db_.LocalOptions.ScanDesc = false;
+  messages.clear();
+  ASSERT_TRUE(ApiScanDisk(&db_, path, "Disk", ""));
+  EXPECT_TRUE(hasMessageStarting("Scanning contents of ")) << "listed anew";
+  EXPECT_FALSE(hasMessageStarting("Extracting "));
+  tree_ = std::move(db_.Trees.Current);
+  EXPECT_EQ(descriptionOf(child(tree_->Root.get(), "MixedCase.zip"), "file_id.diz"),
+            "Dispatch test disk\r\n second line\r\n");
+}
+
 TEST_F(ArchiveScanTest, PromptAnswersHoldAsTheUserGaveThem) {
   for (const char* name : {"a.zip", "b.zip", "c.zip"}) {
     test::writeBytes(disk_, name, test::buildZip({{}, {{"inner.dat", 3, 0x58210000}}}));
@@ -350,6 +368,20 @@ TEST_F(ArchiveScanTest, PromptAnswersHoldAsTheUserGaveThem) {
     EXPECT_EQ(tree_->Root->Count(), c.listed);
     EXPECT_EQ(tree_->DiskInfo.ArchiveFiles, c.listed);
   }
+}
+
+TEST_F(ArchiveScanTest, SelfExtractorIsListedAndExtractedAsTheKindFound) {
+  // A ZIP behind a program stub, its offsets left as they were in the bare archive.
+  test::Bytes exe(3000, 0x4D);
+  const std::vector<uint8_t> zip = test::fileBytes(fixture("MixedCase.zip"));
+  exe.insert(exe.end(), zip.begin(), zip.end());
+  test::writeBytes(disk_, "setup.exe", exe);
+  db_.LocalOptions.ScanZipExeArchives = true;
+  ASSERT_TRUE(scan());
+  TDirCollection* node = child(tree_->Root.get(), "setup.exe");
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(tree_->DiskInfo.ArchiveFiles, 5);
+  EXPECT_EQ(descriptionOf(node, "file_id.diz"), "Dispatch test disk\r\n second line\r\n");
 }
 
 TEST_F(ArchiveScanTest, AnArchiveWithoutMembersStaysAFileButCounts) {
