@@ -37,8 +37,9 @@ constexpr uint8_t kAnswerScan = 1;
 constexpr uint32_t kBytesPerMB = 1048576;
 constexpr int32_t kFilterOutputFactor = 10;
 constexpr const char* kExtractEntryPoint = "ExtractFile";
-// Every extraction has a folder of its own, so its one temporary name never meets another.
 constexpr const char* kTempFilePrefix = "Vlmr";
+// Every extraction has a private folder of its own, so its one temporary name never meets
+// another file.
 constexpr const char* kTempFileName = "Vlmr0001.tmp";
 
 bool isDigit(char c) {
