@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <span>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "engine/UDBase.h"
@@ -24,18 +24,21 @@ int compareNameExt(std::string_view name1, std::string_view ext1, std::string_vi
   return byName != 0 ? byName : compareText(ext1, ext2);
 }
 
+// Folders against a name, case ignored.
+struct ByName {
+  bool operator()(const TDirCollection* a, std::string_view b) const {
+    return compareText(a->Dir.Name.view(), b) < 0;
+  }
+  bool operator()(std::string_view a, const TDirCollection* b) const {
+    return compareText(a, b->Dir.Name.view()) < 0;
+  }
+};
+
 // Subfolders are sorted by name first, its bytes breaking ties, and by extension only then: the
 // folders of one name ignoring case form a run in which extensions are in no order.
 std::span<TDirCollection* const> sameNameRun(const TDirCollection& folder, std::string_view name) {
   const std::span<TDirCollection* const> items = folder.Items();
-  const auto [first, last] =
-      std::equal_range(items.begin(), items.end(), name, [](const auto& a, const auto& b) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(a)>, std::string_view>) {
-          return compareText(a, b->Dir.Name.view()) < 0;
-        } else {
-          return compareText(a->Dir.Name.view(), b) < 0;
-        }
-      });
+  const auto [first, last] = std::equal_range(items.begin(), items.end(), name, ByName());
   return {first, last};
 }
 

@@ -8,6 +8,7 @@
 #include "engine/UDBase.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescBlock.h"
+#include "engine/UDescriptions.h"
 #include "engine/UFilterModules.h"
 #include "engine/UMasks.h"
 #include "engine/UScanHooks.h"
@@ -83,18 +84,6 @@ std::optional<std::string> plainText(const std::string& fileName, int32_t limit)
   } catch (const EKstvException&) {
     return std::nullopt;
   }
-}
-
-int32_t appendDescBlock(TKFileStream& stream, std::string_view text) {
-  stream.SeekToEnd();
-  const uint32_t start = stream.GetPosition();
-  const uint64_t length = descBlockLength(text.size());
-  ensureAppendFits(start, length);
-  ByteWriter block;
-  block.reserve(static_cast<size_t>(length));
-  writeDescBlock(block, text);
-  writeStreamBytes(stream, block.bytes());
-  return static_cast<int32_t>(start);
 }
 
 }  // namespace

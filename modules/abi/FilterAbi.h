@@ -27,10 +27,11 @@ constexpr int32_t kFilterMaxBlock = 8192;
 
 // Opens fileName (zero-terminated, UTF-8) and sets *transfer to a handle for the other two calls.
 using FilterOpenTransferProc = int32_t (*)(const char* fileName, int32_t* transfer);
-// Writes at most wanted bytes of the text to buffer and their number to *delivered. The text is
-// UTF-8 with CR LF line breaks, and a block never ends inside a character: when the next
-// character does not fit into wanted bytes, 0 bytes are delivered. An unknown handle or a
-// wanted below 1 delivers nothing and answers kFilterLastBlock.
+// Writes at most wanted bytes (and at most kFilterMaxBlock) of the text to buffer and their
+// number to *delivered. The text is UTF-8 with CR LF line breaks, and a block never ends
+// inside a character: when the next character does not fit into wanted bytes, 0 bytes are
+// delivered. An unknown handle or a wanted below 1 delivers nothing and answers
+// kFilterLastBlock.
 using FilterGetOneBlockProc = int32_t (*)(int32_t transfer, uint8_t* buffer, int32_t wanted,
                                           int32_t* delivered);
 // Frees what OpenTransfer took; an unknown handle is ignored.

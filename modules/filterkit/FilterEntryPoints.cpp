@@ -1,6 +1,7 @@
 // The three entry points of a filter module over a table of open transfers. Handles are
 // 32-bit numbers, so the table maps them to the sources; no pointer crosses the interface.
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -61,7 +62,9 @@ __attribute__((visibility("default"))) int32_t GetOneBlock(int32_t transfer, uin
   const std::shared_ptr<TextSource> source = findTransfer(transfer);
   if (!source || !buffer || !delivered || wanted < 1) return kFilterLastBlock;
   try {
-    *delivered = static_cast<int32_t>(source->read(buffer, static_cast<size_t>(wanted)));
+    // A larger request would make the source convert that much text ahead.
+    const size_t capacity = static_cast<size_t>(std::min(wanted, kFilterMaxBlock));
+    *delivered = static_cast<int32_t>(source->read(buffer, capacity));
     return source->finished() ? kFilterLastBlock : kFilterMoreMayFollow;
   } catch (...) {
     return kFilterLastBlock;

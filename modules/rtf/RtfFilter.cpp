@@ -30,7 +30,7 @@ enum class Destination { Text, FontTable, Skipped };
 struct Group {
   Destination destination = Destination::Text;
   int32_t fallbackLength = 1;  // \uc
-  int32_t font = -1;
+  int32_t font = -1;           // -1: the document's default font (\deff)
 };
 
 // The Windows code page of a font character set (\fcharset); 0 for the document's own.
@@ -299,6 +299,10 @@ class RtfSource : public TextSource {
       g.destination = Destination::Skipped;
     } else if (word == "f" && hasParameter) {
       g.font = parameter;
+    } else if (word == "deff" && hasParameter) {
+      defaultFont_ = parameter;
+    } else if (word == "plain") {
+      g.font = -1;
     } else if (word == "fcharset" && g.destination == Destination::FontTable) {
       fontCodePages_[g.font] = charsetCodePage(parameter);
     } else if (word == "cpg" && g.destination == Destination::FontTable) {
@@ -343,7 +347,8 @@ class RtfSource : public TextSource {
 
   const CharDecoder& decoder() {
     uint32_t codePage = codePage_;
-    if (const auto font = fontCodePages_.find(group().font);
+    const int32_t current = group().font >= 0 ? group().font : defaultFont_;
+    if (const auto font = fontCodePages_.find(current);
         font != fontCodePages_.end() && font->second != 0) {
       codePage = font->second;
     }
@@ -372,6 +377,7 @@ class RtfSource : public TextSource {
   int32_t fallbackLeft_ = 0;
   char32_t highSurrogate_ = 0;
   uint32_t codePage_ = kDefaultCodePage;
+  int32_t defaultFont_ = -1;
   std::map<int32_t, uint32_t> fontCodePages_;
   std::map<uint32_t, CharDecoder> decoders_;
   std::vector<uint8_t> bytes_;

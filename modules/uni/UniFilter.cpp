@@ -28,6 +28,7 @@ constexpr char32_t kFieldBegin = 0x13;
 constexpr char32_t kFieldSeparator = 0x14;
 constexpr char32_t kFieldEnd = 0x15;
 constexpr char32_t kNonBreakingHyphen = 0x1E;
+constexpr char32_t kColumnBreak = 0x0E;
 
 using ReadBytes = std::function<std::vector<uint8_t>(uint64_t offset, size_t n)>;
 
@@ -35,12 +36,9 @@ class WordTextSource : public TextSource {
  public:
   // With binaryParagraphs, a paragraph holding a zero byte is left out: Write keeps pictures
   // inline in its text, as paragraphs of binary data.
-  WordTextSource(std::unique_ptr<InputFile> file, std::optional<CompoundFile> container,
-                 std::vector<TextPiece> pieces, bool binaryParagraphs)
-      : file_(std::move(file)),
-        container_(std::move(container)),
-        pieces_(std::move(pieces)),
-        binaryParagraphs_(binaryParagraphs) {}
+  WordTextSource(std::unique_ptr<InputFile> file, std::vector<TextPiece> pieces,
+                 bool binaryParagraphs)
+      : file_(std::move(file)), pieces_(std::move(pieces)), binaryParagraphs_(binaryParagraphs) {}
 
   void readFrom(ReadBytes read) { read_ = std::move(read); }
 
@@ -117,7 +115,9 @@ class WordTextSource : public TextSource {
     }
     // Inside any field's instructions nothing is shown, not even a nested field's result.
     if (inInstructions_ > 0) return;
-    if (c == kCellEnd) {
+    if (c == kColumnBreak) {
+      text().lineBreak();
+    } else if (c == kCellEnd) {
       text().space();
     } else if (c == kNonBreakingHyphen) {
       text().character('-');
@@ -126,8 +126,7 @@ class WordTextSource : public TextSource {
     }
   }
 
-  std::unique_ptr<InputFile> file_;
-  std::optional<CompoundFile> container_;
+  std::unique_ptr<InputFile> file_;  // read through read_
   std::vector<TextPiece> pieces_;
   bool binaryParagraphs_;
   ReadBytes read_;
@@ -157,8 +156,7 @@ std::unique_ptr<TextSource> compoundDocument(std::unique_ptr<InputFile> file) {
     if (!run) return nullptr;
     pieces.push_back(*run);
   }
-  auto source = std::make_unique<WordTextSource>(std::move(file), std::move(container),
-                                                 std::move(pieces), false);
+  auto source = std::make_unique<WordTextSource>(std::move(file), std::move(pieces), false);
   source->readFrom([document = std::move(*document)](uint64_t offset, size_t n) {
     return document.read(offset, n);
   });
@@ -170,8 +168,8 @@ std::unique_ptr<TextSource> plainDocument(std::unique_ptr<InputFile> file,
   const std::optional<TextPiece> run = textRunAfterHeader(header, file->size());
   if (!run) return nullptr;
   const InputFile* input = file.get();
-  auto source = std::make_unique<WordTextSource>(std::move(file), std::nullopt,
-                                                 std::vector<TextPiece>{*run}, true);
+  auto source =
+      std::make_unique<WordTextSource>(std::move(file), std::vector<TextPiece>{*run}, true);
   source->readFrom([input](uint64_t offset, size_t n) { return input->read(offset, n); });
   return source;
 }

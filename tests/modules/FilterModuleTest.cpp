@@ -50,7 +50,7 @@ TEST(FilterModule, BlocksOfAnySizeGiveTheWholeTextWithoutCuttingACharacter) {
     const std::string path = folder.file(sample.fileName, sample.content);
     const std::optional<std::string> whole = module.text(path);
     ASSERT_TRUE(whole && !whole->empty()) << sample.module;
-    for (const int32_t blockSize : {1, 2, 3, 4, 5, 7, 100, 8191}) {
+    for (const int32_t blockSize : {1, 2, 3, 4, 5, 7, 100, 8191, 100000}) {
       const std::optional<std::string> text = module.text(path, blockSize);
       ASSERT_TRUE(text) << sample.module;
       if (blockSize >= 4) {
@@ -89,6 +89,20 @@ TEST(FilterModule, SurvivesRandomDamage) {
       }
     }
   }
+}
+
+TEST(FilterModule, GivesNoMoreThanTheLargestBlockAtOnce) {
+  test::TempFolder folder;
+  const std::string path = folder.file("long.htm", std::string(3 * kFilterMaxBlock, 'z'));
+  const FilterModule& html = FilterModule::named("html");
+  int32_t handle;
+  ASSERT_EQ(html.open(path.c_str(), &handle), kFilterOpened);
+  std::vector<uint8_t> buffer(4 * kFilterMaxBlock);
+  int32_t delivered;
+  EXPECT_EQ(html.getOneBlock(handle, buffer.data(), 4 * kFilterMaxBlock, &delivered),
+            kFilterMoreMayFollow);
+  EXPECT_EQ(delivered, kFilterMaxBlock);
+  html.close(handle);
 }
 
 TEST(FilterModule, TellsWhenTheLastBlockIsGiven) {

@@ -40,6 +40,9 @@ TEST(RtfFilter, TurnsDocumentsIntoText) {
        R"({\rtf1\ansi{\fonttbl{\f0\fcharset0 Arial;}{\f1\fcharset238 Arial CE;}})"
        R"(\f0 \'b9 \f1 \'b9 {\f0 \'b9}\'b9})",
        "\xC2\xB9 \xC4\x85 \xC2\xB9\xC4\x85"},
+      {"the default font's character set, also after \\plain",
+       R"({\rtf1\ansi\deff0{\fonttbl{\f0\fcharset204 Arial;}{\f1 Times;}}\'cf\f1\'cf\plain\'cf})",
+       "\xD0\x9F\xC3\x8F\xD0\x9F"},
       {"a double-byte code page", R"({\rtf1\ansi\ansicpg932 \'82\'a0})", "\xE3\x81\x82"},
       {"an escaped line break is a paragraph", "{\\rtf1 one\\\ntwo}", "one\r\ntwo"},
   };
