@@ -6,6 +6,7 @@
 
 #include "engine/UDBaseHeader.h"
 #include "engine/UDescriptions.h"
+#include "engine/UEngineFileFind.h"
 #include "engine/UKeyTable.h"
 #include "engine/ULocalOptions.h"
 #include "engine/UScrambler.h"
@@ -65,6 +66,7 @@ class TDBase {
   // The disk loaded for browsing, search and walks, and one loaded beside it.
   TTreeSlots Trees;
   TDescCache DescCache;
+  SearchState Search;
 
   Scrambler& scrambler() { return *scrambler_; }
   KeyTable& keyTable() { return keys_; }
