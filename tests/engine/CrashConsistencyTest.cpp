@@ -42,6 +42,7 @@ struct Operation {
 class CrashConsistencyTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!testing::canTraceChildren()) GTEST_SKIP() << "child processes cannot be traced here";
     const std::vector<uint8_t> sample = testing::sampleCatalogueBytes();
     if (sample.empty()) GTEST_SKIP() << "no drive holds the temporary folder";
     sample_ = std::string(sample.begin(), sample.end());

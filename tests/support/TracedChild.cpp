@@ -65,6 +65,17 @@ int waitFor(pid_t pid) {
 
 }  // namespace
 
+bool canTraceChildren() {
+  static const bool can = [] {
+    try {
+      return runTraced([] { return 0; }, "/").ExitCode == 0;
+    } catch (const std::runtime_error&) {
+      return false;
+    }
+  }();
+  return can;
+}
+
 TracedRun runTraced(const std::function<int()>& body, const std::string& folder,
                     std::optional<size_t> killBefore) {
   const std::string prefix = folder + "/";

@@ -23,6 +23,9 @@ struct TracedRun {
   std::vector<FileWrite> Writes;
 };
 
+// False where this process may not trace its children (a sandbox refusing ptrace).
+bool canTraceChildren();
+
 // Runs body in a child process traced through its system calls; body's result becomes the
 // exit code. With killBefore n, the child is killed (SIGKILL) on entering its n-th write or
 // flush of a file below folder (counting from 0), so exactly the first n took place. Files
