@@ -445,25 +445,41 @@ TEST_F(DamagedCatalogueTest, TruncatedAtManyPoints) {
   }
 }
 
-TEST_F(DamagedCatalogueTest, RandomBytesOverTheDataArea) {
+// Random bytes over a region, a few spots at a time; the data area and the key table always
+// open, anywhere else the open may refuse.
+TEST_F(DamagedCatalogueTest, RandomBytes) {
+  const size_t keysEnd = kKeyFieldOffset + kKeyFieldHeadSize +
+                         kKeyEntrySize * static_cast<size_t>(int32At(*sound_, kKeyFieldOffset + 8));
+  const struct {
+    std::string Name;
+    size_t Begin;
+    size_t End;
+    int Rounds;
+    Outcome Expected;
+  } regions[] = {
+      {"data area", kDataAreaOffset, sound_->size(), 80, Outcome::kReadable},
+      {"key table", kKeyFieldOffset, keysEnd, 20, Outcome::kReadable},
+      {"whole file", 0, sound_->size(), 30, Outcome::kAnything},
+  };
   std::mt19937 random(20261210);
-  const size_t dataSize = sound_->size() - kDataAreaOffset;
-  for (int round = 0; round < 80; ++round) {
-    const int spots = 1 + static_cast<int>(random() % 6);
-    std::vector<std::pair<size_t, Bytes>> writes;
-    for (int s = 0; s < spots; ++s) {
-      Bytes junk(1 + random() % 12);
-      for (uint8_t& byte : junk) byte = static_cast<uint8_t>(random());
-      const size_t at = kDataAreaOffset + random() % (dataSize - junk.size());
-      writes.emplace_back(at, std::move(junk));
+  for (const auto& region : regions) {
+    for (int round = 0; round < region.Rounds; ++round) {
+      const int spots = 1 + static_cast<int>(random() % 6);
+      std::vector<std::pair<size_t, Bytes>> writes;
+      for (int s = 0; s < spots; ++s) {
+        Bytes junk(1 + random() % 12);
+        for (uint8_t& byte : junk) byte = static_cast<uint8_t>(random());
+        const size_t at = region.Begin + random() % (region.End - region.Begin - junk.size());
+        writes.emplace_back(at, std::move(junk));
+      }
+      check({region.Name + " round " + std::to_string(round),
+             [=](Bytes& b) {
+               for (const auto& [at, junk] : writes) {
+                 std::copy(junk.begin(), junk.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+               }
+             },
+             region.Expected});
     }
-    check({"round " + std::to_string(round),
-           [=](Bytes& b) {
-             for (const auto& [at, junk] : writes) {
-               std::copy(junk.begin(), junk.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
-             }
-           },
-           Outcome::kReadable});
   }
 }
 
