@@ -40,12 +40,14 @@ unsigned daysInMonth(unsigned year, unsigned month) {
 
 }  // namespace
 
+// Files are written only under their own name: a symbolic link planted in the target folder
+// must not carry the data somewhere else.
 KernelHandle kernelCreate(const char* path) {
-  return toHandle(::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  return toHandle(::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
 }
 
 KernelHandle kernelOpen(const char* path, int mode) {
-  const int access = (mode & 0x03) == kKernelOpenReadWrite ? O_RDWR : O_RDONLY;
+  const int access = (mode & 0x03) == kKernelOpenReadWrite ? O_RDWR | O_NOFOLLOW : O_RDONLY;
   const int fd = ::open(path, access | O_CLOEXEC);
   if (fd < 0) return kKernelBadHandle;
   if ((mode & 0x70) == kKernelShareExclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -95,7 +97,7 @@ int32_t kernelClose(KernelHandle handle) {
 
 bool kernelFileExists(const char* path) {
   struct stat st;
-  return ::stat(path, &st) == 0;
+  return ::lstat(path, &st) == 0;
 }
 
 bool kernelIsWritable(const char* path) {
