@@ -33,6 +33,8 @@ int32_t kernelClose(KernelHandle handle);
 
 // Any entry of that name: a folder, or a symbolic link even when it leads nowhere.
 bool kernelFileExists(const char* path);
+// The entry itself, never what a symbolic link leads to: a link has no permissions of its own
+// and counts as writable.
 bool kernelIsWritable(const char* path);
 bool kernelMakeWritable(const char* path);
 bool kernelDeleteFile(const char* path);
