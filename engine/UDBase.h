@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/UDBaseHeader.h"
+#include "engine/UEngineFileFind.h"
 #include "engine/UKeyTable.h"
 #include "engine/ULocalOptions.h"
 #include "engine/UScrambler.h"
@@ -60,6 +61,7 @@ class TDBase {
   int32_t DamageCounter = 0;
   bool RebuildKeys = false;
   bool ReadOnly = false;
+  SearchState Search;
 
   Scrambler& scrambler() { return *scrambler_; }
   KeyTable& keyTable() { return keys_; }
