@@ -5,11 +5,13 @@
 #include <string_view>
 
 #include "engine/UDBaseHeader.h"
+#include "engine/UDescriptions.h"
 #include "engine/UEngineFileFind.h"
 #include "engine/UKeyTable.h"
 #include "engine/ULocalOptions.h"
 #include "engine/UScrambler.h"
 #include "engine/USearchDlgData.h"
+#include "engine/UTreeStruct.h"
 #include "foundation/UStream.h"
 
 namespace vellomar {
@@ -62,6 +64,9 @@ class TDBase {
   bool RebuildKeys = false;
   bool ReadOnly = false;
   SearchState Search;
+  // The disk loaded for browsing, search and walks, and one loaded beside it.
+  TTreeSlots Trees;
+  TDescCache DescCache;
 
   Scrambler& scrambler() { return *scrambler_; }
   KeyTable& keyTable() { return keys_; }
