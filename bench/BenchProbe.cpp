@@ -57,14 +57,19 @@ bool resetPeak() {
 }
 
 double now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 void fillIo(Sample& s, const IoCounters& before, const IoCounters& after) {
   s.readBytes = after.rchar - before.rchar;
   s.writtenBytes = after.wchar - before.wchar;
   s.readCalls = after.syscr - before.syscr;
+}
+
+Sample failedSample(const std::string& error) {
+  Sample s;
+  s.error = error;
+  return s;
 }
 
 // A sample crosses the pipe as one line of numbers and the error text.
@@ -81,12 +86,16 @@ Sample decode(const std::string& text) {
   std::istringstream in(text);
   if (!(in >> s.ok >> s.seconds >> s.peakBytes >> s.readBytes >> s.writtenBytes >> s.readCalls >>
         s.count)) {
-    s.ok = false;
-    s.error = "the measuring process ended without a result";
-    return s;
+    return failedSample("the measuring process ended without a result");
   }
   std::getline(in >> std::ws, s.error);
   return s;
+}
+
+[[noreturn]] void sendAndExit(int fd, const Sample& s) {
+  const std::string text = encode(s);
+  [[maybe_unused]] ssize_t written = ::write(fd, text.data(), text.size());
+  ::_exit(0);
 }
 
 std::string readAll(int fd) {
@@ -109,14 +118,20 @@ int dropOne(const char* path, const struct stat*, int kind, struct FTW*) {
 
 }  // namespace
 
-Sample measureInChild(const std::function<int64_t()>& work) {
+Sample measureInChild(const std::function<int64_t()>& work, const std::function<void()>& prepare) {
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return Sample{.error = "no pipe"};
+  if (::pipe2(fds, O_CLOEXEC) != 0) return failedSample("no pipe");
   std::fflush(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::close(fds[0]);
     Sample s;
+    try {
+      if (prepare) prepare();
+    } catch (const std::exception& e) {
+      s.error = e.what();
+      sendAndExit(fds[1], s);
+    }
     const uint64_t before = statusKiB("VmRSS:");
     const bool peakReset = resetPeak();
     const IoCounters ioBefore = readIo();
@@ -132,9 +147,7 @@ Sample measureInChild(const std::function<int64_t()>& work) {
     fillIo(s, ioBefore, readIo());
     const uint64_t peak = statusKiB("VmHWM:");
     s.peakBytes = (peakReset && peak > before ? peak - before : peak) * 1024;
-    const std::string text = encode(s);
-    [[maybe_unused]] ssize_t written = ::write(fds[1], text.data(), text.size());
-    ::_exit(0);
+    sendAndExit(fds[1], s);
   }
   ::close(fds[1]);
   const std::string text = pid > 0 ? readAll(fds[0]) : std::string();
@@ -143,19 +156,40 @@ Sample measureInChild(const std::function<int64_t()>& work) {
   return decode(text);
 }
 
+namespace {
+
+// A command started from this process would count this process's memory in its peak, so
+// time(1) starts it and reports its peak in kB.
+constexpr const char* kTimeTool = "/usr/bin/time";
+
+uint64_t peakReportedBy(const std::string& file) {
+  std::ifstream in(file);
+  uint64_t kiB = 0;
+  in >> kiB;
+  std::remove(file.c_str());
+  return kiB * 1024;
+}
+
+}  // namespace
+
 Sample measureCommand(const std::string& command) {
   Sample s;
+  const bool timed = ::access(kTimeTool, X_OK) == 0;
+  const std::string peakFile = "/tmp/vellomar-bench-peak-" + std::to_string(::getpid());
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return Sample{.error = "no pipe"};
+  if (::pipe2(fds, O_CLOEXEC) != 0) return failedSample("no pipe");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+  const char* shell[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+  const char* viaTime[] = {kTimeTool,       "-f",   "%M", "-o", peakFile.c_str(), "/bin/sh", "-c",
+                           command.c_str(), nullptr};
+  const char* const* argv = timed ? viaTime : shell;
   const IoCounters ioBefore = readIo();
   const double start = now();
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, "/bin/sh", &actions, nullptr,
-                                  const_cast<char* const*>(argv), environ);
+  const int spawned =
+      posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(fds[1]);
   const std::string out = spawned == 0 ? readAll(fds[0]) : std::string();
@@ -166,7 +200,7 @@ Sample measureCommand(const std::string& command) {
   s.seconds = now() - start;
   fillIo(s, ioBefore, readIo());
   s.readBytes -= std::min<uint64_t>(s.readBytes, out.size());  // our own read of its output
-  s.peakBytes = static_cast<uint64_t>(usage.ru_maxrss) * 1024;
+  s.peakBytes = timed ? peakReportedBy(peakFile) : static_cast<uint64_t>(usage.ru_maxrss) * 1024;
   s.count = std::strtoll(out.c_str(), nullptr, 10);
   // grep answers 1 when it found nothing, which is a result here.
   s.ok = spawned == 0 && WIFEXITED(status) && WEXITSTATUS(status) <= 1;

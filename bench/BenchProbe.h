@@ -11,17 +11,19 @@ namespace vellomar {
 struct Sample {
   bool ok = false;
   double seconds = 0;
-  uint64_t peakBytes = 0;   // resident memory the run added at its peak
-  uint64_t readBytes = 0;   // bytes passed through read calls (page cache included)
+  uint64_t peakBytes = 0;  // resident memory the run added at its peak
+  uint64_t readBytes = 0;  // bytes passed through read calls (page cache included)
   uint64_t writtenBytes = 0;
   uint64_t readCalls = 0;
-  int64_t count = 0;        // what the run found: files, hits, disks
+  int64_t count = 0;  // what the run found: files, hits, disks
   std::string error;
 };
 
-// Runs work in a child process, so each run starts from the same memory and its peak, reads
-// and writes are its own. work answers the count it found.
-Sample measureInChild(const std::function<int64_t()>& work);
+// Runs prepare, then work, in a child process, so each run starts from the same memory and
+// its peak, reads and writes are its own; only work is measured. work answers the count it
+// found.
+Sample measureInChild(const std::function<int64_t()>& work,
+                      const std::function<void()>& prepare = {});
 
 // Runs a shell command; the count is the number its standard output starts with, if any.
 Sample measureCommand(const std::string& command);

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <ctime>
@@ -25,30 +25,30 @@ namespace vellomar {
 namespace {
 
 constexpr std::array kWords = {
-    "photo",   "holiday", "summer",  "winter",  "report",  "budget",  "letter",  "invoice",
-    "family",  "music",   "video",   "backup",  "project", "draft",   "final",   "notes",
-    "scan",    "setup",   "driver",  "manual",  "readme",  "install", "game",    "level",
-    "map",     "track",   "album",   "live",    "demo",    "source",  "header",  "test",
-    "data",    "config",  "log",     "archive", "old",     "new",     "copy",    "birthday",
-    "wedding", "trip",    "beach",   "garden",  "house",   "car",     "school",  "work",
-    "meeting", "minutes", "plan",    "sketch",  "logo",    "icon",    "font",    "theme",
-    "sound",   "voice",   "speech",  "lesson",  "chapter", "book",    "paper",   "thesis",
-    "tax",     "bank",    "account", "salary",  "price",   "list",    "order",   "offer",
-    "contract", "client", "server",  "network", "print",   "label",   "cover",   "poster",
-    "flyer",   "brochure", "recipe", "menu",    "party",   "concert", "festival", "match",
-    "season",  "team",    "player",  "score",   "result",  "chart",   "graph",   "table",
-    "index",   "catalog", "inventory", "stock", "image",   "picture", "drawing", "design",
-    "model",   "render",  "texture", "mesh",    "scene",   "clip",    "movie",   "trailer",
-    "episode", "series",  "radio",   "podcast", "sample",  "loop",    "beat",    "mix",
-    "remix",   "cd",      "disk",    "volume",  "part",    "page",    "sheet",   "form",
-    "survey",  "review",  "summary", "overview", "agenda", "calendar", "diary",  "journal",
-    "story",   "poem",    "song",    "lyrics",  "guitar",  "piano",   "drums",   "bass",
-    "river",   "mountain", "forest", "city",    "street",  "bridge",  "tower",   "castle",
-    "harbour", "island",  "lake",    "valley",  "north",   "south",   "east",    "west",
+    "photo",    "holiday",  "summer",    "winter",   "report",  "budget",   "letter",   "invoice",
+    "family",   "music",    "video",     "backup",   "project", "draft",    "final",    "notes",
+    "scan",     "setup",    "driver",    "manual",   "readme",  "install",  "game",     "level",
+    "map",      "track",    "album",     "live",     "demo",    "source",   "header",   "test",
+    "data",     "config",   "log",       "archive",  "old",     "new",      "copy",     "birthday",
+    "wedding",  "trip",     "beach",     "garden",   "house",   "car",      "school",   "work",
+    "meeting",  "minutes",  "plan",      "sketch",   "logo",    "icon",     "font",     "theme",
+    "sound",    "voice",    "speech",    "lesson",   "chapter", "book",     "paper",    "thesis",
+    "tax",      "bank",     "account",   "salary",   "price",   "list",     "order",    "offer",
+    "contract", "client",   "server",    "network",  "print",   "label",    "cover",    "poster",
+    "flyer",    "brochure", "recipe",    "menu",     "party",   "concert",  "festival", "match",
+    "season",   "team",     "player",    "score",    "result",  "chart",    "graph",    "table",
+    "index",    "catalog",  "inventory", "stock",    "image",   "picture",  "drawing",  "design",
+    "model",    "render",   "texture",   "mesh",     "scene",   "clip",     "movie",    "trailer",
+    "episode",  "series",   "radio",     "podcast",  "sample",  "loop",     "beat",     "mix",
+    "remix",    "cd",       "disk",      "volume",   "part",    "page",     "sheet",    "form",
+    "survey",   "review",   "summary",   "overview", "agenda",  "calendar", "diary",    "journal",
+    "story",    "poem",     "song",      "lyrics",   "guitar",  "piano",    "drums",    "bass",
+    "river",    "mountain", "forest",    "city",     "street",  "bridge",   "tower",    "castle",
+    "harbour",  "island",   "lake",      "valley",   "north",   "south",    "east",     "west",
 };
 constexpr std::array kForeignWords = {
-    "Müller", "café",   "Ålesund", "naïve",  "Straße", "façade",  "Zürich", "crème",
-    "São",    "Øresund", "señor",  "Привет", "Москва", "東京",    "写真",   "Ελλάδα",
+    "Müller", "café",    "Ålesund", "naïve",  "Straße", "façade", "Zürich", "crème",
+    "São",    "Øresund", "señor",   "Привет", "Москва", "東京",   "写真",   "Ελλάδα",
 };
 constexpr std::array kDescriptionWords = {
     "the",    "a",      "of",     "and",     "with",    "for",    "from",   "this",
@@ -63,12 +63,12 @@ struct Extension {
   unsigned weight;
 };
 constexpr std::array kExtensions = {
-    Extension{"jpg", 18}, Extension{"png", 5},  Extension{"gif", 3},  Extension{"mp3", 10},
-    Extension{"pdf", 6},  Extension{"doc", 5},  Extension{"xls", 2},  Extension{"htm", 3},
-    Extension{"html", 2}, Extension{"c", 3},    Extension{"h", 3},    Extension{"cpp", 3},
-    Extension{"exe", 3},  Extension{"dll", 4},  Extension{"dat", 4},  Extension{"log", 3},
-    Extension{"xml", 2},  Extension{"ini", 2},  Extension{"bmp", 2},  Extension{"wav", 2},
-    Extension{"avi", 1},  Extension{"jpeg", 2}, Extension{"gz", 1},   Extension{"", 3},
+    Extension{"jpg", 18}, Extension{"png", 5},  Extension{"gif", 3}, Extension{"mp3", 10},
+    Extension{"pdf", 6},  Extension{"doc", 5},  Extension{"xls", 2}, Extension{"htm", 3},
+    Extension{"html", 2}, Extension{"c", 3},    Extension{"h", 3},   Extension{"cpp", 3},
+    Extension{"exe", 3},  Extension{"dll", 4},  Extension{"dat", 4}, Extension{"log", 3},
+    Extension{"xml", 2},  Extension{"ini", 2},  Extension{"bmp", 2}, Extension{"wav", 2},
+    Extension{"avi", 1},  Extension{"jpeg", 2}, Extension{"gz", 1},  Extension{"", 3},
 };
 
 // More writers only queue up in the file system journal.
@@ -143,7 +143,8 @@ std::pair<std::string, bool> baseName(SplitMix& rng) {
     return {std::string(pick(rng, kCamera)) + number(rng, static_cast<int>(rng.between(4, 5))),
             false};
   }
-  if (style < 65) return {upper(std::string(pick(rng, kWords)).substr(0, 6)) + number(rng, 2), true};
+  if (style < 65)
+    return {upper(std::string(pick(rng, kWords)).substr(0, 6)) + number(rng, 2), true};
   if (style < 67) return {std::string(pick(rng, kForeignWords)) + " " + pick(rng, kWords), false};
   if (style < 80) return {std::string(pick(rng, kWords)) + number(rng, 4), false};
   std::string s;
@@ -407,7 +408,8 @@ class Writer {
   uint64_t zipTarget() const { return std::max<uint64_t>(3, spec_.files / 3000); }
 
   static bool hasNonAscii(const std::string& s) {
-    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
+    return std::any_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
   }
 
   static std::vector<uint8_t> zipBytes(SplitMix& rng, FolderOutput& out) {

@@ -37,7 +37,9 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
   put16(out, static_cast<uint16_t>(v));
   put16(out, static_cast<uint16_t>(v >> 16));
 }
-void putText(std::vector<uint8_t>& out, const std::string& s) { out.insert(out.end(), s.begin(), s.end()); }
+void putText(std::vector<uint8_t>& out, const std::string& s) {
+  out.insert(out.end(), s.begin(), s.end());
+}
 
 // Version, flags, method, time, date, CRC, sizes, name length: shared by both header kinds.
 void putCommonFields(std::vector<uint8_t>& out, const ZipMemberSpec& m, uint32_t crc) {
