@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "engine/UApi.h"
+#include "engine/UApiSearch.h"
 #include "platform/PPaths.h"
 
 namespace vellomar {
@@ -124,7 +125,6 @@ int64_t openAndReadDiskNames(const std::string& database) {
   return count;
 }
 
-#ifdef VELLOMAR_BENCH_HAS_SEARCH
 TSearchDlgData searchRequest(const std::string& mask) {
   TSearchDlgData r;
   r.Mask = ShortString(mask);
@@ -151,6 +151,5 @@ int64_t compressDatabase(const std::string& source, const std::string& target) {
   to.close();
   return disks;
 }
-#endif
 
 }  // namespace vellomar

@@ -4,10 +4,7 @@
 #include <string>
 #include <vector>
 
-#if __has_include("engine/UApiSearch.h")
-#define VELLOMAR_BENCH_HAS_SEARCH 1
 #include "engine/USearchDlgData.h"
-#endif
 
 namespace vellomar {
 
@@ -49,7 +46,6 @@ int64_t scanDisksIntoNewDatabase(const std::string& database,
 // Opens the database and reads every disk name, as the disk list shows them; answers the disks.
 int64_t openAndReadDiskNames(const std::string& database);
 
-#ifdef VELLOMAR_BENCH_HAS_SEARCH
 // The request of the search dialog with nothing but its defaults and the given mask.
 TSearchDlgData searchRequest(const std::string& mask);
 
@@ -58,6 +54,5 @@ int64_t searchDatabase(BenchDatabase& database, const TSearchDlgData& request);
 
 // Copies every live disk into a new database, as compress does; answers the disks copied.
 int64_t compressDatabase(const std::string& source, const std::string& target);
-#endif
 
 }  // namespace vellomar

@@ -77,16 +77,13 @@ class Bench {
                    const std::function<void()>& prepare, const std::string& command) {
     std::vector<Sample> engine, baseline;
     for (int i = 0; i < options_.runs; ++i) {
-      if (work) {
-        dropCaches();
-        engine.push_back(measureInChild(work, prepare));
-      }
+      dropCaches();
+      engine.push_back(measureInChild(work, prepare));
       if (!command.empty()) {
         dropCaches();
         baseline.push_back(measureCommand(command));
       }
     }
-    row.engineBuilt = static_cast<bool>(work);
     row.engine = firstFailureOrMedian(engine);
     if (!command.empty()) row.baselineSample = firstFailureOrMedian(baseline);
     return row;
@@ -206,7 +203,7 @@ class Bench {
     for (const SearchCase& c : cases) {
       for (const auto& [scope, file] : catalogues) {
         BenchRow row = newRow("search " + c.name + ", " + scope, "grep " + c.grep, 1.5);
-        row = measure(row, searchWork(c, file), searchPrepare(file),
+        row = measure(row, searchWork(c), searchPrepare(file),
                       "grep " + c.grep + " " + shellQuoted(dump_));
         rows_.push_back(row);
       }
@@ -214,15 +211,13 @@ class Bench {
     SearchCase desc{"description word", kDescriptionWord, ""};
     BenchRow row =
         newRow(std::string("search description word ") + kDescriptionWord, "grep -r -l -w", 2.0);
-    row = measure(row, searchWork(desc, db("one.kvd"), true), searchPrepare(db("one.kvd")),
+    row = measure(row, searchWork(desc, true), searchPrepare(db("one.kvd")),
                   "grep -r -l -w -i " + std::string(kDescriptionWord) + " --include='*.txt' " +
                       shellQuoted(tree_) + " | wc -l");
     rows_.push_back(row);
   }
 
-#ifdef VELLOMAR_BENCH_HAS_SEARCH
-  std::function<int64_t()> searchWork(const SearchCase& c, const std::string&,
-                                      bool descriptions = false) {
+  std::function<int64_t()> searchWork(const SearchCase& c, bool descriptions = false) {
     TSearchDlgData r = searchRequest(c.mask);
     r.AddWildcards = c.wildcards;
     r.Phrase = c.phrase;
@@ -242,14 +237,6 @@ class Bench {
     return [this, file] { open_ = std::make_unique<BenchDatabase>(file); };
   }
   std::unique_ptr<BenchDatabase> open_;
-#else
-  std::function<int64_t()> searchWork(const SearchCase&, const std::string&, bool = false) {
-    return {};
-  }
-  std::function<void()> searchPrepare(const std::string&) {
-    return {};
-  }
-#endif
 
   void openDatabase() {
     const std::string file = db("tenthousand.kvd");
@@ -270,11 +257,9 @@ class Bench {
     const std::string source = db("rescanned.kvd");
     const std::string target = db("compressed.kvd");
     BenchRow row = newRow("compress", "cp", 1.5);
-    std::function<int64_t()> work;
-#ifdef VELLOMAR_BENCH_HAS_SEARCH
-    work = [source, target] { return compressDatabase(source, target); };
-#endif
-    row = measure(row, work, {}, "cp " + shellQuoted(source) + " " + shellQuoted(db("copied.kvd")));
+    row = measure(
+        row, [source, target] { return compressDatabase(source, target); }, {},
+        "cp " + shellQuoted(source) + " " + shellQuoted(db("copied.kvd")));
     rows_.push_back(row);
   }
 

@@ -43,17 +43,16 @@ void printTable(std::ostream& out, const std::vector<BenchRow>& rows) {
   for (const BenchRow& r : rows) {
     const Sample& e = r.engine;
     const Sample& b = r.baselineSample;
-    const bool both = r.engineBuilt && e.ok && b.ok && b.seconds > 0;
+    const bool both = e.ok && b.ok && b.seconds > 0;
     std::string ratio = both ? format("%.2f", e.seconds / b.seconds) : "";
     std::string target = r.target > 0 ? format("<= %.2f", r.target) : "";
     if (both && r.target > 0) target += e.seconds / b.seconds <= r.target ? " met" : " missed";
-    out << "| " << r.name << " | "
-        << (r.engineBuilt ? timeText(e, r.filesPerSecond) : "not built yet") << " | " << r.baseline
-        << ": " << timeText(b, r.filesPerSecond) << " | " << ratio << " | " << target << " | "
-        << (r.engineBuilt && e.ok ? formatBytes(e.peakBytes) : "") << " | "
-        << (b.ok ? formatBytes(b.peakBytes) : "") << " | " << (r.engineBuilt ? ioText(e) : "")
-        << " | " << ioText(b) << " | " << (r.engineBuilt && e.ok ? std::to_string(e.count) : "-")
-        << " / " << (b.ok && b.count > 0 ? std::to_string(b.count) : "-") << " |\n";
+    out << "| " << r.name << " | " << timeText(e, r.filesPerSecond) << " | " << r.baseline << ": "
+        << timeText(b, r.filesPerSecond) << " | " << ratio << " | " << target << " | "
+        << (e.ok ? formatBytes(e.peakBytes) : "") << " | " << (b.ok ? formatBytes(b.peakBytes) : "")
+        << " | " << ioText(e) << " | " << ioText(b) << " | "
+        << (e.ok ? std::to_string(e.count) : "-") << " / "
+        << (b.ok && b.count > 0 ? std::to_string(b.count) : "-") << " |\n";
   }
 }
 

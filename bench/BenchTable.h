@@ -11,7 +11,6 @@ namespace vellomar {
 // One line of the result table: the engine's median run beside its baseline's.
 struct BenchRow {
   std::string name;
-  bool engineBuilt = true;  // false while the engine call the row needs does not exist
   Sample engine;
   std::string baseline;  // what the baseline is, as the table shows it
   Sample baselineSample;

@@ -124,7 +124,6 @@ int32_t ApiTestDBaseFile(const ShortString& path) {
 
 bool ApiCreateDBase(const ShortString& path) {
   TDBase handle;
-  handle.FileName = path.str();
   return CreateDBaseFile(handle, path.view());
 }
 

@@ -63,10 +63,10 @@ class TDBase {
   int32_t DamageCounter = 0;
   bool RebuildKeys = false;
   bool ReadOnly = false;
-  SearchState Search;
   // The disk loaded for browsing, search and walks, and one loaded beside it.
   TTreeSlots Trees;
   TDescCache DescCache;
+  SearchState Search;
 
   Scrambler& scrambler() { return *scrambler_; }
   KeyTable& keyTable() { return keys_; }

@@ -75,6 +75,10 @@ struct SearchState {
   TExportCallbacks Export;
 };
 
+// Zeroes the disk, folder and file counters and the damage counter and clears abort: every
+// search, walk and copy starts so.
+void ResetVisit(TDBase& handle);
+
 // Whether the live key at index belongs to the disks of scope. kCurrentDisk admits the key at
 // the table's current index only.
 bool DiskInScope(const TKeyField& keys, int32_t index, SearchScope scope);

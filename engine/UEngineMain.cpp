@@ -320,6 +320,7 @@ void fillDriveDetails(TDiskInfo& info, const ShortString& path,
 void resetToEmptyRoot(TTreeStruct& tree) {
   tree.Root = newRoot();
   tree.CurDir = tree.Root.get();
+  tree.FileCol = std::make_unique<TFileCollection>(10, 10);
 }
 
 bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path) {
@@ -375,7 +376,6 @@ bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString&
     throw;
   }
   if (!done) resetToEmptyRoot(tree);
-  tree.CurDir = tree.Root.get();
   return done;
 }
 

@@ -13,9 +13,10 @@ namespace vellomar {
 // over from it, and it is left with another current folder and file list.
 //
 // The scan never follows a link, never opens anything but regular files and never leaves the
-// file system of path. True when the whole disk was read; on an abort (or any exception) the
-// tree holds an empty root "\" and no files. Progress goes to the global callbacks: the folder
-// being read, the phase and percent, and the abort poll.
+// file system of path. True when the whole disk was read, with the root current and no file
+// list loaded; on an abort (or any exception) the tree holds an empty root "\" and no files.
+// Progress goes to the global callbacks: the folder being read, the phase and percent, and the
+// abort poll.
 bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path,
                     const ShortString& diskName, const ShortString& volumeLabel);
 

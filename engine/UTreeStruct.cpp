@@ -1,6 +1,7 @@
 #include "engine/UTreeStruct.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,6 @@ constexpr int kDetailsOnly = 1;
 constexpr int kFilesOnly = 2;
 constexpr int kWithParentLine = 0;
 constexpr uint16_t kLiveKey = 0;
-
-// The stored 32-bit size is unsigned: files up to 4 GiB - 1 keep their exact size.
-int64_t storedSize(int32_t size) {
-  return int64_t{static_cast<uint32_t>(size)};
-}
 
 ShortString cutTo(std::string_view text, int maximum) {
   return ShortString(text.substr(0, utf8CutLength(text, static_cast<size_t>(maximum))));
@@ -58,12 +54,21 @@ TDiskBlockHead readDiskHeadAt(TKFileStream& stream, int32_t offset, int code) {
   return readDiskBlockHead(r, left, code);
 }
 
+// Counts and sizes come from the file: their sums saturate instead of overflowing.
+template <class T>
+void addTo(T& total, T value) {
+  if (__builtin_add_overflow(total, value, &total)) {
+    total = value < 0 ? std::numeric_limits<T>::min() : std::numeric_limits<T>::max();
+  }
+}
+
 void addOwnFiles(TDirCollection& node) {
-  node.Totals.Files += node.Dir.Data.FileCount;
-  node.Totals.Size += node.Dir.Data.FilesSize;
+  TDirTotals& t = node.Totals;
+  addTo(t.Files, node.Dir.Data.FileCount);
+  addTo(t.Size, node.Dir.Data.FilesSize);
   if (node.InsideArchive) return;
-  node.Totals.PhysFiles += node.Dir.Data.FileCount;
-  node.Totals.PhysSize += node.Dir.Data.FilesSize;
+  addTo(t.PhysFiles, node.Dir.Data.FileCount);
+  addTo(t.PhysSize, node.Dir.Data.FilesSize);
 }
 
 // An archive shown as a folder stands in the parent's file count as a file; the totals count
@@ -75,16 +80,18 @@ void addSubDir(TDirCollection& parent, std::unique_ptr<TDirCollection> child) {
   TDirTotals& t = parent.Totals;
   const TDirTotals& s = sub->Totals;
   if (sub->Dir.Data.Attr & kAttrArchiveFolder) {
-    t.Files -= 1;
-    t.Size -= storedSize(sub->Dir.Data.Size);
+    addTo(t.Files, -1);
+    addTo(t.Size, -fileSizeOf(sub->Dir.Data.Size));
   }
-  t.Folders += s.Folders + 1;
-  t.Files += s.Files;
-  t.Size += s.Size;
+  addTo(t.Folders, 1);
+  addTo(t.Folders, s.Folders);
+  addTo(t.Files, s.Files);
+  addTo(t.Size, s.Size);
   if (sub->InsideArchive) return;
-  t.PhysFolders += s.PhysFolders + 1;
-  t.PhysFiles += s.PhysFiles;
-  t.PhysSize += s.PhysSize;
+  addTo(t.PhysFolders, 1);
+  addTo(t.PhysFolders, s.PhysFolders);
+  addTo(t.PhysFiles, s.PhysFiles);
+  addTo(t.PhysSize, s.PhysSize);
 }
 
 // One folder record and its subtree, in pre-order; base is the file offset of r's first byte.
@@ -221,6 +228,14 @@ bool countsInPath(const TDirCollection& node, bool includeAll) {
 }
 
 }  // namespace
+
+int32_t storedFileSize(uint64_t size) {
+  return static_cast<int32_t>(static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
+}
+
+int64_t fileSizeOf(int32_t stored) {
+  return int64_t{static_cast<uint32_t>(stored)};
+}
 
 int TDirCollection::Compare(const TDirCollection* a, const TDirCollection* b) const {
   const int byName = compareTextThenBytes(a->Dir.Name.view(), b->Dir.Name.view());

@@ -19,6 +19,11 @@ inline constexpr int kMaxFolderDepth = 128;
 // Paths are short strings.
 inline constexpr int kMaxPathLength = 255;
 
+// The 32-bit size field of an entry is unsigned: sizes up to 4 GiB - 1 are exact, larger ones
+// are kept as 0xFFFFFFFF. The 64-bit totals keep exact sums.
+int32_t storedFileSize(uint64_t size);
+int64_t fileSizeOf(int32_t stored);
+
 // The totals of a folder's subtree: all of it, then without anything inside archives. The
 // folder itself is not among its folders below.
 struct TDirTotals {

@@ -367,6 +367,8 @@ TEST_F(ApiDiskTest, UnchangedRescanAddsOnlyTheDiskBlockAndKeepsDescriptions) {
   ASSERT_TRUE(ApiGoToDiskByName(db_, "Docs"));
   int32_t entry = lineNamed("b.txt").EntryOffset;
   ASSERT_TRUE(ApiSetDesc(db_, entry, "the b file"));
+  int32_t folderEntry = lineNamed("docs").EntryOffset;
+  ASSERT_TRUE(ApiSetDesc(db_, folderEntry, "the folder"));
   ApiFreeTreeStruct(db_);
 
   const auto sizeBefore = static_cast<int32_t>(test::contentOf(dbPath_).size());
@@ -382,6 +384,10 @@ TEST_F(ApiDiskTest, UnchangedRescanAddsOnlyTheDiskBlockAndKeepsDescriptions) {
   ShortString text;
   ASSERT_TRUE(ApiGetShortDesc(db_, b.Data.DescOffset, text));
   EXPECT_EQ(text.str(), "the b file");
+  const TOneFile docs = lineNamed("docs");
+  EXPECT_EQ(docs.Data.DescOffset, folderEntry) << "a folder keeps its description too";
+  ASSERT_NE(docs.SubDir, nullptr);
+  EXPECT_EQ(docs.SubDir->Dir.Data.DescOffset, folderEntry);
   TLocalOptions options;
   ApiGetLocalOptions(db_, options);
   options.ShowDeleted = true;

@@ -126,6 +126,21 @@ TEST(TreeStruct, NestedTreeWithArchiveRoundTripsWithItsTotals) {
                          second.begin() + kDiskBlockFixedSize));
 }
 
+TEST(TreeStruct, SizesPastTwoGibibytes) {
+  TestCatalogue c;
+  constexpr uint64_t kLarge = 0xF0000000;  // above INT32_MAX, below 4 GiB
+  constexpr uint64_t kHuge = uint64_t{5} << 30;
+  TDirCollection& root = c.newDisk("Big");
+  TestCatalogue::addFolder(root, "a.zip", kAttrFolder | kAttrArchiveFolder, kLarge);
+  c.setFiles(root, {{"large", kLarge}, {"huge", kHuge}, {"a.zip", kLarge}});
+  LoadTreeStruct(c.handle, c.trees, c.saveDisk(), 0);
+  const TTreeStruct& tree = *c.trees.Current;
+  EXPECT_EQ(fileSizeOf(tree.FileCol->ItemAt(1)->Data.Size), int64_t{kLarge});
+  EXPECT_EQ(fileSizeOf(tree.FileCol->ItemAt(2)->Data.Size), int64_t{UINT32_MAX});
+  EXPECT_EQ(tree.Root->Totals.Size, int64_t{kLarge + kHuge});
+  EXPECT_EQ(tree.Root->Totals.PhysSize, int64_t{kLarge + kHuge + kLarge});
+}
+
 TEST(TreeStruct, FileListLinesByMode) {
   TestCatalogue c;
   const SampleDisk disk(c);
@@ -246,6 +261,24 @@ TEST(TreeStruct, DamagedFolderRecordsKeepWhatWasRead) {
     ++depth;
   }
   EXPECT_EQ(depth, kMaxFolderDepth);
+}
+
+TEST(TreeStruct, CountsFromTheFileSaturate) {
+  TestCatalogue c;
+  TDirData huge;
+  huge.Attr = kAttrFolder;
+  huge.FileCount = INT32_MAX;
+  huge.FilesSize = INT64_MAX;
+  ByteWriter folders;
+  folderRecord(folders, 2, "\\");
+  writeFolderRecord(folders, 0, huge, "a");
+  writeFolderRecord(folders, 0, huge, "b");
+  LoadTreeStruct(c.handle, c.trees, c.appendRaw(diskBlock(TDiskInfo{}, folders)), 0);
+  const TDirTotals& totals = c.trees.Current->Root->Totals;
+  EXPECT_EQ(totals.Files, INT32_MAX);
+  EXPECT_EQ(totals.Size, INT64_MAX);
+  EXPECT_EQ(totals.PhysSize, INT64_MAX);
+  EXPECT_EQ(totals.Folders, 2);
 }
 
 TEST(TreeStruct, DamagedDiskBlockGivesAnEmptyTree) {

@@ -19,7 +19,7 @@ namespace vellomar::testing {
 // One file of a folder's list; the name is split into base and extension as stored.
 struct FileSpec {
   std::string Name;
-  uint32_t Size = 0;
+  uint64_t Size = 0;
   int32_t DateTime = 0;
   uint16_t Attr = 0;
   int32_t DescOffset = 0;
@@ -34,6 +34,13 @@ class TestCatalogue {
     CreateDBaseFile(handle, path_);
     OpenDBaseFile(handle, path_, false);
   }
+  // Closed before its folder goes.
+  ~TestCatalogue() {
+    trees = TTreeSlots{};
+    CloseDBaseFile(handle, false);
+  }
+  TestCatalogue(const TestCatalogue&) = delete;
+  TestCatalogue& operator=(const TestCatalogue&) = delete;
 
   const std::string& path() const { return path_; }
 
@@ -56,13 +63,13 @@ class TestCatalogue {
 
   // A folder below parent; an archive shown as a folder takes kAttrArchiveFolder and its size.
   static TDirCollection& addFolder(TDirCollection& parent, std::string_view name,
-                                   uint16_t attr = kAttrFolder, uint32_t size = 0) {
+                                   uint16_t attr = kAttrFolder, uint64_t size = 0) {
     auto* node =
         new TDirCollection(&parent, 10, parent.InsideArchive || (attr & kAttrArchiveFolder) != 0);
     node->Dir.Name = name;
     SplitName(node->Dir.Name, node->Dir.Data.Ext);
     node->Dir.Data.Attr = attr;
-    node->Dir.Data.Size = static_cast<int32_t>(size);
+    node->Dir.Data.Size = storedFileSize(size);
     if (!parent.Add(node)) {
       delete node;
       ADD_FAILURE() << "folder " << name << " refused";
@@ -80,12 +87,12 @@ class TestCatalogue {
       auto* line = new TOneFile;
       line->Name = ShortString(f.Name);
       SplitName(line->Name, line->Data.Ext);
-      line->Data.Size = static_cast<int32_t>(f.Size);
+      line->Data.Size = storedFileSize(f.Size);
       line->Data.DateTime = f.DateTime;
       line->Data.Attr = f.Attr;
       line->Data.DescOffset = f.DescOffset;
       lines.Add(line);
-      total += f.Size;
+      total += static_cast<int64_t>(f.Size);
     }
     handle.Stream.SeekToEnd();
     folder.Dir.Data.FileListOffset = static_cast<int32_t>(handle.Stream.GetPosition());
