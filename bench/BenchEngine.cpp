@@ -22,6 +22,8 @@ void createDatabase(const std::string& path) {
   ApiGetLocalOptions(db.get(), options);
   options.ScanDesc = true;
   options.DescFileTable = kPlainTextDescriptions;
+  // No simulated "DiskInfo.txt", so the catalogue holds the very names the baselines read.
+  options.SimulateDiskInfo = false;
   ApiSetLocalOptions(db.get(), options);
   db.close();
 }
