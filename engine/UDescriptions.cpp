@@ -118,6 +118,18 @@ bool ReadFullDesc(TDBase& handle, int32_t offset, std::string& text) {
   }
 }
 
+int32_t appendDescBlock(TKFileStream& stream, std::string_view text) {
+  stream.SeekToEnd();
+  const uint32_t start = stream.GetPosition();
+  const uint64_t length = descBlockLength(text.size());
+  ensureAppendFits(start, length);
+  ByteWriter block;
+  block.reserve(static_cast<size_t>(length));
+  writeDescBlock(block, text);
+  writeStreamBytes(stream, block.bytes());
+  return static_cast<int32_t>(start);
+}
+
 bool WriteDesc(TDBase& handle, int32_t& reference, std::string_view text) {
   if (reference == 0 || handle.ReadOnly) return false;
   TKFileStream& stream = handle.Stream;
@@ -130,16 +142,8 @@ bool WriteDesc(TDBase& handle, int32_t& reference, std::string_view text) {
 
   int32_t newOffset = 0;
   if (!text.empty()) {
-    const uint32_t end = stream.GetSize();
-    const uint64_t length = descBlockLength(text.size());
-    ensureAppendFits(end, length);
-    ByteWriter block;
-    block.reserve(static_cast<size_t>(length));
-    writeDescBlock(block, text);
-    stream.SeekToEnd();
-    writeStreamBytes(stream, block.bytes());
+    newOffset = appendDescBlock(stream, text);
     if (stream.Status() != 0) return false;
-    newOffset = static_cast<int32_t>(end);
   }
   record.DescOffset = newOffset;
   if (newOffset != 0) {

@@ -10,6 +10,7 @@
 namespace vellomar {
 
 class TDBase;
+class TKFileStream;
 struct TOneFile;
 struct TTreeSlots;
 
@@ -40,6 +41,10 @@ class TDescCache {
 // Characters below 32 become "/" (carriage return) or a blank, runs of blanks become one, and
 // one leading and one trailing blank go; the result is cut to maximum bytes.
 ShortString CleanDescription(std::string_view text, int maximum);
+
+// Appends a description block holding text at the end of the file, in one write; its offset.
+// Refuses with "Database is full. Make compression." where the offset would not fit.
+int32_t appendDescBlock(TKFileStream& stream, std::string_view text);
 
 // The cleaned short text of the description block at offset, from byte start of the text on
 // when start > 0 (a start past the end gives an empty text). False for offset 0 and for

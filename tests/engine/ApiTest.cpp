@@ -219,8 +219,9 @@ namespace {
 
 int pollsLeft = -1;  // -1 never abort
 
+// Once the polls run out every poll answers true, as the flag of a Cancel button does.
 bool abortWhenPollsRunOut() {
-  return pollsLeft >= 0 && pollsLeft-- == 0;
+  return pollsLeft >= 0 && (pollsLeft == 0 || pollsLeft-- == 0);
 }
 
 int32_t blockLengthAt(const std::string& file, int32_t offset) {
