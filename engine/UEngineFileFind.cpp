@@ -1,5 +1,6 @@
 #include "engine/UEngineFileFind.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -32,9 +33,11 @@ void reportProgress(SearchRun& run) {
   run.State.Progress(run.Handle.Abort);
 }
 
-// A full result ends the search through the abort flag.
+// A full result ends the search through the abort flag; so does a full collection, whatever
+// limit the request asks for.
 bool roomForOne(SearchRun& run) {
-  if (run.State.Found.Count() < run.Request.MaxRecs) return true;
+  const int32_t limit = std::min(run.Request.MaxRecs, kMaxCollectionItems);
+  if (run.State.Found.Count() < limit) return true;
   run.Handle.Abort = true;
   return false;
 }
