@@ -212,8 +212,9 @@ class Bench {
     BenchRow row =
         newRow(std::string("search description word ") + kDescriptionWord, "grep -r -l -w", 2.0);
     row = measure(row, searchWork(desc, true), searchPrepare(db("one.kvd")),
-                  "grep -r -l -w -i " + std::string(kDescriptionWord) + " --include='*.txt' " +
-                      shellQuoted(tree_) + " | wc -l");
+                  // Descriptions from DOS media end in ".TXT".
+                  "grep -r -l -w -i " + std::string(kDescriptionWord) +
+                      " --include='*.txt' --include='*.TXT' " + shellQuoted(tree_) + " | wc -l");
     rows_.push_back(row);
   }
 
