@@ -41,10 +41,6 @@ std::unique_ptr<TDirCollection> newRootNode() {
   return root;
 }
 
-size_t diskInfoSize(BlockForm form) {
-  return form == BlockForm::kCurrent ? kDiskInfoSize : kOldDiskInfoSize;
-}
-
 // Seeks to a disk block and checks its head; a place that holds none raises damage `code`.
 TDiskBlockHead readDiskHeadAt(TKFileStream& stream, int32_t offset, int code) {
   uint64_t left = 0;
