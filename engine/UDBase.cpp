@@ -136,6 +136,7 @@ bool CreateDBaseFile(TDBase& handle, std::string_view path) {
 
 void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
   CloseDBaseFile(handle, false);
+  handle.DescCache.clear();
   handle.RebuildKeys = rebuildKeys;
   const HeaderStatus status = CheckDBaseHeader(path, handle.scrambler());
   if (refused(status)) refuse(status);
