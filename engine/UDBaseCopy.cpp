@@ -106,22 +106,16 @@ bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlot
 int32_t CopyDescription(TDBase& source, TDBase& target, int32_t offset) {
   if (offset == 0) return 0;
   try {
-    if (offset < 0) throw EKstvDBaseStructException(kDamageDescCopy);
-    const auto start = static_cast<uint32_t>(offset);
-    const uint64_t left = bytesLeftAt(source.Stream, start);
-    if (left < kDescBlockFixedSize) throw EKstvDBaseStructException(kDamageDescCopy);
-    source.Stream.Seek(start);
-    const std::vector<uint8_t> head = readStreamBytes(source.Stream, kDescBlockFixedSize);
+    uint64_t left = 0;
+    const std::vector<uint8_t> head =
+        readBlockStart(source.Stream, static_cast<uint32_t>(offset), kDescBlockFixedSize, left);
     ByteReader r(head);
     const uint32_t textLength = readDescBlockHead(r, left, kDamageDescCopy);
-    const uint64_t blockLength = descBlockLength(textLength);
-    ensureAppendFits(target.Stream.GetSize(), blockLength);
+    ensureAppendFits(target.Stream.GetSize(), descBlockLength(textLength));
     target.Stream.SeekToEnd();
     const auto newOffset = static_cast<int32_t>(target.Stream.GetPosition());
     ByteWriter w;
-    writeBlockHead(w, {static_cast<int32_t>(blockLength),
-                       complementCheck(static_cast<int32_t>(blockLength)), kDescBlockKind});
-    w.zeros(kDescBlockFixedSize - kBlockHeadSize);
+    writeDescBlockHead(w, textLength);
     writeStreamBytes(target.Stream, w.bytes());
     copyBytes(source.Stream, target.Stream, textLength);
     return newOffset;
