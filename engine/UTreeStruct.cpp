@@ -319,6 +319,8 @@ bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName) {
   const uint32_t offset = handle.Stream.GetSize();
   handle.Stream.SeekToEnd();
   WriteDiskBlock(tree, 0);
+  // A look-up there before the block existed (a key of a file cut short) found no name.
+  keys.forgetName(static_cast<int32_t>(offset));
   if (!keys.InsertKey(offset, kLiveKey)) {
     throw EKstvNormalException("Database is full. Make compression.");
   }
