@@ -5,6 +5,7 @@
 #include "engine/UDBaseLayout.h"
 #include "engine/UDamageCodes.h"
 #include "engine/UKeyField.h"
+#include "engine/UStreamBytes.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
 
@@ -32,18 +33,12 @@ bool refused(HeaderStatus status) {
          status != HeaderStatus::kNotWritable;
 }
 
-std::vector<uint8_t> readExact(TKFileStream& stream, size_t n) {
-  std::vector<uint8_t> bytes(n);
-  if (n > 0) stream.ReadExact(bytes.data(), n);
-  return bytes;
-}
-
 HeaderStatus readHeaderStatus(std::string_view path, Scrambler& scrambler) {
   try {
     TKFileStream stream;
     stream.Init(path, TKFileStream::kModeReadOnly);
     stream.SetCheckBounds(true);
-    return readDBaseHeader(readExact(stream, kHeaderSize), scrambler).Status;
+    return readDBaseHeader(readStreamBytes(stream, kHeaderSize), scrambler).Status;
   } catch (const EKstvException&) {
     return HeaderStatus::kUnreadable;
   }
@@ -54,7 +49,7 @@ bool isWritable(std::string_view path) {
   try {
     TKFileStream stream;
     stream.Init(path, TKFileStream::kModeReadWrite);
-    const std::vector<uint8_t> probe = readExact(stream, kWritabilityProbeSize);
+    const std::vector<uint8_t> probe = readStreamBytes(stream, kWritabilityProbeSize);
     stream.Seek(0);
     stream.Write(probe.data(), probe.size());
     stream.SetModified(false);
@@ -66,10 +61,11 @@ bool isWritable(std::string_view path) {
 }
 
 void readKeyTable(TDBase& handle) {
-  const std::vector<uint8_t> headBytes = readExact(handle.Stream, kKeyFieldHeadSize);
+  const std::vector<uint8_t> headBytes = readStreamBytes(handle.Stream, kKeyFieldHeadSize);
   ByteReader head(headBytes);
   TKeyField keys = readKeyFieldHead(head);
-  const std::vector<uint8_t> entries = readExact(handle.Stream, kKeyEntrySize * keys.Keys.size());
+  const std::vector<uint8_t> entries =
+      readStreamBytes(handle.Stream, kKeyEntrySize * keys.Keys.size());
   ByteReader entryReader(entries);
   readKeyEntries(entryReader, keys);
   handle.keyTable().assign(std::move(keys));
@@ -140,6 +136,7 @@ bool CreateDBaseFile(TDBase& handle, std::string_view path) {
 
 void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
   CloseDBaseFile(handle, false);
+  handle.DescCache.clear();
   handle.RebuildKeys = rebuildKeys;
   const HeaderStatus status = CheckDBaseHeader(path, handle.scrambler());
   if (refused(status)) refuse(status);
@@ -151,11 +148,11 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
         path, handle.ReadOnly ? TKFileStream::kModeReadOnly : TKFileStream::kModeReadWrite);
     handle.Stream.SetCheckBounds(true);
     const THeaderReadResult header =
-        readDBaseHeader(readExact(handle.Stream, kHeaderSize), handle.scrambler());
+        readDBaseHeader(readStreamBytes(handle.Stream, kHeaderSize), handle.scrambler());
     // The file may have changed since it was checked.
     if (refused(header.Status)) refuse(header.Status);
     handle.HeaderRecord = header.Record;
-    const std::vector<uint8_t> optionBytes = readExact(handle.Stream, kLocalOptionsSize);
+    const std::vector<uint8_t> optionBytes = readStreamBytes(handle.Stream, kLocalOptionsSize);
     ByteReader options(optionBytes);
     handle.LocalOptions = readLocalOptions(options);
     handle.keyTable().assign(TKeyField{});

@@ -39,10 +39,6 @@ bool sameFile(const TDBase& source, const TDBase& target) {
   return std::filesystem::equivalent(source.FileName, target.FileName, error) && !error;
 }
 
-uint32_t unsignedSize(int32_t size) {
-  return static_cast<uint32_t>(size);
-}
-
 void copyBytes(TKFileStream& from, TKFileStream& to, uint64_t n) {
   std::vector<uint8_t> piece(static_cast<size_t>(std::min<uint64_t>(n, kCopyPieceSize)));
   while (n > 0) {
@@ -53,16 +49,26 @@ void copyBytes(TKFileStream& from, TKFileStream& to, uint64_t n) {
   }
 }
 
-// An archive shown as a folder stands in its parent's list as one file of its size.
+// An archive shown as a folder stands in its parent's list as one file of its size. A size
+// field at its largest value only bounds a file's size from below: the folder's stored total
+// then keeps the exact sum, unless it falls short of the list.
 void recountFolder(TDirCollection& node, const TFileCollection& lines) {
-  TDirData& data = node.Dir.Data;
-  data.FileCount = lines.Count();
-  data.FilesSize = 0;
+  int32_t count = lines.Count();
+  int64_t size = 0;
+  bool saturated = false;
+  const auto add = [&](int32_t stored) {
+    saturated = saturated || static_cast<uint32_t>(stored) == UINT32_MAX;
+    size += fileSizeOf(stored);
+  };
+  for (const TOneFile* line : lines.Items()) add(line->Data.Size);
   for (const TDirCollection* sub : node.Items()) {
     if ((sub->Dir.Data.Attr & kAttrArchiveFolder) == 0) continue;
-    ++data.FileCount;
-    data.FilesSize += unsignedSize(sub->Dir.Data.Size);
+    ++count;
+    add(sub->Dir.Data.Size);
   }
+  TDirData& data = node.Dir.Data;
+  data.FileCount = count;
+  if (!saturated || data.FilesSize < size) data.FilesSize = size;
 }
 
 std::unique_ptr<TFileCollection> readAllLines(TDBase& source, const TDirCollection& node) {
@@ -100,22 +106,16 @@ bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlot
 int32_t CopyDescription(TDBase& source, TDBase& target, int32_t offset) {
   if (offset == 0) return 0;
   try {
-    if (offset < 0) throw EKstvDBaseStructException(kDamageDescCopy);
-    const auto start = static_cast<uint32_t>(offset);
-    const uint64_t left = bytesLeftAt(source.Stream, start);
-    if (left < kDescBlockFixedSize) throw EKstvDBaseStructException(kDamageDescCopy);
-    source.Stream.Seek(start);
-    const std::vector<uint8_t> head = readStreamBytes(source.Stream, kDescBlockFixedSize);
+    uint64_t left = 0;
+    const std::vector<uint8_t> head =
+        readBlockStart(source.Stream, static_cast<uint32_t>(offset), kDescBlockFixedSize, left);
     ByteReader r(head);
     const uint32_t textLength = readDescBlockHead(r, left, kDamageDescCopy);
-    const uint64_t blockLength = descBlockLength(textLength);
-    ensureAppendFits(target.Stream.GetSize(), blockLength);
+    ensureAppendFits(target.Stream.GetSize(), descBlockLength(textLength));
     target.Stream.SeekToEnd();
     const auto newOffset = static_cast<int32_t>(target.Stream.GetPosition());
     ByteWriter w;
-    writeBlockHead(w, {static_cast<int32_t>(blockLength),
-                       complementCheck(static_cast<int32_t>(blockLength)), kDescBlockKind});
-    w.zeros(kDescBlockFixedSize - kBlockHeadSize);
+    writeDescBlockHead(w, textLength);
     writeStreamBytes(target.Stream, w.bytes());
     copyBytes(source.Stream, target.Stream, textLength);
     return newOffset;
@@ -136,7 +136,6 @@ bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection*
   recountFolder(*node, lines);
   for (TOneFile* line : lines.Items()) {
     if (++counters.Files % kFileProgressStep == 0) pollAbort(source);
-    node->Dir.Data.FilesSize += unsignedSize(line->Data.Size);
     line->Data.DescOffset = CopyDescription(source, target, line->Data.DescOffset);
     if (source.Abort) return false;
   }

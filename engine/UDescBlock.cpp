@@ -17,10 +17,14 @@ uint64_t descBlockLength(size_t textLength) {
   return kDescBlockFixedSize + uint64_t{textLength};
 }
 
-void writeDescBlock(ByteWriter& w, std::string_view text) {
-  const auto length = static_cast<int32_t>(descBlockLength(text.size()));
+void writeDescBlockHead(ByteWriter& w, size_t textLength) {
+  const auto length = static_cast<int32_t>(descBlockLength(textLength));
   writeBlockHead(w, {length, complementCheck(length), kDescBlockKind});
-  w.zeros(6);
+  w.zeros(kDescBlockFixedSize - kBlockHeadSize);
+}
+
+void writeDescBlock(ByteWriter& w, std::string_view text) {
+  writeDescBlockHead(w, text.size());
   w.bytes(text.data(), text.size());
 }
 

@@ -17,7 +17,10 @@ inline constexpr size_t kDescBlockFixedSize = kBlockHeadSize + 6;
 uint32_t readDescBlockHead(ByteReader& r, uint64_t bytesLeft, int code);
 
 uint64_t descBlockLength(size_t textLength);
-// The whole block; the caller has made sure its length fits the file (ensureAppendFits).
+// The head and the 6 zero bytes of a block whose text follows; the caller has made sure its
+// length fits the file (ensureAppendFits).
+void writeDescBlockHead(ByteWriter& w, size_t textLength);
+// The whole block, under the same condition.
 void writeDescBlock(ByteWriter& w, std::string_view text);
 
 }  // namespace vellomar

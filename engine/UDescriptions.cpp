@@ -63,6 +63,11 @@ void TDescCache::add(int32_t offset, std::string_view text) {
   ring_ = (ring_ + 1) % kCapacity;
 }
 
+void TDescCache::clear() {
+  entries_.clear();
+  ring_ = 0;
+}
+
 ShortString CleanDescription(std::string_view text, int maximum) {
   std::string out;
   out.reserve(text.size());

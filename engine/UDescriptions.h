@@ -20,7 +20,8 @@ inline constexpr int kShortDescLength = 200;
 inline constexpr size_t kFullDescLength = 65000;
 
 // The cleaned short texts of the last 200 description blocks read. A block never changes once
-// written, so entries are never invalidated; when full, the oldest entry is replaced.
+// written, so entries are never invalidated while the file stays open; when full, the oldest
+// entry is replaced.
 class TDescCache {
  public:
   static constexpr size_t kCapacity = 200;
@@ -28,6 +29,8 @@ class TDescCache {
   // Null when the block is not cached.
   const ShortString* find(int32_t offset) const;
   void add(int32_t offset, std::string_view text);
+  // The offsets of another file name other blocks.
+  void clear();
 
  private:
   struct Entry {

@@ -22,11 +22,11 @@ bool checkForm(Count count, Count check, BlockForm& form) {
   return true;
 }
 
+}  // namespace
+
 size_t diskInfoSize(BlockForm form) {
   return form == BlockForm::kCurrent ? kDiskInfoSize : kOldDiskInfoSize;
 }
-
-}  // namespace
 
 bool isDiskBlockHead(const TBlockHead& head, uint64_t bytesLeft, BlockForm& form) {
   if (head.Kind != kDiskBlockKind ||

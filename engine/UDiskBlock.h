@@ -50,6 +50,9 @@ struct TDiskInfo {
   std::array<uint8_t, 16> Reserved1164{};
 };
 
+// The bytes of the details a block of this form stores.
+size_t diskInfoSize(BlockForm form);
+
 struct TDiskBlockHead {
   int32_t Length = 0;
   BlockForm Form = BlockForm::kCurrent;

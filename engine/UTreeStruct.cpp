@@ -41,10 +41,6 @@ std::unique_ptr<TDirCollection> newRootNode() {
   return root;
 }
 
-size_t diskInfoSize(BlockForm form) {
-  return form == BlockForm::kCurrent ? kDiskInfoSize : kOldDiskInfoSize;
-}
-
 // Seeks to a disk block and checks its head; a place that holds none raises damage `code`.
 TDiskBlockHead readDiskHeadAt(TKFileStream& stream, int32_t offset, int code) {
   uint64_t left = 0;
@@ -323,6 +319,8 @@ bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName) {
   const uint32_t offset = handle.Stream.GetSize();
   handle.Stream.SeekToEnd();
   WriteDiskBlock(tree, 0);
+  // A look-up there before the block existed (a key of a file cut short) found no name.
+  keys.forgetName(static_cast<int32_t>(offset));
   if (!keys.InsertKey(offset, kLiveKey)) {
     throw EKstvNormalException("Database is full. Make compression.");
   }

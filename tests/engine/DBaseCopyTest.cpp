@@ -153,6 +153,22 @@ TEST_F(DBaseCopy, ImportWithUniqueNamesSuffixesAClash) {
   EXPECT_FALSE(copy(true, true, false));
 }
 
+TEST_F(DBaseCopy, RecountKeepsTheExactTotalOfFilesPastFourGibibytes) {
+  constexpr uint64_t kBig = 5ull << 30;
+  TDirCollection& root = source.newDisk("A");
+  source.setFiles(root, {{"big.iso", kBig}, {"small.txt", 10}});
+  TDirCollection& sub = TestCatalogue::addFolder(root, "sub");
+  source.setFiles(sub, {{"a.txt", 1}});
+  sub.Dir.Data.FilesSize = 99;  // disagrees with the list, which has no saturated size
+  source.saveDisk();
+  source.trees.Current.reset();
+  ASSERT_TRUE(copy(true, false, false));
+  loadDisk(target, 0);
+  TTreeStruct& a = *target.trees.Current;
+  EXPECT_EQ(a.Root->Dir.Data.FilesSize, static_cast<int64_t>(kBig + 10));
+  EXPECT_EQ(testing::subDirNamed(*a.Root, "sub")->Dir.Data.FilesSize, 1);
+}
+
 TEST_F(DBaseCopy, CancelInsideATreeSavesNothingOfThatDisk) {
   struct Case {
     bool global;

@@ -181,6 +181,17 @@ TEST(Descriptions, CacheServesRepeatsAndEvictsTheOldest) {
   EXPECT_EQ(cache.find(extra)->view(), "the 201st");
 }
 
+TEST(Descriptions, HandleOpenedOnAnotherFileForgetsItsCachedTexts) {
+  TestCatalogue a;
+  TestCatalogue b;
+  const int32_t offset = appendDesc(a, "text of a");
+  ASSERT_EQ(appendDesc(b, "text of b"), offset);
+  EXPECT_EQ(shortDesc(a, a.handle.DescCache, offset), "text of a");
+  CloseDBaseFile(b.handle, false);
+  OpenDBaseFile(a.handle, b.path(), false);
+  EXPECT_EQ(shortDesc(a, a.handle.DescCache, offset), "text of b");
+}
+
 TEST(Descriptions, WritingEditingAndRemoving) {
   TestCatalogue c;
   DescribedDisk disk(c);

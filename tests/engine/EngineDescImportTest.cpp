@@ -162,6 +162,35 @@ TEST_F(Import, AModuleThatReportsMoreThanAskedGivesNoDescription) {
   EXPECT_EQ(imported("a.txt"), std::nullopt);
 }
 
+// Entry points of a module that reports an impossible count: the count of the case at hand.
+int32_t reportedCount = 0;
+int32_t openAny(const char*, int32_t* transfer) {
+  *transfer = 1;
+  return kFilterOpened;
+}
+int32_t blockOfReportedCount(int32_t, uint8_t* buffer, int32_t wanted, int32_t* delivered) {
+  buffer[0] = 'x';
+  *delivered = reportedCount < 0 ? reportedCount : wanted + reportedCount;
+  return kFilterMoreMayFollow;
+}
+void closeAny(int32_t) {}
+
+TEST_F(Import, ACountBelowZeroOrAboveTheAskedGivesNoDescription) {
+  ParseMaskList("*.txt|500|counts|", tree.MaskList, tree.FilterModules, false);
+  TFilterModule& module = *tree.FilterModules.ItemAt(0);
+  int loaded = 0;  // stands for the library; never released through it
+  module.Handle = &loaded;
+  module.OpenTransfer = reinterpret_cast<void*>(&openAny);
+  module.GetOneBlock = reinterpret_cast<void*>(&blockOfReportedCount);
+  module.CloseTransfer = reinterpret_cast<void*>(&closeAny);
+  file("a.txt", "text");
+  for (const int32_t count : {-1, INT32_MIN, 1}) {
+    reportedCount = count;
+    EXPECT_EQ(imported("a.txt"), std::nullopt) << count;
+  }
+  module.Handle = nullptr;
+}
+
 TEST_F(Import, AnUnloadedModuleReadsThePlainText) {
   ParseMaskList("*.txt|500|fewer|", tree.MaskList, tree.FilterModules, false);
   file("a.txt", "plain");

@@ -407,6 +407,22 @@ TEST(TreeStruct, UniqueNamesTakeANumberedSuffix) {
   EXPECT_FALSE(c.handle.keyTable().keysModified());
 }
 
+TEST(TreeStruct, SavedDiskIsNamedByItsBlockNotByAnEarlierLookUpThere) {
+  TestCatalogue c;
+  c.newDisk("A");
+  c.saveDisk();
+  // A key of a file cut short pointed at its end, where no block could be read.
+  KeyTable& keys = c.handle.keyTable();
+  const auto end = static_cast<int32_t>(c.handle.Stream.GetSize());
+  ASSERT_EQ(keys.ReadDiskName(end).view(), kUnreadableDiskName);
+  c.newDisk("Z");
+  ASSERT_EQ(c.saveDisk(), end);
+  std::vector<std::string> names;
+  for (const TKeyEntry& key : keys.keys().Keys)
+    names.push_back(keys.ReadDiskName(key.Offset).str());
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "Z"}));
+}
+
 TEST(TreeStruct, ReadOnlyHandleSavesAndRewritesNothing) {
   TestCatalogue c;
   c.newDisk("Kept");
