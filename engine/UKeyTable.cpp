@@ -160,6 +160,15 @@ void KeyTable::ResortKeys() {
     TKeyEntry Key;
     std::string Name;
   };
+  // The stream reads forward from each miss, so names read in file order share its window;
+  // read in key order every name would cost a fresh read.
+  std::vector<int32_t> offsets;
+  offsets.reserve(keys_.Keys.size());
+  for (const TKeyEntry& key : keys_.Keys) {
+    if (isLive(key)) offsets.push_back(key.Offset);
+  }
+  std::sort(offsets.begin(), offsets.end());
+  for (const int32_t offset : offsets) ReadDiskName(offset);
   std::vector<Sortable> order;
   order.reserve(keys_.Keys.size());
   for (auto it = keys_.Keys.rbegin(); it != keys_.Keys.rend(); ++it) {
