@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/UDBase.h"
 #include "engine/UDescriptions.h"
@@ -16,7 +18,6 @@ namespace vellomar {
 namespace {
 
 constexpr int kTreeAndRootFiles = 0;
-constexpr int kWithParentLine = 0;
 constexpr int kNoDepthLimit = -1;
 constexpr int32_t kFileProgressStep = 1000;
 
@@ -27,7 +28,19 @@ struct SearchRun {
   SearchState& State;
   const TSearchDlgData& Request;
   ShortString DiskName;
+  // The masks' texts, taken out of their heap strings once per search.
+  std::vector<ShortString> SearchMasks;
+  std::vector<ShortString> DirMasks;
+  // Name and extension of the entry under test, reused from entry to entry.
+  std::string FullName;
 };
+
+std::vector<ShortString> maskTexts(const TItemCollection<TMaskItem>& masks) {
+  std::vector<ShortString> texts;
+  texts.reserve(static_cast<size_t>(masks.Count()));
+  for (const TMaskItem* mask : masks.Items()) texts.push_back(GetPStr(mask->Mask));
+  return texts;
+}
 
 void reportProgress(SearchRun& run) {
   run.State.Progress(run.Handle.Abort);
@@ -50,14 +63,16 @@ void addFound(SearchRun& run, TFoundItem* item) {
   if (count < 100 || count % 10 == 0) reportProgress(run);
 }
 
-std::string fullNameOf(const TOneFile& line) {
-  return line.Name.str() + std::string(line.Data.Ext.view());
+std::string_view fullNameOf(const TOneFile& line, std::string& buffer) {
+  buffer.assign(line.Name.view());
+  buffer.append(line.Data.Ext.view());
+  return buffer;
 }
 
-bool matchesAny(const TItemCollection<TMaskItem>& masks, std::string_view text, bool caseSensitive,
+bool matchesAny(const std::vector<ShortString>& masks, std::string_view text, bool caseSensitive,
                 bool strict) {
-  for (const TMaskItem* mask : masks.Items()) {
-    if (MatchesMask(GetPStr(mask->Mask).view(), text, caseSensitive, strict)) return true;
+  for (const ShortString& mask : masks) {
+    if (MatchesMask(mask.view(), text, caseSensitive, strict)) return true;
   }
   return false;
 }
@@ -65,7 +80,7 @@ bool matchesAny(const TItemCollection<TMaskItem>& masks, std::string_view text, 
 void searchDiskName(SearchRun& run) {
   const TSearchDlgData& request = run.Request;
   if (!request.DiskNames || run.Handle.Abort) return;
-  if (!matchesAny(run.State.SearchMasks, run.DiskName.view(), request.CaseSensitive,
+  if (!matchesAny(run.SearchMasks, run.DiskName.view(), request.CaseSensitive,
                   request.StrictMask)) {
     return;
   }
@@ -105,10 +120,9 @@ void searchTestEntry(SearchRun& run, const TOneFile& line, const TDirCollection&
   }
   const bool isFolder = (line.Data.Attr & kAttrFolder) != 0;
   const bool testName = isFolder ? request.FolderNames : request.FileNames;
-  const std::string fullName = testName ? fullNameOf(line) : std::string();
+  const std::string_view fullName = testName ? fullNameOf(line, run.FullName) : std::string_view();
   EntryDescription description(run.Handle, request.Descriptions ? line.Data.DescOffset : 0);
-  for (const TMaskItem* item : run.State.SearchMasks.Items()) {
-    const ShortString mask = GetPStr(item->Mask);
+  for (const ShortString& mask : run.SearchMasks) {
     const bool nameHit =
         testName && MatchesMask(mask.view(), fullName, request.CaseSensitive, request.StrictMask);
     // Tested even after a name hit: the item shows the description from where it matched.
@@ -128,18 +142,24 @@ void searchTree(SearchRun& run, TDirCollection* node, int depth, bool filesLoade
   if (run.Handle.Abort || node == nullptr) return;
   TTreeStruct& tree = *run.Trees.Current;
   const ShortString path = GetDirPath(*node);
-  const TItemCollection<TMaskItem>& dirMasks = run.State.DirMasks;
-  if (dirMasks.Count() == 0 || matchesAny(dirMasks, path.view(), false, true)) {
-    if (!filesLoaded || tree.CurDir != node || !tree.FileCol) {
-      tree.CurDir = node;
-      LoadFileCol(tree, kWithParentLine);
-    }
+  if (run.DirMasks.empty() || matchesAny(run.DirMasks, path.view(), false, true)) {
     VisitCounters& counters = run.State.Counters;
     ++counters.Folders;
-    for (const TOneFile* line : tree.FileCol->Items()) {
+    const auto test = [&](const TOneFile& line) {
       if (++counters.Files % kFileProgressStep == 0) reportProgress(run);
-      searchTestEntry(run, *line, *node, path);
-      if (run.Handle.Abort) break;
+      searchTestEntry(run, line, *node, path);
+      return !run.Handle.Abort;
+    };
+    if (filesLoaded && tree.CurDir == node && tree.FileCol) {
+      for (const TOneFile* line : tree.FileCol->Items()) {
+        if (!test(*line)) break;
+      }
+    } else {
+      // The lines are tested as they are read: a folder's lines are never all kept at once.
+      tree.CurDir = node;
+      tree.FileCol.reset();
+      run.Handle.FilesChanged = true;
+      VisitFolderLines(run.Handle, *node, test);
     }
   }
   if (run.Handle.Abort) return;
@@ -231,7 +251,15 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache) {
   const TSearchDlgData& request = handle.SearchRequest;
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
-  SearchRun run{handle, trees, cache, state, request, {}};
+  SearchRun run{handle,
+                trees,
+                cache,
+                state,
+                request,
+                {},
+                maskTexts(state.SearchMasks),
+                maskTexts(state.DirMasks),
+                {}};
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
     if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;
     const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;

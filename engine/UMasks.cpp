@@ -1,6 +1,7 @@
 #include "engine/UMasks.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 #include <memory>
@@ -13,6 +14,8 @@ namespace vellomar {
 namespace {
 
 constexpr size_t kNone = std::string_view::npos;
+// Room for a name with its extension, or a path.
+constexpr size_t kAsciiLowerBuffer = 512;
 
 bool isAscii(char c) {
   return static_cast<unsigned char>(c) < 0x80;
@@ -323,10 +326,16 @@ void ParseMaskListEx(std::string_view text, TItemCollection<TMaskItem>& masks, b
 }
 
 bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitive, bool strict) {
+  // Names are short and mostly ASCII: those are lower-cased on the stack, without allocating.
+  std::array<char, kAsciiLowerBuffer> buffer;
   std::string lowered;
   if (!caseSensitive) {
-    lowered = lowerText(name);
-    name = lowered;
+    if (name.size() <= buffer.size() && lowerAsciiInto(name, buffer.data())) {
+      name = std::string_view(buffer.data(), name.size());
+    } else {
+      lowered = lowerText(name);
+      name = lowered;
+    }
   }
   if (name == mask || mask == "*") return true;
   if (strict && mask.find('*') == kNone) {

@@ -148,14 +148,22 @@ void writeDirNode(ByteWriter& w, const TDirCollection& node) {
   for (const TDirCollection* sub : node.Items()) writeDirNode(w, *sub);
 }
 
+TOneFile subDirLine(TDirCollection& sub) {
+  return TOneFile{&sub, sub.Dir.EntryOffset, fileRecordOf(sub.Dir.Data), sub.Dir.Name};
+}
+
+TOneFile parentLine(TDirCollection& parent) {
+  TOneFile line{&parent, 0, {}, ".."};
+  line.Data.Attr = kAttrFolder;
+  return line;
+}
+
 TOneFile* newSubDirLine(TDirCollection& sub) {
-  return new TOneFile{&sub, sub.Dir.EntryOffset, fileRecordOf(sub.Dir.Data), sub.Dir.Name};
+  return new TOneFile(subDirLine(sub));
 }
 
 TOneFile* newParentLine(TDirCollection& parent) {
-  auto* line = new TOneFile{&parent, 0, {}, ".."};
-  line->Data.Attr = kAttrFolder;
-  return line;
+  return new TOneFile(parentLine(parent));
 }
 
 // Takes the line, or frees it when the collection can hold no more.
@@ -169,29 +177,12 @@ void addLine(TFileCollection& lines, TOneFile* line) {
 // Appends the file list's lines to into; lines past the collection limit are not loaded.
 void readFileListInto(TKFileStream& stream, int32_t& damageCounter, bool keepAll, int32_t offset,
                       TFileCollection& into) {
-  try {
-    const auto start = static_cast<uint32_t>(offset);
-    uint64_t left = 0;
-    const std::vector<uint8_t> head = readBlockStart(stream, start, kFileListFixedSize, left);
-    ByteReader headReader(head);
-    const uint32_t count = readFileListHead(headReader, left);
-    ByteReader lengthReader(head);
-    const uint32_t length = lengthReader.u32();
-    const std::vector<uint8_t> body = readStreamBytes(stream, length - kFileListFixedSize);
-    ByteReader r(body);
-    into.SetCapacity(static_cast<int32_t>(
-        std::min<int64_t>(int64_t{into.Count()} + count, kMaxCollectionItems)));
-    for (uint32_t i = 0; i < count && into.Count() < kMaxCollectionItems; ++i) {
-      const uint32_t entryOffset = start + kFileListFixedSize + static_cast<uint32_t>(r.position());
-      TFileEntry entry = readFileEntry(r);
-      if (!keepAll && entry.Record.DescOffset == 0 && !(entry.Record.Attr & kAttrUserDesc)) {
-        continue;
-      }
-      addLine(into,
-              new TOneFile{nullptr, static_cast<int32_t>(entryOffset), entry.Record, entry.Name});
-    }
-  } catch (const EKstvDBaseStructException&) {
-    ++damageCounter;
+  FileListReader reader(stream, damageCounter, offset);
+  into.SetCapacity(static_cast<int32_t>(
+      std::min<int64_t>(int64_t{into.Count()} + reader.count(), kMaxCollectionItems)));
+  TOneFile line;
+  while (into.Count() < kMaxCollectionItems && reader.next(line)) {
+    if (keepAll || HasDescription(line.Data)) addLine(into, new TOneFile(line));
   }
 }
 
@@ -329,6 +320,45 @@ bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName) {
   return true;
 }
 
+FileListReader::FileListReader(TKFileStream& stream, int32_t& damageCounter, int32_t offset)
+    : damageCounter_(damageCounter), start_(static_cast<uint32_t>(offset)) {
+  try {
+    uint64_t left = 0;
+    const std::vector<uint8_t> head = readBlockStart(stream, start_, kFileListFixedSize, left);
+    ByteReader headReader(head);
+    const uint32_t count = readFileListHead(headReader, left);
+    ByteReader lengthReader(head);
+    const uint32_t length = lengthReader.u32();
+    body_ = readStreamBytes(stream, length - kFileListFixedSize);
+    count_ = count;
+  } catch (const EKstvDBaseStructException&) {
+    ++damageCounter_;
+  }
+  reader_ = ByteReader(body_);
+}
+
+bool FileListReader::next(TOneFile& line) {
+  if (index_ >= count_) return false;
+  const uint32_t entryOffset =
+      start_ + kFileListFixedSize + static_cast<uint32_t>(reader_.position());
+  try {
+    TFileEntry entry = readFileEntry(reader_);
+    line.EntryOffset = static_cast<int32_t>(entryOffset);
+    line.Data = entry.Record;
+    line.Name = entry.Name;
+  } catch (const EKstvDBaseStructException&) {
+    ++damageCounter_;
+    index_ = count_;
+    return false;
+  }
+  ++index_;
+  return true;
+}
+
+bool HasDescription(const TFileRecord& record) {
+  return record.DescOffset != 0 || (record.Attr & kAttrUserDesc) != 0;
+}
+
 void LoadFileCol(TTreeStruct& tree, int mode) {
   TDBase& owner = *tree.Owner;
   tree.FileCol.reset();
@@ -345,6 +375,26 @@ void LoadFileCol(TTreeStruct& tree, int mode) {
                      *lines);
   }
   tree.FileCol = std::move(lines);
+}
+
+void VisitFolderLines(TDBase& owner, TDirCollection& dir,
+                      const std::function<bool(const TOneFile&)>& visit) {
+  int32_t lines = 0;
+  const auto take = [&](const TOneFile& line) {
+    if (lines == kMaxCollectionItems) return true;
+    ++lines;
+    return visit(line);
+  };
+  if (dir.Parent && !take(parentLine(*dir.Parent))) return;
+  for (TDirCollection* sub : dir.Items()) {
+    if (!take(subDirLine(*sub))) return;
+  }
+  if (dir.Dir.Data.FileListOffset == 0) return;
+  FileListReader reader(owner.Stream, owner.DamageCounter, dir.Dir.Data.FileListOffset);
+  TOneFile line;
+  while (lines < kMaxCollectionItems && reader.next(line)) {
+    if (!take(line)) return;
+  }
 }
 
 void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bool includeAll) {

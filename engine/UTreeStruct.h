@@ -2,10 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "engine/UApiTypes.h"
 #include "engine/UDiskBlock.h"
+#include "foundation/UByteReader.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
 
@@ -116,6 +119,10 @@ bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName);
 // Loads the current folder's lines. Mode 0: "..", the subfolders, the files; mode 1: the
 // subfolders and the files that have a description; mode 2: the files only.
 void LoadFileCol(TTreeStruct& tree, int mode);
+// Hands visit, one by one, the lines LoadFileCol mode 0 loads for dir, without keeping them;
+// visit returns false to stop. Damage counts in owner as it does for LoadFileCol.
+void VisitFolderLines(TDBase& owner, TDirCollection& dir,
+                      const std::function<bool(const TOneFile&)>& visit);
 
 // The path of a folder from the root: "\" for the root, "\a\b" for b inside a.
 ShortString GetDirPath(const TDirCollection& node);
@@ -128,6 +135,32 @@ void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bo
 
 // Cuts the extension off name: from the last "." among its last four characters, dot included.
 void SplitName(ShortString& name, ExtensionString& extension);
+
+// The entries of the file-list block at offset, one at a time from the block read whole, so a
+// search needs no line per entry. A damaged head gives no entries, a damaged entry ends them;
+// either adds 1 to damageCounter.
+class FileListReader {
+ public:
+  FileListReader(TKFileStream& stream, int32_t& damageCounter, int32_t offset);
+  FileListReader(const FileListReader&) = delete;
+  FileListReader& operator=(const FileListReader&) = delete;
+
+  // The number of entries the head gives; 0 for a damaged head.
+  uint32_t count() const { return count_; }
+  // Sets Name, Data and EntryOffset of line to the next entry; false at the end or at damage.
+  bool next(TOneFile& line);
+
+ private:
+  int32_t& damageCounter_;
+  uint32_t start_ = 0;
+  uint32_t count_ = 0;
+  uint32_t index_ = 0;
+  std::vector<uint8_t> body_;
+  ByteReader reader_;
+};
+
+// Whether a line of a file list is kept when only lines with a description are.
+bool HasDescription(const TFileRecord& record);
 
 // The file-list block at offset. keepAll false keeps only lines with a description. A damaged
 // head gives an empty list, a damaged entry ends the list; either adds 1 to damageCounter.

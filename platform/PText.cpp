@@ -344,12 +344,20 @@ int compareTextThenBytes(std::string_view a, std::string_view b) {
   return order != 0 ? order : sign(a.compare(b));
 }
 
+bool lowerAsciiInto(std::string_view text, char* out) {
+  unsigned char high = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    high |= static_cast<unsigned char>(c);
+    out[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return high < 0x80;
+}
+
 std::string lowerText(std::string_view text) {
   if (isAscii(text)) {
-    std::string out(text);
-    for (char& c : out) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    std::string out(text.size(), '\0');
+    lowerAsciiInto(text, out.data());
     return out;
   }
   // Character by character, without context: a name and a mask typed in capitals must fold

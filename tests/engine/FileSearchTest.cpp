@@ -196,6 +196,24 @@ TEST_F(CatalogueSearch, DamagedDiskIsCountedAndTheOthersSearched) {
   EXPECT_EQ(c.handle.DamageCounter, 1);
 }
 
+// A subfolder's lines are read as they are searched: the hits before a damaged entry stay,
+// and the search goes on in the next folder.
+TEST_F(CatalogueSearch, DamagedFileListKeepsTheHitsBeforeIt) {
+  TDirCollection& root = c.newDisk("Disk");
+  TDirCollection& sub = TestCatalogue::addFolder(root, "Sub");
+  TDirCollection& next = TestCatalogue::addFolder(root, "Tail");
+  c.setFiles(root, {{"r.txt"}});
+  c.setFiles(sub, {{"a.txt"}, {"b.txt"}});
+  c.setFiles(next, {{"t.txt"}});
+  const int32_t list = sub.Dir.Data.FileListOffset;
+  c.saveDisk();
+  // The length byte of the second name ("b"): behind the head and the first entry "a".
+  c.patch(list + 13 + 21 + 19, std::vector<uint8_t>{200});
+  EXPECT_EQ(search(fileNameRequest("*.txt")),
+            (Texts{"Disk|\\|r.txt|", "Disk|\\Sub|a.txt|", "Disk|\\Tail|t.txt|"}));
+  EXPECT_EQ(c.handle.DamageCounter, 1);
+}
+
 TEST_F(CatalogueSearch, ProgressCallbackCanStopTheSearch) {
   c.setFiles(c.newDisk("One"), {{"x.txt"}});
   c.saveDisk();
