@@ -165,10 +165,6 @@ DriveSources DriveSources::live() {
   return sources;
 }
 
-bool isNetworkFileSystem(const std::string& fsType) {
-  return kNetworkFileSystems.contains(fsType);
-}
-
 DriveTable::DriveTable(DriveSources sources, const std::vector<DriveAssignment>& saved)
     : sources_(std::move(sources)), devices_(sources_.systemRoot) {
   restore(saved);

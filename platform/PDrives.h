@@ -89,10 +89,8 @@ class DriveTable {
   std::vector<DriveAssignment> reserved_;
 };
 
-// The table of the running program, built from the live system at first use.
+// The table of the running program, built from the live system at first use. The settings
+// restore their saved assignments into it at start and store its assignments().
 DriveTable& processDriveTable();
-
-// The mounted file systems whose files live elsewhere on the network.
-bool isNetworkFileSystem(const std::string& fsType);
 
 }  // namespace vellomar

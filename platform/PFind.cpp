@@ -5,6 +5,7 @@
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -35,7 +36,7 @@ MediaKind mediaOf(int fd) {
   return {fat, fat || type == ISOFS_SUPER_MAGIC || type == UDF_SUPER_MAGIC};
 }
 
-EntryKind kindOf(mode_t mode) {
+EntryKind kindOf(unsigned mode) {
   if (S_ISDIR(mode)) return EntryKind::kDirectory;
   if (S_ISLNK(mode)) return EntryKind::kSymlink;
   if (S_ISFIFO(mode)) return EntryKind::kFifo;
@@ -46,8 +47,10 @@ EntryKind kindOf(mode_t mode) {
 
 // The attribute byte FAT keeps; only regular files and folders are opened, never blocking
 // and never through a link that replaced the entry since it was described.
-bool readFatAttributes(int dirFd, const char* name, bool directory, uint16_t& attributes) {
-  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (directory ? O_DIRECTORY : 0);
+bool readFatAttributes(int dirFd, const char* name, bool directory, Links links,
+                       uint16_t& attributes) {
+  const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (directory ? O_DIRECTORY : 0) |
+                    (links == Links::kKeep ? O_NOFOLLOW : 0);
   const int fd = openat(dirFd, name, flags);
   if (fd < 0) return false;
   uint32_t value = 0;
@@ -57,20 +60,30 @@ bool readFatAttributes(int dirFd, const char* name, bool directory, uint16_t& at
   return ok;
 }
 
-bool describe(int dirFd, const char* name, bool fat, FindEntry& entry) {
-  struct stat st {};
-  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  entry.kind = kindOf(st.st_mode);
-  entry.size = entry.isDirectory() ? 0 : static_cast<int64_t>(st.st_size);
-  entry.dosDateTime = dosDateTimeOf(st.st_mtime);
-  entry.device = static_cast<uint64_t>(st.st_dev);
+// One statx gives the fields and the mount, which tells a bind mount from its folder.
+bool statEntry(int dirFd, const char* name, int flags, struct statx& st) {
+  return statx(dirFd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &st) == 0;
+}
+
+uint64_t mountIdOf(const struct statx& st) {
+  return (st.stx_mask & STATX_MNT_ID) ? st.stx_mnt_id : 0;
+}
+
+bool describe(int dirFd, const char* name, bool fat, Links links, FindEntry& entry) {
+  struct statx st {};
+  if (!statEntry(dirFd, name, links == Links::kKeep ? AT_SYMLINK_NOFOLLOW : 0, st)) return false;
+  entry.kind = kindOf(st.stx_mode);
+  entry.size = entry.isDirectory() ? 0 : static_cast<int64_t>(st.stx_size);
+  entry.dosDateTime = dosDateTimeOf(static_cast<time_t>(st.stx_mtime.tv_sec));
+  entry.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+  entry.mountId = mountIdOf(st);
   uint16_t attributes = 0;
   if (entry.isDirectory()) attributes |= kAttrDirectory;
   if (entry.kind == EntryKind::kFile) attributes |= kAttrArchive;
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttrReadOnly;
+  if ((st.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttrReadOnly;
   if (entry.name.starts_with('.')) attributes |= kAttrHidden;
   if (fat && !entry.isSpecial() &&
-      readFatAttributes(dirFd, name, entry.isDirectory(), attributes)) {
+      readFatAttributes(dirFd, name, entry.isDirectory(), links, attributes)) {
     attributes = static_cast<uint16_t>((attributes & ~kAttrDirectory) |
                                        (entry.isDirectory() ? kAttrDirectory : 0));
   }
@@ -120,8 +133,8 @@ bool FindSearch::openAt(const std::string& linuxFolder) {
   close();
   const int fd = ::open(linuxFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat st {};
-  if (fstat(fd, &st) != 0) {
+  struct statx st {};
+  if (!statEntry(fd, "", AT_EMPTY_PATH, st)) {
     ::close(fd);
     return false;
   }
@@ -130,7 +143,8 @@ bool FindSearch::openAt(const std::string& linuxFolder) {
     ::close(fd);
     return false;
   }
-  device_ = static_cast<uint64_t>(st.st_dev);
+  device_ = makedev(st.stx_dev_major, st.stx_dev_minor);
+  mountId_ = mountIdOf(st);
   const MediaKind media = mediaOf(fd);
   fat_ = media.fat;
   caseInsensitive_ = media.caseInsensitive;
@@ -144,7 +158,7 @@ bool FindSearch::next(FindEntry& entry) {
     if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
     entry = FindEntry{};
     entry.name = name;
-    if (describe(dirfd(dir_), item->d_name, fat_, entry)) return true;
+    if (describe(dirfd(dir_), item->d_name, fat_, Links::kKeep, entry)) return true;
     // An entry that vanished since the folder was read is simply not there.
   }
   return false;
@@ -154,11 +168,12 @@ void FindSearch::close() {
   if (dir_ != nullptr) closedir(dir_);
   dir_ = nullptr;
   device_ = 0;
+  mountId_ = 0;
   fat_ = false;
   caseInsensitive_ = false;
 }
 
-std::optional<FindEntry> findEntryAt(const std::string& linuxPath) {
+std::optional<FindEntry> findEntryAt(const std::string& linuxPath, Links links) {
   std::string path = linuxPath;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (path.empty() || path[0] != '/') return std::nullopt;
@@ -169,16 +184,18 @@ std::optional<FindEntry> findEntryAt(const std::string& linuxPath) {
   if (dirFd < 0) return std::nullopt;
   FindEntry entry;
   entry.name = name;
-  const bool found = describe(dirFd, name.empty() ? "." : name.c_str(), mediaOf(dirFd).fat, entry);
+  const bool found =
+      describe(dirFd, name.empty() ? "." : name.c_str(), mediaOf(dirFd).fat, links, entry);
   ::close(dirFd);
   if (!found) return std::nullopt;
   return entry;
 }
 
-std::optional<FindEntry> findEntry(const std::string& systemPath, const DriveTable& table) {
+std::optional<FindEntry> findEntry(const std::string& systemPath, Links links,
+                                   const DriveTable& table) {
   const std::optional<std::string> path = toLinuxPath(systemPath, table);
   if (!path) return std::nullopt;
-  return findEntryAt(*path);
+  return findEntryAt(*path, links);
 }
 
 }  // namespace vellomar

@@ -27,7 +27,10 @@ struct FindEntry {
   uint32_t dosDateTime = 0;
   uint16_t attributes = 0;
   EntryKind kind = EntryKind::kFile;
-  uint64_t device = 0;  // the file system the entry lives on
+  // The file system and the mount the entry lives on: a folder whose device or mount differs
+  // from its parent's is the root of another file system, or another view of one.
+  uint64_t device = 0;
+  uint64_t mountId = 0;  // 0 where the kernel does not tell
 
   bool isDirectory() const { return kind == EntryKind::kDirectory; }
   // Never to be followed or opened: links, FIFOs, sockets and devices.
@@ -53,21 +56,29 @@ class FindSearch {
   bool next(FindEntry& entry);
   void close();
 
-  uint64_t device() const { return device_; }  // of the folder itself
+  // Of the folder itself.
+  uint64_t device() const { return device_; }
+  uint64_t mountId() const { return mountId_; }
   // Names on this medium carry no case of their own (FAT family, ISO 9660, UDF).
   bool caseInsensitiveMedia() const { return caseInsensitive_; }
 
  private:
   DIR* dir_ = nullptr;
   uint64_t device_ = 0;
+  uint64_t mountId_ = 0;
   bool fat_ = false;
   bool caseInsensitive_ = false;
 };
 
-// One file or folder, as a search would list it; none when it does not exist.
-std::optional<FindEntry> findEntry(const std::string& systemPath,
+enum class Links : uint8_t {
+  kKeep,    // describe the link itself, as a search lists it
+  kFollow,  // describe what it leads to, for a test whether a chosen folder exists
+};
+
+// One file or folder; none when it does not exist.
+std::optional<FindEntry> findEntry(const std::string& systemPath, Links links = Links::kKeep,
                                    const DriveTable& table = processDriveTable());
-std::optional<FindEntry> findEntryAt(const std::string& linuxPath);
+std::optional<FindEntry> findEntryAt(const std::string& linuxPath, Links links = Links::kKeep);
 
 // The local time as a packed DOS date-time (date in the high word, seconds halved), held to
 // the range the form can carry: 1980-01-01 00:00:00 to 2107-12-31 23:59:58.

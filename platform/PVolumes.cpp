@@ -61,6 +61,17 @@ std::string uncName(const std::string& source) {
   return unc;
 }
 
+// The label as the mounted file system holds it now (ext4, btrfs, xfs): udev learns of a
+// change only later, and containers have no udev at all.
+std::string mountedLabel(const std::string& mountPoint) {
+  char buffer[FSLABEL_MAX] = {};
+  const int fd = open(mountPoint.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return {};
+  const bool ok = ioctl(fd, FS_IOC_GETFSLABEL, buffer) == 0;
+  close(fd);
+  return ok ? std::string(buffer, strnlen(buffer, sizeof buffer)) : std::string();
+}
+
 }  // namespace
 
 DiskSpace diskSpaceAt(const std::string& linuxPath) {
@@ -99,7 +110,8 @@ VolumeInfo volumeInfo(char letter, const DriveTable& table) {
   const std::string type = effectiveType(*mount, devices, device);
   info.fileSystem = systemName(type, devices, device);
   info.caseInsensitive = isCaseInsensitiveMedia(type);
-  if (device.valid()) info.label = devices.volumeLabel(device);
+  if (info.accessible) info.label = mountedLabel(mount->mountPoint);
+  if (info.label.empty() && device.valid()) info.label = devices.volumeLabel(device);
   return info;
 }
 

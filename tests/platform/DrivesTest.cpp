@@ -29,6 +29,7 @@ TEST_F(DriveTableTest, GivesLettersToRealFileSystemsOnly) {
   };
   const Expected expected[] = {
       {'A', DriveKind::kRemovable, "", "device:fd0"},
+      {'B', DriveKind::kRemovable, "", "device:sde"},
       {'C', DriveKind::kFixed, "/", "mount:/"},
       {'D', DriveKind::kFixed, "/boot/efi", "mount:/boot/efi"},
       {'E', DriveKind::kFixed, "/home", "mount:/home"},
@@ -36,7 +37,7 @@ TEST_F(DriveTableTest, GivesLettersToRealFileSystemsOnly) {
       {'G', DriveKind::kRemovable, "", "device:Kingston_DT_123-part1"},
       {'H', DriveKind::kOptical, "", "device:HL-DT-ST_DVDRAM"},
   };
-  ASSERT_EQ(letters(table), "ACDEFGH");
+  ASSERT_EQ(letters(table), "ABCDEFGH");
   for (const Expected& e : expected) {
     const Drive* drive = table.find(e.letter);
     ASSERT_NE(drive, nullptr) << e.letter;
@@ -46,7 +47,6 @@ TEST_F(DriveTableTest, GivesLettersToRealFileSystemsOnly) {
     EXPECT_EQ(drive->key, e.key) << e.letter;
   }
   EXPECT_EQ(table.find('g'), table.find('G'));
-  EXPECT_EQ(table.find('B'), nullptr);
   EXPECT_EQ(table.find('?'), nullptr);
 }
 
@@ -77,7 +77,7 @@ TEST_F(DriveTableTest, DeviceDrivesFollowTheirMediumFromMountToMount) {
   machine.mounts = "28 1 8:2 / / rw - ext4 /dev/sda2 rw\n";
   EXPECT_FALSE(table.currentMount('F').has_value());
   EXPECT_EQ(table.currentMount('C')->mountPoint, "/");
-  EXPECT_EQ(letters(table), "ACDEFGH");
+  EXPECT_EQ(letters(table), "ABCDEFGH");
 }
 
 TEST_F(DriveTableTest, SavedLettersSurviveAndAbsentDrivesKeepTheirs) {
@@ -89,7 +89,7 @@ TEST_F(DriveTableTest, SavedLettersSurviveAndAbsentDrivesKeepTheirs) {
       {'Q', ""},
   };
   DriveTable table(machine.sources(), saved);
-  EXPECT_EQ(letters(table), "ACEFGHZ");
+  EXPECT_EQ(letters(table), "ABCEFGHZ");
   EXPECT_EQ(table.find('E')->mountPoint, "/boot/efi");
   EXPECT_EQ(table.find('F')->mountPoint, "/home");
   EXPECT_EQ(table.find('Z')->kind, DriveKind::kOptical);
@@ -97,7 +97,7 @@ TEST_F(DriveTableTest, SavedLettersSurviveAndAbsentDrivesKeepTheirs) {
   const std::vector<DriveAssignment> stored = table.assignments();
   EXPECT_NE(std::find(stored.begin(), stored.end(), DriveAssignment{'D', "mount:/mnt/gone"}),
             stored.end());
-  EXPECT_EQ(stored.size(), 8u);
+  EXPECT_EQ(stored.size(), 9u);
 
   // The stick comes back as another device; its serial keeps its letter.
   machine.root.addDisk("sdc", 8, 32, true);
@@ -111,7 +111,7 @@ TEST_F(DriveTableTest, SavedLettersSurviveAndAbsentDrivesKeepTheirs) {
   table.rebuild();
   EXPECT_EQ(table.currentMount('H')->mountPoint, "/media/ann/STICK");
   EXPECT_EQ(table.find('I')->mountPoint, "/mnt/new");
-  EXPECT_EQ(table.assignments().size(), 9u);
+  EXPECT_EQ(table.assignments().size(), 10u);
 
   DriveTable again(machine.sources(), table.assignments());
   EXPECT_EQ(again.assignments(), table.assignments());
@@ -124,11 +124,11 @@ TEST_F(DriveTableTest, LettersKeptForAbsentDrivesAreTakenOnlyWhenNoneIsLeft) {
                       std::to_string(10 + i) + " rw - tmpfs tmpfs rw\n";
   }
   const DriveTable table(machine.sources(true), {{'D', "mount:/mnt/gone"}});
-  EXPECT_EQ(letters(table), "ACDEFGHIJKLMNOPQRSTUVWXYZ");
+  EXPECT_EQ(letters(table), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
   EXPECT_EQ(table.find('E')->mountPoint, "/mnt/ram10");
   EXPECT_EQ(table.find('Z')->mountPoint, "/mnt/ram31");
   EXPECT_EQ(table.find('D')->kind, DriveKind::kOptical);  // the last one found no other letter
-  EXPECT_EQ(table.assignments().size(), 25u);
+  EXPECT_EQ(table.assignments().size(), 26u);
 }
 
 TEST_F(DriveTableTest, SecondViewsOfAFileSystemTakeNoLetter) {
@@ -143,7 +143,7 @@ TEST_F(DriveTableTest, SecondViewsOfAFileSystemTakeNoLetter) {
       "46 28 254:1 /containers/x/hosts /etc/hosts rw - ext4 /dev/vdb rw\n"
       "47 28 8:17 /sub /media/stick-sub rw - vfat /dev/sdb1 rw\n";
   const DriveTable table(machine.sources());
-  EXPECT_EQ(letters(table), "ACDEF");
+  EXPECT_EQ(letters(table), "ABCDEF");
   EXPECT_EQ(table.find('D')->mountPoint, "/data");
   EXPECT_EQ(table.find('E')->mountPoint, "/mnt/old");
   EXPECT_EQ(table.find('E')->kind, DriveKind::kRemote);  // the later mount hides the disk

@@ -1,7 +1,7 @@
 #include "platform/PFind.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -11,10 +11,10 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "platform/PPaths.h"
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 namespace {
@@ -35,21 +35,8 @@ time_t localTime(int year, int month, int day, int hour, int minute, int second)
 
 class FindTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "vellomar-find-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override {
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-      if (!entry.is_symlink()) chmod(entry.path().c_str(), 0755);
-    }
-    fs::remove_all(dir);
-  }
   std::string file(const std::string& name, const std::string& text = "") {
-    const std::string path = dir + "/" + name;
-    std::ofstream(path) << text;
-    return path;
+    return folder.file(name, text);
   }
   std::map<std::string, FindEntry> list() {
     std::map<std::string, FindEntry> entries;
@@ -61,7 +48,8 @@ class FindTest : public testing::Test {
     return entries;
   }
 
-  std::string dir;
+  test::TempFolder folder{"vellomar-find"};
+  const std::string& dir = folder.path();
 };
 
 TEST_F(FindTest, DescribesEveryKindOfEntryWithoutFollowingOrOpeningIt) {
@@ -161,6 +149,21 @@ TEST_F(FindTest, EntriesOfAnotherFileSystemShowTheirOwnDevice) {
   EXPECT_TRUE(sawProc);
 }
 
+TEST_F(FindTest, ABindMountShowsItsOwnMount) {
+  fs::create_directories(dir + "/data/inner");
+  fs::create_directory(dir + "/view");
+  if (mount((dir + "/data").c_str(), (dir + "/view").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "mounting is not allowed here";
+  }
+  const auto entries = list();
+  umount((dir + "/view").c_str());
+  FindSearch search;
+  ASSERT_TRUE(search.openAt(dir));
+  EXPECT_EQ(entries.at("view").device, search.device());  // the same file system
+  EXPECT_NE(entries.at("view").mountId, search.mountId());
+  EXPECT_EQ(entries.at("data").mountId, search.mountId());
+}
+
 TEST_F(FindTest, OpensFoldersByTheProgramsPaths) {
   file("a.txt", "abc");
   const std::optional<std::string> folder = toSystemPath(dir);
@@ -189,12 +192,22 @@ TEST_F(FindTest, OpensFoldersByTheProgramsPaths) {
   EXPECT_FALSE(findEntryAt("relative").has_value());
 }
 
-TEST_F(FindTest, SingleEntriesAreNotFollowedEither) {
-  fs::create_directory_symlink("/", dir + "/root-link");
-  const std::optional<FindEntry> link = findEntryAt(dir + "/root-link/");
+TEST_F(FindTest, SingleEntriesAreFollowedOnlyWhenAsked) {
+  fs::create_directory(dir + "/photos");
+  fs::create_directory_symlink("photos", dir + "/link");
+  const std::optional<FindEntry> link = findEntryAt(dir + "/link/");
   ASSERT_TRUE(link.has_value());
-  EXPECT_EQ(link->name, "root-link");
+  EXPECT_EQ(link->name, "link");
   EXPECT_EQ(link->kind, EntryKind::kSymlink);
+  const std::optional<FindEntry> folder = findEntryAt(dir + "/link", Links::kFollow);
+  ASSERT_TRUE(folder.has_value());
+  EXPECT_EQ(folder->name, "link");
+  EXPECT_TRUE(folder->isDirectory());
+  EXPECT_EQ(folder->attributes, kAttrDirectory);
+
+  fs::create_directory_symlink("missing", dir + "/dangling");
+  EXPECT_TRUE(findEntryAt(dir + "/dangling").has_value());
+  EXPECT_FALSE(findEntryAt(dir + "/dangling", Links::kFollow).has_value());
 }
 
 }  // namespace

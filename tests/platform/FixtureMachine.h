@@ -7,7 +7,7 @@
 
 namespace vellomar {
 
-// A desktop: system disk sda, USB stick sdb, DVD writer sr0, floppy fd0, one snap and the
+// A desktop: system disk sda, USB stick sdb, DVD writer sr0, floppies fd0 and sde, one snap and the
 // kernel's and a container runtime's own file systems.
 inline const char* const kDesktopMounts =
     "22 28 0:21 / /proc rw,relatime - proc proc rw\n"
@@ -39,6 +39,8 @@ struct FixtureMachine {
     root.addDisk("sr0", 11, 0, true);
     root.addUdev(11, 0, {"ID_CDROM=1", "ID_SERIAL=HL-DT-ST_DVDRAM", "ID_FS_LABEL_ENC=HOLIDAY"});
     root.addDisk("fd0", 2, 0, true);
+    root.addDisk("sde", 8, 64, true);  // a USB floppy drive
+    root.addUdev(8, 64, {"ID_DRIVE_FLOPPY=1"});
     root.addDisk("loop7", 7, 7, false);
   }
 

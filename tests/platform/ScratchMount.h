@@ -1,27 +1,36 @@
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "tests/support/TempFolder.h"
+
 namespace vellomar {
 
-// Mounts a memory file system of its own when the test may (as root in a container).
+// A file system mounted by the test itself, where the test may mount (as root in a
+// container): a small memory file system, or a disk image made with mkfs and a label.
 class ScratchMount {
  public:
   ScratchMount() {
-    std::string pattern = testing::TempDir() + "vellomar-mount-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    folder_ = pattern;
     mounted_ = mount("vellomar-test", folder_.c_str(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ScratchMount(const std::string& fsType, const std::string& label) {
+    image_ = folder_ + ".img";
+    const std::string make = "truncate -s 4M '" + image_ + "' && mkfs." + fsType + " -q -L '" +
+                             label + "' '" + image_ + "' >/dev/null 2>&1";
+    const std::string attach = "mount -o loop '" + image_ + "' '" + folder_ + "' 2>/dev/null";
+    mounted_ = geteuid() == 0 && system(make.c_str()) == 0 && system(attach.c_str()) == 0;
   }
   ~ScratchMount() {
     unmount();
-    if (!folder_.empty()) rmdir(folder_.c_str());
+    if (!image_.empty()) unlink(image_.c_str());
   }
+  ScratchMount(const ScratchMount&) = delete;
+  ScratchMount& operator=(const ScratchMount&) = delete;
+
   bool mounted() const { return mounted_; }
   const std::string& folder() const { return folder_; }
   void unmount() {
@@ -30,7 +39,9 @@ class ScratchMount {
   }
 
  private:
-  std::string folder_;
+  test::TempFolder scratch_{"vellomar-mount"};  // outlives the mount on it
+  const std::string& folder_ = scratch_.path();
+  std::string image_;
   bool mounted_ = false;
 };
 

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 
@@ -15,19 +13,7 @@ namespace vellomar {
 // /dev/disk/by-label.
 class SystemRootBuilder {
  public:
-  SystemRootBuilder() {
-    std::string pattern = testing::TempDir() + "vellomar-sysroot-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make " << pattern;
-    root_ = pattern;
-  }
-  ~SystemRootBuilder() {
-    std::error_code error;
-    std::filesystem::remove_all(root_, error);
-  }
-  SystemRootBuilder(const SystemRootBuilder&) = delete;
-  SystemRootBuilder& operator=(const SystemRootBuilder&) = delete;
-
-  const std::string& path() const { return root_; }
+  const std::string& path() const { return root_.path(); }
 
   void addDisk(const std::string& name, unsigned major, unsigned minor, bool removable) {
     const std::string folder = "sys/devices/block/" + name;
@@ -59,18 +45,14 @@ class SystemRootBuilder {
     link("sys/dev/block/" + number(major, minor), "../../../" + folder);
     link("sys/class/block/" + name, "../../../" + folder);
   }
-  void write(const std::string& relative, const std::string& text) {
-    const std::filesystem::path file = std::filesystem::path(root_) / relative;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file) << text;
-  }
+  void write(const std::string& relative, const std::string& text) { root_.file(relative, text); }
   void link(const std::string& relative, const std::string& target) {
-    const std::filesystem::path file = std::filesystem::path(root_) / relative;
-    std::filesystem::create_directories(file.parent_path());
-    std::filesystem::create_directory_symlink(target, file);
+    const std::filesystem::path link = root_.at(relative);
+    std::filesystem::create_directories(link.parent_path());
+    std::filesystem::create_directory_symlink(target, link);
   }
 
-  std::string root_;
+  test::TempFolder root_{"vellomar-sysroot"};
 };
 
 }  // namespace vellomar

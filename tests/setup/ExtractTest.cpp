@@ -1,0 +1,430 @@
+#include "setup/Extract.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "foundation/UExceptions.h"
+#include "setup/Utils.h"
+#include "tests/setup/ZipTestFiles.h"
+
+namespace vellomar::setup {
+namespace {
+
+using test::Bytes;
+using test::crcOf;
+using test::readFile;
+using test::RecordingProgress;
+using test::TempFolder;
+
+const std::string kFixtures = std::string(VELLOMAR_FIXTURES) + "/setup/";
+
+struct ExpectedFile {
+  const char* path;
+  uint32_t size;
+  uint32_t crc;  // as Debian's unzip extracts it
+};
+
+struct OldArchive {
+  const char* file;
+  std::vector<ExpectedFile> entries;
+};
+
+// Zip.implode.zip holds one entry for each window and tree count: EXE/TEST.EXE 4 KB with two
+// trees, the text 8 KB with three.
+const OldArchive kOldArchives[] = {
+    {"Zip.shrink.zip",
+     {{"tect.txt", 15498, 0x9bd160fa},
+      {"test.exe", 45056, 0xcfb109c8},
+      {"test.jpg", 40372, 0x088814e3}}},
+    {"Zip.reduce1.zip",
+     {{"tect.txt", 15498, 0x9bd160fa},
+      {"test.exe", 45056, 0xcfb109c8},
+      {"test.jpg", 40372, 0x088814e3}}},
+    {"Zip.reduce4.zip",
+     {{"tect.txt", 15498, 0x9bd160fa},
+      {"test.exe", 45056, 0xcfb109c8},
+      {"test.jpg", 40372, 0x088814e3}}},
+    {"Zip.implode.zip",
+     {{"exe/test.exe", 45056, 0xcfb109c8},
+      {"jpg/test.jpg", 40372, 0x088814e3},
+      {"\xe2\xa5\xe1\xe2.txt", 15498, 0x9bd160fa}}},
+};
+
+TEST(ExtractFiles, EveryEntryOfTheOldMethodArchivesDecodes) {
+  for (const OldArchive& archive : kOldArchives) {
+    SCOPED_TRACE(archive.file);
+    TempFolder target;
+    std::filesystem::create_directory(target.path() + "/exe");
+    std::filesystem::create_directory(target.path() + "/jpg");
+    test::CurrentFolder current(target.path());
+    std::vector<std::string> installed;
+    RecordingProgress progress;
+    ExtractFiles(kFixtures + archive.file, target.path(), "*.* EXE/*.* JPG/*.*", installed,
+                 progress);
+    for (const ExpectedFile& expected : archive.entries) {
+      const Bytes content = readFile(target.path() + "/" + expected.path);
+      EXPECT_EQ(content.size(), expected.size) << expected.path;
+      EXPECT_EQ(crcOf(content), expected.crc) << expected.path;
+    }
+    EXPECT_EQ(installed.size(), archive.entries.size());
+    EXPECT_EQ(progress.gauges.back(), 100);
+  }
+}
+
+TEST(MatchWildcard, StarsAndQuestionMarksOnEitherSideIgnoringCase) {
+  struct Case {
+    const char* text;
+    const char* pattern;
+    bool match;
+  };
+  const Case cases[] = {
+      {"", "", true},
+      {"", "*", true},
+      {"", "a", false},
+      {"readme", "README", true},
+      {"readme", "r?adme", true},
+      {"readme", "r?dme", false},
+      {"readme", "re*me", true},
+      {"readme", "*e", true},
+      {"readme", "*x", false},
+      {"re*", "readme", true},  // the text may hold the wildcard
+      {"a?c", "abc", true},
+      {"abc", "abcd", false},
+      {"abcd", "abc", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MatchWildcard(c.text, c.pattern), c.match) << c.text << " ~ " << c.pattern;
+  }
+  // Stars on both sides must not cost an exponential search.
+  const std::string stars(200, '*');
+  EXPECT_FALSE(MatchWildcard(stars + "x", stars + "y"));
+}
+
+TEST(MatchFileMask, NameAndExtensionByWildcardFolderExactly) {
+  struct Case {
+    const char* mask;
+    const char* name;
+    bool match;
+  };
+  const Case cases[] = {
+      {"*.*", "VELLOMAR.EXE", true},
+      {"*.exe", "VELLOMAR.EXE", true},
+      {"*.dll", "VELLOMAR.EXE", false},
+      {"*.*", "EXE/TEST.EXE", false},  // another folder
+      {"EXE/*.*", "EXE\\TEST.EXE", true},
+      {"exe/*.*", "EXE/TEST.EXE", false},  // folders compare exactly
+      {"*.htm", "PAGE.HTML", false},       // four letters after the dot are part of the name
+      {"*.*", "README", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MatchFileMask(c.mask, c.name), c.match) << c.mask << " ~ " << c.name;
+  }
+}
+
+TEST(CrcUpdate, StandardCheckValue) {
+  EXPECT_EQ(crcOf(Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9'}), 0xCBF43926u);
+}
+
+constexpr int64_t kEntryDay = 1614816000;  // 2021-03-04 00:00:00 UTC
+constexpr char kEntryTime[] = "2021-03-04 15:16:18 UTC";
+
+int64_t modifiedSeconds(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_mtim.tv_sec : -1;
+}
+
+void setModified(const std::string& path, int64_t seconds) {
+  timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+bool executable(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && (st.st_mode & 0111) == 0111;
+}
+
+struct SourceFile {
+  const char* archiveName;
+  Bytes content;
+};
+
+Bytes textBytes(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+// The data file as the release build makes it: Debian's zip, no compression.
+class ZipDataFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::system("command -v zip >/dev/null 2>&1") != 0) GTEST_SKIP() << "zip is missing";
+    Bytes program = {0x7F, 'E', 'L', 'F', 2, 1, 1, 0};
+    program.resize(3000, 0x42);
+    sources_ = {
+        {"VELLOMAR.EXE", program},
+        {"README.TXT", textBytes("Read me first.\r\n")},
+        {"UNINST.EXE", textBytes("MZ uninstaller")},
+        {"htmld.efd", textBytes("<html>template</html>")},
+        {"OTHER.BIN", test::sampleText(100000, 9)},
+        {"VUNZIP32.DLL", textBytes("library")},
+    };
+    std::string names;
+    for (const SourceFile& f : sources_) {
+      test::writeFile(source_.path() + "/" + f.archiveName, f.content);
+      names += std::string(" ") + f.archiveName;
+    }
+    const std::string command = "cd " + source_.path() + " && touch -d '" + kEntryTime + "'" +
+                                names + " && TZ=UTC zip -q -0 -X Vlmrar32.dat" + names;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ForceFolders(target_.path() + "/Export");
+  }
+
+  std::vector<std::string> install(const std::string& masks) {
+    std::vector<std::string> installed;
+    ExtractFiles(source_.path() + "/Vlmrar32.dat", target_.path(), masks, installed, progress_);
+    return installed;
+  }
+
+  const Bytes& content(const char* archiveName) const {
+    for (const SourceFile& f : sources_) {
+      if (std::string(f.archiveName) == archiveName) return f.content;
+    }
+    throw std::logic_error(archiveName);
+  }
+
+  TempFolder source_;
+  TempFolder target_;
+  std::vector<SourceFile> sources_;
+  RecordingProgress progress_;
+};
+
+TEST_F(ZipDataFile, InstallsUnderTheTableNamesWithTheirFlags) {
+  const std::vector<std::string> installed = install("");
+  EXPECT_EQ(installed,
+            (std::vector<std::string>{" Vellomar.exe", " Read Me.txt", "*Export/HTML Detailed.vefd",
+                                      "*other.bin", " VUnZip32.dll"}));
+  const std::pair<const char*, const char*> files[] = {
+      {"VELLOMAR.EXE", "Vellomar.exe"}, {"README.TXT", "Read Me.txt"},
+      {"UNINST.EXE", "Uninstall.exe"},  {"htmld.efd", "Export/HTML Detailed.vefd"},
+      {"OTHER.BIN", "other.bin"},       {"VUNZIP32.DLL", "VUnZip32.dll"},
+  };
+  for (auto [archiveName, installedName] : files) {
+    const std::string path = target_.path() + "/" + installedName;
+    EXPECT_EQ(readFile(path), content(archiveName)) << installedName;
+    EXPECT_EQ(modifiedSeconds(path), kEntryDay) << installedName;
+  }
+  EXPECT_TRUE(executable(target_.path() + "/Vellomar.exe"));
+  EXPECT_FALSE(executable(target_.path() + "/Uninstall.exe"));
+  EXPECT_NE(std::ranges::find(progress_.labels, "Decompressing Read Me.txt"),
+            progress_.labels.end());
+  EXPECT_TRUE(progress_.questions.empty());
+}
+
+TEST_F(ZipDataFile, MasksSelectTheEntriesToInstall) {
+  const std::vector<std::string> installed = install("*.exe  *.DLL");
+  EXPECT_EQ(installed, (std::vector<std::string>{" Vellomar.exe", " VUnZip32.dll"}));
+  EXPECT_TRUE(std::filesystem::exists(target_.path() + "/Uninstall.exe"));
+  EXPECT_FALSE(std::filesystem::exists(target_.path() + "/Read Me.txt"));
+  EXPECT_FALSE(std::filesystem::exists(target_.path() + "/other.bin"));
+  EXPECT_FALSE(std::filesystem::exists(target_.path() + "/Export/HTML Detailed.vefd"));
+}
+
+TEST_F(ZipDataFile, ANewerKeptFileIsOverwrittenOnlyWhenTheUserAgrees) {
+  struct Case {
+    const char* what;
+    const char* existing;
+    int64_t existingTime;
+    InstallAnswer answer;
+    bool asked;
+    bool replaced;
+  };
+  const char* const kTemplate = "Export/HTML Detailed.vefd";
+  const Case cases[] = {
+      {"newer day, No", kTemplate, kEntryDay + 86400, InstallAnswer::kNo, true, false},
+      {"newer day, Yes", kTemplate, kEntryDay + 86400, InstallAnswer::kYes, true, true},
+      {"same day, later time", kTemplate, kEntryDay + 82800, InstallAnswer::kNo, false, true},
+      {"older day", kTemplate, kEntryDay - 86400, InstallAnswer::kNo, false, true},
+      {"newer, time not kept", "Read Me.txt", kEntryDay + 86400, InstallAnswer::kNo, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = target_.path() + "/" + c.existing;
+    test::writeFile(path, textBytes("changed by the user"));
+    chmod(path.c_str(), 0444);
+    setModified(path, c.existingTime);
+    progress_ = RecordingProgress();
+    progress_.answer = c.answer;
+    const std::vector<std::string> installed = install("");
+    EXPECT_EQ(progress_.questions.size(), c.asked ? 1u : 0u);
+    EXPECT_EQ(readFile(path) == textBytes("changed by the user"), !c.replaced);
+    EXPECT_EQ(std::ranges::count(installed,
+                                 (c.existing == kTemplate ? "*" : " ") + std::string(c.existing)),
+              c.replaced ? 1 : 0);
+  }
+}
+
+TEST_F(ZipDataFile, CancelInTheOverwriteQuestionAbortsTheInstallation) {
+  const std::string path = target_.path() + "/Export/HTML Detailed.vefd";
+  test::writeFile(path, textBytes("changed by the user"));
+  setModified(path, kEntryDay + 86400);
+  progress_.answer = InstallAnswer::kCancel;
+  try {
+    install("");
+    FAIL() << "no exception";
+  } catch (const EKstvNormalException& e) {
+    EXPECT_STREQ(e.what(), "Installation aborted.");
+  }
+  ASSERT_EQ(progress_.questions.size(), 1u);
+  EXPECT_EQ(progress_.questions[0],
+            "Vellomar Installation: Warning|File Export/HTML Detailed.vefd already exists and has "
+            "newer date than the file, which is to be installed. Are you sure to overwrite it?");
+  EXPECT_TRUE(std::filesystem::exists(target_.path() + "/Read Me.txt")) << "installed before";
+}
+
+TEST_F(ZipDataFile, AbortDuringDecompressionRaisesTheNormalException) {
+  progress_.abortAfter = 3;
+  EXPECT_THROW(install(""), EKstvNormalException);
+}
+
+// Archives built entry by entry, for the cases Debian's zip does not make.
+class BuiltArchive : public ::testing::Test {
+ protected:
+  std::string write(const std::string& name, const Bytes& bytes) {
+    const std::string path = folder_.path() + "/" + name;
+    test::writeFile(path, bytes);
+    return path;
+  }
+
+  std::string failure(const std::string& archive, const std::string& masks = "") {
+    try {
+      install(archive, masks);
+    } catch (const EKstvException& e) {
+      return e.what();
+    }
+    return "no exception";
+  }
+
+  void install(const std::string& archive, const std::string& masks = "") {
+    installed_.clear();
+    ExtractFiles(archive, target_.path(), masks, installed_, progress_);
+  }
+
+  TempFolder folder_;
+  TempFolder target_;
+  std::vector<std::string> installed_;
+  RecordingProgress progress_;
+};
+
+TEST_F(BuiltArchive, DamagedOrHostileArchivesRaiseTheirErrors) {
+  auto entry = [](const std::string& name, const std::string& text) {
+    return test::storedEntry(name, textBytes(text));
+  };
+  test::ZipTestEntry badCrc = entry("BADCRC.TXT", "data");
+  badCrc.crc ^= 1;
+  test::ZipTestEntry deflated = entry("DEFLATE.TXT", "data");
+  deflated.method = 8;
+  Bytes longName = test::buildZip({entry("A.TXT", "data")});
+  longName[26] = 0x2C;  // name length 300
+  longName[27] = 0x01;
+  Bytes longExtra = test::buildZip({entry("A.TXT", "data")});
+  longExtra[29] = 0x01;  // extra length 256
+  Bytes cutInHeader = test::buildZip({entry("A.TXT", "data")});
+  cutInHeader.resize(20);
+
+  struct Case {
+    const char* what;
+    Bytes archive;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"CRC mismatch", test::buildZip({badCrc}), "Error in archive #8"},
+      {"unknown method", test::buildZip({deflated}), "Error in archive #7"},
+      {"name of 256 bytes or more", longName, "Error in archive #2"},
+      {"extra field of 256 bytes or more", longExtra, "Error in archive #2"},
+      {"parent folder", test::buildZip({entry("../evil.txt", "x")}), "Error in archive #2"},
+      {"parent folder, DOS separators", test::buildZip({entry("..\\evil.txt", "x")}),
+       "Error in archive #2"},
+      {"parent folder inside", test::buildZip({entry("a/../../evil.txt", "x")}),
+       "Error in archive #2"},
+      {"absolute path", test::buildZip({entry("/tmp/evil.txt", "x")}), "Error in archive #2"},
+      {"cut in a header", cutInHeader, "Error in archive #2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(failure(write("data.zip", c.archive), "*.* ../*.* a/../../*.* /tmp/*.*"), c.message);
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_.path() + "/evil.txt"));
+  EXPECT_FALSE(std::filesystem::exists("/tmp/evil.txt"));
+}
+
+TEST_F(BuiltArchive, MissingOrEndlessArchivesNameTheArchive) {
+  EXPECT_EQ(failure(folder_.path() + "/missing.dat"), "Error reading file.");
+
+  // Opened under its own name; only the message shows it in upper case.
+  const std::string path =
+      write("nocentral.dat", test::buildZip({test::storedEntry("A.TXT", textBytes("a"))}, false));
+  std::string upper = path;
+  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  EXPECT_EQ(failure(path), "Error in archive #1 " + upper);
+  EXPECT_EQ(readFile(target_.path() + "/a.txt"), textBytes("a")) << "entries before are installed";
+
+  EXPECT_EQ(failure(write("empty.dat", {})),
+            "Error in archive #1 " + upper.substr(0, upper.rfind('/')) + "/EMPTY.DAT");
+}
+
+TEST_F(BuiltArchive, ArchiveNameWithoutExtensionGetsZip) {
+  write("data.ZIP", test::buildZip({test::storedEntry("A.TXT", textBytes("a"))}));
+  install(folder_.path() + "/data");
+  EXPECT_TRUE(std::filesystem::exists(target_.path() + "/a.txt"));
+}
+
+TEST_F(BuiltArchive, StoredDataCutShortIsPaddedWithFFAndFailsTheCrc) {
+  Bytes archive = test::buildZip({test::storedEntry("CUT.TXT", textBytes("0123456789"))}, false);
+  archive.resize(archive.size() - 4);
+  EXPECT_EQ(failure(write("cut.zip", archive)), "Error in archive #8");
+  EXPECT_EQ(readFile(target_.path() + "/cut.txt"), textBytes("012345\xFF\xFF\xFF\xFF"));
+}
+
+TEST_F(BuiltArchive, EmptyEntryIsWrittenAndDatedWithoutProgressOrCancelTest) {
+  test::ZipTestEntry empty = test::storedEntry("EMPTY.TXT", {});
+  empty.dosDate = 0x5264;
+  install(write("data.zip", test::buildZip({empty})));
+  EXPECT_EQ(readFile(target_.path() + "/empty.txt"), Bytes());
+  EXPECT_EQ(modifiedSeconds(target_.path() + "/empty.txt"), kEntryDay);
+  EXPECT_EQ(progress_.gauges, std::vector<int>{100});
+  EXPECT_EQ(progress_.abortTests, 0);
+}
+
+TEST_F(BuiltArchive, ProgressStaysWithinTheGaugeForSmallEntries) {
+  const Bytes content = textBytes("nineteen bytes long");
+  install(write("data.zip", test::buildZip({test::storedEntry("SMALL.TXT", content)})));
+  EXPECT_EQ(readFile(target_.path() + "/small.txt"), content);
+  ASSERT_FALSE(progress_.gauges.empty());
+  for (int gauge : progress_.gauges) {
+    EXPECT_GE(gauge, 0);
+    EXPECT_LE(gauge, 100);
+  }
+  EXPECT_EQ(progress_.gauges.back(), 100);
+}
+
+TEST_F(BuiltArchive, UnmatchedEntriesAreSkippedWithoutDecoding) {
+  test::ZipTestEntry undecodable = test::storedEntry("README.TXT", textBytes("text"));
+  undecodable.method = 8;  // would raise error 7 if decoded
+  const std::string archive =
+      write("data.zip",
+            test::buildZip({undecodable, test::storedEntry("BIG.BIN", test::sampleText(90000, 4)),
+                            test::storedEntry("VELLOMAR.EXE", textBytes("program"))}));
+  install(archive, "*.exe");
+  EXPECT_EQ(installed_, std::vector<std::string>{" Vellomar.exe"});
+  EXPECT_EQ(readFile(target_.path() + "/Vellomar.exe"), textBytes("program"));
+}
+
+}  // namespace
+}  // namespace vellomar::setup
