@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/UArchiveEntry.h"
+
+namespace vellomar {
+
+// Lists a RAR archive (formats 1.5 to 4) by walking its blocks from the "Rar!" marker at
+// start. True when at least one file was listed; folders are not listed.
+bool ReadRarArchive(TArchiveEntryList& list, const std::string& path, uint64_t start);
+
+}  // namespace vellomar

@@ -1,0 +1,76 @@
+#include "engine/UCallbacks.h"
+
+namespace vellomar {
+namespace {
+
+bool defaultQuery(const ShortString&) {
+  return true;
+}
+// Without an interface every archive is scanned without asking again.
+uint16_t defaultChoice(const ShortString&) {
+  return kChoiceScanAll;
+}
+void defaultText(const ShortString&) {}
+void defaultPercent(int32_t, int32_t) {}
+bool defaultAbort() {
+  return false;
+}
+
+template <typename Procedure>
+Procedure orDefault(Procedure procedure, Procedure fallback) {
+  return procedure ? procedure : fallback;
+}
+
+}  // namespace
+
+TCallbackQuery CallbackQuery = defaultQuery;
+TCallbackChoice CallbackChoice = defaultChoice;
+TCallbackMessage CallbackMessage = defaultText;
+TCallbackAppendText CallbackAppendText = defaultText;
+TCallbackPercent CallbackPercent = defaultPercent;
+TCallbackAbort CallbackAbort = defaultAbort;
+
+void ResetCallbacks() {
+  SetCallbacks(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+void SetCallbacks(TCallbackQuery query, TCallbackChoice choice, TCallbackMessage message,
+                  TCallbackAppendText appendText, TCallbackPercent percent, TCallbackAbort abort) {
+  CallbackQuery = orDefault(query, defaultQuery);
+  CallbackChoice = orDefault(choice, defaultChoice);
+  CallbackMessage = orDefault(message, defaultText);
+  CallbackAppendText = orDefault(appendText, defaultText);
+  CallbackPercent = orDefault(percent, defaultPercent);
+  CallbackAbort = orDefault(abort, defaultAbort);
+}
+
+void DefaultProgressCallback(bool&) {}
+void DefaultPrintTextCallback(const ShortString&) {}
+void DefaultPrintFileCallback(const TOneFile&) {}
+void DefaultTextWidthCallback(const ShortString&, int32_t&) {}
+void DefaultExportCallback() {}
+
+TProgressCallback progressOrDefault(TProgressCallback progress) {
+  return orDefault(progress, DefaultProgressCallback);
+}
+
+TPrintCallbacks makePrintCallbacks(TPrintTextCallback disk, TPrintTextCallback folder,
+                                   TPrintFileCallback file, TTextWidthCallback measure) {
+  return {orDefault(disk, DefaultPrintTextCallback), orDefault(folder, DefaultPrintTextCallback),
+          orDefault(file, DefaultPrintFileCallback), orDefault(measure, DefaultTextWidthCallback)};
+}
+
+TExportCallbacks makeExportCallbacks(TExportCallback databaseBegin, TExportCallback databaseEnd,
+                                     TExportCallback diskBegin, TExportCallback diskEnd,
+                                     TExportCallback folderBegin, TExportCallback folderEnd,
+                                     TExportCallback file) {
+  return {orDefault(databaseBegin, DefaultExportCallback),
+          orDefault(databaseEnd, DefaultExportCallback),
+          orDefault(diskBegin, DefaultExportCallback),
+          orDefault(diskEnd, DefaultExportCallback),
+          orDefault(folderBegin, DefaultExportCallback),
+          orDefault(folderEnd, DefaultExportCallback),
+          orDefault(file, DefaultExportCallback)};
+}
+
+}  // namespace vellomar

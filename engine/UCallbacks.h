@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+struct TOneFile;
+
+// The engine reports to the user interface only through these procedures. The interface sets
+// them before a long operation and resets them after it; every default does nothing, so the
+// engine runs the same without an interface. All calls happen inside the engine call.
+
+using TCallbackQuery = bool (*)(const ShortString& text);
+// The archive prompt; answers kChoiceScan, kChoiceSkip, kChoiceScanAll or kChoiceSkipAll.
+using TCallbackChoice = uint16_t (*)(const ShortString& text);
+using TCallbackMessage = void (*)(const ShortString& text);
+using TCallbackAppendText = void (*)(const ShortString& text);
+using TCallbackPercent = void (*)(int32_t phase, int32_t percent);
+// Polled by long operations; true stops them.
+using TCallbackAbort = bool (*)();
+
+inline constexpr uint16_t kChoiceScan = 12;
+inline constexpr uint16_t kChoiceSkip = 13;
+inline constexpr uint16_t kChoiceScanAll = 150;
+inline constexpr uint16_t kChoiceSkipAll = 151;
+
+extern TCallbackQuery CallbackQuery;
+extern TCallbackChoice CallbackChoice;
+extern TCallbackMessage CallbackMessage;
+extern TCallbackAppendText CallbackAppendText;
+extern TCallbackPercent CallbackPercent;
+extern TCallbackAbort CallbackAbort;
+
+// Installs the six defaults; the variables hold them from program start.
+void ResetCallbacks();
+// Sets all six at once. A null procedure installs that slot's default, so the engine never
+// calls through a null pointer.
+void SetCallbacks(TCallbackQuery query, TCallbackChoice choice, TCallbackMessage message,
+                  TCallbackAppendText appendText, TCallbackPercent percent, TCallbackAbort abort);
+
+// Per-handle callbacks, held by the database handle. The progress callback gets the handle's
+// abort flag and may set it to stop a search, walk or copy.
+using TProgressCallback = void (*)(bool& abort);
+using TPrintTextCallback = void (*)(const ShortString& text);
+using TPrintFileCallback = void (*)(const TOneFile& line);
+// Measures a name; the walk keeps the largest width given back.
+using TTextWidthCallback = void (*)(const ShortString& name, int32_t& width);
+// Export callbacks read the walk's value records, filled just before each call.
+using TExportCallback = void (*)();
+
+// The do-nothing defaults of the per-handle slots.
+void DefaultProgressCallback(bool& abort);
+void DefaultPrintTextCallback(const ShortString& text);
+void DefaultPrintFileCallback(const TOneFile& line);
+void DefaultTextWidthCallback(const ShortString& name, int32_t& width);
+void DefaultExportCallback();
+
+// The print slots in their order: disk, folder, file, measure.
+struct TPrintCallbacks {
+  TPrintTextCallback Disk = DefaultPrintTextCallback;
+  TPrintTextCallback Folder = DefaultPrintTextCallback;
+  TPrintFileCallback File = DefaultPrintFileCallback;
+  TTextWidthCallback Measure = DefaultTextWidthCallback;
+};
+
+// The export slots in their order.
+struct TExportCallbacks {
+  TExportCallback DatabaseBegin = DefaultExportCallback;
+  TExportCallback DatabaseEnd = DefaultExportCallback;
+  TExportCallback DiskBegin = DefaultExportCallback;
+  TExportCallback DiskEnd = DefaultExportCallback;
+  TExportCallback FolderBegin = DefaultExportCallback;
+  TExportCallback FolderEnd = DefaultExportCallback;
+  TExportCallback File = DefaultExportCallback;
+};
+
+// Each null procedure is replaced by its slot's default.
+TProgressCallback progressOrDefault(TProgressCallback progress);
+TPrintCallbacks makePrintCallbacks(TPrintTextCallback disk, TPrintTextCallback folder,
+                                   TPrintFileCallback file, TTextWidthCallback measure);
+TExportCallbacks makeExportCallbacks(TExportCallback databaseBegin, TExportCallback databaseEnd,
+                                     TExportCallback diskBegin, TExportCallback diskEnd,
+                                     TExportCallback folderBegin, TExportCallback folderEnd,
+                                     TExportCallback file);
+
+}  // namespace vellomar
