@@ -16,7 +16,8 @@ std::string makeScratchPath() {
   const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm", error)
                                            ? "/dev/shm"
                                            : std::filesystem::temp_directory_path();
-  return (folder / ("vellomar-fuzz-" + std::to_string(::getpid()))).string();
+  // With an extension: the installer adds ".ZIP" to a data file named without one.
+  return (folder / ("vellomar-fuzz-" + std::to_string(::getpid()) + ".dat")).string();
 }
 
 struct ScratchFile {

@@ -1,10 +1,13 @@
 // Writes the generated seeds of the fuzz targets into <folder>/<target>/: small databases (new
 // and empty, one disk, a disk with a tree, file lists and descriptions, the older disk form,
-// a deleted disk) in the forms each target takes, and mask texts.
+// a deleted disk) in the forms each target takes, mask texts, one catalogue of each backup
+// kind, and the entries of the ZIP files named after the folder as the decoder target takes
+// them.
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -145,6 +148,109 @@ std::vector<uint8_t> dataAreaOf(const std::vector<uint8_t>& file) {
   return {file.begin() + kDataAreaOffset, file.end()};
 }
 
+// A text field of width bytes, cut or padded with fill.
+void text(ByteWriter& w, std::string_view s, size_t width, char fill = '\0') {
+  w.bytes(s.data(), std::min(s.size(), width));
+  for (size_t i = s.size(); i < width; ++i) w.u8(static_cast<uint8_t>(fill));
+}
+
+constexpr uint32_t kBackupTime = 0x1C676000;
+
+// Control file records of 139, 70 and 34 bytes, each led by its length: header, folder, file.
+std::vector<uint8_t> dosBackup() {
+  ByteWriter w;
+  w.u8(139);
+  text(w, "BACKUP", 8, ' ');
+  w.u8(1);
+  w.zeros(129);
+  w.u8(70);
+  text(w, "DOS", 69);
+  w.u8(34);
+  text(w, "EDIT.COM", 12);
+  w.zeros(11);
+  w.u32(413);
+  w.u8(0x20);
+  w.u8(0);
+  w.u32(kBackupTime);
+  return w.take();
+}
+
+// The "DCP" start, a folder begun, a file, the folder ended.
+std::vector<uint8_t> pcBackup() {
+  ByteWriter w;
+  w.u8(1);
+  w.bytes("DCP", 3);
+  w.zeros(10);
+  w.u8(0xDA);
+  w.u8(0);
+  text(w, "DOS", 14);
+  w.u8(0xDB);
+  w.u8(0);
+  text(w, "EDIT.COM", 14);
+  w.u16(static_cast<uint16_t>(kBackupTime >> 16));
+  w.u16(static_cast<uint16_t>(kBackupTime));
+  w.u32(413);
+  w.zeros(4);
+  w.u8(0xDC);
+  return w.take();
+}
+
+// Signature, a folder at depth 1, a file, the end record.
+std::vector<uint8_t> nortonBackup() {
+  ByteWriter w;
+  w.u8(0);
+  w.bytes("NORTON Ver 1", 12);
+  w.zeros(3);
+  w.u8(1);
+  text(w, "C:DOS", 31);
+  w.u8(0);
+  text(w, "EDIT", 8, ' ');
+  text(w, "COM", 3, ' ');
+  w.u8(0x20);
+  w.zeros(3);
+  w.u32(kBackupTime);
+  w.u32(413);
+  w.zeros(8);
+  w.u8(0xFF);
+  w.zeros(31);
+  return w.take();
+}
+
+// Each local header's entry as the decoder target takes it: the method's selector, the size in
+// three bytes, the compressed data.
+std::vector<std::vector<uint8_t>> decoderSeeds(const std::vector<uint8_t>& zip) {
+  constexpr uint32_t kLocalHeader = 0x04034B50;
+  std::vector<std::vector<uint8_t>> seeds;
+  ByteReader r(zip);
+  while (r.has(30) && r.u32() == kLocalHeader) {
+    r.u16();
+    const uint16_t flags = r.u16();
+    const uint16_t method = r.u16();
+    r.skip(8);
+    const uint32_t packed = r.u32();
+    const uint32_t size = r.u32();
+    const uint16_t nameLength = r.u16();
+    const uint16_t extraLength = r.u16();
+    r.skip(size_t{nameLength} + extraLength);
+    const std::span<const uint8_t> data = r.bytes(packed);
+    if (!r.ok()) break;
+    if (method < 1 || method > 6 || size > 0xFFFFFF) continue;
+    ByteWriter seed;
+    seed.u8(static_cast<uint8_t>(method == 1 ? 0 : method == 6 ? 5 : method - 1));
+    seed.u8(static_cast<uint8_t>(method == 6 ? (flags & 6) | (size & 0xF8) : size));
+    seed.u8(static_cast<uint8_t>(size >> 8));
+    seed.u8(static_cast<uint8_t>(size >> 16));
+    seed.bytes(data);
+    seeds.push_back(seed.take());
+  }
+  return seeds;
+}
+
+std::vector<uint8_t> contentOf(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 std::vector<uint8_t> bytesOf(std::string_view text) {
   return {text.begin(), text.end()};
 }
@@ -163,8 +269,8 @@ void write(const std::filesystem::path& folder, const std::string& name,
 
 int main(int argc, char** argv) {
   using namespace vellomar::fuzz;
-  if (argc != 2) {
-    std::cerr << "usage: " << argv[0] << " <seed folder>\n";
+  if (argc < 2) {
+    std::cerr << "usage: " << argv[0] << " <seed folder> [zip file...]\n";
     return 2;
   }
   const std::filesystem::path root = argv[1];
@@ -186,6 +292,16 @@ int main(int argc, char** argv) {
   int n = 0;
   for (const std::string_view mask : masks) {
     write(root / "masks", "mask-" + std::to_string(++n), bytesOf(mask));
+  }
+  write(root / "dos_backup", "CONTROL.001", dosBackup());
+  write(root / "pc_backup", "PCBACKUP.DIR", pcBackup());
+  write(root / "norton_backup", "DEFAULT.CAT", nortonBackup());
+  for (int i = 2; i < argc; ++i) {
+    const std::filesystem::path zip = argv[i];
+    int entry = 0;
+    for (const std::vector<uint8_t>& seed : decoderSeeds(contentOf(zip))) {
+      write(root / "setup_decoders", zip.stem().string() + "-" + std::to_string(++entry), seed);
+    }
   }
   return 0;
 }

@@ -13,35 +13,49 @@ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMP
   -DVELLOMAR_FUZZ=ON -DVELLOMAR_SANITIZE=ON >/dev/null
 cmake --build $build --target vellomar_fuzzers
 
+shared=${VELLOMAR_TESTDATA:-/work/shared/testdata}/archives
+archives=tests/fixtures/archives
 seeds=$build/seeds
 rm -rf $seeds
-$build/fuzz/vellomar_fuzz_seeds $seeds
+$build/fuzz/vellomar_fuzz_seeds $seeds tests/fixtures/setup/*.zip
 
-# Target, longest input, folders of seeds beside the generated ones.
+# Target, longest input, seed files beside the generated ones (patterns, comma-separated).
+zips="$archives/*.zip,$shared/*.zip"
 table="catalogue 262144 -
 catalogue_blocks 65536 -
 key_rebuild 65536 -
-masks 4096 -"
+masks 4096 -
+setup_decoders 65536 -
+setup_extract 131072 tests/fixtures/setup/*.zip,$shared/Zip.*.zip
+zip_central 131072 $zips
+zip_local 131072 $zips
+arc 131072 $archives/*.arc,$shared/*.arc
+lha 65536 $archives/lzh/*.lzh,$shared/lzh/*.lzh
+arj 131072 $archives/*.arj,$shared/*.arj
+rar 131072 $archives/*.rar,$shared/*.rar
+ace 131072 tests/fixtures/libs/*.ace,$shared/*.ace
+dos_backup 16384 -
+pc_backup 16384 -
+norton_backup 16384 -
+sfx 131072 $zips,$archives/*.arj,$archives/*.rar"
 
 selected() {
   [ -z "$only" ] || echo " $only " | grep -q " $1 "
 }
 
-# Copies the files of the listed folders that exist, listings and licences left out.
+# Copies the files that the comma-separated patterns name into the target's seed folder.
 addSeeds() {
-  target=$1
-  shift
-  for folder in "$@"; do
-    [ -d "$folder" ] || continue
-    find "$folder" -type f ! -name '*.txt' ! -name '*.md' -exec cp {} "$seeds/$target/" \;
+  for file in $(echo "$2" | tr , ' '); do
+    [ -f "$file" ] && cp "$file" "$seeds/$1/"
   done
+  return 0
 }
 
 only="$*"
 while read -r target maxLen extra; do
   selected "$target" || continue
   mkdir -p "$seeds/$target" "$build/corpus/$target" "$build/findings/$target"
-  [ "$extra" = - ] || addSeeds "$target" $(echo "$extra" | tr , ' ')
+  [ "$extra" = - ] || addSeeds "$target" "$extra"
   (
     status=0
     "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len="$maxLen" -timeout=10 \
