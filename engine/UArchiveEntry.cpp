@@ -9,31 +9,6 @@
 namespace vellomar {
 namespace {
 
-bool isAsciiLower(char c) {
-  return c >= 'a' && c <= 'z';
-}
-
-// Whether text has a character that upper-casing would change. A character beyond ASCII
-// counts as lower case unless lower-casing changes it, so caseless scripts keep their case
-// rather than lose it.
-bool hasLowerCase(std::string_view text) {
-  size_t position = 0;
-  while (position < text.size()) {
-    const auto byte = static_cast<uint8_t>(text[position]);
-    if (byte < 0x80) {
-      if (isAsciiLower(text[position])) return true;
-      ++position;
-      continue;
-    }
-    size_t end = position + 1;
-    while (end < text.size() && (static_cast<uint8_t>(text[end]) & 0xC0) == 0x80) ++end;
-    const std::string_view character = text.substr(position, end - position);
-    if (lowerText(character) == character) return true;
-    position = end;
-  }
-  return false;
-}
-
 std::string_view limitText(std::string_view text) {
   return text.substr(0, utf8CutLength(text, TArchiveEntry::kMaxText));
 }

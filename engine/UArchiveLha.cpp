@@ -11,6 +11,7 @@ namespace {
 // Bytes common to every header level, up to the name length at +21.
 constexpr size_t kCommonSize = 22;
 constexpr size_t kMethodOffset = 2;
+constexpr size_t kMethodSize = 5;
 constexpr size_t kPackedSizeOffset = 7;
 constexpr size_t kLevelOffset = 20;
 constexpr size_t kExtensionHeaderMinSize = 3;
@@ -108,7 +109,7 @@ bool ReadLhaArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
       if (!common.ok()) return false;
       if (headerSize == 0) return true;
       common.seek(kMethodOffset);
-      const std::string_view method = asText(common.bytes(5));
+      const std::string_view method = asText(common.bytes(kMethodSize));
       common.seek(kLevelOffset);
       const uint8_t level = common.u8();
       if (!common.ok() || method[0] != '-' || method[1] != 'l' || method[4] != '-') return false;

@@ -42,7 +42,7 @@ bool readFileBlock(ByteReader& r, uint64_t position, Block& block, TArchiveEntry
     r.skip(4);
   }
   std::string_view name = asText(r.bytes(nameSize));
-  if (!r.ok() || r.position() > block.headSize) return false;
+  if (!r.ok()) return false;
   block.dataSize = packedSize;
   if ((block.flags & kFolderMask) == kFolderMask) return true;
   if (block.flags & kUnicodeNameFlag) name = untilZero(name);
@@ -61,16 +61,19 @@ bool ReadRarArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
     const int32_t countBefore = list.Count();
     uint64_t position = start;
     while (position < file.size()) {
-      ByteReader r = file.read(position, ArchiveFile::kWindowSize);
+      ByteReader head = file.read(position, kBlockHeadSize);
       Block block;
-      r.skip(2);
-      block.type = r.u8();
-      block.flags = r.u16();
-      block.headSize = r.u16();
-      if (!r.ok() || block.headSize < kBlockHeadSize || block.type < kFirstBlockType ||
+      head.skip(2);  // CRC
+      block.type = head.u8();
+      block.flags = head.u16();
+      block.headSize = head.u16();
+      if (!head.ok() || block.headSize < kBlockHeadSize || block.type < kFirstBlockType ||
           block.type >= kEndBlock) {
         break;
       }
+      // The fields of a block lie in its head; a reader over the head alone keeps them there.
+      ByteReader r = file.read(position, block.headSize);
+      r.seek(kBlockHeadSize);
       if (block.type == kFileBlock) {
         if (!readFileBlock(r, position, block, list)) break;
       } else if (block.flags & kLongBlockFlag) {

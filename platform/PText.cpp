@@ -372,6 +372,20 @@ std::string lowerText(std::string_view text) {
   return toUtf8(lower);
 }
 
+bool hasLowerCase(std::string_view text) {
+  if (isAscii(text)) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+  }
+  std::u16string wide;
+  toUtf16(text, wide);
+  for (size_t i = 0; i < wide.size();) {
+    UChar32 c;
+    U16_NEXT(wide.data(), i, wide.size(), c);
+    if (u_toupper(c) != c) return true;
+  }
+  return false;
+}
+
 int oemCodePageOf(std::string_view localeName) {
   const LocaleParts parts = splitLocale(localeName);
   const std::string_view language = parts.language;

@@ -26,6 +26,10 @@ inline bool sameText(std::string_view a, std::string_view b) {
 // length may change either way: a caller with a byte limit cuts with utf8CutLength.
 std::string lowerText(std::string_view text);
 
+// Whether text holds a character that upper-casing would change; a name without one is
+// "entirely in capitals" (digits and caseless scripts do not count either way).
+bool hasLowerCase(std::string_view text);
+
 // The DOS code page of archive names in a locale ("de_DE.UTF-8", "ru_RU"): 850 Western
 // European, 852 Central European, 866 Cyrillic, 437 for every other locale.
 int oemCodePageOf(std::string_view localeName);

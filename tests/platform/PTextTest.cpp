@@ -206,3 +206,29 @@ TEST(OemToText, ConvertsDosNamesToUtf8) {
 
 }  // namespace
 }  // namespace vellomar
+
+namespace vellomar {
+namespace {
+
+TEST(HasLowerCase, TellsNamesEntirelyInCapitals) {
+  const std::pair<const char*, bool> cases[] = {
+      {"README.TXT", false},
+      {"Readme.txt", true},
+      {"1999", false},
+      {"\xC3\x89"
+       "COLE",
+       false},  // ÉCOLE
+      {"\xC3\xA9"
+       "cole",
+       true},                                       // école
+      {"\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3", false},  // ΟΔΟΣ
+      {"\xE6\x97\xA5\xE6\x9C\xAC.TXT", false},      // caseless script, capital extension
+      {"\xE6\x97\xA5\xE6\x9C\xAC.txt", true},
+      {"CAF\xC9", false},  // CP1252 É
+      {"caf\xE9", true},   // CP1252 é
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(hasLowerCase(text), expected) << text;
+}
+
+}  // namespace
+}  // namespace vellomar
