@@ -1,6 +1,6 @@
 // The installer's decoders of the old ZIP methods over one entry's data. Byte 0 picks the
 // method (shrink, reduce 1..4, implode with the flags in byte 1), bytes 1..3 give the entry's
-// size (at most 64 KiB, since each byte of it is written whatever the data), the rest is the
+// size (at most 16 KiB, since each byte of it is written whatever the data), the rest is the
 // compressed data.
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +16,7 @@ namespace vellomar::fuzz {
 namespace {
 
 constexpr size_t kControlBytes = 4;
-constexpr uint32_t kMaxEntrySize = 1 << 16;
+constexpr uint32_t kMaxEntrySize = 1 << 14;
 
 class MemoryEntry : public setup::ZipEntryStream {
  public:
