@@ -5,10 +5,13 @@
 #include <string_view>
 
 #include "engine/UDBaseHeader.h"
+#include "engine/UDescriptions.h"
+#include "engine/UEngineFileFind.h"
 #include "engine/UKeyTable.h"
 #include "engine/ULocalOptions.h"
 #include "engine/UScrambler.h"
 #include "engine/USearchDlgData.h"
+#include "engine/UTreeStruct.h"
 #include "foundation/UStream.h"
 
 namespace vellomar {
@@ -60,6 +63,10 @@ class TDBase {
   int32_t DamageCounter = 0;
   bool RebuildKeys = false;
   bool ReadOnly = false;
+  // The disk loaded for browsing, search and walks, and one loaded beside it.
+  TTreeSlots Trees;
+  TDescCache DescCache;
+  SearchState Search;
 
   Scrambler& scrambler() { return *scrambler_; }
   KeyTable& keyTable() { return keys_; }

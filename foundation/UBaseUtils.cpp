@@ -385,16 +385,6 @@ uint32_t EncodeDosDateTime(const DateTimeParts& parts) {
          ((parts.minute & 0x3Fu) << 5) | ((parts.second / 2u) & 0x1Fu);
 }
 
-uint32_t dosDateTimeOf(std::time_t moment) {
-  std::tm local{};
-  if (localtime_r(&moment, &local) == nullptr) return EncodeDosDateTime({1980, 1, 1, 0, 0, 0});
-  const int year = std::clamp(local.tm_year + 1900, 0, 9999);
-  return EncodeDosDateTime(
-      {static_cast<uint16_t>(year), static_cast<uint16_t>(local.tm_mon + 1),
-       static_cast<uint16_t>(local.tm_mday), static_cast<uint16_t>(local.tm_hour),
-       static_cast<uint16_t>(local.tm_min), static_cast<uint16_t>(std::min(local.tm_sec, 59))});
-}
-
 ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds) {
   const std::string& sep = displayLocale().timeSeparator;
   std::string text =

@@ -1,0 +1,170 @@
+#include "engine/UApiSearch.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "engine/UApi.h"
+#include "engine/UDBase.h"
+#include "engine/UDBaseCopy.h"
+#include "engine/UDiskWalk.h"
+#include "engine/UEngineFileFind.h"
+#include "engine/UMasks.h"
+#include "foundation/UExceptions.h"
+
+namespace vellomar {
+
+namespace {
+
+TDBase& requireHandle(TDBase* handle) {
+  if (handle == nullptr) throw EKstvFatalException(kDBaseIsNil);
+  return *handle;
+}
+
+ShortString cutTo(const HeapShortStr* text, int capacity) {
+  const ShortString whole = GetPStr(text);
+  const auto limit = static_cast<size_t>(std::clamp(capacity, 0, ShortString::kMaxLength));
+  return ShortString(whole.view().substr(0, utf8CutLength(whole.view(), limit)));
+}
+
+void freeFound(TDBase* handle) {
+  requireHandle(handle).Search.Found.FreeAll();
+}
+
+}  // namespace
+
+void ApiSearch(TDBase* handle, const TSearchDlgData& request) {
+  TDBase& h = requireHandle(handle);
+  SearchState& state = h.Search;
+  ParseMaskListEx(request.Mask.view(), state.SearchMasks, request.CaseSensitive,
+                  request.AddWildcards, request.Phrase);
+  ParseMaskListEx(request.ExcludeMask.view(), state.ExcludeMasks, false, false, false);
+  ParseMaskListEx(request.DirMask.view(), state.DirMasks, false, false, false);
+  h.SearchRequest = request;
+  SearchFiles(h, h.Trees, h.DescCache);
+}
+
+void ApiSetSearchCallback(TDBase* handle, TProgressCallback progress) {
+  requireHandle(handle).Search.Progress = progressOrDefault(progress);
+}
+
+void ApiResetSearchCallback(TDBase* handle) {
+  requireHandle(handle).Search.Progress = DefaultProgressCallback;
+}
+
+void ApiClearFound(TDBase* handle) {
+  freeFound(handle);
+}
+
+void ApiFreeFound(TDBase* handle) {
+  freeFound(handle);
+}
+
+bool ApiAnyFound(TDBase* handle) {
+  return requireHandle(handle).Search.Found.Count() > 0;
+}
+
+int32_t ApiFoundCount(TDBase* handle) {
+  return requireHandle(handle).Search.Found.Count();
+}
+
+bool ApiGetFoundItem(TDBase* handle, int32_t index, TOneFile& record, ShortString& diskName,
+                     ShortString& folderPath, ShortString& shortDesc, int diskNameCapacity,
+                     int folderPathCapacity, int shortDescCapacity) {
+  const TFileSearchCol& found = requireHandle(handle).Search.Found;
+  if (index < 0 || index >= found.Count()) return false;
+  const TFoundItem& item = *found.ItemAt(index);
+  record = TOneFile{};
+  folderPath = cutTo(item.FolderPath, folderPathCapacity);
+  diskName = cutTo(item.DiskName, diskNameCapacity);
+  shortDesc = cutTo(item.ShortDesc, shortDescCapacity);
+  record.Name = GetPStr(item.Name);
+  record.Data.Ext = item.Ext;
+  record.Data.Size = item.Size;
+  record.Data.DateTime = item.DateTime;
+  record.Data.Attr = item.Attr;
+  record.Data.DescOffset = item.DescOffset;
+  record.EntryOffset = item.EntryOffset;
+  return true;
+}
+
+void ApiSearchFreeSpace(TDBase* handle) {
+  TDBase& h = requireHandle(handle);
+  SearchFreeSpace(h, h.Trees);
+}
+
+void ApiGetSearchCounts(TDBase* handle, int32_t& percent, int32_t& disks, int32_t& folders,
+                        int32_t& files) {
+  percent = 0;
+  disks = 0;
+  folders = 0;
+  files = 0;
+  const TDBase& h = requireHandle(handle);
+  const VisitCounters& counters = h.Search.Counters;
+  disks = counters.Disks;
+  folders = counters.Folders;
+  files = counters.Files;
+  const int32_t live = h.keyTable().keys().LiveCount;
+  if (live > 0) percent = static_cast<int32_t>(int64_t{disks} * 100 / live);
+}
+
+void ApiGetScanCounts(TDBase* handle, int32_t& longest, int32_t& average, int32_t& widest) {
+  longest = 0;
+  widest = 0;
+  const VisitCounters& counters = requireHandle(handle).Search.Counters;
+  longest = counters.LongestName;
+  widest = counters.WidestName;
+  average = counters.Files > 0 ? counters.TotalNameLength / counters.Files : 0;
+}
+
+void ApiSetPrintCallbacks(TDBase* handle, TProgressCallback progress, TPrintTextCallback disk,
+                          TPrintTextCallback folder, TPrintFileCallback file,
+                          TTextWidthCallback measure) {
+  SearchState& state = requireHandle(handle).Search;
+  state.Progress = progressOrDefault(progress);
+  state.Print = makePrintCallbacks(disk, folder, file, measure);
+}
+
+void ApiResetPrintCallbacks(TDBase* handle) {
+  SearchState& state = requireHandle(handle).Search;
+  state.Progress = DefaultProgressCallback;
+  state.Print = TPrintCallbacks{};
+}
+
+void ApiSetExportCallbacks(TDBase* handle, TProgressCallback progress,
+                           TExportCallback databaseBegin, TExportCallback databaseEnd,
+                           TExportCallback diskBegin, TExportCallback diskEnd,
+                           TExportCallback folderBegin, TExportCallback folderEnd,
+                           TExportCallback file) {
+  SearchState& state = requireHandle(handle).Search;
+  state.Progress = progressOrDefault(progress);
+  state.Export = makeExportCallbacks(databaseBegin, databaseEnd, diskBegin, diskEnd, folderBegin,
+                                     folderEnd, file);
+}
+
+void ApiResetExportCallbacks(TDBase* handle) {
+  SearchState& state = requireHandle(handle).Search;
+  state.Progress = DefaultProgressCallback;
+  state.Export = TExportCallbacks{};
+}
+
+void ApiIterateDisks(TDBase* handle, int32_t scope, int32_t mode) {
+  TDBase& h = requireHandle(handle);
+  IterateDisks(h, h.Trees, scope, mode);
+}
+
+bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
+                      bool copyOptions) {
+  TDBase& from = requireHandle(source);
+  TDBase& into = requireHandle(target);
+  return CompressDBase(from, from.Trees, into, into.Trees, allDisks, uniqueNames, copyOptions);
+}
+
+int32_t ApiGetErrorCount(TDBase* handle) {
+  return handle == nullptr ? 0 : handle->DamageCounter;
+}
+
+void ApiClearErrorCount(TDBase* handle) {
+  if (handle != nullptr) handle->DamageCounter = 0;
+}
+
+}  // namespace vellomar

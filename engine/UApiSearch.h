@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/UApiTypes.h"
+#include "engine/UCallbacks.h"
+#include "engine/USearchDlgData.h"
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+class TDBase;
+
+// The flat interface for searches, found items, free space, print and export walks, copying
+// and the damage counter, under the conventions of the rest of the flat interface: a null
+// handle raises "Internal error 500: DBaseIsNil" unless marked otherwise, engine exceptions
+// pass through, out strings are cut to the caller's capacity.
+
+// Parses the request's mask, exclusion mask and folder mask, keeps a copy of the request and
+// runs the search into the handle's found collection.
+void ApiSearch(TDBase* handle, const TSearchDlgData& request);
+void ApiSetSearchCallback(TDBase* handle, TProgressCallback progress);
+void ApiResetSearchCallback(TDBase* handle);
+
+// Both free every found item.
+void ApiClearFound(TDBase* handle);
+void ApiFreeFound(TDBase* handle);
+bool ApiAnyFound(TDBase* handle);
+int32_t ApiFoundCount(TDBase* handle);
+// An index outside the found items answers false and changes nothing. Otherwise the record
+// gets the item's name, extension, size, date-time, attributes and offsets (SubDir null).
+bool ApiGetFoundItem(TDBase* handle, int32_t index, TOneFile& record, ShortString& diskName,
+                     ShortString& folderPath, ShortString& shortDesc,
+                     int diskNameCapacity = ShortString::kMaxLength,
+                     int folderPathCapacity = ShortString::kMaxLength,
+                     int shortDescCapacity = ShortString::kMaxLength);
+
+void ApiSearchFreeSpace(TDBase* handle);
+
+// All four are 0 before the handle is checked; percent stays 0 without live disks.
+void ApiGetSearchCounts(TDBase* handle, int32_t& percent, int32_t& disks, int32_t& folders,
+                        int32_t& files);
+// longest and widest are 0 before the handle is checked; average is 0 without files.
+void ApiGetScanCounts(TDBase* handle, int32_t& longest, int32_t& average, int32_t& widest);
+
+// A null procedure installs its slot's default.
+void ApiSetPrintCallbacks(TDBase* handle, TProgressCallback progress, TPrintTextCallback disk,
+                          TPrintTextCallback folder, TPrintFileCallback file,
+                          TTextWidthCallback measure);
+void ApiResetPrintCallbacks(TDBase* handle);
+void ApiSetExportCallbacks(TDBase* handle, TProgressCallback progress,
+                           TExportCallback databaseBegin, TExportCallback databaseEnd,
+                           TExportCallback diskBegin, TExportCallback diskEnd,
+                           TExportCallback folderBegin, TExportCallback folderEnd,
+                           TExportCallback file);
+void ApiResetExportCallbacks(TDBase* handle);
+
+// Scope 1 current disk, 2 selected, 3 not selected, 4 the current folder down; mode 0 measure,
+// 1 print, 2 export.
+void ApiIterateDisks(TDBase* handle, int32_t scope, int32_t mode);
+
+// Either handle null raises before anything is copied.
+bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
+                      bool copyOptions);
+
+// Null answers 0.
+int32_t ApiGetErrorCount(TDBase* handle);
+// Null is ignored.
+void ApiClearErrorCount(TDBase* handle);
+
+}  // namespace vellomar

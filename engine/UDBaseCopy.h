@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vellomar {
+
+class TDBase;
+class TDirCollection;
+class TTreeStruct;
+struct TTreeSlots;
+
+// Copies the live disks of source into target as fresh blocks: all of them, or else the
+// selected ones, or the current one when none is selected. uniqueNames gives a disk whose name
+// a live disk of the target has already a suffix " ~1", " ~2" ...; copyOptions takes over the
+// source's local options. False when aborted (the per-handle progress callback or the global
+// abort callback, polled per disk and every 1000 files) or when the target refused a disk; the
+// disks saved until then stay. Both handles end without a current tree. A target that is the
+// source file itself is refused with EKstvNormalException before anything is written.
+bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
+                   bool allDisks, bool uniqueNames, bool copyOptions);
+
+// Writes the file lists and descriptions of node's subtree into target and points the tree at
+// the copies; the folder records follow when the tree is saved. False when aborted, which
+// leaves the tree pointing partly at the source.
+bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection* node);
+
+// The description block at offset appended to target; its new offset, 0 for none. A damaged
+// block is counted in the source's damage counter and dropped (0), before anything is written.
+int32_t CopyDescription(TDBase& source, TDBase& target, int32_t offset);
+
+}  // namespace vellomar

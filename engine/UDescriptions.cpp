@@ -1,0 +1,181 @@
+#include "engine/UDescriptions.h"
+
+#include <algorithm>
+
+#include "engine/UDBase.h"
+#include "engine/UDBaseLayout.h"
+#include "engine/UDamageCodes.h"
+#include "engine/UDescBlock.h"
+#include "engine/UEntryRecords.h"
+#include "engine/UStreamBytes.h"
+#include "engine/UTreeStruct.h"
+#include "foundation/UExceptions.h"
+#include "foundation/UStream.h"
+
+namespace vellomar {
+
+namespace {
+
+// Read past a cut so that utf8CutLength sees the whole character standing across it.
+constexpr size_t kLongestCharacterTail = 3;
+
+std::string_view cutText(std::string_view text, size_t maximum) {
+  return text.substr(0, utf8CutLength(text, maximum));
+}
+
+// Checks the block at offset and leaves the stream at byte `start` of its text; the text bytes
+// from there on.
+uint32_t seekDescText(TKFileStream& stream, int32_t offset, uint32_t start, int code) {
+  const auto at = static_cast<uint32_t>(offset);
+  uint64_t left = 0;
+  const std::vector<uint8_t> head = readBlockStart(stream, at, kDescBlockFixedSize, left);
+  ByteReader r(head);
+  const uint32_t length = readDescBlockHead(r, left, code);
+  start = std::min(start, length);
+  stream.Seek(at + static_cast<uint32_t>(kDescBlockFixedSize) + start);
+  return length - start;
+}
+
+// Up to maximum bytes of text from the stream, cut at a whole character.
+std::string readTextUpTo(TKFileStream& stream, uint32_t available, size_t maximum) {
+  const size_t n = std::min<size_t>(available, maximum + kLongestCharacterTail);
+  const std::vector<uint8_t> bytes = readStreamBytes(stream, n);
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return std::string(cutText(text, maximum));
+}
+
+}  // namespace
+
+const ShortString* TDescCache::find(int32_t offset) const {
+  for (const Entry& e : entries_) {
+    if (e.Offset == offset) return &e.Text;
+  }
+  return nullptr;
+}
+
+void TDescCache::add(int32_t offset, std::string_view text) {
+  Entry entry{offset, ShortString(cutText(text, kShortDescLength))};
+  if (entries_.size() < kCapacity) {
+    entries_.push_back(entry);
+    return;
+  }
+  entries_[ring_] = entry;
+  ring_ = (ring_ + 1) % kCapacity;
+}
+
+ShortString CleanDescription(std::string_view text, int maximum) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    char kept = c;
+    if (static_cast<unsigned char>(c) < 32) kept = c == '\r' ? '/' : ' ';
+    if (kept == ' ' && !out.empty() && out.back() == ' ') continue;
+    out.push_back(kept);
+  }
+  std::string_view cleaned = out;
+  if (!cleaned.empty() && cleaned.front() == ' ') cleaned.remove_prefix(1);
+  if (!cleaned.empty() && cleaned.back() == ' ') cleaned.remove_suffix(1);
+  return ShortString(cutText(cleaned, static_cast<size_t>(std::max(maximum, 0))));
+}
+
+bool ReadShortDesc(TDBase& handle, TDescCache& cache, int32_t offset, int32_t start, int maximum,
+                   ShortString& text) {
+  text = ShortString();
+  if (offset == 0) return false;
+  const auto limit = static_cast<size_t>(std::max(maximum, 0));
+  if (start < 1) {
+    if (const ShortString* cached = cache.find(offset)) {
+      text = ShortString(cutText(cached->view(), limit));
+      return true;
+    }
+  }
+  try {
+    const uint32_t from = start > 0 ? static_cast<uint32_t>(start) : 0;
+    const uint32_t available = seekDescText(handle.Stream, offset, from, kDamageDescShort);
+    const std::string raw = readTextUpTo(handle.Stream, available, kShortDescLength);
+    const ShortString cleaned = CleanDescription(raw, kShortDescLength);
+    if (start < 1) cache.add(offset, cleaned.view());
+    text = ShortString(cutText(cleaned.view(), limit));
+    return true;
+  } catch (const EKstvDBaseStructException&) {
+    ++handle.DamageCounter;
+    text = ShortString();
+    return false;
+  }
+}
+
+bool ReadFullDesc(TDBase& handle, int32_t offset, std::string& text) {
+  text.clear();
+  if (offset == 0) return false;
+  try {
+    const uint32_t available = seekDescText(handle.Stream, offset, 0, kDamageDescFull);
+    text = readTextUpTo(handle.Stream, available, kFullDescLength);
+    return true;
+  } catch (const EKstvDBaseStructException&) {
+    ++handle.DamageCounter;
+    text.clear();
+    return false;
+  }
+}
+
+int32_t appendDescBlock(TKFileStream& stream, std::string_view text) {
+  stream.SeekToEnd();
+  const uint32_t start = stream.GetPosition();
+  const uint64_t length = descBlockLength(text.size());
+  ensureAppendFits(start, length);
+  ByteWriter block;
+  block.reserve(static_cast<size_t>(length));
+  writeDescBlock(block, text);
+  writeStreamBytes(stream, block.bytes());
+  return static_cast<int32_t>(start);
+}
+
+bool WriteDesc(TDBase& handle, int32_t& reference, std::string_view text) {
+  if (reference == 0 || handle.ReadOnly) return false;
+  TKFileStream& stream = handle.Stream;
+  const auto entry = static_cast<uint32_t>(reference);
+  // The entry is read first, so a reference to nothing leaves no block behind.
+  stream.Seek(entry);
+  const std::vector<uint8_t> recordBytes = readStreamBytes(stream, kFileRecordSize);
+  ByteReader r(recordBytes);
+  TFileRecord record = readFileRecord(r);
+
+  int32_t newOffset = 0;
+  if (!text.empty()) {
+    newOffset = appendDescBlock(stream, text);
+    if (stream.Status() != 0) return false;
+  }
+  record.DescOffset = newOffset;
+  if (newOffset != 0) {
+    record.Attr |= kAttrUserDesc;
+  } else {
+    record.Attr &= static_cast<uint16_t>(~kAttrUserDesc);
+  }
+  ByteWriter w;
+  writeFileRecord(w, record);
+  stream.Seek(entry);
+  writeStreamBytes(stream, w.bytes());
+  stream.Flush();
+  reference = newOffset;
+  return true;
+}
+
+void UpdateFileDescRef(TTreeSlots& trees, const TOneFile& line) {
+  TTreeStruct* tree = trees.Current.get();
+  if (!tree || line.EntryOffset == 0) return;
+  if (tree->CurDir) {
+    for (TDirCollection* sub : tree->CurDir->Items()) {
+      if (sub->Dir.EntryOffset != line.EntryOffset) continue;
+      sub->Dir.Data.DescOffset = line.Data.DescOffset;
+      break;
+    }
+  }
+  if (!tree->FileCol) return;
+  for (TOneFile* fileLine : tree->FileCol->Items()) {
+    if (fileLine->EntryOffset != line.EntryOffset) continue;
+    fileLine->Data.DescOffset = line.Data.DescOffset;
+    break;
+  }
+}
+
+}  // namespace vellomar

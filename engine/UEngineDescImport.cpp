@@ -1,0 +1,107 @@
+#include "engine/UEngineDescImport.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "engine/UCallbacks.h"
+#include "engine/UDBase.h"
+#include "engine/UDBaseLayout.h"
+#include "engine/UDescBlock.h"
+#include "engine/UDescriptions.h"
+#include "engine/UFilterModules.h"
+#include "engine/UMasks.h"
+#include "engine/UScanHooks.h"
+#include "engine/UStreamBytes.h"
+#include "foundation/UByteReader.h"
+#include "foundation/UExceptions.h"
+#include "platform/PPaths.h"
+
+namespace vellomar {
+
+namespace {
+
+// The most text a block can hold with its length still an int32.
+constexpr int32_t kMaxDescText = static_cast<int32_t>(kMaxDBaseFileSize - kDescBlockFixedSize);
+
+const TMaskItem* maskFor(const TItemCollection<TMaskItem>& masks, const ShortString& name) {
+  for (const TMaskItem* item : masks.Items()) {
+    // Strict, so "*.txt" does not take "notes.txt.bak".
+    if (MatchesMask(GetPStr(item->Mask).view(), name.view(), false, true)) return item;
+  }
+  return nullptr;
+}
+
+// The Linux name of the file, none when it is too long or lies on no drive.
+std::optional<std::string> importFileName(std::string_view folderPath, bool fromTemporary,
+                                          const ShortString& name) {
+  std::string systemName(folderPath);
+  if (!fromTemporary) systemName += name.view();
+  if (systemName.size() > kMaxImportFileName) return std::nullopt;
+  return toLinuxPath(systemName);
+}
+
+std::optional<std::string> filterText(const TFilterModule& module, const std::string& fileName,
+                                      int32_t limit) {
+  int32_t transfer = 0;
+  if (openTransferOf(module)(fileName.c_str(), &transfer) != kFilterOpened) return std::nullopt;
+  std::string text;
+  std::array<uint8_t, kFilterMaxBlock> buffer;
+  int32_t result = kFilterMoreMayFollow;
+  bool sound = true;
+  while (static_cast<int32_t>(text.size()) < limit && result == kFilterMoreMayFollow) {
+    const int32_t wanted = std::min(kFilterMaxBlock, limit - static_cast<int32_t>(text.size()));
+    int32_t delivered = 0;
+    result = getOneBlockOf(module)(transfer, buffer.data(), wanted, &delivered);
+    if (delivered < 0 || delivered > wanted) {
+      sound = false;
+      break;
+    }
+    if (delivered == 0) break;
+    text.append(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(delivered));
+  }
+  closeTransferOf(module)(transfer);
+  if (!sound) return std::nullopt;
+  return text;
+}
+
+std::optional<std::string> plainText(const std::string& fileName, int32_t limit) {
+  try {
+    TKFileStream file;
+    file.Init(fileName, TKFileStream::kModeReadOnly);
+    const auto n = static_cast<size_t>(
+        std::min<int64_t>({limit, int64_t{file.GetSize()}, int64_t{kMaxPlainDescLength}}));
+    if (n == 0) return std::nullopt;
+    std::string text(n, '\0');
+    size_t got = 0;
+    file.Read(text.data(), n, got);
+    // The file shrank since its size was taken.
+    if (got != n) return std::nullopt;
+    for (char& c : text) {
+      if (static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n') c = ' ';
+    }
+    return text;
+  } catch (const EKstvException&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+int32_t ImportDescription(TTreeStruct& tree, TKFileStream& stream, const ShortString& folderPath,
+                          bool fromTemporary, const ShortString& name) {
+  if (!tree.Owner->LocalOptions.ScanDesc || CallbackAbort()) return 0;
+  const TMaskItem* item = maskFor(tree.MaskList, name);
+  if (!item || item->MaxChars <= 0) return 0;
+  const std::optional<std::string> fileName =
+      importFileName(folderPath.view(), fromTemporary, name);
+  if (!fileName) return 0;
+  const int32_t limit = std::min(item->MaxChars, kMaxDescText);
+  const bool filtered = item->Module && item->Module->Handle;
+  const std::optional<std::string> text =
+      filtered ? filterText(*item->Module, *fileName, limit) : plainText(*fileName, limit);
+  if (!text) return 0;
+  return appendDescBlock(stream, *text);
+}
+
+}  // namespace vellomar

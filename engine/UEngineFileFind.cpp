@@ -1,0 +1,255 @@
+#include "engine/UEngineFileFind.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "engine/UDBase.h"
+#include "engine/UDescriptions.h"
+#include "engine/UEntryRecords.h"
+#include "engine/UMasks.h"
+#include "engine/UTreeStruct.h"
+#include "foundation/UExceptions.h"
+
+namespace vellomar {
+
+namespace {
+
+constexpr int kTreeAndRootFiles = 0;
+constexpr int kWithParentLine = 0;
+constexpr int kNoDepthLimit = -1;
+constexpr int32_t kFileProgressStep = 1000;
+
+struct SearchRun {
+  TDBase& Handle;
+  TTreeSlots& Trees;
+  TDescCache& Cache;
+  SearchState& State;
+  const TSearchDlgData& Request;
+  ShortString DiskName;
+};
+
+void reportProgress(SearchRun& run) {
+  run.State.Progress(run.Handle.Abort);
+}
+
+// A full result ends the search through the abort flag; so does a full collection, whatever
+// limit the request asks for.
+bool roomForOne(SearchRun& run) {
+  const int32_t limit = std::min(run.Request.MaxRecs, kMaxCollectionItems);
+  if (run.State.Found.Count() < limit) return true;
+  run.Handle.Abort = true;
+  return false;
+}
+
+void addFound(SearchRun& run, TFoundItem* item) {
+  std::unique_ptr<TFoundItem> owned(item);
+  run.State.Found.Add(owned.get());
+  owned.release();
+  const int32_t count = run.State.Found.Count();
+  if (count < 100 || count % 10 == 0) reportProgress(run);
+}
+
+std::string fullNameOf(const TOneFile& line) {
+  return line.Name.str() + std::string(line.Data.Ext.view());
+}
+
+bool matchesAny(const TItemCollection<TMaskItem>& masks, std::string_view text, bool caseSensitive,
+                bool strict) {
+  for (const TMaskItem* mask : masks.Items()) {
+    if (MatchesMask(GetPStr(mask->Mask).view(), text, caseSensitive, strict)) return true;
+  }
+  return false;
+}
+
+void searchDiskName(SearchRun& run) {
+  const TSearchDlgData& request = run.Request;
+  if (!request.DiskNames || run.Handle.Abort) return;
+  if (!matchesAny(run.State.SearchMasks, run.DiskName.view(), request.CaseSensitive,
+                  request.StrictMask)) {
+    return;
+  }
+  if (roomForOne(run)) addFound(run, NewFoundFolderItem(run.DiskName, 0, 0, ShortString()));
+}
+
+// The full description is read at most once per entry, and only when a mask needs it.
+class EntryDescription {
+ public:
+  EntryDescription(TDBase& handle, int32_t offset) : handle_(handle), offset_(offset) {}
+
+  // Where mask matches the text, -1 when it does not or there is no readable text.
+  int find(const ShortString& mask, const TSearchDlgData& request) {
+    if (offset_ == 0) return -1;
+    if (!read_) {
+      read_ = true;
+      readable_ = ReadFullDesc(handle_, offset_, text_);
+    }
+    if (!readable_) return -1;
+    return FindMaskInText(mask.view(), text_, request.CaseSensitive, request.SearchAsAnsi,
+                          request.SearchAsOem);
+  }
+
+ private:
+  TDBase& handle_;
+  int32_t offset_;
+  bool read_ = false;
+  bool readable_ = false;
+  std::string text_;
+};
+
+void searchTestEntry(SearchRun& run, const TOneFile& line, const TDirCollection& node,
+                     const ShortString& path) {
+  const TSearchDlgData& request = run.Request;
+  if (request.MoreOptionsActive && !PassesSearchLimits(request, run.State.ExcludeMasks, line)) {
+    return;
+  }
+  const bool isFolder = (line.Data.Attr & kAttrFolder) != 0;
+  const bool testName = isFolder ? request.FolderNames : request.FileNames;
+  const std::string fullName = testName ? fullNameOf(line) : std::string();
+  EntryDescription description(run.Handle, request.Descriptions ? line.Data.DescOffset : 0);
+  for (const TMaskItem* item : run.State.SearchMasks.Items()) {
+    const ShortString mask = GetPStr(item->Mask);
+    const bool nameHit =
+        testName && MatchesMask(mask.view(), fullName, request.CaseSensitive, request.StrictMask);
+    // Tested even after a name hit: the item shows the description from where it matched.
+    const int descPosition = description.find(mask, request);
+    if (!nameHit && descPosition < 0) continue;
+    // The ".." line is the one that leads to the parent; a file may well be named "...".
+    if (!roomForOne(run) || (node.Parent != nullptr && line.SubDir == node.Parent)) return;
+    ShortString shortDesc;
+    ReadShortDesc(run.Handle, run.Cache, line.Data.DescOffset, descPosition < 0 ? 0 : descPosition,
+                  ShortString::kMaxLength, shortDesc);
+    addFound(run, NewFoundItem(line, shortDesc, path, run.DiskName));
+    return;
+  }
+}
+
+void searchTree(SearchRun& run, TDirCollection* node, int depth, bool filesLoaded) {
+  if (run.Handle.Abort || node == nullptr) return;
+  TTreeStruct& tree = *run.Trees.Current;
+  const ShortString path = GetDirPath(*node);
+  const TItemCollection<TMaskItem>& dirMasks = run.State.DirMasks;
+  if (dirMasks.Count() == 0 || matchesAny(dirMasks, path.view(), false, true)) {
+    if (!filesLoaded || tree.CurDir != node || !tree.FileCol) {
+      tree.CurDir = node;
+      LoadFileCol(tree, kWithParentLine);
+    }
+    VisitCounters& counters = run.State.Counters;
+    ++counters.Folders;
+    for (const TOneFile* line : tree.FileCol->Items()) {
+      if (++counters.Files % kFileProgressStep == 0) reportProgress(run);
+      searchTestEntry(run, *line, *node, path);
+      if (run.Handle.Abort) break;
+    }
+  }
+  if (run.Handle.Abort) return;
+  if (run.Request.ScanDirLevel != kNoDepthLimit && depth >= run.Request.ScanDirLevel) return;
+  for (TDirCollection* sub : node->Items()) searchTree(run, sub, depth + 1, false);
+}
+
+}  // namespace
+
+TFoundItem::~TFoundItem() {
+  DisposeShortStr(DiskName);
+  DisposeShortStr(FolderPath);
+  DisposeShortStr(Name);
+  DisposeShortStr(ShortDesc);
+}
+
+TFoundItem* NewFoundItem(const TOneFile& line, const ShortString& shortDesc,
+                         const ShortString& path, const ShortString& diskName) {
+  auto* item = new TFoundItem;
+  item->DiskName = NewShortStr(diskName);
+  item->FolderPath = NewShortStr(path);
+  item->Name = NewShortStr(line.Name);
+  item->ShortDesc = NewShortStr(shortDesc);
+  item->Ext = line.Data.Ext;
+  item->Kind = (line.Data.Attr & kAttrFolder) ? kFoundFolder : kFoundFile;
+  item->Attr = line.Data.Attr;
+  item->DateTime = line.Data.DateTime;
+  item->Size = line.Data.Size;
+  item->DescOffset = line.Data.DescOffset;
+  item->EntryOffset = line.EntryOffset;
+  return item;
+}
+
+TFoundItem* NewFoundFolderItem(const ShortString& diskName, int32_t dateField, int32_t sizeField,
+                               const ShortString& text) {
+  auto* item = new TFoundItem;
+  item->DiskName = NewShortStr(diskName);
+  item->ShortDesc = NewShortStr(text);
+  item->DateTime = dateField;
+  item->Size = sizeField;
+  return item;
+}
+
+void ResetVisit(TDBase& handle) {
+  VisitCounters& counters = handle.Search.Counters;
+  counters.Disks = 0;
+  counters.Folders = 0;
+  counters.Files = 0;
+  handle.DamageCounter = 0;
+  handle.Abort = false;
+}
+
+bool DiskInScope(const TKeyField& keys, int32_t index, SearchScope scope) {
+  if (index < 0 || index >= keys.LiveCount || index >= keys.count()) return false;
+  const bool selected = (keys.Keys[static_cast<size_t>(index)].Flags & kKeySelected) != 0;
+  switch (scope) {
+    case SearchScope::kWholeDatabase:
+      return true;
+    case SearchScope::kCurrentDisk:
+      return index == keys.CurrentIndex;
+    case SearchScope::kSelectedDisks:
+      return selected;
+    case SearchScope::kNotSelectedDisks:
+      return !selected;
+  }
+  return false;
+}
+
+bool PassesSearchLimits(const TSearchDlgData& request,
+                        const TItemCollection<TMaskItem>& excludeMasks, const TOneFile& line) {
+  const auto dateTime = static_cast<uint32_t>(line.Data.DateTime);
+  const auto size = static_cast<uint32_t>(line.Data.Size);
+  if (request.DateFrom > 0 && dateTime < request.DateFrom) return false;
+  if (request.DateTo > 0 && dateTime >= request.DateTo) return false;
+  if (request.SizeFrom > 0 && size < request.SizeFrom) return false;
+  if (request.SizeTo > 0 && size > request.SizeTo) return false;
+  if (excludeMasks.Count() == 0) return true;
+  const std::string fullName = line.Name.str() + std::string(line.Data.Ext.view());
+  for (const TMaskItem* mask : excludeMasks.Items()) {
+    if (MatchesMask(GetPStr(mask->Mask).view(), fullName, false, true)) return false;
+  }
+  return true;
+}
+
+void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache) {
+  SearchState& state = handle.Search;
+  ResetVisit(handle);
+  state.Found.FreeAll();
+  const TSearchDlgData& request = handle.SearchRequest;
+  const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
+  KeyTable& keys = handle.keyTable();
+  SearchRun run{handle, trees, cache, state, request, {}};
+  for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
+    if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;
+    const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;
+    try {
+      // A search of disk names alone needs no tree: the names come from the key table.
+      if (searchEntries) LoadTreeStruct(handle, trees, offset, kTreeAndRootFiles);
+      run.DiskName = keys.ReadDiskName(offset);
+      searchDiskName(run);
+      if (searchEntries && trees.Current) searchTree(run, trees.Current->Root.get(), 0, true);
+    } catch (const EKstvDBaseStructException&) {
+      ++handle.DamageCounter;
+    }
+    ++state.Counters.Disks;
+    trees.Current.reset();
+    reportProgress(run);
+    if (handle.Abort) break;
+  }
+  trees.Current.reset();
+}
+
+}  // namespace vellomar

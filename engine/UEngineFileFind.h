@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/UApiTypes.h"
+#include "engine/UCallbacks.h"
+#include "engine/UKeyField.h"
+#include "engine/USearchDlgData.h"
+#include "foundation/UCollections.h"
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+class TDBase;
+class TDescCache;
+struct TTreeSlots;
+
+inline constexpr uint8_t kFoundFile = 0;
+inline constexpr uint8_t kFoundFolder = 1;
+
+// One result of a file search or a free-space search. A disk item (a disk-name hit or a
+// free-space line) has no folder path and no name; a free-space line carries free kB in
+// DateTime and the disk size in kB in Size.
+class TFoundItem : public TPlainObject {
+ public:
+  TFoundItem() = default;
+  ~TFoundItem() override;
+  TFoundItem(const TFoundItem&) = delete;
+  TFoundItem& operator=(const TFoundItem&) = delete;
+
+  HeapShortStr* DiskName = nullptr;
+  HeapShortStr* FolderPath = nullptr;
+  HeapShortStr* Name = nullptr;
+  HeapShortStr* ShortDesc = nullptr;
+  ExtensionString Ext;
+  uint8_t Kind = kFoundFile;
+  uint16_t Attr = 0;
+  int32_t DateTime = 0;
+  int32_t Size = 0;
+  int32_t DescOffset = 0;
+  int32_t EntryOffset = 0;
+};
+
+// A file or folder hit, from a copy of its line.
+TFoundItem* NewFoundItem(const TOneFile& line, const ShortString& shortDesc,
+                         const ShortString& path, const ShortString& diskName);
+TFoundItem* NewFoundFolderItem(const ShortString& diskName, int32_t dateField, int32_t sizeField,
+                               const ShortString& text);
+
+class TFileSearchCol : public TItemCollection<TFoundItem> {
+ public:
+  TFileSearchCol() : TItemCollection(1000, 1000) {}
+};
+
+// What a search or walk visited; the name figures come from walks only.
+struct VisitCounters {
+  int32_t Disks = 0;
+  int32_t Folders = 0;
+  int32_t Files = 0;
+  int32_t LongestName = 0;      // characters
+  int32_t WidestName = 0;       // as the measure callback answers
+  int32_t TotalNameLength = 0;  // characters
+};
+
+// The search and walk state a database handle keeps: the results, the masks parsed from the
+// last request, the counters and the per-handle callbacks.
+struct SearchState {
+  TFileSearchCol Found;
+  TItemCollection<TMaskItem> SearchMasks{30, 100};
+  TItemCollection<TMaskItem> ExcludeMasks{30, 100};
+  TItemCollection<TMaskItem> DirMasks{30, 100};
+  VisitCounters Counters;
+  TProgressCallback Progress = DefaultProgressCallback;
+  TPrintCallbacks Print;
+  TExportCallbacks Export;
+};
+
+// Zeroes the disk, folder and file counters and the damage counter and clears abort: every
+// search, walk and copy starts so.
+void ResetVisit(TDBase& handle);
+
+// Whether the live key at index belongs to the disks of scope. kCurrentDisk admits the key at
+// the table's current index only.
+bool DiskInScope(const TKeyField& keys, int32_t index, SearchScope scope);
+
+// The date, size and exclusion limits of a request with more options. Date-times and sizes
+// compare as the unsigned values they are; DateTo is the first moment no longer admitted.
+bool PassesSearchLimits(const TSearchDlgData& request,
+                        const TItemCollection<TMaskItem>& excludeMasks, const TOneFile& line);
+
+// Runs the handle's stored request over the disks it names into the found collection. Leaves
+// the handle without a current tree.
+void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache);
+
+}  // namespace vellomar

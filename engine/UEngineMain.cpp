@@ -1,0 +1,395 @@
+#include "engine/UEngineMain.h"
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "engine/UCallbacks.h"
+#include "engine/UDBase.h"
+#include "engine/UDBaseLayout.h"
+#include "engine/UFileListBlock.h"
+#include "engine/UMasks.h"
+#include "engine/UScanFolder.h"
+#include "engine/UScanHooks.h"
+#include "engine/UScanPrevious.h"
+#include "engine/UStreamBytes.h"
+#include "platform/PFind.h"
+#include "platform/PPaths.h"
+#include "platform/PText.h"
+#include "platform/PVolumes.h"
+
+namespace vellomar {
+
+namespace {
+
+// A folder whose full path would reach this length is listed but not entered.
+constexpr size_t kMaxScanPath = 255;
+constexpr std::string_view kDiskInfoName = "DiskInfo.txt";
+constexpr uint32_t kSimulatedDiskInfoSize = 1;
+
+// The stored size is an unsigned 32-bit field: larger files keep its largest value.
+int32_t storedSize(int64_t size) {
+  return static_cast<int32_t>(static_cast<uint32_t>(std::clamp<int64_t>(size, 0, UINT32_MAX)));
+}
+
+int32_t kilobytes(uint64_t bytes) {
+  return static_cast<int32_t>(std::min<uint64_t>(bytes / 1024, INT32_MAX));
+}
+
+bool isAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool sameAsciiIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return lower(x) == lower(y);
+  });
+}
+
+std::string withBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+std::string fullNameOf(const TDirCollection& node) {
+  return node.Dir.Name.str() + std::string(node.Dir.Data.Ext.view());
+}
+
+// A name split as the catalogue stores it.
+struct StoredName {
+  ShortString Name;
+  ExtensionString Ext;
+};
+
+StoredName splitStoredName(std::string_view fullName) {
+  StoredName stored{ShortString(fullName), {}};
+  SplitName(stored.Name, stored.Ext);
+  return stored;
+}
+
+TDirCollection* exactSubDir(TDirCollection& node, const StoredName& name) {
+  TDirCollection probe(nullptr, 0, false);
+  probe.Dir.Name = name.Name;
+  probe.Dir.Data.Ext = name.Ext;
+  int32_t index = 0;
+  return node.SortedSearch(&probe, index) ? node.ItemAt(index) : nullptr;
+}
+
+// Subfolders are ordered by name ignoring case first, so those equal to a name ignoring case
+// stand together.
+TDirCollection* subDirIgnoringCase(TDirCollection& node, const StoredName& name) {
+  const auto items = node.Items();
+  auto it = std::lower_bound(items.begin(), items.end(), name.Name,
+                             [](const TDirCollection* sub, const ShortString& n) {
+                               return compareText(sub->Dir.Name.view(), n.view()) < 0;
+                             });
+  for (; it != items.end() && sameText((*it)->Dir.Name.view(), name.Name.view()); ++it) {
+    if (sameText((*it)->Dir.Data.Ext.view(), name.Ext.view())) return *it;
+  }
+  return nullptr;
+}
+
+TDirCollection* findSubDir(TDirCollection& node, std::string_view fullName) {
+  const StoredName name = splitStoredName(fullName);
+  if (TDirCollection* exact = exactSubDir(node, name)) return exact;
+  return subDirIgnoringCase(node, name);
+}
+
+std::unique_ptr<TDirCollection> newRoot() {
+  auto root = std::make_unique<TDirCollection>(nullptr, 0, false);
+  root->Dir.Name = "\\";
+  root->Dir.Data.Attr = kAttrFolder;
+  return root;
+}
+
+// The walk of one scan: the tree being filled, the previous version, and the file system the
+// scanned folder lies on.
+class DiskScan {
+ public:
+  DiskScan(TTreeStruct& tree, TTreeStruct* previous, size_t rootPathLength, ScanVolume volume)
+      : tree_(tree),
+        previous_(previous),
+        options_(tree.Owner->LocalOptions),
+        rootPathLength_(rootPathLength),
+        volume_(volume) {}
+
+  bool ScanFolderTree(TDirCollection& node, const std::string& path, const std::string& linuxPath);
+  bool ScanFolderFiles(TDirCollection& node, const std::string& path, const std::string& linuxPath);
+
+ private:
+  std::string linuxChild(const TDirCollection& sub, const std::string& linuxPath) const;
+  bool entered(const TDirCollection& sub, const std::string& path) const;
+  void addLine(TScanLines& lines, TDirCollection& node, const std::optional<PreviousFolder>& prev,
+               const std::string& path, const ScanEntry& entry);
+  void carryFolderDescs(TDirCollection& node, const PreviousFolder& prev) const;
+  void listArchives(TDirCollection& node, const std::optional<PreviousFolder>& prev,
+                    TScanLines& lines, const std::string& path);
+  void storeFileList(TDirCollection& node, const std::optional<PreviousFolder>& prev,
+                     const TScanLines& lines);
+
+  TTreeStruct& tree_;
+  TTreeStruct* previous_;
+  const TLocalOptions& options_;
+  size_t rootPathLength_;
+  ScanVolume volume_;
+  int32_t foldersBegun_ = 0;
+  // Folders listed but not to be entered (other file systems), and the names a file system
+  // gives folders whose stored names are lowered.
+  std::unordered_set<const TDirCollection*> closed_;
+  std::unordered_map<const TDirCollection*, std::string> foundNames_;
+};
+
+std::string DiskScan::linuxChild(const TDirCollection& sub, const std::string& linuxPath) const {
+  const auto found = foundNames_.find(&sub);
+  return linuxPath + '/' + (found != foundNames_.end() ? found->second : fullNameOf(sub));
+}
+
+bool DiskScan::entered(const TDirCollection& sub, const std::string& path) const {
+  return path.size() + sub.Dir.Name.length() + sub.Dir.Data.Ext.length() < kMaxScanPath &&
+         !closed_.contains(&sub);
+}
+
+bool DiskScan::ScanFolderTree(TDirCollection& node, const std::string& path,
+                              const std::string& linuxPath) {
+  if (CallbackAbort()) return false;
+  CallbackMessage(ShortString(path));
+  const std::string folder = withBackslash(path);
+  for (const ScanEntry& entry : readScanFolder(linuxPath, volume_, ScanPick::kFolders)) {
+    const StoredName name = splitStoredName(entry.Name);
+    auto sub = std::make_unique<TDirCollection>(&node, 0, false);
+    sub->Dir.Name = name.Name;
+    sub->Dir.Data.Ext = name.Ext;
+    sub->Dir.Data.Attr = entry.Attributes;
+    if (!node.Add(sub.get())) continue;
+    TDirCollection* added = sub.release();
+    ++tree_.DiskInfo.Folders;
+    if (!entry.Enterable) closed_.insert(added);
+    if (entry.FoundName != entry.Name) foundNames_.emplace(added, entry.FoundName);
+  }
+  for (TDirCollection* sub : node.Items()) {
+    if (!entered(*sub, folder)) continue;
+    if (!ScanFolderTree(*sub, folder + fullNameOf(*sub), linuxChild(*sub, linuxPath))) return false;
+  }
+  return true;
+}
+
+void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
+                       const std::optional<PreviousFolder>& prev, const std::string& path,
+                       const ScanEntry& entry) {
+  TDiskInfo& info = tree_.DiskInfo;
+  ++info.Files;
+  info.PhysSize += entry.Size;
+  info.DataSize += entry.Size;
+  ++node.Dir.Data.FileCount;
+  node.Dir.Data.FilesSize += entry.Size;
+  const StoredName name = splitStoredName(entry.Name);
+  TScanLine& added = lines.emplace_back();
+  added.Regular = entry.Regular;
+  TOneFile& line = added.Line;
+  line.Name = name.Name;
+  line.Data.DateTime = static_cast<int32_t>(entry.DosDateTime);
+  line.Data.Size = storedSize(entry.Size);
+  line.Data.Attr = entry.Attributes;
+  line.Data.Ext = name.Ext;
+  TCarriedDesc desc;
+  if (prev) {
+    desc = prev->fileDesc(line.Data.DateTime, name.Name.view(), name.Ext.view());
+    if (desc.Offset == 0)
+      desc = prev->dirDesc(line.Data.DateTime, name.Name.view(), name.Ext.view());
+  }
+  if (desc.Offset == 0 && entry.Regular) {
+    desc.Offset = ImportDescription(tree_, tree_.Owner->Stream, ShortString(path), false,
+                                    ShortString(entry.Name));
+  }
+  line.Data.DescOffset = desc.Offset;
+  if (desc.UserWritten) line.Data.Attr |= kAttrUserDesc;
+}
+
+void DiskScan::carryFolderDescs(TDirCollection& node, const PreviousFolder& prev) const {
+  for (TDirCollection* sub : node.Items()) {
+    TDirData& data = sub->Dir.Data;
+    if (data.DescOffset != 0) continue;
+    TCarriedDesc desc = prev.dirDesc(data.DateTime, sub->Dir.Name.view(), data.Ext.view());
+    if (desc.Offset == 0)
+      desc = prev.fileDesc(data.DateTime, sub->Dir.Name.view(), data.Ext.view());
+    data.DescOffset = desc.Offset;
+    if (desc.UserWritten) data.Attr |= kAttrUserDesc;
+  }
+}
+
+void DiskScan::listArchives(TDirCollection& node, const std::optional<PreviousFolder>& prev,
+                            TScanLines& lines, const std::string& path) {
+  TDirCollection* prevNode = prev ? &prev->node() : nullptr;
+  for (size_t i = 0; i < lines.size();) {
+    const size_t count = lines.size();
+    if (!lines[i].Regular) {
+      ++i;
+      continue;
+    }
+    if (options_.AlwaysRescanArchives || !MovePrevArchive(tree_, node, prevNode, lines, i)) {
+      ScanArchive(tree_, node, lines, i, ShortString(path));
+    }
+    if (lines.size() == count) ++i;
+  }
+}
+
+void DiskScan::storeFileList(TDirCollection& node, const std::optional<PreviousFolder>& prev,
+                             const TScanLines& lines) {
+  int32_t& offset = node.Dir.Data.FileListOffset;
+  offset = 0;
+  if (prev) {
+    if (const std::optional<int32_t> shared = prev->sharedFileList(lines)) {
+      offset = *shared;
+      return;
+    }
+  }
+  if (lines.empty()) return;
+  uint64_t nameBytes = 0;
+  for (const TScanLine& line : lines) nameBytes += static_cast<uint64_t>(line.Line.Name.length());
+  const uint64_t length = fileListBlockLength(lines.size(), nameBytes);
+  TKFileStream& stream = tree_.Owner->Stream;
+  stream.SeekToEnd();
+  ensureAppendFits(stream.GetPosition(), length);
+  ByteWriter w;
+  w.reserve(static_cast<size_t>(length));
+  writeFileListHead(w, static_cast<int32_t>(length), static_cast<int32_t>(lines.size()));
+  for (const TScanLine& line : lines) writeFileEntry(w, line.Line.Data, line.Line.Name);
+  offset = static_cast<int32_t>(stream.GetPosition());
+  writeStreamBytes(stream, w.bytes());
+}
+
+bool DiskScan::ScanFolderFiles(TDirCollection& node, const std::string& path,
+                               const std::string& linuxPath) {
+  if (CallbackAbort()) return false;
+  node.Dir.Data.FileCount = 0;
+  node.Dir.Data.FilesSize = 0;
+  const std::optional<PreviousFolder> prev =
+      PreviousFolder::find(previous_, ShortString(std::string_view(path).substr(rootPathLength_)),
+                           options_.AlwaysCreateDesc);
+  CallbackMessage(ShortString(path));
+  ++foldersBegun_;
+  const int32_t folders = tree_.DiskInfo.Folders;
+  if (folders > 0) {
+    CallbackPercent(2, static_cast<int32_t>(int64_t{foldersBegun_} * 100 / (int64_t{folders} + 1)));
+  }
+  const std::string folder = withBackslash(path);
+  TScanLines lines;
+  bool diskInfoSeen = false;
+  uint32_t lastFileTime = 0;
+  for (ScanEntry& entry : readScanFolder(linuxPath, volume_, ScanPick::kFiles)) {
+    lastFileTime = entry.DosDateTime;
+    if (sameAsciiIgnoringCase(entry.Name, kDiskInfoName)) {
+      entry.Name = kDiskInfoName;
+      diskInfoSeen = true;
+    }
+    addLine(lines, node, prev, folder, entry);
+  }
+  if (options_.SimulateDiskInfo && node.Parent == nullptr && !diskInfoSeen) {
+    ScanEntry simulated;
+    simulated.Name = kDiskInfoName;
+    simulated.Size = kSimulatedDiskInfoSize;
+    simulated.DosDateTime = lines.empty() ? dosDateTimeOf(std::time(nullptr)) : lastFileTime;
+    addLine(lines, node, prev, folder, simulated);
+  }
+  listArchives(node, prev, lines, folder);
+  if (prev) carryFolderDescs(node, *prev);
+  storeFileList(node, prev, lines);
+  for (TDirCollection* sub : node.Items()) {
+    if ((sub->Dir.Data.Attr & kAttrArchiveFolder) || !entered(*sub, folder)) continue;
+    if (!ScanFolderFiles(*sub, folder + fullNameOf(*sub), linuxChild(*sub, linuxPath)))
+      return false;
+  }
+  return true;
+}
+
+void fillDriveDetails(TDiskInfo& info, const ShortString& path,
+                      const std::optional<std::string>& linuxRoot) {
+  if (path.empty() || !isAsciiLetter(path.view()[0])) return;
+  info.Drive = path.view()[0];
+  // The volume the scanned path lies on, also for a folder scanned as a disk.
+  const DiskSpace space = linuxRoot ? diskSpaceAt(*linuxRoot) : DiskSpace{};
+  info.DiskSizeKB = kilobytes(space.totalBytes);
+  info.FreeKB = kilobytes(space.freeBytes);
+}
+
+void resetToEmptyRoot(TTreeStruct& tree) {
+  tree.Root = newRoot();
+  tree.CurDir = tree.Root.get();
+  tree.FileCol = std::make_unique<TFileCollection>(10, 10);
+}
+
+bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path) {
+  const size_t rootPathLength =
+      static_cast<size_t>(path.length()) - (path.view().ends_with('\\') ? 1 : 0);
+  const std::optional<std::string> linuxRoot = toLinuxPath(path.str());
+  fillDriveDetails(tree.DiskInfo, path, linuxRoot);
+  const std::optional<ScanVolume> volume = linuxRoot ? openScanVolume(*linuxRoot) : std::nullopt;
+  DiskScan scan(tree, previous, rootPathLength, volume.value_or(ScanVolume{}));
+  const std::string linuxPath = linuxRoot.value_or(std::string());
+  const std::string root = path.str();
+  if (!scan.ScanFolderTree(*tree.Root, root, linuxPath)) return false;
+  CallbackPercent(2, 0);
+  LoadFilterModules(tree);
+  try {
+    LoadArchiveModules(tree);
+  } catch (...) {
+    FreeFilterModules(tree);
+    throw;
+  }
+  bool done = false;
+  try {
+    done = scan.ScanFolderFiles(*tree.Root, root, linuxPath);
+  } catch (...) {
+    FreeArchiveModules(tree);
+    FreeFilterModules(tree);
+    throw;
+  }
+  FreeArchiveModules(tree);
+  FreeFilterModules(tree);
+  return done;
+}
+
+}  // namespace
+
+bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path,
+                    const ShortString& diskName, const ShortString& volumeLabel) {
+  CallbackPercent(1, 0);
+  TDiskInfo& info = tree.DiskInfo;
+  info.DiskName = diskName;
+  info.VolumeLabel = volumeLabel;
+  info.ScannedPath = path;
+  const TLocalOptions& options = tree.Owner->LocalOptions;
+  ParseMaskList(options.DescFileTable, tree.MaskList, tree.FilterModules, false);
+  info.ScanDateTime = static_cast<int32_t>(dosDateTimeOf(std::time(nullptr)));
+  tree.ScanState = {options.ScanArchives, 0, 0};
+  resetToEmptyRoot(tree);
+  bool done = false;
+  try {
+    done = scanTree(tree, previous, path);
+  } catch (...) {
+    resetToEmptyRoot(tree);
+    throw;
+  }
+  if (!done) resetToEmptyRoot(tree);
+  return done;
+}
+
+TDirCollection* FindDirByPath(TDirCollection* node, const ShortString& path) {
+  std::string_view rest = path.view();
+  if (rest.starts_with('\\')) rest.remove_prefix(1);
+  while (node != nullptr && !rest.empty()) {
+    const size_t slash = rest.find('\\');
+    const std::string_view head = rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    if (head.empty()) break;
+    node = findSubDir(*node, head);
+  }
+  return node;
+}
+
+}  // namespace vellomar

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "engine/UTreeStruct.h"
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+// Reads the drive or folder at path ("D:\", "D:", "D:\photos") into tree, a fresh tree
+// without a root: the folder tree, every file, descriptions and archive contents. Folder
+// records and file lists are built here; description and file-list blocks are appended to the
+// owner's stream as the scan goes, the disk block is the caller's to save. previous is the
+// disk's former version, when there is one: descriptions and unchanged file lists are carried
+// over from it, and it is left with another current folder and file list.
+//
+// The scan never follows a link, never opens anything but regular files and never leaves the
+// file system of path. True when the whole disk was read, with the root current and no file
+// list loaded; on an abort (or any exception) the tree holds an empty root "\" and no files.
+// Progress goes to the global callbacks: the folder being read, the phase and percent, and the
+// abort poll.
+bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path,
+                    const ShortString& diskName, const ShortString& volumeLabel);
+
+// The folder at path below node ("\a\b", "a\b"; an empty path or "\" is node itself), with
+// names compared ignoring case where no name matches exactly. Null for a null node or a path
+// that leads nowhere.
+TDirCollection* FindDirByPath(TDirCollection* node, const ShortString& path);
+
+}  // namespace vellomar

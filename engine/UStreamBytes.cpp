@@ -1,0 +1,31 @@
+#include "engine/UStreamBytes.h"
+
+#include <algorithm>
+
+#include "foundation/UStream.h"
+
+namespace vellomar {
+
+std::vector<uint8_t> readStreamBytes(TKFileStream& stream, size_t n) {
+  std::vector<uint8_t> bytes(n);
+  if (n > 0) stream.ReadExact(bytes.data(), n);
+  return bytes;
+}
+
+uint64_t bytesLeftAt(const TKFileStream& stream, uint64_t offset) {
+  const uint64_t size = stream.GetSize();
+  return offset < size ? size - offset : 0;
+}
+
+std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_t n,
+                                    uint64_t& left) {
+  stream.Seek(offset);
+  left = bytesLeftAt(stream, offset);
+  return readStreamBytes(stream, static_cast<size_t>(std::min<uint64_t>(n, left)));
+}
+
+void writeStreamBytes(TKFileStream& stream, const std::vector<uint8_t>& bytes) {
+  if (!bytes.empty()) stream.Write(bytes.data(), bytes.size());
+}
+
+}  // namespace vellomar

@@ -1,0 +1,428 @@
+#include "engine/UTreeStruct.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "engine/UDBase.h"
+#include "engine/UDBaseLayout.h"
+#include "engine/UDamageCodes.h"
+#include "engine/UFileListBlock.h"
+#include "engine/UKeyField.h"
+#include "engine/UStreamBytes.h"
+#include "foundation/UExceptions.h"
+#include "foundation/UStream.h"
+#include "platform/PText.h"
+
+namespace vellomar {
+
+namespace {
+
+constexpr int kMaxUniqueSuffix = 999;
+constexpr uint32_t kMaxSubDirs = UINT16_MAX;
+constexpr int kDetailsOnly = 1;
+constexpr int kFilesOnly = 2;
+constexpr int kWithParentLine = 0;
+constexpr uint16_t kLiveKey = 0;
+
+ShortString cutTo(std::string_view text, int maximum) {
+  return ShortString(text.substr(0, utf8CutLength(text, static_cast<size_t>(maximum))));
+}
+
+char asciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::unique_ptr<TDirCollection> newRootNode() {
+  auto root = std::make_unique<TDirCollection>(nullptr, 100, false);
+  root->Dir.Name = "\\";
+  root->Dir.Data.Attr = kAttrFolder;
+  return root;
+}
+
+size_t diskInfoSize(BlockForm form) {
+  return form == BlockForm::kCurrent ? kDiskInfoSize : kOldDiskInfoSize;
+}
+
+// Seeks to a disk block and checks its head; a place that holds none raises damage `code`.
+TDiskBlockHead readDiskHeadAt(TKFileStream& stream, int32_t offset, int code) {
+  uint64_t left = 0;
+  const std::vector<uint8_t> head =
+      readBlockStart(stream, static_cast<uint32_t>(offset), kBlockHeadSize, left);
+  ByteReader r(head);
+  return readDiskBlockHead(r, left, code);
+}
+
+// Counts and sizes come from the file: their sums saturate instead of overflowing.
+template <class T>
+void addTo(T& total, T value) {
+  if (__builtin_add_overflow(total, value, &total)) {
+    total = value < 0 ? std::numeric_limits<T>::min() : std::numeric_limits<T>::max();
+  }
+}
+
+void addOwnFiles(TDirCollection& node) {
+  TDirTotals& t = node.Totals;
+  addTo(t.Files, node.Dir.Data.FileCount);
+  addTo(t.Size, node.Dir.Data.FilesSize);
+  if (node.InsideArchive) return;
+  addTo(t.PhysFiles, node.Dir.Data.FileCount);
+  addTo(t.PhysSize, node.Dir.Data.FilesSize);
+}
+
+// An archive shown as a folder stands in the parent's file count as a file; the totals count
+// its contents instead. Physical figures keep it as the file it is.
+void addSubDir(TDirCollection& parent, std::unique_ptr<TDirCollection> child) {
+  TDirCollection* sub = child.get();
+  if (!parent.Add(sub)) return;
+  child.release();
+  TDirTotals& t = parent.Totals;
+  const TDirTotals& s = sub->Totals;
+  if (sub->Dir.Data.Attr & kAttrArchiveFolder) {
+    addTo(t.Files, -1);
+    addTo(t.Size, -fileSizeOf(sub->Dir.Data.Size));
+  }
+  addTo(t.Folders, 1);
+  addTo(t.Folders, s.Folders);
+  addTo(t.Files, s.Files);
+  addTo(t.Size, s.Size);
+  if (sub->InsideArchive) return;
+  addTo(t.PhysFolders, 1);
+  addTo(t.PhysFolders, s.PhysFolders);
+  addTo(t.PhysFiles, s.PhysFiles);
+  addTo(t.PhysSize, s.PhysSize);
+}
+
+// One folder record and its subtree, in pre-order; base is the file offset of r's first byte.
+// Damage below this record is counted in errors and ends the reading of the whole tree.
+std::unique_ptr<TDirCollection> readDirNode(ByteReader& r, uint32_t base, int32_t& errors,
+                                            bool insideArchive, TDirCollection* parent, int depth) {
+  if (depth > kMaxFolderDepth) throw EKstvDBaseStructException(kDamageFolderRecord);
+  const auto entryOffset =
+      static_cast<int32_t>(base + static_cast<uint32_t>(r.position()) + kFolderDataRecordOffset);
+  TFolderRecord record = readFolderRecord(r);
+  const bool archive = (record.Data.Attr & kAttrArchiveFolder) != 0;
+  auto node =
+      std::make_unique<TDirCollection>(parent, record.SubDirCount, insideArchive || archive);
+  node->Dir = {entryOffset, record.Data, record.Name};
+  addOwnFiles(*node);
+  for (uint32_t i = 0; i < record.SubDirCount && errors == 0; ++i) {
+    std::unique_ptr<TDirCollection> child;
+    try {
+      child = readDirNode(r, base, errors, node->InsideArchive, node.get(), depth + 1);
+    } catch (const EKstvDBaseStructException&) {
+      ++errors;
+      break;
+    }
+    addSubDir(*node, std::move(child));
+  }
+  return node;
+}
+
+void readTree(TTreeStruct& tree, ByteReader& r, uint32_t base) {
+  int32_t errors = 0;
+  try {
+    tree.Root = readDirNode(r, base, errors, false, nullptr, 0);
+  } catch (const EKstvDBaseStructException&) {
+    ++errors;
+  }
+  tree.Owner->DamageCounter += errors;
+  if (!tree.Root) tree.Root = newRootNode();
+  tree.CurDir = tree.Root.get();
+  LoadFileCol(tree, kWithParentLine);
+}
+
+// The bytes of the folder records below and including node; refuses what the block or its
+// reader cannot hold.
+uint64_t folderRecordsSize(const TDirCollection& node, int depth) {
+  if (depth > kMaxFolderDepth) {
+    throw EKstvNormalException("The folders are nested too deeply to be saved.");
+  }
+  if (static_cast<uint32_t>(node.Count()) > kMaxSubDirs) {
+    throw EKstvNormalException("A folder holds more than 65535 subfolders and cannot be saved.");
+  }
+  uint64_t size = folderRecordSize(static_cast<size_t>(node.Dir.Name.length()));
+  for (const TDirCollection* sub : node.Items()) size += folderRecordsSize(*sub, depth + 1);
+  return size;
+}
+
+void writeDirNode(ByteWriter& w, const TDirCollection& node) {
+  writeFolderRecord(w, static_cast<uint16_t>(node.Count()), node.Dir.Data, node.Dir.Name);
+  for (const TDirCollection* sub : node.Items()) writeDirNode(w, *sub);
+}
+
+TOneFile* newSubDirLine(TDirCollection& sub) {
+  return new TOneFile{&sub, sub.Dir.EntryOffset, fileRecordOf(sub.Dir.Data), sub.Dir.Name};
+}
+
+TOneFile* newParentLine(TDirCollection& parent) {
+  auto* line = new TOneFile{&parent, 0, {}, ".."};
+  line->Data.Attr = kAttrFolder;
+  return line;
+}
+
+// Takes the line, or frees it when the collection can hold no more.
+void addLine(TFileCollection& lines, TOneFile* line) {
+  std::unique_ptr<TOneFile> owned(line);
+  if (lines.Count() == kMaxCollectionItems) return;
+  lines.Add(owned.get());
+  owned.release();
+}
+
+// Appends the file list's lines to into; lines past the collection limit are not loaded.
+void readFileListInto(TKFileStream& stream, int32_t& damageCounter, bool keepAll, int32_t offset,
+                      TFileCollection& into) {
+  try {
+    const auto start = static_cast<uint32_t>(offset);
+    uint64_t left = 0;
+    const std::vector<uint8_t> head = readBlockStart(stream, start, kFileListFixedSize, left);
+    ByteReader headReader(head);
+    const uint32_t count = readFileListHead(headReader, left);
+    ByteReader lengthReader(head);
+    const uint32_t length = lengthReader.u32();
+    const std::vector<uint8_t> body = readStreamBytes(stream, length - kFileListFixedSize);
+    ByteReader r(body);
+    into.SetCapacity(static_cast<int32_t>(
+        std::min<int64_t>(int64_t{into.Count()} + count, kMaxCollectionItems)));
+    for (uint32_t i = 0; i < count && into.Count() < kMaxCollectionItems; ++i) {
+      const uint32_t entryOffset = start + kFileListFixedSize + static_cast<uint32_t>(r.position());
+      TFileEntry entry = readFileEntry(r);
+      if (!keepAll && entry.Record.DescOffset == 0 && !(entry.Record.Attr & kAttrUserDesc)) {
+        continue;
+      }
+      addLine(into,
+              new TOneFile{nullptr, static_cast<int32_t>(entryOffset), entry.Record, entry.Name});
+    }
+  } catch (const EKstvDBaseStructException&) {
+    ++damageCounter;
+  }
+}
+
+ShortString withSuffix(const ShortString& name, int number) {
+  const std::string suffix = " ~" + std::to_string(number);
+  const size_t keep = utf8CutLength(name.view(), ShortString::kMaxLength - suffix.size());
+  return ShortString(std::string(name.view().substr(0, keep)) + suffix);
+}
+
+ShortString uniqueDiskName(KeyTable& keys, const ShortString& name) {
+  ShortString candidate = name;
+  for (int n = 1; n <= kMaxUniqueSuffix && keys.FindKey(candidate, kLiveKey).Found; ++n) {
+    candidate = withSuffix(name, n);
+  }
+  return candidate;
+}
+
+void writeKeyTable(TDBase& handle) {
+  KeyTable& keys = handle.keyTable();
+  keys.clearSelection();
+  ByteWriter w;
+  writeKeyField(w, keys.keys(), false);
+  handle.Stream.Seek(static_cast<uint32_t>(kKeyFieldOffset));
+  writeStreamBytes(handle.Stream, w.bytes());
+  keys.setKeysModified(false);
+}
+
+bool countsInPath(const TDirCollection& node, bool includeAll) {
+  return includeAll || !node.InsideArchive || (node.Parent && !node.Parent->InsideArchive);
+}
+
+}  // namespace
+
+int32_t storedFileSize(uint64_t size) {
+  return static_cast<int32_t>(static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
+}
+
+int64_t fileSizeOf(int32_t stored) {
+  return int64_t{static_cast<uint32_t>(stored)};
+}
+
+int TDirCollection::Compare(const TDirCollection* a, const TDirCollection* b) const {
+  const int byName = compareTextThenBytes(a->Dir.Name.view(), b->Dir.Name.view());
+  if (byName != 0) return byName;
+  return compareTextThenBytes(a->Dir.Data.Ext.view(), b->Dir.Data.Ext.view());
+}
+
+std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot) {
+  auto tree = std::make_unique<TTreeStruct>(owner);
+  owner.TreeChanged = true;
+  if (withRoot) {
+    tree->Root = newRootNode();
+    tree->CurDir = tree->Root.get();
+    tree->FileCol = std::make_unique<TFileCollection>(10, 10);
+  }
+  return tree;
+}
+
+std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode) {
+  TKFileStream& stream = owner.Stream;
+  const uint32_t start = stream.GetPosition();
+  const TDiskBlockHead head = readDiskHeadAt(stream, static_cast<int32_t>(start), kDamageDiskBlock);
+  const size_t bodySize = mode == kDetailsOnly ? diskInfoSize(head.Form)
+                                               : static_cast<size_t>(head.Length) - kBlockHeadSize;
+  const std::vector<uint8_t> body = readStreamBytes(stream, bodySize);
+  ByteReader r(body);
+  auto tree = std::make_unique<TTreeStruct>(owner);
+  owner.TreeChanged = true;
+  tree->DiskInfo = readDiskInfo(r, head.Form);
+  if (mode != kDetailsOnly) readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize));
+  return tree;
+}
+
+bool WriteDiskBlock(TTreeStruct& tree, int mode) {
+  TKFileStream& stream = tree.Owner->Stream;
+  ByteWriter w;
+  if (mode == kDetailsOnly) {
+    stream.Seek(stream.GetPosition() + static_cast<uint32_t>(kBlockHeadSize));
+    writeDiskInfo(w, tree.DiskInfo, BlockForm::kOlder);
+  } else {
+    const uint64_t foldersSize = tree.Root ? folderRecordsSize(*tree.Root, 0) : 0;
+    ensureAppendFits(stream.GetPosition(), kDiskBlockFixedSize + foldersSize);
+    w.reserve(static_cast<size_t>(kDiskBlockFixedSize + foldersSize));
+    writeDiskBlockHead(w, static_cast<uint32_t>(foldersSize));
+    writeDiskInfo(w, tree.DiskInfo);
+    if (tree.Root) writeDirNode(w, *tree.Root);
+  }
+  writeStreamBytes(stream, w.bytes());
+  stream.Flush();
+  return true;
+}
+
+void LoadTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset, int mode) {
+  trees.Current.reset();
+  try {
+    handle.Stream.Seek(static_cast<uint32_t>(offset));
+    trees.Current = ReadDiskBlock(handle, mode);
+  } catch (const EKstvDBaseStructException&) {
+    trees.Current = TreeStructInit(handle, true);
+    ++handle.DamageCounter;
+  }
+}
+
+TTreeStruct* LoadOldTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset) {
+  trees.Second.reset();
+  handle.Stream.Seek(static_cast<uint32_t>(offset));
+  trees.Second = ReadDiskBlock(handle, 0);
+  return trees.Second.get();
+}
+
+bool RewriteDiskInfo(TDBase& handle, TTreeSlots& trees, int32_t offset) {
+  if (handle.ReadOnly || !trees.Current) return false;
+  readDiskHeadAt(handle.Stream, offset, kDamageDiskBlock);
+  handle.Stream.Seek(static_cast<uint32_t>(offset));
+  WriteDiskBlock(*trees.Current, kDetailsOnly);
+  handle.keyTable().forgetName(offset);
+  return true;
+}
+
+bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName) {
+  if (handle.ReadOnly || !trees.Current) return false;
+  TTreeStruct& tree = *trees.Current;
+  KeyTable& keys = handle.keyTable();
+  if (uniqueName) tree.DiskInfo.DiskName = uniqueDiskName(keys, tree.DiskInfo.DiskName);
+  const uint32_t offset = handle.Stream.GetSize();
+  handle.Stream.SeekToEnd();
+  WriteDiskBlock(tree, 0);
+  if (!keys.InsertKey(offset, kLiveKey)) {
+    throw EKstvNormalException("Database is full. Make compression.");
+  }
+  writeKeyTable(handle);
+  handle.Stream.Flush();
+  return true;
+}
+
+void LoadFileCol(TTreeStruct& tree, int mode) {
+  TDBase& owner = *tree.Owner;
+  tree.FileCol.reset();
+  owner.FilesChanged = true;
+  TDirCollection* dir = tree.CurDir;
+  auto lines = std::make_unique<TFileCollection>(100, 100);
+  if (dir && mode != kFilesOnly) {
+    if (mode == kWithParentLine && dir->Parent) addLine(*lines, newParentLine(*dir->Parent));
+    lines->SetCapacity(lines->Count() + dir->Count());
+    for (TDirCollection* sub : dir->Items()) addLine(*lines, newSubDirLine(*sub));
+  }
+  if (dir && dir->Dir.Data.FileListOffset != 0) {
+    readFileListInto(owner.Stream, owner.DamageCounter, mode != 1, dir->Dir.Data.FileListOffset,
+                     *lines);
+  }
+  tree.FileCol = std::move(lines);
+}
+
+void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bool includeAll) {
+  std::vector<const TDirCollection*> chain;
+  for (const TDirCollection* n = &node; n; n = n->Parent) {
+    if (countsInPath(*n, includeAll)) chain.push_back(n);
+  }
+  std::string text;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    const TOneDir& dir = (*it)->Dir;
+    if (dir.Name.view() != "\\") {
+      text += dir.Name.view();
+      text += dir.Data.Ext.view();
+    }
+    text += '\\';
+  }
+  path = cutTo(text, std::min(maximum, kMaxPathLength));
+}
+
+ShortString GetDirPath(const TDirCollection& node) {
+  ShortString path;
+  BuildDirPath(node, path, kMaxPathLength, true);
+  if (path.length() > 1 && path.view().back() == '\\') path.setLength(path.length() - 1);
+  return path;
+}
+
+void GetArchiveDirPath(const TDirCollection& node, ShortString& path) {
+  if (node.InsideArchive) BuildDirPath(node, path, kMaxPathLength, false);
+}
+
+void SplitName(ShortString& name, ExtensionString& extension) {
+  const std::string_view text = name.view();
+  const size_t dot = text.rfind('.');
+  const size_t lastFour =
+      text.size() > ExtensionString::kCapacity ? text.size() - ExtensionString::kCapacity : 0;
+  if (dot == std::string_view::npos || dot < lastFour) {
+    extension = ExtensionString();
+    return;
+  }
+  extension = ExtensionString(text.substr(dot));
+  name.setLength(static_cast<int>(dot));
+}
+
+std::unique_ptr<TFileCollection> ReadFileList(TKFileStream& stream, int32_t& damageCounter,
+                                              bool keepAll, int32_t offset) {
+  auto files = std::make_unique<TFileCollection>(100, 100);
+  readFileListInto(stream, damageCounter, keepAll, offset, *files);
+  return files;
+}
+
+void WriteFileList(const TFileCollection& collection, TKFileStream& stream, int64_t& size,
+                   bool write) {
+  uint64_t nameBytes = 0;
+  for (const TOneFile* line : collection.Items()) nameBytes += line->Name.length();
+  const uint64_t length = fileListBlockLength(static_cast<uint64_t>(collection.Count()), nameBytes);
+  size += static_cast<int64_t>(length);
+  if (!write) return;
+  ensureAppendFits(stream.GetPosition(), length);
+  ByteWriter w;
+  w.reserve(static_cast<size_t>(length));
+  writeFileListHead(w, static_cast<int32_t>(length), collection.Count());
+  for (const TOneFile* line : collection.Items()) writeFileEntry(w, line->Data, line->Name);
+  writeStreamBytes(stream, w.bytes());
+}
+
+void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int nameMaximum,
+                     ShortString& label, int labelMaximum, ShortString& path, int pathMaximum) {
+  const TDiskBlockHead head = readDiskHeadAt(handle.Stream, offset, kDamageDiskDetails);
+  const std::vector<uint8_t> body = readStreamBytes(handle.Stream, diskInfoSize(head.Form));
+  ByteReader r(body);
+  const TDiskInfo info = readDiskInfo(r, head.Form);
+  name = cutTo(info.DiskName.view(), nameMaximum);
+  label = cutTo(info.VolumeLabel.view(), labelMaximum);
+  std::string scanned = info.ScannedPath.str();
+  if (scanned.empty() && info.Drive != 0) scanned = {asciiUpper(info.Drive), ':'};
+  path = cutTo(scanned, pathMaximum);
+}
+
+}  // namespace vellomar

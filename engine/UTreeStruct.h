@@ -1,0 +1,146 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "engine/UApiTypes.h"
+#include "engine/UDiskBlock.h"
+#include "foundation/UCollections.h"
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+class TDBase;
+class TKFileStream;
+
+// Deeper folder records in a file are damage (004): the reader recurses once per level.
+inline constexpr int kMaxFolderDepth = 128;
+// Paths are short strings.
+inline constexpr int kMaxPathLength = 255;
+
+// The 32-bit size field of an entry is unsigned: sizes up to 4 GiB - 1 are exact, larger ones
+// are kept as 0xFFFFFFFF. The 64-bit totals keep exact sums.
+int32_t storedFileSize(uint64_t size);
+int64_t fileSizeOf(int32_t stored);
+
+// The totals of a folder's subtree: all of it, then without anything inside archives. The
+// folder itself is not among its folders below.
+struct TDirTotals {
+  int32_t Folders = 0;
+  int32_t Files = 0;
+  int64_t Size = 0;
+  int32_t PhysFolders = 0;
+  int32_t PhysFiles = 0;
+  int64_t PhysSize = 0;
+
+  friend bool operator==(const TDirTotals&, const TDirTotals&) = default;
+};
+
+// A folder node: its subfolders in the order of name and then extension ignoring case. Names
+// that differ only in case are both kept (file systems here tell them apart), ordered by their
+// bytes; only an exact duplicate is refused.
+class TDirCollection : public TSortedItemCollection<TDirCollection> {
+ public:
+  TDirCollection(TDirCollection* parent, int32_t capacity, bool insideArchive)
+      : TSortedItemCollection(capacity, 100), Parent(parent), InsideArchive(insideArchive) {}
+
+  int Compare(const TDirCollection* a, const TDirCollection* b) const override;
+
+  TDirCollection* Parent;
+  TOneDir Dir;
+  TDirTotals Totals;
+  // An archive shown as a folder, or a node inside one.
+  bool InsideArchive;
+};
+
+// The lines of one folder's file list.
+class TFileCollection : public TItemCollection<TOneFile> {
+ public:
+  using TItemCollection::TItemCollection;
+};
+
+// One disk in memory: its details, its folder tree and the file list of its current folder.
+class TTreeStruct {
+ public:
+  explicit TTreeStruct(TDBase& owner) : Owner(&owner) {}
+  virtual ~TTreeStruct() = default;
+  TTreeStruct(const TTreeStruct&) = delete;
+  TTreeStruct& operator=(const TTreeStruct&) = delete;
+
+  std::unique_ptr<TDirCollection> Root;
+  TDirCollection* CurDir = nullptr;
+  std::unique_ptr<TFileCollection> FileCol;
+  TItemCollection<TMaskItem> MaskList{50, 100};
+  TItemCollection<TFilterModule> FilterModules{50, 100};
+  TItemCollection<TArchiveModule> ArchiveModules{10, 10};
+  TDBase* Owner;
+  TDiskInfo DiskInfo;
+  std::array<uint8_t, 3> ScanState{};
+};
+
+// The trees a handle holds: the disk loaded for browsing, search and walks, and one beside it.
+struct TTreeSlots {
+  std::unique_ptr<TTreeStruct> Current;
+  std::unique_ptr<TTreeStruct> Second;
+};
+
+// A new tree with zeroed details; sets the owner's tree changed flag. withRoot gives it the
+// root "\" as its current folder, with an empty file list.
+std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot);
+
+// Reads the disk block at the stream's position; sets the tree changed flag. Mode 1: details
+// only; otherwise the tree too and the root's file list. A wrong block head raises damage 005;
+// damage among the folder records is counted and the tree keeps what was read.
+std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode);
+// Mode 0 appends the whole block at the stream position; mode 1 rewrites, in the block the
+// stream stands at, the first 372 bytes of the details (everything up to the disk name).
+// A folder of more than 65535 subfolders or folders nested deeper than the reader accepts are
+// refused with EKstvNormalException before anything is written. Flushes; true.
+bool WriteDiskBlock(TTreeStruct& tree, int mode);
+
+// Replaces the current tree by the disk block at offset; a damaged block gives an empty tree
+// and one more damage count.
+void LoadTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset, int mode);
+// Replaces the second tree by the disk block at offset, tree and all; damage raises.
+TTreeStruct* LoadOldTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset);
+// Rewrites the current tree's details in place in the block at offset. False when read-only
+// or without a current tree; a place that holds no disk block raises damage 005.
+bool RewriteDiskInfo(TDBase& handle, TTreeSlots& trees, int32_t offset);
+// Appends the current tree as a new disk and writes the key table. uniqueName gives a name
+// that a live disk has already the suffix " ~1", " ~2" ... " ~999" (the name shortened to make
+// room); past 999 the name stays shared. False when read-only or without a current tree.
+// A full key table raises "Database is full. Make compression."
+bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName);
+
+// Loads the current folder's lines. Mode 0: "..", the subfolders, the files; mode 1: the
+// subfolders and the files that have a description; mode 2: the files only.
+void LoadFileCol(TTreeStruct& tree, int mode);
+
+// The path of a folder from the root: "\" for the root, "\a\b" for b inside a.
+ShortString GetDirPath(const TDirCollection& node);
+// For a node inside an archive the path of the archive that holds it, with a final "\";
+// other nodes leave path unchanged.
+void GetArchiveDirPath(const TDirCollection& node, ShortString& path);
+// Every node from the root counts with includeAll; without it only the nodes outside archives
+// and the archive node itself. Each ends in "\"; cut to maximum bytes, never inside a character.
+void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bool includeAll);
+
+// Cuts the extension off name: from the last "." among its last four characters, dot included.
+void SplitName(ShortString& name, ExtensionString& extension);
+
+// The file-list block at offset. keepAll false keeps only lines with a description. A damaged
+// head gives an empty list, a damaged entry ends the list; either adds 1 to damageCounter.
+std::unique_ptr<TFileCollection> ReadFileList(TKFileStream& stream, int32_t& damageCounter,
+                                              bool keepAll, int32_t offset);
+// Adds the block's length to size; with write set, writes the block at the stream position
+// in one write ("Database is full. Make compression." when it would not fit the file).
+void WriteFileList(const TFileCollection& collection, TKFileStream& stream, int64_t& size,
+                   bool write);
+
+// Name, volume label and scanned path of the disk block at offset, each cut to its maximum.
+// An empty scanned path gives the drive letter and ":". A wrong head raises damage 009.
+void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int nameMaximum,
+                     ShortString& label, int labelMaximum, ShortString& path, int pathMaximum);
+
+}  // namespace vellomar

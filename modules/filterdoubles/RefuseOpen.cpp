@@ -1,0 +1,15 @@
+// Opens no file.
+
+#include "modules/abi/FilterAbi.h"
+#include "modules/filterdoubles/FilterDouble.h"
+
+namespace vellomar {
+
+size_t filterdouble::given = 0;
+
+extern "C" VELLOMAR_EXPORT int32_t OpenTransfer(const char*, int32_t* transfer) {
+  if (transfer) *transfer = 0;
+  return kFilterNoText;
+}
+
+}  // namespace vellomar

@@ -1,0 +1,172 @@
+#include "engine/UApiSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/UApi.h"
+#include "engine/UDBase.h"
+#include "tests/support/CatalogueBuilder.h"
+#include "tests/support/SearchCatalogue.h"
+#include "tests/support/SearchFixtures.h"
+
+namespace vellomar {
+namespace {
+
+using testing::TestCatalogue;
+using Texts = std::vector<std::string>;
+
+Texts calls;
+
+// Disk "Photos": \ {lake.jpg described "summer at the lake", trip\ {}}; disk "Music": empty.
+class ApiSearch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    calls.clear();
+    const int32_t desc = testing::addDescription(c, "summer at the lake");
+    TDirCollection& root = c.newDisk("Photos");
+    TestCatalogue::addFolder(root, "trip");
+    c.setFiles(root, {{"lake.jpg", 4096, 0x12345678, 0x20, desc}});
+    c.saveDisk();
+    c.newDisk("Music");
+    c.saveDisk();
+    c.trees.Current.reset();
+  }
+
+  TestCatalogue c;
+  TDBase* h = &c.handle;
+};
+
+TEST_F(ApiSearch, FoundItemsReachTheCallerCutToItsCapacities) {
+  TSearchDlgData request = testing::fileNameRequest("LAKE");
+  request.AddWildcards = true;
+  vellomar::ApiSearch(h, request);
+  ASSERT_EQ(ApiFoundCount(h), 1);
+  EXPECT_TRUE(ApiAnyFound(h));
+  TOneFile record;
+  record.SubDir = reinterpret_cast<TDirCollection*>(&calls);  // must come back null
+  ShortString disk, folder, desc;
+  ASSERT_TRUE(ApiGetFoundItem(h, 0, record, disk, folder, desc, 3, 255, 6));
+  EXPECT_EQ(disk.str(), "Pho");
+  EXPECT_EQ(folder.str(), "\\");
+  EXPECT_EQ(desc.str(), "summer");
+  EXPECT_EQ(record.SubDir, nullptr);
+  EXPECT_EQ(record.Name.str(), "lake");
+  EXPECT_EQ(std::string(record.Data.Ext.view()), ".jpg");
+  EXPECT_EQ(record.Data.Size, 4096);
+  EXPECT_EQ(record.Data.DateTime, 0x12345678);
+  EXPECT_EQ(record.Data.Attr, 0x20);
+  EXPECT_NE(record.Data.DescOffset, 0);
+  EXPECT_NE(record.EntryOffset, 0);
+
+  // Past the end: false, and nothing the caller holds changes.
+  const TOneFile before = record;
+  EXPECT_FALSE(ApiGetFoundItem(h, 1, record, disk, folder, desc));
+  EXPECT_FALSE(ApiGetFoundItem(h, -1, record, disk, folder, desc));
+  EXPECT_EQ(record, before);
+  EXPECT_EQ(disk.str(), "Pho");
+
+  int32_t percent = -1, disks = -1, folders = -1, files = -1;
+  ApiGetSearchCounts(h, percent, disks, folders, files);
+  EXPECT_EQ(percent, 100);
+  EXPECT_EQ(disks, 2);
+  EXPECT_EQ(folders, 3);
+  ApiClearFound(h);
+  EXPECT_FALSE(ApiAnyFound(h));
+}
+
+TEST_F(ApiSearch, FreeSpaceFillsTheFoundList) {
+  ApiSearchFreeSpace(h);
+  EXPECT_EQ(ApiFoundCount(h), 2);
+  ApiFreeFound(h);
+  EXPECT_EQ(ApiFoundCount(h), 0);
+}
+
+TEST_F(ApiSearch, CountsOfAnEmptyDatabaseDivideByNothing) {
+  TestCatalogue empty;
+  vellomar::ApiSearch(&empty.handle, testing::fileNameRequest("*"));
+  int32_t percent = -1, disks = -1, folders = -1, files = -1;
+  ApiGetSearchCounts(&empty.handle, percent, disks, folders, files);
+  EXPECT_EQ(percent, 0);
+  EXPECT_EQ(disks, 0);
+  int32_t longest = -1, average = -1, widest = -1;
+  ApiIterateDisks(&empty.handle, 3, 0);
+  ApiGetScanCounts(&empty.handle, longest, average, widest);
+  EXPECT_EQ(longest, 0);
+  EXPECT_EQ(average, 0);
+  EXPECT_EQ(widest, 0);
+}
+
+TEST_F(ApiSearch, WalkCallbacksAreInstalledAndResetInOrder) {
+  ApiSetExportCallbacks(
+      h, nullptr, [] { calls.push_back("db+"); }, [] { calls.push_back("db-"); },
+      [] { calls.push_back("disk+"); }, [] { calls.push_back("disk-"); }, nullptr, nullptr,
+      [] { calls.push_back("file " + FileData.Name.str()); });
+  h->keyTable().keys().CurrentIndex = 1;  // Photos sorts after Music
+  ApiIterateDisks(h, 1, 2);
+  EXPECT_EQ(calls, (Texts{"db+", "disk+", "file trip", "file lake", "disk-", "db-"}));
+  int32_t longest = 0, average = 0, widest = 0;
+  ApiGetScanCounts(h, longest, average, widest);
+  EXPECT_EQ(longest, 4);
+  EXPECT_EQ(average, (4 + 4 + 2) / 3);  // trip, lake and the ".." line of trip
+  EXPECT_EQ(widest, 4);
+  ApiResetExportCallbacks(h);
+  calls.clear();
+  ApiIterateDisks(h, 1, 2);
+  EXPECT_TRUE(calls.empty());
+
+  ApiSetPrintCallbacks(
+      h, nullptr, [](const ShortString& n) { calls.push_back(n.str()); }, nullptr, nullptr,
+      nullptr);
+  ApiIterateDisks(h, 1, 1);
+  EXPECT_EQ(calls, (Texts{"Photos"}));
+  ApiResetPrintCallbacks(h);
+}
+
+TEST_F(ApiSearch, NullHandlesRaiseBeforeAnythingIsDone) {
+  h->DamageCounter = 5;
+  const uint32_t size = h->Stream.GetSize();
+  TOneFile record;
+  ShortString s;
+  int32_t a = 0, b = 0, d = 0, e = 0;
+  const std::vector<std::function<void()>> raising = {
+      [] { vellomar::ApiSearch(nullptr, TSearchDlgData{}); },
+      [] { ApiFoundCount(nullptr); },
+      [&] { ApiGetFoundItem(nullptr, 0, record, s, s, s); },
+      [&] { ApiGetSearchCounts(nullptr, a, b, d, e); },
+      [] { ApiIterateDisks(nullptr, 1, 0); },
+      [] { ApiSetSearchCallback(nullptr, nullptr); },
+      [&] { ApiCompressDBase(h, nullptr, true, false, true); },
+      [&] { ApiCompressDBase(nullptr, h, true, false, true); },
+  };
+  for (size_t i = 0; i < raising.size(); ++i) {
+    try {
+      raising[i]();
+      ADD_FAILURE() << "call " << i << " raised nothing";
+    } catch (const EKstvFatalException& x) {
+      EXPECT_STREQ(x.what(), kDBaseIsNil) << "call " << i;
+    }
+  }
+  EXPECT_EQ(h->DamageCounter, 5);
+  EXPECT_EQ(h->Stream.GetSize(), size);
+  EXPECT_EQ(ApiGetErrorCount(nullptr), 0);
+  ApiClearErrorCount(nullptr);
+  EXPECT_EQ(ApiGetErrorCount(h), 5);
+  ApiClearErrorCount(h);
+  EXPECT_EQ(ApiGetErrorCount(h), 0);
+}
+
+TEST_F(ApiSearch, CurrentFolderWalkWithoutATreeIsAnInternalError) {
+  h->Trees.Current.reset();
+  try {
+    ApiIterateDisks(h, 4, 0);
+    ADD_FAILURE() << "no error";
+  } catch (const EKstvFatalException& x) {
+    EXPECT_STREQ(x.what(), kTreeStructIsNil);
+  }
+}
+
+}  // namespace
+}  // namespace vellomar

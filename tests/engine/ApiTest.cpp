@@ -1,0 +1,601 @@
+#include "engine/UApi.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "foundation/UExceptions.h"
+#include "platform/PPaths.h"
+#include "tests/support/DBaseImage.h"
+#include "tests/support/TempFolder.h"
+
+namespace vellomar {
+namespace {
+
+using testing::DBaseImage;
+
+// The text a call raises as a fatal error, "" when it raises nothing.
+std::string fatalTextOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const EKstvFatalException& e) {
+    return e.what();
+  }
+  return "";
+}
+
+class ApiTest : public ::testing::Test {
+ protected:
+  ~ApiTest() override { ApiCloseDBase(db_, false); }
+
+  // A database holding the disks named, live in the order given, then the deleted ones.
+  std::string writeDatabase(const std::vector<std::string>& live,
+                            const std::vector<std::string>& deleted = {}) {
+    DBaseImage image;
+    TKeyField keys;
+    for (const std::string& name : live) keys.Keys.push_back({0, image.addDisk(name)});
+    for (const std::string& name : deleted) {
+      keys.Keys.push_back({kKeyDeleted, image.addDisk(name, true)});
+    }
+    keys.LiveCount = static_cast<int32_t>(live.size());
+    image.setKeys(keys, true);
+    const auto& bytes = image.bytes();
+    return dir_.file("db.kvd",
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  }
+
+  void open(const std::string& path) {
+    ShortString error;
+    ASSERT_TRUE(ApiOpenDBase(ShortString(path), false, db_, error)) << error.str();
+  }
+
+  test::TempFolder dir_{"api"};
+  TDBase* db_ = nullptr;
+};
+
+TEST_F(ApiTest, NullHandlesRaiseTheirTextOrAnswerEmpty) {
+  TDBase* null = nullptr;
+  ShortString name("kept");
+  uint16_t flags = 7;
+  int32_t index = 3;
+  TLocalOptions options;
+  TDBaseStats stats;
+  stats.KeyCount = 9;
+  const std::function<void()> raising[] = {
+      [&] { ApiGetLocalOptions(null, options); },
+      [&] { ApiSetLocalOptions(null, options); },
+      [&] { ApiGetDBaseStats(null, stats); },
+      [&] { ApiFindDisk(null, name, index); },
+      [&] { ApiGetKey(null, name, flags, 0); },
+      [&] { ApiGetCurrentKey(null, name, flags, index); },
+      [&] { ApiSetCurrentKey(null, 0); },
+      [&] { ApiSelectKey(null, true, 0); },
+      [&] { ApiToggleKeySelection(null, 0); },
+      [&] { ApiCountSelectedKeys(null); },
+  };
+  for (size_t i = 0; i < std::size(raising); ++i) {
+    EXPECT_EQ(fatalTextOf(raising[i]), "Internal error 500: DBaseIsNil") << "call " << i;
+  }
+  EXPECT_EQ(stats.KeyCount, 0) << "the record is zeroed before the check";
+  EXPECT_EQ(name.str(), "kept");
+
+  EXPECT_EQ(ApiGetKeyCount(null), 0);
+  EXPECT_FALSE(ApiKeysChanged(null));
+  EXPECT_FALSE(ApiTreeChanged(null));
+  EXPECT_FALSE(ApiFilesChanged(null));
+  EXPECT_FALSE(ApiIsKeySelected(null, 0));
+  EXPECT_FALSE(ApiCloseDBase(null, false));
+  EXPECT_EQ(fatalTextOf([&] {
+              ApiClearKeysChanged(null);
+              ApiSetTreeChanged(null);
+              ApiSetFilesChanged(null);
+            }),
+            "");
+}
+
+TEST_F(ApiTest, CreateOpenAndCloseADatabase) {
+  const std::string path = dir_.at("new.kvd");
+  ASSERT_TRUE(ApiCreateDBase(ShortString(path)));
+  EXPECT_EQ(ApiTestDBaseFile(ShortString(path)), 0);
+  open(path);
+  ASSERT_NE(db_, nullptr);
+  EXPECT_EQ(ApiGetKeyCount(db_), 0);
+  EXPECT_TRUE(ApiKeysChanged(db_));
+  ApiClearKeysChanged(db_);
+  EXPECT_FALSE(ApiKeysChanged(db_));
+  ShortString name;
+  uint16_t flags = 0;
+  int32_t index = -1;
+  EXPECT_FALSE(ApiGetCurrentKey(db_, name, flags, index));
+
+  TLocalOptions options;
+  ApiGetLocalOptions(db_, options);
+  options.ShowDeleted = true;
+  ApiSetLocalOptions(db_, options);
+  EXPECT_TRUE(ApiCloseDBase(db_, true));
+  EXPECT_EQ(db_, nullptr);
+  EXPECT_EQ(ApiTestDBaseFile(ShortString(path)), 4) << "closed as a read-only export";
+}
+
+TEST_F(ApiTest, FailedOpenAnswersTheRefusalAndLeavesTheHandleNull) {
+  const std::string notDatabase = dir_.file("text.kvd", std::string(70000, 'x'));
+  struct Case {
+    std::string path;
+    int capacity;
+    std::string text;
+  };
+  const Case cases[] = {
+      {notDatabase, 255, "This file is not a Vellomar database."},
+      {notDatabase, 9, "This file"},
+      {dir_.at("missing.kvd"), 255, "The database cannot be open"},
+  };
+  for (const Case& c : cases) {
+    TDBase* handle = reinterpret_cast<TDBase*>(&dir_);  // a stale value the call must clear
+    ShortString error;
+    EXPECT_FALSE(ApiOpenDBase(ShortString(c.path), false, handle, error, c.capacity));
+    EXPECT_EQ(handle, nullptr);
+    EXPECT_EQ(error.str(), c.text);
+  }
+  EXPECT_EQ(test::contentOf(notDatabase), std::string(70000, 'x'));
+}
+
+TEST_F(ApiTest, KeysAreReadInShownOrderAndBadIndexesChangeNothing) {
+  open(writeDatabase({"Alpha", "beta"}, {"gone [1]"}));
+  ShortString name("unchanged");
+  uint16_t flags = 99;
+  EXPECT_EQ(ApiGetKeyCount(db_), 2);
+  for (const int32_t bad : {-1, 2}) {
+    EXPECT_FALSE(ApiGetKey(db_, name, flags, bad));
+    EXPECT_EQ(name.str(), "unchanged");
+    EXPECT_EQ(flags, 99);
+  }
+  ASSERT_TRUE(ApiGetKey(db_, name, flags, 1, 2));
+  EXPECT_EQ(name.str(), "be");
+  EXPECT_EQ(flags, 0);
+
+  TLocalOptions options;
+  ApiGetLocalOptions(db_, options);
+  options.ShowDeleted = true;
+  ApiSetLocalOptions(db_, options);
+  EXPECT_EQ(ApiGetKeyCount(db_), 3);
+  ASSERT_TRUE(ApiGetKey(db_, name, flags, 2));
+  EXPECT_EQ(name.str(), "gone [1]");
+  EXPECT_EQ(flags, kKeyDeleted);
+
+  ShortString wanted("BETA");
+  int32_t index = -1;
+  ASSERT_TRUE(ApiFindDisk(db_, wanted, index));
+  EXPECT_EQ(index, 1);
+  EXPECT_EQ(wanted.str(), "beta") << "the stored name replaces the one asked for";
+  ShortString missing("Between");
+  EXPECT_FALSE(ApiFindDisk(db_, missing, index));
+  EXPECT_EQ(index, 2) << "where the name would go";
+  EXPECT_EQ(missing.str(), "Between");
+
+  ApiClearKeysChanged(db_);
+  EXPECT_TRUE(ApiSetCurrentKey(db_, 0));
+  EXPECT_FALSE(ApiKeysChanged(db_)) << "the current disk did not change";
+  EXPECT_TRUE(ApiSetCurrentKey(db_, 2));
+  EXPECT_TRUE(ApiKeysChanged(db_));
+  EXPECT_FALSE(ApiSetCurrentKey(db_, 3));
+  int32_t current = -1;
+  ASSERT_TRUE(ApiGetCurrentKey(db_, name, flags, current));
+  EXPECT_EQ(current, 2);
+  EXPECT_EQ(name.str(), "gone [1]");
+}
+
+TEST_F(ApiTest, OnlyLiveDisksCanBeSelected) {
+  open(writeDatabase({"a", "b"}, {"c [1]"}));
+  ApiSelectKey(db_, true, 0);
+  ApiToggleKeySelection(db_, 1);
+  ApiToggleKeySelection(db_, 1);
+  ApiSelectKey(db_, true, 2);
+  ApiToggleKeySelection(db_, 2);
+  ApiSelectKey(db_, true, 5);
+  EXPECT_TRUE(ApiIsKeySelected(db_, 0));
+  EXPECT_FALSE(ApiIsKeySelected(db_, 1));
+  EXPECT_FALSE(ApiIsKeySelected(db_, 2));
+  EXPECT_FALSE(ApiIsKeySelected(db_, -1));
+  EXPECT_EQ(ApiCountSelectedKeys(db_), 1);
+  ApiSelectKey(db_, false, 0);
+  EXPECT_EQ(ApiCountSelectedKeys(db_), 0);
+}
+
+}  // namespace
+}  // namespace vellomar
+
+namespace vellomar {
+namespace {
+
+int pollsLeft = -1;  // -1 never abort
+
+// Once the polls run out every poll answers true, as the flag of a Cancel button does.
+bool abortWhenPollsRunOut() {
+  return pollsLeft >= 0 && (pollsLeft == 0 || pollsLeft-- == 0);
+}
+
+int32_t blockLengthAt(const std::string& file, int32_t offset) {
+  const std::string bytes = test::contentOf(file);
+  int32_t length = 0;
+  std::memcpy(&length, bytes.data() + offset, sizeof length);
+  return length;
+}
+
+// A database file and a folder scanned as its disks, through the flat interface only.
+class ApiDiskTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::optional<std::string> system = toSystemPath(disk_.path());
+    if (!system) GTEST_SKIP() << "no drive holds the temporary folder";
+    root_ = *system;
+    ASSERT_TRUE(ApiCreateDBase(ShortString(dbPath_)));
+    open();
+    pollsLeft = -1;
+    ApiSetCallbacks(nullptr, nullptr, nullptr, nullptr, nullptr, abortWhenPollsRunOut);
+  }
+  void TearDown() override {
+    ApiResetCallbacks();
+    ApiCloseDBase(db_, false);
+  }
+
+  void open() {
+    ShortString error;
+    ASSERT_TRUE(ApiOpenDBase(ShortString(dbPath_), false, db_, error)) << error.str();
+    TLocalOptions options;
+    ApiGetLocalOptions(db_, options);
+    options.SimulateDiskInfo = false;
+    ApiSetLocalOptions(db_, options);
+  }
+
+  void reopen() {
+    ASSERT_TRUE(ApiCloseDBase(db_, false));
+    open();
+  }
+
+  bool scanNew(const std::string& name) {
+    const bool scanned = ApiScanDisk(db_, ShortString(root_), ShortString(name), "LABEL");
+    const bool saved = scanned && ApiSaveDisk(db_);
+    ApiFreeTreeStruct(db_);
+    return saved;
+  }
+
+  // As the database window rescans: the old disk is the scan's previous version, then it is
+  // deleted and the new one saved.
+  bool rescan(const std::string& name, const std::string& path) {
+    ShortString found(name);
+    int32_t index = -1;
+    if (!ApiFindDisk(db_, found, index) || !ApiLoadOldDisk(db_, index)) return false;
+    ApiFreeTreeStruct(db_);
+    if (!ApiScanDisk(db_, ShortString(path), ShortString(name), "LABEL")) return false;
+    ApiKeepTreeAsOld(db_);
+    const bool deleted = ApiDeleteDisk(db_, index);
+    ApiRestoreOldTree(db_);
+    const bool saved = deleted && ApiSaveDisk(db_);
+    ApiFreeTreeStruct(db_);
+    ApiFreeOldTreeStruct(db_);
+    return saved;
+  }
+
+  // The line of the current folder with this name and extension.
+  TOneFile lineNamed(const std::string& name) {
+    TFileCollection* files = ApiGetFileCol(db_);
+    TOneFile line;
+    for (int32_t i = 0; i < ApiFileColCount(files); ++i) {
+      ApiFileColAt(files, i, line);
+      if (line.Name.str() + std::string(line.Data.Ext.view()) == name) return line;
+    }
+    ADD_FAILURE() << name << " not listed";
+    return {};
+  }
+
+  std::vector<std::string> diskNames() {
+    std::vector<std::string> names;
+    ShortString name;
+    uint16_t flags = 0;
+    for (int32_t i = 0; i < ApiGetKeyCount(db_); ++i) {
+      EXPECT_TRUE(ApiGetKey(db_, name, flags, i));
+      names.push_back(name.str());
+    }
+    return names;
+  }
+
+  test::TempFolder disk_{"apidisk"};
+  test::TempFolder dbFolder_{"apidb"};
+  std::string dbPath_ = dbFolder_.at("disks.kvd");
+  std::string root_;
+  TDBase* db_ = nullptr;
+};
+
+TEST_F(ApiDiskTest, ScannedDiskIsSavedBrowsedAndFoundByPath) {
+  disk_.file("photos/2001/a.jpg", "jpeg");
+  disk_.file("readme.txt", "hello");
+  ASSERT_TRUE(scanNew("Photos"));
+  ASSERT_TRUE(ApiGoToDiskByName(db_, "PHOTOS"));
+  TDiskInfo info;
+  ASSERT_TRUE(ApiGetDiskInfo(db_, info));
+  EXPECT_EQ(info.DiskName.str(), "Photos");
+  EXPECT_EQ(info.Folders, 2);
+  EXPECT_EQ(info.Files, 2);
+
+  ShortString path;
+  ASSERT_TRUE(ApiGetCurrentPath(db_, path));
+  EXPECT_EQ(path.str(), "\\");
+  EXPECT_EQ(lineNamed("readme.txt").Data.Size, 5);
+  ASSERT_TRUE(ApiGoToPath(db_, "\\photos\\2001"));
+  EXPECT_FALSE(ApiGoToPath(db_, "\\PHOTOS")) << "found, but its path is written otherwise";
+  ASSERT_TRUE(ApiGetCurrentPath(db_, path));
+  EXPECT_EQ(path.str(), "\\photos");
+  EXPECT_FALSE(ApiGoToPath(db_, "\\photos\\1999"));
+  ASSERT_TRUE(ApiGetCurrentPath(db_, path));
+  EXPECT_EQ(path.str(), "\\photos") << "an unknown path leaves the current folder";
+  const TOneFile year = lineNamed("2001");
+  ASSERT_NE(year.SubDir, nullptr);
+  ApiSetCurrentDirCol(db_, year.SubDir);
+  ApiUpdateFileCol(db_);
+  EXPECT_EQ(lineNamed("a.jpg").Data.Size, 4);
+  EXPECT_EQ(lineNamed("..").SubDir, ApiDirColAt(ApiGetRootDirCol(db_), 0));
+  TOneDir record;
+  ASSERT_TRUE(ApiDirColCheck(ApiGetCurrentDirCol(db_), record));
+  EXPECT_EQ(record.Name.str(), "2001");
+  EXPECT_EQ(record.Data.FileCount, 1);
+  EXPECT_FALSE(ApiIsInArchive(db_));
+
+  ShortString name, label, scanned;
+  uint16_t flags = 9;
+  int32_t index = -1;
+  ASSERT_TRUE(ApiGetCurrentDiskDetails(db_, name, 255, label, 3, scanned, 255, flags, index));
+  EXPECT_EQ(name.str(), "Photos");
+  EXPECT_EQ(label.str(), "LAB");
+  EXPECT_EQ(scanned.str(), root_);
+  EXPECT_EQ(flags, 0);
+  EXPECT_EQ(index, 0);
+}
+
+TEST_F(ApiDiskTest, UnchangedRescanAddsOnlyTheDiskBlockAndKeepsDescriptions) {
+  disk_.file("docs/a.txt", "aaa");
+  disk_.file("b.txt", "bb");
+  ASSERT_TRUE(scanNew("Docs"));
+  ASSERT_TRUE(ApiGoToDiskByName(db_, "Docs"));
+  int32_t entry = lineNamed("b.txt").EntryOffset;
+  ASSERT_TRUE(ApiSetDesc(db_, entry, "the b file"));
+  int32_t folderEntry = lineNamed("docs").EntryOffset;
+  ASSERT_TRUE(ApiSetDesc(db_, folderEntry, "the folder"));
+  ApiFreeTreeStruct(db_);
+
+  const auto sizeBefore = static_cast<int32_t>(test::contentOf(dbPath_).size());
+  ASSERT_TRUE(rescan("Docs", root_ + "\\"));
+  const auto sizeAfter = static_cast<int32_t>(test::contentOf(dbPath_).size());
+  EXPECT_EQ(sizeAfter - sizeBefore, blockLengthAt(dbPath_, sizeBefore))
+      << "one disk block, every file list shared";
+
+  EXPECT_EQ(diskNames(), std::vector<std::string>{"Docs"});
+  ASSERT_TRUE(ApiGoToDiskByName(db_, "Docs"));
+  const TOneFile b = lineNamed("b.txt");
+  EXPECT_EQ(b.Data.Attr & kAttrUserDesc, kAttrUserDesc);
+  ShortString text;
+  ASSERT_TRUE(ApiGetShortDesc(db_, b.Data.DescOffset, text));
+  EXPECT_EQ(text.str(), "the b file");
+  const TOneFile docs = lineNamed("docs");
+  EXPECT_EQ(docs.Data.DescOffset, folderEntry) << "a folder keeps its description too";
+  ASSERT_NE(docs.SubDir, nullptr);
+  EXPECT_EQ(docs.SubDir->Dir.Data.DescOffset, folderEntry);
+  TLocalOptions options;
+  ApiGetLocalOptions(db_, options);
+  options.ShowDeleted = true;
+  ApiSetLocalOptions(db_, options);
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"Docs", "Docs [1]"}));
+}
+
+TEST_F(ApiDiskTest, ChangedFilesGetANewFileListAndKeepUserDescriptions) {
+  struct Case {
+    const char* change;
+    std::function<void(const std::string& file)> apply;
+  };
+  const timespec kept[2] = {{1000000000, 0}, {1000000000, 0}};
+  const Case cases[] = {
+      {"size only",
+       [&](const std::string& file) {
+         std::ofstream(file, std::ios::binary) << "longer text";
+         ::utimensat(AT_FDCWD, file.c_str(), kept, 0);
+       }},
+      {"case only",
+       [&](const std::string& file) {
+         ::rename(file.c_str(), (file.substr(0, file.size() - 5) + "A.txt").c_str());
+       }},
+      {"date",
+       [&](const std::string& file) {
+         const timespec later[2] = {{1200000000, 0}, {1200000000, 0}};
+         ::utimensat(AT_FDCWD, file.c_str(), later, 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.change);
+    const std::string file = disk_.file("a.txt", "short");
+    ::utimensat(AT_FDCWD, file.c_str(), kept, 0);
+    ASSERT_TRUE(scanNew(c.change));
+    ASSERT_TRUE(ApiGoToDiskByName(db_, c.change));
+    const int32_t oldList = ApiGetRootDirCol(db_)->Dir.Data.FileListOffset;
+    int32_t entry = lineNamed("a.txt").EntryOffset;
+    ASSERT_TRUE(ApiSetDesc(db_, entry, "mine"));
+    ApiFreeTreeStruct(db_);
+
+    c.apply(file);
+    ASSERT_TRUE(rescan(c.change, root_));
+    ASSERT_TRUE(ApiGoToDiskByName(db_, c.change));
+    EXPECT_NE(ApiGetRootDirCol(db_)->Dir.Data.FileListOffset, oldList) << "no stale list";
+    TFileCollection* files = ApiGetFileCol(db_);
+    ASSERT_EQ(ApiFileColCount(files), 1);
+    TOneFile line;
+    ApiFileColAt(files, 0, line);
+    EXPECT_EQ(line.Data.DescOffset, entry) << "the description the user wrote stays";
+    EXPECT_EQ(line.Data.Attr & kAttrUserDesc, kAttrUserDesc);
+    ApiFreeTreeStruct(db_);
+    for (const auto& left : std::filesystem::directory_iterator(disk_.path())) {
+      std::filesystem::remove(left.path());
+    }
+  }
+}
+
+TEST_F(ApiDiskTest, AbortedScanLeavesTheStoredDisksAsTheyWere) {
+  disk_.file("old.txt", "1");
+  ASSERT_TRUE(scanNew("Old"));
+  disk_.file("a/1.txt", "1");
+  disk_.file("b/2.txt", "2");
+  const size_t sizeBefore = test::contentOf(dbPath_).size();
+  pollsLeft = 4;  // the walk of root, a and b, the file pass of the root, then a
+  EXPECT_FALSE(ApiScanDisk(db_, ShortString(root_), "New", ""));
+  EXPECT_EQ(ApiDirColCount(ApiGetRootDirCol(db_)), 0);
+  EXPECT_EQ(ApiGetRootDirCol(db_)->Dir.Data.FileListOffset, 0);
+  EXPECT_GT(test::contentOf(dbPath_).size(), sizeBefore) << "the root's list was written";
+  ApiFreeTreeStruct(db_);
+  reopen();
+  EXPECT_EQ(diskNames(), std::vector<std::string>{"Old"});
+  ASSERT_TRUE(ApiGoToDisk(db_, 0));
+  EXPECT_EQ(lineNamed("old.txt").Data.Size, 1);
+}
+
+TEST_F(ApiDiskTest, DeletingNamesTheDiskUnlessItsNameEndsInABracket) {
+  for (const char* name : {"x [3]", "plain", "also"}) ASSERT_TRUE(scanNew(name));
+  TLocalOptions options;
+  ApiGetLocalOptions(db_, options);
+  options.ShowDeleted = true;
+  ApiSetLocalOptions(db_, options);
+  ASSERT_EQ(diskNames(), (std::vector<std::string>{"also", "plain", "x [3]"}));
+  ASSERT_TRUE(ApiDeleteDisk(db_, 2));
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"also", "plain", "x [3]"}));
+  ASSERT_TRUE(ApiDeleteDisk(db_, 1));
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"also", "plain [1]", "x [3]"}))
+      << "the counter moved only for the second";
+  uint16_t flags = 0;
+  ShortString name;
+  ApiGetKey(db_, name, flags, 1);
+  EXPECT_EQ(flags & kKeyDeleted, kKeyDeleted);
+  EXPECT_FALSE(ApiDeleteDisk(db_, 3));
+  EXPECT_FALSE(ApiDeleteDisk(db_, -1));
+
+  ASSERT_TRUE(ApiRenameDisk(db_, 1, "back", true));
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"also", "back", "x [3]"}));
+  ApiGetKey(db_, name, flags, 1);
+  EXPECT_EQ(flags & kKeyDeleted, 0);
+  ShortString rebuilt;
+  ASSERT_TRUE(ApiCloseDBase(db_, false));
+  ASSERT_TRUE(ApiOpenDBase(ShortString(dbPath_), true, db_, rebuilt));
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"also", "back", "x [3]"}))
+      << "a key table rebuilt from the blocks agrees";
+  ApiGetKey(db_, name, flags, 2);
+  EXPECT_EQ(flags & kKeyDeleted, kKeyDeleted);
+}
+
+TEST_F(ApiDiskTest, DisksOfTheSameNameAreLoadedEachFromItsOwnBlock) {
+  disk_.file("first.txt", "1");
+  ASSERT_TRUE(scanNew("same"));
+  std::filesystem::remove(disk_.at("first.txt"));
+  disk_.file("second.txt", "22");
+  ASSERT_TRUE(scanNew("same"));
+  std::vector<std::string> seen;
+  for (const int32_t index : {0, 1, 0}) {
+    ASSERT_TRUE(ApiGoToDisk(db_, index));
+    TOneFile line;
+    ApiFileColAt(ApiGetFileCol(db_), 0, line);
+    seen.push_back(line.Name.str());
+  }
+  EXPECT_NE(seen[0], seen[1]);
+  EXPECT_EQ(seen[0], seen[2]);
+  ApiUpdateFileCol(db_);
+  const TFileCollection* before = ApiGetFileCol(db_);
+  ASSERT_TRUE(ApiReloadCurrentDisk(db_, true));
+  EXPECT_EQ(ApiGetFileCol(db_), before) << "the loaded disk is not read again";
+  ApiFreeTreeStruct(db_);
+  EXPECT_FALSE(ApiReloadCurrentDisk(db_, true));
+  EXPECT_FALSE(ApiGoToDisk(db_, 2));
+}
+
+TEST_F(ApiDiskTest, DeletingSelectedDisksStopsAtTheFirstFailure) {
+  for (const char* name : {"a", "b"}) ASSERT_TRUE(scanNew(name));
+  ApiSelectKey(db_, true, 0);
+  ApiSelectKey(db_, true, 1);
+  ASSERT_TRUE(ApiCloseDBase(db_, true));  // a read-only export opens read-only
+  open();
+  ApiSelectKey(db_, true, 0);
+  EXPECT_FALSE(ApiDeleteSelectedDisks(db_));
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST_F(ApiDiskTest, DamagedDiskBlockIsNeitherRenamedNorDeleted) {
+  ASSERT_TRUE(scanNew("good"));
+  const auto second = static_cast<int32_t>(test::contentOf(dbPath_).size());
+  ASSERT_TRUE(scanNew("bad"));
+  ASSERT_TRUE(ApiCloseDBase(db_, false));
+  std::string bytes = test::contentOf(dbPath_);
+  bytes[static_cast<size_t>(second) + 8] = 7;  // no disk block's kind
+  std::ofstream(dbPath_, std::ios::binary) << bytes;
+  open();
+  const std::vector<std::string> names = diskNames();
+  const auto damaged = std::find(names.begin(), names.end(), "???");
+  ASSERT_NE(damaged, names.end());
+  const auto index = static_cast<int32_t>(damaged - names.begin());
+  EXPECT_FALSE(ApiRenameDisk(db_, index, "fixed", false));
+  EXPECT_FALSE(ApiDeleteDisk(db_, index));
+  EXPECT_FALSE(ApiRenameDisk(db_, 2, "nowhere", false));
+  ASSERT_TRUE(ApiCloseDBase(db_, false));
+  const std::string after = test::contentOf(dbPath_);
+  EXPECT_EQ(after.substr(64961), bytes.substr(64961)) << "nothing written over the damage";
+  open();
+}
+
+TEST_F(ApiDiskTest, MissingTreesNodesAndListsRaiseTheirTexts) {
+  TDiskInfo info;
+  TOneDir record;
+  TOneFile line;
+  TDirTotals totals;
+  totals.Files = 5;
+  const std::function<void()> noTree[] = {
+      [&] { ApiGetDiskInfo(db_, info); }, [&] { ApiGetRootDirCol(db_); },
+      [&] { ApiGetCurrentDirCol(db_); },  [&] { ApiSetCurrentDirCol(db_, nullptr); },
+      [&] { ApiGetFileCol(db_); },        [&] { ApiUpdateFileCol(db_); },
+      [&] { ApiGoToPath(db_, "\\"); },
+  };
+  for (const auto& call : noTree) {
+    EXPECT_EQ(fatalTextOf(call), "Internal error 501: TreeStructIsNil");
+  }
+  EXPECT_EQ(fatalTextOf([&] { ApiGetDiskInfo(nullptr, info); }), "Internal error 500: DBaseIsNil");
+  EXPECT_FALSE(ApiGetCurrentDirTotals(db_, totals));
+  EXPECT_EQ(totals.Files, 0);
+  EXPECT_FALSE(ApiIsInArchive(db_));
+  ShortString path("kept");
+  EXPECT_FALSE(ApiGetCurrentPath(db_, path));
+  EXPECT_EQ(path.str(), "");
+
+  ASSERT_TRUE(ApiScanDisk(db_, ShortString(root_), "d", ""));
+  TDirCollection foreign(nullptr, 0, false);
+  const std::function<void()> noNode[] = {
+      [&] { ApiDirColCount(nullptr); },
+      [&] { ApiDirColAt(nullptr, 0); },
+      [&] { ApiDirColCheck(nullptr, record); },
+      [&] { ApiSetCurrentDirCol(db_, nullptr); },
+      [&] { ApiSetCurrentDirCol(db_, &foreign); },
+  };
+  for (const auto& call : noNode) {
+    EXPECT_EQ(fatalTextOf(call), "Internal error 506: DirColHandleIsNil");
+  }
+  EXPECT_EQ(fatalTextOf([&] { ApiFileColCount(nullptr); }),
+            "Internal error 507: FileColHandleIsNil");
+  EXPECT_EQ(fatalTextOf([&] { ApiFileColAt(nullptr, 0, line); }),
+            "Internal error 507: FileColHandleIsNil");
+  EXPECT_EQ(fatalTextOf([&] { ApiDirColAt(ApiGetRootDirCol(db_), 0); }),
+            "Internal problem in list indexing.");
+  EXPECT_EQ(ApiGetCurrentDirCol(db_), ApiGetRootDirCol(db_));
+}
+
+}  // namespace
+}  // namespace vellomar

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/UDBase.h"
+#include "engine/UDescriptions.h"
+#include "engine/UEngineFileFind.h"
+#include "engine/UTreeStruct.h"
+#include "tests/support/CatalogueBuilder.h"
+#include "tests/support/SearchCatalogue.h"
+#include "tests/support/SearchFixtures.h"
+
+namespace vellomar {
+namespace {
+
+using testing::dosDateTime;
+using testing::fileNameRequest;
+using testing::foundTexts;
+using testing::TestCatalogue;
+using Texts = std::vector<std::string>;
+
+class CatalogueSearch : public ::testing::Test {
+ protected:
+  Texts search(const TSearchDlgData& request) {
+    testing::setRequest(c.handle, request);
+    SearchFiles(c.handle, c.trees, cache);
+    return foundTexts(c.handle);
+  }
+
+  TestCatalogue c;
+  TDescCache cache;
+};
+
+// Disk "Alpha": \ {readme.txt, Docs\ {a.txt, Deep\ {b.txt}}, Src\ {main.c}}; disk "Beta":
+// \ {b.txt}.
+class FileSearch : public CatalogueSearch {
+ protected:
+  void SetUp() override {
+    TDirCollection& root = c.newDisk("Alpha");
+    TDirCollection& docs = TestCatalogue::addFolder(root, "Docs");
+    TDirCollection& deep = TestCatalogue::addFolder(docs, "Deep");
+    TDirCollection& src = TestCatalogue::addFolder(root, "Src");
+    c.setFiles(root, {{"readme.txt"}});
+    c.setFiles(docs, {{"a.txt"}});
+    c.setFiles(deep, {{"b.txt"}});
+    c.setFiles(src, {{"main.c"}});
+    c.saveDisk();
+    TDirCollection& beta = c.newDisk("Beta");
+    c.setFiles(beta, {{"b.txt"}});
+    c.saveDisk();
+  }
+};
+
+TEST_F(FileSearch, ResultsComeInWalkOrderAndLeaveNoTree) {
+  TSearchDlgData request = fileNameRequest("*");
+  request.FolderNames = true;
+  request.DiskNames = true;
+  EXPECT_EQ(search(request),
+            (Texts{"Alpha|||", "Alpha|\\|Docs|", "Alpha|\\|Src|", "Alpha|\\|readme.txt|",
+                   "Alpha|\\Docs|Deep|", "Alpha|\\Docs|a.txt|", "Alpha|\\Docs\\Deep|b.txt|",
+                   "Alpha|\\Src|main.c|", "Beta|||", "Beta|\\|b.txt|"}));
+  EXPECT_EQ(c.handle.Search.Counters.Disks, 2);
+  EXPECT_EQ(c.handle.Search.Counters.Folders, 5);
+  // Every line counts, ".." lines and subfolder lines too.
+  EXPECT_EQ(c.handle.Search.Counters.Files, 3 + 3 + 2 + 2 + 1);
+  EXPECT_FALSE(c.trees.Current);
+  EXPECT_FALSE(c.handle.Abort);
+}
+
+TEST_F(FileSearch, DepthLimitStopsBelowTheLevel) {
+  struct Case {
+    int32_t level;
+    Texts found;
+  };
+  const Case cases[] = {
+      {0, {"Alpha|\\|Docs|", "Alpha|\\|Src|", "Beta|\\|b.txt|"}},
+      {1,
+       {"Alpha|\\|Docs|", "Alpha|\\|Src|", "Alpha|\\Docs|Deep|", "Alpha|\\Docs|a.txt|",
+        "Alpha|\\Src|main.c|", "Beta|\\|b.txt|"}},
+  };
+  for (const Case& k : cases) {
+    TSearchDlgData request = fileNameRequest("*.c *.txt Docs Src Deep");
+    request.FolderNames = true;
+    request.ScanDirLevel = k.level;
+    request.SearchIn = SearchScope::kWholeDatabase;
+    Texts found = search(request);
+    // The root's own file is no target of this table.
+    std::erase(found, "Alpha|\\|readme.txt|");
+    EXPECT_EQ(found, k.found) << "level " << k.level;
+  }
+}
+
+TEST_F(FileSearch, FolderMaskSkipsAFolderButNotItsChildren) {
+  TSearchDlgData request = fileNameRequest("*.txt");
+  request.DirMask = "*deep";
+  EXPECT_EQ(search(request), (Texts{"Alpha|\\Docs\\Deep|b.txt|"}));
+  // Folders left out by the mask read no file list.
+  EXPECT_EQ(c.handle.Search.Counters.Folders, 1);
+}
+
+TEST_F(FileSearch, MaxRecsEndsTheSearchAtTheNextHit) {
+  TSearchDlgData request = fileNameRequest("b.txt");
+  request.MaxRecs = 1;
+  EXPECT_EQ(search(request), (Texts{"Alpha|\\Docs\\Deep|b.txt|"}));
+  // The second hit, on the second disk, finds the result full.
+  EXPECT_TRUE(c.handle.Abort);
+  EXPECT_EQ(c.handle.Search.Counters.Disks, 2);
+}
+
+TEST_F(FileSearch, ScopesAndDeletedDisksChooseTheDisks) {
+  KeyTable& keys = c.handle.keyTable();
+  keys.MoveKeyToDeleted(0);  // Alpha
+  TSearchDlgData request = fileNameRequest("b.txt");
+  request.DiskNames = true;
+  request.Mask = "*";
+  EXPECT_EQ(search(request).front(), "Beta|||");
+  EXPECT_EQ(c.handle.Search.Counters.Disks, 1);
+
+  keys.RebuildKeyTable();  // both live again, Alpha first
+  keys.keys().Keys[1].Flags |= kKeySelected;
+  keys.keys().CurrentIndex = 0;
+  struct Case {
+    SearchScope scope;
+    std::string firstDisk;
+  };
+  const Case cases[] = {{SearchScope::kCurrentDisk, "Alpha|||"},
+                        {SearchScope::kSelectedDisks, "Beta|||"},
+                        {SearchScope::kNotSelectedDisks, "Alpha|||"}};
+  for (const Case& k : cases) {
+    request.SearchIn = k.scope;
+    const Texts found = search(request);
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found.front(), k.firstDisk);
+    EXPECT_EQ(c.handle.Search.Counters.Disks, 1);
+  }
+}
+
+TEST_F(FileSearch, DiskNamesAloneLoadNoTree) {
+  TSearchDlgData request = fileNameRequest("be*");
+  request.FileNames = false;
+  request.DiskNames = true;
+  c.handle.TreeChanged = false;
+  EXPECT_EQ(search(request), (Texts{"Beta|||"}));
+  EXPECT_EQ(c.handle.Search.Counters.Disks, 2);
+  EXPECT_FALSE(c.handle.TreeChanged);
+}
+
+TEST_F(CatalogueSearch, NameAndDescriptionHitGiveOneItemFromTheMatch) {
+  const int32_t desc = testing::addDescription(c, "Holiday photos\r\nfrom the lake");
+  TDirCollection& root = c.newDisk("Disk");
+  c.setFiles(root, {{"lake.jpg", 10, 0, 0, desc}, {"sea.jpg", 20, 0, 0, desc}});
+  c.saveDisk();
+  TSearchDlgData request = fileNameRequest("lake");
+  request.Descriptions = true;
+  EXPECT_EQ(search(request), (Texts{"Disk|\\|lake.jpg|lake", "Disk|\\|sea.jpg|lake"}));
+  const TFoundItem& item = *c.handle.Search.Found.ItemAt(0);
+  EXPECT_EQ(item.DescOffset, desc);
+  EXPECT_EQ(item.Size, 10);
+  EXPECT_EQ(item.Kind, kFoundFile);
+}
+
+TEST_F(CatalogueSearch, ParentLineIsNeverAHitButAFileNamedDotsIs) {
+  TDirCollection& root = c.newDisk("Disk");
+  TDirCollection& sub = TestCatalogue::addFolder(root, "sub");
+  c.setFiles(sub, {{"..."}});
+  c.saveDisk();
+  TSearchDlgData request = fileNameRequest("*");
+  request.FolderNames = true;
+  EXPECT_EQ(search(request), (Texts{"Disk|\\|sub|", "Disk|\\sub|...|"}));
+  EXPECT_EQ(c.handle.Search.Found.ItemAt(0)->Kind, kFoundFolder);
+}
+
+TEST_F(CatalogueSearch, MoreOptionsLimitTheHits) {
+  TDirCollection& root = c.newDisk("Disk");
+  const auto midnight = static_cast<int32_t>(dosDateTime(2021, 5, 2));
+  const auto evening = static_cast<int32_t>(dosDateTime(2021, 5, 1, 22));
+  c.setFiles(root, {{"late.txt", 1, evening}, {"next.txt", 1, midnight}, {"old.bak", 1, evening}});
+  c.saveDisk();
+  TSearchDlgData request = fileNameRequest("*");
+  request.DateTo = static_cast<uint32_t>(midnight);
+  request.ExcludeMask = "*.bak";
+  // Limits are off until more options are active.
+  EXPECT_EQ(search(request).size(), 3u);
+  request.MoreOptionsActive = true;
+  EXPECT_EQ(search(request), (Texts{"Disk|\\|late.txt|"}));
+}
+
+TEST_F(CatalogueSearch, DamagedDiskIsCountedAndTheOthersSearched) {
+  c.setFiles(c.newDisk("Bad"), {{"x.txt"}});
+  const int32_t bad = c.saveDisk();
+  c.setFiles(c.newDisk("Good"), {{"x.txt"}});
+  c.saveDisk();
+  c.patch(bad + 4, std::vector<uint8_t>{0, 0, 0, 0});  // the block's check
+  EXPECT_EQ(search(fileNameRequest("x.txt")), (Texts{"Good|\\|x.txt|"}));
+  EXPECT_EQ(c.handle.DamageCounter, 1);
+}
+
+TEST_F(CatalogueSearch, ProgressCallbackCanStopTheSearch) {
+  c.setFiles(c.newDisk("One"), {{"x.txt"}});
+  c.saveDisk();
+  c.setFiles(c.newDisk("Two"), {{"x.txt"}});
+  c.saveDisk();
+  static int calls;
+  calls = 0;
+  c.handle.Search.Progress = [](bool& abort) {
+    if (++calls == 1) abort = true;
+  };
+  // The call after the first item stops the search; the item stays.
+  EXPECT_EQ(search(fileNameRequest("x.txt")), (Texts{"One|\\|x.txt|"}));
+  EXPECT_EQ(c.handle.Search.Counters.Disks, 1);
+}
+
+}  // namespace
+}  // namespace vellomar
