@@ -12,11 +12,6 @@ namespace vellomar {
 
 namespace {
 
-TDBase& requireDBase(TDBase* handle) {
-  if (handle == nullptr) throw EKstvFatalException(kDBaseIsNil);
-  return *handle;
-}
-
 void copyOut(ShortString& out, std::string_view text, int capacity) {
   const auto limit = static_cast<size_t>(std::clamp(capacity, 0, ShortString::kMaxLength));
   out = ShortString(text.substr(0, utf8CutLength(text, limit)));
@@ -61,11 +56,6 @@ void changeSelection(TDBase& handle, int32_t index, bool toggle, bool select) {
 constexpr int kDetailsOnly = 1;
 constexpr int kDetailsAndTree = 0;
 constexpr int kListWithParent = 0;
-
-TTreeStruct& requireTree(TDBase& handle) {
-  if (!handle.Trees.Current) throw EKstvFatalException(kTreeStructIsNil);
-  return *handle.Trees.Current;
-}
 
 TDirCollection& requireNode(TDirCollection* node) {
   if (node == nullptr) throw EKstvFatalException(kDirColHandleIsNil);

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/UApiErrors.h"
+#include "engine/UApiSearch.h"
 #include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
 #include "engine/ULocalOptions.h"
@@ -14,14 +16,9 @@ namespace vellomar {
 
 // The flat interface through which the user interface reaches the engine. A call takes the
 // database handle (or a folder node or file list obtained through it) first. A null object
-// raises EKstvFatalException with one of the texts below; the queries marked "null answers"
-// give 0, false or an empty string instead. Engine exceptions pass through unchanged, except
-// in ApiOpenDBase. Out strings are cut to the caller's capacity, never inside a character.
-
-inline constexpr const char* kDBaseIsNil = "Internal error 500: DBaseIsNil";
-inline constexpr const char* kTreeStructIsNil = "Internal error 501: TreeStructIsNil";
-inline constexpr const char* kDirColHandleIsNil = "Internal error 506: DirColHandleIsNil";
-inline constexpr const char* kFileColHandleIsNil = "Internal error 507: FileColHandleIsNil";
+// raises EKstvFatalException with one of the texts of UApiErrors.h; the queries marked "null
+// answers" give 0, false or an empty string instead. Engine exceptions pass through unchanged,
+// except in ApiOpenDBase. Out strings are cut to the caller's capacity, never inside a character.
 
 // ---- Callbacks ----
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "engine/UApi.h"
+#include "engine/UApiErrors.h"
 #include "engine/UDBase.h"
 #include "engine/UDBaseCopy.h"
 #include "engine/UDiskWalk.h"
@@ -15,11 +15,6 @@ namespace vellomar {
 
 namespace {
 
-TDBase& requireHandle(TDBase* handle) {
-  if (handle == nullptr) throw EKstvFatalException(kDBaseIsNil);
-  return *handle;
-}
-
 ShortString cutTo(const HeapShortStr* text, int capacity) {
   const ShortString whole = GetPStr(text);
   const auto limit = static_cast<size_t>(std::clamp(capacity, 0, ShortString::kMaxLength));
@@ -27,13 +22,13 @@ ShortString cutTo(const HeapShortStr* text, int capacity) {
 }
 
 void freeFound(TDBase* handle) {
-  requireHandle(handle).Search.Found.FreeAll();
+  requireDBase(handle).Search.Found.FreeAll();
 }
 
 }  // namespace
 
 void ApiSearch(TDBase* handle, const TSearchDlgData& request) {
-  TDBase& h = requireHandle(handle);
+  TDBase& h = requireDBase(handle);
   SearchState& state = h.Search;
   ParseMaskListEx(request.Mask.view(), state.SearchMasks, request.CaseSensitive,
                   request.AddWildcards, request.Phrase);
@@ -44,11 +39,11 @@ void ApiSearch(TDBase* handle, const TSearchDlgData& request) {
 }
 
 void ApiSetSearchCallback(TDBase* handle, TProgressCallback progress) {
-  requireHandle(handle).Search.Progress = progressOrDefault(progress);
+  requireDBase(handle).Search.Progress = progressOrDefault(progress);
 }
 
 void ApiResetSearchCallback(TDBase* handle) {
-  requireHandle(handle).Search.Progress = DefaultProgressCallback;
+  requireDBase(handle).Search.Progress = DefaultProgressCallback;
 }
 
 void ApiClearFound(TDBase* handle) {
@@ -60,17 +55,17 @@ void ApiFreeFound(TDBase* handle) {
 }
 
 bool ApiAnyFound(TDBase* handle) {
-  return requireHandle(handle).Search.Found.Count() > 0;
+  return requireDBase(handle).Search.Found.Count() > 0;
 }
 
 int32_t ApiFoundCount(TDBase* handle) {
-  return requireHandle(handle).Search.Found.Count();
+  return requireDBase(handle).Search.Found.Count();
 }
 
 bool ApiGetFoundItem(TDBase* handle, int32_t index, TOneFile& record, ShortString& diskName,
                      ShortString& folderPath, ShortString& shortDesc, int diskNameCapacity,
                      int folderPathCapacity, int shortDescCapacity) {
-  const TFileSearchCol& found = requireHandle(handle).Search.Found;
+  const TFileSearchCol& found = requireDBase(handle).Search.Found;
   if (index < 0 || index >= found.Count()) return false;
   const TFoundItem& item = *found.ItemAt(index);
   record = TOneFile{};
@@ -88,7 +83,7 @@ bool ApiGetFoundItem(TDBase* handle, int32_t index, TOneFile& record, ShortStrin
 }
 
 void ApiSearchFreeSpace(TDBase* handle) {
-  TDBase& h = requireHandle(handle);
+  TDBase& h = requireDBase(handle);
   SearchFreeSpace(h, h.Trees);
 }
 
@@ -98,7 +93,7 @@ void ApiGetSearchCounts(TDBase* handle, int32_t& percent, int32_t& disks, int32_
   disks = 0;
   folders = 0;
   files = 0;
-  const TDBase& h = requireHandle(handle);
+  const TDBase& h = requireDBase(handle);
   const VisitCounters& counters = h.Search.Counters;
   disks = counters.Disks;
   folders = counters.Folders;
@@ -110,7 +105,7 @@ void ApiGetSearchCounts(TDBase* handle, int32_t& percent, int32_t& disks, int32_
 void ApiGetScanCounts(TDBase* handle, int32_t& longest, int32_t& average, int32_t& widest) {
   longest = 0;
   widest = 0;
-  const VisitCounters& counters = requireHandle(handle).Search.Counters;
+  const VisitCounters& counters = requireDBase(handle).Search.Counters;
   longest = counters.LongestName;
   widest = counters.WidestName;
   average = counters.Files > 0 ? counters.TotalNameLength / counters.Files : 0;
@@ -119,13 +114,13 @@ void ApiGetScanCounts(TDBase* handle, int32_t& longest, int32_t& average, int32_
 void ApiSetPrintCallbacks(TDBase* handle, TProgressCallback progress, TPrintTextCallback disk,
                           TPrintTextCallback folder, TPrintFileCallback file,
                           TTextWidthCallback measure) {
-  SearchState& state = requireHandle(handle).Search;
+  SearchState& state = requireDBase(handle).Search;
   state.Progress = progressOrDefault(progress);
   state.Print = makePrintCallbacks(disk, folder, file, measure);
 }
 
 void ApiResetPrintCallbacks(TDBase* handle) {
-  SearchState& state = requireHandle(handle).Search;
+  SearchState& state = requireDBase(handle).Search;
   state.Progress = DefaultProgressCallback;
   state.Print = TPrintCallbacks{};
 }
@@ -135,27 +130,27 @@ void ApiSetExportCallbacks(TDBase* handle, TProgressCallback progress,
                            TExportCallback diskBegin, TExportCallback diskEnd,
                            TExportCallback folderBegin, TExportCallback folderEnd,
                            TExportCallback file) {
-  SearchState& state = requireHandle(handle).Search;
+  SearchState& state = requireDBase(handle).Search;
   state.Progress = progressOrDefault(progress);
   state.Export = makeExportCallbacks(databaseBegin, databaseEnd, diskBegin, diskEnd, folderBegin,
                                      folderEnd, file);
 }
 
 void ApiResetExportCallbacks(TDBase* handle) {
-  SearchState& state = requireHandle(handle).Search;
+  SearchState& state = requireDBase(handle).Search;
   state.Progress = DefaultProgressCallback;
   state.Export = TExportCallbacks{};
 }
 
 void ApiIterateDisks(TDBase* handle, int32_t scope, int32_t mode) {
-  TDBase& h = requireHandle(handle);
+  TDBase& h = requireDBase(handle);
   IterateDisks(h, h.Trees, scope, mode);
 }
 
 bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
                       bool copyOptions) {
-  TDBase& from = requireHandle(source);
-  TDBase& into = requireHandle(target);
+  TDBase& from = requireDBase(source);
+  TDBase& into = requireDBase(target);
   return CompressDBase(from, from.Trees, into, into.Trees, allDisks, uniqueNames, copyOptions);
 }
 

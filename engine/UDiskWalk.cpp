@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/UApiErrors.h"
 #include "engine/UApiTypes.h"
 #include "engine/UDBase.h"
 #include "engine/UEngineFileFind.h"
@@ -19,7 +20,6 @@ constexpr int kTreeAndRootFiles = 0;
 constexpr int kWithParentLine = 0;
 constexpr int32_t kLineProgressStep = 100;
 constexpr int32_t kFreeSpaceProgressSteps = 20;
-constexpr const char* kNoTreeText = "Internal error 501: TreeStructIsNil";
 
 // Characters of a UTF-8 name; a byte that starts no valid sequence (an old catalogue's CP1252
 // text) is one character.
@@ -241,7 +241,7 @@ void IterateDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode
   handle.DamageCounter = 0;
   handle.Abort = false;
   if (scope == kWalkCurrentFolder && (!trees.Current || trees.Current->CurDir == nullptr)) {
-    throw EKstvFatalException(kNoTreeText);
+    throw EKstvFatalException(kTreeStructIsNil);
   }
   if (mode == kWalkExport) {
     fillDatabaseData(handle);

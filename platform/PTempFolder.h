@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace vellomar {
+
+// The system's folder for temporary files, ending with "/": $TMPDIR when it names a folder,
+// else /tmp. Empty when neither is a folder.
+std::string systemTempFolder();
+
+// A folder of this process's own for files that must not outlive their use: made under the
+// temporary folder with a fresh unguessable name and mode 0700, so no other user can place or
+// replace anything in it. Removed with everything in it, links removed and never followed, when
+// the object goes.
+class PrivateTempFolder {
+ public:
+  // Null when no folder can be made.
+  static std::unique_ptr<PrivateTempFolder> create(const std::string& prefix);
+  ~PrivateTempFolder();
+  PrivateTempFolder(const PrivateTempFolder&) = delete;
+  PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+
+  // Ends with "/".
+  const std::string& path() const { return path_; }
+
+ private:
+  explicit PrivateTempFolder(std::string path) : path_(std::move(path)) {}
+  std::string path_;
+};
+
+}  // namespace vellomar
