@@ -8,8 +8,10 @@
 #include "engine/UDamageCodes.h"
 #include "engine/UDescBlock.h"
 #include "engine/UDiskBlock.h"
+#include "engine/UDiskWalk.h"
 #include "engine/UFileListBlock.h"
 #include "engine/UMasks.h"
+#include "engine/UTreeStruct.h"
 #include "foundation/UExceptions.h"
 
 namespace vellomar::fuzz {
@@ -145,6 +147,10 @@ void exerciseCatalogue(const std::string& path) {
   }
   try {
     walkCatalogue(handle);
+    // The engine's own walks: every disk's tree and file lists, then every disk's sizes.
+    TTreeSlots trees;
+    IterateDisks(handle, trees, kWalkNotSelectedDisks, kWalkMeasure);
+    SearchFreeSpace(handle, trees);
     TDBaseStats stats;
     GetDBaseStats(handle, stats);
     KeyTable& keys = handle.keyTable();
