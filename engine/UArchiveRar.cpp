@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "engine/UArchiveFile.h"
+#include "engine/UUnRar.h"
 
 namespace vellomar {
 namespace {
@@ -56,6 +57,8 @@ bool readFileBlock(ByteReader& r, uint64_t position, Block& block, TArchiveEntry
 }  // namespace
 
 bool ReadRarArchive(TArchiveEntryList& list, const std::string& path, uint64_t start) {
+  // The library reads what the walk cannot (Unicode names, RAR5); the walk is the fallback.
+  if (ReadRarByDll(list, path)) return true;
   return listArchive(list, path, [&](ArchiveFile& file) {
     if (asText(file.read(start, kMarker.size()).bytes(kMarker.size())) != kMarker) return false;
     const int32_t countBefore = list.Count();

@@ -7,8 +7,9 @@
 
 namespace vellomar {
 
-// Lists a RAR archive (formats 1.5 to 4) by walking its blocks from the "Rar!" marker at
-// start. True when at least one file was listed; folders are not listed.
+// Lists a RAR archive through the RAR library when it is there and lists a file; otherwise
+// (formats 1.5 to 4) by walking its blocks from the "Rar!" marker at start. True when at least
+// one file was listed; folders are not listed.
 bool ReadRarArchive(TArchiveEntryList& list, const std::string& path, uint64_t start);
 
 }  // namespace vellomar

@@ -182,7 +182,12 @@ bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable) {
   if (!handle.Open) return true;
   handle.Open = false;
   try {
-    if (!handle.ReadOnly) writeFront(handle, wholeKeyTable);
+    if (!handle.ReadOnly) {
+      writeFront(handle, wholeKeyTable);
+      // A closed database counts as saved: a copy reports success, and is swapped in, only
+      // once its key table and options are on the disk.
+      handle.Stream.Flush();
+    }
   } catch (...) {
     handle.Stream.Done();
     throw;

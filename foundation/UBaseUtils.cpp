@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/PKernelFile.h"
 #include "platform/PPaths.h"
 #include "platform/PVolumes.h"
 
@@ -277,10 +278,9 @@ ShortString ShortenPath(const ShortString& path, int maxLength) {
 }
 
 ShortString GetProgramDir() {
-  std::error_code error;
-  const fs::path program = fs::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  const std::optional<std::string> systemPath = toSystemPath(program.string());
+  const std::string program = kernelProgramPath();
+  if (program.empty()) return {};
+  const std::optional<std::string> systemPath = toSystemPath(program);
   if (!systemPath) return {};
   ShortString dir, name, ext;
   SplitFileName(ShortString(*systemPath), dir, name, ext);

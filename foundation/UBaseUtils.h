@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -106,8 +105,6 @@ struct DateTimeParts {
 // Years outside 1980..2107 give the first or last moment the format can hold; other fields
 // are kept to their own bits.
 uint32_t EncodeDosDateTime(const DateTimeParts& parts);
-// The local time of a moment in seconds since 1970 (a file's mtime), within the DOS range.
-uint32_t dosDateTimeOf(std::time_t moment);
 
 // "9:05" or "9:05:07" with the locale's time separator.
 ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds);

@@ -22,6 +22,8 @@ constexpr int kSeekError = -5;
 constexpr int kDamageSeek = 1;
 constexpr int kDamageRead = 2;
 
+}  // namespace
+
 std::string fileErrorText(int code) {
   switch (code) {
     case kAccessError:
@@ -38,8 +40,6 @@ std::string fileErrorText(int code) {
       return "File error: " + std::to_string(code);
   }
 }
-
-}  // namespace
 
 void TKFileStream::Init(std::string_view name, int mode) {
   Done();

@@ -11,6 +11,11 @@
 
 namespace vellomar {
 
+// The text of a file error code: "File access error." (-1), "File creation or open error."
+// (-2), "File reading error." (-3), "File writing error." (-4), "File seeking error." (-5),
+// "File error: <code>" for any other. The installer's file record reports the same texts.
+std::string fileErrorText(int code);
+
 // The engine's one way to files. Every failure closes the stream and raises: on a read-only
 // stream EKstvNormalException (a file the user pointed at is unreadable), otherwise
 // EKstvFatalException (a database being written is in danger). With the bound check on, a seek

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <ctime>
 
@@ -23,29 +24,16 @@ KernelHandle toHandle(int fd) {
   return static_cast<KernelHandle>(fd);
 }
 
-int64_t daysFromCivil(int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-  const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
-}
-
-unsigned daysInMonth(unsigned year, unsigned month) {
-  static constexpr unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 }  // namespace
 
+// Files are written only under their own name: a symbolic link planted in the target folder
+// must not carry the data somewhere else.
 KernelHandle kernelCreate(const char* path) {
-  return toHandle(::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  return toHandle(::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
 }
 
 KernelHandle kernelOpen(const char* path, int mode) {
-  const int access = (mode & 0x03) == kKernelOpenReadWrite ? O_RDWR : O_RDONLY;
+  const int access = (mode & 0x03) == kKernelOpenReadWrite ? O_RDWR | O_NOFOLLOW : O_RDONLY;
   const int fd = ::open(path, access | O_CLOEXEC);
   if (fd < 0) return kKernelBadHandle;
   if ((mode & 0x70) == kKernelShareExclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -95,17 +83,18 @@ int32_t kernelClose(KernelHandle handle) {
 
 bool kernelFileExists(const char* path) {
   struct stat st;
-  return ::stat(path, &st) == 0;
+  return ::lstat(path, &st) == 0;
 }
 
 bool kernelIsWritable(const char* path) {
   struct stat st;
-  return ::stat(path, &st) == 0 && (st.st_mode & S_IWUSR) != 0;
+  return ::lstat(path, &st) == 0 && (S_ISLNK(st.st_mode) || (st.st_mode & S_IWUSR) != 0);
 }
 
 bool kernelMakeWritable(const char* path) {
   struct stat st;
-  if (::stat(path, &st) != 0) return false;
+  if (::lstat(path, &st) != 0) return false;
+  if (S_ISLNK(st.st_mode)) return true;
   return ::chmod(path, (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
@@ -137,17 +126,15 @@ std::string kernelCurrentFolder() {
 bool kernelDosDateTimeToUnix(uint32_t dosDateTime, int64_t& seconds) {
   const unsigned date = dosDateTime >> 16;
   const unsigned time = dosDateTime & 0xFFFF;
-  const unsigned year = 1980 + (date >> 9);
-  const unsigned month = (date >> 5) & 0x0F;
-  const unsigned day = date & 0x1F;
+  const std::chrono::year_month_day day{std::chrono::year(static_cast<int>(1980 + (date >> 9))),
+                                        std::chrono::month((date >> 5) & 0x0F),
+                                        std::chrono::day(date & 0x1F)};
   const unsigned hour = time >> 11;
   const unsigned minute = (time >> 5) & 0x3F;
   const unsigned second = (time & 0x1F) * 2;
-  if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 ||
-      minute > 59 || second > 59) {
-    return false;
-  }
-  seconds = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+  if (!day.ok() || hour > 23 || minute > 59 || second > 59) return false;
+  seconds = std::chrono::sys_seconds(std::chrono::sys_days(day)).time_since_epoch().count() +
+            hour * 3600 + minute * 60 + second;
   return true;
 }
 

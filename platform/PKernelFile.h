@@ -18,7 +18,8 @@ constexpr int kKernelShareDenyNone = 0x40;
 
 enum class KernelSeekOrigin { kStart = 0, kCurrent = 1, kEnd = 2 };
 
-// Creates or truncates a file with normal attributes, open for writing.
+// Creates or truncates a file with normal attributes, open for writing. Writers never follow a
+// symbolic link: creating or opening one for writing fails.
 KernelHandle kernelCreate(const char* path);
 // Opens an existing file; an exclusive share request fails while another holder has it locked.
 KernelHandle kernelOpen(const char* path, int mode);
@@ -30,7 +31,10 @@ int32_t kernelWrite(KernelHandle handle, const void* buffer, uint32_t count);
 int32_t kernelSeek(KernelHandle handle, int32_t offset, KernelSeekOrigin origin);
 int32_t kernelClose(KernelHandle handle);
 
+// Any entry of that name: a folder, or a symbolic link even when it leads nowhere.
 bool kernelFileExists(const char* path);
+// The entry itself, never what a symbolic link leads to: a link has no permissions of its own
+// and counts as writable.
 bool kernelIsWritable(const char* path);
 bool kernelMakeWritable(const char* path);
 bool kernelDeleteFile(const char* path);

@@ -3,12 +3,13 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <utility>
+
+#include "platform/PKernelFile.h"
 
 namespace vellomar {
 
@@ -92,6 +93,8 @@ void* LibraryBinding::entry(size_t index) const {
 }
 
 std::string findFileIgnoringCase(const std::string& folder, const std::string& name) {
+  // No folder is no place to look: never the root, never the current folder.
+  if (folder.empty()) return {};
   const std::string base = withSlash(folder);
   if (isRegularFile(base + name)) return base + name;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(base.c_str()), closedir);
@@ -109,10 +112,7 @@ std::string programFolder() {
     std::lock_guard lock(programFolderMutex);
     if (!programFolderOverride.empty()) return programFolderOverride;
   }
-  std::string path(4096, '\0');
-  const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-  if (n <= 0 || static_cast<size_t>(n) >= path.size()) return "./";
-  path.resize(static_cast<size_t>(n));
+  const std::string path = kernelProgramPath();
   return path.substr(0, path.rfind('/') + 1);
 }
 

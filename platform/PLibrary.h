@@ -54,11 +54,11 @@ class LibraryBinding {
 };
 
 // Full path of the entry of folder whose name equals name ignoring ASCII case (an exact match
-// first); empty when there is none. Library names come from a system whose file names ignore
-// case, so "UnAceV2.Dll" must be found as "unacev2.dll" too.
+// first); empty when there is none or folder is empty. Library names come from a system whose file
+// names ignore case, so "UnAceV2.Dll" must be found as "unacev2.dll" too.
 std::string findFileIgnoringCase(const std::string& folder, const std::string& name);
 
-// The folder of the running program, ending with "/".
+// The folder of the running program, ending with "/"; empty when the system does not tell.
 std::string programFolder();
 // Makes programFolder() answer folder (a "/" is added when missing); empty restores the real
 // one. Tests use it to point the program at their own modules.

@@ -1,36 +1,19 @@
 #include "setup/Kstream.h"
 
 #include "foundation/UExceptions.h"
+#include "foundation/UStream.h"
 #include "platform/PKernelFile.h"
 
 namespace vellomar::setup {
 
 namespace {
 
-constexpr int32_t kErrorAccess = -1;
 constexpr int32_t kErrorOpen = -2;
 constexpr int32_t kErrorRead = -3;
 constexpr int32_t kErrorWrite = -4;
 constexpr int32_t kErrorSeek = -5;
 
 }  // namespace
-
-std::string StreamErrorText(int32_t code) {
-  switch (code) {
-    case kErrorAccess:
-      return "File access error.";
-    case kErrorOpen:
-      return "File creation or open error.";
-    case kErrorRead:
-      return "File reading error.";
-    case kErrorWrite:
-      return "File writing error.";
-    case kErrorSeek:
-      return "File seeking error.";
-    default:
-      return "File error: " + std::to_string(code);
-  }
-}
 
 void StreamOpen(TStreamFile& file, const char* path, int16_t mode) {
   file.ErrorCode = 0;
@@ -102,7 +85,7 @@ void StreamWrite(TStreamFile& file, const void* buffer, int32_t count) {
 void StreamError(TStreamFile& file, int32_t code) {
   file.ErrorCode = code;
   if (code == 0) return;
-  if (file.Mode != kStreamModeReadOnly) throw EKstvFatalException(StreamErrorText(code));
+  if (file.Mode != kStreamModeReadOnly) throw EKstvFatalException(fileErrorText(code));
   // The handle goes with the record, so a read-only failure leaks nothing.
   if (file.Handle != kKernelBadHandle) kernelClose(file.Handle);
   file.Handle = kKernelBadHandle;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace vellomar::setup {
 
@@ -22,9 +21,6 @@ constexpr int16_t kStreamModeReadOnly = 3;
 // Callers move at most this many bytes per read or write.
 constexpr int32_t kStreamMaxTransfer = 32768;
 
-// "File access error." for -1 ... "File seeking error." for -5, "File error: <code>" otherwise.
-std::string StreamErrorText(int32_t code);
-
 void StreamOpen(TStreamFile& file, const char* path, int16_t mode);
 void StreamClose(TStreamFile& file);
 int32_t StreamPos(const TStreamFile& file);
@@ -32,8 +28,9 @@ void StreamSeek(TStreamFile& file, int32_t offset);
 // read is 0 on a closed record and -1 after a failed read of a read-only one.
 void StreamRead(TStreamFile& file, void* buffer, int32_t count, int32_t& read);
 void StreamWrite(TStreamFile& file, const void* buffer, int32_t count);
-// Records the code. Outside read-only mode a failure raises EKstvFatalException; in read-only
-// mode it closes the file instead and leaves the code for the caller.
+// Records the code. Outside read-only mode a failure raises EKstvFatalException with the
+// catalogue stream's text for the code; in read-only mode it closes the file instead and leaves
+// the code for the caller.
 void StreamError(TStreamFile& file, int32_t code);
 
 }  // namespace vellomar::setup

@@ -91,6 +91,7 @@ class ShrinkTable {
 }  // namespace
 
 void Unshrink(ZipEntryStream& stream) {
+  if (stream.outputComplete()) return;
   ShrinkTable table;
   int width = kInitialWidth;
   int previous = stream.ReadBits(width);

@@ -17,7 +17,7 @@ struct SplitPathParts {
 };
 
 SplitPathParts SplitPath(std::string_view path);
-// True for any entry of that name, a folder as well.
+// True for any entry of that name, a folder or a symbolic link as well.
 bool FileExistsShort(const std::string& name);
 // One trailing separator is ignored; the root exists without a look at the disk.
 bool ExistsFolder(std::string_view path);

@@ -4,6 +4,7 @@
 #include <archive_entry.h>
 #include <fcntl.h>
 #include <locale.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@ struct RarArchive {
   archive* reader = nullptr;
   archive_entry* entry = nullptr;  // of the header read last, until it is processed
   bool extractMode = false;
+  int fd = -1;
 };
 
 namespace {
@@ -137,6 +139,18 @@ int32_t testData(archive* reader) {
   return got == 0 ? kRarOk : kRarBadData;
 }
 
+// A descriptor of the regular file at path, -1 for anything else or on failure.
+int openRegularFile(const char* path) {
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat status;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 int32_t extractData(archive* reader, const char* destinationName) {
   const int fd = open(destinationName, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return kRarCreateError;
@@ -155,26 +169,34 @@ __attribute__((visibility("default"))) RarArchive* RAROpenArchive(RarOpenRequest
     request->openResult = kRarBadParameter;
     return nullptr;
   }
+  // Only a regular file is read: opening a FIFO named like an archive would block the scan.
+  const int fd = openRegularFile(request->archiveName);
+  if (fd < 0) {
+    request->openResult = kRarOpenError;
+    return nullptr;
+  }
   archive* reader = archive_read_new();
   if (!reader) {
+    close(fd);
     request->openResult = kRarNoMemory;
     return nullptr;
   }
   archive_read_support_format_rar(reader);
   archive_read_support_format_rar5(reader);
-  if (archive_read_open_filename(reader, request->archiveName, kReadBlockSize) != ARCHIVE_OK) {
-    const int error = archive_errno(reader);
-    request->openResult = (error == ENOENT || error == EACCES) ? kRarOpenError : kRarBadArchive;
+  if (archive_read_open_fd(reader, fd, kReadBlockSize) != ARCHIVE_OK) {
     archive_read_free(reader);
+    close(fd);
+    request->openResult = kRarBadArchive;
     return nullptr;
   }
   request->openResult = kRarOk;
-  return new RarArchive{reader, nullptr, request->openMode == kRarOpenExtract};
+  return new RarArchive{reader, nullptr, request->openMode == kRarOpenExtract, fd};
 }
 
 __attribute__((visibility("default"))) int32_t RARCloseArchive(RarArchive* archive) {
   if (!archive) return kRarBadParameter;
   archive_read_free(archive->reader);
+  close(archive->fd);
   delete archive;
   return kRarOk;
 }

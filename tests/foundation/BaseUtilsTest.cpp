@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/PDrives.h"
+#include "platform/PFind.h"
 #include "platform/PPaths.h"
 #include "tests/support/TempFolder.h"
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -137,6 +138,15 @@ TEST(UnRarModule, RefusesWhatItCannotDo) {
   EXPECT_EQ(unRar().open(&request), nullptr);
   EXPECT_EQ(request.openResult, kRarBadArchive);
   EXPECT_EQ(unRar().close(nullptr), kRarBadParameter);
+  // A FIFO named like an archive is refused at once instead of blocking the scan.
+  const std::string fifo = folder.at("fifo.rar");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  request.archiveName = fifo.c_str();
+  EXPECT_EQ(unRar().open(&request), nullptr);
+  EXPECT_EQ(request.openResult, kRarOpenError);
+  request.archiveName = folder.path().c_str();
+  EXPECT_EQ(unRar().open(&request), nullptr);
+  EXPECT_EQ(request.openResult, kRarOpenError);
 
   // Listing mode cannot extract.
   const std::string rar = libsFixture("Rar15.rar");

@@ -29,6 +29,13 @@ TEST(FindFileIgnoringCase, FindsTheFileWhateverItsCase) {
   EXPECT_EQ(findFileIgnoringCase(folder.path(), "unrar.dll"), "");
   EXPECT_EQ(findFileIgnoringCase(folder.path(), "unace.dll"), "");
   EXPECT_EQ(findFileIgnoringCase(folder.at("missing"), "UnAceV2.Dll"), "");
+  // An unknown folder is searched nowhere, not in the root either.
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/", error)) {
+    if (entry.is_regular_file(error)) {
+      EXPECT_EQ(findFileIgnoringCase("", entry.path().filename().string()), "") << entry.path();
+    }
+  }
 }
 
 TEST(FindFileIgnoringCase, PrefersTheExactName) {

@@ -210,18 +210,15 @@ TEST(Unreduce, FollowerSetAbove32IsDamage) {
   }
 }
 
-// Streams cut short or with bytes changed past their tables must end in an error or with at
-// most the entry's size written, with no access outside the tables (the sanitizer build checks
-// that), and no endless loop on data that ran out.
-TEST(Decoders, DamagedDataEndsWithinTheEntrySize) {
-  const Bytes content = test::sampleText(20000, 3);
-  const uint32_t size = static_cast<uint32_t>(content.size());
-  struct Decoder {
-    const char* name;
-    Bytes compressed;
-    std::function<void(ZipEntryStream&)> run;
-  };
-  const Decoder decoders[] = {
+struct Decoder {
+  const char* name;
+  Bytes compressed;
+  std::function<void(ZipEntryStream&)> run;
+};
+
+// The content compressed by each method, with the decoder that reads it back.
+std::vector<Decoder> decodersOf(const Bytes& content) {
+  return {
       {"shrink", test::shrink(content), [](ZipEntryStream& s) { Unshrink(s); }},
       {"reduce",
        test::reduceFollowerCode(test::reduceExpanderBytes(content, 3), test::FollowerSets::kFull),
@@ -229,7 +226,25 @@ TEST(Decoders, DamagedDataEndsWithinTheEntrySize) {
       {"implode", test::implode(content, kImplodeBigWindow | kImplodeLiteralTree),
        [](ZipEntryStream& s) { Explode(s, kImplodeBigWindow | kImplodeLiteralTree); }},
   };
-  for (const Decoder& decoder : decoders) {
+}
+
+// A header that gives the entry no size gets nothing written, whatever data follows it.
+TEST(Decoders, EntryOfSizeZeroGetsNoBytes) {
+  for (const Decoder& decoder : decodersOf(test::sampleText(2000, 6))) {
+    SCOPED_TRACE(decoder.name);
+    MemoryEntryStream stream(decoder.compressed, 0);
+    decoder.run(stream);
+    EXPECT_TRUE(stream.output().empty());
+  }
+}
+
+// Streams cut short or with bytes changed past their tables must end in an error or with at
+// most the entry's size written, with no access outside the tables (the sanitizer build checks
+// that), and no endless loop on data that ran out.
+TEST(Decoders, DamagedDataEndsWithinTheEntrySize) {
+  const Bytes content = test::sampleText(20000, 3);
+  const uint32_t size = static_cast<uint32_t>(content.size());
+  for (const Decoder& decoder : decodersOf(content)) {
     SCOPED_TRACE(decoder.name);
     for (size_t cut = 0; cut < decoder.compressed.size(); cut += decoder.compressed.size() / 17) {
       for (bool flip : {false, true}) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -362,6 +363,29 @@ TEST_F(BuiltArchive, DamagedOrHostileArchivesRaiseTheirErrors) {
   }
   EXPECT_FALSE(std::filesystem::exists(folder_.path() + "/evil.txt"));
   EXPECT_FALSE(std::filesystem::exists("/tmp/evil.txt"));
+}
+
+// A link in the target folder, dangling or not, is replaced: the data never goes where it leads.
+TEST_F(BuiltArchive, LinksInTheTargetAreReplacedNotWrittenThrough) {
+  const std::string outside = folder_.path() + "/outside.txt";
+  const std::string kept = folder_.path() + "/kept.txt";
+  test::writeFile(kept, textBytes("not the installer's"));
+  chmod(kept.c_str(), 0444);
+  ASSERT_EQ(symlink(outside.c_str(), (target_.path() + "/Read Me.txt").c_str()), 0);
+  ASSERT_EQ(symlink(kept.c_str(), (target_.path() + "/Version Info.txt").c_str()), 0);
+  install(write("data.zip", test::buildZip({test::storedEntry("README.TXT", textBytes("readme")),
+                                            test::storedEntry("VERSION.TXT", textBytes("1.0"))})));
+  EXPECT_FALSE(std::filesystem::exists(outside));
+  EXPECT_EQ(readFile(kept), textBytes("not the installer's"));
+  struct stat st;
+  ASSERT_EQ(stat(kept.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u) << "permissions of the file a link leads to changed";
+  for (const char* name : {"Read Me.txt", "Version Info.txt"}) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(
+        std::filesystem::symlink_status(target_.path() + "/" + name)))
+        << name;
+  }
+  EXPECT_EQ(readFile(target_.path() + "/Read Me.txt"), textBytes("readme"));
 }
 
 TEST_F(BuiltArchive, MissingOrEndlessArchivesNameTheArchive) {

@@ -139,7 +139,12 @@ TEST(Kstream, ErrorTexts) {
       {-3, "File reading error."}, {-4, "File writing error."},
       {-5, "File seeking error."}, {-17, "File error: -17"},
   };
-  for (auto [code, text] : cases) EXPECT_EQ(StreamErrorText(code), text);
+  for (auto [code, text] : cases) {
+    TStreamFile file;
+    file.Mode = kStreamModeReadWrite;
+    EXPECT_EQ(fatalMessage([&] { StreamError(file, code); }), text) << code;
+    EXPECT_EQ(file.ErrorCode, code);
+  }
 }
 
 }  // namespace

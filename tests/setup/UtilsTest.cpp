@@ -49,6 +49,8 @@ TEST(Utils, ExistenceTests) {
   EXPECT_TRUE(FileExistsShort(file));
   EXPECT_TRUE(FileExistsShort(folder.path() + "/."));  // folders are not told apart here
   EXPECT_FALSE(FileExistsShort(folder.path() + "/missing"));
+  std::filesystem::create_symlink(folder.path() + "/missing", folder.path() + "/dangling");
+  EXPECT_TRUE(FileExistsShort(folder.path() + "/dangling"));  // the entry is there
 
   EXPECT_TRUE(ExistsFolder("/"));
   EXPECT_TRUE(ExistsFolder(folder.path()));

@@ -1,0 +1,157 @@
+#include "bench/BenchEngine.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "engine/UApi.h"
+#include "engine/UApiSearch.h"
+#include "platform/PPaths.h"
+
+namespace vellomar {
+namespace {
+
+// The description masks of a database whose filter modules are not installed: plain text only,
+// as a user without them sets it.
+constexpr const char* kPlainTextDescriptions = "*.txt|500||";
+
+void createDatabase(const std::string& path) {
+  std::filesystem::remove(path);
+  if (!ApiCreateDBase(ShortString(path))) throw std::runtime_error("cannot create " + path);
+  BenchDatabase db(path);
+  TLocalOptions options;
+  ApiGetLocalOptions(db.get(), options);
+  options.ScanDesc = true;
+  options.DescFileTable = kPlainTextDescriptions;
+  // No simulated "DiskInfo.txt", so the catalogue holds the very names the baselines read.
+  options.SimulateDiskInfo = false;
+  ApiSetLocalOptions(db.get(), options);
+  db.close();
+}
+
+// The engine names folders as the drives the user picks them from.
+ShortString systemPath(const std::string& folder) {
+  const std::optional<std::string> path = toSystemPath(folder);
+  if (!path) throw std::runtime_error("no drive holds " + folder);
+  return ShortString(*path);
+}
+
+int64_t filesOfCurrentTree(TDBase* handle) {
+  TDiskInfo info;
+  if (!ApiGetDiskInfo(handle, info)) return 0;
+  return int64_t{info.Files} + info.ArchiveFiles;
+}
+
+int64_t scanAndSave(TDBase* handle, const std::string& folder, const std::string& diskName) {
+  ApiFreeTreeStruct(handle);
+  if (!ApiScanDisk(handle, systemPath(folder), ShortString(diskName), ShortString())) {
+    throw std::runtime_error("the scan of " + folder + " failed");
+  }
+  const int64_t files = filesOfCurrentTree(handle);
+  if (!ApiSaveDisk(handle)) throw std::runtime_error("cannot save disk " + diskName);
+  ApiFreeTreeStruct(handle);
+  return files;
+}
+
+}  // namespace
+
+BenchDatabase::BenchDatabase(const std::string& path) {
+  ShortString error;
+  if (!ApiOpenDBase(ShortString(path), false, handle_, error)) {
+    throw std::runtime_error("cannot open " + path + ": " + error.str());
+  }
+}
+
+BenchDatabase::~BenchDatabase() {
+  if (handle_ == nullptr) return;
+  try {
+    ApiCloseDBase(handle_, false);
+  } catch (...) {
+    // A failed close while unwinding is already reported by the failure that unwinds.
+  }
+}
+
+void BenchDatabase::close() {
+  if (!ApiCloseDBase(handle_, false)) throw std::runtime_error("cannot close the database");
+}
+
+int64_t scanIntoNewDatabase(const std::string& database, const std::string& folder,
+                            const std::string& diskName) {
+  createDatabase(database);
+  BenchDatabase db(database);
+  const int64_t files = scanAndSave(db.get(), folder, diskName);
+  db.close();
+  return files;
+}
+
+int64_t rescanDisk(const std::string& database, const std::string& folder,
+                   const std::string& diskName) {
+  BenchDatabase db(database);
+  TDBase* h = db.get();
+  ShortString name(diskName);
+  int32_t index = -1;
+  if (!ApiFindDisk(h, name, index)) throw std::runtime_error("no disk " + diskName);
+  if (!ApiLoadOldDisk(h, index)) throw std::runtime_error("cannot load disk " + diskName);
+  ApiFreeTreeStruct(h);
+  if (!ApiScanDisk(h, systemPath(folder), name, ShortString())) {
+    throw std::runtime_error("the rescan of " + folder + " failed");
+  }
+  const int64_t files = filesOfCurrentTree(h);
+  ApiKeepTreeAsOld(h);
+  if (!ApiDeleteDisk(h, index)) throw std::runtime_error("cannot replace disk " + diskName);
+  ApiRestoreOldTree(h);
+  if (!ApiSaveDisk(h)) throw std::runtime_error("cannot save disk " + diskName);
+  ApiFreeTreeStruct(h);
+  ApiFreeOldTreeStruct(h);
+  db.close();
+  return files;
+}
+
+int64_t scanDisksIntoNewDatabase(const std::string& database,
+                                 const std::vector<std::string>& folders,
+                                 const std::vector<std::string>& diskNames) {
+  createDatabase(database);
+  BenchDatabase db(database);
+  for (size_t i = 0; i < folders.size(); ++i) scanAndSave(db.get(), folders[i], diskNames[i]);
+  db.close();
+  return static_cast<int64_t>(folders.size());
+}
+
+int64_t openAndReadDiskNames(const std::string& database) {
+  BenchDatabase db(database);
+  const int32_t count = ApiGetKeyCount(db.get());
+  ShortString name;
+  uint16_t flags = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    if (!ApiGetKey(db.get(), name, flags, i)) throw std::runtime_error("cannot read a disk name");
+  }
+  return count;
+}
+
+TSearchDlgData searchRequest(const std::string& mask) {
+  TSearchDlgData r;
+  r.Mask = ShortString(mask);
+  // The whole walk is what is measured: the dialog's cap of 50000 would end it early.
+  r.MaxRecs = INT32_MAX;
+  r.SearchIn = SearchScope::kWholeDatabase;
+  r.FileNames = true;
+  return r;
+}
+
+int64_t searchDatabase(BenchDatabase& database, const TSearchDlgData& request) {
+  ApiSearch(database.get(), request);
+  return ApiFoundCount(database.get());
+}
+
+int64_t compressDatabase(const std::string& source, const std::string& target) {
+  createDatabase(target);
+  BenchDatabase from(source);
+  BenchDatabase to(target);
+  if (!ApiCompressDBase(from.get(), to.get(), true, false, true)) {
+    throw std::runtime_error("the compression of " + source + " failed");
+  }
+  const int64_t disks = ApiGetKeyCount(to.get());
+  to.close();
+  return disks;
+}
+
+}  // namespace vellomar

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/USearchDlgData.h"
+
+namespace vellomar {
+
+class TDBase;
+
+// An open database, closed when it goes.
+class BenchDatabase {
+ public:
+  explicit BenchDatabase(const std::string& path);
+  ~BenchDatabase();
+  BenchDatabase(const BenchDatabase&) = delete;
+  BenchDatabase& operator=(const BenchDatabase&) = delete;
+
+  TDBase* get() const { return handle_; }
+  void close();
+
+ private:
+  TDBase* handle_ = nullptr;
+};
+
+// The engine work of each row, through the flat API only, in the order of calls the user
+// interface makes. Each answers what it counted and raises std::runtime_error when the engine
+// refuses.
+
+// A new database holding the folder as one disk; answers the files catalogued.
+int64_t scanIntoNewDatabase(const std::string& database, const std::string& folder,
+                            const std::string& diskName);
+
+// Rescans the disk of that name from the folder, the old version carried over and left as a
+// deleted disk; answers the files catalogued.
+int64_t rescanDisk(const std::string& database, const std::string& folder,
+                   const std::string& diskName);
+
+// A new database with one disk per folder, named by diskNames; answers the disks saved.
+int64_t scanDisksIntoNewDatabase(const std::string& database,
+                                 const std::vector<std::string>& folders,
+                                 const std::vector<std::string>& diskNames);
+
+// Opens the database and reads every disk name, as the disk list shows them; answers the disks.
+int64_t openAndReadDiskNames(const std::string& database);
+
+// The request of the search dialog with nothing but its defaults and the given mask.
+TSearchDlgData searchRequest(const std::string& mask);
+
+// Answers the number of found items.
+int64_t searchDatabase(BenchDatabase& database, const TSearchDlgData& request);
+
+// Copies every live disk into a new database, as compress does; answers the disks copied.
+int64_t compressDatabase(const std::string& source, const std::string& target);
+
+}  // namespace vellomar

@@ -1,0 +1,351 @@
+// Measures the engine beside find, grep, cat and cp on a generated tree:
+//   vellomar_bench DATADIR [--runs N] [--cold]
+// DATADIR holds what vellomar_treegen wrote; the databases go to DATADIR/db.
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <string>
+
+#include "bench/BenchEngine.h"
+#include "bench/BenchProbe.h"
+#include "bench/BenchTable.h"
+#include "bench/TreeGenerator.h"
+
+namespace fs = std::filesystem;
+
+namespace vellomar {
+namespace {
+
+constexpr const char* kTreeDiskName = "Tree";
+constexpr int kManyDisksTarget = 10000;
+
+BenchRow newRow(const std::string& name, const std::string& baseline, double target,
+                bool filesPerSecond = false) {
+  BenchRow row;
+  row.name = name;
+  row.baseline = baseline;
+  row.target = target;
+  row.filesPerSecond = filesPerSecond;
+  return row;
+}
+
+struct BenchOptions {
+  fs::path data;
+  int runs = 3;
+  bool cold = false;
+};
+
+class Bench {
+ public:
+  Bench(const BenchOptions& options, int64_t filesOnDisk)
+      : options_(options),
+        filesOnDisk_(filesOnDisk),
+        tree_((options.data / "tree").string()),
+        dump_((options.data / "names.txt").string()),
+        dbDir_(options.data / "db") {
+    fs::create_directories(dbDir_);
+  }
+
+  void run() {
+    firstScan();
+    rescan();
+    buildCatalogues();
+    searches();
+    openDatabase();
+    compress();
+  }
+
+  const std::vector<BenchRow>& rows() const { return rows_; }
+  const std::vector<std::string>& notes() const { return notes_; }
+
+ private:
+  std::string db(const char* name) const { return (dbDir_ / name).string(); }
+
+  void dropCaches() {
+    if (options_.cold) dropCachesUnder({tree_, dump_, dbDir_.string()});
+  }
+
+  // Engine and baseline take turns, so both meet the same load on the machine.
+  BenchRow measure(BenchRow row, const std::function<int64_t()>& work,
+                   const std::function<void()>& prepare, const std::string& command) {
+    std::vector<Sample> engine, baseline;
+    for (int i = 0; i < options_.runs; ++i) {
+      dropCaches();
+      engine.push_back(measureInChild(work, prepare));
+      if (!command.empty()) {
+        dropCaches();
+        baseline.push_back(measureCommand(command));
+      }
+    }
+    row.engine = firstFailureOrMedian(engine);
+    if (!command.empty()) row.baselineSample = firstFailureOrMedian(baseline);
+    return row;
+  }
+
+  static Sample firstFailureOrMedian(const std::vector<Sample>& runs) {
+    Sample m = medianOf(runs);
+    if (m.ok) return m;
+    for (const Sample& s : runs) {
+      if (!s.ok) return s;
+    }
+    return m;
+  }
+
+  void firstScan() {
+    const std::string one = db("one.kvd");
+    BenchRow row = newRow("first scan", "find -printf", 1.15, true);
+    row = measure(
+        row, [&] { return scanIntoNewDatabase(one, tree_, kTreeDiskName); }, {},
+        "find " + shellQuoted(tree_) + " -printf '%s %T@ %p\\n' > /dev/null");
+    row.baselineSample.count = filesOnDisk_;
+    firstScan_ = row.engine;
+    rows_.push_back(row);
+    if (row.engine.ok && row.engine.count > 0) {
+      notes_.push_back("peak memory of the first scan: " +
+                       std::to_string(row.engine.peakBytes / row.engine.count) +
+                       " bytes per file (target <= 150)");
+    }
+  }
+
+  void rescan() {
+    const std::string one = db("one.kvd");
+    const std::string copy = db("rescanned.kvd");
+    BenchRow row = newRow("unchanged rescan", "first scan", 1.0, true);
+    row = measure(
+        row, [&] { return rescanDisk(copy, tree_, kTreeDiskName); },
+        [&] { fs::copy_file(one, copy, fs::copy_options::overwrite_existing); }, "");
+    row.baselineSample = firstScan_;
+    rows_.push_back(row);
+  }
+
+  std::vector<fs::path> sortedSubfolders(const fs::path& dir) const {
+    std::vector<fs::path> out;
+    for (const auto& e : fs::directory_iterator(dir)) {
+      if (e.is_directory()) out.push_back(e.path());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  // Folders without subfolders, in path order.
+  std::vector<std::string> leafFolders() const {
+    std::set<std::string> all, parents;
+    for (const auto& e : fs::recursive_directory_iterator(tree_)) {
+      if (!e.is_directory()) continue;
+      all.insert(e.path().string());
+      parents.insert(e.path().parent_path().string());
+    }
+    std::vector<std::string> leaves;
+    for (const std::string& p : all) {
+      if (!parents.count(p)) leaves.push_back(p);
+    }
+    return leaves;
+  }
+
+  void buildCatalogue(const char* file, const std::vector<std::string>& folders,
+                      const std::vector<std::string>& names, const std::string& what) {
+    const Sample s =
+        measureInChild([&] { return scanDisksIntoNewDatabase(db(file), folders, names); });
+    notes_.push_back(s.ok ? what + ": " + std::to_string(s.count) + " disks scanned in " +
+                                std::to_string(s.seconds) + " s, " +
+                                formatBytes(fs::file_size(db(file)))
+                          : what + " failed: " + s.error);
+    if (s.ok) manyDisks_ = what.find("volume") != std::string::npos ? s.count : manyDisks_;
+  }
+
+  void buildCatalogues() {
+    std::vector<std::string> folders, names;
+    for (const fs::path& p : sortedSubfolders(tree_)) {
+      folders.push_back(p.string());
+      names.push_back(p.filename().string());
+    }
+    buildCatalogue("volumes.kvd", folders, names, "catalogue of one disk per volume folder");
+
+    const std::vector<std::string> leaves = leafFolders();
+    folders.clear();
+    names.clear();
+    for (int i = 0; i < kManyDisksTarget && !leaves.empty(); ++i) {
+      folders.push_back(leaves[static_cast<size_t>(i) % leaves.size()]);
+      char name[32];
+      std::snprintf(name, sizeof name, "Disk %05d", i + 1);
+      names.push_back(name);
+    }
+    buildCatalogue("tenthousand.kvd", folders, names, "catalogue of 10000 small disks");
+  }
+
+  struct SearchCase {
+    std::string name;
+    std::string mask;
+    std::string grep;  // the grep options and pattern over the dump
+    bool wildcards = false, phrase = false, dates = false;
+  };
+
+  void searches() {
+    const std::vector<SearchCase> cases = {
+        {"mask *.txt", "*.txt", "-c -i '\\.txt$'"},
+        {std::string("word ") + kNameWord, kNameWord, std::string("-c -i '") + kNameWord + "'",
+         true},
+        {std::string("phrase \"") + kNamePhrase + "\"", kNamePhrase,
+         std::string("-c -i '") + kNamePhrase + "'", true, true},
+        {"dates 2001-2002", "*", "-c -i -E '^200[12]-'", false, false, true},
+    };
+    const std::vector<std::pair<std::string, std::string>> catalogues = {
+        {"1 disk", db("one.kvd")},
+        {std::to_string(manyDisks_) + " disks", db("volumes.kvd")},
+    };
+    for (const SearchCase& c : cases) {
+      for (const auto& [scope, file] : catalogues) {
+        BenchRow row = newRow("search " + c.name + ", " + scope, "grep " + c.grep, 1.5);
+        row = measure(row, searchWork(c), searchPrepare(file),
+                      "grep " + c.grep + " " + shellQuoted(dump_));
+        rows_.push_back(row);
+      }
+    }
+    SearchCase desc{"description word", kDescriptionWord, ""};
+    BenchRow row =
+        newRow(std::string("search description word ") + kDescriptionWord, "grep -r -l -w", 2.0);
+    row = measure(row, searchWork(desc, true), searchPrepare(db("one.kvd")),
+                  // Descriptions from DOS media end in ".TXT".
+                  "grep -r -l -w -i " + std::string(kDescriptionWord) +
+                      " --include='*.txt' --include='*.TXT' " + shellQuoted(tree_) + " | wc -l");
+    rows_.push_back(row);
+  }
+
+  std::function<int64_t()> searchWork(const SearchCase& c, bool descriptions = false) {
+    TSearchDlgData r = searchRequest(c.mask);
+    r.AddWildcards = c.wildcards;
+    r.Phrase = c.phrase;
+    if (descriptions) {
+      r.FileNames = false;
+      r.Descriptions = true;
+    }
+    if (c.dates) {
+      r.UseMoreOptions = true;
+      r.DateFrom = (2001 - 1980) << 25 | 1 << 21 | 1 << 16;
+      r.DateTo = (2003 - 1980) << 25 | 1 << 21 | 1 << 16;
+      r.MoreOptionsActive = true;
+    }
+    return [this, r] { return searchDatabase(*open_, r); };
+  }
+  std::function<void()> searchPrepare(const std::string& file) {
+    return [this, file] { open_ = std::make_unique<BenchDatabase>(file); };
+  }
+  std::unique_ptr<BenchDatabase> open_;
+
+  void openDatabase() {
+    const std::string file = db("tenthousand.kvd");
+    BenchRow row = newRow("open 10000 disks, every name read", "cat", 0);
+    row = measure(
+        row, [file] { return openAndReadDiskNames(file); }, {},
+        "cat " + shellQuoted(file) + " > /dev/null");
+    rows_.push_back(row);
+    if (row.engine.ok && row.engine.count > 0) {
+      notes_.push_back("open: " + std::to_string(row.engine.readCalls) + " read calls and " +
+                       formatBytes(row.engine.readBytes) + " for " +
+                       std::to_string(row.engine.count) + " disks, a file of " +
+                       formatBytes(fs::file_size(file)));
+    }
+  }
+
+  void compress() {
+    const std::string source = db("rescanned.kvd");
+    const std::string target = db("compressed.kvd");
+    BenchRow row = newRow("compress", "cp", 1.5);
+    row = measure(
+        row, [source, target] { return compressDatabase(source, target); }, {},
+        "cp " + shellQuoted(source) + " " + shellQuoted(db("copied.kvd")));
+    rows_.push_back(row);
+  }
+
+  BenchOptions options_;
+  int64_t filesOnDisk_;
+  std::string tree_;
+  std::string dump_;
+  fs::path dbDir_;
+  Sample firstScan_;
+  int64_t manyDisks_ = 0;
+  std::vector<BenchRow> rows_;
+  std::vector<std::string> notes_;
+};
+
+std::string firstLineWith(const char* file, const std::string& key) {
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(key, 0) != 0) continue;
+    const size_t value = line.find_first_not_of(" \t", line.find(':') + 1);
+    return value == std::string::npos ? "" : line.substr(value);
+  }
+  return "";
+}
+
+std::string loadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string one, five, fifteen;
+  in >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
+}
+
+void printMachine(std::ostream& out, const TreeManifest& m, const BenchOptions& o) {
+  utsname u{};
+  ::uname(&u);
+  out << "machine: " << firstLineWith("/proc/cpuinfo", "model name") << ", "
+      << ::sysconf(_SC_NPROCESSORS_ONLN) << " CPUs, " << firstLineWith("/proc/meminfo", "MemTotal")
+      << " RAM, " << u.sysname << " " << u.release << "\n"
+      << "tree: seed " << m.at("seed") << ", " << m.at("files") << " files in " << m.at("folders")
+      << " folders, " << m.at("volumes") << " volume folders, " << m.at("texts")
+      << " .txt descriptions, " << m.at("zips") << " ZIP archives with " << m.at("zipMembers")
+      << " members, " << m.at("nonAsciiNames") << " non-ASCII names, deepest chain "
+      << m.at("deepestChain") << " folders\n"
+      << "runs: median of " << o.runs << ", " << (o.cold ? "cold" : "warm") << " cache\n";
+}
+
+}  // namespace
+}  // namespace vellomar
+
+int main(int argc, char** argv) {
+  using namespace vellomar;
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s DATADIR [--runs N] [--cold]\n", argv[0]);
+    return 2;
+  }
+  BenchOptions options;
+  options.data = argv[1];
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--cold") {
+      options.cold = true;
+    } else if (arg == "--runs" && i + 1 < argc) {
+      options.runs = std::max(1, std::atoi(argv[++i]));
+    } else {
+      std::fprintf(stderr, "unknown option %s\n", arg.c_str());
+      return 2;
+    }
+  }
+  const TreeManifest manifest = readManifest(options.data);
+  if (!manifest.count("files")) {
+    std::fprintf(stderr, "no generated tree in %s\n", options.data.c_str());
+    return 1;
+  }
+  try {
+    const std::string loadBefore = loadAverage();
+    Bench bench(options, std::stoll(manifest.at("files")));
+    bench.run();
+    printMachine(std::cout, manifest, options);
+    std::cout << "load average before: " << loadBefore << ", after: " << loadAverage() << "\n\n";
+    printTable(std::cout, bench.rows());
+    std::cout << "\n";
+    for (const std::string& n : bench.notes()) std::cout << "- " << n << "\n";
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
