@@ -13,27 +13,26 @@ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMP
   -DVELLOMAR_FUZZ=ON -DVELLOMAR_SANITIZE=ON >/dev/null
 cmake --build $build --target vellomar_fuzzers
 
-shared=${VELLOMAR_TESTDATA:-/work/shared/testdata}/archives
 archives=tests/fixtures/archives
 seeds=$build/seeds
 rm -rf $seeds
 $build/fuzz/vellomar_fuzz_seeds $seeds tests/fixtures/setup/*.zip
 
 # Target, longest input, seed files beside the generated ones (patterns, comma-separated).
-zips="$archives/*.zip,$shared/*.zip"
+zips="$archives/*.zip"
 table="catalogue 262144 -
 catalogue_blocks 65536 -
 key_rebuild 65536 -
 masks 4096 -
 setup_decoders 65536 -
-setup_extract 131072 tests/fixtures/setup/*.zip,$shared/Zip.*.zip
+setup_extract 131072 tests/fixtures/setup/*.zip
 zip_central 131072 $zips
 zip_local 131072 $zips
-arc 131072 $archives/*.arc,$shared/*.arc
-lha 65536 $archives/lzh/*.lzh,$shared/lzh/*.lzh
-arj 131072 $archives/*.arj,$shared/*.arj
-rar 131072 $archives/*.rar,$shared/*.rar
-ace 131072 tests/fixtures/libs/*.ace,$shared/*.ace
+arc 131072 $archives/*.arc
+lha 65536 $archives/lzh/*.lzh
+arj 131072 $archives/*.arj
+rar 131072 $archives/*.rar
+ace 131072 tests/fixtures/libs/*.ace
 dos_backup 16384 -
 pc_backup 16384 -
 norton_backup 16384 -
