@@ -138,33 +138,44 @@ void searchTestEntry(SearchRun& run, const TOneFile& line, const TDirCollection&
   }
 }
 
-void searchTree(SearchRun& run, TDirCollection* node, int depth, bool filesLoaded) {
-  if (run.Handle.Abort || node == nullptr) return;
+// The folder's own lines, unless a folder mask leaves the folder out.
+void searchFolder(SearchRun& run, TDirCollection& node, bool filesLoaded, const ShortString& path) {
   TTreeStruct& tree = *run.Trees.Current;
-  const ShortString path = GetDirPath(*node);
   if (run.DirMasks.empty() || matchesAny(run.DirMasks, path.view(), false, true)) {
     VisitCounters& counters = run.State.Counters;
     ++counters.Folders;
     const auto test = [&](const TOneFile& line) {
       if (++counters.Files % kFileProgressStep == 0) reportProgress(run);
-      searchTestEntry(run, line, *node, path);
+      searchTestEntry(run, line, node, path);
       return !run.Handle.Abort;
     };
-    if (filesLoaded && tree.CurDir == node && tree.FileCol) {
+    if (filesLoaded && tree.CurDir == &node && tree.FileCol) {
       for (const TOneFile* line : tree.FileCol->Items()) {
         if (!test(*line)) break;
       }
     } else {
       // The lines are tested as they are read: a folder's lines are never all kept at once.
-      tree.CurDir = node;
+      tree.CurDir = &node;
       tree.FileCol.reset();
       run.Handle.FilesChanged = true;
-      VisitFolderLines(run.Handle, *node, test);
+      VisitFolderLines(run.Handle, node, test);
     }
   }
-  if (run.Handle.Abort) return;
-  if (run.Request.ScanDirLevel != kNoDepthLimit && depth >= run.Request.ScanDirLevel) return;
-  for (TDirCollection* sub : node->Items()) searchTree(run, sub, depth + 1, false);
+}
+
+// pathText: the whole path text of node's parent, as AppendDirPathText builds it; left as given.
+void searchTree(SearchRun& run, TDirCollection* node, int depth, bool filesLoaded,
+                std::string& pathText) {
+  if (run.Handle.Abort || node == nullptr) return;
+  const size_t parentLength = pathText.size();
+  AppendDirPathText(*node, pathText);
+  const ShortString path = DirPathFromText(pathText);
+  searchFolder(run, *node, filesLoaded, path);
+  if (!run.Handle.Abort &&
+      (run.Request.ScanDirLevel == kNoDepthLimit || depth < run.Request.ScanDirLevel)) {
+    for (TDirCollection* sub : node->Items()) searchTree(run, sub, depth + 1, false, pathText);
+  }
+  pathText.resize(parentLength);
 }
 
 }  // namespace
@@ -268,7 +279,10 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache) {
       if (searchEntries) LoadTreeStruct(handle, trees, offset, kTreeAndRootFiles);
       run.DiskName = keys.ReadDiskName(offset);
       searchDiskName(run);
-      if (searchEntries && trees.Current) searchTree(run, trees.Current->Root.get(), 0, true);
+      if (searchEntries && trees.Current) {
+        std::string pathText;
+        searchTree(run, trees.Current->Root.get(), 0, true, pathText);
+      }
     } catch (const EKstvDBaseStructException&) {
       ++handle.DamageCounter;
     }

@@ -397,28 +397,35 @@ void VisitFolderLines(TDBase& owner, TDirCollection& dir,
   }
 }
 
+void AppendDirPathText(const TDirCollection& node, std::string& text) {
+  const TOneDir& dir = node.Dir;
+  if (dir.Name.view() != "\\") {
+    text += dir.Name.view();
+    text += dir.Data.Ext.view();
+  }
+  text += '\\';
+}
+
 void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bool includeAll) {
   std::vector<const TDirCollection*> chain;
   for (const TDirCollection* n = &node; n; n = n->Parent) {
     if (countsInPath(*n, includeAll)) chain.push_back(n);
   }
   std::string text;
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-    const TOneDir& dir = (*it)->Dir;
-    if (dir.Name.view() != "\\") {
-      text += dir.Name.view();
-      text += dir.Data.Ext.view();
-    }
-    text += '\\';
-  }
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) AppendDirPathText(**it, text);
   path = cutTo(text, std::min(maximum, kMaxPathLength));
+}
+
+ShortString DirPathFromText(std::string_view text) {
+  ShortString path = cutTo(text, kMaxPathLength);
+  if (path.length() > 1 && path.view().back() == '\\') path.setLength(path.length() - 1);
+  return path;
 }
 
 ShortString GetDirPath(const TDirCollection& node) {
   ShortString path;
   BuildDirPath(node, path, kMaxPathLength, true);
-  if (path.length() > 1 && path.view().back() == '\\') path.setLength(path.length() - 1);
-  return path;
+  return DirPathFromText(path.view());
 }
 
 void GetArchiveDirPath(const TDirCollection& node, ShortString& path) {

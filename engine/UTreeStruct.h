@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/UApiTypes.h"
@@ -126,6 +128,11 @@ void VisitFolderLines(TDBase& owner, TDirCollection& dir,
 
 // The path of a folder from the root: "\" for the root, "\a\b" for b inside a.
 ShortString GetDirPath(const TDirCollection& node);
+// A folder's part of the whole path text from the root, appended to its parent's: its name and
+// extension and a "\"; the root gives "\" alone. A walk keeps the text so as not to rebuild it.
+void AppendDirPathText(const TDirCollection& node, std::string& text);
+// GetDirPath of the folder whose whole path text is text.
+ShortString DirPathFromText(std::string_view text);
 // For a node inside an archive the path of the archive that holds it, with a final "\";
 // other nodes leave path unchanged.
 void GetArchiveDirPath(const TDirCollection& node, ShortString& path);

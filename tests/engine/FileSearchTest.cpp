@@ -214,6 +214,20 @@ TEST_F(CatalogueSearch, DamagedFileListKeepsTheHitsBeforeIt) {
   EXPECT_EQ(c.handle.DamageCounter, 1);
 }
 
+// The walk builds each folder's path from its parent's: past 255 bytes it must still be cut
+// as the folder's own path is, never inside a character.
+TEST_F(CatalogueSearch, DeepPathsAreCutAsTheFolderPathIs) {
+  TDirCollection* node = &c.newDisk("Deep");
+  std::string part;
+  for (int i = 0; i < 40; ++i) part += "\xC3\xA9";  // "é", two bytes each
+  for (int level = 0; level < 4; ++level) node = &TestCatalogue::addFolder(*node, part);
+  c.setFiles(*node, {{"x.txt"}});
+  const std::string expected = GetDirPath(*node).str();
+  c.saveDisk();
+  ASSERT_EQ(search(fileNameRequest("x.txt")), (Texts{"Deep|" + expected + "|x.txt|"}));
+  EXPECT_EQ(expected.size(), 255u - 1u);  // 255 would end inside an "é"
+}
+
 TEST_F(CatalogueSearch, ProgressCallbackCanStopTheSearch) {
   c.setFiles(c.newDisk("One"), {{"x.txt"}});
   c.saveDisk();
