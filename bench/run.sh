@@ -20,7 +20,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-cmake -S bench -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build build/bench --target vellomar_treegen vellomar_bench > /dev/null
 
 data=$dir/s$seed-f$files
@@ -28,6 +28,6 @@ data=$dir/s$seed-f$files
 if [ ! -f "$data/manifest.txt" ]; then
   rm -rf "$data"
   echo "writing the test tree to $data" >&2
-  build/bench/vellomar_treegen "$data" --seed "$seed" --files "$files" > /dev/null
+  build/bench/bin/vellomar_treegen "$data" --seed "$seed" --files "$files" > /dev/null
 fi
-build/bench/vellomar_bench "$data" --runs "$runs" $cold
+build/bench/bin/vellomar_bench "$data" --runs "$runs" $cold
