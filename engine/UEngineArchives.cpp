@@ -16,6 +16,7 @@
 #include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
 #include "engine/UDescCarryOver.h"
+#include "engine/UEngineDescImport.h"
 #include "engine/UEngineMain.h"
 #include "engine/UMasks.h"
 #include "engine/USelfExtractors.h"

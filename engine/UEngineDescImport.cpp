@@ -11,7 +11,6 @@
 #include "engine/UDescriptions.h"
 #include "engine/UFilterModules.h"
 #include "engine/UMasks.h"
-#include "engine/UScanHooks.h"
 #include "engine/UStreamBytes.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"

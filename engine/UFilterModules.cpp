@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "engine/UCallbacks.h"
-#include "engine/UScanHooks.h"
 #include "foundation/UExceptions.h"
 #include "platform/PLibrary.h"
 

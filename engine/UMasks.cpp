@@ -243,7 +243,10 @@ class MaskWord {
       if (!result.starts_with('*')) result.insert(0, 1, '*');
       if (!result.ends_with('*')) result.push_back('*');
     }
+    // The quote marks belong to this word; a blank run after it is an empty word, not a quote.
     text_.clear();
+    startsWithQuote_ = false;
+    endsWithQuote_ = false;
     return result;
   }
 

@@ -323,8 +323,12 @@ class DataFileReader : public ZipEntryStream {
     step_ = std::max<uint32_t>(header_.compressedSize / 10, 1);
     try {
       if (header_.method == kStored) {
-        // Data cut short by the end of the file reads as 0xFF and fails the CRC.
-        while (remaining_ > 0) OutputByte(static_cast<uint8_t>(ReadByte()));
+        // A size past the end of the file is not trusted: the entry stops there, damaged.
+        while (remaining_ > 0) {
+          const int byte = ReadByte();
+          if (byte < 0) RaiseArchiveError(kArchiveBadCrc);
+          OutputByte(static_cast<uint8_t>(byte));
+        }
       } else if (header_.method == kShrunk) {
         Unshrink(*this);
       } else if (header_.method >= kReducedFirst && header_.method <= kReducedLast) {

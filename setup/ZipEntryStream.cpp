@@ -7,6 +7,7 @@ namespace vellomar::setup {
 void ZipEntryStream::beginEntry(uint32_t uncompressedSize) {
   bitBuffer_ = 0;
   bitCount_ = 0;
+  readsPastData_ = 0;
   uncompressedSize_ = uncompressedSize;
   written_ = 0;
 }
@@ -25,7 +26,11 @@ int ZipEntryStream::ReadBits(int n) {
 }
 
 unsigned ZipEntryStream::ReadBitsOrOnes(int n) {
-  return static_cast<unsigned>(ReadBits(n)) & ((1u << n) - 1);
+  constexpr int kReadsPastDataAllowed = 8;
+  const int bits = ReadBits(n);
+  if (bits >= 0) return static_cast<unsigned>(bits);
+  if (++readsPastData_ > kReadsPastDataAllowed) RaiseArchiveError(kArchiveBadCrc);
+  return (1u << n) - 1;
 }
 
 SlidingWindow::SlidingWindow(ZipEntryStream& stream, uint32_t size)

@@ -22,7 +22,8 @@ class ZipEntryStream {
   // The next n (1..16) bits, least significant first, or -1 when the data runs out first.
   int ReadBits(int n);
   // As ReadBits, but data that ran out reads as one bits, so a decoder bounded by the output
-  // size always moves on.
+  // size always moves on. Beyond the padding of a sound entry's last byte it raises "Error in
+  // archive #8": garbage must not decode ones up to the size its header claims.
   unsigned ReadBitsOrOnes(int n);
   void OutputByte(uint8_t byte) {
     ++written_;
@@ -35,6 +36,7 @@ class ZipEntryStream {
  private:
   uint32_t bitBuffer_ = 0;
   int bitCount_ = 0;
+  int readsPastData_ = 0;
   uint32_t uncompressedSize_ = 0;
   uint32_t written_ = 0;
 };

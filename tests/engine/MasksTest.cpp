@@ -150,6 +150,9 @@ TEST(Masks, ParseMaskListExTable) {
       {"a\"\"b", kNoCase, false, false, {"a\"b"}},
       {"a\"\"b", kNoCase, false, true, {"a\"b"}},
       {"say \"\"hi\"\"", kNoCase, false, true, {"say \"hi\""}},
+      // Blanks or separators after a quoted mask: no mask between them, and no quote to strip.
+      {"\"a\"  b", kNoCase, false, false, {"a", "b"}},
+      {"\"big red\";;car", kNoCase, true, false, {"*big red*", "*car*"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(parsedEx(c.text, c.caseSensitive, c.addWildcards, c.phrase), c.masks)

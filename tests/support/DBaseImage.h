@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "engine/UDBaseLayout.h"
 #include "engine/UDiskBlock.h"
 #include "engine/UKeyTable.h"
+#include "foundation/UExceptions.h"
 
 namespace vellomar::testing {
 

@@ -1,0 +1,167 @@
+#include "fuzz/CatalogueWalk.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/UDamageCodes.h"
+#include "engine/UDescBlock.h"
+#include "engine/UDiskBlock.h"
+#include "engine/UDiskWalk.h"
+#include "engine/UFileListBlock.h"
+#include "engine/UMasks.h"
+#include "engine/UTreeStruct.h"
+#include "foundation/UExceptions.h"
+
+namespace vellomar::fuzz {
+
+namespace {
+
+class Walker {
+ public:
+  explicit Walker(TDBase& handle) : handle_(handle), stream_(handle.Stream) {}
+
+  void disk(int32_t offset) {
+    guarded([&] {
+      const BlockStart start = startOf(offset, kBlockHeadSize, kDamageSeekPastEnd);
+      ByteReader headReader(start.Head);
+      const TDiskBlockHead diskHead = readDiskBlockHead(headReader, start.Left, kDamageDiskBlock);
+      const std::vector<uint8_t> block = read(offset, static_cast<uint32_t>(diskHead.Length));
+      ByteReader r(block);
+      r.skip(kBlockHeadSize);
+      const TDiskInfo info = readDiskInfo(r, diskHead.Form);
+      requireRead(r, kDamageDiskDetails);
+      handle_.keyTable().FindKey(info.DiskName, 0);
+      folders(r);
+    });
+  }
+
+ private:
+  template <class Read>
+  void guarded(Read read) {
+    try {
+      read();
+    } catch (const EKstvDBaseStructException&) {
+      ++handle_.DamageCounter;
+    }
+  }
+
+  struct BlockStart {
+    uint64_t Left;  // bytes of the file from the block's start
+    std::vector<uint8_t> Head;
+  };
+
+  // The head of the block at offset, as much of headSize bytes as the file holds; an offset
+  // outside the file is damage `code`.
+  BlockStart startOf(int32_t offset, size_t headSize, int code) {
+    const uint64_t size = stream_.GetSize();
+    if (offset < 0 || static_cast<uint64_t>(offset) >= size) throw EKstvDBaseStructException(code);
+    const uint64_t left = size - static_cast<uint64_t>(offset);
+    return {left, read(offset, std::min<uint64_t>(headSize, left))};
+  }
+
+  std::vector<uint8_t> read(int32_t offset, uint64_t n) {
+    std::vector<uint8_t> bytes(n);
+    stream_.Seek(static_cast<uint32_t>(offset));
+    if (n > 0) stream_.ReadExact(bytes.data(), bytes.size());
+    return bytes;
+  }
+
+  // The records lie in preorder: each folder, then its subfolders' subtrees.
+  void folders(ByteReader& r) {
+    std::vector<uint32_t> pending{r.atEnd() ? 0u : 1u};
+    while (!pending.empty()) {
+      if (pending.back() == 0) {
+        pending.pop_back();
+        continue;
+      }
+      --pending.back();
+      const TFolderRecord record = readFolderRecord(r);
+      description(record.Data.DescOffset);
+      fileList(record.Data.FileListOffset);
+      if (record.SubDirCount > 0) pending.push_back(record.SubDirCount);
+    }
+  }
+
+  void fileList(int32_t offset) {
+    if (offset == 0) return;
+    guarded([&] {
+      const BlockStart start = startOf(offset, kFileListFixedSize, kDamageFileList);
+      ByteReader headReader(start.Head);
+      readFileListHead(headReader, start.Left);
+      ByteReader lengthReader(start.Head);
+      const auto length = static_cast<uint32_t>(readBlockHead(lengthReader).Length);
+      const std::vector<uint8_t> block = read(offset, length);
+      ByteReader r(block);
+      const uint32_t count = readFileListHead(r, start.Left);
+      for (uint32_t i = 0; i < count; ++i) {
+        const TFileEntry entry = readFileEntry(r);
+        description(entry.Record.DescOffset);
+      }
+    });
+  }
+
+  void description(int32_t offset) {
+    if (offset == 0) return;
+    guarded([&] {
+      const BlockStart start = startOf(offset, kDescBlockFixedSize, kDamageDescFull);
+      ByteReader headReader(start.Head);
+      const uint32_t textLength = readDescBlockHead(headReader, start.Left, kDamageDescFull);
+      const std::vector<uint8_t> text =
+          read(static_cast<int32_t>(offset + kDescBlockFixedSize), textLength);
+      const std::string_view view(reinterpret_cast<const char*>(text.data()), text.size());
+      FindMaskInText("*a*", view, false, true, true);
+    });
+  }
+
+  TDBase& handle_;
+  TKFileStream& stream_;
+};
+
+}  // namespace
+
+void walkCatalogue(TDBase& handle) {
+  Walker walker(handle);
+  const TKeyField& keys = handle.keyTable().keys();
+  // Keys of a damaged table may share a block; its tree is read once.
+  std::unordered_set<int32_t> walked;
+  for (int32_t i = 0; i < keys.count(); ++i) {
+    handle.keyTable().ReadDiskName(keys.Keys[i].Offset);
+    if (walked.insert(keys.Keys[i].Offset).second) walker.disk(keys.Keys[i].Offset);
+  }
+  TItemCollection<TMaskItem> masks(10, 10);
+  TItemCollection<TFilterModule> modules(10, 10);
+  ParseMaskList(handle.LocalOptions.DescFileTable, masks, modules, false);
+}
+
+void exerciseCatalogue(const std::string& path) {
+  Scrambler scrambler;
+  CheckDBaseHeader(path, scrambler);
+  TDBase handle(scrambler);
+  try {
+    OpenDBaseFile(handle, path, false);
+  } catch (const EKstvException&) {
+    // Refused, or the key table runs past the end of the file.
+    return;
+  }
+  try {
+    walkCatalogue(handle);
+    // The engine's own walks: every disk's tree and file lists, then every disk's sizes.
+    TTreeSlots trees;
+    IterateDisks(handle, trees, kWalkNotSelectedDisks, kWalkMeasure);
+    SearchFreeSpace(handle, trees);
+    TDBaseStats stats;
+    GetDBaseStats(handle, stats);
+    KeyTable& keys = handle.keyTable();
+    if (!handle.ReadOnly && keys.keys().LiveCount > 0) {
+      keys.RepositionKey(keys.keys().LiveCount - 1);
+      keys.MoveKeyToDeleted(0);
+    }
+    CloseDBaseFile(handle, false);
+  } catch (const EKstvException&) {
+    // Damage met by a key move, or a write refused: the handle stays consistent either way.
+  }
+}
+
+}  // namespace vellomar::fuzz

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace vellomar::fuzz {
+
+// The readers under test take file names, so every input goes through one scratch file of the
+// process, in memory where the system has a RAM disk. Removed when the process ends.
+const std::string& scratchPath();
+void writeScratchFile(std::span<const uint8_t> bytes);
+
+}  // namespace vellomar::fuzz

@@ -1,0 +1,307 @@
+// Writes the generated seeds of the fuzz targets into <folder>/<target>/: small databases (new
+// and empty, one disk, a disk with a tree, file lists and descriptions, the older disk form,
+// a deleted disk) in the forms each target takes, mask texts, one catalogue of each backup
+// kind, and the entries of the ZIP files named after the folder as the decoder target takes
+// them.
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/UDescBlock.h"
+#include "engine/UFileListBlock.h"
+#include "tests/support/DBaseImage.h"
+
+namespace vellomar::fuzz {
+namespace {
+
+using testing::DBaseImage;
+
+struct FileSpec {
+  std::string_view Name;
+  std::string_view Description;
+};
+
+// A file list of the given files, each with its description block when it has one.
+int32_t addFileList(DBaseImage& image, std::span<const FileSpec> files) {
+  std::vector<int32_t> descOffsets;
+  for (const FileSpec& file : files) {
+    if (file.Description.empty()) {
+      descOffsets.push_back(0);
+      continue;
+    }
+    ByteWriter desc;
+    writeDescBlock(desc, file.Description);
+    descOffsets.push_back(image.append(desc.bytes()));
+  }
+  uint64_t nameBytes = 0;
+  for (const FileSpec& file : files) nameBytes += file.Name.size();
+  ByteWriter w;
+  writeFileListHead(w, static_cast<int32_t>(fileListBlockLength(files.size(), nameBytes)),
+                    static_cast<int32_t>(files.size()));
+  for (size_t i = 0; i < files.size(); ++i) {
+    TFileRecord record;
+    record.DescOffset = descOffsets[i];
+    record.DateTime = 0x5A214C63;
+    record.Size = static_cast<int32_t>(1000 * (i + 1));
+    record.Attr = 0x20;
+    record.Ext = ".txt";
+    writeFileEntry(w, record, files[i].Name);
+  }
+  return image.append(w.bytes());
+}
+
+// A disk whose root holds two files and two folders, the first of them with a file and a
+// subfolder of its own; the root has a description.
+int32_t addTreeDisk(DBaseImage& image, std::string_view name) {
+  const FileSpec rootFiles[] = {{"readme.txt", "Read me first"}, {"setup.exe", ""}};
+  const FileSpec docFiles[] = {{"manual.doc", "The manual, 2nd edition"}};
+  ByteWriter rootDesc;
+  writeDescBlock(rootDesc, "The whole disk");
+  const int32_t rootDescOffset = image.append(rootDesc.bytes());
+  const int32_t rootList = addFileList(image, rootFiles);
+  const int32_t docList = addFileList(image, docFiles);
+
+  struct Folder {
+    uint16_t SubDirs;
+    std::string_view Name;
+    int32_t FileList;
+    int32_t Desc;
+  };
+  const Folder folders[] = {{2, "\\", rootList, rootDescOffset},
+                            {1, "docs", docList, 0},
+                            {0, "old", 0, 0},
+                            {0, "tmp", 0, 0}};
+  ByteWriter records;
+  for (const Folder& folder : folders) {
+    TDirData data;
+    data.Attr = kAttrFolder;
+    data.FileListOffset = folder.FileList;
+    data.DescOffset = folder.Desc;
+    writeFolderRecord(records, folder.SubDirs, data, folder.Name);
+  }
+  TDiskInfo info;
+  info.DiskName = name;
+  info.VolumeLabel = "TREE";
+  info.ScannedPath = "/media/cdrom";
+  info.Folders = 3;
+  info.Files = 3;
+  ByteWriter w;
+  writeDiskBlockHead(w, static_cast<uint32_t>(records.size()));
+  writeDiskInfo(w, info);
+  w.bytes(records.bytes());
+  return image.append(w.bytes());
+}
+
+void setLiveKeys(DBaseImage& image, std::initializer_list<TKeyEntry> entries) {
+  TKeyField keys;
+  keys.Keys = entries;
+  for (const TKeyEntry& key : entries) keys.LiveCount += (key.Flags & kKeyDeleted) ? 0 : 1;
+  image.setKeys(keys, true);
+}
+
+struct Seed {
+  std::string Name;
+  std::vector<uint8_t> File;
+};
+
+std::vector<Seed> databases() {
+  std::vector<Seed> seeds;
+  seeds.push_back({"empty", DBaseImage().bytes()});
+
+  DBaseImage one;
+  setLiveKeys(one, {{0, one.addDisk("Disk 1")}});
+  seeds.push_back({"one-disk", one.bytes()});
+
+  DBaseImage tree;
+  const int32_t plain = tree.addDisk("Plain");
+  setLiveKeys(tree, {{0, addTreeDisk(tree, "Tree")}, {0, plain}});
+  seeds.push_back({"tree", tree.bytes()});
+
+  DBaseImage older;
+  setLiveKeys(older, {{0, older.addDisk("Old form", false, BlockForm::kOlder)}});
+  seeds.push_back({"older-form", older.bytes()});
+
+  DBaseImage deleted;
+  const int32_t kept = deleted.addDisk("Kept");
+  setLiveKeys(deleted, {{0, kept}, {kKeyDeleted, deleted.addDisk("Gone [1]", true)}});
+  seeds.push_back({"deleted-disk", deleted.bytes()});
+  return seeds;
+}
+
+// The key table written short, then the data area.
+std::vector<uint8_t> blocksOf(const std::vector<uint8_t>& file) {
+  ByteReader head(std::span<const uint8_t>(file).subspan(kKeyFieldOffset));
+  const size_t keyBytes = kKeyFieldHeadSize + kKeyEntrySize * readKeyFieldHead(head).Keys.size();
+  std::vector<uint8_t> out(file.begin() + kKeyFieldOffset,
+                           file.begin() + static_cast<std::ptrdiff_t>(kKeyFieldOffset + keyBytes));
+  out.insert(out.end(), file.begin() + kDataAreaOffset, file.end());
+  return out;
+}
+
+std::vector<uint8_t> dataAreaOf(const std::vector<uint8_t>& file) {
+  return {file.begin() + kDataAreaOffset, file.end()};
+}
+
+// A text field of width bytes, cut or padded with fill.
+void text(ByteWriter& w, std::string_view s, size_t width, char fill = '\0') {
+  w.bytes(s.data(), std::min(s.size(), width));
+  for (size_t i = s.size(); i < width; ++i) w.u8(static_cast<uint8_t>(fill));
+}
+
+constexpr uint32_t kBackupTime = 0x1C676000;
+
+// Control file records of 139, 70 and 34 bytes, each led by its length: header, folder, file.
+std::vector<uint8_t> dosBackup() {
+  ByteWriter w;
+  w.u8(139);
+  text(w, "BACKUP", 8, ' ');
+  w.u8(1);
+  w.zeros(129);
+  w.u8(70);
+  text(w, "DOS", 69);
+  w.u8(34);
+  text(w, "EDIT.COM", 12);
+  w.zeros(11);
+  w.u32(413);
+  w.u8(0x20);
+  w.u8(0);
+  w.u32(kBackupTime);
+  return w.take();
+}
+
+// The "DCP" start, a folder begun, a file, the folder ended.
+std::vector<uint8_t> pcBackup() {
+  ByteWriter w;
+  w.u8(1);
+  w.bytes("DCP", 3);
+  w.zeros(10);
+  w.u8(0xDA);
+  w.u8(0);
+  text(w, "DOS", 14);
+  w.u8(0xDB);
+  w.u8(0);
+  text(w, "EDIT.COM", 14);
+  w.u16(static_cast<uint16_t>(kBackupTime >> 16));
+  w.u16(static_cast<uint16_t>(kBackupTime));
+  w.u32(413);
+  w.zeros(4);
+  w.u8(0xDC);
+  return w.take();
+}
+
+// Signature, a folder at depth 1, a file, the end record.
+std::vector<uint8_t> nortonBackup() {
+  ByteWriter w;
+  w.u8(0);
+  w.bytes("NORTON Ver 1", 12);
+  w.zeros(3);
+  w.u8(1);
+  text(w, "C:DOS", 31);
+  w.u8(0);
+  text(w, "EDIT", 8, ' ');
+  text(w, "COM", 3, ' ');
+  w.u8(0x20);
+  w.zeros(3);
+  w.u32(kBackupTime);
+  w.u32(413);
+  w.zeros(8);
+  w.u8(0xFF);
+  w.zeros(31);
+  return w.take();
+}
+
+// Each local header's entry as the decoder target takes it: the method's selector, the size in
+// three bytes, the compressed data.
+std::vector<std::vector<uint8_t>> decoderSeeds(const std::vector<uint8_t>& zip) {
+  constexpr uint32_t kLocalHeader = 0x04034B50;
+  std::vector<std::vector<uint8_t>> seeds;
+  ByteReader r(zip);
+  while (r.has(30) && r.u32() == kLocalHeader) {
+    r.u16();
+    const uint16_t flags = r.u16();
+    const uint16_t method = r.u16();
+    r.skip(8);
+    const uint32_t packed = r.u32();
+    const uint32_t size = r.u32();
+    const uint16_t nameLength = r.u16();
+    const uint16_t extraLength = r.u16();
+    r.skip(size_t{nameLength} + extraLength);
+    const std::span<const uint8_t> data = r.bytes(packed);
+    if (!r.ok()) break;
+    if (method < 1 || method > 6 || size > 0xFFFFFF) continue;
+    ByteWriter seed;
+    seed.u8(static_cast<uint8_t>(method == 1 ? 0 : method == 6 ? 5 : method - 1));
+    seed.u8(static_cast<uint8_t>(method == 6 ? (flags & 6) | (size & 0xF8) : size));
+    seed.u8(static_cast<uint8_t>(size >> 8));
+    seed.u8(static_cast<uint8_t>(size >> 16));
+    seed.bytes(data);
+    seeds.push_back(seed.take());
+  }
+  return seeds;
+}
+
+std::vector<uint8_t> contentOf(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<uint8_t> bytesOf(std::string_view text) {
+  return {text.begin(), text.end()};
+}
+
+void write(const std::filesystem::path& folder, const std::string& name,
+           const std::vector<uint8_t>& bytes) {
+  std::filesystem::create_directories(folder);
+  std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + (folder / name).string());
+}
+
+}  // namespace
+}  // namespace vellomar::fuzz
+
+int main(int argc, char** argv) {
+  using namespace vellomar::fuzz;
+  if (argc < 2) {
+    std::cerr << "usage: " << argv[0] << " <seed folder> [zip file...]\n";
+    return 2;
+  }
+  const std::filesystem::path root = argv[1];
+  for (const Seed& seed : databases()) {
+    write(root / "catalogue", seed.Name + ".vdb", seed.File);
+    write(root / "catalogue_blocks", seed.Name, blocksOf(seed.File));
+    write(root / "key_rebuild", seed.Name, dataAreaOf(seed.File));
+  }
+  // Switch byte, mask text, newline, name or text.
+  using namespace std::string_view_literals;
+  const std::string_view masks[] = {
+      "\x00*.txt;*.doc \"my file\"\nMy File.txt"sv,
+      "\x01readme?.t*\nREADME1.TXT"sv,
+      "\x06red car\nbig red car-1"sv,
+      "\x08*a*b*c*\naXbYc"sv,
+      "\x30\xc3\xa9t\xc3\xa9\nL'\x82t\x82 \xc3\xa9t\xc3\xa9"sv,
+      "\x00*.txt|500||*.doc|1000|Uni|*.htm|500|HTML|\nx"sv,
+  };
+  int n = 0;
+  for (const std::string_view mask : masks) {
+    write(root / "masks", "mask-" + std::to_string(++n), bytesOf(mask));
+  }
+  write(root / "dos_backup", "CONTROL.001", dosBackup());
+  write(root / "pc_backup", "PCBACKUP.DIR", pcBackup());
+  write(root / "norton_backup", "DEFAULT.CAT", nortonBackup());
+  for (int i = 2; i < argc; ++i) {
+    const std::filesystem::path zip = argv[i];
+    int entry = 0;
+    for (const std::vector<uint8_t>& seed : decoderSeeds(contentOf(zip))) {
+      write(root / "setup_decoders", zip.stem().string() + "-" + std::to_string(++entry), seed);
+    }
+  }
+  return 0;
+}
