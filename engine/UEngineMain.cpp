@@ -378,7 +378,11 @@ bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString&
     resetToEmptyRoot(tree);
     throw;
   }
-  if (!done) resetToEmptyRoot(tree);
+  if (!done) {
+    // Nothing saves an aborted scan: what it appended goes out to the file now, not at close.
+    tree.Owner->Stream.WriteOut();
+    resetToEmptyRoot(tree);
+  }
   return done;
 }
 

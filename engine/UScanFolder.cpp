@@ -34,7 +34,9 @@ std::vector<ScanEntry> readScanFolder(const std::string& linuxFolder, const Scan
   // A folder replaced by a mount since its parent was read is not entered either.
   if (!search.openAt(linuxFolder) || search.device() != volume.Device) return entries;
   FindEntry found;
-  while (search.next(found)) {
+  const FindWanted wanted =
+      pick == ScanPick::kFolders ? FindWanted::kFolders : FindWanted::kNonFolders;
+  while (search.next(found, wanted)) {
     if (!picked(found, pick)) continue;
     ScanEntry& entry = entries.emplace_back();
     entry.Name = volume.CaseInsensitive ? caseRuleName(found.name) : found.name;

@@ -11,6 +11,7 @@ namespace vellomar {
 namespace {
 
 constexpr size_t kReadAhead = 64 * 1024;
+constexpr size_t kWriteBehind = 64 * 1024;
 constexpr uint32_t kMaxPosition = std::numeric_limits<uint32_t>::max();
 
 constexpr int kAccessError = -1;
@@ -53,6 +54,7 @@ void TKFileStream::Init(std::string_view name, int mode) {
   openedTime_.reset();
   fileName_ = name;
   bufferLength_ = 0;
+  gathered_.clear();
 
   FileOpenMode openMode;
   switch (mode) {
@@ -86,10 +88,12 @@ void TKFileStream::Done() noexcept {
 
 void TKFileStream::close() noexcept {
   if (file_.isOpen()) {
+    if (!gathered_.empty()) file_.writeAt(gatheredStart_, gathered_.data(), gathered_.size());
     if (!modified_ && !keepArchiveBit_ && openedTime_) file_.setModificationTime(*openedTime_);
     file_.close();
   }
   bufferLength_ = 0;
+  gathered_.clear();
 }
 
 void TKFileStream::Error(int code) {
@@ -105,6 +109,7 @@ void TKFileStream::Error(int code) {
 void TKFileStream::Flush() {
   if (mode_ == kModeCreate || mode_ == kModeReadWrite) {
     // Written data that never reaches the disk is a failed write, not a success.
+    WriteOut();
     if (!file_.flush()) Error(kWriteError);
   }
 }
@@ -132,6 +137,7 @@ void TKFileStream::Read(void* buffer, size_t n, size_t& got) {
   while (true) {
     done += fromBuffer(position_ + done, out + done, n - done);
     if (done == n) break;
+    WriteOut();
     if (n - done >= kReadAhead) {
       const int64_t direct = file_.readAt(position_ + done, out + done, n - done);
       if (direct < 0) Error(kReadError);
@@ -154,11 +160,29 @@ void TKFileStream::ReadExact(void* buffer, size_t n) {
 void TKFileStream::Write(const void* data, size_t n) {
   if (mode_ == kModeClosed || mode_ == kModeReadOnly) return;
   if (n > kMaxPosition - position_) Error(kWriteError);
-  if (!file_.writeAt(position_, data, n)) Error(kWriteError);
-  updateBuffer(position_, static_cast<const uint8_t*>(data), n);
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  if (!gathers(n)) WriteOut();
+  if (gathers(n)) {
+    if (gathered_.empty()) gatheredStart_ = position_;
+    gathered_.insert(gathered_.end(), bytes, bytes + n);
+  } else if (!file_.writeAt(position_, data, n)) {
+    Error(kWriteError);
+  }
+  updateBuffer(position_, bytes, n);
   modified_ = true;
   position_ += static_cast<uint32_t>(n);
   size_ = std::max(size_, position_);
+}
+
+bool TKFileStream::gathers(size_t n) const {
+  return n > 0 && position_ == size_ && n <= kWriteBehind - gathered_.size();
+}
+
+void TKFileStream::WriteOut() {
+  if (gathered_.empty()) return;
+  const bool written = file_.writeAt(gatheredStart_, gathered_.data(), gathered_.size());
+  gathered_.clear();
+  if (!written) Error(kWriteError);
 }
 
 size_t TKFileStream::fromBuffer(uint64_t offset, uint8_t* out, size_t n) const {

@@ -22,8 +22,12 @@ std::string fileErrorText(int code);
 // or read past the size raises damage 001/002 first and leaves the stream open for the caller
 // to decide.
 //
-// Reads go through a read-ahead buffer, since the tree and file-list readers take small fields;
-// writes go straight to the file and into the buffer where it holds those bytes.
+// Reads go through a read-ahead buffer, since the tree and file-list readers take small fields.
+// Appends at the end of the file gather in a write-behind buffer (a save or copy appends one
+// small block per folder), written out before any read of the file, any other write, Flush and
+// close; other writes go straight to the file. Writes also go into the read-ahead buffer where
+// it holds those bytes. A failed write of gathered bytes raises where it is found, at the
+// latest in Flush: a writer that must know its bytes are on the disk flushes before Done.
 class TKFileStream {
  public:
   static constexpr int kModeClosed = 0;
@@ -38,9 +42,13 @@ class TKFileStream {
 
   // Closes a file still open first; an open refused is error -2.
   void Init(std::string_view name, int mode);
-  // Harmless on a closed stream; never raises.
+  // Harmless on a closed stream; never raises, so gathered bytes that cannot be written are
+  // lost here: Flush first.
   void Done() noexcept;
   void Flush();
+  // Writes the gathered bytes out, without waiting for the disk: for a writer that stops without
+  // a save, so the file shows what was written.
+  void WriteOut();
 
   uint32_t GetPosition() const { return mode_ == kModeClosed ? 0 : position_; }
   // Files past 4 GiB report 0xFFFFFFFF: positions are 32 bits.
@@ -74,6 +82,7 @@ class TKFileStream {
   size_t fromBuffer(uint64_t offset, uint8_t* out, size_t n) const;
   void fillBuffer(uint64_t offset);
   void updateBuffer(uint64_t offset, const uint8_t* data, size_t n);
+  bool gathers(size_t n) const;
 
   PlatformFile file_;
   int status_ = 0;
@@ -91,6 +100,9 @@ class TKFileStream {
   std::vector<uint8_t> buffer_;
   uint64_t bufferStart_ = 0;
   size_t bufferLength_ = 0;
+  // Bytes gathered for the end of the file: they end at size_.
+  std::vector<uint8_t> gathered_;
+  uint64_t gatheredStart_ = 0;
 };
 
 }  // namespace vellomar

@@ -91,6 +91,13 @@ bool describe(int dirFd, const char* name, bool fat, Links links, FindEntry& ent
   return true;
 }
 
+bool passedOver(unsigned char type, FindWanted wanted) {
+  if (type == DT_UNKNOWN) return false;
+  if (wanted == FindWanted::kFolders) return type != DT_DIR;
+  if (wanted == FindWanted::kNonFolders) return type == DT_DIR;
+  return false;
+}
+
 // "X:\folder\*.*" and "X:\folder\*" name the folder's every entry.
 std::string withoutPattern(const std::string& folder) {
   for (const char* pattern : {"*.*", "*"}) {
@@ -151,11 +158,12 @@ bool FindSearch::openAt(const std::string& linuxFolder) {
   return true;
 }
 
-bool FindSearch::next(FindEntry& entry) {
+bool FindSearch::next(FindEntry& entry, FindWanted wanted) {
   if (dir_ == nullptr) return false;
   while (const dirent* item = readdir(dir_)) {
     const std::string_view name(item->d_name);
     if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
+    if (passedOver(item->d_type, wanted)) continue;
     entry = FindEntry{};
     entry.name = name;
     if (describe(dirfd(dir_), item->d_name, fat_, Links::kKeep, entry)) return true;

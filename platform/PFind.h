@@ -21,6 +21,11 @@ constexpr uint16_t kAttrArchive = 0x20;
 
 enum class EntryKind : uint8_t { kFile, kDirectory, kSymlink, kFifo, kSocket, kDevice };
 
+// Which entries a folder walk describes. The folder record's own type lets the others be passed
+// over without a stat call; where the file system does not give the type, the entry is
+// described and left to the caller.
+enum class FindWanted : uint8_t { kAll, kFolders, kNonFolders };
+
 struct FindEntry {
   std::string name;
   int64_t size = 0;  // 0 for folders; a symbolic link's own size
@@ -53,7 +58,7 @@ class FindSearch {
   bool open(const std::string& systemFolder, const DriveTable& table = processDriveTable());
   bool openAt(const std::string& linuxFolder);
   // False at the end.
-  bool next(FindEntry& entry);
+  bool next(FindEntry& entry, FindWanted wanted = FindWanted::kAll);
   void close();
 
   // Of the folder itself.

@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -272,6 +275,77 @@ TEST_F(StreamTest, ReadWriteCloseKeepsTheModificationTimeUnlessWritten) {
     const bool kept = st.st_mtim.tv_sec == old[1].tv_sec && st.st_mtim.tv_nsec == old[1].tv_nsec;
     EXPECT_EQ(kept, c.timeKept) << c.what;
   }
+}
+
+// Appends wait in the stream: every read, write elsewhere, flush and close must see them in
+// order, and pieces past one buffer must not be reordered.
+TEST_F(StreamTest, GatheredAppendsReachReadsAndTheFileInOrder) {
+  const std::string path = dir_ + "/new";
+  const std::string big = pattern(200 * 1024);
+  TKFileStream s;
+  s.Init(path, kCreate);
+  for (size_t at = 0; at < big.size(); at += 1000) {
+    s.Write(big.data() + at, std::min<size_t>(1000, big.size() - at));
+  }
+  EXPECT_EQ(s.GetSize(), big.size());
+  s.Seek(150 * 1024);
+  char field[6];
+  s.ReadExact(field, 6);
+  EXPECT_EQ(std::string(field, 6), big.substr(150 * 1024, 6)) << "a read of gathered bytes";
+  s.SeekToEnd();
+  s.Write("tail", 4);
+  s.Seek(10);
+  s.Write("MID", 3);  // a write inside the file goes after the gathered tail
+  s.SeekToEnd();
+  s.Write("end", 3);
+  s.Seek(big.size());
+  s.ReadExact(field, 6);
+  EXPECT_EQ(std::string(field, 6), "tailen") << "a read beside the read-ahead block";
+  s.Done();
+  std::string expected = big + "tailend";
+  expected.replace(10, 3, "MID");
+  EXPECT_EQ(contentOf(path), expected);
+}
+
+// A file size limit makes the gathered bytes fail only once they are written out: that must
+// raise the write error by the latest in Flush, never pass for a success.
+TEST_F(StreamTest, AGatheredWriteThatFailsRaisesWhereItIsWrittenOut) {
+  struct Case {
+    const char* what;
+    std::function<void(TKFileStream&)> writeOut;
+  };
+  const Case cases[] = {
+      {"flush", [](TKFileStream& s) { s.Flush(); }},
+      {"read",
+       [](TKFileStream& s) {
+         char byte;
+         s.Seek(0);
+         s.ReadExact(&byte, 1);
+       }},
+      {"write inside the file",
+       [](TKFileStream& s) {
+         s.Seek(0);
+         s.Write("x", 1);
+       }},
+  };
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = saved;
+  limit.rlim_cur = 100;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  for (const Case& c : cases) {
+    TKFileStream s;
+    s.Init(dir_ + "/limited", kCreate);
+    for (int i = 0; i < 20; ++i) s.Write("0123456789", 10);
+    const Raised r = raised([&] { c.writeOut(s); });
+    EXPECT_EQ(r.kind, "fatal") << c.what;
+    EXPECT_EQ(r.message, "File writing error.") << c.what;
+    EXPECT_EQ(s.Status(), -4) << c.what;
+    EXPECT_EQ(s.Mode(), TKFileStream::kModeClosed) << c.what;
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
 }
 
 TEST_F(StreamTest, ClosedStreamIsQuiet) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "platform/PPaths.h"
 #include "tests/support/TempFolder.h"
@@ -97,6 +98,34 @@ TEST_F(FindTest, DescribesEveryKindOfEntryWithoutFollowingOrOpeningIt) {
     EXPECT_EQ(entry.attributes, e.attributes) << e.name;
     EXPECT_EQ(entry.size, e.size) << e.name;
     EXPECT_EQ(entry.isSpecial(), e.kind != EntryKind::kFile && e.kind != EntryKind::kDirectory);
+  }
+}
+
+// The folder record's type passes entries over; a link to a folder is never taken for one.
+TEST_F(FindTest, WalksOnlyTheWantedKindOfEntry) {
+  file("plain.txt", "12345");
+  fs::create_directory(dir + "/sub");
+  fs::create_directory_symlink(".", dir + "/loop");
+  ASSERT_EQ(mkfifo((dir + "/x.txt").c_str(), 0644), 0);
+  struct Case {
+    FindWanted wanted;
+    std::set<std::string> names;
+  };
+  const Case cases[] = {
+      {FindWanted::kAll, {"plain.txt", "sub", "loop", "x.txt"}},
+      {FindWanted::kFolders, {"sub"}},
+      {FindWanted::kNonFolders, {"plain.txt", "loop", "x.txt"}},
+  };
+  for (const Case& c : cases) {
+    FindSearch search;
+    ASSERT_TRUE(search.openAt(dir));
+    std::set<std::string> names;
+    FindEntry entry;
+    while (search.next(entry, c.wanted)) {
+      names.insert(entry.name);
+      EXPECT_EQ(entry.isDirectory(), entry.name == "sub") << entry.name;
+    }
+    EXPECT_EQ(names, c.names) << static_cast<int>(c.wanted);
   }
 }
 
