@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
@@ -162,7 +163,12 @@ bool DiskScan::ScanFolderTree(TDirCollection& node, const std::string& path,
   if (CallbackAbort()) return false;
   CallbackMessage(ShortString(path));
   const std::string folder = withBackslash(path);
-  for (const ScanEntry& entry : readScanFolder(linuxPath, volume_, ScanPick::kFolders)) {
+  const std::vector<ScanEntry> entries = readScanFolder(linuxPath, volume_, ScanPick::kFolders);
+  // Sized to the folders read: the collection's own growth step would give every small folder
+  // a hundred slots, near half the tree's memory.
+  node.SetCapacity(static_cast<int32_t>(
+      std::min<size_t>(static_cast<size_t>(node.Count()) + entries.size(), kMaxCollectionItems)));
+  for (const ScanEntry& entry : entries) {
     const StoredName name = splitStoredName(entry.Name);
     auto sub = std::make_unique<TDirCollection>(&node, 0, false);
     sub->Dir.Name = name.Name;
