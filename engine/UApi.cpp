@@ -14,7 +14,7 @@ namespace {
 
 void copyOut(ShortString& out, std::string_view text, int capacity) {
   const auto limit = static_cast<size_t>(std::clamp(capacity, 0, ShortString::kMaxLength));
-  out = ShortString(text.substr(0, utf8CutLength(text, limit)));
+  out = ShortString(utf8Prefix(text, limit));
 }
 
 int32_t shownKeyCount(TDBase& handle) {

@@ -18,7 +18,7 @@ namespace {
 ShortString cutTo(const HeapShortStr* text, int capacity) {
   const ShortString whole = GetPStr(text);
   const auto limit = static_cast<size_t>(std::clamp(capacity, 0, ShortString::kMaxLength));
-  return ShortString(whole.view().substr(0, utf8CutLength(whole.view(), limit)));
+  return ShortString(utf8Prefix(whole.view(), limit));
 }
 
 void freeFound(TDBase* handle) {

@@ -1,9 +1,9 @@
 #include "engine/UArchiveArj.h"
 
-#include <array>
 #include <span>
 
 #include "engine/UArchiveFile.h"
+#include "foundation/UCrc32.h"
 
 namespace vellomar {
 namespace {
@@ -23,25 +23,6 @@ constexpr uint8_t kBinaryFile = 0;
 constexpr uint8_t kTextFile = 1;
 constexpr uint8_t kMainHeaderType = 2;
 constexpr uint8_t kUnixHost = 2;
-
-const std::array<uint32_t, 256>& crcTable() {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int bit = 0; bit < 8; ++bit) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  return table;
-}
-
-uint32_t crc32(std::span<const uint8_t> bytes) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (uint8_t b : bytes) crc = crcTable()[(crc ^ b) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
 
 enum class Search { kFound, kArchiveEnd, kNone };
 
@@ -74,7 +55,7 @@ class ArjWalk {
       if (r.ok() && basicSize == 0) return Search::kArchiveEnd;
       if (basicSize > kMaxBasicHeaderSize) continue;
       const std::span<const uint8_t> basic = r.bytes(basicSize);
-      if (r.ok() && r.u32() == crc32(basic) && r.ok()) {
+      if (r.ok() && r.u32() == crc32Of(basic) && r.ok()) {
         found = position;
         return Search::kFound;
       }

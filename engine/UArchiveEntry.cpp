@@ -10,7 +10,7 @@ namespace vellomar {
 namespace {
 
 std::string_view limitText(std::string_view text) {
-  return text.substr(0, utf8CutLength(text, TArchiveEntry::kMaxText));
+  return utf8Prefix(text, TArchiveEntry::kMaxText);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 constexpr size_t kLongestCharacterTail = 3;
 
 std::string_view cutText(std::string_view text, size_t maximum) {
-  return text.substr(0, utf8CutLength(text, maximum));
+  return utf8Prefix(text, maximum);
 }
 
 // Checks the block at offset and leaves the stream at byte `start` of its text; the text bytes

@@ -19,7 +19,7 @@ std::string readDescFileTable(ByteReader& r) {
   const std::span<const uint8_t> field = r.bytes(kDescFileTableSize);
   const auto end = std::find(field.begin(), field.end(), uint8_t{0});
   const std::string_view text(reinterpret_cast<const char*>(field.data()), end - field.begin());
-  return std::string(text.substr(0, utf8CutLength(text, kDescFileTableSize - 1)));
+  return std::string(utf8Prefix(text, kDescFileTableSize - 1));
 }
 
 void writeDescFileTable(ByteWriter& w, const std::string& table) {

@@ -27,7 +27,7 @@ constexpr int kWithParentLine = 0;
 constexpr uint16_t kLiveKey = 0;
 
 ShortString cutTo(std::string_view text, int maximum) {
-  return ShortString(text.substr(0, utf8CutLength(text, static_cast<size_t>(maximum))));
+  return ShortString(utf8Prefix(text, static_cast<size_t>(maximum)));
 }
 
 char asciiUpper(char c) {

@@ -48,7 +48,7 @@ int32_t listMember(AceCallbackRecord* record) {
   const AceFileRecord& file = *record->file;
   if (file.attributes & kFolderOrLabel) return kAceCallbackOk;
   const std::string_view stored(file.name);
-  std::string name(stored.substr(0, utf8CutLength(stored, kMaxListedName)));
+  std::string name(utf8Prefix(stored, kMaxListedName));
   slashesToBackslashes(name);
   try {
     addArchiveMember(*listingTarget, name, static_cast<uint8_t>(file.attributes),

@@ -27,9 +27,8 @@ Proc as(void* entry) {
 // stored as Unicode and are never taken for OEM bytes.
 std::string memberName(const RarMemberHeader& header, size_t limit) {
   const std::string_view stored(header.fileName, strnlen(header.fileName, sizeof header.fileName));
-  std::string name = (header.flags & kRarNameIsUtf8)
-                         ? std::string(stored.substr(0, utf8CutLength(stored, limit)))
-                         : oemToText(stored.substr(0, limit));
+  std::string name = (header.flags & kRarNameIsUtf8) ? std::string(utf8Prefix(stored, limit))
+                                                     : oemToText(stored.substr(0, limit));
   slashesToBackslashes(name);
   return name;
 }

@@ -11,6 +11,11 @@ namespace vellomar {
 // Bytes that are not valid UTF-8 (CP1252 names of old catalogues) count one byte each.
 size_t utf8CutLength(std::string_view text, size_t limit);
 
+// The prefix of text that utf8CutLength keeps.
+inline std::string_view utf8Prefix(std::string_view text, size_t limit) {
+  return text.substr(0, utf8CutLength(text, limit));
+}
+
 // A length-prefixed string of at most 255 bytes: how the catalogue keeps names, paths and
 // messages. It holds bytes; names on Linux are UTF-8.
 class ShortString {

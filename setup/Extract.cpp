@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "foundation/UByteReader.h"
+#include "foundation/UCrc32.h"
 #include "foundation/UExceptions.h"
 #include "platform/PKernelFile.h"
 #include "setup/Explode.h"
@@ -63,18 +64,6 @@ void readLocalHeaderFields(ByteReader& reader, LocalHeader& header) {
   header.nameLength = reader.u16();
   header.extraLength = reader.u16();
 }
-
-constexpr std::array<uint32_t, 256> makeCrcTable() {
-  std::array<uint32_t, 256> table{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
-  }
-  return table;
-}
-
-constexpr std::array<uint32_t, 256> kCrcTable = makeCrcTable();
 
 char upperAscii(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -391,7 +380,7 @@ class DataFileReader : public ZipEntryStream {
 }  // namespace
 
 uint32_t CrcUpdate(uint8_t byte, uint32_t crc) {
-  return kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+  return crc32Update(crc, byte);
 }
 
 bool MatchWildcard(std::string_view text, std::string_view pattern) {

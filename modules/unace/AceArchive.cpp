@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "foundation/UByteReader.h"
+#include "foundation/UCrc32.h"
 
 namespace vellomar {
 
@@ -34,19 +34,6 @@ constexpr size_t kFileHeaderFixedSize = 1 + 2 + 4 + 4 + 4 + 4 + 4 + 1 + 1 + 2 + 
 // type, flags, magic, two versions, host, volume, date-time, reserved.
 constexpr size_t kMainHeaderFixedSize = 1 + 2 + 7 + 1 + 1 + 1 + 1 + 4 + 8;
 
-const std::array<uint32_t, 256>& crcTable() {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  return table;
-}
-
 uint16_t headCrc(const uint8_t* head, size_t size) {
   return static_cast<uint16_t>(aceCrc(kAceCrcStart, head, size) & 0xFFFF);
 }
@@ -54,9 +41,7 @@ uint16_t headCrc(const uint8_t* head, size_t size) {
 }  // namespace
 
 uint32_t aceCrc(uint32_t crc, const uint8_t* data, size_t size) {
-  const auto& table = crcTable();
-  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return crc;
+  return crc32Update(crc, std::span<const uint8_t>(data, size));
 }
 
 AceArchiveFile::~AceArchiveFile() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/UByteReader.h"
+#include "foundation/UCrc32.h"
 #include "modules/abi/UnaceAbi.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/TestFolders.h"
@@ -162,7 +163,7 @@ TEST(UnAceModule, TestsStoredDataAgainstItsCrc) {
 
 // ACE header CRC: CRC-32 without the final complement, low 16 bits.
 uint16_t headCrc(const std::vector<uint8_t>& head) {
-  return static_cast<uint16_t>(~test::crc32(head));
+  return static_cast<uint16_t>(~crc32Of(head));
 }
 
 void appendHead(std::vector<uint8_t>& archive, const std::vector<uint8_t>& head, uint16_t size) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/UCrc32.h"
 #include "modules/abi/UnrarAbi.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/TestFolders.h"
@@ -176,7 +177,7 @@ class Rar5Builder {
     vint(fields, data.size());
     vint(fields, folder ? 0x10 : 0x20);  // attributes
     le32(fields, 1700000000);            // Unix time
-    if (!folder) le32(fields, test::crc32(data));
+    if (!folder) le32(fields, crc32Of(data));
     vint(fields, 0);  // stored
     vint(fields, 0);  // made on Windows
     vint(fields, name.size());
@@ -211,7 +212,7 @@ class Rar5Builder {
     test::Bytes sized;
     vint(sized, head.size());
     sized.insert(sized.end(), head.begin(), head.end());
-    le32(out_, test::crc32(sized));
+    le32(out_, crc32Of(sized));
     out_.insert(out_.end(), sized.begin(), sized.end());
     out_.insert(out_.end(), data.begin(), data.end());
   }

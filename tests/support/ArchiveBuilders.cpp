@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "foundation/UCrc32.h"
+
 namespace vellomar::test {
 
 std::string writeBytes(const TempFolder& folder, std::string_view name, const Bytes& bytes) {
@@ -25,15 +27,6 @@ uint32_t dosDateTime(int year, int month, int day, int hour, int minute, int sec
   const uint32_t date = uint32_t(year - 1980) << 9 | uint32_t(month) << 5 | uint32_t(day);
   const uint32_t time = uint32_t(hour) << 11 | uint32_t(minute) << 5 | uint32_t(second / 2);
   return date << 16 | time;
-}
-
-uint32_t crc32(const Bytes& bytes) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (uint8_t b : bytes) {
-    crc ^= b;
-    for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-  }
-  return ~crc;
 }
 
 namespace {
@@ -271,7 +264,7 @@ Bytes arjHeader(std::string_view name, const ArjMember& member) {
   w.u8(0xEA);
   w.u16(static_cast<uint16_t>(basic.size()));
   w.bytes(basic.bytes());
-  w.u32(crc32(basic.bytes()));
+  w.u32(crc32Of(basic.bytes()));
   w.u16(0);
   return w.take();
 }

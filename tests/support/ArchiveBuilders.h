@@ -23,7 +23,6 @@ bool runIn(const std::filesystem::path& folder, const std::string& command);
 
 // DOS date-time of a calendar time.
 uint32_t dosDateTime(int year, int month, int day, int hour, int minute, int second);
-uint32_t crc32(const Bytes& bytes);
 
 // ZIP archives with stored members of zero-filled data.
 struct ZipMember {
