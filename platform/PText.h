@@ -17,6 +17,10 @@ int compareText(std::string_view a, std::string_view b);
 // for sets that must keep both "Readme" and "README".
 int compareTextThenBytes(std::string_view a, std::string_view b);
 
+// The text as valid UTF-8, for showing it: bytes that form no UTF-8 character are read as the
+// CP1252 characters they stand for. Valid UTF-8 comes back unchanged.
+std::string textAsUtf8(std::string_view text);
+
 inline bool sameText(std::string_view a, std::string_view b) {
   return compareText(a, b) == 0;
 }
