@@ -1,7 +1,6 @@
 #include "ui/panels/UFileLines.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <numeric>
 
 #include "engine/UApi.h"
@@ -10,101 +9,56 @@
 
 namespace vellomar {
 
-namespace {
-
-FileLineKind kindOf(const TOneFile& entry) {
-  if (entry.Name.view() == "..") return FileLineKind::kParent;
-  if ((entry.Data.Attr & kAttrArchiveFolder) != 0) return FileLineKind::kArchive;
-  if ((entry.Data.Attr & kAttrFolder) != 0) return FileLineKind::kFolder;
-  return FileLineKind::kFile;
-}
-
-char groupOf(const TOneFile& entry, FileLineKind kind, bool reverse) {
-  const bool diskInfo = entry.Name.view() == "DiskInfo" && entry.Data.Ext.view() == ".txt";
-  if (diskInfo) return reverse ? '5' : '1';
-  if (kind == FileLineKind::kParent) return reverse ? '4' : '2';
-  if (kind == FileLineKind::kFolder) return '3';
-  return reverse ? '1' : '5';
-}
-
-}  // namespace
-
-TOneFileLine::TOneFileLine(const TOneFile& entry) : Entry(entry), Kind(kindOf(entry)) {}
-
-std::string TOneFileLine::fullName() const {
+std::string FullNameOf(const TOneFile& entry) {
   std::string name;
-  name.reserve(static_cast<size_t>(Entry.Name.length()) + Entry.Data.Ext.length());
-  name.append(Entry.Name.view());
-  name.append(Entry.Data.Ext.view());
+  name.reserve(static_cast<size_t>(entry.Name.length()) + entry.Data.Ext.length());
+  name.append(entry.Name.view());
+  name.append(entry.Data.Ext.view());
   return name;
 }
 
-void TOneFileLine::setSelected(bool on) {
-  Flags = on ? (Flags | kSelected) : (Flags & ~kSelected);
-}
-
-ShortString MakeFileSortKey(const TOneFile& entry, FileLineKind kind, uint8_t criterion,
-                            bool reverse) {
-  std::string key(1, groupOf(entry, kind, reverse));
-  const auto appendInverted = [&key](int32_t value) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%010u", UINT32_MAX - static_cast<uint32_t>(value));
-    key += digits;
-  };
-  switch (criterion) {
-    case kSortByExt:
-      break;
-    case kSortByTime:
-      appendInverted(entry.Data.DateTime);
-      break;
-    case kSortBySize:
-      appendInverted(entry.Data.Size);
-      break;
-    default:
-      key.append(entry.Name.view());
-      key.append(entry.Data.Ext.view());
-      return ShortString(key);
-  }
-  key.append(entry.Data.Ext.view());
-  key.append(entry.Name.view());
-  return ShortString(key);
+void SetSelected(TOneFileLine& line, bool on) {
+  line.Flags = on ? (line.Flags | kLineSelected) : (line.Flags & ~kLineSelected);
 }
 
 int32_t TFileLineList::load(TFileCollection* files, uint8_t criterion, bool reverse,
                             const ShortString& focusName, TDirCollection*& forcedNode) {
-  std::vector<TOneFileLine> lines;
+  std::vector<std::unique_ptr<TOneFileLine>> lines;
   const int32_t n = ApiFileColCount(files);
   lines.reserve(static_cast<size_t>(n));
   TOneFile entry;
   for (int32_t i = 0; i < n; ++i) {
     if (!ApiFileColAt(files, i, entry)) continue;
-    TOneFileLine& line = lines.emplace_back(entry);
+    auto& line = lines.emplace_back(std::make_unique<TOneFileLine>(entry));
     if (!focusName.empty()) {
-      if (line.fullName() == focusName.view()) line.Flags |= TOneFileLine::kFocusMark;
-    } else if (forcedNode != nullptr && line.Kind != FileLineKind::kFile &&
-               line.Entry.SubDir == forcedNode) {
-      line.Flags |= TOneFileLine::kFocusMark;
+      if (FullNameOf(entry) == focusName.view()) line->Flags |= kLineFocusMark;
+    } else if (forcedNode != nullptr && line->Kind != kLineFile && entry.SubDir == forcedNode) {
+      line->Flags |= kLineFocusMark;
       forcedNode = nullptr;
     }
   }
-  return sortAndFocus(lines, criterion, reverse);
+  return sortAndFocus(std::move(lines), criterion, reverse);
 }
 
-int32_t TFileLineList::load(std::vector<TOneFileLine> lines, uint8_t criterion, bool reverse) {
-  return sortAndFocus(lines, criterion, reverse);
+int32_t TFileLineList::load(const std::vector<TOneFile>& entries, uint8_t criterion,
+                            bool reverse) {
+  std::vector<std::unique_ptr<TOneFileLine>> lines;
+  lines.reserve(entries.size());
+  for (const TOneFile& entry : entries) lines.push_back(std::make_unique<TOneFileLine>(entry));
+  return sortAndFocus(std::move(lines), criterion, reverse);
 }
 
-int32_t TFileLineList::sortAndFocus(std::vector<TOneFileLine>& lines, uint8_t criterion,
-                                    bool reverse) {
-  std::vector<std::string> keys;
+int32_t TFileLineList::sortAndFocus(std::vector<std::unique_ptr<TOneFileLine>> lines,
+                                    uint8_t criterion, bool reverse) {
+  std::vector<ShortString> keys;
   keys.reserve(lines.size());
-  for (const TOneFileLine& line : lines) {
-    keys.emplace_back(MakeFileSortKey(line.Entry, line.Kind, criterion, reverse).view());
+  for (const auto& line : lines) {
+    keys.push_back(MakeFileSortKey(*line->Entry, line->Kind, criterion, reverse));
   }
   std::vector<uint32_t> order(lines.size());
   std::iota(order.begin(), order.end(), 0U);
   std::stable_sort(order.begin(), order.end(), [&keys, reverse](uint32_t a, uint32_t b) {
-    const int c = compareText(keys[a], keys[b]);
+    const int c = compareText(keys[a].view(), keys[b].view());
     return reverse ? c > 0 : c < 0;
   });
   lines_.clear();
@@ -112,44 +66,44 @@ int32_t TFileLineList::sortAndFocus(std::vector<TOneFileLine>& lines, uint8_t cr
   int32_t focus = -1;
   for (uint32_t i : order) {
     lines_.push_back(std::move(lines[i]));
-    if (focus < 0 && (lines_.back().Flags & TOneFileLine::kFocusMark) != 0) focus = count() - 1;
+    if (focus < 0 && (lines_.back()->Flags & kLineFocusMark) != 0) focus = count() - 1;
   }
   return std::max(focus, 0);
 }
 
 TOneFileLine* TFileLineList::at(int32_t index) {
-  return index >= 0 && index < count() ? &lines_[static_cast<size_t>(index)] : nullptr;
+  return index >= 0 && index < count() ? lines_[static_cast<size_t>(index)].get() : nullptr;
 }
 
 const TOneFileLine* TFileLineList::at(int32_t index) const {
-  return index >= 0 && index < count() ? &lines_[static_cast<size_t>(index)] : nullptr;
+  return index >= 0 && index < count() ? lines_[static_cast<size_t>(index)].get() : nullptr;
 }
 
 int32_t TFileLineList::parentLineIndex() const {
   for (int32_t i = 0; i < count(); ++i) {
-    if (lines_[static_cast<size_t>(i)].Kind == FileLineKind::kParent) return i;
+    if (lines_[static_cast<size_t>(i)]->Kind == kLineParent) return i;
   }
   return -1;
 }
 
 void TFileLineList::toggle(int32_t index) {
-  if (TOneFileLine* line = at(index)) line->setSelected(!line->selected());
+  if (TOneFileLine* line = at(index)) SetSelected(*line, !IsSelected(*line));
 }
 
 bool TFileLineList::unselectAll() {
   bool any = false;
-  for (TOneFileLine& line : lines_) {
-    any = any || line.selected();
-    line.setSelected(false);
+  for (auto& line : lines_) {
+    any = any || IsSelected(*line);
+    SetSelected(*line, false);
   }
   return any;
 }
 
 void TFileLineList::selectAll(bool persistent) {
-  const bool all = std::all_of(lines_.begin(), lines_.end(),
-                               [](const TOneFileLine& line) { return line.selected(); });
+  const bool all =
+      std::all_of(lines_.begin(), lines_.end(), [](const auto& line) { return IsSelected(*line); });
   const bool select = !(persistent && all);
-  for (TOneFileLine& line : lines_) line.setSelected(select);
+  for (auto& line : lines_) SetSelected(*line, select);
 }
 
 void TFileLineList::toggleRange(int32_t from, int32_t to) {
@@ -160,17 +114,17 @@ void TFileLineList::toggleRange(int32_t from, int32_t to) {
 void TFileLineList::selectOnly(int32_t a, int32_t b) {
   unselectAll();
   for (int32_t i = std::min(a, b); i <= std::max(a, b); ++i) {
-    if (TOneFileLine* line = at(i)) line->setSelected(true);
+    if (TOneFileLine* line = at(i)) SetSelected(*line, true);
   }
 }
 
 void TFileLineList::selectMatching(const TItemCollection<TMaskItem>& masks) {
-  for (TOneFileLine& line : lines_) {
-    if (line.selected()) continue;
-    const std::string name = line.fullName();
+  for (auto& line : lines_) {
+    if (IsSelected(*line)) continue;
+    const std::string name = FullNameOf(*line->Entry);
     for (const TMaskItem* mask : masks.Items()) {
-      if (MatchesMask(GetPStr(mask->Mask).view(), name, false, true)) {
-        line.setSelected(true);
+      if (MatchesMask(GetPStr(mask->Mask).view(), name, false, false)) {
+        SetSelected(*line, true);
         break;
       }
     }
@@ -178,8 +132,8 @@ void TFileLineList::selectMatching(const TItemCollection<TMaskItem>& masks) {
 }
 
 int32_t TFileLineList::selectedCount() const {
-  return static_cast<int32_t>(std::count_if(
-      lines_.begin(), lines_.end(), [](const TOneFileLine& line) { return line.selected(); }));
+  return static_cast<int32_t>(
+      std::count_if(lines_.begin(), lines_.end(), [](const auto& line) { return IsSelected(*line); }));
 }
 
 }  // namespace vellomar

@@ -24,12 +24,12 @@ ShortString FormatFileSize(int32_t storedSize, bool inKB) {
 
 ShortString SizeCellText(const TOneFileLine& line, bool inKB) {
   switch (line.Kind) {
-    case FileLineKind::kFolder:
+    case kLineFolder:
       return ShortString("(folder)");
-    case FileLineKind::kParent:
+    case kLineParent:
       return ShortString();
     default:
-      return FormatFileSize(line.Entry.Data.Size, inKB);
+      return FormatFileSize(line.Entry->Data.Size, inKB);
   }
 }
 
@@ -42,13 +42,12 @@ ShortString DateTimeText(int32_t dosDateTime, bool withSeconds) {
 std::vector<std::string> DescHintLines(const TOneFileLine& line, bool brief,
                                        const std::string& shortDesc, bool withSeconds, bool inKB) {
   std::vector<std::string> lines;
-  if (line.Kind == FileLineKind::kFolder || line.Kind == FileLineKind::kParent) return lines;
+  if (line.Kind == kLineFolder || line.Kind == kLineParent) return lines;
+  const TOneFile& entry = *line.Entry;
   if (brief) {
-    lines.push_back(line.fullName());
-    lines.push_back(FormatFileSize(line.Entry.Data.Size, inKB).str());
-    if (line.Entry.Data.DateTime != 0) {
-      lines.push_back(DateTimeText(line.Entry.Data.DateTime, withSeconds).str());
-    }
+    lines.push_back(FullNameOf(entry));
+    lines.push_back(FormatFileSize(entry.Data.Size, inKB).str());
+    if (entry.Data.DateTime != 0) lines.push_back(DateTimeText(entry.Data.DateTime, withSeconds).str());
   }
   if (!shortDesc.empty()) lines.push_back(shortDesc);
   return lines;
@@ -57,15 +56,14 @@ std::vector<std::string> DescHintLines(const TOneFileLine& line, bool brief,
 std::string FileStatusText(const TOneFileLine* line, const std::string& shortDesc, bool inKB,
                            bool withSeconds) {
   if (line == nullptr) return " ";
-  std::string text = " " + line->fullName() + "   ";
-  if (line->Kind == FileLineKind::kFolder) {
+  const TOneFile& entry = *line->Entry;
+  std::string text = " " + FullNameOf(entry) + "   ";
+  if (line->Kind == kLineFolder) {
     text += "(folder)  ";
-  } else if (line->Kind != FileLineKind::kParent) {
-    text += FormatFileSize(line->Entry.Data.Size, inKB).str() + "   ";
+  } else if (line->Kind != kLineParent) {
+    text += FormatFileSize(entry.Data.Size, inKB).str() + "   ";
   }
-  if (line->Entry.Data.DateTime != 0) {
-    text += DateTimeText(line->Entry.Data.DateTime, withSeconds).str() + "   ";
-  }
+  if (entry.Data.DateTime != 0) text += DateTimeText(entry.Data.DateTime, withSeconds).str() + "   ";
   if (!shortDesc.empty()) text += "   " + shortDesc;
   return text;
 }

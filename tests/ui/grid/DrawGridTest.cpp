@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/grid/GridTestApp.h"
+#include "tests/ui/grid/GridTestApp.h"
 
 namespace vellomar {
 namespace {

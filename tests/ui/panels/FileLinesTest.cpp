@@ -29,11 +29,10 @@ uint32_t dosDate(uint16_t year) {
 
 // A folder with every group: "DiskInfo.txt", "..", two folders, an archive and files whose
 // dates run past 2044 and sizes past 2 GiB, in the engine's order ("..", folders, files).
-std::vector<TOneFileLine> sampleFolder() {
+std::vector<TOneFile> sampleFolder() {
   const uint16_t dir = kAttrFolder;
   const uint16_t archive = kAttrFolder | kAttrArchiveFolder;
-  std::vector<TOneFileLine> lines;
-  for (const TOneFile& e : {
+  return {
            entry("..", "", dir),
            entry("beta", "", dir, 0, dosDate(2001)),
            entry("Alpha", "", dir, 0, dosDate(2000)),
@@ -44,25 +43,21 @@ std::vector<TOneFileLine> sampleFolder() {
            entry("small", ".txt", 0, 5, dosDate(2043)),
            entry("Small", ".TXT", 0, 5, dosDate(2043)),
            entry("zero", ".bin", 0, 0, 0),
-       }) {
-    lines.emplace_back(e);
-  }
-  return lines;
+  };
 }
 
 std::vector<std::string> namesOf(const TFileLineList& list) {
   std::vector<std::string> names;
-  for (int32_t i = 0; i < list.count(); ++i) names.push_back(list.at(i)->fullName());
+  for (int32_t i = 0; i < list.count(); ++i) names.push_back(FullNameOf(*list.at(i)->Entry));
   return names;
 }
 
 TEST(FileLines, KindsFollowTheNameAndAttributes) {
-  const std::vector<TOneFileLine> lines = sampleFolder();
-  EXPECT_EQ(lines[0].Kind, FileLineKind::kParent);
-  EXPECT_EQ(lines[1].Kind, FileLineKind::kFolder);
-  EXPECT_EQ(lines[3].Kind, FileLineKind::kArchive);
-  EXPECT_EQ(lines[4].Kind, FileLineKind::kFile);
-  EXPECT_EQ(lines[4].Flags, 0);
+  const std::vector<TOneFile> entries = sampleFolder();
+  EXPECT_EQ(FileLineKind(entries[0]), kLineParent);
+  EXPECT_EQ(FileLineKind(entries[1]), kLineFolder);
+  EXPECT_EQ(FileLineKind(entries[3]), kLineArchive);
+  EXPECT_EQ(FileLineKind(entries[4]), kLineFile);
 }
 
 TEST(FileLines, OrderForEachCriterionKeepsTheGroupsInBothDirections) {
@@ -113,15 +108,15 @@ TEST(FileLines, OrderForEachCriterionKeepsTheGroupsInBothDirections) {
 
 TEST(FileLines, SortKeysWriteUnsignedValuesInvertedWithTenDigits) {
   const TOneFile huge = entry("a", ".b", 0, 0xFFFFFFFFU, 0x80000000U);
-  EXPECT_EQ(MakeFileSortKey(huge, FileLineKind::kFile, kSortBySize, false).str(), "50000000000.ba");
-  EXPECT_EQ(MakeFileSortKey(huge, FileLineKind::kFile, kSortByTime, false).str(), "52147483647.ba");
-  EXPECT_EQ(MakeFileSortKey(entry("x", "", 0, 0), FileLineKind::kFile, kSortBySize, true).str(),
+  EXPECT_EQ(MakeFileSortKey(huge, kLineFile, kSortBySize, false).str(), "50000000000.ba");
+  EXPECT_EQ(MakeFileSortKey(huge, kLineFile, kSortByTime, false).str(), "52147483647.ba");
+  EXPECT_EQ(MakeFileSortKey(entry("x", "", 0, 0), kLineFile, kSortBySize, true).str(),
             "14294967295x");
   EXPECT_EQ(
-      MakeFileSortKey(entry("DiskInfo", ".txt"), FileLineKind::kFile, kSortByName, true).str(),
+      MakeFileSortKey(entry("DiskInfo", ".txt"), kLineFile, kSortByName, true).str(),
       "5DiskInfo.txt");
   EXPECT_EQ(
-      MakeFileSortKey(entry("diskinfo", ".txt"), FileLineKind::kFile, kSortByName, false).str(),
+      MakeFileSortKey(entry("diskinfo", ".txt"), kLineFile, kSortByName, false).str(),
       "5diskinfo.txt")
       << "the name is compared case-sensitively";
 }
@@ -157,14 +152,14 @@ TEST(FileLines, SelectionRules) {
 
   list.toggleRange(2, 5);
   EXPECT_EQ(list.selectedCount(), 3);
-  EXPECT_TRUE(list.at(2)->selected() && list.at(4)->selected() && !list.at(5)->selected());
+  EXPECT_TRUE(IsSelected(*list.at(2)) && IsSelected(*list.at(4)) && !IsSelected(*list.at(5)));
   list.toggleRange(4, 2);
   EXPECT_EQ(list.selectedCount(), 1) << "upwards, the start included and the end not";
-  EXPECT_TRUE(list.at(2)->selected());
+  EXPECT_TRUE(IsSelected(*list.at(2)));
 
   list.selectOnly(7, 5);
   EXPECT_EQ(list.selectedCount(), 3);
-  EXPECT_FALSE(list.at(2)->selected());
+  EXPECT_FALSE(IsSelected(*list.at(2)));
 
   list.selectAll(true);
   EXPECT_EQ(list.selectedCount(), n);
@@ -183,7 +178,7 @@ TEST(FileLines, SelectionRules) {
   EXPECT_EQ(namesOf(list)[0], "DiskInfo.txt");
   std::vector<std::string> selected;
   for (int32_t i = 0; i < n; ++i) {
-    if (list.at(i)->selected()) selected.push_back(list.at(i)->fullName());
+    if (IsSelected(*list.at(i))) selected.push_back(FullNameOf(*list.at(i)->Entry));
   }
   EXPECT_EQ(selected, (std::vector<std::string>{"DiskInfo.txt", "small.txt", "Small.TXT"}));
 }
