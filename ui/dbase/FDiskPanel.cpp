@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "engine/UApi.h"
+#include "engine/UKeyField.h"
 #include "engine/UMasks.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
@@ -22,8 +23,6 @@ namespace vellomar {
 
 namespace {
 
-constexpr uint16_t kKeyDeleted = 0x01;
-constexpr uint16_t kKeySelected = 0x02;
 const QColor kGrey(0x80, 0x80, 0x80);
 
 bool askYesNo(const std::string& text) {
@@ -107,18 +106,30 @@ void TDiskPanel::RefreshDisks() {
   }
 }
 
-void TDiskPanel::DrawCell(QPainter& p, int row, const QRect& rect, GridDrawState state) {
-  ShortString name;
-  uint16_t flags = 0;
+bool TDiskPanel::readKey(int32_t row, ShortString& name, uint16_t& flags) const {
   // Painting never reports: a disk the engine cannot name is left blank.
   try {
-    if (form_.closing() || !ApiGetKey(db(), name, flags, row)) return;
+    return !form_.closing() && ApiGetKey(db(), name, flags, row);
   } catch (const std::exception&) {
-    return;
+    return false;
   }
+}
+
+QString TDiskPanel::RowText(int32_t row) const {
+  ShortString name;
+  uint16_t flags = 0;
+  if (!readKey(row, name, flags)) return {};
   QString text = qtText(name.view());
   if ((flags & kKeyDeleted) != 0) text = "(" + text + ")";
   if ((flags & kKeySelected) != 0) text += QChar(0x00A4);
+  return text;
+}
+
+void TDiskPanel::DrawCell(QPainter& p, int row, const QRect& rect, GridDrawState state) {
+  ShortString name;
+  uint16_t flags = 0;
+  if (!readKey(row, name, flags)) return;
+  const QString text = RowText(row);
   if (!state.selected) {
     if ((flags & kKeyDeleted) != 0) p.setPen(kGrey);
     if ((flags & kKeySelected) != 0) {

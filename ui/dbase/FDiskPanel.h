@@ -32,6 +32,8 @@ class TDiskPanel : public DrawGrid {
   void RenameDisk();
   void ShowDiskInfo();
   void ShowDBaseInfo();
+  // The text of a row: the disk's name, in brackets when deleted, with "¤" when selected.
+  QString RowText(int32_t row) const;
   // The selection workers for disks.
   void MaskSelect();
   void UnselectAll();
@@ -42,6 +44,7 @@ class TDiskPanel : public DrawGrid {
 
  private:
   TDBase* db() const;
+  bool readKey(int32_t row, ShortString& name, uint16_t& flags) const;
   void DrawCell(QPainter& p, int row, const QRect& rect, GridDrawState state);
   bool SelectCell(int row);
   bool KeyDown(QKeyEvent* event);

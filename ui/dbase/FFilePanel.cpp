@@ -89,6 +89,7 @@ TFilePanel::TFilePanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), fo
   clock_.start();
   setHorzLines(false);
   cursorPosition = [this] { return viewport()->mapFromGlobal(QCursor::pos()); };
+  tickCount = [this] { return clock_.elapsed(); };
   onDrawCell = [this](QPainter& p, int col, int row, const QRect& rect, GridDrawState state) {
     DrawCell(p, col, row, rect, state);
   };
@@ -150,7 +151,7 @@ int32_t TFilePanel::focusedIndex() const {
 
 std::string TFilePanel::GetFocusedFileName() const {
   const TOneFileLine* line = focusedLine();
-  return line != nullptr ? line->fullName() : std::string();
+  return line != nullptr ? FullNameOf(*line->Entry) : std::string();
 }
 
 void TFilePanel::LoadFileList(const std::string& focusName) {
@@ -178,7 +179,7 @@ void TFilePanel::LoadFileList(const std::string& focusName) {
   longest_ = kLongestStart;
   widest_ = textWidth(kWidestStart);
   for (int32_t i = 0; i < lines_.count(); ++i) {
-    const std::string name = lines_.at(i)->fullName();
+    const std::string name = FullNameOf(*lines_.at(i)->Entry);
     longest_ = std::max(longest_, static_cast<int32_t>(name.size()));
     widest_ = std::max(widest_, textWidth(name));
   }
@@ -259,7 +260,7 @@ void TFilePanel::ShowFileStatus(int32_t index, bool withTotals) {
   std::string text = " ";
   if (line != nullptr) {
     form_.Guarded([&] {
-      text = FileStatusText(line, shortDescOf(db(), line->Entry), form_.options().SizeInKB,
+      text = FileStatusText(line, shortDescOf(db(), *line->Entry), form_.options().SizeInKB,
                             form_.options().ShowSeconds);
     });
   }
@@ -295,13 +296,13 @@ void TFilePanel::DrawHeader(QPainter& p, FileColumnKind kind, const QRect& rect)
 void TFilePanel::DrawIcon(QPainter& p, const TOneFileLine& line, const QRect& area) {
   QStyle::StandardPixmap picture;
   switch (line.Kind) {
-    case FileLineKind::kFolder:
+    case kLineFolder:
       picture = QStyle::SP_DirIcon;
       break;
-    case FileLineKind::kParent:
+    case kLineParent:
       picture = QStyle::SP_FileDialogToParent;
       break;
-    case FileLineKind::kArchive:
+    case kLineArchive:
       picture = QStyle::SP_DirClosedIcon;
       break;
     default:
@@ -322,7 +323,7 @@ void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawSta
   }
   const TOneFileLine* line = lines_.at(indexOfCell(col, row));
   if (line == nullptr) return;
-  if (line->selected() && !state.selected) {
+  if (IsSelected(*line) && !state.selected) {
     p.fillRect(rect, kGrey);
     p.setPen(palette().color(QPalette::HighlightedText));
   }
@@ -333,7 +334,7 @@ void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawSta
         rect.setLeft(rect.left() + iconWidth_);
       }
       p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                 qtText(line->fullName()));
+                 qtText(FullNameOf(*line->Entry)));
       break;
     }
     case FileColumnKind::kSize:
@@ -341,7 +342,7 @@ void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawSta
                  qtText(SizeCellText(*line, options.SizeInKB).view()));
       break;
     case FileColumnKind::kDateTime: {
-      const auto when = static_cast<uint32_t>(line->Entry.Data.DateTime);
+      const auto when = static_cast<uint32_t>(line->Entry->Data.DateTime);
       if (when == 0) break;
       p.drawText(rect.adjusted(0, 0, -2, 0), Qt::AlignRight | Qt::AlignVCenter,
                  qtText(FormatDosTime(when, options.ShowSeconds).view()));
@@ -354,7 +355,7 @@ void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawSta
       // Painting never reports: a description that cannot be read is left out.
       std::string text;
       try {
-        text = shortDescOf(db(), line->Entry);
+        text = shortDescOf(db(), *line->Entry);
       } catch (const std::exception&) {
       }
       p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, qtText(text));
@@ -382,7 +383,7 @@ bool TFilePanel::SelectCell(int col, int row) {
   return true;
 }
 
-void TFilePanel::moveToIndex(int32_t index) {
+void TFilePanel::moveToLine(int32_t index) {
   if (detailed()) {
     moveTo(col(), index + 1);
   } else {
@@ -492,14 +493,15 @@ void TFilePanel::DblClick() {
   const TOneFileLine* focused = focusedLine();
   if (focused == nullptr) return;
   // The list is rebuilt by what follows; the entry is taken out first.
-  const TOneFileLine line = *focused;
+  const TOneFile entry = *focused->Entry;
+  const uint8_t kind = focused->Kind;
   form_.Guarded([&] {
-    forcedNode_ = line.Kind == FileLineKind::kParent ? ApiGetCurrentDirCol(db()) : nullptr;
+    forcedNode_ = kind == kLineParent ? ApiGetCurrentDirCol(db()) : nullptr;
     if (shiftState_ & Qt::ShiftModifier) {
-      if (line.Kind == FileLineKind::kFile || line.Kind == FileLineKind::kArchive) {
-        ExecFile(line.Entry);
-      } else if (line.Kind == FileLineKind::kFolder) {
-        OpenExplorer(line.Entry);
+      if (kind == kLineFile || kind == kLineArchive) {
+        ExecFile(entry);
+      } else if (kind == kLineFolder) {
+        OpenExplorer(entry);
       }
       return;
     }
@@ -507,14 +509,14 @@ void TFilePanel::DblClick() {
       EditDescription();
       return;
     }
-    const bool folderLike = (line.Entry.Data.Attr & (kAttrFolder | kAttrArchiveFolder)) != 0;
-    if (folderLike && line.Entry.SubDir != nullptr) {
-      ApiSetCurrentDirCol(db(), line.Entry.SubDir);
+    const bool folderLike = (entry.Data.Attr & (kAttrFolder | kAttrArchiveFolder)) != 0;
+    if (folderLike && entry.SubDir != nullptr) {
+      ApiSetCurrentDirCol(db(), entry.SubDir);
       ApiUpdateFileCol(db());
       form_.UpdatePanelHeaders();
-      if (TTreePanel* tree = form_.treePanel()) tree->SelectTreeFolder(line.Entry.SubDir);
+      if (TTreePanel* tree = form_.treePanel()) tree->SelectTreeFolder(entry.SubDir);
     } else if (!folderLike && form_.options().EnableShellExecute) {
-      ExecFile(line.Entry);
+      ExecFile(entry);
     }
   });
 }
@@ -522,10 +524,10 @@ void TFilePanel::DblClick() {
 void TFilePanel::GoToParent() {
   const TOneFileLine* parent = lines_.at(lines_.parentLineIndex());
   if (parent == nullptr) return;
-  TDirCollection* node = parent->Entry.SubDir;
+  TDirCollection* node = parent->Entry->SubDir;
   form_.Guarded([&] {
     forcedNode_ = ApiGetCurrentDirCol(db());
-    if ((parent->Entry.Data.Attr & kAttrFolder) == 0 || node == nullptr) return;
+    if ((parent->Entry->Data.Attr & kAttrFolder) == 0 || node == nullptr) return;
     ApiSetCurrentDirCol(db(), node);
     ApiUpdateFileCol(db());
     form_.UpdatePanelHeaders();
@@ -609,7 +611,7 @@ void TFilePanel::openEntry(const TOneFile& entry, bool folder) {
 void TFilePanel::EditDescription() {
   TOneFileLine* line = lines_.at(focusedIndex());
   if (line == nullptr) return;
-  if (line->Kind == FileLineKind::kParent) {
+  if (line->Kind == kLineParent) {
     services().messages->show("Notification",
                               "Reference to the parent folder cannot have a description.",
                               BoxIcon::kInformation);
@@ -620,20 +622,20 @@ void TFilePanel::EditDescription() {
     ApiGetCurrentPath(db(), path);
     std::string label = path.str();
     if (label.empty() || label.back() != '\\') label += '\\';
-    label += line->fullName();
+    label += FullNameOf(*line->Entry);
     std::string text;
-    if (line->Entry.Data.DescOffset != 0) ApiGetFullDesc(db(), line->Entry.Data.DescOffset, text);
+    if (line->Entry->Data.DescOffset != 0) ApiGetFullDesc(db(), line->Entry->Data.DescOffset, text);
     TFormDescription& dialog = FormDescription();
     const bool readOnly = form_.readOnly();
     dialog.Prepare(qtText(toEditorLineBreaks(text)), qtText(label), readOnly);
     if (dialog.exec() != QDialog::Accepted || !dialog.Modified() || readOnly) return;
-    int32_t entry = line->Entry.EntryOffset;
+    int32_t entry = line->Entry->EntryOffset;
     if (!ApiSetDesc(db(), entry, toStoredLineBreaks(fromQt(dialog.Text())))) {
       services().messages->show("Error", "The description cannot be saved.", BoxIcon::kError);
       return;
     }
-    line->Entry.Data.DescOffset = entry;
-    ApiUpdateDescRef(db(), line->Entry);
+    line->Entry->Data.DescOffset = entry;
+    ApiUpdateDescRef(db(), *line->Entry);
     viewport()->update();
     ShowFileStatus(focusedIndex(), false);
   });
@@ -667,12 +669,12 @@ void TFilePanel::MouseMove(QPoint pos) {
   hintDone_ = false;
   HideDescHint();
   lastPoint_ = pos;
-  lastMoveTick_ = clock_.elapsed();
+  lastMoveTick_ = tickCount();
 }
 
 void TFilePanel::TimerUpdate() {
   if (form_.closing() || form_.scanRunning() || !form_.options().ShowFileHints) return;
-  if (lastMoveTick_ < 0 || clock_.elapsed() - lastMoveTick_ > kHintRestMs) ShowDescHint();
+  if (lastMoveTick_ < 0 || tickCount() - lastMoveTick_ > kHintRestMs) ShowDescHint();
 }
 
 const TOneFileLine* TFilePanel::FileLineAtPoint(QPoint point, QRect& cell) const {
@@ -695,7 +697,7 @@ void TFilePanel::ShowDescHint() {
   if (line == nullptr) return;
   std::vector<std::string> texts;
   form_.Guarded([&] {
-    texts = DescHintLines(*line, brief(), shortDescOf(db(), line->Entry),
+    texts = DescHintLines(*line, brief(), shortDescOf(db(), *line->Entry),
                           form_.options().ShowSeconds, form_.options().SizeInKB);
   });
   if (texts.empty()) return;

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QStringList>
+#include <functional>
 #include <array>
 #include <string>
 #include <vector>
@@ -66,8 +67,12 @@ class TFilePanel : public DrawGrid {
   const DescHintShape& hintShape() const { return hintShape_; }
   // The line under a point of the grid and its cell (the whole row in detailed display).
   const TOneFileLine* FileLineAtPoint(QPoint point, QRect& cell) const;
-  // Where the mouse is now, in viewport coordinates; tests put their own.
+  // Where the mouse is now, in viewport coordinates, and the milliseconds of a steady clock;
+  // tests put their own.
   std::function<QPoint()> cursorPosition;
+  std::function<qint64()> tickCount;
+  // Moves the focus to a line as the grid would, through the select-cell rule.
+  void moveToLine(int32_t index);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -89,8 +94,6 @@ class TFilePanel : public DrawGrid {
   void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
   void DblClick();
   void MouseMove(QPoint pos);
-  // Moves to a line as the grid would, through the select-cell rule.
-  void moveToIndex(int32_t index);
   void paintHint(QPainter& p);
   // Opens an existing catalogued file or folder; the "Not Found" box offers a retry.
   void openEntry(const TOneFile& entry, bool folder);

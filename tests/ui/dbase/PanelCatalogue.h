@@ -30,7 +30,8 @@ inline int32_t dosTime(uint16_t year, uint16_t month = 6) {
 // On the real folder only "docs/readme.doc" exists, in lower case.
 class PanelCatalogue {
  public:
-  PanelCatalogue() {
+  // readOnly makes the file a read-only export.
+  explicit PanelCatalogue(bool readOnly = false) {
     folder_.file("alpha/docs/readme.doc", "read me");
     path_ = folder_.at("panels.kvd");
     TestCatalogue cat;
@@ -81,7 +82,7 @@ class PanelCatalogue {
     vellomar::testing::describeLine(db, "ReadMe.doc", "the words that stay");
     ApiFreeTreeStruct(&db);
     ApiSetCurrentKey(&db, 0);
-    cat.reopen();
+    cat.reopen(readOnly);
     folder_.file("panels.kvd", contentOf(cat.path()));
   }
 
