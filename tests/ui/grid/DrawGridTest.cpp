@@ -10,13 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "tests/ui/grid/GridTestApp.h"
 
 namespace vellomar {
 namespace {
 
 // A grid of 20 px rows with what its hooks saw.
-class DrawGridTest : public test::WidgetTest {
+class DrawGridTest : public ::testing::Test {
  protected:
   DrawGridTest() {
     grid.setDefaultRowHeight(19);  // 20 px a row with its grid line
