@@ -19,7 +19,8 @@ namespace vellomar {
 
 void writeFlatFolder(const std::string& dir, int n) {
   std::filesystem::create_directories(dir);
-  static const char* const kExtensions[] = {".txt", ".jpg", ".doc", ".mp3", ".zip", ".c", "", ".iso"};
+  static const char* const kExtensions[] = {".txt", ".jpg", ".doc", ".mp3",
+                                            ".zip", ".c",   "",     ".iso"};
   SplitMix random(7);
   for (int i = 0; i < n; ++i) {
     char name[64];

@@ -2,8 +2,8 @@
 
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 
 #include "engine/UApi.h"
@@ -26,8 +26,8 @@ namespace {
 const QColor kGrey(0x80, 0x80, 0x80);
 
 bool askYesNo(const std::string& text) {
-  return services().messages->show("Confirmation", text, BoxIcon::kQuestion,
-                                   BoxButtons::kYesNo) == BoxResult::kYes;
+  return services().messages->show("Confirmation", text, BoxIcon::kQuestion, BoxButtons::kYesNo) ==
+         BoxResult::kYes;
 }
 
 std::string quoted(const ShortString& name) {
@@ -280,8 +280,7 @@ void TDiskPanel::UndeleteDisk() {
         GoToDisk(candidate);
         return;
       }
-      if (!askName("New name for undeleted disk", candidate, alreadyExists(candidate),
-                   candidate)) {
+      if (!askName("New name for undeleted disk", candidate, alreadyExists(candidate), candidate)) {
         return;
       }
     }

@@ -131,8 +131,8 @@ void TFilePanel::ApplyFont(const QFont& font) {
   const QFontMetrics metrics(font);
   setDefaultRowHeight(metrics.height());
   iconWidth_ = defaultRowHeight();
-  const int time = metrics.horizontalAdvance(
-      qtText(FormatDosTime(0xB800, form_.options().ShowSeconds).view()));
+  const int time =
+      metrics.horizontalAdvance(qtText(FormatDosTime(0xB800, form_.options().ShowSeconds).view()));
   timeWidth_ = time + time / 6;
 }
 
@@ -231,9 +231,9 @@ void TFilePanel::LayoutFileGrid(int32_t focus) {
   } else {
     if (focus == -1) focus = focusedIndex();
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    const BriefLayout layout = LayoutBrief(count, height() - 2 * frameWidth(),
-                                           width() - 2 * frameWidth(), defaultRowHeight(),
-                                           nameColumnWidth(), scrollBar);
+    const BriefLayout layout =
+        LayoutBrief(count, height() - 2 * frameWidth(), width() - 2 * frameWidth(),
+                    defaultRowHeight(), nameColumnWidth(), scrollBar);
     setTopRow(0);
     setLeftCol(0);
     setDefaultColWidth(nameColumnWidth());
@@ -429,15 +429,32 @@ bool TFilePanel::KeyDown(QKeyEvent* event) {
   if (detailed() || lines_.empty()) return false;
   BriefKey briefKey;
   switch (key) {
-    case Qt::Key_Down: briefKey = BriefKey::kDown; break;
-    case Qt::Key_Up: briefKey = BriefKey::kUp; break;
-    case Qt::Key_Left: briefKey = BriefKey::kLeft; break;
-    case Qt::Key_Right: briefKey = BriefKey::kRight; break;
-    case Qt::Key_PageUp: briefKey = BriefKey::kPageUp; break;
-    case Qt::Key_PageDown: briefKey = BriefKey::kPageDown; break;
-    case Qt::Key_Home: briefKey = BriefKey::kHome; break;
-    case Qt::Key_End: briefKey = BriefKey::kEnd; break;
-    default: return false;
+    case Qt::Key_Down:
+      briefKey = BriefKey::kDown;
+      break;
+    case Qt::Key_Up:
+      briefKey = BriefKey::kUp;
+      break;
+    case Qt::Key_Left:
+      briefKey = BriefKey::kLeft;
+      break;
+    case Qt::Key_Right:
+      briefKey = BriefKey::kRight;
+      break;
+    case Qt::Key_PageUp:
+      briefKey = BriefKey::kPageUp;
+      break;
+    case Qt::Key_PageDown:
+      briefKey = BriefKey::kPageDown;
+      break;
+    case Qt::Key_Home:
+      briefKey = BriefKey::kHome;
+      break;
+    case Qt::Key_End:
+      briefKey = BriefKey::kEnd;
+      break;
+    default:
+      return false;
   }
   const std::optional<BriefCell> target =
       BriefKeyTarget(briefKey, {col(), row()}, BriefLayout{rowCount(), colCount()}, lines_.count());
@@ -458,8 +475,7 @@ void TFilePanel::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifie
     switch (columns_[static_cast<size_t>(cell.col)]) {
       case FileColumnKind::kName: {
         const QRect rect = cellRect(cell.col, 0);
-        form_.SetSortCriterion(pos.x() > rect.left() + rect.width() / 2 ? kSortByExt
-                                                                          : kSortByName);
+        form_.SetSortCriterion(pos.x() > rect.left() + rect.width() / 2 ? kSortByExt : kSortByName);
         break;
       }
       case FileColumnKind::kDateTime:

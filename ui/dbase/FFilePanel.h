@@ -2,8 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QStringList>
-#include <functional>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 

@@ -113,8 +113,7 @@ void TTreePanel::ReloadTree(int32_t diskRow) {
 }
 
 void TTreePanel::RebuildTree(bool keepSelection) {
-  if (form_.closing() || form_.scanRunning() || form_.IsDBaseEmpty() ||
-      !form_.options().ShowTree) {
+  if (form_.closing() || form_.scanRunning() || form_.IsDBaseEmpty() || !form_.options().ShowTree) {
     return;
   }
   const int selected = selectedIndex();

@@ -84,9 +84,9 @@ bool AskSelectionMasks(bool disks, TItemCollection<TMaskItem>& masks) {
                                   : "Mask for selection of files:");
   dialog.ShowMasksFor(disks);
   if (dialog.exec() != QDialog::Accepted) return false;
-  std::string text = fromQt(dialog.VisibleCombo()->currentText());
-  if (text.empty()) text = "*";
-  ParseMaskListEx(text, masks, false, false, false);
+  const std::string typed = fromQt(dialog.VisibleCombo()->currentText());
+  ParseMaskListEx(typed.empty() ? std::string_view("*") : std::string_view(typed), masks, false,
+                  false, false);
   return true;
 }
 

@@ -14,9 +14,9 @@ DiskInfoTexts DiskInfoTextsOf(const TDiskInfo& info) {
   if (!info.ScannedPath.empty()) {
     t.OriginalFolder = info.ScannedPath.str();
   } else {
-    t.OriginalFolder = std::string(1, static_cast<char>(std::toupper(
-                                          static_cast<unsigned char>(info.Drive)))) +
-                       ":";
+    t.OriginalFolder =
+        std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(info.Drive)))) +
+        ":";
   }
   t.ScanDate = FormatDosDate(scanned).str() + "  " + FormatDosTime(scanned, false).str();
   t.Dirs = FormatThousands(info.Folders).str();

@@ -20,6 +20,7 @@ BriefLayout briefFor(int32_t lineCount, int32_t height, int32_t rowHeight) {
 
 BriefLayout LayoutBrief(int32_t lineCount, int32_t gridHeight, int32_t gridWidth, int32_t rowHeight,
                         int32_t nameWidth, int32_t scrollBarHeight) {
+  if (lineCount <= 0) return BriefLayout{};
   int32_t h = gridHeight - 1;
   if (h < 0) h = kFallbackHeight;
   BriefLayout layout = briefFor(lineCount, h, rowHeight);

@@ -17,7 +17,7 @@ struct BriefLayout {
 };
 
 // As many rows as fit the grid's height (each row one grid line taller), at least one, and as
-// many columns as the lines need, at least one even for an empty list; when the columns
+// many columns as the lines need, at least one; an empty list is one cell. When the columns
 // overflow the width, a horizontal scroll bar takes its height from the rows.
 BriefLayout LayoutBrief(int32_t lineCount, int32_t gridHeight, int32_t gridWidth, int32_t rowHeight,
                         int32_t nameWidth, int32_t scrollBarHeight);

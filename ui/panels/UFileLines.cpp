@@ -40,8 +40,7 @@ int32_t TFileLineList::load(TFileCollection* files, uint8_t criterion, bool reve
   return sortAndFocus(std::move(lines), criterion, reverse);
 }
 
-int32_t TFileLineList::load(const std::vector<TOneFile>& entries, uint8_t criterion,
-                            bool reverse) {
+int32_t TFileLineList::load(const std::vector<TOneFile>& entries, uint8_t criterion, bool reverse) {
   std::vector<std::unique_ptr<TOneFileLine>> lines;
   lines.reserve(entries.size());
   for (const TOneFile& entry : entries) lines.push_back(std::make_unique<TOneFileLine>(entry));
@@ -132,8 +131,8 @@ void TFileLineList::selectMatching(const TItemCollection<TMaskItem>& masks) {
 }
 
 int32_t TFileLineList::selectedCount() const {
-  return static_cast<int32_t>(
-      std::count_if(lines_.begin(), lines_.end(), [](const auto& line) { return IsSelected(*line); }));
+  return static_cast<int32_t>(std::count_if(lines_.begin(), lines_.end(),
+                                            [](const auto& line) { return IsSelected(*line); }));
 }
 
 }  // namespace vellomar

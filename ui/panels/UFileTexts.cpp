@@ -47,7 +47,8 @@ std::vector<std::string> DescHintLines(const TOneFileLine& line, bool brief,
   if (brief) {
     lines.push_back(FullNameOf(entry));
     lines.push_back(FormatFileSize(entry.Data.Size, inKB).str());
-    if (entry.Data.DateTime != 0) lines.push_back(DateTimeText(entry.Data.DateTime, withSeconds).str());
+    if (entry.Data.DateTime != 0)
+      lines.push_back(DateTimeText(entry.Data.DateTime, withSeconds).str());
   }
   if (!shortDesc.empty()) lines.push_back(shortDesc);
   return lines;
@@ -63,7 +64,8 @@ std::string FileStatusText(const TOneFileLine* line, const std::string& shortDes
   } else if (line->Kind != kLineParent) {
     text += FormatFileSize(entry.Data.Size, inKB).str() + "   ";
   }
-  if (entry.Data.DateTime != 0) text += DateTimeText(entry.Data.DateTime, withSeconds).str() + "   ";
+  if (entry.Data.DateTime != 0)
+    text += DateTimeText(entry.Data.DateTime, withSeconds).str() + "   ";
   if (!shortDesc.empty()) text += "   " + shortDesc;
   return text;
 }

@@ -20,7 +20,7 @@ bool isKind(const std::string& path, bool folder) {
 // The entry of dir whose name equals name ignoring case; the exact name wins.
 std::optional<std::string> entryIgnoringCase(const std::string& dir, const std::string& name) {
   std::error_code error;
-  const std::string exact = dir + "/" + name;
+  const std::string exact = (dir == "/" ? "" : dir) + "/" + name;
   if (std::filesystem::exists(exact, error)) return exact;
   const std::string wanted = lowerText(name);
   for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
@@ -70,8 +70,8 @@ NotFoundCauses notFoundCauses(const VolumeInfo& volume, const std::string& recor
 }
 
 std::string notFoundMessage(const std::string& target, bool folder, const NotFoundCauses& why) {
-  std::string text = target + "\r\n\r\n" + (folder ? "Folder" : "File") +
-                     " cannot be open. Possible causes:\r\n";
+  std::string text =
+      target + "\r\n\r\n" + (folder ? "Folder" : "File") + " cannot be open. Possible causes:\r\n";
   if (why.notAccessible) text += " - disk is not accessible\r\n";
   if (why.anotherDisk) text += " - another disk in the drive\r\n";
   if (why.inArchive) text += " - file is in compressed archive\r\n";

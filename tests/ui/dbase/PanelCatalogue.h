@@ -36,6 +36,10 @@ class PanelCatalogue {
     path_ = folder_.at("panels.kvd");
     TestCatalogue cat;
     TDBase& db = cat.handle;
+    TLocalOptions options;
+    ApiGetLocalOptions(&db, options);
+    options.ShowDeleted = true;
+    ApiSetLocalOptions(&db, options);
 
     TDirCollection& alpha = cat.newDisk("Alpha");
     if (const std::optional<std::string> system = toSystemPath(folder_.at("alpha"))) {
@@ -44,7 +48,9 @@ class PanelCatalogue {
     cat.trees.Current->DiskInfo.VolumeLabel = "ALPHA";
     TDirCollection& docs = TestCatalogue::addFolder(alpha, "Docs");
     TDirCollection& deep = TestCatalogue::addFolder(docs, "deep");
-    TestCatalogue::addFolder(alpha, "\xC3\x9C" "bung");
+    TestCatalogue::addFolder(alpha,
+                             "\xC3\x9C"
+                             "bung");
     TDirCollection& pack =
         TestCatalogue::addFolder(alpha, "pack.zip", kAttrFolder | kAttrArchiveFolder, 3000);
     TDirCollection& inner = TestCatalogue::addFolder(pack, "inner");

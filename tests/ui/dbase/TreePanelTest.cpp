@@ -20,7 +20,8 @@ std::vector<std::string> itemTexts(TTreePanel& tree) {
 TEST_F(TreePanelTest, OutlineOfTheCurrentDiskInPreOrder) {
   ASSERT_TRUE(window().options().ShowTree);
   EXPECT_EQ(itemTexts(tree()), (std::vector<std::string>{"\\", "Docs", "deep", "pack.zip", "inner",
-                                                        "\xC3\x9C" "bung"}));
+                                                         "\xC3\x9C"
+                                                         "bung"}));
   EXPECT_TRUE(tree().itemAtIndex(0)->isExpanded());
   EXPECT_FALSE(tree().itemAtIndex(1)->isExpanded()) << "expand tree is off by default";
   EXPECT_EQ(TTreePanel::nodeOf(tree().itemAtIndex(0)), ApiGetRootDirCol(db()));
@@ -84,9 +85,9 @@ TEST(TreePanelEmpty, ADatabaseWithoutDisksShowsTheRootAlone) {
   ASSERT_EQ(window->treePanel()->itemCount(), 1);
   EXPECT_EQ(TTreePanel::nodeOf(window->treePanel()->itemAtIndex(0)), nullptr);
   EXPECT_EQ(window->filePanel()->lines().count(), 0);
-  QTest::mouseClick(window->treePanel()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                    window->treePanel()->visualItemRect(window->treePanel()->itemAtIndex(0))
-                        .center());
+  QTest::mouseClick(
+      window->treePanel()->viewport(), Qt::LeftButton, Qt::NoModifier,
+      window->treePanel()->visualItemRect(window->treePanel()->itemAtIndex(0)).center());
   window->IdleUpdate();
   EXPECT_EQ(window->filePanel()->lines().count(), 0);
   delete window;

@@ -18,7 +18,7 @@ TEST(BriefLayout, RowsFitTheHeightAndColumnsTheLines) {
   // Rows of 15 px plus a grid line; 100 px names plus a grid line; a 17 px scroll bar.
   const Case cases[] = {
       {25, 161, 1000, 10, 3, "25 lines in rows of 10"},
-      {0, 161, 1000, 10, 1, "an empty list keeps one column"},
+      {0, 161, 1000, 1, 1, "an empty list is one cell"},
       {25, 161, 20, 8, 4, "narrower than one column: the scroll bar takes a row"},
       {25, 161, 0, 8, 4, "a grid of no width still has a column"},
       {3, 5, 1000, 1, 3, "lower than a row: one row"},

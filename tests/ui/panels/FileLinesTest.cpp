@@ -33,16 +33,16 @@ std::vector<TOneFile> sampleFolder() {
   const uint16_t dir = kAttrFolder;
   const uint16_t archive = kAttrFolder | kAttrArchiveFolder;
   return {
-           entry("..", "", dir),
-           entry("beta", "", dir, 0, dosDate(2001)),
-           entry("Alpha", "", dir, 0, dosDate(2000)),
-           entry("pack", ".zip", archive, 3000, dosDate(2010)),
-           entry("DiskInfo", ".txt", 0, 10, dosDate(1990)),
-           entry("huge", ".iso", 0, 3'000'000'000U, dosDate(2050)),
-           entry("big", ".img", 0, 2'200'000'000U, dosDate(2044)),
-           entry("small", ".txt", 0, 5, dosDate(2043)),
-           entry("Small", ".TXT", 0, 5, dosDate(2043)),
-           entry("zero", ".bin", 0, 0, 0),
+      entry("..", "", dir),
+      entry("beta", "", dir, 0, dosDate(2001)),
+      entry("Alpha", "", dir, 0, dosDate(2000)),
+      entry("pack", ".zip", archive, 3000, dosDate(2010)),
+      entry("DiskInfo", ".txt", 0, 10, dosDate(1990)),
+      entry("huge", ".iso", 0, 3'000'000'000U, dosDate(2050)),
+      entry("big", ".img", 0, 2'200'000'000U, dosDate(2044)),
+      entry("small", ".txt", 0, 5, dosDate(2043)),
+      entry("Small", ".TXT", 0, 5, dosDate(2043)),
+      entry("zero", ".bin", 0, 0, 0),
   };
 }
 
@@ -112,12 +112,10 @@ TEST(FileLines, SortKeysWriteUnsignedValuesInvertedWithTenDigits) {
   EXPECT_EQ(MakeFileSortKey(huge, kLineFile, kSortByTime, false).str(), "52147483647.ba");
   EXPECT_EQ(MakeFileSortKey(entry("x", "", 0, 0), kLineFile, kSortBySize, true).str(),
             "14294967295x");
-  EXPECT_EQ(
-      MakeFileSortKey(entry("DiskInfo", ".txt"), kLineFile, kSortByName, true).str(),
-      "5DiskInfo.txt");
-  EXPECT_EQ(
-      MakeFileSortKey(entry("diskinfo", ".txt"), kLineFile, kSortByName, false).str(),
-      "5diskinfo.txt")
+  EXPECT_EQ(MakeFileSortKey(entry("DiskInfo", ".txt"), kLineFile, kSortByName, true).str(),
+            "5DiskInfo.txt");
+  EXPECT_EQ(MakeFileSortKey(entry("diskinfo", ".txt"), kLineFile, kSortByName, false).str(),
+            "5diskinfo.txt")
       << "the name is compared case-sensitively";
 }
 
