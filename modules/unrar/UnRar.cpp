@@ -22,32 +22,42 @@ namespace vellomar {
 namespace {
 
 constexpr size_t kReadBlockSize = 64 * 1024;
-// Heads lie a whole member apart, so each is read on its own, in one read with its fields.
+// Heads lie a whole member apart; one read takes a head with its fields.
 constexpr size_t kHeadReadSize = 4 * 1024;
 
 // The archive file read at offsets, for the header walk; libarchive reads it by its own offset.
+// A head and its fields come in one read.
 class ArchiveBytes {
  public:
   ArchiveBytes(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  uint64_t size() const { return size_; }
 
   ByteReader read(uint64_t offset, size_t n) {
     if (offset >= size_) return {};
     const size_t wanted = static_cast<size_t>(std::min<uint64_t>(n, size_ - offset));
-    buffer_.resize(std::max(wanted, std::min<size_t>(kHeadReadSize, size_ - offset)));
-    size_t got = 0;
-    while (got < buffer_.size()) {
-      const ssize_t now =
-          pread(fd_, buffer_.data() + got, buffer_.size() - got, static_cast<off_t>(offset + got));
-      if (now <= 0) break;
-      got += static_cast<size_t>(now);
-    }
-    return ByteReader(buffer_.data(), std::min(wanted, got));
+    const bool held = offset >= start_ && offset - start_ <= buffer_.size() &&
+                      wanted <= buffer_.size() - (offset - start_);
+    if (!held) load(offset, std::max(wanted, std::min<size_t>(kHeadReadSize, size_ - offset)));
+    const size_t at = static_cast<size_t>(offset - start_);
+    return ByteReader(buffer_.data() + at, std::min(wanted, buffer_.size() - at));
   }
 
  private:
+  void load(uint64_t offset, size_t n) {
+    buffer_.resize(n);
+    size_t got = 0;
+    while (got < n) {
+      const ssize_t now =
+          pread(fd_, buffer_.data() + got, n - got, static_cast<off_t>(offset + got));
+      if (now <= 0) break;
+      got += static_cast<size_t>(now);
+    }
+    buffer_.resize(got);
+    start_ = offset;
+  }
+
   int fd_;
   uint64_t size_;
+  uint64_t start_ = 0;
   std::vector<uint8_t> buffer_;
 };
 
