@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <cstring>
 
 #include "tests/ui/support/RecordingServices.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // Listing the tests (CTest's discovery at build time) needs no application.
-  for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "--gtest_list_tests") == 0) return RUN_ALL_TESTS();
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   vellomar::test::installRecordingServices();
