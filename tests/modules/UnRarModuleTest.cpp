@@ -489,26 +489,30 @@ TEST(UnRarModule, DamagedSolidArchivesListTheHeadsThatCanBeRead) {
   const test::Bytes whole = test::fileBytes(libsFixture("Rar.solid.rar"));
   constexpr size_t kExeHead = 2787;  // then 49 bytes of head and 18010 of data
   constexpr size_t kJpgHead = 20846;
-  const std::vector<Member> all = list(libsFixture("Rar.solid.rar"));
-  ASSERT_EQ(all.size(), 6u);
-  struct Case {
-    const char* what;
-    test::Bytes bytes;
-    size_t listed;
-    int32_t last;
-  };
   test::Bytes badData = whole;
   std::fill(badData.begin() + kExeHead + 49, badData.begin() + kJpgHead, 0x5A);
   test::Bytes badHead = whole;
   badHead[kJpgHead + 32] ^= 0x20;  // a letter of the name
+  test::Bytes badHead5 = test::fileBytes(libsFixture("Rar5.solid.rar"));
+  badHead5[20782] ^= 0x20;  // the same letter in RAR 5
+  struct Case {
+    const char* what;
+    const char* archive;  // whose members are listed
+    test::Bytes bytes;
+    size_t listed;
+    int32_t last;
+  };
   const Case cases[] = {
-      {"the data after the first member", badData, 6, kRarEndOfArchive},
-      {"a head", badHead, 2, kRarBadData},
-      {"the file cut inside the last file's data",
+      {"the data after the first member", "Rar.solid.rar", badData, 6, kRarEndOfArchive},
+      {"a head", "Rar.solid.rar", badHead, 2, kRarBadData},
+      {"the file cut inside the last file's data", "Rar.solid.rar",
        test::Bytes(whole.begin(), whole.begin() + 30000), 3, kRarBadData},
+      {"a RAR 5 head", "Rar5.solid.rar", badHead5, 2, kRarBadData},
   };
   TempFolder folder;
   for (const Case& c : cases) {
+    const std::vector<Member> all = list(libsFixture(c.archive));
+    ASSERT_EQ(all.size(), 6u) << c.archive;
     const std::string path = test::writeBytes(folder, "damaged.rar", c.bytes);
     int32_t last = kRarOk;
     EXPECT_EQ(list(path, &last), std::vector<Member>(all.begin(), all.begin() + c.listed))
