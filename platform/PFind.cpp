@@ -146,10 +146,11 @@ bool FindSearch::openAt(const std::string& linuxFolder) {
 bool FindSearch::openChild(const FindSearch& parent, const std::string& name) {
   close();
   if (!parent.isOpen()) return false;
-  return openFd(openat(parent.fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  const int fd = openat(parent.fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  return openFd(fd, &parent);
 }
 
-bool FindSearch::openFd(int fd) {
+bool FindSearch::openFd(int fd, const FindSearch* parent) {
   if (fd < 0) return false;
   struct statx st {};
   if (!statEntry(fd, "", AT_EMPTY_PATH, st)) {
@@ -159,10 +160,13 @@ bool FindSearch::openFd(int fd) {
   fd_ = fd;
   device_ = makedev(st.stx_dev_major, st.stx_dev_minor);
   mountId_ = mountIdOf(st);
-  const MediaKind media = mediaOf(fd);
+  // A folder of its parent's file system is of its parent's kind of medium.
+  const MediaKind media = parent != nullptr && parent->device_ == device_
+                              ? MediaKind{parent->fat_, parent->caseInsensitive_}
+                              : mediaOf(fd);
   fat_ = media.fat;
   caseInsensitive_ = media.caseInsensitive;
-  buffer_ = std::make_unique<char[]>(kFolderBufferSize);
+  buffer_ = std::make_unique_for_overwrite<char[]>(kFolderBufferSize);
   return true;
 }
 

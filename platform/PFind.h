@@ -72,7 +72,7 @@ class FindSearch {
   bool caseInsensitiveMedia() const { return caseInsensitive_; }
 
  private:
-  bool openFd(int fd);
+  bool openFd(int fd, const FindSearch* parent = nullptr);
   bool fill();
 
   int fd_ = -1;
