@@ -14,6 +14,7 @@ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMP
 cmake --build $build --target vellomar_fuzzers
 
 archives=tests/fixtures/archives
+libs=tests/fixtures/libs
 seeds=$build/seeds
 rm -rf $seeds
 $build/fuzz/vellomar_fuzz_seeds $seeds tests/fixtures/setup/*.zip
@@ -34,7 +35,8 @@ zip_local 131072 $zips
 arc 131072 $archives/*.arc
 lha 65536 $archives/lzh/*.lzh
 arj 131072 $archives/*.arj
-rar 131072 $archives/*.rar
+rar 131072 $archives/*.rar,$libs/*.rar
+unrar 131072 $archives/*.rar,$libs/*.rar
 ace 131072 tests/fixtures/libs/*.ace
 dos_backup 16384 -
 pc_backup 16384 -
