@@ -80,8 +80,10 @@ class TFormDBase : public TMdiChild {
   TDiskPanel* diskPanel() const;
   TTreePanel* treePanel() const;
   TFilePanel* filePanel() const;
-  // Fonts and row heights of the three panels and the description editor, from the options.
+  // Fonts and row heights of the three panels, from the options.
   void ApplyPanelFonts();
+  // The description editor's font, set as the editor opens for this window.
+  void ApplyDescriptionFont(QWidget* memo) const;
   // The file grid changed its size: the next idle pass lays it out again.
   void FileGridResized();
   // 1 disks, 2 tree, 3 files, 0 none: the panel that holds the focus.

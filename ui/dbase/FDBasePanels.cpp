@@ -1,6 +1,5 @@
 // The database window's entry points into its three panels.
 #include <QFontMetrics>
-#include <QPlainTextEdit>
 
 #include "engine/UApi.h"
 #include "foundation/UBaseUtils.h"
@@ -8,8 +7,6 @@
 #include "ui/dbase/FDiskPanel.h"
 #include "ui/dbase/FFilePanel.h"
 #include "ui/dbase/FTreePanel.h"
-#include "ui/dialogs/FDescription.h"
-#include "ui/dialogs/UDialogs.h"
 
 namespace vellomar {
 
@@ -42,7 +39,10 @@ void TFormDBase::ApplyPanelFonts() {
   QFont files = filePanel()->font();
   if (!options_.Fonts[kFileFont].lfFaceName.empty()) files = fontOf(options_.Fonts[kFileFont]);
   filePanel()->ApplyFont(files);
-  applyFont(FormDescription().MemoDesc, options_.Fonts[kDescFont]);
+}
+
+void TFormDBase::ApplyDescriptionFont(QWidget* memo) const {
+  applyFont(memo, options_.Fonts[kDescFont]);
 }
 
 void TFormDBase::FileGridResized() {

@@ -642,6 +642,7 @@ void TFilePanel::EditDescription() {
     std::string text;
     if (line->Entry->Data.DescOffset != 0) ApiGetFullDesc(db(), line->Entry->Data.DescOffset, text);
     TFormDescription& dialog = FormDescription();
+    form_.ApplyDescriptionFont(dialog.MemoDesc);
     const bool readOnly = form_.readOnly();
     dialog.Prepare(qtText(toEditorLineBreaks(text)), qtText(label), readOnly);
     if (dialog.exec() != QDialog::Accepted || !dialog.Modified() || readOnly) return;

@@ -1,11 +1,11 @@
 #include "ui/panels/UFileLines.h"
 
 #include <algorithm>
-#include <numeric>
+#include <tuple>
 
 #include "engine/UApi.h"
 #include "engine/UMasks.h"
-#include "platform/PText.h"
+#include "ui/search/UTextRanks.h"
 
 namespace vellomar {
 
@@ -49,22 +49,49 @@ int32_t TFileLineList::load(const std::vector<TOneFile>& entries, uint8_t criter
 
 int32_t TFileLineList::sortAndFocus(std::vector<std::unique_ptr<TOneFileLine>> lines,
                                     uint8_t criterion, bool reverse) {
-  std::vector<ShortString> keys;
-  keys.reserve(lines.size());
-  for (const auto& line : lines) {
-    keys.push_back(MakeFileSortKey(*line->Entry, line->Kind, criterion, reverse));
+  // The order of the lines' sort keys without making them: the group character, the date or
+  // size written with ten digits, then the text, which is collated once per line.
+  const auto n = static_cast<uint32_t>(lines.size());
+  std::vector<std::string> texts(n);
+  for (uint32_t i = 0; i < n; ++i) {
+    const TOneFile& entry = *lines[i]->Entry;
+    std::string& text = texts[i];
+    text.reserve(static_cast<size_t>(entry.Name.length()) + entry.Data.Ext.length());
+    if (criterion == kSortByName) {
+      text.append(entry.Name.view()).append(entry.Data.Ext.view());
+    } else {
+      text.append(entry.Data.Ext.view()).append(entry.Name.view());
+    }
   }
-  std::vector<uint32_t> order(lines.size());
-  std::iota(order.begin(), order.end(), 0U);
-  std::stable_sort(order.begin(), order.end(), [&keys, reverse](uint32_t a, uint32_t b) {
-    const int c = compareText(keys[a].view(), keys[b].view());
-    return reverse ? c > 0 : c < 0;
+  TextRanks ranks;
+  for (const std::string& text : texts) ranks.add(text, false);
+  ranks.rank();
+  struct Place {
+    uint32_t group;
+    uint32_t number;  // 4294967295 minus the date or size, as the key's digits write it
+    uint32_t rank;
+    uint32_t index;
+  };
+  std::vector<Place> places(n);
+  for (uint32_t i = 0; i < n; ++i) {
+    const TOneFile& entry = *lines[i]->Entry;
+    uint32_t number = 0;
+    if (criterion == kSortByTime) number = UINT32_MAX - static_cast<uint32_t>(entry.Data.DateTime);
+    if (criterion == kSortBySize) number = UINT32_MAX - static_cast<uint32_t>(entry.Data.Size);
+    places[i] = {static_cast<uint32_t>(FileSortGroup(entry, lines[i]->Kind, reverse)), number,
+                 ranks.rankOf(i), i};
+  }
+  // Equal keys keep the engine's order in both directions.
+  std::sort(places.begin(), places.end(), [reverse](const Place& a, const Place& b) {
+    const auto key = [](const Place& p) { return std::tie(p.group, p.number, p.rank); };
+    if (key(a) != key(b)) return reverse ? key(a) > key(b) : key(a) < key(b);
+    return a.index < b.index;
   });
   lines_.clear();
-  lines_.reserve(lines.size());
+  lines_.reserve(n);
   int32_t focus = -1;
-  for (uint32_t i : order) {
-    lines_.push_back(std::move(lines[i]));
+  for (const Place& place : places) {
+    lines_.push_back(std::move(lines[place.index]));
     if (focus < 0 && (lines_.back()->Flags & kLineFocusMark) != 0) focus = count() - 1;
   }
   return std::max(focus, 0);
