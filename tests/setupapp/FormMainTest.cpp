@@ -1,6 +1,8 @@
 #include "setup/app/FormMain.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/PWholeFile.h"
 #include "tests/setup/InstallFixtures.h"
 #include "tests/ui/support/Screenshots.h"
 
@@ -116,6 +119,26 @@ TEST(FormMain, InstallShowsTheProgressAndEndsWithTheProgramInstalled) {
   EXPECT_TRUE(fs::is_regular_file(target + "/UnRAR.dll"));
   EXPECT_TRUE(fs::is_regular_file(window.home.config("menus/applications-merged/vellomar-5.menu")));
   EXPECT_FALSE(form.isVisible()) << "one attempt ends the program";
+}
+
+TEST(FormMain, ANewerTemplateOfTheUserIsKeptWhenTheQuestionIsAnsweredNo) {
+  SetupWindow window;
+  ASSERT_TRUE(window.exposed);
+  const std::string target = window.home.at("Vellomar/");
+  const std::string mine = target + "Export/Tab delimited.veff";
+  ASSERT_TRUE(replaceWholeFile(mine, "mine"));
+  const timespec future[2] = {{3786912000, 0}, {3786912000, 0}};  // 2090-01-01
+  ASSERT_EQ(::utimensat(AT_FDCWD, mine.c_str(), future, 0), 0);
+  window.services.answers() = {MessageAnswer::kNo};
+  typeTarget(window.form, target);
+  QTest::mouseClick(window.form.ButtonInstall, Qt::LeftButton);
+  EXPECT_EQ(window.services.boxes(),
+            (std::vector<std::string>{
+                "Vellomar Installation: Warning|File Export/Tab delimited.veff already exists and "
+                "has newer date than the file, which is to be installed. Are you sure to "
+                "overwrite it?",
+                kSuccess}));
+  EXPECT_EQ(test::contentOf(mine), "mine");
 }
 
 TEST(FormMain, CancelOrEscapeDuringTheFirstEntryAbortsAndCloses) {
