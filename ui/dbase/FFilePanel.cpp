@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
