@@ -142,7 +142,8 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
   if (refused(status)) refuse(status);
   handle.keyTable().setKeysModified(false);
   handle.FileName = path;
-  handle.ReadOnly = status != HeaderStatus::kSound;
+  // A file opened to rebuild its keys is a damaged one being repaired: only ever read.
+  handle.ReadOnly = rebuildKeys || status != HeaderStatus::kSound;
   try {
     handle.Stream.Init(
         path, handle.ReadOnly ? TKFileStream::kModeReadOnly : TKFileStream::kModeReadWrite);

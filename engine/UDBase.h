@@ -86,7 +86,8 @@ HeaderStatus CheckDBaseHeader(std::string_view path, Scrambler& scrambler = proc
 // and leaves the handle closed.
 bool CreateDBaseFile(TDBase& handle, std::string_view path);
 
-// Opens read/write, or read-only for a read-only export or a file that cannot be written.
+// Opens read/write, or read-only for a read-only export, a file that cannot be written or a
+// damaged file opened to rebuild its key table (repair only reads it).
 // Refusals raise EKstvNormalException; any failure leaves the handle closed and the file free.
 void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys);
 

@@ -14,24 +14,29 @@ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMP
 cmake --build $build --target vellomar_fuzzers
 
 archives=tests/fixtures/archives
+libs=tests/fixtures/libs
 seeds=$build/seeds
 rm -rf $seeds
 $build/fuzz/vellomar_fuzz_seeds $seeds tests/fixtures/setup/*.zip
 
 # Target, longest input, seed files beside the generated ones (patterns, comma-separated).
 zips="$archives/*.zip"
+templates="ui/export/templates/*.vef?"
 table="catalogue 262144 -
 catalogue_blocks 65536 -
 key_rebuild 65536 -
 masks 4096 -
 setup_decoders 65536 -
 setup_extract 131072 tests/fixtures/setup/*.zip
+export_template 16384 $templates
+export_substitution 16384 $templates
 zip_central 131072 $zips
 zip_local 131072 $zips
 arc 131072 $archives/*.arc
 lha 65536 $archives/lzh/*.lzh
 arj 131072 $archives/*.arj
-rar 131072 $archives/*.rar
+rar 131072 $archives/*.rar,$libs/*.rar
+unrar 131072 $archives/*.rar,$libs/*.rar
 ace 131072 tests/fixtures/libs/*.ace
 dos_backup 16384 -
 pc_backup 16384 -

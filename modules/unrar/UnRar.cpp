@@ -1,119 +1,98 @@
-// The RAR library over libarchive: lists and extracts RAR 1.5 to 4.x and RAR5 archives.
+// The RAR library: lists RAR 1.5 to 4 and RAR 5 archives by walking their headers, and extracts
+// members through libarchive.
 
 #include <archive.h>
 #include <archive_entry.h>
 #include <fcntl.h>
-#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <ctime>
+#include <new>
+#include <optional>
 #include <vector>
 
+#include "foundation/UShortString.h"
 #include "modules/abi/UnrarAbi.h"
+#include "modules/unrar/RarHeaderWalk.h"
 
 namespace vellomar {
-
-struct RarArchive {
-  archive* reader = nullptr;
-  archive_entry* entry = nullptr;  // of the header read last, until it is processed
-  bool extractMode = false;
-  int fd = -1;
-};
 
 namespace {
 
 constexpr size_t kReadBlockSize = 64 * 1024;
-constexpr uint32_t kReadOnlyAttribute = 0x01;
-constexpr uint32_t kFolderAttribute = 0x10;
-constexpr uint32_t kArchiveAttribute = 0x20;
-constexpr int kDosFirstYear = 1980;
-constexpr int kDosLastYear = 2107;
+// Heads lie a whole member apart; one read takes a head with its fields.
+constexpr size_t kHeadReadSize = 4 * 1024;
 
-uint32_t saturated(la_int64_t value) {
-  return static_cast<uint32_t>(std::clamp<la_int64_t>(value, 0, 0xFFFFFFFF));
-}
-
-// Archives made on DOS and Windows store local time, which libarchive turned into a time_t.
-uint32_t dosDateTime(time_t time) {
-  tm local{};
-  if (!localtime_r(&time, &local)) return 0;
-  const int year = local.tm_year + 1900;
-  if (year < kDosFirstYear) return (1u << 5 | 1u) << 16;  // 1980-01-01 00:00
-  if (year > kDosLastYear) return (127u << 9 | 12u << 5 | 31u) << 16 | (23u << 11 | 59u << 5 | 29u);
-  const uint32_t date = static_cast<uint32_t>(year - kDosFirstYear) << 9 |
-                        static_cast<uint32_t>(local.tm_mon + 1) << 5 |
-                        static_cast<uint32_t>(local.tm_mday);
-  const uint32_t dayTime = static_cast<uint32_t>(local.tm_hour) << 11 |
-                           static_cast<uint32_t>(local.tm_min) << 5 |
-                           static_cast<uint32_t>(local.tm_sec / 2);
-  return date << 16 | dayTime;
-}
-
-uint32_t dosAttributes(archive_entry* entry) {
-  const mode_t mode = archive_entry_mode(entry);
-  uint32_t attributes = S_ISDIR(mode) ? kFolderAttribute : kArchiveAttribute;
-  if ((mode & 0222) == 0) attributes |= kReadOnlyAttribute;
-  return attributes;
-}
-
-struct Utf8Locale {
-  Utf8Locale() : locale(newlocale(LC_ALL_MASK, "C.UTF-8", locale_t{})) {}
-  ~Utf8Locale() {
-    if (locale) freelocale(locale);
-  }
-  locale_t locale;
-};
-
-// libarchive turns names stored as Unicode into the thread's locale charset. Reading under a
-// UTF-8 locale keeps them whole whatever locale the program runs in; names stored in a DOS code
-// page are copied as their bytes either way.
-class Utf8LocaleScope {
+// The archive file read at offsets, for the header walk; libarchive reads it by its own offset.
+// A head and its fields come in one read.
+class ArchiveBytes {
  public:
-  Utf8LocaleScope() {
-    static const Utf8Locale utf8;
-    if (utf8.locale) previous_ = uselocale(utf8.locale);
+  ArchiveBytes(int fd, uint64_t size) : fd_(fd), size_(size) {}
+
+  ByteReader read(uint64_t offset, size_t n) {
+    if (offset >= size_) return {};
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(n, size_ - offset));
+    const bool held = offset >= start_ && offset - start_ <= buffer_.size() &&
+                      wanted <= buffer_.size() - (offset - start_);
+    if (!held) load(offset, std::max(wanted, std::min<size_t>(kHeadReadSize, size_ - offset)));
+    const size_t at = static_cast<size_t>(offset - start_);
+    return ByteReader(buffer_.data() + at, std::min(wanted, buffer_.size() - at));
   }
-  ~Utf8LocaleScope() {
-    if (previous_) uselocale(previous_);
-  }
-  Utf8LocaleScope(const Utf8LocaleScope&) = delete;
-  Utf8LocaleScope& operator=(const Utf8LocaleScope&) = delete;
 
  private:
-  locale_t previous_{};
+  void load(uint64_t offset, size_t n) {
+    buffer_.resize(n);
+    size_t got = 0;
+    while (got < n) {
+      const ssize_t now =
+          pread(fd_, buffer_.data() + got, n - got, static_cast<off_t>(offset + got));
+      if (now <= 0) break;
+      got += static_cast<size_t>(now);
+    }
+    buffer_.resize(got);
+    start_ = offset;
+  }
+
+  int fd_;
+  uint64_t size_;
+  uint64_t start_ = 0;
+  std::vector<uint8_t> buffer_;
 };
 
-// Whether name holds non-ASCII characters in valid UTF-8: then it was stored as Unicode, since
-// DOS code page bytes hardly ever form UTF-8 sequences.
-bool isNonAsciiUtf8(const char* name) {
-  bool nonAscii = false;
-  for (auto* p = reinterpret_cast<const unsigned char*>(name); *p;) {
-    if (*p < 0x80) {
-      ++p;
-      continue;
-    }
-    nonAscii = true;
-    const int follow = (*p >= 0xC2 && *p <= 0xDF)   ? 1
-                       : (*p >= 0xE0 && *p <= 0xEF) ? 2
-                       : (*p >= 0xF0 && *p <= 0xF4) ? 3
-                                                    : -1;
-    if (follow < 0) return false;
-    ++p;
-    for (int i = 0; i < follow; ++i, ++p) {
-      if ((*p & 0xC0) != 0x80) return false;
-    }
+}  // namespace
+
+struct RarArchive {
+  RarArchive(int fd, uint64_t size, bool extract) : fd(fd), bytes(fd, size), extractMode(extract) {}
+  ~RarArchive() {
+    if (unpacker) archive_read_free(unpacker);
+    close(fd);
   }
-  return nonAscii;
+  RarArchive(const RarArchive&) = delete;
+  RarArchive& operator=(const RarArchive&) = delete;
+
+  int fd;
+  ArchiveBytes bytes;
+  bool extractMode;
+  RarHeaderWalk walk;
+  std::optional<RarMember> member;  // of the header read last, until it is processed
+  size_t membersRead = 0;           // headers read so far; the current one is the last of them
+  archive* unpacker = nullptr;      // libarchive, opened when a member is first unpacked
+  size_t unpackerEntries = 0;       // headers libarchive has read
+};
+
+namespace {
+
+uint32_t saturated(uint64_t value) {
+  return static_cast<uint32_t>(std::min<uint64_t>(value, 0xFFFFFFFF));
 }
 
-void copyName(const char* name, char* out) {
-  if (!name) name = "";
-  const size_t n = strnlen(name, kRarNameCapacity - 1);
-  memcpy(out, name, n);
+void copyName(const RarMember& member, char* out) {
+  // A UTF-8 name is never cut inside a character.
+  const size_t n = member.nameIsUtf8 ? utf8CutLength(member.name, kRarNameCapacity - 1)
+                                     : std::min<size_t>(member.name.size(), kRarNameCapacity - 1);
+  memcpy(out, member.name.data(), n);
   out[n] = '\0';
 }
 
@@ -140,7 +119,7 @@ int32_t testData(archive* reader) {
 }
 
 // A descriptor of the regular file at path, -1 for anything else or on failure.
-int openRegularFile(const char* path) {
+int openRegularFile(const char* path, uint64_t& size) {
   const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat status;
@@ -148,6 +127,7 @@ int openRegularFile(const char* path) {
     close(fd);
     return -1;
   }
+  size = static_cast<uint64_t>(status.st_size);
   return fd;
 }
 
@@ -157,6 +137,37 @@ int32_t extractData(archive* reader, const char* destinationName) {
   int32_t result = writeData(reader, fd);
   if (close(fd) != 0 && result == kRarOk) result = kRarWriteError;
   return result;
+}
+
+// Brings libarchive to the current member: it reads the headers in the walk's order, so the
+// member is its entry of the same number. libarchive must unpack what a solid archive keeps
+// before the member; where it cannot, the member cannot be unpacked either.
+int32_t reachMember(RarArchive& archive) {
+  if (!archive.unpacker) {
+    archive.unpacker = archive_read_new();
+    if (!archive.unpacker) return kRarNoMemory;
+    archive_read_support_format_rar(archive.unpacker);
+    archive_read_support_format_rar5(archive.unpacker);
+    if (lseek(archive.fd, 0, SEEK_SET) != 0 ||
+        archive_read_open_fd(archive.unpacker, archive.fd, kReadBlockSize) != ARCHIVE_OK) {
+      return kRarBadArchive;
+    }
+  }
+  archive_entry* entry = nullptr;
+  while (archive.unpackerEntries < archive.membersRead) {
+    if (archive.unpackerEntries > 0 && archive_read_data_skip(archive.unpacker) != ARCHIVE_OK) {
+      return kRarBadData;
+    }
+    if (archive_read_next_header(archive.unpacker, &entry) < ARCHIVE_WARN) return kRarBadData;
+    ++archive.unpackerEntries;
+  }
+  // Sizes that differ mean libarchive counts the headers otherwise; the member is not written
+  // from another one's data.
+  if (!entry || (archive_entry_size_is_set(entry) && static_cast<uint64_t>(archive_entry_size(
+                                                         entry)) != archive.member->unpackedSize)) {
+    return kRarBadData;
+  }
+  return kRarOk;
 }
 
 }  // namespace
@@ -170,33 +181,32 @@ __attribute__((visibility("default"))) RarArchive* RAROpenArchive(RarOpenRequest
     return nullptr;
   }
   // Only a regular file is read: opening a FIFO named like an archive would block the scan.
-  const int fd = openRegularFile(request->archiveName);
+  uint64_t size = 0;
+  const int fd = openRegularFile(request->archiveName, size);
   if (fd < 0) {
     request->openResult = kRarOpenError;
     return nullptr;
   }
-  archive* reader = archive_read_new();
-  if (!reader) {
+  auto* archive = new (std::nothrow) RarArchive(fd, size, request->openMode == kRarOpenExtract);
+  if (!archive) {
     close(fd);
     request->openResult = kRarNoMemory;
     return nullptr;
   }
-  archive_read_support_format_rar(reader);
-  archive_read_support_format_rar5(reader);
-  if (archive_read_open_fd(reader, fd, kReadBlockSize) != ARCHIVE_OK) {
-    archive_read_free(reader);
-    close(fd);
+  // Archives whose headers are encrypted cannot be listed without their password.
+  if (archive->walk.open(
+          [archive](uint64_t offset, size_t n) { return archive->bytes.read(offset, n); }, size) !=
+      RarHeaderWalk::Open::kOk) {
+    delete archive;
     request->openResult = kRarBadArchive;
     return nullptr;
   }
   request->openResult = kRarOk;
-  return new RarArchive{reader, nullptr, request->openMode == kRarOpenExtract, fd};
+  return archive;
 }
 
 __attribute__((visibility("default"))) int32_t RARCloseArchive(RarArchive* archive) {
   if (!archive) return kRarBadParameter;
-  archive_read_free(archive->reader);
-  close(archive->fd);
   delete archive;
   return kRarOk;
 }
@@ -204,18 +214,23 @@ __attribute__((visibility("default"))) int32_t RARCloseArchive(RarArchive* archi
 __attribute__((visibility("default"))) int32_t RARReadHeader(RarArchive* archive,
                                                              RarMemberHeader* header) {
   if (!archive || !header) return kRarBadParameter;
-  archive->entry = nullptr;
-  archive_entry* entry = nullptr;
-  Utf8LocaleScope utf8Locale;
-  const int status = archive_read_next_header(archive->reader, &entry);
-  if (status == ARCHIVE_EOF) return kRarEndOfArchive;
-  if (status < ARCHIVE_WARN) return kRarBadData;
-  copyName(archive_entry_pathname(entry), header->fileName);
-  header->flags = isNonAsciiUtf8(header->fileName) ? kRarNameIsUtf8 : 0;
-  header->fileAttributes = dosAttributes(entry);
-  header->fileTime = dosDateTime(archive_entry_mtime(entry));
-  header->unpackedSize = saturated(archive_entry_size(entry));
-  archive->entry = entry;
+  archive->member.reset();
+  RarMember member;
+  switch (archive->walk.next(member)) {
+    case RarHeaderWalk::Step::kEnd:
+      return kRarEndOfArchive;
+    case RarHeaderWalk::Step::kBroken:
+      return kRarBadData;
+    case RarHeaderWalk::Step::kMember:
+      break;
+  }
+  copyName(member, header->fileName);
+  header->flags = member.nameIsUtf8 ? kRarNameIsUtf8 : 0;
+  header->fileAttributes = member.attributes;
+  header->fileTime = member.dateTime;
+  header->unpackedSize = saturated(member.unpackedSize);
+  archive->member = std::move(member);
+  ++archive->membersRead;
   return kRarOk;
 }
 
@@ -223,19 +238,28 @@ __attribute__((visibility("default"))) int32_t RARProcessFile(RarArchive* archiv
                                                               int32_t operation,
                                                               const char* /*destinationFolder*/,
                                                               const char* destinationName) {
-  if (!archive || !archive->entry) return kRarBadParameter;
-  archive->entry = nullptr;
+  if (!archive || !archive->member) return kRarBadParameter;
+  int32_t result = kRarOk;
   switch (operation) {
     case kRarSkip:
-      return archive_read_data_skip(archive->reader) == ARCHIVE_OK ? kRarOk : kRarBadData;
+      break;  // the walk has passed the member's data already
     case kRarTest:
-      return testData(archive->reader);
+      result = reachMember(*archive);
+      if (result == kRarOk) result = testData(archive->unpacker);
+      break;
     case kRarExtract:
-      if (!archive->extractMode || !destinationName) return kRarBadParameter;
-      return extractData(archive->reader, destinationName);
+      if (!archive->extractMode || !destinationName) {
+        result = kRarBadParameter;
+        break;
+      }
+      result = reachMember(*archive);
+      if (result == kRarOk) result = extractData(archive->unpacker, destinationName);
+      break;
     default:
-      return kRarBadParameter;
+      result = kRarBadParameter;
   }
+  archive->member.reset();
+  return result;
 }
 
 __attribute__((visibility("default"))) int32_t RARGetDllVersion() {

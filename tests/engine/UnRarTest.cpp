@@ -62,6 +62,33 @@ TEST(UnRar, ListsFilesThroughTheLibraryAsTheBuiltInWalkDoes) {
   }
 }
 
+TEST(UnRar, ListsEveryMemberOfSolidArchives) {
+  test::useUtc();  // RAR 5 keeps UTC
+  struct Case {
+    const char* archive;
+    std::vector<std::string> lines;
+  };
+  const std::vector<std::string> rar29 = {"\\|" + kCyrillicText + "|15498|2011-06-23 21:35:52",
+                                          "\\exe\\|test.exe|45056|2002-05-19 08:43:42",
+                                          "\\jpg\\|test.jpg|40372|2011-07-05 17:00:16"};
+  const Case cases[] = {
+      {"Rar.solid.rar", rar29},
+      {"Rar.comment.rar", rar29},
+      {"Rar5.solid.rar",
+       {"\\|" + kCyrillicText + "|15498|2011-06-24 01:35:52",
+        "\\exe\\|test.exe|45056|2002-05-19 12:43:42",
+        "\\jpg\\|test.jpg|40372|2011-07-05 21:00:16"}},
+  };
+  for (const Case& c : cases) {
+    const test::ListResult listed =
+        test::listWith([](TArchiveEntryList& list,
+                          const std::string& path) { return ReadRarArchive(list, path, 0); },
+                       libsFixture(c.archive));
+    EXPECT_TRUE(listed.ok) << c.archive;
+    EXPECT_EQ(listed.lines, c.lines) << c.archive;
+  }
+}
+
 TEST(UnRar, ExtractsAMemberMatchedIgnoringCase) {
   UnRarLibrary library(test::standInFolder());
   TempFolder folder;
@@ -91,6 +118,17 @@ TEST(UnRar, PassesTheLibrarysResultOn) {
             kRarBadData);
   EXPECT_EQ(
       library.RarExtractFile(libsFixture("Rar2.rar"), "exe\\test.exe", folder.at("Vlmr2.tmp")),
+      kRarBadData);
+}
+
+TEST(UnRar, SolidMembersTheLibraryCannotReachAnswerItsError) {
+  UnRarLibrary library(test::standInFolder());
+  TempFolder folder;
+  EXPECT_EQ(
+      library.RarExtractFile(libsFixture("Rar.solid.rar"), kCyrillicText, folder.at("Vlmr1.tmp")),
+      0);
+  EXPECT_EQ(
+      library.RarExtractFile(libsFixture("Rar.solid.rar"), "jpg\\test.jpg", folder.at("Vlmr2.tmp")),
       kRarBadData);
 }
 

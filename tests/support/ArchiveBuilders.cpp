@@ -103,43 +103,50 @@ Bytes buildZip(const ZipLayout& layout) {
   return w.take();
 }
 
-RarBuilder::RarBuilder() {
+RarBuilder::RarBuilder(uint16_t archiveFlags, bool headCrcs) : headCrcs_(headCrcs) {
   writer_.bytes("Rar!\x1A\x07\x00", 7);
-  writer_.u16(0);
-  writer_.u8(0x73);
-  writer_.u16(0);
-  writer_.u16(13);
-  writer_.zeros(6);
+  ByteWriter head;
+  head.u8(0x73);
+  head.u16(archiveFlags);
+  head.u16(13);
+  head.zeros(6);
+  writeHead(head.bytes());
+}
+
+void RarBuilder::writeHead(const Bytes& afterCrc) {
+  writer_.u16(headCrcs_ ? static_cast<uint16_t>(crc32Of(afterCrc)) : 0);
+  writer_.bytes(afterCrc);
 }
 
 RarBuilder& RarBuilder::file(std::string_view name, uint32_t size, uint32_t dateTime,
-                             uint32_t attributes, uint16_t flags) {
-  writer_.u16(0);
-  writer_.u8(0x74);
-  writer_.u16(flags);
-  writer_.u16(static_cast<uint16_t>(32 + name.size()));
-  writer_.u32(size);  // packed as stored
-  writer_.u32(size);
-  writer_.u8(2);
-  writer_.u32(0);
-  writer_.u32(dateTime);
-  writer_.u8(20);
-  writer_.u8(0x30);
-  writer_.u16(static_cast<uint16_t>(name.size()));
-  writer_.u32(attributes);
-  writer_.bytes(name.data(), name.size());
+                             uint32_t attributes, uint16_t flags, uint8_t host) {
+  ByteWriter head;
+  head.u8(0x74);
+  head.u16(flags);
+  head.u16(static_cast<uint16_t>(32 + name.size()));
+  head.u32(size);  // packed as stored
+  head.u32(size);
+  head.u8(host);
+  head.u32(0);
+  head.u32(dateTime);
+  head.u8(20);
+  head.u8(0x30);
+  head.u16(static_cast<uint16_t>(name.size()));
+  head.u32(attributes);
+  head.bytes(name.data(), name.size());
+  writeHead(head.bytes());
   writer_.zeros(size);
   return *this;
 }
 
 RarBuilder& RarBuilder::block(uint8_t type, uint16_t flags, uint16_t headSize, uint32_t dataSize) {
-  const size_t start = writer_.size();
-  writer_.u16(0);
-  writer_.u8(type);
-  writer_.u16(flags);
-  writer_.u16(headSize);
-  if (flags & 0x8000) writer_.u32(dataSize);
-  if (writer_.size() - start < headSize) writer_.zeros(headSize - (writer_.size() - start));
+  ByteWriter head;
+  head.u8(type);
+  head.u16(flags);
+  head.u16(headSize);
+  if (flags & 0x8000) head.u32(dataSize);
+  if (head.size() + 2 < headSize) head.zeros(headSize - 2 - head.size());
+  writeHead(head.bytes());
   writer_.zeros(dataSize);
   return *this;
 }

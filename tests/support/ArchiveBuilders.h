@@ -42,9 +42,12 @@ Bytes buildZip(const ZipLayout& layout);
 // RAR (1.5 to 4) blocks, one by one.
 class RarBuilder {
  public:
-  RarBuilder();  // starts with the marker and the archive header
+  // Starts with the marker and the archive header. Heads carry their CRCs only with headCrcs:
+  // the RAR library refuses heads without, so that the engine's own walk lists the archive.
+  explicit RarBuilder(uint16_t archiveFlags = 0, bool headCrcs = false);
+  // A member of zero-filled data made on host (2 Windows, 3 Unix).
   RarBuilder& file(std::string_view name, uint32_t size, uint32_t dateTime, uint32_t attributes,
-                   uint16_t flags = 0x8000);
+                   uint16_t flags = 0x8000, uint8_t host = 2);
   // Any block: a head of headSize bytes (zero-filled after the 7-byte head) and dataSize bytes
   // after it; with flag 0x8000 the uint32 at +7 holds dataSize.
   RarBuilder& block(uint8_t type, uint16_t flags, uint16_t headSize, uint32_t dataSize);
@@ -52,6 +55,10 @@ class RarBuilder {
   Bytes bytes() const { return writer_.bytes(); }
 
  private:
+  // The CRC of the head, then the head from its type on.
+  void writeHead(const Bytes& afterCrc);
+
+  bool headCrcs_;
   ByteWriter writer_;
 };
 

@@ -1,0 +1,20 @@
+// The RAR library's header walk: every member header of a RAR 1.5 to 4 or RAR 5 archive.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "modules/unrar/RarHeaderWalk.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace vellomar;
+  const ByteSource read = [&](uint64_t offset, size_t n) {
+    if (offset >= size) return ByteReader();
+    return ByteReader(data + offset, std::min<uint64_t>(n, size - offset));
+  };
+  RarHeaderWalk walk;
+  if (walk.open(read, size) != RarHeaderWalk::Open::kOk) return 0;
+  RarMember member;
+  while (walk.next(member) == RarHeaderWalk::Step::kMember) {
+  }
+  return 0;
+}

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/UApi.h"
+#include "foundation/UExceptions.h"
+#include "platform/PFileNames.h"
+#include "tests/support/TempFolder.h"
+#include "tests/ui/dbruns/RunCatalogues.h"
+#include "ui/dbruns/UDBaseRuns.h"
+
+namespace vellomar {
+namespace {
+
+using vellomar::test::contentOf;
+
+// The data area: what a run must never change in the database it reads (the header and key
+// table are written back at every close).
+std::string dataAreaOf(const std::string& path) {
+  const std::string bytes = contentOf(path);
+  return bytes.size() < 64961 ? std::string() : bytes.substr(64961);
+}
+
+bool stopCopy = false;
+int throwAtPercent = -1;
+
+bool abortCopy() {
+  return stopCopy;
+}
+
+void percentOrFail(int32_t, int32_t percent) {
+  if (throwAtPercent >= 0 && percent >= throwAtPercent) {
+    throw EKstvFatalException("File writing error.");
+  }
+}
+
+const RunCallbacks kCallbacks{nullptr, nullptr, nullptr, nullptr, percentOrFail, abortCopy};
+
+class DBaseRunsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stopCopy = false;
+    throwAtPercent = -1;
+  }
+
+  std::string write(const std::string& name, const std::string& bytes) {
+    return folder_.file(name, bytes);
+  }
+
+  RunReport recorder() {
+    return [this](std::string_view caption, std::string_view text) {
+      reports_.emplace_back(std::string(caption), std::string(text));
+    };
+  }
+
+  bool exists(const std::string& name) const { return fileIdentity(folder_.at(name)).has_value(); }
+
+  vellomar::test::TempFolder folder_{"runs"};
+  std::vector<std::pair<std::string, std::string>> reports_;
+};
+
+TEST_F(DBaseRunsTest, CompressionReplacesTheDatabaseWithOrWithoutABackup) {
+  const std::string original = testing::catalogueBytes({"One", "Two", "Three"});
+  for (const bool backup : {false, true}) {
+    const std::string data = write("data.kvd", original);
+    if (backup) write("data.~KV", "an older backup");
+    const std::optional<FileIdentity> before = fileIdentity(data);
+    RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", backup}, kCallbacks,
+               recorder());
+    EXPECT_TRUE(reports_.empty()) << reports_.front().second;
+    EXPECT_EQ(testing::diskNamesOf(data), (std::vector<std::string>{"One", "Three", "Two"}));
+    EXPECT_LT(contentOf(data).size(), original.size()) << "deleted and superseded blocks dropped";
+    EXPECT_NE(fileIdentity(data), before) << "the copy took the name in one step";
+    EXPECT_FALSE(exists("data.$$~"));
+    if (backup) {
+      EXPECT_TRUE(dataAreaOf(folder_.at("data.~KV")) == original.substr(64961))
+          << "the old file is the backup";
+      EXPECT_EQ(fileIdentity(folder_.at("data.~KV")), before) << "kept, not copied";
+      removeFileName(folder_.at("data.~KV"));
+    } else {
+      EXPECT_FALSE(exists("data.~KV"));
+    }
+  }
+}
+
+TEST_F(DBaseRunsTest, CompressionThatFailsLeavesTheDatabaseAsItWas) {
+  const std::string original = testing::catalogueBytes({"One", "Two"});
+  const std::string data = write("data.kvd", original);
+  const ReindexJob job{ReindexMode::kCompress, nullptr, nullptr, data, "", true};
+
+  stopCopy = true;
+  RunReindex(job, kCallbacks, recorder());
+  EXPECT_EQ(
+      reports_,
+      (decltype(reports_){{"Compression was not successful", "Process was not successful."}}));
+  stopCopy = false;
+
+  throwAtPercent = 40;
+  EXPECT_THROW(RunReindex(job, kCallbacks, recorder()), EKstvFatalException);
+  throwAtPercent = -1;
+  EXPECT_EQ(reports_.size(), 1u);
+  EXPECT_TRUE(dataAreaOf(data) == original.substr(64961));
+  EXPECT_FALSE(exists("data.$$~"));
+  EXPECT_FALSE(exists("data.~KV"));
+  EXPECT_EQ(testing::diskNamesOf(data), (std::vector<std::string>{"One", "Two"}))
+      << "both databases were closed: the file opens again";
+}
+
+// The copy's writes fail for real: the file system refuses to grow it past a limit.
+TEST_F(DBaseRunsTest, CompressionWhoseCopyCannotBeWrittenLeavesTheDatabaseAsItWas) {
+  const std::string original = testing::catalogueBytes({"One", "Two", "Three"});
+  const std::string data = write("data.kvd", original);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  // A new database is 64961 bytes; its first disk does not fit.
+  limited.rlim_cur = 64961 + 16;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  bool raised = false;
+  try {
+    RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, kCallbacks, recorder());
+  } catch (const EKstvException&) {
+    raised = true;
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_TRUE(raised || !reports_.empty());
+  EXPECT_TRUE(dataAreaOf(data) == original.substr(64961));
+  EXPECT_FALSE(exists("data.$$~"));
+}
+
+TEST_F(DBaseRunsTest, CompressionReportsWhatItCannotOpenOrCreate) {
+  const std::string notADatabase = write("text.kvd", "just some text");
+  RunReindex({ReindexMode::kCompress, nullptr, nullptr, notADatabase, "", false}, kCallbacks,
+             recorder());
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_EQ(reports_[0].first, "Compression was not successful");
+  EXPECT_TRUE(reports_[0].second.starts_with("The source database " + notADatabase +
+                                             " cannot be open.\r\n"));
+
+  const std::string original = testing::catalogueBytes({"One"});
+  const std::string data = write("data.kvd", original);
+  folder_.file("data.$$~/in the way", "a folder of that name");
+  RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, kCallbacks, recorder());
+  ASSERT_EQ(reports_.size(), 2u);
+  EXPECT_EQ(reports_[1].second,
+            "The target database " + folder_.at("data.$$~") + " cannot be created.");
+  EXPECT_TRUE(dataAreaOf(data) == original.substr(64961));
+  EXPECT_TRUE(exists("data.$$~/in the way")) << "what was not the run's own stays";
+}
+
+TEST_F(DBaseRunsTest, ExportAndImportLeaveTheWindowsDatabaseOpen) {
+  const std::string data = write("data.kvd", testing::catalogueBytes({"One", "Two"}));
+  TDBase* window = nullptr;
+  ShortString message;
+  ASSERT_TRUE(ApiOpenDBase(ShortString(data), false, window, message));
+  ASSERT_TRUE(ApiGoToDiskByName(window, "Two"));
+
+  const std::string readOnly = folder_.at("runtime.kvd");
+  RunReindex({ReindexMode::kExportReadOnly, window, nullptr, "", readOnly, false}, kCallbacks,
+             recorder());
+  EXPECT_EQ(ApiTestDBaseFile(ShortString(readOnly)), 4) << "marked read-only";
+  EXPECT_EQ(testing::diskNamesOf(readOnly), std::vector<std::string>{"Two"})
+      << "the current disk when none is selected";
+
+  ApiSelectKey(window, true, 0);
+  ApiSelectKey(window, true, 1);
+  const std::string exported = folder_.at("export.kvd");
+  RunReindex({ReindexMode::kExport, window, nullptr, "", exported, false}, kCallbacks, recorder());
+  EXPECT_EQ(testing::diskNamesOf(exported), (std::vector<std::string>{"One", "Two"}));
+
+  RunReindex({ReindexMode::kImport, nullptr, window, exported, "", false}, kCallbacks, recorder());
+  EXPECT_EQ(ApiGetKeyCount(window), 4) << "imported under unique names";
+  ShortString name;
+  uint16_t flags = 0;
+  ASSERT_TRUE(ApiGetKey(window, name, flags, 1));
+  EXPECT_EQ(name.str(), "One ~1");
+
+  RunReindex({ReindexMode::kExport, window, nullptr, "", folder_.at("none/x.kvd"), false},
+             kCallbacks, recorder());
+  EXPECT_EQ(reports_, (decltype(reports_){{"Export was not successful",
+                                           "The target database " + folder_.at("none/x.kvd") +
+                                               " cannot be created."}}));
+  EXPECT_EQ(ApiGetKeyCount(window), 4) << "the window's database is still open";
+  ASSERT_TRUE(ApiCloseDBase(window, false));
+}
+
+TEST_F(DBaseRunsTest, RepairCopiesADamagedDatabaseWithoutWritingIntoIt) {
+  std::string damaged = testing::catalogueBytes({"One", "Two"});
+  // The key table's head and first entries overwritten: only a rebuilt table finds the disks.
+  for (size_t i = 4937; i < 4937 + 64; ++i) damaged[i] = '\xEE';
+  const std::string source = write("damaged.kvd", damaged);
+  const std::string target = folder_.at("repaired.kvd");
+  RunRepair(source, target, kCallbacks, recorder());
+  EXPECT_TRUE(reports_.empty());
+  EXPECT_EQ(testing::diskNamesOf(target), (std::vector<std::string>{"One", "Two"}));
+  EXPECT_TRUE(contentOf(source) == damaged) << "the damaged file is only read";
+}
+
+TEST_F(DBaseRunsTest, RepairRefusesTheDamagedFileAsItsTarget) {
+  const std::string bytes = testing::catalogueBytes({"One"});
+  const std::string source = write("damaged.kvd", bytes);
+  const std::string secondName = folder_.at("other name.kvd");
+  ASSERT_TRUE(addFileName(source, secondName));
+  for (const std::string& target : {source, secondName, folder_.at("./damaged.kvd")}) {
+    reports_.clear();
+    RunRepair(source, target, kCallbacks, recorder());
+    ASSERT_EQ(reports_.size(), 1u) << target;
+    EXPECT_EQ(reports_[0].first, "Database Repair");
+    EXPECT_TRUE(contentOf(source) == bytes) << target;
+  }
+}
+
+TEST(ChangeFileExt, ReplacesOnlyTheLastNamesExtension) {
+  EXPECT_EQ(ChangeFileExt("/a/data.kvd", ".$$~"), "/a/data.$$~");
+  EXPECT_EQ(ChangeFileExt("/a.b/data", ".~KV"), "/a.b/data.~KV");
+  EXPECT_EQ(ChangeFileExt("/a/x.tar.kvd", ".~KV"), "/a/x.tar.~KV");
+}
+
+}  // namespace
+}  // namespace vellomar

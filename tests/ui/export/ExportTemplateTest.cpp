@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/UApi.h"
+#include "tests/ui/export/ExportCatalogue.h"
+#include "tests/ui/export/ExportRun.h"
+#include "ui/export/UExport.h"
+
+namespace vellomar {
+namespace {
+
+using testing::capturedOutput;
+using testing::walkExport;
+
+constexpr std::string_view kHeader = "Vellomar Export Format\r\n";
+
+TEST(ExportTemplate, HeaderKeywordsCommentsAndSections) {
+  TDBaseExport e;
+  LoadExportFormatText(e,
+                       "// A comment line: vellomar export format is not read here\n"
+                       "  VELLOMAR Export Format 5  \r\n"
+                       "MaxDescLines = 2\n"
+                       "maxdescsize: 40\r"
+                       "FileColumns=3 // three columns\n"
+                       "DefaultExt = HTM\n"
+                       "FileFilter = Pages (*.htm)|*.htm\n"
+                       "ExcludeChars = #%\n"
+                       "ExcludeChars = $\n"
+                       "ReplaceChar = x\n"
+                       "ReplaceChar = ab\n"
+                       "<<ON FILE>>\n"
+                       "first   \n"
+                       "  second\n"
+                       "third // not output\n"
+                       "<<on disk end>> // a marker with a comment is text\n"
+                       "<<on folder end>>\n"
+                       "// skipped\n"
+                       "end",
+                       nullptr);
+  EXPECT_TRUE(e.Valid);
+  EXPECT_EQ(e.MaxDescLines, 2);
+  EXPECT_EQ(e.MaxDescSize, 40);
+  EXPECT_EQ(e.FileColumns, 3);
+  EXPECT_EQ(e.DefaultExt, "HTM");
+  EXPECT_EQ(e.FileFilter, "Pages (*.htm)|*.htm");
+  EXPECT_EQ(e.ExcludeChars, "#%$");
+  EXPECT_EQ(e.ReplaceChars, "x ab");
+  // Lines of a section join without a break; a marker with a comment is text of the section.
+  EXPECT_EQ(e.Sections[kSecFile - 1], "first  secondthird <<on disk end>> ");
+  EXPECT_EQ(e.Sections[kSecDiskEnd - 1], "");
+  EXPECT_EQ(e.Sections[kSecFolderEnd - 1], "end");
+}
+
+TEST(ExportTemplate, Validity) {
+  const struct {
+    const char* text;
+    bool valid;
+  } cases[] = {
+      {"", false},
+      {"A template\nwithout its marker\n", false},
+      {"first line\nthis is a vellomar export format file\n", true},
+      {"// vellomar export format\n", false},
+      {"Header\n<<on file>>\nVellomar Export Format\n", false},
+  };
+  for (const auto& c : cases) {
+    TDBaseExport e;
+    LoadExportFormatText(e, c.text, nullptr);
+    EXPECT_EQ(e.Valid, c.valid) << c.text;
+  }
+  TDBaseExport e;
+  LoadExportFormatText(e, std::string_view("Header\0Vellomar Export Format", 29), nullptr);
+  EXPECT_FALSE(e.Valid) << "the text ends at its first NUL";
+}
+
+TEST(ExportTemplate, NumbersThatAreNoNumbersFallBack) {
+  TDBaseExport e;
+  LoadExportFormatText(e, "maxdesclines = some\nmaxdescsize = 1e3\nfilecolumns = many\n", nullptr);
+  EXPECT_EQ(e.MaxDescLines, 0);
+  EXPECT_EQ(e.MaxDescSize, 0);
+  EXPECT_EQ(e.FileColumns, 1);
+}
+
+TEST(ExportTemplate, MarkersFollowTheDelimitersInForce) {
+  TDBaseExport e;
+  LoadExportFormatText(e,
+                       "Vellomar Export Format\n"
+                       "IdentifierBegin = [\n"
+                       "IdentifierEnd = ]\n"
+                       "<<on database begin>>\n"
+                       "[On File]\n"
+                       "[FileName]<<filename>>[crlf]\n",
+                       nullptr);
+  EXPECT_EQ(e.IdentifierBegin, "[");
+  EXPECT_EQ(e.IdentifierEnd, "]");
+  EXPECT_EQ(e.Sections[kSecDatabaseBegin - 1], "");
+  e.setValue(kVarFileName, "x.txt");
+  EXPECT_EQ(ExpandExportSection(e, kSecFile), "x.txt<<filename>>\r\n");
+}
+
+TEST(ExportTemplate, SubstitutionIsOnePassOverTheSection) {
+  TDBaseExport e;
+  LoadExportFormatText(e,
+                       "Vellomar Export Format\n"
+                       "<<on file>>\n"
+                       "<<databasename>>|<<FileName>>|<<Tab>>|<<crlf>><<unknown>><<space\n",
+                       nullptr);
+  // Values that look like identifiers stay as they are, before or after their variable.
+  e.setValue(kVarDatabaseName, "<<filename>>");
+  e.setValue(kVarFileName, "a<<crlf>>b<<databasename>>");
+  EXPECT_EQ(ExpandExportSection(e, kSecFile),
+            "<<filename>>|a<<crlf>>b<<databasename>>|\t|\r\n<<unknown>><<space");
+}
+
+TEST(ExportTemplate, AnEmptyClosingTextTakesTheLongestName) {
+  TDBaseExport e;
+  LoadExportFormatText(e, "IdentifierEnd =\n<<on file\n<<files <<filesinfolder <<file\n", nullptr);
+  e.setValue(kVarFiles, "F");
+  e.setValue(kVarFilesInFolder, "FIF");
+  EXPECT_EQ(ExpandExportSection(e, kSecFile), "F FIF <<file");
+}
+
+TEST(ExportTemplate, CharacterFilter) {
+  TDBaseExport e;
+  LoadExportFormatText(e,
+                       "excludechars = #\n"
+                       "replacechar = ab\n"
+                       "replacechar = bc\n"
+                       "replacechar = x\n"
+                       "replacechar = <‹\n"
+                       "replacechar = é\n",
+                       nullptr);
+  EXPECT_EQ(FilterExportValue(e, "a#b<x>é"), "c c‹ > ");
+  TDBaseExport none;
+  EXPECT_EQ(FilterExportValue(none, "a#b"), "a#b");
+}
+
+// The sections of a folder's files in columns, each written as a letter.
+std::string columnsOf(int32_t fileColumns, int files) {
+  TDBaseExport e;
+  LoadExportFormatText(e,
+                       "FileColumns = " + std::to_string(fileColumns) +
+                           "\n<<on folder begin>>\n{\n<<on first column begin>>\nF\n"
+                           "<<on each column begin>>\n(\n<<on file>>\n<<filename>>\n"
+                           "<<on each column end>>\n)\n<<on last column end>>\nL\n"
+                           "<<on folder end>>\n}\n",
+                       nullptr);
+  return capturedOutput(e, [&] {
+    ExportFolderBegin(e);
+    for (int i = 0; i < files; ++i) {
+      FileData = TOneFile{};
+      FileData.Name = ShortString(std::string(1, static_cast<char>('a' + i)));
+      ExportAddFile(e);
+    }
+    ExportFolderEnd(e);
+  });
+}
+
+TEST(ExportTemplate, FilesInColumns) {
+  testing::fixedDisplay();
+  const struct {
+    int32_t columns;
+    int files;
+    const char* written;
+  } cases[] = {
+      {3, 7, "{F(abc)(def)(g)L}"},
+      {1, 3, "{F(abc)L}"},
+      {0, 3, "{F(abc)L}"},
+      {-5, 2, "{F(ab)L}"},
+      {2147483647, 3, "{F(a)(b)(c)L}"},
+      {4, 0, "{}"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(columnsOf(c.columns, c.files), c.written) << c.columns << " columns";
+  }
+}
+
+TEST(ExportTemplate, ValuesLiveFromTheirBeginEventAndConstantsStay) {
+  testing::fixedDisplay();
+  TDBaseExport e;
+  LoadExportFormatText(e,
+                       "<<on database begin>>\n[<<diskname>><<tab>><<space>>]\n"
+                       "<<on disk begin>>\n<<diskname>>:<<diskfreepercent>>:<<disksizekb>>;\n"
+                       "<<on database end>>\n<<databasename>>/<<diskname>><<crlf>>\n",
+                       nullptr);
+  const std::string out = capturedOutput(e, [&] {
+    DatabaseData = {"data.kvd", "/x/", 2};
+    DiskData = TDiskData{};
+    DiskData.DiskName = "stale";
+    ExportDBaseBegin(e);
+    DiskData.DiskName = "Big";
+    DiskData.SizeKB = 30000000;
+    DiskData.FreeKB = 12345678;
+    ExportDiskBegin(e);
+    DiskData = TDiskData{};
+    DiskData.DiskName = "Empty";
+    ExportDiskBegin(e);
+    ExportDBaseEnd(e);
+  });
+  EXPECT_EQ(out, "[\t ]Big:41%:28.6 GB;Empty:0%:0;data.kvd/Empty\r\n");
+}
+
+// Every variable over the fixture catalogue, through the engine's walk.
+TEST(ExportTemplate, EveryVariableFromTheWalk) {
+  testing::fixedDisplay();
+  testing::ExportCatalogue fixture;
+  std::string line;
+  for (std::string_view name : kExportVariableNames) {
+    if (!line.empty()) line += "|";
+    line += "<<" + std::string(name) + ">>";
+  }
+  const std::string text = std::string(kHeader) + "MaxDescLines = 2\n<<on file>>\n" + line +
+                           "<<crlf>>\n<<on database end>>\n" + line + "\n";
+  ASSERT_TRUE(ApiGoToDiskByName(fixture.handle(), "Alpha"));
+  ASSERT_TRUE(ApiGoToPath(fixture.handle(), "\\docs"));
+  const std::string out = walkExport(text, fixture.handle(), 4);
+  const std::string prefix = "catalogue.kvd|" + fixture.folder() +
+                             "|2|Alpha|28.6 GB|11.8 GB|41%|1|7|0|0|0|701.0 MB|D:\\|ALPHA_VOL|"
+                             "701.0 MB|0|3/14/25 10:20|\\|docs|1.02 MB|2|0|1.02 MB|2|0|";
+  const std::string constants = "|\r\n|\t| ";
+  const std::string c = prefix + "c.pdf|1 048 576|3/14/25|10:20||" + constants;
+  // The description cut to two lines; the short one on one line; the end sees the last file.
+  EXPECT_EQ(out, prefix + "b.doc|20 480|3/14/25|10:20|line one line two line three|line one\r\n" +
+                     "line two" + constants + "\r\n" + c + "\r\n" + c);
+}
+
+}  // namespace
+}  // namespace vellomar

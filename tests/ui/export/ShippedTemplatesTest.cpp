@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <QXmlStreamReader>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/UApi.h"
+#include "tests/ui/export/ExportCatalogue.h"
+#include "tests/ui/export/ExportRun.h"
+#include "ui/export/UExport.h"
+#include "ui/export/UListExport.h"
+
+namespace vellomar {
+namespace {
+
+using testing::capturedOutput;
+
+std::string templatePath(const std::string& name) {
+  return std::string(VELLOMAR_EXPORT_DIR) + "/" + name;
+}
+
+// The output against its golden file; VELLOMAR_UPDATE_GOLDEN=1 writes the golden file instead.
+void expectGolden(const std::string& name, const std::string& output) {
+  const std::string golden = std::string(VELLOMAR_GOLDEN) + "/" + name + ".out";
+  if (std::getenv("VELLOMAR_UPDATE_GOLDEN") != nullptr) {
+    std::ofstream(golden, std::ios::binary) << output;
+  }
+  EXPECT_EQ(output, vellomar::test::contentOf(golden)) << name;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
+    lines.push_back(text.substr(start, at - start));
+    start = at + 2;
+  }
+  EXPECT_EQ(start, text.size()) << "the text ends with a line break";
+  return lines;
+}
+
+void expectWellFormedHtml(const std::string& name, const std::string& output) {
+  QXmlStreamReader reader(QByteArray::fromStdString(output));
+  int tables = 0;
+  while (!reader.atEnd()) {
+    if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == u"table") ++tables;
+  }
+  EXPECT_FALSE(reader.hasError()) << name << ": " << reader.errorString().toStdString()
+                                  << " at line " << reader.lineNumber();
+  EXPECT_GT(tables, 0) << name;
+}
+
+// Tab-delimited lines: the same number of fields on every line of the same level (leading tabs).
+void expectTabFieldsLineUp(const std::string& name, const std::string& output) {
+  std::vector<int> fieldsAtLevel(8, -1);
+  for (const std::string& line : linesOf(output)) {
+    const size_t level = line.find_first_not_of('\t');
+    ASSERT_LT(level, fieldsAtLevel.size()) << name << ": " << line;
+    const int fields = static_cast<int>(std::count(line.begin(), line.end(), '\t') - level) + 1;
+    if (fieldsAtLevel[level] < 0) fieldsAtLevel[level] = fields;
+    EXPECT_EQ(fields, fieldsAtLevel[level]) << name << ": " << line;
+  }
+}
+
+// Every field in quotes, no quote inside a field, the same number of fields on every line.
+void expectQuotedFieldsLineUp(const std::string& name, const std::string& output) {
+  int expected = -1;
+  for (const std::string& line : linesOf(output)) {
+    int fields = 0;
+    size_t at = 0;
+    while (at < line.size()) {
+      ASSERT_EQ(line[at], '"') << name << ": " << line;
+      const size_t close = line.find('"', at + 1);
+      ASSERT_NE(close, std::string::npos) << name << ": " << line;
+      ++fields;
+      at = close + 1;
+      if (at < line.size()) {
+        ASSERT_EQ(line[at], ';') << name << ": " << line;
+        ++at;
+      }
+    }
+    if (expected < 0) expected = fields;
+    EXPECT_EQ(fields, expected) << name << ": " << line;
+  }
+}
+
+void expectShape(const std::string& name, const std::string& output) {
+  if (name.find("HTML") != std::string::npos) {
+    expectWellFormedHtml(name, output);
+  } else if (name.find("quotes") != std::string::npos) {
+    expectQuotedFieldsLineUp(name, output);
+  } else {
+    expectTabFieldsLineUp(name, output);
+  }
+}
+
+TDBaseExport& loaded(const std::string& name, TDBase* db) {
+  TDBaseExport& e = ExportState();
+  LoadExportFormat(e, templatePath(name), db);
+  EXPECT_TRUE(e.Valid) << name;
+  return e;
+}
+
+TEST(ShippedTemplates, DatabaseTemplatesOverBothDisks) {
+  testing::fixedDisplay();
+  testing::ExportCatalogue fixture;
+  TDBase* db = fixture.handle();
+  ApiSelectKey(db, true, 0);
+  ApiSelectKey(db, true, 1);
+  for (const std::string name :
+       {"HTML Detailed.vefd", "HTML Brief.vefd", "Leveled - tab delimited.vefd",
+        "Plain - semicolon delimited with quotes.vefd", "Plain - tab delimited.vefd"}) {
+    TDBaseExport& e = loaded(name, db);
+    const std::string output = replaced(capturedOutput(e,
+                                                       [&] {
+                                                         SetExportCallbacks(db, nullptr);
+                                                         ApiIterateDisks(db, 2, 2);
+                                                         ApiResetExportCallbacks(db);
+                                                       }),
+                                        fixture.folder(), "/catalogues/");
+    expectGolden(name, output);
+    expectShape(name, output);
+  }
+}
+
+// The file lines of the fixture's folders, as a found-files list holds them.
+struct FoundLine {
+  std::string Disk;
+  std::string Folder;
+  TOneFile Entry;
+};
+
+std::vector<FoundLine> foundLines(TDBase* db) {
+  std::vector<FoundLine> lines;
+  for (const auto& [disk, folder] :
+       {std::pair{"Alpha", "\\"}, {"Alpha", "\\docs"}, {"Beta", "\\"}}) {
+    EXPECT_TRUE(ApiGoToDiskByName(db, disk));
+    EXPECT_TRUE(ApiGoToPath(db, folder));
+    TFileCollection* files = ApiGetFileCol(db);
+    for (int32_t i = 0; i < ApiFileColCount(files); ++i) {
+      FoundLine line{disk, folder, {}};
+      ApiFileColAt(files, i, line.Entry);
+      if (line.Entry.Name.view() != ".." && line.Entry.SubDir == nullptr) lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+TEST(ShippedTemplates, FoundFileAndFreeSpaceTemplates) {
+  testing::fixedDisplay();
+  testing::ExportCatalogue fixture;
+  TDBase* db = fixture.handle();
+  const std::vector<FoundLine> found = foundLines(db);
+  ASSERT_EQ(found.size(), 8u);
+  const struct {
+    std::string disk;
+    int32_t sizeKB, freeKB;
+  } disks[] = {{"Alpha", 30000000, 12345678}, {"Beta", 1440, 0}, {"<Tom & \"Jerry\">", 0, 0}};
+
+  for (const std::string name :
+       {"Semicolon delimited with quotes", "Tab delimited", "Table in HTML"}) {
+    TDBaseExport& files = loaded(name + ".veff", db);
+    const std::string filesOutput = capturedOutput(files, [&] {
+      ExportList(
+          files, ExportListKind::kFoundFiles, "/data/found.kvd", static_cast<int32_t>(found.size()),
+          [&](int32_t i) {
+            return ExportListLine{&found[i].Entry, found[i].Disk, found[i].Folder, 0, 0, false};
+          },
+          false, [](int32_t) { return false; });
+    });
+    expectGolden(name + ".veff", filesOutput);
+    expectShape(name + ".veff", filesOutput);
+
+    TDBaseExport& space = loaded(name + ".vefs", db);
+    const std::string spaceOutput = capturedOutput(space, [&] {
+      ExportList(
+          space, ExportListKind::kFreeSpace, "/data/found.kvd", 3,
+          [&](int32_t i) {
+            return ExportListLine{nullptr,         disks[i].disk,   {},
+                                  disks[i].sizeKB, disks[i].freeKB, false};
+          },
+          false, [](int32_t) { return false; });
+    });
+    expectGolden(name + ".vefs", spaceOutput);
+    expectShape(name + ".vefs", spaceOutput);
+  }
+}
+
+}  // namespace
+}  // namespace vellomar

@@ -1,0 +1,219 @@
+#include "ui/dbruns/UDBaseRuns.h"
+
+#include "engine/UApi.h"
+#include "foundation/UExceptions.h"
+#include "platform/PFileNames.h"
+
+namespace vellomar {
+
+namespace {
+
+constexpr std::string_view kRepairCaption = "Database Repair";
+
+// A handle the run opened: closed on every path, a close that raises only when nothing else
+// has.
+class OpenedDBase {
+ public:
+  OpenedDBase() = default;
+  ~OpenedDBase() {
+    try {
+      ApiCloseDBase(handle_, false);
+    } catch (...) {
+      // Already failing: the first exception is the one to report.
+    }
+  }
+  OpenedDBase(const OpenedDBase&) = delete;
+  OpenedDBase& operator=(const OpenedDBase&) = delete;
+
+  TDBase*& handle() { return handle_; }
+  TDBase* get() const { return handle_; }
+  // Writes and closes; the exception of a failed write passes on.
+  void close(bool readOnlyExport) { ApiCloseDBase(handle_, readOnlyExport); }
+
+ private:
+  TDBase* handle_ = nullptr;
+};
+
+// The callbacks are the run's only while its copy runs.
+class InstalledCallbacks {
+ public:
+  explicit InstalledCallbacks(const RunCallbacks& c) {
+    ApiSetCallbacks(c.Query, c.Choice, c.Message, c.AppendText, c.Percent, c.Abort);
+  }
+  ~InstalledCallbacks() { ApiResetCallbacks(); }
+  InstalledCallbacks(const InstalledCallbacks&) = delete;
+  InstalledCallbacks& operator=(const InstalledCallbacks&) = delete;
+};
+
+// The compression's copy: once the run creates it, removed unless it took the database's place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+  ~TemporaryFile() {
+    if (owned_ && isRegularFile(path_)) removeFileName(path_);
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  void own() { owned_ = true; }
+  void keep() { owned_ = false; }
+
+ private:
+  std::string path_;
+  bool owned_ = false;
+};
+
+bool openSource(const std::string& name, bool rebuildKeys, OpenedDBase& source,
+                std::string_view caption, const RunReport& report) {
+  ShortString message;
+  if (ApiOpenDBase(ShortString(name), rebuildKeys, source.handle(), message)) return true;
+  report(caption, "The source database " + name + " cannot be open.\r\n" + message.str());
+  return false;
+}
+
+bool createTarget(const std::string& name, OpenedDBase& target, std::string_view caption,
+                  const RunReport& report) {
+  bool created = false;
+  try {
+    created = ApiCreateDBase(ShortString(name));
+  } catch (const EKstvException&) {
+    created = false;
+  }
+  if (!created) {
+    report(caption, "The target database " + name + " cannot be created.");
+    return false;
+  }
+  ShortString message;
+  if (ApiOpenDBase(ShortString(name), false, target.handle(), message)) return true;
+  report(caption, "The target database " + name + " cannot be open.\r\n" + message.str());
+  return false;
+}
+
+// The compressed copy, closed and on the disk, takes the database's place.
+void putInPlace(const ReindexJob& job, TemporaryFile& copy, const RunReport& report) {
+  const std::string_view caption = ReindexFailureCaption(job.Mode);
+  const std::string& source = job.SourceName;
+  const auto cannotRename = [&](const std::string& from, const std::string& to) {
+    report(caption, "The database " + from + " cannot be renamed to " + to);
+  };
+  bool renamedAway = false;
+  std::string backup;
+  if (job.BackupDBase) {
+    backup = ChangeFileExt(source, ".~KV");
+    if (isRegularFile(backup)) removeFileName(backup);
+    // A second name keeps the old file without a copy of its bytes; where the file system has
+    // none to give, the old file moves to the backup name.
+    if (!addFileName(source, backup)) {
+      if (!replaceFileName(source, backup)) {
+        cannotRename(source, backup);
+        return;
+      }
+      renamedAway = true;
+    }
+  }
+  if (!replaceFileName(copy.path(), source)) {
+    if (renamedAway) replaceFileName(backup, source);
+    cannotRename(copy.path(), source);
+    return;
+  }
+  copy.keep();
+}
+
+}  // namespace
+
+std::string_view ReindexCaption(ReindexMode mode) {
+  switch (mode) {
+    case ReindexMode::kCompress:
+      return "Compressing database";
+    case ReindexMode::kExportReadOnly:
+      return "Exporting to read-only form";
+    case ReindexMode::kExport:
+      return "Exporting";
+    case ReindexMode::kImport:
+      return "Importing";
+  }
+  return {};
+}
+
+std::string_view ReindexFailureCaption(ReindexMode mode) {
+  switch (mode) {
+    case ReindexMode::kCompress:
+      return "Compression was not successful";
+    case ReindexMode::kExportReadOnly:
+    case ReindexMode::kExport:
+      return "Export was not successful";
+    case ReindexMode::kImport:
+      return "Import was not successful";
+  }
+  return {};
+}
+
+std::string ChangeFileExt(const std::string& path, std::string_view ext) {
+  const size_t slash = path.find_last_of('/');
+  const size_t dot = path.find_last_of('.');
+  const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (hasExt ? path.substr(0, dot) : path) + std::string(ext);
+}
+
+void RunReindex(const ReindexJob& job, const RunCallbacks& callbacks, const RunReport& report) {
+  const std::string_view caption = ReindexFailureCaption(job.Mode);
+  const bool compress = job.Mode == ReindexMode::kCompress;
+  const bool opensSource = compress || job.Mode == ReindexMode::kImport;
+  // Declared first, so that it goes after both databases are closed.
+  TemporaryFile copy(compress ? ChangeFileExt(job.SourceName, ".$$~") : std::string());
+  OpenedDBase openedSource;
+  OpenedDBase openedTarget;
+  if (opensSource && !openSource(job.SourceName, false, openedSource, caption, report)) return;
+  if (job.Mode != ReindexMode::kImport) {
+    if (compress) copy.own();
+    if (!createTarget(compress ? copy.path() : job.TargetName, openedTarget, caption, report)) {
+      return;
+    }
+  }
+  TDBase* source = opensSource ? openedSource.get() : job.Source;
+  TDBase* target = job.Mode == ReindexMode::kImport ? job.Target : openedTarget.get();
+  bool copied = false;
+  {
+    const InstalledCallbacks installed(callbacks);
+    const bool exporting =
+        job.Mode == ReindexMode::kExport || job.Mode == ReindexMode::kExportReadOnly;
+    copied =
+        ApiCompressDBase(source, target, !exporting, job.Mode == ReindexMode::kImport, compress);
+  }
+  // The close puts the copy on the disk before it may replace anything, and before the source's
+  // header is written back.
+  if (job.Mode != ReindexMode::kImport) {
+    openedTarget.close(job.Mode == ReindexMode::kExportReadOnly);
+  }
+  if (opensSource) openedSource.close(false);
+  if (!compress) return;
+  if (!copied) {
+    report(caption, "Process was not successful.");
+    return;
+  }
+  putInPlace(job, copy, report);
+}
+
+void RunRepair(const std::string& sourceName, const std::string& targetName,
+               const RunCallbacks& callbacks, const RunReport& report) {
+  // Creating the target would empty the only copy of the damaged database.
+  const std::optional<FileIdentity> source = fileIdentity(sourceName);
+  if (source && source == fileIdentity(targetName)) {
+    report(kRepairCaption, "The target database " + targetName +
+                               " is the damaged database itself. Choose another file.");
+    return;
+  }
+  OpenedDBase openedSource;
+  OpenedDBase openedTarget;
+  if (!openSource(sourceName, true, openedSource, kRepairCaption, report)) return;
+  if (!createTarget(targetName, openedTarget, kRepairCaption, report)) return;
+  {
+    const InstalledCallbacks installed(callbacks);
+    ApiCompressDBase(openedSource.get(), openedTarget.get(), true, false, true);
+  }
+  openedSource.close(false);
+  openedTarget.close(false);
+}
+
+}  // namespace vellomar

@@ -1,0 +1,525 @@
+#include "ui/export/UExport.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <vector>
+
+#include "engine/UApi.h"
+#include "foundation/UBaseUtils.h"
+#include "foundation/UExceptions.h"
+#include "ui/export/UFileLine.h"
+
+namespace vellomar {
+
+const std::array<std::string_view, kExportVariableCount> kExportVariableNames = {
+    "databasename",
+    "databasepath",
+    "numberofdisks",
+    "diskname",
+    "disksizekb",
+    "diskfreekb",
+    "diskfreepercent",
+    "folders",
+    "files",
+    "archives",
+    "totalfilesinarchives",
+    "totalfoldersinarchives",
+    "totaldatasize",
+    "originalpath",
+    "volumelabel",
+    "physsize",
+    "archsize",
+    "scandate",
+    "pathtofolder",
+    "foldername",
+    "folderdatasize",
+    "filesinfolder",
+    "foldersinfolder",
+    "physfolderdatasize",
+    "physfilesinfolder",
+    "physfoldersinfolder",
+    "filename",
+    "filesize",
+    "filedate",
+    "filetime",
+    "shortdesc",
+    "desc",
+    "crlf",
+    "tab",
+    "space",
+};
+
+const std::array<std::string_view, kExportSectionCount> kExportSectionNames = {
+    "on database begin",    "on disk begin", "on folder begin", "on first column begin",
+    "on each column begin", "on file",       "on description",  "on each column end",
+    "on last column end",   "on folder end", "on disk end",     "on database end",
+};
+
+TDBaseExport& ExportState() {
+  static TDBaseExport state;
+  return state;
+}
+
+namespace {
+
+constexpr std::string_view kValidMarker = "vellomar export format";
+
+bool isBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view trimRight(std::string_view s) {
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view trimLeft(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  return s;
+}
+
+std::string_view trim(std::string_view s) {
+  return trimLeft(trimRight(s));
+}
+
+// ASCII only, so that a lower-cased line keeps the byte positions of the line as written.
+std::string asciiLower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// CR LF, a lone CR and a lone LF each end a line.
+std::vector<std::string_view> splitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+std::string crlfLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      out += "\r\n";
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// Bytes of the character at the front of s: a whole UTF-8 sequence, else one byte (CP1252).
+size_t charLength(std::string_view s) {
+  const auto lead = static_cast<unsigned char>(s[0]);
+  size_t n = lead >= 0xF0 && lead <= 0xF4  ? 4
+             : lead >= 0xE0                ? 3
+             : lead >= 0xC2 && lead < 0xE0 ? 2
+                                           : 1;
+  if (lead >= 0xF5 || n > s.size()) return 1;
+  for (size_t i = 1; i < n; ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
+}
+
+std::vector<std::string_view> splitChars(std::string_view s) {
+  std::vector<std::string_view> chars;
+  while (!s.empty()) {
+    const size_t n = charLength(s);
+    chars.push_back(s.substr(0, n));
+    s.remove_prefix(n);
+  }
+  return chars;
+}
+
+int32_t numberOr(std::string_view text, int32_t fallback) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return fallback;
+  return value;
+}
+
+// The value after a keyword: blanks skipped, one separator character dropped, then trimmed.
+std::string_view keywordValue(std::string_view line, size_t afterKeyword) {
+  std::string_view rest = trimLeft(line.substr(afterKeyword));
+  if (!rest.empty()) rest.remove_prefix(1);
+  return trim(rest);
+}
+
+void parseHeaderLine(TDBaseExport& e, std::string_view line) {
+  const std::string lower = asciiLower(line);
+  auto find = [&](std::string_view keyword, std::string_view from) -> std::optional<std::string> {
+    const size_t at = lower.find(keyword);
+    if (at == std::string::npos) return std::nullopt;
+    return std::string(keywordValue(from, at + keyword.size()));
+  };
+  if (auto v = find("identifierbegin", lower)) e.IdentifierBegin = *v;
+  if (auto v = find("identifierend", lower)) e.IdentifierEnd = *v;
+  if (auto v = find("maxdesclines", lower)) e.MaxDescLines = numberOr(*v, 0);
+  if (auto v = find("maxdescsize", lower)) e.MaxDescSize = numberOr(*v, 0);
+  if (auto v = find("filecolumns", lower)) e.FileColumns = numberOr(*v, 1);
+  if (auto v = find("defaultext", line)) e.DefaultExt = *v;
+  if (auto v = find("filefilter", line)) e.FileFilter = *v;
+  if (auto v = find("excludechars", line)) e.ExcludeChars += *v;
+  if (auto v = find("replacechar", line)) {
+    // A single character is one to blank out: the pair of it and a blank.
+    e.ReplaceChars += *v;
+    if (splitChars(*v).size() == 1) e.ReplaceChars += ' ';
+  }
+}
+
+// Splits a section at its identifiers, found regardless of case; where two identifiers start at
+// the same place (an empty closing text), the longer one is meant.
+std::vector<ExportPiece> parseSection(const TDBaseExport& e, std::string_view text) {
+  const std::string lower = asciiLower(text);
+  const std::string begin = asciiLower(e.IdentifierBegin);
+  std::vector<ExportPiece> pieces;
+  std::string literal;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t at = i;
+    if (!begin.empty()) {
+      at = lower.find(begin, i);
+      if (at == std::string::npos) at = text.size();
+      literal.append(text.substr(i, at - i));
+      i = at;
+      if (i == text.size()) break;
+    }
+    int matched = 0;
+    size_t matchedLength = 0;
+    for (int v = 1; v <= kExportVariableCount; ++v) {
+      const std::string& id = e.Variables[v - 1].Id;
+      if (id.size() > matchedLength && lower.compare(i, id.size(), id) == 0) {
+        matched = v;
+        matchedLength = id.size();
+      }
+    }
+    if (matched == 0) {
+      literal += text[i];
+      ++i;
+      continue;
+    }
+    if (!literal.empty()) pieces.push_back({std::move(literal), 0});
+    literal.clear();
+    pieces.push_back({std::string(), matched});
+    i += matchedLength;
+  }
+  if (!literal.empty()) pieces.push_back({std::move(literal), 0});
+  return pieces;
+}
+
+void resetExport(TDBaseExport& e, TDBase* db) {
+  e.IdentifierBegin = "<<";
+  e.IdentifierEnd = ">>";
+  e.MaxDescLines = 0;
+  e.MaxDescSize = 0;
+  e.FileColumns = 1;
+  e.Valid = false;
+  e.CurrentSection = 0;
+  e.DefaultExt = "txt";
+  e.FileFilter.clear();
+  e.ExcludeChars.clear();
+  e.ReplaceChars.clear();
+  e.BytesWritten = 0;
+  e.FilesWritten = 0;
+  for (TIdValue& v : e.Variables) v = TIdValue{};
+  for (std::string& s : e.Sections) s.clear();
+  for (auto& p : e.Parsed) p.clear();
+  e.setValue(kVarCrLf, "\r\n");
+  e.setValue(kVarTab, "\t");
+  e.setValue(kVarSpace, " ");
+  e.FileList.Clear();
+  e.FileList.SetSorted(true);
+  e.FileList.SetDuplicates(TKStringList::kDuplicatesAccept);
+  e.DBase = db;
+}
+
+// The constant ones (line break, tab, blank) keep their values.
+void clearValues(TDBaseExport& e, int first, int last) {
+  for (int v = first; v <= last && v < kVarCrLf; ++v) e.Variables[v - 1].Value.clear();
+}
+
+void setFiltered(TDBaseExport& e, int variable, std::string_view text) {
+  e.setValue(variable, FilterExportValue(e, text));
+}
+
+std::string size64(int64_t bytes) {
+  return FormatSize64(bytes).str();
+}
+
+std::string thousands(int32_t n) {
+  return FormatThousands(n).str();
+}
+
+std::string percentFree(int32_t freeKB, int32_t sizeKB) {
+  if (sizeKB <= 0) return "0%";
+  return std::to_string(int64_t{freeKB} * 100 / sizeKB) + "%";
+}
+
+// The full description, cut to the template's limits.
+std::string fullDescription(const TDBaseExport& e, int32_t offset) {
+  std::string text;
+  try {
+    if (!ApiGetFullDesc(e.DBase, offset, text)) return {};
+  } catch (const EKstvDBaseStructException&) {
+    return {};
+  }
+  text = crlfLineBreaks(text);
+  if (e.MaxDescLines > 0) {
+    int32_t breaks = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\r' || ++breaks < e.MaxDescLines) continue;
+      if (i > 0 && i + 1 < text.size()) text.resize(i);
+      break;
+    }
+  }
+  if (e.MaxDescSize > 0 && text.size() > static_cast<size_t>(e.MaxDescSize)) {
+    text.resize(utf8CutLength(text, static_cast<size_t>(e.MaxDescSize)));
+  }
+  return text;
+}
+
+std::string shortDescription(const TDBaseExport& e, int32_t offset) {
+  ShortString text;
+  try {
+    if (!ApiGetShortDesc(e.DBase, offset, text)) return {};
+  } catch (const EKstvDBaseStructException&) {
+    return {};
+  }
+  return text.str();
+}
+
+void setFileValues(TDBaseExport& e, const TOneFile& entry) {
+  clearValues(e, kVarFileName, kVarDesc);
+  setFiltered(e, kVarFileName, entry.Name.str() + std::string(entry.Data.Ext.view()));
+  std::string size;
+  if (entry.Name.view() != "..") {
+    size = (entry.Data.Attr & kAttrFolder) != 0
+               ? "(folder)"
+               : FormatSizeShort(entry.Data.Size, FormatOptions.SizeInKB).str();
+  }
+  setFiltered(e, kVarFileSize, size);
+  const auto dateTime = static_cast<uint32_t>(entry.Data.DateTime);
+  if (dateTime != 0) {
+    e.setValue(kVarFileDate, FormatDosDate(dateTime).str());
+    e.setValue(kVarFileTime, FormatDosTime(dateTime, FormatOptions.ShowSeconds).str());
+  }
+  if (entry.Data.DescOffset != 0 && e.DBase != nullptr) {
+    setFiltered(e, kVarShortDesc, shortDescription(e, entry.Data.DescOffset));
+    setFiltered(e, kVarDesc, fullDescription(e, entry.Data.DescOffset));
+  }
+}
+
+}  // namespace
+
+void LoadExportFormat(TDBaseExport& e, std::string_view fileName, TDBase* db) {
+  TKFileStream file;
+  file.Init(fileName, TKFileStream::kModeReadOnly);
+  std::string text(file.GetSize(), '\0');
+  file.ReadExact(text.data(), text.size());
+  file.Done();
+  LoadExportFormatText(e, text, db);
+}
+
+void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db) {
+  resetExport(e, db);
+  text = text.substr(0, text.find('\0'));
+  for (std::string_view line : splitLines(text)) {
+    std::string_view kept = trimRight(line);
+    const std::string lower = asciiLower(trim(line));
+    if (lower.starts_with("//")) continue;
+    // A comment may end any line, section text included.
+    if (const size_t comment = kept.find("//"); comment != std::string_view::npos) {
+      kept = kept.substr(0, comment);
+    }
+    for (int s = 1; s <= kExportSectionCount; ++s) {
+      if (lower.size() == e.IdentifierBegin.size() + kExportSectionNames[s - 1].size() +
+                              e.IdentifierEnd.size() &&
+          lower == e.IdentifierBegin + std::string(kExportSectionNames[s - 1]) + e.IdentifierEnd) {
+        e.CurrentSection = static_cast<uint8_t>(s);
+        kept = {};
+        break;
+      }
+    }
+    if (e.CurrentSection == 0) {
+      if (lower.find(kValidMarker) != std::string::npos) e.Valid = true;
+      parseHeaderLine(e, kept);
+    } else {
+      // Lines join without a break; breaks in the output come from the crlf variable.
+      e.Sections[e.CurrentSection - 1].append(kept);
+    }
+  }
+  for (int v = 1; v <= kExportVariableCount; ++v) {
+    e.Variables[v - 1].Id =
+        asciiLower(e.IdentifierBegin + std::string(kExportVariableNames[v - 1]) + e.IdentifierEnd);
+  }
+  for (int s = 0; s < kExportSectionCount; ++s) e.Parsed[s] = parseSection(e, e.Sections[s]);
+}
+
+void OpenExportOutput(TDBaseExport& e, std::string_view fileName) {
+  e.Output.Init(fileName, TKFileStream::kModeCreate);
+}
+
+void CloseExportOutput(TDBaseExport& e) {
+  e.FileList.Clear();
+  try {
+    e.Output.Flush();
+  } catch (...) {
+    e.Output.Done();
+    throw;
+  }
+  e.Output.Done();
+}
+
+std::string FilterExportValue(const TDBaseExport& e, std::string_view text) {
+  if (e.ExcludeChars.empty() && e.ReplaceChars.empty()) return std::string(text);
+  const std::vector<std::string_view> excluded = splitChars(e.ExcludeChars);
+  const std::vector<std::string_view> pairs = splitChars(e.ReplaceChars);
+  std::string out;
+  out.reserve(text.size());
+  for (std::string_view c : splitChars(text)) {
+    for (std::string_view x : excluded) {
+      if (c == x) {
+        c = " ";
+        break;
+      }
+    }
+    for (size_t p = 0; p + 1 < pairs.size(); p += 2) {
+      if (c == pairs[p]) c = pairs[p + 1];
+    }
+    out.append(c);
+  }
+  return out;
+}
+
+std::string ExpandExportSection(const TDBaseExport& e, int section) {
+  std::string out;
+  for (const ExportPiece& piece : e.Parsed[section - 1]) {
+    out.append(piece.Variable == 0 ? piece.Text : e.value(piece.Variable));
+  }
+  return out;
+}
+
+void WriteExportSection(TDBaseExport& e, int section) {
+  if (e.Parsed[section - 1].empty()) return;
+  const std::string text = ExpandExportSection(e, section);
+  e.Output.Write(text.data(), text.size());
+  e.BytesWritten += text.size();
+}
+
+void ExportDBaseBegin(TDBaseExport& e) {
+  clearValues(e, 1, kExportVariableCount);
+  setFiltered(e, kVarDatabaseName, DatabaseData.Name);
+  setFiltered(e, kVarDatabasePath, DatabaseData.Path);
+  setFiltered(e, kVarNumberOfDisks, std::to_string(DatabaseData.DiskCount));
+  WriteExportSection(e, kSecDatabaseBegin);
+}
+
+void ExportDBaseEnd(TDBaseExport& e) {
+  WriteExportSection(e, kSecDatabaseEnd);
+}
+
+void ExportDiskBegin(TDBaseExport& e) {
+  clearValues(e, kVarDiskName, kVarDesc);
+  const TDiskData& d = DiskData;
+  setFiltered(e, kVarDiskName, d.DiskName);
+  // kB counts of large disks pass 2^31 bytes: worked in 64 bits.
+  setFiltered(e, kVarDiskSizeKB, size64(int64_t{d.SizeKB} * 1024));
+  setFiltered(e, kVarDiskFreeKB, size64(int64_t{d.FreeKB} * 1024));
+  e.setValue(kVarDiskFreePercent, percentFree(d.FreeKB, d.SizeKB));
+  setFiltered(e, kVarFolders, thousands(d.Folders));
+  setFiltered(e, kVarFiles, thousands(d.Files));
+  setFiltered(e, kVarArchives, thousands(d.Archives));
+  setFiltered(e, kVarTotalFilesInArchives, thousands(d.FilesInArchives));
+  setFiltered(e, kVarTotalFoldersInArchives, thousands(d.FoldersInArchives));
+  setFiltered(e, kVarTotalDataSize, size64(d.DataSize));
+  setFiltered(e, kVarOriginalPath, d.ScannedPath);
+  setFiltered(e, kVarVolumeLabel, d.VolumeLabel);
+  setFiltered(e, kVarPhysSize, size64(d.PhysSize));
+  setFiltered(e, kVarArchSize, size64(d.ArchSize));
+  // Like a file's date, a disk without a scan date shows none rather than a date before 1980.
+  if (const auto scanned = static_cast<uint32_t>(d.ScanDateTime); scanned != 0) {
+    setFiltered(e, kVarScanDate,
+                FormatDosDate(scanned).str() + " " + FormatDosTime(scanned, false).str());
+  }
+  WriteExportSection(e, kSecDiskBegin);
+}
+
+void ExportDiskEnd(TDBaseExport& e) {
+  WriteExportSection(e, kSecDiskEnd);
+}
+
+void ExportFolderBegin(TDBaseExport& e) {
+  clearValues(e, kVarPathToFolder, kVarDesc);
+  const TFolderData& f = FolderData;
+  setFiltered(e, kVarPathToFolder, f.Path);
+  setFiltered(e, kVarFolderName, f.Name);
+  setFiltered(e, kVarFolderDataSize, size64(f.DataSize));
+  setFiltered(e, kVarFilesInFolder, thousands(f.Files));
+  setFiltered(e, kVarFoldersInFolder, thousands(f.Folders));
+  setFiltered(e, kVarPhysFolderDataSize, size64(f.PhysDataSize));
+  setFiltered(e, kVarPhysFilesInFolder, thousands(f.PhysFiles));
+  setFiltered(e, kVarPhysFoldersInFolder, thousands(f.PhysFolders));
+  WriteExportSection(e, kSecFolderBegin);
+}
+
+void ExportAddFile(TDBaseExport& e) {
+  auto* line = new TOneFileLine(FileData);
+  const ShortString key =
+      MakeFileSortKey(FileData, line->Kind, FormatOptions.SortCrit, FormatOptions.Reverse);
+  e.FileList.SetDescending(FormatOptions.Reverse);
+  e.FileList.AddObject(key, line);
+}
+
+void ExportFolderEnd(TDBaseExport& e) {
+  const int32_t n = e.FileList.GetCount();
+  // A template may ask for no columns or for more than there are entries.
+  const int32_t columns = n == 0 ? 1 : std::clamp(e.FileColumns, int32_t{1}, n);
+  const int32_t rows = (n + columns - 1) / columns;
+  for (int32_t i = 0; i < n; ++i) {
+    const TOneFile& entry = *static_cast<TOneFileLine*>(e.FileList.GetObject(i))->Entry;
+    setFileValues(e, entry);
+    if (i == 0) WriteExportSection(e, kSecFirstColumnBegin);
+    if (i % rows == 0) WriteExportSection(e, kSecEachColumnBegin);
+    WriteExportSection(e, kSecFile);
+    if (entry.Data.DescOffset != 0) WriteExportSection(e, kSecDescription);
+    if (i + 1 == n || (i + 1) % rows == 0) WriteExportSection(e, kSecEachColumnEnd);
+    if (i + 1 == n) WriteExportSection(e, kSecLastColumnEnd);
+    ++e.FilesWritten;
+  }
+  e.FileList.Clear();
+  WriteExportSection(e, kSecFolderEnd);
+}
+
+void SetExportCallbacks(TDBase* db, TProgressCallback progress) {
+  ApiSetExportCallbacks(
+      db, progress, [] { ExportDBaseBegin(ExportState()); }, [] { ExportDBaseEnd(ExportState()); },
+      [] { ExportDiskBegin(ExportState()); }, [] { ExportDiskEnd(ExportState()); },
+      [] { ExportFolderBegin(ExportState()); }, [] { ExportFolderEnd(ExportState()); },
+      [] { ExportAddFile(ExportState()); });
+}
+
+void ExportFoundFile(TDBaseExport& e, const TOneFile& entry) {
+  clearValues(e, kVarPathToFolder, kVarDesc);
+  setFiltered(e, kVarDiskName, DiskData.DiskName);
+  setFiltered(e, kVarFolderName, FolderData.Name);
+  setFileValues(e, entry);
+  WriteExportSection(e, kSecFile);
+  if (entry.Data.DescOffset != 0) WriteExportSection(e, kSecDescription);
+  ++e.FilesWritten;
+}
+
+}  // namespace vellomar

@@ -1,0 +1,160 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/UApiTypes.h"
+#include "engine/UCallbacks.h"
+#include "foundation/UStream.h"
+#include "foundation/UStringList.h"
+
+namespace vellomar {
+
+class TDBase;
+
+// One variable of a template: its identifier as sections write it, and its present value.
+struct TIdValue {
+  std::string Id;
+  std::string Value;
+};
+
+inline constexpr int kExportVariableCount = 35;
+inline constexpr int kExportSectionCount = 12;
+
+// Variables by their number in the template language.
+enum ExportVariable : int {
+  kVarDatabaseName = 1,
+  kVarDatabasePath,
+  kVarNumberOfDisks,
+  kVarDiskName,
+  kVarDiskSizeKB,
+  kVarDiskFreeKB,
+  kVarDiskFreePercent,
+  kVarFolders,
+  kVarFiles,
+  kVarArchives,
+  kVarTotalFilesInArchives,
+  kVarTotalFoldersInArchives,
+  kVarTotalDataSize,
+  kVarOriginalPath,
+  kVarVolumeLabel,
+  kVarPhysSize,
+  kVarArchSize,
+  kVarScanDate,
+  kVarPathToFolder,
+  kVarFolderName,
+  kVarFolderDataSize,
+  kVarFilesInFolder,
+  kVarFoldersInFolder,
+  kVarPhysFolderDataSize,
+  kVarPhysFilesInFolder,
+  kVarPhysFoldersInFolder,
+  kVarFileName,
+  kVarFileSize,
+  kVarFileDate,
+  kVarFileTime,
+  kVarShortDesc,
+  kVarDesc,
+  kVarCrLf,
+  kVarTab,
+  kVarSpace,
+};
+
+// Sections by their number: when each is written.
+enum ExportSection : int {
+  kSecDatabaseBegin = 1,
+  kSecDiskBegin,
+  kSecFolderBegin,
+  kSecFirstColumnBegin,
+  kSecEachColumnBegin,
+  kSecFile,
+  kSecDescription,
+  kSecEachColumnEnd,
+  kSecLastColumnEnd,
+  kSecFolderEnd,
+  kSecDiskEnd,
+  kSecDatabaseEnd,
+};
+
+// The names the template language gives them, by number - 1.
+extern const std::array<std::string_view, kExportVariableCount> kExportVariableNames;
+extern const std::array<std::string_view, kExportSectionCount> kExportSectionNames;
+
+// A piece of a section as parsed at load: literal text, or the variable of that number.
+struct ExportPiece {
+  std::string Text;
+  int Variable = 0;
+
+  friend bool operator==(const ExportPiece&, const ExportPiece&) = default;
+};
+
+// A loaded export template with its variable table and output: the one export state of a run.
+struct TDBaseExport {
+  std::string IdentifierBegin = "<<";
+  std::string IdentifierEnd = ">>";
+  int32_t MaxDescLines = 0;  // 0: all
+  int32_t MaxDescSize = 0;   // 0: all
+  int32_t FileColumns = 1;
+  std::array<TIdValue, kExportVariableCount> Variables;   // by number - 1
+  std::array<std::string, kExportSectionCount> Sections;  // by number - 1, as read
+  // Each section split once at load into text and variables, so that a value never becomes
+  // template text.
+  std::array<std::vector<ExportPiece>, kExportSectionCount> Parsed;
+  TKFileStream Output;
+  // The folder's lines by sort key; the list owns them.
+  TKStringList FileList;
+  TDBase* DBase = nullptr;
+  bool Valid = false;
+  std::string DefaultExt = "txt";
+  std::string FileFilter;
+  std::string ExcludeChars;
+  std::string ReplaceChars;
+  uint64_t BytesWritten = 0;
+  int32_t FilesWritten = 0;
+  uint8_t CurrentSection = 0;
+
+  const std::string& value(int variable) const { return Variables[variable - 1].Value; }
+  void setValue(int variable, std::string text) { Variables[variable - 1].Value = std::move(text); }
+};
+
+// The one export state of the program, used by one export run at a time.
+TDBaseExport& ExportState();
+
+// Resets the record, reads the template file and parses its sections. Raises the file stream's
+// exceptions when the file cannot be read; the caller tests Valid afterwards.
+void LoadExportFormat(TDBaseExport& e, std::string_view fileName, TDBase* db);
+// The same over the template's text.
+void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db);
+
+void OpenExportOutput(TDBaseExport& e, std::string_view fileName);
+// Writes what is gathered out and closes the file, also when the write raises; frees the lines.
+void CloseExportOutput(TDBaseExport& e);
+
+// The walk's events; each reads the value records the walk filled just before it.
+void ExportDBaseBegin(TDBaseExport& e);
+void ExportDBaseEnd(TDBaseExport& e);
+void ExportDiskBegin(TDBaseExport& e);
+void ExportDiskEnd(TDBaseExport& e);
+void ExportFolderBegin(TDBaseExport& e);
+// Collects the walk's current entry; the folder's end writes the collected lines.
+void ExportAddFile(TDBaseExport& e);
+void ExportFolderEnd(TDBaseExport& e);
+// One line of a found-files list: disk name and folder from the disk and folder records.
+void ExportFoundFile(TDBaseExport& e, const TOneFile& entry);
+
+// Points the handle's export callbacks at the events of ExportState(), in the walk's order,
+// with the given progress callback.
+void SetExportCallbacks(TDBase* db, TProgressCallback progress);
+
+// Characters of ExcludeChars become blanks, then each pair of ReplaceChars maps its first
+// character to its second, a later pair acting on the result of the earlier ones.
+std::string FilterExportValue(const TDBaseExport& e, std::string_view text);
+// Substitutes the section's variables and appends the result to the output.
+void WriteExportSection(TDBaseExport& e, int section);
+// The section's text with the present values, as WriteExportSection would write it.
+std::string ExpandExportSection(const TDBaseExport& e, int section);
+
+}  // namespace vellomar

@@ -1,0 +1,60 @@
+#include "ui/export/UFileLine.h"
+
+#include <cstdio>
+#include <string>
+
+namespace vellomar {
+
+TOneFileLine::TOneFileLine(const TOneFile& entry) : Kind(FileLineKind(entry)) {
+  NewOneFile(Entry, entry);
+}
+
+uint8_t FileLineKind(const TOneFile& entry) {
+  if (entry.Name.view() == "..") return kLineParent;
+  if ((entry.Data.Attr & kAttrArchiveFolder) != 0) return kLineArchive;
+  if ((entry.Data.Attr & kAttrFolder) != 0) return kLineFolder;
+  return kLineFile;
+}
+
+namespace {
+
+char groupOf(const TOneFile& entry, uint8_t kind, bool reverse) {
+  const std::string fullName = entry.Name.str() + std::string(entry.Data.Ext.view());
+  if (fullName == "DiskInfo.txt") return reverse ? '5' : '1';
+  if (kind == kLineParent) return reverse ? '4' : '2';
+  if (kind == kLineFolder) return '3';
+  return reverse ? '1' : '5';
+}
+
+// Larger values give smaller texts, so that they sort first. Unsigned: a DOS date past 2043
+// has its top bit set and is still the newest.
+std::string descendingNumber(int32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%10.10u", 0xFFFFFFFFu - static_cast<uint32_t>(value));
+  return text;
+}
+
+}  // namespace
+
+ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criterion, bool reverse) {
+  const std::string_view name = entry.Name.view();
+  const std::string_view ext = entry.Data.Ext.view();
+  std::string key(1, groupOf(entry, kind, reverse));
+  switch (criterion) {
+    case 1:
+      key.append(ext).append(name);
+      break;
+    case 2:
+      key.append(descendingNumber(entry.Data.DateTime)).append(ext).append(name);
+      break;
+    case 3:
+      key.append(descendingNumber(entry.Data.Size)).append(ext).append(name);
+      break;
+    default:
+      key.append(name).append(ext);
+      break;
+  }
+  return ShortString(key);
+}
+
+}  // namespace vellomar
