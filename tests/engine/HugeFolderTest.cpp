@@ -107,7 +107,8 @@ TEST_F(HugeFolder, FolderListsHoldEveryEntry) {
   LoadFileCol(tree, 1);
   EXPECT_EQ(testing::lineNames(*tree.FileCol),
             (std::vector<std::string>{"sub", fileName(kFiles - 1)}));
-  const std::optional<PreviousFolder> previous = PreviousFolder::find(&tree, "\\", false);
+  const std::optional<PreviousFolder> previous =
+      PreviousFolder::find(&tree, tree.Root.get(), false);
   ASSERT_TRUE(previous);
   EXPECT_NE(previous->fileDesc(kDate, "f299999", ".dat").Offset, 0);
 }
