@@ -129,7 +129,7 @@ void setPrintTarget(std::unique_ptr<TPrintTarget> replacement) {
   target() = replacement ? std::move(replacement) : std::make_unique<DialogTarget>();
 }
 
-QString printText(std::string_view text) {
+QString catalogueText(std::string_view text) {
   QString out;
   out.reserve(static_cast<qsizetype>(text.size()));
   for (size_t pos = 0; pos < text.size();) {
@@ -181,7 +181,7 @@ bool TPrinter::PrnInit(const TGlobalOptions& options) {
 }
 
 bool TPrinter::PrnBeginDoc(const std::string& title) {
-  printer_.setDocName(printText(title));
+  printer_.setDocName(catalogueText(title));
   if (!painter_.isActive()) {
     if (!painter_.begin(&printer_)) return false;
   } else {
@@ -210,7 +210,7 @@ void TPrinter::PrnSetFontStyle(int style) {
 }
 
 int32_t TPrinter::PrnTextWidth(std::string_view text) const {
-  return QFontMetrics(font_, &printer_).horizontalAdvance(printText(text));
+  return QFontMetrics(font_, &printer_).horizontalAdvance(catalogueText(text));
 }
 
 int32_t TPrinter::PrnTextHeight(std::string_view text) const {
@@ -220,7 +220,7 @@ int32_t TPrinter::PrnTextHeight(std::string_view text) const {
 void TPrinter::PrnTextOut(const QRect& clip, int32_t x, int32_t y, std::string_view text) {
   if (!output_ || !painter_.isActive()) return;
   painter_.setClipRect(clip);
-  painter_.drawText(x, y + QFontMetrics(font_, &printer_).ascent(), printText(text));
+  painter_.drawText(x, y + QFontMetrics(font_, &printer_).ascent(), catalogueText(text));
   painter_.setClipping(false);
 }
 

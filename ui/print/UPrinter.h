@@ -90,8 +90,8 @@ class TPrintStatus {
   virtual bool abortRequested() = 0;
 };
 
-// Text as the printer draws it: UTF-8, or CP1252 bytes of an old catalogue.
-QString printText(std::string_view text);
+// A catalogue text as Qt shows, prints and copies it: UTF-8, or CP1252 bytes of an old catalogue.
+QString catalogueText(std::string_view text);
 
 // The print layer: one painter session on a printer for a whole run (all copies), the page
 // geometry, the print font and its styles, clipped text and rules in printer pixels. Drawing

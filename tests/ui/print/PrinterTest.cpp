@@ -63,9 +63,9 @@ TEST(PrintRange, PagesAndFollowingSheets) {
 }
 
 TEST(PrintText, Cp1252BytesOfOldCataloguesAreDecoded) {
-  EXPECT_EQ(printText("\x80 \x9F \xDC\xC8\xC1"), QString::fromUtf8("€ Ÿ ÜÈÁ"));
-  EXPECT_EQ(printText("Grüße"), QString::fromUtf8("Grüße"));
-  EXPECT_EQ(printText("\xE2\x82"), QString::fromUtf8("â‚"));  // a cut character, not UTF-8
+  EXPECT_EQ(catalogueText("\x80 \x9F \xDC\xC8\xC1"), QString::fromUtf8("€ Ÿ ÜÈÁ"));
+  EXPECT_EQ(catalogueText("Grüße"), QString::fromUtf8("Grüße"));
+  EXPECT_EQ(catalogueText("\xE2\x82"), QString::fromUtf8("â‚"));  // a cut character, not UTF-8
 }
 
 TEST(Printer, ClippedTextIsCutAtItsRectangle) {
