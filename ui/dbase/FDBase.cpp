@@ -12,6 +12,7 @@
 #include "platform/PText.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UServices.h"
+#include "ui/dbase/FDBasePopups.h"
 #include "ui/dbase/FDiskPanel.h"
 #include "ui/dbase/FFilePanel.h"
 #include "ui/dbase/FTreePanel.h"
@@ -120,6 +121,7 @@ void TFormDBase::setPanels(QWidget* disks, QWidget* tree, QWidget* files) {
   splitter_->insertWidget(1, tree);
   splitter_->insertWidget(2, files);
   splitter_->setStretchFactor(2, 1);
+  InstallDBasePopups(*this);
   ArrangePanels();
 }
 

@@ -22,8 +22,6 @@ void TFormDBase::EditLocalOptions() {}
 
 // ---- Selection and clipboard ----
 
-void TFormDBase::CopyToClipboard() {}
-
 // ---- Search ----
 
 void TFormDBase::FindFiles() {}
@@ -33,7 +31,6 @@ void TFormDBase::FindFileName(const std::string&) {}
 
 // ---- Printing, export, user commands ----
 
-void TFormDBase::PrintPanel(int) {}
 void TFormDBase::ExportDBase() {}
 void TFormDBase::PrintSleevoraLabels() {}
 

@@ -3,9 +3,9 @@
 #include <QCursor>
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <QPlainTextEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextLayout>
@@ -19,6 +19,7 @@
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/dbase/FTreePanel.h"
+#include "ui/dbase/UDBaseStatus.h"
 #include "ui/dialogs/FDescription.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/dialogs/UDialogs.h"
@@ -261,8 +262,17 @@ void TFilePanel::ShowFileStatus(int32_t index, bool withTotals) {
   std::string text = " ";
   if (line != nullptr) {
     form_.Guarded([&] {
-      text = FileStatusText(line, shortDescOf(db(), *line->Entry), form_.options().SizeInKB,
-                            form_.options().ShowSeconds);
+      const TOneFile& entry = *line->Entry;
+      FileStatusLine status;
+      status.nameExt = FullNameOf(entry);
+      status.kind = line->Kind == kLineFolder   ? FileStatusLine::Kind::kFolder
+                    : line->Kind == kLineParent ? FileStatusLine::Kind::kParent
+                                                : FileStatusLine::Kind::kFile;
+      status.size = entry.Data.Size;
+      status.dateTime = static_cast<uint32_t>(entry.Data.DateTime);
+      const std::string description = shortDescOf(db(), entry);
+      if (!description.empty()) status.description = description;
+      text = FileStatusText(status, form_.options().SizeInKB, form_.options().ShowSeconds);
     });
   }
   if (withTotals) subtotals_ = SubtotalsText(totals_);

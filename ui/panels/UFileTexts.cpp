@@ -54,31 +54,4 @@ std::vector<std::string> DescHintLines(const TOneFileLine& line, bool brief,
   return lines;
 }
 
-std::string FileStatusText(const TOneFileLine* line, const std::string& shortDesc, bool inKB,
-                           bool withSeconds) {
-  if (line == nullptr) return " ";
-  const TOneFile& entry = *line->Entry;
-  std::string text = " " + FullNameOf(entry) + "   ";
-  if (line->Kind == kLineFolder) {
-    text += "(folder)  ";
-  } else if (line->Kind != kLineParent) {
-    text += FormatFileSize(entry.Data.Size, inKB).str() + "   ";
-  }
-  if (entry.Data.DateTime != 0)
-    text += DateTimeText(entry.Data.DateTime, withSeconds).str() + "   ";
-  if (!shortDesc.empty()) text += "   " + shortDesc;
-  return text;
-}
-
-std::string SubtotalsText(const TDirTotals& t) {
-  if (t.Size <= 0) return " ";
-  if (t.Folders == t.PhysFolders && t.Files == t.PhysFiles && t.Size == t.PhysSize) {
-    return " " + std::to_string(t.PhysFolders) + " folders, " + std::to_string(t.PhysFiles) +
-           " files, " + FormatSize64(t.PhysSize).str();
-  }
-  return " " + std::to_string(t.PhysFolders) + "/" + std::to_string(t.Folders) + " folders, " +
-         std::to_string(t.PhysFiles) + "/" + std::to_string(t.Files) + " files, " +
-         FormatSize64(t.PhysSize).str() + "/" + FormatSize64(t.Size).str();
-}
-
 }  // namespace vellomar

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/UTreeStruct.h"
 #include "foundation/UShortString.h"
 #include "ui/panels/UFileLines.h"
 
@@ -25,15 +24,5 @@ ShortString DateTimeText(int32_t dosDateTime, bool withSeconds);
 // there is one. Folders and ".." get none.
 std::vector<std::string> DescHintLines(const TOneFileLine& line, bool brief,
                                        const std::string& shortDesc, bool withSeconds, bool inKB);
-
-// The status bar's text of the focused line: its name, then its size ("(folder)" for a folder,
-// nothing for ".."), its date and time when set, and its short description when it has one.
-// An index outside the list gives " ".
-std::string FileStatusText(const TOneFileLine* line, const std::string& shortDesc, bool inKB,
-                           bool withSeconds);
-
-// The status bar's text of a folder's totals: " F folders, N files, size" when the archives in
-// it add nothing, else each as "without archives/with archives"; " " for a folder of no bytes.
-std::string SubtotalsText(const TDirTotals& totals);
 
 }  // namespace vellomar
