@@ -8,8 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/PLibrary.h"
 #include "platform/PPaths.h"
-#include "tests/modules/TestFolders.h"
 #include "tests/platform/FixtureMachine.h"
 #include "tests/support/TempFolder.h"
 
@@ -78,7 +78,7 @@ class ScriptedWindow : public ScanWindow {
 class ScanCommandsTest : public testing::Test {
  protected:
   void SetUp() override {
-    setProgramFolder(test::standInFolder());  // the scan loads the filter modules
+    setProgramFolder(VELLOMAR_BUILD_DIR "bin/");  // the scan loads the filter modules
     const std::optional<std::string> system = toSystemPath(disk_.path());
     if (!system) GTEST_SKIP() << "no drive holds the temporary folder";
     root_ = *system;

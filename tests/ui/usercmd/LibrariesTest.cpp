@@ -5,7 +5,8 @@
 #include <filesystem>
 
 #include "modules/abi/UserCommandAbi.h"
-#include "tests/modules/TestFolders.h"
+#include "platform/PLibrary.h"
+#include "tests/support/TempFolder.h"
 
 namespace vellomar {
 namespace {
@@ -16,7 +17,7 @@ class LibrariesTest : public testing::Test {
  protected:
   std::string install(const std::string& double_, const std::string& as) {
     const std::string target = folder_.at(as);
-    std::filesystem::copy_file(test::buildFolder() + "testdoubles/ui/" + double_, target);
+    std::filesystem::copy_file(VELLOMAR_BUILD_DIR "testdoubles/ui/" + double_, target);
     return target;
   }
   std::string calls(const std::string& library) {
