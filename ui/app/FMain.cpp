@@ -5,8 +5,12 @@
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <cctype>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
+#include "ui/app/UCommandLine.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBase.h"
 
@@ -80,6 +84,7 @@ TFormDBase* TMainForm::OpenDBaseWindow(const std::string& fileName) {
     form->showMaximized();
   else
     form->show();
+  RunPendingCommands(*form);
   return form;
 }
 
@@ -111,13 +116,39 @@ TMdiChild* TMainForm::FindFoundWindow(int kinds) const {
 
 void TMainForm::ProcessStartup() {
   StartupPending = false;
-  if (!arguments_.isEmpty()) {
-    const std::string name = arguments_.front().toStdString();
-    if (std::filesystem::is_regular_file(name))
-      OpenDBaseWindow(std::filesystem::absolute(name).string());
-    else
-      showExclamation("Error on command line", "File does not exist: " + name);
+  if (arguments_.isEmpty()) return;
+  std::vector<std::string> parameters;
+  for (const QString& argument : arguments_) parameters.push_back(argument.toStdString());
+  const TCommandLineParse parse = ParseCommandLine(parameters, expandToFullPath);
+  for (const TCommandLineMessage& message : parse.Messages) {
+    showExclamation(message.Caption, message.Text);
   }
+  CmdDatabase = parse.Line.CmdDatabase.str();
+  CmdFindText = parse.Line.CmdFindText.str();
+  CmdScanDrives = parse.Line.CmdScanDrives.str();
+  CmdAutoMode = parse.Line.CmdAutoMode;
+  if (!parse.Ok || CmdDatabase.empty()) return;
+  if (!std::filesystem::is_regular_file(CmdDatabase)) {
+    showExclamation(kCommandLineErrorCaption, "File does not exist: " + CmdDatabase);
+    return;
+  }
+  OpenDBaseWindow(CmdDatabase);
+}
+
+void TMainForm::RunPendingCommands(TFormDBase& form) {
+  if (!CmdFindText.empty()) {
+    const std::string text = std::exchange(CmdFindText, {});
+    form.FindFileName(text);
+    return;
+  }
+  if (CmdScanDrives.empty()) return;
+  // Without /a only the first drive, with it every drive in turn and the program closes.
+  const std::string letters = std::exchange(CmdScanDrives, {});
+  for (const char letter : letters) {
+    form.ScanDisk(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))), CmdAutoMode);
+    if (!CmdAutoMode) break;
+  }
+  if (CmdAutoMode) QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
 }
 
 void TMainForm::AppIdle() {

@@ -63,6 +63,8 @@ class TMainForm : public QMainWindow {
 
  private:
   void ProcessStartup();
+  // The search or scans the command line asked for, in the database window just opened.
+  void RunPendingCommands(TFormDBase& form);
   void buildMenus();
 
   QStringList arguments_;
