@@ -2,6 +2,7 @@
 
 #include "ui/app/FMain.h"
 #include "ui/app/UCommandLine.h"
+#include "ui/app/UQuitSignal.h"
 #include "ui/common/UIniFile.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettings.h"
@@ -14,8 +15,12 @@ int main(int argc, char* argv[]) {
   for (const std::string& parameter : vellomar::programParameters(argc, argv)) {
     arguments.append(QString::fromStdString(parameter));
   }
+  // The frame first, then the settings that every later window reads; the start-up itself
+  // waits for the first idle pass.
   vellomar::TMainForm mainForm(arguments);
   vellomar::TFormSettings settings(vellomar::configFilePath(vellomar::kProgramIniName), &mainForm);
+  vellomar::QuitSignal quit;
+  QObject::connect(&quit, &vellomar::QuitSignal::quitRequested, &mainForm, &QWidget::close);
   mainForm.show();
   return QApplication::exec();
 }
