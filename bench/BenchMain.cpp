@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bench/BenchEngine.h"
+#include "bench/BenchPanels.h"
 #include "bench/BenchProbe.h"
 #include "bench/BenchTable.h"
 #include "bench/TreeGenerator.h"
@@ -25,6 +26,7 @@ namespace {
 
 constexpr const char* kTreeDiskName = "Tree";
 constexpr int kManyDisksTarget = 10000;
+constexpr int kFlatFolderFiles = 100000;
 // More files in one folder than the collections of other lists may hold.
 constexpr int kHugeFolderFiles = 300000;
 constexpr int kMaxScanBytesPerFile = 150;
@@ -64,6 +66,7 @@ class Bench {
     searches();
     openDatabase();
     compress();
+    databaseWindow();
   }
 
   const std::vector<BenchRow>& rows() const { return rows_; }
@@ -90,6 +93,22 @@ class Bench {
     }
     row.engine = firstFailureOrMedian(engine);
     if (!command.empty()) row.baselineSample = firstFailureOrMedian(baseline);
+    return row;
+  }
+
+  // Both sides measured as runs of the program's own code, taking turns.
+  BenchRow measureAgainst(BenchRow row, const std::function<int64_t()>& work,
+                          const std::function<int64_t()>& baselineWork,
+                          const std::function<void()>& prepare) {
+    std::vector<Sample> engine, baseline;
+    for (int i = 0; i < options_.runs; ++i) {
+      dropCaches();
+      engine.push_back(measureInChild(work, prepare));
+      dropCaches();
+      baseline.push_back(measureInChild(baselineWork, prepare));
+    }
+    row.engine = firstFailureOrMedian(engine);
+    row.baselineSample = firstFailureOrMedian(baseline);
     return row;
   }
 
@@ -298,6 +317,38 @@ class Bench {
     row = measure(
         row, [source, target] { return compressDatabase(source, target); }, {},
         "cp " + shellQuoted(source) + " " + shellQuoted(db("copied.kvd")));
+    rows_.push_back(row);
+  }
+
+  // The database window's file list on one folder of 100 000 files, for each sort criterion,
+  // and the window opened on the catalogue of 10000 disks, each beside the engine's own work.
+  void databaseWindow() {
+    const fs::path flat = options_.data / "flat";
+    if (!fs::exists(flat / ".complete")) {
+      fs::remove_all(flat);
+      writeFlatFolder(flat.string(), kFlatFolderFiles);
+      std::ofstream(flat / ".complete") << "";
+    }
+    const std::string file = db("flat.kvd");
+    scanIntoNewDatabase(file, flat.string(), "Flat");
+    const auto prepare = [this, file] {
+      open_ = std::make_unique<BenchDatabase>(file);
+      goToFirstDisk(*open_);
+    };
+    const char* const criteria[] = {"name", "extension", "date", "size"};
+    for (uint8_t c = 0; c < 4; ++c) {
+      BenchRow row = newRow(std::string("file list of a folder of 100000, by ") + criteria[c],
+                            "engine folder load", 1.5);
+      row = measureAgainst(
+          row, [this, c] { return loadFolderIntoFileList(*open_, c); },
+          [this] { return loadFolderByEngine(*open_); }, prepare);
+      rows_.push_back(row);
+    }
+    const std::string many = db("tenthousand.kvd");
+    BenchRow row = newRow("database window on 10000 disks", "engine open", 1.5);
+    row = measureAgainst(
+        row, [many] { return openDatabaseWindow(many); },
+        [many] { return openDatabaseByEngine(many); }, [] { makeWidgetApplication(); });
     rows_.push_back(row);
   }
 

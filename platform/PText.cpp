@@ -383,6 +383,13 @@ int compareTextThenBytes(std::string_view a, std::string_view b) {
   return order != 0 ? order : sign(a.compare(b));
 }
 
+std::string textAsUtf8(std::string_view text) {
+  if (isAscii(text) || isValidUtf8(text)) return std::string(text);
+  std::u16string wide;
+  toUtf16(text, wide);
+  return toUtf8(wide);
+}
+
 bool lowerAsciiInto(std::string_view text, char* out) {
   unsigned char high = 0;
   for (size_t i = 0; i < text.size(); ++i) {

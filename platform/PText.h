@@ -24,6 +24,10 @@ bool asciiCollationKey(std::string_view text, std::string& key);
 // for sets that must keep both "Readme" and "README".
 int compareTextThenBytes(std::string_view a, std::string_view b);
 
+// The text as valid UTF-8, for showing it: bytes that form no UTF-8 character are read as the
+// CP1252 characters they stand for. Valid UTF-8 comes back unchanged.
+std::string textAsUtf8(std::string_view text);
+
 inline bool sameText(std::string_view a, std::string_view b) {
   return compareText(a, b) == 0;
 }

@@ -265,3 +265,19 @@ TEST(HasLowerCase, TellsNamesEntirelyInCapitals) {
 
 }  // namespace
 }  // namespace vellomar
+
+namespace vellomar {
+namespace {
+
+TEST(TextAsUtf8, Cp1252BytesBecomeTheirCharacters) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"plain.txt", "plain.txt"},
+      {"caf\xC3\xA9", "caf\xC3\xA9"},              // valid UTF-8 stays
+      {"caf\xE9", "caf\xC3\xA9"},                  // CP1252 e acute
+      {"\x80 \xC3\xA9", "\xE2\x82\xAC \xC3\xA9"},  // a bad byte beside a good character
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(textAsUtf8(text), expected) << text;
+}
+
+}  // namespace
+}  // namespace vellomar

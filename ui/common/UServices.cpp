@@ -59,6 +59,9 @@ class DesktopMessages : public MessageService {
       case BoxButtons::kYesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+      case BoxButtons::kRetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
       case QMessageBox::Yes:
@@ -67,6 +70,8 @@ class DesktopMessages : public MessageService {
         return BoxResult::kNo;
       case QMessageBox::Cancel:
         return BoxResult::kCancel;
+      case QMessageBox::Retry:
+        return BoxResult::kRetry;
       default:
         return BoxResult::kOk;
     }

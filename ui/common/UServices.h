@@ -13,8 +13,8 @@ namespace vellomar {
 // through services().
 
 enum class BoxIcon { kNone, kInformation, kExclamation, kError, kQuestion };
-enum class BoxButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
-enum class BoxResult { kOk, kCancel, kYes, kNo };
+enum class BoxButtons { kOk, kOkCancel, kYesNo, kYesNoCancel, kRetryCancel };
+enum class BoxResult { kOk, kCancel, kYes, kNo, kRetry };
 
 // Modal message boxes. The texts are the system's own; a "\r\n" in them is a line break.
 class MessageService {

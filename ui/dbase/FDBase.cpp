@@ -15,6 +15,9 @@
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBasePopups.h"
+#include "ui/dbase/FDiskPanel.h"
+#include "ui/dbase/FFilePanel.h"
+#include "ui/dbase/FTreePanel.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -45,19 +48,6 @@ QHeaderView* makeHeader(QWidget* parent, QStandardItemModel*& model, const QStri
   font.setPointSize(8);
   header->setFont(font);
   return header;
-}
-
-// A panel until the panel family puts its own in place.
-QWidget* placeholderPanel(int tag, QWidget* parent) {
-  auto* panel = new QLabel(parent);
-  panel->setProperty("panelTag", tag);
-  panel->setFocusPolicy(Qt::StrongFocus);
-  panel->setAutoFillBackground(true);
-  panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  QPalette palette = panel->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  panel->setPalette(palette);
-  return panel;
 }
 
 }  // namespace
@@ -124,8 +114,10 @@ void TFormDBase::buildLayout() {
   layout->addWidget(splitter_, 1);
   layout->addWidget(headerBottom_);
   setWidget(content);
-  setPanels(placeholderPanel(kPanelDisks, splitter_), placeholderPanel(kPanelTree, splitter_),
-            placeholderPanel(kPanelFiles, splitter_));
+  setPanels(new TDiskPanel(*this, splitter_), new TTreePanel(*this, splitter_),
+            new TFilePanel(*this, splitter_));
+  ApplyPanelFonts();
+  filePanel()->SetupFileColumns();
   connect(headerTop_, &QHeaderView::sectionResized, this, &TFormDBase::headerSectionResized);
   connect(splitter_, &QSplitter::splitterMoved, this, &TFormDBase::splitterMoved);
 }
@@ -159,6 +151,7 @@ int TFormDBase::ActivePanel() const {
 }
 
 void TFormDBase::ArrangePanels() {
+  if (TTreePanel* tree = treePanel()) tree->Arrange();
   if (tree_) tree_->setVisible(options_.ShowTree);
   const QSignalBlocker block(headerTop_);
   headerTop_->resizeSection(0, headerWidths_[0]);
@@ -244,7 +237,7 @@ bool TFormDBase::OpenDBase(const std::string& fileName) {
     int32_t index = 0;
     if (ApiGetCurrentKey(handle_, name, flags, index)) {
       ApiSetCurrentKey(handle_, index);
-      diskAnchor_ = index;
+      diskPanel()->setAnchor(index);
     }
     RefreshDisks();
     result = true;
@@ -273,9 +266,12 @@ void TFormDBase::IdleUpdate() {
     }
     if (resortPending_) {
       resortPending_ = false;
-      LoadFileList(statusFile_);
+      LoadFileList(filePanel()->GetFocusedFileName());
     }
-    if (resizePending_ > 0 && --resizePending_ == 0) sizeStatusSection();
+    if (resizePending_ > 0 && --resizePending_ == 0) {
+      filePanel()->LayoutFileGrid(-1);
+      sizeStatusSection();
+    }
     const QString subtotals = qs(statusSubtotals_);
     if (headerBottomModel_->headerData(0, Qt::Horizontal).toString() != subtotals) {
       if (statusMinimum_ != 0) {
@@ -300,13 +296,26 @@ void TFormDBase::IdleUpdate() {
   }
 }
 
-void TFormDBase::TimerUpdate() {}
+void TFormDBase::TimerUpdate() {
+  filePanel()->TimerUpdate();
+}
 
 void TFormDBase::ApplyGlobalOptions() {
   if (closing_) return;
+  const bool expanded = options_.ExpandTree;
   if (FormSettings != nullptr) FormSettings->GetOptions(options_);
+  const std::string focused = filePanel()->GetFocusedFileName();
+  if (options_.ExpandTree != expanded) {
+    if (options_.ExpandTree) {
+      treePanel()->ExpandAll();
+    } else {
+      treePanel()->CollapseAll();
+    }
+  }
   ArrangePanels();
-  Guarded([&] { LoadFileList(statusFile_); });
+  ApplyPanelFonts();
+  filePanel()->SetupFileColumns();
+  Guarded([&] { LoadFileList(focused); });
 }
 
 void TFormDBase::setStatusTexts(const std::string& subtotals, const std::string& file) {
@@ -350,6 +359,7 @@ void TFormDBase::UpdatePanelHeaders() {
 }
 
 void TFormDBase::ChangePanel(int panel) {
+  filePanel()->HideDescHint();
   for (int section = 0; section < 3; ++section)
     if (section != panel - 1) headerTopModel_->setHeaderData(section, Qt::Horizontal, QString());
   if (panel == kPanelDisks) headerTopModel_->setHeaderData(0, Qt::Horizontal, qs(shortName_));

@@ -16,6 +16,10 @@ class QStandardItemModel;
 
 namespace vellomar {
 
+class TDiskPanel;
+class TFilePanel;
+class TTreePanel;
+
 // The database window: one MDI child per open catalogue file, owning one engine handle. It
 // shows the catalogue in three panels side by side (disks, folder tree, files) under a header
 // bar (HeaderTop) and above a status bar (HeaderBottom), polls the engine's change flags on
@@ -71,11 +75,20 @@ class TFormDBase : public TMdiChild {
   // ---- Layout ----
   QHeaderView* headerTop() const { return headerTop_; }
   QHeaderView* headerBottom() const { return headerBottom_; }
-  // The three panels; the panel family replaces the placeholders through setPanels.
+  // The three panels.
   QWidget* DrawGridDisks() const { return disks_; }
   QWidget* OutlineTree() const { return tree_; }
   QWidget* DrawGridFiles() const { return files_; }
   void setPanels(QWidget* disks, QWidget* tree, QWidget* files);
+  TDiskPanel* diskPanel() const;
+  TTreePanel* treePanel() const;
+  TFilePanel* filePanel() const;
+  // Fonts and row heights of the three panels, from the options.
+  void ApplyPanelFonts();
+  // The description editor's font, set as the editor opens for this window.
+  void ApplyDescriptionFont(QWidget* memo) const;
+  // The file grid changed its size: the next idle pass lays it out again.
+  void FileGridResized();
   // 1 disks, 2 tree, 3 files, 0 none: the panel that holds the focus.
   int ActivePanel() const;
   // Shows or hides the tree and sizes the columns from the header widths.
@@ -91,6 +104,13 @@ class TFormDBase : public TMdiChild {
   void RefreshDisks();
   void ReloadTree();
   void LoadFileList(const std::string& focusName);
+  // Puts the window on a disk, a folder path of it and a file of that folder.
+  void JumpTo(const std::string& diskName, const std::string& folderPath,
+              const std::string& fileName);
+  // The selection workers of the disk panel (disks) and the file panel.
+  void MaskSelect(bool disks);
+  void UnselectAllIn(bool disks);
+  void SelectAllIn(bool disks);
 
   // ---- Commands of the main menu ----
   void SetBriefMode(bool brief);
@@ -152,7 +172,6 @@ class TFormDBase : public TMdiChild {
   int headerWidths_[3] = {0, 0, 0};
   bool resortPending_ = false;
   int resizePending_ = 0;
-  int diskAnchor_ = 0;
   std::string statusSubtotals_;
   std::string statusFile_;
   int statusMinimum_ = 0;

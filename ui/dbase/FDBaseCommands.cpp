@@ -5,51 +5,10 @@
 
 namespace vellomar {
 
-// ---- Panels ----
-
-void TFormDBase::RefreshDisks() {
-  ApiClearKeysChanged(handle_);
-}
-
-void TFormDBase::ReloadTree() {}
-
-void TFormDBase::LoadFileList(const std::string&) {}
-
-// ---- Display ----
-
-void TFormDBase::SetBriefMode(bool brief) {
-  options_.DisplayMode = brief ? 0 : 1;
-}
-
-void TFormDBase::SetSortCriterion(uint8_t criterion) {
-  options_.SortCrit = criterion;
-  resortPending_ = true;
-}
-
 void TFormDBase::ToggleShowTree() {
   options_.ShowTree = !options_.ShowTree;
   ArrangePanels();
 }
-
-void TFormDBase::CollapseTree() {}
-void TFormDBase::ExpandTree() {}
-void TFormDBase::GoToParent() {}
-
-// ---- Disks ----
-
-bool TFormDBase::IsDiskDeleted() {
-  return false;
-}
-
-void TFormDBase::DeleteDisk() {}
-void TFormDBase::UndeleteDisk() {}
-void TFormDBase::RenameDisk() {}
-void TFormDBase::ShowDiskInfo() {}
-void TFormDBase::ShowDBaseInfo() {}
-
-// ---- Descriptions ----
-
-void TFormDBase::EditDescription() {}
 
 // ---- Scanning ----
 
@@ -62,10 +21,6 @@ void TFormDBase::ScanFolderAsDisk(const std::string&, const std::string&, const 
 void TFormDBase::EditLocalOptions() {}
 
 // ---- Selection and clipboard ----
-
-void TFormDBase::SelectByMask() {}
-void TFormDBase::SelectAll() {}
-void TFormDBase::UnselectAll() {}
 
 // ---- Search ----
 

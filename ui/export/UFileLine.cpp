@@ -18,14 +18,6 @@ uint8_t FileLineKind(const TOneFile& entry) {
 
 namespace {
 
-char groupOf(const TOneFile& entry, uint8_t kind, bool reverse) {
-  const std::string fullName = entry.Name.str() + std::string(entry.Data.Ext.view());
-  if (fullName == "DiskInfo.txt") return reverse ? '5' : '1';
-  if (kind == kLineParent) return reverse ? '4' : '2';
-  if (kind == kLineFolder) return '3';
-  return reverse ? '1' : '5';
-}
-
 // Larger values give smaller texts, so that they sort first. Unsigned: a DOS date past 2043
 // has its top bit set and is still the newest.
 std::string descendingNumber(int32_t value) {
@@ -36,10 +28,23 @@ std::string descendingNumber(int32_t value) {
 
 }  // namespace
 
+char FileSortGroup(const TOneFile& entry, uint8_t kind, bool reverse) {
+  constexpr std::string_view kDiskInfo = "DiskInfo.txt";
+  const std::string_view name = entry.Name.view();
+  const std::string_view ext = entry.Data.Ext.view();
+  if (name.size() + ext.size() == kDiskInfo.size() && kDiskInfo.starts_with(name) &&
+      kDiskInfo.ends_with(ext)) {
+    return reverse ? '5' : '1';
+  }
+  if (kind == kLineParent) return reverse ? '4' : '2';
+  if (kind == kLineFolder) return '3';
+  return reverse ? '1' : '5';
+}
+
 ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criterion, bool reverse) {
   const std::string_view name = entry.Name.view();
   const std::string_view ext = entry.Data.Ext.view();
-  std::string key(1, groupOf(entry, kind, reverse));
+  std::string key(1, FileSortGroup(entry, kind, reverse));
   switch (criterion) {
     case 1:
       key.append(ext).append(name);

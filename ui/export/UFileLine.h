@@ -34,6 +34,10 @@ class TOneFileLine : public TPlainObject {
 // ".." is the parent line, an archive shown as a folder an archive line, then folders, files.
 uint8_t FileLineKind(const TOneFile& entry);
 
+// The group character that keeps "DiskInfo.txt", "..", folders and files in this sequence from
+// the top in either order; the first character of the sort key.
+char FileSortGroup(const TOneFile& entry, uint8_t kind, bool reverse);
+
 // The key under which a line sorts: a group character that keeps "DiskInfo.txt", "..",
 // folders and files in this sequence from the top in either order, then the criterion's text
 // (0 name, 1 extension, 2 time, 3 size; time and size so that the newest or largest comes first).

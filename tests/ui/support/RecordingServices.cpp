@@ -11,6 +11,9 @@ BoxResult firstButton(BoxButtons buttons) {
     case BoxButtons::kOk:
     case BoxButtons::kOkCancel:
       return BoxResult::kOk;
+    case BoxButtons::kRetryCancel:
+      // Unasked, a box never retries: the retried step would meet the same box again.
+      return BoxResult::kCancel;
     default:
       return BoxResult::kYes;
   }

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "tests/ui/dbase/PanelWindow.h"
+
+namespace vellomar::test {
+namespace {
+
+using TreePanelTest = PanelWindowTest;
+
+std::vector<std::string> itemTexts(TTreePanel& tree) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < tree.itemCount(); ++i) {
+    texts.push_back(tree.itemAtIndex(i)->text(0).toStdString());
+  }
+  return texts;
+}
+
+TEST_F(TreePanelTest, OutlineOfTheCurrentDiskInPreOrder) {
+  ASSERT_TRUE(window().options().ShowTree);
+  EXPECT_EQ(itemTexts(tree()), (std::vector<std::string>{"\\", "Docs", "deep", "pack.zip", "inner",
+                                                         "\xC3\x9C"
+                                                         "bung"}));
+  EXPECT_TRUE(tree().itemAtIndex(0)->isExpanded());
+  EXPECT_FALSE(tree().itemAtIndex(1)->isExpanded()) << "expand tree is off by default";
+  EXPECT_EQ(TTreePanel::nodeOf(tree().itemAtIndex(0)), ApiGetRootDirCol(db()));
+
+  clickDisk(2);  // Delta: no folders
+  EXPECT_EQ(itemTexts(tree()), (std::vector<std::string>{"\\"}));
+  EXPECT_TRUE(tree().itemAtIndex(0)->isExpanded());
+}
+
+TEST_F(TreePanelTest, ClickingAFolderMakesItCurrentAndTheFilesFollow) {
+  QTreeWidgetItem* docs = tree().itemAtIndex(1);
+  QTest::mouseClick(tree().viewport(), Qt::LeftButton, Qt::NoModifier,
+                    tree().visualItemRect(docs).center());
+  EXPECT_EQ(currentPath(), "\\Docs");
+  idle();
+  EXPECT_EQ(fileNames(), (std::vector<std::string>{"..", "deep", "ReadMe.doc"}));
+
+  // Through the file list into "deep": the tree follows and opens the way there.
+  files().setFocus();
+  QTest::keyClick(&files(), Qt::Key_End);
+  files().moveToLine(lineNamed("deep"));
+  QTest::keyClick(&files(), Qt::Key_Return);
+  idle();
+  EXPECT_EQ(currentPath(), "\\Docs\\deep");
+  EXPECT_EQ(tree().currentItem(), tree().itemAtIndex(2));
+  EXPECT_TRUE(tree().itemAtIndex(1)->isExpanded());
+
+  // Elsewhere through the file list: the level-3 item is collapsed, the new way opened.
+  window().JumpTo("Alpha", "\\pack.zip\\inner", "x.txt");
+  EXPECT_EQ(tree().currentItem(), tree().itemAtIndex(4));
+  EXPECT_EQ(fileNames()[files().focusedIndex()], "x.txt");
+}
+
+TEST_F(TreePanelTest, HidingAndShowingTheTreeKeepsTheCurrentFolder) {
+  goToPath("\\Docs\\deep");
+  window().ToggleShowTree();
+  EXPECT_TRUE(tree().isHidden());
+  EXPECT_EQ(tree().itemCount(), 0);
+  // Folders still change through the file list while the tree is hidden.
+  files().moveToLine(lineNamed(".."));
+  QTest::keyClick(&files(), Qt::Key_Return);
+  idle();
+  EXPECT_EQ(currentPath(), "\\Docs");
+  window().ToggleShowTree();
+  EXPECT_FALSE(tree().isHidden());
+  EXPECT_EQ(tree().currentItem(), tree().itemAtIndex(1));
+}
+
+TEST(TreePanelEmpty, ADatabaseWithoutDisksShowsTheRootAlone) {
+  TempFolder folder("emptydb");
+  const std::string path = folder.at("empty.kvd");
+  ASSERT_TRUE(ApiCreateDBase(ShortString(path)));
+  setConfigFolder(folder.path() + "/");
+  TFormSettings settings(folder.at("Vellomar.INI"));
+  auto* window = new TFormDBase;
+  window->show();
+  ASSERT_TRUE(window->OpenDBase(path));
+  window->IdleUpdate();
+  EXPECT_TRUE(window->IsDBaseEmpty());
+  EXPECT_EQ(window->diskPanel()->rowCount(), 1);
+  ASSERT_EQ(window->treePanel()->itemCount(), 1);
+  EXPECT_EQ(TTreePanel::nodeOf(window->treePanel()->itemAtIndex(0)), nullptr);
+  EXPECT_EQ(window->filePanel()->lines().count(), 0);
+  QTest::mouseClick(
+      window->treePanel()->viewport(), Qt::LeftButton, Qt::NoModifier,
+      window->treePanel()->visualItemRect(window->treePanel()->itemAtIndex(0)).center());
+  window->IdleUpdate();
+  EXPECT_EQ(window->filePanel()->lines().count(), 0);
+  delete window;
+}
+
+}  // namespace
+}  // namespace vellomar::test

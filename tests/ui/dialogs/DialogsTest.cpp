@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "foundation/UBaseUtils.h"
+#include "tests/ui/support/RecordingServices.h"
+#include "tests/ui/support/Screenshots.h"
+#include "ui/dialogs/FDescription.h"
+#include "ui/dialogs/FInfoDialogs.h"
+#include "ui/dialogs/FMaskSelect.h"
+#include "ui/dialogs/FProgress.h"
+
+namespace vellomar::test {
+namespace {
+
+TEST(DescriptionDialog, PasteLastOffersTheLastTextSavedNonEmpty) {
+  TFormDescription dialog;
+  dialog.Prepare("", "C:\\a.txt", false);
+  dialog.show();
+  EXPECT_TRUE(dialog.ButtonLast->isHidden()) << "nothing saved yet";
+  QTest::keyClicks(dialog.MemoDesc, "kept text");
+  QTest::keyClick(dialog.MemoDesc, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.LastText().toStdString(), "kept text");
+
+  dialog.Prepare("", "C:\\b.txt", false);
+  dialog.show();
+  ASSERT_FALSE(dialog.ButtonLast->isHidden());
+  EXPECT_TRUE(dialog.ButtonLast->isEnabled()) << "the memo is empty";
+  QTest::mouseClick(dialog.ButtonLast, Qt::LeftButton);
+  EXPECT_EQ(dialog.Text().toStdString(), "kept text");
+  EXPECT_FALSE(dialog.ButtonLast->isEnabled()) << "the memo is no longer empty";
+  saveScreenshot(&dialog, "description-dialog-paste-last");
+  dialog.MemoDesc->clear();
+  dialog.SaveAndExit();
+  EXPECT_TRUE(dialog.LastText().isEmpty()) << "saving an empty text clears the last text";
+  dialog.Prepare("", "C:\\c.txt", false);
+  dialog.show();
+  EXPECT_TRUE(dialog.ButtonLast->isHidden());
+  dialog.hide();
+}
+
+TEST(DescriptionDialog, EscapeAsksOnlyWhenModified) {
+  TFormDescription dialog;
+  recorder().clear();
+  dialog.Prepare("old", "C:\\a.txt", false);
+  dialog.show();
+  QTest::keyClick(dialog.MemoDesc, Qt::Key_Escape);
+  EXPECT_TRUE(recorder().boxes.empty());
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+
+  dialog.Prepare("old", "C:\\a.txt", false);
+  dialog.show();
+  QTest::keyClicks(dialog.MemoDesc, "new ");
+  recorder().answers = {BoxResult::kCancel, BoxResult::kYes};
+  QTest::keyClick(dialog.MemoDesc, Qt::Key_Escape);
+  ASSERT_EQ(recorder().boxes.size(), 1U);
+  EXPECT_EQ(recorder().boxes[0].caption, "Description");
+  EXPECT_EQ(recorder().boxes[0].text, "Description text was modified. Save?");
+  EXPECT_EQ(recorder().boxes[0].buttons, BoxButtons::kYesNoCancel);
+  EXPECT_TRUE(dialog.isVisible()) << "Cancel keeps the editor open";
+  QTest::keyClick(dialog.MemoDesc, Qt::Key_Escape);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Accepted) << "Yes saves";
+  EXPECT_TRUE(dialog.LastText().isEmpty()) << "without becoming the last text";
+
+  dialog.Prepare("locked", "C:\\a.txt", true);
+  EXPECT_TRUE(dialog.MemoDesc->isReadOnly());
+  EXPECT_FALSE(dialog.ButtonOK->isEnabled());
+  EXPECT_FALSE(dialog.MenuExitAndSave->isEnabled());
+}
+
+TEST(DescriptionDialog, FindRunsForwardFromTheSelectionIgnoringCase) {
+  TFormDescription dialog;
+  dialog.Prepare("xABCx abc", "C:\\a.txt", false);
+  dialog.show();
+  dialog.FindDialog->FindText->setText("abc");
+  dialog.FindNextText();
+  EXPECT_EQ(dialog.MemoDesc->textCursor().selectionStart(), 1);
+  EXPECT_EQ(dialog.MemoDesc->textCursor().selectedText().toStdString(), "ABC");
+  dialog.FindNextText();
+  EXPECT_EQ(dialog.MemoDesc->textCursor().selectionStart(), 6);
+  dialog.FindNextText();
+  EXPECT_EQ(dialog.MemoDesc->textCursor().selectionStart(), 6) << "no hit changes nothing";
+
+  dialog.FindDialog->MatchCase->setChecked(true);
+  QTextCursor start = dialog.MemoDesc->textCursor();
+  start.setPosition(0);
+  dialog.MemoDesc->setTextCursor(start);
+  dialog.FindNextText();
+  EXPECT_EQ(dialog.MemoDesc->textCursor().selectionStart(), 6);
+  dialog.hide();
+}
+
+TEST(MaskSelectDialog, HistoryKeepsEachMaskOnceAsTyped) {
+  TFormMaskSelect dialog;
+  dialog.ShowMasksFor(false);
+  for (const char* mask : {"*.txt", "*.txt", "*.TXT", ""}) {
+    dialog.show();
+    dialog.ComboBoxMaskFiles->setEditText(mask);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  }
+  QStringList items;
+  for (int i = 0; i < dialog.ComboBoxMaskFiles->count(); ++i) {
+    items << dialog.ComboBoxMaskFiles->itemText(i);
+  }
+  EXPECT_EQ(items, (QStringList{"*.txt", "*.TXT"}));
+  EXPECT_EQ(dialog.ComboBoxMaskDisks->count(), 0) << "the hidden history stays as it was";
+  recorder().clear();
+  dialog.show();
+  dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+  EXPECT_EQ(recorder().helpContexts, (std::vector<int>{TFormMaskSelect::kHelpContext}));
+  dialog.hide();
+}
+
+TEST(ProgressDialog, TheGaugeOnlyMovesForwardAndStopEndsTheFilling) {
+  TFormProgress dialog;
+  std::vector<int> seen;
+  int filled = 0;
+  dialog.Run("Filling", [&] {
+    dialog.SetProgress(40);
+    dialog.SetProgress(20);
+    seen.push_back(dialog.Gauge1->Progress());
+    saveScreenshot(&dialog, "progress-dialog");
+    for (; filled < 1000 && !dialog.Stopped(); ++filled) {
+      if (filled == 10) dialog.ButtonStop->click();
+    }
+  });
+  EXPECT_EQ(seen, (std::vector<int>{40}));
+  EXPECT_EQ(filled, 11) << "the filling saw the stop at its next item";
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.windowTitle().toStdString(), "Filling");
+}
+
+TEST(InfoDialogs, ShowTheirValues) {
+  TDiskInfo info;
+  info.DiskName = "Backup 3";
+  info.Drive = 'd';
+  info.Files = 1234;
+  TFormDiskInfo disk;
+  disk.SetValues(info);
+  EXPECT_EQ(disk.LabelOriginalFolder->text().toStdString(), "D:");
+  EXPECT_EQ(disk.LabelFiles->text().toStdString(), "1 234");
+  disk.show();
+  saveScreenshot(&disk, "disk-information");
+  disk.hide();
+
+  TDBaseStats stats;
+  stats.KeyCount = 1000;
+  stats.LiveKeys = 890;
+  TFormDBaseInfo dbase;
+  dbase.SetValues(stats, "Music");
+  EXPECT_EQ(dbase.LabelReindex->text().toStdString(), "yes");
+  EXPECT_EQ(dbase.LabelRecordsDeleted->text().toStdString(), "110");
+  dbase.show();
+  saveScreenshot(&dbase, "database-information");
+  dbase.hide();
+}
+
+}  // namespace
+}  // namespace vellomar::test

@@ -1,0 +1,185 @@
+#include "ui/panels/UFileLines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/UMasks.h"
+#include "engine/UTreeStruct.h"
+#include "foundation/UBaseUtils.h"
+
+namespace vellomar {
+namespace {
+
+TOneFile entry(const std::string& name, const std::string& ext, uint16_t attr = 0,
+               uint32_t size = 0, uint32_t dateTime = 0) {
+  TOneFile e;
+  e.Name = ShortString(name);
+  e.Data.Ext = ExtensionString(ext);
+  e.Data.Attr = attr;
+  e.Data.Size = static_cast<int32_t>(size);
+  e.Data.DateTime = static_cast<int32_t>(dateTime);
+  return e;
+}
+
+uint32_t dosDate(uint16_t year) {
+  return EncodeDosDateTime({year, 6, 1, 12, 0, 0});
+}
+
+// A folder with every group: "DiskInfo.txt", "..", two folders, an archive and files whose
+// dates run past 2044 and sizes past 2 GiB, in the engine's order ("..", folders, files).
+std::vector<TOneFile> sampleFolder() {
+  const uint16_t dir = kAttrFolder;
+  const uint16_t archive = kAttrFolder | kAttrArchiveFolder;
+  return {
+      entry("..", "", dir),
+      entry("beta", "", dir, 0, dosDate(2001)),
+      entry("Alpha", "", dir, 0, dosDate(2000)),
+      entry("pack", ".zip", archive, 3000, dosDate(2010)),
+      entry("DiskInfo", ".txt", 0, 10, dosDate(1990)),
+      entry("huge", ".iso", 0, 3'000'000'000U, dosDate(2050)),
+      entry("big", ".img", 0, 2'200'000'000U, dosDate(2044)),
+      entry("small", ".txt", 0, 5, dosDate(2043)),
+      entry("Small", ".TXT", 0, 5, dosDate(2043)),
+      entry("zero", ".bin", 0, 0, 0),
+  };
+}
+
+std::vector<std::string> namesOf(const TFileLineList& list) {
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < list.count(); ++i) names.push_back(FullNameOf(*list.at(i)->Entry));
+  return names;
+}
+
+TEST(FileLines, KindsFollowTheNameAndAttributes) {
+  const std::vector<TOneFile> entries = sampleFolder();
+  EXPECT_EQ(FileLineKind(entries[0]), kLineParent);
+  EXPECT_EQ(FileLineKind(entries[1]), kLineFolder);
+  EXPECT_EQ(FileLineKind(entries[3]), kLineArchive);
+  EXPECT_EQ(FileLineKind(entries[4]), kLineFile);
+}
+
+TEST(FileLines, OrderForEachCriterionKeepsTheGroupsInBothDirections) {
+  struct Case {
+    uint8_t criterion;
+    bool reverse;
+    std::vector<std::string> order;
+  };
+  const Case cases[] = {
+      {kSortByName,
+       false,
+       {"DiskInfo.txt", "..", "Alpha", "beta", "big.img", "huge.iso", "pack.zip", "small.txt",
+        "Small.TXT", "zero.bin"}},
+      {kSortByName,
+       true,
+       {"DiskInfo.txt", "..", "beta", "Alpha", "zero.bin", "small.txt", "Small.TXT", "pack.zip",
+        "huge.iso", "big.img"}},
+      {kSortByExt,
+       false,
+       {"DiskInfo.txt", "..", "Alpha", "beta", "zero.bin", "big.img", "huge.iso", "small.txt",
+        "Small.TXT", "pack.zip"}},
+      // Newest first: 2050 and 2044 have the top bit of the DOS date-time set.
+      {kSortByTime,
+       false,
+       {"DiskInfo.txt", "..", "beta", "Alpha", "huge.iso", "big.img", "small.txt", "Small.TXT",
+        "pack.zip", "zero.bin"}},
+      {kSortByTime,
+       true,
+       {"DiskInfo.txt", "..", "Alpha", "beta", "zero.bin", "pack.zip", "small.txt", "Small.TXT",
+        "big.img", "huge.iso"}},
+      // Largest first: 3 GB and 2.2 GB are above the signed 32-bit range.
+      {kSortBySize,
+       false,
+       {"DiskInfo.txt", "..", "Alpha", "beta", "huge.iso", "big.img", "pack.zip", "small.txt",
+        "Small.TXT", "zero.bin"}},
+      {kSortBySize,
+       true,
+       {"DiskInfo.txt", "..", "beta", "Alpha", "zero.bin", "small.txt", "Small.TXT", "pack.zip",
+        "big.img", "huge.iso"}},
+  };
+  for (const Case& c : cases) {
+    TFileLineList list;
+    list.load(sampleFolder(), c.criterion, c.reverse);
+    EXPECT_EQ(namesOf(list), c.order)
+        << "criterion " << int{c.criterion} << (c.reverse ? " reversed" : "");
+  }
+}
+
+TEST(FileLines, SortKeysWriteUnsignedValuesInvertedWithTenDigits) {
+  const TOneFile huge = entry("a", ".b", 0, 0xFFFFFFFFU, 0x80000000U);
+  EXPECT_EQ(MakeFileSortKey(huge, kLineFile, kSortBySize, false).str(), "50000000000.ba");
+  EXPECT_EQ(MakeFileSortKey(huge, kLineFile, kSortByTime, false).str(), "52147483647.ba");
+  EXPECT_EQ(MakeFileSortKey(entry("x", "", 0, 0), kLineFile, kSortBySize, true).str(),
+            "14294967295x");
+  EXPECT_EQ(MakeFileSortKey(entry("DiskInfo", ".txt"), kLineFile, kSortByName, true).str(),
+            "5DiskInfo.txt");
+  EXPECT_EQ(MakeFileSortKey(entry("diskinfo", ".txt"), kLineFile, kSortByName, false).str(),
+            "5diskinfo.txt")
+      << "the name is compared case-sensitively";
+}
+
+TEST(FileLines, LoadingFocusesTheNamedLineOrTheFolderJustLeft) {
+  TDirCollection root(nullptr, 10, false);
+  TDirCollection left(&root, 10, false);
+  TFileCollection files(10, 10);
+  const auto add = [&files](TOneFile e, TDirCollection* node = nullptr) {
+    e.SubDir = node;
+    files.Add(new TOneFile(e));
+  };
+  add(entry("..", "", kAttrFolder), &root);
+  add(entry("left", "", kAttrFolder), &left);
+  add(entry("a", ".txt"));
+  add(entry("b", ".txt"));
+
+  TFileLineList list;
+  TDirCollection* forced = &left;
+  EXPECT_EQ(list.load(&files, kSortByName, false, "b.txt", forced), 3);
+  EXPECT_EQ(forced, &left) << "a name to focus wins";
+  EXPECT_EQ(list.load(&files, kSortByName, false, "", forced), 1);
+  EXPECT_EQ(forced, nullptr);
+  EXPECT_EQ(list.load(&files, kSortByName, false, "B.TXT", forced), 0)
+      << "the name must match exactly";
+  EXPECT_EQ(list.parentLineIndex(), 0);
+}
+
+TEST(FileLines, SelectionRules) {
+  TFileLineList list;
+  list.load(sampleFolder(), kSortByName, false);
+  const int32_t n = list.count();
+
+  list.toggleRange(2, 5);
+  EXPECT_EQ(list.selectedCount(), 3);
+  EXPECT_TRUE(IsSelected(*list.at(2)) && IsSelected(*list.at(4)) && !IsSelected(*list.at(5)));
+  list.toggleRange(4, 2);
+  EXPECT_EQ(list.selectedCount(), 1) << "upwards, the start included and the end not";
+  EXPECT_TRUE(IsSelected(*list.at(2)));
+
+  list.selectOnly(7, 5);
+  EXPECT_EQ(list.selectedCount(), 3);
+  EXPECT_FALSE(IsSelected(*list.at(2)));
+
+  list.selectAll(true);
+  EXPECT_EQ(list.selectedCount(), n);
+  list.selectAll(true);
+  EXPECT_EQ(list.selectedCount(), 0) << "persistent: select all twice selects nothing";
+  list.selectAll(false);
+  list.selectAll(false);
+  EXPECT_EQ(list.selectedCount(), n);
+  EXPECT_TRUE(list.unselectAll());
+  EXPECT_FALSE(list.unselectAll());
+
+  list.toggle(0);
+  TItemCollection<TMaskItem> masks(30, 50);
+  ParseMaskListEx("*.TXT s*", masks, false, false, false);
+  list.selectMatching(masks);
+  EXPECT_EQ(namesOf(list)[0], "DiskInfo.txt");
+  std::vector<std::string> selected;
+  for (int32_t i = 0; i < n; ++i) {
+    if (IsSelected(*list.at(i))) selected.push_back(FullNameOf(*list.at(i)->Entry));
+  }
+  EXPECT_EQ(selected, (std::vector<std::string>{"DiskInfo.txt", "small.txt", "Small.TXT"}));
+}
+
+}  // namespace
+}  // namespace vellomar

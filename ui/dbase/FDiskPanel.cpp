@@ -1,0 +1,376 @@
+#include "ui/dbase/FDiskPanel.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+
+#include "engine/UApi.h"
+#include "engine/UKeyField.h"
+#include "engine/UMasks.h"
+#include "platform/PText.h"
+#include "ui/common/UServices.h"
+#include "ui/dbase/FDBase.h"
+#include "ui/dialogs/FInfoDialogs.h"
+#include "ui/dialogs/FMaskSelect.h"
+#include "ui/dialogs/FRenameDlg.h"
+#include "ui/dialogs/UDialogs.h"
+#include "ui/grid/UQtText.h"
+#include "ui/settings/USettingsGlobals.h"
+
+namespace vellomar {
+
+namespace {
+
+const QColor kGrey(0x80, 0x80, 0x80);
+
+bool askYesNo(const std::string& text) {
+  return services().messages->show("Confirmation", text, BoxIcon::kQuestion, BoxButtons::kYesNo) ==
+         BoxResult::kYes;
+}
+
+std::string quoted(const ShortString& name) {
+  return "\"" + name.str() + "\"";
+}
+
+std::string alreadyExists(const ShortString& name) {
+  return "Disk with name " + quoted(name) + " already exists.";
+}
+
+// Shows the rename dialog until it gives a name that is not empty; false on Cancel.
+bool askName(const std::string& caption, const ShortString& name, const std::string& label,
+             ShortString& answer) {
+  TFormRenameDlg& dialog = FormRenameDlg();
+  dialog.setWindowTitle(qtText(caption));
+  dialog.Label2->setText(qtText(label));
+  dialog.Edit1->setText(qtText(name.view()));
+  do {
+    if (dialog.exec() != QDialog::Accepted) return false;
+    answer = ShortString(fromQt(dialog.Edit1->text().trimmed()));
+  } while (answer.empty());
+  return true;
+}
+
+}  // namespace
+
+TDiskPanel::TDiskPanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), form_(form) {
+  setColCount(1);
+  setRowCount(1);
+  setRowSelect(true);
+  setHorzLines(false);
+  setVertLines(false);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setDefaultRowHeight(QFontMetrics(font()).height());
+  onDrawCell = [this](QPainter& p, int, int row, const QRect& rect, GridDrawState state) {
+    DrawCell(p, row, rect, state);
+  };
+  onSelectCell = [this](int, int row) { return SelectCell(row); };
+  onKeyDown = [this](QKeyEvent* event) { return KeyDown(event); };
+  onMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint) {
+    MouseDown(button, modifiers);
+  };
+  onDblClick = [this] {
+    ToggleCurrent();
+    viewport()->update();
+  };
+  onFocusIn = [this] { form_.ChangePanel(TFormDBase::kPanelDisks); };
+}
+
+TDBase* TDiskPanel::db() const {
+  return form_.GetDBaseHandle();
+}
+
+void TDiskPanel::resizeEvent(QResizeEvent* event) {
+  DrawGrid::resizeEvent(event);
+  setColWidth(0, std::max(1, viewport()->width() - kGridLineWidth));
+}
+
+void TDiskPanel::RefreshDisks() {
+  if (form_.closing()) return;
+  ApiClearKeysChanged(db());
+  const int32_t n = ApiGetKeyCount(db());
+  if (n == 0) {
+    setRowCount(1);
+    viewport()->update();
+    return;
+  }
+  ShortString name;
+  uint16_t flags = 0;
+  int32_t index = 0;
+  if (ApiGetCurrentKey(db(), name, flags, index)) {
+    if (row() >= n) moveTo(0, n - 1);
+    setRowCount(n);
+    if (index != row() && index < rowCount()) moveTo(0, index);
+    viewport()->update();
+  }
+}
+
+bool TDiskPanel::readKey(int32_t row, ShortString& name, uint16_t& flags) const {
+  // Painting never reports: a disk the engine cannot name is left blank.
+  try {
+    return !form_.closing() && ApiGetKey(db(), name, flags, row);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+QString TDiskPanel::RowText(int32_t row) const {
+  ShortString name;
+  uint16_t flags = 0;
+  if (!readKey(row, name, flags)) return {};
+  QString text = qtText(name.view());
+  if ((flags & kKeyDeleted) != 0) text = "(" + text + ")";
+  if ((flags & kKeySelected) != 0) text += QChar(0x00A4);
+  return text;
+}
+
+void TDiskPanel::DrawCell(QPainter& p, int row, const QRect& rect, GridDrawState state) {
+  ShortString name;
+  uint16_t flags = 0;
+  if (!readKey(row, name, flags)) return;
+  const QString text = RowText(row);
+  if (!state.selected) {
+    if ((flags & kKeyDeleted) != 0) p.setPen(kGrey);
+    if ((flags & kKeySelected) != 0) {
+      p.fillRect(rect, kGrey);
+      p.setPen(palette().color(QPalette::HighlightedText));
+    }
+  }
+  p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
+bool TDiskPanel::SelectCell(int r) {
+  form_.Guarded([&] {
+    if (extendRange_) {
+      extendRange_ = false;
+      const int step = r > anchor_ ? 1 : -1;
+      for (int32_t i = anchor_; i != r; i += step) {
+        ApiToggleKeySelection(db(), i);
+        invalidateRow(i);
+      }
+      if (std::abs(anchor_ - r) > 1) viewport()->update();
+    }
+    if (r == row()) return;
+    anchor_ = row();
+    ApiSetCurrentKey(db(), r);
+    ApiSetTreeChanged(db());
+  });
+  return true;
+}
+
+bool TDiskPanel::KeyDown(QKeyEvent* event) {
+  const Qt::KeyboardModifiers mods =
+      event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  const int key = event->key();
+  if (key == Qt::Key_Delete) {
+    DeleteDisk();
+    return true;
+  }
+  const bool movement = key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageUp ||
+                        key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End;
+  if (mods == Qt::ShiftModifier && movement) {
+    anchor_ = row();
+    extendRange_ = true;
+    return false;
+  }
+  if (mods != Qt::NoModifier) return false;
+  const bool hasRows = ApiGetKeyCount(db()) > 0;
+  switch (key) {
+    case Qt::Key_Insert:
+    case Qt::Key_Space:
+      ToggleCurrent();
+      invalidateRow(row());
+      if (row() < rowCount() - 1) moveTo(0, row() + 1);
+      return true;
+    case Qt::Key_PageDown:
+      if (hasRows) moveTo(0, std::min(row() + visibleRowCount(), rowCount() - 1));
+      return hasRows;
+    case Qt::Key_PageUp:
+      if (hasRows) moveTo(0, std::max(row() - visibleRowCount(), 0));
+      return hasRows;
+    case Qt::Key_Home:
+      if (hasRows) moveTo(0, 0);
+      return hasRows;
+    case Qt::Key_End:
+      if (hasRows) moveTo(0, rowCount() - 1);
+      return hasRows;
+    default:
+      return false;
+  }
+}
+
+void TDiskPanel::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+  if (button != Qt::LeftButton) return;
+  anchor_ = std::min(anchor_, rowCount() - 1);
+  form_.Guarded([&] {
+    if (modifiers & Qt::ShiftModifier) {
+      for (int32_t i = 0; i < rowCount(); ++i) ApiSelectKey(db(), false, i);
+      const int32_t from = std::min(anchor_, row());
+      const int32_t to = std::max(anchor_, row());
+      for (int32_t i = from; i <= to; ++i) ApiToggleKeySelection(db(), i);
+      viewport()->update();
+    } else if (modifiers & Qt::ControlModifier) {
+      ToggleCurrent();
+      invalidateRow(row());
+    }
+  });
+}
+
+void TDiskPanel::ToggleCurrent() {
+  form_.Guarded([&] { ApiToggleKeySelection(db(), row()); });
+}
+
+void TDiskPanel::GoToDisk(const ShortString& name) {
+  ApiFreeTreeStruct(db());
+  ApiGoToDiskByName(db(), name);
+  if (ApiGetKeyCount(db()) == 0) {
+    ApiSetKeysChanged(db());
+    ApiSetTreeChanged(db());
+    ApiSetFilesChanged(db());
+  }
+}
+
+void TDiskPanel::DeleteDisk() {
+  if (form_.closing() || form_.readOnly()) return;
+  form_.Guarded([&] {
+    ShortString name;
+    uint16_t flags = 0;
+    int32_t index = 0;
+    if (!ApiGetCurrentKey(db(), name, flags, index)) return;
+    const int32_t selected = ApiCountSelectedKeys(db());
+    if (selected > 0) {
+      if (!askYesNo("Disks selected: " + std::to_string(selected) + ". Delete them all?")) return;
+      ApiDeleteSelectedDisks(db());
+    } else if ((flags & kKeyDeleted) == 0) {
+      if (!askYesNo("Delete disk " + quoted(name) + "?")) return;
+      ApiDeleteDisk(db(), index);
+    } else {
+      return;
+    }
+    GoToDisk(name);
+  });
+}
+
+bool TDiskPanel::IsDiskDeleted() {
+  bool deleted = false;
+  if (form_.IsDBaseEmpty()) return false;
+  form_.Guarded([&] {
+    ShortString name;
+    uint16_t flags = 0;
+    int32_t index = 0;
+    deleted = ApiGetCurrentKey(db(), name, flags, index) && (flags & kKeyDeleted) != 0;
+  });
+  return deleted;
+}
+
+void TDiskPanel::UndeleteDisk() {
+  if (form_.closing() || form_.readOnly()) return;
+  form_.Guarded([&] {
+    ShortString name;
+    uint16_t flags = 0;
+    int32_t index = 0;
+    if (!ApiGetCurrentKey(db(), name, flags, index) || (flags & kKeyDeleted) == 0) return;
+    ShortString candidate = name;
+    for (;;) {
+      ShortString found = candidate;
+      int32_t at = 0;
+      if (!ApiFindDisk(db(), found, at)) {
+        ApiRenameDisk(db(), index, candidate, true);
+        GoToDisk(candidate);
+        return;
+      }
+      if (!askName("New name for undeleted disk", candidate, alreadyExists(candidate), candidate)) {
+        return;
+      }
+    }
+  });
+}
+
+void TDiskPanel::RenameDisk() {
+  // A read-only database refuses every write, renaming included.
+  if (form_.closing() || form_.readOnly()) return;
+  form_.Guarded([&] {
+    ShortString name;
+    uint16_t flags = 0;
+    int32_t index = 0;
+    if (!ApiGetCurrentKey(db(), name, flags, index) || (flags & kKeyDeleted) != 0) return;
+    ShortString newName;
+    if (!askName("Disk name change", name, "", newName)) return;
+    for (;;) {
+      ShortString found = newName;
+      int32_t at = 0;
+      if (sameText(newName.view(), name.view()) || !ApiFindDisk(db(), found, at)) {
+        ApiRenameDisk(db(), index, newName, false);
+        // The renamed disk stays the current one.
+        ApiFreeTreeStruct(db());
+        ApiGoToDiskByName(db(), newName);
+        return;
+      }
+      if (!askName("The name must be unique", newName, alreadyExists(newName), newName)) return;
+    }
+  });
+}
+
+void TDiskPanel::ShowDiskInfo() {
+  form_.Guarded([&] {
+    TDiskInfo info;
+    if (!ApiGetDiskInfo(db(), info)) return;
+    FormDiskInfo().SetValues(info);
+    FormDiskInfo().exec();
+  });
+}
+
+void TDiskPanel::ShowDBaseInfo() {
+  form_.Guarded([&] {
+    TDBaseStats stats;
+    ApiGetDBaseStats(db(), stats);
+    FormDBaseInfo().SetValues(stats, ShortString(form_.shortName()));
+    FormDBaseInfo().exec();
+  });
+}
+
+void TDiskPanel::MaskSelect() {
+  form_.Guarded([&] {
+    TItemCollection<TMaskItem> masks(30, 50);
+    if (!AskSelectionMasks(true, masks)) return;
+    for (int32_t i = 0; i < rowCount(); ++i) {
+      ShortString name;
+      uint16_t flags = 0;
+      if (!ApiGetKey(db(), name, flags, i) || (flags & kKeySelected) != 0) continue;
+      for (const TMaskItem* mask : masks.Items()) {
+        if (MatchesMask(GetPStr(mask->Mask).view(), name.view(), false, false)) {
+          ApiSelectKey(db(), true, i);
+          break;
+        }
+      }
+    }
+    viewport()->update();
+  });
+}
+
+void TDiskPanel::UnselectAll() {
+  form_.Guarded([&] {
+    for (int32_t i = 0; i < rowCount(); ++i) ApiSelectKey(db(), false, i);
+    viewport()->update();
+  });
+}
+
+void TDiskPanel::SelectAll() {
+  form_.Guarded([&] {
+    // Deleted disks cannot be selected, so only the live ones count.
+    bool all = true;
+    for (int32_t i = 0; i < rowCount() && all; ++i) {
+      ShortString name;
+      uint16_t flags = 0;
+      if (ApiGetKey(db(), name, flags, i) && (flags & kKeyDeleted) == 0) {
+        all = (flags & kKeySelected) != 0;
+      }
+    }
+    const bool select = !(PersistentSelections && all);
+    for (int32_t i = 0; i < rowCount(); ++i) ApiSelectKey(db(), select, i);
+    viewport()->update();
+  });
+}
+
+}  // namespace vellomar

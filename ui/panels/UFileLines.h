@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/UApiTypes.h"
+#include "foundation/UShortString.h"
+#include "ui/export/UFileLine.h"
+
+namespace vellomar {
+
+class TDirCollection;
+class TFileCollection;
+class TMaskItem;
+template <typename T>
+class TItemCollection;
+
+// Sort criteria of the file list, as the settings store them.
+inline constexpr uint8_t kSortByName = 0;
+inline constexpr uint8_t kSortByExt = 1;
+inline constexpr uint8_t kSortByTime = 2;
+inline constexpr uint8_t kSortBySize = 3;
+
+// Name and extension as one text.
+std::string FullNameOf(const TOneFile& entry);
+inline bool IsSelected(const TOneFileLine& line) {
+  return (line.Flags & kLineSelected) != 0;
+}
+void SetSelected(TOneFileLine& line, bool on);
+
+// The lines of one folder in their sort order; the list owns them. The keys are made once per
+// load and sorted stably in one pass, so a folder of 100 000 files costs no more than its
+// keys, and lines whose keys compare equal ("a.txt" and "A.TXT") keep the engine's order.
+class TFileLineList {
+ public:
+  // Copies the engine's lines, marks the line named focusName (exactly), or, when focusName
+  // is empty and forcedNode is set, the non-file line of that folder node; sorts. Returns the
+  // index of the first marked line in list order, else 0. forcedNode is cleared when used.
+  int32_t load(TFileCollection* files, uint8_t criterion, bool reverse,
+               const ShortString& focusName, TDirCollection*& forcedNode);
+  // The same from entries already copied.
+  int32_t load(const std::vector<TOneFile>& entries, uint8_t criterion, bool reverse);
+  void clear() { lines_.clear(); }
+
+  int32_t count() const { return static_cast<int32_t>(lines_.size()); }
+  bool empty() const { return lines_.empty(); }
+  // Null outside the list.
+  TOneFileLine* at(int32_t index);
+  const TOneFileLine* at(int32_t index) const;
+  // The index of the ".." line, -1 when there is none.
+  int32_t parentLineIndex() const;
+
+  // ---- Selection (bit 1 of a line's flags) ----
+  void toggle(int32_t index);
+  // True when a line was selected.
+  bool unselectAll();
+  // With persistent selections a fully selected list is unselected instead.
+  void selectAll(bool persistent);
+  // Toggles every line from `from` (included) towards `to` (excluded), either direction.
+  void toggleRange(int32_t from, int32_t to);
+  // Unselects everything, then selects every line between a and b, both included.
+  void selectOnly(int32_t a, int32_t b);
+  // Adds the lines whose name and extension match any of the masks; unselects nothing.
+  void selectMatching(const TItemCollection<TMaskItem>& masks);
+  int32_t selectedCount() const;
+
+ private:
+  int32_t sortAndFocus(std::vector<std::unique_ptr<TOneFileLine>> lines, uint8_t criterion,
+                       bool reverse);
+
+  std::vector<std::unique_ptr<TOneFileLine>> lines_;
+};
+
+}  // namespace vellomar
