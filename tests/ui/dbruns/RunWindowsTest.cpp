@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+
+#include "engine/UApi.h"
+#include "tests/support/TempFolder.h"
+#include "tests/ui/dbruns/RunCatalogues.h"
+#include "tests/ui/export/ExportCatalogue.h"
+#include "tests/ui/support/RecordingServices.h"
+#include "tests/ui/support/Screenshots.h"
+#include "ui/common/UPieGauge.h"
+#include "ui/dbruns/FDiskExport.h"
+#include "ui/dbruns/FFoundExport.h"
+#include "ui/dbruns/FReindex.h"
+#include "ui/dbruns/FRepair.h"
+#include "ui/dbruns/UDialogExec.h"
+#include "ui/print/FDiskPrintSelect.h"
+
+namespace vellomar {
+namespace {
+
+using vellomar::test::contentOf;
+
+std::string templatePath(const std::string& name) {
+  return std::string(VELLOMAR_EXPORT_DIR) + "/" + name;
+}
+
+class RunWindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::recorder().clear();
+    testing::fixedDisplay();
+  }
+  void TearDown() override { setDialogExec({}); }
+
+  // Answers the run's own dialogs: the scope dialog with this scope, the template dialog with
+  // this template and the output dialog with this file; records what each offered.
+  void answerDialogs(int32_t scope, const std::string& templateName, const std::string& output) {
+    setDialogExec([=, this](QDialog& dialog) {
+      if (auto* select = qobject_cast<TFormDiskPrintSelect*>(&dialog)) {
+        scopeCaption_ = select->windowTitle().toStdString();
+        selectedEnabled_ = select->RadioButtonSelectedDisks->isEnabled();
+        QRadioButton* button = scope == 1   ? select->RadioButtonActDiskWhole
+                               : scope == 2 ? select->RadioButtonSelectedDisks
+                                            : select->RadioButtonActDiskDir;
+        QTest::mouseClick(button, Qt::LeftButton);
+        return QDialog::Accepted;
+      }
+      auto& files = static_cast<QFileDialog&>(dialog);
+      offered_.push_back({files.windowTitle().toStdString(), files.nameFilters().join("|").toStdString(),
+                          files.defaultSuffix().toStdString()});
+      const bool opening = files.acceptMode() == QFileDialog::AcceptOpen;
+      if ((opening ? templateName : output).empty()) return int(QDialog::Rejected);
+      files.selectFile(QString::fromStdString(opening ? templatePath(templateName) : output));
+      return int(QDialog::Accepted);
+    });
+  }
+
+  struct Offered {
+    std::string title, filters, suffix;
+  };
+  std::vector<Offered> offered_;
+  std::string scopeCaption_;
+  bool selectedEnabled_ = false;
+  vellomar::test::TempFolder folder_{"windows"};
+};
+
+TEST_F(RunWindowsTest, CompressWindowRunsOnceAndCloses) {
+  const std::string data = folder_.file("data.kvd", testing::catalogueBytes({"One", "Two"}));
+  TFormReindex form;
+  form.Job.Mode = ReindexMode::kCompress;
+  form.Job.SourceName = data;
+  form.exec();
+  EXPECT_EQ(form.windowTitle().toStdString(), "Compressing database");
+  EXPECT_EQ(form.Gauge->Progress(), 100);
+  EXPECT_EQ(form.Gauge->color(), QColor(0, 128, 0));
+  EXPECT_TRUE(test::recorder().boxes.empty());
+  EXPECT_EQ(testing::diskNamesOf(data), (std::vector<std::string>{"One", "Two"}));
+  test::saveScreenshot(&form, "compress-progress");
+
+  const std::string text = folder_.file("text.kvd", "no database");
+  form.Job.SourceName = text;
+  form.exec();
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Compression was not successful");
+  EXPECT_EQ(test::recorder().boxes[0].icon, BoxIcon::kError);
+}
+
+TEST_F(RunWindowsTest, RepairWindow) {
+  const std::string source = folder_.file("old.kvd", testing::catalogueBytes({"One"}));
+  TFormRepair form;
+  form.SourceName = source;
+  form.TargetName = folder_.at("new.kvd");
+  form.exec();
+  EXPECT_EQ(form.windowTitle().toStdString(), "Repairing Database");
+  EXPECT_EQ(form.Gauge->color(), QColor(128, 0, 0));
+  EXPECT_TRUE(test::recorder().boxes.empty());
+  EXPECT_EQ(testing::diskNamesOf(form.TargetName), std::vector<std::string>{"One"});
+  test::saveScreenshot(&form, "repair-progress");
+
+  form.TargetName = source;
+  form.exec();
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Database Repair");
+}
+
+TEST_F(RunWindowsTest, DatabaseExportThroughATemplate) {
+  testing::ExportCatalogue fixture;
+  ASSERT_TRUE(ApiGoToDiskByName(fixture.handle(), "Alpha"));
+  const std::string output = folder_.at("alpha.htm");
+  answerDialogs(1, "HTML Detailed.vefd", output);
+  TFormDiskExport form;
+  form.DBaseHandle = fixture.handle();
+  EXPECT_EQ(form.exec(), QDialog::Accepted);
+  EXPECT_TRUE(test::recorder().boxes.empty());
+  EXPECT_EQ(scopeCaption_, "Items To Be Exported");
+  EXPECT_FALSE(selectedEnabled_) << "no disk is selected";
+  ASSERT_EQ(offered_.size(), 2u);
+  EXPECT_EQ(offered_[0].title, "Select Export Format");
+  EXPECT_EQ(offered_[0].filters, "Export Format for Database (*.vefd)|All files (*)");
+  EXPECT_EQ(offered_[1].title, "Save Exported Data To File");
+  EXPECT_EQ(offered_[1].filters, "HTML pages (*.htm *.html)|All files (*)");
+  EXPECT_EQ(offered_[1].suffix, "htm");
+  const std::string html = contentOf(output);
+  EXPECT_NE(html.find("<h2>Disk Alpha</h2>"), std::string::npos);
+  EXPECT_EQ(html.find("Disk Beta"), std::string::npos) << "the current disk only";
+  EXPECT_TRUE(html.ends_with("</html>\r\n"));
+  EXPECT_TRUE(form.LabelWhatDoing->text().startsWith("Processed 8 files, written "))
+      << form.LabelWhatDoing->text().toStdString();
+  test::saveScreenshot(&form, "disk-export-progress");
+}
+
+TEST_F(RunWindowsTest, ATemplateWithoutItsMarkerExportsNothing) {
+  testing::ExportCatalogue fixture;
+  const std::string output = folder_.at("out.txt");
+  const std::string notATemplate = folder_.file("plain.vefd", "<<on file>>\n<<filename>>\n");
+  answerDialogs(4, "", output);
+  setDialogExec([&](QDialog& dialog) {
+    if (qobject_cast<TFormDiskPrintSelect*>(&dialog) != nullptr) return int(QDialog::Accepted);
+    static_cast<QFileDialog&>(dialog).selectFile(QString::fromStdString(notATemplate));
+    return int(QDialog::Accepted);
+  });
+  TFormDiskExport form;
+  form.DBaseHandle = fixture.handle();
+  EXPECT_EQ(form.exec(), QDialog::Rejected);
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Error");
+  EXPECT_EQ(test::recorder().boxes[0].text,
+            "This file does not contain valid data for Vellomar export.");
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+// A list of three free-space lines, the middle one selected.
+struct FreeSpaceList {
+  ExportListLine operator()(int32_t i) const {
+    static const std::string names[] = {"Alpha", "Beta", "Gamma"};
+    return {nullptr, names[i], {}, 1000 * (i + 1), 100 * (i + 1), i == 1};
+  }
+};
+
+TEST_F(RunWindowsTest, ListExportAsksAboutTheSelectedLines) {
+  const struct {
+    BoxResult answer;
+    const char* written;
+  } cases[] = {
+      {BoxResult::kYes, "Disk\tSize\tFree\tFree %\r\nBeta\t1.95 MB\t200 kB\t10%\r\n"},
+      {BoxResult::kNo,
+       "Disk\tSize\tFree\tFree %\r\nAlpha\t1000 kB\t100 kB\t10%\r\nBeta\t1.95 MB\t200 kB\t10%\r\n"
+       "Gamma\t2.93 MB\t300 kB\t10%\r\n"},
+      {BoxResult::kCancel, nullptr},
+  };
+  for (const auto& c : cases) {
+    test::recorder().clear();
+    test::recorder().answers.push_back(c.answer);
+    const std::string output = folder_.at("space.txt");
+    std::filesystem::remove(output);
+    answerDialogs(0, "Tab delimited.vefs", output);
+    TFormFoundExport form;
+    form.Kind = ExportListKind::kFreeSpace;
+    form.DBaseFileName = "/data/disks.kvd";
+    form.LineCount = 3;
+    form.LineAt = FreeSpaceList();
+    form.exec();
+    ASSERT_EQ(test::recorder().boxes.size(), 1u);
+    EXPECT_EQ(test::recorder().boxes[0].caption, "Group of items is selected.");
+    EXPECT_EQ(test::recorder().boxes[0].buttons, BoxButtons::kYesNoCancel);
+    if (c.written == nullptr) {
+      EXPECT_FALSE(std::filesystem::exists(output));
+    } else {
+      EXPECT_EQ(contentOf(output), c.written);
+    }
+  }
+}
+
+TEST_F(RunWindowsTest, ListExportCancelledStillEndsTheFile) {
+  const std::string output = folder_.at("found.txt");
+  answerDialogs(0, "Table in HTML.veff", output);
+  testing::ExportCatalogue fixture;
+  TOneFile entry;
+  entry.Name = "a.txt";
+  TFormFoundExport form;
+  form.Kind = ExportListKind::kFoundFiles;
+  form.DBaseHandle = fixture.handle();
+  form.DBaseFileName = "/data/disks.kvd";
+  form.LineCount = 500;
+  form.LineAt = [&](int32_t i) {
+    if (i == 2) form.requestCancel();
+    return ExportListLine{&entry, "Disk", "\\", 0, 0, false};
+  };
+  form.exec();
+  EXPECT_TRUE(test::recorder().boxes.empty()) << "nothing selected: no question";
+  const std::string html = contentOf(output);
+  EXPECT_TRUE(html.ends_with("</html>\r\n"));
+  size_t rows = 0;
+  for (size_t at = html.find("<td>a.txt"); at != std::string::npos;
+       at = html.find("<td>a.txt", at + 1)) {
+    ++rows;
+  }
+  EXPECT_EQ(rows, 3u) << "the loop stopped after the line that cancelled";
+  test::saveScreenshot(&form, "list-export-progress");
+}
+
+}  // namespace
+}  // namespace vellomar
