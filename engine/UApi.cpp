@@ -6,6 +6,7 @@
 
 #include "engine/UDescriptions.h"
 #include "engine/UEngineMain.h"
+#include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 
 namespace vellomar {
@@ -404,7 +405,9 @@ void ApiUpdateFileCol(TDBase* handle) {
 
 bool ApiGoToPath(TDBase* handle, const ShortString& path) {
   TTreeStruct& tree = requireTree(requireDBase(handle));
-  TDirCollection* node = FindDirByPath(tree.Root.get(), path);
+  // A path cut to its tail names no folder of its own.
+  if (IsCutPath(path.view())) return false;
+  TDirCollection* node = FindDirByPath(tree.Root.get(), path.view());
   if (node == nullptr) return false;
   tree.CurDir = node;
   LoadFileCol(tree, kListWithParent);
@@ -415,7 +418,7 @@ bool ApiGetCurrentPath(TDBase* handle, ShortString& path, int capacity) {
   path = ShortString();
   const TDirCollection* folder = shownFolder(handle);
   if (folder == nullptr) return false;
-  copyOut(path, GetDirPath(*folder).view(), capacity);
+  path = CutPathToTail(FullDirPath(*folder), capacity);
   return true;
 }
 

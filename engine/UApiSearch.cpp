@@ -9,6 +9,7 @@
 #include "engine/UDiskWalk.h"
 #include "engine/UEngineFileFind.h"
 #include "engine/UMasks.h"
+#include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 
 namespace vellomar {
@@ -69,7 +70,7 @@ bool ApiGetFoundItem(TDBase* handle, int32_t index, TOneFile& record, ShortStrin
   if (index < 0 || index >= found.Count()) return false;
   const TFoundItem& item = *found.ItemAt(index);
   record = TOneFile{};
-  folderPath = cutTo(item.FolderPath, folderPathCapacity);
+  folderPath = CutPathToTail(GetPStr(item.FolderPath).view(), folderPathCapacity);
   diskName = cutTo(item.DiskName, diskNameCapacity);
   shortDesc = cutTo(item.ShortDesc, shortDescCapacity);
   record.Name = GetPStr(item.Name);

@@ -157,7 +157,8 @@ bool MovePrevArchive(TTreeStruct& tree, TDirCollection& folder, TDirCollection* 
 void CarryArchiveDescs(TTreeStruct& tree, TDirCollection& archiveNode, TKFileStream& stream) {
   TTreeStruct* previous = tree.Owner->Trees.Second.get();
   if (!previous || previous == &tree) return;
-  const TDirCollection* previousNode = FindDirByPath(previous->Root.get(), GetDirPath(archiveNode));
+  const TDirCollection* previousNode =
+      FindDirByPath(previous->Root.get(), FullDirPath(archiveNode));
   if (!previousNode || previousNode == previous->Root.get()) return;
   CopyArchiveDescs(stream, tree.Owner->DamageCounter, *previousNode, archiveNode);
 }

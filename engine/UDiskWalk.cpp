@@ -47,15 +47,16 @@ int32_t characterCount(std::string_view text) {
 }
 
 // The part up to and including the last separator, and the rest.
-void splitAtLastSeparator(std::string_view path, std::string& folder, std::string& name) {
-  const size_t cut = path.find_last_of("\\/");
+void splitAtLastSeparator(std::string_view path, std::string_view separators, std::string& folder,
+                          std::string& name) {
+  const size_t cut = path.find_last_of(separators);
   const size_t split = cut == std::string_view::npos ? 0 : cut + 1;
   folder = std::string(path.substr(0, split));
   name = std::string(path.substr(split));
 }
 
 void fillDatabaseData(TDBase& handle) {
-  splitAtLastSeparator(handle.FileName, DatabaseData.Path, DatabaseData.Name);
+  splitAtLastSeparator(handle.FileName, "\\/", DatabaseData.Path, DatabaseData.Name);
   DatabaseData.DiskCount = handle.keyTable().keys().LiveCount;
 }
 
@@ -77,7 +78,8 @@ void fillDiskData(const TDiskInfo& info) {
 }
 
 void fillFolderData(const TDirCollection& node, const ShortString& path) {
-  splitAtLastSeparator(path.view(), FolderData.Path, FolderData.Name);
+  // In a catalogue path "/" belongs to a name (a Linux name's backslash).
+  splitAtLastSeparator(path.view(), "\\", FolderData.Path, FolderData.Name);
   FolderData.DataSize = node.Totals.Size;
   FolderData.Files = node.Totals.Files;
   FolderData.Folders = node.Totals.Folders;

@@ -23,10 +23,10 @@
 #include "engine/UTreeStruct.h"
 #include "engine/UUnAce.h"
 #include "engine/UUnRar.h"
+#include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "modules/abi/VUnZip32Abi.h"
 #include "platform/PLibrary.h"
-#include "platform/PPaths.h"
 #include "platform/PTempFolder.h"
 #include "platform/PText.h"
 
@@ -257,7 +257,7 @@ bool AskScanArchive(TTreeStruct& tree, const ShortString& path) {
 }
 
 bool ScanArchive(TTreeStruct& tree, TDirCollection& folder, TScanLines& lines, size_t index,
-                 const ShortString& folderPath) {
+                 const ArchivePaths& archive) {
   if (CallbackAbort()) return false;
   const TLocalOptions& options = tree.Owner->LocalOptions;
   if (options.ScanArchives == kScanArchivesNo) return false;
@@ -265,15 +265,11 @@ bool ScanArchive(TTreeStruct& tree, TDirCollection& folder, TScanLines& lines, s
   const std::vector<ArchiveReader> readers =
       ArchiveReadersFor(line.Name.view(), line.Data.Ext.view(), options);
   if (readers.empty()) return false;
-  ArchivePaths archive;
-  archive.System = folderPath.str() + line.Name.str() + std::string(line.Data.Ext.view());
-  const std::optional<std::string> linuxPath = toLinuxPath(archive.System);
-  if (!linuxPath) return false;
-  archive.Linux = *linuxPath;
+  const ShortString shownPath = CutPathToTail(archive.System, ShortString::kMaxLength);
   const int64_t fileSize = fileSizeOf(line.Data.Size);
   tree.ScanState[kAskedByte] = 0;
   for (const ArchiveReader reader : readers) {
-    if (!AskScanArchive(tree, ShortString(archive.System))) continue;
+    if (!AskScanArchive(tree, shownPath)) continue;
     TArchiveEntryList entries;
     ArchiveKind kind = ArchiveKind::kNoExtraction;
     if (!runReader(reader, entries, archive.Linux, options, kind)) continue;
@@ -349,7 +345,7 @@ TDirCollection* ForceArchivePath(TTreeStruct& tree, TDirCollection& archiveNode,
 
 TDirCollection* FindOrAddArchiveDir(TTreeStruct& tree, std::string_view name,
                                     TDirCollection& node) {
-  if (TDirCollection* found = FindDirByPath(&node, ShortString(name))) return found;
+  if (TDirCollection* found = FindDirByPath(&node, name)) return found;
   auto made = std::make_unique<TDirCollection>(&node, 0, true);
   made->Dir.Name = ShortString(name);
   SplitName(made->Dir.Name, made->Dir.Data.Ext);
@@ -371,14 +367,13 @@ int32_t ExtractDescription(TTreeStruct& tree, TKFileStream& stream, const Archiv
   const std::unique_ptr<PrivateTempFolder> folder = PrivateTempFolder::create(kTempFilePrefix);
   if (!folder) return 0;
   const std::string target = folder->path() + kTempFileName;
-  const std::optional<std::string> systemTarget = toSystemPath(target);
-  if (!systemTarget) return 0;
-  CallbackMessage(ShortString("Extracting " + name + " from " + archive.System));
+  CallbackMessage(ShortString("Extracting " + name + " from " +
+                              CutPathToTail(archive.System, ShortString::kMaxLength).str()));
   const int64_t factor = mask->Module != nullptr ? kFilterOutputFactor : 1;
   const auto maxBytes =
       static_cast<int32_t>(std::clamp<int64_t>(int64_t{mask->MaxChars} * factor, 0, INT32_MAX));
   if (extractWith(module, archive, member, target, maxBytes, headerOffset) != 0) return 0;
-  return ImportDescription(tree, stream, ShortString(*systemTarget), true, ShortString(name));
+  return ImportDescription(tree, stream, target, ShortString(name));
 }
 
 void LoadArchiveModules(TTreeStruct& tree) {

@@ -49,12 +49,6 @@ enum class ArchiveReader : uint8_t {
 std::vector<ArchiveReader> ArchiveReadersFor(std::string_view baseName, std::string_view extension,
                                              const TLocalOptions& options);
 
-// An archive file by the name the user knows ("D:\a\b.zip") and the name that reaches it.
-struct ArchivePaths {
-  std::string System;
-  std::string Linux;
-};
-
 // The prompt state of a scan, kept in the tree's three scan-state bytes.
 inline constexpr size_t kScanKindByte = 0;  // TLocalOptions scan archives, changed by 150 and 151
 inline constexpr size_t kAnswerByte = 1;    // 1 scan, 0 skip

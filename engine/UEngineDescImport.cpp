@@ -14,7 +14,6 @@
 #include "engine/UStreamBytes.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
-#include "platform/PPaths.h"
 
 namespace vellomar {
 
@@ -29,15 +28,6 @@ const TMaskItem* maskFor(const TItemCollection<TMaskItem>& masks, const ShortStr
     if (MatchesMask(GetPStr(item->Mask).view(), name.view(), false, true)) return item;
   }
   return nullptr;
-}
-
-// The Linux name of the file, none when it is too long or lies on no drive.
-std::optional<std::string> importFileName(std::string_view folderPath, bool fromTemporary,
-                                          const ShortString& name) {
-  std::string systemName(folderPath);
-  if (!fromTemporary) systemName += name.view();
-  if (systemName.size() > kMaxImportFileName) return std::nullopt;
-  return toLinuxPath(systemName);
 }
 
 std::optional<std::string> filterText(const TFilterModule& module, const std::string& fileName,
@@ -87,18 +77,15 @@ std::optional<std::string> plainText(const std::string& fileName, int32_t limit)
 
 }  // namespace
 
-int32_t ImportDescription(TTreeStruct& tree, TKFileStream& stream, const ShortString& folderPath,
-                          bool fromTemporary, const ShortString& name) {
+int32_t ImportDescription(TTreeStruct& tree, TKFileStream& stream, const std::string& linuxFile,
+                          const ShortString& name) {
   if (!tree.Owner->LocalOptions.ScanDesc || CallbackAbort()) return 0;
   const TMaskItem* item = maskFor(tree.MaskList, name);
   if (!item || item->MaxChars <= 0) return 0;
-  const std::optional<std::string> fileName =
-      importFileName(folderPath.view(), fromTemporary, name);
-  if (!fileName) return 0;
   const int32_t limit = std::min(item->MaxChars, kMaxDescText);
   const bool filtered = item->Module && item->Module->Handle;
   const std::optional<std::string> text =
-      filtered ? filterText(*item->Module, *fileName, limit) : plainText(*fileName, limit);
+      filtered ? filterText(*item->Module, linuxFile, limit) : plainText(linuxFile, limit);
   if (!text) return 0;
   return appendDescBlock(stream, *text);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/UTreeStruct.h"
 #include "foundation/UShortString.h"
@@ -12,22 +13,18 @@ namespace vellomar {
 // Descriptions taken from the files of a scanned disk: plain text, or the text a filter module
 // makes of the file, stored as a description block at the end of the database stream.
 
-// Longest file name that is read for a description; a longer one is passed over, since a cut
-// name would name another file.
-inline constexpr size_t kMaxImportFileName = 254;
 // A plain-text description never takes more of its file.
 inline constexpr int32_t kMaxPlainDescLength = 65535;
 
-// The description offset of name, 0 for none, written at the end of stream. folderPath (system
-// form, ending in "\") + name is the file; with fromTemporary, folderPath is the whole name of a
-// file extracted from an archive and name only chooses the mask. The first mask of tree's list
-// (in table order) that name matches strictly, case ignored, decides: through its module when
-// that is loaded, else as plain text with control characters other than CR and LF made blanks,
-// at most its character limit. No import with "read descriptions" off in the options of tree's
-// owner, after an abort, for a limit of 0 or less, or when the file cannot be read or gives
-// nothing; a module that reports more bytes than asked or fewer than none gives none. Errors
-// of the database stream raise.
-int32_t ImportDescription(TTreeStruct& tree, TKFileStream& stream, const ShortString& folderPath,
-                          bool fromTemporary, const ShortString& name);
+// The description offset of the file linuxFile, 0 for none, written at the end of stream; name
+// is its stored name with extension (for a file extracted from an archive, the member's), which
+// chooses the mask. The first mask of tree's list (in table order) that name matches strictly,
+// case ignored, decides: through its module when that is loaded, else as plain text with
+// control characters other than CR and LF made blanks, at most its character limit. No import
+// with "read descriptions" off in the options of tree's owner, after an abort, for a limit of 0
+// or less, or when the file cannot be read or gives nothing; a module that reports more bytes
+// than asked or fewer than none gives none. Errors of the database stream raise.
+int32_t ImportDescription(TTreeStruct& tree, TKFileStream& stream, const std::string& linuxFile,
+                          const ShortString& name);
 
 }  // namespace vellomar

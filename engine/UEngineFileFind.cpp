@@ -139,9 +139,12 @@ void searchTestEntry(SearchRun& run, const TOneFile& line, const TDirCollection&
 }
 
 // The folder's own lines, unless a folder mask leaves the folder out.
-void searchFolder(SearchRun& run, TDirCollection& node, bool filesLoaded, const ShortString& path) {
+// path: the folder's path as found items show it; fullPath: the whole of it, which folder masks
+// match.
+void searchFolder(SearchRun& run, TDirCollection& node, bool filesLoaded, const ShortString& path,
+                  std::string_view fullPath) {
   TTreeStruct& tree = *run.Trees.Current;
-  if (run.DirMasks.empty() || matchesAny(run.DirMasks, path.view(), false, true)) {
+  if (run.DirMasks.empty() || matchesAny(run.DirMasks, fullPath, false, true)) {
     VisitCounters& counters = run.State.Counters;
     ++counters.Folders;
     const auto test = [&](const TOneFile& line) {
@@ -169,8 +172,9 @@ void searchTree(SearchRun& run, TDirCollection* node, int depth, bool filesLoade
   if (run.Handle.Abort || node == nullptr) return;
   const size_t parentLength = pathText.size();
   AppendDirPathText(*node, pathText);
-  const ShortString path = DirPathFromText(pathText);
-  searchFolder(run, *node, filesLoaded, path);
+  const std::string_view fullPath =
+      pathText.size() > 1 ? std::string_view(pathText).substr(0, pathText.size() - 1) : pathText;
+  searchFolder(run, *node, filesLoaded, DirPathFromText(pathText), fullPath);
   if (!run.Handle.Abort &&
       (run.Request.ScanDirLevel == kNoDepthLimit || depth < run.Request.ScanDirLevel)) {
     for (TDirCollection* sub : node->Items()) searchTree(run, sub, depth + 1, false, pathText);

@@ -1,6 +1,7 @@
 #include "engine/UEngineMain.h"
 
 #include <algorithm>
+#include <climits>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -21,6 +22,7 @@
 #include "engine/UScanHooks.h"
 #include "engine/UScanPrevious.h"
 #include "engine/UStreamBytes.h"
+#include "foundation/UBaseUtils.h"
 #include "platform/PFind.h"
 #include "platform/PPaths.h"
 #include "platform/PText.h"
@@ -30,8 +32,13 @@ namespace vellomar {
 
 namespace {
 
-// A folder whose full path would reach this length is listed but not entered.
-constexpr size_t kMaxScanPath = 255;
+// A folder whose Linux path would reach the system's limit is listed but not entered: nothing
+// in it could be opened by its name.
+constexpr size_t kMaxLinuxPath = PATH_MAX - 1;  // the terminating zero counts in PATH_MAX
+// The walk holds the folders along its path open, to reach each subfolder through its parent
+// and never through a path; below this depth it reaches them by their paths instead, so a
+// deep tree cannot use up the process's descriptors.
+constexpr int kMaxHeldFolders = 64;
 constexpr std::string_view kDiskInfoName = "DiskInfo.txt";
 constexpr uint32_t kSimulatedDiskInfoSize = 1;
 
@@ -111,64 +118,84 @@ std::unique_ptr<TDirCollection> newRoot() {
   return root;
 }
 
+// The progress text of a folder: its path, or the tail of a path too long to show whole.
+void reportFolder(const std::string& path) {
+  CallbackMessage(CutPathToTail(path, ShortString::kMaxLength));
+}
+
+// Where the walk stands: a folder by the user's path and by its Linux path.
+struct ScanPlace {
+  std::string Path;
+  std::string LinuxPath;
+};
+
 // The walk of one scan: the tree being filled, the previous version, and the file system the
-// scanned folder lies on.
+// scanned folder lies on. The folder walk reads each folder once, through its descriptor; the
+// file pass takes the files it kept.
 class DiskScan {
  public:
-  DiskScan(TTreeStruct& tree, TTreeStruct* previous, size_t rootPathLength, ScanVolume volume)
-      : tree_(tree),
-        previous_(previous),
-        options_(tree.Owner->LocalOptions),
-        rootPathLength_(rootPathLength),
-        volume_(volume) {}
+  DiskScan(TTreeStruct& tree, TTreeStruct* previous, ScanVolume volume)
+      : tree_(tree), previous_(previous), options_(tree.Owner->LocalOptions), volume_(volume) {}
 
-  bool ScanFolderTree(TDirCollection& node, const std::string& path, const std::string& linuxPath);
-  bool ScanFolderFiles(TDirCollection& node, const std::string& path, const std::string& linuxPath);
+  // parent: the open folder that holds node, null to open it by its Linux path.
+  bool ScanFolderTree(TDirCollection& node, const ScanPlace& place, const FindSearch* parent,
+                      int depth);
+  // previousNode: the same folder in the previous version, null when there is none.
+  bool ScanFolderFiles(TDirCollection& node, TDirCollection* previousNode, const ScanPlace& place);
 
  private:
-  std::string linuxChild(const TDirCollection& sub, const std::string& linuxPath) const;
-  bool entered(const TDirCollection& sub, const std::string& path) const;
+  ScanPlace childPlace(const TDirCollection& sub, const ScanPlace& place) const;
+  bool entered(const TDirCollection& sub, const ScanPlace& child) const;
+  std::string foundName(const TDirCollection& sub) const;
   void addLine(TScanLines& lines, TDirCollection& node, const std::optional<PreviousFolder>& prev,
-               const std::string& path, const ScanEntry& entry);
+               const std::string& linuxFolder, const ScanEntry& entry);
   void carryFolderDescs(TDirCollection& node, const PreviousFolder& prev) const;
   void listArchives(TDirCollection& node, const std::optional<PreviousFolder>& prev,
-                    TScanLines& lines, const std::string& path);
+                    TScanLines& lines, const ScanPlace& place);
   void storeFileList(TDirCollection& node, const std::optional<PreviousFolder>& prev,
                      const TScanLines& lines);
 
   TTreeStruct& tree_;
   TTreeStruct* previous_;
   const TLocalOptions& options_;
-  size_t rootPathLength_;
   ScanVolume volume_;
   int32_t foldersBegun_ = 0;
-  // Folders listed but not to be entered (other file systems), and the names a file system
-  // gives folders whose stored names are lowered.
+  // Folders listed but not to be entered (other file systems), the names a file system gives
+  // folders and files whose stored names differ, and the files the walk read for each folder.
   std::unordered_set<const TDirCollection*> closed_;
   std::unordered_map<const TDirCollection*, std::string> foundNames_;
+  std::unordered_map<std::string, std::string> foundFileNames_;
+  std::unordered_map<const TDirCollection*, ScanFiles> files_;
 };
 
-std::string DiskScan::linuxChild(const TDirCollection& sub, const std::string& linuxPath) const {
+std::string DiskScan::foundName(const TDirCollection& sub) const {
   const auto found = foundNames_.find(&sub);
-  return linuxPath + '/' + (found != foundNames_.end() ? found->second : fullNameOf(sub));
+  return found != foundNames_.end() ? found->second : fullNameOf(sub);
 }
 
-bool DiskScan::entered(const TDirCollection& sub, const std::string& path) const {
-  return path.size() + sub.Dir.Name.length() + sub.Dir.Data.Ext.length() < kMaxScanPath &&
-         !closed_.contains(&sub);
+ScanPlace DiskScan::childPlace(const TDirCollection& sub, const ScanPlace& place) const {
+  return {withBackslash(place.Path) + fullNameOf(sub), place.LinuxPath + '/' + foundName(sub)};
 }
 
-bool DiskScan::ScanFolderTree(TDirCollection& node, const std::string& path,
-                              const std::string& linuxPath) {
+bool DiskScan::entered(const TDirCollection& sub, const ScanPlace& child) const {
+  return child.LinuxPath.size() <= kMaxLinuxPath && !closed_.contains(&sub);
+}
+
+bool DiskScan::ScanFolderTree(TDirCollection& node, const ScanPlace& place,
+                              const FindSearch* parent, int depth) {
   if (CallbackAbort()) return false;
-  CallbackMessage(ShortString(path));
-  const std::string folder = withBackslash(path);
-  const std::vector<ScanEntry> entries = readScanFolder(linuxPath, volume_, ScanPick::kFolders);
+  reportFolder(place.Path);
+  FindSearch folder;
+  const bool opened = parent != nullptr ? folder.openChild(*parent, foundName(node))
+                                        : folder.openAt(place.LinuxPath);
+  ScanFolderContents contents;
+  if (opened) contents = readScanFolder(folder, volume_);
+  if (depth >= kMaxHeldFolders) folder.close();
   // Sized to the folders read: the collection's own growth step would give every small folder
   // a hundred slots, near half the tree's memory.
-  node.SetCapacity(static_cast<int32_t>(
-      std::min<size_t>(static_cast<size_t>(node.Count()) + entries.size(), kMaxCollectionItems)));
-  for (const ScanEntry& entry : entries) {
+  node.SetCapacity(static_cast<int32_t>(std::min<size_t>(
+      static_cast<size_t>(node.Count()) + contents.Folders.size(), kMaxCollectionItems)));
+  for (const ScanEntry& entry : contents.Folders) {
     const StoredName name = splitStoredName(entry.Name);
     auto sub = std::make_unique<TDirCollection>(&node, 0, false);
     sub->Dir.Name = name.Name;
@@ -180,15 +207,18 @@ bool DiskScan::ScanFolderTree(TDirCollection& node, const std::string& path,
     if (!entry.Enterable) closed_.insert(added);
     if (entry.FoundName != entry.Name) foundNames_.emplace(added, entry.FoundName);
   }
+  contents.Folders = {};
+  if (!contents.Files.empty()) files_.emplace(&node, std::move(contents.Files));
   for (TDirCollection* sub : node.Items()) {
-    if (!entered(*sub, folder)) continue;
-    if (!ScanFolderTree(*sub, folder + fullNameOf(*sub), linuxChild(*sub, linuxPath))) return false;
+    const ScanPlace child = childPlace(*sub, place);
+    if (!entered(*sub, child)) continue;
+    if (!ScanFolderTree(*sub, child, folder.isOpen() ? &folder : nullptr, depth + 1)) return false;
   }
   return true;
 }
 
 void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
-                       const std::optional<PreviousFolder>& prev, const std::string& path,
+                       const std::optional<PreviousFolder>& prev, const std::string& linuxFolder,
                        const ScanEntry& entry) {
   TDiskInfo& info = tree_.DiskInfo;
   ++info.Files;
@@ -212,7 +242,7 @@ void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
       desc = prev->dirDesc(line.Data.DateTime, name.Name.view(), name.Ext.view());
   }
   if (desc.Offset == 0 && entry.Regular) {
-    desc.Offset = ImportDescription(tree_, tree_.Owner->Stream, ShortString(path), false,
+    desc.Offset = ImportDescription(tree_, tree_.Owner->Stream, linuxFolder + '/' + entry.FoundName,
                                     ShortString(entry.Name));
   }
   line.Data.DescOffset = desc.Offset;
@@ -232,8 +262,9 @@ void DiskScan::carryFolderDescs(TDirCollection& node, const PreviousFolder& prev
 }
 
 void DiskScan::listArchives(TDirCollection& node, const std::optional<PreviousFolder>& prev,
-                            TScanLines& lines, const std::string& path) {
+                            TScanLines& lines, const ScanPlace& place) {
   TDirCollection* prevNode = prev ? &prev->node() : nullptr;
+  const std::string folder = withBackslash(place.Path);
   for (size_t i = 0; i < lines.size();) {
     const size_t count = lines.size();
     if (!lines[i].Regular) {
@@ -241,7 +272,13 @@ void DiskScan::listArchives(TDirCollection& node, const std::optional<PreviousFo
       continue;
     }
     if (options_.AlwaysRescanArchives || !MovePrevArchive(tree_, node, prevNode, lines, i)) {
-      ScanArchive(tree_, node, lines, i, ShortString(path));
+      const TOneFile& line = lines[i].Line;
+      const std::string name = line.Name.str() + std::string(line.Data.Ext.view());
+      const auto found = foundFileNames_.find(name);
+      const ArchivePaths archive{
+          folder + name, place.LinuxPath + '/' +
+                             (found != foundFileNames_.end() ? found->second : linuxNameOf(name))};
+      ScanArchive(tree_, node, lines, i, archive);
     }
     if (lines.size() == count) ++i;
   }
@@ -272,46 +309,57 @@ void DiskScan::storeFileList(TDirCollection& node, const std::optional<PreviousF
   writeStreamBytes(stream, w.bytes());
 }
 
-bool DiskScan::ScanFolderFiles(TDirCollection& node, const std::string& path,
-                               const std::string& linuxPath) {
+bool DiskScan::ScanFolderFiles(TDirCollection& node, TDirCollection* previousNode,
+                               const ScanPlace& place) {
   if (CallbackAbort()) return false;
   node.Dir.Data.FileCount = 0;
   node.Dir.Data.FilesSize = 0;
   const std::optional<PreviousFolder> prev =
-      PreviousFolder::find(previous_, ShortString(std::string_view(path).substr(rootPathLength_)),
-                           options_.AlwaysCreateDesc);
-  CallbackMessage(ShortString(path));
+      PreviousFolder::find(previous_, previousNode, options_.AlwaysCreateDesc);
+  reportFolder(place.Path);
   ++foldersBegun_;
   const int32_t folders = tree_.DiskInfo.Folders;
   if (folders > 0) {
     CallbackPercent(2, static_cast<int32_t>(int64_t{foldersBegun_} * 100 / (int64_t{folders} + 1)));
   }
-  const std::string folder = withBackslash(path);
+  std::vector<ScanEntry> entries;
+  if (const auto read = files_.find(&node); read != files_.end()) {
+    entries = read->second.entries(volume_);
+    files_.erase(read);
+  }
   TScanLines lines;
   bool diskInfoSeen = false;
   uint32_t lastFileTime = 0;
-  for (ScanEntry& entry : readScanFolder(linuxPath, volume_, ScanPick::kFiles)) {
+  foundFileNames_.clear();
+  for (ScanEntry& entry : entries) {
     lastFileTime = entry.DosDateTime;
-    if (sameAsciiIgnoringCase(entry.Name, kDiskInfoName)) {
+    const bool diskInfo = sameAsciiIgnoringCase(entry.Name, kDiskInfoName);
+    if (diskInfo) {
       entry.Name = kDiskInfoName;
       diskInfoSeen = true;
     }
-    addLine(lines, node, prev, folder, entry);
+    if (diskInfo || volume_.CaseInsensitive) foundFileNames_.emplace(entry.Name, entry.FoundName);
+    addLine(lines, node, prev, place.LinuxPath, entry);
   }
+  entries = {};
   if (options_.SimulateDiskInfo && node.Parent == nullptr && !diskInfoSeen) {
     ScanEntry simulated;
     simulated.Name = kDiskInfoName;
     simulated.Size = kSimulatedDiskInfoSize;
     simulated.DosDateTime = lines.empty() ? dosDateTimeOf(std::time(nullptr)) : lastFileTime;
-    addLine(lines, node, prev, folder, simulated);
+    addLine(lines, node, prev, place.LinuxPath, simulated);
   }
-  listArchives(node, prev, lines, folder);
+  listArchives(node, prev, lines, place);
   if (prev) carryFolderDescs(node, *prev);
   storeFileList(node, prev, lines);
+  lines = {};
   for (TDirCollection* sub : node.Items()) {
-    if ((sub->Dir.Data.Attr & kAttrArchiveFolder) || !entered(*sub, folder)) continue;
-    if (!ScanFolderFiles(*sub, folder + fullNameOf(*sub), linuxChild(*sub, linuxPath)))
-      return false;
+    if (sub->Dir.Data.Attr & kAttrArchiveFolder) continue;
+    const ScanPlace child = childPlace(*sub, place);
+    if (!entered(*sub, child)) continue;
+    TDirCollection* previousSub =
+        previousNode != nullptr ? FindDirByPath(previousNode, fullNameOf(*sub)) : nullptr;
+    if (!ScanFolderFiles(*sub, previousSub, child)) return false;
   }
   return true;
 }
@@ -333,15 +381,14 @@ void resetToEmptyRoot(TTreeStruct& tree) {
 }
 
 bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path) {
-  const size_t rootPathLength =
-      static_cast<size_t>(path.length()) - (path.view().ends_with('\\') ? 1 : 0);
   const std::optional<std::string> linuxRoot = toLinuxPath(path.str());
   fillDriveDetails(tree.DiskInfo, path, linuxRoot);
-  const std::optional<ScanVolume> volume = linuxRoot ? openScanVolume(*linuxRoot) : std::nullopt;
-  DiskScan scan(tree, previous, rootPathLength, volume.value_or(ScanVolume{}));
-  const std::string linuxPath = linuxRoot.value_or(std::string());
-  const std::string root = path.str();
-  if (!scan.ScanFolderTree(*tree.Root, root, linuxPath)) return false;
+  FindSearch rootFolder;
+  const bool opened = linuxRoot && rootFolder.openAt(*linuxRoot);
+  DiskScan scan(tree, previous, opened ? scanVolumeOf(rootFolder) : ScanVolume{});
+  rootFolder.close();
+  const ScanPlace root{path.str(), linuxRoot.value_or(std::string())};
+  if (!scan.ScanFolderTree(*tree.Root, root, nullptr, 0)) return false;
   CallbackPercent(2, 0);
   LoadFilterModules(tree);
   try {
@@ -352,7 +399,7 @@ bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path)
   }
   bool done = false;
   try {
-    done = scan.ScanFolderFiles(*tree.Root, root, linuxPath);
+    done = scan.ScanFolderFiles(*tree.Root, previous ? previous->Root.get() : nullptr, root);
   } catch (...) {
     FreeArchiveModules(tree);
     FreeFilterModules(tree);
@@ -392,8 +439,8 @@ bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString&
   return done;
 }
 
-TDirCollection* FindDirByPath(TDirCollection* node, const ShortString& path) {
-  std::string_view rest = path.view();
+TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path) {
+  std::string_view rest = path;
   if (rest.starts_with('\\')) rest.remove_prefix(1);
   while (node != nullptr && !rest.empty()) {
     const size_t slash = rest.find('\\');

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "engine/UTreeStruct.h"
 #include "foundation/UShortString.h"
 
@@ -23,6 +25,6 @@ bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString&
 // The folder at path below node ("\a\b", "a\b"; an empty path or "\" is node itself), with
 // names compared ignoring case where no name matches exactly. Null for a null node or a path
 // that leads nowhere.
-TDirCollection* FindDirByPath(TDirCollection* node, const ShortString& path);
+TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path);
 
 }  // namespace vellomar

@@ -1,15 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/PFind.h"
+
 namespace vellomar {
 
-// The file-system side of a disk scan: what one folder holds, read without following links,
-// opening special files or leaving the file system of the scanned folder.
+// The file-system side of a disk scan: what one folder holds, read once through the folder's
+// own descriptor, without following links, opening special files or leaving the file system of
+// the scanned folder.
 
 // The file system a scan runs on, taken from the scanned folder itself.
 struct ScanVolume {
@@ -20,11 +22,10 @@ struct ScanVolume {
   bool CaseInsensitive = false;
 };
 
-// None when the folder cannot be read.
-std::optional<ScanVolume> openScanVolume(const std::string& linuxFolder);
+ScanVolume scanVolumeOf(const FindSearch& folder);
 
 struct ScanEntry {
-  std::string Name;       // as stored: the case rule applied where the medium asks for it
+  std::string Name;       // as stored: see storedNameOf
   std::string FoundName;  // as the file system gives it, to reach the entry by
   int64_t Size = 0;
   uint32_t DosDateTime = 0;
@@ -37,15 +38,37 @@ struct ScanEntry {
   bool Enterable = false;
 };
 
-enum class ScanPick : uint8_t {
-  kFolders,  // entries with the folder bit
-  kFiles,    // everything else but volume labels; links and special files count as files
+// The files of one folder, packed from the folder walk until the file pass takes them: sixteen
+// bytes and the name each, so the files of a whole disk wait in little memory.
+class ScanFiles {
+ public:
+  void add(const FindEntry& entry);
+  // Gives back the room kept for further files.
+  void shrinkToFit() { bytes_.shrink_to_fit(); }
+  bool empty() const { return bytes_.empty(); }
+  // The files in the order of compareTextThenBytes on their stored names, so a folder reads
+  // the same at every scan.
+  std::vector<ScanEntry> entries(const ScanVolume& volume) const;
+
+ private:
+  std::string bytes_;
 };
 
-// The picked entries of one folder in the order of compareTextThenBytes on their stored names,
-// so a folder reads the same at every scan. A folder that cannot be read gives none.
-std::vector<ScanEntry> readScanFolder(const std::string& linuxFolder, const ScanVolume& volume,
-                                      ScanPick pick);
+// One folder as the walk reads it: its subfolders, in the order of compareTextThenBytes on
+// their stored names, and its files. Links and special files count as files; volume labels are
+// left out.
+struct ScanFolderContents {
+  std::vector<ScanEntry> Folders;
+  ScanFiles Files;
+};
+
+// Reads the rest of the open folder; a folder of another file system than volume's (a mount
+// that replaced it since its parent was read) gives nothing.
+ScanFolderContents readScanFolder(FindSearch& folder, const ScanVolume& volume);
+
+// The stored form of a name: a backslash as "/" (systemNameOf), and on case-insensitive media
+// the case rule.
+std::string storedNameOf(std::string_view foundName, bool caseInsensitive);
 
 // The stored form of a name on case-insensitive media: a name that equals its own upper-case
 // form is lower-cased ("README.TXT" gives "readme.txt", "ReadMe.TXT" stays).

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/UApiTypes.h"
@@ -28,10 +29,17 @@ using TScanLines = std::vector<TScanLine>;
 void LoadArchiveModules(TTreeStruct& tree);
 void FreeArchiveModules(TTreeStruct& tree);
 
+// An archive file by the name the user knows ("D:\a\b.zip", for prompts and messages) and the
+// name that reaches it.
+struct ArchivePaths {
+  std::string System;
+  std::string Linux;
+};
+
 // Lists the archive of lines[index] as a folder of folder, carrying its descriptions over from
 // the previous version, and takes its line out of lines. False when the file is no archive that
 // is listed. An abort raises nothing: it is seen by the next poll of the scan.
 bool ScanArchive(TTreeStruct& tree, TDirCollection& folder, TScanLines& lines, size_t index,
-                 const ShortString& folderPath);
+                 const ArchivePaths& archive);
 
 }  // namespace vellomar

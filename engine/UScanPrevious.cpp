@@ -1,6 +1,5 @@
 #include "engine/UScanPrevious.h"
 
-#include "engine/UEngineMain.h"
 #include "engine/UEntryRecords.h"
 #include "platform/PText.h"
 
@@ -46,12 +45,9 @@ bool sameLines(const TScanLines& lines, const TFileCollection& previous) {
 
 }  // namespace
 
-std::optional<PreviousFolder> PreviousFolder::find(TTreeStruct* previous,
-                                                   const ShortString& relativePath,
+std::optional<PreviousFolder> PreviousFolder::find(TTreeStruct* previous, TDirCollection* node,
                                                    bool alwaysRecreate) {
-  if (previous == nullptr) return std::nullopt;
-  TDirCollection* node = FindDirByPath(previous->Root.get(), relativePath);
-  if (node == nullptr) return std::nullopt;
+  if (previous == nullptr || node == nullptr) return std::nullopt;
   return PreviousFolder(*previous, *node, alwaysRecreate);
 }
 

@@ -22,10 +22,10 @@ struct TCarriedDesc {
 // looked up by name through a hash rather than a search per file.
 class PreviousFolder {
  public:
-  // The folder at relativePath of the previous tree, made its current folder with its file
-  // list loaded; none when there is no previous tree or no such folder. alwaysRecreate limits
-  // the carry-over to descriptions the user wrote.
-  static std::optional<PreviousFolder> find(TTreeStruct* previous, const ShortString& relativePath,
+  // The folder node of the previous tree, made its current folder with its file list loaded;
+  // none when there is no previous tree or no such folder. alwaysRecreate limits the carry-over
+  // to descriptions the user wrote.
+  static std::optional<PreviousFolder> find(TTreeStruct* previous, TDirCollection* node,
                                             bool alwaysRecreate);
 
   TDirCollection& node() const { return *node_; }

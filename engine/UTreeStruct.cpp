@@ -11,6 +11,7 @@
 #include "engine/UFileListBlock.h"
 #include "engine/UKeyField.h"
 #include "engine/UStreamBytes.h"
+#include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UStream.h"
 #include "platform/PText.h"
@@ -406,26 +407,40 @@ void AppendDirPathText(const TDirCollection& node, std::string& text) {
   text += '\\';
 }
 
-void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bool includeAll) {
+namespace {
+
+// The path text of node: each node from the root that counts, each ending in "\".
+std::string dirPathText(const TDirCollection& node, bool includeAll) {
   std::vector<const TDirCollection*> chain;
   for (const TDirCollection* n = &node; n; n = n->Parent) {
     if (countsInPath(*n, includeAll)) chain.push_back(n);
   }
   std::string text;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) AppendDirPathText(**it, text);
-  path = cutTo(text, std::min(maximum, kMaxPathLength));
+  return text;
+}
+
+std::string_view withoutFinalBackslash(std::string_view text) {
+  if (text.size() > 1 && text.back() == '\\') text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bool includeAll) {
+  path = CutPathToTail(dirPathText(node, includeAll), std::min(maximum, kMaxPathLength));
 }
 
 ShortString DirPathFromText(std::string_view text) {
-  ShortString path = cutTo(text, kMaxPathLength);
-  if (path.length() > 1 && path.view().back() == '\\') path.setLength(path.length() - 1);
-  return path;
+  return CutPathToTail(withoutFinalBackslash(text), kMaxPathLength);
+}
+
+std::string FullDirPath(const TDirCollection& node) {
+  return std::string(withoutFinalBackslash(dirPathText(node, true)));
 }
 
 ShortString GetDirPath(const TDirCollection& node) {
-  ShortString path;
-  BuildDirPath(node, path, kMaxPathLength, true);
-  return DirPathFromText(path.view());
+  return DirPathFromText(dirPathText(node, true));
 }
 
 void GetArchiveDirPath(const TDirCollection& node, ShortString& path) {
@@ -477,7 +492,7 @@ void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int name
   label = cutTo(info.VolumeLabel.view(), labelMaximum);
   std::string scanned = info.ScannedPath.str();
   if (scanned.empty() && info.Drive != 0) scanned = {asciiUpper(info.Drive), ':'};
-  path = cutTo(scanned, pathMaximum);
+  path = CutPathToTail(scanned, pathMaximum);
 }
 
 }  // namespace vellomar

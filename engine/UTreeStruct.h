@@ -126,8 +126,11 @@ void LoadFileCol(TTreeStruct& tree, int mode);
 void VisitFolderLines(TDBase& owner, TDirCollection& dir,
                       const std::function<bool(const TOneFile&)>& visit);
 
-// The path of a folder from the root: "\" for the root, "\a\b" for b inside a.
+// The path of a folder from the root: "\" for the root, "\a\b" for b inside a; a path of more
+// than 255 bytes is cut to its tail (CutPathToTail), so it still shows where the folder is.
 ShortString GetDirPath(const TDirCollection& node);
+// GetDirPath whatever its length, for finding the same folder in another tree.
+std::string FullDirPath(const TDirCollection& node);
 // A folder's part of the whole path text from the root, appended to its parent's: its name and
 // extension and a "\"; the root gives "\" alone. A walk keeps the text so as not to rebuild it.
 void AppendDirPathText(const TDirCollection& node, std::string& text);
@@ -137,7 +140,7 @@ ShortString DirPathFromText(std::string_view text);
 // other nodes leave path unchanged.
 void GetArchiveDirPath(const TDirCollection& node, ShortString& path);
 // Every node from the root counts with includeAll; without it only the nodes outside archives
-// and the archive node itself. Each ends in "\"; cut to maximum bytes, never inside a character.
+// and the archive node itself. Each ends in "\"; cut to its tail to fit maximum bytes.
 void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bool includeAll);
 
 // Cuts the extension off name: from the last "." among its last four characters, dot included.

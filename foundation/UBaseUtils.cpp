@@ -277,6 +277,28 @@ ShortString ShortenPath(const ShortString& path, int maxLength) {
   return ShortString(text);
 }
 
+ShortString CutPathToTail(std::string_view path, int capacity) {
+  const auto room = static_cast<size_t>(std::clamp(capacity, 0, ShortString::kMaxLength));
+  if (path.size() <= room) return ShortString(path);
+  if (room < kCutPathMarker.size()) return {};
+  std::string_view tail = path.substr(path.size() - (room - kCutPathMarker.size()));
+  // A final "\" ends the last name and begins none.
+  const size_t slash = tail.substr(0, tail.size() - 1).find(kBackslash);
+  if (slash != std::string_view::npos) {
+    tail.remove_prefix(slash);
+  } else {
+    // Never from inside a character: UTF-8 continuation bytes are 10xxxxxx.
+    for (int i = 0; i < 3 && !tail.empty() && (static_cast<uint8_t>(tail[0]) & 0xC0) == 0x80; ++i) {
+      tail.remove_prefix(1);
+    }
+  }
+  return ShortString(std::string(kCutPathMarker) + std::string(tail));
+}
+
+bool IsCutPath(std::string_view path) {
+  return path.starts_with(kCutPathMarker);
+}
+
 ShortString GetProgramDir() {
   const std::string program = kernelProgramPath();
   if (program.empty()) return {};

@@ -57,6 +57,15 @@ ShortString GetProgramDir();
 // Replaces the folders after the first "\" one by one with "..." until the path is at most
 // maxLength long or no folder is left to elide.
 ShortString ShortenPath(const ShortString& path, int maxLength);
+// The marker that begins a path cut to its tail: "…" (U+2026); a path the program forms itself
+// begins with a drive or "\".
+inline constexpr std::string_view kCutPathMarker = "\xE2\x80\xA6";
+// path itself when it fits capacity bytes (at most 255); otherwise "…\" and as many of its last
+// names as fit, or "…" and the end of its last name when even that one does not, never part of
+// a character.
+ShortString CutPathToTail(std::string_view path, int capacity);
+// A path that CutPathToTail cut, which leads nowhere of its own.
+bool IsCutPath(std::string_view path);
 
 // ---- Texts ----
 

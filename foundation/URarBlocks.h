@@ -27,15 +27,8 @@ enum RarBlockType : uint8_t {
 // Flags of every block.
 constexpr uint16_t kRarLongBlock = 0x8000;  // a uint32 data size follows the head
 // Flags of the archive block.
-constexpr uint16_t kRarVolume = 0x0001;
-constexpr uint16_t kRarSolid = 0x0008;
 constexpr uint16_t kRarHeadsEncrypted = 0x0080;
-constexpr uint16_t kRarFirstVolume = 0x0100;
 // Flags of a file block.
-constexpr uint16_t kRarSplitBefore = 0x0001;
-constexpr uint16_t kRarSplitAfter = 0x0002;
-constexpr uint16_t kRarEncrypted = 0x0004;
-constexpr uint16_t kRarSolidFile = 0x0010;  // needs the data of the files before it
 constexpr uint16_t kRarFolderMask = 0x00E0;
 constexpr uint16_t kRarLargeFile = 0x0100;    // high words of both sizes follow the attributes
 constexpr uint16_t kRarUnicodeName = 0x0200;  // the name is "plain\0encoded", or UTF-8 alone
@@ -56,7 +49,6 @@ struct RarFileFields {
   uint32_t attributes = 0;        // DOS attributes, or a Unix mode from Unix hosts
   std::span<const uint8_t> name;  // as stored
 };
-constexpr size_t kRarFileFieldsSize = 25;  // without the high size words and the name
 
 struct RarBlock {
   uint64_t position = 0;

@@ -1,5 +1,6 @@
 #include "platform/PFind.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <linux/msdos_fs.h>
@@ -22,6 +23,9 @@ constexpr uint32_t kFirstDosDateTime = (1u << 21) | (1u << 16);
 constexpr uint32_t kLastDosDateTime =
     (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
 constexpr uint16_t kFatAttributeMask = 0x3F;
+constexpr size_t kFolderBufferSize = 32768;
+// What a catalogue keeps of an entry, and the mount, which tells a bind mount from its folder.
+constexpr unsigned kStatFields = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_MNT_ID;
 
 struct MediaKind {
   bool fat = false;
@@ -60,9 +64,8 @@ bool readFatAttributes(int dirFd, const char* name, bool directory, Links links,
   return ok;
 }
 
-// One statx gives the fields and the mount, which tells a bind mount from its folder.
 bool statEntry(int dirFd, const char* name, int flags, struct statx& st) {
-  return statx(dirFd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &st) == 0;
+  return statx(dirFd, name, flags | AT_NO_AUTOMOUNT, kStatFields, &st) == 0;
 }
 
 uint64_t mountIdOf(const struct statx& st) {
@@ -104,8 +107,7 @@ std::string withoutPattern(const std::string& folder) {
     const std::string_view text(folder);
     const std::string_view tail(pattern);
     if (text.ends_with(tail) && text.size() > tail.size() &&
-        (text[text.size() - tail.size() - 1] == '\\' ||
-         text[text.size() - tail.size() - 1] == '/')) {
+        text[text.size() - tail.size() - 1] == '\\') {
       return folder.substr(0, folder.size() - tail.size());
     }
   }
@@ -138,43 +140,71 @@ bool FindSearch::open(const std::string& systemFolder, const DriveTable& table) 
 
 bool FindSearch::openAt(const std::string& linuxFolder) {
   close();
-  const int fd = ::open(linuxFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return openFd(::open(linuxFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+bool FindSearch::openChild(const FindSearch& parent, const std::string& name) {
+  close();
+  if (!parent.isOpen()) return false;
+  const int fd = openat(parent.fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  return openFd(fd, &parent);
+}
+
+bool FindSearch::openFd(int fd, const FindSearch* parent) {
   if (fd < 0) return false;
   struct statx st {};
   if (!statEntry(fd, "", AT_EMPTY_PATH, st)) {
     ::close(fd);
     return false;
   }
-  dir_ = fdopendir(fd);
-  if (dir_ == nullptr) {
-    ::close(fd);
-    return false;
-  }
+  fd_ = fd;
   device_ = makedev(st.stx_dev_major, st.stx_dev_minor);
   mountId_ = mountIdOf(st);
-  const MediaKind media = mediaOf(fd);
+  // A folder of its parent's file system is of its parent's kind of medium.
+  const MediaKind media = parent != nullptr && parent->device_ == device_
+                              ? MediaKind{parent->fat_, parent->caseInsensitive_}
+                              : mediaOf(fd);
   fat_ = media.fat;
   caseInsensitive_ = media.caseInsensitive;
+  buffer_ = std::make_unique_for_overwrite<char[]>(kFolderBufferSize);
+  return true;
+}
+
+bool FindSearch::fill() {
+  if (!buffer_) return false;
+  const ssize_t got = getdents64(fd_, buffer_.get(), kFolderBufferSize);
+  if (got <= 0) {
+    // The end, or a folder that cannot be read on: nothing more, and the buffer goes.
+    buffer_.reset();
+    return false;
+  }
+  bufferUsed_ = static_cast<size_t>(got);
+  bufferPos_ = 0;
   return true;
 }
 
 bool FindSearch::next(FindEntry& entry, FindWanted wanted) {
-  if (dir_ == nullptr) return false;
-  while (const dirent* item = readdir(dir_)) {
+  while (fd_ >= 0) {
+    if (bufferPos_ >= bufferUsed_ && !fill()) return false;
+    const auto* item = reinterpret_cast<const struct dirent64*>(buffer_.get() + bufferPos_);
+    bufferPos_ += item->d_reclen;
     const std::string_view name(item->d_name);
-    if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
+    if (name == "." || name == "..") continue;
     if (passedOver(item->d_type, wanted)) continue;
     entry = FindEntry{};
     entry.name = name;
-    if (describe(dirfd(dir_), item->d_name, fat_, Links::kKeep, entry)) return true;
+    if (describe(fd_, item->d_name, fat_, Links::kKeep, entry)) return true;
     // An entry that vanished since the folder was read is simply not there.
   }
   return false;
 }
 
 void FindSearch::close() {
-  if (dir_ != nullptr) closedir(dir_);
-  dir_ = nullptr;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  buffer_.reset();
+  bufferUsed_ = 0;
+  bufferPos_ = 0;
   device_ = 0;
   mountId_ = 0;
   fat_ = false;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <dirent.h>
-
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -42,10 +41,11 @@ struct FindEntry {
   bool isSpecial() const { return kind != EntryKind::kFile && kind != EntryKind::kDirectory; }
 };
 
-// Find-first/find-next over one folder. Entries are described without following symbolic
-// links; "." and "..", and names holding a backslash (which the program's paths cannot carry),
-// are left out. Attributes: folder; read-only when no write permission bit is set; hidden for
-// names starting with "."; archive for regular files; on FAT the file system's own bits.
+// Find-first/find-next over one folder, read through its own descriptor: entries are described
+// relative to it without following symbolic links, with names as the file system gives them
+// (systemNameOf gives the program's form of a name holding a backslash); "." and ".." are left
+// out. Attributes: folder; read-only when no write permission bit is set; hidden for names
+// starting with "."; archive for regular files; on FAT the file system's own bits.
 class FindSearch {
  public:
   FindSearch() = default;
@@ -57,6 +57,10 @@ class FindSearch {
   // read.
   bool open(const std::string& systemFolder, const DriveTable& table = processDriveTable());
   bool openAt(const std::string& linuxFolder);
+  // The subfolder name of the open folder parent, reached through parent's descriptor and never
+  // through a link, so a walk needs no path of any length.
+  bool openChild(const FindSearch& parent, const std::string& name);
+  bool isOpen() const { return fd_ >= 0; }
   // False at the end.
   bool next(FindEntry& entry, FindWanted wanted = FindWanted::kAll);
   void close();
@@ -68,7 +72,15 @@ class FindSearch {
   bool caseInsensitiveMedia() const { return caseInsensitive_; }
 
  private:
-  DIR* dir_ = nullptr;
+  bool openFd(int fd, const FindSearch* parent = nullptr);
+  bool fill();
+
+  int fd_ = -1;
+  // Entries as the kernel hands them over; released at the end of the folder, so a walk keeps
+  // only descriptors open along its path.
+  std::unique_ptr<char[]> buffer_;
+  size_t bufferUsed_ = 0;
+  size_t bufferPos_ = 0;
   uint64_t device_ = 0;
   uint64_t mountId_ = 0;
   bool fat_ = false;

@@ -164,4 +164,10 @@ bool kernelFileDosDateTime(const char* path, uint32_t& dosDateTime) {
   return true;
 }
 
+std::optional<FileTime> kernelLastWriteTime(const char* path) {
+  struct stat st;
+  if (::stat(path, &st) != 0) return std::nullopt;
+  return FileTime{st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
 }  // namespace vellomar

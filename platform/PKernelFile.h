@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "platform/PFile.h"
 
 namespace vellomar {
 
@@ -53,5 +56,7 @@ uint32_t kernelUnixToDosDateTime(int64_t seconds);
 bool kernelSetFileTime(const char* path, int64_t seconds);
 // The last-write time as a DOS date-time; false when the file cannot be examined.
 bool kernelFileDosDateTime(const char* path, uint32_t& dosDateTime);
+// The last-write time to the nanosecond; none when the file cannot be examined.
+std::optional<FileTime> kernelLastWriteTime(const char* path);
 
 }  // namespace vellomar

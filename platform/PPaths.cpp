@@ -24,16 +24,32 @@ std::vector<std::string_view> pathNames(std::string_view path, std::string_view 
   return names;
 }
 
+std::string swapped(std::string_view name, char from, char to) {
+  std::string out(name);
+  for (char& c : out) {
+    if (c == from) c = to;
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string systemNameOf(std::string_view linuxName) {
+  return swapped(linuxName, '\\', '/');
+}
+
+std::string linuxNameOf(std::string_view systemName) {
+  return swapped(systemName, '/', '\\');
+}
 
 std::optional<std::string> toLinuxPath(const std::string& systemPath, const DriveTable& table) {
   if (systemPath.size() < 2 || systemPath[1] != ':') return std::nullopt;
   const std::optional<MountEntry> mount = table.currentMount(systemPath[0]);
   if (!mount) return std::nullopt;
   std::string path = mount->mountPoint == "/" ? std::string() : mount->mountPoint;
-  for (const std::string_view name : pathNames(std::string_view(systemPath).substr(2), "\\/")) {
+  for (const std::string_view name : pathNames(std::string_view(systemPath).substr(2), "\\")) {
     path += '/';
-    path += name;
+    path += linuxNameOf(name);
   }
   return path.empty() ? std::string("/") : path;
 }
@@ -43,7 +59,6 @@ std::optional<std::string> toSystemPath(const std::string& linuxPath, const Driv
   std::string normal;
   const std::vector<std::string_view> names = pathNames(linuxPath, "/");
   for (const std::string_view name : names) {
-    if (name.find('\\') != std::string_view::npos) return std::nullopt;
     normal += '/';
     normal += name;
   }
@@ -63,7 +78,7 @@ std::optional<std::string> toSystemPath(const std::string& linuxPath, const Driv
       best->second.mountPoint == "/" ? 0 : pathNames(best->second.mountPoint, "/").size();
   for (size_t i = skip; i < names.size(); ++i) {
     if (i > skip) path += '\\';
-    path += names[i];
+    path += systemNameOf(names[i]);
   }
   return path;
 }

@@ -12,5 +12,6 @@ for kind in normal sanitize; do
   cmake -S . -B $dir -G Ninja -DVELLOMAR_WERROR=ON $flags >/dev/null
   cmake --build $dir -j "$jobs"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/ui/lsan.supp:print_suppressions=0 QT_QPA_PLATFORM=offscreen \
     ctest --test-dir $dir --output-on-failure -j "$jobs"
 done

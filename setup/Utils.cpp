@@ -47,9 +47,13 @@ void ForceFolders(std::string_view path) {
     const std::string folder = chain.substr(0, end);
     if (ExistsFolder(folder)) continue;
     if (!kernelCreateFolder(folder.c_str())) {
-      throw EKstvNormalException("Složku " + folder + " nelze vytvořit.");
+      throw EKstvNormalException(FolderNotCreatedText(folder));
     }
   }
+}
+
+std::string FolderNotCreatedText(std::string_view folder) {
+  return "Složku " + std::string(folder) + " nelze vytvořit.";
 }
 
 void SetFileDosDate(const std::string& name, uint32_t dosDateTime) {

@@ -26,6 +26,8 @@ std::string GetProgramDir();
 // Creates every missing folder of the chain; raises EKstvNormalException naming the folder
 // that could not be made.
 void ForceFolders(std::string_view path);
+// The text of that failure.
+std::string FolderNotCreatedText(std::string_view folder);
 // Dates the file at midnight of the DOS date (the time word is not used); failures are silent.
 void SetFileDosDate(const std::string& name, uint32_t dosDateTime);
 

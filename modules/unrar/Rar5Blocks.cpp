@@ -104,7 +104,7 @@ Rar5BlockWalk::Step Rar5BlockWalk::next(Rar5Block& block) {
   ByteReader whole = read_(position_, wholeSize);
   if (whole.size() != wholeSize) return Step::kBroken;
   const std::span<const uint8_t> checked = whole.bytes(wholeSize).subspan(kCrcSize);
-  if (crc32Of(checked) != crc) return Step::kBroken;
+  block.crcMatches = crc32Of(checked) == crc;
 
   ByteReader r(checked.subspan(sizeBytes));
   block.type = vint(r);

@@ -11,7 +11,8 @@
 namespace vellomar {
 
 // The headers of a RAR 5 archive, walked from behind its signature: each header read whole,
-// checked against its CRC-32 and parsed through a bounded reader; data passed over by its size.
+// its CRC-32 computed and its fields parsed through a bounded reader; data passed over by its
+// size.
 
 constexpr std::string_view kRar5Marker{"Rar!\x1A\x07\x01\x00", 8};
 
@@ -43,7 +44,8 @@ struct Rar5Block {
   uint64_t type = 0;
   uint64_t flags = 0;
   uint64_t dataSize = 0;
-  Rar5File file;  // file and service headers only
+  bool crcMatches = false;  // the CRC-32 of the header is the stored one
+  Rar5File file;            // file and service headers only
 };
 
 class Rar5BlockWalk {
@@ -54,7 +56,7 @@ class Rar5BlockWalk {
   Rar5BlockWalk(ByteSource read, uint64_t fileSize, uint64_t start);
 
   // kEnd at the end header or at the end of the file right after a block; kBroken at a header
-  // that is cut, fails its CRC or does not hold its fields. A block whose data runs past the
+  // that is cut or does not hold its fields. A block whose data runs past the
   // end of the file is still given; the walk ends broken after it.
   Step next(Rar5Block& block);
 

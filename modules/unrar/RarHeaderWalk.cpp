@@ -70,7 +70,8 @@ RarMember memberOf(const Rar5Block& block) {
 
 }  // namespace
 
-RarHeaderWalk::Open RarHeaderWalk::open(const ByteSource& read, uint64_t fileSize) {
+RarHeaderWalk::Open RarHeaderWalk::open(const ByteSource& read, uint64_t fileSize, bool checkCrcs) {
+  checkCrcs_ = checkCrcs;
   const ByteReader start = read(0, kRar5Marker.size());
   if (isRarMarker(start)) {
     // The marker block, then the archive block.
@@ -90,7 +91,9 @@ RarHeaderWalk::Open RarHeaderWalk::open(const ByteSource& read, uint64_t fileSiz
   }
   blocks5_.emplace(read, fileSize, kRar5Marker.size());
   Rar5Block block;
-  if (blocks5_->next(block) != Rar5BlockWalk::Step::kBlock) return Open::kNotRar;
+  if (blocks5_->next(block) != Rar5BlockWalk::Step::kBlock || (checkCrcs_ && !block.crcMatches)) {
+    return Open::kNotRar;
+  }
   if (block.type == kRar5CryptBlock) return Open::kHeadsEncrypted;
   return block.type == kRar5MainBlock ? Open::kOk : Open::kNotRar;
 }
@@ -104,7 +107,7 @@ RarHeaderWalk::Step RarHeaderWalk::next(RarMember& member) {
       if (step == RarBlockWalk::Step::kBroken) return Step::kBroken;
       if (block.type != kRarFileBlock) continue;
       // A damaged head is not given as a member, nor is anything after it trusted.
-      if (!block.crcMatches()) return Step::kBroken;
+      if (checkCrcs_ && !block.crcMatches()) return Step::kBroken;
       member = memberOf(block);
       return Step::kMember;
     }
@@ -116,6 +119,7 @@ RarHeaderWalk::Step RarHeaderWalk::next(RarMember& member) {
       if (step == Rar5BlockWalk::Step::kEnd) return Step::kEnd;
       if (step == Rar5BlockWalk::Step::kBroken) return Step::kBroken;
       if (block.type != kRar5FileBlock) continue;
+      if (checkCrcs_ && !block.crcMatches) return Step::kBroken;
       member = memberOf(block);
       return Step::kMember;
     }

@@ -27,13 +27,16 @@ class RarHeaderWalk {
   enum class Open { kOk, kNotRar, kHeadsEncrypted };
   enum class Step { kMember, kEnd, kBroken };
 
-  // The archive must start with the signature of either format.
-  Open open(const ByteSource& read, uint64_t fileSize);
+  // The archive must start with the signature of either format. A member whose header fails
+  // its CRC ends the walk broken, unless checkCrcs is off, which only lets a fuzzer reach the
+  // fields behind the CRCs.
+  Open open(const ByteSource& read, uint64_t fileSize, bool checkCrcs = true);
   Step next(RarMember& member);
 
  private:
   std::optional<RarBlockWalk> blocks_;
   std::optional<Rar5BlockWalk> blocks5_;
+  bool checkCrcs_ = true;
 };
 
 }  // namespace vellomar

@@ -14,9 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/UApiSearch.h"
+#include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "platform/PPaths.h"
+#include "tests/support/ArchiveBuilders.h"
 #include "tests/support/DBaseImage.h"
+#include "tests/support/SearchFixtures.h"
 #include "tests/support/TempFolder.h"
 
 namespace vellomar {
@@ -462,6 +466,101 @@ TEST_F(ApiDiskTest, AbortedScanLeavesTheStoredDisksAsTheyWere) {
   EXPECT_EQ(diskNames(), std::vector<std::string>{"Old"});
   ASSERT_TRUE(ApiGoToDisk(db_, 0));
   EXPECT_EQ(lineNamed("old.txt").Data.Size, 1);
+}
+
+// Linux disks hold what Windows disks never did: folders nested past 255 bytes of path and
+// names with a backslash. All of it is catalogued, rescanned with its descriptions, found, and
+// handed out with its path cut to its tail.
+TEST_F(ApiDiskTest, DeepFoldersAndBackslashNamesAreCataloguedRescannedAndFound) {
+  std::string deep;
+  for (char c = 'a'; c < 'i'; ++c) deep += std::string(60, c) + "/";
+  disk_.file(deep + "bottom.txt", "deep down");
+  test::writeBytes(disk_, deep + "pack.zip", test::buildZip({{}, {{"inner.txt", 7}}}));
+  disk_.file("back\\slash.txt", "slashed");
+  disk_.file("dir\\with\\back/inside.txt", "inside");
+  TLocalOptions options;
+  ApiGetLocalOptions(db_, options);
+  options.ScanDesc = true;
+  options.DescFileTable = "*.txt|500||";
+  ApiSetLocalOptions(db_, options);
+  ASSERT_TRUE(scanNew("Deep"));
+
+  ASSERT_TRUE(ApiGoToDiskByName(db_, "Deep"));
+  TDiskInfo info;
+  ASSERT_TRUE(ApiGetDiskInfo(db_, info));
+  EXPECT_EQ(info.Folders, 8 + 1);
+  EXPECT_EQ(info.Files, 4);
+  EXPECT_EQ(info.Archives, 1);
+  EXPECT_EQ(info.ArchiveFiles, 1);
+  const TOneFile slash = lineNamed("back/slash.txt");
+  EXPECT_EQ(slash.Data.Size, 7);
+  ShortString text;
+  ASSERT_TRUE(ApiGetShortDesc(db_, slash.Data.DescOffset, text));
+  EXPECT_EQ(text.str(), "slashed") << "read through the name's own backslash";
+  int32_t slashEntry = slash.EntryOffset;
+  ASSERT_TRUE(ApiSetDesc(db_, slashEntry, "mine"));
+
+  // Browsing by folder nodes reaches the bottom; its path comes out cut to its tail.
+  const auto goToBottom = [this] {
+    TDirCollection* node = ApiGetRootDirCol(db_);
+    for (int level = 0; level < 8; ++level) node = ApiDirColAt(node, 0);
+    ApiSetCurrentDirCol(db_, node);
+    ApiUpdateFileCol(db_);
+  };
+  goToBottom();
+  const TOneFile bottom = lineNamed("bottom.txt");
+  EXPECT_EQ(bottom.Data.Size, 9);
+  ASSERT_TRUE(ApiGetShortDesc(db_, bottom.Data.DescOffset, text));
+  EXPECT_EQ(text.str(), "deep down");
+  const TOneFile pack = lineNamed("pack.zip");
+  ASSERT_NE(pack.SubDir, nullptr) << "listed as a folder";
+  ShortString path, shorter;
+  ASSERT_TRUE(ApiGetCurrentPath(db_, path));
+  ASSERT_TRUE(ApiGetCurrentPath(db_, shorter, 70));
+  const std::string tail = "\\" + std::string(60, 'h');
+  EXPECT_EQ(path.str(), std::string(kCutPathMarker) + "\\" + std::string(60, 'e') + "\\" +
+                            std::string(60, 'f') + "\\" + std::string(60, 'g') + tail);
+  EXPECT_EQ(shorter.str(), std::string(kCutPathMarker) + tail);
+  EXPECT_FALSE(ApiGoToPath(db_, path)) << "a cut path leads nowhere";
+  ASSERT_TRUE(ApiGetCurrentPath(db_, shorter));
+  EXPECT_EQ(shorter, path) << "and leaves the current folder";
+  int32_t bottomEntry = bottom.EntryOffset;
+  ASSERT_TRUE(ApiSetDesc(db_, bottomEntry, "at the bottom"));
+  ApiFreeTreeStruct(db_);
+
+  ASSERT_TRUE(rescan("Deep", root_));
+  ASSERT_TRUE(ApiGoToDiskByName(db_, "Deep"));
+  ASSERT_TRUE(ApiGetDiskInfo(db_, info));
+  EXPECT_EQ(info.Files, 4);
+  EXPECT_EQ(info.ArchiveFiles, 1) << "the unchanged archive carried over";
+  EXPECT_EQ(lineNamed("back/slash.txt").Data.DescOffset, slashEntry);
+  ASSERT_TRUE(ApiGoToPath(db_, "\\dir/with/back"));
+  ASSERT_TRUE(ApiGetShortDesc(db_, lineNamed("inside.txt").Data.DescOffset, text));
+  EXPECT_EQ(text.str(), "inside");
+
+  struct Search {
+    const char* mask;
+    std::string folder;
+  };
+  const Search searches[] = {
+      {"bottom.txt", path.str()},
+      {"inner.txt", path.str().substr(0, 3) + path.str().substr(3 + 61) + "\\pack.zip"},
+      {"back/slash.txt", "\\"},
+      {"inside.txt", "\\dir/with/back"},
+  };
+  for (const Search& search : searches) {
+    ApiSearch(db_, testing::fileNameRequest(search.mask));
+    ASSERT_EQ(ApiFoundCount(db_), 1) << search.mask;
+    TOneFile found;
+    ShortString disk, folder, desc;
+    ASSERT_TRUE(ApiGetFoundItem(db_, 0, found, disk, folder, desc));
+    EXPECT_EQ(folder.str(), search.folder) << search.mask;
+  }
+  ApiFreeTreeStruct(db_);
+  ASSERT_TRUE(ApiGoToDiskByName(db_, "Deep"));
+  EXPECT_EQ(lineNamed("back/slash.txt").Data.Attr & kAttrUserDesc, kAttrUserDesc);
+  goToBottom();
+  EXPECT_EQ(lineNamed("bottom.txt").Data.DescOffset, bottomEntry);
 }
 
 TEST_F(ApiDiskTest, DeletingNamesTheDiskUnlessItsNameEndsInABracket) {

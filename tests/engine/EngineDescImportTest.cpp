@@ -12,7 +12,6 @@
 #include "engine/UDescBlock.h"
 #include "engine/UFilterModules.h"
 #include "engine/UMasks.h"
-#include "platform/PPaths.h"
 #include "tests/engine/DescImportFixtures.h"
 #include "tests/support/TempFolder.h"
 
@@ -36,7 +35,6 @@ class Import : public ::testing::Test {
     const std::vector<uint8_t> head(kDataStart, 0xAA);
     database.Write(head.data(), head.size());
     std::filesystem::create_directories(temp.at("disk"));
-    folderPath = *toSystemPath(temp.at("disk")) + "\\";
   }
 
   // The modules of the table come from moduleFolder.
@@ -52,7 +50,9 @@ class Import : public ::testing::Test {
   }
 
   int32_t import(const std::string& name) {
-    return ImportDescription(tree, database, ShortString(folderPath), false, ShortString(name));
+    // The name without the folders it lies in chooses the mask.
+    const std::string ownName = name.substr(name.rfind('/') + 1);
+    return ImportDescription(tree, database, temp.at("disk/" + name), ShortString(ownName));
   }
 
   // The text of the block at offset, read back as the database readers read it.
@@ -82,7 +82,6 @@ class Import : public ::testing::Test {
   TTreeStruct tree{owner};
   TLocalOptions& options = owner.LocalOptions;
   TKFileStream database;
-  std::string folderPath;
 };
 
 TEST_F(Import, TheFirstMaskInTableOrderDecides) {
@@ -125,13 +124,13 @@ TEST_F(Import, NothingToImportGivesNoDescription) {
   }
 }
 
-TEST_F(Import, ANameTooLongForTheInterfaceIsPassedOver) {
+TEST_F(Import, AFileFarBelowTheRootIsDescribed) {
   useTable("*.txt|500||");
-  const std::string fits(kMaxImportFileName - folderPath.size() - 4, 'n');
-  file(fits + ".txt", "fits");
-  file(fits + "x.txt", "one byte longer");
-  EXPECT_EQ(imported(fits + ".txt"), "fits");
-  EXPECT_EQ(imported(fits + "x.txt"), std::nullopt) << "never a cut name, which is another file";
+  std::string deep;
+  for (int level = 0; level < 8; ++level)
+    deep += std::string(60, static_cast<char>('a' + level)) + "/";
+  file(deep + "notes.txt", "deep down");
+  EXPECT_EQ(imported(deep + "notes.txt"), "deep down") << "a path of more than 480 bytes";
 }
 
 TEST_F(Import, SwitchedOffOrAbortedGivesNoDescription) {
@@ -199,10 +198,10 @@ TEST_F(Import, AnUnloadedModuleReadsThePlainText) {
 
 TEST_F(Import, ATemporaryFileIsNamedWholeAndItsNameChoosesTheMask) {
   useTable("*.txt|500||*.cut|100||");
-  const ShortString extracted(*toSystemPath(file("x1234.tmp", std::string(150, 'e'))));
-  EXPECT_EQ(blockText(ImportDescription(tree, database, extracted, true, "a.cut")),
+  const std::string extracted = file("x1234.tmp", std::string(150, 'e'));
+  EXPECT_EQ(blockText(ImportDescription(tree, database, extracted, "a.cut")),
             std::string(100, 'e'));
-  EXPECT_EQ(ImportDescription(tree, database, extracted, true, "a.doc"), 0);
+  EXPECT_EQ(ImportDescription(tree, database, extracted, "a.doc"), 0);
 }
 
 }  // namespace

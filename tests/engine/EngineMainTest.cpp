@@ -1,5 +1,6 @@
 #include "engine/UEngineMain.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -173,25 +174,86 @@ TEST_F(EngineMainTest, SimulatedDiskDescriptionOnlyWithoutARealOne) {
   }
 }
 
-TEST_F(EngineMainTest, FolderWhosePathWouldReach255IsListedButNotEntered) {
-  // The folder path "X:\...\" + name is kept below 255 characters; a folder that would reach
-  // it stays in the tree, empty and unread.
-  const size_t folderLength = root_.size() + 1;
-  ASSERT_LT(folderLength, 120u);
-  const std::string fits(254 - folderLength, 'f');
-  const std::string shallow(100, 'g');
-  const std::string tooLong(255 - folderLength - shallow.size() - 1, 'h');
-  disk_.file(fits + "/inside.txt", "1");
-  disk_.file(shallow + "/" + tooLong + "/x.txt", "1");
+// Folders made one inside the other through descriptors, so the chain may pass the length a
+// path can have; removed the same way, which no path-based removal can do.
+class FolderChain {
+ public:
+  FolderChain(const std::string& top, std::vector<std::string> names) : names_(std::move(names)) {
+    fds_.push_back(::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (const std::string& name : names_) {
+      ::mkdirat(fds_.back(), name.c_str(), 0755);
+      fds_.push_back(::openat(fds_.back(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      const int file = ::openat(fds_.back(), "f.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+      EXPECT_EQ(::write(file, "12", 2), 2);
+      ::close(file);
+    }
+  }
+  ~FolderChain() {
+    for (size_t i = names_.size(); i > 0; --i) {
+      ::unlinkat(fds_[i], "f.txt", 0);
+      ::close(fds_[i]);
+      ::unlinkat(fds_[i - 1], names_[i - 1].c_str(), AT_REMOVEDIR);
+    }
+    ::close(fds_[0]);
+  }
+
+ private:
+  std::vector<std::string> names_;
+  std::vector<int> fds_;
+};
+
+TEST_F(EngineMainTest, FoldersAreEnteredWhateverTheLengthOfTheirPath) {
+  // Eight folders of 60 characters, a file at the bottom; and seventy folders deep.
+  std::string deep;
+  for (char c = 'a'; c < 'i'; ++c) deep += std::string(60, c) + "/";
+  disk_.file(deep + "bottom.dat", "12345");
+  std::string nested = "n";
+  for (int level = 1; level < 70; ++level) nested += "/n";
+  disk_.file(nested + "/last.dat", "123");
   ASSERT_TRUE(scan(root_));
-  TDirCollection* fitting = FindDirByPath(tree_->Root.get(), ShortString(fits));
-  ASSERT_NE(fitting, nullptr);
-  EXPECT_EQ(filesOf(*fitting).size(), 1u);
-  TDirCollection* parent = FindDirByPath(tree_->Root.get(), ShortString(shallow));
-  ASSERT_NE(parent, nullptr);
-  ASSERT_EQ(subNames(*parent), std::vector<std::string>{tooLong}) << "listed";
-  EXPECT_EQ(parent->ItemAt(0)->Dir.Data.FileListOffset, 0) << "not entered";
-  EXPECT_EQ(tree_->DiskInfo.Files, 1);
+  TDirCollection* node = tree_->Root.get();
+  for (char c = 'a'; c < 'i' && node != nullptr; ++c)
+    node = FindDirByPath(node, std::string(60, c));
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(filesOf(*node), (std::vector<Line>{{"bottom.dat", 5, 0x20}}));
+  TDirCollection* chain = FindDirByPath(tree_->Root.get(), "n");
+  for (int level = 1; level < 70 && chain != nullptr; ++level) chain = FindDirByPath(chain, "n");
+  ASSERT_NE(chain, nullptr) << "past the folders the walk holds open";
+  EXPECT_EQ(filesOf(*chain), (std::vector<Line>{{"last.dat", 3, 0x20}}));
+  EXPECT_EQ(tree_->DiskInfo.Folders, 8 + 70);
+  EXPECT_EQ(tree_->DiskInfo.Files, 2);
+}
+
+TEST_F(EngineMainTest, AFolderPastTheSystemsPathLimitIsListedButNotEntered) {
+  // Folders of 200 characters: the one whose Linux path passes 4095 bytes stays empty, unread.
+  const std::string linuxRoot = *toLinuxPath(root_);
+  const size_t entered = (4095 - linuxRoot.size()) / 201;
+  const FolderChain chain(linuxRoot, std::vector<std::string>(entered + 2, std::string(200, 'p')));
+  ASSERT_TRUE(scan(root_));
+  TDirCollection* node = tree_->Root.get();
+  for (size_t level = 0; level < entered; ++level) {
+    ASSERT_EQ(node->Count(), 1) << level;
+    node = node->ItemAt(0);
+    EXPECT_EQ(filesOf(*node).size(), 1u) << level;
+  }
+  ASSERT_EQ(node->Count(), 1) << "listed";
+  EXPECT_EQ(node->ItemAt(0)->Count(), 0) << "not entered";
+  EXPECT_EQ(node->ItemAt(0)->Dir.Data.FileListOffset, 0);
+  EXPECT_EQ(tree_->DiskInfo.Folders, static_cast<int32_t>(entered + 1));
+  EXPECT_EQ(tree_->DiskInfo.Files, static_cast<int32_t>(entered));
+}
+
+TEST_F(EngineMainTest, NamesWithABackslashAreStoredWithASlash) {
+  disk_.file("back\\slash.txt", "123");
+  disk_.file("dir\\with\\back/inner.dat", "4567");
+  ASSERT_TRUE(scan(root_));
+  EXPECT_EQ(subNames(*tree_->Root), std::vector<std::string>{"dir/with/back"});
+  EXPECT_EQ(filesOf(*tree_->Root), (std::vector<Line>{{"back/slash.txt", 3, 0x20}}));
+  TDirCollection* folder = FindDirByPath(tree_->Root.get(), "\\dir/with/back");
+  ASSERT_NE(folder, nullptr);
+  EXPECT_EQ(filesOf(*folder), (std::vector<Line>{{"inner.dat", 4, 0x20}}));
+  EXPECT_EQ(tree_->DiskInfo.Folders, 1);
+  EXPECT_EQ(tree_->DiskInfo.Files, 2);
 }
 
 TEST_F(EngineMainTest, AbortLeavesAnEmptyRoot) {

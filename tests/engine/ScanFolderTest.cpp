@@ -39,26 +39,65 @@ TEST(ScanFolder, CaseRuleLowersOnlyNamesWithoutSmallLetters) {
   for (const Case& c : cases) EXPECT_EQ(caseRuleName(c.name), c.stored) << c.name;
 }
 
+// One folder read as the walk reads it: its subfolders and its files.
+struct Read {
+  std::vector<ScanEntry> folders;
+  std::vector<ScanEntry> files;
+};
+
+Read readFolder(const std::string& path, const ScanVolume& volume) {
+  FindSearch folder;
+  folder.openAt(path);
+  ScanFolderContents contents = readScanFolder(folder, volume);
+  return {contents.Folders, contents.Files.entries(volume)};
+}
+
+ScanVolume volumeAt(const std::string& path) {
+  FindSearch folder;
+  EXPECT_TRUE(folder.openAt(path));
+  return scanVolumeOf(folder);
+}
+
+TEST(ScanFolder, StoredNamesTakeASlashForABackslash) {
+  struct Case {
+    const char* found;
+    bool caseInsensitive;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {"back\\slash.txt", false, "back/slash.txt"},
+      {"A\\B", false, "A/B"},
+      {"A\\B", true, "a/b"},
+      {"plain", false, "plain"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(storedNameOf(c.found, c.caseInsensitive), c.stored);
+}
+
 TEST(ScanFolder, LinksAndSpecialFilesAreListedAsFilesNeverEntered) {
   test::TempFolder dir("scanfolder");
   dir.file("Docs/a.txt", "a");
   dir.file("README.TXT", "12345");
   dir.file("readme.txt", "1");
+  dir.file("back\\slash.txt", "12");
   ASSERT_EQ(::mkdir(dir.at("docs").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(dir.at("dir\\back").c_str(), 0755), 0);
   ASSERT_EQ(::symlink(".", dir.at("loop").c_str()), 0);
   ASSERT_EQ(::mkfifo(dir.at("x.txt").c_str(), 0644), 0);
-  const auto volume = openScanVolume(dir.path());
-  ASSERT_TRUE(volume.has_value());
-  EXPECT_FALSE(volume->CaseInsensitive);
+  const ScanVolume volume = volumeAt(dir.path());
+  EXPECT_FALSE(volume.CaseInsensitive);
 
-  const auto folders = readScanFolder(dir.path(), *volume, ScanPick::kFolders);
-  EXPECT_EQ(namesOf(folders), (std::vector<std::string>{"Docs", "docs"}))
+  const Read read = readFolder(dir.path(), volume);
+  EXPECT_EQ(namesOf(read.folders), (std::vector<std::string>{"dir/back", "Docs", "docs"}))
       << "names that differ only in case keep both, in a fixed order";
-  EXPECT_TRUE(folders[0].Enterable);
+  EXPECT_TRUE(read.folders[1].Enterable);
+  EXPECT_EQ(read.folders[0].FoundName, "dir\\back");
 
-  const auto files = readScanFolder(dir.path(), *volume, ScanPick::kFiles);
-  EXPECT_EQ(namesOf(files), (std::vector<std::string>{"loop", "README.TXT", "readme.txt", "x.txt"}))
+  const std::vector<ScanEntry>& files = read.files;
+  EXPECT_EQ(namesOf(files), (std::vector<std::string>{"back/slash.txt", "loop", "README.TXT",
+                                                      "readme.txt", "x.txt"}))
       << "capitals are kept off case-insensitive media";
+  EXPECT_EQ(entryNamed(files, "back/slash.txt")->FoundName, "back\\slash.txt");
+  EXPECT_EQ(entryNamed(files, "back/slash.txt")->Size, 2);
   EXPECT_TRUE(entryNamed(files, "README.TXT")->Regular);
   EXPECT_EQ(entryNamed(files, "README.TXT")->Size, 5);
   EXPECT_EQ(entryNamed(files, "README.TXT")->Attributes & 0x20, 0x20);
@@ -73,10 +112,12 @@ TEST(ScanFolder, LinksAndSpecialFilesAreListedAsFilesNeverEntered) {
 
 TEST(ScanFolder, UnreadableFolderGivesNothing) {
   test::TempFolder dir("scanfolder");
-  const auto volume = openScanVolume(dir.path());
-  ASSERT_TRUE(volume.has_value());
-  EXPECT_TRUE(readScanFolder(dir.at("missing"), *volume, ScanPick::kFiles).empty());
-  EXPECT_FALSE(openScanVolume(dir.at("missing")).has_value());
+  const ScanVolume volume = volumeAt(dir.path());
+  FindSearch missing;
+  EXPECT_FALSE(missing.openAt(dir.at("missing")));
+  const ScanFolderContents contents = readScanFolder(missing, volume);
+  EXPECT_TRUE(contents.Folders.empty());
+  EXPECT_TRUE(contents.Files.empty());
 }
 
 TEST(ScanFolder, MountPointIsListedButNotEntered) {
@@ -86,16 +127,16 @@ TEST(ScanFolder, MountPointIsListedButNotEntered) {
   if (geteuid() != 0 || ::mount("vellomar-test", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
     GTEST_SKIP() << "mounting needs privileges";
   }
-  const auto volume = openScanVolume(dir.path());
-  const auto folders = readScanFolder(dir.path(), *volume, ScanPick::kFolders);
+  const ScanVolume volume = volumeAt(dir.path());
+  const Read read = readFolder(dir.path(), volume);
   ::umount(mountPoint.c_str());
-  ASSERT_EQ(namesOf(folders), std::vector<std::string>{"media"});
-  EXPECT_FALSE(folders[0].Enterable);
+  ASSERT_EQ(namesOf(read.folders), std::vector<std::string>{"media"});
+  EXPECT_FALSE(read.folders[0].Enterable);
   const auto inside = [&] {
     // A folder of another file system reads as empty even when asked for directly.
     if (::mount("vellomar-test", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) return false;
     ::close(::creat((mountPoint + "/other.txt").c_str(), 0644));
-    const bool empty = readScanFolder(mountPoint, *volume, ScanPick::kFiles).empty();
+    const bool empty = readFolder(mountPoint, volume).files.empty();
     ::umount(mountPoint.c_str());
     return empty;
   };

@@ -472,11 +472,13 @@ TEST(TreeStruct, PathsAndNames) {
   ShortString path;
   BuildDirPath(*b, path, 255, true);
   EXPECT_EQ(path.view(), "\\a\\b.ext\\");
-  // A long path is cut at the maximum, never inside a character.
+  // A long path is cut to the names at its end that fit, behind "…\".
   a->Dir.Name = ShortString(std::string(252, 'x'));
   b->Dir.Name = "\xC3\xA9";
   BuildDirPath(*b, path, 255, true);
-  EXPECT_EQ(path.length(), 254);
+  EXPECT_EQ(path.view(), "\xE2\x80\xA6\\\xC3\xA9.ext\\");
+  EXPECT_EQ(GetDirPath(*b).view(), "\xE2\x80\xA6\\\xC3\xA9.ext");
+  EXPECT_EQ(FullDirPath(*b), "\\" + std::string(252, 'x') + "\\\xC3\xA9.ext");
 
   const struct {
     const char* name;

@@ -81,6 +81,35 @@ TEST(ExtractDirShort, TextBeforeTheLastBackslash) {
   for (const auto& [path, dir] : cases) EXPECT_EQ(ExtractDirShort(path).str(), dir) << path;
 }
 
+TEST(CutPathToTail, KeepsTheLastNamesThatFitBehindAMarker) {
+  const std::string e = "\xC3\xA9";  // two bytes
+  const std::string marker(kCutPathMarker);
+  const std::string longName(300, 'n');
+  struct Case {
+    std::string path;
+    int capacity;
+    std::string cut;
+  };
+  const Case cases[] = {
+      {"\\a\\b", 255, "\\a\\b"},
+      {"\\aaaa\\bb\\cc", 11, "\\aaaa\\bb\\cc"},
+      {"\\aaaa\\bb\\cc", 10, marker + "\\bb\\cc"},
+      {"\\aaaa\\bb\\cc", 9, marker + "\\bb\\cc"},
+      {"\\aaaa\\bb\\cc", 8, marker + "\\cc"},
+      {"\\aaaa\\bb\\cc\\", 9, marker + "\\cc\\"},
+      {"\\aaaa\\bb\\" + e + e + e, 8, marker + e + e},  // never from inside a character
+      {"\\aaaa\\bb\\cc\\", 5, marker + "c\\"},
+      {"\\" + longName, 255, marker + std::string(252, 'n')},
+      {"\\aaaa", 2, ""},
+  };
+  for (const Case& c : cases) {
+    const ShortString cut = CutPathToTail(c.path, c.capacity);
+    EXPECT_EQ(cut.str(), c.cut) << c.path << " " << c.capacity;
+    EXPECT_LE(cut.length(), c.capacity);
+    EXPECT_EQ(IsCutPath(cut.view()), c.cut != c.path && !c.cut.empty()) << c.path;
+  }
+}
+
 TEST(ShortenPath, ElidesFoldersFromTheLeftUntilItFits) {
   const std::string path = "C:\\Alpha\\Beta\\Gamma\\f.txt";  // 25 characters
   const std::pair<int, const char*> cases[] = {

@@ -466,7 +466,8 @@ TEST(UnRarModule, SolidMembersAreExtractedWhereLibarchiveReachesThem) {
   };
   const Case cases[] = {
       {"Rar.solid.rar", 0, kRarOk, 15498},
-      {"Rar.solid.rar", 1, kRarBadData, 0},  // libarchive cannot unpack its way past the first
+      {"Rar.solid.rar", 1, kRarBadData, 0},   // libarchive cannot unpack its way past the first
+      {"Rar.comment.rar", 0, kRarOk, 15498},  // libarchive does not count the comment block
       {"Rar.comment.rar", 2, kRarBadData, 0},
       {"Rar5.solid.rar", 2, kRarOk, 40372},
   };
@@ -489,26 +490,30 @@ TEST(UnRarModule, DamagedSolidArchivesListTheHeadsThatCanBeRead) {
   const test::Bytes whole = test::fileBytes(libsFixture("Rar.solid.rar"));
   constexpr size_t kExeHead = 2787;  // then 49 bytes of head and 18010 of data
   constexpr size_t kJpgHead = 20846;
-  const std::vector<Member> all = list(libsFixture("Rar.solid.rar"));
-  ASSERT_EQ(all.size(), 6u);
-  struct Case {
-    const char* what;
-    test::Bytes bytes;
-    size_t listed;
-    int32_t last;
-  };
   test::Bytes badData = whole;
   std::fill(badData.begin() + kExeHead + 49, badData.begin() + kJpgHead, 0x5A);
   test::Bytes badHead = whole;
   badHead[kJpgHead + 32] ^= 0x20;  // a letter of the name
+  test::Bytes badHead5 = test::fileBytes(libsFixture("Rar5.solid.rar"));
+  badHead5[20782] ^= 0x20;  // the same letter in RAR 5
+  struct Case {
+    const char* what;
+    const char* archive;  // whose members are listed
+    test::Bytes bytes;
+    size_t listed;
+    int32_t last;
+  };
   const Case cases[] = {
-      {"the data after the first member", badData, 6, kRarEndOfArchive},
-      {"a head", badHead, 2, kRarBadData},
-      {"the file cut inside the last file's data",
+      {"the data after the first member", "Rar.solid.rar", badData, 6, kRarEndOfArchive},
+      {"a head", "Rar.solid.rar", badHead, 2, kRarBadData},
+      {"the file cut inside the last file's data", "Rar.solid.rar",
        test::Bytes(whole.begin(), whole.begin() + 30000), 3, kRarBadData},
+      {"a RAR 5 head", "Rar5.solid.rar", badHead5, 2, kRarBadData},
   };
   TempFolder folder;
   for (const Case& c : cases) {
+    const std::vector<Member> all = list(libsFixture(c.archive));
+    ASSERT_EQ(all.size(), 6u) << c.archive;
     const std::string path = test::writeBytes(folder, "damaged.rar", c.bytes);
     int32_t last = kRarOk;
     EXPECT_EQ(list(path, &last), std::vector<Member>(all.begin(), all.begin() + c.listed))

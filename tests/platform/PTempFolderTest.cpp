@@ -9,35 +9,13 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/EnvironmentVariable.h"
 #include "tests/support/TempFolder.h"
 
 namespace vellomar {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets TMPDIR for the test and puts the former value back.
-class TmpDirScope {
- public:
-  explicit TmpDirScope(const char* value) {
-    if (const char* old = std::getenv("TMPDIR")) saved_ = old;
-    if (value) {
-      setenv("TMPDIR", value, 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-  ~TmpDirScope() {
-    if (saved_) {
-      setenv("TMPDIR", saved_->c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
 
 TEST(PTempFolder, SystemTempFolderFromTmpDirOnlyWhenItNamesAFolder) {
   test::TempFolder folder("tmpdir");
@@ -52,7 +30,7 @@ TEST(PTempFolder, SystemTempFolderFromTmpDirOnlyWhenItNamesAFolder) {
       {"/no/such/folder", "/tmp/"},
   };
   for (const Case& c : cases) {
-    const TmpDirScope scope(c.tmpDir);
+    const test::EnvironmentVariable scope("TMPDIR", c.tmpDir);
     EXPECT_EQ(systemTempFolder(), c.expected) << (c.tmpDir ? c.tmpDir : "unset");
   }
 }
@@ -61,7 +39,7 @@ TEST(PTempFolder, PrivateFolderIsOwnersOnlyAndGoesWithAllItHoldsWithoutFollowing
   test::TempFolder parent("tmpparent");
   test::TempFolder outside("tmpoutside");
   const std::string kept = outside.file("kept.txt", "keep me");
-  const TmpDirScope scope(parent.path().c_str());
+  const test::EnvironmentVariable scope("TMPDIR", parent.path().c_str());
   std::string path;
   {
     const auto first = PrivateTempFolder::create("Vlmr");

@@ -37,7 +37,8 @@ TEST(ToLinuxPath, JoinsTheMountPointOfTheDrive) {
           {"C:", "/"},
           {"c:\\etc\\passwd", "/etc/passwd"},
           {"E:\\docs\\a.txt", "/home/docs/a.txt"},
-          {"E:/docs//a.txt\\", "/home/docs/a.txt"},
+          {"E:\\docs\\\\a.txt\\", "/home/docs/a.txt"},
+          {"E:\\dir/with/back\\a/b.txt", "/home/dir\\with\\back/a\\b.txt"},
           {"E:\\a\\.\\b\\..\\c", "/home/a/c"},
           {"E:\\..\\..\\etc", "/home/etc"},  // never above the drive's root
           {"G:\\photos\\2001", "/media/ann/MY STICK/photos/2001"},
@@ -66,7 +67,7 @@ TEST(ToSystemPath, TakesTheDriveWithTheLongestMountPoint) {
           {"/media/ann", "C:\\media\\ann"},
           {"/media/ann/MY STICK/p q", "G:\\p q"},
           {"/run/user", "C:\\run\\user"},  // memory file systems have no letter of their own
-          {"/home/a\\b", kNone},
+          {"/home/a\\b", "E:\\a/b"},
           {"home/docs", kNone},
           {"", kNone},
       },

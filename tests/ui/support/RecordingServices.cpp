@@ -1,0 +1,69 @@
+#include "tests/ui/support/RecordingServices.h"
+
+#include <memory>
+
+namespace vellomar::test {
+
+namespace {
+
+BoxResult firstButton(BoxButtons buttons) {
+  switch (buttons) {
+    case BoxButtons::kOk:
+    case BoxButtons::kOkCancel:
+      return BoxResult::kOk;
+    default:
+      return BoxResult::kYes;
+  }
+}
+
+class RecordingMessages : public MessageService {
+ public:
+  BoxResult show(std::string_view caption, std::string_view text, BoxIcon icon,
+                 BoxButtons buttons) override {
+    Recorder& r = recorder();
+    r.boxes.push_back({std::string(caption), std::string(text), icon, buttons});
+    if (r.answers.empty()) return firstButton(buttons);
+    const BoxResult answer = r.answers.front();
+    r.answers.pop_front();
+    return answer;
+  }
+};
+
+class RecordingHelp : public HelpService {
+ public:
+  void showContents() override { recorder().helpContexts.push_back(0); }
+  void showContext(int context) override { recorder().helpContexts.push_back(context); }
+  void quit() override { ++recorder().helpQuits; }
+};
+
+class RecordingShell : public ShellService {
+ public:
+  bool openFile(const std::string& path) override {
+    recorder().openedFiles.push_back(path);
+    return true;
+  }
+};
+
+class RecordingClipboard : public ClipboardService {
+ public:
+  void setText(const std::string& text) override { recorder().clipboard = text; }
+  std::string text() override { return recorder().clipboard; }
+};
+
+}  // namespace
+
+Recorder& recorder() {
+  static Recorder r;
+  return r;
+}
+
+void installRecordingServices() {
+  Services s;
+  s.messages = std::make_unique<RecordingMessages>();
+  s.help = std::make_unique<RecordingHelp>();
+  s.shell = std::make_unique<RecordingShell>();
+  s.clipboard = std::make_unique<RecordingClipboard>();
+  installServices(std::move(s));
+}
+
+}  // namespace vellomar::test

@@ -1,0 +1,150 @@
+#include "ui/app/FMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <filesystem>
+
+#include "ui/common/UServices.h"
+#include "ui/dbase/FDBase.h"
+
+namespace vellomar {
+
+namespace {
+
+// The canonical form of a path, or the path itself when it does not resolve.
+std::string canonicalPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+  return error ? path : resolved.string();
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QStringList arguments, QWidget* parent)
+    : QMainWindow(parent), arguments_(std::move(arguments)) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Vellomar 5"));
+  mdiArea_ = new QMdiArea(this);
+  mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdiArea_);
+  buildMenus();
+  idleLoop_ = std::make_unique<IdleLoop>([this] { AppIdle(); }, [this] { MainTimerTimer(); });
+  idleLoop_->start();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->addAction(QStringLiteral("&Open database..."), this, [this] {
+    const QString name =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open Database"), QString(),
+                                     QStringLiteral("Vellomar Database (*.kvd *.KVD)"));
+    if (name.isEmpty()) return;
+    if (IsDBaseOpen(name.toStdString(), true) == nullptr) OpenDBaseWindow(name.toStdString());
+  });
+  file->addAction(QStringLiteral("&Close database"), this, [this] {
+    if (TFormDBase* db = activeDBase()) db->close();
+  });
+  file->addSeparator();
+  file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+}
+
+TMdiChild* TMainForm::activeChild() const {
+  return qobject_cast<TMdiChild*>(mdiArea_->activeSubWindow());
+}
+
+TFormDBase* TMainForm::activeDBase() const {
+  TMdiChild* child = activeChild();
+  return child != nullptr && child->kind() == TMdiChild::Kind::kDatabase
+             ? static_cast<TFormDBase*>(child)
+             : nullptr;
+}
+
+TFormDBase* TMainForm::OpenDBaseWindow(const std::string& fileName) {
+  const TMdiChild* active = activeChild();
+  const bool maximized = active != nullptr ? active->isMaximized() : ChildMaximized;
+  QPointer<TFormDBase> form = new TFormDBase();
+  mdiArea_->addSubWindow(form);
+  if (!form->OpenDBase(fileName)) {
+    if (form) form->close();
+    CmdFindText.clear();
+    CmdScanDrives.clear();
+    return nullptr;
+  }
+  if (maximized)
+    form->showMaximized();
+  else
+    form->show();
+  return form;
+}
+
+TFormDBase* TMainForm::IsDBaseOpen(const std::string& fileName, bool bringToFront) {
+  const std::string wanted = canonicalPath(fileName);
+  for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+    auto* child = qobject_cast<TMdiChild*>(sub);
+    if (child == nullptr || child->kind() != TMdiChild::Kind::kDatabase) continue;
+    auto* db = static_cast<TFormDBase*>(child);
+    if (db->closing() || canonicalPath(db->filePath()) != wanted) continue;
+    if (bringToFront) mdiArea_->setActiveSubWindow(db);
+    return db;
+  }
+  return nullptr;
+}
+
+TMdiChild* TMainForm::FindFoundWindow(int kinds) const {
+  const TFormDBase* db = activeDBase();
+  if (db == nullptr) return nullptr;
+  for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+    auto* child = qobject_cast<TMdiChild*>(sub);
+    if (child == nullptr || child->Tag != db->Tag) continue;
+    if ((child->kind() == TMdiChild::Kind::kFoundFiles && (kinds & 1) != 0) ||
+        (child->kind() == TMdiChild::Kind::kFoundEmpty && (kinds & 2) != 0))
+      return child;
+  }
+  return nullptr;
+}
+
+void TMainForm::ProcessStartup() {
+  StartupPending = false;
+  if (!arguments_.isEmpty()) {
+    const std::string name = arguments_.front().toStdString();
+    if (std::filesystem::is_regular_file(name))
+      OpenDBaseWindow(std::filesystem::absolute(name).string());
+    else
+      showExclamation("Error on command line", "File does not exist: " + name);
+  }
+}
+
+void TMainForm::AppIdle() {
+  if (StartupPending) ProcessStartup();
+  // The active form: a child only while the frame itself is the active window, not a dialog.
+  if (QApplication::activeModalWidget() == nullptr)
+    if (TMdiChild* child = activeChild()) child->IdleUpdate();
+  TMdiChild* active = activeChild();
+  if (!lastActiveSeen_ || active != LastActiveChild) {
+    lastActiveSeen_ = true;
+    LastActiveChild = active;
+  }
+}
+
+void TMainForm::MainTimerTimer() {
+  if (QApplication::activeModalWidget() == nullptr)
+    if (TMdiChild* child = activeChild()) child->TimerUpdate();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  mdiArea_->closeAllSubWindows();
+  if (!mdiArea_->subWindowList().isEmpty()) {
+    event->ignore();
+    return;
+  }
+  services().help->quit();
+  event->accept();
+}
+
+}  // namespace vellomar

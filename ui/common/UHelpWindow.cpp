@@ -1,0 +1,68 @@
+#include "ui/common/UHelpWindow.h"
+
+#include <QCoreApplication>
+#include <QScrollBar>
+#include <fstream>
+#include <iterator>
+
+namespace vellomar {
+
+std::string helpAnchor(const std::string& html, int context) {
+  if (context == 0) return {};
+  const std::string anchor = "context-" + std::to_string(context);
+  if (html.find("id=\"" + anchor + "\"") == std::string::npos &&
+      html.find("name=\"" + anchor + "\"") == std::string::npos)
+    return {};
+  return anchor;
+}
+
+HelpWindow::HelpWindow(const std::string& helpFile) {
+  setWindowTitle(QStringLiteral("Vellomar Help"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setOpenExternalLinks(true);
+  resize(640, 560);
+  std::ifstream in(helpFile, std::ios::binary);
+  html_.assign(std::istreambuf_iterator<char>(in), {});
+  if (html_.empty())
+    html_ = "<html><body><p>The help file " + helpFile + " is missing.</p></body></html>";
+  setHtml(QString::fromStdString(html_));
+}
+
+void HelpWindow::showTopic(int context) {
+  const std::string anchor = helpAnchor(html_, context);
+  if (anchor.empty())
+    verticalScrollBar()->setValue(0);
+  else
+    scrollToAnchor(QString::fromStdString(anchor));
+}
+
+namespace {
+
+class HelpWindowService : public HelpService {
+ public:
+  void showContents() override { showContext(0); }
+  void showContext(int context) override {
+    if (!window_) {
+      window_ = new HelpWindow(QCoreApplication::applicationDirPath().toStdString() + "/" +
+                               kHelpFileName);
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    window_->showTopic(context);
+  }
+  void quit() override {
+    if (window_) window_->close();
+  }
+
+ private:
+  QPointer<HelpWindow> window_;
+};
+
+}  // namespace
+
+std::unique_ptr<HelpService> makeHelpWindowService() {
+  return std::make_unique<HelpWindowService>();
+}
+
+}  // namespace vellomar

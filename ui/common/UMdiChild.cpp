@@ -1,0 +1,2 @@
+// Compiled on its own so that the meta-object code of the base is made once.
+#include "ui/common/UMdiChild.h"

@@ -1,0 +1,110 @@
+#include "ui/common/UProgressWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QPointer>
+#include <stdexcept>
+
+#include "engine/UApi.h"
+#include "ui/common/UIdleLoop.h"
+#include "ui/common/UServices.h"
+
+namespace vellomar {
+
+namespace {
+
+constexpr int kEventsEveryMs = 30;
+
+QPointer<TProgressWindow>& current() {
+  static QPointer<TProgressWindow> window;
+  return window;
+}
+
+}  // namespace
+
+TProgressWindow::TProgressWindow(QWidget* parent) : QDialog(parent) {
+  setModal(true);
+}
+
+TProgressWindow* TProgressWindow::running() {
+  return current();
+}
+
+bool TProgressWindow::abortRequested() {
+  TProgressWindow* w = current();
+  return w != nullptr && w->cancel_;
+}
+
+void TProgressWindow::letEventsRun() {
+  static QElapsedTimer last;
+  if (last.isValid() && last.elapsed() < kEventsEveryMs) return;
+  last.restart();
+  QCoreApplication::processEvents();
+}
+
+void TProgressWindow::requestCancel() {
+  cancel_ = true;
+}
+
+void TProgressWindow::reportFailure(const std::exception& failure) {
+  showErrorMessage("Error", failure.what());
+}
+
+void TProgressWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (jobRunning_ || pending_) return;
+  pending_ = true;
+  cancel_ = false;
+  QMetaObject::invokeMethod(this, "runPending", Qt::QueuedConnection);
+}
+
+void TProgressWindow::runPending() {
+  if (!pending_) return;
+  pending_ = false;
+  QPointer<TProgressWindow> self(this);
+  QPointer<TProgressWindow> outer = current();
+  current() = this;
+  jobRunning_ = true;
+  int result = QDialog::Rejected;
+  std::exception_ptr failure;
+  try {
+    const IdleLoop::EngineBusy busy;
+    result = runJob();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  ApiResetCallbacks();
+  current() = outer;
+  if (!self) return;
+  jobRunning_ = false;
+  if (failure) {
+    result = QDialog::Rejected;
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+      reportFailure(e);
+    } catch (...) {
+      reportFailure(std::runtime_error("Unknown error"));
+    }
+  }
+  done(result);
+}
+
+void TProgressWindow::closeEvent(QCloseEvent* event) {
+  if (jobRunning_) {
+    requestCancel();
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void TProgressWindow::reject() {
+  if (jobRunning_) {
+    requestCancel();
+    return;
+  }
+  QDialog::reject();
+}
+
+}  // namespace vellomar

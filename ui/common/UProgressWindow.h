@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <exception>
+
+namespace vellomar {
+
+// The base of every modal window that runs one long engine job while it shows its progress
+// (scan, search, compress, export, import, repair, sorting). Shown with exec(), it queues the
+// job once; the job (runJob) installs the engine callbacks it needs and runs the engine call;
+// the base then resets the callbacks and closes the window with the job's result. Cancel and
+// the window's close only set the flag that abortRequested() gives the engine's abort
+// callback. No exception leaves the job: it goes to reportFailure.
+class TProgressWindow : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TProgressWindow(QWidget* parent = nullptr);
+
+  // The window whose job runs now, or null; the engine's callbacks are plain functions and
+  // reach their window through it.
+  static TProgressWindow* running();
+  // The engine's abort callback: whether the running window was asked to stop.
+  static bool abortRequested();
+  // Lets waiting events run, at most every 30 ms; progress callbacks call it.
+  static void letEventsRun();
+
+  bool cancelRequested() const { return cancel_; }
+  // What Cancel and closing the window do while the job runs.
+  void requestCancel();
+
+ protected:
+  // The job: the result becomes the window's (QDialog::Accepted by convention on success).
+  virtual int runJob() = 0;
+  // Called with the exception that ended the job; the result is then Rejected. The default
+  // shows the message in an "Error" box.
+  virtual void reportFailure(const std::exception& failure);
+
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+ private:
+  Q_INVOKABLE void runPending();
+
+  bool pending_ = false;
+  bool jobRunning_ = false;
+  bool cancel_ = false;
+};
+
+}  // namespace vellomar

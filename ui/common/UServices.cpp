@@ -1,0 +1,141 @@
+#include "ui/common/UServices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "foundation/UExceptions.h"
+#include "ui/common/UHelpWindow.h"
+
+namespace vellomar {
+
+namespace {
+
+QWidget* boxOwner() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
+class DesktopMessages : public MessageService {
+ public:
+  BoxResult show(std::string_view caption, std::string_view text, BoxIcon icon,
+                 BoxButtons buttons) override {
+    QMessageBox box(boxOwner());
+    box.setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    const std::string shown = boxText(text);
+    box.setText(QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())));
+    switch (icon) {
+      case BoxIcon::kNone:
+        break;
+      case BoxIcon::kInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+      case BoxIcon::kExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+      case BoxIcon::kError:
+        box.setIcon(QMessageBox::Critical);
+        break;
+      case BoxIcon::kQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    switch (buttons) {
+      case BoxButtons::kOk:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+      case BoxButtons::kOkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+      case BoxButtons::kYesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+      case BoxButtons::kYesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+      case QMessageBox::Yes:
+        return BoxResult::kYes;
+      case QMessageBox::No:
+        return BoxResult::kNo;
+      case QMessageBox::Cancel:
+        return BoxResult::kCancel;
+      default:
+        return BoxResult::kOk;
+    }
+  }
+};
+
+class DesktopShell : public ShellService {
+ public:
+  bool openFile(const std::string& path) override {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  }
+};
+
+class DesktopClipboard : public ClipboardService {
+ public:
+  void setText(const std::string& text) override {
+    QApplication::clipboard()->setText(QString::fromStdString(text));
+  }
+  std::string text() override { return QApplication::clipboard()->text().toStdString(); }
+};
+
+Services makeDesktopServices() {
+  Services s;
+  s.messages = std::make_unique<DesktopMessages>();
+  s.help = makeHelpWindowService();
+  s.shell = std::make_unique<DesktopShell>();
+  s.clipboard = std::make_unique<DesktopClipboard>();
+  return s;
+}
+
+void routeEngineBoxes() {
+  SetMessageBoxHandler([](std::string_view caption, std::string_view text, MessageBoxIcon icon) {
+    services().messages->show(
+        caption, text, icon == MessageBoxIcon::kError ? BoxIcon::kError : BoxIcon::kExclamation);
+  });
+}
+
+}  // namespace
+
+Services& services() {
+  static Services current = [] {
+    Services s = makeDesktopServices();
+    routeEngineBoxes();
+    return s;
+  }();
+  return current;
+}
+
+void installServices(Services replacement) {
+  Services& current = services();
+  if (replacement.messages) current.messages = std::move(replacement.messages);
+  if (replacement.help) current.help = std::move(replacement.help);
+  if (replacement.shell) current.shell = std::move(replacement.shell);
+  if (replacement.clipboard) current.clipboard = std::move(replacement.clipboard);
+  routeEngineBoxes();
+}
+
+std::string boxText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
+void showErrorMessage(std::string_view caption, std::string_view text) {
+  services().messages->show(caption, text, BoxIcon::kError);
+}
+
+void showExclamation(std::string_view caption, std::string_view text) {
+  services().messages->show(caption, text, BoxIcon::kExclamation);
+}
+
+}  // namespace vellomar

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace vellomar {
+
+// The few things a window asks of the desktop, behind interfaces so that tests record them
+// instead of blocking on a modal box or touching the real clipboard. Windows reach them only
+// through services().
+
+enum class BoxIcon { kNone, kInformation, kExclamation, kError, kQuestion };
+enum class BoxButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
+enum class BoxResult { kOk, kCancel, kYes, kNo };
+
+// Modal message boxes. The texts are the system's own; a "\r\n" in them is a line break.
+class MessageService {
+ public:
+  virtual ~MessageService() = default;
+  virtual BoxResult show(std::string_view caption, std::string_view text, BoxIcon icon,
+                         BoxButtons buttons = BoxButtons::kOk) = 0;
+};
+
+// The program's help file: contents, a topic by context number, and the end of the run.
+class HelpService {
+ public:
+  virtual ~HelpService() = default;
+  virtual void showContents() = 0;
+  virtual void showContext(int context) = 0;
+  virtual void quit() = 0;
+};
+
+// Opening a file with the desktop's program for it; false when nothing could open it.
+class ShellService {
+ public:
+  virtual ~ShellService() = default;
+  virtual bool openFile(const std::string& path) = 0;
+};
+
+class ClipboardService {
+ public:
+  virtual ~ClipboardService() = default;
+  virtual void setText(const std::string& text) = 0;
+  virtual std::string text() = 0;
+};
+
+struct Services {
+  std::unique_ptr<MessageService> messages;
+  std::unique_ptr<HelpService> help;
+  std::unique_ptr<ShellService> shell;
+  std::unique_ptr<ClipboardService> clipboard;
+};
+
+// The services of the run: the desktop's own until replaced.
+Services& services();
+// Replaces all four (a null one keeps the present one) and routes the engine's error boxes
+// (ShowErrorBox, ShowCriticalErrorBox) through the message service.
+void installServices(Services replacement);
+
+// A message box text as a box shows it: "\r\n" becomes "\n".
+std::string boxText(std::string_view text);
+
+// Shortcuts for the boxes every window shows.
+void showErrorMessage(std::string_view caption, std::string_view text);
+void showExclamation(std::string_view caption, std::string_view text);
+
+}  // namespace vellomar

@@ -1,0 +1,171 @@
+#pragma once
+
+#include <QPointer>
+#include <functional>
+#include <string>
+
+#include "engine/UApi.h"
+#include "engine/ULocalOptions.h"
+#include "ui/common/UMdiChild.h"
+#include "ui/settings/UGlobalOptions.h"
+
+class QHeaderView;
+class QSplitter;
+class QStandardItemModel;
+
+namespace vellomar {
+
+// The database window: one MDI child per open catalogue file, owning one engine handle. It
+// shows the catalogue in three panels side by side (disks, folder tree, files) under a header
+// bar (HeaderTop) and above a status bar (HeaderBottom), polls the engine's change flags on
+// every idle pass and rebuilds only what changed. Every operation that calls the engine runs
+// under Guarded (the window's error convention) and returns at once while the window closes.
+//
+// The panels themselves, and the commands of the other families (scanning, search, printing,
+// selection, descriptions), are built beside this file; their entry points are declared here
+// and reached through the main menu.
+class TFormDBase : public TMdiChild {
+  Q_OBJECT
+ public:
+  // Panel tags: what ActivePanel() answers for the focused panel.
+  static constexpr int kPanelNone = 0;
+  static constexpr int kPanelDisks = 1;
+  static constexpr int kPanelTree = 2;
+  static constexpr int kPanelFiles = 3;
+  static constexpr int kHelpContext = 130;
+
+  // Takes its options from the program settings (FormSettings must exist).
+  explicit TFormDBase(QWidget* parent = nullptr);
+  ~TFormDBase() override;
+  Kind kind() const override { return Kind::kDatabase; }
+
+  // Opens the file into the window; false (after one "Error" box) when it cannot.
+  bool OpenDBase(const std::string& fileName);
+  void IdleUpdate() override;
+  void TimerUpdate() override;
+  void ApplyGlobalOptions() override;
+  TDBase* GetDBaseHandle() const { return handle_; }
+  // True while closing or without disks.
+  bool IsDBaseEmpty() const;
+  void ShowWriteErrorBox();
+
+  // Runs body under the window's error convention: a normal engine failure in an "Error" box,
+  // a fatal one closes the window and shows the "Critical error" box. Nothing runs while the
+  // window closes. True when body ended normally.
+  bool Guarded(const std::function<void()>& body);
+
+  bool closing() const { return closing_; }
+  bool scanRunning() const { return scanRunning_; }
+  void setScanRunning(bool running) { scanRunning_ = running; }
+  bool readOnly() const { return readOnly_; }
+  // The database file as opened, and its base name as the caption shows it.
+  const std::string& filePath() const { return filePath_; }
+  const std::string& shortName() const { return shortName_; }
+  TLocalOptions& localOptions() { return localOptions_; }
+  TGlobalOptions& options() { return options_; }
+  const TGlobalOptions& options() const { return options_; }
+
+  // ---- Layout ----
+  QHeaderView* headerTop() const { return headerTop_; }
+  QHeaderView* headerBottom() const { return headerBottom_; }
+  // The three panels; the panel family replaces the placeholders through setPanels.
+  QWidget* DrawGridDisks() const { return disks_; }
+  QWidget* OutlineTree() const { return tree_; }
+  QWidget* DrawGridFiles() const { return files_; }
+  void setPanels(QWidget* disks, QWidget* tree, QWidget* files);
+  // 1 disks, 2 tree, 3 files, 0 none: the panel that holds the focus.
+  int ActivePanel() const;
+  // Shows or hides the tree and sizes the columns from the header widths.
+  void ArrangePanels();
+  // The texts of the status bar's two sections.
+  void setStatusTexts(const std::string& subtotals, const std::string& file);
+  // Header texts of the panel that has the focus.
+  void UpdatePanelHeaders();
+  // On entering a panel.
+  void ChangePanel(int panel);
+
+  // ---- Panels (built by the panel family; here they keep the window consistent) ----
+  void RefreshDisks();
+  void ReloadTree();
+  void LoadFileList(const std::string& focusName);
+
+  // ---- Commands of the main menu ----
+  void SetBriefMode(bool brief);
+  void SetSortCriterion(uint8_t criterion);
+  void ToggleShowTree();
+  void CollapseTree();
+  void ExpandTree();
+  void GoToParent();
+  bool IsDiskDeleted();
+  void EditDescription();
+  bool ScanDisk(char letter, bool noQueries);
+  void RescanDisk();
+  void ScanFolderAsDisk(const std::string& folder, const std::string& diskName,
+                        const std::string& volumeLabel);
+  void DeleteDisk();
+  void UndeleteDisk();
+  void RenameDisk();
+  void SelectByMask();
+  void CopyToClipboard() override;
+  void SelectAll() override;
+  void UnselectAll() override;
+  void FindFiles();
+  void FindSelectedFiles();
+  void FindFreeSpace();
+  void FindFileName(const std::string& text);
+  void ShowDiskInfo();
+  void ShowDBaseInfo();
+  void PrintPanel(int panel);
+  void ExportDBase();
+  void EditLocalOptions();
+  void PrintSleevoraLabels();
+
+ signals:
+  // The window closes with its database (the main window puts it into the recent files).
+  void databaseClosing(const QString& path);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void buildLayout();
+  void sizeStatusSection();
+  // Takes the column widths the user left as the window's, the settings' and the globals'.
+  void storeHeaderWidths(int disks, int tree, int files);
+  void headerSectionResized(int section, int oldSize, int newSize);
+  void splitterMoved();
+  // Frees the handle once; a failure of the close is reported once.
+  void closeHandle();
+
+  bool closing_ = false;
+  bool scanRunning_ = false;
+  TDBase* handle_ = nullptr;
+  std::string filePath_;
+  std::string shortName_;
+  bool readOnly_ = false;
+  TLocalOptions localOptions_{};
+  TGlobalOptions options_;
+  int headerWidths_[3] = {0, 0, 0};
+  bool resortPending_ = false;
+  int resizePending_ = 0;
+  int diskAnchor_ = 0;
+  std::string statusSubtotals_;
+  std::string statusFile_;
+  int statusMinimum_ = 0;
+
+  QHeaderView* headerTop_ = nullptr;
+  QStandardItemModel* headerTopModel_ = nullptr;
+  QHeaderView* headerBottom_ = nullptr;
+  QStandardItemModel* headerBottomModel_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  QPointer<QWidget> disks_;
+  QPointer<QWidget> tree_;
+  QPointer<QWidget> files_;
+};
+
+// "Database" file name to caption: the base name without folder and extension, lower case but
+// for its first character, which keeps its case.
+std::string dbaseShortName(const std::string& path);
+
+}  // namespace vellomar

@@ -1,0 +1,84 @@
+// The database window's entry points for the panels and for the commands of the other window
+// families. Until those families fill them, each keeps the window consistent and does nothing
+// visible.
+#include "ui/dbase/FDBase.h"
+
+namespace vellomar {
+
+// ---- Panels ----
+
+void TFormDBase::RefreshDisks() {
+  ApiClearKeysChanged(handle_);
+}
+
+void TFormDBase::ReloadTree() {}
+
+void TFormDBase::LoadFileList(const std::string&) {}
+
+// ---- Display ----
+
+void TFormDBase::SetBriefMode(bool brief) {
+  options_.DisplayMode = brief ? 0 : 1;
+}
+
+void TFormDBase::SetSortCriterion(uint8_t criterion) {
+  options_.SortCrit = criterion;
+  resortPending_ = true;
+}
+
+void TFormDBase::ToggleShowTree() {
+  options_.ShowTree = !options_.ShowTree;
+  ArrangePanels();
+}
+
+void TFormDBase::CollapseTree() {}
+void TFormDBase::ExpandTree() {}
+void TFormDBase::GoToParent() {}
+
+// ---- Disks ----
+
+bool TFormDBase::IsDiskDeleted() {
+  return false;
+}
+
+void TFormDBase::DeleteDisk() {}
+void TFormDBase::UndeleteDisk() {}
+void TFormDBase::RenameDisk() {}
+void TFormDBase::ShowDiskInfo() {}
+void TFormDBase::ShowDBaseInfo() {}
+
+// ---- Descriptions ----
+
+void TFormDBase::EditDescription() {}
+
+// ---- Scanning ----
+
+bool TFormDBase::ScanDisk(char, bool) {
+  return false;
+}
+
+void TFormDBase::RescanDisk() {}
+void TFormDBase::ScanFolderAsDisk(const std::string&, const std::string&, const std::string&) {}
+void TFormDBase::EditLocalOptions() {}
+
+// ---- Selection and clipboard ----
+
+void TFormDBase::SelectByMask() {}
+void TFormDBase::CopyToClipboard() {}
+void TFormDBase::SelectAll() {}
+void TFormDBase::UnselectAll() {}
+
+// ---- Search ----
+
+void TFormDBase::FindFiles() {}
+void TFormDBase::FindSelectedFiles() {}
+void TFormDBase::FindFreeSpace() {}
+void TFormDBase::FindFileName(const std::string&) {}
+
+// ---- Printing, export, user commands ----
+
+void TFormDBase::PrintPanel(int) {}
+void TFormDBase::ExportDBase() {}
+void TFormDBase::PrintSleevoraLabels() {}
+
+}  // namespace vellomar
