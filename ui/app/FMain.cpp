@@ -9,6 +9,9 @@
 
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBase.h"
+#include "ui/dbruns/UFileCommands.h"
+#include "ui/dbsettings/FLocalOptions.h"
+#include "ui/settings/FSettings.h"
 
 namespace vellomar {
 
@@ -50,8 +53,54 @@ void TMainForm::buildMenus() {
   file->addAction(QStringLiteral("&Close database"), this, [this] {
     if (TFormDBase* db = activeDBase()) db->close();
   });
+  addDBaseFileCommands(file);
   file->addSeparator();
   file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+}
+
+void TMainForm::addDBaseFileCommands(QMenu* file) {
+  const auto commands = [this] {
+    DBaseFileCommands c;
+    c.Parent = this;
+    c.IsOpen = [this](const std::string& name) { return IsDBaseOpen(name, true) != nullptr; };
+    c.LastDir = &LastDir;
+    c.BackupDBase = FormSettings != nullptr && FormSettings->settings().BackupDBase;
+    return c;
+  };
+  // The commands that write into the active database need one that may be written.
+  const auto writable = [this]() -> TFormDBase* {
+    TFormDBase* db = activeDBase();
+    return db != nullptr && !db->closing() && !db->readOnly() ? db : nullptr;
+  };
+  file->addSeparator();
+  file->addAction(QStringLiteral("Co&mpress database..."), this,
+                  [=] { MenuReindexClick(commands()); });
+  file->addAction(QStringLiteral("Repair database..."), this, [=] { MenuRepairClick(commands()); });
+  file->addSeparator();
+  file->addAction(QStringLiteral("&Export..."), this, [=] {
+    if (TFormDBase* db = writable()) {
+      MenuExportClick(commands(), db->GetDBaseHandle(), ReindexMode::kExport);
+    }
+  });
+  file->addAction(QStringLiteral("Export to read-only database..."), this, [=] {
+    if (TFormDBase* db = writable()) {
+      MenuExportClick(commands(), db->GetDBaseHandle(), ReindexMode::kExportReadOnly);
+    }
+  });
+  file->addAction(QStringLiteral("Export to other format..."), this, [this] {
+    if (TFormDBase* db = activeDBase(); db != nullptr && !db->readOnly()) {
+      db->ExportDBase();
+    } else if (TMdiChild* child = activeChild(); child != nullptr && db == nullptr) {
+      child->ExportList();
+    }
+  });
+  file->addAction(QStringLiteral("&Import..."), this, [=] {
+    if (TFormDBase* db = writable()) MenuImportClick(commands(), db->GetDBaseHandle());
+  });
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  options->addAction(QStringLiteral("Data&base settings..."), this, [this] {
+    if (TFormDBase* db = activeDBase()) MenuLocalOptionsClick(*db);
+  });
 }
 
 TMdiChild* TMainForm::activeChild() const {

@@ -11,6 +11,7 @@
 #include "ui/common/UMdiChild.h"
 
 class QMdiArea;
+class QMenu;
 
 namespace vellomar {
 
@@ -56,6 +57,8 @@ class TMainForm : public QMainWindow {
   std::string CmdFindText;
   std::string CmdScanDrives;
   bool CmdAutoMode = false;
+  // Where the File menu's dialogs start.
+  std::string LastDir;
   bool ChildMaximized = true;
 
  protected:
@@ -64,6 +67,7 @@ class TMainForm : public QMainWindow {
  private:
   void ProcessStartup();
   void buildMenus();
+  void addDBaseFileCommands(QMenu* file);
 
   QStringList arguments_;
   QMdiArea* mdiArea_ = nullptr;

@@ -3,6 +3,8 @@
 // visible.
 #include "ui/dbase/FDBase.h"
 
+#include "ui/dbruns/FDiskExport.h"
+
 namespace vellomar {
 
 // ---- Panels ----
@@ -59,7 +61,10 @@ bool TFormDBase::ScanDisk(char, bool) {
 
 void TFormDBase::RescanDisk() {}
 void TFormDBase::ScanFolderAsDisk(const std::string&, const std::string&, const std::string&) {}
-void TFormDBase::EditLocalOptions() {}
+
+void TFormDBase::EditLocalOptions() {
+  Guarded([&] { ApiSetLocalOptions(handle_, localOptions_); });
+}
 
 // ---- Selection and clipboard ----
 
@@ -78,7 +83,32 @@ void TFormDBase::FindFileName(const std::string&) {}
 // ---- Printing, export, user commands ----
 
 void TFormDBase::PrintPanel(int) {}
-void TFormDBase::ExportDBase() {}
+void TFormDBase::ExportDBase() {
+  if (closing_) return;
+  std::string disk;
+  std::string folder;
+  Guarded([&] {
+    ShortString name;
+    uint16_t flags = 0;
+    int32_t index = 0;
+    if (ApiGetCurrentKey(handle_, name, flags, index)) disk = name.str();
+    ShortString path;
+    if (ApiGetCurrentPath(handle_, path)) folder = path.str();
+  });
+  TFormDiskExport form(this);
+  form.DBaseHandle = handle_;
+  form.exec();
+  // A walk over whole disks leaves no disk loaded: back to where the window stood.
+  Guarded([&] {
+    ApiGoToDiskByName(handle_, ShortString(disk));
+    ApiClearKeysChanged(handle_);
+    ReloadTree();
+    ApiClearTreeChanged(handle_);
+    ApiGoToPath(handle_, ShortString(folder));
+    LoadFileList(std::string());
+    ApiClearFilesChanged(handle_);
+  });
+}
 void TFormDBase::PrintSleevoraLabels() {}
 
 }  // namespace vellomar

@@ -63,8 +63,8 @@ TFormCopyRun::TFormCopyRun(QColor gaugeColor, QSize clientSize, QWidget* parent)
 }
 
 RunCallbacks TFormCopyRun::callbacks() {
-  return {answerYes,   answerNone, showMessage, appendMessage,
-          showPercent, TProgressWindow::abortRequested};
+  return {answerYes,     answerNone,  showMessage,
+          appendMessage, showPercent, TProgressWindow::abortRequested};
 }
 
 void TFormCopyRun::reportFailureAs(const std::exception& failure, std::string_view caption) {

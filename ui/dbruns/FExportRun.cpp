@@ -30,8 +30,8 @@ QStringList qtFilters(const std::string& filter) {
 }
 
 QFileDialog* fileDialog(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode) {
-  auto* dialog = new QFileDialog(parent, title,
-                                 QCoreApplication::applicationDirPath() + QStringLiteral("/Export"));
+  auto* dialog = new QFileDialog(
+      parent, title, QCoreApplication::applicationDirPath() + QStringLiteral("/Export"));
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setAcceptMode(mode);
   dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
@@ -99,8 +99,8 @@ std::string TFormExportRun::chooseTemplateAndOutput(const std::string& filter, T
 
 void TFormExportRun::showProgress() {
   const TDBaseExport& e = ExportState();
-  const auto written = static_cast<int32_t>(
-      std::min<uint64_t>(e.BytesWritten, std::numeric_limits<int32_t>::max()));
+  const auto written =
+      static_cast<int32_t>(std::min<uint64_t>(e.BytesWritten, std::numeric_limits<int32_t>::max()));
   LabelWhatDoing->setText(QString::fromStdString(
       "Processed " + FormatThousands(e.FilesWritten).str() + " files, written " +
       FormatSizeShort(written, FormatOptions.SizeInKB).str()));

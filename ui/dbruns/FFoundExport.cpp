@@ -16,10 +16,9 @@ int TFormFoundExport::runJob() {
   bool onlySelected = false;
   for (int32_t i = 0; i < LineCount && !onlySelected; ++i) onlySelected = LineAt(i).Selected;
   if (onlySelected) {
-    const BoxResult answer =
-        services().messages->show("Group of items is selected.",
-                                  "Export only selected items?\r\nNo = export all.",
-                                  BoxIcon::kQuestion, BoxButtons::kYesNoCancel);
+    const BoxResult answer = services().messages->show(
+        "Group of items is selected.", "Export only selected items?\r\nNo = export all.",
+        BoxIcon::kQuestion, BoxButtons::kYesNoCancel);
     if (answer == BoxResult::kCancel) return QDialog::Rejected;
     onlySelected = answer == BoxResult::kYes;
   }

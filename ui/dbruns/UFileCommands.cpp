@@ -15,8 +15,7 @@ namespace vellomar {
 namespace {
 
 constexpr const char* kDatabaseFilter = "Vellomar Database (*.kvd)|*.kvd;*.KVD";
-constexpr const char* kRepairFilter =
-    "Vellomar database (*.kvd)|*.kvd;*.KVD|All files (*.*)|*.*";
+constexpr const char* kRepairFilter = "Vellomar database (*.kvd)|*.kvd;*.KVD|All files (*.*)|*.*";
 
 // Codes of ApiTestDBaseFile.
 constexpr int32_t kNewerVersion = 2;

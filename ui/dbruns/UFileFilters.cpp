@@ -34,9 +34,11 @@ std::vector<std::string> fileDialogFilters(std::string_view filter) {
     std::string patterns;
     for (char c : trimmed(parts[i + 1])) patterns += c == ';' ? ' ' : c;
     // "*.*" is every file to the program's users, also those without a dot.
-    if (patterns == "*.*") patterns = "*";
+    if (patterns == "*.*") patterns.resize(1);
     if (description.empty() && patterns.empty()) continue;
-    filters.push_back(std::string(description) + " (" + patterns + ")");
+    std::string entry(description);
+    entry.append(" (").append(patterns).append(")");
+    filters.push_back(std::move(entry));
   }
   return filters;
 }

@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,10 +22,9 @@
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
+#include "ui/dbase/FDBase.h"
 
 namespace vellomar {
-
-TFormLocalOptions* FormLocalOptions = nullptr;
 
 namespace {
 
@@ -77,8 +78,6 @@ TFormLocalOptions::TFormLocalOptions(QWidget* parent) : QDialog(parent) {
 QWidget* TFormLocalOptions::makeDescriptionsPage() {
   auto* page = new QWidget;
   CheckBoxScanDesc = checkBox("Read descriptions", page);
-  connect(CheckBoxScanDesc, &QCheckBox::toggled, this,
-          &TFormLocalOptions::enableDescriptionControls);
 
   StringGridMasks = new QTableWidget(DescFileTable::kRows, 3, page);
   StringGridMasks->setHorizontalHeaderLabels(
@@ -93,6 +92,8 @@ QWidget* TFormLocalOptions::makeDescriptionsPage() {
   StringGridMasks->setColumnWidth(kMaskColumn, 108);
   StringGridMasks->setColumnWidth(kBytesColumn, 46);
   StringGridMasks->setColumnWidth(kFilterColumn, 70);
+  StringGridMasks->horizontalHeader()->setStretchLastSection(true);
+  StringGridMasks->setMinimumWidth(37 + 108 + 46 + 70 + 24);
   connect(rows, &QHeaderView::sectionMoved, this,
           [this](int, int from, int to) { rowDragged(from, to); });
   StringGridMasks->installEventFilter(this);
@@ -113,6 +114,8 @@ QWidget* TFormLocalOptions::makeDescriptionsPage() {
   ButtonDiscard = new QPushButton(QStringLiteral("Remove <<"), page);
   connect(ButtonAdd, &QPushButton::clicked, this, &TFormLocalOptions::ButtonAddClick);
   connect(ButtonDiscard, &QPushButton::clicked, this, &TFormLocalOptions::ButtonDiscardClick);
+  connect(CheckBoxScanDesc, &QCheckBox::toggled, this,
+          &TFormLocalOptions::enableDescriptionControls);
 
   auto* editors = new QVBoxLayout;
   editors->addWidget(new QLabel(QStringLiteral("Scan file for description if the name is:")));
@@ -140,7 +143,6 @@ QWidget* TFormLocalOptions::makeArchivesPage() {
   for (const char* item : {"yes, without prompt", "yes, with prompt", "no"}) {
     auto* radio = new QRadioButton(QString::fromUtf8(item), group);
     groupLayout->addWidget(radio);
-    connect(radio, &QRadioButton::toggled, this, &TFormLocalOptions::enableArchiveControls);
     RadioGroupScanArchives.push_back(radio);
   }
   RadioGroupScanArchives.front()->setChecked(true);
@@ -158,9 +160,9 @@ QWidget* TFormLocalOptions::makeArchivesPage() {
 
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(group);
-  for (QCheckBox* box : {CheckBoxScanZipExeArchives, CheckBoxScanOtherExeArchives,
-                         CheckBoxAlwaysRescanArchives, CheckBoxExtractFromZips,
-                         CheckBoxExtractFromRars, CheckBoxExtractFromAces}) {
+  for (QCheckBox* box :
+       {CheckBoxScanZipExeArchives, CheckBoxScanOtherExeArchives, CheckBoxAlwaysRescanArchives,
+        CheckBoxExtractFromZips, CheckBoxExtractFromRars, CheckBoxExtractFromAces}) {
     layout->addWidget(box);
   }
   auto* limit = new QHBoxLayout;
@@ -170,6 +172,10 @@ QWidget* TFormLocalOptions::makeArchivesPage() {
   limit->addStretch();
   layout->addLayout(limit);
   layout->addStretch();
+  // Connected once the controls they enable exist.
+  for (QRadioButton* radio : RadioGroupScanArchives) {
+    connect(radio, &QRadioButton::toggled, this, &TFormLocalOptions::enableArchiveControls);
+  }
   return page;
 }
 
@@ -394,6 +400,30 @@ void TFormLocalOptions::rowDragged(int from, int to) {
   table_.Move(from, to);
   showTable();
   StringGridMasks->setCurrentCell(to, kMaskColumn);
+}
+
+namespace {
+
+// The description filter modules beside the program: each "*.k32" file without its extension.
+std::vector<std::string> filterModuleNames() {
+  std::vector<std::string> names;
+  const QDir folder(QCoreApplication::applicationDirPath());
+  for (const QString& file : folder.entryList({QStringLiteral("*.k32")}, QDir::Files, QDir::Name)) {
+    names.push_back(text(file.left(file.size() - 4)));
+  }
+  return names;
+}
+
+}  // namespace
+
+void MenuLocalOptionsClick(TFormDBase& window) {
+  if (window.closing()) return;
+  TFormLocalOptions dialog(&window);
+  dialog.SetOptions(window.localOptions());
+  dialog.SetFilterNames(filterModuleNames());
+  if (dialog.exec() != QDialog::Accepted) return;
+  dialog.GetOptions(window.localOptions());
+  window.EditLocalOptions();
 }
 
 }  // namespace vellomar

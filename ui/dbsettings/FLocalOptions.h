@@ -91,7 +91,10 @@ class TFormLocalOptions : public QDialog {
   TLocalOptions saved_{};
 };
 
-// The run's database settings dialog; null before it is made.
-extern TFormLocalOptions* FormLocalOptions;
+class TFormDBase;
+
+// "Database settings...": the window's copy of its database's settings in the dialog, with the
+// filter modules found beside the program; after OK the window stores them in the database.
+void MenuLocalOptionsClick(TFormDBase& window);
 
 }  // namespace vellomar

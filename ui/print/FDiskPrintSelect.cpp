@@ -34,12 +34,12 @@ TFormDiskPrintSelect::TFormDiskPrintSelect(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
 }
 
-void TFormDiskPrintSelect::Prepare(const QString& caption, const QString& label,
-                                   bool anySelected) {
+void TFormDiskPrintSelect::Prepare(const QString& caption, const QString& label, bool anySelected) {
   setWindowTitle(caption);
   LabelWhat->setText(label);
   RadioButtonSelectedDisks->setEnabled(anySelected);
-  if (!anySelected && RadioButtonSelectedDisks->isChecked()) RadioButtonActDiskDir->setChecked(true);
+  if (!anySelected && RadioButtonSelectedDisks->isChecked())
+    RadioButtonActDiskDir->setChecked(true);
 }
 
 int32_t TFormDiskPrintSelect::Scope() const {

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <filesystem>
@@ -40,18 +41,23 @@ class RunWindowsTest : public ::testing::Test {
   // Answers the run's own dialogs: the scope dialog with this scope, the template dialog with
   // this template and the output dialog with this file; records what each offered.
   void answerDialogs(int32_t scope, const std::string& templateName, const std::string& output) {
-    setDialogExec([=, this](QDialog& dialog) {
+    setDialogExec([=, this](QDialog& dialog) -> int {
       if (auto* select = qobject_cast<TFormDiskPrintSelect*>(&dialog)) {
         scopeCaption_ = select->windowTitle().toStdString();
         selectedEnabled_ = select->RadioButtonSelectedDisks->isEnabled();
         QRadioButton* button = scope == 1   ? select->RadioButtonActDiskWhole
                                : scope == 2 ? select->RadioButtonSelectedDisks
                                             : select->RadioButtonActDiskDir;
-        QTest::mouseClick(button, Qt::LeftButton);
-        return QDialog::Accepted;
+        select->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(select));
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+        test::saveScreenshot(select, "export-scope");
+        QTest::mouseClick(select->ButtonOK, Qt::LeftButton);
+        return select->result();
       }
       auto& files = static_cast<QFileDialog&>(dialog);
-      offered_.push_back({files.windowTitle().toStdString(), files.nameFilters().join("|").toStdString(),
+      offered_.push_back({files.windowTitle().toStdString(),
+                          files.nameFilters().join("|").toStdString(),
                           files.defaultSuffix().toStdString()});
       const bool opening = files.acceptMode() == QFileDialog::AcceptOpen;
       if ((opening ? templateName : output).empty()) return int(QDialog::Rejected);
@@ -111,6 +117,7 @@ TEST_F(RunWindowsTest, RepairWindow) {
 TEST_F(RunWindowsTest, DatabaseExportThroughATemplate) {
   testing::ExportCatalogue fixture;
   ASSERT_TRUE(ApiGoToDiskByName(fixture.handle(), "Alpha"));
+  ASSERT_TRUE(ApiGoToPath(fixture.handle(), "\\docs"));
   const std::string output = folder_.at("alpha.htm");
   answerDialogs(1, "HTML Detailed.vefd", output);
   TFormDiskExport form;
@@ -128,6 +135,7 @@ TEST_F(RunWindowsTest, DatabaseExportThroughATemplate) {
   const std::string html = contentOf(output);
   EXPECT_NE(html.find("<h2>Disk Alpha</h2>"), std::string::npos);
   EXPECT_EQ(html.find("Disk Beta"), std::string::npos) << "the current disk only";
+  EXPECT_NE(html.find("readme.txt"), std::string::npos) << "the whole disk, not its folder";
   EXPECT_TRUE(html.ends_with("</html>\r\n"));
   EXPECT_TRUE(form.LabelWhatDoing->text().startsWith("Processed 8 files, written "))
       << form.LabelWhatDoing->text().toStdString();
@@ -139,7 +147,7 @@ TEST_F(RunWindowsTest, ATemplateWithoutItsMarkerExportsNothing) {
   const std::string output = folder_.at("out.txt");
   const std::string notATemplate = folder_.file("plain.vefd", "<<on file>>\n<<filename>>\n");
   answerDialogs(4, "", output);
-  setDialogExec([&](QDialog& dialog) {
+  setDialogExec([&](QDialog& dialog) -> int {
     if (qobject_cast<TFormDiskPrintSelect*>(&dialog) != nullptr) return int(QDialog::Accepted);
     static_cast<QFileDialog&>(dialog).selectFile(QString::fromStdString(notATemplate));
     return int(QDialog::Accepted);
@@ -158,7 +166,7 @@ TEST_F(RunWindowsTest, ATemplateWithoutItsMarkerExportsNothing) {
 struct FreeSpaceList {
   ExportListLine operator()(int32_t i) const {
     static const std::string names[] = {"Alpha", "Beta", "Gamma"};
-    return {nullptr, names[i], {}, 1000 * (i + 1), 100 * (i + 1), i == 1};
+    return {{}, names[i], {}, 1000 * (i + 1), 100 * (i + 1), i == 1};
   }
 };
 
@@ -167,10 +175,10 @@ TEST_F(RunWindowsTest, ListExportAsksAboutTheSelectedLines) {
     BoxResult answer;
     const char* written;
   } cases[] = {
-      {BoxResult::kYes, "Disk\tSize\tFree\tFree %\r\nBeta\t1.95 MB\t200 kB\t10%\r\n"},
+      {BoxResult::kYes, "Disk\tSize\tFree\tFree %\r\nBeta\t1.95 MB\t200.0 kB\t10%\r\n"},
       {BoxResult::kNo,
-       "Disk\tSize\tFree\tFree %\r\nAlpha\t1000 kB\t100 kB\t10%\r\nBeta\t1.95 MB\t200 kB\t10%\r\n"
-       "Gamma\t2.93 MB\t300 kB\t10%\r\n"},
+       "Disk\tSize\tFree\tFree %\r\nAlpha\t1,000.0 kB\t100.0 kB\t10%\r\n"
+       "Beta\t1.95 MB\t200.0 kB\t10%\r\nGamma\t2.93 MB\t300.0 kB\t10%\r\n"},
       {BoxResult::kCancel, nullptr},
   };
   for (const auto& c : cases) {
@@ -207,9 +215,11 @@ TEST_F(RunWindowsTest, ListExportCancelledStillEndsTheFile) {
   form.DBaseHandle = fixture.handle();
   form.DBaseFileName = "/data/disks.kvd";
   form.LineCount = 500;
-  form.LineAt = [&](int32_t i) {
-    if (i == 2) form.requestCancel();
-    return ExportListLine{&entry, "Disk", "\\", 0, 0, false};
+  // The first 500 calls look for selected lines; then the export asks for lines 0, 1, 2.
+  int calls = 0;
+  form.LineAt = [&](int32_t) {
+    if (++calls == 500 + 3) form.requestCancel();
+    return ExportListLine{entry, "Disk", "\\", 0, 0, false};
   };
   form.exec();
   EXPECT_TRUE(test::recorder().boxes.empty()) << "nothing selected: no question";

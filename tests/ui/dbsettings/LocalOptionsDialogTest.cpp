@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 
@@ -35,11 +37,23 @@ class LocalOptionsDialogTest : public ::testing::Test {
                      bool ok = true) {
     dialog_.SetOptions(options);
     dialog_.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog_));
     change();
     QTest::mouseClick(ok ? dialog_.ButtonOK : dialog_.ButtonCancel, Qt::LeftButton);
     TLocalOptions result = options;
     dialog_.GetOptions(result);
     return result;
+  }
+
+  // The page comes to front and lays its controls out, as when the user picks its tab.
+  void onPage(int index) {
+    dialog_.Pages->tabBar()->setCurrentIndex(index);
+    QCoreApplication::processEvents();
+  }
+
+  // A click on a check box or radio button lands on its indicator, at its left end.
+  static void tick(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
   }
 
   std::string cell(int row, int column) const {
@@ -60,7 +74,8 @@ TEST_F(LocalOptionsDialogTest, RoundTripThroughTheDatabaseKeepsWhatTheDialogDoes
   options.DiskNameCounter = 41;
   options.DescFileTable = "*.nfo|5|Uni|*.diz|many||";
   const TLocalOptions edited = edit(options, [&] {
-    QTest::mouseClick(dialog_.CheckBoxShowDeleted, Qt::LeftButton);
+    onPage(2);
+    tick(dialog_.CheckBoxShowDeleted);
     dialog_.EditDiskNamePattern->clear();
     QTest::keyClicks(dialog_.EditDiskNamePattern, "  Disk #  ");
   });
@@ -86,6 +101,7 @@ TEST_F(LocalOptionsDialogTest, TheTableIsEditedWithItsButtonsAndKeys) {
   SetDefaultLocalOptions(options);
   options.ScanDesc = true;
   const TLocalOptions edited = edit(options, [&] {
+    onPage(0);
     EXPECT_EQ(cell(1, 0), "*.doc");
     EXPECT_EQ(cell(1, 2), "Uni");
     dialog_.StringGridMasks->setCurrentCell(2, 0);
@@ -109,6 +125,7 @@ TEST_F(LocalOptionsDialogTest, TheTableIsEditedWithItsButtonsAndKeys) {
     dialog_.StringGridMasks->setCurrentCell(0, 0);
     QTest::keyClick(dialog_.StringGridMasks, Qt::Key_Delete);
     EXPECT_EQ(cell(0, 0), "*.doc");
+    test::saveScreenshot(&dialog_, "database-settings-descriptions");
   });
   EXPECT_EQ(edited.DescFileTable,
             "*.doc|1000|Uni|*.nfo *.diz|500||*.wri|500|Uni|*.htm|500|HTML|*.html|500|HTML|*.rtf|"
@@ -123,10 +140,14 @@ TEST_F(LocalOptionsDialogTest, CancelShowsWhatTheDialogShowedWhenOpened) {
   const TLocalOptions kept = edit(
       options,
       [&] {
-        QTest::mouseClick(dialog_.CheckBoxOverwriteWarning, Qt::LeftButton);
-        QTest::mouseClick(dialog_.RadioGroupScanArchives[kScanArchivesNo], Qt::LeftButton);
+        onPage(2);
+        tick(dialog_.CheckBoxOverwriteWarning);
+        onPage(1);
+        tick(dialog_.RadioGroupScanArchives[kScanArchivesNo]);
+        test::saveScreenshot(&dialog_, "database-settings-archives");
         EXPECT_FALSE(dialog_.CheckBoxExtractFromZips->isEnabled());
         EXPECT_FALSE(dialog_.SpinEditSizeLimit->isEnabled());
+        onPage(2);
         QTest::mouseClick(dialog_.ButtonResetCounter, Qt::LeftButton);
       },
       false);
@@ -134,8 +155,10 @@ TEST_F(LocalOptionsDialogTest, CancelShowsWhatTheDialogShowedWhenOpened) {
   EXPECT_EQ(kept.ScanArchives, kScanArchivesPrompt);
   EXPECT_TRUE(dialog_.CheckBoxExtractFromZips->isEnabled());
 
-  const TLocalOptions reset =
-      edit(options, [&] { QTest::mouseClick(dialog_.ButtonResetCounter, Qt::LeftButton); });
+  const TLocalOptions reset = edit(options, [&] {
+    onPage(2);
+    QTest::mouseClick(dialog_.ButtonResetCounter, Qt::LeftButton);
+  });
   EXPECT_EQ(reset.DiskNameCounter, 0);
 }
 
