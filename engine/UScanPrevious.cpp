@@ -10,9 +10,9 @@ namespace {
 constexpr int kSubDirsAndDescribedFiles = 1;
 constexpr int kFilesOnly = 2;
 
-// Equal keys for names equal ignoring case.
+// Equal keys for names equal ignoring case; a stored name may hold "/" but never "\".
 std::string nameKey(std::string_view name, std::string_view ext) {
-  return lowerText(name) + '/' + lowerText(ext);
+  return lowerText(name) + '\\' + lowerText(ext);
 }
 
 // Every stored field of a line, for comparing lists exactly.

@@ -183,6 +183,37 @@ class Collation {
   Collation(const Collation&) = delete;
   Collation& operator=(const Collation&) = delete;
 
+  bool asciiKey(std::string_view text, std::string& key) const {
+    if (!asciiFastPath_ || !isAscii(text)) return false;
+    key.clear();
+    key.reserve(text.size());
+    for (const char c : text) {
+      const uint8_t rank = asciiRank_[static_cast<unsigned char>(c)];
+      if (rank != 0) key.push_back(static_cast<char>(rank));
+    }
+    return true;
+  }
+
+  std::string key(std::string_view text) const {
+    if (collator_ == nullptr) return lowerText(text);
+    thread_local std::u16string wide;
+    toUtf16(text, wide);
+    const auto* chars = reinterpret_cast<const UChar*>(wide.data());
+    const auto length = static_cast<int32_t>(wide.size());
+    std::string key(wide.size() * 3 + 16, '\0');
+    for (;;) {
+      const int32_t needed =
+          ucol_getSortKey(collator_, chars, length, reinterpret_cast<uint8_t*>(key.data()),
+                          static_cast<int32_t>(key.size()));
+      // The count includes the terminating zero, which no other byte of a key is.
+      if (needed <= static_cast<int32_t>(key.size())) {
+        key.resize(needed > 0 ? static_cast<size_t>(needed) - 1 : 0);
+        return key;
+      }
+      key.resize(static_cast<size_t>(needed));
+    }
+  }
+
   int compare(std::string_view a, std::string_view b) const {
     if (asciiFastPath_ && isAscii(a) && isAscii(b)) return compareAscii(a, b);
     if (collator_ == nullptr) return sign(lowerText(a).compare(lowerText(b)));
@@ -337,6 +368,14 @@ bool isOneOf(std::string_view value, std::initializer_list<std::string_view> val
 
 int compareText(std::string_view a, std::string_view b) {
   return sign(collation().compare(a, b));
+}
+
+std::string collationKey(std::string_view text) {
+  return collation().key(text);
+}
+
+bool asciiCollationKey(std::string_view text, std::string& key) {
+  return collation().asciiKey(text, key);
 }
 
 int compareTextThenBytes(std::string_view a, std::string_view b) {

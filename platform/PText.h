@@ -13,6 +13,13 @@ namespace vellomar {
 // A strict weak order; negative, zero or positive as a sorts before, with or after b.
 int compareText(std::string_view a, std::string_view b);
 
+// For sorting many texts, keys made once per text whose bytes, compared as strings, give
+// compareText's order. collationKey serves any text; asciiCollationKey is far quicker to make,
+// but only for ASCII texts in a locale that compares ASCII character by character (false,
+// with key undefined, otherwise). A key compares only with keys of the same function.
+std::string collationKey(std::string_view text);
+bool asciiCollationKey(std::string_view text, std::string& key);
+
 // compareText, with texts that it finds equal put in the order of their bytes: a total order
 // for sets that must keep both "Readme" and "README".
 int compareTextThenBytes(std::string_view a, std::string_view b);

@@ -561,6 +561,24 @@ TEST_F(ApiDiskTest, DeepFoldersAndBackslashNamesAreCataloguedRescannedAndFound) 
   EXPECT_EQ(lineNamed("back/slash.txt").Data.Attr & kAttrUserDesc, kAttrUserDesc);
   goToBottom();
   EXPECT_EQ(lineNamed("bottom.txt").Data.DescOffset, bottomEntry);
+
+  // An archive listed anew finds its previous version by its whole path.
+  const auto goToArchive = [this, &goToBottom] {
+    goToBottom();
+    ApiSetCurrentDirCol(db_, lineNamed("pack.zip").SubDir);
+    ApiUpdateFileCol(db_);
+  };
+  goToArchive();
+  int32_t innerEntry = lineNamed("inner.txt").EntryOffset;
+  ASSERT_TRUE(ApiSetDesc(db_, innerEntry, "a member"));
+  ApiFreeTreeStruct(db_);
+  ApiGetLocalOptions(db_, options);
+  options.AlwaysRescanArchives = true;
+  ApiSetLocalOptions(db_, options);
+  ASSERT_TRUE(rescan("Deep", root_));
+  ASSERT_TRUE(ApiGoToDiskByName(db_, "Deep"));
+  goToArchive();
+  EXPECT_EQ(lineNamed("inner.txt").Data.DescOffset, innerEntry);
 }
 
 TEST_F(ApiDiskTest, DeletingNamesTheDiskUnlessItsNameEndsInABracket) {

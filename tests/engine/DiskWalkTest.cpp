@@ -74,6 +74,26 @@ TEST_F(DiskWalk, ExportCallsComeInPairsInWalkOrder) {
   EXPECT_EQ(c.handle.DamageCounter, 0);
 }
 
+// A "/" belongs to a name (a Linux name's backslash); a folder deeper than 255 bytes of path is
+// named by the tail of its path.
+TEST_F(DiskWalk, FolderRecordsSplitAtTheLastBackslashOfTheirShownPath) {
+  TDirCollection* node = &TestCatalogue::addFolder(c.newDisk("Deep"), "dir/with/back");
+  const std::string long80(80, 'p');
+  for (int level = 0; level < 4; ++level) node = &TestCatalogue::addFolder(*node, long80);
+  TestCatalogue::addFolder(*node, "end");
+  c.saveDisk();
+  installExportTrace(c.handle.Search);
+  IterateDisks(c.handle, c.trees, kWalkNotSelectedDisks, kWalkExport);
+  const std::string cut = "\xE2\x80\xA6\\" + long80 + "\\" + long80 + "\\" + long80 + "\\";
+  Texts folders;
+  for (const std::string& line : trace) {
+    if (line.starts_with("folder+")) folders.push_back(line);
+  }
+  ASSERT_EQ(folders.size(), 7u);
+  EXPECT_EQ(folders[1], "folder+ \\|dir/with/back");
+  EXPECT_EQ(folders[6], "folder+ " + cut + "|end");
+}
+
 TEST_F(DiskWalk, EmptyDatabaseGivesOnlyTheDatabaseCallsAndNoFreeSpace) {
   installExportTrace(c.handle.Search);
   IterateDisks(c.handle, c.trees, kWalkNotSelectedDisks, kWalkExport);

@@ -132,6 +132,39 @@ TEST(CompareText, AsciiShortcutAgreesWithTheCollator) {
   }
 }
 
+// The keys of a sort of many lines stand in for compareText: their byte order must be its order.
+TEST(CollationKey, OrdersAsCompareText) {
+  const std::vector<std::string> texts = {
+      "",   "a",        "A",        "a b",  "ab",       "a-b",       "a1", "a10",
+      "a2", "e",        "\xC3\xA9", "\xE9", "\xC3\x89", "e\xCC\x81", "ss", "\xC3\x9F",
+      "SS", "\xD0\xB0", "\xFF\xFE", "\x80", "z",        "Z"};
+  const auto sign = [](int v) { return (v > 0) - (v < 0); };
+  for (const std::string& a : texts) {
+    for (const std::string& b : texts) {
+      EXPECT_EQ(sign(collationKey(a).compare(collationKey(b))), compareText(a, b))
+          << "'" << a << "' '" << b << "'";
+    }
+  }
+}
+
+TEST(AsciiCollationKey, OrdersAsCompareText) {
+  const std::vector<std::string> texts = {
+      "",   " ",  "a b", "ab", "a-b", "a_b", "a.b",         "A1",          "a10",
+      "a2", "\t", "~",   "{",  "0",   "9",   "Z",           "z",           "x\x01y",
+      "xy", "@",  "'",   "\"", "a^",  "a`",  "README .TXT", "readme .txt", "read me"};
+  const auto sign = [](int v) { return (v > 0) - (v < 0); };
+  for (const std::string& a : texts) {
+    std::string keyA, keyB;
+    ASSERT_TRUE(asciiCollationKey(a, keyA)) << a;
+    for (const std::string& b : texts) {
+      ASSERT_TRUE(asciiCollationKey(b, keyB));
+      EXPECT_EQ(sign(keyA.compare(keyB)), compareText(a, b)) << "'" << a << "' '" << b << "'";
+    }
+  }
+  std::string key;
+  EXPECT_FALSE(asciiCollationKey("caf\xC3\xA9", key)) << "not ASCII: compareText decides";
+}
+
 TEST(CompareTextThenBytes, KeepsNamesThatDifferOnlyInCase) {
   EXPECT_EQ(compareTextThenBytes("README", "Readme"), -1);
   EXPECT_EQ(compareTextThenBytes("Readme", "README"), 1);

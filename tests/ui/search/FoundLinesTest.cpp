@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/UBaseUtils.h"
+#include "platform/PText.h"
+#include "ui/search/UFoundEmptyLines.h"
+#include "ui/search/UFoundFileLines.h"
+#include "ui/search/UTextRanks.h"
+
+namespace vellomar {
+namespace {
+
+TOneFLine line(const char* disk, const char* folder, const char* name, const char* ext,
+               int32_t size, uint32_t dateTime, int32_t index, uint16_t attr = 0) {
+  TOneFile file;
+  file.Name = name;
+  file.Data.Ext = ext;
+  file.Data.Size = size;
+  file.Data.DateTime = static_cast<int32_t>(dateTime);
+  file.Data.Attr = attr;
+  return TOneFLine(file, 0, index, disk, folder, "");
+}
+
+// Sizes and dates from 2 GiB and 2044 on set the top bit: they must still sort as the largest.
+std::vector<TOneFLine> sample() {
+  return {
+      line("cd1", "\\docs", "b", ".txt", 300, 0x28210000u, 0),
+      line("cd2", "\\", "a", ".zip", static_cast<int32_t>(0xC0000000u), 0x98210000u, 1),
+      line("cd1", "\\src", "c", ".cpp", 20, 0x28220000u, 2),
+      line("cd2", "\\docs", "a", ".txt", 300, 0x28210000u, 3),
+  };
+}
+
+std::vector<int32_t> indexes(const std::vector<TOneFLine>& lines) {
+  std::vector<int32_t> out;
+  for (const TOneFLine& l : lines) out.push_back(l.Index);
+  return out;
+}
+
+TEST(FoundFileLines, OrderForEachKeyAndReversed) {
+  const struct {
+    TFoundFileSort sort;
+    std::vector<int32_t> order;
+  } cases[] = {
+      {{kFoundKeyNameExt, kFoundKeyDiskFolder, kFoundKeyDateTime, false}, {3, 1, 0, 2}},
+      {{kFoundKeyExtName, kFoundKeyDiskFolder, kFoundKeyDateTime, false}, {2, 3, 0, 1}},
+      {{kFoundKeyDateTime, kFoundKeyNameExt, kFoundKeySize, false}, {1, 2, 3, 0}},
+      {{kFoundKeySize, kFoundKeyDiskFolder, kFoundKeyNameExt, false}, {1, 0, 3, 2}},
+      {{kFoundKeyDiskFolder, kFoundKeyNameExt, kFoundKeySize, false}, {0, 2, 1, 3}},
+      {{kFoundKeyFolderDisk, kFoundKeyNameExt, kFoundKeySize, false}, {1, 0, 3, 2}},
+      {{kFoundKeyFolderDisk, kFoundKeyNameExt, kFoundKeySize, true}, {2, 3, 0, 1}},
+      {{kFoundKeySize, kFoundKeyDiskFolder, kFoundKeyNameExt, true}, {2, 3, 0, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << int{c.sort.SortKey1} << int{c.sort.SortKey2}
+                                      << int{c.sort.SortKey3} << c.sort.Reverse);
+    std::vector<TOneFLine> lines = sample();
+    rankFoundFileTexts(lines);
+    ASSERT_TRUE(sortFoundFileLines(lines, c.sort, nullptr));
+    EXPECT_EQ(indexes(lines), c.order);
+  }
+}
+
+TEST(FoundFileLines, EqualKeysKeepTheSearchOrderAndAStopKeepsTheOldOrder) {
+  std::vector<TOneFLine> lines = {line("d", "\\", "x", "", 1, 1, 0),
+                                  line("d", "\\", "x", "", 1, 1, 1),
+                                  line("a", "\\", "x", "", 1, 1, 2)};
+  rankFoundFileTexts(lines);
+  const TFoundFileSort byName{kFoundKeyNameExt, kFoundKeySize, kFoundKeyDateTime, false};
+  ASSERT_TRUE(sortFoundFileLines(lines, byName, nullptr));
+  EXPECT_EQ(indexes(lines), (std::vector<int32_t>{0, 1, 2}));
+
+  const TFoundFileSort byDisk{kFoundKeyDiskFolder, kFoundKeyNameExt, kFoundKeySize, false};
+  int told = 0;
+  EXPECT_FALSE(sortFoundFileLines(lines, byDisk, [&](int32_t done, int32_t total) {
+    ++told;
+    EXPECT_EQ(total, 3);
+    return done < 2;
+  }));
+  EXPECT_EQ(told, 2);
+  EXPECT_EQ(indexes(lines), (std::vector<int32_t>{0, 1, 2}));
+}
+
+// Texts are ranked once in the locale's case-insensitive order, whatever their script.
+TEST(TextRanks, RanksFollowCompareTextAcrossScripts) {
+  const std::vector<std::string> texts = {
+      "beta", "Alpha", "\xC3\xA9t\xC3\xA9", "alpha", "zulu", "\xE9t\xE9", "Eta", "\xD0\xB0"};
+  TextRanks ranks;
+  std::vector<uint32_t> ids;
+  for (const std::string& t : texts) ids.push_back(ranks.add(t, false));
+  EXPECT_EQ(ranks.add("beta", true), ranks.add("beta", true)) << "a shared text is added once";
+  ranks.rank();
+  for (size_t a = 0; a < texts.size(); ++a) {
+    for (size_t b = 0; b < texts.size(); ++b) {
+      const int64_t order = int64_t{ranks.rankOf(ids[a])} - int64_t{ranks.rankOf(ids[b])};
+      EXPECT_EQ((order > 0) - (order < 0), compareText(texts[a], texts[b]))
+          << texts[a] << " " << texts[b];
+    }
+  }
+}
+
+TEST(FoundFileLines, HeaderClicksShiftTheKeys) {
+  TFoundFileSort sort{1, 4, 2, false};
+  sort.choose(static_cast<uint8_t>(foundFileHeaderCode(3, false)));
+  EXPECT_EQ(sort, (TFoundFileSort{3, 1, 4, false}));
+  sort.choose(static_cast<uint8_t>(foundFileHeaderCode(2, true)));
+  sort.choose(static_cast<uint8_t>(foundFileHeaderCode(2, true)));
+  EXPECT_EQ(sort, (TFoundFileSort{1, 3, 1, true})) << "the file column's right half twice";
+  EXPECT_EQ(foundFileHeaderCode(2, false), kFoundKeyNameExt);
+  EXPECT_EQ(foundFileHeaderCode(0, false), kFoundKeyDiskFolder);
+  EXPECT_EQ(foundFileHeaderCode(1, false), kFoundKeyFolderDisk);
+  EXPECT_EQ(foundFileHeaderCode(4, false), kFoundKeyDateTime);
+  EXPECT_EQ(foundFileHeaderCode(5, false), -1);
+}
+
+TEST(FoundFileLines, SortingProgressStep) {
+  EXPECT_FALSE(sortingProgressDue(0, 700));
+  EXPECT_TRUE(sortingProgressDue(0, 701));
+  EXPECT_TRUE(sortingProgressDue(71, 701));
+  EXPECT_FALSE(sortingProgressDue(70, 701));
+  EXPECT_TRUE(sortingProgressDue(41, 2000));
+}
+
+TOneELine disk(const char* name, int32_t sizeKB, int32_t freeKB, int32_t index) {
+  return TOneELine(sizeKB, freeKB, name, "", index);
+}
+
+TEST(FoundEmptyLines, OrderForEachModeAndPercentageIn64Bits) {
+  const std::vector<TOneELine> disks = {
+      disk("beta", 40000000, 30000000, 0),  // 75 %: free x 100 passes 32 bits
+      disk("alpha", 100, 10, 1),
+      disk("gamma", 0, 0, 2),
+      disk("alpha", 100, 50, 3),
+  };
+  EXPECT_EQ(disks[0].percentage(), 75);
+  EXPECT_EQ(percentageText(disks[2]), "0%");
+  const struct {
+    TFoundEmptySort sort;
+    std::vector<int32_t> order;
+  } cases[] = {
+      {{kEmptyModeDisk, false}, {3, 1, 0, 2}},    {{kEmptyModeDisk, true}, {2, 0, 1, 3}},
+      {{kEmptyModeFree, false}, {0, 3, 1, 2}},    {{kEmptyModeSize, false}, {0, 1, 3, 2}},
+      {{kEmptyModePercent, false}, {0, 3, 1, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int{c.sort.Mode});
+    std::vector<TOneELine> lines = disks;
+    rankFoundEmptyTexts(lines);
+    ASSERT_TRUE(sortFoundEmptyLines(lines, c.sort, nullptr));
+    std::vector<int32_t> order;
+    for (const TOneELine& l : lines) order.push_back(l.Index);
+    EXPECT_EQ(order, c.order);
+  }
+
+  TFoundEmptySort sort;
+  sort.choose(static_cast<uint8_t>(foundEmptyHeaderCode(0)));
+  EXPECT_EQ(sort, (TFoundEmptySort{kEmptyModeDisk, true})) << "Disk in a new window reverses";
+  sort.choose(static_cast<uint8_t>(foundEmptyHeaderCode(3)));
+  EXPECT_EQ(sort, (TFoundEmptySort{kEmptyModePercent, false}));
+  EXPECT_EQ(foundEmptyHeaderCode(4), -1);
+}
+
+TEST(FoundEmptyLines, ClipboardTextInBytes) {
+  std::vector<TOneELine> lines = {disk("cd", 1000000, 250000, 0), disk("hd", 10, 5, 1)};
+  EXPECT_EQ(freeSpaceClipboardText(lines, 0), "cd\t" + FormatSize64(1000000LL * 1024).str() + "\t" +
+                                                  FormatSize64(250000LL * 1024).str() +
+                                                  "\t25%\r\n");
+  lines[1].Flags = kFoundLineSelected;
+  EXPECT_EQ(freeSpaceClipboardText(lines, -1),
+            "hd\t" + FormatSize64(10240).str() + "\t" + FormatSize64(5120).str() + "\t50%\r\n");
+}
+
+}  // namespace
+}  // namespace vellomar

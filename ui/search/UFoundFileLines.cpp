@@ -1,0 +1,154 @@
+#include "ui/search/UFoundFileLines.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "ui/search/UTextRanks.h"
+
+namespace vellomar {
+
+TOneFLine::TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
+                     std::string_view folder, std::string_view shortDesc)
+    : Data(file.Data),
+      EntryOffset(file.EntryOffset),
+      Name(file.Name.view()),
+      DiskName(diskName),
+      Folder(folder),
+      ShortDesc(shortDesc),
+      Index(index),
+      Flags(flags) {}
+
+std::string TOneFLine::nameExt() const {
+  std::string text = Name;
+  text += Data.Ext.view();
+  return text;
+}
+
+TOneFile TOneFLine::file() const {
+  TOneFile record;
+  record.EntryOffset = EntryOffset;
+  record.Data = Data;
+  record.Name = ShortString(Name);
+  return record;
+}
+
+void TFoundFileSort::choose(uint8_t code) {
+  if (code == SortKey1) {
+    Reverse = !Reverse;
+    return;
+  }
+  SortKey3 = SortKey2;
+  SortKey2 = SortKey1;
+  SortKey1 = code;
+  Reverse = false;
+}
+
+TFoundFileSort foundFileSortOf(const TSearchDlgData& request) {
+  return {static_cast<uint8_t>(request.SortKey1), static_cast<uint8_t>(request.SortKey2),
+          static_cast<uint8_t>(request.SortKey3), false};
+}
+
+namespace {
+
+void addKeyPart(TLineKey& key, const TOneFLine& line, uint8_t code) {
+  switch (code) {
+    case kFoundKeyNameExt:
+      key.add(line.NameRank);
+      key.add(line.ExtRank);
+      break;
+    case kFoundKeyExtName:
+      key.add(line.ExtRank);
+      key.add(line.NameRank);
+      break;
+    // Dates from 2044 on and sizes from 2 GiB on set the top bit: both are unsigned.
+    case kFoundKeyDateTime:
+      key.largestFirst(static_cast<uint32_t>(line.Data.DateTime));
+      break;
+    case kFoundKeySize:
+      key.largestFirst(static_cast<uint32_t>(line.Data.Size));
+      break;
+    case kFoundKeyDiskFolder:
+      key.add(line.DiskRank);
+      key.add(line.FolderRank);
+      break;
+    case kFoundKeyFolderDisk:
+      key.add(line.FolderRank);
+      key.add(line.DiskRank);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
+  TextRanks texts;
+  struct Ids {
+    uint32_t name, ext, disk, folder;
+  };
+  std::vector<Ids> ids;
+  ids.reserve(lines.size());
+  for (const TOneFLine& line : lines) {
+    ids.push_back({texts.add(line.Name, false), texts.add(line.Data.Ext.view(), true),
+                   texts.add(line.DiskName, true), texts.add(line.Folder, true)});
+  }
+  texts.rank();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    lines[i].NameRank = texts.rankOf(ids[i].name);
+    lines[i].ExtRank = texts.rankOf(ids[i].ext);
+    lines[i].DiskRank = texts.rankOf(ids[i].disk);
+    lines[i].FolderRank = texts.rankOf(ids[i].folder);
+  }
+}
+
+TLineKey foundFileKey(const TOneFLine& line, const TFoundFileSort& sort) {
+  TLineKey key;
+  addKeyPart(key, line, sort.SortKey1);
+  addKeyPart(key, line, sort.SortKey2);
+  addKeyPart(key, line, sort.SortKey3);
+  return key;
+}
+
+int foundFileHeaderCode(int column, bool rightHalf) {
+  switch (column) {
+    case 0:
+      return kFoundKeyDiskFolder;
+    case 1:
+      return kFoundKeyFolderDisk;
+    case 2:
+      return rightHalf ? kFoundKeyExtName : kFoundKeyNameExt;
+    case 3:
+      return kFoundKeySize;
+    case 4:
+      return kFoundKeyDateTime;
+    default:
+      return -1;
+  }
+}
+
+std::vector<int32_t> sortedOrder(const std::vector<TLineKey>& keys, bool descending) {
+  std::vector<int32_t> order(keys.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&keys, descending](int32_t a, int32_t b) {
+    const auto& x = keys[static_cast<size_t>(a)].Parts;
+    const auto& y = keys[static_cast<size_t>(b)].Parts;
+    return descending ? y < x : x < y;
+  });
+  return order;
+}
+
+bool sortingProgressDue(int32_t done, int32_t total) {
+  if (total < kSortingProgressFrom) return false;
+  const int32_t step = total >= 2000 ? total / 50 + 1 : total / 10 + 1;
+  return done % step == 0;
+}
+
+bool sortFoundFileLines(std::vector<TOneFLine>& lines, const TFoundFileSort& sort,
+                        const LineProgress& progress) {
+  return sortLines(
+      lines, [&sort](const TOneFLine& line) { return foundFileKey(line, sort); }, sort.Reverse,
+      progress);
+}
+
+}  // namespace vellomar
