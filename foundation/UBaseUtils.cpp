@@ -262,14 +262,14 @@ ShortString ExtractDirShort(const ShortString& path) {
   return path.view().substr(0, slash);
 }
 
-ShortString ShortenPath(const ShortString& path, int maxLength) {
+ShortString ShortenPath(const ShortString& path, int maxLength, char separator) {
   std::string text = path.str();
-  const size_t first = text.find(kBackslash);
+  const size_t first = text.find(separator);
   if (maxLength >= static_cast<int>(text.size()) || first == std::string::npos) return path;
   size_t kept = std::string::npos;
   while (static_cast<int>(text.size()) > maxLength) {
-    size_t next = text.find(kBackslash, first + 1);
-    if (next == kept) next = text.find(kBackslash, next + 1);
+    size_t next = text.find(separator, first + 1);
+    if (next == kept) next = text.find(separator, next + 1);
     if (next == std::string::npos) break;
     text.replace(first + 1, next - first - 1, "...");
     kept = first + 4;

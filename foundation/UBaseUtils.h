@@ -54,9 +54,9 @@ void SplitFileName(const ShortString& path, ShortString& dir, ShortString& name,
 ShortString ExtractDirShort(const ShortString& path);
 // The folder of the running program, with its trailing "\".
 ShortString GetProgramDir();
-// Replaces the folders after the first "\" one by one with "..." until the path is at most
-// maxLength long or no folder is left to elide.
-ShortString ShortenPath(const ShortString& path, int maxLength);
+// Replaces the folders after the first separator ("\", or the one given) one by one with
+// "..." until the path is at most maxLength long or no folder is left to elide.
+ShortString ShortenPath(const ShortString& path, int maxLength, char separator = '\\');
 // The marker that begins a path cut to its tail: "…" (U+2026); a path the program forms itself
 // begins with a drive or "\".
 inline constexpr std::string_view kCutPathMarker = "\xE2\x80\xA6";

@@ -25,8 +25,13 @@ std::string systemTempFolder() {
 }
 
 std::unique_ptr<PrivateTempFolder> PrivateTempFolder::create(const std::string& prefix) {
-  const std::string parent = systemTempFolder();
+  return createIn(systemTempFolder(), prefix);
+}
+
+std::unique_ptr<PrivateTempFolder> PrivateTempFolder::createIn(std::string parent,
+                                                               const std::string& prefix) {
   if (parent.empty()) return nullptr;
+  if (parent.back() != '/') parent += '/';
   const std::string pattern = parent + prefix + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
@@ -36,8 +41,10 @@ std::unique_ptr<PrivateTempFolder> PrivateTempFolder::create(const std::string& 
 }
 
 PrivateTempFolder::~PrivateTempFolder() {
+  // Without the trailing "/": through it the name of a link would stand for its target, whose
+  // content would then go.
   std::error_code error;
-  std::filesystem::remove_all(path_, error);
+  std::filesystem::remove_all(path_.substr(0, path_.size() - 1), error);
 }
 
 }  // namespace vellomar

@@ -17,6 +17,8 @@ class PrivateTempFolder {
  public:
   // Null when no folder can be made.
   static std::unique_ptr<PrivateTempFolder> create(const std::string& prefix);
+  // The same in a folder of the caller's choice (parent ends with "/" or not).
+  static std::unique_ptr<PrivateTempFolder> createIn(std::string parent, const std::string& prefix);
   ~PrivateTempFolder();
   PrivateTempFolder(const PrivateTempFolder&) = delete;
   PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;

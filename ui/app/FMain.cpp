@@ -2,20 +2,39 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <filesystem>
 
+#include "foundation/UBaseUtils.h"
+#include "platform/PDrives.h"
+#include "ui/app/FAbout.h"
+#include "ui/app/UGlyphs.h"
+#include "ui/app/USideFiles.h"
+#include "ui/common/UEngineGuard.h"
+#include "ui/common/UKeyDispatcher.h"
 #include "ui/common/UServices.h"
+#include "ui/common/UWindowPlacement.h"
 #include "ui/dbase/FDBase.h"
-#include "ui/dbruns/UFileCommands.h"
-#include "ui/dbsettings/FLocalOptions.h"
 #include "ui/settings/FSettings.h"
+#include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar {
 
 namespace {
+
+constexpr const char* kDatabaseFilter = "Vellomar Database (*.kvd *.KVD)";
+constexpr const char* kRepairFilter = "Vellomar database (*.kvd *.KVD);;All files (*)";
+constexpr int kPanelHeight = 36;
+constexpr int kButtonSize = 27;
+constexpr int kScreenBottomMargin = 80;
+
+QString qs(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // The canonical form of a path, or the path itself when it does not resolve.
 std::string canonicalPath(const std::string& path) {
@@ -24,84 +43,409 @@ std::string canonicalPath(const std::string& path) {
   return error ? path : resolved.string();
 }
 
+std::string folderOf(const std::string& fileName) {
+  return std::filesystem::path(fileName).parent_path().string();
+}
+
+bool fileExists(const std::string& name) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(name, error);
+}
+
 }  // namespace
 
 TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Vellomar 5"));
+  QApplication::setWindowIcon(programIcon());
   mdiArea_ = new QMdiArea(this);
   mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdiArea_);
   buildMenus();
+  buildToolbar();
+  LoadWindowPlacement();
   idleLoop_ = std::make_unique<IdleLoop>([this] { AppIdle(); }, [this] { MainTimerTimer(); });
   idleLoop_->start();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // The help window and the children go before the services and the engine they use.
+  mdiArea_->closeAllSubWindows();
+}
+
+std::string TMainForm::iniPath() const {
+  return configFilePath(kProgramIniName);
+}
+
+// ---- Menus and toolbar ----
 
 void TMainForm::buildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  file->addAction(QStringLiteral("&Open database..."), this, [this] {
-    const QString name =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Open Database"), QString(),
-                                     QStringLiteral("Vellomar Database (*.kvd *.KVD)"));
-    if (name.isEmpty()) return;
-    if (IsDBaseOpen(name.toStdString(), true) == nullptr) OpenDBaseWindow(name.toStdString());
+  menuKeys_ = new KeyMap(this);
+  std::map<int, bool> keyTaken;
+  for (const MenuDefinition& def : mainMenus()) {
+    QMenu* top = menuBar()->addMenu(QString::fromUtf8(def.caption));
+    top->setObjectName(QString::fromUtf8(def.name));
+    connect(top, &QMenu::aboutToShow, this, &TMainForm::MenuBarClick);
+    QMenu* sub = nullptr;
+    for (const MenuItem& item : def.items) {
+      if (item.caption == nullptr) {
+        top->addSeparator();
+        continue;
+      }
+      QMenu* target = top;
+      if (item.submenuName != nullptr) {
+        if (sub == nullptr || sub->objectName() != QString::fromUtf8(item.submenuName)) {
+          sub = top->addMenu(QString::fromUtf8(item.submenuCaption));
+          sub->setObjectName(QString::fromUtf8(item.submenuName));
+        }
+        target = sub;
+      }
+      QString text = QString::fromUtf8(item.caption);
+      if (item.key.key() != Qt::Key_unknown) text += '\t' + keyText(item.key);
+      QAction* action = target->addAction(text);
+      action->setObjectName(QString::fromUtf8(item.name));
+      const Command command = item.command;
+      connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+      actions_[command] = action;
+      // The first item of a key in menu order takes it (Shift+F3 finds free space, it does
+      // not sort by name).
+      const int keyCode = item.key.toCombined();
+      if (item.key.key() != Qt::Key_unknown && !keyTaken[keyCode]) {
+        keyTaken[keyCode] = true;
+        menuKeys_->add(
+            item.key, [this, command] { runCommand(command); },
+            [this, command] { return menuItemEnabled(command, currentTerms()); });
+      }
+    }
+    if (QString::fromUtf8(def.name) == "MenuFile") {
+      recentSeparator_ = top->addSeparator();
+      for (int i = 0; i < RecentFiles::kCount; ++i) {
+        QAction* action = top->addAction(QString());
+        action->setObjectName(QStringLiteral("MenuLastFile%1").arg(i + 1));
+        connect(action, &QAction::triggered, this, [this, i] { MenuLastFileClick(i); });
+        recentActions_.push_back(action);
+      }
+    }
+  }
+  for (Command c : {Command::Brief, Command::Detailed, Command::SortName, Command::SortExt,
+                    Command::SortTime, Command::SortSize, Command::ShowTree})
+    actions_[c]->setCheckable(true);
+  menu("MenuTools")->menuAction()->setVisible(false);
+  QMenu* windows = menu("MenuWindow");
+  connect(windows, &QMenu::aboutToShow, this, [this, windows] {
+    // The open child windows follow the menu's own items.
+    for (QAction* a : windows->actions())
+      if (a->property("childWindow").toBool()) windows->removeAction(a), a->deleteLater();
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    if (!children.isEmpty()) windows->addSeparator()->setProperty("childWindow", true);
+    for (int i = 0; i < children.size(); ++i) {
+      QPointer<QMdiSubWindow> child = children[i];
+      QAction* a = windows->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+          child->windowTitle().replace('&', QStringLiteral("&&"))));
+      a->setProperty("childWindow", true);
+      a->setCheckable(true);
+      a->setChecked(child == mdiArea_->activeSubWindow());
+      connect(a, &QAction::triggered, this, [this, child] {
+        if (child) mdiArea_->setActiveSubWindow(child);
+      });
+    }
   });
-  file->addAction(QStringLiteral("&Close database"), this, [this] {
-    if (TFormDBase* db = activeDBase()) db->close();
-  });
-  addDBaseFileCommands(file);
-  file->addSeparator();
-  file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+  keyDispatcher_ = new KeyDispatcher(this, menuKeys_, [this] { MenuBarClick(); });
+  UpdateRecentFilesMenu();
 }
 
-void TMainForm::addDBaseFileCommands(QMenu* file) {
-  const auto commands = [this] {
-    DBaseFileCommands c;
-    c.Parent = this;
-    c.IsOpen = [this](const std::string& name) { return IsDBaseOpen(name, true) != nullptr; };
-    c.LastDir = &LastDir;
-    c.BackupDBase = FormSettings != nullptr && FormSettings->settings().BackupDBase;
-    return c;
-  };
-  // The commands that write into the active database need one that may be written.
-  const auto writable = [this]() -> TFormDBase* {
-    TFormDBase* db = activeDBase();
-    return db != nullptr && !db->closing() && !db->readOnly() ? db : nullptr;
-  };
-  file->addSeparator();
-  file->addAction(QStringLiteral("Co&mpress database..."), this,
-                  [=] { MenuReindexClick(commands()); });
-  file->addAction(QStringLiteral("Repair database..."), this, [=] { MenuRepairClick(commands()); });
-  file->addSeparator();
-  file->addAction(QStringLiteral("&Export..."), this, [=] {
-    if (TFormDBase* db = writable()) {
-      MenuExportClick(commands(), db->GetDBaseHandle(), ReindexMode::kExport);
-    }
-  });
-  file->addAction(QStringLiteral("Export to read-only database..."), this, [=] {
-    if (TFormDBase* db = writable()) {
-      MenuExportClick(commands(), db->GetDBaseHandle(), ReindexMode::kExportReadOnly);
-    }
-  });
-  file->addAction(QStringLiteral("Export to other format..."), this, [this] {
-    if (TFormDBase* db = activeDBase(); db != nullptr && !db->readOnly()) {
-      db->ExportDBase();
-    } else if (TMdiChild* child = activeChild(); child != nullptr && db == nullptr) {
-      child->ExportList();
-    }
-  });
-  file->addAction(QStringLiteral("&Import..."), this, [=] {
-    if (TFormDBase* db = writable()) MenuImportClick(commands(), db->GetDBaseHandle());
-  });
-  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-  options->addAction(QStringLiteral("Data&base settings..."), this, [this] {
-    if (TFormDBase* db = activeDBase()) MenuLocalOptionsClick(*db);
-  });
+void TMainForm::buildToolbar() {
+  mainPanel_ = addToolBar(QStringLiteral("Toolbar"));
+  mainPanel_->setObjectName(QStringLiteral("MainPanel"));
+  mainPanel_->setMovable(false);
+  mainPanel_->setFixedHeight(kPanelHeight);
+  mainPanel_->setIconSize(QSize(kButtonSize - 7, kButtonSize - 7));
+  for (const ToolButton& b : toolbarButtons()) {
+    auto* button = new QToolButton(mainPanel_);
+    button->setObjectName(QString::fromUtf8(b.name));
+    button->setToolTip(QString::fromUtf8(b.hint));
+    button->setIcon(toolbarIcon(b.themeIcon, b.glyph));
+    button->setFixedSize(kButtonSize, kButtonSize);
+    button->setAutoRaise(true);
+    button->setCheckable(b.checkable);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setEnabled(b.command == Command::OpenDBase);
+    const Command command = b.command;
+    connect(button, &QToolButton::clicked, this, [this, command] { runCommand(command); });
+    mainPanel_->addWidget(button);
+    buttons_[command] = button;
+  }
 }
+
+QAction* TMainForm::menuAction(Command command) const {
+  const auto found = actions_.find(command);
+  return found != actions_.end() ? found->second : nullptr;
+}
+
+QMenu* TMainForm::menu(const char* name) const {
+  return menuBar()->findChild<QMenu*>(QString::fromUtf8(name));
+}
+
+QToolButton* TMainForm::toolButton(Command command) const {
+  const auto found = buttons_.find(command);
+  return found != buttons_.end() ? found->second : nullptr;
+}
+
+MenuTerms TMainForm::currentTerms() const {
+  MenuTerms t;
+  const TMdiChild* child = activeChild();
+  if (child != nullptr) {
+    t.FF = child->kind() == TMdiChild::Kind::kFoundFiles;
+    t.FE = child->kind() == TMdiChild::Kind::kFoundEmpty;
+  }
+  TFormDBase* db = activeDBase();
+  t.A = db != nullptr;
+  if (t.A) {
+    t.W = !db->readOnly();
+    t.D = !db->IsDBaseEmpty();
+    const int panel = db->ActivePanel();
+    t.S = panel == TFormDBase::kPanelDisks || panel == TFormDBase::kPanelFiles;
+    t.R = FindFoundWindow(3) != nullptr;
+    t.showTree = db->options().ShowTree;
+    t.diskDeleted = t.D && t.W && db->IsDiskDeleted();
+  }
+  const DriveTable& drives = processDriveTable();
+  t.DA = drives.kindOf('A') == DriveKind::kRemovable;
+  t.DB = drives.kindOf('B') == DriveKind::kRemovable;
+  return t;
+}
+
+void TMainForm::MenuBarClick() {
+  const MenuTerms terms = currentTerms();
+  for (const auto& [command, action] : actions_)
+    action->setEnabled(menuItemEnabled(command, terms));
+  const TFormDBase* db = activeDBase();
+  if (db == nullptr) return;
+  const TGlobalOptions& o = db->options();
+  actions_[Command::Brief]->setChecked(o.DisplayMode == 0);
+  actions_[Command::Detailed]->setChecked(o.DisplayMode == 1);
+  const Command sorts[] = {Command::SortName, Command::SortExt, Command::SortTime,
+                           Command::SortSize};
+  for (int i = 0; i < 4; ++i) actions_[sorts[i]]->setChecked(o.SortCrit == i);
+  actions_[Command::ShowTree]->setChecked(o.ShowTree);
+}
+
+void TMainForm::setButtonEnabled(QToolButton* button, bool enabled) {
+  if (button->isEnabled() != enabled) button->setEnabled(enabled);
+}
+
+void TMainForm::UpdateToolbar() {
+  const MenuTerms terms = currentTerms();
+  for (const auto& [command, button] : buttons_) {
+    if (command == Command::ShowTree || command == Command::Brief || command == Command::Detailed)
+      continue;
+    setButtonEnabled(button, toolbarButtonEnabled(command, terms));
+  }
+  QToolButton* tree = buttons_[Command::ShowTree];
+  QToolButton* brief = buttons_[Command::Brief];
+  QToolButton* detailed = buttons_[Command::Detailed];
+  const TFormDBase* db = activeDBase();
+  if (db == nullptr) {
+    for (QToolButton* b : {tree, brief, detailed}) setButtonEnabled(b, false);
+    return;
+  }
+  for (QToolButton* b : {tree, brief, detailed}) setButtonEnabled(b, true);
+  const TGlobalOptions& o = db->options();
+  if (tree->isChecked() != o.ShowTree) tree->setChecked(o.ShowTree);
+  if (brief->isChecked() != (o.DisplayMode == 0)) brief->setChecked(o.DisplayMode == 0);
+  if (detailed->isChecked() != (o.DisplayMode == 1)) detailed->setChecked(o.DisplayMode == 1);
+}
+
+void TMainForm::runCommand(Command command) {
+  const MenuTerms terms = currentTerms();
+  const bool fromToolbar = command == Command::PrintPanel || command == Command::CollapseTree ||
+                           command == Command::ExpandTree || command == Command::Parent;
+  if (!(fromToolbar ? toolbarButtonEnabled(command, terms)
+                    : menuItemEnabled(command, terms) || toolbarButtonEnabled(command, terms)))
+    return;
+  TMdiChild* child = activeChild();
+  TFormDBase* db = activeDBase();
+  runGuarded([&] {
+    switch (command) {
+      case Command::New:
+        MenuNewClick();
+        break;
+      case Command::OpenDBase:
+        MenuOpenDBaseClick();
+        break;
+      case Command::CloseDBase:
+        db->close();
+        break;
+      case Command::Reindex:
+        MenuReindexClick();
+        break;
+      case Command::Repair:
+        MenuRepairClick();
+        break;
+      case Command::Export:
+        MenuExportClick(2);
+        break;
+      case Command::MakeRuntime:
+        MenuExportClick(1);
+        break;
+      case Command::ExportToOtherFormat:
+        if (db != nullptr)
+          db->ExportDBase();
+        else
+          child->ExportList();
+        break;
+      case Command::Import:
+        MenuImportClick();
+        break;
+      case Command::PrintDisks:
+        db->PrintPanel(TFormDBase::kPanelDisks);
+        break;
+      case Command::PrintTree:
+        db->PrintPanel(TFormDBase::kPanelTree);
+        break;
+      case Command::PrintFiles:
+        db->PrintPanel(TFormDBase::kPanelFiles);
+        break;
+      case Command::PrintFoundFiles:
+      case Command::PrintEmpty:
+        child->PrintList();
+        break;
+      case Command::PrintPanel:
+        if (db != nullptr)
+          db->PrintPanel(TFormDBase::kPanelNone);
+        else
+          child->PrintList();
+        break;
+      case Command::Exit:
+        close();
+        break;
+      case Command::Copy:
+        child->CopyToClipboard();
+        break;
+      case Command::DirDescr:
+        db->EditDescription();
+        break;
+      case Command::ScanDisk:
+        ScanDiskClick();
+        break;
+      case Command::RescanDisk:
+        db->RescanDisk();
+        break;
+      case Command::ScanFolder:
+        MenuScanFolderClick();
+        break;
+      case Command::ScanA:
+        db->ScanDisk('A', NoQueries);
+        break;
+      case Command::ScanB:
+        db->ScanDisk('B', NoQueries);
+        break;
+      case Command::DelRecord:
+        db->DeleteDisk();
+        break;
+      case Command::UndelRecord:
+        db->UndeleteDisk();
+        break;
+      case Command::ChgLabel:
+        db->RenameDisk();
+        break;
+      case Command::MaskSelectDisks:
+        db->SelectByMask();
+        break;
+      case Command::SelectAll:
+        child->SelectAll();
+        break;
+      case Command::DelDiskSelection:
+        child->UnselectAll();
+        break;
+      case Command::SearchName:
+        db->FindFiles();
+        break;
+      case Command::SearchSelected:
+        db->FindSelectedFiles();
+        break;
+      case Command::SearchEmpty:
+        db->FindFreeSpace();
+        break;
+      case Command::DiskInfo:
+        db->ShowDiskInfo();
+        break;
+      case Command::DBaseInfo:
+        db->ShowDBaseInfo();
+        break;
+      case Command::Config:
+        MenuConfigClick();
+        break;
+      case Command::LocalOptions:
+        MenuLocalOptionsClick();
+        break;
+      case Command::Brief:
+        db->SetBriefMode(true);
+        break;
+      case Command::Detailed:
+        db->SetBriefMode(false);
+        break;
+      case Command::SortName:
+        db->SetSortCriterion(0);
+        break;
+      case Command::SortExt:
+        db->SetSortCriterion(1);
+        break;
+      case Command::SortTime:
+        db->SetSortCriterion(2);
+        break;
+      case Command::SortSize:
+        db->SetSortCriterion(3);
+        break;
+      case Command::ShowTree:
+        db->ToggleShowTree();
+        break;
+      case Command::CollapseTree:
+        db->CollapseTree();
+        break;
+      case Command::ExpandTree:
+        db->ExpandTree();
+        break;
+      case Command::Parent:
+        db->GoToParent();
+        break;
+      case Command::SleevoraPrint:
+        db->PrintSleevoraLabels();
+        break;
+      case Command::ShowDBase:
+        ShowDBaseClick();
+        break;
+      case Command::ShowFound:
+        ShowFoundClick();
+        break;
+      case Command::Tile:
+        mdiArea_->tileSubWindows();
+        break;
+      case Command::Cascade:
+        mdiArea_->cascadeSubWindows();
+        break;
+      case Command::NextWin:
+        mdiArea_->activateNextSubWindow();
+        break;
+      case Command::PrevWin:
+        mdiArea_->activatePreviousSubWindow();
+        break;
+      case Command::HelpContent:
+        services().help->showContents();
+        break;
+      case Command::About: {
+        TFormAbout about(this);
+        about.exec();
+        break;
+      }
+    }
+  });
+  MenuBarClick();
+}
+
+// ---- Windows ----
 
 TMdiChild* TMainForm::activeChild() const {
   return qobject_cast<TMdiChild*>(mdiArea_->activeSubWindow());
@@ -118,6 +462,8 @@ TFormDBase* TMainForm::OpenDBaseWindow(const std::string& fileName) {
   const TMdiChild* active = activeChild();
   const bool maximized = active != nullptr ? active->isMaximized() : ChildMaximized;
   QPointer<TFormDBase> form = new TFormDBase();
+  connect(form, &TFormDBase::databaseClosing, this,
+          [this](const QString& path) { AddToRecentFiles(path.toStdString()); });
   mdiArea_->addSubWindow(form);
   if (!form->OpenDBase(fileName)) {
     if (form) form->close();
@@ -129,6 +475,22 @@ TFormDBase* TMainForm::OpenDBaseWindow(const std::string& fileName) {
     form->showMaximized();
   else
     form->show();
+  if (form && !CmdFindText.empty()) {
+    QCoreApplication::processEvents();
+    if (form) form->FindFileName(CmdFindText);
+    CmdFindText.clear();
+  }
+  if (form && !CmdScanDrives.empty()) {
+    while (!CmdScanDrives.empty()) {
+      QCoreApplication::processEvents();
+      if (!form) break;
+      form->ScanDisk(CmdScanDrives.front(), CmdAutoMode);
+      CmdScanDrives.erase(0, 1);
+      if (!CmdAutoMode) CmdScanDrives.clear();
+    }
+    CmdScanDrives.clear();
+    if (CmdAutoMode) QTimer::singleShot(0, this, &QWidget::close);
+  }
   return form;
 }
 
@@ -158,26 +520,59 @@ TMdiChild* TMainForm::FindFoundWindow(int kinds) const {
   return nullptr;
 }
 
+void TMainForm::ShowDBaseClick() {
+  const TMdiChild* list = activeChild();
+  for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+    auto* child = qobject_cast<TMdiChild*>(sub);
+    if (child != nullptr && child->kind() == TMdiChild::Kind::kDatabase &&
+        child->Tag == list->Tag) {
+      mdiArea_->setActiveSubWindow(child);
+      return;
+    }
+  }
+}
+
+void TMainForm::ShowFoundClick() {
+  if (TMdiChild* found = FindFoundWindow(3)) mdiArea_->setActiveSubWindow(found);
+}
+
+// ---- Start-up and idle loop ----
+
+void TMainForm::openAtStartup(const std::string& name, const char* caption) {
+  if (!fileExists(name)) {
+    showExclamation(caption, "File does not exist: " + name);
+    return;
+  }
+  OpenDBaseWindow(name);
+  recent_.LastOpened = name;
+  RemoveFromRecentFiles(name);
+}
+
 void TMainForm::ProcessStartup() {
   StartupPending = false;
-  if (!arguments_.isEmpty()) {
-    const std::string name = arguments_.front().toStdString();
-    if (std::filesystem::is_regular_file(name))
-      OpenDBaseWindow(std::filesystem::absolute(name).string());
-    else
-      showExclamation("Error on command line", "File does not exist: " + name);
+  LoadSettingsIni();
+  if (arguments_.isEmpty()) {
+    const ProgramSettings& s = FormSettings->settings();
+    const std::string name = s.AutoLoadLast ? recent_.LastOpened : s.AutoLoad;
+    if (!name.empty()) openAtStartup(name, "Error in program settings");
+    return;
   }
+  // One argument names the database.
+  CmdDatabase = std::filesystem::absolute(arguments_.front().toStdString()).string();
+  openAtStartup(CmdDatabase, "Error on command line");
 }
 
 void TMainForm::AppIdle() {
   if (StartupPending) ProcessStartup();
-  // The active form: a child only while the frame itself is the active window, not a dialog.
+  // The active form is a child only while no dialog is in front of the frame.
   if (QApplication::activeModalWidget() == nullptr)
     if (TMdiChild* child = activeChild()) child->IdleUpdate();
+  UpdateToolbar();
   TMdiChild* active = activeChild();
   if (!lastActiveSeen_ || active != LastActiveChild) {
     lastActiveSeen_ = true;
     LastActiveChild = active;
+    MenuBarClick();
   }
 }
 
@@ -187,13 +582,280 @@ void TMainForm::MainTimerTimer() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // Taken while the children still show their databases.
+  const bool lastOpenedStillOpen =
+      !recent_.LastOpened.empty() && IsDBaseOpen(recent_.LastOpened, false) != nullptr;
+  if (const TMdiChild* child = activeChild()) activeChildMaximized_ = child->isMaximized();
   mdiArea_->closeAllSubWindows();
-  if (!mdiArea_->subWindowList().isEmpty()) {
-    event->ignore();
+  for (const QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+    if (sub->isVisible()) {  // a child that refused to close keeps the program running
+      event->ignore();
+      return;
+    }
+  }
+  if (!lastOpenedStillOpen) recent_.LastOpened.clear();
+  SaveWindowPlacement();
+  services().help->quit();
+  SaveSettingsIni();
+  DeleteTempFolder();
+  event->accept();
+}
+
+// ---- File menu ----
+
+std::string TMainForm::dialogFolder() {
+  if (recent_.LastDir.empty()) recent_.LastDir = folderOf(recent_.LastOpened);
+  if (recent_.LastDir.empty() && FormSettings != nullptr)
+    recent_.LastDir = folderOf(FormSettings->settings().AutoLoad);
+  return recent_.LastDir;
+}
+
+void TMainForm::takeFolderOf(const std::string& fileName) {
+  recent_.LastDir = folderOf(fileName);
+}
+
+void TMainForm::MenuNewClick() {
+  FileDialogRequest request{"New Database", dialogFolder(), "NoName.kvd", kDatabaseFilter,
+                            "kvd",          false,          true};
+  const std::string name = services().files->saveFile(request);
+  if (!name.empty()) {
+    takeFolderOf(name);
+    if (IsDBaseOpen(name, false) != nullptr) {
+      showErrorMessage("Cannot create",
+                       "Database with this name is open - file cannot be overwritten.");
+      return;
+    }
+    if (ApiCreateDBase(ShortString(name))) {
+      OpenDBaseWindow(name);
+      recent_.LastOpened = name;
+    } else {
+      showErrorMessage("Error", "Database cannot be created");
+    }
+  }
+  MenuBarClick();
+}
+
+void TMainForm::MenuOpenDBaseClick() {
+  FileDialogRequest request{"Open Database", dialogFolder(), "", kDatabaseFilter, "", true, false};
+  const std::string name = services().files->openFile(request);
+  if (name.empty()) return;
+  takeFolderOf(name);
+  if (IsDBaseOpen(name, true) != nullptr) return;
+  RemoveFromRecentFiles(name);
+  OpenDBaseWindow(name);
+  recent_.LastOpened = name;
+}
+
+void TMainForm::MenuReindexClick() {
+  FileDialogRequest request{
+      "Compress Database", dialogFolder(), "", kDatabaseFilter, "", true, false};
+  const std::string name = services().files->openFile(request);
+  if (name.empty()) return;
+  takeFolderOf(name);
+  if (IsDBaseOpen(name, true) != nullptr) {
+    showErrorMessage("Cannot compress",
+                     "Database with this name is open - it must be closed for compression.");
     return;
   }
-  services().help->quit();
-  event->accept();
+  if (ApiTestDBaseFile(ShortString(name)) == 4) {
+    showErrorMessage("Cannot compress",
+                     "This database cannot be compressed, because it is a read-only database.");
+    return;
+  }
+  RunReindex(0, nullptr, name);
+}
+
+void TMainForm::MenuRepairClick() {
+  FileDialogRequest request{"Repair database", dialogFolder(), "", kRepairFilter, "", true, false};
+  const std::string name = services().files->openFile(request);
+  if (name.empty()) return;
+  takeFolderOf(name);
+  if (IsDBaseOpen(name, true) != nullptr) {
+    showErrorMessage("Cannot continue",
+                     "Database with this name is open. Only closed databases can be repaired.");
+    return;
+  }
+  const int32_t code = ApiTestDBaseFile(ShortString(name));
+  switch (code) {
+    case 2:
+      showErrorMessage("Cannot continue",
+                       "The database was created by a newer version of the program. You cannot "
+                       "repair it by this version of the program.");
+      return;
+    case 4:
+      showErrorMessage("Cannot continue",
+                       "This database cannot be repaired, as it is read-only database.");
+      return;
+    case 1:
+    case 3:
+    case 5:
+      showErrorMessage("Cannot continue",
+                       "This file is either not a Vellomar database, or it has unrepairable "
+                       "header.");
+      return;
+    default:
+      break;
+  }
+  FileDialogRequest save{
+      "Save repaired database as:", recent_.LastDir, "", kRepairFilter, "kvd", false, true};
+  const std::string target = services().files->saveFile(save);
+  if (!target.empty()) RunRepair(name, target);
+}
+
+void TMainForm::MenuExportClick(int mode) {
+  TFormDBase* db = activeDBase();
+  TDBase* source = db->GetDBaseHandle();
+  FileDialogRequest request{"Export Selected Disks To Database",
+                            dialogFolder(),
+                            "Export.kvd",
+                            kDatabaseFilter,
+                            "kvd",
+                            false,
+                            true};
+  const std::string name = services().files->saveFile(request);
+  if (name.empty()) return;
+  takeFolderOf(name);
+  if (IsDBaseOpen(name, false) != nullptr) {
+    showErrorMessage("Cannot export", "Database with this name is open - cannot be overwritten.");
+    return;
+  }
+  RunReindex(mode, source, name);
+}
+
+void TMainForm::MenuImportClick() {
+  TDBase* target = activeDBase()->GetDBaseHandle();
+  FileDialogRequest request{
+      "Import Disks From Database", dialogFolder(), "", kDatabaseFilter, "", true, false};
+  const std::string name = services().files->openFile(request);
+  if (name.empty()) return;
+  takeFolderOf(name);
+  if (IsDBaseOpen(name, false) != nullptr) {
+    showErrorMessage("Cannot import",
+                     "Database with this name is open. Only closed databases can be imported.");
+    return;
+  }
+  const int32_t code = ApiTestDBaseFile(ShortString(name));
+  if (code == 4) {
+    showErrorMessage("Cannot import",
+                     "The database cannot be imported, because it is a read-only (protected) "
+                     "database.");
+    return;
+  }
+  if (code != 0 && code != 6) {
+    showErrorMessage("Cannot import",
+                     "This database cannot be imported. It is either corrupted or requires newer "
+                     "version of this program.");
+    return;
+  }
+  RunReindex(3, target, name);
+}
+
+void TMainForm::ScanDiskClick() {
+  QPointer<TFormDBase> db = activeDBase();
+  std::string letters;
+  if (!SelectDrives(letters)) return;
+  for (char letter : letters) {
+    if (!db) return;
+    letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    if (!db->ScanDisk(letter, NoQueries)) break;
+    if (EjectAfterScan && (letter == CdDriveLetters[0] || letter == CdDriveLetters[1]))
+      Eject(letter);
+    QCoreApplication::processEvents();
+  }
+}
+
+void TMainForm::MenuScanFolderClick() {
+  std::string folder, diskName, volumeLabel;
+  if (!SelectScanFolder(folder, diskName, volumeLabel)) return;
+  if (TFormDBase* db = activeDBase()) db->ScanFolderAsDisk(folder, diskName, volumeLabel);
+}
+
+void TMainForm::MenuConfigClick() {
+  TFormDBase* db = activeDBase();
+  if (db != nullptr) FormSettings->SetOptions(db->options());
+  if (FormSettings->exec() != QDialog::Accepted) return;
+  if (TMdiChild* child = activeChild()) child->ApplyGlobalOptions();
+}
+
+void TMainForm::MenuLocalOptionsClick() {
+  activeDBase()->EditLocalOptions();
+}
+
+// ---- Recent files and side files ----
+
+void TMainForm::AddToRecentFiles(const std::string& fileName) {
+  recent_.add(fileName);
+  UpdateRecentFilesMenu();
+}
+
+void TMainForm::RemoveFromRecentFiles(const std::string& fileName) {
+  if (recent_.remove(fileName)) UpdateRecentFilesMenu();
+}
+
+void TMainForm::UpdateRecentFilesMenu() {
+  const int count = recent_.shownCount();
+  recentSeparator_->setVisible(count > 0);
+  for (int i = 0; i < RecentFiles::kCount; ++i) {
+    recentActions_[i]->setText(qs(recent_.caption(i)));
+    recentActions_[i]->setVisible(i < count);
+  }
+}
+
+void TMainForm::MenuLastFileClick(int index) {
+  const std::string name = recent_.entry(index);
+  OpenDBaseWindow(name);
+  recent_.LastOpened = name;
+  RemoveFromRecentFiles(name);
+}
+
+void TMainForm::LoadSettingsIni() {
+  const std::string settings = configFilePath(kSettingsIniName);
+  if (fileExists(settings)) {
+    recent_.read(IniFile::load(settings));
+    UpdateRecentFilesMenu();
+  }
+  const std::string userCommands = configFilePath(kUserCmdIniName);
+  if (fileExists(userCommands)) ReadUserCommands(IniFile::load(userCommands));
+  CreateTempFolder();
+}
+
+void TMainForm::SaveSettingsIni() {
+  const std::string settings = configFilePath(kSettingsIniName);
+  if (!mayWriteFile(settings)) return;
+  IniFile ini = IniFile::load(settings);
+  recent_.write(ini);
+  ini.save(settings);
+}
+
+// ---- Window placement ----
+
+void TMainForm::LoadWindowPlacement() {
+  const QRect screen = screenArea();
+  const QRect fallback(0, 0, screen.width(), screen.height() - kScreenBottomMargin);
+  const IniFile ini = IniFile::load(iniPath());
+  ChildMaximized = ini.readBool("Application", "MDIChildMaximized", true);
+  const bool maximized = ini.readBool("Application", "Maximized", isMaximized());
+  const bool minimized = ini.readBool("Application", "Minimized", isMinimized());
+  setGeometry(readBounds(ini, "Application", fallback, screen));
+  if (maximized)
+    setWindowState(Qt::WindowMaximized);
+  else if (minimized)
+    setWindowState(Qt::WindowMinimized);
+}
+
+void TMainForm::SaveWindowPlacement() {
+  const std::string path = iniPath();
+  if (!mayWriteFile(path)) return;
+  IniFile ini = IniFile::load(path);
+  if (FormSettings != nullptr) FormSettings->settings().writeHeaderWidths(ini);
+  if (!isMaximized() && !isMinimized()) writeBounds(ini, "Application", normalGeometry());
+  ini.writeBool("Application", "Maximized", isMaximized());
+  ini.writeBool("Application", "Minimized", isMinimized() && !isMaximized());
+  if (const TMdiChild* child = activeChild()) activeChildMaximized_ = child->isMaximized();
+  if (activeChildMaximized_)
+    ini.writeBool("Application", "MDIChildMaximized", *activeChildMaximized_);
+  writePlacements(ini);
+  ini.save(path);
 }
 
 }  // namespace vellomar

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "ui/app/FMain.h"
+#include "ui/app/UQuitSignal.h"
 #include "ui/common/UIniFile.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettings.h"
@@ -10,8 +11,12 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Vellomar 5"));
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
+  // The frame first, then the settings that every later window reads; the start-up itself
+  // waits for the first idle pass.
   vellomar::TMainForm mainForm(arguments);
   vellomar::TFormSettings settings(vellomar::configFilePath(vellomar::kProgramIniName), &mainForm);
+  vellomar::QuitSignal quit;
+  QObject::connect(&quit, &vellomar::QuitSignal::quitRequested, &mainForm, &QWidget::close);
   mainForm.show();
   return QApplication::exec();
 }

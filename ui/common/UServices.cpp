@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -18,14 +19,17 @@ QWidget* boxOwner() {
   return QApplication::activeWindow();
 }
 
+QString qs(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
 class DesktopMessages : public MessageService {
  public:
   BoxResult show(std::string_view caption, std::string_view text, BoxIcon icon,
                  BoxButtons buttons) override {
     QMessageBox box(boxOwner());
-    box.setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-    const std::string shown = boxText(text);
-    box.setText(QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())));
+    box.setWindowTitle(qs(std::string(caption)));
+    box.setText(qs(boxText(text)));
     switch (icon) {
       case BoxIcon::kNone:
         break;
@@ -84,12 +88,48 @@ class DesktopClipboard : public ClipboardService {
   std::string text() override { return QApplication::clipboard()->text().toStdString(); }
 };
 
+class DesktopFileDialogs : public FileDialogService {
+ public:
+  std::string openFile(const FileDialogRequest& r) override {
+    QFileDialog dialog(boxOwner());
+    configure(dialog, r);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    return run(dialog);
+  }
+  std::string saveFile(const FileDialogRequest& r) override {
+    QFileDialog dialog(boxOwner());
+    configure(dialog, r);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!r.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    return run(dialog);
+  }
+  std::string chooseFolder(const std::string& title, const std::string& folder) override {
+    return QFileDialog::getExistingDirectory(boxOwner(), qs(title), qs(folder)).toStdString();
+  }
+
+ private:
+  static void configure(QFileDialog& dialog, const FileDialogRequest& r) {
+    dialog.setWindowTitle(qs(r.title));
+    dialog.setDirectory(qs(r.folder));
+    dialog.setNameFilter(qs(r.filter));
+    if (!r.defaultSuffix.empty()) dialog.setDefaultSuffix(qs(r.defaultSuffix));
+    if (!r.fileName.empty()) dialog.selectFile(qs(r.fileName));
+  }
+  static std::string run(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
+  }
+};
+
 Services makeDesktopServices() {
   Services s;
   s.messages = std::make_unique<DesktopMessages>();
   s.help = makeHelpWindowService();
   s.shell = std::make_unique<DesktopShell>();
   s.clipboard = std::make_unique<DesktopClipboard>();
+  s.files = std::make_unique<DesktopFileDialogs>();
   return s;
 }
 
@@ -117,6 +157,7 @@ void installServices(Services replacement) {
   if (replacement.help) current.help = std::move(replacement.help);
   if (replacement.shell) current.shell = std::move(replacement.shell);
   if (replacement.clipboard) current.clipboard = std::move(replacement.clipboard);
+  if (replacement.files) current.files = std::move(replacement.files);
   routeEngineBoxes();
 }
 

@@ -47,16 +47,37 @@ class ClipboardService {
   virtual std::string text() = 0;
 };
 
+// The file dialogs: the chosen file, or empty when the user cancelled. filter is in Qt's form
+// ("Vellomar Database (*.kvd *.KVD)"), one filter per ";;".
+struct FileDialogRequest {
+  std::string title;
+  std::string folder;    // where the dialog starts
+  std::string fileName;  // proposed name
+  std::string filter;
+  std::string defaultSuffix;  // added to a name typed without one ("kvd")
+  bool mustExist = false;     // open dialog: the file must exist
+  bool overwritePrompt = false;
+};
+
+class FileDialogService {
+ public:
+  virtual ~FileDialogService() = default;
+  virtual std::string openFile(const FileDialogRequest& request) = 0;
+  virtual std::string saveFile(const FileDialogRequest& request) = 0;
+  virtual std::string chooseFolder(const std::string& title, const std::string& folder) = 0;
+};
+
 struct Services {
   std::unique_ptr<MessageService> messages;
   std::unique_ptr<HelpService> help;
   std::unique_ptr<ShellService> shell;
   std::unique_ptr<ClipboardService> clipboard;
+  std::unique_ptr<FileDialogService> files;
 };
 
 // The services of the run: the desktop's own until replaced.
 Services& services();
-// Replaces all four (a null one keeps the present one) and routes the engine's error boxes
+// Replaces them (a null one keeps the present one) and routes the engine's error boxes
 // (ShowErrorBox, ShowCriticalErrorBox) through the message service.
 void installServices(Services replacement);
 

@@ -4,6 +4,7 @@
 #include "ui/dbase/FDBase.h"
 
 #include "ui/dbruns/FDiskExport.h"
+#include "ui/dbsettings/FLocalOptions.h"
 
 namespace vellomar {
 
@@ -63,6 +64,12 @@ void TFormDBase::RescanDisk() {}
 void TFormDBase::ScanFolderAsDisk(const std::string&, const std::string&, const std::string&) {}
 
 void TFormDBase::EditLocalOptions() {
+  if (closing_) return;
+  TFormLocalOptions dialog(this);
+  dialog.SetOptions(localOptions_);
+  dialog.SetFilterNames(FilterModuleNames());
+  if (dialog.exec() != QDialog::Accepted) return;
+  dialog.GetOptions(localOptions_);
   Guarded([&] { ApiSetLocalOptions(handle_, localOptions_); });
 }
 

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -13,7 +13,6 @@
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "ui/common/UServices.h"
-#include "ui/dbruns/UDialogExec.h"
 #include "ui/dbruns/UFileFilters.h"
 #include "ui/export/UExport.h"
 
@@ -23,29 +22,18 @@ namespace {
 
 constexpr std::string_view kAllFiles = "All files (*.*)|*.*";
 
-QStringList qtFilters(const std::string& filter) {
-  QStringList filters;
-  for (const std::string& f : fileDialogFilters(filter)) filters << QString::fromStdString(f);
-  return filters;
+// A filter list as the file dialogs take it: "Text (*.a *.b);;All files (*)".
+std::string dialogFilter(const std::string& filter) {
+  std::string joined;
+  for (const std::string& f : fileDialogFilters(filter)) {
+    if (!joined.empty()) joined += ";;";
+    joined += f;
+  }
+  return joined;
 }
 
-QFileDialog* fileDialog(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode) {
-  auto* dialog = new QFileDialog(
-      parent, title, QCoreApplication::applicationDirPath() + QStringLiteral("/Export"));
-  dialog->setOption(QFileDialog::DontUseNativeDialog);
-  dialog->setAcceptMode(mode);
-  dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                      : QFileDialog::AnyFile);
-  dialog->setDefaultSuffix(QStringLiteral("txt"));
-  return dialog;
-}
-
-// The chosen file, empty on Cancel; the dialog starts where the user went this time.
-std::string choose(QFileDialog& dialog) {
-  if (execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  const QString file = dialog.selectedFiles().front();
-  dialog.setDirectory(QFileInfo(file).absolutePath());
-  return file.toStdString();
+std::string folderOf(const std::string& file) {
+  return QFileInfo(QString::fromStdString(file)).absolutePath().toStdString();
 }
 
 }  // namespace
@@ -60,10 +48,9 @@ TFormExportRun::TFormExportRun(QWidget* parent) : TProgressWindow(parent) {
   layout->addWidget(LabelWhatDoing);
   layout->addWidget(ButtonCancel, 0, Qt::AlignHCenter);
   resize(330, 90);
-  OpenDialogExportFormat =
-      fileDialog(this, QStringLiteral("Select Export Format"), QFileDialog::AcceptOpen);
-  SaveDialogExportToText =
-      fileDialog(this, QStringLiteral("Save Exported Data To File"), QFileDialog::AcceptSave);
+  templateFolder_ =
+      (QCoreApplication::applicationDirPath() + QStringLiteral("/Export")).toStdString();
+  outputFolder_ = templateFolder_;
 }
 
 void TFormExportRun::showEvent(QShowEvent* event) {
@@ -82,19 +69,29 @@ void TFormExportRun::reportFailure(const std::exception& failure) {
 }
 
 std::string TFormExportRun::chooseTemplateAndOutput(const std::string& filter, TDBase* db) {
-  OpenDialogExportFormat->setNameFilters(qtFilters(filter));
-  const std::string templateName = choose(*OpenDialogExportFormat);
+  FileDialogRequest open{
+      "Select Export Format", templateFolder_, "", dialogFilter(filter), "", true, false};
+  const std::string templateName = services().files->openFile(open);
   if (templateName.empty()) return {};
+  templateFolder_ = folderOf(templateName);
   TDBaseExport& e = ExportState();
   LoadExportFormat(e, templateName, db);
   if (!e.Valid) {
     ShowErrorBox("This file does not contain valid data for Vellomar export.");
     return {};
   }
-  SaveDialogExportToText->setDefaultSuffix(QString::fromStdString(e.DefaultExt));
-  SaveDialogExportToText->setNameFilters(qtFilters(
-      e.FileFilter.empty() ? std::string(kAllFiles) : e.FileFilter + "|" + std::string(kAllFiles)));
-  return choose(*SaveDialogExportToText);
+  const std::string outputFilter =
+      e.FileFilter.empty() ? std::string(kAllFiles) : e.FileFilter + "|" + std::string(kAllFiles);
+  FileDialogRequest save{"Save Exported Data To File",
+                         outputFolder_,
+                         "",
+                         dialogFilter(outputFilter),
+                         e.DefaultExt,
+                         false,
+                         true};
+  const std::string output = services().files->saveFile(save);
+  if (!output.empty()) outputFolder_ = folderOf(output);
+  return output;
 }
 
 void TFormExportRun::showProgress() {

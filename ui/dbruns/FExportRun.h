@@ -6,7 +6,6 @@
 
 #include "ui/common/UProgressWindow.h"
 
-class QFileDialog;
 class QLabel;
 class QPushButton;
 
@@ -24,8 +23,6 @@ class TFormExportRun : public TProgressWindow {
 
   QLabel* LabelWhatDoing;
   QPushButton* ButtonCancel;
-  QFileDialog* OpenDialogExportFormat;
-  QFileDialog* SaveDialogExportToText;
 
   // "Processed ... files, written ..." from the export state's counters.
   void showProgress();
@@ -39,6 +36,11 @@ class TFormExportRun : public TProgressWindow {
   // Asks for a template with this filter, loads it into the export state and asks for the output
   // file; the output's name, empty when the user cancelled or the template is not one.
   std::string chooseTemplateAndOutput(const std::string& filter, TDBase* db);
+
+ private:
+  // Where the template and output dialogs start next time.
+  std::string templateFolder_;
+  std::string outputFolder_;
 };
 
 // The export state's output file, open while a run writes it and closed on every path; a

@@ -22,7 +22,6 @@
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
-#include "ui/dbase/FDBase.h"
 
 namespace vellomar {
 
@@ -402,28 +401,13 @@ void TFormLocalOptions::rowDragged(int from, int to) {
   StringGridMasks->setCurrentCell(to, kMaskColumn);
 }
 
-namespace {
-
-// The description filter modules beside the program: each "*.k32" file without its extension.
-std::vector<std::string> filterModuleNames() {
+std::vector<std::string> FilterModuleNames() {
   std::vector<std::string> names;
   const QDir folder(QCoreApplication::applicationDirPath());
   for (const QString& file : folder.entryList({QStringLiteral("*.k32")}, QDir::Files, QDir::Name)) {
     names.push_back(text(file.left(file.size() - 4)));
   }
   return names;
-}
-
-}  // namespace
-
-void MenuLocalOptionsClick(TFormDBase& window) {
-  if (window.closing()) return;
-  TFormLocalOptions dialog(&window);
-  dialog.SetOptions(window.localOptions());
-  dialog.SetFilterNames(filterModuleNames());
-  if (dialog.exec() != QDialog::Accepted) return;
-  dialog.GetOptions(window.localOptions());
-  window.EditLocalOptions();
 }
 
 }  // namespace vellomar

@@ -91,10 +91,8 @@ class TFormLocalOptions : public QDialog {
   TLocalOptions saved_{};
 };
 
-class TFormDBase;
-
-// "Database settings...": the window's copy of its database's settings in the dialog, with the
-// filter modules found beside the program; after OK the window stores them in the database.
-void MenuLocalOptionsClick(TFormDBase& window);
+// The description filter modules beside the program: each "*.k32" file without its extension,
+// in name order.
+std::vector<std::string> FilterModuleNames();
 
 }  // namespace vellomar

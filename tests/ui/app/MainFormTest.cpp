@@ -2,15 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <filesystem>
 
 #include "engine/UApi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
+#include "ui/app/FAbout.h"
 #include "ui/common/UIniFile.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/settings/FSettings.h"
@@ -94,6 +102,209 @@ TEST_F(MainFormTest, ClosingTheWindowFreesItsDatabase) {
   EXPECT_EQ(main_->IsDBaseOpen(path, false), nullptr);
   // The file is free again: it opens in a new window.
   EXPECT_NE(main_->OpenDBaseWindow(path), nullptr);
+}
+
+}  // namespace
+}  // namespace vellomar
+
+namespace vellomar {
+namespace {
+
+// A result list as the search windows make them: it counts what the main window routes to it.
+class FakeList : public TMdiChild {
+ public:
+  explicit FakeList(Kind kind) : kind_(kind) { setAttribute(Qt::WA_DeleteOnClose); }
+  Kind kind() const override { return kind_; }
+  void IdleUpdate() override { ++idles; }
+  void TimerUpdate() override { ++ticks; }
+  void SelectAll() override { ++selectAlls; }
+  int idles = 0;
+  int ticks = 0;
+  int selectAlls = 0;
+
+ private:
+  Kind kind_;
+};
+
+class MainWindowTest : public MainFormTest {
+ protected:
+  FakeList* addList(TMdiChild::Kind kind, int tag) {
+    auto* list = new FakeList(kind);
+    list->Tag = tag;
+    main_->mdiArea()->addSubWindow(list);
+    list->show();
+    main_->mdiArea()->setActiveSubWindow(list);
+    return list;
+  }
+  bool enabled(Command c) { return main_->menuAction(c)->isEnabled(); }
+};
+
+TEST_F(MainWindowTest, IdlePassAndTimerGoToTheActiveChildOnly) {
+  TFormDBase* db = main_->OpenDBaseWindow(catalogue("a.kvd"));
+  FakeList* found = addList(TMdiChild::Kind::kFoundFiles, db->Tag);
+  FakeList* other = addList(TMdiChild::Kind::kFoundEmpty, db->Tag);
+  main_->mdiArea()->setActiveSubWindow(found);
+  const int otherBefore = other->idles + other->ticks;
+  int idles = found->idles;
+  int ticks = found->ticks;
+  main_->idleLoop().runIdlePass();
+  main_->idleLoop().runTimerTick();
+  EXPECT_EQ(found->idles, idles + 1);
+  EXPECT_EQ(found->ticks, ticks + 1);
+  EXPECT_EQ(other->idles + other->ticks, otherBefore);
+  // The menus followed the change of the active child: a found-files list.
+  EXPECT_TRUE(enabled(Command::PrintFoundFiles));
+  EXPECT_TRUE(enabled(Command::ShowDBase));
+  EXPECT_FALSE(enabled(Command::ScanDisk));
+  EXPECT_FALSE(main_->toolButton(Command::ShowTree)->isEnabled());
+  // With a dialog in front the children are left alone; the pass still runs.
+  QDialog dialog(main_.get());
+  QTimer::singleShot(0, &dialog, [&] {
+    idles = found->idles;
+    ticks = found->ticks;
+    main_->idleLoop().runIdlePass();
+    main_->idleLoop().runTimerTick();
+    EXPECT_EQ(found->idles, idles);
+    EXPECT_EQ(found->ticks, ticks);
+    dialog.accept();
+  });
+  dialog.exec();
+  // "With database" brings the list's database window to front; the list is then found.
+  main_->runCommand(Command::ShowDBase);
+  EXPECT_EQ(main_->activeDBase(), db);
+  EXPECT_EQ(main_->FindFoundWindow(1), found);
+  EXPECT_EQ(main_->FindFoundWindow(2), other);
+  main_->AppIdle();
+  EXPECT_TRUE(main_->toolButton(Command::ShowFound)->isEnabled());
+}
+
+TEST_F(MainWindowTest, ToolbarAndMenuFollowTheDatabaseWindow) {
+  main_->AppIdle();
+  EXPECT_FALSE(main_->toolButton(Command::ScanDisk)->isEnabled());
+  EXPECT_FALSE(enabled(Command::CloseDBase));
+  TFormDBase* db = main_->OpenDBaseWindow(catalogue("a.kvd"));
+  main_->AppIdle();
+  EXPECT_TRUE(main_->toolButton(Command::ScanDisk)->isEnabled());
+  EXPECT_TRUE(main_->toolButton(Command::ShowTree)->isChecked());
+  EXPECT_TRUE(main_->toolButton(Command::Brief)->isChecked());
+  EXPECT_FALSE(main_->toolButton(Command::SearchName)->isEnabled());  // no disks yet
+  EXPECT_TRUE(enabled(Command::CloseDBase));
+  EXPECT_TRUE(enabled(Command::LocalOptions));
+  EXPECT_FALSE(enabled(Command::RescanDisk));
+  // The toolbar's tree button toggles the window's tree.
+  QTest::mouseClick(main_->toolButton(Command::ShowTree), Qt::LeftButton);
+  main_->AppIdle();
+  EXPECT_FALSE(db->options().ShowTree);
+  EXPECT_FALSE(main_->toolButton(Command::ShowTree)->isChecked());
+  EXPECT_FALSE(db->OutlineTree()->isVisible());
+  test::saveScreenshot(main_.get(), "main-window-tree-hidden");
+}
+
+TEST_F(MainWindowTest, MenuKeysGoThroughTheDispatcher) {
+  main_->OpenDBaseWindow(catalogue("a.kvd"));
+  FakeList* list = addList(TMdiChild::Kind::kFoundFiles, 0);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(list->selectAlls, 1);
+  // The settings key opens the settings dialog; Escape closes it again.
+  QTimer::singleShot(0, [] {
+    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+    QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+  });
+  QTest::keyClick(list, Qt::Key_F8);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MainWindowTest, NewDatabaseThroughTheFileDialog) {
+  const std::string name = folder_.at("new.kvd");
+  test::recorder().fileAnswers.push_back(name);
+  main_->runCommand(Command::New);
+  ASSERT_EQ(test::recorder().fileDialogs.size(), 1u);
+  const FileDialogRequest& asked = test::recorder().fileDialogs[0];
+  EXPECT_EQ(asked.title, "New Database");
+  EXPECT_EQ(asked.fileName, "NoName.kvd");
+  EXPECT_EQ(asked.defaultSuffix, "kvd");
+  TFormDBase* db = main_->activeDBase();
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(db->filePath(), name);
+  EXPECT_EQ(main_->recentFiles().LastOpened, name);
+  EXPECT_EQ(main_->recentFiles().LastDir, folder_.path());
+
+  // The same name again: refused while it is open.
+  test::recorder().fileAnswers.push_back(name);
+  main_->runCommand(Command::New);
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Cannot create");
+  EXPECT_EQ(test::recorder().fileDialogs[1].folder, folder_.path());
+
+  // Open of the open file brings its window to front and opens nothing twice.
+  main_->OpenDBaseWindow(catalogue("b.kvd"));
+  test::recorder().fileAnswers.push_back(name);
+  main_->runCommand(Command::OpenDBase);
+  EXPECT_EQ(main_->activeDBase(), db);
+  EXPECT_EQ(main_->mdiArea()->subWindowList().size(), 2);
+}
+
+TEST_F(MainWindowTest, ClosedDatabasesFillTheRecentFilesMenu) {
+  std::vector<std::string> names;
+  for (const char* n : {"a.kvd", "b.kvd", "c.kvd"}) {
+    names.push_back(catalogue(n));
+    main_->OpenDBaseWindow(names.back());
+  }
+  for (const std::string& n : names) main_->IsDBaseOpen(n, false)->close();
+  QMenu* file = main_->menu("MenuFile");
+  auto item = [&](int i) {
+    return file->findChild<QAction*>(QStringLiteral("MenuLastFile%1").arg(i));
+  };
+  EXPECT_EQ(item(1)->text().toStdString(), names[2]);
+  EXPECT_EQ(item(3)->text().toStdString(), names[0]);
+  EXPECT_TRUE(item(3)->isVisible());
+  EXPECT_FALSE(item(4)->isVisible());
+  // Choosing one opens it and takes it out of the list.
+  item(2)->trigger();
+  ASSERT_NE(main_->activeDBase(), nullptr);
+  EXPECT_EQ(main_->activeDBase()->filePath(), names[1]);
+  EXPECT_EQ(main_->recentFiles().entry(1), names[0]);
+  EXPECT_FALSE(item(3)->isVisible());
+}
+
+TEST_F(MainWindowTest, TheLastOpenedDatabaseOpensAtTheNextStartWhileItWasOpenAtExit) {
+  const std::string a = catalogue("a.kvd");
+  const std::string b = catalogue("b.kvd");
+  test::recorder().fileAnswers = {a, b};
+  main_->runCommand(Command::OpenDBase);
+  main_->runCommand(Command::OpenDBase);
+  main_->close();  // b is still open: it stays the last opened
+  main_.reset();
+  main_ = std::make_unique<TMainForm>();
+  main_->show();
+  main_->AppIdle();
+  ASSERT_NE(main_->activeDBase(), nullptr);
+  EXPECT_EQ(main_->activeDBase()->filePath(), b);
+  EXPECT_EQ(main_->recentFiles().entry(0), a);
+
+  // Closed before the exit: the next start opens nothing.
+  main_->activeDBase()->close();
+  main_->close();
+  main_.reset();
+  main_ = std::make_unique<TMainForm>();
+  main_->show();
+  main_->AppIdle();
+  EXPECT_TRUE(main_->mdiArea()->subWindowList().isEmpty());
+  EXPECT_TRUE(test::recorder().boxes.empty());
+}
+
+TEST_F(MainWindowTest, AboutBox) {
+  QTimer::singleShot(0, [] {
+    auto* about = qobject_cast<TFormAbout*>(QApplication::activeModalWidget());
+    ASSERT_NE(about, nullptr);
+    test::saveScreenshot(about, "about");
+    EXPECT_EQ(about->focusWidget(), about->ButtonOK);
+    QTest::mouseClick(about->ButtonMoreInfo, Qt::LeftButton);
+    QTest::mouseClick(about->ButtonOK, Qt::LeftButton);
+  });
+  main_->runCommand(Command::About);
+  EXPECT_EQ(test::recorder().helpContexts, std::vector<int>{TFormAbout::kHelpContext});
 }
 
 }  // namespace

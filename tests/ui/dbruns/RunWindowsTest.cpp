@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -38,38 +37,27 @@ class RunWindowsTest : public ::testing::Test {
   }
   void TearDown() override { setDialogExec({}); }
 
-  // Answers the run's own dialogs: the scope dialog with this scope, the template dialog with
-  // this template and the output dialog with this file; records what each offered.
+  // Answers the run's own dialogs: the scope dialog with this scope (clicked in the dialog), the
+  // template dialog with this template and the output dialog with this file.
   void answerDialogs(int32_t scope, const std::string& templateName, const std::string& output) {
     setDialogExec([=, this](QDialog& dialog) -> int {
-      if (auto* select = qobject_cast<TFormDiskPrintSelect*>(&dialog)) {
-        scopeCaption_ = select->windowTitle().toStdString();
-        selectedEnabled_ = select->RadioButtonSelectedDisks->isEnabled();
-        QRadioButton* button = scope == 1   ? select->RadioButtonActDiskWhole
-                               : scope == 2 ? select->RadioButtonSelectedDisks
-                                            : select->RadioButtonActDiskDir;
-        select->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(select));
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-        test::saveScreenshot(select, "export-scope");
-        QTest::mouseClick(select->ButtonOK, Qt::LeftButton);
-        return select->result();
-      }
-      auto& files = static_cast<QFileDialog&>(dialog);
-      offered_.push_back({files.windowTitle().toStdString(),
-                          files.nameFilters().join("|").toStdString(),
-                          files.defaultSuffix().toStdString()});
-      const bool opening = files.acceptMode() == QFileDialog::AcceptOpen;
-      if ((opening ? templateName : output).empty()) return int(QDialog::Rejected);
-      files.selectFile(QString::fromStdString(opening ? templatePath(templateName) : output));
-      return int(QDialog::Accepted);
+      auto* select = qobject_cast<TFormDiskPrintSelect*>(&dialog);
+      if (select == nullptr) return QDialog::Rejected;
+      scopeCaption_ = select->windowTitle().toStdString();
+      selectedEnabled_ = select->RadioButtonSelectedDisks->isEnabled();
+      QRadioButton* button = scope == 1   ? select->RadioButtonActDiskWhole
+                             : scope == 2 ? select->RadioButtonSelectedDisks
+                                          : select->RadioButtonActDiskDir;
+      select->show();
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(select));
+      QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+      test::saveScreenshot(select, "export-scope");
+      QTest::mouseClick(select->ButtonOK, Qt::LeftButton);
+      return select->result();
     });
+    test::recorder().fileAnswers = {templateName.empty() ? "" : templatePath(templateName), output};
   }
 
-  struct Offered {
-    std::string title, filters, suffix;
-  };
-  std::vector<Offered> offered_;
   std::string scopeCaption_;
   bool selectedEnabled_ = false;
   vellomar::test::TempFolder folder_{"windows"};
@@ -126,12 +114,15 @@ TEST_F(RunWindowsTest, DatabaseExportThroughATemplate) {
   EXPECT_TRUE(test::recorder().boxes.empty());
   EXPECT_EQ(scopeCaption_, "Items To Be Exported");
   EXPECT_FALSE(selectedEnabled_) << "no disk is selected";
-  ASSERT_EQ(offered_.size(), 2u);
-  EXPECT_EQ(offered_[0].title, "Select Export Format");
-  EXPECT_EQ(offered_[0].filters, "Export Format for Database (*.vefd)|All files (*)");
-  EXPECT_EQ(offered_[1].title, "Save Exported Data To File");
-  EXPECT_EQ(offered_[1].filters, "HTML pages (*.htm *.html)|All files (*)");
-  EXPECT_EQ(offered_[1].suffix, "htm");
+  const auto& offered = test::recorder().fileDialogs;
+  ASSERT_EQ(offered.size(), 2u);
+  EXPECT_EQ(offered[0].title, "Select Export Format");
+  EXPECT_EQ(offered[0].filter, "Export Format for Database (*.vefd);;All files (*)");
+  EXPECT_TRUE(offered[0].folder.ends_with("/Export"));
+  EXPECT_EQ(offered[1].title, "Save Exported Data To File");
+  EXPECT_EQ(offered[1].filter, "HTML pages (*.htm *.html);;All files (*)");
+  EXPECT_EQ(offered[1].defaultSuffix, "htm");
+  EXPECT_TRUE(offered[1].overwritePrompt);
   const std::string html = contentOf(output);
   EXPECT_NE(html.find("<h2>Disk Alpha</h2>"), std::string::npos);
   EXPECT_EQ(html.find("Disk Beta"), std::string::npos) << "the current disk only";
@@ -147,11 +138,7 @@ TEST_F(RunWindowsTest, ATemplateWithoutItsMarkerExportsNothing) {
   const std::string output = folder_.at("out.txt");
   const std::string notATemplate = folder_.file("plain.vefd", "<<on file>>\n<<filename>>\n");
   answerDialogs(4, "", output);
-  setDialogExec([&](QDialog& dialog) -> int {
-    if (qobject_cast<TFormDiskPrintSelect*>(&dialog) != nullptr) return int(QDialog::Accepted);
-    static_cast<QFileDialog&>(dialog).selectFile(QString::fromStdString(notATemplate));
-    return int(QDialog::Accepted);
-  });
+  test::recorder().fileAnswers = {notATemplate, output};
   TFormDiskExport form;
   form.DBaseHandle = fixture.handle();
   EXPECT_EQ(form.exec(), QDialog::Rejected);

@@ -50,6 +50,28 @@ class RecordingClipboard : public ClipboardService {
   std::string text() override { return recorder().clipboard; }
 };
 
+class RecordingFileDialogs : public FileDialogService {
+ public:
+  std::string openFile(const FileDialogRequest& request) override { return answer(request); }
+  std::string saveFile(const FileDialogRequest& request) override { return answer(request); }
+  std::string chooseFolder(const std::string& title, const std::string& folder) override {
+    FileDialogRequest request;
+    request.title = title;
+    request.folder = folder;
+    return answer(request);
+  }
+
+ private:
+  static std::string answer(const FileDialogRequest& request) {
+    Recorder& r = recorder();
+    r.fileDialogs.push_back(request);
+    if (r.fileAnswers.empty()) return {};
+    std::string name = r.fileAnswers.front();
+    r.fileAnswers.pop_front();
+    return name;
+  }
+};
+
 }  // namespace
 
 Recorder& recorder() {
@@ -63,6 +85,7 @@ void installRecordingServices() {
   s.help = std::make_unique<RecordingHelp>();
   s.shell = std::make_unique<RecordingShell>();
   s.clipboard = std::make_unique<RecordingClipboard>();
+  s.files = std::make_unique<RecordingFileDialogs>();
   installServices(std::move(s));
 }
 

@@ -25,6 +25,8 @@ struct Recorder {
   int helpQuits = 0;
   std::vector<std::string> openedFiles;
   std::string clipboard;
+  std::vector<FileDialogRequest> fileDialogs;
+  std::deque<std::string> fileAnswers;  // empty: the dialog was cancelled
 
   void clear() { *this = Recorder(); }
 };

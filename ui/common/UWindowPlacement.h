@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QRect>
+#include <functional>
+#include <string>
+
+#include "ui/common/UIniFile.h"
+
+class QWidget;
+
+namespace vellomar {
+
+// Window bounds kept in the program's INI file (keys Left, Top, Width, Height of a section).
+
+// The bounds a section holds; missing or unusable values (a width or height of 0 or less, or
+// a window wholly off the screen) give the fallback.
+QRect readBounds(const IniFile& ini, const char* section, const QRect& fallback,
+                 const QRect& screen);
+void writeBounds(IniFile& ini, const char* section, const QRect& bounds);
+// The window's designed size centred on the screen: (screen size - window size) / 2.
+QRect centredBounds(const QSize& size, const QRect& screen);
+// The available area of the primary screen.
+QRect screenArea();
+
+// A dialog that keeps its bounds (or more) in the program's INI file registers what it writes
+// there; the main window writes them all at the end of the run, after its own placement.
+// order: where it goes among the others (lower first).
+void registerPlacementWriter(QWidget* owner, int order, std::function<void(IniFile&)> write);
+// Runs the writers of the windows that still exist, in order.
+void writePlacements(IniFile& ini);
+
+}  // namespace vellomar
