@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -71,25 +72,40 @@ void recountFolder(TDirCollection& node, const TFileCollection& lines) {
   if (!saturated || data.FilesSize < size) data.FilesSize = size;
 }
 
-std::unique_ptr<TFileCollection> readAllLines(TDBase& source, const TDirCollection& node) {
+std::unique_ptr<TFileCollection> readAllLines(TDBase& source, const TDirCollection& node,
+                                              CopiedEntries& entries) {
   const int32_t offset = node.Dir.Data.FileListOffset;
   if (offset == 0) return std::make_unique<TFileCollection>(100, 100);
-  return ReadFileList(source.Stream, source.DamageCounter, true, offset);
+  uint32_t held = 0;
+  auto lines = ReadFileList(source.Stream, source.DamageCounter, true, offset, held);
+  entries.Read += held;
+  return lines;
+}
+
+// A disk whose copy lacks entries its source holds is never saved as if it were whole.
+void requireAllCopied(const CopiedEntries& entries, const ShortString& diskName) {
+  if (entries.Written == entries.Read) return;
+  throw EKstvNormalException("The copy of disk " + diskName.str() + " holds " +
+                             std::to_string(entries.Written) + " of its " +
+                             std::to_string(entries.Read) + " files. The copy was stopped.");
 }
 
 bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
               int32_t offset, bool uniqueNames) {
   LoadTreeStruct(source, sourceTrees, offset, kTreeAndRootFiles);
   if (!sourceTrees.Current) return true;
-  CallbackMessage(source.keyTable().ReadDiskName(offset));
+  const ShortString diskName = source.keyTable().ReadDiskName(offset);
+  CallbackMessage(diskName);
   TTreeStruct& tree = *sourceTrees.Current;
   TDirCollection* root = tree.Root.get();
   if (root != nullptr) {
     // The root has no parent whose pass would copy its description.
     root->Dir.Data.DescOffset = CopyDescription(source, target, root->Dir.Data.DescOffset);
   }
+  CopiedEntries entries;
   // A half-copied tree still points at source offsets: it is never saved.
-  if (!CopyTree(source, tree, target, root) || source.Abort) return true;
+  if (!CopyTree(source, tree, target, root, entries) || source.Abort) return true;
+  requireAllCopied(entries, diskName);
   tree.FileCol.reset();
   tree.CurDir = root;
   targetTrees.Current = std::move(sourceTrees.Current);
@@ -125,11 +141,12 @@ int32_t CopyDescription(TDBase& source, TDBase& target, int32_t offset) {
   }
 }
 
-bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection* node) {
+bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection* node,
+              CopiedEntries& entries) {
   if (source.Abort) return false;
   if (node == nullptr) return true;
   tree.CurDir = node;
-  tree.FileCol = readAllLines(source, *node);
+  tree.FileCol = readAllLines(source, *node, entries);
   TFileCollection& lines = *tree.FileCol;
   VisitCounters& counters = source.Search.Counters;
   ++counters.Folders;
@@ -143,12 +160,13 @@ bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection*
   node->Dir.Data.FileListOffset = static_cast<int32_t>(target.Stream.GetPosition());
   int64_t size = 0;
   WriteFileList(lines, target.Stream, size, true);
+  entries.Written += lines.Count();
   for (TDirCollection* sub : node->Items()) {
     sub->Dir.Data.DescOffset = CopyDescription(source, target, sub->Dir.Data.DescOffset);
     if (source.Abort) return false;
   }
   for (TDirCollection* sub : node->Items()) {
-    if (!CopyTree(source, tree, target, sub)) return false;
+    if (!CopyTree(source, tree, target, sub, entries)) return false;
   }
   return true;
 }

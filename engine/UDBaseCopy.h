@@ -15,14 +15,24 @@ struct TTreeSlots;
 // source's local options. False when aborted (the per-handle progress callback or the global
 // abort callback, polled per disk and every 1000 files) or when the target refused a disk; the
 // disks saved until then stay. Both handles end without a current tree. A target that is the
-// source file itself is refused with EKstvNormalException before anything is written.
+// source file itself is refused with EKstvNormalException before anything is written; a disk
+// whose copy would hold fewer entries than its source raises it before that disk is saved.
 bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
                    bool allDisks, bool uniqueNames, bool copyOptions);
 
+// The file-list entries of one disk's copy: those its source blocks hold (up to any damage,
+// which is counted) and those written. A disk whose copy wrote fewer is not saved: the copy
+// raises EKstvNormalException instead of reporting success.
+struct CopiedEntries {
+  int64_t Read = 0;
+  int64_t Written = 0;
+};
+
 // Writes the file lists and descriptions of node's subtree into target and points the tree at
-// the copies; the folder records follow when the tree is saved. False when aborted, which
-// leaves the tree pointing partly at the source.
-bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection* node);
+// the copies; the folder records follow when the tree is saved. Adds the entries read and
+// written to entries. False when aborted, which leaves the tree pointing partly at the source.
+bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection* node,
+              CopiedEntries& entries);
 
 // The description block at offset appended to target; its new offset, 0 for none. A damaged
 // block is counted in the source's damage counter and dropped (0), before anything is written.

@@ -328,6 +328,8 @@ bool DiskScan::ScanFolderFiles(TDirCollection& node, TDirCollection* previousNod
     files_.erase(read);
   }
   TScanLines lines;
+  // Room for the simulated "DiskInfo.txt" too, and never twice the room of a huge folder.
+  lines.reserve(entries.size() + 1);
   bool diskInfoSeen = false;
   uint32_t lastFileTime = 0;
   foundFileNames_.clear();

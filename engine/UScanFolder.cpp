@@ -49,7 +49,13 @@ void ScanFiles::add(const FindEntry& entry) {
 }
 
 std::vector<ScanEntry> ScanFiles::entries(const ScanVolume& volume) const {
+  // Counted first: a list grown by doubling may hold near twice the room of a huge folder.
+  size_t count = 0;
+  for (size_t pos = 0; pos + kPackedHead <= bytes_.size(); ++count) {
+    pos += kPackedHead + static_cast<uint8_t>(bytes_[pos + kPackedHead - 1]);
+  }
   std::vector<ScanEntry> entries;
+  entries.reserve(count);
   for (size_t pos = 0; pos + kPackedHead <= bytes_.size();) {
     const char* head = bytes_.data() + pos;
     ScanEntry& entry = entries.emplace_back();

@@ -167,24 +167,24 @@ TOneFile* newParentLine(TDirCollection& parent) {
   return new TOneFile(parentLine(parent));
 }
 
-// Takes the line, or frees it when the collection can hold no more.
+// Takes the line; frees it when the collection raises.
 void addLine(TFileCollection& lines, TOneFile* line) {
   std::unique_ptr<TOneFile> owned(line);
-  if (lines.Count() == kMaxCollectionItems) return;
   lines.Add(owned.get());
   owned.release();
 }
 
-// Appends the file list's lines to into; lines past the collection limit are not loaded.
-void readFileListInto(TKFileStream& stream, int32_t& damageCounter, bool keepAll, int32_t offset,
-                      TFileCollection& into) {
+// Appends the file list's lines to into; the entries the block holds up to any damage.
+uint32_t readFileListInto(TKFileStream& stream, int32_t& damageCounter, bool keepAll,
+                          int32_t offset, TFileCollection& into) {
   FileListReader reader(stream, damageCounter, offset);
   into.SetCapacity(static_cast<int32_t>(
-      std::min<int64_t>(int64_t{into.Count()} + reader.count(), kMaxCollectionItems)));
+      std::min<int64_t>(int64_t{into.Count()} + reader.count(), TFileCollection::kMaxLines)));
   TOneFile line;
-  while (into.Count() < kMaxCollectionItems && reader.next(line)) {
+  while (reader.next(line)) {
     if (keepAll || HasDescription(line.Data)) addLine(into, new TOneFile(line));
   }
+  return reader.held();
 }
 
 ShortString withSuffix(const ShortString& name, int number) {
@@ -332,6 +332,7 @@ FileListReader::FileListReader(TKFileStream& stream, int32_t& damageCounter, int
     const uint32_t length = lengthReader.u32();
     body_ = readStreamBytes(stream, length - kFileListFixedSize);
     count_ = count;
+    held_ = count;
   } catch (const EKstvDBaseStructException&) {
     ++damageCounter_;
   }
@@ -349,6 +350,7 @@ bool FileListReader::next(TOneFile& line) {
     line.Name = entry.Name;
   } catch (const EKstvDBaseStructException&) {
     ++damageCounter_;
+    held_ = index_;
     index_ = count_;
     return false;
   }
@@ -380,21 +382,15 @@ void LoadFileCol(TTreeStruct& tree, int mode) {
 
 void VisitFolderLines(TDBase& owner, TDirCollection& dir,
                       const std::function<bool(const TOneFile&)>& visit) {
-  int32_t lines = 0;
-  const auto take = [&](const TOneFile& line) {
-    if (lines == kMaxCollectionItems) return true;
-    ++lines;
-    return visit(line);
-  };
-  if (dir.Parent && !take(parentLine(*dir.Parent))) return;
+  if (dir.Parent && !visit(parentLine(*dir.Parent))) return;
   for (TDirCollection* sub : dir.Items()) {
-    if (!take(subDirLine(*sub))) return;
+    if (!visit(subDirLine(*sub))) return;
   }
   if (dir.Dir.Data.FileListOffset == 0) return;
   FileListReader reader(owner.Stream, owner.DamageCounter, dir.Dir.Data.FileListOffset);
   TOneFile line;
-  while (lines < kMaxCollectionItems && reader.next(line)) {
-    if (!take(line)) return;
+  while (reader.next(line)) {
+    if (!visit(line)) return;
   }
 }
 
@@ -462,8 +458,14 @@ void SplitName(ShortString& name, ExtensionString& extension) {
 
 std::unique_ptr<TFileCollection> ReadFileList(TKFileStream& stream, int32_t& damageCounter,
                                               bool keepAll, int32_t offset) {
+  uint32_t held = 0;
+  return ReadFileList(stream, damageCounter, keepAll, offset, held);
+}
+
+std::unique_ptr<TFileCollection> ReadFileList(TKFileStream& stream, int32_t& damageCounter,
+                                              bool keepAll, int32_t offset, uint32_t& held) {
   auto files = std::make_unique<TFileCollection>(100, 100);
-  readFileListInto(stream, damageCounter, keepAll, offset, *files);
+  held = readFileListInto(stream, damageCounter, keepAll, offset, *files);
   return files;
 }
 

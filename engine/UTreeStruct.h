@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,10 +60,14 @@ class TDirCollection : public TSortedItemCollection<TDirCollection> {
   bool InsideArchive;
 };
 
-// The lines of one folder's file list.
+// The lines of one folder's file list. It holds as many lines as a file-list block can: the
+// scan writes a folder's files whatever their number, so every reader must take them all.
 class TFileCollection : public TItemCollection<TOneFile> {
  public:
-  using TItemCollection::TItemCollection;
+  static constexpr int32_t kMaxLines = std::numeric_limits<int32_t>::max();
+
+  TFileCollection(int32_t capacity, int32_t growBy)
+      : TItemCollection(capacity, growBy, kMaxLines) {}
 };
 
 // One disk in memory: its details, its folder tree and the file list of its current folder.
@@ -157,6 +162,8 @@ class FileListReader {
 
   // The number of entries the head gives; 0 for a damaged head.
   uint32_t count() const { return count_; }
+  // The entries that can be read: the count, or those before a damaged entry once next met it.
+  uint32_t held() const { return held_; }
   // Sets Name, Data and EntryOffset of line to the next entry; false at the end or at damage.
   bool next(TOneFile& line);
 
@@ -164,6 +171,7 @@ class FileListReader {
   int32_t& damageCounter_;
   uint32_t start_ = 0;
   uint32_t count_ = 0;
+  uint32_t held_ = 0;
   uint32_t index_ = 0;
   std::vector<uint8_t> body_;
   ByteReader reader_;
@@ -176,6 +184,9 @@ bool HasDescription(const TFileRecord& record);
 // head gives an empty list, a damaged entry ends the list; either adds 1 to damageCounter.
 std::unique_ptr<TFileCollection> ReadFileList(TKFileStream& stream, int32_t& damageCounter,
                                               bool keepAll, int32_t offset);
+// The same; held gets the entries the block holds up to any damage, which a copy must write.
+std::unique_ptr<TFileCollection> ReadFileList(TKFileStream& stream, int32_t& damageCounter,
+                                              bool keepAll, int32_t offset, uint32_t& held);
 // Adds the block's length to size; with write set, writes the block at the stream position
 // in one write ("Database is full. Make compression." when it would not fit the file).
 void WriteFileList(const TFileCollection& collection, TKFileStream& stream, int64_t& size,

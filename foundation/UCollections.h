@@ -31,14 +31,18 @@ inline constexpr int32_t kMaxCollectionItems = 0x40000;
 
 // A growable array of item pointers that owns its items: FreeAt, FreeAll and the destructor
 // dispose of them through DisposeItem (delete by default). Capacity grows by GrowBy slots and
-// never passes kMaxCollectionItems.
+// never passes MaxItems: kMaxCollectionItems, unless a list whose length a file sets asks for
+// more.
 //
 // C++ runs only this class's DisposeItem inside its destructor: a descendant that overrides
 // DisposeItem calls FreeAll() (or RemoveAll()) in its own destructor.
 template <class T>
 class TItemCollection : public TPlainObject {
  public:
-  TItemCollection(int32_t capacity, int32_t growBy) : growBy_(growBy) { resize(capacity); }
+  TItemCollection(int32_t capacity, int32_t growBy, int32_t maxItems = kMaxCollectionItems)
+      : growBy_(growBy), maxItems_(maxItems) {
+    resize(capacity);
+  }
   ~TItemCollection() override { FreeAll(); }
   TItemCollection(const TItemCollection&) = delete;
   TItemCollection& operator=(const TItemCollection&) = delete;
@@ -46,6 +50,7 @@ class TItemCollection : public TPlainObject {
   int32_t Count() const { return count_; }
   int32_t Capacity() const { return capacity_; }
   int32_t GrowBy() const { return growBy_; }
+  int32_t MaxItems() const { return maxItems_; }
   std::span<T* const> Items() const { return {items_.get(), static_cast<size_t>(count_)}; }
 
   T* ItemAt(int32_t index) const {
@@ -68,8 +73,8 @@ class TItemCollection : public TPlainObject {
 
   void InsertAt(int32_t index, T* item) {
     if (count_ == capacity_) {
-      SetCapacity(static_cast<int32_t>(
-          std::clamp<int64_t>(int64_t{capacity_} + growBy_, 0, kMaxCollectionItems)));
+      SetCapacity(
+          static_cast<int32_t>(std::clamp<int64_t>(int64_t{capacity_} + growBy_, 0, maxItems_)));
       if (count_ == capacity_) throwListTooLarge();
     }
     if (index < 0 || index > count_) throwListIndexError();
@@ -104,12 +109,12 @@ class TItemCollection : public TPlainObject {
     return true;
   }
 
-  // Clamped to Count..kMaxCollectionItems; when memory runs out the capacity stays as it was.
+  // Clamped to Count..MaxItems; when memory runs out the capacity stays as it was.
   virtual void SetCapacity(int32_t capacity) { resize(capacity); }
 
  private:
   void resize(int32_t capacity) {
-    capacity = std::min(std::max(capacity, count_), kMaxCollectionItems);
+    capacity = std::min(std::max(capacity, count_), maxItems_);
     if (capacity == capacity_) return;
     std::unique_ptr<T*[]> items;
     if (capacity > 0) {
@@ -125,6 +130,7 @@ class TItemCollection : public TPlainObject {
   int32_t count_ = 0;
   int32_t capacity_ = 0;
   int32_t growBy_;
+  int32_t maxItems_;
 };
 
 // A collection kept in the order of Compare over ItemKey. Without AllowDuplicates an item whose

@@ -81,7 +81,7 @@ class TestCatalogue {
   // Appends the folder's file-list block now and points the folder at it, with its count and
   // total size.
   void setFiles(TDirCollection& folder, const std::vector<FileSpec>& files) {
-    TFileCollection lines(10, 10);
+    TFileCollection lines(static_cast<int32_t>(files.size()), 10);
     int64_t total = 0;
     for (const FileSpec& f : files) {
       auto* line = new TOneFile;

@@ -12,6 +12,7 @@
 #include "platform/PText.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UServices.h"
+#include "ui/dbase/FDBasePopups.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -128,6 +129,7 @@ void TFormDBase::setPanels(QWidget* disks, QWidget* tree, QWidget* files) {
   splitter_->insertWidget(1, tree);
   splitter_->insertWidget(2, files);
   splitter_->setStretchFactor(2, 1);
+  InstallDBasePopups(*this);
   ArrangePanels();
 }
 

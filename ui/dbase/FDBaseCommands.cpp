@@ -76,7 +76,6 @@ void TFormDBase::EditLocalOptions() {
 // ---- Selection and clipboard ----
 
 void TFormDBase::SelectByMask() {}
-void TFormDBase::CopyToClipboard() {}
 void TFormDBase::SelectAll() {}
 void TFormDBase::UnselectAll() {}
 
@@ -89,7 +88,6 @@ void TFormDBase::FindFileName(const std::string&) {}
 
 // ---- Printing, export, user commands ----
 
-void TFormDBase::PrintPanel(int) {}
 void TFormDBase::ExportDBase() {
   if (closing_) return;
   std::string disk;

@@ -1,9 +1,11 @@
 #include "ui/dbruns/FDiskExport.h"
 
+#include <QLabel>
+
 #include "engine/UApi.h"
 #include "ui/dbruns/UDialogExec.h"
 #include "ui/export/UExport.h"
-#include "ui/print/FDiskPrintSelect.h"
+#include "ui/print/FDiskPrint.h"
 #include "ui/settings/FSettings.h"
 
 namespace vellomar {
@@ -42,8 +44,9 @@ TFormDiskExport::TFormDiskExport(QWidget* parent) : TFormExportRun(parent) {
 
 int TFormDiskExport::runJob() {
   if (FormSettings != nullptr) FormSettings->ApplyDisplayGlobals();
-  FormDiskPrintSelect->Prepare(QStringLiteral("Items To Be Exported"), QStringLiteral("Export:"),
-                               ApiCountSelectedKeys(DBaseHandle) > 0);
+  FormDiskPrintSelect->setWindowTitle(QStringLiteral("Items To Be Exported"));
+  FormDiskPrintSelect->LabelWhat->setText(QStringLiteral("Export:"));
+  FormDiskPrintSelect->enableSelectedDisks(ApiCountSelectedKeys(DBaseHandle) > 0);
   if (execDialog(*FormDiskPrintSelect) != QDialog::Accepted) return QDialog::Rejected;
   const std::string output = chooseTemplateAndOutput(
       "Export Format for Database (*.vefd)|*.vefd|All files (*.*)|*.*", DBaseHandle);
@@ -51,7 +54,7 @@ int TFormDiskExport::runJob() {
   ExportOutputFile file(output);
   {
     const ExportCallbacks installed(DBaseHandle);
-    ApiIterateDisks(DBaseHandle, FormDiskPrintSelect->Scope(), 2);
+    ApiIterateDisks(DBaseHandle, FormDiskPrintSelect->scope(), 2);
   }
   file.close();
   return QDialog::Accepted;

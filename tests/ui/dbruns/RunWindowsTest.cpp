@@ -18,7 +18,7 @@
 #include "ui/dbruns/FReindex.h"
 #include "ui/dbruns/FRepair.h"
 #include "ui/dbruns/UDialogExec.h"
-#include "ui/print/FDiskPrintSelect.h"
+#include "ui/print/FDiskPrint.h"
 
 namespace vellomar {
 namespace {

@@ -1,0 +1,39 @@
+#include "ui/dbase/UDBaseStatus.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/UBaseUtils.h"
+
+namespace vellomar {
+namespace {
+
+TEST(DBaseStatus, Subtotals) {
+  struct Case {
+    TDirTotals totals;
+    std::string text;
+  };
+  const Case cases[] = {
+      {{0, 0, 0, 0, 0, 0}, " "},
+      {{2, 5, -1, 2, 5, -1}, " "},
+      {{3, 12, 1536, 3, 12, 1536}, " 3 folders, 12 files, " + FormatSize64(1536).str()},
+      {{5, 40, 4096, 3, 12, 1536},
+       " 3/5 folders, 12/40 files, " + FormatSize64(1536).str() + "/" + FormatSize64(4096).str()},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SubtotalsText(c.totals), c.text);
+}
+
+TEST(DBaseStatus, FocusedFile) {
+  const uint32_t when = EncodeDosDateTime({2003, 3, 14, 9, 5, 8});
+  const std::string date = FormatDosDate(when).str() + " " + FormatDosTime(when, true).str();
+  FileStatusLine file{"readme.txt", FileStatusLine::Kind::kFile, 1234, when, "About it"};
+  EXPECT_EQ(
+      FileStatusText(file, false, true),
+      " readme.txt   " + FormatSizeShort(1234, false).str() + "   " + date + "      About it");
+  FileStatusLine folder{"docs", FileStatusLine::Kind::kFolder, 0, 0, std::nullopt};
+  EXPECT_EQ(FileStatusText(folder, true, false), " docs   (folder)  ");
+  FileStatusLine parent{"..", FileStatusLine::Kind::kParent, 0, 0, std::nullopt};
+  EXPECT_EQ(FileStatusText(parent, true, false), " ..   ");
+}
+
+}  // namespace
+}  // namespace vellomar

@@ -1,0 +1,96 @@
+#include "ui/dbase/FDBase.h"
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QTest>
+
+#include "engine/UDBase.h"
+#include "foundation/UExceptions.h"
+#include "tests/support/TempFolder.h"
+#include "tests/ui/support/RecordingServices.h"
+#include "ui/settings/FSettings.h"
+
+namespace vellomar {
+namespace {
+
+class FormDBaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::recorder().clear();
+    settings_ = std::make_unique<TFormSettings>(folder_.at("Vellomar.INI"));
+    area_.resize(800, 600);
+    area_.show();
+    const std::string path = folder_.at("Disks.kvd");
+    ASSERT_TRUE(ApiCreateDBase(ShortString(path)));
+    db_ = new TFormDBase();
+    area_.addSubWindow(db_);
+    ASSERT_TRUE(db_->OpenDBase(path));
+    db_->show();
+  }
+
+  QString status(int section) {
+    return db_->headerBottom()->model()->headerData(section, Qt::Horizontal).toString();
+  }
+
+  test::TempFolder folder_;
+  std::unique_ptr<TFormSettings> settings_;
+  QMdiArea area_;
+  TFormDBase* db_ = nullptr;
+};
+
+TEST_F(FormDBaseTest, AnEmptyDatabaseAndTheStatusBarsFirstPasses) {
+  EXPECT_TRUE(db_->IsDBaseEmpty());
+  EXPECT_EQ(db_->windowTitle(), "Disks");
+  db_->setStatusTexts(" 1 folders, 2 files, 3 B", " a.txt   ");
+  db_->IdleUpdate();
+  EXPECT_EQ(status(0), "-");  // the first pass only measures
+  EXPECT_EQ(status(1), " a.txt   ");
+  db_->IdleUpdate();
+  EXPECT_EQ(status(0), " 1 folders, 2 files, 3 B");
+  // The status section spans the disk and tree columns.
+  EXPECT_EQ(db_->headerBottom()->sectionSize(0),
+            db_->headerTop()->sectionSize(0) + db_->headerTop()->sectionSize(1));
+}
+
+TEST_F(FormDBaseTest, DamageIsReportedOncePerOccurrence) {
+  db_->GetDBaseHandle()->DamageCounter = 2;
+  db_->IdleUpdate();
+  db_->IdleUpdate();
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].text,
+            "Database inconsistency was found.\r\nClose the database and repair it.");
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Error");
+}
+
+TEST_F(FormDBaseTest, HidingTheTreeGivesItsWidthToTheFiles) {
+  const int files = db_->headerTop()->sectionSize(2);
+  const int tree = db_->headerTop()->sectionSize(1);
+  ASSERT_GT(tree, 0);
+  db_->ToggleShowTree();
+  EXPECT_EQ(db_->headerTop()->sectionSize(1), 0);
+  EXPECT_FALSE(db_->OutlineTree()->isVisible());
+  db_->ToggleShowTree();  // the tree comes back at its width
+  EXPECT_EQ(db_->headerTop()->sectionSize(1), tree);
+  EXPECT_EQ(db_->headerTop()->sectionSize(2), files);
+}
+
+TEST_F(FormDBaseTest, AFatalFailureClosesOnlyThisWindow) {
+  QPointer<TFormDBase> db(db_);
+  EXPECT_FALSE(db_->Guarded([] { throw EKstvFatalException("Disk block cannot be written."); }));
+  EXPECT_TRUE(db_->closing());
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Critical error");
+  EXPECT_FALSE(db_->Guarded([] {}));  // nothing runs while it closes
+  QTRY_VERIFY(db.isNull());
+  // A normal failure leaves a window open.
+  auto* other = new TFormDBase();
+  area_.addSubWindow(other);
+  EXPECT_FALSE(other->Guarded([] { throw EKstvNormalException("Not found."); }));
+  EXPECT_FALSE(other->closing());
+  EXPECT_EQ(test::recorder().boxes.back().caption, "Error");
+}
+
+}  // namespace
+}  // namespace vellomar

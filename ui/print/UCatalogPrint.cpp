@@ -1,0 +1,299 @@
+#include "ui/print/UCatalogPrint.h"
+
+#include <algorithm>
+
+#include "engine/UApi.h"
+#include "engine/UApiSearch.h"
+#include "foundation/UBaseUtils.h"
+#include "platform/PText.h"
+#include "ui/common/UServices.h"
+
+namespace vellomar {
+namespace {
+
+// 30 October 2000, 23:00: the widest date and time the columns are measured by.
+constexpr uint32_t kWidestDateTime = 0x295EB800;
+constexpr int32_t kWidestSize = 2000000000;
+
+TCatalogPrint* current = nullptr;
+
+std::string fullName(const TOneFile& entry) {
+  return entry.Name.str() + std::string(entry.Data.Ext.view());
+}
+
+}  // namespace
+
+int32_t PageEstimate(int32_t lines, int32_t vertRes, int32_t lineHeight) {
+  int32_t perPage = lineHeight > 0 ? (vertRes - 3 * lineHeight) / lineHeight : 0;
+  if (perPage <= 0) perPage = 1;
+  return lines / perPage + 1;
+}
+
+void TFileColumns::measure(TPrinter& printer, const TGlobalOptions& options) {
+  const int32_t gaps = 3 * printer.page().GapX;
+  const int32_t time =
+      printer.PrnTextWidth(FormatDosTime(kWidestDateTime, options.ShowSeconds).str());
+  TimeWidth = time + time / 6;
+  Size = printer.PrnTextWidth(FormatSizeShort(kWidestSize, options.SizeInKB).str()) + gaps;
+  DateTime = printer.PrnTextWidth(" " + FormatDosDate(kWidestDateTime).str()) + TimeWidth + gaps;
+  Desc = 25 * printer.PrnTextWidth("Mmmmxxxxx ");
+}
+
+int32_t TFileColumns::edge(const TPrinter& printer, int32_t x, int32_t width, bool last) const {
+  const int32_t right = printer.page().Right;
+  const int32_t end = x + width - 3 * printer.page().GapX;
+  return last || end > right ? right : end;
+}
+
+void TFileColumns::drawTitles(TPrinter& printer, int32_t y) const {
+  printer.PrnSetFontStyle(TPrinter::kStyleBold);
+  const int32_t height = printer.LineHeight();
+  const int32_t widths[4] = {Name, Size, DateTime, Desc};
+  const char* titles[4] = {"Name", "Size", "Date and time", "Description"};
+  int32_t x = printer.page().Left + Indent;
+  for (int column = 0; column < 4; ++column) {
+    const int32_t right = edge(printer, x, widths[column], column == 3);
+    if (x < right) {
+      const QRect clip(x, y, right - x, height);
+      const bool alignRight = column == 1 || column == 2;
+      printer.PrnTextOut(clip, alignRight ? right - printer.PrnTextWidth(titles[column]) : x, y,
+                         titles[column]);
+    }
+    x += widths[column];
+  }
+  printer.PrnResetFont();
+}
+
+void TFileColumns::drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine& line,
+                           const TGlobalOptions& options, int32_t y) const {
+  const TOneFile& entry = *line.Entry;
+  const int32_t height = printer.LineHeight();
+  int32_t x = printer.page().Left + Indent;
+
+  int32_t right = edge(printer, x, Name, false);
+  if (x >= right) return;
+  printer.PrnTextOut(QRect(x, y, right - x, height), x, y, fullName(entry));
+  x += Name;
+
+  right = edge(printer, x, Size, false);
+  if (x >= right) return;
+  std::string size;
+  if (line.Kind == kLineFolder) {
+    size = "(folder)";
+  } else if (line.Kind != kLineParent) {
+    size = FormatSizeShort(entry.Data.Size, options.SizeInKB).str();
+  }
+  printer.PrnTextOut(QRect(x, y, right - x, height), right - printer.PrnTextWidth(size), y, size);
+  x += Size;
+
+  right = edge(printer, x, DateTime, false);
+  if (x >= right) return;
+  if (entry.Data.DateTime != 0) {
+    const QRect clip(x, y, right - x, height);
+    const auto dosDateTime = static_cast<uint32_t>(entry.Data.DateTime);
+    const std::string time = FormatDosTime(dosDateTime, options.ShowSeconds).str();
+    printer.PrnTextOut(clip, right - printer.PrnTextWidth(time), y, time);
+    const std::string date = FormatDosDate(dosDateTime).str();
+    const int32_t dateX = right - TimeWidth - printer.PrnTextWidth(date);
+    if (dateX > x) printer.PrnTextOut(clip, dateX, y, date);
+  }
+  x += DateTime;
+
+  right = edge(printer, x, Desc, true);
+  if (x >= right || entry.Data.DescOffset == 0) return;
+  ShortString desc;
+  if (ApiGetShortDesc(handle, entry.Data.DescOffset, desc)) {
+    printer.PrnTextOut(QRect(x, y, right - x, height), x, y, desc.str());
+  }
+}
+
+TCatalogPrint::TCatalogPrint(TDBase* handle, std::string dbaseName, const TGlobalOptions& options,
+                             TCatalogPrintStatus& status)
+    : handle_(handle), dbaseName_(std::move(dbaseName)), options_(options), status_(status) {}
+
+TCatalogPrint::~TCatalogPrint() {
+  if (current == this) current = nullptr;
+}
+
+TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, int32_t scope) {
+  printer_ = std::make_unique<TPrinter>(printer);
+  TPrinter& p = *printer_;
+  if (!p.PrnInit(options_)) return TPrintResult::kNoPrintableArea;
+  choice_ = choice;
+  aborted_ = false;
+  const TPageGeometry& g = p.page();
+  columns_.Indent = 3 * p.PrnTextWidth("M");
+  columns_.measure(p, options_);
+
+  walk(scope, 0);
+  if (aborted_) return TPrintResult::kCancelled;
+  int32_t percent = 0, disks = 0, folders = 0, files = 0;
+  ApiGetSearchCounts(handle_, percent, disks, folders, files);
+  estimate_ = PageEstimate(files, g.VertRes, p.LineHeight());
+  if (estimate_ > 5 && choice_.Range != TPrintRange::kPages) {
+    const std::string question = "Expected number of pages is " + std::to_string(estimate_) +
+                                 ". Are you sure you want to print them all?";
+    if (services().messages->show("Warning", question, BoxIcon::kQuestion,
+                                  BoxButtons::kYesNoCancel) != BoxResult::kYes) {
+      return TPrintResult::kCancelled;
+    }
+  }
+
+  status_.showWhat("Preparing to print...");
+  layoutColumns();
+  ShortString name;
+  uint16_t flags = 0;
+  int32_t index = 0;
+  if (ApiGetCurrentKey(handle_, name, flags, index)) diskName_ = name.str();
+  for (int32_t copy = 0; copy < std::max(1, choice_.Copies) && !aborted_; ++copy) {
+    page_ = 1;
+    y_ = g.Top + 2 * p.LineHeight();
+    if (!p.PrnBeginDoc("Vellomar")) return TPrintResult::kPrinterFailed;
+    startPage();
+    status_.showWhat("Printing page " + std::to_string(page_));
+    walk(scope, 1);
+    if (!aborted_) printCollected();
+    collected_.clear();
+    keys_.clear();
+    p.PrnEndDoc();
+  }
+  return aborted_ ? TPrintResult::kCancelled : TPrintResult::kPrinted;
+}
+
+void TCatalogPrint::walk(int32_t scope, int32_t mode) {
+  current = this;
+  ApiSetPrintCallbacks(handle_, onProgress, onDisk, onFolder, onFile, onMeasure);
+  try {
+    ApiIterateDisks(handle_, scope, mode);
+  } catch (...) {
+    ApiResetPrintCallbacks(handle_);
+    current = nullptr;
+    throw;
+  }
+  ApiResetPrintCallbacks(handle_);
+  current = nullptr;
+}
+
+void TCatalogPrint::layoutColumns() {
+  TPrinter& p = *printer_;
+  const int32_t gaps = 3 * p.page().GapX;
+  int32_t longest = 0, average = 0, widest = 0;
+  ApiGetScanCounts(handle_, longest, average, widest);
+  if (options_.AdjustNameWidth) {
+    const int32_t k = (4 * average + longest) / 5 + 4;
+    columns_.Name = k > 12 ? p.PrnTextWidth("MMMMxiii.mxi") * k / 12 + gaps
+                           : p.PrnTextWidth("MMMMxxxx.mxx") + gaps;
+  } else {
+    columns_.Name = p.PrnTextWidth(".MMM") + widest;
+  }
+}
+
+std::string TCatalogPrint::title() const {
+  return options_.PrintHeader.empty() ? "Database: " + dbaseName_ : options_.PrintHeader;
+}
+
+void TCatalogPrint::startPage() {
+  TPrinter& p = *printer_;
+  p.setOutput(choice_.inRange(page_));
+  p.DrawPageFrame(title(), "Disk: " + diskName_, page_);
+  columns_.drawTitles(p, y_);
+  y_ += p.LineHeight() + p.page().GapY;
+}
+
+void TCatalogPrint::pageCheck() {
+  TPrinter& p = *printer_;
+  if (p.page().Bottom >= y_ + 3 * p.LineHeight() || aborted_) return;
+  if (choice_.inRange(page_) && choice_.pageFollows(page_)) p.PrnNewPage();
+  ++page_;
+  status_.showWhat((choice_.inRange(page_) ? "Printing page " : "Skipping page ") +
+                   std::to_string(page_));
+  if (status_.abortRequested()) aborted_ = true;
+  y_ = p.page().Top + 2 * p.LineHeight();
+  startPage();
+}
+
+void TCatalogPrint::printCollected() {
+  TPrinter& p = *printer_;
+  // Later lines of an equal key go before the earlier ones.
+  std::reverse(collected_.begin(), collected_.end());
+  std::reverse(keys_.begin(), keys_.end());
+  std::vector<size_t> order(collected_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+    return compareText(keys_[a].view(), keys_[b].view()) < 0;
+  });
+  for (size_t i : order) {
+    if (aborted_) break;
+    // The page changes before a row that would not fit, so no empty page ends the print.
+    pageCheck();
+    // A bold disk or italic folder line may come before.
+    p.PrnResetFont();
+    columns_.drawRow(p, handle_, *collected_[i], options_, y_);
+    y_ += p.LineHeight();
+  }
+  collected_.clear();
+  keys_.clear();
+}
+
+void TCatalogPrint::disk(const std::string& name) {
+  TPrinter& p = *printer_;
+  printCollected();
+  diskName_ = name;
+  y_ += p.LineHeight();
+  pageCheck();
+  const TPageGeometry& g = p.page();
+  p.PrnSetFontStyle(TPrinter::kStyleBold);
+  p.PrnTextOut(QRect(g.Left, y_, g.Right - g.Left, p.LineHeight()), g.Left, y_, name);
+  p.PrnSetPenWidth(std::max(1, g.PxPerCmY / 100));
+  p.PrnMoveTo(g.Left, y_ + p.LineHeight());
+  p.PrnLineTo(g.Right, y_ + p.LineHeight());
+  y_ += p.LineHeight();
+  pageCheck();
+}
+
+void TCatalogPrint::folder(const std::string& path) {
+  TPrinter& p = *printer_;
+  printCollected();
+  const TPageGeometry& g = p.page();
+  y_ += g.GapY;
+  pageCheck();
+  const int32_t x = g.Left + p.PrnTextWidth("M");
+  p.PrnSetFontStyle(TPrinter::kStyleItalic);
+  p.PrnTextOut(QRect(x, y_, g.Right - x, p.LineHeight()), x, y_, path);
+  p.PrnSetPenWidth(1);
+  p.PrnMoveTo(x, y_ + p.LineHeight());
+  p.PrnLineTo(g.Right, y_ + p.LineHeight());
+  y_ += p.LineHeight() + g.GapY;
+  pageCheck();
+}
+
+void TCatalogPrint::onProgress(bool& abort) {
+  if (current == nullptr) return;
+  int32_t percent = 0, disks = 0, folders = 0, files = 0;
+  ApiGetSearchCounts(current->handle_, percent, disks, folders, files);
+  current->status_.showProgress(disks, files, percent);
+  if (current->status_.abortRequested()) current->aborted_ = true;
+  if (current->aborted_) abort = true;
+}
+
+void TCatalogPrint::onDisk(const ShortString& name) {
+  if (current != nullptr && !current->aborted_) current->disk(name.str());
+}
+
+void TCatalogPrint::onFolder(const ShortString& path) {
+  if (current != nullptr && !current->aborted_) current->folder(path.str());
+}
+
+void TCatalogPrint::onFile(const TOneFile& entry) {
+  if (current == nullptr || current->aborted_) return;
+  auto line = std::make_unique<TOneFileLine>(entry);
+  current->keys_.push_back(MakeFileSortKey(entry, line->Kind, current->options_.SortCrit,
+                                           current->options_.ReverseSort));
+  current->collected_.push_back(std::move(line));
+}
+
+void TCatalogPrint::onMeasure(const ShortString& name, int32_t& width) {
+  width = current != nullptr ? current->printer_->PrnTextWidth(name.str()) : 0;
+}
+
+}  // namespace vellomar

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QRect>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/export/UFileLine.h"
+#include "ui/print/UPrinter.h"
+#include "ui/settings/UGlobalOptions.h"
+
+class QPrinter;
+
+namespace vellomar {
+
+class TDBase;
+
+// Scope codes of the catalogue print, as the walk takes them.
+inline constexpr int32_t kPrintScopeWholeDisk = 1;
+inline constexpr int32_t kPrintScopeSelectedDisks = 2;
+inline constexpr int32_t kPrintScopeCurrentFolder = 4;
+
+// Pages a list of lines is expected to fill; a page that holds no line counts one line per page
+// rather than dividing by zero.
+int32_t PageEstimate(int32_t lines, int32_t vertRes, int32_t lineHeight);
+
+// The catalogue print also shows the walk's counts.
+class TCatalogPrintStatus : public TPrintStatus {
+ public:
+  // Disks walked, file lines read, percent done; lets waiting events run.
+  virtual void showProgress(int32_t disks, int32_t files, int32_t percent) = 0;
+};
+
+// The four columns of a file row in printer pixels and how a row is drawn; shared by the
+// catalogue print and the file-list print.
+struct TFileColumns {
+  int32_t Name = 0;
+  int32_t Size = 0;
+  int32_t DateTime = 0;
+  int32_t Desc = 0;
+  int32_t TimeWidth = 0;
+  int32_t Indent = 0;  // from the left margin to the name column
+
+  // Size, date-and-time and description columns, and the time width, as the options format
+  // them; the name column is the caller's.
+  void measure(TPrinter& printer, const TGlobalOptions& options);
+  // The bold titles "Name", "Size", "Date and time", "Description" at y.
+  void drawTitles(TPrinter& printer, int32_t y) const;
+  // One row: the entry's name, size, date and time, and its short description; ends at the
+  // first column with no room.
+  void drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine& line,
+               const TGlobalOptions& options, int32_t y) const;
+
+ private:
+  // The right edge of a column that starts at x: cut at the right margin; the last column
+  // always ends there.
+  int32_t edge(const TPrinter& printer, int32_t x, int32_t width, bool last) const;
+};
+
+// The catalogue print of the current folder, the current disk or the selected disks: a
+// counting walk that measures the names, the page-count warning, then one printing walk per
+// copy, all in one print session. The engine's callbacks reach the run through a module
+// pointer, set only while a walk runs.
+class TCatalogPrint {
+ public:
+  TCatalogPrint(TDBase* handle, std::string dbaseName, const TGlobalOptions& options,
+                TCatalogPrintStatus& status);
+  ~TCatalogPrint();
+  TCatalogPrint(const TCatalogPrint&) = delete;
+  TCatalogPrint& operator=(const TCatalogPrint&) = delete;
+
+  // Engine failures pass through (after the callbacks are reset).
+  TPrintResult run(QPrinter& printer, const TPrintChoice& choice, int32_t scope);
+
+  // The page estimate of the last counting walk.
+  int32_t estimate() const { return estimate_; }
+
+ private:
+  static void onProgress(bool& abort);
+  static void onDisk(const ShortString& name);
+  static void onFolder(const ShortString& path);
+  static void onFile(const TOneFile& entry);
+  static void onMeasure(const ShortString& name, int32_t& width);
+
+  void walk(int32_t scope, int32_t mode);
+  void layoutColumns();
+  void startPage();
+  void pageCheck();
+  void printCollected();
+  void disk(const std::string& name);
+  void folder(const std::string& path);
+  std::string title() const;
+
+  TDBase* handle_;
+  std::string dbaseName_;
+  TGlobalOptions options_;
+  TCatalogPrintStatus& status_;
+  std::unique_ptr<TPrinter> printer_;
+  TPrintChoice choice_;
+  TFileColumns columns_;
+  std::vector<std::unique_ptr<TOneFileLine>> collected_;
+  std::vector<ShortString> keys_;
+  std::string diskName_;
+  int32_t y_ = 0;
+  int32_t page_ = 1;
+  int32_t estimate_ = 0;
+  bool aborted_ = false;
+};
+
+}  // namespace vellomar
