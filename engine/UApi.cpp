@@ -219,6 +219,19 @@ bool ApiGetCurrentKey(TDBase* handle, ShortString& name, uint16_t& flags, int32_
   return true;
 }
 
+int32_t ApiGetKeyBlock(TDBase* handle, int32_t index) {
+  TDBase& db = requireDBase(handle);
+  return isIndexIn(index, db.keyTable().keys().count()) ? keyAt(db, index).Offset : 0;
+}
+
+int32_t ApiFindKeyByBlock(TDBase* handle, int32_t offset) {
+  const std::vector<TKeyEntry>& keys = requireDBase(handle).keyTable().keys().Keys;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i].Offset == offset) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
 bool ApiSetCurrentKey(TDBase* handle, int32_t index) {
   TDBase& db = requireDBase(handle);
   TKeyField& keys = db.keyTable().keys();

@@ -84,6 +84,12 @@ bool ApiGetCurrentDiskDetails(TDBase* handle, ShortString& name, int nameCapacit
                               ShortString& label, int labelCapacity, ShortString& path,
                               int pathCapacity, uint16_t& flags, int32_t& index);
 
+// The file offset of the disk block behind the key; 0 for an index outside the whole table.
+int32_t ApiGetKeyBlock(TDBase* handle, int32_t index);
+// The index of the key whose disk block lies at offset, found again after a save moved the
+// keys; -1 when no key has it.
+int32_t ApiFindKeyByBlock(TDBase* handle, int32_t offset);
+
 // Makes the disk current and loads its tree. False without disks shown or for a bad index.
 bool ApiGoToDisk(TDBase* handle, int32_t index);
 // True only when a disk of that name was found and loaded.

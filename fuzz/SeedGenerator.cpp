@@ -209,6 +209,16 @@ int main(int argc, char** argv) {
   for (const std::string_view mask : masks) {
     write(root / "masks", "mask-" + std::to_string(++n), bytesOf(mask));
   }
+  // Parameters split at zero bytes.
+  const std::string_view commandLines[] = {
+      "db.kvd\0/f:|my\0file|"sv,
+      "/home/me/disks.kvd\0/S:cd\0/a"sv,
+      "a.kvd\0b.kvd\0-a\0/f:x/s:c"sv,
+  };
+  n = 0;
+  for (const std::string_view line : commandLines) {
+    write(root / "command_line", "line-" + std::to_string(++n), bytesOf(line));
+  }
   write(root / "dos_backup", "CONTROL.001", dosBackup());
   write(root / "pc_backup", "PCBACKUP.DIR", pcBackup());
   write(root / "norton_backup", "DEFAULT.CAT", nortonBackup());

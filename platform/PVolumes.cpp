@@ -41,26 +41,6 @@ std::string systemName(const std::string& fsType, const DeviceInfo& devices, Blo
   return it == kSystemNames.end() ? fsType : it->second;
 }
 
-// "//server/share" and "server:/export" both as "\\server\share".
-std::string uncName(const std::string& source) {
-  std::string path = source;
-  if (!path.starts_with("//")) {
-    const size_t colon = path.find(':');
-    if (colon == std::string::npos || colon == 0) return source;
-    path = "//" + path.substr(0, colon) + "/" + path.substr(colon + 1);
-  }
-  std::string unc;
-  for (const char c : path) {
-    if (c != '/') {
-      unc += c;
-    } else if (unc.size() < 2 || unc.back() != '\\') {
-      unc += '\\';
-    }
-  }
-  while (unc.size() > 2 && unc.back() == '\\') unc.pop_back();
-  return unc;
-}
-
 // The label as the mounted file system holds it now (ext4, btrfs, xfs): udev learns of a
 // change only later, and containers have no udev at all.
 std::string mountedLabel(const std::string& mountPoint) {
@@ -89,6 +69,36 @@ DiskSpace diskSpace(const std::string& systemPath, const DriveTable& table) {
 
 bool isCaseInsensitiveMedia(const std::string& fsType) {
   return kCaseInsensitiveFileSystems.contains(fsType);
+}
+
+namespace {
+
+// "//server/share" and "server:/export" both as "\\server\share".
+std::string uncName(const std::string& source) {
+  std::string path = source;
+  if (!path.starts_with("//")) {
+    const size_t colon = path.find(':');
+    if (colon == std::string::npos || colon == 0) return source;
+    path = "//" + path.substr(0, colon) + "/" + path.substr(colon + 1);
+  }
+  std::string unc;
+  for (const char c : path) {
+    if (c != '/') {
+      unc += c;
+    } else if (unc.size() < 2 || unc.back() != '\\') {
+      unc += '\\';
+    }
+  }
+  while (unc.size() > 2 && unc.back() == '\\') unc.pop_back();
+  return unc;
+}
+
+}  // namespace
+
+std::string networkShare(char letter, const DriveTable& table) {
+  if (table.kindOf(letter) != DriveKind::kRemote) return {};
+  const std::optional<MountEntry> mount = table.currentMount(letter);
+  return mount ? uncName(mount->source) : std::string();
 }
 
 VolumeInfo volumeInfo(char letter, const DriveTable& table) {

@@ -41,6 +41,10 @@ VolumeInfo volumeInfo(char letter, const DriveTable& table = processDriveTable()
 bool changeVolumeLabel(char letter, const std::string& label,
                        const DriveTable& table = processDriveTable());
 
+// The share of a network drive from the mount table alone, so a dead server cannot hang the
+// caller; empty for any other drive or an unmounted share.
+std::string networkShare(char letter, const DriveTable& table = processDriveTable());
+
 // For a Linux file-system type as the mount table names it.
 bool isCaseInsensitiveMedia(const std::string& fsType);
 

@@ -26,6 +26,7 @@ table="catalogue 262144 -
 catalogue_blocks 65536 -
 key_rebuild 65536 -
 masks 4096 -
+command_line 4096 -
 setup_decoders 65536 -
 setup_extract 131072 tests/fixtures/setup/*.zip
 export_template 16384 $templates

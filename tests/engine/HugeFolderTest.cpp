@@ -1,8 +1,12 @@
 // A folder of more entries than the collections of other lists may hold (262144): every reader
 // and every copy of its file list must keep them all.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +15,7 @@
 #include "engine/UApiSearch.h"
 #include "engine/UDiskWalk.h"
 #include "engine/UScanPrevious.h"
+#include "platform/PPaths.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"
 #include "tests/support/SearchFixtures.h"
@@ -199,6 +204,92 @@ TEST_F(HugeFolder, EveryCopyHoldsEveryEntry) {
     ApiCloseDBase(copied, false);
   }
   db_ = openDatabase(catalogue_.path());
+}
+
+// A folder of kFiles empty files, in memory where the machine has such a file system: a
+// disk's journal makes their creation many times slower.
+class HugeFolderOnDisk {
+ public:
+  HugeFolderOnDisk() {
+    std::error_code error;
+    const bool inMemory =
+        std::filesystem::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0;
+    std::string pattern =
+        (inMemory ? std::string("/dev/shm/") : ::testing::TempDir()) + "vellomar-huge-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) return;
+    path_ = pattern;
+    for (int32_t i = 0; i < kFiles; ++i) {
+      const int fd = ::open((path_ + "/" + fileName(i)).c_str(), O_CREAT | O_WRONLY, 0644);
+      if (fd < 0) return;
+      ::close(fd);
+    }
+    made_ = true;
+  }
+  ~HugeFolderOnDisk() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  HugeFolderOnDisk(const HugeFolderOnDisk&) = delete;
+  HugeFolderOnDisk& operator=(const HugeFolderOnDisk&) = delete;
+
+  bool made() const { return made_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  bool made_ = false;
+};
+
+int32_t rootListOffset(TDBase* db) {
+  TOneDir root;
+  ApiDirColCheck(ApiGetRootDirCol(db), root);
+  return root.Data.FileListOffset;
+}
+
+TEST(HugeFolderScan, ScanAndRescanKeepEveryEntryAndItsDescription) {
+  const HugeFolderOnDisk folder;
+  ASSERT_TRUE(folder.made()) << folder.path();
+  const std::optional<std::string> path = toSystemPath(folder.path());
+  ASSERT_TRUE(path);
+  vellomar::test::TempFolder databases("huge-scan");
+  const std::string file = databases.at("scanned.kvd");
+  ASSERT_TRUE(ApiCreateDBase(ShortString(file)));
+  TDBase* db = openDatabase(file);
+  ASSERT_NE(db, nullptr);
+  TLocalOptions options;
+  ApiGetLocalOptions(db, options);
+  options.SimulateDiskInfo = false;
+  ApiSetLocalOptions(db, options);
+
+  ASSERT_TRUE(ApiScanDisk(db, ShortString(*path), "Huge", ShortString()));
+  ASSERT_TRUE(ApiSaveDisk(db));
+  RootList list = rootList(db);
+  EXPECT_EQ(list.Count, kFiles);
+  EXPECT_EQ(list.Last, fileName(kFiles - 1));
+  TOneFile last;
+  ASSERT_TRUE(ApiFileColAt(ApiGetFileCol(db), kFiles - 1, last));
+  int32_t entry = last.EntryOffset;
+  ASSERT_TRUE(ApiSetDesc(db, entry, kFarText));
+  const int32_t firstList = rootListOffset(db);
+
+  // A rescan as the scan command makes it: the previous version loaded beside the new one, then
+  // deleted, and the new one saved.
+  ShortString name("Huge");
+  int32_t index = -1;
+  ASSERT_TRUE(ApiFindDisk(db, name, index));
+  ASSERT_TRUE(ApiLoadOldDisk(db, index));
+  ApiFreeTreeStruct(db);
+  ASSERT_TRUE(ApiScanDisk(db, ShortString(*path), name, ShortString()));
+  ApiKeepTreeAsOld(db);
+  ASSERT_TRUE(ApiDeleteDisk(db, index));
+  ApiRestoreOldTree(db);
+  ASSERT_TRUE(ApiSaveDisk(db));
+  ApiFreeOldTreeStruct(db);
+  list = rootList(db);
+  EXPECT_EQ(list.Count, kFiles);
+  EXPECT_EQ(list.LastDesc, kFarText);
+  EXPECT_EQ(rootListOffset(db), firstList) << "the unchanged list is shared, not written again";
+  ApiCloseDBase(db, false);
 }
 
 }  // namespace

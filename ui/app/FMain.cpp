@@ -8,10 +8,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
+#include <vector>
 
 #include "foundation/UBaseUtils.h"
 #include "platform/PDrives.h"
 #include "ui/app/FAbout.h"
+#include "ui/app/UCommandLine.h"
 #include "ui/app/UGlyphs.h"
 #include "ui/app/USideFiles.h"
 #include "ui/common/UEngineGuard.h"
@@ -557,9 +559,18 @@ void TMainForm::ProcessStartup() {
     if (!name.empty()) openAtStartup(name, "Error in program settings");
     return;
   }
-  // One argument names the database.
-  CmdDatabase = std::filesystem::absolute(arguments_.front().toStdString()).string();
-  openAtStartup(CmdDatabase, "Error on command line");
+  std::vector<std::string> parameters;
+  for (const QString& argument : arguments_) parameters.push_back(argument.toStdString());
+  const TCommandLineParse parse = ParseCommandLine(parameters, expandToFullPath);
+  for (const TCommandLineMessage& message : parse.Messages) {
+    showExclamation(message.Caption, message.Text);
+  }
+  CmdDatabase = parse.Line.CmdDatabase.str();
+  CmdFindText = parse.Line.CmdFindText.str();
+  CmdScanDrives = parse.Line.CmdScanDrives.str();
+  CmdAutoMode = parse.Line.CmdAutoMode;
+  // After an error nothing is opened, not even the start-up database.
+  if (parse.Ok && !CmdDatabase.empty()) openAtStartup(CmdDatabase, kCommandLineErrorCaption);
 }
 
 void TMainForm::AppIdle() {

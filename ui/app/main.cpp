@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "ui/app/FMain.h"
+#include "ui/app/UCommandLine.h"
 #include "ui/app/UQuitSignal.h"
 #include "ui/common/UIniFile.h"
 #include "ui/settings/FSettings.h"
@@ -9,8 +10,11 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vellomar 5"));
-  QStringList arguments = QApplication::arguments();
-  arguments.removeFirst();
+  // argv as the application object left it: Qt's own options are out, the bytes untouched.
+  QStringList arguments;
+  for (const std::string& parameter : vellomar::programParameters(argc, argv)) {
+    arguments.append(QString::fromStdString(parameter));
+  }
   // The frame first, then the settings that every later window reads; the start-up itself
   // waits for the first idle pass.
   vellomar::TMainForm mainForm(arguments);

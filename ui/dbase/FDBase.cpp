@@ -1,11 +1,13 @@
 #include "ui/dbase/FDBase.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "foundation/UBaseUtils.h"
@@ -69,6 +71,20 @@ std::string dbaseShortName(const std::string& path) {
   return stem.substr(0, first) + lowerText(stem.substr(first));
 }
 
+std::vector<std::string> listFilterModules(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() > 4 && lowerText(name.substr(name.size() - 4)) == ".k32" &&
+        !entry.is_directory(error))
+      names.push_back(name.substr(0, name.size() - 4));
+  }
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return compareText(a, b) < 0; });
+  return names;
+}
+
 TFormDBase::TFormDBase(QWidget* parent) : TMdiChild(parent) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Database"));
@@ -76,6 +92,7 @@ TFormDBase::TFormDBase(QWidget* parent) : TMdiChild(parent) {
   headerWidths_[0] = options_.MDIChildHeader0;
   headerWidths_[1] = options_.MDIChildHeader1;
   headerWidths_[2] = options_.MDIChildHeader2;
+  filterNames_ = listFilterModules(QCoreApplication::applicationDirPath().toStdString());
   Tag = NextCounter();
   buildLayout();
 }

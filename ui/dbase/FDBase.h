@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/UApi.h"
 #include "engine/ULocalOptions.h"
@@ -62,6 +63,8 @@ class TFormDBase : public TMdiChild {
   const std::string& filePath() const { return filePath_; }
   const std::string& shortName() const { return shortName_; }
   TLocalOptions& localOptions() { return localOptions_; }
+  // The description filter modules in the program folder, for the database settings.
+  const std::vector<std::string>& filterNames() const { return filterNames_; }
   TGlobalOptions& options() { return options_; }
   const TGlobalOptions& options() const { return options_; }
 
@@ -153,6 +156,7 @@ class TFormDBase : public TMdiChild {
   std::string statusSubtotals_;
   std::string statusFile_;
   int statusMinimum_ = 0;
+  std::vector<std::string> filterNames_;
 
   QHeaderView* headerTop_ = nullptr;
   QStandardItemModel* headerTopModel_ = nullptr;
@@ -163,6 +167,10 @@ class TFormDBase : public TMdiChild {
   QPointer<QWidget> tree_;
   QPointer<QWidget> files_;
 };
+
+// The names of the filter modules in a folder: every file "*.k32" (any case of the extension)
+// without its last 4 characters, sorted as the program sorts texts.
+std::vector<std::string> listFilterModules(const std::string& folder);
 
 // "Database" file name to caption: the base name without folder and extension, lower case but
 // for its first character, which keeps its case.

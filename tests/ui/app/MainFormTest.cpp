@@ -104,6 +104,42 @@ TEST_F(MainFormTest, ClosingTheWindowFreesItsDatabase) {
   EXPECT_NE(main_->OpenDBaseWindow(path), nullptr);
 }
 
+// The command line is read on the first idle pass; an error opens nothing.
+TEST_F(MainFormTest, CommandLineOpensItsDatabaseOrNothing) {
+  const std::string path = catalogue("disks.kvd");
+  const struct {
+    QStringList arguments;
+    int windows;
+    std::vector<std::string> boxes;
+  } cases[] = {
+      {{QString::fromStdString(path), "/f:readme"}, 1, {}},
+      {{QString::fromStdString(path), "other.kvd"}, 0, {"Invalid parameter: other.kvd"}},
+      {{QString::fromStdString(path), "/f:x", "/s:c"},
+       0,
+       {"Options /f and /s cannot be mixed on command line."}},
+      {{QString::fromStdString(folder_.at("missing.kvd"))},
+       0,
+       {"File does not exist: " + folder_.at("missing.kvd")}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    test::recorder().clear();
+    TMainForm form(c.arguments);
+    form.AppIdle();
+    int windows = 0;
+    for (QMdiSubWindow* w : form.mdiArea()->subWindowList())
+      if (auto* db = qobject_cast<TFormDBase*>(w); db != nullptr && !db->closing()) ++windows;
+    EXPECT_EQ(windows, c.windows);
+    std::vector<std::string> boxes;
+    for (const test::RecordedBox& box : test::recorder().boxes) {
+      boxes.push_back(box.text);
+      EXPECT_EQ(box.caption, "Error on command line");
+    }
+    EXPECT_EQ(boxes, c.boxes);
+    EXPECT_TRUE(form.CmdFindText.empty()) << "run once, or dropped with the failed parse";
+  }
+}
+
 }  // namespace
 }  // namespace vellomar
 

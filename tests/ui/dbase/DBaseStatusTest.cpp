@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "foundation/UBaseUtils.h"
+#include "tests/support/TempFolder.h"
+#include "ui/dbase/FDBase.h"
 
 namespace vellomar {
 namespace {
@@ -33,6 +37,15 @@ TEST(DBaseStatus, FocusedFile) {
   EXPECT_EQ(FileStatusText(folder, true, false), " docs   (folder)  ");
   FileStatusLine parent{"..", FileStatusLine::Kind::kParent, 0, 0, std::nullopt};
   EXPECT_EQ(FileStatusText(parent, true, false), " ..   ");
+}
+
+TEST(FilterModules, ListedFromTheProgramFolder) {
+  test::TempFolder folder;
+  for (const char* name : {"rtf.k32", "HTML.K32", "mp3tag.k32", "notes.txt", ".k32", "uni.k32x"})
+    folder.file(name, "");
+  std::filesystem::create_directories(folder.at("dir.k32"));
+  EXPECT_EQ(listFilterModules(folder.path()), (std::vector<std::string>{"HTML", "mp3tag", "rtf"}));
+  EXPECT_TRUE(listFilterModules(folder.at("missing")).empty());
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 #include <filesystem>
 #include <memory>
 
@@ -122,6 +125,34 @@ TEST_F(DBaseWindowPopups, PrintTreeFromItsPopup) {
   EXPECT_EQ(test::pdfPages(path), 1);
   EXPECT_TRUE(form->isEnabled());
   EXPECT_TRUE(test::recorder().boxes.empty());
+}
+
+TEST_F(DBaseWindowPopups, PrintPanelByTheFocusedPanel) {
+  std::unique_ptr<TFormDBase> form = open();
+  form->options().Fonts[kPrintFont] = test::printOptions().Fonts[kPrintFont];
+  form->options().FontSizes[kPrintFont] = 10;
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  auto* other = new QLineEdit(form.get());  // a control that is no panel
+  other->show();
+  struct Case {
+    QWidget* focus;
+    int kind;
+    bool prints;
+  };
+  const Case cases[] = {{form->OutlineTree(), 0, true},
+                        {other, 0, false},
+                        {other, 2, true},
+                        {form->OutlineTree(), 7, false}};
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string path = settingsFolder.at("tree" + std::to_string(++n) + ".pdf");
+    setPrintTarget(std::make_unique<test::PdfTarget>(path, TPrintChoice{}));
+    c.focus->setFocus();
+    QTRY_VERIFY(c.focus->hasFocus());
+    form->PrintPanel(c.kind);
+    EXPECT_EQ(std::filesystem::exists(path), c.prints) << n;
+  }
 }
 
 }  // namespace

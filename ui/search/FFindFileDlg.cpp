@@ -1,0 +1,247 @@
+#include "ui/search/FFindFileDlg.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "ui/common/UIniFile.h"
+#include "ui/common/UServices.h"
+#include "ui/search/FMoreOptions.h"
+#include "ui/search/UHistoryCombo.h"
+#include "ui/search/USearchIni.h"
+
+namespace vellomar {
+
+TFormSearchFileDlg* FormSearchFileDlg = nullptr;
+
+namespace {
+
+constexpr const char* kSection = "SearchDlg";
+constexpr const char* kScopes[] = {"whole database", "current disk", "selected disks",
+                                   "not selected disks"};
+constexpr int kDirLevels = 11;
+
+}  // namespace
+
+TFormSearchFileDlg::TFormSearchFileDlg(TFormMoreOptions& more, QWidget* parent)
+    : QDialog(parent), more_(more) {
+  setWindowTitle("Search");
+  auto* layout = new QVBoxLayout(this);
+
+  auto* maskRow = new QHBoxLayout;
+  ComboBoxMask = new QComboBox(this);
+  ComboBoxMask->setEditable(true);
+  ComboBoxMask->setMinimumWidth(280);
+  auto* maskLabel = new QLabel("Search for:", this);
+  maskLabel->setBuddy(ComboBoxMask);
+  maskRow->addWidget(maskLabel);
+  maskRow->addWidget(ComboBoxMask, 1);
+  layout->addLayout(maskRow);
+  connect(ComboBoxMask, &QComboBox::editTextChanged, this, [this] { updateEnabling(); });
+
+  auto* middle = new QHBoxLayout;
+  auto* scope = new QGroupBox("Go through", this);
+  auto* scopeLayout = new QVBoxLayout(scope);
+  RadioGroupSearch = new QButtonGroup(this);
+  for (int i = 0; i < 4; ++i) {
+    auto* radio = new QRadioButton(kScopes[i], scope);
+    RadioGroupSearch->addButton(radio, i);
+    scopeLayout->addWidget(radio);
+  }
+  RadioGroupSearch->button(0)->setChecked(true);
+  middle->addWidget(scope);
+
+  auto* findIn = new QGroupBox("Find text in:", this);
+  auto* findInLayout = new QVBoxLayout(findIn);
+  CheckBoxDiskNames = new QCheckBox("Disk names", findIn);
+  CheckBoxFileNames = new QCheckBox("File names", findIn);
+  CheckBoxFolderNames = new QCheckBox("Folder names", findIn);
+  CheckBoxDescriptions = new QCheckBox("Descriptions", findIn);
+  for (QCheckBox* box :
+       {CheckBoxDiskNames, CheckBoxFileNames, CheckBoxFolderNames, CheckBoxDescriptions}) {
+    box->setChecked(true);
+    findInLayout->addWidget(box);
+  }
+  middle->addWidget(findIn);
+  layout->addLayout(middle);
+
+  CheckBoxAddWildcards = new QCheckBox("Search also as parts of words", this);
+  CheckBoxPhrase = new QCheckBox("Search as phrase", this);
+  CheckBoxCaseSensitive = new QCheckBox("Case sensitive", this);
+  CheckBoxStrictMask = new QCheckBox("Strict mask", this);
+  for (QCheckBox* box :
+       {CheckBoxAddWildcards, CheckBoxPhrase, CheckBoxCaseSensitive, CheckBoxStrictMask}) {
+    layout->addWidget(box);
+  }
+
+  auto* depthRow = new QHBoxLayout;
+  ComboBoxScanDirLevel = new QComboBox(this);
+  ComboBoxScanDirLevel->addItem("(unlimited)");
+  ComboBoxScanDirLevel->addItem("the root folder");
+  for (int level = 1; level <= 9; ++level) {
+    ComboBoxScanDirLevel->addItem(QString("subfolders down to %1. level").arg(level));
+  }
+  ComboBoxScanDirLevel->setCurrentIndex(0);
+  auto* depthLabel = new QLabel("Search in:", this);
+  depthLabel->setBuddy(ComboBoxScanDirLevel);
+  depthRow->addWidget(depthLabel);
+  depthRow->addWidget(ComboBoxScanDirLevel, 1);
+  layout->addLayout(depthRow);
+
+  auto* stop = new QGroupBox("Stop search after", this);
+  auto* stopLayout = new QHBoxLayout(stop);
+  SpinEditMaxRecs = new QSpinBox(stop);
+  SpinEditMaxRecs->setRange(1, kMaxRecsLimit);
+  SpinEditMaxRecs->setSingleStep(100);
+  SpinEditMaxRecs->setValue(1000);
+  stopLayout->addWidget(SpinEditMaxRecs);
+  stopLayout->addWidget(new QLabel("records found", stop));
+  stopLayout->addStretch(1);
+  layout->addWidget(stop);
+
+  CheckBoxUseMoreOptions = new QCheckBox("Use more options", this);
+  layout->addWidget(CheckBoxUseMoreOptions);
+
+  auto* buttons = new QDialogButtonBox(this);
+  ButtonOptions = buttons->addButton("More options...", QDialogButtonBox::ActionRole);
+  QPushButton* help = buttons->addButton("Help", QDialogButtonBox::HelpRole);
+  ButtonOK = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
+  ButtonOK->setDefault(true);
+  buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TFormSearchFileDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TFormSearchFileDlg::reject);
+  connect(ButtonOptions, &QPushButton::clicked, this, [this] { showMoreOptions(); });
+  connect(help, &QPushButton::clicked, this, [] { services().help->showContext(kHelpContext); });
+  layout->addWidget(buttons);
+
+  updateEnabling();
+  ControlsToDlgData(DlgData);
+}
+
+TSearchDlgControls TFormSearchFileDlg::controls() const {
+  TSearchDlgControls c;
+  c.MaskText = textOf(ComboBoxMask);
+  c.AddWildcards = CheckBoxAddWildcards->isChecked();
+  c.Phrase = CheckBoxPhrase->isChecked();
+  c.CaseSensitive = CheckBoxCaseSensitive->isChecked();
+  c.StrictMask = CheckBoxStrictMask->isChecked();
+  c.SearchIn = std::max(RadioGroupSearch->checkedId(), 0);
+  c.DiskNames = CheckBoxDiskNames->isChecked();
+  c.FileNames = CheckBoxFileNames->isChecked();
+  c.FolderNames = CheckBoxFolderNames->isChecked();
+  c.Descriptions = CheckBoxDescriptions->isChecked();
+  c.DirLevelIndex = ComboBoxScanDirLevel->currentIndex();
+  c.MaxRecs = SpinEditMaxRecs->value();
+  c.UseMoreOptions = CheckBoxUseMoreOptions->isChecked();
+  return c;
+}
+
+void TFormSearchFileDlg::setControls(const TSearchDlgControls& c) {
+  ComboBoxMask->setEditText(QString::fromStdString(c.MaskText));
+  CheckBoxAddWildcards->setChecked(c.AddWildcards);
+  CheckBoxPhrase->setChecked(c.Phrase);
+  CheckBoxCaseSensitive->setChecked(c.CaseSensitive);
+  CheckBoxStrictMask->setChecked(c.StrictMask);
+  if (QAbstractButton* radio = RadioGroupSearch->button(c.SearchIn)) radio->setChecked(true);
+  CheckBoxDiskNames->setChecked(c.DiskNames);
+  CheckBoxFileNames->setChecked(c.FileNames);
+  CheckBoxFolderNames->setChecked(c.FolderNames);
+  CheckBoxDescriptions->setChecked(c.Descriptions);
+  ComboBoxScanDirLevel->setCurrentIndex(c.DirLevelIndex < kDirLevels ? c.DirLevelIndex : 0);
+  SpinEditMaxRecs->setValue(c.MaxRecs);
+  CheckBoxUseMoreOptions->setChecked(c.UseMoreOptions);
+  updateEnabling();
+}
+
+void TFormSearchFileDlg::ControlsToDlgData(TSearchDlgData& data) const {
+  data = vellomar::ControlsToDlgData(controls(), more_.controls(), more_.limits());
+}
+
+void TFormSearchFileDlg::DlgDataToControls(const TSearchDlgData& data) {
+  TSearchDlgControls c = controls();
+  vellomar::DlgDataToControls(data, c);
+  setControls(c);
+}
+
+void TFormSearchFileDlg::updateEnabling() {
+  const std::string mask = textOf(ComboBoxMask);
+  CheckBoxAddWildcards->setEnabled(partsOfWordsEnabled(mask));
+  CheckBoxPhrase->setEnabled(phraseEnabled(mask));
+}
+
+void TFormSearchFileDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  ControlsToDlgData(DlgData);
+  ComboBoxMask->setFocus();
+  ComboBoxMask->lineEdit()->selectAll();
+  updateEnabling();
+}
+
+void TFormSearchFileDlg::showMoreOptions() {
+  if (more_.exec() == QDialog::Accepted) CheckBoxUseMoreOptions->setChecked(true);
+}
+
+void TFormSearchFileDlg::accept() {
+  ControlsToDlgData(DlgData);
+  if (DlgData.Mask.empty()) {
+    showErrorMessage("Cannot search", "You did not enter the text to be searched.");
+    ComboBoxMask->setFocus();
+    return;
+  }
+  keepTextInHistory(ComboBoxMask);
+  QDialog::accept();
+}
+
+void TFormSearchFileDlg::reject() {
+  DlgDataToControls(DlgData);
+  QDialog::reject();
+}
+
+void TFormSearchFileDlg::SaveToIni(IniFile& ini) const {
+  const TSearchDlgControls c = controls();
+  writeHistory(ini, kSection, "Mask", c.MaskText, historyOf(ComboBoxMask));
+  ini.writeInteger(kSection, "Search", c.SearchIn);
+  ini.writeBool(kSection, "DiskNames", c.DiskNames);
+  ini.writeBool(kSection, "FileNames", c.FileNames);
+  ini.writeBool(kSection, "SearchDirs", c.FolderNames);
+  ini.writeBool(kSection, "SearchDesc", c.Descriptions);
+  ini.writeBool(kSection, "AddWildcards", c.AddWildcards);
+  ini.writeBool(kSection, "Phrase", c.Phrase);
+  ini.writeBool(kSection, "CaseSensitive", c.CaseSensitive);
+  ini.writeBool(kSection, "StrictMask", c.StrictMask);
+  ini.writeInteger(kSection, "ScanDirLevel", c.DirLevelIndex < 0 ? 0 : c.DirLevelIndex);
+  ini.writeInteger(kSection, "MaxRecs", c.MaxRecs);
+  ini.writeBool(kSection, "UseMoreOptions", c.UseMoreOptions);
+}
+
+void TFormSearchFileDlg::LoadFromIni(const IniFile& ini) {
+  TSearchDlgControls c;
+  std::vector<std::string> history;
+  readHistory(ini, kSection, "Mask", c.MaskText, history);
+  c.SearchIn = readIntegerInRange(ini, kSection, "Search", 0, 3, 0);
+  c.DiskNames = ini.readBool(kSection, "DiskNames", true);
+  c.FileNames = ini.readBool(kSection, "FileNames", true);
+  c.FolderNames = ini.readBool(kSection, "SearchDirs", true);
+  c.Descriptions = ini.readBool(kSection, "SearchDesc", true);
+  c.AddWildcards = ini.readBool(kSection, "AddWildcards", false);
+  c.Phrase = ini.readBool(kSection, "Phrase", false);
+  c.CaseSensitive = ini.readBool(kSection, "CaseSensitive", false);
+  c.StrictMask = ini.readBool(kSection, "StrictMask", false);
+  c.DirLevelIndex = readIntegerInRange(ini, kSection, "ScanDirLevel", 0, kDirLevels - 1, 0);
+  c.MaxRecs = readIntegerInRange(ini, kSection, "MaxRecs", 1, kMaxRecsLimit, 1000);
+  c.UseMoreOptions = ini.readBool(kSection, "UseMoreOptions", false);
+  setHistory(ComboBoxMask, history, c.MaskText);
+  setControls(c);
+}
+
+}  // namespace vellomar
