@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         e, kind, text.substr(0, 32), 3,
         [&](int32_t i) {
           const size_t cut = std::min(static_cast<size_t>(i), size);
-          return ExportListLine{&entry,
+          return ExportListLine{entry,
                                 text.substr(cut),
                                 text.substr(0, cut),
                                 entry.Data.DateTime,

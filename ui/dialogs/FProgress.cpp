@@ -1,11 +1,9 @@
 #include "ui/dialogs/FProgress.h"
 
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
+#include "ui/common/UPieGauge.h"
 #include "ui/grid/UQtText.h"
 
 namespace vellomar {
@@ -17,36 +15,14 @@ constexpr int kGaugeSize = 105;
 
 }  // namespace
 
-TPieGauge::TPieGauge(QWidget* parent) : QWidget(parent) {
-  setFixedSize(kGaugeSize, kGaugeSize);
-}
-
-void TPieGauge::SetProgress(int percent) {
-  progress_ = std::clamp(percent, 0, 100);
-  update();
-}
-
-void TPieGauge::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  const QRectF circle = QRectF(rect()).adjusted(1, 1, -1, -1);
-  p.setPen(Qt::black);
-  p.setBrush(Qt::white);
-  p.drawEllipse(circle);
-  p.setBrush(kNavy);
-  // Clockwise from twelve o'clock, in sixteenths of a degree.
-  p.drawPie(circle, 90 * 16, -progress_ * 360 * 16 / 100);
-  p.setPen(progress_ >= 50 ? Qt::white : Qt::black);
-  p.drawText(rect(), Qt::AlignCenter, QString::number(progress_) + "%");
-}
-
 TFormProgress::TFormProgress(QWidget* parent) : TProgressWindow(parent) {
   setObjectName("FormProgress");
   setWindowTitle("Progress");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowStaysOnTopHint);
   resize(130, 163);
-  Gauge1 = new TPieGauge(this);
+  Gauge1 = new TPieGauge(kNavy, this);
+  Gauge1->setFixedSize(kGaugeSize, kGaugeSize);
   ButtonStop = new QPushButton("Stop", this);
   ButtonStop->setDefault(true);
   connect(ButtonStop, &QPushButton::clicked, this, &TFormProgress::requestCancel);

@@ -10,21 +10,7 @@ class QPushButton;
 
 namespace vellomar {
 
-// A round gauge: the share done as a pie slice.
-class TPieGauge : public QWidget {
-  Q_OBJECT
-
- public:
-  explicit TPieGauge(QWidget* parent = nullptr);
-  int Progress() const { return progress_; }
-  void SetProgress(int percent);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  int progress_ = 0;
-};
+class TPieGauge;
 
 // "Progress": a pie gauge and a Stop button while a result window fills a long list. The
 // filling runs as the window's job: it reports with SetProgress and asks Stopped() between

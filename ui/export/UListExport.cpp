@@ -21,7 +21,7 @@ void ExportList(TDBaseExport& e, ExportListKind kind, std::string_view dbaseFile
       DiskData.DiskName = std::string(line.DiskName);
       if (kind == ExportListKind::kFoundFiles) {
         FolderData.Name = std::string(line.Folder);
-        if (line.Entry != nullptr) ExportFoundFile(e, *line.Entry);
+        ExportFoundFile(e, line.Entry);
       } else {
         DiskData.SizeKB = line.SizeKB;
         DiskData.FreeKB = line.FreeKB;

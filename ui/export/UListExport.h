@@ -13,7 +13,7 @@ enum class ExportListKind { kFoundFiles, kFreeSpace };
 
 // One line of a found-files or free-space list as the export reads it.
 struct ExportListLine {
-  const TOneFile* Entry = nullptr;  // found files
+  TOneFile Entry;  // found files
   std::string_view DiskName;
   std::string_view Folder;  // found files
   int32_t SizeKB = 0;       // free space

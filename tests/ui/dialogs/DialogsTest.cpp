@@ -13,6 +13,7 @@
 #include "foundation/UBaseUtils.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
+#include "ui/common/UPieGauge.h"
 #include "ui/dialogs/FDescription.h"
 #include "ui/dialogs/FInfoDialogs.h"
 #include "ui/dialogs/FMaskSelect.h"

@@ -173,7 +173,7 @@ TEST(ShippedTemplates, FoundFileAndFreeSpaceTemplates) {
       ExportList(
           files, ExportListKind::kFoundFiles, "/data/found.kvd", static_cast<int32_t>(found.size()),
           [&](int32_t i) {
-            return ExportListLine{&found[i].Entry, found[i].Disk, found[i].Folder, 0, 0, false};
+            return ExportListLine{found[i].Entry, found[i].Disk, found[i].Folder, 0, 0, false};
           },
           false, [](int32_t) { return false; });
     });
@@ -185,8 +185,7 @@ TEST(ShippedTemplates, FoundFileAndFreeSpaceTemplates) {
       ExportList(
           space, ExportListKind::kFreeSpace, "/data/found.kvd", 3,
           [&](int32_t i) {
-            return ExportListLine{nullptr,         disks[i].disk,   {},
-                                  disks[i].sizeKB, disks[i].freeKB, false};
+            return ExportListLine{{}, disks[i].disk, {}, disks[i].sizeKB, disks[i].freeKB, false};
           },
           false, [](int32_t) { return false; });
     });

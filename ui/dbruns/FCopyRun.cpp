@@ -1,0 +1,82 @@
+#include "ui/dbruns/FCopyRun.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "foundation/UExceptions.h"
+#include "ui/common/UPieGauge.h"
+#include "ui/common/UServices.h"
+
+namespace vellomar {
+
+namespace {
+
+TFormCopyRun* runningCopy() {
+  return qobject_cast<TFormCopyRun*>(TProgressWindow::running());
+}
+
+QString qs(const ShortString& text) {
+  return QString::fromUtf8(text.data(), text.length());
+}
+
+bool answerYes(const ShortString&) {
+  return true;
+}
+
+uint16_t answerNone(const ShortString&) {
+  return 0;
+}
+
+void showMessage(const ShortString& text) {
+  if (TFormCopyRun* w = runningCopy()) w->LabelInfo->setText(qs(text));
+  TProgressWindow::letEventsRun();
+}
+
+void appendMessage(const ShortString& text) {
+  if (TFormCopyRun* w = runningCopy()) w->LabelInfo->setText(w->LabelInfo->text() + qs(text));
+  TProgressWindow::letEventsRun();
+}
+
+void showPercent(int32_t, int32_t percent) {
+  if (TFormCopyRun* w = runningCopy()) w->Gauge->SetProgress(percent);
+  TProgressWindow::letEventsRun();
+}
+
+}  // namespace
+
+TFormCopyRun::TFormCopyRun(QColor gaugeColor, QSize clientSize, QWidget* parent)
+    : TProgressWindow(parent) {
+  Gauge = new TPieGauge(gaugeColor, this);
+  LabelInfo = new QLabel(this);
+  LabelInfo->setWordWrap(true);
+  ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  ButtonCancel->setDefault(true);
+  connect(ButtonCancel, &QPushButton::clicked, this, &TProgressWindow::requestCancel);
+  auto* text = new QVBoxLayout;
+  text->addWidget(LabelInfo, 1);
+  text->addWidget(ButtonCancel, 0, Qt::AlignRight);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(Gauge);
+  layout->addLayout(text, 1);
+  resize(clientSize);
+}
+
+RunCallbacks TFormCopyRun::callbacks() {
+  return {answerYes,     answerNone,  showMessage,
+          appendMessage, showPercent, TProgressWindow::abortRequested};
+}
+
+void TFormCopyRun::reportFailureAs(const std::exception& failure, std::string_view caption) {
+  if (dynamic_cast<const EKstvFatalException*>(&failure) != nullptr) {
+    ShowCriticalErrorBox(failure.what());
+  } else {
+    showErrorMessage(caption, failure.what());
+  }
+}
+
+void TFormCopyRun::reportError(std::string_view caption, std::string_view text) {
+  showErrorMessage(caption, text);
+}
+
+}  // namespace vellomar

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <exception>
+
+#include "ui/common/UProgressWindow.h"
+#include "ui/dbruns/UDBaseRuns.h"
+
+class QLabel;
+class QPushButton;
+
+namespace vellomar {
+
+class TPieGauge;
+
+// What the compress, export, import and repair windows share: a pie gauge, a status line and a
+// Cancel button, and the engine callbacks that show the copy's progress on them.
+class TFormCopyRun : public TProgressWindow {
+  Q_OBJECT
+ public:
+  TFormCopyRun(QColor gaugeColor, QSize clientSize, QWidget* parent);
+
+  TPieGauge* Gauge;
+  QLabel* LabelInfo;
+  QPushButton* ButtonCancel;
+
+ protected:
+  // The callbacks act on the window whose job runs.
+  static RunCallbacks callbacks();
+  // An engine failure: "Critical error" for a fatal one, else an error box with the caption.
+  void reportFailureAs(const std::exception& failure, std::string_view caption);
+  // Shows one failure of the run in an error box.
+  static void reportError(std::string_view caption, std::string_view text);
+};
+
+}  // namespace vellomar

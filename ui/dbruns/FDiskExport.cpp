@@ -1,0 +1,63 @@
+#include "ui/dbruns/FDiskExport.h"
+
+#include <QLabel>
+
+#include "engine/UApi.h"
+#include "ui/dbruns/UDialogExec.h"
+#include "ui/export/UExport.h"
+#include "ui/print/FDiskPrint.h"
+#include "ui/settings/FSettings.h"
+
+namespace vellomar {
+
+namespace {
+
+TFormDiskExport* runningExport() {
+  return qobject_cast<TFormDiskExport*>(TProgressWindow::running());
+}
+
+void showExportProgress(bool& abort) {
+  if (TFormDiskExport* w = runningExport()) w->showProgress();
+  TProgressWindow::letEventsRun();
+  abort = TProgressWindow::abortRequested();
+}
+
+// The walk's callbacks, taken back on every path.
+class ExportCallbacks {
+ public:
+  explicit ExportCallbacks(TDBase* db) : db_(db) { SetExportCallbacks(db, showExportProgress); }
+  ~ExportCallbacks() { ApiResetExportCallbacks(db_); }
+  ExportCallbacks(const ExportCallbacks&) = delete;
+  ExportCallbacks& operator=(const ExportCallbacks&) = delete;
+
+ private:
+  TDBase* db_;
+};
+
+}  // namespace
+
+TFormDiskExport::TFormDiskExport(QWidget* parent) : TFormExportRun(parent) {
+  setObjectName(QStringLiteral("FormDiskExport"));
+  setWindowTitle(QStringLiteral("Export Database To Text Format"));
+  FormDiskPrintSelect = new TFormDiskPrintSelect(this);
+}
+
+int TFormDiskExport::runJob() {
+  if (FormSettings != nullptr) FormSettings->ApplyDisplayGlobals();
+  FormDiskPrintSelect->setWindowTitle(QStringLiteral("Items To Be Exported"));
+  FormDiskPrintSelect->LabelWhat->setText(QStringLiteral("Export:"));
+  FormDiskPrintSelect->enableSelectedDisks(ApiCountSelectedKeys(DBaseHandle) > 0);
+  if (execDialog(*FormDiskPrintSelect) != QDialog::Accepted) return QDialog::Rejected;
+  const std::string output = chooseTemplateAndOutput(
+      "Export Format for Database (*.vefd)|*.vefd|All files (*.*)|*.*", DBaseHandle);
+  if (output.empty()) return QDialog::Rejected;
+  ExportOutputFile file(output);
+  {
+    const ExportCallbacks installed(DBaseHandle);
+    ApiIterateDisks(DBaseHandle, FormDiskPrintSelect->scope(), 2);
+  }
+  file.close();
+  return QDialog::Accepted;
+}
+
+}  // namespace vellomar

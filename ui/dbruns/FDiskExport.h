@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ui/dbruns/FExportRun.h"
+
+namespace vellomar {
+
+class TFormDiskPrintSelect;
+
+// "Export Database To Text Format": exports the current folder, the current disk or the selected
+// disks of an open database through a database template (.vefd), the engine walking the disks.
+class TFormDiskExport : public TFormExportRun {
+  Q_OBJECT
+ public:
+  explicit TFormDiskExport(QWidget* parent = nullptr);
+
+  TDBase* DBaseHandle = nullptr;
+  TFormDiskPrintSelect* FormDiskPrintSelect;
+
+ protected:
+  int runJob() override;
+};
+
+}  // namespace vellomar

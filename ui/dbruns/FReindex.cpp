@@ -1,0 +1,27 @@
+#include "ui/dbruns/FReindex.h"
+
+#include <QLabel>
+
+namespace vellomar {
+
+TFormReindex::TFormReindex(QWidget* parent)
+    : TFormCopyRun(QColor(0, 128, 0), QSize(298, 96), parent) {
+  setObjectName(QStringLiteral("FormReindex"));
+}
+
+void TFormReindex::showEvent(QShowEvent* event) {
+  setWindowTitle(QString::fromUtf8(ReindexCaption(Job.Mode)));
+  LabelInfo->clear();
+  TFormCopyRun::showEvent(event);
+}
+
+int TFormReindex::runJob() {
+  RunReindex(Job, callbacks(), reportError);
+  return QDialog::Accepted;
+}
+
+void TFormReindex::reportFailure(const std::exception& failure) {
+  reportFailureAs(failure, ReindexFailureCaption(Job.Mode));
+}
+
+}  // namespace vellomar
