@@ -93,6 +93,34 @@ class DBaseScanWindow : public ScanWindow {
   ScanDialogs& dialogs_;
 };
 
+// Where a file of the current folder lies, and what the disk's record says of its drive.
+struct FileLocation {
+  UserCommandPaths paths;
+  std::string recordedLabel;
+  bool inArchive = false;
+  char letter = 0;  // of the drive the disk was scanned from; 0 when none was recorded
+};
+
+FileLocation locateFile(TDBase* db, const std::string& fileName) {
+  ShortString name;
+  ShortString label;
+  ShortString base;
+  uint16_t flags = 0;
+  int32_t index = 0;
+  ApiGetCurrentDiskDetails(db, name, ShortString::kMaxLength, label, ShortString::kMaxLength, base,
+                           ShortString::kMaxLength, flags, index);
+  ShortString folder;
+  ApiGetCurrentPath(db, folder);
+  FileLocation where;
+  where.inArchive = ApiIsInArchive(db);
+  ShortString archive;
+  if (where.inArchive) ApiGetArchivePath(db, archive);
+  where.paths = UserCommandPathsOf(base.str(), folder.str(), archive.str(), fileName);
+  where.recordedLabel = label.str();
+  where.letter = base.empty() ? '\0' : base.view().front();
+  return where;
+}
+
 }  // namespace
 
 void TFormDBase::ToggleShowTree() {
@@ -219,28 +247,14 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
   if ((entry.Data.Attr & kAttrFolder) != 0 && (entry.Data.Attr & kAttrArchiveFolder) == 0) return;
   Guarded([&] {
     for (;;) {
-      ShortString name;
-      ShortString label;
-      ShortString base;
-      uint16_t flags = 0;
-      int32_t index = 0;
-      ApiGetCurrentDiskDetails(handle_, name, ShortString::kMaxLength, label,
-                               ShortString::kMaxLength, base, ShortString::kMaxLength, flags,
-                               index);
-      ShortString folder;
-      ApiGetCurrentPath(handle_, folder);
-      const bool inArchive = ApiIsInArchive(handle_);
-      ShortString archive;
-      if (inArchive) ApiGetArchivePath(handle_, archive);
-      const UserCommandPaths paths =
-          UserCommandPathsOf(base.str(), folder.str(), archive.str(), FullNameOf(entry));
+      const FileLocation where = locateFile(handle_, FullNameOf(entry));
+      const UserCommandPaths& paths = where.paths;
       DebugLog("sFullPath=%s", paths.fullPath.c_str());
       DebugLog("sPathInArchive=%s", paths.pathInArchive.c_str());
       const std::optional<std::string> onDisk = findCataloguedPath(paths.fullPath, false);
-      const char letter = base.empty() ? '\0' : base.view().front();
-      const QueriedVolume volume = QueryVolumeInfo(letter, ShortString::kMaxLength);
       if (test && !onDisk) {
-        const NotFoundCauses why = notFoundCauses(volumeInfo(letter), label.str(), inArchive);
+        const NotFoundCauses why =
+            notFoundCauses(volumeInfo(where.letter), where.recordedLabel, where.inArchive);
         DebugLog("Does not exist: %s", paths.fullPath.c_str());
         if (services().messages->show("File Not Found", notFoundMessage(paths.fullPath, false, why),
                                       BoxIcon::kExclamation,
@@ -259,7 +273,9 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
       if (entry.Data.DescOffset != 0)
         ApiGetFullDesc(handle_, entry.Data.DescOffset, call.description);
       call.tempFolder = TempFolder;
-      call.flags = UserCommandFlagsOf(onDisk.has_value(), volume, label.str(), inArchive);
+      const QueriedVolume volume = QueryVolumeInfo(where.letter, ShortString::kMaxLength);
+      call.flags =
+          UserCommandFlagsOf(onDisk.has_value(), volume, where.recordedLabel, where.inArchive);
       CallUserCommand(UserLibraryPath(library), call);
       return;
     }
