@@ -21,6 +21,8 @@
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/dbase/FDBase.h"
+#include "ui/dialogs/FDescription.h"
+#include "ui/dialogs/UDialogs.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -68,6 +70,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
   buildMenus();
   buildToolbar();
   LoadWindowPlacement();
+  FormDescription().LoadWindowPos();
   SetupScanning();
   idleLoop_ = std::make_unique<IdleLoop>([this] { AppIdle(); }, [this] { MainTimerTimer(); });
   idleLoop_->start();

@@ -61,6 +61,8 @@ void TFormDBase::ReloadTree() {
 
 void TFormDBase::LoadFileList(const std::string& focusName) {
   filePanel()->LoadFileList(focusName);
+  // A new list follows a change of folder or disk, which the headers show.
+  UpdatePanelHeaders();
 }
 
 void TFormDBase::JumpTo(const std::string& diskName, const std::string& folderPath,
