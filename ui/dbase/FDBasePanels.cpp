@@ -36,6 +36,7 @@ void TFormDBase::ApplyPanelFonts() {
   applyFont(diskPanel(), options_.Fonts[kDiskFont]);
   diskPanel()->setDefaultRowHeight(QFontMetrics(diskPanel()->font()).height());
   applyFont(treePanel(), options_.Fonts[kTreeFont]);
+  treePanel()->SetPictures(options_.FontSizes[kTreeFont] > 8);
   QFont files = filePanel()->font();
   if (!options_.Fonts[kFileFont].lfFaceName.empty()) files = fontOf(options_.Fonts[kFileFont]);
   filePanel()->ApplyFont(files);
