@@ -71,6 +71,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
   buildMenus();
   buildToolbar();
   LoadWindowPlacement();
+  SetupScanning();
   idleLoop_ = std::make_unique<IdleLoop>([this] { AppIdle(); }, [this] { MainTimerTimer(); });
   idleLoop_->start();
 }
