@@ -418,7 +418,8 @@ void TMainForm::runCommand(Command command) {
         db->GoToParent();
         break;
       case Command::SleevoraPrint:
-        db->PrintSleevoraLabels();
+        // The item stays enabled without a database window, which has no disks to hand over.
+        if (db != nullptr) db->PrintSleevoraLabels();
         break;
       case Command::ShowDBase:
         ShowDBaseClick();

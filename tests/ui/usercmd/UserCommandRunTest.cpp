@@ -94,22 +94,22 @@ TEST_F(UserCommandRunTest, FileOnTheDiscAndFileInAnArchive) {
   EXPECT_TRUE(recorder().boxes.empty());
 }
 
-TEST_F(UserCommandRunTest, MissingFileWithTheTestFlagAsksAndCallsNothing) {
-  std::filesystem::remove(disk_.at("a.txt"));
+TEST_F(UserCommandRunTest, MissingDiscWithTheTestFlagAsksAndCallsNothing) {
+  machine_.mounts.erase(machine_.mounts.find("40 28 11:0"));  // the disc taken out
   recorder().answers = {BoxResult::kRetry, BoxResult::kCancel};
   press("a.txt", Qt::Key_J, Qt::ControlModifier);
   ASSERT_EQ(recorder().boxes.size(), 2u) << "Retry looks again";
   EXPECT_EQ(recorder().boxes[0].caption, "File Not Found");
   EXPECT_EQ(recorder().boxes[0].buttons, BoxButtons::kRetryCancel);
-  EXPECT_NE(recorder().boxes[0].text.find("file was deleted, moved or renamed"), std::string::npos);
+  EXPECT_NE(recorder().boxes[0].text.find(" - disk is not accessible\r\n"), std::string::npos);
   EXPECT_TRUE(callsOf("view.dll").empty());
 
-  // Without the test flag the library is told the file is not there.
+  // Without the test flag the library is told what is known.
   press("a.txt", Qt::Key_K, Qt::ControlModifier);
   const std::vector<QStringList> view = callsOf("view.dll");
   ASSERT_EQ(view.size(), 1u);
   EXPECT_EQ(view[0][2].toStdString(), "H:\\a.txt") << "the catalogue's own path";
-  EXPECT_EQ(flagsOf(view[0]) & kUserFileExists, 0);
+  EXPECT_EQ(flagsOf(view[0]), kUserRemovableDrive);
 }
 
 }  // namespace
