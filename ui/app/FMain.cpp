@@ -68,6 +68,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
   buildMenus();
   buildToolbar();
   LoadWindowPlacement();
+  SetupScanning();
   idleLoop_ = std::make_unique<IdleLoop>([this] { AppIdle(); }, [this] { MainTimerTimer(); });
   idleLoop_->start();
 }
@@ -414,7 +415,8 @@ void TMainForm::runCommand(Command command) {
         db->GoToParent();
         break;
       case Command::SleevoraPrint:
-        db->PrintSleevoraLabels();
+        // The item stays enabled without a database window, which has no disks to hand over.
+        if (db != nullptr) db->PrintSleevoraLabels();
         break;
       case Command::ShowDBase:
         ShowDBaseClick();
