@@ -243,7 +243,7 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
   if (closing_) return;
   const TOneFileLine* line = filePanel()->focusedLine();
   if (line == nullptr || line->Kind == kLineParent) return;
-  const TOneFile entry = *line->Entry;
+  const TOneFile entry = line->Entry();
   if ((entry.Data.Attr & kAttrFolder) != 0 && (entry.Data.Attr & kAttrArchiveFolder) == 0) return;
   Guarded([&] {
     for (;;) {
