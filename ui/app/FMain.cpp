@@ -21,6 +21,9 @@
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/dbase/FDBase.h"
+#include "ui/search/FFindFileDlg.h"
+#include "ui/search/FMoreOptions.h"
+#include "ui/search/FSearchCommands.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -513,15 +516,7 @@ TFormDBase* TMainForm::IsDBaseOpen(const std::string& fileName, bool bringToFron
 
 TMdiChild* TMainForm::FindFoundWindow(int kinds) const {
   const TFormDBase* db = activeDBase();
-  if (db == nullptr) return nullptr;
-  for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
-    auto* child = qobject_cast<TMdiChild*>(sub);
-    if (child == nullptr || child->Tag != db->Tag) continue;
-    if ((child->kind() == TMdiChild::Kind::kFoundFiles && (kinds & 1) != 0) ||
-        (child->kind() == TMdiChild::Kind::kFoundEmpty && (kinds & 2) != 0))
-      return child;
-  }
-  return nullptr;
+  return db != nullptr ? findFoundWindow(mdiArea_, db->Tag, kinds) : nullptr;
 }
 
 void TMainForm::ShowDBaseClick() {
@@ -824,8 +819,11 @@ void TMainForm::MenuLastFileClick(int index) {
 void TMainForm::LoadSettingsIni() {
   const std::string settings = configFilePath(kSettingsIniName);
   if (fileExists(settings)) {
-    recent_.read(IniFile::load(settings));
+    const IniFile ini = IniFile::load(settings);
+    recent_.read(ini);
     UpdateRecentFilesMenu();
+    if (FormSearchFileDlg != nullptr) FormSearchFileDlg->LoadFromIni(ini);
+    if (FormMoreOptions != nullptr) FormMoreOptions->LoadFromIni(ini);
   }
   const std::string userCommands = configFilePath(kUserCmdIniName);
   if (fileExists(userCommands)) ReadUserCommands(IniFile::load(userCommands));
@@ -837,6 +835,8 @@ void TMainForm::SaveSettingsIni() {
   if (!mayWriteFile(settings)) return;
   IniFile ini = IniFile::load(settings);
   recent_.write(ini);
+  if (FormSearchFileDlg != nullptr) FormSearchFileDlg->SaveToIni(ini);
+  if (FormMoreOptions != nullptr) FormMoreOptions->SaveToIni(ini);
   ini.save(settings);
 }
 

@@ -18,6 +18,7 @@
 #include "ui/scan/FScanProgress.h"
 #include "ui/scan/UScanCommands.h"
 #include "ui/scan/UScanDialogs.h"
+#include "ui/search/FSearchCommands.h"
 #include "ui/usercmd/ULibraries.h"
 #include "ui/usercmd/UUserCommandKeys.h"
 #include "ui/usercmd/UUserCommands.h"
@@ -177,10 +178,68 @@ void TFormDBase::EditLocalOptions() {
 
 // ---- Search ----
 
-void TFormDBase::FindFiles() {}
-void TFormDBase::FindSelectedFiles() {}
-void TFormDBase::FindFreeSpace() {}
-void TFormDBase::FindFileName(const std::string&) {}
+namespace {
+
+// The database window as the search commands and its result windows see it.
+class DBaseSearchHost final : public TSearchHost {
+ public:
+  explicit DBaseSearchHost(TFormDBase& form) : form_(form) {}
+
+  TMdiChild& window() override { return form_; }
+  TDBase* handle() override { return form_.GetDBaseHandle(); }
+  bool closing() override { return form_.closing(); }
+  const TGlobalOptions& options() override { return form_.options(); }
+  bool guarded(const std::function<void()>& body) override { return form_.Guarded(body); }
+  std::string focusedFileName() override { return form_.filePanel()->GetFocusedFileName(); }
+  std::vector<std::string> selectedFileNames() override {
+    std::vector<std::string> names;
+    TFileLineList& lines = form_.filePanel()->lines();
+    for (int32_t i = 0; i < lines.count(); ++i) {
+      const TOneFileLine& line = *lines.at(i);
+      if ((line.Flags & kLineSelected) != 0 && line.Kind != kLineParent) {
+        names.push_back(FullNameOf(line));
+      }
+    }
+    return names;
+  }
+  TFoundOwner owner() override {
+    TFoundOwner owner;
+    owner.Window = &form_;
+    owner.Handle = form_.GetDBaseHandle();
+    owner.FileName = form_.filePath();
+    owner.JumpTo = [form = QPointer<TFormDBase>(&form_)](const std::string& disk,
+                                                         const std::string& folder,
+                                                         const std::string& file) {
+      if (form) form->JumpTo(disk, folder, file);
+    };
+    return owner;
+  }
+
+ private:
+  TFormDBase& form_;
+};
+
+}  // namespace
+
+void TFormDBase::FindFiles() {
+  DBaseSearchHost host(*this);
+  RunFindFiles(host);
+}
+
+void TFormDBase::FindSelectedFiles() {
+  DBaseSearchHost host(*this);
+  RunFindSelectedFiles(host);
+}
+
+void TFormDBase::FindFreeSpace() {
+  DBaseSearchHost host(*this);
+  RunFindFreeSpace(host);
+}
+
+void TFormDBase::FindFileName(const std::string& text) {
+  DBaseSearchHost host(*this);
+  RunFindFileName(host, text);
+}
 
 // ---- Printing, export, user commands ----
 

@@ -557,6 +557,12 @@ void TFilePanel::DblClick() {
   });
 }
 
+void TFilePanel::OpenFocusedEntry() {
+  shiftState_ = Qt::ShiftModifier;
+  headerClick_ = false;
+  DblClick();
+}
+
 void TFilePanel::GoToParent() {
   const TOneFileLine* parent = lines_.at(lines_.parentLineIndex());
   if (parent == nullptr) return;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/UBaseUtils.h"
+
 namespace vellomar {
 
 namespace {
@@ -88,6 +90,17 @@ std::string descendingNumber(int32_t value) {
   return text;
 }
 
+std::string blankGrouped(uint32_t value) {
+  const std::string digits = std::to_string(value);
+  std::string grouped;
+  grouped.reserve(digits.size() + digits.size() / 3);
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped.push_back(' ');
+    grouped.push_back(digits[i]);
+  }
+  return grouped;
+}
+
 }  // namespace
 
 char FileSortGroup(std::string_view name, std::string_view ext, uint8_t kind, bool reverse) {
@@ -120,6 +133,12 @@ ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criteri
       break;
   }
   return ShortString(key);
+}
+
+ShortString FormatFileSize(int32_t storedSize, bool inKB) {
+  if (storedSize >= 0) return FormatSizeShort(storedSize, inKB);
+  const uint32_t size = static_cast<uint32_t>(storedSize);
+  return inKB ? FormatSize64(int64_t{size}) : ShortString(blankGrouped(size));
 }
 
 }  // namespace vellomar
