@@ -21,6 +21,8 @@
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/dbase/FDBase.h"
+#include "ui/dialogs/FDescription.h"
+#include "ui/dialogs/UDialogs.h"
 #include "ui/search/FFindFileDlg.h"
 #include "ui/search/FMoreOptions.h"
 #include "ui/search/FSearchCommands.h"
@@ -71,6 +73,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
   buildMenus();
   buildToolbar();
   LoadWindowPlacement();
+  FormDescription().LoadWindowPos();
   SetupScanning();
   idleLoop_ = std::make_unique<IdleLoop>([this] { AppIdle(); }, [this] { MainTimerTimer(); });
   idleLoop_->start();

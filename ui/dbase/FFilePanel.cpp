@@ -277,7 +277,7 @@ void TFilePanel::ShowFileStatus(int32_t index, bool withTotals) {
       status.kind = line->Kind == kLineFolder   ? FileStatusLine::Kind::kFolder
                     : line->Kind == kLineParent ? FileStatusLine::Kind::kParent
                                                 : FileStatusLine::Kind::kFile;
-      status.size = line->Data.Size;
+      status.size = fileSizeOf(line->Data.Size);
       status.dateTime = static_cast<uint32_t>(line->Data.DateTime);
       const std::string description = shortDescOf(db(), *line);
       if (!description.empty()) status.description = description;

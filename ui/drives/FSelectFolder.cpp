@@ -53,7 +53,7 @@ TFormSelectFolder::TFormSelectFolder(QWidget* parent, const DriveTable& drives)
 void TFormSelectFolder::LoadWindowPos(const IniFile& ini) {
   const QRect screen = screenArea();
   setGeometry(readBounds(ini, kSection, centredBounds(kDesignSize, screen), screen));
-  registerPlacementWriter(this, 0,
+  registerPlacementWriter(this, kSelectFolderPlacement,
                           [this](IniFile& out) { writeBounds(out, kSection, geometry()); });
 }
 

@@ -102,7 +102,13 @@ TFoundPlace TFormFoundEmptyList::placeOf(int32_t index) const {
   return {lineAt(index).DiskName, std::string(), std::string()};
 }
 
-void TFormFoundEmptyList::PrintList() {}
+void TFormFoundEmptyList::PrintList() {
+  printLines(kFreeSpaceSample, [this](QPrinter& printer, const TPrintChoice& choice,
+                                      TPrintStatus& status, const TScreenColumns& screen) {
+    return PrintFreeSpace(printer, choice, options(), lines_, focusedLine(),
+                          windowTitle().toStdString(), screen, status);
+  });
+}
 
 void TFormFoundEmptyList::ExportList() {
   exportLines(ExportListKind::kFreeSpace, [this](int32_t i) {

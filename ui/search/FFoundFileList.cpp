@@ -145,7 +145,13 @@ TFoundPlace TFormFoundFileList::placeOf(int32_t index) const {
   return {line.DiskName, line.Folder, line.nameExt()};
 }
 
-void TFormFoundFileList::PrintList() {}
+void TFormFoundFileList::PrintList() {
+  printLines(kFoundFilesSample, [this](QPrinter& printer, const TPrintChoice& choice,
+                                       TPrintStatus& status, const TScreenColumns& screen) {
+    return PrintFoundFiles(printer, choice, options(), lines_, focusedLine(),
+                           windowTitle().toStdString(), screen, status);
+  });
+}
 
 void TFormFoundFileList::ExportList() {
   exportLines(ExportListKind::kFoundFiles, [this](int32_t i) {

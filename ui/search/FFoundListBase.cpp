@@ -1,6 +1,7 @@
 #include "ui/search/FFoundListBase.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include "ui/dbruns/FFoundExport.h"
 #include "ui/dialogs/FProgress.h"
 #include "ui/grid/DrawGrid.h"
+#include "ui/print/FAbortPrint.h"
 #include "ui/print/UClipboardText.h"
 #include "ui/settings/FSettings.h"
 
@@ -127,6 +129,21 @@ void TFoundListBase::exportLines(ExportListKind kind,
   form.LineCount = lineCount();
   form.LineAt = lineAt;
   form.exec();
+}
+
+void TFoundListBase::printLines(
+    const char* sample,
+    const std::function<TPrintResult(QPrinter&, const TPrintChoice&, TPrintStatus&,
+                                     const TScreenColumns&)>& print) {
+  TScreenColumns screen;
+  for (int c = 0; c < Grid->colCount(); ++c) screen.Widths.push_back(Grid->colWidth(c));
+  screen.SampleWidth = std::max(1, QFontMetrics(Grid->font()).horizontalAdvance(sample));
+  runGuarded([&] {
+    RunListPrint(window(), true,
+                 [&](QPrinter& printer, const TPrintChoice& choice, TPrintStatus& status) {
+                   return print(printer, choice, status, screen);
+                 });
+  });
 }
 
 void TFoundListBase::linesChanged() {

@@ -10,6 +10,7 @@
 #include "ui/common/UMdiChild.h"
 #include "ui/export/UListExport.h"
 #include "ui/search/UFoundFileLines.h"
+#include "ui/search/UFoundPrint.h"
 #include "ui/settings/UGlobalOptions.h"
 
 class QMenu;
@@ -94,6 +95,11 @@ class TFoundListBase : public TMdiChild {
   // Shows the export dialog for this window's lines (lineAt gives each), while its database
   // window lives.
   void exportLines(ExportListKind kind, const std::function<ExportListLine(int32_t)>& lineAt);
+  // Prints the window through the print dialog and the abort window; print gets the screen's
+  // columns measured with sample. Failures end the run in an "Error" box.
+  void printLines(const char* sample,
+                  const std::function<TPrintResult(QPrinter&, const TPrintChoice&, TPrintStatus&,
+                                                   const TScreenColumns&)>& print);
   // After the lines were replaced: the rows follow them, the window counts as filled.
   void linesChanged();
   // Runs work (told the progress to report to) under the "Sorting" progress window when it

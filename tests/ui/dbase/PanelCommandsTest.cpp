@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -125,6 +126,36 @@ TEST_F(PanelCommandsTest, PrintDisksPutsTheWindowBackWhereItWas) {
   EXPECT_EQ(currentPath(), "\\Docs");
   EXPECT_EQ(files().GetFocusedFileName(), "ReadMe.doc");
   EXPECT_EQ(TTreePanel::nodeOf(tree().currentItem()), ApiGetCurrentDirCol(db()));
+}
+
+TEST_F(PanelCommandsTest, HeadersFollowThePanelThatHasTheFocus) {
+  const auto headers = [this] {
+    std::vector<std::string> texts;
+    for (int section = 0; section < 3; ++section) {
+      texts.push_back(window()
+                          .headerTop()
+                          ->model()
+                          ->headerData(section, Qt::Horizontal)
+                          .toString()
+                          .toStdString());
+    }
+    return texts;
+  };
+  goToPath("\\Docs");
+  struct Case {
+    QWidget* panel;
+    int tag;
+    std::vector<std::string> texts;
+  };
+  const Case cases[] = {{&files(), TFormDBase::kPanelFiles, {"", "", "\\Docs"}},
+                        {&disks(), TFormDBase::kPanelDisks, {"panels", "", ""}},
+                        {&tree(), TFormDBase::kPanelTree, {"", "Alpha", ""}}};
+  for (const Case& c : cases) {
+    c.panel->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.panel->hasFocus(); })) << c.tag;
+    EXPECT_EQ(window().ActivePanel(), c.tag);
+    EXPECT_EQ(headers(), c.texts) << c.tag;
+  }
 }
 
 }  // namespace

@@ -11,12 +11,14 @@
 #include <tuple>
 
 #include "tests/ui/dbase/PanelWindow.h"
+#include "tests/ui/print/PrintedPdf.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/search/FFindFileDlg.h"
 #include "ui/search/FFoundEmptyList.h"
 #include "ui/search/FFoundFileList.h"
 #include "ui/search/FSearchCommands.h"
 #include "ui/search/FSearchRuns.h"
+#include "ui/search/UFoundPrint.h"
 
 namespace vellomar::test {
 namespace {
@@ -303,6 +305,49 @@ TEST_F(SearchWindows, FreeSpaceListItsOrderAndGoTo) {
   window().FindFreeSpace();
   EXPECT_EQ(foundEmpty(), list) << "a free-space list is always reused";
   EXPECT_EQ(resultWindows(), 1);
+}
+
+TEST_F(SearchWindows, PrintedListsHoldTheirColumnsAndTheChosenLines) {
+  findFiles("*.txt");
+  TFormFoundFileList& list = *foundFiles();
+  area_.setActiveSubWindow(&list);
+  list.Grid->setFocus();
+  focusRow(list, 0);
+  QTest::keyClick(list.Grid, Qt::Key_Space);  // the first line selected, the second focused
+  TPrintChoice selection;
+  selection.Range = TPrintRange::kSelection;
+  const std::string files = config_.at("found.pdf");
+  setPrintTarget(std::make_unique<PdfTarget>(files, selection));
+  QTest::keyClick(list.Grid, Qt::Key_P, Qt::ControlModifier);
+  setPrintTarget(nullptr);
+  const std::string text = commandOutput("pdftotext -layout '" + files + "' -");
+  for (const char* title : {"Disk", "Folder", "File", "Size", "Date and time", "Description"}) {
+    EXPECT_NE(text.find(title), std::string::npos) << title << "\n" << text;
+  }
+  EXPECT_NE(text.find("*.txt: panels"), std::string::npos) << "the caption heads the page";
+  EXPECT_NE(text.find(list.lines()[0].nameExt()), std::string::npos) << text;
+  EXPECT_NE(text.find(list.lines()[1].nameExt()), std::string::npos) << text;
+  EXPECT_EQ(text.find(list.lines()[2].nameExt()), std::string::npos) << text;
+
+  window().FindFreeSpace();
+  const std::string space = config_.at("space.pdf");
+  setPrintTarget(std::make_unique<PdfTarget>(space, TPrintChoice{}));
+  foundEmpty()->PrintList();
+  setPrintTarget(nullptr);
+  const std::string spaceText = commandOutput("pdftotext -layout '" + space + "' -");
+  for (const char* word : {"Free %", "Alpha", "Beta", "Delta", "0%"}) {
+    EXPECT_NE(spaceText.find(word), std::string::npos) << word << "\n" << spaceText;
+  }
+}
+
+TEST(FoundPrint, FolderTailLeavesRoomForTheMarkAndKeepsCharactersWhole) {
+  const auto bytes = [](std::string_view text) { return static_cast<int32_t>(text.size()); };
+  EXPECT_EQ(printedFolderTail("\\one\\two", 20, bytes), "\\one\\two") << "fits whole";
+  // "two\three" is the longest tail of 9 bytes; two characters less leave room for the mark.
+  EXPECT_EQ(printedFolderTail("\\one\\two\\three", 9, bytes), "o\\three");
+  // Two-byte characters are never cut in two.
+  EXPECT_EQ(printedFolderTail("\\\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 7, bytes), "\xC3\xA9");
+  EXPECT_EQ(printedFolderTail("\\abc", 1, bytes), "");
 }
 
 }  // namespace
