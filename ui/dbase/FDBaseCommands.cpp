@@ -18,6 +18,7 @@
 #include "ui/scan/FScanProgress.h"
 #include "ui/scan/UScanCommands.h"
 #include "ui/scan/UScanDialogs.h"
+#include "ui/search/FSearchCommands.h"
 #include "ui/usercmd/ULibraries.h"
 #include "ui/usercmd/UUserCommandKeys.h"
 #include "ui/usercmd/UUserCommands.h"
@@ -93,6 +94,34 @@ class DBaseScanWindow : public ScanWindow {
   ScanDialogs& dialogs_;
 };
 
+// Where a file of the current folder lies, and what the disk's record says of its drive.
+struct FileLocation {
+  UserCommandPaths paths;
+  std::string recordedLabel;
+  bool inArchive = false;
+  char letter = 0;  // of the drive the disk was scanned from; 0 when none was recorded
+};
+
+FileLocation locateFile(TDBase* db, const std::string& fileName) {
+  ShortString name;
+  ShortString label;
+  ShortString base;
+  uint16_t flags = 0;
+  int32_t index = 0;
+  ApiGetCurrentDiskDetails(db, name, ShortString::kMaxLength, label, ShortString::kMaxLength, base,
+                           ShortString::kMaxLength, flags, index);
+  ShortString folder;
+  ApiGetCurrentPath(db, folder);
+  FileLocation where;
+  where.inArchive = ApiIsInArchive(db);
+  ShortString archive;
+  if (where.inArchive) ApiGetArchivePath(db, archive);
+  where.paths = UserCommandPathsOf(base.str(), folder.str(), archive.str(), fileName);
+  where.recordedLabel = label.str();
+  where.letter = base.empty() ? '\0' : base.view().front();
+  return where;
+}
+
 }  // namespace
 
 void TFormDBase::ToggleShowTree() {
@@ -149,10 +178,68 @@ void TFormDBase::EditLocalOptions() {
 
 // ---- Search ----
 
-void TFormDBase::FindFiles() {}
-void TFormDBase::FindSelectedFiles() {}
-void TFormDBase::FindFreeSpace() {}
-void TFormDBase::FindFileName(const std::string&) {}
+namespace {
+
+// The database window as the search commands and its result windows see it.
+class DBaseSearchHost final : public TSearchHost {
+ public:
+  explicit DBaseSearchHost(TFormDBase& form) : form_(form) {}
+
+  TMdiChild& window() override { return form_; }
+  TDBase* handle() override { return form_.GetDBaseHandle(); }
+  bool closing() override { return form_.closing(); }
+  const TGlobalOptions& options() override { return form_.options(); }
+  bool guarded(const std::function<void()>& body) override { return form_.Guarded(body); }
+  std::string focusedFileName() override { return form_.filePanel()->GetFocusedFileName(); }
+  std::vector<std::string> selectedFileNames() override {
+    std::vector<std::string> names;
+    TFileLineList& lines = form_.filePanel()->lines();
+    for (int32_t i = 0; i < lines.count(); ++i) {
+      const TOneFileLine& line = *lines.at(i);
+      if ((line.Flags & kLineSelected) != 0 && line.Kind != kLineParent) {
+        names.push_back(FullNameOf(*line.Entry));
+      }
+    }
+    return names;
+  }
+  TFoundOwner owner() override {
+    TFoundOwner owner;
+    owner.Window = &form_;
+    owner.Handle = form_.GetDBaseHandle();
+    owner.FileName = form_.filePath();
+    owner.JumpTo = [form = QPointer<TFormDBase>(&form_)](const std::string& disk,
+                                                         const std::string& folder,
+                                                         const std::string& file) {
+      if (form) form->JumpTo(disk, folder, file);
+    };
+    return owner;
+  }
+
+ private:
+  TFormDBase& form_;
+};
+
+}  // namespace
+
+void TFormDBase::FindFiles() {
+  DBaseSearchHost host(*this);
+  RunFindFiles(host);
+}
+
+void TFormDBase::FindSelectedFiles() {
+  DBaseSearchHost host(*this);
+  RunFindSelectedFiles(host);
+}
+
+void TFormDBase::FindFreeSpace() {
+  DBaseSearchHost host(*this);
+  RunFindFreeSpace(host);
+}
+
+void TFormDBase::FindFileName(const std::string& text) {
+  DBaseSearchHost host(*this);
+  RunFindFileName(host, text);
+}
 
 // ---- Printing, export, user commands ----
 
@@ -219,28 +306,14 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
   if ((entry.Data.Attr & kAttrFolder) != 0 && (entry.Data.Attr & kAttrArchiveFolder) == 0) return;
   Guarded([&] {
     for (;;) {
-      ShortString name;
-      ShortString label;
-      ShortString base;
-      uint16_t flags = 0;
-      int32_t index = 0;
-      ApiGetCurrentDiskDetails(handle_, name, ShortString::kMaxLength, label,
-                               ShortString::kMaxLength, base, ShortString::kMaxLength, flags,
-                               index);
-      ShortString folder;
-      ApiGetCurrentPath(handle_, folder);
-      const bool inArchive = ApiIsInArchive(handle_);
-      ShortString archive;
-      if (inArchive) ApiGetArchivePath(handle_, archive);
-      const UserCommandPaths paths =
-          UserCommandPathsOf(base.str(), folder.str(), archive.str(), FullNameOf(entry));
+      const FileLocation where = locateFile(handle_, FullNameOf(entry));
+      const UserCommandPaths& paths = where.paths;
       DebugLog("sFullPath=%s", paths.fullPath.c_str());
       DebugLog("sPathInArchive=%s", paths.pathInArchive.c_str());
       const std::optional<std::string> onDisk = findCataloguedPath(paths.fullPath, false);
-      const char letter = base.empty() ? '\0' : base.view().front();
-      const QueriedVolume volume = QueryVolumeInfo(letter, ShortString::kMaxLength);
       if (test && !onDisk) {
-        const NotFoundCauses why = notFoundCauses(volumeInfo(letter), label.str(), inArchive);
+        const NotFoundCauses why =
+            notFoundCauses(volumeInfo(where.letter), where.recordedLabel, where.inArchive);
         DebugLog("Does not exist: %s", paths.fullPath.c_str());
         if (services().messages->show("File Not Found", notFoundMessage(paths.fullPath, false, why),
                                       BoxIcon::kExclamation,
@@ -259,7 +332,9 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
       if (entry.Data.DescOffset != 0)
         ApiGetFullDesc(handle_, entry.Data.DescOffset, call.description);
       call.tempFolder = TempFolder;
-      call.flags = UserCommandFlagsOf(onDisk.has_value(), volume, label.str(), inArchive);
+      const QueriedVolume volume = QueryVolumeInfo(where.letter, ShortString::kMaxLength);
+      call.flags =
+          UserCommandFlagsOf(onDisk.has_value(), volume, where.recordedLabel, where.inArchive);
       CallUserCommand(UserLibraryPath(library), call);
       return;
     }

@@ -268,7 +268,7 @@ void TFilePanel::ShowFileStatus(int32_t index, bool withTotals) {
       status.kind = line->Kind == kLineFolder   ? FileStatusLine::Kind::kFolder
                     : line->Kind == kLineParent ? FileStatusLine::Kind::kParent
                                                 : FileStatusLine::Kind::kFile;
-      status.size = entry.Data.Size;
+      status.size = fileSizeOf(entry.Data.Size);
       status.dateTime = static_cast<uint32_t>(entry.Data.DateTime);
       const std::string description = shortDescOf(db(), entry);
       if (!description.empty()) status.description = description;
@@ -546,6 +546,12 @@ void TFilePanel::DblClick() {
       ExecFile(entry);
     }
   });
+}
+
+void TFilePanel::OpenFocusedEntry() {
+  shiftState_ = Qt::ShiftModifier;
+  headerClick_ = false;
+  DblClick();
 }
 
 void TFilePanel::GoToParent() {

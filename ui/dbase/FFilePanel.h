@@ -49,6 +49,8 @@ class TFilePanel : public DrawGrid {
   TDirCollection* forcedNode() const { return forcedNode_; }
 
   void ToggleFileSelection();
+  // Opens the focused entry through the desktop, as Shift with a double click does.
+  void OpenFocusedEntry();
   void GoToParent();
   void EditDescription();
   void ExecFile(const TOneFile& entry);

@@ -44,7 +44,8 @@ TFormSelectFolder::TFormSelectFolder(QWidget* parent, const DriveTable& drives)
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(DirTreeView, &QTreeWidget::itemExpanded, this, &TFormSelectFolder::nodeExpanded);
   connect(DirTreeView, &QTreeWidget::itemCollapsed, this, &TFormSelectFolder::nodeCollapsed);
-  connect(DirTreeView, &QTreeWidget::itemClicked, this,
+  // Moving along the tree with the keys chooses as a click does, so OK takes what is shown.
+  connect(DirTreeView, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* node) { select(node); });
   resize(kDesignSize);
 }
@@ -52,7 +53,7 @@ TFormSelectFolder::TFormSelectFolder(QWidget* parent, const DriveTable& drives)
 void TFormSelectFolder::LoadWindowPos(const IniFile& ini) {
   const QRect screen = screenArea();
   setGeometry(readBounds(ini, kSection, centredBounds(kDesignSize, screen), screen));
-  registerPlacementWriter(this, 0,
+  registerPlacementWriter(this, kSelectFolderPlacement,
                           [this](IniFile& out) { writeBounds(out, kSection, geometry()); });
 }
 

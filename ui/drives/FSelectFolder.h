@@ -25,7 +25,7 @@ class TFormSelectFolder : public QDialog {
   void LoadWindowPos(const IniFile& ini);
 
   QTreeWidget* DirTreeView = nullptr;
-  // The folder of the node last clicked, expanded or collapsed; a drive gives its root ("C:\").
+  // The folder of the node last chosen, expanded or collapsed; a drive gives its root ("C:\").
   std::string SelectedPath;
 
   // The path that children's paths are made of: "C:" for a drive, "C:\Data" for a folder.

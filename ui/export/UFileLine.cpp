@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "foundation/UBaseUtils.h"
+
 namespace vellomar {
 
 TOneFileLine::TOneFileLine(const TOneFile& entry) : Kind(FileLineKind(entry)) {
@@ -24,6 +26,17 @@ std::string descendingNumber(int32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "%10.10u", 0xFFFFFFFFu - static_cast<uint32_t>(value));
   return text;
+}
+
+std::string blankGrouped(uint32_t value) {
+  const std::string digits = std::to_string(value);
+  std::string grouped;
+  grouped.reserve(digits.size() + digits.size() / 3);
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped.push_back(' ');
+    grouped.push_back(digits[i]);
+  }
+  return grouped;
 }
 
 }  // namespace
@@ -60,6 +73,12 @@ ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criteri
       break;
   }
   return ShortString(key);
+}
+
+ShortString FormatFileSize(int32_t storedSize, bool inKB) {
+  if (storedSize >= 0) return FormatSizeShort(storedSize, inKB);
+  const uint32_t size = static_cast<uint32_t>(storedSize);
+  return inKB ? FormatSize64(int64_t{size}) : ShortString(blankGrouped(size));
 }
 
 }  // namespace vellomar

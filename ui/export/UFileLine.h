@@ -43,4 +43,8 @@ char FileSortGroup(const TOneFile& entry, uint8_t kind, bool reverse);
 // (0 name, 1 extension, 2 time, 3 size; time and size so that the newest or largest comes first).
 ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criterion, bool reverse);
 
+// A stored 32-bit size, read unsigned: sizes from 2 GiB on are shown as they are, not as
+// negative numbers; in kB mode they take the GB step.
+ShortString FormatFileSize(int32_t storedSize, bool inKB);
+
 }  // namespace vellomar

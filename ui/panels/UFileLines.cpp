@@ -5,7 +5,7 @@
 
 #include "engine/UApi.h"
 #include "engine/UMasks.h"
-#include "ui/search/UTextRanks.h"
+#include "ui/common/UTextRanks.h"
 
 namespace vellomar {
 

@@ -4,24 +4,6 @@
 
 namespace vellomar {
 
-namespace {
-
-std::string blankGrouped(uint32_t value) {
-  std::string digits = std::to_string(value);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
-    digits.insert(static_cast<size_t>(i), " ");
-  }
-  return digits;
-}
-
-}  // namespace
-
-ShortString FormatFileSize(int32_t storedSize, bool inKB) {
-  if (storedSize >= 0) return FormatSizeShort(storedSize, inKB);
-  const uint32_t size = static_cast<uint32_t>(storedSize);
-  return inKB ? FormatSize64(int64_t{size}) : ShortString(blankGrouped(size));
-}
-
 ShortString SizeCellText(const TOneFileLine& line, bool inKB) {
   switch (line.Kind) {
     case kLineFolder:

@@ -81,7 +81,7 @@ void TFileColumns::drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine
   if (line.Kind == kLineFolder) {
     size = "(folder)";
   } else if (line.Kind != kLineParent) {
-    size = FormatSizeShort(entry.Data.Size, options.SizeInKB).str();
+    size = FormatFileSize(entry.Data.Size, options.SizeInKB).str();
   }
   printer.PrnTextOut(QRect(x, y, right - x, height), right - printer.PrnTextWidth(size), y, size);
   x += Size;

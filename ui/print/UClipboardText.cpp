@@ -39,7 +39,7 @@ std::string FileLinesText(TDBase* handle, const std::vector<const TOneFileLine*>
     if (line.Kind == kLineFolder) {
       text.append("(folder)");
     } else if (line.Kind != kLineParent) {
-      text.append(FormatSizeShort(entry.Data.Size, sizeInKB).view());
+      text.append(FormatFileSize(entry.Data.Size, sizeInKB).view());
     }
     text.append("\t");
     ShortString desc;

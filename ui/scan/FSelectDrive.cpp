@@ -42,7 +42,7 @@ void TFormSelectDrive::LoadWindowPos(const IniFile& ini) {
   const QRect screen = screenArea();
   setGeometry(readBounds(ini, kSection, centredBounds(kDesignSize, screen), screen));
   Position = ini.readInteger(kSection, "Position", 0);
-  registerPlacementWriter(this, 0, [this](IniFile& out) {
+  registerPlacementWriter(this, kScanDiskPlacement, [this](IniFile& out) {
     writeBounds(out, kSection, geometry());
     out.writeInteger(kSection, "Position", Position);
   });

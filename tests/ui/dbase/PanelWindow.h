@@ -54,6 +54,9 @@ class PanelWindowTest : public ::testing::Test {
     window_ = new TFormDBase;
     window_->resize(900, 420);
     window_->show();
+    // Active as on a desktop, so that focus changes reach the panels as focus events.
+    QApplication::setActiveWindow(window_);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window_));
     EXPECT_TRUE(window_->OpenDBase(catalogue_.path()));
     idle();
   }

@@ -75,8 +75,11 @@ TEST_F(SelectFolderWindowTest, DrivesFromCOnWithTheirFoldersOneLevelAhead) {
   EXPECT_EQ(children(docs->child(0)), (std::vector<std::string>{"May"}));
   test::saveScreenshot(dialog_.get(), "select-folder-dialog");
 
+  // Chosen with the keys: OK takes the folder shown.
+  QTest::keyClick(&tree(), Qt::Key_Down);
   QTest::keyClick(&tree(), Qt::Key_Return);
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_EQ(dialog_->SelectedPath, root() + "DOCS\\2003");
 }
 
 TEST_F(SelectFolderWindowTest, CollapsingReadsTheFoldersAgainAndTheTreeIsKept) {

@@ -169,6 +169,12 @@ TEST_F(ScanFromMenuTest, EjectButtonsAndThePluginItemFollowTheMachine) {
   run(Command::SleevoraPrint);
   using namespace std::string_literals;
   EXPECT_EQ(calls("vmp_sv.dll"), "language 0\nwindow \0\0"s) << "no disk selected";
+
+  // Without a database window there are no disks to hand over.
+  db_->close();
+  QTRY_VERIFY(db_.isNull());
+  run(Command::SleevoraPrint);
+  EXPECT_EQ(calls("vmp_sv.dll"), "language 0\nwindow \0\0"s);
 }
 
 TEST_F(ScanFromMenuTest, WithoutThePluginItsMenuIsHidden) {

@@ -69,6 +69,8 @@ class ScanningWindowTest : public ::testing::Test {
     main_ = std::make_unique<TMainForm>();
     main_->resize(1000, 600);
     main_->show();
+    main_->activateWindow();  // keys reach the window in front
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
     main_->AppIdle();
     const std::string path = config_.at("disks.kvd");
     ASSERT_TRUE(ApiCreateDBase(ShortString(path)));
