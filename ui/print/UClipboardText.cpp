@@ -2,8 +2,8 @@
 
 #include "engine/UApi.h"
 #include "foundation/UBaseUtils.h"
+#include "platform/PText.h"
 #include "ui/common/UServices.h"
-#include "ui/print/UPrinter.h"
 
 namespace vellomar {
 
@@ -52,7 +52,7 @@ std::string FileLinesText(TDBase* handle, const std::vector<const TOneFileLine*>
 }
 
 void CopyTextToClipboard(const std::string& text) {
-  services().clipboard->setText(catalogueText(text).toStdString());
+  services().clipboard->setText(textAsUtf8(text));
 }
 
 }  // namespace vellomar
