@@ -24,7 +24,6 @@ class QToolButton;
 namespace vellomar {
 
 class KeyDispatcher;
-class TMediaWatch;
 class KeyMap;
 class TFormDBase;
 
@@ -160,7 +159,6 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<IdleLoop> idleLoop_;
   KeyMap* menuKeys_ = nullptr;
   KeyDispatcher* keyDispatcher_ = nullptr;
-  TMediaWatch* mediaWatch_ = nullptr;
   std::map<Command, QAction*> actions_;
   std::map<Command, QToolButton*> buttons_;
   std::vector<QAction*> recentActions_;

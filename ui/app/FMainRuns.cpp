@@ -73,8 +73,8 @@ void TMainForm::SetupScanning() {
   }
   menu("MenuTools")->menuAction()->setVisible(IsSleevoraPluginPresent());
 
-  mediaWatch_ = new TMediaWatch(processDriveTable(), this);
-  connect(mediaWatch_, &TMediaWatch::arrived, this, &TMainForm::MediaArrived);
+  auto* mediaWatch = new TMediaWatch(processDriveTable(), this);
+  connect(mediaWatch, &TMediaWatch::arrived, this, &TMainForm::MediaArrived);
 }
 
 bool TMainForm::SelectDrives(std::string& letters) {

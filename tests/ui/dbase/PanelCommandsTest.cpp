@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "tests/ui/dbase/PanelWindow.h"
 #include "tests/ui/print/PrintedPdf.h"
 #include "ui/dbase/FDBasePopups.h"
+#include "ui/dialogs/FMaskSelect.h"
 #include "ui/print/FDiskPrint.h"
 
 namespace vellomar::test {
@@ -79,6 +81,37 @@ TEST_F(PanelCommandsTest, CopyTakesTheSelectedLinesAndTheFocusedOneInListOrder) 
             copied("huge.iso", dosTime(2050), "3 000 000 000") +
                 copied("old.txt", dosTime(1990), "100") +
                 copied("ReadMe.doc", dosTime(2003), "7", "the words that stay"));
+}
+
+TEST_F(PanelCommandsTest, FileSelectionByMaskOnlyGrowsAndAnEmptyMaskTakesAll) {
+  const auto selected = [this] {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < files().lines().count(); ++i) {
+      const TOneFileLine& line = *files().lines().at(i);
+      if ((line.Flags & kLineSelected) != 0) names.push_back(FullNameOf(line));
+    }
+    return names;
+  };
+  const auto selectByMask = [this](const char* mask) {
+    onNextDialog<TFormMaskSelect>([mask](TFormMaskSelect& dialog) {
+      EXPECT_EQ(dialog.windowTitle().toStdString(), "Selection of files");
+      EXPECT_TRUE(dialog.ComboBoxMaskDisks->isHidden());
+      dialog.ComboBoxMaskFiles->setEditText(mask);
+      QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    trigger(files(), "MenuSelectFiles");
+  };
+  files().setFocus();
+  files().moveToLine(lineNamed("ReadMe.doc"));
+  QTest::keyClick(&files(), Qt::Key_Insert);
+  selectByMask("*.txt");
+  EXPECT_EQ(selected(), (std::vector<std::string>{"DiskInfo.txt", "notes.txt", "NOTES.TXT",
+                                                  "old.txt", "ReadMe.doc"}))
+      << "the mask ignores case and keeps what was selected";
+  selectByMask("");
+  EXPECT_EQ(selected(), fileNames());
+  trigger(files(), "MenuUnselectFiles");
+  EXPECT_TRUE(selected().empty());
 }
 
 TEST_F(PanelCommandsTest, FileListPrintsAllLinesOrTheSelectionOnly) {

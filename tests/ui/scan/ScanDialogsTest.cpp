@@ -225,9 +225,14 @@ TEST_F(ScanFolderDialogTest, RescanOfAnotherFolderAsksFirst) {
   EXPECT_EQ(recorder().boxes[0].caption, "Warning");
   EXPECT_EQ(dialog_.ScanPath, root_ + "\\docs");
 
+  // Help opens the topic of the mode shown.
+  dialog_.show();
+  click(buttonNamed(dialog_, "Help"));
   dialog_.SetScanMode(true);
   EXPECT_EQ(dialog_.windowTitle().toStdString(), "Scan Folder As Disk");
   EXPECT_TRUE(dialog_.EditDiskName->isEnabled());
+  click(buttonNamed(dialog_, "Help"));
+  EXPECT_EQ(recorder().helpContexts, (std::vector<int>{115, 116}));
 }
 
 TEST_F(ScanFolderDialogTest, BrowseFolderPutsTheChosenFolderIntoTheEdit) {
