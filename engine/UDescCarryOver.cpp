@@ -133,13 +133,13 @@ const TOneFile* FileLineIndex::find(std::string_view name, std::string_view ext)
 
 bool MovePrevArchive(TTreeStruct& tree, TDirCollection& folder, TDirCollection* previousFolder,
                      TScanLines& lines, size_t index) {
-  if (!previousFolder || index >= lines.size()) return false;
-  const TOneFile& line = lines[index].Line;
+  if (!previousFolder || index >= lines.slots() || !lines.kept(index)) return false;
+  const TFileEntry line = lines.at(index);
   const int32_t found =
       findSubDirIndex(*previousFolder, line.Name.view(), [&line](const TDirCollection& sub) {
         const TDirData& data = sub.Dir.Data;
-        return (data.Attr & kAttrArchiveFolder) && data.DateTime == line.Data.DateTime &&
-               compareText(data.Ext.view(), line.Data.Ext.view()) == 0;
+        return (data.Attr & kAttrArchiveFolder) && data.DateTime == line.Record.DateTime &&
+               compareText(data.Ext.view(), line.Record.Ext.view()) == 0;
       });
   if (found < 0) return false;
   TDirCollection* archive = previousFolder->ItemAt(found);
@@ -149,8 +149,8 @@ bool MovePrevArchive(TTreeStruct& tree, TDirCollection& folder, TDirCollection* 
     return false;
   }
   archive->Parent = &folder;
-  countArchive(tree.DiskInfo, archive->Totals, fileSizeOf(line.Data.Size));
-  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index));
+  countArchive(tree.DiskInfo, archive->Totals, fileSizeOf(line.Record.Size));
+  lines.remove(index);
   return true;
 }
 

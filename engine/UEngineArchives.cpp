@@ -261,12 +261,12 @@ bool ScanArchive(TTreeStruct& tree, TDirCollection& folder, TScanLines& lines, s
   if (CallbackAbort()) return false;
   const TLocalOptions& options = tree.Owner->LocalOptions;
   if (options.ScanArchives == kScanArchivesNo) return false;
-  const TOneFile& line = lines[index].Line;
+  const TFileEntry line = lines.at(index);
   const std::vector<ArchiveReader> readers =
-      ArchiveReadersFor(line.Name.view(), line.Data.Ext.view(), options);
+      ArchiveReadersFor(line.Name.view(), line.Record.Ext.view(), options);
   if (readers.empty()) return false;
   const ShortString shownPath = CutPathToTail(archive.System, ShortString::kMaxLength);
-  const int64_t fileSize = fileSizeOf(line.Data.Size);
+  const int64_t fileSize = fileSizeOf(line.Record.Size);
   tree.ScanState[kAskedByte] = 0;
   for (const ArchiveReader reader : readers) {
     if (!AskScanArchive(tree, shownPath)) continue;
@@ -291,17 +291,17 @@ TDirCollection* AddArchiveToTree(TTreeStruct& tree, TDirCollection& folder, TKFi
                                  size_t index) {
   const TArchiveModule* module = moduleFor(tree, kind);
   if (entries.Count() == 0) return nullptr;
-  const TOneFile& line = lines[index].Line;
+  const TFileEntry line = lines.at(index);
   auto made = std::make_unique<TDirCollection>(&folder, 0, true);
   made->Dir.Name = line.Name;
-  made->Dir.Data.Ext = line.Data.Ext;
-  made->Dir.Data.DateTime = line.Data.DateTime;
-  made->Dir.Data.Size = line.Data.Size;
+  made->Dir.Data.Ext = line.Record.Ext;
+  made->Dir.Data.DateTime = line.Record.DateTime;
+  made->Dir.Data.Size = line.Record.Size;
   made->Dir.Data.Attr = kAttrFolder | kAttrArchiveFolder;
   // A folder of exactly this name is there already: the archive stays a file.
   if (!folder.Add(made.get())) return nullptr;
   TDirCollection* archiveNode = made.release();
-  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index));
+  lines.remove(index);
 
   TDiskInfo& info = tree.DiskInfo;
   ArchiveFileLists fileLists;

@@ -227,26 +227,23 @@ void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
   ++node.Dir.Data.FileCount;
   node.Dir.Data.FilesSize += entry.Size;
   const StoredName name = splitStoredName(entry.Name);
-  TScanLine& added = lines.emplace_back();
-  added.Regular = entry.Regular;
-  TOneFile& line = added.Line;
-  line.Name = name.Name;
-  line.Data.DateTime = static_cast<int32_t>(entry.DosDateTime);
-  line.Data.Size = storedSize(entry.Size);
-  line.Data.Attr = entry.Attributes;
-  line.Data.Ext = name.Ext;
+  TFileRecord record;
+  record.DateTime = static_cast<int32_t>(entry.DosDateTime);
+  record.Size = storedSize(entry.Size);
+  record.Attr = entry.Attributes;
+  record.Ext = name.Ext;
   TCarriedDesc desc;
   if (prev) {
-    desc = prev->fileDesc(line.Data.DateTime, name.Name.view(), name.Ext.view());
-    if (desc.Offset == 0)
-      desc = prev->dirDesc(line.Data.DateTime, name.Name.view(), name.Ext.view());
+    desc = prev->fileDesc(record.DateTime, name.Name.view(), name.Ext.view());
+    if (desc.Offset == 0) desc = prev->dirDesc(record.DateTime, name.Name.view(), name.Ext.view());
   }
   if (desc.Offset == 0 && entry.Regular) {
     desc.Offset = ImportDescription(tree_, tree_.Owner->Stream, linuxFolder + '/' + entry.FoundName,
                                     ShortString(entry.Name));
   }
-  line.Data.DescOffset = desc.Offset;
-  if (desc.UserWritten) line.Data.Attr |= kAttrUserDesc;
+  record.DescOffset = desc.Offset;
+  if (desc.UserWritten) record.Attr |= kAttrUserDesc;
+  lines.add(record, name.Name, entry.Regular);
 }
 
 void DiskScan::carryFolderDescs(TDirCollection& node, const PreviousFolder& prev) const {
@@ -265,22 +262,17 @@ void DiskScan::listArchives(TDirCollection& node, const std::optional<PreviousFo
                             TScanLines& lines, const ScanPlace& place) {
   TDirCollection* prevNode = prev ? &prev->node() : nullptr;
   const std::string folder = withBackslash(place.Path);
-  for (size_t i = 0; i < lines.size();) {
-    const size_t count = lines.size();
-    if (!lines[i].Regular) {
-      ++i;
-      continue;
-    }
+  for (size_t i = 0; i < lines.slots(); ++i) {
+    if (!lines.kept(i) || !lines.regular(i)) continue;
     if (options_.AlwaysRescanArchives || !MovePrevArchive(tree_, node, prevNode, lines, i)) {
-      const TOneFile& line = lines[i].Line;
-      const std::string name = line.Name.str() + std::string(line.Data.Ext.view());
+      const TFileEntry line = lines.at(i);
+      const std::string name = line.Name.str() + std::string(line.Record.Ext.view());
       const auto found = foundFileNames_.find(name);
       const ArchivePaths archive{
           folder + name, place.LinuxPath + '/' +
                              (found != foundFileNames_.end() ? found->second : linuxNameOf(name))};
       ScanArchive(tree_, node, lines, i, archive);
     }
-    if (lines.size() == count) ++i;
   }
 }
 
@@ -295,18 +287,15 @@ void DiskScan::storeFileList(TDirCollection& node, const std::optional<PreviousF
     }
   }
   if (lines.empty()) return;
-  uint64_t nameBytes = 0;
-  for (const TScanLine& line : lines) nameBytes += static_cast<uint64_t>(line.Line.Name.length());
-  const uint64_t length = fileListBlockLength(lines.size(), nameBytes);
+  const uint64_t length = lines.blockLength();
   TKFileStream& stream = tree_.Owner->Stream;
   stream.SeekToEnd();
   ensureAppendFits(stream.GetPosition(), length);
-  ByteWriter w;
-  w.reserve(static_cast<size_t>(length));
-  writeFileListHead(w, static_cast<int32_t>(length), static_cast<int32_t>(lines.size()));
-  for (const TScanLine& line : lines) writeFileEntry(w, line.Line.Data, line.Line.Name);
+  ByteWriter head;
+  writeFileListHead(head, static_cast<int32_t>(length), static_cast<int32_t>(lines.size()));
   offset = static_cast<int32_t>(stream.GetPosition());
-  writeStreamBytes(stream, w.bytes());
+  writeStreamBytes(stream, head.bytes());
+  for (const std::span<const uint8_t> run : lines.keptRuns()) writeStreamBytes(stream, run);
 }
 
 bool DiskScan::ScanFolderFiles(TDirCollection& node, TDirCollection* previousNode,
@@ -322,18 +311,18 @@ bool DiskScan::ScanFolderFiles(TDirCollection& node, TDirCollection* previousNod
   if (folders > 0) {
     CallbackPercent(2, static_cast<int32_t>(int64_t{foldersBegun_} * 100 / (int64_t{folders} + 1)));
   }
-  std::vector<ScanEntry> entries;
+  ScanFiles files;
   if (const auto read = files_.find(&node); read != files_.end()) {
-    entries = read->second.entries(volume_);
+    files = std::move(read->second);
     files_.erase(read);
   }
   TScanLines lines;
   // Room for the simulated "DiskInfo.txt" too, and never twice the room of a huge folder.
-  lines.reserve(entries.size() + 1);
+  lines.reserve(files.count() + 1, files.nameBytes() + kDiskInfoName.size());
   bool diskInfoSeen = false;
   uint32_t lastFileTime = 0;
   foundFileNames_.clear();
-  for (ScanEntry& entry : entries) {
+  files.visit([&](ScanEntry& entry) {
     lastFileTime = entry.DosDateTime;
     const bool diskInfo = sameAsciiIgnoringCase(entry.Name, kDiskInfoName);
     if (diskInfo) {
@@ -342,8 +331,8 @@ bool DiskScan::ScanFolderFiles(TDirCollection& node, TDirCollection* previousNod
     }
     if (diskInfo || volume_.CaseInsensitive) foundFileNames_.emplace(entry.Name, entry.FoundName);
     addLine(lines, node, prev, place.LinuxPath, entry);
-  }
-  entries = {};
+  });
+  files = {};
   if (options_.SimulateDiskInfo && node.Parent == nullptr && !diskInfoSeen) {
     ScanEntry simulated;
     simulated.Name = kDiskInfoName;

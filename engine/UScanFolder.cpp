@@ -10,8 +10,35 @@ namespace vellomar {
 
 namespace {
 
-// A packed file: size, DOS date-time, attributes, regular flag, name length, then the name.
+// A packed file: size, DOS date-time, attributes, flags, found name length, the found name;
+// then, flagged, the stored name's 16-bit length and the stored name.
 constexpr size_t kPackedHead = 8 + 4 + 2 + 1 + 1;
+constexpr size_t kPackedFlagsAt = 14;
+constexpr size_t kPackedNameLengthAt = 15;
+constexpr uint8_t kPackedRegular = 1;
+constexpr uint8_t kPackedStoredName = 2;
+
+struct PackedFile {
+  const char* Head;
+  std::string_view FoundName;
+  std::string_view StoredName;
+  size_t End;  // where the next file starts
+};
+
+PackedFile unpack(const std::string& bytes, size_t pos) {
+  PackedFile file{bytes.data() + pos, {}, {}, pos + kPackedHead};
+  const auto foundLength = static_cast<uint8_t>(file.Head[kPackedNameLengthAt]);
+  file.FoundName = std::string_view(bytes).substr(file.End, foundLength);
+  file.StoredName = file.FoundName;
+  file.End += foundLength;
+  if (file.Head[kPackedFlagsAt] & kPackedStoredName) {
+    uint16_t storedLength = 0;
+    std::memcpy(&storedLength, bytes.data() + file.End, 2);
+    file.StoredName = std::string_view(bytes).substr(file.End + 2, storedLength);
+    file.End += 2 + storedLength;
+  }
+  return file;
+}
 
 bool sameFileSystem(const FindEntry& entry, const ScanVolume& volume) {
   return entry.device == volume.Device &&
@@ -34,42 +61,50 @@ ScanVolume scanVolumeOf(const FindSearch& folder) {
   return {folder.device(), folder.mountId(), folder.caseInsensitiveMedia()};
 }
 
-void ScanFiles::add(const FindEntry& entry) {
+void ScanFiles::add(const FindEntry& entry, const ScanVolume& volume) {
   // Linux names are at most 255 bytes.
-  const auto nameLength = static_cast<uint8_t>(std::min<size_t>(entry.name.size(), 255));
+  const auto foundLength = static_cast<uint8_t>(std::min<size_t>(entry.name.size(), 255));
+  const std::string_view found = std::string_view(entry.name).substr(0, foundLength);
+  const std::string stored = storedNameOf(found, volume.CaseInsensitive);
+  const bool storedApart = stored != found;
   char head[kPackedHead];
-  const uint8_t regular = entry.kind == EntryKind::kFile ? 1 : 0;
+  uint8_t flags = entry.kind == EntryKind::kFile ? kPackedRegular : 0;
+  if (storedApart) flags |= kPackedStoredName;
   std::memcpy(head, &entry.size, 8);
   std::memcpy(head + 8, &entry.dosDateTime, 4);
   std::memcpy(head + 12, &entry.attributes, 2);
-  head[14] = static_cast<char>(regular);
-  head[15] = static_cast<char>(nameLength);
+  head[kPackedFlagsAt] = static_cast<char>(flags);
+  head[kPackedNameLengthAt] = static_cast<char>(foundLength);
   bytes_.append(head, kPackedHead);
-  bytes_.append(entry.name, 0, nameLength);
+  bytes_.append(found);
+  if (storedApart) {
+    // Lower-casing may lengthen a name past 255 bytes.
+    const auto storedLength = static_cast<uint16_t>(std::min<size_t>(stored.size(), UINT16_MAX));
+    bytes_.append(reinterpret_cast<const char*>(&storedLength), 2);
+    bytes_.append(stored, 0, storedLength);
+  }
+  ++count_;
+  nameBytes_ += storedApart ? stored.size() : found.size();
 }
 
-std::vector<ScanEntry> ScanFiles::entries(const ScanVolume& volume) const {
-  // Counted first: a list grown by doubling may hold near twice the room of a huge folder.
-  size_t count = 0;
-  for (size_t pos = 0; pos + kPackedHead <= bytes_.size(); ++count) {
-    pos += kPackedHead + static_cast<uint8_t>(bytes_[pos + kPackedHead - 1]);
+void ScanFiles::visit(const std::function<void(ScanEntry&)>& visit) const {
+  std::vector<size_t> order;
+  order.reserve(count_);
+  for (size_t pos = 0; pos < bytes_.size(); pos = unpack(bytes_, pos).End) order.push_back(pos);
+  std::sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+    return compareTextThenBytes(unpack(bytes_, a).StoredName, unpack(bytes_, b).StoredName) < 0;
+  });
+  ScanEntry entry;
+  for (const size_t pos : order) {
+    const PackedFile file = unpack(bytes_, pos);
+    std::memcpy(&entry.Size, file.Head, 8);
+    std::memcpy(&entry.DosDateTime, file.Head + 8, 4);
+    std::memcpy(&entry.Attributes, file.Head + 12, 2);
+    entry.Regular = (file.Head[kPackedFlagsAt] & kPackedRegular) != 0;
+    entry.FoundName.assign(file.FoundName);
+    entry.Name.assign(file.StoredName);
+    visit(entry);
   }
-  std::vector<ScanEntry> entries;
-  entries.reserve(count);
-  for (size_t pos = 0; pos + kPackedHead <= bytes_.size();) {
-    const char* head = bytes_.data() + pos;
-    ScanEntry& entry = entries.emplace_back();
-    std::memcpy(&entry.Size, head, 8);
-    std::memcpy(&entry.DosDateTime, head + 8, 4);
-    std::memcpy(&entry.Attributes, head + 12, 2);
-    entry.Regular = head[14] != 0;
-    const size_t nameLength = static_cast<uint8_t>(head[15]);
-    entry.FoundName.assign(head + kPackedHead, nameLength);
-    entry.Name = storedNameOf(entry.FoundName, volume.CaseInsensitive);
-    pos += kPackedHead + nameLength;
-  }
-  sortByStoredName(entries);
-  return entries;
 }
 
 ScanFolderContents readScanFolder(FindSearch& folder, const ScanVolume& volume) {
@@ -84,7 +119,7 @@ ScanFolderContents readScanFolder(FindSearch& folder, const ScanVolume& volume) 
       entry.Attributes = found.attributes;
       entry.Enterable = sameFileSystem(found, volume);
     } else if (isFile(found)) {
-      contents.Files.add(found);
+      contents.Files.add(found, volume);
     }
   }
   sortByStoredName(contents.Folders);

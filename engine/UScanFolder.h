@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,19 +41,25 @@ struct ScanEntry {
 };
 
 // The files of one folder, packed from the folder walk until the file pass takes them: sixteen
-// bytes and the name each, so the files of a whole disk wait in little memory.
+// bytes and the name each (and the stored name where it differs), so the files of a whole disk
+// wait in little memory and a huge folder is never held as one object per file.
 class ScanFiles {
  public:
-  void add(const FindEntry& entry);
+  void add(const FindEntry& entry, const ScanVolume& volume);
   // Gives back the room kept for further files.
   void shrinkToFit() { bytes_.shrink_to_fit(); }
-  bool empty() const { return bytes_.empty(); }
-  // The files in the order of compareTextThenBytes on their stored names, so a folder reads
-  // the same at every scan.
-  std::vector<ScanEntry> entries(const ScanVolume& volume) const;
+  bool empty() const { return count_ == 0; }
+  size_t count() const { return count_; }
+  // The bytes of the stored names, all together.
+  size_t nameBytes() const { return nameBytes_; }
+  // Hands visit the files one at a time, in the order of compareTextThenBytes on their stored
+  // names, so a folder reads the same at every scan. The entry handed is visit's to change.
+  void visit(const std::function<void(ScanEntry&)>& visit) const;
 
  private:
   std::string bytes_;
+  size_t count_ = 0;
+  size_t nameBytes_ = 0;
 };
 
 // One folder as the walk reads it: its subfolders, in the order of compareTextThenBytes on

@@ -3,9 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "engine/UApiTypes.h"
+#include "engine/UScanLines.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -16,14 +15,6 @@ class TTreeStruct;
 
 // What a disk scan hands over to archive listing (UEngineArchives) and to description import
 // (UFilterModules, UEngineDescImport, UDescCarryOver), which take the folder's lines.
-
-// A line of the folder being scanned. Only a regular file may be opened: never a link, FIFO,
-// socket or device.
-struct TScanLine {
-  TOneFile Line;
-  bool Regular = false;
-};
-using TScanLines = std::vector<TScanLine>;
 
 // Chooses the archive modules of the database's settings and loads them.
 void LoadArchiveModules(TTreeStruct& tree);

@@ -1,6 +1,12 @@
 #include "engine/UScanPrevious.h"
 
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "engine/UDBase.h"
 #include "engine/UEntryRecords.h"
+#include "engine/UFileListBlock.h"
 #include "platform/PText.h"
 
 namespace vellomar {
@@ -8,39 +14,46 @@ namespace vellomar {
 namespace {
 
 constexpr int kSubDirsAndDescribedFiles = 1;
-constexpr int kFilesOnly = 2;
 
 // Equal keys for names equal ignoring case; a stored name may hold "/" but never "\".
 std::string nameKey(std::string_view name, std::string_view ext) {
   return lowerText(name) + '\\' + lowerText(ext);
 }
 
-// Every stored field of a line, for comparing lists exactly.
-std::string lineKey(const TOneFile& line) {
-  ByteWriter w;
-  writeFileRecord(w, line.Data);
-  std::string key(w.bytes().begin(), w.bytes().end());
-  key.append(line.Name.view());
-  return key;
+bool bytesBefore(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
 }
 
-bool sameLines(const TScanLines& lines, const TFileCollection& previous) {
-  if (static_cast<size_t>(previous.Count()) != lines.size()) return false;
-  const auto items = previous.Items();
-  size_t first = 0;
-  while (first < lines.size() && lines[first].Line.Data == items[first]->Data &&
-         lines[first].Line.Name == items[first]->Name) {
-    ++first;
+bool sameBytes(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+// The new lines from first on against the previous entries the reader has still to give, in
+// any order: each previous entry takes a new line of the same bytes that none took before.
+bool sameLinesInAnyOrder(const TScanLines& lines, size_t first, const TOneFile& mismatched,
+                         FileListReader& reader) {
+  std::vector<size_t> sorted;
+  sorted.reserve(lines.size());
+  for (size_t i = first; i < lines.slots(); ++i) {
+    if (lines.kept(i)) sorted.push_back(i);
   }
-  if (first == lines.size()) return true;
-  std::unordered_map<std::string, int> unmatched;
-  for (size_t i = first; i < lines.size(); ++i) ++unmatched[lineKey(*items[i])];
-  for (size_t i = first; i < lines.size(); ++i) {
-    const auto it = unmatched.find(lineKey(lines[i].Line));
-    if (it == unmatched.end() || it->second == 0) return false;
-    --it->second;
-  }
-  return true;
+  std::sort(sorted.begin(), sorted.end(), [&lines](size_t a, size_t b) {
+    return bytesBefore(lines.entryBytes(a), lines.entryBytes(b));
+  });
+  std::vector<bool> taken(sorted.size());
+  TOneFile previous = mismatched;
+  do {
+    ByteWriter w;
+    writeFileEntry(w, previous.Data, previous.Name);
+    const std::span<const uint8_t> key(w.bytes());
+    auto it = std::lower_bound(sorted.begin(), sorted.end(), key, [&lines](size_t i, auto k) {
+      return bytesBefore(lines.entryBytes(i), k);
+    });
+    while (it != sorted.end() && taken[static_cast<size_t>(it - sorted.begin())]) ++it;
+    if (it == sorted.end() || !sameBytes(lines.entryBytes(*it), key)) return false;
+    taken[static_cast<size_t>(it - sorted.begin())] = true;
+  } while (reader.next(previous));
+  return reader.held() == reader.count();
 }
 
 }  // namespace
@@ -90,10 +103,20 @@ TCarriedDesc PreviousFolder::dirDesc(int32_t dosDateTime, std::string_view name,
 }
 
 std::optional<int32_t> PreviousFolder::sharedFileList(const TScanLines& lines) const {
-  tree_->CurDir = node_;
-  LoadFileCol(*tree_, kFilesOnly);
-  if (!sameLines(lines, *tree_->FileCol)) return std::nullopt;
-  return node_->Dir.Data.FileListOffset;
+  const int32_t offset = node_->Dir.Data.FileListOffset;
+  if (offset == 0) return lines.empty() ? std::optional<int32_t>(0) : std::nullopt;
+  FileListReader reader(tree_->Owner->Stream, tree_->Owner->DamageCounter, offset);
+  if (reader.count() != lines.size()) return std::nullopt;
+  TOneFile previous;
+  for (size_t i = 0; i < lines.slots(); ++i) {
+    if (!lines.kept(i)) continue;
+    if (!reader.next(previous)) return std::nullopt;
+    const TFileEntry line = lines.at(i);
+    if (line.Record == previous.Data && line.Name == previous.Name) continue;
+    if (!sameLinesInAnyOrder(lines, i, previous, reader)) return std::nullopt;
+    break;
+  }
+  return offset;
 }
 
 }  // namespace vellomar

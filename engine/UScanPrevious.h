@@ -37,9 +37,9 @@ class PreviousFolder {
   // The same rule over the previous subfolder records, walk folders and archive folders alike.
   TCarriedDesc dirDesc(int32_t dosDateTime, std::string_view name, std::string_view ext) const;
 
-  // The previous file-list block when lines equal its lines exactly, in any order: every
+  // The previous file-list block when lines equal its entries exactly, in any order: every
   // field, size and name included, so neither a changed size nor a case-only rename keeps a
-  // stale block. Reloads the previous folder's file list without its subfolders.
+  // stale block, nor does a damaged one. The block is read, not loaded as lines.
   std::optional<int32_t> sharedFileList(const TScanLines& lines) const;
 
  private:

@@ -24,7 +24,7 @@ std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_
   return readStreamBytes(stream, static_cast<size_t>(std::min<uint64_t>(n, left)));
 }
 
-void writeStreamBytes(TKFileStream& stream, const std::vector<uint8_t>& bytes) {
+void writeStreamBytes(TKFileStream& stream, std::span<const uint8_t> bytes) {
   if (!bytes.empty()) stream.Write(bytes.data(), bytes.size());
 }
 

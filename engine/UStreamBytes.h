@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace vellomar {
@@ -19,6 +20,6 @@ uint64_t bytesLeftAt(const TKFileStream& stream, uint64_t offset);
 std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_t n,
                                     uint64_t& left);
 // Writes the bytes at the stream's position in one write.
-void writeStreamBytes(TKFileStream& stream, const std::vector<uint8_t>& bytes);
+void writeStreamBytes(TKFileStream& stream, std::span<const uint8_t> bytes);
 
 }  // namespace vellomar

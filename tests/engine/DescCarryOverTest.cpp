@@ -46,13 +46,16 @@ class PreviousArchive : public ::testing::Test {
   void add(const std::string& name, int32_t dateTime, int32_t size) {
     std::unique_ptr<TOneFile> line(lineOf(name, dateTime, 0, 0x20));
     line->Data.Size = size;
-    lines.push_back({*line, true});
+    lines.add(line->Data, line->Name, true);
   }
 
   std::vector<std::string> names() const {
     std::vector<std::string> out;
-    for (const TScanLine& l : lines)
-      out.push_back(l.Line.Name.str() + std::string(l.Line.Data.Ext.view()));
+    for (size_t i = 0; i < lines.slots(); ++i) {
+      if (!lines.kept(i)) continue;
+      const TFileEntry line = lines.at(i);
+      out.push_back(line.Name.str() + std::string(line.Record.Ext.view()));
+    }
     return out;
   }
 

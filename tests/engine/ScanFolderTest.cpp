@@ -49,7 +49,9 @@ Read readFolder(const std::string& path, const ScanVolume& volume) {
   FindSearch folder;
   folder.openAt(path);
   ScanFolderContents contents = readScanFolder(folder, volume);
-  return {contents.Folders, contents.Files.entries(volume)};
+  Read read{contents.Folders, {}};
+  contents.Files.visit([&read](ScanEntry& entry) { read.files.push_back(entry); });
+  return read;
 }
 
 ScanVolume volumeAt(const std::string& path) {

@@ -21,6 +21,11 @@
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/dbase/FDBase.h"
+#include "ui/dialogs/FDescription.h"
+#include "ui/dialogs/UDialogs.h"
+#include "ui/search/FFindFileDlg.h"
+#include "ui/search/FMoreOptions.h"
+#include "ui/search/FSearchCommands.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -68,6 +73,8 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
   buildMenus();
   buildToolbar();
   LoadWindowPlacement();
+  FormDescription().LoadWindowPos();
+  SetupScanning();
   idleLoop_ = std::make_unique<IdleLoop>([this] { AppIdle(); }, [this] { MainTimerTimer(); });
   idleLoop_->start();
 }
@@ -414,7 +421,8 @@ void TMainForm::runCommand(Command command) {
         db->GoToParent();
         break;
       case Command::SleevoraPrint:
-        db->PrintSleevoraLabels();
+        // The item stays enabled without a database window, which has no disks to hand over.
+        if (db != nullptr) db->PrintSleevoraLabels();
         break;
       case Command::ShowDBase:
         ShowDBaseClick();
@@ -511,15 +519,7 @@ TFormDBase* TMainForm::IsDBaseOpen(const std::string& fileName, bool bringToFron
 
 TMdiChild* TMainForm::FindFoundWindow(int kinds) const {
   const TFormDBase* db = activeDBase();
-  if (db == nullptr) return nullptr;
-  for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
-    auto* child = qobject_cast<TMdiChild*>(sub);
-    if (child == nullptr || child->Tag != db->Tag) continue;
-    if ((child->kind() == TMdiChild::Kind::kFoundFiles && (kinds & 1) != 0) ||
-        (child->kind() == TMdiChild::Kind::kFoundEmpty && (kinds & 2) != 0))
-      return child;
-  }
-  return nullptr;
+  return db != nullptr ? findFoundWindow(mdiArea_, db->Tag, kinds) : nullptr;
 }
 
 void TMainForm::ShowDBaseClick() {
@@ -822,8 +822,11 @@ void TMainForm::MenuLastFileClick(int index) {
 void TMainForm::LoadSettingsIni() {
   const std::string settings = configFilePath(kSettingsIniName);
   if (fileExists(settings)) {
-    recent_.read(IniFile::load(settings));
+    const IniFile ini = IniFile::load(settings);
+    recent_.read(ini);
     UpdateRecentFilesMenu();
+    if (FormSearchFileDlg != nullptr) FormSearchFileDlg->LoadFromIni(ini);
+    if (FormMoreOptions != nullptr) FormMoreOptions->LoadFromIni(ini);
   }
   const std::string userCommands = configFilePath(kUserCmdIniName);
   if (fileExists(userCommands)) ReadUserCommands(IniFile::load(userCommands));
@@ -835,6 +838,8 @@ void TMainForm::SaveSettingsIni() {
   if (!mayWriteFile(settings)) return;
   IniFile ini = IniFile::load(settings);
   recent_.write(ini);
+  if (FormSearchFileDlg != nullptr) FormSearchFileDlg->SaveToIni(ini);
+  if (FormMoreOptions != nullptr) FormMoreOptions->SaveToIni(ini);
   ini.save(settings);
 }
 

@@ -112,6 +112,9 @@ class TMainForm : public QMainWindow {
   bool SelectScanFolder(std::string& folder, std::string& diskName, std::string& volumeLabel);
   void Eject(char letter);
   bool IsSleevoraPluginPresent();
+  // A medium arrived in a drive: scanned in the active database window when the settings ask
+  // for it and the drive is one of the two CD drives; ignored while a dialog or a scan runs.
+  void MediaArrived(char letter);
   // Upper-case letters of the first two CD-ROM drives, blank when none.
   char CdDriveLetters[2] = {' ', ' '};
 
@@ -128,6 +131,8 @@ class TMainForm : public QMainWindow {
  private:
   void buildMenus();
   void buildToolbar();
+  // The scan dialogs' placements, the eject buttons, the plug-in's menu and the media watch.
+  void SetupScanning();
   void ProcessStartup();
   void openAtStartup(const std::string& name, const char* caption);
   // The folder the file dialogs start in.

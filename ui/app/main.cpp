@@ -4,6 +4,7 @@
 #include "ui/app/UCommandLine.h"
 #include "ui/app/UQuitSignal.h"
 #include "ui/common/UIniFile.h"
+#include "ui/search/FSearchCommands.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettings.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
   // waits for the first idle pass.
   vellomar::TMainForm mainForm(arguments);
   vellomar::TFormSettings settings(vellomar::configFilePath(vellomar::kProgramIniName), &mainForm);
+  vellomar::TSearchDialogs searchDialogs(&mainForm);
   vellomar::QuitSignal quit;
   QObject::connect(&quit, &vellomar::QuitSignal::quitRequested, &mainForm, &QWidget::close);
   mainForm.show();

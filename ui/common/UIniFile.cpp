@@ -11,83 +11,13 @@
 #include <iterator>
 
 #include "platform/PKernelFile.h"
+#include "platform/PText.h"
 
 namespace vellomar {
 
 namespace {
 
 constexpr size_t npos = std::string::npos;
-
-// Characters 0x80..0x9F of CP1252; 0 where the code page leaves a hole (read as U+FFFD).
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-bool isValidUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    size_t extra;
-    char32_t c;
-    if (b < 0x80) {
-      ++i;
-      continue;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-      extra = 1;
-      c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      extra = 2;
-      c = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      extra = 3;
-      c = b & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= text.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto t = static_cast<unsigned char>(text[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      c = (c << 6) | (t & 0x3F);
-    }
-    if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-        (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
-      return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
-std::string cp1252ToUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 2);
-  for (char ch : text) {
-    const auto b = static_cast<unsigned char>(ch);
-    if (b < 0x80) {
-      out.push_back(ch);
-    } else if (b < 0xA0) {
-      const char16_t c = kCp1252High[b - 0x80];
-      appendUtf8(out, c != 0 ? c : 0xFFFD);
-    } else {
-      appendUtf8(out, b);
-    }
-  }
-  return out;
-}
 
 char lowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -156,7 +86,7 @@ IniFile IniFile::load(const std::string& path) {
 
 IniFile IniFile::fromText(std::string_view raw) {
   IniFile ini;
-  std::string text = isValidUtf8(raw) ? std::string(raw) : cp1252ToUtf8(raw);
+  std::string text = textAsUtf8(raw);
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   const size_t firstEnd = text.find('\n');
   if (firstEnd != npos && firstEnd > 0 && text[firstEnd - 1] == '\r') ini.lineEnd_ = "\r\n";

@@ -22,6 +22,11 @@ QRect centredBounds(const QSize& size, const QRect& screen);
 // The available area of the primary screen.
 QRect screenArea();
 
+// Where the dialogs' bounds go among each other in the file, after the main window's.
+inline constexpr int kScanDiskPlacement = 1;
+inline constexpr int kDescriptionPlacement = 2;
+inline constexpr int kSelectFolderPlacement = 3;
+
 // A dialog that keeps its bounds (or more) in the program's INI file registers what it writes
 // there; the main window writes them all at the end of the run, after its own placement.
 // order: where it goes among the others (lower first).

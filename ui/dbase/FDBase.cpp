@@ -85,6 +85,7 @@ TFormDBase::TFormDBase(QWidget* parent) : TMdiChild(parent) {
   filterNames_ = listFilterModules(QCoreApplication::applicationDirPath().toStdString());
   Tag = NextCounter();
   buildLayout();
+  BindUserCommands();
 }
 
 TFormDBase::~TFormDBase() {

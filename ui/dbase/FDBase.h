@@ -29,6 +29,8 @@ class TTreePanel;
 // The panels themselves, and the commands of the other families (scanning, search, printing,
 // selection, descriptions), are built beside this file; their entry points are declared here
 // and reached through the main menu.
+class ScanCommands;
+
 class TFormDBase : public TMdiChild {
   Q_OBJECT
  public:
@@ -142,6 +144,10 @@ class TFormDBase : public TMdiChild {
   void ExportDBase();
   void EditLocalOptions();
   void PrintSleevoraLabels();
+  // Runs a user command's library on the focused file (not on "..", nor on a plain folder).
+  // With test set, a file that is not there brings the "File Not Found" box, whose Retry looks
+  // again, and the library is not called.
+  void ExecuteUserCommand(const std::string& library, const std::string& params, bool test);
 
  signals:
   // The window closes with its database (the main window puts it into the recent files).
@@ -160,6 +166,10 @@ class TFormDBase : public TMdiChild {
   void splitterMoved();
   // Frees the handle once; a failure of the close is reported once.
   void closeHandle();
+  // The keys of "UserCmd.ini", served while the focus is in this window.
+  void BindUserCommands();
+  // Runs a scanning command under the window's error convention, then shows its result.
+  void runScanCommand(const std::function<void(ScanCommands&)>& command);
 
   bool closing_ = false;
   bool scanRunning_ = false;

@@ -36,6 +36,7 @@ void TFormDBase::ApplyPanelFonts() {
   applyFont(diskPanel(), options_.Fonts[kDiskFont]);
   diskPanel()->setDefaultRowHeight(QFontMetrics(diskPanel()->font()).height());
   applyFont(treePanel(), options_.Fonts[kTreeFont]);
+  treePanel()->SetPictures(options_.FontSizes[kTreeFont] > 8);
   QFont files = filePanel()->font();
   if (!options_.Fonts[kFileFont].lfFaceName.empty()) files = fontOf(options_.Fonts[kFileFont]);
   filePanel()->ApplyFont(files);
@@ -61,6 +62,8 @@ void TFormDBase::ReloadTree() {
 
 void TFormDBase::LoadFileList(const std::string& focusName) {
   filePanel()->LoadFileList(focusName);
+  // A new list follows a change of folder or disk, which the headers show.
+  UpdatePanelHeaders();
 }
 
 void TFormDBase::JumpTo(const std::string& diskName, const std::string& folderPath,

@@ -7,6 +7,7 @@
 #include "ui/common/UKeyDispatcher.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBase.h"
+#include "ui/dbase/FFilePanel.h"
 
 namespace vellomar {
 namespace {
@@ -140,6 +141,12 @@ std::vector<TPopupItem> fileItems(TFormDBase& form, QWidget* panel) {
                       [&form, criterion] { return form.options().SortCrit == criterion; }};
   };
   return {
+      {"MenuOpen",
+       "Open",
+       key(Qt::ShiftModifier, Qt::Key_Return),
+       [&form] { form.filePanel()->OpenFocusedEntry(); },
+       {},
+       {}},
       {"MenuCopyFile",
        "&Copy",
        key(Qt::ControlModifier, Qt::Key_C),

@@ -1,9 +1,10 @@
-// Printing and the clipboard of the database window: the catalogue print, the folder tree and
-// the disk names, over the print layer.
+// Printing and the clipboard of the database window: the catalogue print, the folder tree, the
+// file list, the disk names and the file lines, over the print layer.
 #include <QPrinter>
 
 #include "engine/UApi.h"
 #include "ui/dbase/FDBase.h"
+#include "ui/dbase/FFilePanel.h"
 #include "ui/print/FAbortPrint.h"
 #include "ui/print/FDiskPrint.h"
 #include "ui/print/UClipboardText.h"
@@ -19,21 +20,43 @@ std::string currentDiskName(TDBase* handle) {
   return ApiGetCurrentKey(handle, name, flags, index) ? name.str() : std::string();
 }
 
+std::string currentPath(TDBase* handle) {
+  ShortString path;
+  ApiGetCurrentPath(handle, path);
+  return path.str();
+}
+
+// The file panel's lines in list order, and the index of the focused one.
+std::vector<const TOneFileLine*> fileLines(TFilePanel& panel, int32_t& focused) {
+  std::vector<const TOneFileLine*> lines;
+  lines.reserve(static_cast<size_t>(panel.lines().count()));
+  for (int32_t i = 0; i < panel.lines().count(); ++i) lines.push_back(panel.lines().at(i));
+  focused = panel.focusedIndex();
+  return lines;
+}
+
 void printDisks(TFormDBase& form) {
   TDBase* handle = form.GetDBaseHandle();
   const std::string disk = currentDiskName(handle);
-  ShortString path;
-  ApiGetCurrentPath(handle, path);
+  const std::string path = currentPath(handle);
+  const std::string file = form.filePanel()->GetFocusedFileName();
   TFormDiskPrint print(handle, form.shortName(), &form);
   print.exec();
   // The walk moved through the disks; the window goes back where it was.
+  if (!disk.empty()) form.JumpTo(disk, path, file);
+}
+
+void printFiles(TFormDBase& form) {
+  TDBase* handle = form.GetDBaseHandle();
   form.Guarded([&] {
-    if (!disk.empty() && ApiGoToDiskByName(handle, ShortString(disk))) {
-      ApiGoToPath(handle, path);
-      form.RefreshDisks();
-      form.ReloadTree();
-      form.LoadFileList(std::string());
-    }
+    RunListPrint(form.window(), true,
+                 [&](QPrinter& printer, const TPrintChoice& choice, TPrintStatus& status) {
+                   int32_t focused = 0;
+                   const std::vector<const TOneFileLine*> lines =
+                       fileLines(*form.filePanel(), focused);
+                   return PrintFileLines(printer, choice, form.options(), handle, lines, focused,
+                                         currentDiskName(handle), currentPath(handle), status);
+                 });
   });
 }
 
@@ -64,14 +87,29 @@ void TFormDBase::PrintPanel(int panel) {
     case kPanelTree:
       printTree(*this);
       break;
+    case kPanelFiles:
+      printFiles(*this);
+      break;
     default:
       break;
   }
 }
 
 void TFormDBase::CopyToClipboard() {
-  if (ActivePanel() == kPanelDisks) {
-    Guarded([this] { CopyTextToClipboard(DiskNamesText(handle_)); });
+  switch (ActivePanel()) {
+    case kPanelDisks:
+      Guarded([this] { CopyTextToClipboard(DiskNamesText(handle_)); });
+      break;
+    case kPanelFiles:
+      Guarded([this] {
+        int32_t focused = 0;
+        const std::vector<const TOneFileLine*> lines = fileLines(*filePanel(), focused);
+        CopyTextToClipboard(
+            FileLinesText(handle_, lines, focused, options_.ShowSeconds, options_.SizeInKB));
+      });
+      break;
+    default:
+      break;
   }
 }
 

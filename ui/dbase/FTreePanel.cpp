@@ -1,6 +1,7 @@
 #include "ui/dbase/FTreePanel.h"
 
 #include <QHeaderView>
+#include <QStyle>
 
 #include "engine/UApi.h"
 #include "foundation/UExceptions.h"
@@ -59,6 +60,7 @@ QTreeWidgetItem* TTreePanel::addItem(QTreeWidgetItem* parent, const QString& tex
                                      TDirCollection* node) {
   auto* item = parent == nullptr ? new QTreeWidgetItem(this) : new QTreeWidgetItem(parent);
   item->setText(0, text);
+  if (pictures_) item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
   item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
   positions_.emplace(node, static_cast<int>(nodes_.size()));
   nodes_.push_back(node);
@@ -176,6 +178,13 @@ void TTreePanel::CollapseAll() {
   collapseAll();
   if (QTreeWidgetItem* first = itemAtIndex(0)) first->setExpanded(true);
   setUpdatesEnabled(true);
+}
+
+void TTreePanel::SetPictures(bool pictures) {
+  if (pictures == pictures_) return;
+  pictures_ = pictures;
+  const QIcon icon = pictures ? style()->standardIcon(QStyle::SP_DirIcon) : QIcon();
+  for (QTreeWidgetItem* item : items_) item->setIcon(0, icon);
 }
 
 void TTreePanel::ExpandAll() {

@@ -30,6 +30,10 @@ class TTreePanel : public QTreeWidget {
   void Arrange();
   void CollapseAll();
   void ExpandAll();
+  // With pictures every folder shows a folder picture beside its text (tree fonts above
+  // 8 points); without, lines and text only.
+  void SetPictures(bool pictures);
+  bool pictures() const { return pictures_; }
 
   // The folder node of an item; null for the root of a database without disks.
   static TDirCollection* nodeOf(const QTreeWidgetItem* item);
@@ -56,6 +60,7 @@ class TTreePanel : public QTreeWidget {
   std::vector<QTreeWidgetItem*> items_;
   std::unordered_map<const TDirCollection*, int> positions_;
   bool selecting_ = false;
+  bool pictures_ = false;
 };
 
 }  // namespace vellomar

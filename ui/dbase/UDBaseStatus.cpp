@@ -1,6 +1,7 @@
 #include "ui/dbase/UDBaseStatus.h"
 
 #include "foundation/UBaseUtils.h"
+#include "ui/export/UFileLine.h"
 
 namespace vellomar {
 
@@ -24,7 +25,7 @@ std::string FileStatusText(const FileStatusLine& line, bool sizeInKB, bool showS
     case FileStatusLine::Kind::kParent:
       break;
     case FileStatusLine::Kind::kFile:
-      text += FormatSizeShort(line.size, sizeInKB).str() + "   ";
+      text += FormatFileSize(storedFileSize(line.size), sizeInKB).str() + "   ";
       break;
   }
   if (line.dateTime != 0)

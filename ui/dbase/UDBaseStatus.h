@@ -20,7 +20,7 @@ struct FileStatusLine {
   enum class Kind { kFile, kFolder, kParent };
   std::string nameExt;
   Kind kind = Kind::kFile;
-  int32_t size = 0;
+  uint64_t size = 0;                       // bytes, whatever the sign bit of the stored field
   uint32_t dateTime = 0;                   // DOS date and time, 0 none
   std::optional<std::string> description;  // the short description, when there is one
 };

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,12 +10,12 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
 #include "ui/common/UIniFile.h"
 #include "ui/common/UServices.h"
+#include "ui/common/UWindowPlacement.h"
 #include "ui/settings/USettings.h"
 
 namespace vellomar {
@@ -25,6 +24,7 @@ namespace {
 
 constexpr int kDesignWidth = 500;
 constexpr int kDesignHeight = 350;
+constexpr const char* kPlacementSection = "DescriptionWindow";
 
 }  // namespace
 
@@ -112,19 +112,15 @@ TFormDescription::TFormDescription(QWidget* parent) : QDialog(parent) {
   layout->setContentsMargins(0, 0, 0, 4);
   layout->addWidget(MemoDesc, 1);
   layout->addLayout(bottom);
+  registerPlacementWriter(this, kDescriptionPlacement, [this](IniFile& ini) {
+    writeBounds(ini, kPlacementSection, geometry());
+  });
 }
 
 void TFormDescription::LoadWindowPos() {
-  const IniFile ini = IniFile::load(configFilePath(kProgramIniName));
-  const QRect screen = QGuiApplication::primaryScreen() != nullptr
-                           ? QGuiApplication::primaryScreen()->geometry()
-                           : QRect(0, 0, 1024, 768);
-  const char* section = "DescriptionWindow";
-  const int width = ini.readInteger(section, "Width", kDesignWidth);
-  const int height = ini.readInteger(section, "Height", kDesignHeight);
-  const int left = ini.readInteger(section, "Left", (screen.width() - width) / 2);
-  const int top = ini.readInteger(section, "Top", (screen.height() - height) / 2);
-  setGeometry(left, top, width, height);
+  const QRect screen = screenArea();
+  setGeometry(readBounds(IniFile::load(configFilePath(kProgramIniName)), kPlacementSection,
+                         centredBounds(QSize(kDesignWidth, kDesignHeight), screen), screen));
 }
 
 void TFormDescription::Prepare(const QString& text, const QString& fileLabel, bool readOnly) {

@@ -40,7 +40,8 @@ class TFormDescription : public QDialog {
   explicit TFormDescription(QWidget* parent = nullptr);
 
   // Section "DescriptionWindow" of the program's INI file: Left, Top (centred on the screen
-  // by default), Width, Height (the design size by default).
+  // by default), Width, Height (the design size by default). The main window writes them back
+  // at the end of the run.
   void LoadWindowPos();
   // For a new editing: the text, the file label, and whether saving is allowed.
   void Prepare(const QString& text, const QString& fileLabel, bool readOnly);

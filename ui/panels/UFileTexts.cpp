@@ -4,24 +4,6 @@
 
 namespace vellomar {
 
-namespace {
-
-std::string blankGrouped(uint32_t value) {
-  std::string digits = std::to_string(value);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
-    digits.insert(static_cast<size_t>(i), " ");
-  }
-  return digits;
-}
-
-}  // namespace
-
-ShortString FormatFileSize(int32_t storedSize, bool inKB) {
-  if (storedSize >= 0) return FormatSizeShort(storedSize, inKB);
-  const uint32_t size = static_cast<uint32_t>(storedSize);
-  return inKB ? FormatSize64(int64_t{size}) : ShortString(blankGrouped(size));
-}
-
 ShortString SizeCellText(const TOneFileLine& line, bool inKB) {
   switch (line.Kind) {
     case kLineFolder:
@@ -29,7 +11,7 @@ ShortString SizeCellText(const TOneFileLine& line, bool inKB) {
     case kLineParent:
       return ShortString();
     default:
-      return FormatFileSize(line.Entry->Data.Size, inKB);
+      return FormatFileSize(line.Data.Size, inKB);
   }
 }
 
@@ -43,12 +25,11 @@ std::vector<std::string> DescHintLines(const TOneFileLine& line, bool brief,
                                        const std::string& shortDesc, bool withSeconds, bool inKB) {
   std::vector<std::string> lines;
   if (line.Kind == kLineFolder || line.Kind == kLineParent) return lines;
-  const TOneFile& entry = *line.Entry;
   if (brief) {
-    lines.push_back(FullNameOf(entry));
-    lines.push_back(FormatFileSize(entry.Data.Size, inKB).str());
-    if (entry.Data.DateTime != 0)
-      lines.push_back(DateTimeText(entry.Data.DateTime, withSeconds).str());
+    lines.push_back(FullNameOf(line));
+    lines.push_back(FormatFileSize(line.Data.Size, inKB).str());
+    if (line.Data.DateTime != 0)
+      lines.push_back(DateTimeText(line.Data.DateTime, withSeconds).str());
   }
   if (!shortDesc.empty()) lines.push_back(shortDesc);
   return lines;

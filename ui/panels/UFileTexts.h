@@ -9,10 +9,6 @@
 
 namespace vellomar {
 
-// A stored 32-bit size, read unsigned: sizes from 2 GiB on are shown as they are, not as
-// negative numbers; in kB mode they take the GB step.
-ShortString FormatFileSize(int32_t storedSize, bool inKB);
-
 // The size column of a line: "(folder)" for a folder, nothing for "..".
 ShortString SizeCellText(const TOneFileLine& line, bool inKB);
 

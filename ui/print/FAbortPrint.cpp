@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -45,13 +46,18 @@ TPrintResult RunListPrint(
   // A window of its own: a child of the disabled main window would be disabled with it.
   TFormAbortPrint abortWindow;
   abortWindow.LabelProgress->setText("Preparing to print...");
-  // The main window stays disabled for the whole run, also when the print raises.
+  // The main window stays disabled for the whole run, also when the print raises. The abort
+  // window takes the activation and disabling takes the focus from the panel: both go back.
   struct Disabled {
     QWidget* window;
+    QPointer<QWidget> focus;
     ~Disabled() {
-      if (window != nullptr) window->setEnabled(true);
+      if (window == nullptr) return;
+      window->setEnabled(true);
+      window->activateWindow();
+      if (focus) focus->setFocus();
     }
-  } disabled{mainWindow};
+  } disabled{mainWindow, mainWindow != nullptr ? mainWindow->focusWidget() : nullptr};
   if (mainWindow != nullptr) mainWindow->setEnabled(false);
   abortWindow.show();
   QCoreApplication::processEvents();

@@ -94,8 +94,10 @@ int TFormDiskPrint::runJob() {
   Gauge->setValue(0);
   Gauge->show();
   TCatalogPrint run(handle_, dbaseName_, options_, *this);
-  ShowPrintFailure(run.run(printer, choice, select.scope()));
-  return QDialog::Accepted;
+  const TPrintResult result = run.run(printer, choice, select.scope());
+  ShowPrintFailure(result);
+  // A refused printer or a cancelled walk did not print what was asked.
+  return result == TPrintResult::kPrinted ? QDialog::Accepted : QDialog::Rejected;
 }
 
 void TFormDiskPrint::reportFailure(const std::exception&) {

@@ -10,46 +10,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/PText.h"
 #include "ui/common/UFonts.h"
 #include "ui/common/UServices.h"
 
 namespace vellomar {
 namespace {
-
-// CP1252 0x80..0x9F; the bytes it leaves undefined stand for the C1 controls.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// The length of the valid UTF-8 character at pos, 0 when the byte starts none.
-size_t utf8Length(std::string_view text, size_t pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  size_t length = 0;
-  char32_t min = 0;
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    min = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    min = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (pos + length > text.size()) return 0;
-  char32_t cp = lead & (0x3F >> (length - 1));
-  for (size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return length;
-}
 
 class DialogTarget : public TPrintTarget {
  public:
@@ -130,20 +96,7 @@ void setPrintTarget(std::unique_ptr<TPrintTarget> replacement) {
 }
 
 QString catalogueText(std::string_view text) {
-  QString out;
-  out.reserve(static_cast<qsizetype>(text.size()));
-  for (size_t pos = 0; pos < text.size();) {
-    const size_t length = utf8Length(text, pos);
-    if (length == 0) {
-      const auto byte = static_cast<unsigned char>(text[pos]);
-      out.append(QChar(byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t{byte}));
-      ++pos;
-    } else {
-      out.append(QString::fromUtf8(text.data() + pos, static_cast<qsizetype>(length)));
-      pos += length;
-    }
-  }
-  return out;
+  return QString::fromStdString(textAsUtf8(text));
 }
 
 TPrinter::TPrinter(QPrinter& printer) : printer_(printer) {}

@@ -38,15 +38,7 @@ TFormSearchFileDlg::TFormSearchFileDlg(TFormMoreOptions& more, QWidget* parent)
   setWindowTitle("Search");
   auto* layout = new QVBoxLayout(this);
 
-  auto* maskRow = new QHBoxLayout;
-  ComboBoxMask = new QComboBox(this);
-  ComboBoxMask->setEditable(true);
-  ComboBoxMask->setMinimumWidth(280);
-  auto* maskLabel = new QLabel("Search for:", this);
-  maskLabel->setBuddy(ComboBoxMask);
-  maskRow->addWidget(maskLabel);
-  maskRow->addWidget(ComboBoxMask, 1);
-  layout->addLayout(maskRow);
+  ComboBoxMask = addHistoryCombo(this, layout, "Search for:", 280);
   connect(ComboBoxMask, &QComboBox::editTextChanged, this, [this] { updateEnabling(); });
 
   auto* middle = new QHBoxLayout;
@@ -209,7 +201,7 @@ void TFormSearchFileDlg::reject() {
 
 void TFormSearchFileDlg::SaveToIni(IniFile& ini) const {
   const TSearchDlgControls c = controls();
-  writeHistory(ini, kSection, "Mask", c.MaskText, historyOf(ComboBoxMask));
+  saveHistory(ini, kSection, "Mask", ComboBoxMask);
   ini.writeInteger(kSection, "Search", c.SearchIn);
   ini.writeBool(kSection, "DiskNames", c.DiskNames);
   ini.writeBool(kSection, "FileNames", c.FileNames);
@@ -225,9 +217,9 @@ void TFormSearchFileDlg::SaveToIni(IniFile& ini) const {
 }
 
 void TFormSearchFileDlg::LoadFromIni(const IniFile& ini) {
+  loadHistory(ini, kSection, "Mask", ComboBoxMask);
   TSearchDlgControls c;
-  std::vector<std::string> history;
-  readHistory(ini, kSection, "Mask", c.MaskText, history);
+  c.MaskText = textOf(ComboBoxMask);
   c.SearchIn = readIntegerInRange(ini, kSection, "Search", 0, 3, 0);
   c.DiskNames = ini.readBool(kSection, "DiskNames", true);
   c.FileNames = ini.readBool(kSection, "FileNames", true);
@@ -240,7 +232,6 @@ void TFormSearchFileDlg::LoadFromIni(const IniFile& ini) {
   c.DirLevelIndex = readIntegerInRange(ini, kSection, "ScanDirLevel", 0, kDirLevels - 1, 0);
   c.MaxRecs = readIntegerInRange(ini, kSection, "MaxRecs", 1, kMaxRecsLimit, 1000);
   c.UseMoreOptions = ini.readBool(kSection, "UseMoreOptions", false);
-  setHistory(ComboBoxMask, history, c.MaskText);
   setControls(c);
 }
 

@@ -58,15 +58,7 @@ TFormMoreOptions::TFormMoreOptions(QWidget* parent)
   setWindowTitle("More Options For Search");
   auto* layout = new QVBoxLayout(this);
 
-  auto* excludeRow = new QHBoxLayout;
-  ComboBoxExclude = new QComboBox(this);
-  ComboBoxExclude->setEditable(true);
-  ComboBoxExclude->setMinimumWidth(240);
-  auto* excludeLabel = new QLabel("Exclude files:", this);
-  excludeLabel->setBuddy(ComboBoxExclude);
-  excludeRow->addWidget(excludeLabel);
-  excludeRow->addWidget(ComboBoxExclude, 1);
-  layout->addLayout(excludeRow);
+  ComboBoxExclude = addHistoryCombo(this, layout, "Exclude files:", 240);
 
   auto* dates = new QGroupBox("File date must be:", this);
   auto* datesLayout = new QVBoxLayout(dates);
@@ -82,14 +74,7 @@ TFormMoreOptions::TFormMoreOptions(QWidget* parent)
   connect(SpinEditSizeFrom, &QSpinBox::valueChanged, this, [this] { sizeChanged(true); });
   connect(SpinEditSizeTo, &QSpinBox::valueChanged, this, [this] { sizeChanged(false); });
 
-  auto* dirRow = new QHBoxLayout;
-  ComboBoxDirMask = new QComboBox(this);
-  ComboBoxDirMask->setEditable(true);
-  auto* dirLabel = new QLabel("Search only in folders:", this);
-  dirLabel->setBuddy(ComboBoxDirMask);
-  dirRow->addWidget(dirLabel);
-  dirRow->addWidget(ComboBoxDirMask, 1);
-  layout->addLayout(dirRow);
+  ComboBoxDirMask = addHistoryCombo(this, layout, "Search only in folders:", 0);
 
   auto* keys = new QGroupBox("Sort found records by:", this);
   auto* keysLayout = new QGridLayout(keys);
@@ -296,7 +281,7 @@ void TFormMoreOptions::reject() {
 
 void TFormMoreOptions::SaveToIni(IniFile& ini) const {
   const TMoreOptionsControls c = controls();
-  writeHistory(ini, kSection, "Exclude", c.ExcludeText, historyOf(ComboBoxExclude));
+  saveHistory(ini, kSection, "Exclude", ComboBoxExclude);
   ini.writeBool(kSection, "DateFromChecked", c.DateFromChecked);
   ini.writeBool(kSection, "DateToChecked", c.DateToChecked);
   ini.writeString(kSection, "DateFrom", c.DateFromText);
@@ -305,7 +290,7 @@ void TFormMoreOptions::SaveToIni(IniFile& ini) const {
   ini.writeBool(kSection, "SizeToChecked", c.SizeToChecked);
   ini.writeInteger(kSection, "SizeFrom", c.SizeFromKB);
   ini.writeInteger(kSection, "SizeTo", c.SizeToKB);
-  writeHistory(ini, kSection, "DirMask", c.DirMaskText, historyOf(ComboBoxDirMask));
+  saveHistory(ini, kSection, "DirMask", ComboBoxDirMask);
   ini.writeInteger(kSection, "Key1", c.Key1);
   ini.writeInteger(kSection, "Key2", c.Key2);
   ini.writeInteger(kSection, "Key3", c.Key3);
@@ -314,9 +299,10 @@ void TFormMoreOptions::SaveToIni(IniFile& ini) const {
 }
 
 void TFormMoreOptions::LoadFromIni(const IniFile& ini) {
+  loadHistory(ini, kSection, "Exclude", ComboBoxExclude);
+  loadHistory(ini, kSection, "DirMask", ComboBoxDirMask);
   TMoreOptionsControls c;
-  std::vector<std::string> excludes, folders;
-  readHistory(ini, kSection, "Exclude", c.ExcludeText, excludes);
+  c.ExcludeText = textOf(ComboBoxExclude);
   const std::string today = formatSearchDate(todaysDate());
   c.DateFromText = ini.readString(kSection, "DateFrom", today);
   c.DateToText = ini.readString(kSection, "DateTo", today);
@@ -326,15 +312,13 @@ void TFormMoreOptions::LoadFromIni(const IniFile& ini) {
   c.SizeToKB = readIntegerInRange(ini, kSection, "SizeTo", 0, kMaxSizeLimitKB, 0);
   c.SizeFromChecked = ini.readBool(kSection, "SizeFromChecked", false);
   c.SizeToChecked = ini.readBool(kSection, "SizeToChecked", false);
-  readHistory(ini, kSection, "DirMask", c.DirMaskText, folders);
+  c.DirMaskText = textOf(ComboBoxDirMask);
   c.Key1 = readIntegerInRange(ini, kSection, "Key1", 0, 4, 1);
   c.Key2 = readIntegerInRange(ini, kSection, "Key2", 0, 4, 4);
   c.Key3 = readIntegerInRange(ini, kSection, "Key3", 0, 4, 2);
   c.SearchAsOem = ini.readBool(kSection, "SearchAsOem", false);
   c.SearchAsAnsi = ini.readBool(kSection, "SearchAsAnsi", true);
   keepOneCodePage(c);
-  setHistory(ComboBoxExclude, excludes, c.ExcludeText);
-  setHistory(ComboBoxDirMask, folders, c.DirMaskText);
   setControls(c);
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "foundation/UBaseUtils.h"
-#include "ui/search/UTextRanks.h"
+#include "ui/common/UTextRanks.h"
 
 namespace vellomar {
 

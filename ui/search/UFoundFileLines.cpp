@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "ui/search/UTextRanks.h"
+#include "foundation/UBaseUtils.h"
+#include "ui/common/UTextRanks.h"
+#include "ui/panels/UFileTexts.h"
 
 namespace vellomar {
 
@@ -149,6 +151,29 @@ bool sortFoundFileLines(std::vector<TOneFLine>& lines, const TFoundFileSort& sor
   return sortLines(
       lines, [&sort](const TOneFLine& line) { return foundFileKey(line, sort); }, sort.Reverse,
       progress);
+}
+
+std::string foundSizeText(const TOneFLine& line, bool inKB) {
+  if (line.isFolder()) return "(folder)";
+  if (line.Data.Size == 0 && line.Data.DateTime == 0) return "(disk)";
+  return FormatFileSize(line.Data.Size, inKB).str();
+}
+
+std::string foundFilesClipboardText(const std::vector<TOneFLine>& lines, int32_t focused,
+                                    bool showSeconds, bool inKB) {
+  std::string text;
+  for (int32_t i = 0; i < static_cast<int32_t>(lines.size()); ++i) {
+    const TOneFLine& line = lines[static_cast<size_t>(i)];
+    if (!line.selected() && i != focused) continue;
+    const auto dateTime = static_cast<uint32_t>(line.Data.DateTime);
+    text += line.DiskName + "\t" + line.Folder + "\t" + line.nameExt() + "\t";
+    text += foundSizeText(line, inKB) + "\t";
+    if (dateTime != 0) text += FormatDosDate(dateTime).str();
+    text += "\t";
+    if (dateTime != 0) text += FormatDosTime(dateTime, showSeconds).str();
+    text += "\t" + line.ShortDesc + "\r\n";
+  }
+  return text;
 }
 
 }  // namespace vellomar

@@ -124,4 +124,14 @@ TLineKey foundFileKey(const TOneFLine& line, const TFoundFileSort& sort);
 bool sortFoundFileLines(std::vector<TOneFLine>& lines, const TFoundFileSort& sort,
                         const LineProgress& progress);
 
+// The size column: "(folder)" for a folder, "(disk)" for a found disk name (neither size nor
+// date-time), else the size read unsigned.
+std::string foundSizeText(const TOneFLine& line, bool inKB);
+
+// Disk, folder, name, size, date, time and short description of the lines selected or on the
+// focused row, in list order, tab-separated, each ended by CR LF; date and time empty when
+// the line has none.
+std::string foundFilesClipboardText(const std::vector<TOneFLine>& lines, int32_t focused,
+                                    bool showSeconds, bool inKB);
+
 }  // namespace vellomar

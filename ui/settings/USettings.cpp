@@ -17,6 +17,54 @@ int32_t readRange(const IniFile& ini, const char* section, const char* key, int3
   return v >= min && v <= max ? v : def;
 }
 
+// The switches of [General] and [Display] with their defaults when the key is missing.
+struct BoolKey {
+  const char* section;
+  const char* key;
+  bool ProgramSettings::*member;
+  bool byDefault;
+};
+
+constexpr BoolKey kBoolKeys[] = {
+    {"General", "Autosave", &ProgramSettings::Autosave, false},
+    {"General", "FoundToNewWin", &ProgramSettings::FoundToNewWin, false},
+    {"General", "BackupDBase", &ProgramSettings::BackupDBase, false},
+    {"General", "NotScanDriveNames", &ProgramSettings::NotScanDriveNames, false},
+    {"General", "EnableShellExecute", &ProgramSettings::EnableShellExecute, false},
+    {"General", "AutoLoadLast", &ProgramSettings::AutoLoadLast, true},
+    {"General", "DisableAutorun", &ProgramSettings::DisableAutorun, true},
+    {"General", "EjectAfterScan", &ProgramSettings::EjectAfterScan, true},
+    {"General", "ScanAfterInsert", &ProgramSettings::ScanAfterInsert, false},
+    {"General", "NoQueries", &ProgramSettings::NoQueries, false},
+    {"Display", "ShowTree", &ProgramSettings::ShowTree, true},
+    {"Display", "ExpandTree", &ProgramSettings::ExpandTree, false},
+    {"Display", "DetailedDisplay", &ProgramSettings::DetailedDisplay, false},
+    {"Display", "ShowSize", &ProgramSettings::ShowSize, true},
+    {"Display", "ShowTime", &ProgramSettings::ShowTime, true},
+    {"Display", "ShowDescr", &ProgramSettings::ShowDescr, true},
+    {"Display", "ShowSeconds", &ProgramSettings::ShowSeconds, false},
+    {"Display", "ShowIcons", &ProgramSettings::ShowIcons, true},
+    {"Display", "WinDateFormat", &ProgramSettings::WinDateFormat, false},
+    {"Display", "OneKbIs1024", &ProgramSettings::OneKbIs1024, true},
+    {"Display", "ShowFileHints", &ProgramSettings::ShowFileHints, true},
+    {"Display", "PersistentBlocks", &ProgramSettings::PersistentBlocks, true},
+    {"Print", "AdjustNameWidth", &ProgramSettings::AdjustNameWidth, true},
+};
+
+// The margins of [Print] in millimetres: default 15, at most max.
+struct MarginKey {
+  const char* key;
+  int32_t ProgramSettings::*member;
+  int32_t max;
+};
+
+constexpr MarginKey kMarginKeys[] = {
+    {"TopMargin", &ProgramSettings::TopMargin, 100},
+    {"BottomMargin", &ProgramSettings::BottomMargin, 100},
+    {"LeftMargin", &ProgramSettings::LeftMargin, 50},
+    {"RightMargin", &ProgramSettings::RightMargin, 50},
+};
+
 const char* defaultFace(int slot) {
   return slot == kPrintFont ? "Arial" : "MS Sans Serif";
 }
@@ -38,32 +86,10 @@ ProgramSettings ProgramSettings::defaults() {
 
 ProgramSettings ProgramSettings::read(const IniFile& ini) {
   ProgramSettings s;
-  s.Autosave = ini.readBool("General", "Autosave", false);
-  s.FoundToNewWin = ini.readBool("General", "FoundToNewWin", false);
-  s.BackupDBase = ini.readBool("General", "BackupDBase", false);
-  s.NotScanDriveNames = ini.readBool("General", "NotScanDriveNames", false);
-  s.EnableShellExecute = ini.readBool("General", "EnableShellExecute", false);
+  for (const BoolKey& k : kBoolKeys) s.*k.member = ini.readBool(k.section, k.key, k.byDefault);
   s.AutoLoad = ini.readString("General", "AutoLoad", "");
-  s.AutoLoadLast = ini.readBool("General", "AutoLoadLast", true);
-  s.DisableAutorun = ini.readBool("General", "DisableAutorun", true);
-  s.EjectAfterScan = ini.readBool("General", "EjectAfterScan", true);
-  s.ScanAfterInsert = ini.readBool("General", "ScanAfterInsert", false);
-  s.NoQueries = ini.readBool("General", "NoQueries", false);
-
-  s.ShowTree = ini.readBool("Display", "ShowTree", true);
-  s.ExpandTree = ini.readBool("Display", "ExpandTree", false);
-  s.DetailedDisplay = ini.readBool("Display", "DetailedDisplay", false);
-  s.ShowSize = ini.readBool("Display", "ShowSize", true);
-  s.ShowTime = ini.readBool("Display", "ShowTime", true);
-  s.ShowDescr = ini.readBool("Display", "ShowDescr", true);
   s.SortCrit = static_cast<uint8_t>(readRange(ini, "Display", "SortCrit", 0, 0, 3));
   s.SizeInKB = readRange(ini, "Display", "SizeDisplay", 1, 0, 1) == 1;
-  s.ShowSeconds = ini.readBool("Display", "ShowSeconds", false);
-  s.ShowIcons = ini.readBool("Display", "ShowIcons", true);
-  s.WinDateFormat = ini.readBool("Display", "WinDateFormat", false);
-  s.OneKbIs1024 = ini.readBool("Display", "OneKbIs1024", true);
-  s.ShowFileHints = ini.readBool("Display", "ShowFileHints", true);
-  s.PersistentBlocks = ini.readBool("Display", "PersistentBlocks", true);
 
   for (int i = 0; i < kFontCount; ++i) {
     const char* section = kFontSections[i];
@@ -75,12 +101,8 @@ ProgramSettings ProgramSettings::read(const IniFile& ini) {
                 ini.readBool(section, "Italic", false), ini.readBool(section, "Bold", false));
   }
 
-  s.TopMargin = readRange(ini, "Print", "TopMargin", 15, 0, 100);
-  s.BottomMargin = readRange(ini, "Print", "BottomMargin", 15, 0, 100);
-  s.LeftMargin = readRange(ini, "Print", "LeftMargin", 15, 0, 50);
-  s.RightMargin = readRange(ini, "Print", "RightMargin", 15, 0, 50);
+  for (const MarginKey& k : kMarginKeys) s.*k.member = readRange(ini, "Print", k.key, 15, 0, k.max);
   s.PrintHeader = ini.readString("Print", "Header", "");
-  s.AdjustNameWidth = ini.readBool("Print", "AdjustNameWidth", true);
 
   constexpr std::array<int32_t, 3> kDefaultWidths = {93, 152, 242};
   for (int i = 0; i < 3; ++i) {
@@ -92,32 +114,10 @@ ProgramSettings ProgramSettings::read(const IniFile& ini) {
 }
 
 void ProgramSettings::write(IniFile& ini) const {
-  ini.writeBool("General", "Autosave", Autosave);
-  ini.writeBool("General", "FoundToNewWin", FoundToNewWin);
-  ini.writeBool("General", "BackupDBase", BackupDBase);
-  ini.writeBool("General", "NotScanDriveNames", NotScanDriveNames);
-  ini.writeBool("General", "EnableShellExecute", EnableShellExecute);
+  for (const BoolKey& k : kBoolKeys) ini.writeBool(k.section, k.key, this->*k.member);
   ini.writeString("General", "AutoLoad", AutoLoad);
-  ini.writeBool("General", "AutoLoadLast", AutoLoadLast);
-  ini.writeBool("General", "DisableAutorun", DisableAutorun);
-  ini.writeBool("General", "EjectAfterScan", EjectAfterScan);
-  ini.writeBool("General", "ScanAfterInsert", ScanAfterInsert);
-  ini.writeBool("General", "NoQueries", NoQueries);
-
-  ini.writeBool("Display", "ShowTree", ShowTree);
-  ini.writeBool("Display", "ExpandTree", ExpandTree);
-  ini.writeBool("Display", "DetailedDisplay", DetailedDisplay);
-  ini.writeBool("Display", "ShowSize", ShowSize);
-  ini.writeBool("Display", "ShowTime", ShowTime);
-  ini.writeBool("Display", "ShowDescr", ShowDescr);
   ini.writeInteger("Display", "SortCrit", SortCrit);
   ini.writeInteger("Display", "SizeDisplay", SizeInKB ? 1 : 0);
-  ini.writeBool("Display", "ShowSeconds", ShowSeconds);
-  ini.writeBool("Display", "ShowIcons", ShowIcons);
-  ini.writeBool("Display", "WinDateFormat", WinDateFormat);
-  ini.writeBool("Display", "OneKbIs1024", OneKbIs1024);
-  ini.writeBool("Display", "ShowFileHints", ShowFileHints);
-  ini.writeBool("Display", "PersistentBlocks", PersistentBlocks);
 
   for (int i = 0; i < kFontCount; ++i) {
     const char* section = kFontSections[i];
@@ -128,12 +128,8 @@ void ProgramSettings::write(IniFile& ini) const {
     ini.writeBool(section, "Italic", Fonts[i].lfItalic != 0);
   }
 
-  ini.writeInteger("Print", "TopMargin", TopMargin);
-  ini.writeInteger("Print", "BottomMargin", BottomMargin);
-  ini.writeInteger("Print", "LeftMargin", LeftMargin);
-  ini.writeInteger("Print", "RightMargin", RightMargin);
+  for (const MarginKey& k : kMarginKeys) ini.writeInteger("Print", k.key, this->*k.member);
   ini.writeString("Print", "Header", PrintHeader);
-  ini.writeBool("Print", "AdjustNameWidth", AdjustNameWidth);
 }
 
 void ProgramSettings::writeHeaderWidths(IniFile& ini) const {

@@ -112,7 +112,8 @@ TEST_F(MainFormTest, CommandLineOpensItsDatabaseOrNothing) {
     int windows;
     std::vector<std::string> boxes;
   } cases[] = {
-      {{QString::fromStdString(path), "/f:readme"}, 1, {}},
+      // The search runs in the new window; the database holds nothing to find.
+      {{QString::fromStdString(path), "/f:readme"}, 1, {"No file found."}},
       {{QString::fromStdString(path), "other.kvd"}, 0, {"Invalid parameter: other.kvd"}},
       {{QString::fromStdString(path), "/f:x", "/s:c"},
        0,
@@ -133,7 +134,8 @@ TEST_F(MainFormTest, CommandLineOpensItsDatabaseOrNothing) {
     std::vector<std::string> boxes;
     for (const test::RecordedBox& box : test::recorder().boxes) {
       boxes.push_back(box.text);
-      EXPECT_EQ(box.caption, "Error on command line");
+      EXPECT_EQ(box.caption,
+                box.icon == BoxIcon::kInformation ? "Information" : "Error on command line");
     }
     EXPECT_EQ(boxes, c.boxes);
     EXPECT_TRUE(form.CmdFindText.empty()) << "run once, or dropped with the failed parse";

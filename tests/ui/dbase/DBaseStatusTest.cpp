@@ -33,6 +33,11 @@ TEST(DBaseStatus, FocusedFile) {
   EXPECT_EQ(
       FileStatusText(file, false, true),
       " readme.txt   " + FormatSizeShort(1234, false).str() + "   " + date + "      About it");
+  // Sizes from 2 GiB on are not negative.
+  FileStatusLine big{"huge.iso", FileStatusLine::Kind::kFile, 3221225472u, 0, std::nullopt};
+  EXPECT_EQ(FileStatusText(big, false, false), " huge.iso   3 221 225 472   ");
+  EXPECT_EQ(FileStatusText(big, true, false),
+            " huge.iso   " + FormatSize64(3221225472).str() + "   ");
   FileStatusLine folder{"docs", FileStatusLine::Kind::kFolder, 0, 0, std::nullopt};
   EXPECT_EQ(FileStatusText(folder, true, false), " docs   (folder)  ");
   FileStatusLine parent{"..", FileStatusLine::Kind::kParent, 0, 0, std::nullopt};

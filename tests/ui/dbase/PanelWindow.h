@@ -54,6 +54,9 @@ class PanelWindowTest : public ::testing::Test {
     window_ = new TFormDBase;
     window_->resize(900, 420);
     window_->show();
+    // Active as on a desktop, so that focus changes reach the panels as focus events.
+    QApplication::setActiveWindow(window_);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window_));
     EXPECT_TRUE(window_->OpenDBase(catalogue_.path()));
     idle();
   }
@@ -73,7 +76,7 @@ class PanelWindowTest : public ::testing::Test {
   std::vector<std::string> fileNames() {
     std::vector<std::string> names;
     for (int32_t i = 0; i < files().lines().count(); ++i) {
-      names.push_back(FullNameOf(*files().lines().at(i)->Entry));
+      names.push_back(FullNameOf(*files().lines().at(i)));
     }
     return names;
   }
@@ -108,7 +111,7 @@ class PanelWindowTest : public ::testing::Test {
   // The file list's line named so, -1 when none.
   int32_t lineNamed(const std::string& name) {
     for (int32_t i = 0; i < files().lines().count(); ++i) {
-      if (FullNameOf(*files().lines().at(i)->Entry) == name) return i;
+      if (FullNameOf(*files().lines().at(i)) == name) return i;
     }
     return -1;
   }

@@ -133,6 +133,7 @@ TEST_F(DBaseWindowPopups, PrintPanelByTheFocusedPanel) {
   form->options().FontSizes[kPrintFont] = 10;
   form->show();
   QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   auto* other = new QLineEdit(form.get());  // a control that is no panel
   other->show();
   struct Case {
@@ -149,7 +150,7 @@ TEST_F(DBaseWindowPopups, PrintPanelByTheFocusedPanel) {
     const std::string path = settingsFolder.at("tree" + std::to_string(++n) + ".pdf");
     setPrintTarget(std::make_unique<test::PdfTarget>(path, TPrintChoice{}));
     c.focus->setFocus();
-    QTRY_VERIFY(c.focus->hasFocus());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.focus->hasFocus(); })) << n;
     form->PrintPanel(c.kind);
     EXPECT_EQ(std::filesystem::exists(path), c.prints) << n;
   }

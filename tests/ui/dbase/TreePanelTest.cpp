@@ -31,6 +31,22 @@ TEST_F(TreePanelTest, OutlineOfTheCurrentDiskInPreOrder) {
   EXPECT_TRUE(tree().itemAtIndex(0)->isExpanded());
 }
 
+TEST_F(TreePanelTest, FolderPicturesOnlyWithTreeFontsAbove8Points) {
+  for (const int32_t size : {8, 10, 8}) {
+    window().options().FontSizes[kTreeFont] = size;
+    window().ApplyPanelFonts();
+    EXPECT_EQ(tree().pictures(), size > 8);
+    for (int i = 0; i < tree().itemCount(); ++i) {
+      EXPECT_EQ(tree().itemAtIndex(i)->icon(0).isNull(), size <= 8) << size << " " << i;
+    }
+  }
+  window().options().FontSizes[kTreeFont] = 10;
+  window().ApplyPanelFonts();
+  clickDisk(1);
+  ASSERT_GT(tree().itemCount(), 0);
+  EXPECT_FALSE(tree().itemAtIndex(0)->icon(0).isNull()) << "a rebuilt outline keeps them";
+}
+
 TEST_F(TreePanelTest, ClickingAFolderMakesItCurrentAndTheFilesFollow) {
   QTreeWidgetItem* docs = tree().itemAtIndex(1);
   QTest::mouseClick(tree().viewport(), Qt::LeftButton, Qt::NoModifier,

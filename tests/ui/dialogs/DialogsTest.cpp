@@ -11,9 +11,12 @@
 #include <QTest>
 
 #include "foundation/UBaseUtils.h"
+#include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
+#include "ui/common/UIniFile.h"
 #include "ui/common/UPieGauge.h"
+#include "ui/common/UWindowPlacement.h"
 #include "ui/dialogs/FDescription.h"
 #include "ui/dialogs/FInfoDialogs.h"
 #include "ui/dialogs/FMaskSelect.h"
@@ -100,6 +103,27 @@ TEST(DescriptionDialog, FindRunsForwardFromTheSelectionIgnoringCase) {
   dialog.FindNextText();
   EXPECT_EQ(dialog.MemoDesc->textCursor().selectionStart(), 6);
   dialog.hide();
+}
+
+TEST(DescriptionDialog, KeepsItsBoundsInTheProgramIniFile) {
+  TempFolder config;
+  setConfigFolder(config.path() + "/");
+  TFormDescription dialog;
+  dialog.LoadWindowPos();
+  EXPECT_EQ(dialog.geometry(), centredBounds(QSize(500, 350), screenArea())) << "no file yet";
+
+  config.file("Vellomar.INI", "[DescriptionWindow]\nLeft=40\nTop=30\nWidth=320\nHeight=200\n");
+  dialog.LoadWindowPos();
+  EXPECT_EQ(dialog.geometry(), QRect(40, 30, 320, 200));
+
+  // The main window writes every kept placement at the end of the run.
+  dialog.setGeometry(50, 60, 330, 210);
+  IniFile ini;
+  writePlacements(ini);
+  EXPECT_EQ(ini.readInteger("DescriptionWindow", "Left", 0), 50);
+  EXPECT_EQ(ini.readInteger("DescriptionWindow", "Top", 0), 60);
+  EXPECT_EQ(ini.readInteger("DescriptionWindow", "Width", 0), 330);
+  EXPECT_EQ(ini.readInteger("DescriptionWindow", "Height", 0), 210);
 }
 
 TEST(MaskSelectDialog, HistoryKeepsEachMaskOnceAsTyped) {

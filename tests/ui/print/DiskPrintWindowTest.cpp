@@ -91,5 +91,16 @@ TEST_F(DiskPrintWindow, CancelInEitherDialogPrintsNothing) {
   }
 }
 
+TEST_F(DiskPrintWindow, APrinterThatCannotBeOpenedEndsTheRunAsNotPrinted) {
+  setPrintTarget(std::make_unique<test::PdfTarget>(folder.at("missing/disk.pdf"), TPrintChoice{}));
+  TFormDiskPrint form(&cat.handle, "catalogue");
+  form.options() = test::printOptions();
+  whenModal<TFormDiskPrintSelect>(
+      [](TFormDiskPrintSelect* select) { QTest::mouseClick(select->ButtonOK, Qt::LeftButton); });
+  EXPECT_EQ(form.exec(), QDialog::Rejected);
+  ASSERT_EQ(test::recorder().boxes.size(), 1U);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Error");
+}
+
 }  // namespace
 }  // namespace vellomar

@@ -5,9 +5,9 @@
 
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
+#include "ui/common/UTextRanks.h"
 #include "ui/search/UFoundEmptyLines.h"
 #include "ui/search/UFoundFileLines.h"
-#include "ui/search/UTextRanks.h"
 
 namespace vellomar {
 namespace {

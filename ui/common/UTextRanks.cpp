@@ -1,4 +1,4 @@
-#include "ui/search/UTextRanks.h"
+#include "ui/common/UTextRanks.h"
 
 #include <algorithm>
 #include <string>

@@ -1,0 +1,373 @@
+// The scan dialogs on their own, offscreen, driven by real key and mouse events; the progress
+// dialog runs the engine on a folder of the test.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "platform/PLibrary.h"
+#include "platform/PPaths.h"
+#include "tests/platform/FixtureMachine.h"
+#include "tests/support/TempFolder.h"
+#include "tests/ui/dbase/PanelWindow.h"
+#include "tests/ui/support/RecordingServices.h"
+#include "tests/ui/support/Screenshots.h"
+#include "ui/common/UIniFile.h"
+#include "ui/common/UPieGauge.h"
+#include "ui/drives/FSelectFolder.h"
+#include "ui/drives/UDrives.h"
+#include "ui/scan/FScanArchive.h"
+#include "ui/scan/FScanFolder.h"
+#include "ui/scan/FScanProgress.h"
+#include "ui/scan/FSelectDrive.h"
+#include "ui/settings/USettingsGlobals.h"
+
+namespace vellomar {
+namespace {
+
+using test::onNextDialog;
+using test::recorder;
+
+QPushButton* buttonNamed(QWidget& dialog, const QString& text) {
+  for (QPushButton* b : dialog.findChildren<QPushButton*>())
+    if (b->text() == text) return b;
+  return nullptr;
+}
+
+void click(QWidget* widget) {
+  ASSERT_NE(widget, nullptr);
+  QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+std::vector<std::string> items(const QListWidget& list) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < list.count(); ++i) texts.push_back(list.item(i)->text().toStdString());
+  return texts;
+}
+
+TEST(SelectDriveDialogTest, ListsTheDrivesAndKeepsThePositionWithinTheList) {
+  FixtureMachine machine;
+  DriveTable table(machine.sources());
+  ReadDriveNames = false;
+  TFormSelectDrive dialog(nullptr, table);
+  dialog.LoadWindowPos(IniFile());
+  dialog.show();
+  EXPECT_EQ(items(*dialog.ListBoxDrives),
+            (std::vector<std::string>{"A:", "B:", "C:", "D:", "E:", "F:", "G:", "H:"}));
+  EXPECT_EQ(dialog.ListBoxDrives->currentRow(), 0);
+  test::saveScreenshot(&dialog, "scan-disk-dialog");
+
+  // The last drive chosen, then the network share unmounted: one item less, the last one
+  // selected.
+  QTest::keyClick(dialog.ListBoxDrives, Qt::Key_End);
+  QTest::keyClick(dialog.ListBoxDrives, Qt::Key_Return);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.SelectedLetters(), "H");
+  machine.mounts.erase(machine.mounts.find("33 28 0:50"), machine.mounts.find("34 28"));
+  table.rebuild();
+  dialog.show();
+  const int last = dialog.ListBoxDrives->count() - 1;
+  ASSERT_LT(last, 7);
+  EXPECT_EQ(dialog.ListBoxDrives->currentRow(), last);
+  dialog.ListBoxDrives->setCurrentRow(last - 1);
+  dialog.hide();
+  dialog.show();
+  EXPECT_EQ(dialog.ListBoxDrives->currentRow(), last - 1) << "a position within the list is kept";
+
+  // Double click takes the item under the mouse; the check box sets the switch at once.
+  NoQueries = false;
+  QTest::mouseClick(dialog.CheckBoxNoQueries, Qt::LeftButton, {},
+                    QPoint(6, dialog.CheckBoxNoQueries->height() / 2));
+  EXPECT_TRUE(NoQueries);
+  QListWidget& list = *dialog.ListBoxDrives;
+  const QPoint c = list.visualItemRect(list.item(2)).center();
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, c);
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, c);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.SelectedLetters(), "C");
+  NoQueries = false;
+  ReadDriveNames = true;
+}
+
+TEST(SelectDriveDialogTest, MultipleSelectionGivesLettersTopToBottomAndOkWithNone) {
+  FixtureMachine machine;
+  const DriveTable table(machine.sources());
+  ReadDriveNames = false;
+  TFormSelectDrive dialog(nullptr, table);
+  dialog.ListBoxDrives->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  dialog.show();
+  QListWidget& list = *dialog.ListBoxDrives;
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                    list.visualItemRect(list.item(7)).center());
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list.visualItemRect(list.item(2)).center());
+  click(buttonNamed(dialog, "OK"));
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.SelectedLetters(), "CH");
+
+  dialog.show();
+  EXPECT_EQ(dialog.ListBoxDrives->currentRow(), 2) << "the first one chosen";
+  list.clearSelection();
+  dialog.setResult(QDialog::Rejected);
+  click(buttonNamed(dialog, "OK"));
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.SelectedLetters(), "");
+  ReadDriveNames = true;
+}
+
+// A folder scanned as a disk, on a real folder of the test that the program's drives reach.
+class ScanFolderDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    recorder().clear();
+    const std::optional<std::string> system = toSystemPath(disk_.path());
+    if (!system) GTEST_SKIP() << "no drive holds the temporary folder";
+    root_ = *system;
+    disk_.file("docs/a.txt", "alpha");
+    machine_.mounts += "40 28 11:0 / " + disk_.path() + " ro - iso9660 /dev/sr0 ro\n";
+  }
+
+  void type(QLineEdit* edit, const std::string& text) {
+    edit->clear();
+    QTest::keyClicks(edit, QString::fromStdString(text));
+  }
+
+  test::TempFolder disk_{"scanfolder"};
+  std::string root_;
+  FixtureMachine machine_;
+  DriveTable table_{machine_.sources()};
+  TFormSelectFolder browser_{nullptr, table_};
+  TFormScanFolder dialog_{browser_, nullptr, table_};
+};
+
+TEST_F(ScanFolderDialogTest, NameGeneratorShortensTheLabelAndPath) {
+  dialog_.show();
+  EXPECT_FALSE(dialog_.ButtonOK->isEnabled());
+  type(dialog_.EditFolder, "h:\\Projects\\Year 2000\\Reports\\Final");
+  EXPECT_FALSE(dialog_.ButtonOK->isEnabled()) << "no disk name yet";
+  click(dialog_.ButtonCreateDiskName);
+  EXPECT_EQ(dialog_.EditDiskName->text().toStdString(), "Holiday: /Projec... 2000/Reports/Final");
+  EXPECT_TRUE(dialog_.ButtonOK->isEnabled());
+  test::saveScreenshot(&dialog_, "scan-folder-dialog");
+
+  type(dialog_.EditFolder, "2000\\Reports");
+  click(dialog_.ButtonCreateDiskName);
+  EXPECT_EQ(dialog_.EditDiskName->text().toStdString(), "Holiday: /Projec... 2000/Reports/Final")
+      << "a folder without a drive letter changes nothing";
+}
+
+TEST_F(ScanFolderDialogTest, OkTakesOnlyAFullPathThatExists) {
+  const struct {
+    std::string typed;
+    bool accepted;
+    std::string scanPath;
+  } cases[] = {
+      {root_ + "\\", true, root_},
+      {std::string(1, static_cast<char>(std::tolower(root_[0]))) + root_.substr(1), true, root_},
+      {root_.substr(0, 3), true, root_.substr(0, 3)},
+      {root_.substr(2), false, ""},
+      {root_.substr(0, 2) + "/" + root_.substr(3), false, ""},
+      {root_ + "\\missing", false, ""},
+  };
+  for (const auto& c : cases) {
+    recorder().clear();
+    dialog_.show();
+    type(dialog_.EditFolder, c.typed);
+    type(dialog_.EditDiskName, "Docs");
+    dialog_.setResult(QDialog::Rejected);
+    QTest::keyClick(dialog_.EditDiskName, Qt::Key_Return);
+    EXPECT_EQ(dialog_.result() == QDialog::Accepted, c.accepted) << c.typed;
+    EXPECT_EQ(dialog_.ScanPath, c.scanPath) << c.typed;
+    if (c.accepted) {
+      EXPECT_EQ(dialog_.DiskName, "Docs");
+      EXPECT_EQ(dialog_.VolumeLabel, GetDiskLabel(root_[0], table_));
+      EXPECT_TRUE(recorder().boxes.empty());
+    } else {
+      ASSERT_EQ(recorder().boxes.size(), 1u) << c.typed;
+      EXPECT_EQ(recorder().boxes[0].text,
+                "Invalid folder. Enter full path, including the disk letter.");
+      EXPECT_TRUE(dialog_.isVisible()) << "the dialog stays open";
+    }
+    dialog_.hide();
+  }
+}
+
+TEST_F(ScanFolderDialogTest, RescanOfAnotherFolderAsksFirst) {
+  dialog_.EditFolder->setText(QString::fromStdString(root_));
+  dialog_.EditDiskName->setText("Docs");
+  dialog_.SetScanMode(false);
+  dialog_.show();
+  EXPECT_EQ(dialog_.windowTitle().toStdString(), "Rescan Disk");
+  EXPECT_FALSE(dialog_.EditDiskName->isEnabled());
+  EXPECT_FALSE(dialog_.ButtonCreateDiskName->isVisible());
+  test::saveScreenshot(&dialog_, "rescan-disk-dialog");
+
+  // The same folder in another case of its letter: no question.
+  type(dialog_.EditFolder,
+       std::string(1, static_cast<char>(std::tolower(root_[0]))) + root_.substr(1));
+  click(dialog_.ButtonOK);
+  EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+  EXPECT_TRUE(recorder().boxes.empty());
+
+  dialog_.show();
+  type(dialog_.EditFolder, root_ + "\\docs");
+  for (const BoxResult answer : {BoxResult::kNo, BoxResult::kCancel, BoxResult::kYes}) {
+    recorder().answers = {answer};
+    dialog_.setResult(QDialog::Rejected);
+    click(dialog_.ButtonOK);
+    EXPECT_EQ(dialog_.result() == QDialog::Accepted, answer == BoxResult::kYes);
+  }
+  ASSERT_EQ(recorder().boxes.size(), 3u);
+  EXPECT_EQ(recorder().boxes[0].caption, "Warning");
+  EXPECT_EQ(dialog_.ScanPath, root_ + "\\docs");
+
+  // Help opens the topic of the mode shown.
+  dialog_.show();
+  click(buttonNamed(dialog_, "Help"));
+  dialog_.SetScanMode(true);
+  EXPECT_EQ(dialog_.windowTitle().toStdString(), "Scan Folder As Disk");
+  EXPECT_TRUE(dialog_.EditDiskName->isEnabled());
+  click(buttonNamed(dialog_, "Help"));
+  EXPECT_EQ(recorder().helpContexts, (std::vector<int>{115, 116}));
+}
+
+TEST_F(ScanFolderDialogTest, BrowseFolderPutsTheChosenFolderIntoTheEdit) {
+  dialog_.show();
+  onNextDialog<TFormSelectFolder>([](TFormSelectFolder& browser) {
+    // H: holds the disc; its node is the last drive.
+    QTreeWidget& tree = *browser.DirTreeView;
+    QTreeWidgetItem* drive = tree.topLevelItem(tree.topLevelItemCount() - 1);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(drive).center());
+    QTest::keyClick(&tree, Qt::Key_Return);
+  });
+  click(dialog_.ButtonBrowseFolder);
+  EXPECT_EQ(dialog_.EditFolder->text().toStdString(), "H:\\");
+}
+
+// One scan per showing, into a catalogue of the test.
+class ScanProgressTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    recorder().clear();
+    setProgramFolder(VELLOMAR_BUILD_DIR "bin/");
+    const std::optional<std::string> system = toSystemPath(disk_.path());
+    if (!system) GTEST_SKIP() << "no drive holds the temporary folder";
+    disk_.file("a.txt", "alpha");
+    disk_.file("one.zip", "not really an archive");
+    disk_.file("sub/two.zip", "nor this one");
+    const std::string path = dbFolder_.at("progress.kvd");
+    ASSERT_TRUE(ApiCreateDBase(ShortString(path)));
+    ShortString error;
+    ASSERT_TRUE(ApiOpenDBase(ShortString(path), false, db_, error)) << error.str();
+    dialog_.DBaseHandle = db_;
+    dialog_.Drive = (*system)[0];
+    dialog_.DiskName = "Docs";
+    dialog_.ScanPath = *system;
+  }
+  void TearDown() override {
+    if (db_ != nullptr) ApiCloseDBase(db_, false);
+    setProgramFolder({});
+  }
+  void scanArchives(uint8_t mode) {
+    TLocalOptions options;
+    ApiGetLocalOptions(db_, options);
+    options.ScanArchives = mode;
+    ApiSetLocalOptions(db_, options);
+  }
+
+  test::TempFolder disk_{"scanprogress"};
+  test::TempFolder dbFolder_{"scanprogressdb"};
+  TDBase* db_ = nullptr;
+  TFormScanProgress dialog_;
+};
+
+TEST_F(ScanProgressTest, ArchiveQuestionFollowsTheSettingAndItsAnswers) {
+  const struct {
+    uint8_t mode;
+    const char* button;  // clicked at each question; null: closed by Escape
+    int questions;
+  } cases[] = {
+      {kScanArchivesNoPrompt, "Yes", 0},      {kScanArchivesNo, "Yes", 0},
+      {kScanArchivesPrompt, "Yes", 2},        {kScanArchivesPrompt, "No", 2},
+      {kScanArchivesPrompt, nullptr, 2},      {kScanArchivesPrompt, "Yes for all", 1},
+      {kScanArchivesPrompt, "No for all", 1},
+  };
+  for (const auto& c : cases) {
+    scanArchives(c.mode);
+    int questions = 0;
+    std::vector<int16_t> answers;
+    QPointer<QTimer> waiting;
+    std::function<void(TFormScanArchive&)> answer = [&](TFormScanArchive& archive) {
+      ++questions;
+      EXPECT_NE(archive.LabelMsg->text().indexOf(".zip?"), -1);
+      if (questions == 1) test::saveScreenshot(&archive, "archive-found-dialog");
+      if (c.button == nullptr) {
+        QTest::keyClick(&archive, Qt::Key_Escape);
+      } else {
+        click(buttonNamed(archive, c.button));
+      }
+      answers.push_back(archive.Answer);
+      waiting = onNextDialog<TFormScanArchive>(answer);
+    };
+    waiting = onNextDialog<TFormScanArchive>(answer);
+    dialog_.exec();
+    delete waiting.data();
+    EXPECT_EQ(questions, c.questions) << int(c.mode) << (c.button ? c.button : "Escape");
+    if (c.button == nullptr && !answers.empty()) {
+      EXPECT_EQ(answers[0], TFormScanArchive::kNo);
+    }
+    EXPECT_TRUE(dialog_.ScanResult);
+    ApiFreeTreeStruct(db_);
+  }
+}
+
+TEST_F(ScanProgressTest, CancelEndsTheScanWithoutSuccessAndTheFlagIsFreshEachShowing) {
+  dialog_.exec();
+  EXPECT_TRUE(dialog_.ScanResult);
+  EXPECT_FALSE(dialog_.isVisible()) << "the dialog closes when the scan ends";
+  ApiFreeTreeStruct(db_);
+
+  // Cancelled while the scan waits on the archive question.
+  scanArchives(kScanArchivesPrompt);
+  onNextDialog<TFormScanArchive>([this](TFormScanArchive& archive) {
+    test::saveScreenshot(&dialog_, "scan-progress-dialog");
+    click(dialog_.ButtonCancel);
+    click(buttonNamed(archive, "Yes"));
+  });
+  dialog_.exec();
+  EXPECT_FALSE(dialog_.ScanResult) << "no stale success from the scan before";
+  EXPECT_EQ(ApiGetKeyCount(db_), 0);
+}
+
+TEST_F(ScanProgressTest, PhaseLineAndGaugeFollowTheEngine) {
+  // The callbacks act on the window that runs; outside a scan they change nothing.
+  TFormScanProgress::ShowPercent(2, 50);
+  EXPECT_TRUE(dialog_.LabelDoing->text().isEmpty());
+
+  scanArchives(kScanArchivesPrompt);
+  std::vector<std::string> seen;
+  onNextDialog<TFormScanArchive>([&](TFormScanArchive& archive) {
+    TFormScanProgress::ShowPercent(1, 0);
+    seen.push_back(dialog_.LabelDoing->text().toStdString() +
+                   (dialog_.Gauge->isVisible() ? " gauge" : ""));
+    TFormScanProgress::ShowPercent(2, 40);
+    seen.push_back(dialog_.LabelDoing->text().toStdString() +
+                   (dialog_.Gauge->isVisible() ? " gauge " : " ") +
+                   std::to_string(dialog_.Gauge->Progress()));
+    TFormScanProgress::ShowPercent(7, 90);
+    seen.push_back(dialog_.LabelDoing->text().toStdString() +
+                   (dialog_.Gauge->isVisible() ? " gauge" : ""));
+    click(buttonNamed(archive, "No for all"));
+  });
+  dialog_.exec();
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"Scanning tree structure:",
+                                      "Scanning contents of folders and archives: gauge 40", ""}));
+}
+
+}  // namespace
+}  // namespace vellomar

@@ -1,0 +1,354 @@
+// The search commands of a database window on a catalogue made by the engine, with the
+// search dialog, the run windows and the two result windows driven by real key and mouse
+// events.
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QSpinBox>
+#include <set>
+#include <tuple>
+
+#include "tests/ui/dbase/PanelWindow.h"
+#include "tests/ui/print/PrintedPdf.h"
+#include "ui/grid/DrawGrid.h"
+#include "ui/search/FFindFileDlg.h"
+#include "ui/search/FFoundEmptyList.h"
+#include "ui/search/FFoundFileList.h"
+#include "ui/search/FSearchCommands.h"
+#include "ui/search/FSearchRuns.h"
+#include "ui/search/UFoundPrint.h"
+
+namespace vellomar::test {
+namespace {
+
+using Item = std::tuple<std::string, std::string, std::string>;  // disk, folder, name
+
+class SearchWindows : public PanelWindowTest {
+ protected:
+  SearchWindows() {
+    area_.resize(1100, 700);
+    area_.addSubWindow(window_);
+    area_.show();
+    window_->show();
+    area_.setActiveSubWindow(window_);
+  }
+
+  // "Find files" with the text typed into the Search dialog; edit changes the dialog first.
+  void findFiles(const std::string& mask,
+                 const std::function<void(TFormSearchFileDlg&)>& edit = {}) {
+    onNextDialog<TFormSearchFileDlg>([mask, edit](TFormSearchFileDlg& d) {
+      d.ComboBoxMask->setEditText(QString());
+      QTest::keyClicks(d.ComboBoxMask->lineEdit(), QString::fromStdString(mask));
+      if (edit) edit(d);
+      QTest::mouseClick(d.ButtonOK, Qt::LeftButton);
+    });
+    window().FindFiles();
+  }
+
+  TFormFoundFileList* foundFiles() {
+    return qobject_cast<TFormFoundFileList*>(findFoundWindow(&area_, window().Tag, 1));
+  }
+  TFormFoundEmptyList* foundEmpty() {
+    return qobject_cast<TFormFoundEmptyList*>(findFoundWindow(&area_, window().Tag, 2));
+  }
+  int resultWindows() {
+    int n = 0;
+    for (QMdiSubWindow* sub : area_.subWindowList()) n += sub != window_.data() ? 1 : 0;
+    return n;
+  }
+
+  // What the engine itself finds for the request, read from its found list.
+  std::set<Item> engineFinds(const TSearchDlgData& request) {
+    std::set<Item> items;
+    ApiClearFound(db());
+    ApiSearch(db(), request);
+    TOneFile record;
+    ShortString disk, folder, desc;
+    for (int32_t i = 0; i < ApiFoundCount(db()); ++i) {
+      EXPECT_TRUE(ApiGetFoundItem(db(), i, record, disk, folder, desc));
+      items.insert({disk.str(), folder.str(), FullNameOf(record)});
+    }
+    ApiFreeFound(db());
+    return items;
+  }
+  static std::set<Item> shown(const TFormFoundFileList& list) {
+    std::set<Item> items;
+    for (const TOneFLine& line : list.lines()) {
+      items.insert({line.DiskName, line.Folder, line.nameExt()});
+    }
+    return items;
+  }
+  static std::vector<std::string> names(const TFormFoundFileList& list) {
+    std::vector<std::string> out;
+    for (const TOneFLine& line : list.lines()) out.push_back(line.nameExt());
+    return out;
+  }
+
+  // A click on a header cell (right half or left half), then the idle pass that sorts.
+  static void clickHeader(TFoundListBase& list, int col, bool rightHalf = false) {
+    const QRect cell = list.Grid->cellRect(col, 0);
+    // A quarter in from either side, away from the lines that resize the columns.
+    const int x = rightHalf ? cell.right() - cell.width() / 4 : cell.left() + cell.width() / 4;
+    const QPoint at(x, cell.center().y());
+    QTest::mouseClick(list.Grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    list.IdleUpdate();
+  }
+  static void focusRow(TFoundListBase& list, int32_t line) {
+    ASSERT_TRUE(list.Grid->moveTo(0, line + 1));
+  }
+
+  QMdiArea area_;
+  TSearchDialogs dialogs_{nullptr};
+};
+
+TEST_F(SearchWindows, FindFilesShowsWhatTheEngineFindsAndReturnsToThePlace) {
+  goToPath("\\Docs");
+  const std::string diskBefore = currentDisk();
+  findFiles("*.txt");
+  TFormFoundFileList* list = foundFiles();
+  ASSERT_NE(list, nullptr);
+  saveScreenshot(list, "found-files-window");
+  EXPECT_EQ(list->windowTitle().toStdString(), "*.txt: panels");
+  const TSearchDlgData request = FormSearchFileDlg->DlgData;
+  EXPECT_EQ(currentDisk(), diskBefore);
+  EXPECT_EQ(currentPath(), "\\Docs") << "the search unloaded the tree; the window went back";
+
+  const std::set<Item> expected = engineFinds(request);
+  EXPECT_EQ(expected.size(), 36u) << "Alpha's six (two inside pack.zip) and Beta's thirty";
+  EXPECT_EQ(shown(*list), expected);
+  EXPECT_EQ(list->Grid->rowCount(), 37);
+  EXPECT_EQ(FormSearchFileDlg->ComboBoxMask->itemText(0), "*.txt") << "kept in the history";
+}
+
+TEST_F(SearchWindows, RecordLimitAndAStoppedRun) {
+  findFiles("*.txt", [](TFormSearchFileDlg& d) { d.SpinEditMaxRecs->setValue(5); });
+  ASSERT_NE(foundFiles(), nullptr);
+  EXPECT_EQ(foundFiles()->lines().size(), 5u);
+
+  // Stop pressed as the run starts: the engine is told at its first progress call.
+  TFormSearchName run;
+  run.DBaseHandle = db();
+  run.Request = FormSearchFileDlg->DlgData;
+  run.Request.MaxRecs = 1000;
+  QMetaObject::invokeMethod(
+      &run, [&run] { QTest::mouseClick(run.ButtonStop, Qt::LeftButton); }, Qt::QueuedConnection);
+  const int result = run.exec();
+  saveScreenshot(&run, "search-run-window");
+  const int32_t found = ApiFoundCount(db());
+  EXPECT_LT(found, 36) << "stopped before the end";
+  EXPECT_EQ(result, found > 0 ? QDialog::Accepted : QDialog::Rejected);
+  ApiFreeFound(db());
+}
+
+TEST_F(SearchWindows, NothingFoundShowsABoxAndNoWindow) {
+  findFiles("nothing-is-called-so");
+  EXPECT_EQ(resultWindows(), 0);
+  ASSERT_FALSE(recorder().boxes.empty());
+  EXPECT_EQ(recorder().boxes.back().text, "No file found.");
+  EXPECT_EQ(recorder().boxes.back().caption, "Information");
+  EXPECT_EQ(currentDisk(), "Alpha");
+}
+
+TEST_F(SearchWindows, ScopeOfSelectedDisksWithoutSelectionIsRefused) {
+  findFiles("*.txt", [](TFormSearchFileDlg& d) {
+    QTest::mouseClick(d.RadioGroupSearch->button(2), Qt::LeftButton);
+  });
+  EXPECT_EQ(resultWindows(), 0);
+  ASSERT_FALSE(recorder().boxes.empty());
+  EXPECT_EQ(recorder().boxes.back().text,
+            "Search in selected disks is required, but no disk is selected.");
+}
+
+TEST_F(SearchWindows, HeaderClicksSortByTheirKeysAndReverse) {
+  findFiles("*.txt");
+  TFormFoundFileList& list = *foundFiles();
+  list.resize(1000, 500);
+
+  clickHeader(list, 3);  // Size: largest first
+  EXPECT_EQ(list.sort().SortKey1, kFoundKeySize);
+  EXPECT_EQ(names(list).front(), "old.txt");
+  EXPECT_EQ(names(list)[1], "f29.txt");
+  clickHeader(list, 3);
+  EXPECT_TRUE(list.sort().Reverse);
+  EXPECT_EQ(names(list).back(), "old.txt");
+
+  clickHeader(list, 4);  // Date and time: newest first, the oldest last
+  EXPECT_EQ(list.sort().SortKey1, kFoundKeyDateTime);
+  EXPECT_EQ(list.sort().SortKey2, kFoundKeySize);
+  EXPECT_FALSE(list.sort().Reverse);
+  EXPECT_EQ(names(list).back(), "old.txt");
+  EXPECT_EQ(list.lines().front().Data.DateTime, dosTime(2004));
+
+  clickHeader(list, 2);  // File, left half: name and extension
+  EXPECT_EQ(names(list).front(), "a.txt");
+  clickHeader(list, 2, true);  // right half: extension and name, then reversed
+  clickHeader(list, 2, true);
+  EXPECT_EQ(list.sort().SortKey1, kFoundKeyExtName);
+  EXPECT_TRUE(list.sort().Reverse);
+  EXPECT_EQ(names(list).front(), "x.txt");
+
+  // The focused item stays focused across a sort.
+  focusRow(list, 7);
+  const int32_t index = list.lines()[7].Index;
+  clickHeader(list, 0);
+  EXPECT_EQ(list.lines()[static_cast<size_t>(list.focusedLine())].Index, index);
+}
+
+TEST_F(SearchWindows, GoToPutsTheDatabaseWindowOnTheItem) {
+  findFiles("f17.txt");
+  TFormFoundFileList& list = *foundFiles();
+  ASSERT_EQ(list.lines().size(), 1u);
+  area_.setActiveSubWindow(&list);
+  list.Grid->setFocus();
+  QTest::keyClick(list.Grid, Qt::Key_Return);
+  EXPECT_EQ(area_.activeSubWindow(), window_.data());
+  EXPECT_EQ(currentDisk(), "Beta");
+  EXPECT_EQ(currentPath(), "\\");
+  EXPECT_EQ(files().GetFocusedFileName(), "f17.txt");
+
+  findFiles("x.txt");
+  area_.setActiveSubWindow(&list);
+  QTest::mouseDClick(list.Grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                     list.Grid->cellRect(2, 1).center());
+  EXPECT_EQ(currentDisk(), "Alpha");
+  EXPECT_EQ(currentPath(), "\\pack.zip\\inner");
+  EXPECT_EQ(files().GetFocusedFileName(), "x.txt");
+}
+
+TEST_F(SearchWindows, LaterSearchesReuseTheWindowUnlessNewWindowsAreAsked) {
+  findFiles("*.txt");
+  TFormFoundFileList* first = foundFiles();
+  findFiles("*.doc");
+  EXPECT_EQ(foundFiles(), first);
+  EXPECT_EQ(resultWindows(), 1);
+  EXPECT_EQ(first->windowTitle().toStdString(), "*.doc: panels");
+  EXPECT_EQ(first->lines().size(), 2u);
+
+  window().options().FoundToNewWin = true;
+  findFiles("*.iso");
+  EXPECT_EQ(resultWindows(), 2);
+
+  // The result windows go with their database window.
+  QPointer<TFormFoundFileList> guard(first);
+  window().close();
+  QTRY_VERIFY(guard.isNull());
+}
+
+TEST_F(SearchWindows, SelectionCopyAndSelectAll) {
+  findFiles("*.doc");
+  TFormFoundFileList& list = *foundFiles();
+  area_.setActiveSubWindow(&list);
+  list.Grid->setFocus();
+  focusRow(list, 0);
+  QTest::keyClick(list.Grid, Qt::Key_Space);
+  EXPECT_TRUE(list.lines()[0].selected());
+  EXPECT_EQ(list.focusedLine(), 1);
+  QTest::keyClick(list.Grid, Qt::Key_C, Qt::ControlModifier);
+  const std::string& copied = recorder().clipboard;
+  EXPECT_EQ(std::count(copied.begin(), copied.end(), '\n'), 2) << copied;
+  EXPECT_EQ(copied.rfind("Alpha\t", 0), 0u) << copied;
+
+  QTest::keyClick(list.Grid, Qt::Key_U, Qt::ControlModifier);
+  EXPECT_FALSE(list.lines()[0].selected());
+  // "Persistent selections" is on by default: select all again on a full selection clears it.
+  ASSERT_TRUE(list.options().PersistentBlocks);
+  list.SelectAll();
+  EXPECT_TRUE(list.lines()[0].selected() && list.lines()[1].selected());
+  list.SelectAll();
+  EXPECT_FALSE(list.lines()[0].selected() || list.lines()[1].selected());
+}
+
+TEST_F(SearchWindows, FindSelectedFilesSearchesTheFocusedAndSelectedNames) {
+  const int32_t old = lineNamed("old.txt");
+  const int32_t huge = lineNamed("huge.iso");
+  ASSERT_GE(old, 0);
+  files().moveToLine(old);
+  files().setFocus();
+  QTest::keyClick(&files(), Qt::Key_Insert);
+  files().moveToLine(huge);
+  window().FindSelectedFiles();
+  TFormFoundFileList* list = foundFiles();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(FormSearchFileDlg->DlgData.Mask.str(), "huge.iso old.txt ");
+  EXPECT_EQ(list->windowTitle().toStdString(), "huge.iso old.txt : panels");
+  std::multiset<std::string> found;
+  for (const std::string& name : names(*list)) found.insert(name);
+  EXPECT_EQ(found, (std::multiset<std::string>{"huge.iso", "old.txt"}));
+}
+
+TEST_F(SearchWindows, FreeSpaceListItsOrderAndGoTo) {
+  goToPath("\\Docs");
+  window().FindFreeSpace();
+  TFormFoundEmptyList* list = foundEmpty();
+  ASSERT_NE(list, nullptr);
+  saveScreenshot(list, "free-space-window");
+  EXPECT_EQ(list->windowTitle().toStdString(), "panels: List of free space");
+  EXPECT_EQ(currentPath(), "\\Docs");
+  const auto diskNames = [list] {
+    std::vector<std::string> out;
+    for (const TOneELine& line : list->lines()) out.push_back(line.DiskName);
+    return out;
+  };
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"Alpha", "Beta", "Delta"}));
+  clickHeader(*list, 0);  // the mode it has: reversed
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"Delta", "Beta", "Alpha"}));
+
+  area_.setActiveSubWindow(list);
+  focusRow(*list, 1);
+  list->Grid->setFocus();
+  QTest::keyClick(list->Grid, Qt::Key_Return);
+  EXPECT_EQ(currentDisk(), "Beta");
+  EXPECT_EQ(currentPath(), "\\");
+
+  window().FindFreeSpace();
+  EXPECT_EQ(foundEmpty(), list) << "a free-space list is always reused";
+  EXPECT_EQ(resultWindows(), 1);
+}
+
+TEST_F(SearchWindows, PrintedListsHoldTheirColumnsAndTheChosenLines) {
+  findFiles("*.txt");
+  TFormFoundFileList& list = *foundFiles();
+  area_.setActiveSubWindow(&list);
+  list.Grid->setFocus();
+  focusRow(list, 0);
+  QTest::keyClick(list.Grid, Qt::Key_Space);  // the first line selected, the second focused
+  TPrintChoice selection;
+  selection.Range = TPrintRange::kSelection;
+  const std::string files = config_.at("found.pdf");
+  setPrintTarget(std::make_unique<PdfTarget>(files, selection));
+  QTest::keyClick(list.Grid, Qt::Key_P, Qt::ControlModifier);
+  setPrintTarget(nullptr);
+  const std::string text = commandOutput("pdftotext -layout '" + files + "' -");
+  for (const char* title : {"Disk", "Folder", "File", "Size", "Date and time", "Description"}) {
+    EXPECT_NE(text.find(title), std::string::npos) << title << "\n" << text;
+  }
+  EXPECT_NE(text.find("*.txt: panels"), std::string::npos) << "the caption heads the page";
+  EXPECT_NE(text.find(list.lines()[0].nameExt()), std::string::npos) << text;
+  EXPECT_NE(text.find(list.lines()[1].nameExt()), std::string::npos) << text;
+  EXPECT_EQ(text.find(list.lines()[2].nameExt()), std::string::npos) << text;
+
+  window().FindFreeSpace();
+  const std::string space = config_.at("space.pdf");
+  setPrintTarget(std::make_unique<PdfTarget>(space, TPrintChoice{}));
+  foundEmpty()->PrintList();
+  setPrintTarget(nullptr);
+  const std::string spaceText = commandOutput("pdftotext -layout '" + space + "' -");
+  for (const char* word : {"Free %", "Alpha", "Beta", "Delta", "0%"}) {
+    EXPECT_NE(spaceText.find(word), std::string::npos) << word << "\n" << spaceText;
+  }
+}
+
+TEST(FoundPrint, FolderTailLeavesRoomForTheMarkAndKeepsCharactersWhole) {
+  const auto bytes = [](std::string_view text) { return static_cast<int32_t>(text.size()); };
+  EXPECT_EQ(printedFolderTail("\\one\\two", 20, bytes), "\\one\\two") << "fits whole";
+  // "two\three" is the longest tail of 9 bytes; two characters less leave room for the mark.
+  EXPECT_EQ(printedFolderTail("\\one\\two\\three", 9, bytes), "o\\three");
+  // Two-byte characters are never cut in two.
+  EXPECT_EQ(printedFolderTail("\\\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 7, bytes), "\xC3\xA9");
+  EXPECT_EQ(printedFolderTail("\\abc", 1, bytes), "");
+}
+
+}  // namespace
+}  // namespace vellomar::test

@@ -1,0 +1,116 @@
+#include "ui/scan/FScanProgress.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/common/UPieGauge.h"
+#include "ui/grid/UQtText.h"
+#include "ui/scan/FScanArchive.h"
+
+namespace vellomar {
+namespace {
+
+constexpr QSize kClientSize(523, 101);
+constexpr int32_t kPhaseTree = 1;
+constexpr int32_t kPhaseContents = 2;
+
+TFormScanProgress* runningScan() {
+  return qobject_cast<TFormScanProgress*>(TProgressWindow::running());
+}
+
+bool answerNo(const ShortString&) {
+  return false;
+}
+
+}  // namespace
+
+TFormScanProgress::TFormScanProgress(QWidget* parent) : TProgressWindow(parent) {
+  setObjectName(QStringLiteral("FormScanProgress"));
+  setWindowTitle(QStringLiteral("Scanning Disk"));
+  Gauge = new TPieGauge(QColor(0, 0, 128), this);
+  Gauge->setFixedSize(75, 75);
+  LabelDoing = new QLabel(this);
+  LabelInfo = new QLabel(this);
+  LabelInfo->setWordWrap(true);
+  LabelInfo->setTextFormat(Qt::PlainText);
+  ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  ButtonCancel->setDefault(true);
+  connect(ButtonCancel, &QPushButton::clicked, this, &TProgressWindow::requestCancel);
+  auto* text = new QVBoxLayout;
+  text->addWidget(LabelDoing);
+  text->addWidget(LabelInfo, 1);
+  text->addWidget(ButtonCancel, 0, Qt::AlignRight);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(Gauge);
+  layout->addLayout(text, 1);
+  resize(kClientSize);
+  ScanArchive = new TFormScanArchive(this);
+}
+
+void TFormScanProgress::showEvent(QShowEvent* event) {
+  ScanResult = false;
+  phase_ = 0;
+  Gauge->hide();
+  LabelDoing->clear();
+  LabelInfo->clear();
+  if (ScanPath.empty()) ScanPath = std::string{Drive, ':'};
+  TProgressWindow::showEvent(event);
+}
+
+int TFormScanProgress::runJob() {
+  ApiGetLocalOptions(DBaseHandle, scanOptions_);
+  ApiSetCallbacks(answerNo, AskArchive, ShowMessage, AppendMessage, ShowPercent,
+                  TProgressWindow::abortRequested);
+  ScanResult = ApiScanDisk(DBaseHandle, ShortString(ScanPath), ShortString(DiskName),
+                           ShortString(VolumeLabel));
+  return QDialog::Accepted;
+}
+
+uint16_t TFormScanProgress::AskArchive(const ShortString& archiveName) {
+  TFormScanProgress* w = runningScan();
+  if (w == nullptr) return kChoiceSkip;
+  switch (w->scanOptions_.ScanArchives) {
+    case kScanArchivesNoPrompt:
+      return kChoiceScan;
+    case kScanArchivesPrompt:
+      w->ScanArchive->LabelMsg->setText(QStringLiteral("Scan archive file ") +
+                                        qtText(archiveName.view()) + '?');
+      w->ScanArchive->exec();
+      return static_cast<uint16_t>(w->ScanArchive->Answer);
+    case kScanArchivesNo:
+      return kChoiceSkip;
+    default:
+      return kChoiceScanAll;
+  }
+}
+
+void TFormScanProgress::ShowMessage(const ShortString& text) {
+  if (TFormScanProgress* w = runningScan()) w->LabelInfo->setText(qtText(text.view()));
+  TProgressWindow::letEventsRun();
+}
+
+void TFormScanProgress::AppendMessage(const ShortString& text) {
+  if (TFormScanProgress* w = runningScan())
+    w->LabelInfo->setText(w->LabelInfo->text() + qtText(text.view()));
+  TProgressWindow::letEventsRun();
+}
+
+void TFormScanProgress::ShowPercent(int32_t phase, int32_t percent) {
+  if (TFormScanProgress* w = runningScan()) {
+    if (phase != w->phase_) {
+      w->phase_ = phase;
+      w->LabelDoing->setText(phase == kPhaseTree ? QStringLiteral("Scanning tree structure:")
+                             : phase == kPhaseContents
+                                 ? QStringLiteral("Scanning contents of folders and "
+                                                  "archives:")
+                                 : QString());
+      w->Gauge->setVisible(phase == kPhaseContents);
+    }
+    if (phase == kPhaseContents) w->Gauge->SetProgress(percent);
+  }
+  TProgressWindow::letEventsRun();
+}
+
+}  // namespace vellomar

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+
+#include "engine/UApi.h"
+#include "engine/ULocalOptions.h"
+#include "ui/common/UProgressWindow.h"
+
+class QLabel;
+class QPushButton;
+
+namespace vellomar {
+
+class TFormScanArchive;
+class TPieGauge;
+
+// "Scanning Disk": runs one engine scan per showing, shows its phase and progress, asks about
+// the archives it meets as the database's settings say, and closes when the scan ends. Cancel
+// stops the scan at the engine's next look.
+class TFormScanProgress : public TProgressWindow {
+  Q_OBJECT
+ public:
+  explicit TFormScanProgress(QWidget* parent = nullptr);
+
+  // Set by the caller before each showing.
+  TDBase* DBaseHandle = nullptr;
+  char Drive = 0;
+  std::string DiskName;
+  std::string VolumeLabel;
+  std::string ScanPath;  // empty: the drive's root
+  // What this showing's scan returned; false again at every showing, so a stale success never
+  // stands for a scan that did not run.
+  bool ScanResult = false;
+
+  QLabel* LabelDoing = nullptr;
+  QLabel* LabelInfo = nullptr;
+  TPieGauge* Gauge = nullptr;
+  QPushButton* ButtonCancel = nullptr;
+  TFormScanArchive* ScanArchive = nullptr;
+
+  // The engine's callbacks; they act on the scan window that runs.
+  static uint16_t AskArchive(const ShortString& archiveName);
+  static void ShowMessage(const ShortString& text);
+  static void AppendMessage(const ShortString& text);
+  static void ShowPercent(int32_t phase, int32_t percent);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  int runJob() override;
+
+ private:
+  int32_t phase_ = 0;
+  TLocalOptions scanOptions_{};
+};
+
+}  // namespace vellomar

@@ -1,0 +1,168 @@
+#include "ui/search/FFoundFileList.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "foundation/UBaseUtils.h"
+#include "ui/common/UFonts.h"
+#include "ui/grid/DrawGrid.h"
+#include "ui/grid/UQtText.h"
+
+namespace vellomar {
+
+namespace {
+
+constexpr const char* kTitles[] = {"Disk", "Folder",        "File",
+                                   "Size", "Date and time", "Description"};
+const QString kCutMark = QStringLiteral("\u00AB ");
+
+int textWidth(const QFontMetrics& fm, const std::string& text) {
+  return fm.horizontalAdvance(qtText(text));
+}
+
+}  // namespace
+
+TFormFoundFileList::TFormFoundFileList(TFoundOwner owner, const TFoundFileSort& sort,
+                                       QWidget* parent)
+    : TFoundLinesWindow(std::move(owner), kHelpContext, parent), sort_(sort) {
+  setObjectName("FormFoundFileList");
+  Grid->setColCount(kColumns);
+  ApplyGlobalOptions();
+}
+
+void TFormFoundFileList::layoutGrid() {
+  Grid->setFont(fontOf(options().Fonts[kFoundFont]));
+  const QFontMetrics fm(Grid->font());
+  Grid->setDefaultRowHeight(fm.boundingRect(QStringLiteral("\u00C1\u00C8Myj")).height() + 2);
+  const uint32_t lateEvening = EncodeDosDateTime({2000, 10, 30, 23, 0, 0});
+  timeWidth_ = textWidth(fm, FormatDosTime(lateEvening, options().ShowSeconds).str());
+  timeWidth_ += timeWidth_ / 6;
+  Grid->setColWidth(0, textWidth(fm, "Mmmmxxxx.mxx") + 2);
+  Grid->setColWidth(1, 2 * textWidth(fm, "Mmmmmxxxxx "));
+  Grid->setColWidth(2, widestName_ + 5);
+  Grid->setColWidth(3, textWidth(fm, FormatSizeShort(2000000000, options().SizeInKB).str()) + 2);
+  Grid->setColWidth(4, textWidth(fm, " " + FormatDosDate(lateEvening).str()) + 2 +
+                           (options().ShowTime ? timeWidth_ : 0));
+  Grid->setColWidth(5, 25 * textWidth(fm, "Mmmmxxxxx "));
+}
+
+void TFormFoundFileList::FillList(TDBase* handle) {
+  lines_.clear();
+  longestName_ = 12;
+  widestName_ = 50;
+  std::vector<TOneFLine> lines;
+  readFoundItems(handle, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
+                                  const ShortString& folder, const ShortString& desc) {
+    lines.emplace_back(record, 0, i, disk.view(), folder.view(), desc.view());
+  });
+  rankFoundFileTexts(lines);
+  sortFoundFileLines(lines, sort_, nullptr);
+  lines_ = std::move(lines);
+  measureNames();
+  Grid->setColWidth(2, widestName_ + 5);
+  linesChanged();
+}
+
+void TFormFoundFileList::measureNames() {
+  const QFontMetrics fm(Grid->font());
+  for (const TOneFLine& line : lines_) {
+    const QString name = qtText(line.nameExt());
+    longestName_ = std::max(longestName_, static_cast<int>(name.size()));
+    widestName_ = std::max(widestName_, fm.horizontalAdvance(name));
+  }
+}
+
+void TFormFoundFileList::drawTitle(QPainter& p, int col, const QRect& rect) {
+  const bool right = col == 3 || col == 4;
+  p.drawText(rect.adjusted(2, 0, -2, 0),
+             (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, kTitles[col]);
+}
+
+void TFormFoundFileList::drawLine(QPainter& p, int col, int32_t index, const QRect& rect) {
+  const TOneFLine& line = lineAt(index);
+  const int vcenter = Qt::AlignVCenter;
+  switch (col) {
+    case 0:
+      p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.DiskName));
+      break;
+    case 1: {
+      const QString folder = qtText(line.Folder);
+      const QRect text = rect.adjusted(2, 0, 0, 0);
+      if (p.fontMetrics().horizontalAdvance(folder) <= rect.width() - 2) {
+        p.drawText(text, Qt::AlignLeft | vcenter, folder);
+        break;
+      }
+      // Too wide: its end shows, and the mark says that its start is cut.
+      p.drawText(rect, Qt::AlignRight | vcenter, folder);
+      const int mark = p.fontMetrics().horizontalAdvance(kCutMark);
+      p.fillRect(QRect(rect.left(), rect.top(), mark, rect.height()), p.background());
+      p.drawText(rect, Qt::AlignLeft | vcenter, kCutMark);
+      break;
+    }
+    case 2:
+      p.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.nameExt()));
+      break;
+    case 3:
+      p.drawText(rect.adjusted(0, 0, -2, 0), Qt::AlignRight | vcenter,
+                 qtText(foundSizeText(line, options().SizeInKB)));
+      break;
+    case 4: {
+      if (line.Data.DateTime == 0) break;
+      const auto dateTime = static_cast<uint32_t>(line.Data.DateTime);
+      int dateRight = rect.right() - 2;
+      if (options().ShowTime) {
+        p.drawText(rect.adjusted(0, 0, -2, 0), Qt::AlignRight | vcenter,
+                   qtText(FormatDosTime(dateTime, options().ShowSeconds).view()));
+        dateRight = std::max(rect.left(), rect.right() - timeWidth_);
+      }
+      p.drawText(QRect(QPoint(rect.left(), rect.top()), QPoint(dateRight, rect.bottom())),
+                 Qt::AlignRight | vcenter, qtText(FormatDosDate(dateTime).view()));
+      break;
+    }
+    default:
+      p.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.ShortDesc));
+      break;
+  }
+}
+
+bool TFormFoundFileList::chooseSort(int col, bool rightHalf) {
+  const int code = foundFileHeaderCode(col, rightHalf);
+  if (code < 0) return false;
+  sort_.choose(static_cast<uint8_t>(code));
+  return true;
+}
+
+bool TFormFoundFileList::sortLines(const LineProgress& progress) {
+  return sortFoundFileLines(lines_, sort_, progress);
+}
+
+std::string TFormFoundFileList::clipboardText(int32_t focused) const {
+  return foundFilesClipboardText(lines_, focused, options().ShowSeconds, options().SizeInKB);
+}
+
+TFoundPlace TFormFoundFileList::placeOf(int32_t index) const {
+  const TOneFLine& line = lineAt(index);
+  return {line.DiskName, line.Folder, line.nameExt()};
+}
+
+void TFormFoundFileList::PrintList() {
+  printLines(kFoundFilesSample, [this](QPrinter& printer, const TPrintChoice& choice,
+                                       TPrintStatus& status, const TScreenColumns& screen) {
+    return PrintFoundFiles(printer, choice, options(), lines_, focusedLine(),
+                           windowTitle().toStdString(), screen, status);
+  });
+}
+
+void TFormFoundFileList::ExportList() {
+  exportLines(ExportListKind::kFoundFiles, [this](int32_t i) {
+    const TOneFLine& line = lineAt(i);
+    ExportListLine out;
+    out.Entry = line.file();
+    out.DiskName = line.DiskName;
+    out.Folder = line.Folder;
+    out.Selected = line.selected();
+    return out;
+  });
+}
+
+}  // namespace vellomar

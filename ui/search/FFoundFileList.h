@@ -1,0 +1,47 @@
+#pragma once
+
+#include <vector>
+
+#include "ui/search/FFoundListBase.h"
+#include "ui/search/UFoundFileLines.h"
+
+namespace vellomar {
+
+// The result of a file search: one row per found item with its disk, folder, name, size, date
+// and time and short description, sorted by three keys. It stands on its own copy of the
+// engine's found list, which FillList frees.
+class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
+  Q_OBJECT
+ public:
+  static constexpr int kHelpContext = 250;
+  static constexpr int kColumns = 6;
+
+  TFormFoundFileList(TFoundOwner owner, const TFoundFileSort& sort, QWidget* parent = nullptr);
+  Kind kind() const override { return Kind::kFoundFiles; }
+
+  // Copies the engine's found list of handle into the window, sorted, and frees that list.
+  void FillList(TDBase* handle);
+  void PrintList() override;
+  void ExportList() override;
+
+  const TFoundFileSort& sort() const { return sort_; }
+
+ protected:
+  void drawTitle(QPainter& p, int col, const QRect& rect) override;
+  void drawLine(QPainter& p, int col, int32_t line, const QRect& rect) override;
+  bool chooseSort(int col, bool rightHalf) override;
+  bool sortLines(const LineProgress& progress) override;
+  std::string clipboardText(int32_t focused) const override;
+  TFoundPlace placeOf(int32_t line) const override;
+  void layoutGrid() override;
+
+ private:
+  void measureNames();
+
+  TFoundFileSort sort_;
+  int longestName_ = 12;  // characters
+  int widestName_ = 50;   // pixels
+  int timeWidth_ = 0;
+};
+
+}  // namespace vellomar

@@ -1,0 +1,116 @@
+#include "ui/search/FSearchRuns.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "engine/UApi.h"
+#include "ui/common/UPieGauge.h"
+#include "ui/common/UServices.h"
+
+namespace vellomar {
+
+namespace {
+
+const QColor kMaroon(128, 0, 0);
+constexpr int kPieSize = 105;
+
+// The running window of a kind, or null (the engine's callbacks are plain functions).
+template <class Window>
+Window* runningWindow() {
+  return qobject_cast<Window*>(TProgressWindow::running());
+}
+
+}  // namespace
+
+TSearchRunWindow::TSearchRunWindow(QWidget* parent) : TProgressWindow(parent) {
+  // No system menu: the run ends by Stop or by itself.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  ButtonStop = new QPushButton("Stop", this);
+  ButtonStop->setDefault(true);
+  connect(ButtonStop, &QPushButton::clicked, this, &TSearchRunWindow::requestCancel);
+}
+
+int TSearchRunWindow::runJob() {
+  failure_ = nullptr;
+  TDBase* handle = DBaseHandle;
+  ApiFreeTreeStruct(handle);
+  ApiClearFound(handle);
+  search();
+  ApiResetSearchCallback(handle);
+  if (!ApiAnyFound(handle)) {
+    services().messages->show("Information", nothingFoundText(), BoxIcon::kInformation,
+                              BoxButtons::kOk);
+    return QDialog::Rejected;
+  }
+  return QDialog::Accepted;
+}
+
+void TSearchRunWindow::reportFailure(const std::exception&) {
+  // Called inside the handler of the failure: the caller reports it by its own convention.
+  failure_ = std::current_exception();
+  if (DBaseHandle != nullptr) ApiResetSearchCallback(DBaseHandle);
+}
+
+TFormSearchName::TFormSearchName(QWidget* parent) : TSearchRunWindow(parent) {
+  setObjectName("FormSearchName");
+  setWindowTitle("Searching");
+  LabelSearched = new QLabel("0/0", this);
+  LabelFound = new QLabel("0", this);
+  Gauge1 = new QProgressBar(this);
+  Gauge1->setRange(0, 100);
+  Gauge1->setMinimumWidth(220);
+  auto* counts = new QFormLayout;
+  counts->addRow("Disks/files searched:", LabelSearched);
+  counts->addRow("Files found:", LabelFound);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(counts);
+  layout->addWidget(Gauge1);
+  layout->addWidget(ButtonStop, 0, Qt::AlignHCenter);
+}
+
+void TFormSearchName::search() {
+  ApiSetSearchCallback(DBaseHandle, &TFormSearchName::progress);
+  ApiSearch(DBaseHandle, Request);
+}
+
+void TFormSearchName::progress(bool& abort) {
+  TFormSearchName* w = runningWindow<TFormSearchName>();
+  if (w == nullptr) return;
+  int32_t percent = 0, disks = 0, folders = 0, files = 0;
+  ApiGetSearchCounts(w->DBaseHandle, percent, disks, folders, files);
+  w->LabelSearched->setText(QString("%1/%2").arg(disks).arg(files));
+  w->LabelFound->setText(QString::number(ApiFoundCount(w->DBaseHandle)));
+  w->Gauge1->setValue(percent);
+  letEventsRun();
+  abort = w->cancelRequested();
+}
+
+TFormSearchEmpty::TFormSearchEmpty(QWidget* parent) : TSearchRunWindow(parent) {
+  setObjectName("FormSearchEmpty");
+  setWindowTitle("Searching...");
+  Gauge1 = new TPieGauge(kMaroon, this);
+  Gauge1->setFixedSize(kPieSize, kPieSize);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Gauge1, 0, Qt::AlignHCenter);
+  layout->addWidget(ButtonStop, 0, Qt::AlignHCenter);
+}
+
+void TFormSearchEmpty::search() {
+  ApiSetSearchCallback(DBaseHandle, &TFormSearchEmpty::progress);
+  ApiSearchFreeSpace(DBaseHandle);
+}
+
+void TFormSearchEmpty::progress(bool& abort) {
+  TFormSearchEmpty* w = runningWindow<TFormSearchEmpty>();
+  if (w == nullptr) return;
+  int32_t percent = 0, disks = 0, folders = 0, files = 0;
+  ApiGetSearchCounts(w->DBaseHandle, percent, disks, folders, files);
+  w->Gauge1->SetProgress(percent);
+  letEventsRun();
+  abort = w->cancelRequested();
+}
+
+}  // namespace vellomar

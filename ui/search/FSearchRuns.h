@@ -1,0 +1,81 @@
+#pragma once
+
+#include <exception>
+
+#include "engine/USearchDlgData.h"
+#include "ui/common/UProgressWindow.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace vellomar {
+
+class TDBase;
+class TPieGauge;
+
+// What the two search runs share: the engine handle to search, the Stop button, and the
+// outcome. Shown with exec(), a run answers Accepted when the engine's found list holds at
+// least one item, Rejected when it is empty, stopped before anything was found, or failed.
+class TSearchRunWindow : public TProgressWindow {
+  Q_OBJECT
+ public:
+  explicit TSearchRunWindow(QWidget* parent = nullptr);
+
+  TDBase* DBaseHandle = nullptr;
+  QPushButton* ButtonStop = nullptr;
+
+  // What ended the last run with an engine failure, for the database window's error
+  // convention; null when it did not fail.
+  std::exception_ptr failure() const { return failure_; }
+
+ protected:
+  // The engine's search on DBaseHandle, with the progress callback installed.
+  virtual void search() = 0;
+  // "No file found." or "No disk found.".
+  virtual const char* nothingFoundText() const = 0;
+
+  int runJob() override;
+  void reportFailure(const std::exception& failure) override;
+
+ private:
+  std::exception_ptr failure_;
+};
+
+// "Searching": a file search of DBaseHandle for Request, with the disks and files searched,
+// the files found and the share of disks done.
+class TFormSearchName : public TSearchRunWindow {
+  Q_OBJECT
+ public:
+  explicit TFormSearchName(QWidget* parent = nullptr);
+
+  TSearchDlgData Request;
+  QLabel* LabelSearched = nullptr;
+  QLabel* LabelFound = nullptr;
+  QProgressBar* Gauge1 = nullptr;
+
+ protected:
+  void search() override;
+  const char* nothingFoundText() const override { return "No file found."; }
+
+ private:
+  static void progress(bool& abort);
+};
+
+// "Searching...": the free space of every disk of DBaseHandle, with the share of disks done.
+class TFormSearchEmpty : public TSearchRunWindow {
+  Q_OBJECT
+ public:
+  explicit TFormSearchEmpty(QWidget* parent = nullptr);
+
+  TPieGauge* Gauge1 = nullptr;
+
+ protected:
+  void search() override;
+  const char* nothingFoundText() const override { return "No disk found."; }
+
+ private:
+  static void progress(bool& abort);
+};
+
+}  // namespace vellomar
