@@ -16,6 +16,7 @@
 #include "bench/BenchEngine.h"
 #include "bench/BenchPanels.h"
 #include "bench/BenchProbe.h"
+#include "bench/BenchSearch.h"
 #include "bench/BenchTable.h"
 #include "bench/TreeGenerator.h"
 
@@ -30,6 +31,7 @@ constexpr int kFlatFolderFiles = 100000;
 // More files in one folder than the collections of other lists may hold.
 constexpr int kHugeFolderFiles = 300000;
 constexpr int kMaxScanBytesPerFile = 150;
+constexpr int kFoundFilesHits = 50000;
 
 BenchRow newRow(const std::string& name, const std::string& baseline, double target,
                 bool filesPerSecond = false) {
@@ -67,6 +69,7 @@ class Bench {
     openDatabase();
     compress();
     databaseWindow();
+    foundFilesWindow();
   }
 
   const std::vector<BenchRow>& rows() const { return rows_; }
@@ -351,6 +354,31 @@ class Bench {
         [many] { return openDatabaseByEngine(many); }, [] { makeWidgetApplication(); });
     rows_.push_back(row);
   }
+
+  // A search of 50000 hits shown in the found-files window, and that window sorted again by
+  // another key, each beside the engine's search alone.
+  void foundFilesWindow() {
+    const std::string file = db("one.kvd");
+    TSearchDlgData request = searchRequest("*");
+    request.MaxRecs = kFoundFilesHits;
+    const auto prepare = [this, file] {
+      makeWidgetApplication();
+      found_ = std::make_unique<FoundFilesBench>(file);
+    };
+    const auto search = [this, request] { return found_->search(request); };
+    BenchRow row =
+        newRow("found-files window of 50000 hits: search, fill, sort, paint", "engine search", 1.5);
+    rows_.push_back(measureAgainst(
+        row, [this, request] { return found_->searchIntoWindow(request); }, search, prepare));
+    row = newRow("found-files window of 50000 hits sorted by another key", "engine search", 0.5);
+    rows_.push_back(measureAgainst(
+        row, [this] { return found_->resortBySize(); }, search,
+        [this, prepare, request] {
+          prepare();
+          found_->searchIntoWindow(request);
+        }));
+  }
+  std::unique_ptr<FoundFilesBench> found_;
 
   BenchOptions options_;
   int64_t filesOnDisk_;

@@ -185,12 +185,15 @@ class Collation {
 
   bool asciiKey(std::string_view text, std::string& key) const {
     if (!asciiFastPath_ || !isAscii(text)) return false;
-    key.clear();
-    key.reserve(text.size());
+    // Written in place and cut after: a key never outgrows its text.
+    key.resize(text.size());
+    size_t length = 0;
     for (const char c : text) {
       const uint8_t rank = asciiRank_[static_cast<unsigned char>(c)];
-      if (rank != 0) key.push_back(static_cast<char>(rank));
+      key[length] = static_cast<char>(rank);
+      length += rank != 0 ? 1 : 0;
     }
+    key.resize(length);
     return true;
   }
 

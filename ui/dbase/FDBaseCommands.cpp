@@ -197,7 +197,7 @@ class DBaseSearchHost final : public TSearchHost {
     for (int32_t i = 0; i < lines.count(); ++i) {
       const TOneFileLine& line = *lines.at(i);
       if ((line.Flags & kLineSelected) != 0 && line.Kind != kLineParent) {
-        names.push_back(FullNameOf(*line.Entry));
+        names.push_back(FullNameOf(line));
       }
     }
     return names;
@@ -302,7 +302,7 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
   if (closing_) return;
   const TOneFileLine* line = filePanel()->focusedLine();
   if (line == nullptr || line->Kind == kLineParent) return;
-  const TOneFile entry = *line->Entry;
+  const TOneFile entry = line->Entry();
   if ((entry.Data.Attr & kAttrFolder) != 0 && (entry.Data.Attr & kAttrArchiveFolder) == 0) return;
   Guarded([&] {
     for (;;) {

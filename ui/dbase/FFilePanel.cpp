@@ -61,9 +61,9 @@ std::string toEditorLineBreaks(const std::string& text) {
   return out;
 }
 
-std::string shortDescOf(TDBase* db, const TOneFile& entry) {
+std::string shortDescOf(TDBase* db, const TOneFileLine& line) {
   ShortString text;
-  if (entry.Data.DescOffset == 0 || !ApiGetShortDesc(db, entry.Data.DescOffset, text)) return {};
+  if (line.Data.DescOffset == 0 || !ApiGetShortDesc(db, line.Data.DescOffset, text)) return {};
   return text.str();
 }
 
@@ -114,17 +114,26 @@ bool TFilePanel::detailed() const {
   return form_.options().DisplayMode != 0;
 }
 
-int TFilePanel::textWidth(const std::string& text) const {
-  const QFontMetrics metrics(font());
-  int width = 0;
+bool TFilePanel::addAsciiWidth(std::string_view text, int& width) const {
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 128) return metrics.horizontalAdvance(qtText(text));
+    if (byte >= 128) return false;
     int& advance = asciiWidths_[byte];
-    if (advance == 0) advance = std::max(1, metrics.horizontalAdvance(QChar(byte)));
+    if (advance == 0) advance = std::max(1, QFontMetrics(font()).horizontalAdvance(QChar(byte)));
     width += advance;
   }
-  return width;
+  return true;
+}
+
+int TFilePanel::textWidth(std::string_view text) const {
+  int width = 0;
+  return addAsciiWidth(text, width) ? width : QFontMetrics(font()).horizontalAdvance(qtText(text));
+}
+
+int TFilePanel::nameWidth(const TOneFileLine& line) const {
+  int width = 0;
+  if (addAsciiWidth(line.Name(), width) && addAsciiWidth(line.Data.Ext.view(), width)) return width;
+  return textWidth(FullNameOf(line));
 }
 
 void TFilePanel::ApplyFont(const QFont& font) {
@@ -153,7 +162,7 @@ int32_t TFilePanel::focusedIndex() const {
 
 std::string TFilePanel::GetFocusedFileName() const {
   const TOneFileLine* line = focusedLine();
-  return line != nullptr ? FullNameOf(*line->Entry) : std::string();
+  return line != nullptr ? FullNameOf(*line) : std::string();
 }
 
 void TFilePanel::LoadFileList(const std::string& focusName) {
@@ -181,9 +190,10 @@ void TFilePanel::LoadFileList(const std::string& focusName) {
   longest_ = kLongestStart;
   widest_ = textWidth(kWidestStart);
   for (int32_t i = 0; i < lines_.count(); ++i) {
-    const std::string name = FullNameOf(*lines_.at(i)->Entry);
-    longest_ = std::max(longest_, static_cast<int32_t>(name.size()));
-    widest_ = std::max(widest_, textWidth(name));
+    const TOneFileLine& line = *lines_.at(i);
+    longest_ =
+        std::max(longest_, int32_t{line.NameLength} + static_cast<int32_t>(line.Data.Ext.length()));
+    widest_ = std::max(widest_, nameWidth(line));
   }
   subtotals_ = SubtotalsText(totals_);
   LayoutFileGrid(focus);
@@ -262,15 +272,14 @@ void TFilePanel::ShowFileStatus(int32_t index, bool withTotals) {
   std::string text = " ";
   if (line != nullptr) {
     form_.Guarded([&] {
-      const TOneFile& entry = *line->Entry;
       FileStatusLine status;
-      status.nameExt = FullNameOf(entry);
+      status.nameExt = FullNameOf(*line);
       status.kind = line->Kind == kLineFolder   ? FileStatusLine::Kind::kFolder
                     : line->Kind == kLineParent ? FileStatusLine::Kind::kParent
                                                 : FileStatusLine::Kind::kFile;
-      status.size = fileSizeOf(entry.Data.Size);
-      status.dateTime = static_cast<uint32_t>(entry.Data.DateTime);
-      const std::string description = shortDescOf(db(), entry);
+      status.size = fileSizeOf(line->Data.Size);
+      status.dateTime = static_cast<uint32_t>(line->Data.DateTime);
+      const std::string description = shortDescOf(db(), *line);
       if (!description.empty()) status.description = description;
       text = FileStatusText(status, form_.options().SizeInKB, form_.options().ShowSeconds);
     });
@@ -345,7 +354,7 @@ void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawSta
         rect.setLeft(rect.left() + iconWidth_);
       }
       p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                 qtText(FullNameOf(*line->Entry)));
+                 qtText(FullNameOf(*line)));
       break;
     }
     case FileColumnKind::kSize:
@@ -353,7 +362,7 @@ void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawSta
                  qtText(SizeCellText(*line, options.SizeInKB).view()));
       break;
     case FileColumnKind::kDateTime: {
-      const auto when = static_cast<uint32_t>(line->Entry->Data.DateTime);
+      const auto when = static_cast<uint32_t>(line->Data.DateTime);
       if (when == 0) break;
       p.drawText(rect.adjusted(0, 0, -2, 0), Qt::AlignRight | Qt::AlignVCenter,
                  qtText(FormatDosTime(when, options.ShowSeconds).view()));
@@ -366,7 +375,7 @@ void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawSta
       // Painting never reports: a description that cannot be read is left out.
       std::string text;
       try {
-        text = shortDescOf(db(), *line->Entry);
+        text = shortDescOf(db(), *line);
       } catch (const std::exception&) {
       }
       p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, qtText(text));
@@ -520,7 +529,7 @@ void TFilePanel::DblClick() {
   const TOneFileLine* focused = focusedLine();
   if (focused == nullptr) return;
   // The list is rebuilt by what follows; the entry is taken out first.
-  const TOneFile entry = *focused->Entry;
+  const TOneFile entry = focused->Entry();
   const uint8_t kind = focused->Kind;
   form_.Guarded([&] {
     forcedNode_ = kind == kLineParent ? ApiGetCurrentDirCol(db()) : nullptr;
@@ -557,10 +566,10 @@ void TFilePanel::OpenFocusedEntry() {
 void TFilePanel::GoToParent() {
   const TOneFileLine* parent = lines_.at(lines_.parentLineIndex());
   if (parent == nullptr) return;
-  TDirCollection* node = parent->Entry->SubDir;
+  TDirCollection* node = parent->SubDir;
   form_.Guarded([&] {
     forcedNode_ = ApiGetCurrentDirCol(db());
-    if ((parent->Entry->Data.Attr & kAttrFolder) == 0 || node == nullptr) return;
+    if ((parent->Data.Attr & kAttrFolder) == 0 || node == nullptr) return;
     ApiSetCurrentDirCol(db(), node);
     ApiUpdateFileCol(db());
     form_.UpdatePanelHeaders();
@@ -655,21 +664,21 @@ void TFilePanel::EditDescription() {
     ApiGetCurrentPath(db(), path);
     std::string label = path.str();
     if (label.empty() || label.back() != '\\') label += '\\';
-    label += FullNameOf(*line->Entry);
+    label += FullNameOf(*line);
     std::string text;
-    if (line->Entry->Data.DescOffset != 0) ApiGetFullDesc(db(), line->Entry->Data.DescOffset, text);
+    if (line->Data.DescOffset != 0) ApiGetFullDesc(db(), line->Data.DescOffset, text);
     TFormDescription& dialog = FormDescription();
     form_.ApplyDescriptionFont(dialog.MemoDesc);
     const bool readOnly = form_.readOnly();
     dialog.Prepare(qtText(toEditorLineBreaks(text)), qtText(label), readOnly);
     if (dialog.exec() != QDialog::Accepted || !dialog.Modified() || readOnly) return;
-    int32_t entry = line->Entry->EntryOffset;
+    int32_t entry = line->EntryOffset;
     if (!ApiSetDesc(db(), entry, toStoredLineBreaks(fromQt(dialog.Text())))) {
       services().messages->show("Error", "The description cannot be saved.", BoxIcon::kError);
       return;
     }
-    line->Entry->Data.DescOffset = entry;
-    ApiUpdateDescRef(db(), *line->Entry);
+    line->Data.DescOffset = entry;
+    ApiUpdateDescRef(db(), line->Entry());
     viewport()->update();
     ShowFileStatus(focusedIndex(), false);
   });
@@ -731,8 +740,8 @@ void TFilePanel::ShowDescHint() {
   if (line == nullptr) return;
   std::vector<std::string> texts;
   form_.Guarded([&] {
-    texts = DescHintLines(*line, brief(), shortDescOf(db(), *line->Entry),
-                          form_.options().ShowSeconds, form_.options().SizeInKB);
+    texts = DescHintLines(*line, brief(), shortDescOf(db(), *line), form_.options().ShowSeconds,
+                          form_.options().SizeInKB);
   });
   if (texts.empty()) return;
   QStringList plain;

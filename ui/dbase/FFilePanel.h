@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/UTreeStruct.h"
@@ -86,7 +87,11 @@ class TFilePanel : public DrawGrid {
   bool brief() const { return !detailed(); }
   int32_t indexOfCell(int col, int row) const;
   int32_t nameColumnWidth() const;
-  int textWidth(const std::string& text) const;
+  // Adds the advances of an ASCII text to width; false, with width undefined, for any other text.
+  bool addAsciiWidth(std::string_view text, int& width) const;
+  int textWidth(std::string_view text) const;
+  // The width of a line's name and extension, without joining them for ASCII names.
+  int nameWidth(const TOneFileLine& line) const;
   void ShowFileStatus(int32_t index, bool withTotals);
   void DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawState state);
   void DrawHeader(QPainter& p, FileColumnKind kind, const QRect& rect);

@@ -65,6 +65,14 @@ namespace {
 
 constexpr std::string_view kValidMarker = "vellomar export format";
 
+// A file of the folder being written, kept until the folder ends so that its files go out
+// in their sort order.
+class TExportedFile : public TPlainObject {
+ public:
+  explicit TExportedFile(const TOneFile& entry) : Entry(entry) {}
+  TOneFile Entry;
+};
+
 bool isBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
@@ -477,11 +485,10 @@ void ExportFolderBegin(TDBaseExport& e) {
 }
 
 void ExportAddFile(TDBaseExport& e) {
-  auto* line = new TOneFileLine(FileData);
-  const ShortString key =
-      MakeFileSortKey(FileData, line->Kind, FormatOptions.SortCrit, FormatOptions.Reverse);
+  const ShortString key = MakeFileSortKey(FileData, FileLineKind(FileData), FormatOptions.SortCrit,
+                                          FormatOptions.Reverse);
   e.FileList.SetDescending(FormatOptions.Reverse);
-  e.FileList.AddObject(key, line);
+  e.FileList.AddObject(key, new TExportedFile(FileData));
 }
 
 void ExportFolderEnd(TDBaseExport& e) {
@@ -490,7 +497,7 @@ void ExportFolderEnd(TDBaseExport& e) {
   const int32_t columns = n == 0 ? 1 : std::clamp(e.FileColumns, int32_t{1}, n);
   const int32_t rows = (n + columns - 1) / columns;
   for (int32_t i = 0; i < n; ++i) {
-    const TOneFile& entry = *static_cast<TOneFileLine*>(e.FileList.GetObject(i))->Entry;
+    const TOneFile& entry = static_cast<TExportedFile*>(e.FileList.GetObject(i))->Entry;
     setFileValues(e, entry);
     if (i == 0) WriteExportSection(e, kSecFirstColumnBegin);
     if (i % rows == 0) WriteExportSection(e, kSecEachColumnBegin);

@@ -1,14 +1,76 @@
 #include "ui/export/UFileLine.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "foundation/UBaseUtils.h"
 
 namespace vellomar {
 
-TOneFileLine::TOneFileLine(const TOneFile& entry) : Kind(FileLineKind(entry)) {
-  NewOneFile(Entry, entry);
+namespace {
+
+// Room for hundreds of names; a name is at most 255 bytes, so one always fits a fresh block.
+constexpr size_t kNameBlockSize = 64 * 1024;
+
+std::string joinedName(std::string_view name, std::string_view ext) {
+  std::string joined;
+  joined.reserve(name.size() + ext.size());
+  return joined.append(name).append(ext);
+}
+
+}  // namespace
+
+TOneFile TOneFileLine::Entry() const {
+  TOneFile entry;
+  entry.SubDir = SubDir;
+  entry.EntryOffset = EntryOffset;
+  entry.Data = Data;
+  entry.Name = ShortString(Name());
+  return entry;
+}
+
+std::string FullNameOf(const TOneFileLine& line) {
+  return joinedName(line.Name(), line.Data.Ext.view());
+}
+
+std::string FullNameOf(const TOneFile& entry) {
+  return joinedName(entry.Name.view(), entry.Data.Ext.view());
+}
+
+TOneFileLine& TFileLines::add(const TOneFile& entry) {
+  TOneFileLine& line = lines_.emplace_back();
+  line.SubDir = entry.SubDir;
+  line.EntryOffset = entry.EntryOffset;
+  line.Data = entry.Data;
+  line.NameChars = keepName(entry.Name.view());
+  line.NameLength = static_cast<uint8_t>(entry.Name.length());
+  line.Kind = FileLineKind(entry);
+  return line;
+}
+
+const char* TFileLines::keepName(std::string_view name) {
+  if (nameBlocks_.empty() || kNameBlockSize - blockUsed_ < name.size()) {
+    nameBlocks_.push_back(std::make_unique<char[]>(kNameBlockSize));
+    blockUsed_ = 0;
+  }
+  char* kept = nameBlocks_.back().get() + blockUsed_;
+  std::memcpy(kept, name.data(), name.size());
+  blockUsed_ += name.size();
+  return kept;
+}
+
+void TFileLines::clear() {
+  lines_.clear();
+  nameBlocks_.clear();
+  blockUsed_ = 0;
+}
+
+void TFileLines::reorder(const std::vector<uint32_t>& order) {
+  std::vector<TOneFileLine> ordered;
+  ordered.reserve(order.size());
+  for (const uint32_t index : order) ordered.push_back(lines_.at(index));
+  lines_ = std::move(ordered);
 }
 
 uint8_t FileLineKind(const TOneFile& entry) {
@@ -41,10 +103,8 @@ std::string blankGrouped(uint32_t value) {
 
 }  // namespace
 
-char FileSortGroup(const TOneFile& entry, uint8_t kind, bool reverse) {
+char FileSortGroup(std::string_view name, std::string_view ext, uint8_t kind, bool reverse) {
   constexpr std::string_view kDiskInfo = "DiskInfo.txt";
-  const std::string_view name = entry.Name.view();
-  const std::string_view ext = entry.Data.Ext.view();
   if (name.size() + ext.size() == kDiskInfo.size() && kDiskInfo.starts_with(name) &&
       kDiskInfo.ends_with(ext)) {
     return reverse ? '5' : '1';
@@ -57,7 +117,7 @@ char FileSortGroup(const TOneFile& entry, uint8_t kind, bool reverse) {
 ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criterion, bool reverse) {
   const std::string_view name = entry.Name.view();
   const std::string_view ext = entry.Data.Ext.view();
-  std::string key(1, FileSortGroup(entry, kind, reverse));
+  std::string key(1, FileSortGroup(name, ext, kind, reverse));
   switch (criterion) {
     case 1:
       key.append(ext).append(name);

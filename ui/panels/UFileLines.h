@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,8 +22,6 @@ inline constexpr uint8_t kSortByExt = 1;
 inline constexpr uint8_t kSortByTime = 2;
 inline constexpr uint8_t kSortBySize = 3;
 
-// Name and extension as one text.
-std::string FullNameOf(const TOneFile& entry);
 inline bool IsSelected(const TOneFileLine& line) {
   return (line.Flags & kLineSelected) != 0;
 }
@@ -44,7 +41,7 @@ class TFileLineList {
   int32_t load(const std::vector<TOneFile>& entries, uint8_t criterion, bool reverse);
   void clear() { lines_.clear(); }
 
-  int32_t count() const { return static_cast<int32_t>(lines_.size()); }
+  int32_t count() const { return lines_.count(); }
   bool empty() const { return lines_.empty(); }
   // Null outside the list.
   TOneFileLine* at(int32_t index);
@@ -67,10 +64,9 @@ class TFileLineList {
   int32_t selectedCount() const;
 
  private:
-  int32_t sortAndFocus(std::vector<std::unique_ptr<TOneFileLine>> lines, uint8_t criterion,
-                       bool reverse);
+  int32_t sortAndFocus(TFileLines lines, uint8_t criterion, bool reverse);
 
-  std::vector<std::unique_ptr<TOneFileLine>> lines_;
+  TFileLines lines_;
 };
 
 }  // namespace vellomar

@@ -11,7 +11,7 @@ ShortString SizeCellText(const TOneFileLine& line, bool inKB) {
     case kLineParent:
       return ShortString();
     default:
-      return FormatFileSize(line.Entry->Data.Size, inKB);
+      return FormatFileSize(line.Data.Size, inKB);
   }
 }
 
@@ -25,12 +25,11 @@ std::vector<std::string> DescHintLines(const TOneFileLine& line, bool brief,
                                        const std::string& shortDesc, bool withSeconds, bool inKB) {
   std::vector<std::string> lines;
   if (line.Kind == kLineFolder || line.Kind == kLineParent) return lines;
-  const TOneFile& entry = *line.Entry;
   if (brief) {
-    lines.push_back(FullNameOf(entry));
-    lines.push_back(FormatFileSize(entry.Data.Size, inKB).str());
-    if (entry.Data.DateTime != 0)
-      lines.push_back(DateTimeText(entry.Data.DateTime, withSeconds).str());
+    lines.push_back(FullNameOf(line));
+    lines.push_back(FormatFileSize(line.Data.Size, inKB).str());
+    if (line.Data.DateTime != 0)
+      lines.push_back(DateTimeText(line.Data.DateTime, withSeconds).str());
   }
   if (!shortDesc.empty()) lines.push_back(shortDesc);
   return lines;

@@ -17,10 +17,6 @@ constexpr int32_t kWidestSize = 2000000000;
 
 TCatalogPrint* current = nullptr;
 
-std::string fullName(const TOneFile& entry) {
-  return entry.Name.str() + std::string(entry.Data.Ext.view());
-}
-
 }  // namespace
 
 int32_t PageEstimate(int32_t lines, int32_t vertRes, int32_t lineHeight) {
@@ -66,13 +62,12 @@ void TFileColumns::drawTitles(TPrinter& printer, int32_t y) const {
 
 void TFileColumns::drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine& line,
                            const TGlobalOptions& options, int32_t y) const {
-  const TOneFile& entry = *line.Entry;
   const int32_t height = printer.LineHeight();
   int32_t x = printer.page().Left + Indent;
 
   int32_t right = edge(printer, x, Name, false);
   if (x >= right) return;
-  printer.PrnTextOut(QRect(x, y, right - x, height), x, y, fullName(entry));
+  printer.PrnTextOut(QRect(x, y, right - x, height), x, y, FullNameOf(line));
   x += Name;
 
   right = edge(printer, x, Size, false);
@@ -81,16 +76,16 @@ void TFileColumns::drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine
   if (line.Kind == kLineFolder) {
     size = "(folder)";
   } else if (line.Kind != kLineParent) {
-    size = FormatFileSize(entry.Data.Size, options.SizeInKB).str();
+    size = FormatFileSize(line.Data.Size, options.SizeInKB).str();
   }
   printer.PrnTextOut(QRect(x, y, right - x, height), right - printer.PrnTextWidth(size), y, size);
   x += Size;
 
   right = edge(printer, x, DateTime, false);
   if (x >= right) return;
-  if (entry.Data.DateTime != 0) {
+  if (line.Data.DateTime != 0) {
     const QRect clip(x, y, right - x, height);
-    const auto dosDateTime = static_cast<uint32_t>(entry.Data.DateTime);
+    const auto dosDateTime = static_cast<uint32_t>(line.Data.DateTime);
     const std::string time = FormatDosTime(dosDateTime, options.ShowSeconds).str();
     printer.PrnTextOut(clip, right - printer.PrnTextWidth(time), y, time);
     const std::string date = FormatDosDate(dosDateTime).str();
@@ -100,9 +95,9 @@ void TFileColumns::drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine
   x += DateTime;
 
   right = edge(printer, x, Desc, true);
-  if (x >= right || entry.Data.DescOffset == 0) return;
+  if (x >= right || line.Data.DescOffset == 0) return;
   ShortString desc;
-  if (ApiGetShortDesc(handle, entry.Data.DescOffset, desc)) {
+  if (ApiGetShortDesc(handle, line.Data.DescOffset, desc)) {
     printer.PrnTextOut(QRect(x, y, right - x, height), x, y, desc.str());
   }
 }
@@ -217,7 +212,7 @@ void TCatalogPrint::printCollected() {
   // Later lines of an equal key go before the earlier ones.
   std::reverse(collected_.begin(), collected_.end());
   std::reverse(keys_.begin(), keys_.end());
-  std::vector<size_t> order(collected_.size());
+  std::vector<size_t> order(keys_.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
     return compareText(keys_[a].view(), keys_[b].view()) < 0;
@@ -228,7 +223,7 @@ void TCatalogPrint::printCollected() {
     pageCheck();
     // A bold disk or italic folder line may come before.
     p.PrnResetFont();
-    columns_.drawRow(p, handle_, *collected_[i], options_, y_);
+    columns_.drawRow(p, handle_, collected_[i], options_, y_);
     y_ += p.LineHeight();
   }
   collected_.clear();
@@ -286,10 +281,9 @@ void TCatalogPrint::onFolder(const ShortString& path) {
 
 void TCatalogPrint::onFile(const TOneFile& entry) {
   if (current == nullptr || current->aborted_) return;
-  auto line = std::make_unique<TOneFileLine>(entry);
-  current->keys_.push_back(MakeFileSortKey(entry, line->Kind, current->options_.SortCrit,
-                                           current->options_.ReverseSort));
-  current->collected_.push_back(std::move(line));
+  const TOneFileLine& line = current->collected_.add(entry);
+  current->keys_.push_back(
+      MakeFileSortKey(entry, line.Kind, current->options_.SortCrit, current->options_.ReverseSort));
 }
 
 void TCatalogPrint::onMeasure(const ShortString& name, int32_t& width) {

@@ -99,7 +99,7 @@ class TCatalogPrint {
   std::unique_ptr<TPrinter> printer_;
   TPrintChoice choice_;
   TFileColumns columns_;
-  std::vector<std::unique_ptr<TOneFileLine>> collected_;
+  TFileLines collected_;
   std::vector<ShortString> keys_;
   std::string diskName_;
   int32_t y_ = 0;

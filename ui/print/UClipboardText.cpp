@@ -27,10 +27,9 @@ std::string FileLinesText(TDBase* handle, const std::vector<const TOneFileLine*>
   for (size_t i = 0; i < lines.size(); ++i) {
     const TOneFileLine& line = *lines[i];
     if ((line.Flags & kLineSelected) == 0 && static_cast<int32_t>(i) != focused) continue;
-    const TOneFile& entry = *line.Entry;
-    text.append(entry.Name.view()).append(entry.Data.Ext.view()).append("\t");
-    if (entry.Data.DateTime != 0) {
-      const auto dateTime = static_cast<uint32_t>(entry.Data.DateTime);
+    text.append(line.Name()).append(line.Data.Ext.view()).append("\t");
+    if (line.Data.DateTime != 0) {
+      const auto dateTime = static_cast<uint32_t>(line.Data.DateTime);
       text.append(FormatDosDate(dateTime).view()).append("\t");
       text.append(FormatDosTime(dateTime, showSeconds).view()).append("\t");
     } else {
@@ -39,11 +38,11 @@ std::string FileLinesText(TDBase* handle, const std::vector<const TOneFileLine*>
     if (line.Kind == kLineFolder) {
       text.append("(folder)");
     } else if (line.Kind != kLineParent) {
-      text.append(FormatFileSize(entry.Data.Size, sizeInKB).view());
+      text.append(FormatFileSize(line.Data.Size, sizeInKB).view());
     }
     text.append("\t");
     ShortString desc;
-    if (entry.Data.DescOffset != 0 && ApiGetShortDesc(handle, entry.Data.DescOffset, desc)) {
+    if (line.Data.DescOffset != 0 && ApiGetShortDesc(handle, line.Data.DescOffset, desc)) {
       text.append(desc.view());
     }
     text.append("\r\n");

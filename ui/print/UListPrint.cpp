@@ -98,8 +98,7 @@ TPrintResult PrintFileLines(QPrinter& printer, const TPrintChoice& choice,
   columns.measure(p, options);
   int32_t widest = 0;
   for (const TOneFileLine* line : lines) {
-    widest = std::max(widest, p.PrnTextWidth(line->Entry->Name.str() +
-                                             std::string(line->Entry->Data.Ext.view())));
+    widest = std::max(widest, p.PrnTextWidth(FullNameOf(*line)));
   }
   columns.Name = std::max(100, widest) + 3 * p.page().GapX;
 

@@ -219,9 +219,9 @@ TEST_F(FilePanelTest, DescriptionsAreEditedWithTheirLineBreaksStored) {
   });
   QTest::keyClick(&files(), Qt::Key_Return, Qt::ControlModifier);
   const TOneFileLine* line = files().lines().at(lineNamed("ReadMe.doc"));
-  ASSERT_NE(line->Entry->Data.DescOffset, 0);
+  ASSERT_NE(line->Data.DescOffset, 0);
   std::string stored;
-  ASSERT_TRUE(ApiGetFullDesc(db(), line->Entry->Data.DescOffset, stored));
+  ASSERT_TRUE(ApiGetFullDesc(db(), line->Data.DescOffset, stored));
   EXPECT_EQ(stored, "first line\r\nsecond line");
 
   // It survives a reload of the list.

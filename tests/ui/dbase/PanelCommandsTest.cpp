@@ -88,7 +88,7 @@ TEST_F(PanelCommandsTest, FileSelectionByMaskOnlyGrowsAndAnEmptyMaskTakesAll) {
     std::vector<std::string> names;
     for (int32_t i = 0; i < files().lines().count(); ++i) {
       const TOneFileLine& line = *files().lines().at(i);
-      if ((line.Flags & kLineSelected) != 0) names.push_back(FullNameOf(*line.Entry));
+      if ((line.Flags & kLineSelected) != 0) names.push_back(FullNameOf(line));
     }
     return names;
   };

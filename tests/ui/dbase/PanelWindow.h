@@ -76,7 +76,7 @@ class PanelWindowTest : public ::testing::Test {
   std::vector<std::string> fileNames() {
     std::vector<std::string> names;
     for (int32_t i = 0; i < files().lines().count(); ++i) {
-      names.push_back(FullNameOf(*files().lines().at(i)->Entry));
+      names.push_back(FullNameOf(*files().lines().at(i)));
     }
     return names;
   }
@@ -111,7 +111,7 @@ class PanelWindowTest : public ::testing::Test {
   // The file list's line named so, -1 when none.
   int32_t lineNamed(const std::string& name) {
     for (int32_t i = 0; i < files().lines().count(); ++i) {
-      if (FullNameOf(*files().lines().at(i)->Entry) == name) return i;
+      if (FullNameOf(*files().lines().at(i)) == name) return i;
     }
     return -1;
   }

@@ -70,8 +70,9 @@ TEST(FileTexts, SizesAboveTwoGigabytesAreNotNegative) {
   TOneFile parent;
   parent.Name = "..";
   parent.Data.Attr = kAttrFolder;
-  EXPECT_EQ(SizeCellText(TOneFileLine(folder), true).str(), "(folder)");
-  EXPECT_EQ(SizeCellText(TOneFileLine(parent), true).str(), "");
+  TFileLines lines;
+  EXPECT_EQ(SizeCellText(lines.add(folder), true).str(), "(folder)");
+  EXPECT_EQ(SizeCellText(lines.add(parent), true).str(), "");
   EXPECT_EQ(DateTimeText(0, true).str(), "");
 }
 
@@ -81,7 +82,8 @@ TEST(FileTexts, HintLinesInBriefAndDetailedDisplay) {
   file.Data.Ext = ".doc";
   file.Data.Size = 2048;
   file.Data.DateTime = static_cast<int32_t>(EncodeDosDateTime({2003, 3, 14, 9, 5, 6}));
-  const TOneFileLine line(file);
+  TFileLines lines;
+  const TOneFileLine line = lines.add(file);
   const std::string when = DateTimeText(file.Data.DateTime, false).str();
   EXPECT_EQ(DescHintLines(line, true, "", false, false),
             (std::vector<std::string>{"report.doc", "2 048", when}));
@@ -91,9 +93,9 @@ TEST(FileTexts, HintLinesInBriefAndDetailedDisplay) {
       << "detailed display without a description shows no bubble";
   EXPECT_EQ(DescHintLines(line, false, "notes", false, false), (std::vector<std::string>{"notes"}));
   file.Data.DateTime = 0;
-  EXPECT_EQ(DescHintLines(TOneFileLine(file), true, "", false, false).size(), 2U);
+  EXPECT_EQ(DescHintLines(lines.add(file), true, "", false, false).size(), 2U);
   file.Data.Attr = kAttrFolder;
-  EXPECT_TRUE(DescHintLines(TOneFileLine(file), true, "notes", false, false).empty());
+  EXPECT_TRUE(DescHintLines(lines.add(file), true, "notes", false, false).empty());
 }
 
 TEST(DescHint, BubbleStaysInsideAndOpensAwayFromTheNearerEdge) {

@@ -48,7 +48,7 @@ std::vector<TOneFile> sampleFolder() {
 
 std::vector<std::string> namesOf(const TFileLineList& list) {
   std::vector<std::string> names;
-  for (int32_t i = 0; i < list.count(); ++i) names.push_back(FullNameOf(*list.at(i)->Entry));
+  for (int32_t i = 0; i < list.count(); ++i) names.push_back(FullNameOf(*list.at(i)));
   return names;
 }
 
@@ -176,7 +176,7 @@ TEST(FileLines, SelectionRules) {
   EXPECT_EQ(namesOf(list)[0], "DiskInfo.txt");
   std::vector<std::string> selected;
   for (int32_t i = 0; i < n; ++i) {
-    if (IsSelected(*list.at(i))) selected.push_back(FullNameOf(*list.at(i)->Entry));
+    if (IsSelected(*list.at(i))) selected.push_back(FullNameOf(*list.at(i)));
   }
   EXPECT_EQ(selected, (std::vector<std::string>{"DiskInfo.txt", "small.txt", "Small.TXT"}));
 }

@@ -43,21 +43,20 @@ TEST(ClipboardText, SelectedLinesOrTheFocusedOneAsTabbedFields) {
                         {"docs", kLineFolder, 0, time},
                         {"readme.txt", kLineFile, 1234, time},
                         {"empty.bin", kLineFile, 0, 0}};
-  std::vector<std::unique_ptr<TOneFileLine>> owned;
-  std::vector<const TOneFileLine*> lines;
+  TFileLines owned;
   for (const Spec& spec : specs) {
     TOneFile entry;
     entry.Name = ShortString(spec.name);
     entry.Data.Size = spec.size;
     entry.Data.DateTime = spec.dateTime;
-    owned.push_back(std::make_unique<TOneFileLine>(entry));
-    owned.back()->Kind = spec.kind;
-    lines.push_back(owned.back().get());
+    owned.add(entry).Kind = spec.kind;
   }
+  std::vector<const TOneFileLine*> lines;
+  for (const TOneFileLine& line : owned) lines.push_back(&line);
   // Nothing selected: the focused line alone.
   EXPECT_EQ(FileLinesText(nullptr, lines, 2, true, false),
             "readme.txt\t3/14/25\t10:20:30\t1 234\t\r\n");
-  for (const auto& line : owned) line->Flags |= kLineSelected;
+  for (TOneFileLine& line : owned) line.Flags |= kLineSelected;
   EXPECT_EQ(FileLinesText(nullptr, lines, 2, false, false),
             "..\t3/14/25\t10:20\t\t\r\n"
             "docs\t3/14/25\t10:20\t(folder)\t\r\n"

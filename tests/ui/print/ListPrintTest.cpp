@@ -106,22 +106,21 @@ TEST(TreePrint, TreeColumnsAcrossThePageAsTheyFit) {
   EXPECT_EQ(printTree(deep, folder.at("deep.pdf")), 3);
 }
 
-// `count` file lines "file1000.txt"...; the lines own their entries.
-std::vector<std::unique_ptr<TOneFileLine>> fileLines(int count) {
-  std::vector<std::unique_ptr<TOneFileLine>> lines;
+// `count` file lines "file1000.txt"....
+TFileLines fileLines(int count) {
+  TFileLines lines;
   for (int i = 0; i < count; ++i) {
     TOneFile entry;
     entry.Name = ShortString("file" + std::to_string(1000 + i) + ".txt");
     entry.Data.Size = 1000 + i;
-    lines.push_back(std::make_unique<TOneFileLine>(entry));
+    lines.add(entry);
   }
   return lines;
 }
 
-int printFiles(const std::vector<std::unique_ptr<TOneFileLine>>& owned, const TPrintChoice& choice,
-               const std::string& path) {
+int printFiles(const TFileLines& owned, const TPrintChoice& choice, const std::string& path) {
   std::vector<const TOneFileLine*> lines;
-  for (const auto& line : owned) lines.push_back(line.get());
+  for (const TOneFileLine& line : owned) lines.push_back(&line);
   QPrinter printer(QPrinter::HighResolution);
   test::makePdfPrinter(printer, path);
   SilentStatus status;
@@ -133,7 +132,7 @@ int printFiles(const std::vector<std::unique_ptr<TOneFileLine>>& owned, const TP
 
 TEST(FileListPrint, PageRangeAndSelection) {
   test::TempFolder folder;
-  std::vector<std::unique_ptr<TOneFileLine>> lines = fileLines(300);
+  TFileLines lines = fileLines(300);
   ASSERT_GE(printFiles(lines, TPrintChoice{}, folder.at("all.pdf")), 4);
 
   TPrintChoice pages;
@@ -147,7 +146,7 @@ TEST(FileListPrint, PageRangeAndSelection) {
   }
 
   // The selected lines and the focused first one fill less than a page.
-  for (int i : {100, 200, 299}) lines[static_cast<size_t>(i)]->Flags |= kLineSelected;
+  for (int i : {100, 200, 299}) lines[static_cast<size_t>(i)].Flags |= kLineSelected;
   TPrintChoice selection;
   selection.Range = TPrintRange::kSelection;
   EXPECT_EQ(printFiles(lines, selection, folder.at("selection.pdf")), 1);

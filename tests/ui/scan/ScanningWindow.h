@@ -115,7 +115,7 @@ class ScanningWindowTest : public ::testing::Test {
   std::vector<std::string> fileNames() {
     std::vector<std::string> names;
     TFileLineList& lines = db_->filePanel()->lines();
-    for (int32_t i = 0; i < lines.count(); ++i) names.push_back(FullNameOf(*lines.at(i)->Entry));
+    for (int32_t i = 0; i < lines.count(); ++i) names.push_back(FullNameOf(*lines.at(i)));
     return names;
   }
   void showDeletedDisks() {
