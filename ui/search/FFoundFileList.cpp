@@ -58,6 +58,7 @@ TFormFoundFileList::TFormFoundFileList(TFoundOwner owner, const TFoundFileSort& 
   setObjectName("FormFoundFileList");
   Grid->setColCount(kColumns);
   ApplyGlobalOptions();
+  resize(760, 380);
 }
 
 void TFormFoundFileList::layoutGrid() {
