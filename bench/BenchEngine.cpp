@@ -14,13 +14,16 @@ namespace {
 // as a user without them sets it.
 constexpr const char* kPlainTextDescriptions = "*.txt|500||";
 
-void createDatabase(const std::string& path) {
+void createDatabase(const std::string& path,
+                    ScanReading reading = ScanReading::kDescriptionsAndArchives) {
   std::filesystem::remove(path);
   if (!ApiCreateDBase(ShortString(path))) throw std::runtime_error("cannot create " + path);
   BenchDatabase db(path);
   TLocalOptions options;
   ApiGetLocalOptions(db.get(), options);
-  options.ScanDesc = true;
+  const bool contents = reading == ScanReading::kDescriptionsAndArchives;
+  options.ScanDesc = contents;
+  options.ScanArchives = contents ? kScanArchivesNoPrompt : kScanArchivesNo;
   options.DescFileTable = kPlainTextDescriptions;
   // No simulated "DiskInfo.txt", so the catalogue holds the very names the baselines read.
   options.SimulateDiskInfo = false;
@@ -75,8 +78,8 @@ void BenchDatabase::close() {
 }
 
 int64_t scanIntoNewDatabase(const std::string& database, const std::string& folder,
-                            const std::string& diskName) {
-  createDatabase(database);
+                            const std::string& diskName, ScanReading reading) {
+  createDatabase(database, reading);
   BenchDatabase db(database);
   const int64_t files = scanAndSave(db.get(), folder, diskName);
   db.close();

@@ -29,9 +29,13 @@ class BenchDatabase {
 // interface makes. Each answers what it counted and raises std::runtime_error when the engine
 // refuses.
 
+// What a scan reads besides the folders.
+enum class ScanReading { kDescriptionsAndArchives, kFoldersOnly };
+
 // A new database holding the folder as one disk; answers the files catalogued.
 int64_t scanIntoNewDatabase(const std::string& database, const std::string& folder,
-                            const std::string& diskName);
+                            const std::string& diskName,
+                            ScanReading reading = ScanReading::kDescriptionsAndArchives);
 
 // Rescans the disk of that name from the folder, the old version carried over and left as a
 // deleted disk; answers the files catalogued.

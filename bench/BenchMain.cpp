@@ -16,6 +16,7 @@
 #include "bench/BenchEngine.h"
 #include "bench/BenchPanels.h"
 #include "bench/BenchProbe.h"
+#include "bench/BenchSearch.h"
 #include "bench/BenchTable.h"
 #include "bench/TreeGenerator.h"
 
@@ -30,6 +31,7 @@ constexpr int kFlatFolderFiles = 100000;
 // More files in one folder than the collections of other lists may hold.
 constexpr int kHugeFolderFiles = 300000;
 constexpr int kMaxScanBytesPerFile = 150;
+constexpr int kFoundFilesHits = 50000;
 
 BenchRow newRow(const std::string& name, const std::string& baseline, double target,
                 bool filesPerSecond = false) {
@@ -59,6 +61,7 @@ class Bench {
   }
 
   void run() {
+    foldersOnlyScan();
     firstScan();
     hugeFolderScan();
     rescan();
@@ -67,6 +70,7 @@ class Bench {
     openDatabase();
     compress();
     databaseWindow();
+    foundFilesWindow();
   }
 
   const std::vector<BenchRow>& rows() const { return rows_; }
@@ -121,12 +125,16 @@ class Bench {
     return m;
   }
 
+  // The scan reads the folders, every description file and every ZIP archive's directory; the
+  // baseline reads as much: find, and cat of those files in the same walk.
   void firstScan() {
     const std::string one = db("one.kvd");
-    BenchRow row = newRow("first scan", "find -printf", 1.15, true);
+    BenchRow row = newRow("first scan", "find -printf + cat of .txt and .zip", 1.2, true);
     row = measure(
         row, [&] { return scanIntoNewDatabase(one, tree_, kTreeDiskName); }, {},
-        "find " + shellQuoted(tree_) + " -printf '%s %T@ %p\\n' > /dev/null");
+        "find " + shellQuoted(tree_) +
+            " -printf '%s %T@ %p\\n' -type f \\( -iname '*.txt' -o -iname '*.zip' \\)"
+            " -exec cat {} + > /dev/null");
     row.baselineSample.count = filesOnDisk_;
     firstScan_ = row.engine;
     rows_.push_back(row);
@@ -135,6 +143,19 @@ class Bench {
                        std::to_string(row.engine.peakBytes / row.engine.count) +
                        " bytes per file (target <= " + std::to_string(kMaxScanBytesPerFile) + ")");
     }
+  }
+
+  void foldersOnlyScan() {
+    BenchRow row = newRow("scan, descriptions and archives off", "find -printf", 1.0, true);
+    row = measure(
+        row,
+        [this] {
+          return scanIntoNewDatabase(db("folders.kvd"), tree_, kTreeDiskName,
+                                     ScanReading::kFoldersOnly);
+        },
+        {}, "find " + shellQuoted(tree_) + " -printf '%s %T@ %p\\n' > /dev/null");
+    row.baselineSample.count = filesOnDisk_;
+    rows_.push_back(row);
   }
 
   // One folder of empty files f000000.dat ..., written once; the marker is written last, so a
@@ -313,10 +334,13 @@ class Bench {
   void compress() {
     const std::string source = db("rescanned.kvd");
     const std::string target = db("compressed.kvd");
-    BenchRow row = newRow("compress", "cp", 1.5);
+    const std::string copied = db("copied.kvd");
+    // The compress puts its copy on the disk before it reports success; so does the baseline.
+    BenchRow row = newRow("compress", "cp + sync -f", 2.0);
     row = measure(
         row, [source, target] { return compressDatabase(source, target); }, {},
-        "cp " + shellQuoted(source) + " " + shellQuoted(db("copied.kvd")));
+        "cp " + shellQuoted(source) + " " + shellQuoted(copied) + " && sync -f " +
+            shellQuoted(copied));
     rows_.push_back(row);
   }
 
@@ -351,6 +375,31 @@ class Bench {
         [many] { return openDatabaseByEngine(many); }, [] { makeWidgetApplication(); });
     rows_.push_back(row);
   }
+
+  // A search of 50000 hits shown in the found-files window, and that window sorted again by
+  // another key, each beside the engine's search alone.
+  void foundFilesWindow() {
+    const std::string file = db("one.kvd");
+    TSearchDlgData request = searchRequest("*");
+    request.MaxRecs = kFoundFilesHits;
+    const auto prepare = [this, file] {
+      makeWidgetApplication();
+      found_ = std::make_unique<FoundFilesBench>(file);
+    };
+    const auto search = [this, request] { return found_->search(request); };
+    BenchRow row =
+        newRow("found-files window of 50000 hits: search, fill, sort, paint", "engine search", 1.5);
+    rows_.push_back(measureAgainst(
+        row, [this, request] { return found_->searchIntoWindow(request); }, search, prepare));
+    row = newRow("found-files window of 50000 hits sorted by another key", "engine search", 0.5);
+    rows_.push_back(measureAgainst(
+        row, [this] { return found_->resortBySize(); }, search,
+        [this, prepare, request] {
+          prepare();
+          found_->searchIntoWindow(request);
+        }));
+  }
+  std::unique_ptr<FoundFilesBench> found_;
 
   BenchOptions options_;
   int64_t filesOnDisk_;

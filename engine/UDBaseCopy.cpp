@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "engine/UDamageCodes.h"
 #include "engine/UDescBlock.h"
 #include "engine/UEngineFileFind.h"
+#include "engine/UFileListBlock.h"
 #include "engine/UStreamBytes.h"
 #include "engine/UTreeStruct.h"
 #include "foundation/UByteReader.h"
@@ -50,36 +50,100 @@ void copyBytes(TKFileStream& from, TKFileStream& to, uint64_t n) {
   }
 }
 
-// An archive shown as a folder stands in its parent's list as one file of its size. A size
-// field at its largest value only bounds a file's size from below: the folder's stored total
-// then keeps the exact sum, unless it falls short of the list.
-void recountFolder(TDirCollection& node, const TFileCollection& lines) {
-  int32_t count = lines.Count();
-  int64_t size = 0;
-  bool saturated = false;
-  const auto add = [&](int32_t stored) {
-    saturated = saturated || static_cast<uint32_t>(stored) == UINT32_MAX;
-    size += fileSizeOf(stored);
-  };
-  for (const TOneFile* line : lines.Items()) add(line->Data.Size);
-  for (const TDirCollection* sub : node.Items()) {
-    if ((sub->Dir.Data.Attr & kAttrArchiveFolder) == 0) continue;
-    ++count;
-    add(sub->Dir.Data.Size);
+// The file count and total size a folder's copy stores. An archive shown as a folder stands in
+// its parent's list as one file of its size. A size field at its largest value only bounds a
+// file's size from below: the folder's stored total then keeps the exact sum, unless it falls
+// short of the list.
+class FolderFigures {
+ public:
+  void add(int32_t storedSize) {
+    ++count_;
+    saturated_ = saturated_ || static_cast<uint32_t>(storedSize) == UINT32_MAX;
+    size_ += fileSizeOf(storedSize);
   }
-  TDirData& data = node.Dir.Data;
-  data.FileCount = count;
-  if (!saturated || data.FilesSize < size) data.FilesSize = size;
+
+  void storeIn(TDirCollection& node) {
+    for (const TDirCollection* sub : node.Items()) {
+      if (sub->Dir.Data.Attr & kAttrArchiveFolder) add(sub->Dir.Data.Size);
+    }
+    TDirData& data = node.Dir.Data;
+    data.FileCount = count_;
+    if (!saturated_ || data.FilesSize < size_) data.FilesSize = size_;
+  }
+
+ private:
+  int32_t count_ = 0;
+  int64_t size_ = 0;
+  bool saturated_ = false;
+};
+
+// A copy's state from folder to folder.
+struct TreeCopy {
+  TDBase& Source;
+  TDBase& Target;
+  CopiedEntries& Entries;
+  // The file list under copy, whose description offsets are rewritten in place.
+  std::vector<uint8_t> List;
+};
+
+void setInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
+  for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
 }
 
-std::unique_ptr<TFileCollection> readAllLines(TDBase& source, const TDirCollection& node,
-                                              CopiedEntries& entries) {
-  const int32_t offset = node.Dir.Data.FileListOffset;
-  if (offset == 0) return std::make_unique<TFileCollection>(100, 100);
-  uint32_t held = 0;
-  auto lines = ReadFileList(source.Stream, source.DamageCounter, true, offset, held);
-  entries.Read += held;
-  return lines;
+// Appends the folder's file list to the target as the bytes it is, but for the description
+// offsets, each description copied first; points the folder at the copy and recounts it. A
+// damaged list gives the entries before the damage, a damaged head none. False when aborted.
+bool copyFileList(TreeCopy& copy, TDirCollection& node) {
+  TDBase& source = copy.Source;
+  FileListReader files(source.Stream, source.DamageCounter, node.Dir.Data.FileListOffset,
+                       copy.List);
+  VisitCounters& counters = source.Search.Counters;
+  FolderFigures figures;
+  FileEntryView entry;
+  int32_t entryOffset = 0;
+  size_t end = 0;
+  while (files.next(entry, entryOffset)) {
+    if (++counters.Files % kFileProgressStep == 0) pollAbort(source);
+    // The record's first field is its description offset, its third its size.
+    ByteReader r(entry.Record);
+    const int32_t descOffset = r.i32();
+    r.skip(4);
+    figures.add(r.i32());
+    const auto at = static_cast<size_t>(entry.Record.data() - copy.List.data());
+    if (descOffset != 0) setInt32(copy.List, at, CopyDescription(source, copy.Target, descOffset));
+    if (source.Abort) return false;
+    end = at + kFileEntryFixedSize + entry.Name.size();
+  }
+  figures.storeIn(node);
+  const uint32_t held = files.held();
+  const uint64_t length = kFileListFixedSize + end;
+  TKFileStream& target = copy.Target.Stream;
+  target.SeekToEnd();
+  ensureAppendFits(target.GetPosition(), length);
+  node.Dir.Data.FileListOffset = static_cast<int32_t>(target.GetPosition());
+  ByteWriter head;
+  writeFileListHead(head, static_cast<int32_t>(length), static_cast<int32_t>(held));
+  writeStreamBytes(target, head.bytes());
+  if (end > 0) target.Write(copy.List.data(), end);
+  copy.Entries.Read += held;
+  copy.Entries.Written += held;
+  return true;
+}
+
+bool copyTree(TreeCopy& copy, TDirCollection* node) {
+  TDBase& source = copy.Source;
+  if (source.Abort) return false;
+  if (node == nullptr) return true;
+  ++source.Search.Counters.Folders;
+  if (!copyFileList(copy, *node)) return false;
+  for (TDirCollection* sub : node->Items()) {
+    sub->Dir.Data.DescOffset = CopyDescription(source, copy.Target, sub->Dir.Data.DescOffset);
+    if (source.Abort) return false;
+  }
+  for (TDirCollection* sub : node->Items()) {
+    if (!copyTree(copy, sub)) return false;
+  }
+  return true;
 }
 
 // A disk whose copy lacks entries its source holds is never saved as if it were whole.
@@ -104,7 +168,7 @@ bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlot
   }
   CopiedEntries entries;
   // A half-copied tree still points at source offsets: it is never saved.
-  if (!CopyTree(source, tree, target, root, entries) || source.Abort) return true;
+  if (!CopyTree(source, target, root, entries) || source.Abort) return true;
   requireAllCopied(entries, diskName);
   tree.FileCol.reset();
   tree.CurDir = root;
@@ -141,34 +205,9 @@ int32_t CopyDescription(TDBase& source, TDBase& target, int32_t offset) {
   }
 }
 
-bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection* node,
-              CopiedEntries& entries) {
-  if (source.Abort) return false;
-  if (node == nullptr) return true;
-  tree.CurDir = node;
-  tree.FileCol = readAllLines(source, *node, entries);
-  TFileCollection& lines = *tree.FileCol;
-  VisitCounters& counters = source.Search.Counters;
-  ++counters.Folders;
-  recountFolder(*node, lines);
-  for (TOneFile* line : lines.Items()) {
-    if (++counters.Files % kFileProgressStep == 0) pollAbort(source);
-    line->Data.DescOffset = CopyDescription(source, target, line->Data.DescOffset);
-    if (source.Abort) return false;
-  }
-  target.Stream.SeekToEnd();
-  node->Dir.Data.FileListOffset = static_cast<int32_t>(target.Stream.GetPosition());
-  int64_t size = 0;
-  WriteFileList(lines, target.Stream, size, true);
-  entries.Written += lines.Count();
-  for (TDirCollection* sub : node->Items()) {
-    sub->Dir.Data.DescOffset = CopyDescription(source, target, sub->Dir.Data.DescOffset);
-    if (source.Abort) return false;
-  }
-  for (TDirCollection* sub : node->Items()) {
-    if (!CopyTree(source, tree, target, sub, entries)) return false;
-  }
-  return true;
+bool CopyTree(TDBase& source, TDBase& target, TDirCollection* node, CopiedEntries& entries) {
+  TreeCopy copy{source, target, entries, {}};
+  return copyTree(copy, node);
 }
 
 bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,

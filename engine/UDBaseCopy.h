@@ -6,7 +6,6 @@ namespace vellomar {
 
 class TDBase;
 class TDirCollection;
-class TTreeStruct;
 struct TTreeSlots;
 
 // Copies the live disks of source into target as fresh blocks: all of them, or else the
@@ -29,10 +28,11 @@ struct CopiedEntries {
 };
 
 // Writes the file lists and descriptions of node's subtree into target and points the tree at
-// the copies; the folder records follow when the tree is saved. Adds the entries read and
-// written to entries. False when aborted, which leaves the tree pointing partly at the source.
-bool CopyTree(TDBase& source, TTreeStruct& tree, TDBase& target, TDirCollection* node,
-              CopiedEntries& entries);
+// the copies; the folder records follow when the tree is saved. A file list is copied as the
+// bytes it is, after its entries are checked, with its description offsets rewritten; a damaged
+// list gives the entries before the damage. Adds the entries read and written to entries.
+// False when aborted, which leaves the tree pointing partly at the source.
+bool CopyTree(TDBase& source, TDBase& target, TDirCollection* node, CopiedEntries& entries);
 
 // The description block at offset appended to target; its new offset, 0 for none. A damaged
 // block is counted in the source's damage counter and dropped (0), before anything is written.

@@ -119,7 +119,12 @@ void writeDiskInfo(ByteWriter& w, const TDiskInfo& d, BlockForm form) {
 }
 
 TFolderRecord readFolderRecord(ByteReader& r) {
-  TFolderRecord record;
+  const FolderRecordView view = readFolderRecordView(r);
+  return {view.SubDirCount, view.Data, ShortString(view.Name)};
+}
+
+FolderRecordView readFolderRecordView(ByteReader& r) {
+  FolderRecordView record;
   record.SubDirCount = r.u16();
   const uint16_t check = r.u16();
   BlockForm form = BlockForm::kCurrent;
@@ -128,7 +133,7 @@ TFolderRecord readFolderRecord(ByteReader& r) {
     throw EKstvDBaseStructException(kDamageFolderRecord);
   }
   record.Data = readDirData(r, form);
-  record.Name = r.shortString();
+  record.Name = r.shortStringView();
   requireRead(r, kDamageFolderRecord);
   if (record.SubDirCount > r.remaining() / kOldFolderRecordFixedSize) {
     throw EKstvDBaseStructException(kDamageFolderRecord);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "engine/UBlockHead.h"
 #include "engine/UEntryRecords.h"
@@ -85,10 +86,18 @@ struct TFolderRecord {
   ShortString Name;
 };
 
+// A record whose name is left in the block's bytes.
+struct FolderRecordView {
+  uint16_t SubDirCount = 0;
+  TDirData Data;
+  std::string_view Name;
+};
+
 // Reads one record from a reader that ends where the disk block ends. A wrong check, a record
 // running past the block, or more subfolders than the rest of the block could hold raise
 // damage 004.
 TFolderRecord readFolderRecord(ByteReader& r);
+FolderRecordView readFolderRecordView(ByteReader& r);
 void writeFolderRecord(ByteWriter& w, uint16_t subDirCount, const TDirData& data,
                        const ShortString& name);
 inline uint32_t folderRecordSize(size_t nameLength) {

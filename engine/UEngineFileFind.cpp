@@ -1,13 +1,16 @@
 #include "engine/UEngineFileFind.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/UDBase.h"
 #include "engine/UDescriptions.h"
+#include "engine/UDiskFolderIndex.h"
 #include "engine/UEntryRecords.h"
 #include "engine/UMasks.h"
 #include "engine/UTreeStruct.h"
@@ -17,13 +20,14 @@ namespace vellomar {
 
 namespace {
 
-constexpr int kTreeAndRootFiles = 0;
 constexpr int kNoDepthLimit = -1;
 constexpr int32_t kFileProgressStep = 1000;
+constexpr int32_t kRootFolder = 0;
+// A name and its extension.
+constexpr size_t kFullNameCapacity = ShortString::kMaxLength + ExtensionString::kCapacity;
 
 struct SearchRun {
   TDBase& Handle;
-  TTreeSlots& Trees;
   TDescCache& Cache;
   SearchState& State;
   const TSearchDlgData& Request;
@@ -31,8 +35,14 @@ struct SearchRun {
   // The masks' texts, taken out of their heap strings once per search.
   std::vector<ShortString> SearchMasks;
   std::vector<ShortString> DirMasks;
-  // Name and extension of the entry under test, reused from entry to entry.
-  std::string FullName;
+  // The folders of the disk under search and the room its file lists are read into, kept from
+  // disk to disk and folder to folder; the root's list has its own, since it is read first and
+  // read to its end last.
+  DiskFolderIndex Folders;
+  std::vector<uint8_t> RootList;
+  std::vector<uint8_t> FolderList;
+  // The whole path text of the folder under search, as AppendDirPathText builds it.
+  std::string PathText;
 };
 
 std::vector<ShortString> maskTexts(const TItemCollection<TMaskItem>& masks) {
@@ -63,12 +73,6 @@ void addFound(SearchRun& run, TFoundItem* item) {
   if (count < 100 || count % 10 == 0) reportProgress(run);
 }
 
-std::string_view fullNameOf(const TOneFile& line, std::string& buffer) {
-  buffer.assign(line.Name.view());
-  buffer.append(line.Data.Ext.view());
-  return buffer;
-}
-
 bool matchesAny(const std::vector<ShortString>& masks, std::string_view text, bool caseSensitive,
                 bool strict) {
   for (const ShortString& mask : masks) {
@@ -86,6 +90,59 @@ void searchDiskName(SearchRun& run) {
   }
   if (roomForOne(run)) addFound(run, NewFoundFolderItem(run.DiskName, 0, 0, ShortString()));
 }
+
+// A line of a folder under test: a file entry left in its block, a subfolder line or the ".."
+// line. An entry's record is decoded only when a test needs more than its name.
+class LineUnderTest {
+ public:
+  LineUnderTest(const FileEntryView& entry, int32_t entryOffset)
+      : name_(entry.Name), bytes_(entry.Record), entryOffset_(entryOffset) {}
+  LineUnderTest(std::string_view name, const TFileRecord& record, int32_t entryOffset,
+                bool parentLine)
+      : name_(name),
+        record_(record),
+        decoded_(true),
+        entryOffset_(entryOffset),
+        parentLine_(parentLine) {}
+
+  bool isParentLine() const { return parentLine_; }
+  bool isFolder() const { return (attributes() & kAttrFolder) != 0; }
+
+  // Name and extension, in buffer.
+  std::string_view fullName(std::array<char, kFullNameCapacity>& buffer) const {
+    const ExtensionString ext = decoded_ ? record_.Ext : recordExtension(bytes_);
+    std::copy(name_.begin(), name_.end(), buffer.begin());
+    std::copy(ext.view().begin(), ext.view().end(), buffer.begin() + name_.size());
+    return {buffer.data(), name_.size() + ext.length()};
+  }
+
+  const TFileRecord& record() {
+    if (!decoded_) {
+      ByteReader r(bytes_);
+      record_ = readFileRecord(r);
+      decoded_ = true;
+    }
+    return record_;
+  }
+
+  std::string_view name() const { return name_; }
+  int32_t entryOffset() const { return entryOffset_; }
+
+ private:
+  uint16_t attributes() const {
+    if (decoded_) return record_.Attr;
+    ByteReader r(bytes_);
+    r.skip(kFileRecordAttrOffset);
+    return r.u16();
+  }
+
+  std::string_view name_;
+  std::span<const uint8_t> bytes_;
+  TFileRecord record_;
+  bool decoded_ = false;
+  int32_t entryOffset_;
+  bool parentLine_ = false;
+};
 
 // The full description is read at most once per entry, and only when a mask needs it.
 class EntryDescription {
@@ -112,16 +169,43 @@ class EntryDescription {
   std::string text_;
 };
 
-void searchTestEntry(SearchRun& run, const TOneFile& line, const TDirCollection& node,
-                     const ShortString& path) {
+// The path of the folder under search, made only for its hits.
+class FolderPath {
+ public:
+  explicit FolderPath(std::string_view text) : text_(text) {}
+  const ShortString& get() {
+    if (!made_) {
+      path_ = DirPathFromText(text_);
+      made_ = true;
+    }
+    return path_;
+  }
+
+ private:
+  std::string_view text_;
+  ShortString path_;
+  bool made_ = false;
+};
+
+void addHit(SearchRun& run, LineUnderTest& line, int descPosition, FolderPath& path) {
+  const TFileRecord& record = line.record();
+  ShortString shortDesc;
+  ReadShortDesc(run.Handle, run.Cache, record.DescOffset, descPosition < 0 ? 0 : descPosition,
+                ShortString::kMaxLength, shortDesc);
+  const TOneFile copy{nullptr, line.entryOffset(), record, ShortString(line.name())};
+  addFound(run, NewFoundItem(copy, shortDesc, path.get(), run.DiskName));
+}
+
+void searchTestEntry(SearchRun& run, LineUnderTest& line, FolderPath& path) {
   const TSearchDlgData& request = run.Request;
-  if (request.MoreOptionsActive && !PassesSearchLimits(request, run.State.ExcludeMasks, line)) {
+  if (request.MoreOptionsActive &&
+      !PassesSearchLimits(request, run.State.ExcludeMasks, line.record(), line.name())) {
     return;
   }
-  const bool isFolder = (line.Data.Attr & kAttrFolder) != 0;
-  const bool testName = isFolder ? request.FolderNames : request.FileNames;
-  const std::string_view fullName = testName ? fullNameOf(line, run.FullName) : std::string_view();
-  EntryDescription description(run.Handle, request.Descriptions ? line.Data.DescOffset : 0);
+  const bool testName = line.isFolder() ? request.FolderNames : request.FileNames;
+  std::array<char, kFullNameCapacity> buffer;
+  const std::string_view fullName = testName ? line.fullName(buffer) : std::string_view();
+  EntryDescription description(run.Handle, request.Descriptions ? line.record().DescOffset : 0);
   for (const ShortString& mask : run.SearchMasks) {
     const bool nameHit =
         testName && MatchesMask(mask.view(), fullName, request.CaseSensitive, request.StrictMask);
@@ -129,57 +213,82 @@ void searchTestEntry(SearchRun& run, const TOneFile& line, const TDirCollection&
     const int descPosition = description.find(mask, request);
     if (!nameHit && descPosition < 0) continue;
     // The ".." line is the one that leads to the parent; a file may well be named "...".
-    if (!roomForOne(run) || (node.Parent != nullptr && line.SubDir == node.Parent)) return;
-    ShortString shortDesc;
-    ReadShortDesc(run.Handle, run.Cache, line.Data.DescOffset, descPosition < 0 ? 0 : descPosition,
-                  ShortString::kMaxLength, shortDesc);
-    addFound(run, NewFoundItem(line, shortDesc, path, run.DiskName));
+    if (!roomForOne(run) || line.isParentLine()) return;
+    addHit(run, line, descPosition, path);
     return;
   }
 }
 
-// The folder's own lines, unless a folder mask leaves the folder out.
-// path: the folder's path as found items show it; fullPath: the whole of it, which folder masks
-// match.
-void searchFolder(SearchRun& run, TDirCollection& node, bool filesLoaded, const ShortString& path,
-                  std::string_view fullPath) {
-  TTreeStruct& tree = *run.Trees.Current;
-  if (run.DirMasks.empty() || matchesAny(run.DirMasks, fullPath, false, true)) {
-    VisitCounters& counters = run.State.Counters;
-    ++counters.Folders;
-    const auto test = [&](const TOneFile& line) {
-      if (++counters.Files % kFileProgressStep == 0) reportProgress(run);
-      searchTestEntry(run, line, node, path);
-      return !run.Handle.Abort;
-    };
-    if (filesLoaded && tree.CurDir == &node && tree.FileCol) {
-      for (const TOneFile* line : tree.FileCol->Items()) {
-        if (!test(*line)) break;
-      }
-    } else {
-      // The lines are tested as they are read: a folder's lines are never all kept at once.
-      tree.CurDir = &node;
-      tree.FileCol.reset();
-      run.Handle.FilesChanged = true;
-      VisitFolderLines(run.Handle, node, test);
+// Tests one line; false once the search is to stop.
+bool testLine(SearchRun& run, LineUnderTest&& line, FolderPath& path) {
+  if (++run.State.Counters.Files % kFileProgressStep == 0) reportProgress(run);
+  searchTestEntry(run, line, path);
+  return !run.Handle.Abort;
+}
+
+// The folder's lines, "..", the subfolders, then its files, unless a folder mask leaves the
+// folder out. files: the folder's list, when it is read already.
+void searchFolder(SearchRun& run, int32_t folder, FileListReader* files) {
+  const std::string_view pathText = run.PathText;
+  const std::string_view fullPath =
+      pathText.size() > 1 ? pathText.substr(0, pathText.size() - 1) : pathText;
+  if (!run.DirMasks.empty() && !matchesAny(run.DirMasks, fullPath, false, true)) return;
+  ++run.State.Counters.Folders;
+  FolderPath path(pathText);
+  const DiskFolderIndex& folders = run.Folders;
+  const FolderEntry& entry = folders.at(folder);
+  if (entry.Parent >= 0) {
+    TFileRecord parent;
+    parent.Attr = kAttrFolder;
+    if (!testLine(run, LineUnderTest("..", parent, 0, true), path)) return;
+  }
+  for (int32_t sub = entry.FirstChild; sub >= 0; sub = folders.at(sub).NextSibling) {
+    const FolderEntry& line = folders.at(sub);
+    if (!testLine(run, LineUnderTest(line.Name, fileRecordOf(line.Data), line.EntryOffset, false),
+                  path)) {
+      return;
     }
+  }
+  std::optional<FileListReader> own;
+  if (files == nullptr) {
+    files = &own.emplace(run.Handle.Stream, run.Handle.DamageCounter, entry.Data.FileListOffset,
+                         run.FolderList);
+  }
+  FileEntryView view;
+  int32_t entryOffset = 0;
+  while (files->next(view, entryOffset)) {
+    if (!testLine(run, LineUnderTest(view, entryOffset), path)) return;
   }
 }
 
-// pathText: the whole path text of node's parent, as AppendDirPathText builds it; left as given.
-void searchTree(SearchRun& run, TDirCollection* node, int depth, bool filesLoaded,
-                std::string& pathText) {
-  if (run.Handle.Abort || node == nullptr) return;
-  const size_t parentLength = pathText.size();
-  AppendDirPathText(*node, pathText);
-  const std::string_view fullPath =
-      pathText.size() > 1 ? std::string_view(pathText).substr(0, pathText.size() - 1) : pathText;
-  searchFolder(run, *node, filesLoaded, DirPathFromText(pathText), fullPath);
+void searchTree(SearchRun& run, int32_t folder, int depth, FileListReader* files) {
+  if (run.Handle.Abort) return;
+  const size_t parentLength = run.PathText.size();
+  const FolderEntry& entry = run.Folders.at(folder);
+  AppendDirPathText(entry.Name, entry.Data.Ext, run.PathText);
+  searchFolder(run, folder, files);
   if (!run.Handle.Abort &&
       (run.Request.ScanDirLevel == kNoDepthLimit || depth < run.Request.ScanDirLevel)) {
-    for (TDirCollection* sub : node->Items()) searchTree(run, sub, depth + 1, false, pathText);
+    for (int32_t sub = entry.FirstChild; sub >= 0; sub = run.Folders.at(sub).NextSibling) {
+      searchTree(run, sub, depth + 1, nullptr);
+    }
   }
-  pathText.resize(parentLength);
+  run.PathText.resize(parentLength);
+}
+
+// A loaded disk reads its root's list whole, so its damage counts whatever the search reaches.
+void searchDisk(SearchRun& run, int32_t offset) {
+  TDBase& handle = run.Handle;
+  run.Folders.load(handle, offset);
+  handle.TreeChanged = true;
+  handle.FilesChanged = true;
+  FileListReader rootFiles(handle.Stream, handle.DamageCounter,
+                           run.Folders.at(kRootFolder).Data.FileListOffset, run.RootList);
+  run.DiskName = handle.keyTable().ReadDiskName(offset);
+  searchDiskName(run);
+  run.PathText.clear();
+  searchTree(run, kRootFolder, 0, &rootFiles);
+  rootFiles.skipRest();
 }
 
 }  // namespace
@@ -244,15 +353,16 @@ bool DiskInScope(const TKeyField& keys, int32_t index, SearchScope scope) {
 }
 
 bool PassesSearchLimits(const TSearchDlgData& request,
-                        const TItemCollection<TMaskItem>& excludeMasks, const TOneFile& line) {
-  const auto dateTime = static_cast<uint32_t>(line.Data.DateTime);
-  const auto size = static_cast<uint32_t>(line.Data.Size);
+                        const TItemCollection<TMaskItem>& excludeMasks, const TFileRecord& record,
+                        std::string_view name) {
+  const auto dateTime = static_cast<uint32_t>(record.DateTime);
+  const auto size = static_cast<uint32_t>(record.Size);
   if (request.DateFrom > 0 && dateTime < request.DateFrom) return false;
   if (request.DateTo > 0 && dateTime >= request.DateTo) return false;
   if (request.SizeFrom > 0 && size < request.SizeFrom) return false;
   if (request.SizeTo > 0 && size > request.SizeTo) return false;
   if (excludeMasks.Count() == 0) return true;
-  const std::string fullName = line.Name.str() + std::string(line.Data.Ext.view());
+  const std::string fullName = std::string(name) + std::string(record.Ext.view());
   for (const TMaskItem* mask : excludeMasks.Items()) {
     if (MatchesMask(GetPStr(mask->Mask).view(), fullName, false, true)) return false;
   }
@@ -266,32 +376,25 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache) {
   const TSearchDlgData& request = handle.SearchRequest;
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
-  SearchRun run{handle,
-                trees,
-                cache,
-                state,
-                request,
-                {},
-                maskTexts(state.SearchMasks),
-                maskTexts(state.DirMasks),
-                {}};
+  SearchRun run{
+      handle, cache, state, request, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks),
+      {},     {},    {},    {}};
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
     if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;
     const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;
+    trees.Current.reset();
     try {
-      // A search of disk names alone needs no tree: the names come from the key table.
-      if (searchEntries) LoadTreeStruct(handle, trees, offset, kTreeAndRootFiles);
-      run.DiskName = keys.ReadDiskName(offset);
-      searchDiskName(run);
-      if (searchEntries && trees.Current) {
-        std::string pathText;
-        searchTree(run, trees.Current->Root.get(), 0, true, pathText);
+      if (searchEntries) {
+        searchDisk(run, offset);
+      } else {
+        // A search of disk names alone needs no folders: the names come from the key table.
+        run.DiskName = keys.ReadDiskName(offset);
+        searchDiskName(run);
       }
     } catch (const EKstvDBaseStructException&) {
       ++handle.DamageCounter;
     }
     ++state.Counters.Disks;
-    trees.Current.reset();
     reportProgress(run);
     if (handle.Abort) break;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
@@ -84,9 +85,11 @@ void ResetVisit(TDBase& handle);
 bool DiskInScope(const TKeyField& keys, int32_t index, SearchScope scope);
 
 // The date, size and exclusion limits of a request with more options. Date-times and sizes
-// compare as the unsigned values they are; DateTo is the first moment no longer admitted.
+// compare as the unsigned values they are; DateTo is the first moment no longer admitted. name:
+// the line's name without its extension, which the record holds.
 bool PassesSearchLimits(const TSearchDlgData& request,
-                        const TItemCollection<TMaskItem>& excludeMasks, const TOneFile& line);
+                        const TItemCollection<TMaskItem>& excludeMasks, const TFileRecord& record,
+                        std::string_view name);
 
 // Runs the handle's stored request over the disks it names into the found collection. Leaves
 // the handle without a current tree.

@@ -8,6 +8,14 @@ namespace vellomar {
 
 namespace {
 
+// A string[4] field read without a short string in between: millions of entries carry one.
+ExtensionString readExtension(ByteReader& r) {
+  const size_t length = std::min<size_t>(r.u8(), ExtensionString::kCapacity);
+  const std::span<const uint8_t> chars = r.bytes(ExtensionString::kCapacity);
+  if (chars.empty()) return {};
+  return std::string_view(reinterpret_cast<const char*>(chars.data()), length);
+}
+
 // The 19 bytes that file records and folder data share.
 template <class Entry>
 void readEntryFields(ByteReader& r, Entry& e) {
@@ -15,7 +23,7 @@ void readEntryFields(ByteReader& r, Entry& e) {
   e.DateTime = r.i32();
   e.Size = r.i32();
   e.Attr = r.u16();
-  e.Ext = r.fixedShortString(ExtensionString::kCapacity).view();
+  e.Ext = readExtension(r);
 }
 
 template <class Entry>
@@ -32,6 +40,12 @@ void writeEntryFields(ByteWriter& w, const Entry& e) {
 ExtensionString::ExtensionString(std::string_view text)
     : length_(static_cast<uint8_t>(utf8CutLength(text, kCapacity))) {
   std::copy_n(text.data(), length_, chars_.begin());
+}
+
+ExtensionString recordExtension(std::span<const uint8_t> record) {
+  ByteReader r(record);
+  r.skip(kFileRecordExtensionOffset);
+  return readExtension(r);
 }
 
 TFileRecord readFileRecord(ByteReader& r) {

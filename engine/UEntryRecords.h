@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "engine/UBlockHead.h"
@@ -50,6 +51,8 @@ struct TFileRecord {
   friend bool operator==(const TFileRecord&, const TFileRecord&) = default;
 };
 inline constexpr size_t kFileRecordSize = 19;
+inline constexpr size_t kFileRecordAttrOffset = 12;
+inline constexpr size_t kFileRecordExtensionOffset = 14;
 
 // The data of one folder in a disk block. The older form stops after FileListOffset.
 struct TDirData {
@@ -71,6 +74,8 @@ static_assert(kDirDataSize == kFileRecordSize + 4 + 4 + 8 + 4);
 static_assert(kOldDirDataSize == kFileRecordSize + 4);
 
 TFileRecord readFileRecord(ByteReader& r);
+// The extension of the 19 record bytes alone: a name is tested before the rest is decoded.
+ExtensionString recordExtension(std::span<const uint8_t> record);
 void writeFileRecord(ByteWriter& w, const TFileRecord& record);
 
 // Older form: 23 bytes, the fields behind FileListOffset zero.

@@ -18,9 +18,15 @@ uint32_t readFileListHead(ByteReader& r, uint64_t bytesLeft) {
 }
 
 TFileEntry readFileEntry(ByteReader& r) {
-  TFileEntry entry;
-  entry.Record = readFileRecord(r);
-  entry.Name = r.shortString();
+  const FileEntryView view = readFileEntryView(r);
+  ByteReader record(view.Record);
+  return {readFileRecord(record), ShortString(view.Name)};
+}
+
+FileEntryView readFileEntryView(ByteReader& r) {
+  FileEntryView entry;
+  entry.Record = r.bytes(kFileRecordSize);
+  entry.Name = r.shortStringView();
   requireRead(r, kDamageFileList);
   return entry;
 }

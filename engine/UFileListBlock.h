@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string_view>
 
 #include "engine/UBlockHead.h"
 #include "engine/UEntryRecords.h"
@@ -19,11 +21,18 @@ struct TFileEntry {
   ShortString Name;
 };
 
+// An entry left in the block's bytes, so a search tests the name before decoding anything else.
+struct FileEntryView {
+  std::span<const uint8_t> Record;  // kFileRecordSize bytes
+  std::string_view Name;
+};
+
 // Checks the head (kind 2, check NOT L, L from 13 up to the bytes left in the file) and reads the
 // count, which must fit in L; else damage 003. Returns the count.
 uint32_t readFileListHead(ByteReader& r, uint64_t bytesLeft);
 // One entry; running past the block raises damage 003.
 TFileEntry readFileEntry(ByteReader& r);
+FileEntryView readFileEntryView(ByteReader& r);
 
 // The length of a block of `count` entries whose names take nameBytes in all.
 uint64_t fileListBlockLength(uint64_t count, uint64_t nameBytes);

@@ -329,6 +329,7 @@ void ParseMaskListEx(std::string_view text, TItemCollection<TMaskItem>& masks, b
 }
 
 bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitive, bool strict) {
+  if (mask == "*") return true;
   // Names are short and mostly ASCII: those are lower-cased on the stack, without allocating.
   std::array<char, kAsciiLowerBuffer> buffer;
   std::string lowered;
@@ -340,7 +341,7 @@ bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitiv
       name = lowered;
     }
   }
-  if (name == mask || mask == "*") return true;
+  if (name == mask) return true;
   if (strict && mask.find('*') == kNone) {
     return mask.find('?') != kNone && wildMatchAt(mask, name, 0) == name.size();
   }

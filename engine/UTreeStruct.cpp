@@ -225,10 +225,16 @@ int64_t fileSizeOf(int32_t stored) {
   return int64_t{static_cast<uint32_t>(stored)};
 }
 
-int TDirCollection::Compare(const TDirCollection* a, const TDirCollection* b) const {
-  const int byName = compareTextThenBytes(a->Dir.Name.view(), b->Dir.Name.view());
+int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std::string_view nameB,
+                       const ExtensionString& extB) {
+  const int byName = compareTextThenBytes(nameA, nameB);
   if (byName != 0) return byName;
-  return compareTextThenBytes(a->Dir.Data.Ext.view(), b->Dir.Data.Ext.view());
+  return compareTextThenBytes(extA.view(), extB.view());
+}
+
+int TDirCollection::Compare(const TDirCollection* a, const TDirCollection* b) const {
+  return CompareFolderNames(a->Dir.Name.view(), a->Dir.Data.Ext, b->Dir.Name.view(),
+                            b->Dir.Data.Ext);
 }
 
 std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot) {
@@ -255,6 +261,13 @@ std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode) {
   tree->DiskInfo = readDiskInfo(r, head.Form);
   if (mode != kDetailsOnly) readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize));
   return tree;
+}
+
+BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body) {
+  const TDiskBlockHead head = readDiskHeadAt(stream, offset, kDamageDiskBlock);
+  body.resize(static_cast<size_t>(head.Length) - kBlockHeadSize);
+  if (!body.empty()) stream.ReadExact(body.data(), body.size());
+  return head.Form;
 }
 
 bool WriteDiskBlock(TTreeStruct& tree, int mode) {
@@ -322,40 +335,69 @@ bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName) {
 }
 
 FileListReader::FileListReader(TKFileStream& stream, int32_t& damageCounter, int32_t offset)
-    : damageCounter_(damageCounter), start_(static_cast<uint32_t>(offset)) {
-  try {
-    uint64_t left = 0;
-    const std::vector<uint8_t> head = readBlockStart(stream, start_, kFileListFixedSize, left);
-    ByteReader headReader(head);
-    const uint32_t count = readFileListHead(headReader, left);
-    ByteReader lengthReader(head);
-    const uint32_t length = lengthReader.u32();
-    body_ = readStreamBytes(stream, length - kFileListFixedSize);
-    count_ = count;
-    held_ = count;
-  } catch (const EKstvDBaseStructException&) {
-    ++damageCounter_;
-  }
-  reader_ = ByteReader(body_);
+    : damageCounter_(damageCounter), body_(ownBody_) {
+  read(stream, offset);
 }
 
-bool FileListReader::next(TOneFile& line) {
+FileListReader::FileListReader(TKFileStream& stream, int32_t& damageCounter, int32_t offset,
+                               std::vector<uint8_t>& buffer)
+    : damageCounter_(damageCounter), body_(buffer) {
+  read(stream, offset);
+}
+
+void FileListReader::read(TKFileStream& stream, int32_t offset) {
+  start_ = static_cast<uint32_t>(offset);
+  body_.clear();
+  if (offset != 0) {
+    try {
+      uint64_t left = 0;
+      const std::vector<uint8_t> head = readBlockStart(stream, start_, kFileListFixedSize, left);
+      ByteReader headReader(head);
+      const uint32_t count = readFileListHead(headReader, left);
+      ByteReader lengthReader(head);
+      body_.resize(lengthReader.u32() - kFileListFixedSize);
+      if (!body_.empty()) stream.ReadExact(body_.data(), body_.size());
+      count_ = count;
+      held_ = count;
+    } catch (const EKstvDBaseStructException&) {
+      ++damageCounter_;
+    }
+  }
+  reader_ = ByteReader(body_.data(), body_.size());
+}
+
+bool FileListReader::next(FileEntryView& entry, int32_t& entryOffset) {
   if (index_ >= count_) return false;
-  const uint32_t entryOffset =
-      start_ + kFileListFixedSize + static_cast<uint32_t>(reader_.position());
+  const uint32_t at = start_ + kFileListFixedSize + static_cast<uint32_t>(reader_.position());
   try {
-    TFileEntry entry = readFileEntry(reader_);
-    line.EntryOffset = static_cast<int32_t>(entryOffset);
-    line.Data = entry.Record;
-    line.Name = entry.Name;
+    entry = readFileEntryView(reader_);
   } catch (const EKstvDBaseStructException&) {
     ++damageCounter_;
     held_ = index_;
     index_ = count_;
     return false;
   }
+  entryOffset = static_cast<int32_t>(at);
   ++index_;
   return true;
+}
+
+bool FileListReader::next(TOneFile& line) {
+  FileEntryView entry;
+  int32_t entryOffset = 0;
+  if (!next(entry, entryOffset)) return false;
+  ByteReader record(entry.Record);
+  line.EntryOffset = entryOffset;
+  line.Data = readFileRecord(record);
+  line.Name = entry.Name;
+  return true;
+}
+
+void FileListReader::skipRest() {
+  FileEntryView entry;
+  int32_t entryOffset = 0;
+  while (next(entry, entryOffset)) {
+  }
 }
 
 bool HasDescription(const TFileRecord& record) {
@@ -380,25 +422,14 @@ void LoadFileCol(TTreeStruct& tree, int mode) {
   tree.FileCol = std::move(lines);
 }
 
-void VisitFolderLines(TDBase& owner, TDirCollection& dir,
-                      const std::function<bool(const TOneFile&)>& visit) {
-  if (dir.Parent && !visit(parentLine(*dir.Parent))) return;
-  for (TDirCollection* sub : dir.Items()) {
-    if (!visit(subDirLine(*sub))) return;
-  }
-  if (dir.Dir.Data.FileListOffset == 0) return;
-  FileListReader reader(owner.Stream, owner.DamageCounter, dir.Dir.Data.FileListOffset);
-  TOneFile line;
-  while (reader.next(line)) {
-    if (!visit(line)) return;
-  }
+void AppendDirPathText(const TDirCollection& node, std::string& text) {
+  AppendDirPathText(node.Dir.Name.view(), node.Dir.Data.Ext, text);
 }
 
-void AppendDirPathText(const TDirCollection& node, std::string& text) {
-  const TOneDir& dir = node.Dir;
-  if (dir.Name.view() != "\\") {
-    text += dir.Name.view();
-    text += dir.Data.Ext.view();
+void AppendDirPathText(std::string_view name, const ExtensionString& ext, std::string& text) {
+  if (name != "\\") {
+    text += name;
+    text += ext.view();
   }
   text += '\\';
 }

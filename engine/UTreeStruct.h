@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "engine/UApiTypes.h"
 #include "engine/UDiskBlock.h"
+#include "engine/UFileListBlock.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
@@ -42,6 +42,10 @@ struct TDirTotals {
 
   friend bool operator==(const TDirTotals&, const TDirTotals&) = default;
 };
+
+// The order of subfolders: by name and then extension ignoring case, then by their bytes.
+int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std::string_view nameB,
+                       const ExtensionString& extB);
 
 // A folder node: its subfolders in the order of name and then extension ignoring case. Names
 // that differ only in case are both kept (file systems here tell them apart), ordered by their
@@ -103,6 +107,9 @@ std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot);
 // only; otherwise the tree too and the root's file list. A wrong block head raises damage 005;
 // damage among the folder records is counted and the tree keeps what was read.
 std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode);
+// The disk block at offset behind its head, in one read into body, whose room a walk reuses
+// from disk to disk; a place that holds none raises damage 005. Answers the block's form.
+BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body);
 // Mode 0 appends the whole block at the stream position; mode 1 rewrites, in the block the
 // stream stands at, the first 372 bytes of the details (everything up to the disk name).
 // A folder of more than 65535 subfolders or folders nested deeper than the reader accepts are
@@ -126,10 +133,6 @@ bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName);
 // Loads the current folder's lines. Mode 0: "..", the subfolders, the files; mode 1: the
 // subfolders and the files that have a description; mode 2: the files only.
 void LoadFileCol(TTreeStruct& tree, int mode);
-// Hands visit, one by one, the lines LoadFileCol mode 0 loads for dir, without keeping them;
-// visit returns false to stop. Damage counts in owner as it does for LoadFileCol.
-void VisitFolderLines(TDBase& owner, TDirCollection& dir,
-                      const std::function<bool(const TOneFile&)>& visit);
 
 // The path of a folder from the root: "\" for the root, "\a\b" for b inside a; a path of more
 // than 255 bytes is cut to its tail (CutPathToTail), so it still shows where the folder is.
@@ -139,6 +142,7 @@ std::string FullDirPath(const TDirCollection& node);
 // A folder's part of the whole path text from the root, appended to its parent's: its name and
 // extension and a "\"; the root gives "\" alone. A walk keeps the text so as not to rebuild it.
 void AppendDirPathText(const TDirCollection& node, std::string& text);
+void AppendDirPathText(std::string_view name, const ExtensionString& ext, std::string& text);
 // GetDirPath of the folder whose whole path text is text.
 ShortString DirPathFromText(std::string_view text);
 // For a node inside an archive the path of the archive that holds it, with a final "\";
@@ -152,11 +156,14 @@ void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bo
 void SplitName(ShortString& name, ExtensionString& extension);
 
 // The entries of the file-list block at offset, one at a time from the block read whole, so a
-// search needs no line per entry. A damaged head gives no entries, a damaged entry ends them;
-// either adds 1 to damageCounter.
+// search needs no line per entry. Offset 0 is a folder without a list: no entries. A damaged
+// head gives no entries, a damaged entry ends them; either adds 1 to damageCounter.
 class FileListReader {
  public:
   FileListReader(TKFileStream& stream, int32_t& damageCounter, int32_t offset);
+  // Reads the block into buffer, whose room a walk reuses from folder to folder.
+  FileListReader(TKFileStream& stream, int32_t& damageCounter, int32_t offset,
+                 std::vector<uint8_t>& buffer);
   FileListReader(const FileListReader&) = delete;
   FileListReader& operator=(const FileListReader&) = delete;
 
@@ -166,14 +173,22 @@ class FileListReader {
   uint32_t held() const { return held_; }
   // Sets Name, Data and EntryOffset of line to the next entry; false at the end or at damage.
   bool next(TOneFile& line);
+  // The next entry left in the buffer, valid until the buffer is read into again, and the
+  // file offset of its record.
+  bool next(FileEntryView& entry, int32_t& entryOffset);
+  // Reads the entries not read yet, counting damage as next does.
+  void skipRest();
 
  private:
+  void read(TKFileStream& stream, int32_t offset);
+
   int32_t& damageCounter_;
+  std::vector<uint8_t> ownBody_;
+  std::vector<uint8_t>& body_;
   uint32_t start_ = 0;
   uint32_t count_ = 0;
   uint32_t held_ = 0;
   uint32_t index_ = 0;
-  std::vector<uint8_t> body_;
   ByteReader reader_;
 };
 

@@ -5,16 +5,6 @@
 
 namespace vellomar {
 
-const uint8_t* ByteReader::take(size_t n) {
-  if (!has(n)) {
-    ok_ = false;
-    return nullptr;
-  }
-  const uint8_t* p = data_ + position_;
-  position_ += n;
-  return p;
-}
-
 void ByteReader::seek(size_t position) {
   if (!ok_ || position > size_) {
     ok_ = false;
@@ -23,35 +13,10 @@ void ByteReader::seek(size_t position) {
   position_ = position;
 }
 
-void ByteReader::skip(size_t n) {
-  take(n);
-}
-
-uint8_t ByteReader::u8() {
-  const uint8_t* p = take(1);
-  return p ? p[0] : 0;
-}
-
-uint16_t ByteReader::u16() {
-  const uint8_t* p = take(2);
-  return p ? static_cast<uint16_t>(p[0] | p[1] << 8) : 0;
-}
-
-uint32_t ByteReader::u32() {
-  const uint8_t* p = take(4);
-  if (!p) return 0;
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
 uint64_t ByteReader::u64() {
   const uint64_t low = u32();
   const uint64_t high = u32();
   return ok_ ? low | high << 32 : 0;
-}
-
-std::span<const uint8_t> ByteReader::bytes(size_t n) {
-  const uint8_t* p = take(n);
-  return p ? std::span<const uint8_t>(p, n) : std::span<const uint8_t>();
 }
 
 void ByteReader::copy(void* out, size_t n) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "foundation/UShortString.h"
@@ -28,28 +29,57 @@ class ByteReader {
   bool has(size_t n) const { return ok_ && n <= size_ - position_; }
 
   void seek(size_t position);
-  void skip(size_t n);
+  void skip(size_t n) { take(n); }
   void fail() { ok_ = false; }
 
-  uint8_t u8();
-  uint16_t u16();
-  uint32_t u32();
+  // The small readers are inline: file lists run them millions of times.
+  uint8_t u8() {
+    const uint8_t* p = take(1);
+    return p ? p[0] : 0;
+  }
+  uint16_t u16() {
+    const uint8_t* p = take(2);
+    return p ? static_cast<uint16_t>(p[0] | p[1] << 8) : 0;
+  }
+  uint32_t u32() {
+    const uint8_t* p = take(4);
+    if (!p) return 0;
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+  }
   uint64_t u64();
   int16_t i16() { return static_cast<int16_t>(u16()); }
   int32_t i32() { return static_cast<int32_t>(u32()); }
   int64_t i64() { return static_cast<int64_t>(u64()); }
 
   // The next n bytes, or an empty span (and failure) when fewer are left.
-  std::span<const uint8_t> bytes(size_t n);
+  std::span<const uint8_t> bytes(size_t n) {
+    const uint8_t* p = take(n);
+    return p ? std::span<const uint8_t>(p, n) : std::span<const uint8_t>();
+  }
   void copy(void* out, size_t n);
   // A string[capacity] field: a length byte and always capacity bytes; the length is clamped
   // to capacity.
   ShortString fixedShortString(size_t capacity);
   // A length byte followed by exactly that many bytes.
   ShortString shortString();
+  // The same left in place: the text stays valid as long as the bytes read.
+  std::string_view shortStringView() {
+    const size_t length = u8();
+    const uint8_t* p = take(length);
+    if (!p) return {};
+    return {reinterpret_cast<const char*>(p), length};
+  }
 
  private:
-  const uint8_t* take(size_t n);
+  const uint8_t* take(size_t n) {
+    if (!has(n)) {
+      ok_ = false;
+      return nullptr;
+    }
+    const uint8_t* p = data_ + position_;
+    position_ += n;
+    return p;
+  }
 
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;

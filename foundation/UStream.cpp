@@ -11,6 +11,9 @@ namespace vellomar {
 namespace {
 
 constexpr size_t kReadAhead = 64 * 1024;
+// The first read of an open is often a header alone: the read-ahead starts at this and doubles
+// with each fill up to kReadAhead.
+constexpr size_t kFirstReadAhead = 4 * 1024;
 constexpr size_t kWriteBehind = 64 * 1024;
 constexpr uint32_t kMaxPosition = std::numeric_limits<uint32_t>::max();
 
@@ -54,6 +57,7 @@ void TKFileStream::Init(std::string_view name, int mode) {
   openedTime_.reset();
   fileName_ = name;
   bufferLength_ = 0;
+  readAhead_ = kFirstReadAhead;
   gathered_.clear();
 
   FileOpenMode openMode;
@@ -194,9 +198,11 @@ size_t TKFileStream::fromBuffer(uint64_t offset, uint8_t* out, size_t n) const {
 }
 
 void TKFileStream::fillBuffer(uint64_t offset) {
-  buffer_.resize(kReadAhead);
+  const size_t length = readAhead_;
+  readAhead_ = std::min(2 * readAhead_, kReadAhead);
+  if (buffer_.size() < length) buffer_.resize(length);
   bufferLength_ = 0;
-  const int64_t got = file_.readAt(offset, buffer_.data(), kReadAhead);
+  const int64_t got = file_.readAt(offset, buffer_.data(), length);
   if (got < 0) Error(kReadError);
   bufferStart_ = offset;
   bufferLength_ = static_cast<size_t>(got);

@@ -22,7 +22,8 @@ std::string fileErrorText(int code);
 // or read past the size raises damage 001/002 first and leaves the stream open for the caller
 // to decide.
 //
-// Reads go through a read-ahead buffer, since the tree and file-list readers take small fields.
+// Reads go through a read-ahead buffer, since the tree and file-list readers take small fields;
+// it starts small, since many opens read a header alone, and grows with each fill.
 // Appends at the end of the file gather in a write-behind buffer (a save or copy appends one
 // small block per folder), written out before any read of the file, any other write, Flush and
 // close; other writes go straight to the file. Writes also go into the read-ahead buffer where
@@ -100,6 +101,7 @@ class TKFileStream {
   std::vector<uint8_t> buffer_;
   uint64_t bufferStart_ = 0;
   size_t bufferLength_ = 0;
+  size_t readAhead_ = 0;  // the next fill's length
   // Bytes gathered for the end of the file: they end at size_.
   std::vector<uint8_t> gathered_;
   uint64_t gatheredStart_ = 0;

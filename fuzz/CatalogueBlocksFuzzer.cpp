@@ -8,17 +8,13 @@
 
 #include "engine/UDBaseLayout.h"
 #include "fuzz/CatalogueWalk.h"
-#include "fuzz/FuzzFile.h"
 
 namespace vellomar::fuzz {
 namespace {
 
-// Where the number of keys lies in the key table head.
-constexpr size_t kKeyCountOffset = 8;
-
 // The count the head gives is cut to the entries the input holds: a full table of zero keys
 // costs a sort of 10000 names per run and is the whole-file target's to try.
-std::vector<uint8_t> fileOf(std::span<const uint8_t> input) {
+void fileOf(std::span<const uint8_t> input, std::vector<uint8_t>& file) {
   static const std::vector<uint8_t> front = [] {
     TLocalOptions options;
     SetDefaultLocalOptions(options);
@@ -32,14 +28,11 @@ std::vector<uint8_t> fileOf(std::span<const uint8_t> input) {
       input.size() < kKeyFieldHeadSize ? 0 : (input.size() - kKeyFieldHeadSize) / kKeyEntrySize;
   const size_t keys = std::min(readKeyFieldHead(head).Keys.size(), held);
   const size_t keyBytes = std::min(input.size(), kKeyFieldHeadSize + kKeyEntrySize * keys);
-  ByteWriter file;
-  file.bytes(front);
-  file.bytes(input.first(keyBytes));
-  if (keyBytes >= kKeyFieldHeadSize)
-    file.patchU32(kKeyFieldOffset + kKeyCountOffset, static_cast<uint32_t>(keys));
-  file.zeros(kDataAreaOffset - file.size());
-  file.bytes(input.subspan(keyBytes));
-  return file.take();
+  file.assign(front.begin(), front.end());
+  file.insert(file.end(), input.begin(), input.begin() + static_cast<std::ptrdiff_t>(keyBytes));
+  if (keyBytes >= kKeyFieldHeadSize) setKeyCount(file, keys);
+  file.resize(kDataAreaOffset);
+  file.insert(file.end(), input.begin() + static_cast<std::ptrdiff_t>(keyBytes), input.end());
 }
 
 }  // namespace
@@ -47,7 +40,9 @@ std::vector<uint8_t> fileOf(std::span<const uint8_t> input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vellomar::fuzz;
-  writeScratchFile(fileOf(std::span<const uint8_t>(data, size)));
-  exerciseCatalogue(scratchPath());
+  // Kept from input to input, so its memory is not taken afresh each time.
+  static std::vector<uint8_t> file;
+  fileOf(std::span<const uint8_t>(data, size), file);
+  exerciseCatalogue(file);
   return 0;
 }

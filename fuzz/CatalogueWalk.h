@@ -1,6 +1,7 @@
 #pragma once
 
-#include <string>
+#include <cstdint>
+#include <vector>
 
 #include "engine/UDBase.h"
 
@@ -11,9 +12,21 @@ namespace vellomar::fuzz {
 // Every structure error is passed over and counted in the handle's damage counter.
 void walkCatalogue(TDBase& handle);
 
-// Checks and opens the file, walks it, moves keys about as deleting and renaming do, and closes
-// it (which writes the header and key table back). Refusals and damage are expected outcomes;
-// any other exception, and any sanitizer report, is a finding.
-void exerciseCatalogue(const std::string& path);
+// Where the number of keys lies in the key table head.
+inline constexpr size_t kKeyCountOffset = 8;
+
+// Stores count as the number of keys of a whole database file.
+void setKeyCount(std::vector<uint8_t>& file, size_t count);
+
+// Cuts the key table of a whole database file to its first 64 keys, passing over each entry
+// that repeats the one before it more than once. A table whose entries run past the end of the
+// file is left alone: the open refuses it at no cost.
+void boundKeyTable(std::vector<uint8_t>& file);
+
+// Bounds the key table (in place), writes the file to the scratch file, checks and opens it,
+// walks it, moves keys about as deleting and renaming do, and closes it (which writes the header
+// and key table back). Refusals and damage are expected outcomes; any other exception, and any
+// sanitizer report, is a finding.
+void exerciseCatalogue(std::vector<uint8_t>& file);
 
 }  // namespace vellomar::fuzz

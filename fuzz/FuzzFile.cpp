@@ -1,10 +1,10 @@
 #include "fuzz/FuzzFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace vellomar::fuzz {
@@ -20,9 +20,14 @@ std::string makeScratchPath() {
   return (folder / ("vellomar-fuzz-" + std::to_string(::getpid()) + ".dat")).string();
 }
 
+// Kept open for the whole run: each input is written in place, with no open, stream or close.
 struct ScratchFile {
   std::string path = makeScratchPath();
-  ~ScratchFile() { std::remove(path.c_str()); }
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ~ScratchFile() {
+    if (fd >= 0) ::close(fd);
+    std::remove(path.c_str());
+  }
 };
 
 ScratchFile& scratch() {
@@ -37,10 +42,11 @@ const std::string& scratchPath() {
 }
 
 void writeScratchFile(std::span<const uint8_t> bytes) {
-  std::ofstream out(scratchPath(), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + scratchPath());
+  const ScratchFile& file = scratch();
+  if (file.fd < 0 || ::ftruncate(file.fd, static_cast<off_t>(bytes.size())) != 0 ||
+      ::pwrite(file.fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
+    throw std::runtime_error("cannot write " + file.path);
+  }
 }
 
 }  // namespace vellomar::fuzz

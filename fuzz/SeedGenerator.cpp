@@ -3,16 +3,21 @@
 // a deleted disk) in the forms each target takes, mask texts, one catalogue of each backup
 // kind, and the entries of the ZIP files named after the folder as the decoder target takes
 // them.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "foundation/UCrc32.h"
+#include "foundation/UExceptions.h"
+#include "fuzz/MemoryEntry.h"
 #include "fuzz/TreeCatalogue.h"
 #include "tests/support/DBaseImage.h"
 
@@ -132,34 +137,122 @@ std::vector<uint8_t> nortonBackup() {
   return w.take();
 }
 
-// Each local header's entry as the decoder target takes it: the method's selector, the size in
-// three bytes, the compressed data.
-std::vector<std::vector<uint8_t>> decoderSeeds(const std::vector<uint8_t>& zip) {
+struct LocalEntry {
+  uint16_t Flags = 0;
+  uint16_t Method = 0;
+  uint32_t DosTime = 0;
+  uint32_t Size = 0;
+  std::span<const uint8_t> Name;
+  std::span<const uint8_t> Data;
+};
+
+// The entries of a ZIP file in local header order, up to the first damaged one.
+std::vector<LocalEntry> localEntries(const std::vector<uint8_t>& zip) {
   constexpr uint32_t kLocalHeader = 0x04034B50;
-  std::vector<std::vector<uint8_t>> seeds;
+  std::vector<LocalEntry> entries;
   ByteReader r(zip);
   while (r.has(30) && r.u32() == kLocalHeader) {
+    LocalEntry entry;
     r.u16();
-    const uint16_t flags = r.u16();
-    const uint16_t method = r.u16();
-    r.skip(8);
+    entry.Flags = r.u16();
+    entry.Method = r.u16();
+    entry.DosTime = r.u32();
+    r.u32();  // CRC
     const uint32_t packed = r.u32();
-    const uint32_t size = r.u32();
+    entry.Size = r.u32();
     const uint16_t nameLength = r.u16();
     const uint16_t extraLength = r.u16();
-    r.skip(size_t{nameLength} + extraLength);
-    const std::span<const uint8_t> data = r.bytes(packed);
+    entry.Name = r.bytes(nameLength);
+    r.skip(extraLength);
+    entry.Data = r.bytes(packed);
     if (!r.ok()) break;
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+// Each entry as the decoder target takes it: the method's selector, the size in three bytes,
+// the compressed data.
+std::vector<std::vector<uint8_t>> decoderSeeds(const std::vector<uint8_t>& zip) {
+  std::vector<std::vector<uint8_t>> seeds;
+  for (const LocalEntry& entry : localEntries(zip)) {
+    const uint16_t method = entry.Method;
+    const uint32_t size = entry.Size;
     if (method < 1 || method > 6 || size > 0xFFFFFF) continue;
     ByteWriter seed;
     seed.u8(static_cast<uint8_t>(method == 1 ? 0 : method == 6 ? 5 : method - 1));
-    seed.u8(static_cast<uint8_t>(method == 6 ? (flags & 6) | (size & 0xF8) : size));
+    seed.u8(static_cast<uint8_t>(method == 6 ? (entry.Flags & 6) | (size & 0xF8) : size));
     seed.u8(static_cast<uint8_t>(size >> 8));
     seed.u8(static_cast<uint8_t>(size >> 16));
-    seed.bytes(data);
+    seed.bytes(entry.Data);
     seeds.push_back(seed.take());
   }
   return seeds;
+}
+
+// Each entry's data is cut to the first of these lengths that decodes to something, so that an
+// input costs the extraction target little decoding: the decoders have their own target.
+constexpr size_t kDataFileEntryData[] = {512, 1024, 2048};
+
+// The entry's data cut to length, with the size and CRC of what that decodes to; nothing when it
+// decodes to nothing.
+std::optional<LocalEntry> cutEntry(LocalEntry entry, size_t length, uint32_t& crc) {
+  entry.Data = entry.Data.first(std::min(entry.Data.size(), length));
+  if (entry.Method == 0) {
+    entry.Size = static_cast<uint32_t>(entry.Data.size());
+    crc = crc32Of(entry.Data);
+    return entry;
+  }
+  MemoryEntry trial(entry.Data);
+  trial.beginEntry(entry.Size);
+  try {
+    if (!decodeEntry(trial, entry.Method, entry.Flags)) return std::nullopt;
+  } catch (const EKstvException&) {
+    // The data ran out: what came before is sound.
+  }
+  MemoryEntry cut(entry.Data);
+  cut.beginEntry(trial.writtenWithinData());
+  try {
+    decodeEntry(cut, entry.Method, entry.Flags);
+  } catch (const EKstvException&) {
+    return std::nullopt;
+  }
+  if (cut.output().empty()) return std::nullopt;
+  entry.Size = static_cast<uint32_t>(cut.output().size());
+  crc = crc32Of(cut.output());
+  return entry;
+}
+
+std::optional<LocalEntry> cutEntry(const LocalEntry& entry, uint32_t& crc) {
+  for (const size_t length : kDataFileEntryData) {
+    if (std::optional<LocalEntry> cut = cutEntry(entry, length, crc)) return cut;
+  }
+  return std::nullopt;
+}
+
+// The ZIP file as the installer's data file, small: each entry cut, then the central
+// directory's signature, where the installer stops.
+std::vector<uint8_t> smallDataFile(const std::vector<uint8_t>& zip) {
+  ByteWriter w;
+  for (const LocalEntry& whole : localEntries(zip)) {
+    uint32_t crc = 0;
+    const std::optional<LocalEntry> entry = cutEntry(whole, crc);
+    if (!entry) continue;
+    w.u32(0x04034B50);
+    w.u16(20);
+    w.u16(entry->Flags);
+    w.u16(entry->Method);
+    w.u32(entry->DosTime);
+    w.u32(crc);
+    w.u32(static_cast<uint32_t>(entry->Data.size()));
+    w.u32(entry->Size);
+    w.u16(static_cast<uint16_t>(entry->Name.size()));
+    w.u16(0);
+    w.bytes(entry->Name);
+    w.bytes(entry->Data);
+  }
+  w.u32(0x02014B50);
+  return w.take();
 }
 
 std::vector<uint8_t> contentOf(const std::filesystem::path& path) {
@@ -228,6 +321,7 @@ int main(int argc, char** argv) {
     for (const std::vector<uint8_t>& seed : decoderSeeds(contentOf(zip))) {
       write(root / "setup_decoders", zip.stem().string() + "-" + std::to_string(++entry), seed);
     }
+    write(root / "setup_extract", zip.filename().string(), smallDataFile(contentOf(zip)));
   }
   return 0;
 }

@@ -7,32 +7,13 @@
 #include <span>
 
 #include "foundation/UExceptions.h"
-#include "setup/Explode.h"
-#include "setup/Unreduce.h"
-#include "setup/Unshrink.h"
-#include "setup/ZipEntryStream.h"
+#include "fuzz/MemoryEntry.h"
 
 namespace vellomar::fuzz {
 namespace {
 
 constexpr size_t kControlBytes = 4;
 constexpr uint32_t kMaxEntrySize = 1 << 14;
-
-class MemoryEntry : public setup::ZipEntryStream {
- public:
-  explicit MemoryEntry(std::span<const uint8_t> data) : data_(data) {}
-  int ReadByte() override { return next_ < data_.size() ? data_[next_++] : -1; }
-
- protected:
-  // An entry's size bounds every decoder's output.
-  void storeByte(uint8_t) override {
-    if (written() > uncompressedSize()) __builtin_trap();
-  }
-
- private:
-  std::span<const uint8_t> data_;
-  size_t next_ = 0;
-};
 
 }  // namespace
 }  // namespace vellomar::fuzz
@@ -43,17 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::MemoryEntry entry(
       std::span<const uint8_t>(data + fuzz::kControlBytes, size - fuzz::kControlBytes));
   entry.beginEntry((data[1] | data[2] << 8 | data[3] << 16) % (fuzz::kMaxEntrySize + 1));
+  // Selectors 0..5: shrunk, reduced with factor 1..4, imploded.
+  const auto method = static_cast<uint16_t>(data[0] % 6 + 1);
   try {
-    switch (data[0] % 6) {
-      case 0:
-        setup::Unshrink(entry);
-        break;
-      case 5:
-        setup::Explode(entry, data[1]);
-        break;
-      default:
-        setup::Unreduce(entry, data[0] % 6);
-    }
+    fuzz::decodeEntry(entry, method, data[1]);
   } catch (const EKstvException&) {
   }
   return 0;

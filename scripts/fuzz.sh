@@ -28,7 +28,7 @@ key_rebuild 65536 -
 masks 4096 -
 command_line 4096 -
 setup_decoders 65536 -
-setup_extract 131072 tests/fixtures/setup/*.zip
+setup_extract 4096 -
 export_template 16384 $templates
 export_substitution 16384 $templates
 zip_central 131072 $zips

@@ -239,6 +239,44 @@ TEST_F(DBaseCopy, DamagedDescriptionsAreDroppedAndCounted) {
   }
 }
 
+// A file list is copied as its bytes only once they are checked: a damaged entry ends the
+// copied list, a damaged head leaves it empty, and the copy is a sound block either way.
+TEST_F(DBaseCopy, DamagedFileListGivesASoundListOfTheEntriesBeforeTheDamage) {
+  struct Case {
+    const char* fault;
+    int32_t at;  // behind the list's start
+    Texts names;
+    Texts descriptions;
+  };
+  const Case cases[] = {
+      {"second name runs past the block", 13 + 21 + 19, {"a.txt"}, {"text of a"}},
+      {"wrong check in the head", 4, {}, {}},
+  };
+  for (const Case& k : cases) {
+    TestCatalogue from;
+    TestCatalogue into;
+    const int32_t desc = addDescription(from, "text of a");
+    TDirCollection& sub = TestCatalogue::addFolder(from.newDisk("D"), "sub");
+    from.setFiles(sub, {{"a.txt", 1, 0, 0, desc}, {"b.txt", 2}, {"c.txt", 3}});
+    const int32_t list = sub.Dir.Data.FileListOffset;
+    from.saveDisk();
+    from.patch(list + k.at, std::vector<uint8_t>{200});
+    ASSERT_TRUE(CompressDBase(from.handle, from.trees, into.handle, into.trees, true, false, false))
+        << k.fault;
+    EXPECT_EQ(from.handle.DamageCounter, 1) << k.fault;
+    into.reopen();
+    loadDisk(into, 0);
+    TTreeStruct& tree = *into.trees.Current;
+    tree.CurDir = testing::subDirNamed(*tree.Root, "sub");
+    ASSERT_NE(tree.CurDir, nullptr) << k.fault;
+    LoadFileCol(tree, 2);
+    EXPECT_EQ(testing::lineNames(*tree.FileCol), k.names) << k.fault;
+    EXPECT_EQ(descriptionsOf(into), k.descriptions) << k.fault;
+    EXPECT_EQ(tree.CurDir->Dir.Data.FileCount, static_cast<int32_t>(k.names.size())) << k.fault;
+    EXPECT_EQ(walkDamage(into), 0) << k.fault;
+  }
+}
+
 TEST_F(DBaseCopy, ACopyIntoItselfIsRefusedBeforeAnyWrite) {
   threeDisks();
   const uint32_t size = source.handle.Stream.GetSize();

@@ -214,6 +214,54 @@ TEST_F(CatalogueSearch, DamagedFileListKeepsTheHitsBeforeIt) {
   EXPECT_EQ(c.handle.DamageCounter, 1);
 }
 
+// Catalogues from elsewhere may store subfolders out of order or twice: the search goes by the
+// order a loaded tree has, which keeps the first of two equal folders.
+TEST_F(CatalogueSearch, FoldersStoredOutOfOrderComeInTreeOrder) {
+  struct Case {
+    char firstName;
+    Texts found;
+  };
+  const Case cases[] = {
+      {'D',
+       {"Disk|\\|B|", "Disk|\\|C|", "Disk|\\|D|", "Disk|\\B|b.txt|", "Disk|\\C|c.txt|",
+        "Disk|\\D|a.txt|"}},
+      {'B', {"Disk|\\|B|", "Disk|\\|C|", "Disk|\\B|a.txt|", "Disk|\\C|c.txt|"}},
+  };
+  for (const Case& k : cases) {
+    TestCatalogue fresh;
+    TDirCollection& root = fresh.newDisk("Disk");
+    fresh.setFiles(TestCatalogue::addFolder(root, "A"), {{"a.txt"}});
+    fresh.setFiles(TestCatalogue::addFolder(root, "B"), {{"b.txt"}});
+    fresh.setFiles(TestCatalogue::addFolder(root, "C"), {{"c.txt"}});
+    const int32_t disk = fresh.saveDisk();
+    // The name of the first subfolder: behind the head, the details and the root's record.
+    const size_t firstName =
+        kBlockHeadSize + kDiskInfoSize + folderRecordSize(1) + kFolderRecordFixedSize;
+    fresh.patch(disk + static_cast<int32_t>(firstName),
+                std::vector<uint8_t>{static_cast<uint8_t>(k.firstName)});
+    TSearchDlgData request = fileNameRequest("*");
+    request.FolderNames = true;
+    testing::setRequest(fresh.handle, request);
+    SearchFiles(fresh.handle, fresh.trees, cache);
+    EXPECT_EQ(foundTexts(fresh.handle), k.found) << "first folder renamed " << k.firstName;
+    EXPECT_EQ(fresh.handle.DamageCounter, 0);
+  }
+}
+
+// A loaded disk reads its root's list whole, also when a folder mask leaves the root out.
+TEST_F(CatalogueSearch, DamagedRootListCountsWhenTheRootIsLeftOut) {
+  TDirCollection& root = c.newDisk("Disk");
+  c.setFiles(TestCatalogue::addFolder(root, "Sub"), {{"s.txt"}});
+  c.setFiles(root, {{"a.txt"}, {"b.txt"}});
+  const int32_t list = root.Dir.Data.FileListOffset;
+  c.saveDisk();
+  c.patch(list + 13 + 21 + 19, std::vector<uint8_t>{200});
+  TSearchDlgData request = fileNameRequest("*.txt");
+  request.DirMask = "*sub";
+  EXPECT_EQ(search(request), (Texts{"Disk|\\Sub|s.txt|"}));
+  EXPECT_EQ(c.handle.DamageCounter, 1);
+}
+
 // The walk builds each folder's path from its parent's: past 255 bytes it must still be cut
 // as the folder's own path is, to its tail at a folder boundary.
 TEST_F(CatalogueSearch, DeepPathsAreCutAsTheFolderPathIs) {

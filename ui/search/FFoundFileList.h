@@ -39,8 +39,7 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
   void measureNames();
 
   TFoundFileSort sort_;
-  int longestName_ = 12;  // characters
-  int widestName_ = 50;   // pixels
+  int widestName_ = 50;  // pixels
   int timeWidth_ = 0;
 };
 

@@ -162,6 +162,25 @@ TEST(FoundEmptyLines, OrderForEachModeAndPercentageIn64Bits) {
   EXPECT_EQ(foundEmptyHeaderCode(4), -1);
 }
 
+TEST(FoundFileLines, SizeTextsAndClipboardLines) {
+  std::vector<TOneFLine> lines = sample();
+  lines.push_back(line("cd1", "\\", "docs", "", 0, 0x28210000u, 4, kAttrFolder));
+  lines.push_back(line("cd3", "", "", "", 0, 0, 5));  // a found disk name
+  EXPECT_EQ(foundSizeText(lines[4], false), "(folder)");
+  EXPECT_EQ(foundSizeText(lines[5], false), "(disk)");
+  EXPECT_EQ(foundSizeText(lines[1], false), "3 221 225 472") << "read unsigned";
+  EXPECT_EQ(foundSizeText(lines[0], false), "300");
+
+  // Nothing selected: the focused line alone; a line without a date-time has empty fields.
+  lines[5].Flags = kFoundLineSelected;
+  const std::string date = FormatDosDate(0x28210000u).str();
+  const std::string time = FormatDosTime(0x28210000u, true).str();
+  EXPECT_EQ(
+      foundFilesClipboardText(lines, 0, true, false),
+      "cd1\t\\docs\tb.txt\t300\t" + date + "\t" + time + "\t\r\n" + "cd3\t\t\t(disk)\t\t\t\r\n");
+  EXPECT_EQ(foundFilesClipboardText(lines, -1, true, false), "cd3\t\t\t(disk)\t\t\t\r\n");
+}
+
 TEST(FoundEmptyLines, ClipboardTextInBytes) {
   std::vector<TOneELine> lines = {disk("cd", 1000000, 250000, 0), disk("hd", 10, 5, 1)};
   EXPECT_EQ(freeSpaceClipboardText(lines, 0), "cd\t" + FormatSize64(1000000LL * 1024).str() + "\t" +

@@ -10,8 +10,10 @@
 #include <set>
 #include <tuple>
 
+#include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/dbase/PanelWindow.h"
 #include "tests/ui/print/PrintedPdf.h"
+#include "ui/dialogs/FProgress.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/search/FFindFileDlg.h"
 #include "ui/search/FFoundEmptyList.h"
@@ -278,6 +280,17 @@ TEST_F(SearchWindows, FindSelectedFilesSearchesTheFocusedAndSelectedNames) {
   EXPECT_EQ(found, (std::multiset<std::string>{"huge.iso", "old.txt"}));
 }
 
+TEST_F(SearchWindows, FileNameSearchOfTheCommandLine) {
+  window().FindFileName("readme.doc");
+  TFormFoundFileList* list = foundFiles();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->windowTitle().toStdString(), "readme.doc: panels");
+  EXPECT_EQ(list->sort(),
+            (TFoundFileSort{kFoundKeyNameExt, kFoundKeyDateTime, kFoundKeyDiskFolder, false}));
+  EXPECT_EQ(names(*list), (std::vector<std::string>{"ReadMe.doc", "ReadMe.doc"}));
+  EXPECT_TRUE(recorder().boxes.empty());
+}
+
 TEST_F(SearchWindows, FreeSpaceListItsOrderAndGoTo) {
   goToPath("\\Docs");
   window().FindFreeSpace();
@@ -337,6 +350,56 @@ TEST_F(SearchWindows, PrintedListsHoldTheirColumnsAndTheChosenLines) {
   const std::string spaceText = commandOutput("pdftotext -layout '" + space + "' -");
   for (const char* word : {"Free %", "Alpha", "Beta", "Delta", "0%"}) {
     EXPECT_NE(spaceText.find(word), std::string::npos) << word << "\n" << spaceText;
+  }
+}
+
+// Records the caption of every "Progress" window that shows.
+class ProgressWatch : public QObject {
+ public:
+  ProgressWatch() { qApp->installEventFilter(this); }
+  ~ProgressWatch() override { qApp->removeEventFilter(this); }
+  std::vector<std::string> captions;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      if (auto* progress = qobject_cast<TFormProgress*>(watched)) {
+        captions.push_back(progress->windowTitle().toStdString());
+        saveScreenshot(progress, "sorting-progress");
+      }
+    }
+    return false;
+  }
+};
+
+TEST(FoundFilesWindow, MoreThan700HitsFillUnderTheSortingWindow) {
+  vellomar::testing::TestCatalogue cat;
+  TDirCollection& root = cat.newDisk("Many");
+  std::vector<FileSpec> files;
+  for (int i = 0; i < 701; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "m%03d.dat", i);
+    files.push_back({name, static_cast<uint64_t>(i), dosTime(2001)});
+  }
+  cat.setFiles(root, files);
+  cat.saveDisk();
+  cat.reopen();
+  for (const int32_t hits : {700, 701}) {
+    SCOPED_TRACE(hits);
+    TSearchDlgData request;
+    request.Mask = ShortString("*.dat");
+    request.FileNames = true;
+    request.MaxRecs = hits;
+    ApiSearch(&cat.handle, request);
+    ASSERT_EQ(ApiFoundCount(&cat.handle), hits);
+    TFormFoundFileList list(TFoundOwner{}, foundFileSortOf(request));
+    list.show();
+    ProgressWatch watch;
+    list.FillList(&cat.handle);
+    EXPECT_EQ(watch.captions,
+              hits > 700 ? std::vector<std::string>{"Sorting"} : std::vector<std::string>{});
+    EXPECT_EQ(list.lines().size(), static_cast<size_t>(hits));
+    EXPECT_EQ(ApiFoundCount(&cat.handle), 0) << "the engine's list is freed";
   }
 }
 
