@@ -362,7 +362,12 @@ void ApiKeepTreeAsOld(TDBase* handle) {
 }
 
 void ApiRestoreOldTree(TDBase* handle) {
-  if (handle != nullptr) handle->Trees.Current = std::move(handle->Trees.Second);
+  if (handle == nullptr) return;
+  handle->Trees.Current = std::move(handle->Trees.Second);
+  // A previous version is loaded without a file list; the current tree shows its folder's.
+  TTreeStruct* tree = handle->Trees.Current.get();
+  if (tree != nullptr && !tree->FileCol && tree->CurDir != nullptr)
+    LoadFileCol(*tree, kListWithParent);
 }
 
 bool ApiLoadOldDisk(TDBase* handle, int32_t index) {

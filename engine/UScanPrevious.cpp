@@ -13,8 +13,6 @@ namespace vellomar {
 
 namespace {
 
-constexpr int kSubDirsAndDescribedFiles = 1;
-
 // Equal keys for names equal ignoring case; a stored name may hold "/" but never "\".
 std::string nameKey(std::string_view name, std::string_view ext) {
   return lowerText(name) + '\\' + lowerText(ext);
@@ -58,6 +56,33 @@ bool sameLinesInAnyOrder(const TScanLines& lines, size_t first, const TOneFile& 
 
 }  // namespace
 
+void PreviousFolder::Index::add(std::string_view name, std::string_view ext,
+                                const TFileRecord& record) {
+  const std::string key = nameKey(name, ext);
+  candidates_.push_back({static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(key.size()),
+                         record.DateTime, record.DescOffset, record.Attr});
+  keys_ += key;
+}
+
+void PreviousFolder::Index::seal() {
+  std::stable_sort(candidates_.begin(), candidates_.end(),
+                   [this](const Candidate& a, const Candidate& b) { return keyOf(a) < keyOf(b); });
+  candidates_.shrink_to_fit();
+  keys_.shrink_to_fit();
+}
+
+std::span<const PreviousFolder::Candidate> PreviousFolder::Index::of(std::string_view name,
+                                                                     std::string_view ext) const {
+  const std::string key = nameKey(name, ext);
+  const auto first =
+      std::lower_bound(candidates_.begin(), candidates_.end(), key,
+                       [this](const Candidate& c, std::string_view k) { return keyOf(c) < k; });
+  const auto last =
+      std::upper_bound(first, candidates_.end(), key,
+                       [this](std::string_view k, const Candidate& c) { return k < keyOf(c); });
+  return {first, last};
+}
+
 std::optional<PreviousFolder> PreviousFolder::find(TTreeStruct* previous, TDirCollection* node,
                                                    bool alwaysRecreate) {
   if (previous == nullptr || node == nullptr) return std::nullopt;
@@ -66,24 +91,28 @@ std::optional<PreviousFolder> PreviousFolder::find(TTreeStruct* previous, TDirCo
 
 PreviousFolder::PreviousFolder(TTreeStruct& tree, TDirCollection& node, bool alwaysRecreate)
     : tree_(&tree), node_(&node), alwaysRecreate_(alwaysRecreate) {
-  tree.CurDir = &node;
-  LoadFileCol(tree, kSubDirsAndDescribedFiles);
-  for (const TOneFile* line : tree.FileCol->Items()) {
-    files_[nameKey(line->Name.view(), line->Data.Ext.view())].push_back(
-        {line->Data.DateTime, line->Data.Attr, line->Data.DescOffset});
-  }
   for (const TDirCollection* sub : node.Items()) {
-    const TDirData& data = sub->Dir.Data;
-    dirs_[nameKey(sub->Dir.Name.view(), data.Ext.view())].push_back(
-        {data.DateTime, data.Attr, data.DescOffset});
+    const TFileRecord record = fileRecordOf(sub->Dir.Data);
+    files_.add(sub->Dir.Name.view(), record.Ext.view(), record);
+    dirs_.add(sub->Dir.Name.view(), record.Ext.view(), record);
   }
+  TDBase& owner = *tree.Owner;
+  FileListReader reader(owner.Stream, owner.DamageCounter, node.Dir.Data.FileListOffset);
+  FileEntryView entry;
+  int32_t entryOffset = 0;
+  while (reader.next(entry, entryOffset)) {
+    ByteReader record(entry.Record);
+    const TFileRecord data = readFileRecord(record);
+    if (HasDescription(data)) files_.add(entry.Name, data.Ext.view(), data);
+  }
+  files_.seal();
+  dirs_.seal();
 }
 
 TCarriedDesc PreviousFolder::lookUp(const Index& index, int32_t dosDateTime, std::string_view name,
                                     std::string_view ext) const {
-  const auto it = index.find(nameKey(name, ext));
-  if (it == index.end()) return {};
-  for (const Candidate& c : it->second) {
+  if (index.empty()) return {};
+  for (const Candidate& c : index.of(name, ext)) {
     const bool userWritten = (c.Attr & kAttrUserDesc) != 0;
     if (userWritten || (c.DosDateTime == dosDateTime && !alwaysRecreate_)) {
       return {c.DescOffset, c.DescOffset != 0 && userWritten};

@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kMaxUniqueSuffix = 999;
 constexpr uint32_t kMaxSubDirs = UINT16_MAX;
+constexpr int kWholeBlock = 0;
 constexpr int kDetailsOnly = 1;
 constexpr int kFilesOnly = 2;
 constexpr int kWithParentLine = 0;
@@ -117,7 +118,7 @@ std::unique_ptr<TDirCollection> readDirNode(ByteReader& r, uint32_t base, int32_
   return node;
 }
 
-void readTree(TTreeStruct& tree, ByteReader& r, uint32_t base) {
+void readTree(TTreeStruct& tree, ByteReader& r, uint32_t base, bool withFiles) {
   int32_t errors = 0;
   try {
     tree.Root = readDirNode(r, base, errors, false, nullptr, 0);
@@ -127,7 +128,7 @@ void readTree(TTreeStruct& tree, ByteReader& r, uint32_t base) {
   tree.Owner->DamageCounter += errors;
   if (!tree.Root) tree.Root = newRootNode();
   tree.CurDir = tree.Root.get();
-  LoadFileCol(tree, kWithParentLine);
+  if (withFiles) LoadFileCol(tree, kWithParentLine);
 }
 
 // The bytes of the folder records below and including node; refuses what the block or its
@@ -215,6 +216,24 @@ bool countsInPath(const TDirCollection& node, bool includeAll) {
   return includeAll || !node.InsideArchive || (node.Parent && !node.Parent->InsideArchive);
 }
 
+// withFiles loads the root's file list when the tree is read.
+std::unique_ptr<TTreeStruct> readDiskBlock(TDBase& owner, int mode, bool withFiles) {
+  TKFileStream& stream = owner.Stream;
+  const uint32_t start = stream.GetPosition();
+  const TDiskBlockHead head = readDiskHeadAt(stream, static_cast<int32_t>(start), kDamageDiskBlock);
+  const size_t bodySize = mode == kDetailsOnly ? diskInfoSize(head.Form)
+                                               : static_cast<size_t>(head.Length) - kBlockHeadSize;
+  const std::vector<uint8_t> body = readStreamBytes(stream, bodySize);
+  ByteReader r(body);
+  auto tree = std::make_unique<TTreeStruct>(owner);
+  owner.TreeChanged = true;
+  tree->DiskInfo = readDiskInfo(r, head.Form);
+  if (mode != kDetailsOnly) {
+    readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize), withFiles);
+  }
+  return tree;
+}
+
 }  // namespace
 
 int32_t storedFileSize(uint64_t size) {
@@ -249,18 +268,7 @@ std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot) {
 }
 
 std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode) {
-  TKFileStream& stream = owner.Stream;
-  const uint32_t start = stream.GetPosition();
-  const TDiskBlockHead head = readDiskHeadAt(stream, static_cast<int32_t>(start), kDamageDiskBlock);
-  const size_t bodySize = mode == kDetailsOnly ? diskInfoSize(head.Form)
-                                               : static_cast<size_t>(head.Length) - kBlockHeadSize;
-  const std::vector<uint8_t> body = readStreamBytes(stream, bodySize);
-  ByteReader r(body);
-  auto tree = std::make_unique<TTreeStruct>(owner);
-  owner.TreeChanged = true;
-  tree->DiskInfo = readDiskInfo(r, head.Form);
-  if (mode != kDetailsOnly) readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize));
-  return tree;
+  return readDiskBlock(owner, mode, true);
 }
 
 BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body) {
@@ -303,7 +311,7 @@ void LoadTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset, int mode)
 TTreeStruct* LoadOldTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset) {
   trees.Second.reset();
   handle.Stream.Seek(static_cast<uint32_t>(offset));
-  trees.Second = ReadDiskBlock(handle, 0);
+  trees.Second = readDiskBlock(handle, kWholeBlock, false);
   return trees.Second.get();
 }
 

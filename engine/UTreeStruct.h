@@ -119,7 +119,9 @@ bool WriteDiskBlock(TTreeStruct& tree, int mode);
 // Replaces the current tree by the disk block at offset; a damaged block gives an empty tree
 // and one more damage count.
 void LoadTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset, int mode);
-// Replaces the second tree by the disk block at offset, tree and all; damage raises.
+// Replaces the second tree by the disk block at offset, details and folders; damage raises. It
+// loads no file list (FileCol stays none): a rescan reads the lists of the folders it compares,
+// and the whole root list as lines would cost a huge folder far more than the scan itself.
 TTreeStruct* LoadOldTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset);
 // Rewrites the current tree's details in place in the block at offset. False when read-only
 // or without a current tree; a place that holds no disk block raises damage 005.

@@ -637,6 +637,18 @@ TEST_F(ApiDiskTest, DisksOfTheSameNameAreLoadedEachFromItsOwnBlock) {
   EXPECT_FALSE(ApiGoToDisk(db_, 2));
 }
 
+TEST_F(ApiDiskTest, PreviousVersionRestoredAsCurrentListsItsRoot) {
+  disk_.file("docs/a.txt", "aaa");
+  disk_.file("b.txt", "bb");
+  ASSERT_TRUE(scanNew("Docs"));
+  ASSERT_TRUE(ApiLoadOldDisk(db_, 0));
+  ApiRestoreOldTree(db_);
+  TFileCollection* files = ApiGetFileCol(db_);
+  ASSERT_EQ(ApiFileColCount(files), 2);
+  EXPECT_EQ(lineNamed("docs").SubDir, ApiGetRootDirCol(db_)->ItemAt(0));
+  EXPECT_EQ(lineNamed("b.txt").Data.Size, 2);
+}
+
 TEST_F(ApiDiskTest, DeletingSelectedDisksStopsAtTheFirstFailure) {
   for (const char* name : {"a", "b"}) ASSERT_TRUE(scanNew(name));
   ApiSelectKey(db_, true, 0);

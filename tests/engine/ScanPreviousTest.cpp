@@ -92,5 +92,52 @@ TEST_F(PreviousFileList, ADamagedListIsNeverShared) {
   EXPECT_GT(catalogue.handle.DamageCounter, damageBefore);
 }
 
+TEST(PreviousFolderDescs, TheFirstEntryOfTheNameThatMatchesGivesItsDescription) {
+  TestCatalogue catalogue;
+  TDirCollection& root = catalogue.newDisk("disk");
+  TDirCollection& folder = TestCatalogue::addFolder(root, "Same.txt");
+  folder.Dir.Data.DateTime = 7;
+  folder.Dir.Data.DescOffset = 900;
+  const uint16_t user = 0x20 | kAttrUserDesc;
+  catalogue.setFiles(root, {{"same.txt", 1, 5, 0x20, 501},
+                            {"SAME.TXT", 1, 7, 0x20, 502},
+                            {"zeta.txt", 1, 3, 0x20, 504},
+                            {"user.txt", 1, 1, user, 503},
+                            {"plain.txt", 1, 2, 0x20, 0}});
+  TTreeStruct* previous =
+      LoadOldTreeStruct(catalogue.handle, catalogue.trees, catalogue.saveDisk());
+  ASSERT_NE(previous, nullptr);
+
+  struct Case {
+    const char* what;
+    bool alwaysRecreate;
+    bool folders;  // dirDesc, else fileDesc
+    const char* name;
+    int32_t dosDateTime;
+    int32_t offset;
+    bool userWritten;
+  };
+  const Case cases[] = {
+      {"the subfolder comes before the files", false, false, "same", 7, 900, false},
+      {"case is ignored, the first of the date", false, false, "SAME", 5, 501, false},
+      {"no entry of that date", false, false, "same", 9, 0, false},
+      {"a user's description whatever the date", false, false, "USER", 99, 503, true},
+      {"after the others in the list", false, false, "zeta", 3, 504, false},
+      {"subfolders alone", false, true, "same", 5, 0, false},
+      {"a subfolder of the date", false, true, "same", 7, 900, false},
+      {"recreated", true, false, "zeta", 3, 0, false},
+      {"recreated, but written by the user", true, false, "user", 3, 503, true},
+  };
+  for (const Case& c : cases) {
+    const std::optional<PreviousFolder> folder =
+        PreviousFolder::find(previous, previous->Root.get(), c.alwaysRecreate);
+    ASSERT_TRUE(folder);
+    const TCarriedDesc desc = c.folders ? folder->dirDesc(c.dosDateTime, c.name, ".txt")
+                                        : folder->fileDesc(c.dosDateTime, c.name, ".txt");
+    EXPECT_EQ(desc.Offset, c.offset) << c.what;
+    EXPECT_EQ(desc.UserWritten, c.userWritten) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace vellomar

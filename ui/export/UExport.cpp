@@ -317,7 +317,7 @@ void setFileValues(TDBaseExport& e, const TOneFile& entry) {
   if (entry.Name.view() != "..") {
     size = (entry.Data.Attr & kAttrFolder) != 0
                ? "(folder)"
-               : FormatSizeShort(entry.Data.Size, FormatOptions.SizeInKB).str();
+               : FormatFileSize(entry.Data.Size, FormatOptions.SizeInKB).str();
   }
   setFiltered(e, kVarFileSize, size);
   const auto dateTime = static_cast<uint32_t>(entry.Data.DateTime);

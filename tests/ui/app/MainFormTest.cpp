@@ -72,7 +72,7 @@ TEST_F(MainFormTest, OpensACatalogueIntoADatabaseWindow) {
 TEST_F(MainFormTest, RefusedFileGivesOneBoxAndNoWindow) {
   const std::string path = folder_.file("not-a-catalogue.kvd", "just text, no header");
   EXPECT_EQ(main_->OpenDBaseWindow(path), nullptr);
-  QTRY_COMPARE(main_->mdiArea()->subWindowList().size(), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return main_->mdiArea()->subWindowList().isEmpty(); }));
   ASSERT_EQ(test::recorder().boxes.size(), 1u);
   EXPECT_EQ(test::recorder().boxes[0].caption, "Error");
   EXPECT_EQ(test::recorder().boxes[0].icon, BoxIcon::kError);
@@ -96,7 +96,7 @@ TEST_F(MainFormTest, ClosingTheWindowFreesItsDatabase) {
   ASSERT_NE(db, nullptr);
   QSignalSpy closed(db.data(), &TFormDBase::databaseClosing);
   db->close();
-  QTRY_VERIFY(db.isNull());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return db.isNull(); }));
   ASSERT_EQ(closed.size(), 1);
   EXPECT_EQ(closed[0][0].toString().toStdString(), path);
   EXPECT_EQ(main_->IsDBaseOpen(path, false), nullptr);
@@ -246,7 +246,7 @@ TEST_F(MainWindowTest, MenuKeysGoThroughTheDispatcher) {
   EXPECT_EQ(list->selectAlls, 1);
   // The settings key opens the settings dialog; Escape closes it again.
   QTimer::singleShot(0, [] {
-    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
     QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
   });
   QTest::keyClick(list, Qt::Key_F8);

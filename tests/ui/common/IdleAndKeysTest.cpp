@@ -21,7 +21,7 @@ TEST(IdleLoop, APassFollowsEventsButNotWhileTheEngineIsBusy) {
   int passes = 0;
   IdleLoop loop([&] { ++passes; }, [] {});
   loop.start();
-  QTRY_VERIFY(passes >= 1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return passes >= 1; }));
   // Once the queue is quiet, passes stop: a pass causes no pass of its own.
   const int settled = passes;
   QCoreApplication::processEvents();
@@ -38,7 +38,7 @@ TEST(IdleLoop, APassFollowsEventsButNotWhileTheEngineIsBusy) {
     EXPECT_EQ(passes, before);
   }
   // The pass held back runs once the engine is free.
-  QTRY_VERIFY(passes > before);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return passes > before; }));
 }
 
 TEST(IdleLoop, APassDoesNotRunInsideItself) {
@@ -90,7 +90,7 @@ TEST(KeyDispatcher, TheFocusedPanelsKeysComeFirst) {
   w.windowKeys->add(Qt::SHIFT | Qt::Key_F3, [&] { ran.push_back("menu"); });
   w.windowKeys->add(
       Qt::CTRL | Qt::Key_Z, [&] { ran.push_back("disabled"); }, [] { return false; });
-  QTRY_VERIFY(w.panel->hasFocus());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.panel->hasFocus(); }));
 
   QTest::keyClick(w.panel, Qt::Key_F3, Qt::ShiftModifier);
   panelEnabled = false;  // a disabled popup item leaves the key to the menu

@@ -224,5 +224,18 @@ TEST(ExportTemplate, EveryVariableFromTheWalk) {
                      "line two" + constants + "\r\n" + c + "\r\n" + c);
 }
 
+TEST(ExportTemplate, SizesFrom2GiBOnAreNotNegative) {
+  testing::fixedDisplay();
+  testing::TestCatalogue cat;
+  cat.setFiles(cat.newDisk("Big"), {{"huge.iso", 3'000'000'000ULL, 0}});
+  cat.saveDisk();
+  ASSERT_TRUE(ApiGoToDiskByName(&cat.handle, "Big"));
+  const std::string text = std::string(kHeader) + "<<on file>>\n<<filesize>>\n";
+  FormatOptions.SizeInKB = false;
+  EXPECT_EQ(walkExport(text, &cat.handle, 1), "3 000 000 000");
+  FormatOptions.SizeInKB = true;
+  EXPECT_EQ(walkExport(text, &cat.handle, 1), "2.79 GB");
+}
+
 }  // namespace
 }  // namespace vellomar
