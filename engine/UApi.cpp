@@ -33,7 +33,7 @@ TKeyEntry& keyAt(TDBase& handle, int32_t index) {
 void readKey(TDBase& handle, int32_t index, ShortString& name, uint16_t& flags, int capacity) {
   const TKeyEntry key = keyAt(handle, index);
   flags = key.Flags;
-  copyOut(name, handle.keyTable().ReadDiskName(key.Offset).view(), capacity);
+  copyOut(name, handle.keyTable().diskNameView(key.Offset), capacity);
 }
 
 void setFlag(TDBase* handle, bool TDBase::*flag, bool value) {

@@ -1,6 +1,8 @@
 #include "engine/UKeyTable.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -54,25 +56,30 @@ void KeyTable::assign(TKeyField keys) {
 }
 
 ShortString KeyTable::ReadDiskName(int32_t offset) {
-  if (const auto it = names_.find(offset); it != names_.end()) return ShortString(it->second);
-  ShortString name(kUnreadableDiskName);
+  return ShortString(diskNameView(offset));
+}
+
+std::string_view KeyTable::diskNameView(int32_t offset) {
+  if (const auto it = names_.find(offset); it != names_.end()) return it->second;
+  std::string name = kUnreadableDiskName;
   try {
     const uint64_t size = file_->fileSize();
     if (offset >= 0 && static_cast<uint64_t>(offset) < size) {
       const uint64_t bytesLeft = size - offset;
-      std::vector<uint8_t> bytes(std::min<uint64_t>(kBlockHeadSize + kOldDiskInfoSize, bytesLeft));
-      file_->readAt(offset, bytes);
-      ByteReader r(bytes.data(), bytes.size());
+      // The head and the details up to the name, on the stack: an open reads every disk's.
+      std::array<uint8_t, kBlockHeadSize + kOldDiskInfoSize> bytes;
+      const auto length = static_cast<size_t>(std::min<uint64_t>(bytes.size(), bytesLeft));
+      file_->readAt(offset, std::span<uint8_t>(bytes.data(), length));
+      ByteReader r(bytes.data(), length);
       BlockForm form;
       if (isDiskBlockHead(readBlockHead(r), bytesLeft, form)) {
         r.seek(kDiskNameBlockOffset);
-        name = r.fixedShortString(ShortString::kMaxLength);
+        name = r.fixedShortStringView(ShortString::kMaxLength);
       }
     }
   } catch (const EKstvDBaseStructException&) {
   }
-  names_[offset] = name.str();
-  return name;
+  return names_.emplace(offset, std::move(name)).first->second;
 }
 
 KeyTable::FoundKey KeyTable::FindKey(const ShortString& name, uint16_t flags) {
@@ -85,7 +92,7 @@ KeyTable::FoundKey KeyTable::FindKey(const ShortString& name, uint16_t flags) {
   int32_t hi = keys_.LiveCount;
   while (lo < hi) {
     const int32_t mid = lo + (hi - lo) / 2;
-    const int c = compareText(ReadDiskName(keys_.Keys[mid].Offset).view(), name.view());
+    const int c = compareText(diskNameView(keys_.Keys[mid].Offset), name.view());
     if (c < 0) {
       lo = mid + 1;
     } else {
@@ -156,10 +163,6 @@ void KeyTable::RepositionKey(int32_t index) {
 // Gives the order that inserting every key in stored order would give: equal names and the
 // deleted group come out in reverse of their stored order, since each new key goes first.
 void KeyTable::ResortKeys() {
-  struct Sortable {
-    TKeyEntry Key;
-    std::string Name;
-  };
   // The stream reads forward from each miss, so names read in file order share its window;
   // read in key order every name would cost a fresh read.
   std::vector<int32_t> offsets;
@@ -168,24 +171,62 @@ void KeyTable::ResortKeys() {
     if (isLive(key)) offsets.push_back(key.Offset);
   }
   std::sort(offsets.begin(), offsets.end());
-  for (const int32_t offset : offsets) ReadDiskName(offset);
-  std::vector<Sortable> order;
-  order.reserve(keys_.Keys.size());
-  for (auto it = keys_.Keys.rbegin(); it != keys_.Keys.rend(); ++it) {
-    order.push_back({*it, isLive(*it) ? ReadDiskName(it->Offset).str() : std::string()});
-  }
-  std::stable_sort(order.begin(), order.end(), [](const Sortable& a, const Sortable& b) {
-    if (isLive(a.Key) != isLive(b.Key)) return isLive(a.Key);
-    return isLive(a.Key) && compareText(a.Name, b.Name) < 0;
-  });
+  names_.reserve(names_.size() + offsets.size());
+  for (const int32_t offset : offsets) diskNameView(offset);
+  std::vector<TKeyEntry> order = liveNamesAscend() ? liveThenDeletedReversed() : sortedByName();
   keys_.LiveCount = 0;
   for (size_t i = 0; i < order.size(); ++i) {
-    keys_.Keys[i] = order[i].Key;
-    if (isLive(order[i].Key)) ++keys_.LiveCount;
+    keys_.Keys[i] = order[i];
+    if (isLive(order[i])) ++keys_.LiveCount;
   }
   keys_.CurrentIndex = std::clamp(keys_.CurrentIndex, 0, std::max(keys_.count() - 1, 0));
   keysModified_ = true;
   disksChanged_ = true;
+}
+
+// A table written by this program is in order: checking it takes one comparison per key,
+// sorting it many.
+bool KeyTable::liveNamesAscend() {
+  std::string_view previous;
+  bool first = true;
+  for (const TKeyEntry& key : keys_.Keys) {
+    if (!isLive(key)) continue;
+    const std::string_view name = diskNameView(key.Offset);
+    if (!first && compareText(previous, name) >= 0) return false;
+    previous = name;
+    first = false;
+  }
+  return true;
+}
+
+// What sorting gives when the live names ascend as stored.
+std::vector<TKeyEntry> KeyTable::liveThenDeletedReversed() const {
+  std::vector<TKeyEntry> order;
+  order.reserve(keys_.Keys.size());
+  std::copy_if(keys_.Keys.begin(), keys_.Keys.end(), std::back_inserter(order), isLive);
+  std::copy_if(keys_.Keys.rbegin(), keys_.Keys.rend(), std::back_inserter(order),
+               [](const TKeyEntry& key) { return !isLive(key); });
+  return order;
+}
+
+std::vector<TKeyEntry> KeyTable::sortedByName() {
+  struct Sortable {
+    TKeyEntry Key;
+    std::string_view Name;
+  };
+  std::vector<Sortable> sortable;
+  sortable.reserve(keys_.Keys.size());
+  for (auto it = keys_.Keys.rbegin(); it != keys_.Keys.rend(); ++it) {
+    sortable.push_back({*it, isLive(*it) ? diskNameView(it->Offset) : std::string_view()});
+  }
+  std::stable_sort(sortable.begin(), sortable.end(), [](const Sortable& a, const Sortable& b) {
+    if (isLive(a.Key) != isLive(b.Key)) return isLive(a.Key);
+    return isLive(a.Key) && compareText(a.Name, b.Name) < 0;
+  });
+  std::vector<TKeyEntry> order;
+  order.reserve(sortable.size());
+  for (const Sortable& s : sortable) order.push_back(s.Key);
+  return order;
 }
 
 void KeyTable::RebuildKeyTable() {

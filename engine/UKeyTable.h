@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -51,6 +52,8 @@ class KeyTable {
 
   // The name in the disk block at offset; "???" for a block that is not one.
   ShortString ReadDiskName(int32_t offset);
+  // The same as the table keeps it: valid until the table forgets that name or is assigned.
+  std::string_view diskNameView(int32_t offset);
   // A block's details were rewritten in place: read its name again when next asked.
   void forgetName(int32_t offset) { names_.erase(offset); }
 
@@ -72,6 +75,9 @@ class KeyTable {
   void clearSelection();
 
  private:
+  bool liveNamesAscend();
+  std::vector<TKeyEntry> liveThenDeletedReversed() const;
+  std::vector<TKeyEntry> sortedByName();
   TKeyEntry takeOut(int32_t index);
   void reinsert(int32_t index, bool toDeleted, int damageCode);
   void collectDiskBlocks();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -60,6 +61,13 @@ class ByteReader {
   // A string[capacity] field: a length byte and always capacity bytes; the length is clamped
   // to capacity.
   ShortString fixedShortString(size_t capacity);
+  // The same left in place.
+  std::string_view fixedShortStringView(size_t capacity) {
+    const size_t length = std::min<size_t>(u8(), capacity);
+    const uint8_t* p = take(capacity);
+    if (!p) return {};
+    return {reinterpret_cast<const char*>(p), length};
+  }
   // A length byte followed by exactly that many bytes.
   ShortString shortString();
   // The same left in place: the text stays valid as long as the bytes read.

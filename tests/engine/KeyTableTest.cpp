@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,15 @@ TEST(KeyTable, ResortReadsEachNameOnceAndReversesTheDeletedGroup) {
   EXPECT_EQ(table.keys().LiveCount, 300);
   EXPECT_EQ(table.keys().CurrentIndex, 5);
   EXPECT_EQ(table.keys().DeletionNumber, 3) << "the running number survives the re-sort";
+
+  // A table already in order gives what sorting gives: the live keys stay, the deleted group
+  // turns round again.
+  const std::vector<TKeyEntry> sorted = table.keys().Keys;
+  table.ResortKeys();
+  EXPECT_TRUE(std::equal(sorted.begin(), sorted.begin() + 300, table.keys().Keys.begin()));
+  const std::vector<std::string> again = namesInOrder(table);
+  EXPECT_EQ(std::vector<std::string>(again.begin() + 300, again.end()),
+            (std::vector<std::string>{"x [1]", "y [2]", "a [3]"}));
 }
 
 TEST(KeyTable, RebuildFindsEveryDiskBlockOfTheDataArea) {
