@@ -74,7 +74,8 @@ TEST(PrintDialog, OffersPrintingToAPdfFile) {
   bool toFile = false;
   QStringList printers;
   QTimer::singleShot(0, [&] {
-    QTRY_VERIFY(qobject_cast<QPrintDialog*>(QApplication::activeModalWidget()) != nullptr);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return qobject_cast<QPrintDialog*>(QApplication::activeModalWidget()) != nullptr; }));
     auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
     toFile = dialog->testOption(QAbstractPrintDialog::PrintToFile);
     // Without a print queue the printer list holds only the PDF file.

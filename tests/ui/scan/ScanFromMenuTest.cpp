@@ -172,7 +172,7 @@ TEST_F(ScanFromMenuTest, EjectButtonsAndThePluginItemFollowTheMachine) {
 
   // Without a database window there are no disks to hand over.
   db_->close();
-  QTRY_VERIFY(db_.isNull());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return db_.isNull(); }));
   run(Command::SleevoraPrint);
   EXPECT_EQ(calls("vmp_sv.dll"), "language 0\nwindow \0\0"s);
 }
