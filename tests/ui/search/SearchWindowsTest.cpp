@@ -236,7 +236,7 @@ TEST_F(SearchWindows, LaterSearchesReuseTheWindowUnlessNewWindowsAreAsked) {
   // The result windows go with their database window.
   QPointer<TFormFoundFileList> guard(first);
   window().close();
-  QTRY_VERIFY(guard.isNull());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }));
 }
 
 TEST_F(SearchWindows, SelectionCopyAndSelectAll) {
