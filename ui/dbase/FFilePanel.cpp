@@ -33,7 +33,6 @@ namespace vellomar {
 namespace {
 
 const QColor kGrey(0x80, 0x80, 0x80);
-const QColor kHintColor(0xFF, 0xFF, 0xCF);  // COLORREF 0xCFFFFF
 constexpr int kHintWrapWidth = 225;
 constexpr qint64 kHintRestMs = 100;
 // The widest name the layout starts from, before the lines are measured.
@@ -771,19 +770,7 @@ void TFilePanel::paintEvent(QPaintEvent* event) {
 }
 
 void TFilePanel::paintHint(QPainter& p) {
-  const DescHintShape& s = hintShape_;
-  p.setPen(Qt::black);
-  p.setBrush(kHintColor);
-  p.drawRoundedRect(s.body, 4, 4);
-  p.drawPolygon(QPolygon({s.base1, s.tip, s.base2}));
-  p.setPen(kHintColor);
-  p.drawLine(s.base1 + QPoint(1, 0), s.base2 - QPoint(1, 0));
-  p.setPen(Qt::black);
-  for (int i = 0; i < hintLines_.size(); ++i) {
-    const QPoint origin = s.textOrigin(i, hintLineHeight_);
-    p.drawText(QRect(origin, QSize(s.body.right() - origin.x(), hintLineHeight_)),
-               Qt::AlignLeft | Qt::AlignTop, hintLines_[i]);
-  }
+  DrawDescHint(p, hintShape_, hintLines_, hintLineHeight_);
 }
 
 }  // namespace vellomar

@@ -1,5 +1,8 @@
 #include "ui/panels/UDescHint.h"
 
+#include <QPainter>
+#include <QPolygon>
+
 namespace vellomar {
 
 DescHintShape PlaceDescHint(const QRect& cell, QSize grid, int widest, int tallest, int lines) {
@@ -50,6 +53,23 @@ DescHintShape PlaceDescHint(const QRect& cell, QSize grid, int widest, int talle
   }
   shape.body = QRect(left, top, right - left, bottom - top);
   return shape;
+}
+
+void DrawDescHint(QPainter& p, const DescHintShape& shape, const QStringList& lines,
+                  int lineHeight) {
+  const QColor pale(0xFF, 0xFF, 0xCF);
+  p.setPen(Qt::black);
+  p.setBrush(pale);
+  p.drawRoundedRect(shape.body, 4, 4);
+  p.drawPolygon(QPolygon({shape.base1, shape.tip, shape.base2}));
+  p.setPen(pale);
+  p.drawLine(shape.base1 + QPoint(1, 0), shape.base2 - QPoint(1, 0));
+  p.setPen(Qt::black);
+  for (int i = 0; i < lines.size(); ++i) {
+    const QPoint origin = shape.textOrigin(i, lineHeight);
+    p.drawText(QRect(origin, QSize(shape.body.right() - origin.x(), lineHeight)),
+               Qt::AlignLeft | Qt::AlignTop, lines[i]);
+  }
 }
 
 }  // namespace vellomar

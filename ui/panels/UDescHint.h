@@ -3,6 +3,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QStringList>
+
+class QPainter;
 
 namespace vellomar {
 
@@ -22,5 +25,10 @@ struct DescHintShape {
 // with more room and kept 3 px inside the grid, below the cell in the grid's upper half and
 // above it in the lower half. widest and tallest are the text's widest and tallest line.
 DescHintShape PlaceDescHint(const QRect& cell, QSize grid, int widest, int tallest, int lines);
+
+// Draws the bubble: pale yellow (COLORREF 0xCFFFFF) with a black outline and rounded corners,
+// its pointer joined to it without a line between, and the text lines in it.
+void DrawDescHint(QPainter& p, const DescHintShape& shape, const QStringList& lines,
+                  int lineHeight);
 
 }  // namespace vellomar

@@ -25,9 +25,11 @@ class DialogTarget : public TPrintTarget {
     printer.setCopyCount(choice.Copies);
     QPrintDialog dialog(&printer, parent);
     dialog.setMinMax(1, 1000);
-    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintPageRange;
-    if (withSelection) options |= QAbstractPrintDialog::PrintSelection;
-    dialog.setOptions(options);
+    // Printing to a PDF file stays offered: on a machine without a print queue it is the
+    // only printer the dialog has.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, withSelection);
     if (dialog.exec() != QDialog::Accepted) return false;
     switch (dialog.printRange()) {
       case QAbstractPrintDialog::Selection:

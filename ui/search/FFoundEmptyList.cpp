@@ -25,6 +25,7 @@ TFormFoundEmptyList::TFormFoundEmptyList(TFoundOwner owner, QWidget* parent)
   setObjectName("FormFoundEmptyList");
   Grid->setColCount(kColumns);
   ApplyGlobalOptions();
+  resize(560, 300);
 }
 
 void TFormFoundEmptyList::layoutGrid() {

@@ -1,5 +1,6 @@
 #include "ui/search/FFoundFileList.h"
 
+#include <QCursor>
 #include <QFontMetrics>
 #include <QPainter>
 #include <array>
@@ -9,6 +10,7 @@
 #include "ui/common/UFonts.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/grid/UQtText.h"
+#include "ui/search/UFoundHint.h"
 
 namespace vellomar {
 
@@ -46,6 +48,28 @@ class NameWidths {
   std::array<int, 128> ascii_;
 };
 
+constexpr qint64 kHintRestMs = 100;
+constexpr int kDescriptionColumn = 5;
+
+// A widget over the grid's cells that draws what paint draws and lets the mouse through.
+class Overlay : public QWidget {
+ public:
+  Overlay(QWidget* parent, std::function<void(QPainter&)> paint)
+      : QWidget(parent), paint_(std::move(paint)) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    paint_(p);
+  }
+
+ private:
+  std::function<void(QPainter&)> paint_;
+};
+
 int textWidth(const QFontMetrics& fm, const std::string& text) {
   return fm.horizontalAdvance(qtText(text));
 }
@@ -58,6 +82,14 @@ TFormFoundFileList::TFormFoundFileList(TFoundOwner owner, const TFoundFileSort& 
   setObjectName("FormFoundFileList");
   Grid->setColCount(kColumns);
   ApplyGlobalOptions();
+  resize(760, 380);
+  clock_.start();
+  cursorPosition = [this] { return Grid->viewport()->mapFromGlobal(QCursor::pos()); };
+  tickCount = [this] { return clock_.elapsed(); };
+  Grid->onMouseMove = [this](QPoint pos) { mouseMoved(pos); };
+  hintOverlay_ = new Overlay(Grid->viewport(), [this](QPainter& p) {
+    if (hintShown_) DrawDescHint(p, hintShape_, hintLines_, hintLineHeight_);
+  });
 }
 
 void TFormFoundFileList::layoutGrid() {
@@ -170,6 +202,50 @@ std::string TFormFoundFileList::clipboardText(int32_t focused) const {
 TFoundPlace TFormFoundFileList::placeOf(int32_t index) const {
   const TOneFLine& line = lineAt(index);
   return {line.DiskName, line.Folder, line.nameExt()};
+}
+
+void TFormFoundFileList::mouseMoved(QPoint pos) {
+  if (pos == lastMouse_) return;
+  hideHint();
+  triedHere_ = false;
+  lastMouse_ = pos;
+  lastMoveTick_ = tickCount();
+}
+
+void TFormFoundFileList::hideHint() {
+  if (!hintShown_) return;
+  hintShown_ = false;
+  hintOverlay_->hide();
+}
+
+void TFormFoundFileList::TimerUpdate() {
+  if (!options().ShowFileHints || lastMoveTick_ < 0) return;
+  if (tickCount() - lastMoveTick_ <= kHintRestMs) return;
+  if (triedHere_ || hintShown_ || cursorPosition() != lastMouse_) return;
+  triedHere_ = true;
+  const DrawGrid::Cell cell = Grid->cellAt(lastMouse_);
+  if (!cell.valid() || cell.row < 1 || cell.row > lineCount()) return;
+  const std::string& text = lineAt(cell.row - 1).ShortDesc;
+  if (text.empty()) return;
+  // The part of the description cell in view, else the whole row under the pointer.
+  QRect reference =
+      Grid->cellRect(kDescriptionColumn, cell.row).intersected(Grid->viewport()->rect());
+  if (reference.isEmpty()) {
+    reference = Grid->cellRect(cell.col, cell.row);
+    reference.setLeft(0);
+    reference.setRight(Grid->viewport()->width() - 1);
+  }
+  hintLines_ = qtText(text).split('\n');
+  const QFontMetrics fm(Grid->font());
+  int widest = 0;
+  for (const QString& line : hintLines_) widest = std::max(widest, fm.horizontalAdvance(line));
+  hintLineHeight_ = fm.height();
+  hintShape_ = foundHintShape(reference, Grid->viewport()->height(), widest, hintLineHeight_,
+                              static_cast<int>(hintLines_.size()));
+  hintShown_ = true;
+  hintOverlay_->setGeometry(Grid->viewport()->rect());
+  hintOverlay_->raise();
+  hintOverlay_->show();
 }
 
 void TFormFoundFileList::PrintList() {

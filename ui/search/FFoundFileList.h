@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QStringList>
+#include <functional>
 #include <vector>
 
+#include "ui/panels/UDescHint.h"
 #include "ui/search/FFoundListBase.h"
 #include "ui/search/UFoundFileLines.h"
 
@@ -23,6 +27,15 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
   void FillList(TDBase* handle);
   void PrintList() override;
   void ExportList() override;
+  // Shows the description of the line the mouse rests on in a balloon.
+  void TimerUpdate() override;
+
+  bool hintVisible() const { return hintShown_; }
+  const QStringList& hintLines() const { return hintLines_; }
+  // Where the mouse is now in the grid's viewport, and a steady clock in milliseconds; tests
+  // put their own.
+  std::function<QPoint()> cursorPosition;
+  std::function<qint64()> tickCount;
 
   const TFoundFileSort& sort() const { return sort_; }
 
@@ -37,10 +50,23 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
 
  private:
   void measureNames();
+  void mouseMoved(QPoint pos);
+  void hideHint();
 
   TFoundFileSort sort_;
   int widestName_ = 50;  // pixels
   int timeWidth_ = 0;
+
+  // The balloon: shown at most once per resting place of the mouse.
+  QWidget* hintOverlay_ = nullptr;
+  QElapsedTimer clock_;
+  QPoint lastMouse_;
+  qint64 lastMoveTick_ = -1;  // none yet: no balloon before the mouse moved
+  bool triedHere_ = false;
+  bool hintShown_ = false;
+  DescHintShape hintShape_;
+  QStringList hintLines_;
+  int hintLineHeight_ = 0;
 };
 
 }  // namespace vellomar

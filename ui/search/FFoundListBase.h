@@ -52,10 +52,7 @@ class TFoundListBase : public TMdiChild {
   DrawGrid* Grid = nullptr;
   QMenu* PopupMenu = nullptr;
 
-  TMdiChild* DBaseWindow() const { return owner_.Window; }
   const TFoundOwner& owner() const { return owner_; }
-  bool filled() const { return filled_; }
-  bool closing() const { return closing_; }
   const TGlobalOptions& options() const { return options_; }
   // The line on the focused row; -1 without lines.
   int32_t focusedLine() const;

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QTest>
+#include <QTimer>
 
 #include "tests/support/TempFolder.h"
 #include "tests/ui/print/PrintedPdf.h"
+#include "tests/ui/support/Screenshots.h"
 #include "ui/print/UPrinter.h"
 
 namespace vellomar {
@@ -60,6 +66,27 @@ TEST(PrintRange, PagesAndFollowingSheets) {
   const TPrintChoice all;
   EXPECT_TRUE(all.inRange(999));
   EXPECT_TRUE(all.pageFollows(999));
+}
+
+TEST(PrintDialog, OffersPrintingToAPdfFile) {
+  QPrinter printer;
+  TPrintChoice choice;
+  bool toFile = false;
+  QStringList printers;
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(qobject_cast<QPrintDialog*>(QApplication::activeModalWidget()) != nullptr);
+    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+    toFile = dialog->testOption(QAbstractPrintDialog::PrintToFile);
+    // Without a print queue the printer list holds only the PDF file.
+    if (auto* list = dialog->findChild<QComboBox*>(QStringLiteral("printers"))) {
+      for (int i = 0; i < list->count(); ++i) printers << list->itemText(i);
+    }
+    test::saveScreenshot(dialog, "print-dialog");
+    dialog->reject();
+  });
+  EXPECT_FALSE(printTarget().choose(nullptr, printer, choice, true));
+  EXPECT_TRUE(toFile);
+  EXPECT_FALSE(printers.isEmpty()) << "a printer to choose";
 }
 
 TEST(PrintText, Cp1252BytesOfOldCataloguesAreDecoded) {

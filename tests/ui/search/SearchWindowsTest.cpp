@@ -20,6 +20,7 @@
 #include "ui/search/FFoundFileList.h"
 #include "ui/search/FSearchCommands.h"
 #include "ui/search/FSearchRuns.h"
+#include "ui/search/UFoundHint.h"
 #include "ui/search/UFoundPrint.h"
 
 namespace vellomar::test {
@@ -278,6 +279,49 @@ TEST_F(SearchWindows, FindSelectedFilesSearchesTheFocusedAndSelectedNames) {
   std::multiset<std::string> found;
   for (const std::string& name : names(*list)) found.insert(name);
   EXPECT_EQ(found, (std::multiset<std::string>{"huge.iso", "old.txt"}));
+}
+
+TEST_F(SearchWindows, DescriptionBalloonOverARestingMouse) {
+  findFiles("readme.doc");
+  TFormFoundFileList& list = *foundFiles();
+  qint64 now = 1000;
+  QPoint mouse;
+  list.tickCount = [&now] { return now; };
+  list.cursorPosition = [&mouse] { return mouse; };
+  int32_t described = -1;
+  for (int32_t i = 0; i < static_cast<int32_t>(list.lines().size()); ++i) {
+    if (!list.lines()[static_cast<size_t>(i)].ShortDesc.empty()) described = i;
+  }
+  ASSERT_GE(described, 0);
+  const auto restOn = [&](int32_t line) {
+    mouse = list.Grid->cellRect(2, line + 1).center();
+    QTest::mouseMove(list.Grid->viewport(), mouse);
+    list.TimerUpdate();
+    EXPECT_FALSE(list.hintVisible()) << "not before the mouse rested 100 ms";
+    now += 101;
+    list.TimerUpdate();
+  };
+  restOn(described);
+  ASSERT_TRUE(list.hintVisible());
+  EXPECT_EQ(list.hintLines(), QStringList{"the words that stay"});
+  saveScreenshot(&list, "found-files-balloon");
+  restOn(1 - described);
+  EXPECT_FALSE(list.hintVisible()) << "a line without a description shows none";
+}
+
+TEST(FoundHint, BelowInTheUpperHalfAboveInTheLowerKeptInside) {
+  // A cell in the upper half: the balloon hangs below, its pointer up at its right end.
+  const DescHintShape below = foundHintShape(QRect(100, 20, 200, 16), 400, 120, 14, 2);
+  EXPECT_EQ(below.body.left(), 200 - 120 + 5);
+  EXPECT_EQ(below.body.right(), 200 + 11);
+  EXPECT_EQ(below.body.top(), 20 + 16 + 3);
+  EXPECT_EQ(below.body.bottom(), below.body.top() + 2 * 14 + 2);
+  EXPECT_EQ(below.tip, QPoint(211 - 11, below.body.top() - 6));
+  // In the lower half it stands above, the pointer down; a left edge at or before 0 moves in.
+  const DescHintShape above = foundHintShape(QRect(0, 300, 40, 16), 400, 120, 14, 1);
+  EXPECT_EQ(above.body.bottom(), 300 - 3);
+  EXPECT_EQ(above.body.left(), 3);
+  EXPECT_EQ(above.tip.y(), 300 - 3 + 6);
 }
 
 TEST_F(SearchWindows, FileNameSearchOfTheCommandLine) {
