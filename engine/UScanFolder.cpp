@@ -40,6 +40,17 @@ PackedFile unpack(const std::string& bytes, size_t pos) {
   return file;
 }
 
+// The first bytes of a name's collation key, high byte first and zero-padded, so two prefixes
+// that differ order their names as compareText does; 0 when the name has no quick key.
+uint64_t collationKeyPrefix(std::string_view name, std::string& key) {
+  if (!asciiCollationKey(name, key)) return 0;
+  uint64_t prefix = 0;
+  for (size_t i = 0; i < sizeof prefix; ++i) {
+    prefix = prefix << 8 | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0U);
+  }
+  return prefix;
+}
+
 bool sameFileSystem(const FindEntry& entry, const ScanVolume& volume) {
   return entry.device == volume.Device &&
          (volume.MountId == 0 || entry.mountId == 0 || entry.mountId == volume.MountId);
@@ -88,15 +99,29 @@ void ScanFiles::add(const FindEntry& entry, const ScanVolume& volume) {
 }
 
 void ScanFiles::visit(const std::function<void(ScanEntry&)>& visit) const {
-  std::vector<size_t> order;
+  // Most comparisons end on the key prefixes, without reaching into the packed bytes.
+  struct Slot {
+    uint64_t KeyPrefix;
+    size_t Pos;
+  };
+  std::vector<Slot> order;
   order.reserve(count_);
-  for (size_t pos = 0; pos < bytes_.size(); pos = unpack(bytes_, pos).End) order.push_back(pos);
-  std::sort(order.begin(), order.end(), [this](size_t a, size_t b) {
-    return compareTextThenBytes(unpack(bytes_, a).StoredName, unpack(bytes_, b).StoredName) < 0;
+  std::string key;
+  for (size_t pos = 0; pos < bytes_.size();) {
+    const PackedFile file = unpack(bytes_, pos);
+    order.push_back({collationKeyPrefix(file.StoredName, key), pos});
+    pos = file.End;
+  }
+  std::sort(order.begin(), order.end(), [this](const Slot& a, const Slot& b) {
+    if (a.KeyPrefix != b.KeyPrefix && a.KeyPrefix != 0 && b.KeyPrefix != 0) {
+      return a.KeyPrefix < b.KeyPrefix;
+    }
+    return compareTextThenBytes(unpack(bytes_, a.Pos).StoredName,
+                                unpack(bytes_, b.Pos).StoredName) < 0;
   });
   ScanEntry entry;
-  for (const size_t pos : order) {
-    const PackedFile file = unpack(bytes_, pos);
+  for (const Slot& slot : order) {
+    const PackedFile file = unpack(bytes_, slot.Pos);
     std::memcpy(&entry.Size, file.Head, 8);
     std::memcpy(&entry.DosDateTime, file.Head + 8, 4);
     std::memcpy(&entry.Attributes, file.Head + 12, 2);

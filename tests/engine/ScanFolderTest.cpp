@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/PText.h"
 #include "tests/support/TempFolder.h"
 
 namespace vellomar {
@@ -73,6 +75,32 @@ TEST(ScanFolder, StoredNamesTakeASlashForABackslash) {
       {"plain", false, "plain"},
   };
   for (const Case& c : cases) EXPECT_EQ(storedNameOf(c.found, c.caseInsensitive), c.stored);
+}
+
+TEST(ScanFolder, FilesComeInTheOrderOfTheirNamesWhateverTheirFirstBytes) {
+  test::TempFolder dir("scanorder");
+  // Long shared beginnings, case-only differences, ignored characters and non-ASCII names.
+  const std::vector<std::string> names = {"report-2020-final.txt",
+                                          "report-2020-Final.txt",
+                                          "report-2020-fin.txt",
+                                          "report-2020-finalé.txt",
+                                          "reportx",
+                                          "Äpfel.txt",
+                                          "apfel.txt",
+                                          "b",
+                                          "a",
+                                          "ab",
+                                          "-dash",
+                                          "dash",
+                                          "zz",
+                                          "é"};
+  for (const std::string& name : names) dir.file(name, "x");
+  const std::vector<std::string> read = namesOf(readFolder(dir.path(), volumeAt(dir.path())).files);
+  EXPECT_EQ(read.size(), names.size());
+  EXPECT_TRUE(std::is_sorted(
+      read.begin(), read.end(),
+      [](const std::string& a, const std::string& b) { return compareTextThenBytes(a, b) < 0; }))
+      << testing::PrintToString(read);
 }
 
 TEST(ScanFolder, LinksAndSpecialFilesAreListedAsFilesNeverEntered) {
