@@ -7,23 +7,19 @@
 
 namespace vellomar {
 
-uint32_t CollatedTexts::add(std::string_view text) {
-  if (text.size() > std::numeric_limits<uint16_t>::max() ||
-      bytes_.size() + text.size() > std::numeric_limits<uint32_t>::max()) {
+uint32_t CollatedTexts::add(std::string_view first, std::string_view second) {
+  const size_t length = first.size() + second.size();
+  if (length > std::numeric_limits<uint16_t>::max() ||
+      bytes_.size() + length > std::numeric_limits<uint32_t>::max()) {
     throw std::length_error("texts too long to collate");
   }
   const auto id = static_cast<uint32_t>(texts_.size());
   Text& kept = texts_.emplace_back();
   kept.at = static_cast<uint32_t>(bytes_.size());
-  kept.length = static_cast<uint16_t>(text.size());
-  bytes_.append(text);
-  kept.ascii = asciiCollationKey(text, key_);
-  kept.prefix = 0;
-  if (kept.ascii) {
-    for (size_t b = 0; b < 8; ++b) {
-      kept.prefix = kept.prefix << 8 | (b < key_.size() ? static_cast<uint8_t>(key_[b]) : 0u);
-    }
-  }
+  kept.length = static_cast<uint16_t>(length);
+  bytes_.append(first).append(second);
+  kept.ascii = asciiCollationPrefix(std::string_view(bytes_).substr(kept.at), kept.prefix);
+  if (!kept.ascii) kept.prefix = 0;
   return id;
 }
 

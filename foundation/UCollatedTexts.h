@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,10 +15,16 @@ namespace vellomar {
 class CollatedTexts {
  public:
   void reserve(size_t texts) { texts_.reserve(texts); }
-  // The text's id: the number of texts added before it.
-  uint32_t add(std::string_view text);
+  // The text (first and second joined)'s id: the number of texts added before it.
+  uint32_t add(std::string_view first, std::string_view second = {});
   int compare(uint32_t a, uint32_t b) const;
   size_t count() const { return texts_.size(); }
+  // Of an ASCII text: a number whose order is compare's wherever two of them differ. A sort
+  // that carries it beside the id decides most pairs without looking the texts up.
+  std::optional<uint64_t> prefix(uint32_t id) const {
+    const Text& text = texts_[id];
+    return text.ascii ? std::optional<uint64_t>(text.prefix) : std::nullopt;
+  }
 
  private:
   struct Text {
@@ -29,7 +36,6 @@ class CollatedTexts {
 
   std::vector<Text> texts_;
   std::string bytes_;
-  std::string key_;
 };
 
 }  // namespace vellomar

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -31,8 +32,16 @@ char16_t cp1252Char(unsigned char byte) {
 }
 
 bool isAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  // Eight bytes at a time: names are checked once per line of long lists.
+  uint64_t high = 0;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    high |= word;
+  }
+  for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+  return (high & 0x8080808080808080ULL) == 0;
 }
 
 // Length of the valid UTF-8 character at text[pos] (shortest form, no surrogates, at most
@@ -194,6 +203,21 @@ class Collation {
       length += rank != 0 ? 1 : 0;
     }
     key.resize(length);
+    return true;
+  }
+
+  bool asciiPrefix(std::string_view text, uint64_t& prefix) const {
+    if (!asciiFastPath_ || !isAscii(text)) return false;
+    uint64_t value = 0;
+    int taken = 0;
+    for (size_t i = 0; i < text.size() && taken < 8; ++i) {
+      const uint8_t rank = asciiRank_[static_cast<unsigned char>(text[i])];
+      if (rank != 0) {
+        value = value << 8 | rank;
+        ++taken;
+      }
+    }
+    prefix = taken == 0 ? 0 : value << (8 * (8 - taken));
     return true;
   }
 
@@ -379,6 +403,10 @@ std::string collationKey(std::string_view text) {
 
 bool asciiCollationKey(std::string_view text, std::string& key) {
   return collation().asciiKey(text, key);
+}
+
+bool asciiCollationPrefix(std::string_view text, uint64_t& prefix) {
+  return collation().asciiPrefix(text, prefix);
 }
 
 int compareTextThenBytes(std::string_view a, std::string_view b) {

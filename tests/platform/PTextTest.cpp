@@ -165,6 +165,21 @@ TEST(AsciiCollationKey, OrdersAsCompareText) {
   EXPECT_FALSE(asciiCollationKey("caf\xC3\xA9", key)) << "not ASCII: compareText decides";
 }
 
+TEST(AsciiCollationPrefix, IsTheKeysFirstEightBytes) {
+  for (const std::string text : {"", "a", "x\x01y", "abcdefgh", "abcdefghij", "README .TXT"}) {
+    std::string key;
+    ASSERT_TRUE(asciiCollationKey(text, key)) << text;
+    key.resize(8, '\0');
+    uint64_t expected = 0;
+    for (const char c : key) expected = expected << 8 | static_cast<uint8_t>(c);
+    uint64_t prefix = 1;
+    ASSERT_TRUE(asciiCollationPrefix(text, prefix)) << text;
+    EXPECT_EQ(prefix, expected) << text;
+  }
+  uint64_t prefix = 0;
+  EXPECT_FALSE(asciiCollationPrefix("abcdefgh\xE9", prefix)) << "a byte past the eighth counts";
+}
+
 TEST(CompareTextThenBytes, KeepsNamesThatDifferOnlyInCase) {
   EXPECT_EQ(compareTextThenBytes("README", "Readme"), -1);
   EXPECT_EQ(compareTextThenBytes("Readme", "README"), 1);

@@ -66,13 +66,6 @@ void TFileLines::clear() {
   blockUsed_ = 0;
 }
 
-void TFileLines::reorder(const std::vector<uint32_t>& order) {
-  std::vector<TOneFileLine> ordered;
-  ordered.reserve(order.size());
-  for (const uint32_t index : order) ordered.push_back(lines_.at(index));
-  lines_ = std::move(ordered);
-}
-
 uint8_t FileLineKind(const TOneFile& entry) {
   if (entry.Name.view() == "..") return kLineParent;
   if ((entry.Data.Attr & kAttrArchiveFolder) != 0) return kLineArchive;

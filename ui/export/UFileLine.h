@@ -63,8 +63,6 @@ class TFileLines {
   std::vector<TOneFileLine>::iterator end() { return lines_.end(); }
   std::vector<TOneFileLine>::const_iterator begin() const { return lines_.begin(); }
   std::vector<TOneFileLine>::const_iterator end() const { return lines_.end(); }
-  // Puts the lines in the order given: order[i] is the present index of the new i-th line.
-  void reorder(const std::vector<uint32_t>& order);
 
  private:
   const char* keepName(std::string_view name);

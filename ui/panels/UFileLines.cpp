@@ -1,7 +1,7 @@
 #include "ui/panels/UFileLines.h"
 
 #include <algorithm>
-#include <tuple>
+#include <optional>
 
 #include "engine/UApi.h"
 #include "engine/UMasks.h"
@@ -48,59 +48,60 @@ int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool re
   // size written with ten digits, then the text, which is collated once per line.
   struct Place {
     uint64_t major;  // the group, then 4294967295 minus the date or size as the key writes it
+    uint64_t prefix;
     uint32_t index;
+    bool ascii;
   };
   const auto n = static_cast<uint32_t>(lines.count());
   CollatedTexts texts;
   texts.reserve(n);
-  std::vector<Place> places(n);
-  std::string text;
+  std::vector<Place> places;
+  places.reserve(n);
   for (uint32_t i = 0; i < n; ++i) {
     const TOneFileLine& line = lines[i];
     const std::string_view name = line.Name();
     const std::string_view ext = line.Data.Ext.view();
-    text.clear();
-    if (criterion == kSortByName) {
-      text.append(name).append(ext);
-    } else {
-      text.append(ext).append(name);
-    }
-    texts.add(text);
+    const uint32_t id = criterion == kSortByName ? texts.add(name, ext) : texts.add(ext, name);
+    const std::optional<uint64_t> prefix = texts.prefix(id);
     uint32_t number = 0;
     if (criterion == kSortByTime) number = UINT32_MAX - static_cast<uint32_t>(line.Data.DateTime);
     if (criterion == kSortBySize) number = UINT32_MAX - static_cast<uint32_t>(line.Data.Size);
     const auto group = static_cast<uint64_t>(FileSortGroup(name, ext, line.Kind, reverse));
-    places[i] = {group << 32 | number, i};
+    places.push_back({group << 32 | number, prefix.value_or(0), i, prefix.has_value()});
   }
   // Equal keys keep the engine's order in both directions.
-  std::sort(places.begin(), places.end(), [&texts, reverse](const Place& a, const Place& b) {
-    if (a.major != b.major) return reverse ? a.major > b.major : a.major < b.major;
-    const int order = texts.compare(a.index, b.index);
+  const auto compareKeys = [&texts](const Place& a, const Place& b) {
+    if (a.major != b.major) return a.major < b.major ? -1 : 1;
+    if (a.ascii && b.ascii && a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+    return texts.compare(a.index, b.index);
+  };
+  std::sort(places.begin(), places.end(), [&compareKeys, reverse](const Place& a, const Place& b) {
+    const int order = compareKeys(a, b);
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a.index < b.index;
   });
-  std::vector<uint32_t> order(n);
+  order_.resize(n);
   int32_t focus = -1;
   for (uint32_t i = 0; i < n; ++i) {
-    order[i] = places[i].index;
-    if (focus < 0 && (lines[order[i]].Flags & kLineFocusMark) != 0) focus = static_cast<int32_t>(i);
+    order_[i] = places[i].index;
+    if (focus < 0 && (lines[order_[i]].Flags & kLineFocusMark) != 0)
+      focus = static_cast<int32_t>(i);
   }
-  lines.reorder(order);
   lines_ = std::move(lines);
   return std::max(focus, 0);
 }
 
 TOneFileLine* TFileLineList::at(int32_t index) {
-  return index >= 0 && index < count() ? &lines_[static_cast<size_t>(index)] : nullptr;
+  return index >= 0 && index < count() ? &lines_[order_[static_cast<size_t>(index)]] : nullptr;
 }
 
 const TOneFileLine* TFileLineList::at(int32_t index) const {
-  return index >= 0 && index < count() ? &lines_[static_cast<size_t>(index)] : nullptr;
+  return index >= 0 && index < count() ? &lines_[order_[static_cast<size_t>(index)]] : nullptr;
 }
 
 int32_t TFileLineList::parentLineIndex() const {
   for (int32_t i = 0; i < count(); ++i) {
-    if (lines_[static_cast<size_t>(i)].Kind == kLineParent) return i;
+    if (at(i)->Kind == kLineParent) return i;
   }
   return -1;
 }

@@ -29,7 +29,8 @@ void SetSelected(TOneFileLine& line, bool on);
 
 // The lines of one folder in their sort order; the list owns them. The keys are made once per
 // load and sorted stably in one pass, so a folder of 100 000 files costs no more than its
-// keys, and lines whose keys compare equal ("a.txt" and "A.TXT") keep the engine's order.
+// keys, and lines whose keys compare equal ("a.txt" and "A.TXT") keep the engine's order. The
+// lines stay where they were copied; the list keeps their order beside them.
 class TFileLineList {
  public:
   // Copies the engine's lines, marks the line named focusName (exactly), or, when focusName
@@ -39,7 +40,10 @@ class TFileLineList {
                const ShortString& focusName, TDirCollection*& forcedNode);
   // The same from entries already copied.
   int32_t load(const std::vector<TOneFile>& entries, uint8_t criterion, bool reverse);
-  void clear() { lines_.clear(); }
+  void clear() {
+    lines_.clear();
+    order_.clear();
+  }
 
   int32_t count() const { return lines_.count(); }
   bool empty() const { return lines_.empty(); }
@@ -67,6 +71,7 @@ class TFileLineList {
   int32_t sortAndFocus(TFileLines lines, uint8_t criterion, bool reverse);
 
   TFileLines lines_;
+  std::vector<uint32_t> order_;  // the index in lines_ of each line in list order
 };
 
 }  // namespace vellomar
