@@ -110,10 +110,10 @@ class LineUnderTest {
 
   // Name and extension, in buffer.
   std::string_view fullName(std::array<char, kFullNameCapacity>& buffer) const {
-    const ExtensionString ext = decoded_ ? record_.Ext : recordExtension(bytes_);
+    const std::string_view ext = decoded_ ? record_.Ext.view() : recordExtension(bytes_);
     std::copy(name_.begin(), name_.end(), buffer.begin());
-    std::copy(ext.view().begin(), ext.view().end(), buffer.begin() + name_.size());
-    return {buffer.data(), name_.size() + ext.length()};
+    std::copy(ext.begin(), ext.end(), buffer.begin() + name_.size());
+    return {buffer.data(), name_.size() + ext.size()};
   }
 
   const TFileRecord& record() {

@@ -8,12 +8,13 @@ namespace vellomar {
 
 namespace {
 
-// A string[4] field read without a short string in between: millions of entries carry one.
-ExtensionString readExtension(ByteReader& r) {
+// A string[4] field left in place, its length clamped to the field: millions of entries carry
+// one.
+std::string_view extensionField(ByteReader& r) {
   const size_t length = std::min<size_t>(r.u8(), ExtensionString::kCapacity);
   const std::span<const uint8_t> chars = r.bytes(ExtensionString::kCapacity);
   if (chars.empty()) return {};
-  return std::string_view(reinterpret_cast<const char*>(chars.data()), length);
+  return {reinterpret_cast<const char*>(chars.data()), length};
 }
 
 // The 19 bytes that file records and folder data share.
@@ -23,7 +24,7 @@ void readEntryFields(ByteReader& r, Entry& e) {
   e.DateTime = r.i32();
   e.Size = r.i32();
   e.Attr = r.u16();
-  e.Ext = readExtension(r);
+  e.Ext = extensionField(r);
 }
 
 template <class Entry>
@@ -42,10 +43,10 @@ ExtensionString::ExtensionString(std::string_view text)
   std::copy_n(text.data(), length_, chars_.begin());
 }
 
-ExtensionString recordExtension(std::span<const uint8_t> record) {
+std::string_view recordExtension(std::span<const uint8_t> record) {
   ByteReader r(record);
   r.skip(kFileRecordExtensionOffset);
-  return readExtension(r);
+  return extensionField(r);
 }
 
 TFileRecord readFileRecord(ByteReader& r) {

@@ -74,8 +74,9 @@ static_assert(kDirDataSize == kFileRecordSize + 4 + 4 + 8 + 4);
 static_assert(kOldDirDataSize == kFileRecordSize + 4);
 
 TFileRecord readFileRecord(ByteReader& r);
-// The extension of the 19 record bytes alone: a name is tested before the rest is decoded.
-ExtensionString recordExtension(std::span<const uint8_t> record);
+// The extension of the 19 record bytes alone, left in them: a name is tested before the rest
+// is decoded.
+std::string_view recordExtension(std::span<const uint8_t> record);
 void writeFileRecord(ByteWriter& w, const TFileRecord& record);
 
 // Older form: 23 bytes, the fields behind FileListOffset zero.

@@ -18,6 +18,7 @@
 #include "ui/dbase/FDiskPanel.h"
 #include "ui/dbase/FFilePanel.h"
 #include "ui/dbase/FTreePanel.h"
+#include "ui/grid/UQtText.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -29,10 +30,6 @@ constexpr int kHeaderHeight = 21;
 constexpr int kSplitterWidth = 2;
 constexpr int kStatusSubtotalsWidth = 52;
 constexpr int kStatusFileWidth = 104;
-
-QString qs(const std::string& s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A header bar of fixed sections whose texts the window sets.
 QHeaderView* makeHeader(QWidget* parent, QStandardItemModel*& model, const QStringList& texts) {
@@ -229,7 +226,7 @@ bool TFormDBase::OpenDBase(const std::string& fileName) {
   handle_ = opened;
   filePath_ = fileName;
   shortName_ = dbaseShortName(fileName);
-  setWindowTitle(qs(shortName_));
+  setWindowTitle(qtText(shortName_));
   bool result = false;
   Guarded([&] {
     ApiGetLocalOptions(handle_, localOptions_);
@@ -273,7 +270,7 @@ void TFormDBase::IdleUpdate() {
       filePanel()->LayoutFileGrid(-1);
       sizeStatusSection();
     }
-    const QString subtotals = qs(statusSubtotals_);
+    const QString subtotals = qtText(statusSubtotals_);
     if (headerBottomModel_->headerData(0, Qt::Horizontal).toString() != subtotals) {
       if (statusMinimum_ != 0) {
         headerBottomModel_->setHeaderData(0, Qt::Horizontal, subtotals);
@@ -284,7 +281,7 @@ void TFormDBase::IdleUpdate() {
       }
       sizeStatusSection();
     }
-    const QString file = qs(statusFile_);
+    const QString file = qtText(statusFile_);
     if (headerBottomModel_->headerData(1, Qt::Horizontal).toString() != file) {
       headerBottomModel_->setHeaderData(1, Qt::Horizontal, file);
       sizeStatusSection();
@@ -328,8 +325,8 @@ void TFormDBase::UpdatePanelHeaders() {
   if (closing_ || handle_ == nullptr) return;
   Guarded([&] {
     const auto setSection = [&](int section, const std::string& text) {
-      if (headerTopModel_->headerData(section, Qt::Horizontal).toString() == qs(text)) return;
-      headerTopModel_->setHeaderData(section, Qt::Horizontal, qs(text));
+      if (headerTopModel_->headerData(section, Qt::Horizontal).toString() == qtText(text)) return;
+      headerTopModel_->setHeaderData(section, Qt::Horizontal, qtText(text));
       const QSignalBlocker block(headerTop_);
       headerTop_->resizeSection(section,
                                 section == 1 && !options_.ShowTree ? 0 : headerWidths_[section]);
@@ -363,7 +360,7 @@ void TFormDBase::ChangePanel(int panel) {
   filePanel()->HideDescHint();
   for (int section = 0; section < 3; ++section)
     if (section != panel - 1) headerTopModel_->setHeaderData(section, Qt::Horizontal, QString());
-  if (panel == kPanelDisks) headerTopModel_->setHeaderData(0, Qt::Horizontal, qs(shortName_));
+  if (panel == kPanelDisks) headerTopModel_->setHeaderData(0, Qt::Horizontal, qtText(shortName_));
   if (panel == kPanelTree || panel == kPanelFiles) UpdatePanelHeaders();
   const QSignalBlocker block(headerTop_);
   headerTop_->resizeSection(0, headerWidths_[0]);

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include "platform/PPaths.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
 #include "ui/drives/FSelectFolder.h"
@@ -18,6 +19,15 @@ namespace {
 
 std::string text(const QLineEdit* edit) {
   return edit->text().toStdString();
+}
+
+// The folder as the drive letter names it; a Linux path stands for the drive that holds it.
+std::string folderText(const QLineEdit* edit) {
+  const std::string folder = text(edit);
+  if (!folder.empty() && folder.front() == '/') {
+    if (std::optional<std::string> system = toSystemPath(folder)) return *system;
+  }
+  return folder;
 }
 
 char upperLetter(char c) {
@@ -106,7 +116,7 @@ void TFormScanFolder::ButtonBrowseFolderClick() {
 }
 
 void TFormScanFolder::ButtonCreateDiskNameClick() {
-  const std::string folder = text(EditFolder);
+  const std::string folder = folderText(EditFolder);
   if (folder.empty()) return;
   const std::optional<std::string> name =
       NameFromFolder(folder, GetDiskLabel(folder.front(), drives_));
@@ -114,7 +124,7 @@ void TFormScanFolder::ButtonCreateDiskNameClick() {
 }
 
 void TFormScanFolder::ButtonOKClick() {
-  std::string folder = ScanFolderText(text(EditFolder));
+  std::string folder = ScanFolderText(folderText(EditFolder));
   if (!ScanNewDisk && !sameText(folder, ShownFolder) &&
       services().messages->show("Warning",
                                 "The disk or folder is different from the original one. This "

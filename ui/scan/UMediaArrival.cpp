@@ -41,8 +41,8 @@ bool ScansArrival(char letter, const std::string& cdLetters, bool scanAfterInser
          cdLetters.find(letter) != std::string::npos;
 }
 
-TMediaWatch::TMediaWatch(const DriveTable& table, QObject* parent)
-    : QObject(parent), arrivals_(table) {
+TMediaWatch::TMediaWatch(DriveTable& table, QObject* parent)
+    : QObject(parent), table_(table), arrivals_(table) {
   fd_ = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) return;
   notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Exception, this);
@@ -55,6 +55,8 @@ TMediaWatch::~TMediaWatch() {
 }
 
 void TMediaWatch::mountTableChanged() {
+  // A disk plugged in or a share mounted while the program runs gets its letter now.
+  table_.rebuild();
   for (const char letter : arrivals_.poll()) emit arrived(letter);
 }
 

@@ -32,11 +32,12 @@ bool ScansArrival(char letter, const std::string& cdLetters, bool scanAfterInser
                   bool databaseWindowActive);
 
 // Watches the kernel's mount table, which signals every change as an exceptional condition on
-// /proc/self/mountinfo, and reports each drive that got a medium.
+// /proc/self/mountinfo, keeps the drive table up with drives that came or went, and reports
+// each drive that got a medium.
 class TMediaWatch : public QObject {
   Q_OBJECT
  public:
-  explicit TMediaWatch(const DriveTable& table = processDriveTable(), QObject* parent = nullptr);
+  explicit TMediaWatch(DriveTable& table = processDriveTable(), QObject* parent = nullptr);
   ~TMediaWatch() override;
 
   // What the kernel's signal runs; tests call it after changing their fixture table.
@@ -46,6 +47,7 @@ class TMediaWatch : public QObject {
   void arrived(char letter);
 
  private:
+  DriveTable& table_;
   MediaArrivals arrivals_;
   int fd_ = -1;
   QSocketNotifier* notifier_ = nullptr;

@@ -50,6 +50,9 @@ TEST_F(FormDBaseTest, AnEmptyDatabaseAndTheStatusBarsFirstPasses) {
   db_->IdleUpdate();
   EXPECT_EQ(status(1), " a.txt   ");
   EXPECT_EQ(status(0), " 1 folders, 2 files, 3 B");
+  db_->setStatusTexts(" 1 folders, 2 files, 3 B", " caf\xE9.txt ");
+  db_->IdleUpdate();
+  EXPECT_EQ(status(1), QString::fromUtf8(" caf\xC3\xA9.txt ")) << "a CP1252 name of an old disk";
   // The status section spans the disk and tree columns.
   EXPECT_EQ(db_->headerBottom()->sectionSize(0),
             db_->headerTop()->sectionSize(0) + db_->headerTop()->sectionSize(1));

@@ -11,7 +11,7 @@ const char* const kDiscInWriter = "40 28 11:0 / /media/ann/HOLIDAY ro - iso9660 
 
 TEST(MediaArrivalTest, ANewMountOfADriveIsAnArrivalOnce) {
   FixtureMachine machine;
-  const DriveTable table(machine.sources());
+  DriveTable table(machine.sources());
   TMediaWatch watch(table);
   std::string arrived;
   QObject::connect(&watch, &TMediaWatch::arrived, [&](char letter) { arrived += letter; });
@@ -29,6 +29,24 @@ TEST(MediaArrivalTest, ANewMountOfADriveIsAnArrivalOnce) {
   machine.mounts += "41 28 11:0 / /media/ann/WORK ro - udf /dev/sr0 ro\n";
   watch.mountTableChanged();
   EXPECT_EQ(arrived, "HH");
+}
+
+TEST(MediaArrivalTest, ADriveMountedWhileRunningJoinsTheTable) {
+  FixtureMachine machine;
+  DriveTable table(machine.sources());
+  TMediaWatch watch(table);
+  const auto mountedAt = [&](const std::string& folder) -> char {
+    for (const Drive& drive : table.drives()) {
+      if (drive.mountPoint == folder) return drive.letter;
+    }
+    return 0;
+  };
+  ASSERT_EQ(mountedAt("/mnt/backup"), 0);
+  const char before = mountedAt("/mnt/nas");
+  machine.mounts += "42 28 0:70 / /mnt/backup rw - nfs4 nas:/backup rw\n";
+  watch.mountTableChanged();
+  EXPECT_NE(mountedAt("/mnt/backup"), 0);
+  EXPECT_EQ(mountedAt("/mnt/nas"), before) << "letters given stay";
 }
 
 TEST(MediaArrivalTest, OnlyTheTwoCdLettersStartAScanInADatabaseWindow) {

@@ -158,6 +158,14 @@ TEST_F(ScanFolderDialogTest, NameGeneratorShortensTheLabelAndPath) {
   click(dialog_.ButtonCreateDiskName);
   EXPECT_EQ(dialog_.EditDiskName->text().toStdString(), "Holiday: /Projec... 2000/Reports/Final")
       << "a folder without a drive letter changes nothing";
+
+  type(dialog_.EditFolder, root_);
+  click(dialog_.ButtonCreateDiskName);
+  const QString fromDrive = dialog_.EditDiskName->text();
+  dialog_.EditDiskName->clear();
+  type(dialog_.EditFolder, disk_.path());
+  click(dialog_.ButtonCreateDiskName);
+  EXPECT_EQ(dialog_.EditDiskName->text(), fromDrive) << "a Linux path names the same folder";
 }
 
 TEST_F(ScanFolderDialogTest, OkTakesOnlyAFullPathThatExists) {
@@ -172,6 +180,10 @@ TEST_F(ScanFolderDialogTest, OkTakesOnlyAFullPathThatExists) {
       {root_.substr(2), false, ""},
       {root_.substr(0, 2) + "/" + root_.substr(3), false, ""},
       {root_ + "\\missing", false, ""},
+      // A Linux path names the same folder through the drive that holds it.
+      {disk_.path(), true, root_},
+      {disk_.path() + "/", true, root_},
+      {disk_.path() + "/missing", false, ""},
   };
   for (const auto& c : cases) {
     recorder().clear();
