@@ -1,6 +1,7 @@
 #include "ui/common/UHelpWindow.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <fstream>
 #include <iterator>
@@ -34,6 +35,14 @@ void HelpWindow::showTopic(int context) {
     verticalScrollBar()->setValue(0);
   else
     scrollToAnchor(QString::fromStdString(anchor));
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QTextBrowser::keyPressEvent(event);
 }
 
 namespace {

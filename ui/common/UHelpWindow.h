@@ -23,6 +23,10 @@ class HelpWindow : public QTextBrowser {
   explicit HelpWindow(const std::string& helpFile);
   void showTopic(int context);  // 0 or an unknown number shows the contents
 
+ protected:
+  // A top-level window of its own: Escape closes it, as it closes the program's dialogs.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   std::string html_;
 };

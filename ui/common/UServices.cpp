@@ -117,7 +117,8 @@ class DesktopFileDialogs : public FileDialogService {
  private:
   static void configure(QFileDialog& dialog, const FileDialogRequest& r) {
     dialog.setWindowTitle(qs(r.title));
-    dialog.setDirectory(qs(r.folder));
+    // No folder yet (a first run): Qt's own start, the working folder, not the machine's root.
+    if (!r.folder.empty()) dialog.setDirectory(qs(r.folder));
     dialog.setNameFilter(qs(r.filter));
     if (!r.defaultSuffix.empty()) dialog.setDefaultSuffix(qs(r.defaultSuffix));
     if (!r.fileName.empty()) dialog.selectFile(qs(r.fileName));
