@@ -650,6 +650,7 @@ void TFilePanel::openEntry(const TOneFile& entry, bool folder) {
 // ---- Descriptions ----
 
 void TFilePanel::EditDescription() {
+  HideDescHint();
   TOneFileLine* line = lines_.at(focusedIndex());
   if (line == nullptr) return;
   if (line->Kind == kLineParent) {

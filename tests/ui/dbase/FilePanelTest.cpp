@@ -277,6 +277,21 @@ TEST_F(FilePanelTest, HintShowsOnRestAndHidesOnMove) {
   EXPECT_EQ(files().hintLines().join(" ").toStdString(), "the words that stay");
   QTest::keyClick(&files(), Qt::Key_Down);
   EXPECT_FALSE(files().hintVisible()) << "a key hides it";
+
+  // The description editor opened from the menu, not by a key of the panel, hides it too: the
+  // bubble would cover the editor and then show the text as it stood before.
+  files().moveToLine(lineNamed("ReadMe.doc"));
+  rest(files().cellRect(0, lineNamed("ReadMe.doc") + 1).center() + QPoint(2, 0));
+  ASSERT_TRUE(files().hintVisible());
+  bool shownWithEditor = true;
+  onNextDialog<TFormDescription>([&](TFormDescription& dialog) {
+    shownWithEditor = files().hintVisible();
+    dialog.reject();
+  });
+  window().EditDescription();
+  EXPECT_FALSE(shownWithEditor);
+  files().TimerUpdate();
+  EXPECT_FALSE(files().hintVisible()) << "not again until the mouse moves";
 }
 
 }  // namespace
