@@ -1,8 +1,9 @@
-// The installer's data file, extracted whole into a scratch folder that is emptied each run. Of
-// the two folders the masks name, one is made, so entries are both installed into a folder and
-// refused for a missing one. The process may not write files past 32 MiB: no data file the
-// fuzzer makes (at most 4 KiB, see scripts/fuzz.sh) holds that much, so a longer output is a size
-// taken from the file and trusted, reported as "file-size-limit-exceeded".
+// The installer's data file, extracted whole into a scratch folder that is emptied each run. The
+// folders of the installed names are made, of those the masks name only "exe" (names install in
+// lower case), so entries are both installed into a folder and refused for a missing one. The
+// process may not write files past 32 MiB: no data file the fuzzer makes (at most 4 KiB, see
+// scripts/fuzz.sh) holds that much, so a longer output is a size taken from the file and trusted,
+// reported as "file-size-limit-exceeded".
 #include <sys/resource.h>
 
 #include <cstddef>
@@ -47,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string target = fuzz::scratchPath() + ".out";
   std::filesystem::remove_all(target);
   std::filesystem::create_directory(target);
-  std::filesystem::create_directory(target + "/EXE");
+  std::filesystem::create_directory(target + "/exe");
+  std::filesystem::create_directory(target + "/Export");
   std::vector<std::string> installed;
   fuzz::SilentProgress progress;
   try {
