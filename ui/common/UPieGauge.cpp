@@ -1,6 +1,7 @@
 #include "ui/common/UPieGauge.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 
 namespace vellomar {
@@ -24,11 +25,20 @@ void TPieGauge::paintEvent(QPaintEvent*) {
   p.setPen(Qt::black);
   p.setBrush(Qt::white);
   p.drawEllipse(circle);
-  p.setBrush(color_);
-  // Angles in sixteenths of a degree; negative turns clockwise.
-  p.drawPie(circle, 90 * 16, -progress_ * 360 * 16 / 100);
-  p.setPen(progress_ >= 50 ? Qt::white : Qt::black);
-  p.drawText(circle, Qt::AlignCenter, QString::number(progress_) + "%");
+  // Angles in degrees; negative turns clockwise.
+  QPainterPath pie(circle.center());
+  pie.arcTo(circle, 90, -progress_ * 360.0 / 100);
+  pie.closeSubpath();
+  p.fillPath(pie, color_);
+  p.strokePath(pie, QPen(Qt::black));
+  // The figure straddles both parts: black over the empty part, white over the filled one, so
+  // no digit vanishes into its background.
+  const QString text = QString::number(progress_) + "%";
+  p.setPen(Qt::black);
+  p.drawText(circle, Qt::AlignCenter, text);
+  p.setClipPath(pie);
+  p.setPen(Qt::white);
+  p.drawText(circle, Qt::AlignCenter, text);
 }
 
 }  // namespace vellomar
