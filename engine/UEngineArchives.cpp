@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "abi/VUnZip32Abi.h"
 #include "engine/UArchiveArc.h"
 #include "engine/UArchiveArj.h"
 #include "engine/UArchiveLha.h"
@@ -25,7 +26,6 @@
 #include "engine/UUnRar.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
-#include "modules/abi/VUnZip32Abi.h"
 #include "platform/PLibrary.h"
 #include "platform/PTempFolder.h"
 #include "platform/PText.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "abi/FilterAbi.h"
 #include "engine/UApiTypes.h"
 #include "engine/UTreeStruct.h"
-#include "modules/abi/FilterAbi.h"
 
 namespace vellomar {
 

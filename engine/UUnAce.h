@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "abi/UnaceAbi.h"
 #include "engine/UArchiveEntry.h"
-#include "modules/abi/UnaceAbi.h"
 #include "platform/PLibrary.h"
 
 namespace vellomar {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "abi/UnrarAbi.h"
 #include "engine/UArchiveEntry.h"
-#include "modules/abi/UnrarAbi.h"
 #include "platform/PLibrary.h"
 
 namespace vellomar {

@@ -14,13 +14,12 @@ cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMP
 cmake --build $build --target vellomar_fuzzers
 
 archives=tests/fixtures/archives
-libs=tests/fixtures/libs
 seeds=$build/seeds
 rm -rf $seeds
-$build/fuzz/vellomar_fuzz_seeds $seeds tests/fixtures/setup/*.zip
+$build/fuzz/vellomar_fuzz_seeds $seeds $archives/Zip.*.zip
 
 # Target, longest input, seed files beside the generated ones (patterns, comma-separated).
-zips="$archives/*.zip"
+zips="$archives/Zip.*.zip"
 templates="ui/export/templates/*.vef?"
 table="catalogue 262144 -
 catalogue_blocks 65536 -
@@ -36,9 +35,9 @@ zip_local 131072 $zips
 arc 131072 $archives/*.arc
 lha 65536 $archives/lzh/*.lzh
 arj 131072 $archives/*.arj
-rar 131072 $archives/*.rar,$libs/*.rar
-unrar 131072 $archives/*.rar,$libs/*.rar
-ace 131072 tests/fixtures/libs/*.ace
+rar 131072 $archives/*.rar
+unrar 131072 $archives/*.rar
+ace 131072 $archives/*.ace
 dos_backup 16384 -
 pc_backup 16384 -
 norton_backup 16384 -

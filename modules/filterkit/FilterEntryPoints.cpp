@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "modules/abi/FilterAbi.h"
+#include "abi/FilterAbi.h"
 #include "modules/filterkit/TextSource.h"
 
 namespace vellomar {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "modules/abi/UnaceAbi.h"
+#include "abi/UnaceAbi.h"
 
 namespace vellomar {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "modules/abi/UnaceAbi.h"
+#include "abi/UnaceAbi.h"
 #include "modules/unace/AceArchive.h"
 
 namespace vellomar {

@@ -13,8 +13,8 @@
 #include <optional>
 #include <vector>
 
+#include "abi/UnrarAbi.h"
 #include "foundation/UShortString.h"
-#include "modules/abi/UnrarAbi.h"
 #include "modules/unrar/RarHeaderWalk.h"
 
 namespace vellomar {

@@ -11,7 +11,7 @@
 #include <QVariantMap>
 #include <string>
 
-#include "modules/abi/UtilityAbi.h"
+#include "abi/UtilityAbi.h"
 
 namespace vellomar {
 namespace {

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "modules/abi/VUnZip32Abi.h"
+#include "abi/VUnZip32Abi.h"
 
 namespace vellomar {
 

@@ -15,11 +15,13 @@
 #include "engine/UArchiveZip.h"
 #include "platform/PText.h"
 #include "tests/support/ArchiveBuilders.h"
+#include "tests/support/ArchiveFixtures.h"
 #include "tests/support/ArchiveListing.h"
 
 namespace vellomar {
 namespace {
 
+using test::archiveFixture;
 using test::ArchiveReader;
 using test::listWith;
 
@@ -44,10 +46,6 @@ struct Fixture {
   const ArchiveReader* reader;
   std::vector<std::string> members;
 };
-
-std::string fixture(const char* file) {
-  return std::string(VELLOMAR_FIXTURES) + "/archives/" + file;
-}
 
 const std::vector<std::string> kSharpMembers(const char* txt, const char* exe, const char* jpg) {
   return {std::string("\\|tect.txt|15498|") + txt, std::string("\\exe\\|test.exe|45056|") + exe,
@@ -122,7 +120,7 @@ const std::vector<Fixture>& fixtures() {
 
 TEST(ArchiveFixtures, ListAsThePeerToolsList) {
   for (const Fixture& f : fixtures()) {
-    const test::ListResult result = listWith(*f.reader, fixture(f.file));
+    const test::ListResult result = listWith(*f.reader, archiveFixture(f.file));
     EXPECT_TRUE(result.ok) << f.file;
     EXPECT_EQ(result.lines, f.members) << f.file;
   }
@@ -136,7 +134,7 @@ TEST(ArchiveFixtures, Level2HeadersCarryUnixTimes) {
       {"lzh/lh2_222_subdir.lzh", "\\subdir\\SUBDIR2\\|hello.txt|14|2025-06-28 12:02:02"},
   };
   for (const auto& [file, member] : cases) {
-    const test::ListResult result = listWith(lha, fixture(file));
+    const test::ListResult result = listWith(lha, archiveFixture(file));
     EXPECT_TRUE(result.ok) << file;
     EXPECT_EQ(result.lines, std::vector<std::string>{member}) << file;
   }
@@ -145,7 +143,8 @@ TEST(ArchiveFixtures, Level2HeadersCarryUnixTimes) {
 TEST(ArchiveFixtures, TruncationsGiveFalseOrFewerMembers) {
   for (const Fixture& f : fixtures()) {
     SCOPED_TRACE(f.file);
-    test::expectEveryCutSafe(*f.reader, test::textBytes(test::contentOf(fixture(f.file))), 7);
+    test::expectEveryCutSafe(*f.reader, test::textBytes(test::contentOf(archiveFixture(f.file))),
+                             7);
   }
 }
 

@@ -29,6 +29,7 @@
 #include "platform/PPaths.h"
 #include "tests/modules/TestFolders.h"
 #include "tests/support/ArchiveBuilders.h"
+#include "tests/support/ArchiveFixtures.h"
 #include "tests/support/TempFolder.h"
 
 namespace vellomar {
@@ -50,10 +51,6 @@ uint16_t nextAnswer(const ShortString& text) {
   const uint16_t answer = answers.front();
   answers.pop_front();
   return answer;
-}
-
-std::string fixture(const std::string& name) {
-  return std::string(VELLOMAR_FIXTURES) + "/dispatch/" + name;
 }
 
 std::string fullName(const TDirCollection& node) {
@@ -179,7 +176,7 @@ class ArchiveScanTest : public ::testing::Test {
   std::string put(const std::string& fixtureName, const std::string& at) {
     const std::string target = disk_.at(at);
     fs::create_directories(fs::path(target).parent_path());
-    fs::copy_file(fixture(fixtureName), target);
+    fs::copy_file(test::archiveFixture(fixtureName), target);
     return target;
   }
 
@@ -230,7 +227,7 @@ TEST_F(ArchiveScanTest, ArchivesOfEveryKindBecomeFoldersWithTheDiskTotals) {
   const std::string arj = put("Arj.store.arj", "Arj.store.arj");
   const std::string rar = put("Rar4.rar", "Rar4.rar");
   const std::string ace = put("Ace.store.ace", "Ace.store.ace");
-  const std::string lzh = put("lha213_subdir.lzh", "sub/deeper/lha213_subdir.lzh");
+  const std::string lzh = put("lzh/lha213_subdir.lzh", "sub/deeper/lha213_subdir.lzh");
   const std::string mixed = put("MixedCase.zip", "sub/MixedCase.zip");
   disk_.file("notes.bin", "12345");
   db_.LocalOptions.DescFileTable = "*.diz|500||*.txt|500||*.jpg|200||";
@@ -373,7 +370,7 @@ TEST_F(ArchiveScanTest, PromptAnswersHoldAsTheUserGaveThem) {
 TEST_F(ArchiveScanTest, SelfExtractorIsListedAndExtractedAsTheKindFound) {
   // A ZIP behind a program stub, its offsets left as they were in the bare archive.
   test::Bytes exe(3000, 0x4D);
-  const std::vector<uint8_t> zip = test::fileBytes(fixture("MixedCase.zip"));
+  const std::vector<uint8_t> zip = test::fileBytes(test::archiveFixture("MixedCase.zip"));
   exe.insert(exe.end(), zip.begin(), zip.end());
   test::writeBytes(disk_, "setup.exe", exe);
   db_.LocalOptions.ScanZipExeArchives = true;
@@ -400,7 +397,7 @@ TEST_F(ArchiveScanTest, FailedExtractionsLeaveNoTemporaryFile) {
   // The RAR library makes its target before it finds it cannot unpack the member.
   {
     const std::string target = temp_.at("probe.tmp");
-    EXPECT_NE(RarExtractFile(fixture("Rar15.rar"), "tect.txt", target, 500, 0), 0);
+    EXPECT_NE(RarExtractFile(test::archiveFixture("Rar15.rar"), "tect.txt", target, 500, 0), 0);
     ASSERT_TRUE(fs::exists(target)) << "the library no longer leaves its target behind";
     fs::remove(target);
   }

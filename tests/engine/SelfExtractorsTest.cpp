@@ -62,7 +62,7 @@ Bytes arjArchive() {
 const std::string kRarLine = "\\exe\\|test.exe|45056|2022-04-19 17:31:48";
 
 Bytes rarArchive() {
-  return test::fileBytes(test::libsFixture("Rar4.rar"));
+  return test::fileBytes(test::archiveFixture("Rar4.rar"));
 }
 
 TEST(SelfExtractors, AZipIsFoundByItsEndRecordWithoutTheDeepSearch) {

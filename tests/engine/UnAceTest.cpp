@@ -16,7 +16,7 @@ namespace vellomar {
 namespace {
 
 namespace fs = std::filesystem;
-using test::libsFixture;
+using test::archiveFixture;
 using test::TempFolder;
 
 std::vector<std::string> messages;
@@ -35,10 +35,11 @@ TEST(UnAce, ListsFilesOfAce10And20ArchivesThroughTheLibrary) {
     const test::ListResult result =
         test::listWith([&](TArchiveEntryList& list,
                            const std::string& path) { return library.ReadAceArchive(list, path); },
-                       libsFixture(archive));
+                       archiveFixture(archive));
     EXPECT_TRUE(result.ok) << archive;
     EXPECT_EQ(result.lines, want) << archive;
-    EXPECT_EQ(messages, std::vector<std::string>{"Scanning contents of " + libsFixture(archive)});
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"Scanning contents of " + archiveFixture(archive)});
   }
   ResetCallbacks();
 }
@@ -46,11 +47,11 @@ TEST(UnAce, ListsFilesOfAce10And20ArchivesThroughTheLibrary) {
 TEST(UnAce, ADamagedArchiveGivesFalse) {
   UnAceLibrary library(test::standInFolder());
   TempFolder folder;
-  test::Bytes bytes = test::fileBytes(libsFixture("Ace.store.ace"));
+  test::Bytes bytes = test::fileBytes(archiveFixture("Ace.store.ace"));
   bytes.resize(0xB0 + 100);  // inside the data of exe\test.exe
   TArchiveEntryList list;
   EXPECT_FALSE(library.ReadAceArchive(list, test::writeBytes(folder, "cut.ace", bytes)));
-  EXPECT_FALSE(library.ReadAceArchive(list, libsFixture("Rar4.rar")));
+  EXPECT_FALSE(library.ReadAceArchive(list, archiveFixture("Rar4.rar")));
 }
 
 TEST(UnAce, ExtractsAStoredMemberToTheTarget) {
@@ -59,10 +60,10 @@ TEST(UnAce, ExtractsAStoredMemberToTheTarget) {
   TempFolder folder;
   // The caller may have made the target already.
   const std::string target = test::writeBytes(folder, "Vlmr1.tmp", {});
-  EXPECT_EQ(library.AceExtractFile(libsFixture("Ace.store.ace"), "exe\\TEST.EXE", target), 0);
+  EXPECT_EQ(library.AceExtractFile(archiveFixture("Ace.store.ace"), "exe\\TEST.EXE", target), 0);
   // The same file as the RAR library unpacks it from another archive.
   const std::string fromRar = folder.at("Vlmr2.tmp");
-  ASSERT_EQ(unRar.RarExtractFile(libsFixture("Rar4.rar"), "exe\\test.exe", fromRar), 0);
+  ASSERT_EQ(unRar.RarExtractFile(archiveFixture("Rar4.rar"), "exe\\test.exe", fromRar), 0);
   EXPECT_EQ(test::fileBytes(target), test::fileBytes(fromRar));
   // Nothing else is left in the folder.
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
@@ -83,7 +84,7 @@ TEST(UnAce, AFailedExtractionLeavesOtherFilesAlone) {
                         Case{"Ace.store.ace", "exe\\other.exe", kAceErrorNotFound},
                         Case{"Ace.store.ace", "exe", kAceErrorNotFound}}) {
     const std::string target = folder.at("Vlmr1.tmp");
-    EXPECT_EQ(library.AceExtractFile(libsFixture(c.archive), c.member, target), c.result)
+    EXPECT_EQ(library.AceExtractFile(archiveFixture(c.archive), c.member, target), c.result)
         << c.archive << " " << c.member;
     EXPECT_FALSE(fs::exists(target)) << c.member;
     EXPECT_EQ(test::fileBytes(unrelated), test::textBytes("mine")) << c.member;
@@ -98,9 +99,9 @@ TEST(UnAce, WithoutACompleteLibraryNothingIsListedOrExtracted) {
     UnAceLibrary library(where);
     EXPECT_FALSE(library.Load()) << where;
     TArchiveEntryList list;
-    EXPECT_FALSE(library.ReadAceArchive(list, libsFixture("Ace.store.ace"))) << where;
+    EXPECT_FALSE(library.ReadAceArchive(list, archiveFixture("Ace.store.ace"))) << where;
     EXPECT_EQ(list.Count(), 0) << where;
-    EXPECT_EQ(library.AceExtractFile(libsFixture("Ace.store.ace"), "exe\\test.exe",
+    EXPECT_EQ(library.AceExtractFile(archiveFixture("Ace.store.ace"), "exe\\test.exe",
                                      folder.at("Vlmr1.tmp")),
               kLibraryUnavailable)
         << where;
@@ -112,10 +113,11 @@ TEST(UnAce, TheProgramsLibraryComesFromItsFolder) {
   setProgramFolder(test::standInFolder());
   EXPECT_TRUE(LoadUnAceDll());
   TArchiveEntryList list;
-  EXPECT_TRUE(ReadAceArchive(list, libsFixture("Ace.method2.ace")));
+  EXPECT_TRUE(ReadAceArchive(list, archiveFixture("Ace.method2.ace")));
   EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(AceExtractFile(libsFixture("Ace.store.ace"), "jpg\\test.jpg", folder.at("V.tmp"), 0, 0),
-            0);
+  EXPECT_EQ(
+      AceExtractFile(archiveFixture("Ace.store.ace"), "jpg\\test.jpg", folder.at("V.tmp"), 0, 0),
+      0);
   setProgramFolder({});
 }
 

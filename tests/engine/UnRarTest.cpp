@@ -15,7 +15,7 @@
 namespace vellomar {
 namespace {
 
-using test::libsFixture;
+using test::archiveFixture;
 using test::TempFolder;
 
 const std::string kCyrillicText = "\xD1\x82\xD0\xB5\xD1\x81\xD1\x82.txt";  // "тест.txt"
@@ -23,7 +23,7 @@ const std::string kCyrillicText = "\xD1\x82\xD0\xB5\xD1\x81\xD1\x82.txt";  // "�
 test::ListResult listByDll(UnRarLibrary& library, const std::string& archive) {
   return test::listWith([&](TArchiveEntryList& list,
                             const std::string& path) { return library.ReadRarByDll(list, path); },
-                        libsFixture(archive));
+                        archiveFixture(archive));
 }
 
 TEST(UnRar, ListsFilesThroughTheLibraryAsTheBuiltInWalkDoes) {
@@ -52,7 +52,7 @@ TEST(UnRar, ListsFilesThroughTheLibraryAsTheBuiltInWalkDoes) {
     const test::ListResult walked =
         test::listWith([](TArchiveEntryList& list,
                           const std::string& path) { return ReadRarArchive(list, path, 0); },
-                       libsFixture(c.archive));
+                       archiveFixture(c.archive));
     ASSERT_EQ(walked.lines.size(), byDll.lines.size()) << c.archive;
     for (size_t i = 0; i < walked.lines.size(); ++i) {
       if (byDll.lines[i].find(c.textName) == std::string::npos) {
@@ -83,7 +83,7 @@ TEST(UnRar, ListsEveryMemberOfSolidArchives) {
     const test::ListResult listed =
         test::listWith([](TArchiveEntryList& list,
                           const std::string& path) { return ReadRarArchive(list, path, 0); },
-                       libsFixture(c.archive));
+                       archiveFixture(c.archive));
     EXPECT_TRUE(listed.ok) << c.archive;
     EXPECT_EQ(listed.lines, c.lines) << c.archive;
   }
@@ -103,7 +103,7 @@ TEST(UnRar, ExtractsAMemberMatchedIgnoringCase) {
   };
   for (const Case& c : cases) {
     const std::string target = folder.at("Vlmr1.tmp");
-    EXPECT_EQ(library.RarExtractFile(libsFixture("Rar4.rar"), c.member, target), 0) << c.member;
+    EXPECT_EQ(library.RarExtractFile(archiveFixture("Rar4.rar"), c.member, target), 0) << c.member;
     EXPECT_EQ(test::fileBytes(target).size(), c.size) << c.member;
   }
   const test::Bytes text = test::fileBytes(folder.at("Vlmr1.tmp"));
@@ -114,22 +114,22 @@ TEST(UnRar, PassesTheLibrarysResultOn) {
   // libarchive has no decoder for the methods of RAR 1.5 and 2.0.
   UnRarLibrary library(test::standInFolder());
   TempFolder folder;
-  EXPECT_EQ(library.RarExtractFile(libsFixture("Rar15.rar"), "tect.txt", folder.at("Vlmr1.tmp")),
+  EXPECT_EQ(library.RarExtractFile(archiveFixture("Rar15.rar"), "tect.txt", folder.at("Vlmr1.tmp")),
             kRarBadData);
   EXPECT_EQ(
-      library.RarExtractFile(libsFixture("Rar2.rar"), "exe\\test.exe", folder.at("Vlmr2.tmp")),
+      library.RarExtractFile(archiveFixture("Rar2.rar"), "exe\\test.exe", folder.at("Vlmr2.tmp")),
       kRarBadData);
 }
 
 TEST(UnRar, SolidMembersTheLibraryCannotReachAnswerItsError) {
   UnRarLibrary library(test::standInFolder());
   TempFolder folder;
-  EXPECT_EQ(
-      library.RarExtractFile(libsFixture("Rar.solid.rar"), kCyrillicText, folder.at("Vlmr1.tmp")),
-      0);
-  EXPECT_EQ(
-      library.RarExtractFile(libsFixture("Rar.solid.rar"), "jpg\\test.jpg", folder.at("Vlmr2.tmp")),
-      kRarBadData);
+  EXPECT_EQ(library.RarExtractFile(archiveFixture("Rar.solid.rar"), kCyrillicText,
+                                   folder.at("Vlmr1.tmp")),
+            0);
+  EXPECT_EQ(library.RarExtractFile(archiveFixture("Rar.solid.rar"), "jpg\\test.jpg",
+                                   folder.at("Vlmr2.tmp")),
+            kRarBadData);
 }
 
 TEST(UnRar, AnswersUnavailableForMissingMembersAndFolders) {
@@ -137,10 +137,11 @@ TEST(UnRar, AnswersUnavailableForMissingMembersAndFolders) {
   TempFolder folder;
   const std::string target = folder.at("Vlmr1.tmp");
   for (const char* member : {"exe", "exe\\none.exe", "test.exe"}) {
-    EXPECT_EQ(library.RarExtractFile(libsFixture("Rar4.rar"), member, target), kLibraryUnavailable)
+    EXPECT_EQ(library.RarExtractFile(archiveFixture("Rar4.rar"), member, target),
+              kLibraryUnavailable)
         << member;
   }
-  EXPECT_EQ(library.RarExtractFile(libsFixture("Ace.store.ace"), "exe\\test.exe", target),
+  EXPECT_EQ(library.RarExtractFile(archiveFixture("Ace.store.ace"), "exe\\test.exe", target),
             kLibraryUnavailable);
   EXPECT_FALSE(std::filesystem::exists(target));
 }
@@ -152,16 +153,16 @@ TEST(UnRar, WithoutACompleteLibraryNothingIsListedOrExtracted) {
     UnRarLibrary library(where);
     EXPECT_FALSE(library.Load()) << where;
     TArchiveEntryList list;
-    EXPECT_FALSE(library.ReadRarByDll(list, libsFixture("Rar4.rar"))) << where;
+    EXPECT_FALSE(library.ReadRarByDll(list, archiveFixture("Rar4.rar"))) << where;
     EXPECT_EQ(list.Count(), 0) << where;
     EXPECT_EQ(
-        library.RarExtractFile(libsFixture("Rar4.rar"), "exe\\test.exe", folder.at("Vlmr1.tmp")),
+        library.RarExtractFile(archiveFixture("Rar4.rar"), "exe\\test.exe", folder.at("Vlmr1.tmp")),
         kLibraryUnavailable)
         << where;
   }
   // The built-in walk still lists the archive.
   TArchiveEntryList list;
-  EXPECT_TRUE(ReadRarArchive(list, libsFixture("Rar4.rar"), 0));
+  EXPECT_TRUE(ReadRarArchive(list, archiveFixture("Rar4.rar"), 0));
 }
 
 TEST(UnRar, TheProgramsLibraryComesFromItsFolder) {
@@ -169,10 +170,10 @@ TEST(UnRar, TheProgramsLibraryComesFromItsFolder) {
   setProgramFolder(test::standInFolder());
   EXPECT_TRUE(LoadUnRarDll());
   TArchiveEntryList list;
-  EXPECT_TRUE(ReadRarByDll(list, libsFixture("Rar2.rar")));
+  EXPECT_TRUE(ReadRarByDll(list, archiveFixture("Rar2.rar")));
   EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(RarExtractFile(libsFixture("Rar4.rar"), "jpg\\test.jpg", folder.at("Vlmr2.tmp"), 0, 0),
-            0);
+  EXPECT_EQ(
+      RarExtractFile(archiveFixture("Rar4.rar"), "jpg\\test.jpg", folder.at("Vlmr2.tmp"), 0, 0), 0);
   setProgramFolder({});
 }
 

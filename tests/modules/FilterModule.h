@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "modules/abi/FilterAbi.h"
+#include "abi/FilterAbi.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/TestFolders.h"
 #include "tests/support/TempFolder.h"

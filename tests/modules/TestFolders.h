@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/PLibrary.h"
+#include "tests/support/ArchiveFixtures.h"
 #include "tests/support/TempFolder.h"
 
 namespace vellomar::test {
@@ -25,10 +26,6 @@ inline std::string standInFolder() {
 // Libraries that lack one entry point each.
 inline std::string partialLibraryFolder() {
   return buildFolder() + "testdoubles/partial/";
-}
-
-inline std::string libsFixture(const std::string& name) {
-  return std::string(VELLOMAR_FIXTURES) + "/libs/" + name;
 }
 
 inline std::vector<uint8_t> fileBytes(const std::string& path) {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "abi/UnaceAbi.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UCrc32.h"
-#include "modules/abi/UnaceAbi.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/TestFolders.h"
 #include "tests/support/ArchiveBuilders.h"
@@ -16,7 +16,7 @@
 namespace vellomar {
 namespace {
 
-using test::libsFixture;
+using test::archiveFixture;
 using test::TempFolder;
 
 struct UnAce {
@@ -99,14 +99,14 @@ TEST(UnAceModule, ListsAce10And20Archives) {
         {"jpg", 0, 0x5B8B75D8, 0x31, c.method},
         {"jpg\\test.jpg", 40372, 0x5B5B5722, 0x20, c.method},
     };
-    std::vector<Member> members = list(libsFixture(c.archive), &result);
+    std::vector<Member> members = list(archiveFixture(c.archive), &result);
     std::sort(members.begin(), members.end(),
               [](const Member& a, const Member& b) { return a.name < b.name; });
     EXPECT_EQ(members, expected) << c.archive;
     EXPECT_EQ(result, kAceOk) << c.archive;
 
     AceArchiveData data{};
-    EXPECT_EQ(unAce().readArchiveData(libsFixture(c.archive).c_str(), &data), kAceOk);
+    EXPECT_EQ(unAce().readArchiveData(archiveFixture(c.archive).c_str(), &data), kAceOk);
     EXPECT_EQ(data.version, c.version) << c.archive;
     EXPECT_EQ(data.members, 5u) << c.archive;
   }
@@ -115,19 +115,19 @@ TEST(UnAceModule, ListsAce10And20Archives) {
 TEST(UnAceModule, ExtractsStoredMembersAndRefusesCompressedOnes) {
   TempFolder folder;
   // The member is matched ignoring case and written without its folders.
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "EXE\\Test.exe", folder.path()), kAceOk);
+  EXPECT_EQ(extract(archiveFixture("Ace.store.ace"), "EXE\\Test.exe", folder.path()), kAceOk);
   const std::vector<uint8_t> exe = test::fileBytes(folder.at("test.exe"));
   ASSERT_EQ(exe.size(), 45056u);
   EXPECT_EQ(exe[0], 'M');
   EXPECT_EQ(exe[1], 'Z');
 
   std::filesystem::remove(folder.at("test.exe"));
-  EXPECT_EQ(extract(libsFixture("Ace.method1.ace"), "exe\\test.exe", folder.path()),
+  EXPECT_EQ(extract(archiveFixture("Ace.method1.ace"), "exe\\test.exe", folder.path()),
             kAceErrorUnsupported);
   EXPECT_FALSE(std::filesystem::exists(folder.at("test.exe")));
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "exe\\none.exe", folder.path()),
+  EXPECT_EQ(extract(archiveFixture("Ace.store.ace"), "exe\\none.exe", folder.path()),
             kAceErrorNotFound);
-  EXPECT_EQ(extract(libsFixture("Ace.store.ace"), "test.exe", folder.path()), kAceErrorNotFound);
+  EXPECT_EQ(extract(archiveFixture("Ace.store.ace"), "test.exe", folder.path()), kAceErrorNotFound);
 }
 
 TEST(UnAceModule, RefusesBadCallsAndCancelledListings) {
@@ -138,21 +138,21 @@ TEST(UnAceModule, RefusesBadCallsAndCancelledListings) {
 
   ASSERT_EQ(initialise(cancel), kAceOk);
   AceListRequest request{{"", "", "", -1}};
-  EXPECT_EQ(unAce().list(libsFixture("Ace.store.ace").c_str(), &request), kAceErrorCancelled);
+  EXPECT_EQ(unAce().list(archiveFixture("Ace.store.ace").c_str(), &request), kAceErrorCancelled);
 
   int32_t result = -1;
-  list(libsFixture("Rar15.rar"), &result);
+  list(archiveFixture("Rar15.rar"), &result);
   EXPECT_EQ(result, kAceErrorNotArchive);
-  list(libsFixture("missing.ace"), &result);
+  list(archiveFixture("missing.ace"), &result);
   EXPECT_EQ(result, kAceErrorOpen);
 }
 
 TEST(UnAceModule, TestsStoredDataAgainstItsCrc) {
   TempFolder folder;
-  std::vector<uint8_t> bytes = test::fileBytes(libsFixture("Ace.store.ace"));
+  std::vector<uint8_t> bytes = test::fileBytes(archiveFixture("Ace.store.ace"));
   ASSERT_EQ(initialise(), kAceOk);
   AceListRequest all{{"", "", "", -1}};
-  EXPECT_EQ(unAce().test(libsFixture("Ace.store.ace").c_str(), &all), kAceOk);
+  EXPECT_EQ(unAce().test(archiveFixture("Ace.store.ace").c_str(), &all), kAceOk);
 
   bytes[0xB0 + 100] ^= 0x01;  // inside exe\test.exe
   test::writeBytes(folder, "bad.ace", bytes);
@@ -235,7 +235,7 @@ TEST(UnAceModule, CutArchivesGiveAnErrorAndNoHarm) {
   TempFolder folder;
   // Cuts behind the main header and the two folder headers leave whole archives.
   const std::set<size_t> headerEnds = {53, 91, 129};
-  const std::vector<uint8_t> whole = test::fileBytes(libsFixture("Ace.store.ace"));
+  const std::vector<uint8_t> whole = test::fileBytes(archiveFixture("Ace.store.ace"));
   for (size_t size = 0; size < whole.size(); size += (size < 400 ? 7 : 4999)) {
     test::writeBytes(folder, "cut.ace", std::vector<uint8_t>(whole.begin(), whole.begin() + size));
     int32_t result = kAceOk;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "abi/UnrarAbi.h"
 #include "foundation/UCrc32.h"
-#include "modules/abi/UnrarAbi.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/TestFolders.h"
 #include "tests/support/ArchiveBuilders.h"
@@ -17,7 +17,7 @@
 namespace vellomar {
 namespace {
 
-using test::libsFixture;
+using test::archiveFixture;
 using test::RarBuilder;
 using test::TempFolder;
 
@@ -127,7 +127,7 @@ TEST(UnRarModule, ListsEveryRarGeneration) {
   };
   for (const Case& c : cases) {
     int32_t last = kRarOk;
-    EXPECT_EQ(list(libsFixture(c.archive), &last), c.members) << c.archive;
+    EXPECT_EQ(list(archiveFixture(c.archive), &last), c.members) << c.archive;
     EXPECT_EQ(last, kRarEndOfArchive) << c.archive;
   }
 }
@@ -136,7 +136,7 @@ TEST(UnRarModule, ExtractsTheMemberWhoseHeaderWasReadLast) {
   TempFolder folder;
   const std::string target = folder.at("out.tmp");
   RarOpenRequest request{nullptr, kRarOpenExtract, -1};
-  const std::string path = libsFixture("Rar4.rar");
+  const std::string path = archiveFixture("Rar4.rar");
   request.archiveName = path.c_str();
   RarArchive* archive = unRar().open(&request);
   ASSERT_EQ(request.openResult, kRarOk);
@@ -159,7 +159,7 @@ TEST(UnRarModule, ExtractsTheMemberWhoseHeaderWasReadLast) {
 TEST(UnRarModule, RefusesWhatItCannotDo) {
   TempFolder folder;
   const std::string missing = folder.at("missing.rar");
-  const std::string ace = libsFixture("Ace.store.ace");
+  const std::string ace = archiveFixture("Ace.store.ace");
   RarOpenRequest request{missing.c_str(), kRarOpenList, -1};
   EXPECT_EQ(unRar().open(&request), nullptr);
   EXPECT_EQ(request.openResult, kRarOpenError);
@@ -178,7 +178,7 @@ TEST(UnRarModule, RefusesWhatItCannotDo) {
   EXPECT_EQ(request.openResult, kRarOpenError);
 
   // Listing mode cannot extract.
-  const std::string rar = libsFixture("Rar15.rar");
+  const std::string rar = archiveFixture("Rar15.rar");
   const std::string target = folder.at("out.tmp");
   request.archiveName = rar.c_str();
   RarArchive* archive = unRar().open(&request);
@@ -322,7 +322,7 @@ TEST(UnRarModule, ListsAndExtractsRar5) {
 
 TEST(UnRarModule, CutArchivesEndTheListingWithoutHarm) {
   TempFolder folder;
-  const std::vector<uint8_t> whole = test::fileBytes(libsFixture("Rar2.rar"));
+  const std::vector<uint8_t> whole = test::fileBytes(archiveFixture("Rar2.rar"));
   const std::string path = folder.at("cut.rar");
   for (size_t size = 7; size < whole.size(); size += whole.size() / 37) {
     test::writeBytes(folder, "cut.rar", std::vector<uint8_t>(whole.begin(), whole.begin() + size));
@@ -474,7 +474,7 @@ TEST(UnRarModule, SolidMembersAreExtractedWhereLibarchiveReachesThem) {
   for (const Case& c : cases) {
     const std::string target = folder.at("out.tmp");
     std::filesystem::remove(target);
-    EXPECT_EQ(extractMember(libsFixture(c.archive), c.index, target), c.result)
+    EXPECT_EQ(extractMember(archiveFixture(c.archive), c.index, target), c.result)
         << c.archive << " " << c.index;
     if (c.result == kRarOk) {
       EXPECT_EQ(test::fileBytes(target).size(), c.size) << c.archive;
@@ -487,14 +487,14 @@ TEST(UnRarModule, SolidMembersAreExtractedWhereLibarchiveReachesThem) {
 }
 
 TEST(UnRarModule, DamagedSolidArchivesListTheHeadsThatCanBeRead) {
-  const test::Bytes whole = test::fileBytes(libsFixture("Rar.solid.rar"));
+  const test::Bytes whole = test::fileBytes(archiveFixture("Rar.solid.rar"));
   constexpr size_t kExeHead = 2787;  // then 49 bytes of head and 18010 of data
   constexpr size_t kJpgHead = 20846;
   test::Bytes badData = whole;
   std::fill(badData.begin() + kExeHead + 49, badData.begin() + kJpgHead, 0x5A);
   test::Bytes badHead = whole;
   badHead[kJpgHead + 32] ^= 0x20;  // a letter of the name
-  test::Bytes badHead5 = test::fileBytes(libsFixture("Rar5.solid.rar"));
+  test::Bytes badHead5 = test::fileBytes(archiveFixture("Rar5.solid.rar"));
   badHead5[20782] ^= 0x20;  // the same letter in RAR 5
   struct Case {
     const char* what;
@@ -512,7 +512,7 @@ TEST(UnRarModule, DamagedSolidArchivesListTheHeadsThatCanBeRead) {
   };
   TempFolder folder;
   for (const Case& c : cases) {
-    const std::vector<Member> all = list(libsFixture(c.archive));
+    const std::vector<Member> all = list(archiveFixture(c.archive));
     ASSERT_EQ(all.size(), 6u) << c.archive;
     const std::string path = test::writeBytes(folder, "damaged.rar", c.bytes);
     int32_t last = kRarOk;

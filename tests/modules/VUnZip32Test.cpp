@@ -5,25 +5,23 @@
 #include <map>
 #include <string>
 
+#include "abi/VUnZip32Abi.h"
 #include "foundation/UByteReader.h"
-#include "modules/abi/VUnZip32Abi.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/TestFolders.h"
 #include "tests/support/ArchiveBuilders.h"
+#include "tests/support/ArchiveFixtures.h"
 
 namespace vellomar {
 namespace {
 
 namespace fs = std::filesystem;
+using test::archiveFixture;
 using test::Bytes;
 
 ZipExtractFileProc extractFile() {
   static const SharedLibrary library = SharedLibrary::load(test::standInFolder() + "VUnZip32.dll");
   return reinterpret_cast<ZipExtractFileProc>(library.symbol("ExtractFile"));
-}
-
-std::string modulesFixture(const std::string& name) {
-  return std::string(VELLOMAR_FIXTURES) + "/modules/" + name;
 }
 
 // The local header offset of each member, by its stored name.
@@ -192,14 +190,14 @@ TEST(VUnZip32, OldCompressionMethodsAnswerUnsupported) {
       {"Zip.implode.zip", "EXE\\TEST.EXE", 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(extractFile()(modulesFixture(c.archive).c_str(), c.member, target.c_str(), 100000,
+    EXPECT_EQ(extractFile()(archiveFixture(c.archive).c_str(), c.member, target.c_str(), 100000,
                             c.offset),
               kZipUnsupported)
         << c.archive;
     EXPECT_FALSE(fs::exists(target)) << c.archive;
   }
   // The stored member beside them comes out whole.
-  ASSERT_EQ(extractFile()(modulesFixture("Zip.shrink.zip").c_str(), "TEST.JPG", target.c_str(),
+  ASSERT_EQ(extractFile()(archiveFixture("Zip.shrink.zip").c_str(), "TEST.JPG", target.c_str(),
                           100000, 30605),
             kZipExtracted);
   EXPECT_EQ(fs::file_size(target), 40372u);

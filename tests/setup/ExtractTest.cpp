@@ -15,17 +15,17 @@
 #include "foundation/UExceptions.h"
 #include "setup/Utils.h"
 #include "tests/setup/ZipTestFiles.h"
+#include "tests/support/ArchiveFixtures.h"
 
 namespace vellomar::setup {
 namespace {
 
+using test::archiveFixture;
 using test::Bytes;
 using test::crcOf;
 using test::readFile;
 using test::RecordingProgress;
 using test::TempFolder;
-
-const std::string kFixtures = std::string(VELLOMAR_FIXTURES) + "/setup/";
 
 struct ExpectedFile {
   const char* path;
@@ -68,7 +68,7 @@ TEST(ExtractFiles, EveryEntryOfTheOldMethodArchivesDecodes) {
     test::CurrentFolder current(target.path());
     std::vector<std::string> installed;
     RecordingProgress progress;
-    ExtractFiles(kFixtures + archive.file, target.path(), "*.* EXE/*.* JPG/*.*", installed,
+    ExtractFiles(archiveFixture(archive.file), target.path(), "*.* EXE/*.* JPG/*.*", installed,
                  progress);
     for (const ExpectedFile& expected : archive.entries) {
       const Bytes content = readFile(target.path() + "/" + expected.path);

@@ -1,9 +1,9 @@
 #include "ui/usercmd/ULibraries.h"
 
+#include "abi/LabelPluginAbi.h"
+#include "abi/UserCommandAbi.h"
+#include "abi/UtilityAbi.h"
 #include "foundation/UDebugLog.h"
-#include "modules/abi/LabelPluginAbi.h"
-#include "modules/abi/UserCommandAbi.h"
-#include "modules/abi/UtilityAbi.h"
 
 namespace vellomar {
 namespace {

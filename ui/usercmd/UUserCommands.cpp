@@ -1,6 +1,6 @@
 #include "ui/usercmd/UUserCommands.h"
 
-#include "modules/abi/UserCommandAbi.h"
+#include "abi/UserCommandAbi.h"
 #include "platform/PText.h"
 
 namespace vellomar {

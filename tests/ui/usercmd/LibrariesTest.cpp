@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "modules/abi/UserCommandAbi.h"
+#include "abi/UserCommandAbi.h"
 #include "platform/PLibrary.h"
 #include "tests/support/TempFolder.h"
 

@@ -2,7 +2,7 @@
 // library double records what it was called with.
 #include <QStringList>
 
-#include "modules/abi/UserCommandAbi.h"
+#include "abi/UserCommandAbi.h"
 #include "tests/support/ArchiveBuilders.h"
 #include "tests/ui/scan/ScanningWindow.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "modules/abi/UserCommandAbi.h"
+#include "abi/UserCommandAbi.h"
 
 namespace vellomar {
 namespace {

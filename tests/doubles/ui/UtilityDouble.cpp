@@ -1,7 +1,7 @@
 #include <string>
 
-#include "modules/abi/UtilityAbi.h"
-#include "modules/uidoubles/CallRecord.h"
+#include "abi/UtilityAbi.h"
+#include "tests/doubles/ui/CallRecord.h"
 
 namespace vellomar {
 

@@ -1,6 +1,6 @@
 // An ACE library without ACETest: the program must count it absent.
 
-#include "modules/abi/UnaceAbi.h"
+#include "abi/UnaceAbi.h"
 
 namespace vellomar {
 

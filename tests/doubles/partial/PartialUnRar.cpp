@@ -1,6 +1,6 @@
 // A RAR library without RARGetDllVersion: the program must count it absent.
 
-#include "modules/abi/UnrarAbi.h"
+#include "abi/UnrarAbi.h"
 
 namespace vellomar {
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "modules/abi/FilterAbi.h"
-#include "modules/filterdoubles/FilterDouble.h"
+#include "abi/FilterAbi.h"
+#include "tests/doubles/filters/FilterDouble.h"
 
 namespace vellomar {
 

@@ -1,7 +1,7 @@
 #include <string>
 
-#include "modules/abi/UserCommandAbi.h"
-#include "modules/uidoubles/CallRecord.h"
+#include "abi/UserCommandAbi.h"
+#include "tests/doubles/ui/CallRecord.h"
 
 namespace vellomar {
 

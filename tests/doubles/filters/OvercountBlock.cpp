@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "modules/abi/FilterAbi.h"
-#include "modules/filterdoubles/FilterDouble.h"
+#include "abi/FilterAbi.h"
+#include "tests/doubles/filters/FilterDouble.h"
 
 namespace vellomar {
 

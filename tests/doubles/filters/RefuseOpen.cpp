@@ -1,7 +1,7 @@
 // Opens no file.
 
-#include "modules/abi/FilterAbi.h"
-#include "modules/filterdoubles/FilterDouble.h"
+#include "abi/FilterAbi.h"
+#include "tests/doubles/filters/FilterDouble.h"
 
 namespace vellomar {
 

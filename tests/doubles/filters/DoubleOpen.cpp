@@ -1,5 +1,5 @@
-#include "modules/abi/FilterAbi.h"
-#include "modules/filterdoubles/FilterDouble.h"
+#include "abi/FilterAbi.h"
+#include "tests/doubles/filters/FilterDouble.h"
 
 namespace vellomar {
 

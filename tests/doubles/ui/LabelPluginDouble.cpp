@@ -1,8 +1,8 @@
 #include <cstring>
 #include <string>
 
-#include "modules/abi/LabelPluginAbi.h"
-#include "modules/uidoubles/CallRecord.h"
+#include "abi/LabelPluginAbi.h"
+#include "tests/doubles/ui/CallRecord.h"
 
 namespace vellomar {
 
