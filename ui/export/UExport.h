@@ -91,10 +91,11 @@ struct ExportPiece {
   friend bool operator==(const ExportPiece&, const ExportPiece&) = default;
 };
 
-// How values are written into the template's text, after the character filter: as they are,
-// as HTML text ("&", "<", ">" and '"' as entities), or as CSV fields (a field that holds the
-// delimiter, a quote, CR or LF is quoted, its quotes doubled). A CSV field is the text of the
-// value variables written next to each other, so "<<pathtofolder>><<foldername>>" is one field.
+// How values are written into the template's text, after the character filter, as the header
+// keyword "escape" asks ("Escape = html", "Escape = csv ;" with its delimiter, "," by default):
+// as they are, as HTML text ("&", "<", ">" and '"' as entities), or as CSV fields (a field that
+// holds the delimiter, a quote, CR or LF is quoted, its quotes doubled). A CSV field is the text
+// of the value variables written next to each other, so "<<pathtofolder>><<foldername>>" is one.
 enum class ExportEscape : uint8_t { kNone, kHtml, kCsv };
 
 // A loaded export template with its variable table and output: the one export state of a run.
