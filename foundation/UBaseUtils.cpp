@@ -377,6 +377,29 @@ ShortString RemoveDoubleSpaces(const ShortString& s) {
   return ShortString(out);
 }
 
+std::string xmlEscaped(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
 bool SamePrefix(const ShortString& a, const ShortString& b, uint16_t n) {
   if (n <= 1) return true;
   const size_t count = n - 1u;

@@ -278,6 +278,12 @@ bool Registry::deleteValue(std::string_view name) {
   return false;
 }
 
+void Registry::deleteAllValues() {
+  if (!current_ || keys_[*current_].values.empty()) return;
+  keys_[*current_].values.clear();
+  changed_ = true;
+}
+
 std::string Registry::text() const {
   std::string out(kHeader);
   out += "\n\n";

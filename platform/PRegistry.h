@@ -50,6 +50,8 @@ class Registry {
   void writeString(std::string_view name, std::string_view value);
   void writeInteger(std::string_view name, uint32_t value);
   bool deleteValue(std::string_view name);
+  // Every value of the open key, its default value too; its subkeys stay.
+  void deleteAllValues();
 
   // The file as it would be written now.
   std::string text() const;

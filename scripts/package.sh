@@ -24,6 +24,10 @@ MP3.K32|bin:mp3.k32
 MP3TAG.K32|bin:mp3tag.k32
 VUNZIP32.DLL|bin:VUnZip32.dll
 VELLOMAR.ICO|bin:Vellomar.ico
+VLMR16.PNG|bin:Vellomar-16.png
+VLMR32.PNG|bin:Vellomar-32.png
+VLMR48.PNG|bin:Vellomar-48.png
+VLMR256.PNG|bin:Vellomar-256.png
 UNACEV2.DLL|bin:UnAceV2.dll
 UNRAR.DLL|bin:unrar.dll
 VLMRUTL.DLL|bin:VlmrUtl.dll

@@ -22,7 +22,4 @@ class DesktopEntry {
   std::string text_;
 };
 
-// A text as an XML character data or attribute value.
-std::string xmlEscaped(std::string_view text);
-
 }  // namespace vellomar::setup

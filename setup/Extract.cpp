@@ -259,9 +259,14 @@ class DataFileReader : public ZipEntryStream {
     if (!isSafeRelativeName(relative)) RaiseArchiveError(kArchiveBadNameLength);
     const std::string full = target_ + relative;
 
+    // A newer file kept in place is still the installation's, recorded with its own time.
+    const auto record = [&] {
+      if (registerFile) installedFiles_.push_back((keepTime ? "*" : " ") + installed.str());
+    };
     if (FileExistsShort(full)) {
       if (keepTime && !confirmOverwrite(full, installed.str())) {
         SkipBytes(header_.compressedSize);
+        record();
         return;
       }
       if (!kernelIsWritable(full.c_str())) kernelMakeWritable(full.c_str());
@@ -287,7 +292,7 @@ class DataFileReader : public ZipEntryStream {
       kernelSetExecutable(full.c_str());
     }
     SetFileDosDate(full, uint32_t{header_.dosDate} << 16 | header_.dosTime);
-    if (registerFile) installedFiles_.push_back((keepTime ? "*" : " ") + installed.str());
+    record();
   }
 
   // Only the date words are compared: a newer time on the same day is overwritten.

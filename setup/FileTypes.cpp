@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "platform/PProcess.h"
 #include "platform/PRegistry.h"
@@ -17,7 +18,10 @@ namespace {
 
 constexpr char kDatabaseMimeType[] = "application/x-vellomar-database";
 constexpr char kFilterMimeType[] = "application/x-vellomar-filter";
-constexpr char kTextEditorCommand[] = "notepad \"%1\"";
+// The templates are plain text to the desktop, whose opener starts the user's text editor.
+constexpr char kTextEditorCommand[] = "xdg-open \"%1\"";
+// The icon files the data file brings, by their size in pixels.
+constexpr std::array<int, 4> kIconSizes = {16, 32, 48, 256};
 
 struct FileType {
   std::string_view extension;  // with its dot
@@ -85,7 +89,7 @@ std::string mimePackageText() {
       "  <mime-type type=\"text/x-vellomar-help\">\n"
       "    <comment>Vellomar Help</comment>\n"
       "    <sub-class-of type=\"text/html\"/>\n"
-      "    <glob pattern=\"Vellomar.hlp\"/>\n"
+      "    <glob pattern=\"Vellomar.hlp\" case-sensitive=\"true\"/>\n"
       "  </mime-type>\n"
       "</mime-info>\n";
   return text;
@@ -95,7 +99,7 @@ std::string typesDesktopText(const std::string& target) {
   DesktopEntry entry("Application");
   entry.set("Name", kGroupName);
   entry.setExec(target + "Vellomar.exe", "", "%f");
-  entry.set("Icon", target + "Vellomar.ico");
+  entry.set("Icon", kIconName);
   entry.set("MimeType", std::string(kDatabaseMimeType) + ";");
   // Only for opening databases: the menu item is made with the program group.
   entry.set("NoDisplay", "true");
@@ -106,6 +110,21 @@ std::string typesDesktopText(const std::string& target) {
 void writeDesktopFile(const std::string& path, const std::string& text) {
   if (path.empty() || !replaceWholeFile(path, text)) {
     throw EKstvFatalException("Cannot write the file " + path + ".");
+  }
+}
+
+// The installed PNG icons go into the user's hicolor theme, where desktop entries find them by
+// name; a size the data file did not bring is left to the theme's scaling.
+void installThemeIcons(const std::string& target) {
+  const std::string data = userDataFolder();
+  for (const int size : kIconSizes) {
+    const std::string pixels = std::to_string(size);
+    const std::optional<std::string> icon =
+        readFileContents(target + "Vellomar-" + pixels + ".png");
+    if (!icon || data.empty()) continue;
+    writeDesktopFile(data + "icons/hicolor/" + pixels + "x" + pixels + "/apps/" +
+                         std::string(kIconName) + ".png",
+                     *icon);
   }
 }
 
@@ -125,6 +144,7 @@ void RegisterFileTypes(const std::string& target) {
   writeRegistryTypes(target);
   writeDesktopFile(mimePackageFile(), mimePackageText());
   writeDesktopFile(typesDesktopFile(), typesDesktopText(target));
+  installThemeIcons(target);
   // The desktop reads types and handlers through caches these tools make; where one is
   // missing, its cache waits for its next run.
   const std::string data = userDataFolder();

@@ -36,6 +36,8 @@ uint64_t fileTimeTicks(FileTime time) {
 
 void UninstallFolders::AddUninstallFolder(const std::string& folder) {
   Registry registry = openForWriting(kUninstallKey);
+  // The first folder starts the record: nothing of an earlier installation may stay in it.
+  if (counter_ == 0) registry.deleteAllValues();
   registry.writeString("Folder" + std::to_string(counter_), folder);
   registry.closeKey();
   ++counter_;

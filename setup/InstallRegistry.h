@@ -11,7 +11,8 @@ namespace vellomar::setup {
 // The installation's record in the registry. Writes raise RegistryError when the registry file
 // cannot be written.
 
-// Numbers the installed folders for the uninstaller, in call order from Folder0.
+// Numbers the installed folders for the uninstaller, in call order from Folder0; the first
+// clears the uninstall record of an earlier installation.
 class UninstallFolders {
  public:
   void AddUninstallFolder(const std::string& folder);

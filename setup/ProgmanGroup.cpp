@@ -1,5 +1,6 @@
 #include "setup/ProgmanGroup.h"
 
+#include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "platform/PUserFolders.h"
 #include "platform/PWholeFile.h"
@@ -58,7 +59,7 @@ std::string itemText(const ProgmanItem& item, const std::string& target) {
     // Hidden while the file it starts is missing.
     entry.set("TryExec", file);
   }
-  entry.set("Icon", target + "Vellomar.ico");
+  entry.set("Icon", kIconName);
   entry.set("Terminal", "false");
   return entry.text();
 }
@@ -103,7 +104,7 @@ void CreateProgmanGroup(const std::string& target) {
 
   DesktopEntry directory("Directory");
   directory.set("Name", kGroupName);
-  directory.set("Icon", target + "Vellomar.ico");
+  directory.set("Icon", kIconName);
   write(directories + "/" + std::string(kGroupId) + ".directory", directory.text(),
         "Cannot display group " + groupName);
 

@@ -11,6 +11,8 @@ namespace vellomar::setup {
 // item beside the user's other applications.
 
 constexpr std::string_view kGroupName = "Vellomar 5";
+// The program's icon in the desktop's icon theme, as its desktop entries name it.
+constexpr std::string_view kIconName = "vellomar";
 
 struct ProgmanItem {
   std::string_view name;       // shown in the menu

@@ -5,11 +5,11 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStyle>
 
 #include "foundation/UExceptions.h"
 
@@ -49,7 +49,7 @@ TFormMain::TFormMain(SetupServices& services, std::string programDir)
   LabelProgress = new QLabel(this);
   LabelProgress->setAlignment(Qt::AlignCenter);
   Image1 = new QLabel(this);
-  Image1->setPixmap(style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(kIconSize, kIconSize));
+  Image1->setPixmap(QIcon(QStringLiteral(":/setup/Vellomar.svg")).pixmap(kIconSize, kIconSize));
   Image1->setFixedSize(kIconSize, kIconSize);
   ButtonInstall = new QPushButton("Install", this);
   ButtonInstall->setDefault(true);

@@ -67,8 +67,13 @@ class RecordingForm : public setup::InstallForm {
   void setProgressLabel(const std::string& text) override { labels.push_back(text); }
   void setGauge(int) override {}
   bool abortRequested() override { return static_cast<int>(labels.size()) >= abortAfterLabels; }
-  setup::InstallAnswer ask(const std::string&, const std::string&) override {
-    return setup::InstallAnswer::kYes;
+  // Answered from a script, Yes when it runs out.
+  setup::InstallAnswer ask(const std::string&, const std::string& text) override {
+    questions.push_back(text);
+    if (answers.empty()) return setup::InstallAnswer::kYes;
+    const setup::InstallAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
   }
   void showProgressControls() override { progressShown = true; }
   void openHelp(const std::string& helpFile, int context) override {
@@ -77,6 +82,8 @@ class RecordingForm : public setup::InstallForm {
 
   std::vector<std::string> labels;
   std::vector<std::string> help;
+  std::vector<std::string> questions;
+  std::deque<setup::InstallAnswer> answers;
   bool progressShown = false;
   int abortAfterLabels = 1 << 30;
 };

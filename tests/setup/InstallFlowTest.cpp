@@ -1,12 +1,15 @@
 #include "setup/InstallFlow.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "platform/PRegistry.h"
+#include "platform/PWholeFile.h"
 #include "tests/setup/InstallFixtures.h"
 #include "tests/setup/ZipTestFiles.h"
 
@@ -28,16 +31,18 @@ Bytes bytesOf(std::string_view text) {
 // A program folder holding Setup's data file.
 class ProgramFolder {
  public:
-  ProgramFolder() : folder_("program") {
-    test::writeFile(folder_.at(kDataFileName),
-                    test::buildZip({
-                        test::storedEntry("VELLOMAR.EXE", kProgram),
-                        test::storedEntry("README.TXT", bytesOf("read me")),
-                        test::storedEntry("UNINST.EXE", kProgram),
-                        test::storedEntry("htmld.efd", bytesOf("[Database]")),
-                        test::storedEntry("td.eff", bytesOf("[Files]")),
-                        test::storedEntry("extra.dat", bytesOf("extra")),
-                    }));
+  // more: entries after the usual ones, as an earlier version's data file may have had.
+  explicit ProgramFolder(std::vector<test::ZipTestEntry> more = {}) : folder_("program") {
+    std::vector<test::ZipTestEntry> entries = {
+        test::storedEntry("VELLOMAR.EXE", kProgram),
+        test::storedEntry("README.TXT", bytesOf("read me")),
+        test::storedEntry("UNINST.EXE", kProgram),
+        test::storedEntry("htmld.efd", bytesOf("[Database]")),
+        test::storedEntry("td.eff", bytesOf("[Files]")),
+        test::storedEntry("extra.dat", bytesOf("extra")),
+    };
+    entries.insert(entries.end(), more.begin(), more.end());
+    test::writeFile(folder_.at(kDataFileName), test::buildZip(entries));
   }
   const std::string& path() const { return folder_.path(); }
 
@@ -48,9 +53,9 @@ class ProgramFolder {
 constexpr char kTimeValues[] = "dword:19ba4000\n";  // 2025-01-01 00:00 UTC, low half
 constexpr char kTimeHigh[] = "dword:01db5be0\n";
 
-std::string timesOf(int n) {
+std::string timesOf(int n, std::string low = kTimeValues, std::string high = kTimeHigh) {
   const std::string number = std::to_string(n);
-  return "\"TimeLo" + number + "\"=" + kTimeValues + "\"TimeHi" + number + "\"=" + kTimeHigh;
+  return "\"TimeLo" + number + "\"=" + low + "\"TimeHi" + number + "\"=" + high;
 }
 
 std::string templateTypeKeys(const std::string& extension, const std::string& type,
@@ -58,10 +63,13 @@ std::string templateTypeKeys(const std::string& extension, const std::string& ty
   const std::string key = "[HKEY_CLASSES_ROOT\\" + type;
   return "[HKEY_CLASSES_ROOT\\" + extension + "]\n@=\"" + type + "\"\n\n" + key + "]\n@=\"" +
          description + "\"\n\n" + key + "\\shell]\n\n" + key + "\\shell\\open]\n@=\"Open\"\n\n" +
-         key + "\\shell\\open\\command]\n@=\"notepad \\\"%1\\\"\"\n\n";
+         key + "\\shell\\open\\command]\n@=\"xdg-open \\\"%1\\\"\"\n\n";
 }
 
-std::string expectedRegistry(const UserHome& home, const std::string& t) {
+// The registry after installing the program folder's data file into t; file2Times are the time
+// values of the template "Export/HTML Detailed.vefd".
+std::string expectedRegistry(const UserHome& home, const std::string& t,
+                             const std::string& file2Times = timesOf(2)) {
   const std::string programs = home.data("applications/");
   return "REGEDIT4\n\n"
          "[HKEY_LOCAL_MACHINE\\Software]\n\n"
@@ -80,7 +88,7 @@ std::string expectedRegistry(const UserHome& home, const std::string& t) {
          "\"File0\"=\"Vellomar.exe\"\n"
          "\"File1\"=\"Read Me.txt\"\n"
          "\"File2\"=\"Export/HTML Detailed.vefd\"\n" +
-         timesOf(2) + "\"File3\"=\"Export/Tab delimited.veff\"\n" + timesOf(3) +
+         file2Times + "\"File3\"=\"Export/Tab delimited.veff\"\n" + timesOf(3) +
          "\"File4\"=\"extra.dat\"\n" + timesOf(4) +
          "\"File5\"=\"Vellomar.GID\"\n"
          "\"File6\"=\"Vellomar.FTS\"\n"
@@ -169,7 +177,7 @@ TEST(InstallFlow, InstallsEveryFileAndRecordsTheInstallationForTheDesktop) {
   // The desktop's MIME tool accepted the package.
   EXPECT_NE(contentOf(home.data("mime/globs2")).find("application/x-vellomar-database:*.kvd"),
             std::string::npos);
-  EXPECT_NE(contentOf(home.data("mime/globs2")).find("text/x-vellomar-help:vellomar.hlp"),
+  EXPECT_NE(contentOf(home.data("mime/globs2")).find("text/x-vellomar-help:Vellomar.hlp:cs"),
             std::string::npos);
   EXPECT_NE(contentOf(home.data("mime/subclasses")).find("text/x-vellomar-export-space text/plain"),
             std::string::npos);
@@ -211,6 +219,33 @@ TEST(InstallFlow, AReinstallationReplacesTheMenuItemsAndTheRecord) {
   EXPECT_NE(item.find("\nExec=\"" + second + "Vellomar.exe\"\n"), std::string::npos) << item;
   EXPECT_EQ(item.find(first), std::string::npos);
   EXPECT_EQ(home.registryText(), expectedRegistry(home, second));
+}
+
+// A newer template kept by answering No is still listed, with its own time; values of an
+// earlier installation of more files do not stay.
+TEST(InstallFlow, AReinstallationKeepingANewerFileWritesTheRecordAfresh) {
+  UserHome home;
+  const std::string t = home.at("Vellomar/");
+  {
+    ProgramFolder earlier(
+        {test::storedEntry("old1.dat", bytesOf("1")), test::storedEntry("old2.dat", bytesOf("2"))});
+    test::InstallAttempt attempt;
+    ASSERT_TRUE(attempt.run(earlier.path(), t, true));
+  }
+  const std::string kept = t + "Export/HTML Detailed.vefd";
+  ASSERT_TRUE(replaceWholeFile(kept, "mine"));
+  const timespec times[2] = {{1893456000, 0}, {1893456000, 0}};  // 2030-01-01 00:00 UTC
+  ASSERT_EQ(::utimensat(AT_FDCWD, kept.c_str(), times, 0), 0);
+
+  ProgramFolder program;
+  test::InstallAttempt attempt;
+  attempt.form.answers = {InstallAnswer::kNo};
+  ASSERT_TRUE(attempt.run(program.path(), t, true));
+  ASSERT_EQ(attempt.form.questions.size(), 1u);
+  EXPECT_EQ(contentOf(kept), "mine");
+  // 2030-01-01 00:00 UTC in 100 ns ticks since 1601: 0x01e0f6c0a005c000.
+  EXPECT_EQ(home.registryText(),
+            expectedRegistry(home, t, timesOf(2, "dword:a005c000\n", "dword:01e0f6c0\n")));
 }
 
 TEST(InstallFlow, WithoutTheMenuBoxNoGroupIsMadeButTheMenuPathsAreStillRecorded) {

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeDatabase>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -74,6 +75,10 @@ TEST(FormMain, OpensWithTheDefaultTargetAndOnlyTheChoicesShown) {
   test::saveScreenshot(&form, "setup-before-installation");
 
   EXPECT_EQ(form.windowTitle(), "Vellomar 5 Installation");
+  // The program's own icon, not a stock picture.
+  EXPECT_EQ(form.Image1->pixmap().toImage(),
+            QIcon(QStringLiteral(":/setup/Vellomar.svg")).pixmap(32, 32).toImage());
+  EXPECT_FALSE(form.Image1->pixmap().isNull());
   EXPECT_EQ(form.EditTargetDir->text().toStdString(), window.home.at("Vellomar/"));
   EXPECT_EQ(form.CheckBoxAddToProgman->text(), "Add Vellomar to Start->Programs menu");
   EXPECT_TRUE(form.CheckBoxAddToProgman->isChecked());
@@ -119,6 +124,43 @@ TEST(FormMain, InstallShowsTheProgressAndEndsWithTheProgramInstalled) {
   EXPECT_TRUE(fs::is_regular_file(target + "/UnRAR.dll"));
   EXPECT_TRUE(fs::is_regular_file(window.home.config("menus/applications-merged/vellomar-5.menu")));
   EXPECT_FALSE(form.isVisible()) << "one attempt ends the program";
+}
+
+// The desktop's MIME database, as the installation leaves it, takes the help file for HTML and
+// the templates for text; the icons are in the user's theme under the name the entries give.
+TEST(FormMain, TheInstalledTypesResolveInTheDesktopsMimeDatabase) {
+  SetupWindow window;
+  ASSERT_TRUE(window.exposed);
+  const std::string target = window.home.at("Vellomar/");
+  typeTarget(window.form, target);
+  QTest::mouseClick(window.form.ButtonInstall, Qt::LeftButton);
+  ASSERT_EQ(window.services.boxes(), std::vector<std::string>{kSuccess});
+
+  const QMimeDatabase mime;
+  const struct {
+    const char* file;
+    const char* type;
+    const char* parent;
+  } cases[] = {
+      {"Vellomar.hlp", "text/x-vellomar-help", "text/html"},
+      {"a.kvd", "application/x-vellomar-database", "application/octet-stream"},
+      {"Tab delimited.veff", "text/x-vellomar-export-files", "text/plain"},
+      {"HTML Brief.vefd", "text/x-vellomar-export-database", "text/plain"},
+  };
+  for (const auto& c : cases) {
+    const QMimeType type =
+        mime.mimeTypeForFile(QString::fromUtf8(c.file), QMimeDatabase::MatchExtension);
+    EXPECT_EQ(type.name().toStdString(), c.type) << c.file;
+    EXPECT_TRUE(type.inherits(QString::fromUtf8(c.parent))) << c.file;
+  }
+  for (const char* size : {"16x16", "32x32", "48x48", "256x256"}) {
+    EXPECT_TRUE(
+        fs::is_regular_file(window.home.data("icons/hicolor/") + size + "/apps/vellomar.png"))
+        << size;
+  }
+  const std::string item =
+      test::contentOf(window.home.data("applications/vellomar-5-vellomar-5.desktop"));
+  EXPECT_NE(item.find("\nIcon=vellomar\n"), std::string::npos) << item;
 }
 
 TEST(FormMain, ANewerTemplateOfTheUserIsKeptWhenTheQuestionIsAnsweredNo) {

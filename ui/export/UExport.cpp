@@ -8,6 +8,7 @@
 #include "engine/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
+#include "platform/PText.h"
 #include "ui/export/UFileLine.h"
 
 namespace vellomar {
@@ -167,6 +168,52 @@ std::string_view keywordValue(std::string_view line, size_t afterKeyword) {
   return trim(rest);
 }
 
+// The line break, tab and blank variables written in a character list stand for their
+// characters, the only way a line of the template can hold a CR, an LF or an edge TAB.
+std::string withConstantCharacters(const TDBaseExport& e, std::string_view text) {
+  if (e.IdentifierBegin.empty()) return std::string(text);
+  const std::string lower = asciiLower(text);
+  const std::string begin = asciiLower(e.IdentifierBegin);
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t at = lower.find(begin, i);
+    if (at == std::string::npos) break;
+    out.append(text.substr(i, at - i));
+    i = at;
+    bool matched = false;
+    for (int v = kVarCrLf; v <= kVarSpace; ++v) {
+      const std::string id = asciiLower(e.IdentifierBegin +
+                                        std::string(kExportVariableNames[v - 1]) + e.IdentifierEnd);
+      if (lower.compare(i, id.size(), id) == 0) {
+        out.append(e.value(v));
+        i += id.size();
+        matched = true;
+        break;
+      }
+    }
+    if (!matched) out += text[i++];
+  }
+  out.append(text.substr(i));
+  return out;
+}
+
+// "escape html", "escape csv" or "escape csv ;" (a separator "=" or ":" may follow the
+// keyword); any other value leaves the values as they are.
+void parseEscape(TDBaseExport& e, std::string_view lower, size_t afterKeyword) {
+  std::string_view value = trimLeft(lower.substr(afterKeyword));
+  if (!value.empty() && (value.front() == '=' || value.front() == ':')) value.remove_prefix(1);
+  value = trim(value);
+  if (value == "html") {
+    e.Escape = ExportEscape::kHtml;
+  } else if (value.starts_with("csv")) {
+    const std::string_view delimiter = trim(value.substr(3));
+    if (delimiter.size() > 1) return;
+    e.Escape = ExportEscape::kCsv;
+    e.CsvDelimiter = delimiter.empty() ? ',' : delimiter.front();
+  }
+}
+
 void parseHeaderLine(TDBaseExport& e, std::string_view line) {
   const std::string lower = asciiLower(line);
   auto find = [&](std::string_view keyword, std::string_view from) -> std::optional<std::string> {
@@ -181,11 +228,15 @@ void parseHeaderLine(TDBaseExport& e, std::string_view line) {
   if (auto v = find("filecolumns", lower)) e.FileColumns = numberOr(*v, 1);
   if (auto v = find("defaultext", line)) e.DefaultExt = *v;
   if (auto v = find("filefilter", line)) e.FileFilter = *v;
-  if (auto v = find("excludechars", line)) e.ExcludeChars += *v;
+  if (auto v = find("excludechars", line)) e.ExcludeChars += withConstantCharacters(e, *v);
   if (auto v = find("replacechar", line)) {
     // A single character is one to blank out: the pair of it and a blank.
-    e.ReplaceChars += *v;
-    if (splitChars(*v).size() == 1) e.ReplaceChars += ' ';
+    const std::string pairs = withConstantCharacters(e, *v);
+    e.ReplaceChars += pairs;
+    if (splitChars(pairs).size() == 1) e.ReplaceChars += ' ';
+  }
+  if (const size_t at = lower.find("escape"); at != std::string::npos) {
+    parseEscape(e, lower, at + 6);
   }
 }
 
@@ -241,6 +292,8 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   e.FileFilter.clear();
   e.ExcludeChars.clear();
   e.ReplaceChars.clear();
+  e.Escape = ExportEscape::kNone;
+  e.CsvDelimiter = ',';
   e.BytesWritten = 0;
   e.FilesWritten = 0;
   for (TIdValue& v : e.Variables) v = TIdValue{};
@@ -344,8 +397,9 @@ void LoadExportFormat(TDBaseExport& e, std::string_view fileName, TDBase* db) {
 
 void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db) {
   resetExport(e, db);
-  text = text.substr(0, text.find('\0'));
-  for (std::string_view line : splitLines(text)) {
+  // Read as the windows read names, so that its text and the values share one encoding.
+  const std::string utf8 = textAsUtf8(text.substr(0, text.find('\0')));
+  for (std::string_view line : splitLines(utf8)) {
     std::string_view kept = trimRight(line);
     const std::string lower = asciiLower(trim(line));
     if (lower.starts_with("//")) continue;
@@ -392,8 +446,9 @@ void CloseExportOutput(TDBaseExport& e) {
   e.Output.Done();
 }
 
-std::string FilterExportValue(const TDBaseExport& e, std::string_view text) {
-  if (e.ExcludeChars.empty() && e.ReplaceChars.empty()) return std::string(text);
+std::string FilterExportValue(const TDBaseExport& e, std::string_view raw) {
+  const std::string text = textAsUtf8(raw);
+  if (e.ExcludeChars.empty() && e.ReplaceChars.empty()) return text;
   const std::vector<std::string_view> excluded = splitChars(e.ExcludeChars);
   const std::vector<std::string_view> pairs = splitChars(e.ReplaceChars);
   std::string out;
@@ -413,10 +468,44 @@ std::string FilterExportValue(const TDBaseExport& e, std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The line break, tab and blank are template text, not values.
+bool isValuePiece(const ExportPiece& piece) {
+  return piece.Variable != 0 && piece.Variable < kVarCrLf;
+}
+
+void appendCsvField(std::string& out, std::string_view field, char delimiter) {
+  if (field.find_first_of(std::string{delimiter, '"', '\r', '\n'}) == std::string_view::npos) {
+    out.append(field);
+    return;
+  }
+  out += '"';
+  for (char c : field) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
 std::string ExpandExportSection(const TDBaseExport& e, int section) {
+  const std::vector<ExportPiece>& pieces = e.Parsed[section - 1];
   std::string out;
-  for (const ExportPiece& piece : e.Parsed[section - 1]) {
-    out.append(piece.Variable == 0 ? piece.Text : e.value(piece.Variable));
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const ExportPiece& piece = pieces[i];
+    if (!isValuePiece(piece) || e.Escape == ExportEscape::kNone) {
+      out.append(piece.Variable == 0 ? piece.Text : e.value(piece.Variable));
+    } else if (e.Escape == ExportEscape::kHtml) {
+      out += xmlEscaped(e.value(piece.Variable));
+    } else {
+      std::string field = e.value(piece.Variable);
+      while (i + 1 < pieces.size() && isValuePiece(pieces[i + 1])) {
+        field += e.value(pieces[++i].Variable);
+      }
+      appendCsvField(out, field, e.CsvDelimiter);
+    }
   }
   return out;
 }
@@ -524,6 +613,10 @@ void ExportFoundFile(TDBaseExport& e, const TOneFile& entry) {
   setFiltered(e, kVarDiskName, DiskData.DiskName);
   setFiltered(e, kVarFolderName, FolderData.Name);
   setFileValues(e, entry);
+  // As the found-files window shows a found disk name: neither size nor date.
+  if ((entry.Data.Attr & kAttrFolder) == 0 && entry.Data.Size == 0 && entry.Data.DateTime == 0) {
+    setFiltered(e, kVarFileSize, "(disk)");
+  }
   WriteExportSection(e, kSecFile);
   if (entry.Data.DescOffset != 0) WriteExportSection(e, kSecDescription);
   ++e.FilesWritten;

@@ -91,6 +91,13 @@ struct ExportPiece {
   friend bool operator==(const ExportPiece&, const ExportPiece&) = default;
 };
 
+// How values are written into the template's text, after the character filter, as the header
+// keyword "escape" asks ("Escape = html", "Escape = csv ;" with its delimiter, "," by default):
+// as they are, as HTML text ("&", "<", ">" and '"' as entities), or as CSV fields (a field that
+// holds the delimiter, a quote, CR or LF is quoted, its quotes doubled). A CSV field is the text
+// of the value variables written next to each other, so "<<pathtofolder>><<foldername>>" is one.
+enum class ExportEscape : uint8_t { kNone, kHtml, kCsv };
+
 // A loaded export template with its variable table and output: the one export state of a run.
 struct TDBaseExport {
   std::string IdentifierBegin = "<<";
@@ -112,6 +119,8 @@ struct TDBaseExport {
   std::string FileFilter;
   std::string ExcludeChars;
   std::string ReplaceChars;
+  ExportEscape Escape = ExportEscape::kNone;
+  char CsvDelimiter = ',';
   uint64_t BytesWritten = 0;
   int32_t FilesWritten = 0;
   uint8_t CurrentSection = 0;
@@ -149,12 +158,14 @@ void ExportFoundFile(TDBaseExport& e, const TOneFile& entry);
 // with the given progress callback.
 void SetExportCallbacks(TDBase* db, TProgressCallback progress);
 
-// Characters of ExcludeChars become blanks, then each pair of ReplaceChars maps its first
-// character to its second, a later pair acting on the result of the earlier ones.
+// The text as the windows show it (valid UTF-8); then characters of ExcludeChars become blanks,
+// and each pair of ReplaceChars maps its first character to its second, a later pair acting on
+// the result of the earlier ones.
 std::string FilterExportValue(const TDBaseExport& e, std::string_view text);
 // Substitutes the section's variables and appends the result to the output.
 void WriteExportSection(TDBaseExport& e, int section);
-// The section's text with the present values, as WriteExportSection would write it.
+// The section's text with the present values, escaped as the template asks, as
+// WriteExportSection would write it.
 std::string ExpandExportSection(const TDBaseExport& e, int section);
 
 }  // namespace vellomar

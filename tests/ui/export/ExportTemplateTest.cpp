@@ -135,6 +135,53 @@ TEST(ExportTemplate, CharacterFilter) {
   EXPECT_EQ(FilterExportValue(none, "a#b"), "a#b");
 }
 
+TEST(ExportTemplate, ConstantVariablesInCharacterLists) {
+  TDBaseExport e;
+  LoadExportFormatText(e,
+                       "ExcludeChars = <<tab>><<CRLF>>\n"
+                       "IdentifierBegin = [\nIdentifierEnd = ]\n"
+                       "ReplaceChar = [space]_\n",
+                       nullptr);
+  EXPECT_EQ(FilterExportValue(e, "a\tb\r\nc d<<tab>>"), "a_b__c_d<<tab>>");
+}
+
+// Bytes that form no UTF-8 character are read as CP1252, in values and in the template's text.
+TEST(ExportTemplate, ValuesAndTemplateTextAreUtf8) {
+  TDBaseExport e;
+  LoadExportFormatText(e, "<<on file>>\n\x80 <<filename>>\n", nullptr);
+  e.setValue(kVarFileName, FilterExportValue(e, "caf\xe9 \xc3\xa9"));
+  EXPECT_EQ(ExpandExportSection(e, kSecFile), "\u20ac caf\u00e9 \u00e9");
+}
+
+// Each escape over the same section; the constant variables stay template text.
+TEST(ExportTemplate, EscapedValues) {
+  const struct {
+    const char* header;
+    const char* expected;
+  } cases[] = {
+      {"", "<b>;a\"b;<<x;\r\n|c&d\t"},
+      {"Escape = html", "&lt;b&gt;;a&quot;b;&lt;&lt;x;\r\n|c&amp;d\t"},
+      {"escape HTML", "&lt;b&gt;;a&quot;b;&lt;&lt;x;\r\n|c&amp;d\t"},
+      {"Escape = csv ;", "<b>;\"a\"\"b;<<x;\r\n\"|c&d\t"},
+      {"escape: csv", "<b>;\"a\"\"b;<<x;\r\n\"|c&d\t"},
+      {"Escape = csv &", "<b>;\"a\"\"b;<<x;\r\n\"|\"c&d\"\t"},
+      {"Escape = text", "<b>;a\"b;<<x;\r\n|c&d\t"},
+  };
+  for (const auto& c : cases) {
+    TDBaseExport e;
+    LoadExportFormatText(e,
+                         std::string(c.header) +
+                             "\n<<on file>>\n<<filename>>;<<diskname>><<foldername>>|"
+                             "<<shortdesc>><<tab>>\n",
+                         nullptr);
+    e.setValue(kVarFileName, "<b>");
+    e.setValue(kVarDiskName, "a\"b;<<x;");
+    e.setValue(kVarFolderName, "\r\n");
+    e.setValue(kVarShortDesc, "c&d");
+    EXPECT_EQ(ExpandExportSection(e, kSecFile), c.expected) << c.header;
+  }
+}
+
 // The sections of a folder's files in columns, each written as a letter.
 std::string columnsOf(int32_t fileColumns, int files) {
   TDBaseExport e;

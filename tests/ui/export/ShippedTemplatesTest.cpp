@@ -8,6 +8,7 @@
 
 #include "engine/UApi.h"
 #include "tests/ui/export/ExportCatalogue.h"
+#include "tests/ui/export/ExportReaders.h"
 #include "tests/ui/export/ExportRun.h"
 #include "ui/export/UExport.h"
 #include "ui/export/UListExport.h"
@@ -71,33 +72,18 @@ void expectTabFieldsLineUp(const std::string& name, const std::string& output) {
   }
 }
 
-// Every field in quotes, no quote inside a field, the same number of fields on every line.
-void expectQuotedFieldsLineUp(const std::string& name, const std::string& output) {
-  int expected = -1;
-  for (const std::string& line : linesOf(output)) {
-    int fields = 0;
-    size_t at = 0;
-    while (at < line.size()) {
-      ASSERT_EQ(line[at], '"') << name << ": " << line;
-      const size_t close = line.find('"', at + 1);
-      ASSERT_NE(close, std::string::npos) << name << ": " << line;
-      ++fields;
-      at = close + 1;
-      if (at < line.size()) {
-        ASSERT_EQ(line[at], ';') << name << ": " << line;
-        ++at;
-      }
-    }
-    if (expected < 0) expected = fields;
-    EXPECT_EQ(fields, expected) << name << ": " << line;
-  }
+// Records of a CSV reader, the same number of fields in each.
+void expectCsvFieldsLineUp(const std::string& name, const std::string& output) {
+  const testing::Rows rows = testing::readCsv(output, ';');
+  ASSERT_FALSE(rows.empty()) << name;
+  for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size()) << name << ": " << row[0];
 }
 
 void expectShape(const std::string& name, const std::string& output) {
   if (name.find("HTML") != std::string::npos) {
     expectWellFormedHtml(name, output);
   } else if (name.find("quotes") != std::string::npos) {
-    expectQuotedFieldsLineUp(name, output);
+    expectCsvFieldsLineUp(name, output);
   } else {
     expectTabFieldsLineUp(name, output);
   }
