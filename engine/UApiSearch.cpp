@@ -155,6 +155,12 @@ bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool unique
   return CompressDBase(from, from.Trees, into, into.Trees, allDisks, uniqueNames, copyOptions);
 }
 
+bool ApiRepairDBase(TDBase* source, TDBase* target, TCopyCounts& counts) {
+  TDBase& from = requireDBase(source);
+  TDBase& into = requireDBase(target);
+  return CompressDBase(from, from.Trees, into, into.Trees, true, false, true, counts);
+}
+
 int32_t ApiGetErrorCount(TDBase* handle) {
   return handle == nullptr ? 0 : handle->DamageCounter;
 }

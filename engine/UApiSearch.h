@@ -4,6 +4,7 @@
 
 #include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
+#include "engine/UDBaseCopy.h"
 #include "engine/USearchDlgData.h"
 #include "foundation/UShortString.h"
 
@@ -62,6 +63,11 @@ void ApiIterateDisks(TDBase* handle, int32_t scope, int32_t mode);
 // Either handle null raises before anything is copied.
 bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
                       bool copyOptions);
+
+// The repair's copy: every live disk, names as they stand, the local options taken over.
+// counts gets what was saved and what failed the checks and was left out. Either handle null
+// raises before anything is copied.
+bool ApiRepairDBase(TDBase* source, TDBase* target, TCopyCounts& counts);
 
 // Null answers 0.
 int32_t ApiGetErrorCount(TDBase* handle);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/UCallbacks.h"
@@ -13,6 +14,8 @@
 #include "engine/UDescBlock.h"
 #include "engine/UEngineFileFind.h"
 #include "engine/UFileListBlock.h"
+#include "engine/UKeyField.h"
+#include "engine/UKeyTable.h"
 #include "engine/UStreamBytes.h"
 #include "engine/UTreeStruct.h"
 #include "foundation/UByteReader.h"
@@ -82,9 +85,28 @@ struct TreeCopy {
   TDBase& Source;
   TDBase& Target;
   CopiedEntries& Entries;
+  TCopyCounts& Counts;
   // The file list under copy, whose description offsets are rewritten in place.
   std::vector<uint8_t> List;
 };
+
+int32_t copyDescription(TreeCopy& copy, int32_t offset) {
+  if (offset == 0) return 0;
+  const int32_t copied = CopyDescription(copy.Source, copy.Target, offset);
+  ++(copied != 0 ? copy.Counts.Descriptions : copy.Counts.DescriptionsLeftOut);
+  return copied;
+}
+
+// The files of a list that damage kept from the copy: those behind the damage, or, when the
+// head cannot be read, those the folder says it holds beside its archive subfolders.
+int32_t filesLeftOut(const FileListReader& files, bool headRead, const TDirCollection& node) {
+  if (headRead) return static_cast<int32_t>(files.count() - files.held());
+  int32_t archives = 0;
+  for (const TDirCollection* sub : node.Items()) {
+    if (sub->Dir.Data.Attr & kAttrArchiveFolder) ++archives;
+  }
+  return std::max(node.Dir.Data.FileCount - archives, 0);
+}
 
 void setInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
   for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
@@ -95,8 +117,10 @@ void setInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
 // damaged list gives the entries before the damage, a damaged head none. False when aborted.
 bool copyFileList(TreeCopy& copy, TDirCollection& node) {
   TDBase& source = copy.Source;
+  const int32_t damageBefore = source.DamageCounter;
   FileListReader files(source.Stream, source.DamageCounter, node.Dir.Data.FileListOffset,
                        copy.List);
+  const bool headRead = source.DamageCounter == damageBefore;
   VisitCounters& counters = source.Search.Counters;
   FolderFigures figures;
   FileEntryView entry;
@@ -110,12 +134,15 @@ bool copyFileList(TreeCopy& copy, TDirCollection& node) {
     r.skip(4);
     figures.add(r.i32());
     const auto at = static_cast<size_t>(entry.Record.data() - copy.List.data());
-    if (descOffset != 0) setInt32(copy.List, at, CopyDescription(source, copy.Target, descOffset));
+    if (descOffset != 0) setInt32(copy.List, at, copyDescription(copy, descOffset));
     if (source.Abort) return false;
     end = at + kFileEntryFixedSize + entry.Name.size();
   }
+  // Before the recount, which replaces the count the folder gave.
+  copy.Counts.FilesLeftOut += filesLeftOut(files, headRead, node);
   figures.storeIn(node);
   const uint32_t held = files.held();
+  copy.Counts.Files += static_cast<int32_t>(held);
   const uint64_t length = kFileListFixedSize + end;
   TKFileStream& target = copy.Target.Stream;
   target.SeekToEnd();
@@ -135,9 +162,10 @@ bool copyTree(TreeCopy& copy, TDirCollection* node) {
   if (source.Abort) return false;
   if (node == nullptr) return true;
   ++source.Search.Counters.Folders;
+  ++copy.Counts.Folders;
   if (!copyFileList(copy, *node)) return false;
   for (TDirCollection* sub : node->Items()) {
-    sub->Dir.Data.DescOffset = CopyDescription(source, copy.Target, sub->Dir.Data.DescOffset);
+    sub->Dir.Data.DescOffset = copyDescription(copy, sub->Dir.Data.DescOffset);
     if (source.Abort) return false;
   }
   for (TDirCollection* sub : node->Items()) {
@@ -154,31 +182,120 @@ void requireAllCopied(const CopiedEntries& entries, const ShortString& diskName)
                              std::to_string(entries.Read) + " files. The copy was stopped.");
 }
 
-bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
-              int32_t offset, bool uniqueNames) {
-  LoadTreeStruct(source, sourceTrees, offset, kTreeAndRootFiles);
-  if (!sourceTrees.Current) return true;
-  const ShortString diskName = source.keyTable().ReadDiskName(offset);
-  CallbackMessage(diskName);
-  TTreeStruct& tree = *sourceTrees.Current;
-  TDirCollection* root = tree.Root.get();
-  if (root != nullptr) {
-    // The root has no parent whose pass would copy its description.
-    root->Dir.Data.DescOffset = CopyDescription(source, target, root->Dir.Data.DescOffset);
+// The disk block at offset with its folders into the source's current tree; none when its head
+// or its root folder's record fails its check, which is counted as damage. A root read from the
+// block has the offset of its record, a root made in its place none.
+TTreeStruct* loadSourceDisk(TDBase& source, TTreeSlots& sourceTrees, int32_t offset) {
+  sourceTrees.Current.reset();
+  try {
+    source.Stream.Seek(static_cast<uint32_t>(offset));
+    sourceTrees.Current = ReadDiskBlock(source, kTreeAndRootFiles);
+  } catch (const EKstvDBaseStructException&) {
+    ++source.DamageCounter;
+    return nullptr;
   }
+  const TDirCollection* root = sourceTrees.Current->Root.get();
+  if (root == nullptr || root->Dir.EntryOffset == 0) sourceTrees.Current.reset();
+  return sourceTrees.Current.get();
+}
+
+// The name field of the disk block at offset as far as the file holds it, whatever its head;
+// "???" when none of it is there.
+ShortString readableDiskName(TKFileStream& stream, int32_t offset) {
+  const uint64_t at = static_cast<uint64_t>(offset) + kDiskNameBlockOffset;
+  const uint64_t left = bytesLeftAt(stream, at);
+  if (left == 0) return ShortString(kUnreadableDiskName);
+  stream.Seek(static_cast<uint32_t>(at));
+  const std::vector<uint8_t> field =
+      readStreamBytes(stream, static_cast<size_t>(std::min<uint64_t>(left, 1 + 255)));
+  const size_t length = std::min<size_t>(field[0], field.size() - 1);
+  return ShortString(std::string_view(reinterpret_cast<const char*>(field.data()) + 1, length));
+}
+
+// The live disks of the key table as the file stores it whose blocks the rebuilt table did not
+// find: their heads are gone. A stored table whose head is not sound is not taken for one.
+std::vector<int32_t> storedKeysNotFound(TDBase& source) {
+  TKFileStream& stream = source.Stream;
+  const uint64_t left = bytesLeftAt(stream, kKeyFieldOffset);
+  stream.Seek(static_cast<uint32_t>(kKeyFieldOffset));
+  const std::vector<uint8_t> table =
+      readStreamBytes(stream, static_cast<size_t>(std::min<uint64_t>(left, kKeyFieldSize)));
+  ByteReader head(table);
+  const int32_t capacity = head.i32();
+  head.skip(4);
+  const int32_t count = head.i32();
+  const int32_t live = head.i32();
+  if (!head.ok() || capacity != kKeyCapacity || count < 0 || count > kKeyCapacity || live < 0 ||
+      live > count) {
+    return {};
+  }
+  ByteReader r(table);
+  TKeyField stored = readKeyFieldHead(r);
+  readKeyEntries(r, stored);
+  if (!r.ok()) return {};
+  std::unordered_set<int32_t> found;
+  for (const TKeyEntry& key : source.keyTable().keys().Keys) found.insert(key.Offset);
+  std::vector<int32_t> lost;
+  for (int32_t i = 0; i < stored.LiveCount; ++i) {
+    const TKeyEntry& key = stored.Keys[static_cast<size_t>(i)];
+    if ((key.Flags & kKeyDeleted) == 0 && key.Offset >= static_cast<int32_t>(kDataAreaOffset) &&
+        !found.contains(key.Offset)) {
+      lost.push_back(key.Offset);
+    }
+  }
+  return lost;
+}
+
+void leaveOut(TCopyCounts& counts, const ShortString& diskName) {
+  ++counts.DisksLeftOut;
+  counts.DamagedDisks.push_back(diskName);
+}
+
+void addCounts(TCopyCounts& total, const TCopyCounts& disk) {
+  total.Disks += disk.Disks;
+  total.Folders += disk.Folders;
+  total.Files += disk.Files;
+  total.Descriptions += disk.Descriptions;
+  total.DisksLeftOut += disk.DisksLeftOut;
+  total.FoldersLeftOut += disk.FoldersLeftOut;
+  total.FilesLeftOut += disk.FilesLeftOut;
+  total.DescriptionsLeftOut += disk.DescriptionsLeftOut;
+}
+
+// False when the target refused the disk. Fills counts only for a disk saved or left out.
+bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
+              int32_t offset, bool uniqueNames, TCopyCounts& counts) {
+  const int32_t damageBefore = source.DamageCounter;
+  const ShortString diskName = source.keyTable().ReadDiskName(offset);
+  TTreeStruct* const tree = loadSourceDisk(source, sourceTrees, offset);
+  if (tree == nullptr) {
+    leaveOut(counts, readableDiskName(source.Stream, offset));
+    return true;
+  }
+  CallbackMessage(diskName);
+  TCopyCounts disk;
+  disk.FoldersLeftOut = tree->UnreadFolders;
+  TDirCollection* root = tree->Root.get();
   CopiedEntries entries;
+  TreeCopy copy{source, target, entries, disk, {}};
+  // The root has no parent whose pass would copy its description.
+  root->Dir.Data.DescOffset = copyDescription(copy, root->Dir.Data.DescOffset);
   // A half-copied tree still points at source offsets: it is never saved.
-  if (!CopyTree(source, target, root, entries) || source.Abort) return true;
+  if (!copyTree(copy, root) || source.Abort) return true;
   requireAllCopied(entries, diskName);
-  tree.FileCol.reset();
-  tree.CurDir = root;
+  tree->FileCol.reset();
+  tree->CurDir = root;
   targetTrees.Current = std::move(sourceTrees.Current);
   targetTrees.Current->Owner = &target;
   const bool saved = SaveTreeStruct(target, targetTrees, uniqueNames);
   // The saved tree's entry offsets are still the source's; the target reloads its disk.
   targetTrees.Current.reset();
   target.TreeChanged = true;
-  return saved;
+  if (!saved) return false;
+  disk.Disks = 1;
+  addCounts(counts, disk);
+  if (source.DamageCounter != damageBefore) counts.DamagedDisks.push_back(diskName);
+  return true;
 }
 
 }  // namespace
@@ -205,13 +322,22 @@ int32_t CopyDescription(TDBase& source, TDBase& target, int32_t offset) {
   }
 }
 
-bool CopyTree(TDBase& source, TDBase& target, TDirCollection* node, CopiedEntries& entries) {
-  TreeCopy copy{source, target, entries, {}};
+bool CopyTree(TDBase& source, TDBase& target, TDirCollection* node, CopiedEntries& entries,
+              TCopyCounts& counts) {
+  TreeCopy copy{source, target, entries, counts, {}};
   return copyTree(copy, node);
 }
 
 bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
                    bool allDisks, bool uniqueNames, bool copyOptions) {
+  TCopyCounts counts;
+  return CompressDBase(source, sourceTrees, target, targetTrees, allDisks, uniqueNames, copyOptions,
+                       counts);
+}
+
+bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
+                   bool allDisks, bool uniqueNames, bool copyOptions, TCopyCounts& counts) {
+  counts = TCopyCounts{};
   if (sameFile(source, target)) {
     throw EKstvNormalException("A database cannot be copied into itself.");
   }
@@ -230,11 +356,12 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
   for (int32_t i = 0; i < live; ++i) {
     if (DiskInScope(keys.keys(), i, scope)) {
       bool saved = true;
+      const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;
       try {
-        saved = copyDisk(source, sourceTrees, target, targetTrees,
-                         keys.keys().Keys[static_cast<size_t>(i)].Offset, uniqueNames);
+        saved = copyDisk(source, sourceTrees, target, targetTrees, offset, uniqueNames, counts);
       } catch (const EKstvDBaseStructException&) {
         ++source.DamageCounter;
+        leaveOut(counts, readableDiskName(source.Stream, offset));
       }
       sourceTrees.Current.reset();
       if (!saved) return false;
@@ -243,6 +370,12 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
       if (source.Abort) return false;
     }
     CallbackPercent(kCopyPhase, static_cast<int32_t>((int64_t{i} + 1) * 100 / live));
+  }
+  if (source.RebuildKeys) {
+    for (const int32_t offset : storedKeysNotFound(source)) {
+      ++source.DamageCounter;
+      leaveOut(counts, readableDiskName(source.Stream, offset));
+    }
   }
   return true;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "foundation/UShortString.h"
 
 namespace vellomar {
 
@@ -19,6 +22,29 @@ struct TTreeSlots;
 bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
                    bool allDisks, bool uniqueNames, bool copyOptions);
 
+// What a copy saved into the target, and what of the disks in its scope it left out because
+// their blocks failed the readers' checks. A disk whose block or root folder cannot be read is
+// left out whole; a damaged folder record costs the subfolders it could not read (what lay below
+// them is not known, so FoldersLeftOut is a lower bound), a damaged file list its entries from
+// the damage on, a damaged description block the description.
+struct TCopyCounts {
+  int32_t Disks = 0;
+  int32_t Folders = 0;
+  int32_t Files = 0;
+  int32_t Descriptions = 0;
+  int32_t DisksLeftOut = 0;
+  int32_t FoldersLeftOut = 0;
+  int32_t FilesLeftOut = 0;
+  int32_t DescriptionsLeftOut = 0;
+  // The disks that met damage, saved or left out, by the name their block gives ("???" when it
+  // cannot be read), in key order.
+  std::vector<ShortString> DamagedDisks;
+};
+
+// The same, filling counts.
+bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
+                   bool allDisks, bool uniqueNames, bool copyOptions, TCopyCounts& counts);
+
 // The file-list entries of one disk's copy: those its source blocks hold (up to any damage,
 // which is counted) and those written. A disk whose copy wrote fewer is not saved: the copy
 // raises EKstvNormalException instead of reporting success.
@@ -30,9 +56,11 @@ struct CopiedEntries {
 // Writes the file lists and descriptions of node's subtree into target and points the tree at
 // the copies; the folder records follow when the tree is saved. A file list is copied as the
 // bytes it is, after its entries are checked, with its description offsets rewritten; a damaged
-// list gives the entries before the damage. Adds the entries read and written to entries.
-// False when aborted, which leaves the tree pointing partly at the source.
-bool CopyTree(TDBase& source, TDBase& target, TDirCollection* node, CopiedEntries& entries);
+// list gives the entries before the damage. Adds the entries read and written to entries, and
+// the folders, files and descriptions copied and left out to counts. False when aborted, which
+// leaves the tree pointing partly at the source.
+bool CopyTree(TDBase& source, TDBase& target, TDirCollection* node, CopiedEntries& entries,
+              TCopyCounts& counts);
 
 // The description block at offset appended to target; its new offset, 0 for none. A damaged
 // block is counted in the source's damage counter and dropped (0), before anything is written.

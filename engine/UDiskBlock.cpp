@@ -141,6 +141,10 @@ FolderRecordView readFolderRecordView(ByteReader& r) {
   return record;
 }
 
+void requireFolderRecordsEnd(const ByteReader& r) {
+  if (!r.atEnd()) throw EKstvDBaseStructException(kDamageFolderRecord);
+}
+
 void writeFolderRecord(ByteWriter& w, uint16_t subDirCount, const TDirData& data,
                        const ShortString& name) {
   w.u16(subDirCount);

@@ -98,6 +98,9 @@ struct FolderRecordView {
 // damage 004.
 TFolderRecord readFolderRecord(ByteReader& r);
 FolderRecordView readFolderRecordView(ByteReader& r);
+// The root's record and its subtree must add up to the disk block: damage 004 when bytes are
+// left behind them.
+void requireFolderRecordsEnd(const ByteReader& r);
 void writeFolderRecord(ByteWriter& w, uint16_t subDirCount, const TDirData& data,
                        const ShortString& name);
 inline uint32_t folderRecordSize(size_t nameLength) {

@@ -26,6 +26,7 @@ void DiskFolderIndex::load(TDBase& handle, int32_t offset) {
     const auto base = static_cast<uint32_t>(offset) + static_cast<uint32_t>(kBlockHeadSize);
     try {
       readFolder(r, base, -1, 0, errors);
+      if (errors == 0) requireFolderRecordsEnd(r);
     } catch (const EKstvDBaseStructException&) {
       ++errors;
     }

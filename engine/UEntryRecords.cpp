@@ -8,12 +8,13 @@ namespace vellomar {
 
 namespace {
 
-// A string[4] field left in place, its length clamped to the field: millions of entries carry
-// one.
+// A string[4] field left in place: millions of entries carry one. A length past the field is
+// damage: the reader fails, and its caller raises its own code.
 std::string_view extensionField(ByteReader& r) {
-  const size_t length = std::min<size_t>(r.u8(), ExtensionString::kCapacity);
+  const size_t length = r.u8();
   const std::span<const uint8_t> chars = r.bytes(ExtensionString::kCapacity);
-  if (chars.empty()) return {};
+  if (length > ExtensionString::kCapacity) r.fail();
+  if (chars.empty() || !r.ok()) return {};
   return {reinterpret_cast<const char*>(chars.data()), length};
 }
 

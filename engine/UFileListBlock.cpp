@@ -28,6 +28,17 @@ FileEntryView readFileEntryView(ByteReader& r) {
   entry.Record = r.bytes(kFileRecordSize);
   entry.Name = r.shortStringView();
   requireRead(r, kDamageFileList);
+  if (entry.Record[kFileRecordExtensionOffset] > ExtensionString::kCapacity) {
+    throw EKstvDBaseStructException(kDamageFileList);
+  }
+  return entry;
+}
+
+FileEntryView readListEntryView(ByteReader& r, uint32_t entriesAfter) {
+  const FileEntryView entry = readFileEntryView(r);
+  const bool fits =
+      entriesAfter == 0 ? r.atEnd() : r.remaining() / kFileEntryFixedSize >= entriesAfter;
+  if (!fits) throw EKstvDBaseStructException(kDamageFileList);
   return entry;
 }
 

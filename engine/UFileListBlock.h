@@ -30,9 +30,13 @@ struct FileEntryView {
 // Checks the head (kind 2, check NOT L, L from 13 up to the bytes left in the file) and reads the
 // count, which must fit in L; else damage 003. Returns the count.
 uint32_t readFileListHead(ByteReader& r, uint64_t bytesLeft);
-// One entry; running past the block raises damage 003.
+// One entry; running past the block or an extension longer than its field raises damage 003.
 TFileEntry readFileEntry(ByteReader& r);
 FileEntryView readFileEntryView(ByteReader& r);
+// One entry of a block, entriesAfter of the count still behind it: the entries must add up to
+// the block, so the rest must hold at least their fixed parts and the last must end it; else
+// damage 003. The reader ends where the block ends.
+FileEntryView readListEntryView(ByteReader& r, uint32_t entriesAfter);
 
 // The length of a block of `count` entries whose names take nameBytes in all.
 uint64_t fileListBlockLength(uint64_t count, uint64_t nameBytes);

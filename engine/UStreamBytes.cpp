@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/UDBaseLayout.h"
 #include "foundation/UStream.h"
 
 namespace vellomar {
@@ -20,7 +21,8 @@ uint64_t bytesLeftAt(const TKFileStream& stream, uint64_t offset) {
 std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_t n,
                                     uint64_t& left) {
   stream.Seek(offset);
-  left = bytesLeftAt(stream, offset);
+  // No block lies before the data area: an offset there holds nothing the block checks accept.
+  left = offset < kDataAreaOffset ? 0 : bytesLeftAt(stream, offset);
   return readStreamBytes(stream, static_cast<size_t>(std::min<uint64_t>(n, left)));
 }
 

@@ -16,7 +16,7 @@ std::vector<uint8_t> readStreamBytes(TKFileStream& stream, size_t n);
 uint64_t bytesLeftAt(const TKFileStream& stream, uint64_t offset);
 // Seeks to the block at offset and reads up to n bytes of its start: fewer where the file ends,
 // so that the block's own checks find a short head instead of the stream raising. left gets the
-// bytes the file holds from offset on.
+// bytes the file holds from offset on, none for an offset before the data area.
 std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_t n,
                                     uint64_t& left);
 // Writes the bytes at the stream's position in one write.

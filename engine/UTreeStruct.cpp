@@ -93,9 +93,11 @@ void addSubDir(TDirCollection& parent, std::unique_ptr<TDirCollection> child) {
 }
 
 // One folder record and its subtree, in pre-order; base is the file offset of r's first byte.
-// Damage below this record is counted in errors and ends the reading of the whole tree.
+// Damage below this record is counted in errors and ends the reading of the whole tree; the
+// subfolders its records name that were not read are added to unread.
 std::unique_ptr<TDirCollection> readDirNode(ByteReader& r, uint32_t base, int32_t& errors,
-                                            bool insideArchive, TDirCollection* parent, int depth) {
+                                            int32_t& unread, bool insideArchive,
+                                            TDirCollection* parent, int depth) {
   if (depth > kMaxFolderDepth) throw EKstvDBaseStructException(kDamageFolderRecord);
   const auto entryOffset =
       static_cast<int32_t>(base + static_cast<uint32_t>(r.position()) + kFolderDataRecordOffset);
@@ -105,23 +107,26 @@ std::unique_ptr<TDirCollection> readDirNode(ByteReader& r, uint32_t base, int32_
       std::make_unique<TDirCollection>(parent, record.SubDirCount, insideArchive || archive);
   node->Dir = {entryOffset, record.Data, record.Name};
   addOwnFiles(*node);
-  for (uint32_t i = 0; i < record.SubDirCount && errors == 0; ++i) {
+  uint32_t read = 0;
+  for (; read < record.SubDirCount && errors == 0; ++read) {
     std::unique_ptr<TDirCollection> child;
     try {
-      child = readDirNode(r, base, errors, node->InsideArchive, node.get(), depth + 1);
+      child = readDirNode(r, base, errors, unread, node->InsideArchive, node.get(), depth + 1);
     } catch (const EKstvDBaseStructException&) {
       ++errors;
       break;
     }
     addSubDir(*node, std::move(child));
   }
+  unread += static_cast<int32_t>(record.SubDirCount - read);
   return node;
 }
 
 void readTree(TTreeStruct& tree, ByteReader& r, uint32_t base, bool withFiles) {
   int32_t errors = 0;
   try {
-    tree.Root = readDirNode(r, base, errors, false, nullptr, 0);
+    tree.Root = readDirNode(r, base, errors, tree.UnreadFolders, false, nullptr, 0);
+    if (errors == 0) requireFolderRecordsEnd(r);
   } catch (const EKstvDBaseStructException&) {
     ++errors;
   }
@@ -378,7 +383,7 @@ bool FileListReader::next(FileEntryView& entry, int32_t& entryOffset) {
   if (index_ >= count_) return false;
   const uint32_t at = start_ + kFileListFixedSize + static_cast<uint32_t>(reader_.position());
   try {
-    entry = readFileEntryView(reader_);
+    entry = readListEntryView(reader_, count_ - index_ - 1);
   } catch (const EKstvDBaseStructException&) {
     ++damageCounter_;
     held_ = index_;

@@ -93,6 +93,7 @@ class Walker {
       fileList(record.Data.FileListOffset);
       if (record.SubDirCount > 0) pending.push_back(record.SubDirCount);
     }
+    requireFolderRecordsEnd(r);
   }
 
   void fileList(int32_t offset) {
@@ -107,8 +108,8 @@ class Walker {
       ByteReader r(block);
       const uint32_t count = readFileListHead(r, start.Left);
       for (uint32_t i = 0; i < count; ++i) {
-        const TFileEntry entry = readFileEntry(r);
-        description(entry.Record.DescOffset);
+        ByteReader record(readListEntryView(r, count - i - 1).Record);
+        description(record.i32());
       }
     });
   }
@@ -168,6 +169,27 @@ __attribute__((no_sanitize("coverage"))) void boundKeyTable(std::vector<uint8_t>
     ++kept;
   }
   if (kept < keys) setKeyCount(file, kept);
+}
+
+void blocksFileOf(std::span<const uint8_t> input, std::vector<uint8_t>& file) {
+  static const std::vector<uint8_t> front = [] {
+    TLocalOptions options;
+    SetDefaultLocalOptions(options);
+    Scrambler scrambler;
+    std::vector<uint8_t> bytes = newDBaseFileBytes(THeaderRecord{}, options, scrambler);
+    bytes.resize(kKeyFieldOffset);
+    return bytes;
+  }();
+  ByteReader head(input);
+  const size_t held =
+      input.size() < kKeyFieldHeadSize ? 0 : (input.size() - kKeyFieldHeadSize) / kKeyEntrySize;
+  const size_t keys = std::min(readKeyFieldHead(head).Keys.size(), held);
+  const size_t keyBytes = std::min(input.size(), kKeyFieldHeadSize + kKeyEntrySize * keys);
+  file.assign(front.begin(), front.end());
+  file.insert(file.end(), input.begin(), input.begin() + static_cast<std::ptrdiff_t>(keyBytes));
+  if (keyBytes >= kKeyFieldHeadSize) setKeyCount(file, keys);
+  file.resize(kDataAreaOffset);
+  file.insert(file.end(), input.begin() + static_cast<std::ptrdiff_t>(keyBytes), input.end());
 }
 
 void setKeyCount(std::vector<uint8_t>& file, size_t count) {

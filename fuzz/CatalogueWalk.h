@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "engine/UDBase.h"
@@ -14,6 +15,13 @@ void walkCatalogue(TDBase& handle);
 
 // Where the number of keys lies in the key table head.
 inline constexpr size_t kKeyCountOffset = 8;
+
+// A whole database file, with a sound header and settings, from input holding the key table as
+// written short (head and used entries) followed by the data area, so that every mutation lands
+// on something the readers parse. The count the head gives is cut to the entries the input
+// holds: a full table of zero keys costs a sort of 10000 names per run and is the whole-file
+// target's to try.
+void blocksFileOf(std::span<const uint8_t> input, std::vector<uint8_t>& file);
 
 // Stores count as the number of keys of a whole database file.
 void setKeyCount(std::vector<uint8_t>& file, size_t count);

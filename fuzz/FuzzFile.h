@@ -11,5 +11,8 @@ namespace vellomar::fuzz {
 // Removed when the process ends.
 const std::string& scratchPath();
 void writeScratchFile(std::span<const uint8_t> bytes);
+// A second name beside the scratch file, for a file that a reader under test writes itself;
+// removed when the process ends.
+const std::string& secondScratchPath();
 
 }  // namespace vellomar::fuzz

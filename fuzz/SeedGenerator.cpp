@@ -286,6 +286,7 @@ int main(int argc, char** argv) {
   for (const Seed& seed : databases()) {
     write(root / "catalogue", seed.Name + ".vdb", seed.File);
     write(root / "catalogue_blocks", seed.Name, blocksOf(seed.File));
+    write(root / "repair", seed.Name, blocksOf(seed.File));
     write(root / "key_rebuild", seed.Name, dataAreaOf(seed.File));
   }
   // Switch byte, mask text, newline, name or text.

@@ -24,6 +24,7 @@ templates="ui/export/templates/*.vef?"
 table="catalogue 262144 -
 catalogue_blocks 65536 -
 key_rebuild 65536 -
+repair 65536 -
 masks 4096 -
 command_line 4096 -
 setup_decoders 65536 -

@@ -237,6 +237,11 @@ TEST(FolderRecord, DamageIsCode004) {
     cases.push_back({"block ends inside the count", b});
   }
   {
+    std::vector<uint8_t> b = sound.bytes();
+    b[kFolderDataRecordOffset + kFileRecordExtensionOffset] = 5;
+    cases.push_back({"extension longer than its field", b});
+  }
+  {
     ByteWriter w;
     writeFolderRecord(w, 60000, sampleDirData(), "docs");
     std::vector<uint8_t> b = w.take();

@@ -75,6 +75,32 @@ TEST(FileListBlock, DamageIsCode003) {
   readFileListHead(r, 100);
   readFileEntry(r);
   EXPECT_EQ(damageOf([&] { readFileEntry(r); }), kDamageFileList) << "entry past the block";
+
+  std::vector<uint8_t> wideExtension = twoFileBlock();
+  wideExtension[kFileListFixedSize + kFileRecordExtensionOffset] = 5;
+  ByteReader wide(wideExtension.data(), wideExtension.size());
+  readFileListHead(wide, 100);
+  EXPECT_EQ(damageOf([&] { readFileEntry(wide); }), kDamageFileList) << "extension of 5";
+}
+
+// The entries of a block add up to it: each leaves room for the fixed parts of those after it,
+// and the last ends the block.
+TEST(FileListBlock, EntriesAddUpToTheirBlock) {
+  const std::vector<uint8_t> block = twoFileBlock();
+  const auto entriesOf = [](std::vector<uint8_t> bytes, uint32_t countAfterFirst) {
+    ByteReader r(bytes.data(), bytes.size());
+    r.skip(kFileListFixedSize);
+    return damageOf([&] {
+      readListEntryView(r, countAfterFirst);
+      if (countAfterFirst > 0) readListEntryView(r, countAfterFirst - 1);
+    });
+  };
+  EXPECT_EQ(entriesOf(block, 1), 0);
+  std::vector<uint8_t> behind = block;
+  behind.push_back(0);
+  EXPECT_EQ(entriesOf(behind, 1), kDamageFileList) << "a byte behind the last entry";
+  EXPECT_EQ(entriesOf(block, 0), kDamageFileList) << "the count leaves an entry over";
+  EXPECT_EQ(entriesOf(block, 2), kDamageFileList) << "the count asks for more than the block";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/UDBase.h"
+#include "engine/UDBaseLayout.h"
 #include "engine/UDamageCodes.h"
 #include "engine/UFileListBlock.h"
 #include "foundation/UExceptions.h"
@@ -246,6 +247,18 @@ TEST(TreeStruct, DamagedFolderRecordsKeepWhatWasRead) {
   LoadTreeStruct(c.handle, c.trees, offset, 0);
   EXPECT_EQ(c.handle.DamageCounter, 1);
   EXPECT_EQ(lineNames(*c.trees.Current->FileCol), (Names{"a"})) << "siblings after it stop";
+  EXPECT_EQ(c.trees.Current->UnreadFolders, 2) << "b and c";
+
+  // Records that do not add up to their block: the tree is kept, the bytes behind it are damage.
+  ByteWriter padded;
+  folderRecord(padded, 1, "\\");
+  folderRecord(padded, 0, "a");
+  padded.u8(0);
+  c.handle.DamageCounter = 0;
+  LoadTreeStruct(c.handle, c.trees, c.appendRaw(diskBlock(TDiskInfo{}, padded)), 0);
+  EXPECT_EQ(c.handle.DamageCounter, 1);
+  EXPECT_EQ(lineNames(*c.trees.Current->FileCol), (Names{"a"}));
+  EXPECT_EQ(c.trees.Current->UnreadFolders, 0);
 
   // A chain nested far deeper than any disk is damage, not a stack overflow.
   ByteWriter deep;
@@ -306,6 +319,8 @@ TEST(TreeStruct, DamagedFileListGivesEmptyOrPartialList) {
   c.setFiles(holder, {{"one"}, {"two"}, {"three"}});
   const int32_t list = holder.Dir.Data.FileListOffset;
   const std::vector<uint8_t> good = c.bytesAt(list, 13 + 3 * 20 + 11);
+  std::vector<uint8_t> padded = good;
+  padded.push_back(0);
 
   const struct {
     const char* what;
@@ -318,6 +333,11 @@ TEST(TreeStruct, DamagedFileListGivesEmptyOrPartialList) {
       {"count beyond L", patched(good, 9, {200, 0, 0, 0}), {}},
       {"negative count", patched(good, 9, {0xFF, 0xFF, 0xFF, 0xFF}), {}},
       {"second name runs past L", patched(good, 13 + 20 + 3 + 19, {200}), {"one"}},
+      {"second extension longer than its field", patched(good, 13 + 20 + 3 + 14, {5}), {"one"}},
+      {"first name leaves too little for the entries after it", patched(good, 13 + 19, {40}), {}},
+      {"a byte behind the last entry",
+       patched(padded, 0, {85, 0, 0, 0, 0xAA, 0xFF, 0xFF, 0xFF}),
+       {"one", "two"}},
   };
   for (const auto& k : cases) {
     const int32_t at = c.appendRaw(k.block);
@@ -326,9 +346,12 @@ TEST(TreeStruct, DamagedFileListGivesEmptyOrPartialList) {
     EXPECT_EQ(lineNames(*lines), k.names) << k.what;
     EXPECT_EQ(c.handle.DamageCounter, k.names.size() == 3 ? 0 : 1) << k.what;
   }
-  // L past the end of the file, and an offset past it.
+  // L past the end of the file, an offset past it, and a sound block where no block lies:
+  // before the data area.
   const int32_t cut = c.appendRaw(std::span(good).first(good.size() - 1));
-  for (const int32_t at : {cut, cut + 1000}) {
+  const auto beforeData = static_cast<int32_t>(kDataAreaOffset - good.size());
+  c.patch(beforeData, good);
+  for (const int32_t at : {cut, cut + 1000, beforeData}) {
     c.handle.DamageCounter = 0;
     EXPECT_EQ(ReadFileList(c.handle.Stream, c.handle.DamageCounter, true, at)->Count(), 0);
     EXPECT_EQ(c.handle.DamageCounter, 1);

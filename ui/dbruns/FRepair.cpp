@@ -2,6 +2,9 @@
 
 #include <QLabel>
 
+#include "ui/common/UServices.h"
+#include "ui/dbruns/URepairReport.h"
+
 namespace vellomar {
 
 TFormRepair::TFormRepair(QWidget* parent)
@@ -18,12 +21,17 @@ void TFormRepair::showEvent(QShowEvent* event) {
 int TFormRepair::runJob() {
   LabelInfo->setText(QStringLiteral("Repairing index table..."));
   letEventsRun();
-  RunRepair(SourceName, TargetName, callbacks(), reportError);
+  if (const std::optional<RepairResult> result =
+          RunRepair(SourceName, TargetName, callbacks(), reportError)) {
+    const RepairReport report = BuildRepairReport(*result);
+    services().messages->show(kRepairCaption, report.Text,
+                              report.Lost ? BoxIcon::kExclamation : BoxIcon::kInformation);
+  }
   return QDialog::Accepted;
 }
 
 void TFormRepair::reportFailure(const std::exception& failure) {
-  reportFailureAs(failure, "Database Repair");
+  reportFailureAs(failure, kRepairCaption);
 }
 
 }  // namespace vellomar

@@ -3,12 +3,11 @@
 #include "engine/UApi.h"
 #include "foundation/UExceptions.h"
 #include "platform/PFileNames.h"
+#include "ui/dbruns/URepairReport.h"
 
 namespace vellomar {
 
 namespace {
-
-constexpr std::string_view kRepairCaption = "Database Repair";
 
 // A handle the run opened: closed on every path, a close that raises only when nothing else
 // has.
@@ -195,25 +194,27 @@ void RunReindex(const ReindexJob& job, const RunCallbacks& callbacks, const RunR
   putInPlace(job, copy, report);
 }
 
-void RunRepair(const std::string& sourceName, const std::string& targetName,
-               const RunCallbacks& callbacks, const RunReport& report) {
+std::optional<RepairResult> RunRepair(const std::string& sourceName, const std::string& targetName,
+                                      const RunCallbacks& callbacks, const RunReport& report) {
   // Creating the target would empty the only copy of the damaged database.
   const std::optional<FileIdentity> source = fileIdentity(sourceName);
   if (source && source == fileIdentity(targetName)) {
     report(kRepairCaption, "The target database " + targetName +
                                " is the damaged database itself. Choose another file.");
-    return;
+    return std::nullopt;
   }
   OpenedDBase openedSource;
   OpenedDBase openedTarget;
-  if (!openSource(sourceName, true, openedSource, kRepairCaption, report)) return;
-  if (!createTarget(targetName, openedTarget, kRepairCaption, report)) return;
+  if (!openSource(sourceName, true, openedSource, kRepairCaption, report)) return std::nullopt;
+  if (!createTarget(targetName, openedTarget, kRepairCaption, report)) return std::nullopt;
+  RepairResult result;
   {
     const InstalledCallbacks installed(callbacks);
-    ApiCompressDBase(openedSource.get(), openedTarget.get(), true, false, true);
+    result.Completed = ApiRepairDBase(openedSource.get(), openedTarget.get(), result.Counts);
   }
   openedSource.close(false);
   openedTarget.close(false);
+  return result;
 }
 
 }  // namespace vellomar

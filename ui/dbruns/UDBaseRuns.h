@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/UCallbacks.h"
+#include "engine/UDBaseCopy.h"
 
 namespace vellomar {
 
@@ -56,10 +58,18 @@ std::string ChangeFileExt(const std::string& path, std::string_view ext);
 // the run opened is closed, the callbacks are reset and a compression's copy is removed.
 void RunReindex(const ReindexJob& job, const RunCallbacks& callbacks, const RunReport& report);
 
+// What a repair run kept and left out; Completed is false when it was cancelled, which keeps the
+// disks saved until then.
+struct RepairResult {
+  TCopyCounts Counts;
+  bool Completed = true;
+};
+
 // Repairs a damaged database into a new file: the source read only, its key table rebuilt,
 // every live disk and the settings copied. A target that is the source itself, under any name,
-// is refused before anything is created.
-void RunRepair(const std::string& sourceName, const std::string& targetName,
-               const RunCallbacks& callbacks, const RunReport& report);
+// is refused before anything is created. Once the copy ran and both files are closed, what it
+// kept and left out; none after a failure that was reported.
+std::optional<RepairResult> RunRepair(const std::string& sourceName, const std::string& targetName,
+                                      const RunCallbacks& callbacks, const RunReport& report);
 
 }  // namespace vellomar

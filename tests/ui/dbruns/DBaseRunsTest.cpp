@@ -13,6 +13,7 @@
 #include "tests/support/TempFolder.h"
 #include "tests/ui/dbruns/RunCatalogues.h"
 #include "ui/dbruns/UDBaseRuns.h"
+#include "ui/dbruns/URepairReport.h"
 
 namespace vellomar {
 namespace {
@@ -215,6 +216,64 @@ TEST_F(DBaseRunsTest, RepairRefusesTheDamagedFileAsItsTarget) {
     EXPECT_EQ(reports_[0].first, "Database Repair");
     EXPECT_TRUE(contentOf(source) == bytes) << target;
   }
+}
+
+TEST_F(DBaseRunsTest, RepairAnswersWhatItKeptAndLeftOut) {
+  std::string damaged;
+  {
+    testing::TestCatalogue catalogue;
+    for (const char* name : {"One", "Two"}) {
+      catalogue.newDisk(name);
+      catalogue.saveDisk();
+    }
+    damaged = contentOf(catalogue.path());
+  }
+  // The last disk's block cut short: left out, and named by what its block still holds.
+  damaged.pop_back();
+  const std::string source = write("damaged.kvd", damaged);
+  const std::optional<RepairResult> result =
+      RunRepair(source, folder_.at("repaired.kvd"), kCallbacks, recorder());
+  ASSERT_TRUE(result.has_value());
+  EXPECT_TRUE(result->Completed);
+  EXPECT_EQ(result->Counts.Disks, 1);
+  EXPECT_EQ(result->Counts.DisksLeftOut, 1);
+  ASSERT_EQ(result->Counts.DamagedDisks.size(), 1u);
+  EXPECT_EQ(result->Counts.DamagedDisks[0].str(), "Two");
+  EXPECT_FALSE(RunRepair(source, source, kCallbacks, recorder()).has_value());
+}
+
+TEST(RepairReport, SaysWhatWasRecoveredAndWhatWasLeftOut) {
+  RepairResult sound;
+  sound.Counts.Disks = 1;
+  sound.Counts.Folders = 3;
+  sound.Counts.Files = 1;
+  sound.Counts.Descriptions = 2;
+  RepairReport report = BuildRepairReport(sound);
+  EXPECT_FALSE(report.Lost);
+  EXPECT_EQ(report.Text,
+            "The database was repaired.\r\n"
+            "Recovered: 1 disk, 3 folders, 1 file, 2 descriptions.\r\n"
+            "Nothing was left out.");
+
+  RepairResult damaged = sound;
+  damaged.Counts.DisksLeftOut = 2;
+  damaged.Counts.FoldersLeftOut = 1;
+  damaged.Counts.FilesLeftOut = 15;
+  for (int i = 0; i < 22; ++i)
+    damaged.Counts.DamagedDisks.push_back(ShortString("D" + std::to_string(i)));
+  report = BuildRepairReport(damaged);
+  EXPECT_TRUE(report.Lost);
+  EXPECT_NE(report.Text.find("\r\nLeft out as damaged: 2 disks, 1 folder, 15 files, 0 descriptions."
+                             "\r\nDisks that lost data: \"D0\", \"D1\", "),
+            std::string::npos)
+      << report.Text;
+  EXPECT_TRUE(report.Text.ends_with(", \"D19\" and 2 more.")) << report.Text;
+
+  RepairResult cancelled = sound;
+  cancelled.Completed = false;
+  report = BuildRepairReport(cancelled);
+  EXPECT_TRUE(report.Lost);
+  EXPECT_TRUE(report.Text.starts_with("The repair was cancelled.\r\n")) << report.Text;
 }
 
 TEST(ChangeFileExt, ReplacesOnlyTheLastNamesExtension) {

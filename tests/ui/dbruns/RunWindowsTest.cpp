@@ -92,14 +92,20 @@ TEST_F(RunWindowsTest, RepairWindow) {
   form.exec();
   EXPECT_EQ(form.windowTitle().toStdString(), "Repairing Database");
   EXPECT_EQ(form.Gauge->color(), QColor(128, 0, 0));
-  EXPECT_TRUE(test::recorder().boxes.empty());
+  // The closing box tells what the repair kept.
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Database Repair");
+  EXPECT_EQ(test::recorder().boxes[0].icon, BoxIcon::kInformation);
+  EXPECT_NE(test::recorder().boxes[0].text.find("Recovered: 1 disk, "), std::string::npos);
   EXPECT_EQ(testing::diskNamesOf(form.TargetName), std::vector<std::string>{"One"});
   test::saveScreenshot(&form, "repair-progress");
 
+  test::recorder().clear();
   form.TargetName = source;
   form.exec();
   ASSERT_EQ(test::recorder().boxes.size(), 1u);
   EXPECT_EQ(test::recorder().boxes[0].caption, "Database Repair");
+  EXPECT_EQ(test::recorder().boxes[0].icon, BoxIcon::kError);
 }
 
 TEST_F(RunWindowsTest, DatabaseExportThroughATemplate) {
