@@ -69,8 +69,15 @@ MemberName splitMemberName(std::string_view fullName) {
 
 void addArchiveMember(TArchiveEntryList& list, MemberName member, uint8_t attr, int32_t dateTime,
                       uint32_t size, int32_t headerOffset) {
+  // As an extractor does: no part climbs above the archive's top or names a folder "." or "..".
   std::string path = "\\";
-  path.append(member.folder);
+  for (std::string_view rest = member.folder; !rest.empty();) {
+    const size_t cut = std::min(rest.find('\\'), rest.size());
+    const std::string_view part = rest.substr(0, cut);
+    rest.remove_prefix(std::min(cut + 1, rest.size()));
+    if (part.empty() || part == "." || part == "..") continue;
+    path.append(part).push_back('\\');
+  }
   list.Append(
       std::make_unique<TArchiveEntry>(path, member.name, attr, dateTime, size, headerOffset));
 }

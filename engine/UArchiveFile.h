@@ -47,7 +47,7 @@ struct MemberName {
 };
 MemberName splitMemberName(std::string_view fullName);
 
-// Appends a member: its path is "\" + the folder.
+// Appends a member: its path is "\" + the folder without its empty, "." and ".." parts.
 void addArchiveMember(TArchiveEntryList& list, MemberName member, uint8_t attr, int32_t dateTime,
                       uint32_t size, int32_t headerOffset);
 // The same for a full name, "\" separating folders; its last 255 bytes are kept.

@@ -47,6 +47,23 @@ TEST(ArchiveZip, NamesBecomePathAndNameAsTheCatalogueKeepsThem) {
                           }));
 }
 
+// A member keeps the rest of its path: no ".." folder beside the file list's own "..", nothing
+// above the archive's top.
+TEST(ArchiveZip, DotAndEmptyPartsOfAPathAreDropped) {
+  const ZipLayout layout{{},
+                         {member("../up.txt"), member("./a/./b.txt"), member("a//c.txt"),
+                          member("../../x/../d.txt"), member("a/../e.txt")}};
+  const ListResult result = test::listBytes(central, buildZip(layout));
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.lines, (std::vector<std::string>{
+                              "\\|up.txt|3|2003-03-14 15:09:26",
+                              "\\a\\|b.txt|3|2003-03-14 15:09:26",
+                              "\\a\\|c.txt|3|2003-03-14 15:09:26",
+                              "\\a\\|e.txt|3|2003-03-14 15:09:26",
+                              "\\x\\|d.txt|3|2003-03-14 15:09:26",
+                          }));
+}
+
 TEST(ArchiveZip, HeaderOffsetsPointAtLocalHeaders) {
   ZipLayout layout{{}, {member("a.txt", 5), member("b.txt", 9)}};
   TempFolder folder;

@@ -16,6 +16,7 @@
 #include "ui/app/UCommandLine.h"
 #include "ui/app/UGlyphs.h"
 #include "ui/app/USideFiles.h"
+#include "ui/common/UCloseRequest.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UKeyDispatcher.h"
 #include "ui/common/UServices.h"
@@ -276,6 +277,7 @@ void TMainForm::runCommand(Command command) {
     return;
   TMdiChild* child = activeChild();
   TFormDBase* db = activeDBase();
+  const CloseRequest::Work work;
   runGuarded([&] {
     switch (command) {
       case Command::New:
@@ -574,6 +576,7 @@ void TMainForm::ProcessStartup() {
 }
 
 void TMainForm::AppIdle() {
+  const CloseRequest::Work work;
   if (StartupPending) ProcessStartup();
   // The active form is a child only while no dialog is in front of the frame.
   if (QApplication::activeModalWidget() == nullptr)
@@ -593,6 +596,10 @@ void TMainForm::MainTimerTimer() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (CloseRequest::defer(this)) {
+    event->ignore();
+    return;
+  }
   // Taken while the children still show their databases.
   const bool lastOpenedStillOpen =
       !recent_.LastOpened.empty() && IsDBaseOpen(recent_.LastOpened, false) != nullptr;

@@ -14,6 +14,7 @@ namespace vellomar {
 namespace {
 
 constexpr uint16_t kVkF1 = 0x70;
+constexpr const char* kTempFolderPrefix = "VellomarTemp-";
 // Sections [cmd1]..[cmd19] may be missing; from [cmd20] on the first missing one ends the list.
 constexpr int kLastGap = 19;
 
@@ -84,7 +85,9 @@ bool isPrivateFolder(const std::string& path) {
 
 void CreateTempFolder() {
   if (TempFolder.empty()) return;
-  auto folder = PrivateTempFolder::createIn(TempFolder, "VellomarTemp-");
+  // Runs that were killed left theirs.
+  PrivateTempFolder::removeAbandoned(TempFolder, kTempFolderPrefix);
+  auto folder = PrivateTempFolder::createIn(TempFolder, kTempFolderPrefix);
   if (folder == nullptr || !isPrivateFolder(folder->path())) {
     TempFolder.clear();
     return;

@@ -19,8 +19,9 @@ uint16_t userCommandKey(const std::string& text);
 // [settings] tempdir replaces TempFolder. Invalid commands only reach the debug log.
 void ReadUserCommands(const IniFile& ini);
 
-// Makes the run's private temporary folder in TempFolder ("VellomarTemp" and a unique suffix,
-// mode 0700) and lets TempFolder name it; nothing when TempFolder is empty or the folder cannot
+// Removes the folders there that runs now gone left, then makes the run's private temporary
+// folder in TempFolder ("VellomarTemp-", the process id and a unique suffix, mode 0700) and lets
+// TempFolder name it; nothing when TempFolder is empty or the folder cannot
 // be made there (TempFolder is then empty).
 void CreateTempFolder();
 // Removes the folder and everything in it; links are removed, never followed, also when the

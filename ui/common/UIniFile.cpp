@@ -23,6 +23,12 @@ char lowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+std::string lowerName(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) c = lowerAscii(c);
+  return out;
+}
+
 bool sameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -102,16 +108,27 @@ IniFile IniFile::fromText(std::string_view raw) {
   return ini;
 }
 
-size_t IniFile::findSection(std::string_view section) const {
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const auto name = sectionName(lines_[i]);
-    if (name && sameName(*name, section)) return i;
+const std::vector<size_t>* IniFile::heads(std::string_view section) const {
+  if (!indexed_) {
+    heads_.clear();
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      ++linesExamined_;
+      if (const auto name = sectionName(lines_[i])) heads_[lowerName(*name)].push_back(i);
+    }
+    indexed_ = true;
   }
-  return npos;
+  const auto found = heads_.find(lowerName(section));
+  return found != heads_.end() ? &found->second : nullptr;
+}
+
+size_t IniFile::findSection(std::string_view section) const {
+  const std::vector<size_t>* all = heads(section);
+  return all != nullptr ? all->front() : npos;
 }
 
 size_t IniFile::findKey(size_t head, std::string_view key) const {
   for (size_t i = head + 1; i < lines_.size() && !sectionName(lines_[i]); ++i) {
+    ++linesExamined_;
     const auto name = keyName(lines_[i]);
     if (name && sameName(*name, key)) return i;
   }
@@ -124,12 +141,9 @@ bool IniFile::hasSection(std::string_view section) const {
 
 std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
   // A section that appears twice is searched in both, the first occurrence of the key winning.
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const auto name = sectionName(lines_[i]);
-    if (!name || !sameName(*name, section)) continue;
-    const size_t at = findKey(i, key);
-    if (at != npos) return valueOf(lines_[at]);
-  }
+  if (const std::vector<size_t>* all = heads(section))
+    for (const size_t head : *all)
+      if (const size_t at = findKey(head, key); at != npos) return valueOf(lines_[at]);
   return std::nullopt;
 }
 
@@ -150,6 +164,12 @@ int32_t IniFile::readInteger(std::string_view section, std::string_view key, int
   return error == std::errc() && end == last ? result : def;
 }
 
+int32_t IniFile::readInteger(std::string_view section, std::string_view key, int32_t def,
+                             int32_t low, int32_t high) const {
+  const int32_t v = readInteger(section, key, def);
+  return v >= low && v <= high ? v : def;
+}
+
 bool IniFile::readBool(std::string_view section, std::string_view key, bool def) const {
   return readInteger(section, key, def ? 1 : 0) != 0;
 }
@@ -157,18 +177,19 @@ bool IniFile::readBool(std::string_view section, std::string_view key, bool def)
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view v) {
   std::string line = std::string(key) + "=" + std::string(v);
   // The key's place in the first occurrence of its section that holds it.
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const auto name = sectionName(lines_[i]);
-    if (!name || !sameName(*name, section)) continue;
-    const size_t at = findKey(i, key);
-    if (at != npos) {
-      const size_t eq = lines_[at].find('=');
-      lines_[at] = lines_[at].substr(0, eq + 1) + std::string(v);
-      return;
+  const std::vector<size_t>* all = heads(section);
+  if (all != nullptr) {
+    for (const size_t head : *all) {
+      if (const size_t at = findKey(head, key); at != npos) {
+        const size_t eq = lines_[at].find('=');
+        lines_[at] = lines_[at].substr(0, eq + 1) + std::string(v);
+        return;
+      }
     }
   }
-  const size_t head = findSection(section);
-  if (head == npos) {
+  // A line comes in: the section heads move.
+  indexed_ = false;
+  if (all == nullptr) {
     if (!lines_.empty() && !trimmed(lines_.back()).empty()) lines_.emplace_back();
     lines_.push_back("[" + std::string(section) + "]");
     lines_.push_back(std::move(line));
@@ -176,6 +197,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
   }
   // After the last line of the section that is not blank, so blank lines before the next
   // section stay where they were.
+  const size_t head = all->front();
   size_t insertAt = head + 1;
   for (size_t i = head + 1; i < lines_.size() && !sectionName(lines_[i]); ++i)
     if (!trimmed(lines_[i]).empty()) insertAt = i + 1;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vellomar {
@@ -29,12 +30,18 @@ class IniFile {
                          std::string_view def) const;
   // def when the key is missing or its value is not a whole decimal number in range.
   int32_t readInteger(std::string_view section, std::string_view key, int32_t def) const;
+  // def also when the number lies outside low..high.
+  int32_t readInteger(std::string_view section, std::string_view key, int32_t def, int32_t low,
+                      int32_t high) const;
   // An integer, non-zero being true; def as for readInteger.
   bool readBool(std::string_view section, std::string_view key, bool def) const;
 
   void writeString(std::string_view section, std::string_view key, std::string_view value);
   void writeInteger(std::string_view section, std::string_view key, int32_t value);
   void writeBool(std::string_view section, std::string_view key, bool value);
+
+  // Lines looked at by the reads so far, the index of the sections included: a reader's cost.
+  size_t linesExamined() const { return linesExamined_; }
 
   // The file's text, UTF-8, with the line ends it was read with (LF for a new file).
   std::string text() const;
@@ -47,8 +54,15 @@ class IniFile {
   // Index of the first line of the section's first occurrence that holds the key, or npos.
   size_t findKey(size_t head, std::string_view key) const;
 
+  // The section heads by lower-case name, in file order; built by the first read after a change,
+  // so that reading a file of many sections costs one pass over it, not one per look-up.
+  const std::vector<size_t>* heads(std::string_view section) const;
+
   std::vector<std::string> lines_;
   std::string lineEnd_ = "\n";
+  mutable std::unordered_map<std::string, std::vector<size_t>> heads_;
+  mutable bool indexed_ = false;
+  mutable size_t linesExamined_ = 0;
 };
 
 // Whether the file at path may be written: it exists and its owner may write it (the read-only

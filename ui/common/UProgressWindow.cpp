@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "engine/UApi.h"
+#include "ui/common/UCloseRequest.h"
 #include "ui/common/UIdleLoop.h"
 #include "ui/common/UServices.h"
 
@@ -32,7 +33,11 @@ TProgressWindow* TProgressWindow::running() {
 
 bool TProgressWindow::abortRequested() {
   TProgressWindow* w = current();
-  return w != nullptr && w->cancel_;
+  return w != nullptr && w->cancelRequested();
+}
+
+bool TProgressWindow::cancelRequested() const {
+  return cancel_ || CloseRequest::pending();
 }
 
 void TProgressWindow::letEventsRun() {
@@ -61,6 +66,10 @@ void TProgressWindow::showEvent(QShowEvent* event) {
 void TProgressWindow::runPending() {
   if (!pending_) return;
   pending_ = false;
+  if (CloseRequest::pending()) {
+    done(QDialog::Rejected);
+    return;
+  }
   QPointer<TProgressWindow> self(this);
   QPointer<TProgressWindow> outer = current();
   current() = this;

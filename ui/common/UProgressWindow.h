@@ -11,7 +11,8 @@ namespace vellomar {
 // job once; the job (runJob) installs the engine callbacks it needs and runs the engine call;
 // the base then resets the callbacks and closes the window with the job's result. Cancel and
 // the window's close only set the flag that abortRequested() gives the engine's abort
-// callback. No exception leaves the job: it goes to reportFailure.
+// callback, as does a close of the program that waits for the job (the job does not start at
+// all once one waits). No exception leaves the job: it goes to reportFailure.
 class TProgressWindow : public QDialog {
   Q_OBJECT
  public:
@@ -25,7 +26,8 @@ class TProgressWindow : public QDialog {
   // Lets waiting events run, at most every 30 ms; progress callbacks call it.
   static void letEventsRun();
 
-  bool cancelRequested() const { return cancel_; }
+  // Cancel was pressed, or the program is closing.
+  bool cancelRequested() const;
   // What Cancel and closing the window do while the job runs.
   void requestCancel();
 

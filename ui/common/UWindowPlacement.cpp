@@ -22,18 +22,29 @@ std::vector<Writer>& writers() {
   return all;
 }
 
+// A stored position moved so that the window's extent lies within the screen's.
+int ontoScreen(int32_t start, int extent, int screenStart, int screenExtent) {
+  const int64_t last = static_cast<int64_t>(screenStart) + screenExtent - extent;
+  return static_cast<int>(
+      std::clamp<int64_t>(start, screenStart, std::max<int64_t>(screenStart, last)));
+}
+
 }  // namespace
 
 QRect readBounds(const IniFile& ini, const char* section, const QRect& fallback,
                  const QRect& screen) {
-  const QRect bounds(ini.readInteger(section, "Left", fallback.left()),
-                     ini.readInteger(section, "Top", fallback.top()),
-                     ini.readInteger(section, "Width", fallback.width()),
-                     ini.readInteger(section, "Height", fallback.height()));
-  if (bounds.width() <= 0 || bounds.height() <= 0 || bounds.width() > 4 * screen.width() ||
-      bounds.height() > 4 * screen.height() || !bounds.intersects(screen))
-    return fallback;
-  return bounds;
+  // Sizes up to four screens, so no sum of a stored position and a size can overflow.
+  const int32_t width =
+      ini.readInteger(section, "Width", fallback.width(), 1, std::max(1, 4 * screen.width()));
+  const int32_t height =
+      ini.readInteger(section, "Height", fallback.height(), 1, std::max(1, 4 * screen.height()));
+  const QSize size(std::min(width, std::max(1, screen.width())),
+                   std::min(height, std::max(1, screen.height())));
+  return QRect(QPoint(ontoScreen(ini.readInteger(section, "Left", fallback.left()), size.width(),
+                                 screen.left(), screen.width()),
+                      ontoScreen(ini.readInteger(section, "Top", fallback.top()), size.height(),
+                                 screen.top(), screen.height())),
+               size);
 }
 
 void writeBounds(IniFile& ini, const char* section, const QRect& bounds) {

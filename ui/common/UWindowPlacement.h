@@ -12,8 +12,8 @@ namespace vellomar {
 
 // Window bounds kept in the program's INI file (keys Left, Top, Width, Height of a section).
 
-// The bounds a section holds; missing or unusable values (a width or height of 0 or less, or
-// a window wholly off the screen) give the fallback.
+// The bounds a section holds, moved and cut so the window lies on the screen; a missing or
+// unusable width or height (0 or less, more than four screens, not a number) is the fallback's.
 QRect readBounds(const IniFile& ini, const char* section, const QRect& fallback,
                  const QRect& screen);
 void writeBounds(IniFile& ini, const char* section, const QRect& bounds);

@@ -165,7 +165,11 @@ void RunReindex(const ReindexJob& job, const RunCallbacks& callbacks, const RunR
   OpenedDBase openedTarget;
   if (opensSource && !openSource(job.SourceName, false, openedSource, caption, report)) return;
   if (job.Mode != ReindexMode::kImport) {
-    if (compress) copy.own();
+    if (compress) {
+      // A copy left by a compress that was cut off: the source's lock shows none runs now.
+      if (isRegularFile(copy.path())) removeFileName(copy.path());
+      copy.own();
+    }
     if (!createTarget(compress ? copy.path() : job.TargetName, openedTarget, caption, report)) {
       return;
     }

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/UCloseRequest.h"
+
 namespace vellomar {
 
 TFormAbortPrint::TFormAbortPrint(QWidget* parent) : QDialog(parent) {
@@ -32,7 +34,7 @@ void TFormAbortPrint::showWhat(const std::string& text) {
 
 bool TFormAbortPrint::abortRequested() {
   QCoreApplication::processEvents();
-  return abort_;
+  return abort_ || CloseRequest::pending();
 }
 
 TPrintResult RunListPrint(

@@ -106,6 +106,21 @@ TEST(UserCommands, KeysSectionsAndTempDir) {
   TempFolder = savedTemp;
 }
 
+// Reading looks at each line a few times, however many sections there are: a reader that
+// searches the file for each key looks at billions of lines here.
+TEST(UserCommands, ManySectionsAreReadInOnePass) {
+  constexpr int kSections = 50000;
+  std::string text;
+  for (int n = 1; n <= kSections; ++n)
+    text += "[cmd" + std::to_string(n) + "]\nkey=F5\ndll=view.dll\n";
+  const IniFile ini = IniFile::fromText(text);
+  const size_t lines = 3 * kSections;
+  ReadUserCommands(ini);
+  EXPECT_EQ(UserCommandList.size(), static_cast<size_t>(kSections));
+  EXPECT_LT(ini.linesExamined(), 20 * lines);
+  UserCommandList.clear();
+}
+
 TEST(TempFolder, PrivateAndRemovedWithoutFollowingLinks) {
   test::TempFolder base;
   const std::string savedTemp = TempFolder;
@@ -136,6 +151,13 @@ TEST(TempFolder, PrivateAndRemovedWithoutFollowingLinks) {
   base.file(second.substr(base.path().size() + 1) + "sub/f.txt", "x");
   DeleteTempFolder();
   EXPECT_FALSE(std::filesystem::exists(second));
+
+  // A folder that a killed run left goes at the next start.
+  const std::string left = base.file("VellomarTemp-999999999-aaaaaa/f.txt", "x");
+  TempFolder = base.path();
+  CreateTempFolder();
+  EXPECT_FALSE(std::filesystem::exists(left));
+  DeleteTempFolder();
 
   // No base folder: nothing is made.
   TempFolder.clear();

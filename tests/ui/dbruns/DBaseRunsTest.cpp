@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <fstream>
@@ -110,6 +111,18 @@ TEST_F(DBaseRunsTest, CompressionThatFailsLeavesTheDatabaseAsItWas) {
   EXPECT_FALSE(exists("data.~KV"));
   EXPECT_EQ(testing::diskNamesOf(data), (std::vector<std::string>{"One", "Two"}))
       << "both databases were closed: the file opens again";
+}
+
+// A compress cut off by a kill leaves its copy, read-only here as a copy tool may leave it; the
+// next compress of the database removes it first.
+TEST_F(DBaseRunsTest, CompressionRemovesTheCopyLeftByACutOne) {
+  const std::string data = write("data.kvd", testing::catalogueBytes({"One", "Two"}));
+  const std::string left = write("data.$$~", std::string(3 << 20, 'x'));
+  ASSERT_EQ(::chmod(left.c_str(), 0444), 0);
+  RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, kCallbacks, recorder());
+  EXPECT_TRUE(reports_.empty()) << reports_.front().second;
+  EXPECT_FALSE(exists("data.$$~"));
+  EXPECT_EQ(testing::diskNamesOf(data), (std::vector<std::string>{"One", "Two"}));
 }
 
 // The copy's writes fail for real: the file system refuses to grow it past a limit.
