@@ -124,7 +124,7 @@ void TTreePanel::build() {
     }
   }
   if (form_.options().ExpandTree) {
-    expandAll();
+    ExpandAll();
   } else {
     expand(itemAtIndex(0));
   }
@@ -222,7 +222,13 @@ void TTreePanel::SetPictures(bool pictures) {
 }
 
 void TTreePanel::ExpandAll() {
-  expandAll();
+  // Marked while a layout is pending, so the view lays its rows out once; only folders that
+  // hold folders are marked (the view's own expandAll keeps a mark for every row).
+  scheduleDelayedItemsLayout();
+  const TTreeOutline& outline = model_->outline();
+  for (int32_t position = 0; position < outline.count(); ++position) {
+    if (outline.childCount(position) > 0) expand(itemAtIndex(position));
+  }
 }
 
 }  // namespace vellomar

@@ -31,6 +31,33 @@ TEST_F(TreePanelTest, OutlineOfTheCurrentDiskInPreOrder) {
   EXPECT_TRUE(tree().isExpanded(tree().itemAtIndex(0)));
 }
 
+// Positions of the expanded items in outline order.
+std::vector<int> expandedItems(TTreePanel& tree) {
+  std::vector<int> expanded;
+  for (int i = 0; i < tree.itemCount(); ++i) {
+    if (tree.isExpanded(tree.itemAtIndex(i))) expanded.push_back(i);
+  }
+  return expanded;
+}
+
+TEST_F(TreePanelTest, ExpandAndCollapseTheWholeTreeAndExpandTreeOnRebuild) {
+  window().ExpandTree();
+  EXPECT_EQ(expandedItems(tree()), (std::vector<int>{0, 1, 3})) << "every folder with folders";
+  window().CollapseTree();
+  EXPECT_EQ(expandedItems(tree()), (std::vector<int>{0})) << "the root stays open";
+
+  window().options().ExpandTree = true;
+  clickDisk(1);
+  clickDisk(0);
+  EXPECT_EQ(expandedItems(tree()), (std::vector<int>{0, 1, 3}));
+  // Going to a folder in the expanded tree selects it; leaving it collapses it again.
+  window().JumpTo("Alpha", "\\Docs\\deep", "");
+  EXPECT_EQ(tree().currentIndex(), tree().itemAtIndex(2));
+  window().JumpTo("Alpha", "\\pack.zip", "");
+  EXPECT_EQ(tree().currentIndex(), tree().itemAtIndex(3));
+  EXPECT_EQ(tree().currentNode(), ApiGetCurrentDirCol(db()));
+}
+
 TEST_F(TreePanelTest, FolderPicturesOnlyWithTreeFontsAbove8Points) {
   for (const int32_t size : {8, 10, 8}) {
     window().options().FontSizes[kTreeFont] = size;
