@@ -14,29 +14,16 @@ namespace {
 // as a user without them sets it.
 constexpr const char* kPlainTextDescriptions = "*.txt|500||";
 
-void createDatabase(const std::string& path,
-                    ScanReading reading = ScanReading::kDescriptionsAndArchives) {
-  std::filesystem::remove(path);
-  if (!ApiCreateDBase(ShortString(path))) throw std::runtime_error("cannot create " + path);
-  BenchDatabase db(path);
-  TLocalOptions options;
-  ApiGetLocalOptions(db.get(), options);
-  const bool contents = reading == ScanReading::kDescriptionsAndArchives;
-  options.ScanDesc = contents;
-  options.ScanArchives = contents ? kScanArchivesNoPrompt : kScanArchivesNo;
-  options.DescFileTable = kPlainTextDescriptions;
-  // No simulated "DiskInfo.txt", so the catalogue holds the very names the baselines read.
-  options.SimulateDiskInfo = false;
-  ApiSetLocalOptions(db.get(), options);
-  db.close();
-}
-
 // The engine names folders as the drives the user picks them from.
+}  // namespace
+
 ShortString systemPath(const std::string& folder) {
   const std::optional<std::string> path = toSystemPath(folder);
   if (!path) throw std::runtime_error("no drive holds " + folder);
   return ShortString(*path);
 }
+
+namespace {
 
 int64_t filesOfCurrentTree(TDBase* handle) {
   TDiskInfo info;
@@ -56,6 +43,22 @@ int64_t scanAndSave(TDBase* handle, const std::string& folder, const std::string
 }
 
 }  // namespace
+
+void createDatabase(const std::string& path, ScanReading reading) {
+  std::filesystem::remove(path);
+  if (!ApiCreateDBase(ShortString(path))) throw std::runtime_error("cannot create " + path);
+  BenchDatabase db(path);
+  TLocalOptions options;
+  ApiGetLocalOptions(db.get(), options);
+  const bool contents = reading == ScanReading::kDescriptionsAndArchives;
+  options.ScanDesc = contents;
+  options.ScanArchives = contents ? kScanArchivesNoPrompt : kScanArchivesNo;
+  options.DescFileTable = kPlainTextDescriptions;
+  // No simulated "DiskInfo.txt", so the catalogue holds the very names the baselines read.
+  options.SimulateDiskInfo = false;
+  ApiSetLocalOptions(db.get(), options);
+  db.close();
+}
 
 BenchDatabase::BenchDatabase(const std::string& path) {
   ShortString error;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/USearchDlgData.h"
+#include "foundation/UShortString.h"
 
 namespace vellomar {
 
@@ -31,6 +32,12 @@ class BenchDatabase {
 
 // What a scan reads besides the folders.
 enum class ScanReading { kDescriptionsAndArchives, kFoldersOnly };
+
+// A new empty database with the scan options of the rows below.
+void createDatabase(const std::string& path,
+                    ScanReading reading = ScanReading::kDescriptionsAndArchives);
+// The folder as the engine names it: on the drive that holds it.
+ShortString systemPath(const std::string& folder);
 
 // A new database holding the folder as one disk; answers the files catalogued.
 int64_t scanIntoNewDatabase(const std::string& database, const std::string& folder,

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QPrinter>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -12,8 +13,15 @@
 #include "bench/BenchEngine.h"
 #include "bench/SplitMix.h"
 #include "engine/UApi.h"
+#include "engine/UApiSearch.h"
+#include "ui/common/UIniFile.h"
 #include "ui/dbase/FDBase.h"
+#include "ui/dbase/FTreePanel.h"
+#include "ui/export/UExport.h"
 #include "ui/panels/UFileLines.h"
+#include "ui/print/UCatalogPrint.h"
+#include "ui/scan/FScanProgress.h"
+#include "ui/settings/FSettings.h"
 
 namespace vellomar {
 
@@ -90,6 +98,143 @@ int64_t openDatabaseWindow(const std::string& path) {
   window->close();
   delete window;
   return disks;
+}
+
+namespace {
+
+int64_t walkFolders(TDirCollection* node) {
+  TOneDir record;
+  int64_t folders = ApiDirColCheck(node, record) ? 1 : 0;
+  const int32_t n = ApiDirColCount(node);
+  for (int32_t i = 0; i < n; ++i) folders += walkFolders(ApiDirColAt(node, i));
+  return folders;
+}
+
+// The window on the database, shown at the size of a usual screen's child window.
+TFormDBase* openWindow(const std::string& path, bool expanded) {
+  auto* window = new TFormDBase;
+  window->options().ExpandTree = expanded;
+  window->resize(1000, 700);
+  window->show();
+  if (!window->OpenDBase(path)) throw std::runtime_error("the window cannot open " + path);
+  window->IdleUpdate();
+  return window;
+}
+
+// Paints the window and its three panels once, as the screen would.
+void paint(TFormDBase& window) {
+  QCoreApplication::processEvents();
+  (void)window.grab();
+}
+
+void noProgress(bool&) {}
+void noEvent() {}
+
+class QuietPrintStatus : public TCatalogPrintStatus {
+ public:
+  void showWhat(const std::string&) override {}
+  bool abortRequested() override { return false; }
+  void showProgress(int32_t, int32_t, int32_t) override {}
+};
+
+}  // namespace
+
+void makeProgramSettings() {
+  makeWidgetApplication();
+  static TFormSettings* settings = [] {
+    char folder[] = "/tmp/vellomar-bench-settings-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) throw std::runtime_error("no settings folder");
+    setConfigFolder(std::string(folder) + "/");
+    return new TFormSettings(std::string(folder) + "/Vellomar.INI");
+  }();
+  (void)settings;
+}
+
+int64_t loadTreeByEngine(const std::string& path) {
+  BenchDatabase database(path);
+  ShortString name;
+  uint16_t flags = 0;
+  int32_t index = 0;
+  ApiGetCurrentKey(database.get(), name, flags, index);
+  if (!ApiGoToDisk(database.get(), index)) throw std::runtime_error("no disk in " + path);
+  return walkFolders(ApiGetRootDirCol(database.get()));
+}
+
+int64_t openDatabaseWindowPainted(const std::string& path, bool expanded) {
+  TFormDBase* window = openWindow(path, expanded);
+  paint(*window);
+  return window->treePanel()->itemCount();
+}
+
+int64_t scanFromProgram(const std::string& database, const std::string& folder,
+                        const std::string& diskName) {
+  createDatabase(database);
+  TFormDBase* window = openWindow(database, false);
+  TDBase* handle = window->GetDBaseHandle();
+  window->setScanRunning(true);
+  TFormScanProgress progress(window);
+  progress.DBaseHandle = handle;
+  progress.ScanPath = systemPath(folder).str();
+  progress.Drive = progress.ScanPath.front();
+  progress.DiskName = diskName;
+  progress.exec();
+  if (!progress.ScanResult) throw std::runtime_error("the scan of " + folder + " failed");
+  TDiskInfo info;
+  ApiGetDiskInfo(handle, info);
+  if (!ApiSaveDisk(handle)) throw std::runtime_error("cannot save disk " + diskName);
+  window->setScanRunning(false);
+  window->IdleUpdate();
+  paint(*window);
+  return int64_t{info.Files} + info.ArchiveFiles;
+}
+
+int64_t exportThroughTemplate(const std::string& database, const std::string& templateName,
+                              const std::string& output) {
+  BenchDatabase db(database);
+  if (!ApiGoToDisk(db.get(), 0)) throw std::runtime_error("no disk in " + database);
+  if (FormSettings != nullptr) FormSettings->ApplyDisplayGlobals();
+  const std::filesystem::path program = std::filesystem::canonical("/proc/self/exe");
+  TDBaseExport& e = ExportState();
+  LoadExportFormat(e, (program.parent_path() / "Export" / templateName).string(), db.get());
+  if (!e.Valid) throw std::runtime_error("no template " + templateName);
+  OpenExportOutput(e, output);
+  SetExportCallbacks(db.get(), noProgress);
+  ApiIterateDisks(db.get(), kPrintScopeWholeDisk, 2);
+  ApiResetExportCallbacks(db.get());
+  CloseExportOutput(e);
+  return e.FilesWritten;
+}
+
+int64_t exportWalkByEngine(const std::string& database) {
+  BenchDatabase db(database);
+  if (!ApiGoToDisk(db.get(), 0)) throw std::runtime_error("no disk in " + database);
+  ApiSetExportCallbacks(db.get(), noProgress, noEvent, noEvent, noEvent, noEvent, noEvent, noEvent,
+                        noEvent);
+  ApiIterateDisks(db.get(), kPrintScopeWholeDisk, 2);
+  ApiResetExportCallbacks(db.get());
+  int32_t percent = 0, disks = 0, folders = 0, files = 0;
+  ApiGetSearchCounts(db.get(), percent, disks, folders, files);
+  return files;
+}
+
+int64_t printPagesToPdf(const std::string& database, const std::string& pdf, int32_t pages) {
+  BenchDatabase db(database);
+  if (!ApiGoToDisk(db.get(), 0)) throw std::runtime_error("no disk in " + database);
+  TGlobalOptions options;
+  if (FormSettings != nullptr) FormSettings->GetOptions(options);
+  QPrinter printer;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(pdf));
+  TPrintChoice choice;
+  choice.Range = TPrintRange::kPages;
+  choice.FromPage = 1;
+  choice.ToPage = pages;
+  QuietPrintStatus status;
+  TCatalogPrint run(db.get(), "one", options, status);
+  if (run.run(printer, choice, kPrintScopeWholeDisk) != TPrintResult::kPrinted) {
+    throw std::runtime_error("the print of " + database + " failed");
+  }
+  return run.estimate();
 }
 
 }  // namespace vellomar

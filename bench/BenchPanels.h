@@ -26,4 +26,28 @@ int64_t openDatabaseByEngine(const std::string& path);
 // answers the disks.
 int64_t openDatabaseWindow(const std::string& path);
 
+// The program's settings with their defaults (the tree shown), from an INI file of their own
+// in a new folder under /tmp; with the application object. Made once in the process.
+void makeProgramSettings();
+// The engine's open of the database and its load of the current disk's folder tree, every
+// folder's record read; answers the folders.
+int64_t loadTreeByEngine(const std::string& path);
+// A database window opened on the file up to the first paint of its three panels, its tree
+// fully expanded when asked ("show always expanded"); answers the folders of its outline.
+int64_t openDatabaseWindowPainted(const std::string& path, bool expanded);
+// A scan of the folder into the window's empty database from the scan progress window, the
+// disk saved and shown by the window; answers the files catalogued.
+int64_t scanFromProgram(const std::string& database, const std::string& folder,
+                        const std::string& diskName);
+// The current disk exported through the shipped template of that name into output; answers
+// the files written.
+int64_t exportThroughTemplate(const std::string& database, const std::string& templateName,
+                              const std::string& output);
+// The engine's export walk of the current disk with callbacks that do nothing; answers the
+// files walked.
+int64_t exportWalkByEngine(const std::string& database);
+// The catalogue print of the whole current disk, pages 1 to pages, into a PDF file; answers
+// the pages the counting walk expects for the whole disk.
+int64_t printPagesToPdf(const std::string& database, const std::string& pdf, int32_t pages);
+
 }  // namespace vellomar

@@ -313,22 +313,28 @@ void TFilePanel::DrawHeader(QPainter& p, FileColumnKind kind, const QRect& rect)
 }
 
 void TFilePanel::DrawIcon(QPainter& p, const TOneFileLine& line, const QRect& area) {
-  QStyle::StandardPixmap picture;
+  int picture = 0;
   switch (line.Kind) {
     case kLineFolder:
-      picture = QStyle::SP_DirIcon;
+      picture = 0;
       break;
     case kLineParent:
-      picture = QStyle::SP_FileDialogToParent;
+      picture = 1;
       break;
     case kLineArchive:
-      picture = QStyle::SP_DirClosedIcon;
+      picture = 2;
       break;
     default:
       return;
   }
+  // Made once: the style decodes its images again on every request.
+  if (pictures_[0].isNull()) {
+    pictures_[0] = style()->standardIcon(QStyle::SP_DirIcon, nullptr, this);
+    pictures_[1] = style()->standardIcon(QStyle::SP_FileDialogToParent, nullptr, this);
+    pictures_[2] = style()->standardIcon(QStyle::SP_DirClosedIcon, nullptr, this);
+  }
   const int size = std::min(area.width(), area.height());
-  style()->standardIcon(picture, nullptr, this).paint(&p, QRect(area.topLeft(), QSize(size, size)));
+  pictures_[picture].paint(&p, QRect(area.topLeft(), QSize(size, size)));
 }
 
 void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawState state) {

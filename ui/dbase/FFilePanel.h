@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QStringList>
 #include <array>
 #include <functional>
@@ -119,6 +120,8 @@ class TFilePanel : public DrawGrid {
   std::vector<FileColumnKind> columns_;
   int timeWidth_ = 0;
   int iconWidth_ = 0;
+  // Folder, parent and archive pictures.
+  QIcon pictures_[3];
   int listBuilding_ = 0;
   std::string subtotals_ = " ";
   mutable std::array<int, 128> asciiWidths_{};  // advance of each ASCII character, 0 unknown

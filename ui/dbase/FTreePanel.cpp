@@ -10,101 +10,131 @@
 
 namespace vellomar {
 
-namespace {
+void TTreeModel::rebuild(TDirCollection* root) {
+  beginResetModel();
+  try {
+    outline_.build(root);
+  } catch (...) {
+    endResetModel();
+    throw;
+  }
+  endResetModel();
+}
 
-constexpr int kNodeRole = Qt::UserRole;
+void TTreeModel::clear() {
+  beginResetModel();
+  outline_.clear();
+  endResetModel();
+}
 
-}  // namespace
+void TTreeModel::setPicture(const QIcon& picture) {
+  picture_ = picture;
+}
 
-TTreePanel::TTreePanel(TFormDBase& form, QWidget* parent) : QTreeWidget(parent), form_(form) {
-  setColumnCount(1);
+QModelIndex TTreeModel::indexAt(int32_t position) const {
+  if (position < 0 || position >= outline_.count()) return {};
+  return createIndex(outline_.rowInParent(position), 0, static_cast<quintptr>(position));
+}
+
+int32_t TTreeModel::positionOf(const QModelIndex& index) {
+  return index.isValid() ? static_cast<int32_t>(index.internalId()) : -1;
+}
+
+QModelIndex TTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  if (column != 0) return {};
+  if (!parent.isValid()) return row == 0 ? indexAt(0) : QModelIndex();
+  return indexAt(outline_.child(positionOf(parent), row));
+}
+
+QModelIndex TTreeModel::parent(const QModelIndex& child) const {
+  const int32_t position = positionOf(child);
+  return position > 0 ? indexAt(outline_.parent(position)) : QModelIndex();
+}
+
+int TTreeModel::rowCount(const QModelIndex& parent) const {
+  if (!parent.isValid()) return outline_.count() > 0 ? 1 : 0;
+  return parent.column() == 0 ? outline_.childCount(positionOf(parent)) : 0;
+}
+
+int TTreeModel::columnCount(const QModelIndex&) const {
+  return 1;
+}
+
+bool TTreeModel::hasChildren(const QModelIndex& parent) const {
+  return rowCount(parent) > 0;
+}
+
+QVariant TTreeModel::data(const QModelIndex& index, int role) const {
+  const int32_t position = positionOf(index);
+  if (position < 0) return {};
+  if (role == Qt::DisplayRole) return qtText(outline_.text(position));
+  if (role == Qt::DecorationRole && !picture_.isNull()) return picture_;
+  return {};
+}
+
+TTreePanel::TTreePanel(TFormDBase& form, QWidget* parent)
+    : QTreeView(parent), form_(form), model_(new TTreeModel(this)) {
+  setModel(model_);
   header()->hide();
   setRootIsDecorated(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setExpandsOnDoubleClick(true);
-  connect(this, &QTreeWidget::currentItemChanged, this,
-          [this](QTreeWidgetItem* item) { OutlineTreeClick(item); });
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& index) { OutlineTreeClick(index); });
 }
 
 TDBase* TTreePanel::db() const {
   return form_.GetDBaseHandle();
 }
 
-TDirCollection* TTreePanel::nodeOf(const QTreeWidgetItem* item) {
-  if (item == nullptr) return nullptr;
-  return reinterpret_cast<TDirCollection*>(item->data(0, kNodeRole).value<quintptr>());
+TDirCollection* TTreePanel::nodeAt(int position) const {
+  return position >= 0 && position < itemCount() ? model_->outline().node(position) : nullptr;
 }
 
-QTreeWidgetItem* TTreePanel::itemAtIndex(int index) const {
-  return index >= 0 && index < itemCount() ? items_[static_cast<size_t>(index)] : nullptr;
+std::string TTreePanel::itemText(int position) const {
+  return position >= 0 && position < itemCount() ? model_->outline().text(position) : std::string();
+}
+
+QIcon TTreePanel::itemIcon(int position) const {
+  return model_->data(itemAtIndex(position), Qt::DecorationRole).value<QIcon>();
+}
+
+TDirCollection* TTreePanel::currentNode() const {
+  return nodeAt(selectedIndex());
 }
 
 int TTreePanel::selectedIndex() const {
-  const TDirCollection* node = nodeOf(currentItem());
-  if (currentItem() == nullptr) return -1;
-  if (node == nullptr) return currentItem() == itemAtIndex(0) ? 0 : -1;
-  const auto found = positions_.find(node);
-  return found == positions_.end() ? -1 : found->second;
+  return TTreeModel::positionOf(currentIndex());
 }
 
 void TTreePanel::clearOutline() {
-  const QSignalBlocker block(this);
-  clear();
-  nodes_.clear();
-  items_.clear();
-  positions_.clear();
-}
-
-QTreeWidgetItem* TTreePanel::addItem(QTreeWidgetItem* parent, const QString& text,
-                                     TDirCollection* node) {
-  auto* item = parent == nullptr ? new QTreeWidgetItem(this) : new QTreeWidgetItem(parent);
-  item->setText(0, text);
-  if (pictures_) item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
-  item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
-  positions_.emplace(node, static_cast<int>(nodes_.size()));
-  nodes_.push_back(node);
-  items_.push_back(item);
-  return item;
-}
-
-void TTreePanel::addSubfolders(TDirCollection* node, QTreeWidgetItem* parent) {
-  const int32_t n = ApiDirColCount(node);
-  for (int32_t i = 0; i < n; ++i) {
-    TDirCollection* sub = ApiDirColAt(node, i);
-    TOneDir record;
-    if (!ApiDirColCheck(sub, record)) continue;
-    QTreeWidgetItem* item =
-        addItem(parent, qtText(record.Name.str() + std::string(record.Data.Ext.view())), sub);
-    addSubfolders(sub, item);
-  }
+  const QSignalBlocker block(selectionModel());
+  model_->clear();
 }
 
 void TTreePanel::build() {
-  clearOutline();
-  const QSignalBlocker block(this);
-  QTreeWidgetItem* root = addItem(nullptr, "\\", ApiGetRootDirCol(db()));
-  // An outline that cannot be completed shows what it has.
-  try {
-    addSubfolders(nodes_.front(), root);
-  } catch (const EKstvException& e) {
-    ShowErrorBox(e.what());
+  {
+    const QSignalBlocker block(selectionModel());
+    // An outline that cannot be completed shows what it has.
+    try {
+      model_->rebuild(ApiGetRootDirCol(db()));
+    } catch (const EKstvException& e) {
+      ShowErrorBox(e.what());
+    }
   }
-  setUpdatesEnabled(false);
   if (form_.options().ExpandTree) {
-    expandAll();
+    ExpandAll();
   } else {
-    root->setExpanded(true);
+    expand(itemAtIndex(0));
   }
-  setUpdatesEnabled(true);
 }
 
 void TTreePanel::ReloadTree(int32_t diskRow) {
   if (form_.scanRunning()) return;
   if (ApiGetKeyCount(db()) == 0) {
-    clearOutline();
-    const QSignalBlocker block(this);
-    addItem(nullptr, "\\", nullptr);
+    const QSignalBlocker block(selectionModel());
+    model_->rebuild(nullptr);
     form_.UpdatePanelHeaders();
     return;
   }
@@ -121,31 +151,35 @@ void TTreePanel::RebuildTree(bool keepSelection) {
   const int selected = selectedIndex();
   build();
   // The remembered position may lie beyond a tree that has fewer folders now.
-  if (keepSelection && selected > 0 && selected < itemCount()) selectItem(itemAtIndex(selected));
+  if (keepSelection && selected > 0 && selected < itemCount()) selectItem(selected);
 }
 
-void TTreePanel::selectItem(QTreeWidgetItem* item) {
-  for (QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent()) {
-    up->setExpanded(true);
-  }
-  item->setExpanded(true);
-  const QSignalBlocker block(this);
-  setCurrentItem(item);
-  scrollToItem(item);
+void TTreePanel::selectItem(int position) {
+  const TTreeOutline& outline = model_->outline();
+  // From the root down, so each item is laid out under an expanded parent.
+  std::vector<int32_t> way;
+  for (int32_t up = outline.parent(position); up >= 0; up = outline.parent(up)) way.push_back(up);
+  for (auto up = way.rbegin(); up != way.rend(); ++up) expand(itemAtIndex(*up));
+  const QModelIndex item = itemAtIndex(position);
+  expand(item);
+  selecting_ = true;
+  setCurrentIndex(item);
+  selecting_ = false;
+  scrollTo(item);
 }
 
 void TTreePanel::SelectTreeFolder(TDirCollection* node) {
   if (!form_.options().ShowTree) return;
-  QTreeWidgetItem* current = currentItem();
-  if (current != nullptr && current->parent() != nullptr) current->setExpanded(false);
-  const auto found = positions_.find(node);
-  if (found == positions_.end()) return;
-  selectItem(itemAtIndex(found->second));
+  const int current = selectedIndex();
+  if (current > 0) collapse(itemAtIndex(current));
+  const int32_t found = model_->outline().find(node);
+  if (found < 0) return;
+  selectItem(found);
 }
 
-void TTreePanel::OutlineTreeClick(QTreeWidgetItem* item) {
-  if (!form_.options().ShowTree || item == nullptr) return;
-  TDirCollection* node = nodeOf(item);
+void TTreePanel::OutlineTreeClick(const QModelIndex& index) {
+  if (selecting_ || !form_.options().ShowTree || !index.isValid()) return;
+  TDirCollection* node = nodeAt(TTreeModel::positionOf(index));
   if (node == nullptr) return;
   form_.Guarded([&] {
     ApiSetCurrentDirCol(db(), node);
@@ -169,28 +203,32 @@ void TTreePanel::Arrange() {
 }
 
 void TTreePanel::focusInEvent(QFocusEvent* event) {
-  QTreeWidget::focusInEvent(event);
+  QTreeView::focusInEvent(event);
   form_.ChangePanel(TFormDBase::kPanelTree);
 }
 
 void TTreePanel::CollapseAll() {
-  setUpdatesEnabled(false);
   collapseAll();
-  if (QTreeWidgetItem* first = itemAtIndex(0)) first->setExpanded(true);
-  setUpdatesEnabled(true);
+  expand(itemAtIndex(0));
 }
 
 void TTreePanel::SetPictures(bool pictures) {
   if (pictures == pictures_) return;
   pictures_ = pictures;
-  const QIcon icon = pictures ? style()->standardIcon(QStyle::SP_DirIcon) : QIcon();
-  for (QTreeWidgetItem* item : items_) item->setIcon(0, icon);
+  model_->setPicture(pictures ? style()->standardIcon(QStyle::SP_DirIcon) : QIcon());
+  // Rows may change their height with the picture.
+  scheduleDelayedItemsLayout();
+  viewport()->update();
 }
 
 void TTreePanel::ExpandAll() {
-  setUpdatesEnabled(false);
-  expandAll();
-  setUpdatesEnabled(true);
+  // Marked while a layout is pending, so the view lays its rows out once; only folders that
+  // hold folders are marked (the view's own expandAll keeps a mark for every row).
+  scheduleDelayedItemsLayout();
+  const TTreeOutline& outline = model_->outline();
+  for (int32_t position = 0; position < outline.count(); ++position) {
+    if (outline.childCount(position) > 0) expand(itemAtIndex(position));
+  }
 }
 
 }  // namespace vellomar

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QTreeWidget>
-#include <unordered_map>
-#include <vector>
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <QTreeView>
+
+#include "ui/panels/UTreeOutline.h"
 
 namespace vellomar {
 
@@ -10,10 +12,41 @@ class TDBase;
 class TDirCollection;
 class TFormDBase;
 
+// The rows of the folder tree over its outline: an index's internal id is the folder's
+// position in outline order; texts are read from the engine's node when shown, and every
+// folder shares the one folder picture.
+class TTreeModel : public QAbstractItemModel {
+  Q_OBJECT
+
+ public:
+  explicit TTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+  const TTreeOutline& outline() const { return outline_; }
+  // Rebuilds the rows from root (null: the root alone, without a node); an engine failure
+  // passes on with the rows read until then.
+  void rebuild(TDirCollection* root);
+  void clear();
+  void setPicture(const QIcon& picture);
+
+  QModelIndex indexAt(int32_t position) const;
+  static int32_t positionOf(const QModelIndex& index);
+
+  QModelIndex index(int row, int column, const QModelIndex& parent) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent) const override;
+  int columnCount(const QModelIndex& parent) const override;
+  bool hasChildren(const QModelIndex& parent) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+ private:
+  TTreeOutline outline_;
+  QIcon picture_;
+};
+
 // The middle panel of the database window: the folder tree of the current disk under its root
-// "\". Each item keeps the engine's folder node; the nodes are also kept in outline order, with
-// a map back from node to position, so a node finds its item at once.
-class TTreePanel : public QTreeWidget {
+// "\". Each row stands for one engine folder node; the outline keeps them in outline order
+// with a way back from node to position, so a node finds its row at once.
+class TTreePanel : public QTreeView {
   Q_OBJECT
 
  public:
@@ -35,12 +68,16 @@ class TTreePanel : public QTreeWidget {
   void SetPictures(bool pictures);
   bool pictures() const { return pictures_; }
 
+  // Items by their position in outline order; an invalid index outside the outline.
+  int itemCount() const { return model_->outline().count(); }
+  QModelIndex itemAtIndex(int position) const { return model_->indexAt(position); }
   // The folder node of an item; null for the root of a database without disks.
-  static TDirCollection* nodeOf(const QTreeWidgetItem* item);
+  TDirCollection* nodeAt(int position) const;
+  std::string itemText(int position) const;
+  QIcon itemIcon(int position) const;
+  TDirCollection* currentNode() const;
   // Position of the selected item in outline order, -1 when none.
   int selectedIndex() const;
-  int itemCount() const { return static_cast<int>(items_.size()); }
-  QTreeWidgetItem* itemAtIndex(int index) const;
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
@@ -48,17 +85,13 @@ class TTreePanel : public QTreeWidget {
  private:
   TDBase* db() const;
   void clearOutline();
-  QTreeWidgetItem* addItem(QTreeWidgetItem* parent, const QString& text, TDirCollection* node);
-  void addSubfolders(TDirCollection* node, QTreeWidgetItem* parent);
   // Steps 3 to 5 of a rebuild: the root, its subfolders, the expansion.
   void build();
-  void OutlineTreeClick(QTreeWidgetItem* item);
-  void selectItem(QTreeWidgetItem* item);
+  void OutlineTreeClick(const QModelIndex& index);
+  void selectItem(int position);
 
   TFormDBase& form_;
-  std::vector<TDirCollection*> nodes_;
-  std::vector<QTreeWidgetItem*> items_;
-  std::unordered_map<const TDirCollection*, int> positions_;
+  TTreeModel* model_;
   bool selecting_ = false;
   bool pictures_ = false;
 };

@@ -158,7 +158,7 @@ TEST_F(PanelCommandsTest, PrintDisksPutsTheWindowBackWhereItWas) {
   EXPECT_EQ(currentDisk(), "Alpha");
   EXPECT_EQ(currentPath(), "\\Docs");
   EXPECT_EQ(files().GetFocusedFileName(), "ReadMe.doc");
-  EXPECT_EQ(TTreePanel::nodeOf(tree().currentItem()), ApiGetCurrentDirCol(db()));
+  EXPECT_EQ(tree().currentNode(), ApiGetCurrentDirCol(db()));
 }
 
 TEST_F(PanelCommandsTest, HeadersFollowThePanelThatHasTheFocus) {

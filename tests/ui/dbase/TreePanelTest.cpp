@@ -12,7 +12,7 @@ using TreePanelTest = PanelWindowTest;
 std::vector<std::string> itemTexts(TTreePanel& tree) {
   std::vector<std::string> texts;
   for (int i = 0; i < tree.itemCount(); ++i) {
-    texts.push_back(tree.itemAtIndex(i)->text(0).toStdString());
+    texts.push_back(tree.itemText(i));
   }
   return texts;
 }
@@ -22,13 +22,40 @@ TEST_F(TreePanelTest, OutlineOfTheCurrentDiskInPreOrder) {
   EXPECT_EQ(itemTexts(tree()), (std::vector<std::string>{"\\", "Docs", "deep", "pack.zip", "inner",
                                                          "\xC3\x9C"
                                                          "bung"}));
-  EXPECT_TRUE(tree().itemAtIndex(0)->isExpanded());
-  EXPECT_FALSE(tree().itemAtIndex(1)->isExpanded()) << "expand tree is off by default";
-  EXPECT_EQ(TTreePanel::nodeOf(tree().itemAtIndex(0)), ApiGetRootDirCol(db()));
+  EXPECT_TRUE(tree().isExpanded(tree().itemAtIndex(0)));
+  EXPECT_FALSE(tree().isExpanded(tree().itemAtIndex(1))) << "expand tree is off by default";
+  EXPECT_EQ(tree().nodeAt(0), ApiGetRootDirCol(db()));
 
   clickDisk(2);  // Delta: no folders
   EXPECT_EQ(itemTexts(tree()), (std::vector<std::string>{"\\"}));
-  EXPECT_TRUE(tree().itemAtIndex(0)->isExpanded());
+  EXPECT_TRUE(tree().isExpanded(tree().itemAtIndex(0)));
+}
+
+// Positions of the expanded items in outline order.
+std::vector<int> expandedItems(TTreePanel& tree) {
+  std::vector<int> expanded;
+  for (int i = 0; i < tree.itemCount(); ++i) {
+    if (tree.isExpanded(tree.itemAtIndex(i))) expanded.push_back(i);
+  }
+  return expanded;
+}
+
+TEST_F(TreePanelTest, ExpandAndCollapseTheWholeTreeAndExpandTreeOnRebuild) {
+  window().ExpandTree();
+  EXPECT_EQ(expandedItems(tree()), (std::vector<int>{0, 1, 3})) << "every folder with folders";
+  window().CollapseTree();
+  EXPECT_EQ(expandedItems(tree()), (std::vector<int>{0})) << "the root stays open";
+
+  window().options().ExpandTree = true;
+  clickDisk(1);
+  clickDisk(0);
+  EXPECT_EQ(expandedItems(tree()), (std::vector<int>{0, 1, 3}));
+  // Going to a folder in the expanded tree selects it; leaving it collapses it again.
+  window().JumpTo("Alpha", "\\Docs\\deep", "");
+  EXPECT_EQ(tree().currentIndex(), tree().itemAtIndex(2));
+  window().JumpTo("Alpha", "\\pack.zip", "");
+  EXPECT_EQ(tree().currentIndex(), tree().itemAtIndex(3));
+  EXPECT_EQ(tree().currentNode(), ApiGetCurrentDirCol(db()));
 }
 
 TEST_F(TreePanelTest, FolderPicturesOnlyWithTreeFontsAbove8Points) {
@@ -37,20 +64,20 @@ TEST_F(TreePanelTest, FolderPicturesOnlyWithTreeFontsAbove8Points) {
     window().ApplyPanelFonts();
     EXPECT_EQ(tree().pictures(), size > 8);
     for (int i = 0; i < tree().itemCount(); ++i) {
-      EXPECT_EQ(tree().itemAtIndex(i)->icon(0).isNull(), size <= 8) << size << " " << i;
+      EXPECT_EQ(tree().itemIcon(i).isNull(), size <= 8) << size << " " << i;
     }
   }
   window().options().FontSizes[kTreeFont] = 10;
   window().ApplyPanelFonts();
   clickDisk(1);
   ASSERT_GT(tree().itemCount(), 0);
-  EXPECT_FALSE(tree().itemAtIndex(0)->icon(0).isNull()) << "a rebuilt outline keeps them";
+  EXPECT_FALSE(tree().itemIcon(0).isNull()) << "a rebuilt outline keeps them";
 }
 
 TEST_F(TreePanelTest, ClickingAFolderMakesItCurrentAndTheFilesFollow) {
-  QTreeWidgetItem* docs = tree().itemAtIndex(1);
+  const QModelIndex docs = tree().itemAtIndex(1);
   QTest::mouseClick(tree().viewport(), Qt::LeftButton, Qt::NoModifier,
-                    tree().visualItemRect(docs).center());
+                    tree().visualRect(docs).center());
   EXPECT_EQ(currentPath(), "\\Docs");
   idle();
   EXPECT_EQ(fileNames(), (std::vector<std::string>{"..", "deep", "ReadMe.doc"}));
@@ -62,12 +89,12 @@ TEST_F(TreePanelTest, ClickingAFolderMakesItCurrentAndTheFilesFollow) {
   QTest::keyClick(&files(), Qt::Key_Return);
   idle();
   EXPECT_EQ(currentPath(), "\\Docs\\deep");
-  EXPECT_EQ(tree().currentItem(), tree().itemAtIndex(2));
-  EXPECT_TRUE(tree().itemAtIndex(1)->isExpanded());
+  EXPECT_EQ(tree().currentIndex(), tree().itemAtIndex(2));
+  EXPECT_TRUE(tree().isExpanded(tree().itemAtIndex(1)));
 
   // Elsewhere through the file list: the level-3 item is collapsed, the new way opened.
   window().JumpTo("Alpha", "\\pack.zip\\inner", "x.txt");
-  EXPECT_EQ(tree().currentItem(), tree().itemAtIndex(4));
+  EXPECT_EQ(tree().currentIndex(), tree().itemAtIndex(4));
   EXPECT_EQ(fileNames()[files().focusedIndex()], "x.txt");
 }
 
@@ -83,7 +110,7 @@ TEST_F(TreePanelTest, HidingAndShowingTheTreeKeepsTheCurrentFolder) {
   EXPECT_EQ(currentPath(), "\\Docs");
   window().ToggleShowTree();
   EXPECT_FALSE(tree().isHidden());
-  EXPECT_EQ(tree().currentItem(), tree().itemAtIndex(1));
+  EXPECT_EQ(tree().currentIndex(), tree().itemAtIndex(1));
 }
 
 TEST(TreePanelEmpty, ADatabaseWithoutDisksShowsTheRootAlone) {
@@ -99,11 +126,10 @@ TEST(TreePanelEmpty, ADatabaseWithoutDisksShowsTheRootAlone) {
   EXPECT_TRUE(window->IsDBaseEmpty());
   EXPECT_EQ(window->diskPanel()->rowCount(), 1);
   ASSERT_EQ(window->treePanel()->itemCount(), 1);
-  EXPECT_EQ(TTreePanel::nodeOf(window->treePanel()->itemAtIndex(0)), nullptr);
+  EXPECT_EQ(window->treePanel()->nodeAt(0), nullptr);
   EXPECT_EQ(window->filePanel()->lines().count(), 0);
-  QTest::mouseClick(
-      window->treePanel()->viewport(), Qt::LeftButton, Qt::NoModifier,
-      window->treePanel()->visualItemRect(window->treePanel()->itemAtIndex(0)).center());
+  QTest::mouseClick(window->treePanel()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    window->treePanel()->visualRect(window->treePanel()->itemAtIndex(0)).center());
   window->IdleUpdate();
   EXPECT_EQ(window->filePanel()->lines().count(), 0);
   delete window;

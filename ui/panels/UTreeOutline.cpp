@@ -1,0 +1,77 @@
+#include "ui/panels/UTreeOutline.h"
+
+#include <algorithm>
+
+#include "engine/UApi.h"
+
+namespace vellomar {
+
+void TTreeOutline::clear() {
+  rows_.clear();
+  childPositions_.clear();
+  byNode_.clear();
+  rows_.shrink_to_fit();
+  childPositions_.shrink_to_fit();
+  byNode_.shrink_to_fit();
+}
+
+void TTreeOutline::add(TDirCollection* node, int32_t parent, int32_t row) {
+  const auto position = static_cast<int32_t>(rows_.size());
+  const int32_t n = node != nullptr ? ApiDirColCount(node) : 0;
+  const auto first = static_cast<int32_t>(childPositions_.size());
+  rows_.push_back({node, parent, row, first, 0});
+  childPositions_.resize(childPositions_.size() + static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) {
+    TDirCollection* sub = ApiDirColAt(node, i);
+    childPositions_[static_cast<size_t>(first + i)] = static_cast<int32_t>(rows_.size());
+    // Counted before the subtree, so a failure inside it leaves the parent consistent.
+    ++rows_[at(position)].Children;
+    add(sub, position, i);
+  }
+}
+
+void TTreeOutline::build(TDirCollection* root) {
+  clear();
+  try {
+    add(root, -1, 0);
+  } catch (...) {
+    indexNodes();
+    throw;
+  }
+  indexNodes();
+}
+
+void TTreeOutline::indexNodes() {
+  byNode_.reserve(rows_.size());
+  for (size_t i = 0; i < rows_.size(); ++i)
+    byNode_.emplace_back(rows_[i].Node, static_cast<int32_t>(i));
+  std::sort(byNode_.begin(), byNode_.end());
+}
+
+int32_t TTreeOutline::child(int32_t position, int32_t row) const {
+  const Row& r = rows_[at(position)];
+  return row >= 0 && row < r.Children ? childPositions_[at(r.FirstChild + row)] : -1;
+}
+
+int32_t TTreeOutline::level(int32_t position) const {
+  int32_t level = 1;
+  for (int32_t p = parent(position); p >= 0; p = parent(p)) ++level;
+  return level;
+}
+
+int32_t TTreeOutline::find(const TDirCollection* node) const {
+  if (node == nullptr) return -1;
+  const auto found = std::lower_bound(byNode_.begin(), byNode_.end(),
+                                      std::pair<const TDirCollection*, int32_t>(node, -1));
+  return found != byNode_.end() && found->first == node ? found->second : -1;
+}
+
+std::string TTreeOutline::text(int32_t position) const {
+  TDirCollection* n = node(position);
+  if (position == 0 || n == nullptr) return "\\";
+  TOneDir record;
+  if (!ApiDirColCheck(n, record)) return std::string();
+  return record.Name.str() + std::string(record.Data.Ext.view());
+}
+
+}  // namespace vellomar

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vellomar {
+
+class TDirCollection;
+
+// The folder tree of one disk as the outline shows it: every folder node in pre-order
+// (position 0 the root "\"), each with its parent and its children's positions, so the
+// outline finds a node's item, its parent and its n-th child at once. A row holds the node
+// and four positions; the names stay in the engine's nodes and are read when shown.
+class TTreeOutline {
+ public:
+  // Keeps what was added when the engine fails part-way (a damaged tree shows what it has);
+  // the failure passes on. A null root gives the one row of a database without disks.
+  void build(TDirCollection* root);
+  void clear();
+
+  int32_t count() const { return static_cast<int32_t>(rows_.size()); }
+  TDirCollection* node(int32_t position) const { return rows_[at(position)].Node; }
+  // -1 for the root.
+  int32_t parent(int32_t position) const { return rows_[at(position)].Parent; }
+  // The row among its parent's children.
+  int32_t rowInParent(int32_t position) const { return rows_[at(position)].Row; }
+  int32_t childCount(int32_t position) const { return rows_[at(position)].Children; }
+  int32_t child(int32_t position, int32_t row) const;
+  // 1 for the root.
+  int32_t level(int32_t position) const;
+  // -1 for a node that is not in the outline.
+  int32_t find(const TDirCollection* node) const;
+  // "\" for the root, else the folder's name and extension.
+  std::string text(int32_t position) const;
+
+ private:
+  struct Row {
+    TDirCollection* Node;
+    int32_t Parent;
+    int32_t Row;
+    int32_t FirstChild;  // into childPositions_
+    int32_t Children;
+  };
+
+  static size_t at(int32_t position) { return static_cast<size_t>(position); }
+  void add(TDirCollection* node, int32_t parent, int32_t row);
+  void indexNodes();
+
+  std::vector<Row> rows_;
+  std::vector<int32_t> childPositions_;
+  // Sorted by node, for find.
+  std::vector<std::pair<const TDirCollection*, int32_t>> byNode_;
+};
+
+}  // namespace vellomar
