@@ -97,6 +97,7 @@ class Bench {
   BenchRow measure(BenchRow row, const std::function<int64_t()>& work,
                    const std::function<void()>& prepare, const std::string& command) {
     std::vector<Sample> engine, baseline;
+    setWorkName("row" + std::to_string(rows_.size() + 1));
     for (int i = 0; i < options_.runs; ++i) {
       dropCaches();
       engine.push_back(measureInChild(work, prepare));
@@ -105,6 +106,7 @@ class Bench {
         baseline.push_back(measureCommand(command));
       }
     }
+    setWorkName("bench-work");
     row.engine = firstFailureOrMedian(engine);
     if (!command.empty()) row.baselineSample = firstFailureOrMedian(baseline);
     return row;
@@ -115,12 +117,16 @@ class Bench {
                           const std::function<int64_t()>& baselineWork,
                           const std::function<void()>& prepare) {
     std::vector<Sample> engine, baseline;
+    const std::string name = "row" + std::to_string(rows_.size() + 1);
     for (int i = 0; i < options_.runs; ++i) {
       dropCaches();
+      setWorkName(name);
       engine.push_back(measureInChild(work, prepare));
       dropCaches();
+      setWorkName(name + "-base");
       baseline.push_back(measureInChild(baselineWork, prepare));
     }
+    setWorkName("bench-work");
     row.engine = firstFailureOrMedian(engine);
     row.baselineSample = firstFailureOrMedian(baseline);
     return row;

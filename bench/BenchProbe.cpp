@@ -4,6 +4,7 @@
 #include <ftw.h>
 #include <malloc.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +21,8 @@ extern char** environ;
 
 namespace vellomar {
 namespace {
+
+std::string workName = "bench-work";
 
 struct IoCounters {
   uint64_t rchar = 0, wchar = 0, syscr = 0;
@@ -119,6 +122,10 @@ int dropOne(const char* path, const struct stat*, int kind, struct FTW*) {
 
 }  // namespace
 
+void setWorkName(const std::string& name) {
+  workName = name.substr(0, 15);
+}
+
 Sample measureInChild(const std::function<int64_t()>& work, const std::function<void()>& prepare) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) return failedSample("no pipe");
@@ -136,6 +143,7 @@ Sample measureInChild(const std::function<int64_t()>& work, const std::function<
       s.error = e.what();
       sendAndExit(fds[1], s);
     }
+    ::prctl(PR_SET_NAME, workName.c_str());
     const uint64_t before = statusKiB("VmRSS:");
     const bool peakReset = resetPeak();
     const IoCounters ioBefore = readIo();

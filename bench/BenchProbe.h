@@ -25,6 +25,10 @@ struct Sample {
 Sample measureInChild(const std::function<int64_t()>& work,
                       const std::function<void()>& prepare = {});
 
+// The process name a child takes once prepared (at most 15 bytes are kept), so that a
+// profile of the whole run can be cut to one row's work: perf report --comm NAME.
+void setWorkName(const std::string& name);
+
 // Runs a shell command; the count is the number its standard output starts with, if any.
 Sample measureCommand(const std::string& command);
 

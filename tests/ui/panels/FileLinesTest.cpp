@@ -8,6 +8,7 @@
 #include "engine/UMasks.h"
 #include "engine/UTreeStruct.h"
 #include "foundation/UBaseUtils.h"
+#include "tests/support/FixtureNames.h"
 
 namespace vellomar {
 namespace {
@@ -103,6 +104,42 @@ TEST(FileLines, OrderForEachCriterionKeepsTheGroupsInBothDirections) {
     list.load(sampleFolder(), c.criterion, c.reverse);
     EXPECT_EQ(namesOf(list), c.order)
         << "criterion " << int{c.criterion} << (c.reverse ? " reversed" : "");
+  }
+}
+
+// A generated folder of 3 000 lines with many equal extensions, dates and sizes, and names
+// equal but for case: the order of each criterion in both directions is pinned line by line.
+TEST(FileLines, OrderOfAGeneratedFolderIsPinned) {
+  testing::FixtureRandom random(39);
+  static const char* const kExtensions[] = {".txt", ".TXT", ".jpg", "", ".c", ".Zip"};
+  std::vector<TOneFile> entries = {entry("..", "", kAttrFolder)};
+  for (int i = 0; i < 3000; ++i) {
+    const uint16_t attr = random.below(20) == 0 ? kAttrFolder : 0;
+    entries.push_back(entry(testing::generatedName(random),
+                            attr != 0 ? "" : kExtensions[random.below(std::size(kExtensions))],
+                            attr, static_cast<uint32_t>(random.below(6) * 1'000'000'000ULL),
+                            dosDate(static_cast<uint16_t>(1985 + random.below(80)))));
+  }
+  const struct {
+    uint8_t criterion;
+    bool reverse;
+    uint64_t digest;
+  } cases[] = {
+      {kSortByName, false, 3636027083878177208ULL},  {kSortByName, true, 2231509478331779282ULL},
+      {kSortByExt, false, 3625945298338801828ULL},   {kSortByExt, true, 16678931938273876198ULL},
+      {kSortByTime, false, 7811208881883478462ULL},  {kSortByTime, true, 3080312164639524452ULL},
+      {kSortBySize, false, 10709363161555977304ULL}, {kSortBySize, true, 8693410318359136744ULL},
+  };
+  for (const auto& c : cases) {
+    TFileLineList list;
+    list.load(entries, c.criterion, c.reverse);
+    uint64_t digest = testing::fixtureDigest("");
+    for (int32_t i = 0; i < list.count(); ++i) {
+      digest = testing::fixtureDigest(
+          FullNameOf(*list.at(i)) + "|" + std::to_string(list.at(i)->Data.DateTime) + "\n", digest);
+    }
+    EXPECT_EQ(digest, c.digest) << "criterion " << int{c.criterion}
+                                << (c.reverse ? " reversed" : "");
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
+#include "tests/support/FixtureNames.h"
 #include "ui/common/UTextRanks.h"
 #include "ui/search/UFoundEmptyLines.h"
 #include "ui/search/UFoundFileLines.h"
@@ -37,6 +38,48 @@ std::vector<int32_t> indexes(const std::vector<TOneFLine>& lines) {
   std::vector<int32_t> out;
   for (const TOneFLine& l : lines) out.push_back(l.Index);
   return out;
+}
+
+// 3 000 generated lines with many equal disks, folders, names, sizes and dates: the order of
+// every first key, with and without reverse, and again after a second sort, pinned line by line.
+TEST(FoundFileLines, OrderOfGeneratedLinesIsPinned) {
+  testing::FixtureRandom random(39);
+  static const char* const kDisks[] = {"CD 1", "cd 1", "Backup", "Ärchiv", "disk-2"};
+  static const char* const kExtensions[] = {".txt", ".TXT", ".jpg", "", ".c"};
+  std::vector<std::string> folders;
+  for (int i = 0; i < 40; ++i) folders.push_back("\\" + testing::generatedName(random));
+  std::vector<TOneFLine> generated;
+  for (int32_t i = 0; i < 3000; ++i) {
+    const uint16_t attr = random.below(15) == 0 ? kAttrFolder : 0;
+    generated.push_back(line(
+        kDisks[random.below(std::size(kDisks))], folders[random.below(folders.size())].c_str(),
+        testing::generatedName(random).c_str(), kExtensions[random.below(std::size(kExtensions))],
+        static_cast<int32_t>(random.below(8) * 700'000'000ULL),
+        static_cast<uint32_t>(random.below(50)) << 26, i, attr));
+  }
+  rankFoundFileTexts(generated);
+  const uint64_t pinned[6][2] = {{15769850977680992525ULL, 17468571614870241577ULL},
+                                 {13127010426738296397ULL, 2748280847477703489ULL},
+                                 {1377962531329971811ULL, 8406492259543608935ULL},
+                                 {3204958904578017147ULL, 929346648655239239ULL},
+                                 {5603538516947447609ULL, 11201894334846597441ULL},
+                                 {14838098421055952189ULL, 17270295562334687097ULL}};
+  for (uint8_t key = 0; key < 6; ++key) {
+    for (const bool reverse : {false, true}) {
+      std::vector<TOneFLine> lines = generated;
+      TFoundFileSort sort;
+      sort.choose(kFoundKeySize);
+      ASSERT_TRUE(sortFoundFileLines(lines, sort, nullptr));
+      sort.choose(key);
+      if (reverse != sort.Reverse) sort.choose(key);
+      ASSERT_TRUE(sortFoundFileLines(lines, sort, nullptr));
+      uint64_t digest = testing::fixtureDigest("");
+      for (const int32_t index : indexes(lines)) {
+        digest = testing::fixtureDigest(std::to_string(index) + ",", digest);
+      }
+      EXPECT_EQ(digest, pinned[key][reverse]) << "key " << int{key} << (reverse ? " reversed" : "");
+    }
+  }
 }
 
 TEST(FoundFileLines, OrderForEachKeyAndReversed) {
