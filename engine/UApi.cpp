@@ -6,6 +6,7 @@
 
 #include "engine/UDescriptions.h"
 #include "engine/UEngineMain.h"
+#include "engine/UMasks.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 
@@ -487,6 +488,10 @@ bool ApiSetDesc(TDBase* handle, int32_t& entry, std::string_view text) {
 
 void ApiUpdateDescRef(TDBase* handle, const TOneFile& line) {
   UpdateFileDescRef(requireDBase(handle).Trees, line);
+}
+
+bool ApiMatchesAnyMask(const TItemCollection<TMaskItem>& masks, std::string_view name) {
+  return FindMatchingMask(masks, name, false, false) != nullptr;
 }
 
 }  // namespace vellomar

@@ -161,4 +161,10 @@ bool ApiSetDesc(TDBase* handle, int32_t& entry, std::string_view text);
 // Puts the line's new description offset into the loaded tree.
 void ApiUpdateDescRef(TDBase* handle, const TOneFile& line);
 
+// ---- Masks ----
+
+// Whether name matches any of masks as a selection by masks takes it: case ignored, a mask's
+// end without a star met at a word boundary.
+bool ApiMatchesAnyMask(const TItemCollection<TMaskItem>& masks, std::string_view name);
+
 }  // namespace vellomar

@@ -118,14 +118,6 @@ const TArchiveModule* moduleFor(const TTreeStruct& tree, ArchiveKind kind) {
   return nullptr;
 }
 
-const TMaskItem* maskFor(const TTreeStruct& tree, const std::string& name) {
-  const std::string lowered = lowerText(name);
-  for (const TMaskItem* item : tree.MaskList.Items()) {
-    if (MatchesMask(GetPStr(item->Mask).view(), lowered, false, true)) return item;
-  }
-  return nullptr;
-}
-
 // A limit of 0 (the setting's default, shown as no limit) lets every member through.
 bool aboveSizeLimit(const TArchiveModule& module, uint32_t entrySize) {
   return module.SizeLimitMB > 0 && int64_t{module.SizeLimitMB} < int64_t{entrySize / kBytesPerMB};
@@ -360,7 +352,7 @@ int32_t ExtractDescription(TTreeStruct& tree, TKFileStream& stream, const Archiv
                            const std::string& name, const std::string& entryPath) {
   if (!tree.Owner->LocalOptions.ScanDesc || CallbackAbort()) return 0;
   if (aboveSizeLimit(module, entrySize)) return 0;
-  const TMaskItem* mask = maskFor(tree, name);
+  const TMaskItem* mask = FindMatchingMask(tree.MaskList, name, false, true);
   if (mask == nullptr) return 0;
   const std::string member =
       std::string(entryPath.starts_with('\\') ? entryPath.substr(1) : entryPath) + name;

@@ -22,14 +22,6 @@ namespace {
 // The most text a block can hold with its length still an int32.
 constexpr int32_t kMaxDescText = static_cast<int32_t>(kMaxDBaseFileSize - kDescBlockFixedSize);
 
-const TMaskItem* maskFor(const TItemCollection<TMaskItem>& masks, const ShortString& name) {
-  for (const TMaskItem* item : masks.Items()) {
-    // Strict, so "*.txt" does not take "notes.txt.bak".
-    if (MatchesMask(GetPStr(item->Mask).view(), name.view(), false, true)) return item;
-  }
-  return nullptr;
-}
-
 std::optional<std::string> filterText(const TFilterModule& module, const std::string& fileName,
                                       int32_t limit) {
   int32_t transfer = 0;
@@ -80,7 +72,8 @@ std::optional<std::string> plainText(const std::string& fileName, int32_t limit)
 int32_t ImportDescription(TTreeStruct& tree, TKFileStream& stream, const std::string& linuxFile,
                           const ShortString& name) {
   if (!tree.Owner->LocalOptions.ScanDesc || CallbackAbort()) return 0;
-  const TMaskItem* item = maskFor(tree.MaskList, name);
+  // Strict, so "*.txt" does not take "notes.txt.bak".
+  const TMaskItem* item = FindMatchingMask(tree.MaskList, name.view(), false, true);
   if (!item || item->MaxChars <= 0) return 0;
   const int32_t limit = std::min(item->MaxChars, kMaxDescText);
   const bool filtered = item->Module && item->Module->Handle;

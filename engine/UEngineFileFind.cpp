@@ -73,19 +73,11 @@ void addFound(SearchRun& run, TFoundItem* item) {
   if (count < 100 || count % 10 == 0) reportProgress(run);
 }
 
-bool matchesAny(const std::vector<ShortString>& masks, std::string_view text, bool caseSensitive,
-                bool strict) {
-  for (const ShortString& mask : masks) {
-    if (MatchesMask(mask.view(), text, caseSensitive, strict)) return true;
-  }
-  return false;
-}
-
 void searchDiskName(SearchRun& run) {
   const TSearchDlgData& request = run.Request;
   if (!request.DiskNames || run.Handle.Abort) return;
-  if (!matchesAny(run.SearchMasks, run.DiskName.view(), request.CaseSensitive,
-                  request.StrictMask)) {
+  if (!MatchesAnyMask(run.SearchMasks, run.DiskName.view(), request.CaseSensitive,
+                      request.StrictMask)) {
     return;
   }
   if (roomForOne(run)) addFound(run, NewFoundFolderItem(run.DiskName, 0, 0, ShortString()));
@@ -232,7 +224,7 @@ void searchFolder(SearchRun& run, int32_t folder, FileListReader* files) {
   const std::string_view pathText = run.PathText;
   const std::string_view fullPath =
       pathText.size() > 1 ? pathText.substr(0, pathText.size() - 1) : pathText;
-  if (!run.DirMasks.empty() && !matchesAny(run.DirMasks, fullPath, false, true)) return;
+  if (!run.DirMasks.empty() && !MatchesAnyMask(run.DirMasks, fullPath, false, true)) return;
   ++run.State.Counters.Folders;
   FolderPath path(pathText);
   const DiskFolderIndex& folders = run.Folders;
@@ -363,10 +355,7 @@ bool PassesSearchLimits(const TSearchDlgData& request,
   if (request.SizeTo > 0 && size > request.SizeTo) return false;
   if (excludeMasks.Count() == 0) return true;
   const std::string fullName = std::string(name) + std::string(record.Ext.view());
-  for (const TMaskItem* mask : excludeMasks.Items()) {
-    if (MatchesMask(GetPStr(mask->Mask).view(), fullName, false, true)) return false;
-  }
-  return true;
+  return FindMatchingMask(excludeMasks, fullName, false, true) == nullptr;
 }
 
 void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache) {

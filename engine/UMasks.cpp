@@ -348,6 +348,21 @@ bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitiv
   return findMask(mask, name, strict) != kNone;
 }
 
+const TMaskItem* FindMatchingMask(const TItemCollection<TMaskItem>& masks, std::string_view name,
+                                  bool caseSensitive, bool strict) {
+  for (const TMaskItem* item : masks.Items()) {
+    if (MatchesMask(GetPStr(item->Mask).view(), name, caseSensitive, strict)) return item;
+  }
+  return nullptr;
+}
+
+bool MatchesAnyMask(std::span<const ShortString> masks, std::string_view name, bool caseSensitive,
+                    bool strict) {
+  return std::any_of(masks.begin(), masks.end(), [&](const ShortString& mask) {
+    return MatchesMask(mask.view(), name, caseSensitive, strict);
+  });
+}
+
 int FindMaskInText(std::string_view mask, std::string_view text, bool caseSensitive,
                    bool searchAsAnsi, bool searchAsOem) {
   if (mask == "*") return 0;

@@ -7,6 +7,7 @@
 
 #include "engine/UApiTypes.h"
 #include "foundation/UCollections.h"
+#include "foundation/UShortString.h"
 
 namespace vellomar {
 
@@ -35,6 +36,13 @@ void ParseMaskListEx(std::string_view text, TItemCollection<TMaskItem>& masks, b
 // there: exactly when strict, else at a word boundary ("red" finds "big red car" and "red-1",
 // not "reddish"). Every way of placing the parts is tried, in time linear in the name per part.
 bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitive, bool strict);
+
+// The first of masks that name matches as MatchesMask does, nullptr when none does.
+const TMaskItem* FindMatchingMask(const TItemCollection<TMaskItem>& masks, std::string_view name,
+                                  bool caseSensitive, bool strict);
+// The same over mask texts.
+bool MatchesAnyMask(std::span<const ShortString> masks, std::string_view name, bool caseSensitive,
+                    bool strict);
 
 // Offset in text where mask matches as MatchesMask does without strict, -1 when it does not;
 // 0 for the mask "*". With searchAsOem the text is also tried as OEM text (after the plain try

@@ -8,7 +8,6 @@
 
 #include "engine/UApi.h"
 #include "engine/UKeyField.h"
-#include "engine/UMasks.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBase.h"
@@ -338,12 +337,7 @@ void TDiskPanel::MaskSelect() {
       ShortString name;
       uint16_t flags = 0;
       if (!ApiGetKey(db(), name, flags, i) || (flags & kKeySelected) != 0) continue;
-      for (const TMaskItem* mask : masks.Items()) {
-        if (MatchesMask(GetPStr(mask->Mask).view(), name.view(), false, false)) {
-          ApiSelectKey(db(), true, i);
-          break;
-        }
-      }
+      if (ApiMatchesAnyMask(masks, name.view())) ApiSelectKey(db(), true, i);
     }
     viewport()->update();
   });

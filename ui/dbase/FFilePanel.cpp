@@ -16,6 +16,7 @@
 #include "engine/UMasks.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UDebugLog.h"
+#include "ui/common/UColumnSamples.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/dbase/FTreePanel.h"
@@ -141,9 +142,8 @@ void TFilePanel::ApplyFont(const QFont& font) {
   const QFontMetrics metrics(font);
   setDefaultRowHeight(metrics.height());
   iconWidth_ = defaultRowHeight();
-  const int time =
-      metrics.horizontalAdvance(qtText(FormatDosTime(0xB800, form_.options().ShowSeconds).view()));
-  timeWidth_ = time + time / 6;
+  timeWidth_ = TimeColumnWidth(metrics.horizontalAdvance(
+      qtText(FormatDosTime(kWidestDateTime, form_.options().ShowSeconds).view())));
 }
 
 int32_t TFilePanel::nameColumnWidth() const {
@@ -218,15 +218,15 @@ void TFilePanel::SetupFileColumns() {
   std::vector<int> widths = {nameColumnWidth()};
   if (options.ShowSize) {
     columns_.push_back(FileColumnKind::kSize);
-    widths.push_back(textWidth(FormatSizeShort(2000000000, options.SizeInKB).str()) + 2);
+    widths.push_back(textWidth(FormatSizeShort(kWidestSize, options.SizeInKB).str()) + 2);
   }
   if (options.ShowTime) {
     columns_.push_back(FileColumnKind::kDateTime);
-    widths.push_back(textWidth(" " + FormatDosDate(0x295E0000).str()) + timeWidth_ + 2);
+    widths.push_back(textWidth(" " + FormatDosDate(kWidestDateTime).str()) + timeWidth_ + 2);
   }
   if (options.ShowDescr) {
     columns_.push_back(FileColumnKind::kDescription);
-    widths.push_back(25 * textWidth("Mmmmxxxxx "));
+    widths.push_back(kDescSamples * textWidth(kDescSample));
   }
   setColCount(static_cast<int>(columns_.size()));
   for (size_t i = 0; i < widths.size(); ++i) setColWidth(static_cast<int>(i), widths[i]);

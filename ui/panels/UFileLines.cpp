@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "engine/UApi.h"
-#include "engine/UMasks.h"
 #include "foundation/UCollatedTexts.h"
 
 namespace vellomar {
@@ -140,14 +139,7 @@ void TFileLineList::selectOnly(int32_t a, int32_t b) {
 
 void TFileLineList::selectMatching(const TItemCollection<TMaskItem>& masks) {
   for (auto& line : lines_) {
-    if (IsSelected(line)) continue;
-    const std::string name = FullNameOf(line);
-    for (const TMaskItem* mask : masks.Items()) {
-      if (MatchesMask(GetPStr(mask->Mask).view(), name, false, false)) {
-        SetSelected(line, true);
-        break;
-      }
-    }
+    if (!IsSelected(line) && ApiMatchesAnyMask(masks, FullNameOf(line))) SetSelected(line, true);
   }
 }
 

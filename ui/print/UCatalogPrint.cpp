@@ -6,14 +6,11 @@
 #include "engine/UApiSearch.h"
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
+#include "ui/common/UColumnSamples.h"
 #include "ui/common/UServices.h"
 
 namespace vellomar {
 namespace {
-
-// 30 October 2000, 23:00: the widest date and time the columns are measured by.
-constexpr uint32_t kWidestDateTime = 0x295EB800;
-constexpr int32_t kWidestSize = 2000000000;
 
 TCatalogPrint* current = nullptr;
 
@@ -27,12 +24,11 @@ int32_t PageEstimate(int32_t lines, int32_t vertRes, int32_t lineHeight) {
 
 void TFileColumns::measure(TPrinter& printer, const TGlobalOptions& options) {
   const int32_t gaps = 3 * printer.page().GapX;
-  const int32_t time =
-      printer.PrnTextWidth(FormatDosTime(kWidestDateTime, options.ShowSeconds).str());
-  TimeWidth = time + time / 6;
+  TimeWidth = TimeColumnWidth(
+      printer.PrnTextWidth(FormatDosTime(kWidestDateTime, options.ShowSeconds).str()));
   Size = printer.PrnTextWidth(FormatSizeShort(kWidestSize, options.SizeInKB).str()) + gaps;
   DateTime = printer.PrnTextWidth(" " + FormatDosDate(kWidestDateTime).str()) + TimeWidth + gaps;
-  Desc = 25 * printer.PrnTextWidth("Mmmmxxxxx ");
+  Desc = kDescSamples * printer.PrnTextWidth(kDescSample);
 }
 
 int32_t TFileColumns::edge(const TPrinter& printer, int32_t x, int32_t width, bool last) const {

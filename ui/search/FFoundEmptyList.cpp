@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "foundation/UBaseUtils.h"
+#include "ui/common/UColumnSamples.h"
 #include "ui/common/UFonts.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/grid/UQtText.h"
@@ -33,11 +34,11 @@ void TFormFoundEmptyList::layoutGrid() {
   const QFontMetrics fm(Grid->font());
   Grid->setDefaultRowHeight(fm.boundingRect(QStringLiteral("My")).height() + 2);
   const int size = fm.horizontalAdvance(qtText(FormatSize64(2000000000000).view())) + 2;
-  Grid->setColWidth(0, fm.horizontalAdvance(QStringLiteral("Mmmmxxxx.mxx")) + 2);
+  Grid->setColWidth(0, fm.horizontalAdvance(QString::fromLatin1(kNameSample)) + 2);
   Grid->setColWidth(1, size);
   Grid->setColWidth(2, size);
   Grid->setColWidth(3, fm.horizontalAdvance(QStringLiteral(" Free % ")) + 2);
-  Grid->setColWidth(4, 25 * fm.horizontalAdvance(QStringLiteral("Mmmmxxxxx ")));
+  Grid->setColWidth(4, kDescSamples * fm.horizontalAdvance(QString::fromLatin1(kDescSample)));
 }
 
 void TFormFoundEmptyList::FillList(TDBase* handle) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "foundation/UBaseUtils.h"
+#include "ui/common/UColumnSamples.h"
 #include "ui/common/UFonts.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/grid/UQtText.h"
@@ -96,16 +97,15 @@ void TFormFoundFileList::layoutGrid() {
   Grid->setFont(fontOf(options().Fonts[kFoundFont]));
   const QFontMetrics fm(Grid->font());
   Grid->setDefaultRowHeight(fm.boundingRect(QStringLiteral("\u00C1\u00C8Myj")).height() + 2);
-  const uint32_t lateEvening = EncodeDosDateTime({2000, 10, 30, 23, 0, 0});
-  timeWidth_ = textWidth(fm, FormatDosTime(lateEvening, options().ShowSeconds).str());
-  timeWidth_ += timeWidth_ / 6;
-  Grid->setColWidth(0, textWidth(fm, "Mmmmxxxx.mxx") + 2);
+  timeWidth_ =
+      TimeColumnWidth(textWidth(fm, FormatDosTime(kWidestDateTime, options().ShowSeconds).str()));
+  Grid->setColWidth(0, textWidth(fm, kNameSample) + 2);
   Grid->setColWidth(1, 2 * textWidth(fm, "Mmmmmxxxxx "));
   Grid->setColWidth(2, widestName_ + 5);
-  Grid->setColWidth(3, textWidth(fm, FormatSizeShort(2000000000, options().SizeInKB).str()) + 2);
-  Grid->setColWidth(4, textWidth(fm, " " + FormatDosDate(lateEvening).str()) + 2 +
+  Grid->setColWidth(3, textWidth(fm, FormatSizeShort(kWidestSize, options().SizeInKB).str()) + 2);
+  Grid->setColWidth(4, textWidth(fm, " " + FormatDosDate(kWidestDateTime).str()) + 2 +
                            (options().ShowTime ? timeWidth_ : 0));
-  Grid->setColWidth(5, 25 * textWidth(fm, "Mmmmxxxxx "));
+  Grid->setColWidth(5, kDescSamples * textWidth(fm, kDescSample));
 }
 
 void TFormFoundFileList::FillList(TDBase* handle) {

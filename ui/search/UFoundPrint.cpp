@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "foundation/UBaseUtils.h"
+#include "ui/common/UColumnSamples.h"
 #include "ui/print/UListPrint.h"
 
 namespace vellomar {
@@ -130,9 +131,8 @@ TPrintResult PrintFoundFiles(QPrinter& printer, const TPrintChoice& choice,
                              const TScreenColumns& screen, TPrintStatus& status) {
   int32_t timeWidth = 0;
   const auto layout = [&](TPrinter& p) {
-    const int32_t time = p.PrnTextWidth(
-        FormatDosTime(EncodeDosDateTime({2000, 1, 1, 23, 0, 0}), options.ShowSeconds).str());
-    timeWidth = time + time / 6;
+    timeWidth =
+        TimeColumnWidth(p.PrnTextWidth(FormatDosTime(kWidestDateTime, options.ShowSeconds).str()));
     return layColumns(p, {"Disk", "Folder", "File", "Size", "Date and time", "Description"},
                       {false, false, false, true, true, false},
                       paperWidths(p, screen, kFoundFilesSample));
