@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "engine/UDBase.h"
 #include "engine/UDescriptions.h"
 #include "engine/UEngineMain.h"
 #include "engine/UMasks.h"
@@ -490,8 +491,27 @@ void ApiUpdateDescRef(TDBase* handle, const TOneFile& line) {
   UpdateFileDescRef(requireDBase(handle).Trees, line);
 }
 
-bool ApiMatchesAnyMask(const TItemCollection<TMaskItem>& masks, std::string_view name) {
-  return FindMatchingMask(masks, name, false, false) != nullptr;
+std::vector<ShortString> ApiParseSelectionMasks(std::string_view text) {
+  TItemCollection<TMaskItem> items(30, 50);
+  ParseMaskListEx(text, items, false, false, false);
+  std::vector<ShortString> masks;
+  masks.reserve(items.Items().size());
+  for (const TMaskItem* item : items.Items()) masks.push_back(GetPStr(item->Mask));
+  return masks;
+}
+
+bool ApiMatchesAnyMask(std::span<const ShortString> masks, std::string_view name) {
+  return MatchesAnyMask(masks, name, false, false);
+}
+
+void ApiSelectKeysByMasks(TDBase* handle, std::span<const ShortString> masks) {
+  const int32_t count = ApiGetKeyCount(handle);
+  for (int32_t i = 0; i < count; ++i) {
+    ShortString name;
+    uint16_t flags = 0;
+    if (!ApiGetKey(handle, name, flags, i) || (flags & kKeySelected) != 0) continue;
+    if (ApiMatchesAnyMask(masks, name.view())) ApiSelectKey(handle, true, i);
+  }
 }
 
 }  // namespace vellomar

@@ -1,18 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/UApiErrors.h"
 #include "engine/UApiSearch.h"
+#include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
-#include "engine/UDBase.h"
 #include "engine/ULocalOptions.h"
-#include "engine/UTreeStruct.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
+
+// Handles: made and freed by the engine, opaque to the program.
+class TDBase;
+class TDirCollection;
+class TFileCollection;
 
 // The flat interface through which the user interface reaches the engine. A call takes the
 // database handle (or a folder node or file list obtained through it) first. A null object
@@ -163,8 +169,12 @@ void ApiUpdateDescRef(TDBase* handle, const TOneFile& line);
 
 // ---- Masks ----
 
+// The masks of a selection by masks from the text the user typed.
+std::vector<ShortString> ApiParseSelectionMasks(std::string_view text);
 // Whether name matches any of masks as a selection by masks takes it: case ignored, a mask's
 // end without a star met at a word boundary.
-bool ApiMatchesAnyMask(const TItemCollection<TMaskItem>& masks, std::string_view name);
+bool ApiMatchesAnyMask(std::span<const ShortString> masks, std::string_view name);
+// Selects the disks shown whose names match any of masks; deleted disks stay unselected.
+void ApiSelectKeysByMasks(TDBase* handle, std::span<const ShortString> masks);
 
 }  // namespace vellomar

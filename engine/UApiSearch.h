@@ -4,7 +4,6 @@
 
 #include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
-#include "engine/UDBaseCopy.h"
 #include "engine/USearchDlgData.h"
 #include "foundation/UShortString.h"
 

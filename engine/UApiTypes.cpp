@@ -28,12 +28,6 @@ void CopyOneFile(const TOneFile& src, TOneFile& dest) {
   dest = src;
 }
 
-TArchiveModule::TArchiveModule(ArchiveModuleKind kind, int32_t sizeLimitMB)
-    : Name(kind == ArchiveModuleKind::kZipLibrary ? "VUnZip32.dll" : ""),
-      Kind(kind),
-      BuiltIn(kind != ArchiveModuleKind::kZipLibrary),
-      SizeLimitMB(sizeLimitMB) {}
-
 TDatabaseData DatabaseData;
 TDiskData DiskData;
 TFolderData FolderData;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/UEntryRecords.h"
-#include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -40,53 +41,80 @@ void NewOneFile(TOneFile*& p, const TOneFile& src);
 void FreeOneFile(TOneFile*& p);
 void CopyOneFile(const TOneFile& src, TOneFile& dest);
 
-class TFilterModule;
+// The flags of a key as ApiGetKey hands them out.
+inline constexpr uint16_t kKeyDeleted = 1;
+inline constexpr uint16_t kKeySelected = 2;
 
-// One mask of a mask list. A description-import mask also carries its character limit and its
-// filter module, which belongs to the module list.
-class TMaskItem : public TPlainObject {
- public:
-  explicit TMaskItem(const ShortString& mask) : Mask(NewShortStr(mask)) {}
-  ~TMaskItem() override { DisposeShortStr(Mask); }
-  TMaskItem(const TMaskItem&) = delete;
-  TMaskItem& operator=(const TMaskItem&) = delete;
-
-  HeapShortStr* Mask;
-  int32_t MaxChars = 0;
-  TFilterModule* Module = nullptr;
+// One scanned disk.
+struct TDiskInfo {
+  int32_t Flags = 0;
+  int32_t ScanDateTime = 0;  // DOS format
+  int32_t Folders = 0;
+  int32_t Files = 0;
+  int32_t Archives = 0;
+  int32_t ArchiveFolders = 0;
+  int32_t ArchiveFiles = 0;
+  // The older form's sums in kB: physical size, inside archives, total data.
+  int32_t OldPhysSizeKB = 0;
+  int32_t OldArchSizeKB = 0;
+  int32_t OldDataSizeKB = 0;
+  int32_t DiskSizeKB = 0;
+  int32_t FreeKB = 0;
+  int32_t SectorsPerCluster = 0;
+  int32_t BytesPerSector = 0;
+  std::array<uint8_t, 52> Reserved56{};
+  char Drive = 0;
+  std::array<uint8_t, 7> Reserved109{};
+  ShortString DiskName;
+  ShortString VolumeLabel;
+  ShortString ScannedPath;
+  std::array<uint8_t, 256> Reserved884{};
+  int64_t PhysSize = 0;
+  int64_t ArchSize = 0;
+  int64_t DataSize = 0;
+  std::array<uint8_t, 16> Reserved1164{};
 };
 
-// A description filter module, named after its file; the import loads and releases it.
-class TFilterModule : public TPlainObject {
- public:
-  explicit TFilterModule(const ShortString& name) : Name(name) {}
-
-  ShortString Name;
-  void* Handle = nullptr;  // null while not loaded, like the entry points
-  void* OpenTransfer = nullptr;
-  void* GetOneBlock = nullptr;
-  void* CloseTransfer = nullptr;
+// The database's statistics as the user interface shows them; the last two count live keys.
+struct TDBaseStats {
+  int32_t FileSize = 0;
+  int32_t KeyCount = 0;
+  int32_t LiveKeys = 0;
+  uint8_t ReadOnly = 0;
+  int32_t Selected = 0;
+  int32_t Unselected = 0;
 };
 
-enum class ArchiveModuleKind : uint8_t {
-  kZipLibrary = 0,
-  kRar = 3,
-  kAce = 5,
+// The totals of a folder's subtree: all of it, then without anything inside archives. The
+// folder itself is not among its folders below.
+struct TDirTotals {
+  int32_t Folders = 0;
+  int32_t Files = 0;
+  int64_t Size = 0;
+  int32_t PhysFolders = 0;
+  int32_t PhysFiles = 0;
+  int64_t PhysSize = 0;
+
+  friend bool operator==(const TDirTotals&, const TDirTotals&) = default;
 };
 
-// How the archives of one kind are extracted: through a library file, or through the program's
-// own binding.
-class TArchiveModule : public TPlainObject {
- public:
-  // The ZIP extraction library "VUnZip32.dll" is loaded; RAR and ACE are built in.
-  TArchiveModule(ArchiveModuleKind kind, int32_t sizeLimitMB);
-
-  ShortString Name;  // the library's file name, empty for a built-in reader
-  ArchiveModuleKind Kind;
-  void* Handle = nullptr;  // null until loaded, like the entry point
-  void* ExtractFile = nullptr;
-  bool BuiltIn;
-  int32_t SizeLimitMB;  // files above this size are not extracted
+// What a copy saved into the target, and what of the disks in its scope it left out because
+// their blocks failed the readers' checks. A disk whose block or root folder cannot be read is
+// left out whole; a damaged folder record costs the subfolders it could not read (what lay below
+// them is not known, so FoldersLeftOut is a lower bound), a damaged file list its entries from
+// the damage on, a damaged description block the description.
+struct TCopyCounts {
+  int32_t Disks = 0;
+  int32_t Folders = 0;
+  int32_t Files = 0;
+  int32_t Descriptions = 0;
+  int32_t DisksLeftOut = 0;
+  int32_t FoldersLeftOut = 0;
+  int32_t FilesLeftOut = 0;
+  int32_t DescriptionsLeftOut = 0;
+  // The disks that met damage, saved or left out, by the name their block gives ("???" when it
+  // cannot be read), in key order.
+  std::vector<ShortString> DamagedDisks;
 };
 
 // What the print and export walk hands to the export code: the database, disk, folder and file

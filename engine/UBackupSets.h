@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include <string>
 
 #include "engine/UArchiveEntry.h"

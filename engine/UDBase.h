@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,16 +27,6 @@ class StreamDataArea : public DataAreaReader {
 
  private:
   TKFileStream* stream_;
-};
-
-// The database's statistics as the user interface shows them; the last two count live keys.
-struct TDBaseStats {
-  int32_t FileSize = 0;
-  int32_t KeyCount = 0;
-  int32_t LiveKeys = 0;
-  uint8_t ReadOnly = 0;
-  int32_t Selected = 0;
-  int32_t Unselected = 0;
 };
 
 // The handle of one database file: its settings, header record and key table in memory, and

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 namespace vellomar {
 
 // The places where damage in a database file is detected; each is the three-digit code of the

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "engine/UApiTypes.h"
 #include "engine/UBlockHead.h"
 #include "engine/UEntryRecords.h"
 #include "foundation/UByteReader.h"
@@ -20,36 +23,6 @@ inline constexpr size_t kDiskBlockFixedSize = kBlockHeadSize + kDiskInfoSize;
 // Offset of the disk name inside a disk block.
 inline constexpr size_t kDiskNameBlockOffset = kBlockHeadSize + 116;
 inline constexpr int32_t kDiskDeleted = 1;
-
-// One scanned disk.
-struct TDiskInfo {
-  int32_t Flags = 0;
-  int32_t ScanDateTime = 0;  // DOS format
-  int32_t Folders = 0;
-  int32_t Files = 0;
-  int32_t Archives = 0;
-  int32_t ArchiveFolders = 0;
-  int32_t ArchiveFiles = 0;
-  // The older form's sums in kB: physical size, inside archives, total data.
-  int32_t OldPhysSizeKB = 0;
-  int32_t OldArchSizeKB = 0;
-  int32_t OldDataSizeKB = 0;
-  int32_t DiskSizeKB = 0;
-  int32_t FreeKB = 0;
-  int32_t SectorsPerCluster = 0;
-  int32_t BytesPerSector = 0;
-  std::array<uint8_t, 52> Reserved56{};
-  char Drive = 0;
-  std::array<uint8_t, 7> Reserved109{};
-  ShortString DiskName;
-  ShortString VolumeLabel;
-  ShortString ScannedPath;
-  std::array<uint8_t, 256> Reserved884{};
-  int64_t PhysSize = 0;
-  int64_t ArchSize = 0;
-  int64_t DataSize = 0;
-  std::array<uint8_t, 16> Reserved1164{};
-};
 
 // The bytes of the details a block of this form stores.
 size_t diskInfoSize(BlockForm form);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,6 +10,7 @@
 #include "engine/UApiTypes.h"
 #include "engine/UArchiveEntry.h"
 #include "engine/ULocalOptions.h"
+#include "engine/UMaskItems.h"
 #include "engine/UScanHooks.h"
 #include "foundation/UShortString.h"
 

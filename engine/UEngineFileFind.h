@@ -1,11 +1,14 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include <cstdint>
 #include <string_view>
 
 #include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
 #include "engine/UKeyField.h"
+#include "engine/UMaskItems.h"
 #include "engine/USearchDlgData.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/UBlockHead.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -48,6 +49,14 @@ std::string_view recordExtension(std::span<const uint8_t> record) {
   ByteReader r(record);
   r.skip(kFileRecordExtensionOffset);
   return extensionField(r);
+}
+
+int32_t storedFileSize(uint64_t size) {
+  return static_cast<int32_t>(static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
+}
+
+int64_t fileSizeOf(int32_t stored) {
+  return int64_t{static_cast<uint32_t>(stored)};
 }
 
 TFileRecord readFileRecord(ByteReader& r) {

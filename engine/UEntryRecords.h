@@ -6,10 +6,11 @@
 #include <span>
 #include <string_view>
 
-#include "engine/UBlockHead.h"
 #include "foundation/UByteReader.h"
 
 namespace vellomar {
+
+enum class BlockForm;  // engine/UBlockHead.h
 
 // Attribute bits beside the file system's own.
 inline constexpr uint16_t kAttrFolder = 0x10;
@@ -72,6 +73,11 @@ inline constexpr size_t kDirDataSize = 39;
 inline constexpr size_t kOldDirDataSize = 23;
 static_assert(kDirDataSize == kFileRecordSize + 4 + 4 + 8 + 4);
 static_assert(kOldDirDataSize == kFileRecordSize + 4);
+
+// The 32-bit size field of an entry is unsigned: sizes up to 4 GiB - 1 are exact, larger ones
+// are kept as 0xFFFFFFFF. The 64-bit totals keep exact sums.
+int32_t storedFileSize(uint64_t size);
+int64_t fileSizeOf(int32_t stored);
 
 TFileRecord readFileRecord(ByteReader& r);
 // The extension of the 19 record bytes alone, left in them: a name is tested before the rest

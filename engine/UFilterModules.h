@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include "abi/FilterAbi.h"
 #include "engine/UApiTypes.h"
+#include "engine/UMaskItems.h"
 #include "engine/UTreeStruct.h"
 
 namespace vellomar {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "engine/UApiTypes.h"
 #include "foundation/UByteReader.h"
 
 namespace vellomar {
@@ -13,9 +16,6 @@ inline constexpr size_t kKeyFieldHeadSize = 24;
 inline constexpr size_t kKeyEntrySize = 6;
 inline constexpr size_t kKeyFieldSize = kKeyFieldHeadSize + kKeyEntrySize * kKeyCapacity;
 static_assert(kKeyFieldSize == 60024);
-
-inline constexpr uint16_t kKeyDeleted = 1;
-inline constexpr uint16_t kKeySelected = 2;
 
 struct TKeyEntry {
   uint16_t Flags = 0;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 #include "engine/UApiTypes.h"
+#include "engine/UMaskItems.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
 

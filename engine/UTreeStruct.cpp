@@ -241,14 +241,6 @@ std::unique_ptr<TTreeStruct> readDiskBlock(TDBase& owner, int mode, bool withFil
 
 }  // namespace
 
-int32_t storedFileSize(uint64_t size) {
-  return static_cast<int32_t>(static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
-}
-
-int64_t fileSizeOf(int32_t stored) {
-  return int64_t{static_cast<uint32_t>(stored)};
-}
-
 int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std::string_view nameB,
                        const ExtensionString& extB) {
   const int byName = compareTextThenBytes(nameA, nameB);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/UEngineInternal.h"
+
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -11,6 +13,7 @@
 #include "engine/UApiTypes.h"
 #include "engine/UDiskBlock.h"
 #include "engine/UFileListBlock.h"
+#include "engine/UMaskItems.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
@@ -24,24 +27,6 @@ class TKFileStream;
 inline constexpr int kMaxFolderDepth = 128;
 // Paths are short strings.
 inline constexpr int kMaxPathLength = 255;
-
-// The 32-bit size field of an entry is unsigned: sizes up to 4 GiB - 1 are exact, larger ones
-// are kept as 0xFFFFFFFF. The 64-bit totals keep exact sums.
-int32_t storedFileSize(uint64_t size);
-int64_t fileSizeOf(int32_t stored);
-
-// The totals of a folder's subtree: all of it, then without anything inside archives. The
-// folder itself is not among its folders below.
-struct TDirTotals {
-  int32_t Folders = 0;
-  int32_t Files = 0;
-  int64_t Size = 0;
-  int32_t PhysFolders = 0;
-  int32_t PhysFiles = 0;
-  int64_t PhysSize = 0;
-
-  friend bool operator==(const TDirTotals&, const TDirTotals&) = default;
-};
 
 // The order of subfolders: by name and then extension ignoring case, then by their bytes.
 int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std::string_view nameB,

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/UApiSearch.h"
+#include "engine/UTreeStruct.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "platform/PPaths.h"

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/UMaskItems.h"
+
 namespace vellomar {
 namespace {
 

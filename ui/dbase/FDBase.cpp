@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "foundation/UBaseUtils.h"
+#include "foundation/UExceptions.h"
 #include "platform/PText.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UServices.h"

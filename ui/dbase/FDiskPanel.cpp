@@ -7,7 +7,6 @@
 #include <QPainter>
 
 #include "engine/UApi.h"
-#include "engine/UKeyField.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBase.h"
@@ -331,14 +330,9 @@ void TDiskPanel::ShowDBaseInfo() {
 
 void TDiskPanel::MaskSelect() {
   form_.Guarded([&] {
-    TItemCollection<TMaskItem> masks(30, 50);
+    std::vector<ShortString> masks;
     if (!AskSelectionMasks(true, masks)) return;
-    for (int32_t i = 0; i < rowCount(); ++i) {
-      ShortString name;
-      uint16_t flags = 0;
-      if (!ApiGetKey(db(), name, flags, i) || (flags & kKeySelected) != 0) continue;
-      if (ApiMatchesAnyMask(masks, name.view())) ApiSelectKey(db(), true, i);
-    }
+    ApiSelectKeysByMasks(db(), masks);
     viewport()->update();
   });
 }

@@ -13,7 +13,6 @@
 #include <algorithm>
 
 #include "engine/UApi.h"
-#include "engine/UMasks.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UDebugLog.h"
 #include "ui/common/UColumnSamples.h"
@@ -694,7 +693,7 @@ void TFilePanel::EditDescription() {
 
 void TFilePanel::MaskSelect() {
   form_.Guarded([&] {
-    TItemCollection<TMaskItem> masks(30, 50);
+    std::vector<ShortString> masks;
     if (!AskSelectionMasks(false, masks)) return;
     lines_.selectMatching(masks);
     viewport()->update();

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UTreeStruct.h"
+#include "engine/UApiTypes.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/panels/UDescHint.h"
 #include "ui/panels/UFileLayout.h"

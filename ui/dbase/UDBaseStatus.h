@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/UTreeStruct.h"
+#include "engine/UApiTypes.h"
 
 namespace vellomar {
 

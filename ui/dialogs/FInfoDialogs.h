@@ -2,8 +2,7 @@
 
 #include <QDialog>
 
-#include "engine/UDBase.h"
-#include "engine/UDiskBlock.h"
+#include "engine/UApiTypes.h"
 #include "foundation/UShortString.h"
 
 class QLabel;

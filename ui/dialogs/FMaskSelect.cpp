@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/UMasks.h"
+#include "engine/UApi.h"
 #include "ui/common/UServices.h"
 #include "ui/dialogs/UDialogs.h"
 #include "ui/grid/UQtText.h"
@@ -77,7 +77,7 @@ void TFormMaskSelect::ButtonOKClick() {
   accept();
 }
 
-bool AskSelectionMasks(bool disks, TItemCollection<TMaskItem>& masks) {
+bool AskSelectionMasks(bool disks, std::vector<ShortString>& masks) {
   TFormMaskSelect& dialog = FormMaskSelect();
   dialog.setWindowTitle(disks ? "Selection of disks" : "Selection of files");
   dialog.LabelMask->setText(disks ? "Mask for selection of disks:"
@@ -85,8 +85,7 @@ bool AskSelectionMasks(bool disks, TItemCollection<TMaskItem>& masks) {
   dialog.ShowMasksFor(disks);
   if (dialog.exec() != QDialog::Accepted) return false;
   const std::string typed = fromQt(dialog.VisibleCombo()->currentText());
-  ParseMaskListEx(typed.empty() ? std::string_view("*") : std::string_view(typed), masks, false,
-                  false, false);
+  masks = ApiParseSelectionMasks(typed.empty() ? std::string_view("*") : std::string_view(typed));
   return true;
 }
 

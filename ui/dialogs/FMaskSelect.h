@@ -2,8 +2,9 @@
 
 #include <QDialog>
 
-#include "engine/UApiTypes.h"
-#include "foundation/UCollections.h"
+#include <vector>
+
+#include "foundation/UShortString.h"
 
 class QComboBox;
 class QLabel;
@@ -38,6 +39,6 @@ class TFormMaskSelect : public QDialog {
 
 // Asks for a selection mask of disks or files (caption "Selection of disks" or "Selection of
 // files") and splits the text into masks; an empty text means "*". False on Cancel.
-bool AskSelectionMasks(bool disks, TItemCollection<TMaskItem>& masks);
+bool AskSelectionMasks(bool disks, std::vector<ShortString>& masks);
 
 }  // namespace vellomar

@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/UDBase.h"
-#include "engine/UDiskBlock.h"
+#include "engine/UApiTypes.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

@@ -137,7 +137,7 @@ void TFileLineList::selectOnly(int32_t a, int32_t b) {
   }
 }
 
-void TFileLineList::selectMatching(const TItemCollection<TMaskItem>& masks) {
+void TFileLineList::selectMatching(std::span<const ShortString> masks) {
   for (auto& line : lines_) {
     if (!IsSelected(line) && ApiMatchesAnyMask(masks, FullNameOf(line))) SetSelected(line, true);
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,6 @@ namespace vellomar {
 
 class TDirCollection;
 class TFileCollection;
-class TMaskItem;
 template <typename T>
 class TItemCollection;
 
@@ -64,7 +64,7 @@ class TFileLineList {
   // Unselects everything, then selects every line between a and b, both included.
   void selectOnly(int32_t a, int32_t b);
   // Adds the lines whose name and extension match any of the masks; unselects nothing.
-  void selectMatching(const TItemCollection<TMaskItem>& masks);
+  void selectMatching(std::span<const ShortString> masks);
   int32_t selectedCount() const;
 
  private:

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UMasks.h"
+#include "engine/UApi.h"
 #include "engine/UTreeStruct.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/FixtureNames.h"
@@ -207,9 +207,7 @@ TEST(FileLines, SelectionRules) {
   EXPECT_FALSE(list.unselectAll());
 
   list.toggle(0);
-  TItemCollection<TMaskItem> masks(30, 50);
-  ParseMaskListEx("*.TXT s*", masks, false, false, false);
-  list.selectMatching(masks);
+  list.selectMatching(ApiParseSelectionMasks("*.TXT s*"));
   EXPECT_EQ(namesOf(list)[0], "DiskInfo.txt");
   std::vector<std::string> selected;
   for (int32_t i = 0; i < n; ++i) {
