@@ -48,7 +48,7 @@ class DBaseScanWindow : public ScanWindow {
     TFormScanFolder& dialog = *dialogs_.ScanFolder;
     const QString shownFolder = dialog.EditFolder->text();
     const QString shownName = dialog.EditDiskName->text();
-    dialog.EditFolder->setText(qtText(folder));
+    dialog.SetFolder(folder);
     dialog.EditDiskName->setText(qtText(diskName));
     dialog.SetScanMode(false);
     const bool ok = dialog.exec() == QDialog::Accepted;
@@ -245,28 +245,10 @@ void TFormDBase::FindFileName(const std::string& text) {
 
 void TFormDBase::ExportDBase() {
   if (closing_) return;
-  std::string disk;
-  std::string folder;
-  Guarded([&] {
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (ApiGetCurrentKey(handle_, name, flags, index)) disk = name.str();
-    ShortString path;
-    if (ApiGetCurrentPath(handle_, path)) folder = path.str();
-  });
-  TFormDiskExport form(this);
-  form.DBaseHandle = handle_;
-  form.exec();
-  // A walk over whole disks leaves no disk loaded: back to where the window stood.
-  Guarded([&] {
-    ApiGoToDiskByName(handle_, ShortString(disk));
-    ApiClearKeysChanged(handle_);
-    ReloadTree();
-    ApiClearTreeChanged(handle_);
-    ApiGoToPath(handle_, ShortString(folder));
-    LoadFileList(std::string());
-    ApiClearFilesChanged(handle_);
+  RunAndComeBack([this] {
+    TFormDiskExport form(this);
+    form.DBaseHandle = handle_;
+    form.exec();
   });
 }
 
