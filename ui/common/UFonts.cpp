@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -159,6 +160,12 @@ void TFontDialog::fillStyles() {
 
 int TFontDialog::styleIndexFor(bool italic, int weight) const {
   const QString family = FaceBox->currentFont().family();
+  // The style the font matcher itself takes (the plain face, not a condensed one), when listed.
+  QFont probe(family);
+  probe.setWeight(static_cast<QFont::Weight>(weight));
+  probe.setItalic(italic);
+  const int matched = StyleBox->findText(QFontInfo(probe).styleName());
+  if (matched >= 0) return matched;
   int best = 0;
   int bestDistance = INT_MAX;
   for (int i = 0; i < StyleBox->count(); ++i) {

@@ -11,6 +11,7 @@
 #include "ui/dbase/FFilePanel.h"
 #include "ui/dbruns/FDiskExport.h"
 #include "ui/dbsettings/FLocalOptions.h"
+#include "ui/drives/UDrives.h"
 #include "ui/grid/UQtText.h"
 #include "ui/panels/UShellOpen.h"
 #include "ui/scan/FAskForLabel.h"
@@ -297,9 +298,9 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
         const NotFoundCauses why =
             notFoundCauses(volumeInfo(where.letter), where.recordedLabel, where.inArchive);
         DebugLog("Does not exist: %s", paths.fullPath.c_str());
-        if (services().messages->show("File Not Found", notFoundMessage(paths.fullPath, false, why),
-                                      BoxIcon::kExclamation,
-                                      BoxButtons::kRetryCancel) == BoxResult::kRetry)
+        if (services().messages->show(
+                "File Not Found", notFoundMessage(ShownPath(paths.fullPath), false, why),
+                BoxIcon::kExclamation, BoxButtons::kRetryCancel) == BoxResult::kRetry)
           continue;
         return;
       }

@@ -19,6 +19,10 @@ constexpr int kNodeRole = Qt::UserRole;
 TTreePanel::TTreePanel(TFormDBase& form, QWidget* parent) : QTreeWidget(parent), form_(form) {
   setColumnCount(1);
   header()->hide();
+  // The column is as wide as its widest folder, so deep folders scroll into view.
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setRootIsDecorated(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);

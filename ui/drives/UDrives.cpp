@@ -131,8 +131,11 @@ std::string CdDriveLetters(const DriveTable& table) {
 
 std::string ShownPath(const std::string& path, const DriveTable& table) {
   if (IsCutPath(path)) {
-    return std::string(kCutPathMarker) +
-           linuxNameOf(std::string_view(path).substr(kCutPathMarker.size()));
+    // Each name as Linux holds it, between Linux separators.
+    std::string shown(kCutPathMarker);
+    for (const char c : std::string_view(path).substr(kCutPathMarker.size()))
+      shown += c == '\\' ? '/' : c == '/' ? '\\' : c;
+    return shown;
   }
   if (path.size() >= 2 && path[1] == ':') {
     if (std::optional<std::string> shown = toLinuxPath(path, table)) return *shown;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 
 #include "tests/ui/dbase/PanelWindow.h"
@@ -29,6 +31,20 @@ TEST_F(TreePanelTest, OutlineOfTheCurrentDiskInPreOrder) {
   clickDisk(2);  // Delta: no folders
   EXPECT_EQ(itemTexts(tree()), (std::vector<std::string>{"\\"}));
   EXPECT_TRUE(tree().itemAtIndex(0)->isExpanded());
+}
+
+TEST_F(TreePanelTest, ADeepFolderWiderThanThePanelScrollsIntoView) {
+  tree().ExpandAll();
+  window().headerTop()->resizeSection(1, 40);
+  QTreeWidgetItem* deep = tree().itemAtIndex(2);
+  ASSERT_EQ(deep->text(0), "deep");
+  QScrollBar& bar = *tree().horizontalScrollBar();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar.maximum() > 0; })) << "a horizontal scroll bar";
+  bar.setValue(bar.maximum());
+  const QRect shown = tree().visualItemRect(deep);
+  EXPECT_LE(shown.left() + tree().fontMetrics().horizontalAdvance("deep"),
+            tree().viewport()->width() + 4)
+      << "its whole name can be brought into view";
 }
 
 TEST_F(TreePanelTest, FolderPicturesOnlyWithTreeFontsAbove8Points) {

@@ -125,6 +125,16 @@ TEST_F(SearchWindows, FindFilesShowsWhatTheEngineFindsAndReturnsToThePlace) {
   EXPECT_EQ(FormSearchFileDlg->ComboBoxMask->itemText(0), "*.txt") << "kept in the history";
 }
 
+TEST_F(SearchWindows, ANarrowFolderColumnShowsTheFoldersEnd) {
+  findFiles("b.bin");
+  TFormFoundFileList* list = foundFiles();
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(names(*list), (std::vector<std::string>{"b.bin"}));
+  EXPECT_EQ(list->lines()[0].Folder, "\\Docs\\deep");
+  list->Grid->setColWidth(1, list->Grid->fontMetrics().horizontalAdvance("\\deep") + 16);
+  saveScreenshot(list, "found-files-narrow-folder");
+}
+
 TEST_F(SearchWindows, RecordLimitAndAStoppedRun) {
   findFiles("*.txt", [](TFormSearchFileDlg& d) { d.SpinEditMaxRecs->setValue(5); });
   ASSERT_NE(foundFiles(), nullptr);

@@ -15,6 +15,7 @@
 #include "engine/UApiTypes.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/common/UFonts.h"
 #include "ui/settings/FSettings.h"
@@ -199,6 +200,20 @@ TEST_F(SettingsDialogTest, OkTakesEffectWithoutWritingCancelLeavesAllButTheCdSwi
   EjectAfterScan = eject;
   dialog.settings().OneKbIs1024 = true;
   dialog.GetOptions(o);
+}
+
+TEST_F(SettingsDialogTest, F1AndHelpOpenTheDialogsTopic) {
+  TFormSettings dialog(ini_);
+  test::recorder().clear();
+  runDialog(
+      dialog,
+      [&] {
+        QTest::keyClick(control<QCheckBox>(dialog, "CheckBoxShowIcons"), Qt::Key_F1);
+        QTest::mouseClick(control<QPushButton>(dialog, "ButtonHelp"), Qt::LeftButton);
+      },
+      "ButtonCancel");
+  EXPECT_EQ(test::recorder().helpContexts,
+            (std::vector<int>{TFormSettings::kHelpContext, TFormSettings::kHelpContext}));
 }
 
 TEST_F(SettingsDialogTest, AReadOnlyFileIsNeverWritten) {
