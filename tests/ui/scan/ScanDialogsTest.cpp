@@ -165,6 +165,8 @@ TEST_F(ScanFolderDialogTest, NameGeneratorShortensTheLabelAndPath) {
   type(dialog_.EditFolder, root_);
   click(dialog_.ButtonCreateDiskName);
   const QString fromDrive = dialog_.EditDiskName->text();
+  EXPECT_TRUE(fromDrive.startsWith('/'))
+      << fromDrive.toStdString() << ": a drive without a label gives the path alone";
   dialog_.EditDiskName->clear();
   type(dialog_.EditFolder, disk_.path());
   click(dialog_.ButtonCreateDiskName);
