@@ -8,7 +8,6 @@
 
 #include "ui/app/UGlyphs.h"
 #include "ui/common/UDialogHelp.h"
-#include "ui/common/UServices.h"
 
 namespace vellomar {
 

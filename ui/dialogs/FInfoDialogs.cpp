@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "ui/common/UDialogHelp.h"
-#include "ui/common/UServices.h"
 #include "ui/dialogs/UInfoTexts.h"
 #include "ui/grid/UQtText.h"
 

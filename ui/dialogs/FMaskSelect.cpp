@@ -9,7 +9,6 @@
 
 #include "engine/UMasks.h"
 #include "ui/common/UDialogHelp.h"
-#include "ui/common/UServices.h"
 #include "ui/dialogs/UDialogs.h"
 #include "ui/grid/UQtText.h"
 
