@@ -258,7 +258,11 @@ void TMainForm::UpdateToolbar() {
   QToolButton* detailed = buttons_[Command::Detailed];
   const TFormDBase* db = activeDBase();
   if (db == nullptr) {
-    for (QToolButton* b : {tree, brief, detailed}) setButtonEnabled(b, false);
+    // A disabled button is not drawn pressed; the next database window presses it again.
+    for (QToolButton* b : {tree, brief, detailed}) {
+      setButtonEnabled(b, false);
+      if (b->isChecked()) b->setChecked(false);
+    }
     return;
   }
   for (QToolButton* b : {tree, brief, detailed}) setButtonEnabled(b, true);

@@ -57,6 +57,8 @@ void TProgressWindow::reportFailure(const std::exception& failure) {
 
 void TProgressWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  // The size it is shown with stays: no text of the job may widen it past the screen.
+  setFixedSize(size());
   if (jobRunning_ || pending_) return;
   pending_ = true;
   cancel_ = false;

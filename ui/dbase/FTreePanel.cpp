@@ -76,6 +76,10 @@ TTreePanel::TTreePanel(TFormDBase& form, QWidget* parent)
     : QTreeView(parent), form_(form), model_(new TTreeModel(this)) {
   setModel(model_);
   header()->hide();
+  // The column is as wide as its widest folder, so deep folders scroll into view.
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setRootIsDecorated(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);

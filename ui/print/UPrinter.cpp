@@ -11,11 +11,14 @@
 #include <cmath>
 
 #include "platform/PText.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UFonts.h"
 #include "ui/common/UServices.h"
 
 namespace vellomar {
 namespace {
+
+constexpr int kPrintDialogHelpContext = 320;
 
 class DialogTarget : public TPrintTarget {
  public:
@@ -24,6 +27,7 @@ class DialogTarget : public TPrintTarget {
     printer.setFromTo(choice.FromPage, choice.ToPage);
     printer.setCopyCount(choice.Copies);
     QPrintDialog dialog(&printer, parent);
+    setHelpContext(&dialog, kPrintDialogHelpContext);
     dialog.setMinMax(1, 1000);
     // Printing to a PDF file stays offered: on a machine without a print queue it is the
     // only printer the dialog has.

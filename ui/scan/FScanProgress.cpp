@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/UFittedText.h"
 #include "ui/common/UPieGauge.h"
+#include "ui/drives/UDrives.h"
 #include "ui/grid/UQtText.h"
 #include "ui/scan/FScanArchive.h"
 
@@ -31,10 +33,8 @@ TFormScanProgress::TFormScanProgress(QWidget* parent) : TProgressWindow(parent) 
   setWindowTitle(QStringLiteral("Scanning Disk"));
   Gauge = new TPieGauge(QColor(0, 0, 128), this);
   Gauge->setFixedSize(75, 75);
-  LabelDoing = new QLabel(this);
-  LabelInfo = new QLabel(this);
-  LabelInfo->setWordWrap(true);
-  LabelInfo->setTextFormat(Qt::PlainText);
+  LabelDoing = new TFittedLabel(this);
+  LabelInfo = new TFittedLabel(this, 2);
   ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
   ButtonCancel->setDefault(true);
   connect(ButtonCancel, &QPushButton::clicked, this, &TProgressWindow::requestCancel);
@@ -45,7 +45,7 @@ TFormScanProgress::TFormScanProgress(QWidget* parent) : TProgressWindow(parent) 
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(Gauge);
   layout->addLayout(text, 1);
-  resize(kClientSize);
+  setFixedSize(kClientSize);
   ScanArchive = new TFormScanArchive(this);
 }
 
@@ -53,8 +53,8 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
   ScanResult = false;
   phase_ = 0;
   Gauge->hide();
-  LabelDoing->clear();
-  LabelInfo->clear();
+  LabelDoing->setFullText(QString());
+  LabelInfo->setFullText(QString());
   if (ScanPath.empty()) ScanPath = std::string{Drive, ':'};
   TProgressWindow::showEvent(event);
 }
@@ -87,13 +87,15 @@ uint16_t TFormScanProgress::AskArchive(const ShortString& archiveName) {
 }
 
 void TFormScanProgress::ShowMessage(const ShortString& text) {
-  if (TFormScanProgress* w = runningScan()) w->LabelInfo->setText(qtText(text.view()));
+  // A folder shows as the user knows it, by its Linux path.
+  if (TFormScanProgress* w = runningScan())
+    w->LabelInfo->setFullText(qtText(ShownPath(text.str())));
   TProgressWindow::letEventsRun();
 }
 
 void TFormScanProgress::AppendMessage(const ShortString& text) {
   if (TFormScanProgress* w = runningScan())
-    w->LabelInfo->setText(w->LabelInfo->text() + qtText(text.view()));
+    w->LabelInfo->setFullText(w->LabelInfo->fullText() + qtText(text.view()));
   TProgressWindow::letEventsRun();
 }
 
@@ -101,11 +103,11 @@ void TFormScanProgress::ShowPercent(int32_t phase, int32_t percent) {
   if (TFormScanProgress* w = runningScan()) {
     if (phase != w->phase_) {
       w->phase_ = phase;
-      w->LabelDoing->setText(phase == kPhaseTree ? QStringLiteral("Scanning tree structure:")
-                             : phase == kPhaseContents
-                                 ? QStringLiteral("Scanning contents of folders and "
-                                                  "archives:")
-                                 : QString());
+      w->LabelDoing->setFullText(phase == kPhaseTree ? QStringLiteral("Scanning tree structure:")
+                                 : phase == kPhaseContents
+                                     ? QStringLiteral("Scanning contents of folders and "
+                                                      "archives:")
+                                     : QString());
       w->Gauge->setVisible(phase == kPhaseContents);
     }
     if (phase == kPhaseContents) w->Gauge->SetProgress(percent);

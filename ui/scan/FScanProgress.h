@@ -4,9 +4,9 @@
 
 #include "engine/UApi.h"
 #include "engine/ULocalOptions.h"
+#include "ui/common/UFittedText.h"
 #include "ui/common/UProgressWindow.h"
 
-class QLabel;
 class QPushButton;
 
 namespace vellomar {
@@ -32,8 +32,8 @@ class TFormScanProgress : public TProgressWindow {
   // stands for a scan that did not run.
   bool ScanResult = false;
 
-  QLabel* LabelDoing = nullptr;
-  QLabel* LabelInfo = nullptr;
+  TFittedLabel* LabelDoing = nullptr;
+  TFittedLabel* LabelInfo = nullptr;
   TPieGauge* Gauge = nullptr;
   QPushButton* ButtonCancel = nullptr;
   TFormScanArchive* ScanArchive = nullptr;

@@ -8,6 +8,7 @@
 
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UColumnSamples.h"
+#include "ui/common/UFittedText.h"
 #include "ui/common/UFonts.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/grid/UQtText.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr const char* kTitles[] = {"Disk", "Folder",        "File",
                                    "Size", "Date and time", "Description"};
-const QString kCutMark = QStringLiteral("\u00AB ");
 
 // The width of a name and extension as the sum of their characters' advances, each character
 // measured once: a column width needs no kerning, and measuring 50 000 names whole would cost
@@ -145,17 +145,10 @@ void TFormFoundFileList::drawLine(QPainter& p, int col, int32_t index, const QRe
       p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.DiskName));
       break;
     case 1: {
-      const QString folder = qtText(line.Folder);
-      const QRect text = rect.adjusted(2, 0, 0, 0);
-      if (p.fontMetrics().horizontalAdvance(folder) <= rect.width() - 2) {
-        p.drawText(text, Qt::AlignLeft | vcenter, folder);
-        break;
-      }
-      // Too wide: its end shows, and the mark says that its start is cut.
-      p.drawText(rect, Qt::AlignRight | vcenter, folder);
-      const int mark = p.fontMetrics().horizontalAdvance(kCutMark);
-      p.fillRect(QRect(rect.left(), rect.top(), mark, rect.height()), p.background());
-      p.drawText(rect, Qt::AlignLeft | vcenter, kCutMark);
+      // Too wide, it keeps its end, the deepest folder, behind the mark of a cut path.
+      const QRect text = rect.adjusted(2, 0, -2, 0);
+      p.drawText(text, Qt::AlignLeft | vcenter,
+                 textTailToWidth(qtText(line.Folder), p.fontMetrics(), text.width()));
       break;
     }
     case 2:
