@@ -99,13 +99,13 @@ int32_t copyDescription(TreeCopy& copy, int32_t offset) {
 
 // The files of a list that damage kept from the copy: those behind the damage, or, when the
 // head cannot be read, those the folder says it holds beside its archive subfolders.
-int32_t filesLeftOut(const FileListReader& files, bool headRead, const TDirCollection& node) {
-  if (headRead) return static_cast<int32_t>(files.count() - files.held());
+int64_t filesLeftOut(const FileListReader& files, bool headRead, const TDirCollection& node) {
+  if (headRead) return files.count() - files.held();
   int32_t archives = 0;
   for (const TDirCollection* sub : node.Items()) {
     if (sub->Dir.Data.Attr & kAttrArchiveFolder) ++archives;
   }
-  return std::max(node.Dir.Data.FileCount - archives, 0);
+  return std::max<int64_t>(int64_t{node.Dir.Data.FileCount} - archives, 0);
 }
 
 void setInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
@@ -142,7 +142,7 @@ bool copyFileList(TreeCopy& copy, TDirCollection& node) {
   copy.Counts.FilesLeftOut += filesLeftOut(files, headRead, node);
   figures.storeIn(node);
   const uint32_t held = files.held();
-  copy.Counts.Files += static_cast<int32_t>(held);
+  copy.Counts.Files += held;
   const uint64_t length = kFileListFixedSize + end;
   TKFileStream& target = copy.Target.Stream;
   target.SeekToEnd();
@@ -183,8 +183,8 @@ void requireAllCopied(const CopiedEntries& entries, const ShortString& diskName)
 }
 
 // The disk block at offset with its folders into the source's current tree; none when its head
-// or its root folder's record fails its check, which is counted as damage. A root read from the
-// block has the offset of its record, a root made in its place none.
+// or details fail their check, which is counted as damage. Damaged folder records leave the
+// folders read before them, an empty root when it was the root's.
 TTreeStruct* loadSourceDisk(TDBase& source, TTreeSlots& sourceTrees, int32_t offset) {
   sourceTrees.Current.reset();
   try {
@@ -192,10 +192,7 @@ TTreeStruct* loadSourceDisk(TDBase& source, TTreeSlots& sourceTrees, int32_t off
     sourceTrees.Current = ReadDiskBlock(source, kTreeAndRootFiles);
   } catch (const EKstvDBaseStructException&) {
     ++source.DamageCounter;
-    return nullptr;
   }
-  const TDirCollection* root = sourceTrees.Current->Root.get();
-  if (root == nullptr || root->Dir.EntryOffset == 0) sourceTrees.Current.reset();
   return sourceTrees.Current.get();
 }
 
