@@ -203,8 +203,8 @@ ShortString readableDiskName(TKFileStream& stream, int32_t offset) {
   const uint64_t left = bytesLeftAt(stream, at);
   if (left == 0) return ShortString(kUnreadableDiskName);
   stream.Seek(static_cast<uint32_t>(at));
-  const std::vector<uint8_t> field =
-      readStreamBytes(stream, static_cast<size_t>(std::min<uint64_t>(left, 1 + 255)));
+  const std::vector<uint8_t> field = readStreamBytes(
+      stream, static_cast<size_t>(std::min<uint64_t>(left, 1 + ShortString::kMaxLength)));
   const size_t length = std::min<size_t>(field[0], field.size() - 1);
   return ShortString(std::string_view(reinterpret_cast<const char*>(field.data()) + 1, length));
 }
@@ -274,11 +274,11 @@ bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlot
   disk.FoldersLeftOut = tree->UnreadFolders;
   TDirCollection* root = tree->Root.get();
   CopiedEntries entries;
-  TreeCopy copy{source, target, entries, disk, {}};
+  TreeCopy rootCopy{source, target, entries, disk, {}};
   // The root has no parent whose pass would copy its description.
-  root->Dir.Data.DescOffset = copyDescription(copy, root->Dir.Data.DescOffset);
+  root->Dir.Data.DescOffset = copyDescription(rootCopy, root->Dir.Data.DescOffset);
   // A half-copied tree still points at source offsets: it is never saved.
-  if (!copyTree(copy, root) || source.Abort) return true;
+  if (!CopyTree(source, target, root, entries, disk) || source.Abort) return true;
   requireAllCopied(entries, diskName);
   tree->FileCol.reset();
   tree->CurDir = root;
