@@ -273,6 +273,12 @@ bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlot
   TCopyCounts disk;
   disk.FoldersLeftOut = tree->UnreadFolders;
   TDirCollection* root = tree->Root.get();
+  // A root made in place of a record that could not be read has no entry offset: the disk's
+  // own totals, as stored, tell what it held.
+  if (root->Dir.EntryOffset == 0) {
+    disk.FoldersLeftOut += std::max(tree->DiskInfo.Folders, 0);
+    disk.FilesLeftOut += std::max(tree->DiskInfo.Files, 0);
+  }
   CopiedEntries entries;
   TreeCopy rootCopy{source, target, entries, disk, {}};
   // The root has no parent whose pass would copy its description.

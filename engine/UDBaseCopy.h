@@ -24,9 +24,10 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
 
 // What a copy saved into the target, and what of the disks in its scope it left out because
 // their blocks failed the readers' checks. A disk whose block head or details cannot be read is
-// left out whole; a damaged folder record costs the subfolders it could not read (what lay below
-// them is not known, so FoldersLeftOut is a lower bound), a damaged file list its entries from
-// the damage on, a damaged description block the description.
+// left out whole; a damaged root record leaves the disk with an empty root, costing the folders
+// and files its details say it held; any other damaged folder record costs the subfolders it
+// could not read (what lay below them is not known, so FoldersLeftOut is a lower bound), a
+// damaged file list its entries from the damage on, a damaged description block the description.
 // The counts are wide: a left-out folder's file count is taken as stored, whatever it says.
 struct TCopyCounts {
   int64_t Disks = 0;
