@@ -96,7 +96,7 @@ void addSubDir(TDirCollection& parent, std::unique_ptr<TDirCollection> child) {
 // Damage below this record is counted in errors and ends the reading of the whole tree; the
 // subfolders its records name that were not read are added to unread.
 std::unique_ptr<TDirCollection> readDirNode(ByteReader& r, uint32_t base, int32_t& errors,
-                                            int32_t& unread, bool insideArchive,
+                                            int64_t& unread, bool insideArchive,
                                             TDirCollection* parent, int depth) {
   if (depth > kMaxFolderDepth) throw EKstvDBaseStructException(kDamageFolderRecord);
   const auto entryOffset =
@@ -118,7 +118,7 @@ std::unique_ptr<TDirCollection> readDirNode(ByteReader& r, uint32_t base, int32_
     }
     addSubDir(*node, std::move(child));
   }
-  unread += static_cast<int32_t>(record.SubDirCount - read);
+  unread += record.SubDirCount - read;
   return node;
 }
 

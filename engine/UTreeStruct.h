@@ -93,7 +93,7 @@ class TTreeStruct {
   std::array<uint8_t, 3> ScanState{};
   // Subfolders that the folder records read name but damage kept from being read (what lay
   // below them is not known).
-  int32_t UnreadFolders = 0;
+  int64_t UnreadFolders = 0;
 };
 
 // The trees a handle holds: the disk loaded for browsing, search and walks, and one beside it.
