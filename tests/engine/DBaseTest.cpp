@@ -274,15 +274,39 @@ TEST_F(DBaseTest, DamagedKeyHeadIsClampedAtOpen) {
   entry.i32(disk);
   std::copy(entry.bytes().begin(), entry.bytes().end(),
             image.bytes().begin() + kKeyFieldOffset + kKeyFieldHeadSize);
+  // A second key inside the one block: a place the file has, but no disk block starts there.
+  entry.u16(0);
+  entry.i32(disk + 3);
+  std::copy(entry.bytes().begin(), entry.bytes().end(),
+            image.bytes().begin() + kKeyFieldOffset + kKeyFieldHeadSize);
   const std::string file = write("head.kvd", image.bytes());
   TDBase handle;
   OpenDBaseFile(handle, file, false);
-  EXPECT_EQ(handle.keyTable().keys().count(), kKeyCapacity);
-  EXPECT_EQ(handle.keyTable().keys().LiveCount, kKeyCapacity);
-  EXPECT_LT(handle.keyTable().keys().CurrentIndex, kKeyCapacity);
+  // The 9998 zero entries point at no place a disk block can start: one damage, no key each.
+  EXPECT_EQ(handle.keyTable().keys().count(), 2);
+  EXPECT_EQ(handle.keyTable().keys().LiveCount, 2);
+  EXPECT_LT(handle.keyTable().keys().CurrentIndex, 2);
   EXPECT_EQ(handle.keyTable().ReadDiskName(handle.keyTable().keys().Keys.back().Offset).str(),
             "disk")
-      << "the one real disk sorts after the unreadable \"???\" keys";
+      << "the one real disk sorts after the unreadable \"???\" key";
+  EXPECT_EQ(handle.DamageCounter, 2) << "the entries left out, and the unreadable key";
+}
+
+// Each key needs a disk block: a count the data area has no room for is cut to that room.
+TEST_F(DBaseTest, MoreKeysThanTheFileHasRoomForAreCut) {
+  DBaseImage image;
+  const int32_t disk = image.addDisk("disk");
+  TKeyField keys;
+  keys.Keys.assign(100, TKeyEntry{0, disk});
+  keys.LiveCount = 100;
+  image.setKeys(keys, false);
+  const std::string file = write("room.kvd", image.bytes());
+  TDBase handle;
+  OpenDBaseFile(handle, file, false);
+  const int32_t room = static_cast<int32_t>((image.bytes().size() - kDataAreaOffset) /
+                                            (kBlockHeadSize + kOldDiskInfoSize));
+  EXPECT_EQ(handle.keyTable().keys().count(), room);
+  EXPECT_EQ(handle.DamageCounter, 1);
 }
 
 // A damaged file is repaired into another file: the one it is read from is never written.
