@@ -32,20 +32,7 @@ void TTreeOutline::add(TDirCollection* node, int32_t parent, int32_t row) {
 
 void TTreeOutline::build(TDirCollection* root) {
   clear();
-  try {
-    add(root, -1, 0);
-  } catch (...) {
-    indexNodes();
-    throw;
-  }
-  indexNodes();
-}
-
-void TTreeOutline::indexNodes() {
-  byNode_.reserve(rows_.size());
-  for (size_t i = 0; i < rows_.size(); ++i)
-    byNode_.emplace_back(rows_[i].Node, static_cast<int32_t>(i));
-  std::sort(byNode_.begin(), byNode_.end());
+  add(root, -1, 0);
 }
 
 int32_t TTreeOutline::child(int32_t position, int32_t row) const {
@@ -61,6 +48,14 @@ int32_t TTreeOutline::level(int32_t position) const {
 
 int32_t TTreeOutline::find(const TDirCollection* node) const {
   if (node == nullptr) return -1;
+  // Made at the first search, so opening a disk does not wait for it.
+  if (byNode_.size() != rows_.size()) {
+    byNode_.clear();
+    byNode_.reserve(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i)
+      byNode_.emplace_back(rows_[i].Node, static_cast<int32_t>(i));
+    std::sort(byNode_.begin(), byNode_.end());
+  }
   const auto found = std::lower_bound(byNode_.begin(), byNode_.end(),
                                       std::pair<const TDirCollection*, int32_t>(node, -1));
   return found != byNode_.end() && found->first == node ? found->second : -1;

@@ -46,12 +46,11 @@ class TTreeOutline {
 
   static size_t at(int32_t position) { return static_cast<size_t>(position); }
   void add(TDirCollection* node, int32_t parent, int32_t row);
-  void indexNodes();
 
   std::vector<Row> rows_;
   std::vector<int32_t> childPositions_;
-  // Sorted by node, for find.
-  std::vector<std::pair<const TDirCollection*, int32_t>> byNode_;
+  // Sorted by node, for find; made by the first find after a build.
+  mutable std::vector<std::pair<const TDirCollection*, int32_t>> byNode_;
 };
 
 }  // namespace vellomar
