@@ -15,6 +15,7 @@ namespace {
 constexpr QSize kClientSize(523, 101);
 constexpr int32_t kPhaseTree = 1;
 constexpr int32_t kPhaseContents = 2;
+constexpr int kInfoEveryMs = 30;
 
 TFormScanProgress* runningScan() {
   return qobject_cast<TFormScanProgress*>(TProgressWindow::running());
@@ -55,6 +56,8 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
   Gauge->hide();
   LabelDoing->clear();
   LabelInfo->clear();
+  info_.clear();
+  infoShown_.invalidate();
   if (ScanPath.empty()) ScanPath = std::string{Drive, ':'};
   TProgressWindow::showEvent(event);
 }
@@ -86,14 +89,25 @@ uint16_t TFormScanProgress::AskArchive(const ShortString& archiveName) {
   }
 }
 
+void TFormScanProgress::showInfo() {
+  if (infoShown_.isValid() && infoShown_.elapsed() < kInfoEveryMs) return;
+  infoShown_.restart();
+  LabelInfo->setText(qtText(info_));
+}
+
 void TFormScanProgress::ShowMessage(const ShortString& text) {
-  if (TFormScanProgress* w = runningScan()) w->LabelInfo->setText(qtText(text.view()));
+  if (TFormScanProgress* w = runningScan()) {
+    w->info_ = text.str();
+    w->showInfo();
+  }
   TProgressWindow::letEventsRun();
 }
 
 void TFormScanProgress::AppendMessage(const ShortString& text) {
-  if (TFormScanProgress* w = runningScan())
-    w->LabelInfo->setText(w->LabelInfo->text() + qtText(text.view()));
+  if (TFormScanProgress* w = runningScan()) {
+    w->info_ += text.str();
+    w->showInfo();
+  }
   TProgressWindow::letEventsRun();
 }
 
