@@ -97,7 +97,8 @@ TDirCollection* TTreePanel::nodeAt(int position) const {
 }
 
 std::string TTreePanel::itemText(int position) const {
-  return position >= 0 && position < itemCount() ? model_->outline().text(position) : std::string();
+  return position >= 0 && position < itemCount() ? std::string(model_->outline().text(position))
+                                                 : std::string();
 }
 
 QIcon TTreePanel::itemIcon(int position) const {

@@ -17,6 +17,7 @@ namespace {
 constexpr QSize kClientSize(523, 101);
 constexpr int32_t kPhaseTree = 1;
 constexpr int32_t kPhaseContents = 2;
+constexpr int kInfoEveryMs = 30;
 
 TFormScanProgress* runningScan() {
   return qobject_cast<TFormScanProgress*>(TProgressWindow::running());
@@ -55,6 +56,8 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
   Gauge->hide();
   LabelDoing->setFullText(QString());
   LabelInfo->setFullText(QString());
+  info_.clear();
+  infoShown_.invalidate();
   if (ScanPath.empty()) ScanPath = std::string{Drive, ':'};
   TProgressWindow::showEvent(event);
 }
@@ -86,16 +89,26 @@ uint16_t TFormScanProgress::AskArchive(const ShortString& archiveName) {
   }
 }
 
+void TFormScanProgress::showInfo() {
+  if (infoShown_.isValid() && infoShown_.elapsed() < kInfoEveryMs) return;
+  infoShown_.restart();
+  LabelInfo->setFullText(qtText(info_));
+}
+
 void TFormScanProgress::ShowMessage(const ShortString& text) {
   // A folder shows as the user knows it, by its Linux path.
-  if (TFormScanProgress* w = runningScan())
-    w->LabelInfo->setFullText(qtText(ShownPath(text.str())));
+  if (TFormScanProgress* w = runningScan()) {
+    w->info_ = ShownPath(text.str());
+    w->showInfo();
+  }
   TProgressWindow::letEventsRun();
 }
 
 void TFormScanProgress::AppendMessage(const ShortString& text) {
-  if (TFormScanProgress* w = runningScan())
-    w->LabelInfo->setFullText(w->LabelInfo->fullText() + qtText(text.view()));
+  if (TFormScanProgress* w = runningScan()) {
+    w->info_ += text.str();
+    w->showInfo();
+  }
   TProgressWindow::letEventsRun();
 }
 
