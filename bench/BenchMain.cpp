@@ -1,5 +1,5 @@
 // Measures the engine beside find, grep, cat and cp on a generated tree:
-//   vellomar_bench DATADIR [--runs N] [--cold]
+//   vellomar_bench DATADIR [--runs N] [--cold] [--rows TEXT]
 // DATADIR holds what vellomar_treegen wrote; the databases go to DATADIR/db.
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -45,6 +45,9 @@ BenchRow newRow(const std::string& name, const std::string& baseline, double tar
 
 struct BenchOptions {
   fs::path data;
+  // When set, only the rows whose name holds it are measured, and the catalogues a run before
+  // left in DATADIR/db are used as they are.
+  std::string rows;
   int runs = 3;
   bool cold = false;
 };
@@ -73,11 +76,22 @@ class Bench {
     foundFilesWindow();
   }
 
-  const std::vector<BenchRow>& rows() const { return rows_; }
+  std::vector<BenchRow> rows() const {
+    std::vector<BenchRow> out;
+    std::copy_if(rows_.begin(), rows_.end(), std::back_inserter(out),
+                 [this](const BenchRow& row) { return wanted(row.name); });
+    return out;
+  }
   const std::vector<std::string>& notes() const { return notes_; }
 
  private:
   std::string db(const char* name) const { return (dbDir_ / name).string(); }
+
+  bool wanted(const std::string& row) const {
+    return options_.rows.empty() || row.find(options_.rows) != std::string::npos;
+  }
+  // A catalogue that need not be written again for the rows chosen.
+  bool reused(const char* file) const { return !options_.rows.empty() && fs::exists(db(file)); }
 
   void dropCaches() {
     if (options_.cold) dropCachesUnder({tree_, dump_, dbDir_.string()});
@@ -87,6 +101,7 @@ class Bench {
   BenchRow measure(BenchRow row, const std::function<int64_t()>& work,
                    const std::function<void()>& prepare, const std::string& command) {
     std::vector<Sample> engine, baseline;
+    if (!wanted(row.name)) return row;
     setWorkName("row" + std::to_string(rows_.size() + 1));
     for (int i = 0; i < options_.runs; ++i) {
       dropCaches();
@@ -107,6 +122,7 @@ class Bench {
                           const std::function<int64_t()>& baselineWork,
                           const std::function<void()>& prepare) {
     std::vector<Sample> engine, baseline;
+    if (!wanted(row.name)) return row;
     const std::string name = "row" + std::to_string(rows_.size() + 1);
     for (int i = 0; i < options_.runs; ++i) {
       dropCaches();
@@ -244,6 +260,10 @@ class Bench {
 
   void buildCatalogue(const char* file, const std::vector<std::string>& folders,
                       const std::vector<std::string>& names, const std::string& what) {
+    if (reused(file)) {
+      if (what.find("volume") != std::string::npos) manyDisks_ = openDatabaseByEngine(db(file));
+      return;
+    }
     const Sample s =
         measureInChild([&] { return scanDisksIntoNewDatabase(db(file), folders, names); });
     notes_.push_back(s.ok ? what + ": " + std::to_string(s.count) + " disks scanned in " +
@@ -370,7 +390,7 @@ class Bench {
       std::ofstream(flat / ".complete") << "";
     }
     const std::string file = db("flat.kvd");
-    scanIntoNewDatabase(file, flat.string(), "Flat");
+    if (!reused("flat.kvd")) scanIntoNewDatabase(file, flat.string(), "Flat");
     const auto prepare = [this, file] {
       open_ = std::make_unique<BenchDatabase>(file);
       goToFirstDisk(*open_);
@@ -466,7 +486,7 @@ void printMachine(std::ostream& out, const TreeManifest& m, const BenchOptions& 
 int main(int argc, char** argv) {
   using namespace vellomar;
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s DATADIR [--runs N] [--cold]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s DATADIR [--runs N] [--cold] [--rows TEXT]\n", argv[0]);
     return 2;
   }
   BenchOptions options;
@@ -475,6 +495,8 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--cold") {
       options.cold = true;
+    } else if (arg == "--rows" && i + 1 < argc) {
+      options.rows = argv[++i];
     } else if (arg == "--runs" && i + 1 < argc) {
       options.runs = std::max(1, std::atoi(argv[++i]));
     } else {
