@@ -91,9 +91,16 @@ void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
   };
   std::vector<Ids> ids;
   ids.reserve(lines.size());
+  // The lines of one folder come together: their disk and folder are the last line's.
+  const TOneFLine* previous = nullptr;
   for (const TOneFLine& line : lines) {
-    ids.push_back({texts.add(line.Name, false), texts.add(line.Data.Ext.view(), true),
-                   texts.add(line.DiskName, true), texts.add(line.Folder, true)});
+    Ids id{texts.add(line.Name, false), texts.add(line.Data.Ext.view(), true), 0, 0};
+    const bool sameDisk = previous != nullptr && previous->DiskName == line.DiskName;
+    id.disk = sameDisk ? ids.back().disk : texts.add(line.DiskName, true);
+    id.folder = sameDisk && previous->Folder == line.Folder ? ids.back().folder
+                                                            : texts.add(line.Folder, true);
+    ids.push_back(id);
+    previous = &line;
   }
   texts.rank();
   for (size_t i = 0; i < lines.size(); ++i) {
