@@ -86,6 +86,13 @@ void makeWidgetApplication() {
   (void)app;
 }
 
+void warmUpDatabaseWindow() {
+  TFormDBase window;
+  window.resize(800, 600);
+  window.show();
+  window.grab();
+}
+
 int64_t openDatabaseByEngine(const std::string& path) {
   BenchDatabase database(path);
   const int64_t disks = ApiGetKeyCount(database.get());

@@ -356,6 +356,14 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
                             : keys.CountSelectedKeys() > 0 ? SearchScope::kSelectedDisks
                                                            : SearchScope::kCurrentDisk;
   const int32_t live = keys.keys().LiveCount;
+  // A target that held no disk has nothing saved that a crash during the copy could take: it
+  // is synced once, when the copy is whole, not at every disk.
+  const bool freshTarget = target.keyTable().keys().count() == 0;
+  struct SyncDeferral {
+    TKFileStream& Stream;
+    ~SyncDeferral() { Stream.SetSyncDeferred(false); }
+  } deferral{target.Stream};
+  target.Stream.SetSyncDeferred(freshTarget);
   for (int32_t i = 0; i < live; ++i) {
     if (DiskInScope(keys.keys(), i, scope)) {
       bool saved = true;
@@ -380,6 +388,8 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
       leaveOut(counts, readableDiskName(source.Stream, offset));
     }
   }
+  target.Stream.SetSyncDeferred(false);
+  target.Stream.Flush();
   return true;
 }
 

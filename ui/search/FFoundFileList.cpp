@@ -3,9 +3,11 @@
 #include <QCursor>
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <array>
 #include <string_view>
 
+#include "engine/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UColumnSamples.h"
 #include "ui/common/UFittedText.h"
@@ -112,6 +114,7 @@ void TFormFoundFileList::FillList(TDBase* handle) {
   lines_.clear();
   widestName_ = 50;
   std::vector<TOneFLine> lines;
+  lines.reserve(static_cast<size_t>(std::max(ApiFoundCount(handle), 0)));
   readFoundItems(handle, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
                                   const ShortString& folder, const ShortString& desc) {
     lines.emplace_back(record, 0, i, disk.view(), folder.view(), desc.view());
