@@ -8,6 +8,7 @@
 #include "engine/UStreamBytes.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
+#include "platform/PFile.h"
 
 namespace vellomar {
 
@@ -15,7 +16,28 @@ namespace {
 
 constexpr size_t kWritabilityProbeSize = 4;
 
-[[noreturn]] void refuse(HeaderStatus status) {
+// The second line of "cannot be open": what the user can do something about.
+std::string unreadableReason(std::string_view path) {
+  switch (openRefusal(std::string(path), FileOpenMode::kReadOnly)) {
+    case OpenRefusal::kHeld:
+      return "Another program holds it.";
+    case OpenRefusal::kNoPermission:
+      return "You have no permission to open it.";
+    case OpenRefusal::kFolder:
+      return "It is a folder.";
+    case OpenRefusal::kMissing:
+      return "It does not exist.";
+    case OpenRefusal::kNone:
+    case OpenRefusal::kNotRegularFile:
+      // Opened, but too short for a header, or a device.
+      return "It is not a catalogue.";
+    case OpenRefusal::kOther:
+      break;
+  }
+  return "It cannot be read.";
+}
+
+[[noreturn]] void refuse(HeaderStatus status, std::string_view path) {
   switch (status) {
     case HeaderStatus::kNotDatabase:
       throw EKstvNormalException("This file is not a Vellomar database.");
@@ -24,7 +46,7 @@ constexpr size_t kWritabilityProbeSize = 4;
     case HeaderStatus::kCorrupted:
       throw EKstvNormalException("The database has corrupted header.");
     default:
-      throw EKstvNormalException("The database cannot be open");
+      throw EKstvNormalException("The database cannot be open\r\n" + unreadableReason(path));
   }
 }
 
@@ -139,7 +161,7 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
   handle.DescCache.clear();
   handle.RebuildKeys = rebuildKeys;
   const HeaderStatus status = CheckDBaseHeader(path, handle.scrambler());
-  if (refused(status)) refuse(status);
+  if (refused(status)) refuse(status, path);
   handle.keyTable().setKeysModified(false);
   handle.FileName = path;
   // A file opened to rebuild its keys is a damaged one being repaired: only ever read.
@@ -151,7 +173,7 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
     const THeaderReadResult header =
         readDBaseHeader(readStreamBytes(handle.Stream, kHeaderSize), handle.scrambler());
     // The file may have changed since it was checked.
-    if (refused(header.Status)) refuse(header.Status);
+    if (refused(header.Status)) refuse(header.Status, path);
     handle.HeaderRecord = header.Record;
     const std::vector<uint8_t> optionBytes = readStreamBytes(handle.Stream, kLocalOptionsSize);
     ByteReader options(optionBytes);
