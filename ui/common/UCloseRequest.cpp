@@ -85,6 +85,11 @@ bool CloseRequest::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
+void CloseRequest::processEvents() {
+  const Work work;
+  QCoreApplication::processEvents();
+}
+
 CloseRequest::Work::Work() {
   ++workDepth;
 }

@@ -28,6 +28,9 @@ class CloseRequest : public QObject {
   // Whether nothing is on the stack that a close must wait for.
   static bool stackUnwound();
 
+  // Lets waiting events run from inside work: a close they bring waits for the caller.
+  static void processEvents();
+
   // Marks work that a close must wait for.
   class Work {
    public:
