@@ -10,6 +10,7 @@
 #include "engine/UStreamBytes.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
+#include "platform/PFile.h"
 
 namespace vellomar {
 
@@ -19,7 +20,28 @@ constexpr size_t kWritabilityProbeSize = 4;
 // The least a disk block of either form takes: its head and the older form's details.
 constexpr size_t kMinDiskBlockSize = kBlockHeadSize + kOldDiskInfoSize;
 
-[[noreturn]] void refuse(HeaderStatus status) {
+// The second line of "cannot be open": what the user can do something about.
+std::string unreadableReason(std::string_view path) {
+  switch (openRefusal(std::string(path), FileOpenMode::kReadOnly)) {
+    case OpenRefusal::kHeld:
+      return "Another program holds it.";
+    case OpenRefusal::kNoPermission:
+      return "You have no permission to open it.";
+    case OpenRefusal::kFolder:
+      return "It is a folder.";
+    case OpenRefusal::kMissing:
+      return "It does not exist.";
+    case OpenRefusal::kNone:
+    case OpenRefusal::kNotRegularFile:
+      // Opened, but too short for a header, or a device.
+      return "It is not a catalogue.";
+    case OpenRefusal::kOther:
+      break;
+  }
+  return "It cannot be read.";
+}
+
+[[noreturn]] void refuse(HeaderStatus status, std::string_view path) {
   switch (status) {
     case HeaderStatus::kNotDatabase:
       throw EKstvNormalException("This file is not a Vellomar database.");
@@ -28,7 +50,7 @@ constexpr size_t kMinDiskBlockSize = kBlockHeadSize + kOldDiskInfoSize;
     case HeaderStatus::kCorrupted:
       throw EKstvNormalException("The database has corrupted header.");
     default:
-      throw EKstvNormalException("The database cannot be open");
+      throw EKstvNormalException("The database cannot be open\r\n" + unreadableReason(path));
   }
 }
 
@@ -162,7 +184,7 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
   handle.DescCache.clear();
   handle.RebuildKeys = rebuildKeys;
   const HeaderStatus status = CheckDBaseHeader(path, handle.scrambler());
-  if (refused(status)) refuse(status);
+  if (refused(status)) refuse(status, path);
   handle.keyTable().setKeysModified(false);
   handle.FileName = path;
   // A file opened to rebuild its keys is a damaged one being repaired: only ever read.
@@ -174,7 +196,7 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
     const THeaderReadResult header =
         readDBaseHeader(readStreamBytes(handle.Stream, kHeaderSize), handle.scrambler());
     // The file may have changed since it was checked.
-    if (refused(header.Status)) refuse(header.Status);
+    if (refused(header.Status)) refuse(header.Status, path);
     handle.HeaderRecord = header.Record;
     const std::vector<uint8_t> optionBytes = readStreamBytes(handle.Stream, kLocalOptionsSize);
     ByteReader options(optionBytes);

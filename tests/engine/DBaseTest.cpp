@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -109,9 +110,11 @@ TEST_F(DBaseTest, RefusalsRaiseTheirTextAndLeaveTheHandleClosed) {
        "This database requires newer version of the program."},
       {write("corrupted.kvd", corrupted), HeaderStatus::kCorrupted,
        "The database has corrupted header."},
-      {write("short.kvd", shortFile), HeaderStatus::kUnreadable, "The database cannot be open"},
-      {path("missing.kvd"), HeaderStatus::kUnreadable, "The database cannot be open"},
-      {dir_.path(), HeaderStatus::kUnreadable, "The database cannot be open"},
+      {write("short.kvd", shortFile), HeaderStatus::kUnreadable,
+       "The database cannot be open\r\nIt is not a catalogue."},
+      {path("missing.kvd"), HeaderStatus::kUnreadable,
+       "The database cannot be open\r\nIt does not exist."},
+      {dir_.path(), HeaderStatus::kUnreadable, "The database cannot be open\r\nIt is a folder."},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CheckDBaseHeader(c.file), c.status) << c.file;
@@ -122,6 +125,14 @@ TEST_F(DBaseTest, RefusalsRaiseTheirTextAndLeaveTheHandleClosed) {
     EXPECT_EQ(handle.Stream.Mode(), TKFileStream::kModeClosed);
   }
   EXPECT_EQ(contentOf(cases[0].file), notDatabase) << "a refused file is left as it was";
+  // Root opens any file: only other users meet the refusal.
+  if (::geteuid() != 0) {
+    const std::string closed = write("closed.kvd", sound.bytes());
+    ASSERT_EQ(::chmod(closed.c_str(), 0), 0);
+    TDBase handle;
+    EXPECT_EQ(refusalOf(handle, closed),
+              "The database cannot be open\r\nYou have no permission to open it.");
+  }
 }
 
 TEST_F(DBaseTest, ReadOnlyExportOpensReadOnlyAndClosingWritesNothing) {
@@ -170,7 +181,7 @@ TEST_F(DBaseTest, SecondReadWriteOpenIsRefused) {
   CreateDBaseFile(first, file);
   OpenDBaseFile(first, file, false);
   TDBase second;
-  EXPECT_EQ(refusalOf(second, file), "The database cannot be open");
+  EXPECT_EQ(refusalOf(second, file), "The database cannot be open\r\nAnother program holds it.");
   EXPECT_TRUE(first.Open);
   CloseDBaseFile(first, false);
   EXPECT_EQ(refusalOf(second, file), "opened");

@@ -492,13 +492,13 @@ TFormDBase* TMainForm::OpenDBaseWindow(const std::string& fileName) {
   else
     form->show();
   if (form && !CmdFindText.empty()) {
-    QCoreApplication::processEvents();
+    CloseRequest::processEvents();
     if (form) form->FindFileName(CmdFindText);
     CmdFindText.clear();
   }
   if (form && !CmdScanDrives.empty()) {
     while (!CmdScanDrives.empty()) {
-      QCoreApplication::processEvents();
+      CloseRequest::processEvents();
       if (!form) break;
       form->ScanDisk(CmdScanDrives.front(), CmdAutoMode);
       CmdScanDrives.erase(0, 1);
@@ -782,7 +782,7 @@ void TMainForm::ScanDiskClick() {
     if (!db->ScanDisk(letter, NoQueries)) break;
     if (EjectAfterScan && (letter == CdDriveLetters[0] || letter == CdDriveLetters[1]))
       Eject(letter);
-    QCoreApplication::processEvents();
+    CloseRequest::processEvents();
   }
 }
 

@@ -1,7 +1,6 @@
 #include "ui/common/UProgressWindow.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QPointer>
 #include <stdexcept>
 
@@ -44,7 +43,7 @@ void TProgressWindow::letEventsRun() {
   static QElapsedTimer last;
   if (last.isValid() && last.elapsed() < kEventsEveryMs) return;
   last.restart();
-  QCoreApplication::processEvents();
+  CloseRequest::processEvents();
 }
 
 void TProgressWindow::requestCancel() {
