@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/UApiTypes.h"
+#include "engine/UApi.h"
 #include "engine/UCallbacks.h"
 
 namespace vellomar {
