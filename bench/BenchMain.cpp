@@ -334,9 +334,9 @@ class Bench {
         rows_.push_back(measure(row, searchWork(c), searchPrepare(file),
                                 "grep " + c.grep + " " + shellQuoted(dump_)));
         row = newRow(name + ", lines to a file", "grep " + listing + " > file", 1.5);
-        rows_.push_back(measure(row, searchWork(c), searchPrepare(file),
-                                "grep " + listing + " " + shellQuoted(dump_) + " > " + hits +
-                                    " && wc -l < " + hits));
+        rows_.push_back(measure(
+            row, searchWork(c), searchPrepare(file),
+            "grep " + listing + " " + shellQuoted(dump_) + " > " + hits + " && wc -l < " + hits));
       }
     }
     SearchCase desc{"description word", kDescriptionWord, ""};
@@ -548,7 +548,8 @@ void printMachine(std::ostream& out, const TreeManifest& m, const BenchOptions& 
 int main(int argc, char** argv) {
   using namespace vellomar;
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s DATADIR [--runs N] [--cold] [--db DIR] [--windows] [--rows TEXT]\n",
+    std::fprintf(stderr,
+                 "usage: %s DATADIR [--runs N] [--cold] [--db DIR] [--windows] [--rows TEXT]\n",
                  argv[0]);
     return 2;
   }

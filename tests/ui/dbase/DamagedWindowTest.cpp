@@ -124,7 +124,7 @@ class DamagedWindowTest : public ::testing::Test {
       disk.Name = name.str();
       TTreePanel& tree = *window.treePanel();
       for (int i = 0; i < tree.itemCount(); ++i) {
-        disk.Folders.push_back(tree.itemAtIndex(i)->text(0).toStdString());
+        disk.Folders.push_back(tree.itemAtIndex(i).data(Qt::DisplayRole).toString().toStdString());
       }
       TFilePanel& files = *window.filePanel();
       for (int32_t i = 0; i < files.lines().count(); ++i) {
