@@ -16,6 +16,7 @@
 
 #include "engine/UApi.h"
 #include "engine/UDBaseLayout.h"
+#include "engine/UDiskBlock.h"
 #include "platform/PLibrary.h"
 #include "platform/PPaths.h"
 #include "tests/support/CatalogueView.h"
@@ -245,7 +246,9 @@ TEST_F(DamagedWindowTest, EveryDamageGetsTheBoxAndNoImpossibleTotal) {
     ASSERT_TRUE(seen.Opened);
     EXPECT_GE(seen.Boxes, 1);
     EXPECT_TRUE(seen.OtherBoxes.empty()) << seen.OtherBoxes.front();
-    EXPECT_LE(seen.Disks.size(), (bytes.size() - std::min(bytes.size(), kDataAreaOffset)) / 381);
+    // Each disk needs a block of a head and the older details at least.
+    EXPECT_LE(seen.Disks.size(), (bytes.size() - std::min(bytes.size(), kDataAreaOffset)) /
+                                     (kBlockHeadSize + kOldDiskInfoSize));
     for (const DiskSeen& disk : seen.Disks) {
       expectPossible(disk, bytes.size());
       if (disk.Name != "???") continue;
