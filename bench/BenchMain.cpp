@@ -478,6 +478,15 @@ class Bench {
         newRow("scan from the program (progress window, tree shown)", "engine scan", 1.2, true),
         [this] { return scanFromProgram(db("program.kvd"), tree_, kTreeDiskName); },
         [this] { return scanIntoNewDatabase(db("engine.kvd"), tree_, kTreeDiskName); }, settings));
+    const std::string copy = db("rescanned-by-program.kvd");
+    rows_.push_back(measureAgainst(
+        newRow("rescan from the program (progress window, tree shown)", "engine rescan", 1.2, true),
+        [copy] { return rescanFromProgram(copy); },
+        [this, copy] { return rescanDisk(copy, tree_, kTreeDiskName); },
+        [one, copy] {
+          makeProgramSettings();
+          fs::copy_file(one, copy, fs::copy_options::overwrite_existing);
+        }));
     const char* const plain = "Plain - tab delimited.vefd";
     const std::string output = db("export.txt");
     rows_.push_back(measureAgainst(
