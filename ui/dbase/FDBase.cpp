@@ -244,50 +244,43 @@ bool TFormDBase::Guarded(const std::function<void()>& body) {
 
 bool TFormDBase::OpenDBase(const std::string& fileName) {
   ShortString message;
-  TDBase* opened = nullptr;
-  if (!ApiOpenDBase(ShortString(fileName), false, opened, message)) {
+  if (!catalogue_.open(ShortString(fileName), false, message)) {
     closing_ = true;
     showErrorMessage("Error", message.view());
     return false;
   }
-  handle_ = opened;
   filePath_ = fileName;
   shortName_ = dbaseShortName(fileName);
   setWindowTitle(qtText(shortName_));
   bool result = false;
   Guarded([&] {
-    ApiGetLocalOptions(handle_, localOptions_);
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (ApiGetCurrentKey(handle_, name, flags, index)) {
-      ApiSetCurrentKey(handle_, index);
-      diskPanel()->setAnchor(index);
+    ApiGetLocalOptions(catalogue_.handle(), localOptions_);
+    if (const std::optional<CatalogueKey> key = catalogue_.currentKey()) {
+      ApiSetCurrentKey(catalogue_.handle(), key->Index);
+      diskPanel()->setAnchor(key->Index);
     }
     RefreshDisks();
     result = true;
-    TDBaseStats stats;
-    ApiGetDBaseStats(handle_, stats);
-    readOnly_ = stats.ReadOnly != 0;
+    readOnly_ = catalogue_.readOnly();
   });
   return result;
 }
 
 bool TFormDBase::IsDBaseEmpty() const {
-  return closing_ || handle_ == nullptr || ApiGetKeyCount(handle_) == 0;
+  return closing_ || catalogue_.empty();
 }
 
 void TFormDBase::IdleUpdate() {
-  if (closing_ || scanRunning_ || handle_ == nullptr) return;
+  if (closing_ || scanRunning_ || !catalogue_.isOpen()) return;
   Guarded([&] {
-    if (ApiKeysChanged(handle_)) RefreshDisks();
-    if (ApiTreeChanged(handle_)) {
+    if (ApiKeysChanged(catalogue_.handle())) RefreshDisks();
+    if (ApiTreeChanged(catalogue_.handle())) {
       ReloadTree();
-      ApiClearTreeChanged(handle_);
+      ApiClearTreeChanged(catalogue_.handle());
     }
-    if (ApiFilesChanged(handle_)) {
+    if (ApiFilesChanged(catalogue_.handle())) {
       LoadFileList({});
-      ApiClearFilesChanged(handle_);
+      ApiClearFilesChanged(catalogue_.handle());
     }
     if (resortPending_) {
       resortPending_ = false;
@@ -315,9 +308,8 @@ void TFormDBase::IdleUpdate() {
       sizeStatusSection();
     }
   });
-  if (closing_ || handle_ == nullptr) return;
-  if (ApiGetErrorCount(handle_) > 0) {
-    ApiClearErrorCount(handle_);
+  if (closing_ || !catalogue_.isOpen()) return;
+  if (catalogue_.takeDamage()) {
     ShowErrorBox("Database inconsistency was found.\r\nClose the database and repair it.");
   }
 }
@@ -350,7 +342,7 @@ void TFormDBase::setStatusTexts(const std::string& subtotals, const std::string&
 }
 
 void TFormDBase::UpdatePanelHeaders() {
-  if (closing_ || handle_ == nullptr) return;
+  if (closing_ || !catalogue_.isOpen()) return;
   Guarded([&] {
     const auto setSection = [&](int section, const std::string& text) {
       if (headerTexts_[section] == qtText(text)) return;
@@ -367,17 +359,11 @@ void TFormDBase::UpdatePanelHeaders() {
         break;
       case kPanelTree:
         if (options_.ShowTree) {
-          ShortString name;
-          uint16_t flags = 0;
-          int32_t index = 0;
-          ApiGetCurrentKey(handle_, name, flags, index);
-          setSection(1, name.str());
+          setSection(1, catalogue_.currentDiskName());
         }
         break;
       case kPanelFiles: {
-        ShortString path;
-        ApiGetCurrentPath(handle_, path);
-        setSection(2, path.str());
+        setSection(2, catalogue_.currentPath());
         break;
       }
       default:
@@ -408,15 +394,12 @@ void TFormDBase::ShowWriteErrorBox() {
 }
 
 void TFormDBase::closeHandle() {
-  if (handle_ == nullptr) return;
   // The handle goes whatever the close answers; its failure is reported once, here.
   try {
-    ApiCloseDBase(handle_, false);
+    catalogue_.close();
   } catch (const std::exception& e) {
-    handle_ = nullptr;
     ShowErrorBox(e.what());
   }
-  handle_ = nullptr;
 }
 
 void TFormDBase::closeEvent(QCloseEvent* event) {

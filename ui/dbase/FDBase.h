@@ -8,6 +8,7 @@
 
 #include "engine/UApi.h"
 #include "engine/ULocalOptions.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UMdiChild.h"
 #include "ui/settings/UGlobalOptions.h"
 
@@ -52,7 +53,8 @@ class TFormDBase : public TMdiChild {
   void IdleUpdate() override;
   void TimerUpdate() override;
   void ApplyGlobalOptions() override;
-  TDBase* GetDBaseHandle() const { return handle_; }
+  TDBase* GetDBaseHandle() const { return catalogue_.handle(); }
+  CatalogueGateway& catalogue() { return catalogue_; }
   // True while closing or without disks.
   bool IsDBaseEmpty() const;
   void ShowWriteErrorBox();
@@ -179,7 +181,7 @@ class TFormDBase : public TMdiChild {
 
   bool closing_ = false;
   bool scanRunning_ = false;
-  TDBase* handle_ = nullptr;
+  CatalogueGateway catalogue_;
   std::string filePath_;
   std::string shortName_;
   bool readOnly_ = false;

@@ -134,15 +134,15 @@ void TFormDBase::ToggleShowTree() {
 
 void TFormDBase::runScanCommand(const std::function<void(ScanCommands&)>& command) {
   DBaseScanWindow window(*this);
-  ScanCommands commands(handle_, localOptions_, window);
+  ScanCommands commands(catalogue_, localOptions_, window);
   Guarded([&] { command(commands); });
   // The window was told nothing while the scan ran; it shows the disk the scan left current.
   Guarded([&] {
     RefreshDisks();
     ReloadTree();
-    ApiClearTreeChanged(handle_);
+    ApiClearTreeChanged(catalogue_.handle());
     LoadFileList({});
-    ApiClearFilesChanged(handle_);
+    ApiClearFilesChanged(catalogue_.handle());
   });
 }
 
@@ -172,7 +172,7 @@ void TFormDBase::EditLocalOptions() {
   dialog.SetFilterNames(FilterModuleNames());
   if (dialog.exec() != QDialog::Accepted) return;
   dialog.GetOptions(localOptions_);
-  Guarded([&] { ApiSetLocalOptions(handle_, localOptions_); });
+  Guarded([&] { ApiSetLocalOptions(catalogue_.handle(), localOptions_); });
 }
 
 // ---- Selection and clipboard ----
@@ -187,7 +187,7 @@ class DBaseSearchHost final : public TSearchHost {
   explicit DBaseSearchHost(TFormDBase& form) : form_(form) {}
 
   TMdiChild& window() override { return form_; }
-  TDBase* handle() override { return form_.GetDBaseHandle(); }
+  CatalogueGateway& catalogue() override { return form_.catalogue(); }
   bool closing() override { return form_.closing(); }
   const TGlobalOptions& options() override { return form_.options(); }
   bool guarded(const std::function<void()>& body) override { return form_.Guarded(body); }
@@ -248,7 +248,7 @@ void TFormDBase::ExportDBase() {
   if (closing_) return;
   RunAndComeBack([this] {
     TFormDiskExport form(this);
-    form.DBaseHandle = handle_;
+    form.DBaseHandle = catalogue_.handle();
     form.exec();
   });
 }
@@ -257,10 +257,10 @@ void TFormDBase::PrintSleevoraLabels() {
   if (closing_) return;
   std::string names;
   if (!Guarded([&] {
-        for (int32_t i = 0; i < ApiGetKeyCount(handle_); ++i) {
+        for (int32_t i = 0; i < ApiGetKeyCount(catalogue_.handle()); ++i) {
           ShortString name;
           uint16_t flags = 0;
-          if (ApiGetKey(handle_, name, flags, i) && (flags & kKeySelected) != 0)
+          if (ApiGetKey(catalogue_.handle(), name, flags, i) && (flags & kKeySelected) != 0)
             names += name.str() + "\r\n";
         }
       }))
@@ -289,7 +289,7 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
   if ((entry.Data.Attr & kAttrFolder) != 0 && (entry.Data.Attr & kAttrArchiveFolder) == 0) return;
   Guarded([&] {
     for (;;) {
-      const FileLocation where = locateFile(handle_, FullNameOf(entry));
+      const FileLocation where = locateFile(catalogue_.handle(), FullNameOf(entry));
       const UserCommandPaths& paths = where.paths;
       DebugLog("sFullPath=%s", paths.fullPath.c_str());
       DebugLog("sPathInArchive=%s", paths.pathInArchive.c_str());
@@ -313,7 +313,7 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
       call.size = entry.Data.Size;
       call.attributes = entry.Data.Attr & 0xFF;
       if (entry.Data.DescOffset != 0)
-        ApiGetFullDesc(handle_, entry.Data.DescOffset, call.description);
+        ApiGetFullDesc(catalogue_.handle(), entry.Data.DescOffset, call.description);
       call.tempFolder = TempFolder;
       const QueriedVolume volume = QueryVolumeInfo(where.letter, ShortString::kMaxLength);
       call.flags =

@@ -67,40 +67,29 @@ void TFormDBase::LoadFileList(const std::string& focusName) {
 }
 
 void TFormDBase::RunAndComeBack(const std::function<void()>& walk) {
-  std::string disk;
-  std::string folder;
-  Guarded([&] {
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (ApiGetCurrentKey(handle_, name, flags, index)) disk = name.str();
-    ShortString path;
-    if (ApiGetCurrentPath(handle_, path)) folder = path.str();
-  });
+  CataloguePlace place;
+  Guarded([&] { place = catalogue_.currentPlace(); });
   const std::string file = filePanel()->GetFocusedFileName();
   walk();
-  if (!disk.empty()) JumpTo(disk, folder, file);
+  if (!place.Disk.empty()) JumpTo(place.Disk, place.Folder, file);
 }
 
 void TFormDBase::JumpTo(const std::string& diskName, const std::string& folderPath,
                         const std::string& fileName) {
   if (closing_) return;
   Guarded([&] {
-    ApiGoToDiskByName(handle_, ShortString(diskName));
-    ApiClearKeysChanged(handle_);
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (ApiGetCurrentKey(handle_, name, flags, index) && index != diskPanel()->row() &&
-        index < diskPanel()->rowCount()) {
-      diskPanel()->moveTo(0, index);
+    ApiGoToDiskByName(catalogue_.handle(), ShortString(diskName));
+    ApiClearKeysChanged(catalogue_.handle());
+    const std::optional<CatalogueKey> key = catalogue_.currentKey();
+    if (key && key->Index != diskPanel()->row() && key->Index < diskPanel()->rowCount()) {
+      diskPanel()->moveTo(0, key->Index);
     }
     ReloadTree();
-    ApiClearTreeChanged(handle_);
-    ApiGoToPath(handle_, ShortString(folderPath));
-    treePanel()->SelectTreeFolder(ApiGetCurrentDirCol(handle_));
+    ApiClearTreeChanged(catalogue_.handle());
+    ApiGoToPath(catalogue_.handle(), ShortString(folderPath));
+    treePanel()->SelectTreeFolder(ApiGetCurrentDirCol(catalogue_.handle()));
     LoadFileList(fileName);
-    ApiClearFilesChanged(handle_);
+    ApiClearFilesChanged(catalogue_.handle());
   });
 }
 

@@ -13,19 +13,6 @@
 namespace vellomar {
 namespace {
 
-std::string currentDiskName(TDBase* handle) {
-  ShortString name;
-  uint16_t flags = 0;
-  int32_t index = 0;
-  return ApiGetCurrentKey(handle, name, flags, index) ? name.str() : std::string();
-}
-
-std::string currentPath(TDBase* handle) {
-  ShortString path;
-  ApiGetCurrentPath(handle, path);
-  return path.str();
-}
-
 // The file panel's lines in list order, and the index of the focused one.
 std::vector<const TOneFileLine*> fileLines(TFilePanel& panel, int32_t& focused) {
   std::vector<const TOneFileLine*> lines;
@@ -43,21 +30,22 @@ void printDisks(TFormDBase& form) {
 }
 
 void printFiles(TFormDBase& form) {
-  TDBase* handle = form.GetDBaseHandle();
+  CatalogueGateway& catalogue = form.catalogue();
   form.Guarded([&] {
-    RunListPrint(form.window(), true,
-                 [&](QPrinter& printer, const TPrintChoice& choice, TPrintStatus& status) {
-                   int32_t focused = 0;
-                   const std::vector<const TOneFileLine*> lines =
-                       fileLines(*form.filePanel(), focused);
-                   return PrintFileLines(printer, choice, form.options(), handle, lines, focused,
-                                         currentDiskName(handle), currentPath(handle), status);
-                 });
+    RunListPrint(
+        form.window(), true,
+        [&](QPrinter& printer, const TPrintChoice& choice, TPrintStatus& status) {
+          int32_t focused = 0;
+          const std::vector<const TOneFileLine*> lines = fileLines(*form.filePanel(), focused);
+          return PrintFileLines(printer, choice, form.options(), catalogue.handle(), lines, focused,
+                                catalogue.currentDiskName(), catalogue.currentPath(), status);
+        });
   });
 }
 
 void printTree(TFormDBase& form) {
-  TDBase* handle = form.GetDBaseHandle();
+  CatalogueGateway& catalogue = form.catalogue();
+  TDBase* handle = catalogue.handle();
   form.Guarded([&] {
     RunListPrint(form.window(), true,
                  [&](QPrinter& printer, const TPrintChoice& choice, TPrintStatus& status) {
@@ -66,7 +54,7 @@ void printTree(TFormDBase& form) {
                        ApiGetRootDirCol(handle), subtree ? ApiGetCurrentDirCol(handle) : nullptr);
                    ComputeTreeCodes(lines);
                    return PrintTreeLines(printer, choice, form.options(), lines, form.shortName(),
-                                         currentDiskName(handle), status);
+                                         catalogue.currentDiskName(), status);
                  });
   });
 }
@@ -94,14 +82,14 @@ void TFormDBase::PrintPanel(int panel) {
 void TFormDBase::CopyToClipboard() {
   switch (ActivePanel()) {
     case kPanelDisks:
-      Guarded([this] { CopyTextToClipboard(DiskNamesText(handle_)); });
+      Guarded([this] { CopyTextToClipboard(DiskNamesText(catalogue_.handle())); });
       break;
     case kPanelFiles:
       Guarded([this] {
         int32_t focused = 0;
         const std::vector<const TOneFileLine*> lines = fileLines(*filePanel(), focused);
-        CopyTextToClipboard(
-            FileLinesText(handle_, lines, focused, options_.ShowSeconds, options_.SizeInKB));
+        CopyTextToClipboard(FileLinesText(catalogue_.handle(), lines, focused, options_.ShowSeconds,
+                                          options_.SizeInKB));
       });
       break;
     default:

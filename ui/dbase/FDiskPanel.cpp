@@ -93,13 +93,10 @@ void TDiskPanel::RefreshDisks() {
     viewport()->update();
     return;
   }
-  ShortString name;
-  uint16_t flags = 0;
-  int32_t index = 0;
-  if (ApiGetCurrentKey(db(), name, flags, index)) {
+  if (const std::optional<CatalogueKey> key = form_.catalogue().currentKey()) {
     if (row() >= n) moveTo(0, n - 1);
     setRowCount(n);
-    if (index != row() && index < rowCount()) moveTo(0, index);
+    if (key->Index != row() && key->Index < rowCount()) moveTo(0, key->Index);
     viewport()->update();
   }
 }
@@ -232,17 +229,16 @@ void TDiskPanel::GoToDisk(const ShortString& name) {
 void TDiskPanel::DeleteDisk() {
   if (form_.closing() || form_.readOnly()) return;
   form_.Guarded([&] {
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (!ApiGetCurrentKey(db(), name, flags, index)) return;
+    const std::optional<CatalogueKey> key = form_.catalogue().currentKey();
+    if (!key) return;
+    const ShortString& name = key->Name;
     const int32_t selected = ApiCountSelectedKeys(db());
     if (selected > 0) {
       if (!askYesNo("Disks selected: " + std::to_string(selected) + ". Delete them all?")) return;
       ApiDeleteSelectedDisks(db());
-    } else if ((flags & kKeyDeleted) == 0) {
+    } else if (!key->deleted()) {
       if (!askYesNo("Delete disk " + quoted(name) + "?")) return;
-      ApiDeleteDisk(db(), index);
+      ApiDeleteDisk(db(), key->Index);
     } else {
       return;
     }
@@ -254,10 +250,8 @@ bool TDiskPanel::IsDiskDeleted() {
   bool deleted = false;
   if (form_.IsDBaseEmpty()) return false;
   form_.Guarded([&] {
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    deleted = ApiGetCurrentKey(db(), name, flags, index) && (flags & kKeyDeleted) != 0;
+    const std::optional<CatalogueKey> key = form_.catalogue().currentKey();
+    deleted = key && key->deleted();
   });
   return deleted;
 }
@@ -265,16 +259,14 @@ bool TDiskPanel::IsDiskDeleted() {
 void TDiskPanel::UndeleteDisk() {
   if (form_.closing() || form_.readOnly()) return;
   form_.Guarded([&] {
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (!ApiGetCurrentKey(db(), name, flags, index) || (flags & kKeyDeleted) == 0) return;
-    ShortString candidate = name;
+    const std::optional<CatalogueKey> key = form_.catalogue().currentKey();
+    if (!key || !key->deleted()) return;
+    ShortString candidate = key->Name;
     for (;;) {
       ShortString found = candidate;
       int32_t at = 0;
       if (!ApiFindDisk(db(), found, at)) {
-        ApiRenameDisk(db(), index, candidate, true);
+        ApiRenameDisk(db(), key->Index, candidate, true);
         GoToDisk(candidate);
         return;
       }
@@ -289,10 +281,10 @@ void TDiskPanel::RenameDisk() {
   // A read-only database refuses every write, renaming included.
   if (form_.closing() || form_.readOnly()) return;
   form_.Guarded([&] {
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (!ApiGetCurrentKey(db(), name, flags, index) || (flags & kKeyDeleted) != 0) return;
+    const std::optional<CatalogueKey> key = form_.catalogue().currentKey();
+    if (!key || key->deleted()) return;
+    const ShortString& name = key->Name;
+    const int32_t index = key->Index;
     ShortString newName;
     if (!askName("Disk name change", name, "", newName)) return;
     for (;;) {
@@ -321,9 +313,7 @@ void TDiskPanel::ShowDiskInfo() {
 
 void TDiskPanel::ShowDBaseInfo() {
   form_.Guarded([&] {
-    TDBaseStats stats;
-    ApiGetDBaseStats(db(), stats);
-    FormDBaseInfo().SetValues(stats, ShortString(form_.shortName()));
+    FormDBaseInfo().SetValues(form_.catalogue().stats(), ShortString(form_.shortName()));
     FormDBaseInfo().exec();
   });
 }

@@ -31,9 +31,7 @@ class ScanRunning {
 }  // namespace
 
 bool ScanCommands::readOnly() {
-  TDBaseStats stats;
-  ApiGetDBaseStats(handle_, stats);
-  return stats.ReadOnly != 0;
+  return !catalogue_.isOpen() || catalogue_.readOnly();
 }
 
 bool ScanCommands::withScanRunning(char drive, const std::string& folder, bool rescan,
@@ -43,24 +41,24 @@ bool ScanCommands::withScanRunning(char drive, const std::string& folder, bool r
 }
 
 bool ScanCommands::ScanDisk(char drive, bool unattended) {
-  if (handle_ == nullptr || readOnly()) return true;
+  if (readOnly()) return true;
   return withScanRunning(drive, "", false, unattended, "");
 }
 
 bool ScanCommands::ScanFolderAsDisk(const std::string& folder, const std::string& diskName) {
-  if (handle_ == nullptr || readOnly() || folder.empty()) return false;
+  if (readOnly() || folder.empty()) return false;
   return withScanRunning(folder.front(), folder, false, false, diskName);
 }
 
 void ScanCommands::RescanDisk() {
-  if (handle_ == nullptr || readOnly()) return;
+  if (readOnly()) return;
   ShortString name;
   ShortString label;
   ShortString path;
   uint16_t flags = 0;
   int32_t index = 0;
-  ApiGetCurrentDiskDetails(handle_, name, ShortString::kMaxLength, label, ShortString::kMaxLength,
-                           path, ShortString::kMaxLength, flags, index);
+  ApiGetCurrentDiskDetails(catalogue_.handle(), name, ShortString::kMaxLength, label,
+                           ShortString::kMaxLength, path, ShortString::kMaxLength, flags, index);
   if ((flags & kKeyDeleted) != 0 || name.empty()) return;
   std::string basePath = path.str();
   if (basePath.size() == 2) basePath += '\\';
@@ -121,20 +119,15 @@ std::string ScanCommands::askName(char drive, const std::string& label, DriveKin
     // Stored at once: a name generated twice must not repeat because the settings were not
     // confirmed in between.
     ++options_.DiskNameCounter;
-    ApiSetLocalOptions(handle_, options_);
+    ApiSetLocalOptions(catalogue_.handle(), options_);
   }
   return name;
 }
 
 bool ScanCommands::ScanDiskCore(char drive, const std::string& folder, bool rescan, bool unattended,
                                 std::string diskName) {
-  if (handle_ == nullptr || readOnly()) return false;
-  ShortString currentDisk;
-  uint16_t flags = 0;
-  int32_t currentIndex = 0;
-  ApiGetCurrentKey(handle_, currentDisk, flags, currentIndex);
-  ShortString currentPath;
-  ApiGetCurrentPath(handle_, currentPath);
+  if (readOnly()) return false;
+  const CataloguePlace place = catalogue_.currentPlace();
   const std::string focused = window_.focusedName();
 
   const QueriedVolume volume = QueryVolumeInfo(drive, ShortString::kMaxLength, drives_);
@@ -150,29 +143,24 @@ bool ScanCommands::ScanDiskCore(char drive, const std::string& folder, bool resc
   }
 
   int32_t oldBlock = 0;
-  ShortString found(diskName);
-  int32_t oldIndex = -1;
-  if (ApiGetKeyCount(handle_) > 0 && ApiFindDisk(handle_, found, oldIndex)) {
+  if (const std::optional<int32_t> oldIndex = catalogue_.findDisk(diskName)) {
     if (!unattended && !rescan && options_.OverwriteWarning &&
         window_.askWarning("Warning", "Overwrite existing disk " + diskName + "?") !=
             ScanAnswer::kYes) {
       return false;
     }
-    ApiLoadOldDisk(handle_, oldIndex);
-    oldBlock = ApiGetKeyBlock(handle_, oldIndex);
+    oldBlock = catalogue_.keepAsFormerVersion(*oldIndex);
   }
 
-  ApiClearFound(handle_);
-  ApiFreeTreeStruct(handle_);
-  ScanRequest request{handle_, drive, diskName, volumeLabel, folder};
+  catalogue_.clearForScan();
+  ScanRequest request{catalogue_.handle(), drive, diskName, volumeLabel, folder};
   const bool scanned = window_.runScan(request);
   if (scanned) {
     // The new disk and the old one's deletion are saved together, so a failed save leaves the
     // old disk as it was and a break leaves one of the two live.
     bool saved = false;
     try {
-      const int32_t oldKey = oldBlock != 0 ? ApiFindKeyByBlock(handle_, oldBlock) : -1;
-      saved = oldKey >= 0 ? ApiReplaceDisk(handle_, oldKey) : ApiSaveDisk(handle_);
+      saved = catalogue_.saveScannedDisk(oldBlock);
       if (!saved) window_.showWriteError();
     } catch (const EKstvNormalException& full) {
       window_.showError(full.what());
@@ -180,15 +168,13 @@ bool ScanCommands::ScanDiskCore(char drive, const std::string& folder, bool resc
       window_.showWriteError();
     }
     if (!saved) {
-      ApiFreeTreeStruct(handle_);
-      ApiFreeOldTreeStruct(handle_);
-      window_.jumpTo(currentDisk.str(), currentPath.str(), focused);
+      catalogue_.freeScanTrees();
+      window_.jumpTo(place.Disk, place.Folder, focused);
       return false;
     }
   }
-  ApiFreeTreeStruct(handle_);
-  ApiFreeOldTreeStruct(handle_);
-  ApiGoToDiskByName(handle_, ShortString(diskName));
+  catalogue_.freeScanTrees();
+  ApiGoToDiskByName(catalogue_.handle(), ShortString(diskName));
   return scanned;
 }
 

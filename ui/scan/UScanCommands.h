@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/UApi.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/drives/UDrives.h"
 
 namespace vellomar {
@@ -47,9 +48,9 @@ class ScanWindow {
 class ScanCommands {
  public:
   // options: the window's copy of the database settings, kept in step with the file.
-  ScanCommands(TDBase* handle, TLocalOptions& options, ScanWindow& window,
+  ScanCommands(CatalogueGateway& catalogue, TLocalOptions& options, ScanWindow& window,
                const DriveTable& drives = processDriveTable())
-      : handle_(handle), options_(options), window_(window), drives_(drives) {}
+      : catalogue_(catalogue), options_(options), window_(window), drives_(drives) {}
 
   bool ScanDisk(char drive, bool unattended);
   bool ScanFolderAsDisk(const std::string& folder, const std::string& diskName);
@@ -65,7 +66,7 @@ class ScanCommands {
   bool withScanRunning(char drive, const std::string& folder, bool rescan, bool unattended,
                        const std::string& diskName);
 
-  TDBase* handle_;
+  CatalogueGateway& catalogue_;
   TLocalOptions& options_;
   ScanWindow& window_;
   const DriveTable& drives_;

@@ -29,12 +29,9 @@ struct SavedPlace {
 SavedPlace savePlace(TSearchHost& host) {
   SavedPlace place;
   host.guarded([&] {
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (ApiGetCurrentKey(host.handle(), name, flags, index)) place.Disk = name.str();
-    ShortString path;
-    if (ApiGetCurrentPath(host.handle(), path)) place.Folder = path.str();
+    const CataloguePlace current = host.catalogue().currentPlace();
+    place.Disk = current.Disk;
+    place.Folder = current.Folder;
   });
   place.File = host.focusedFileName();
   return place;
@@ -81,7 +78,7 @@ bool reportRunFailure(TSearchHost& host, const TSearchRunWindow& run) {
 void runFileSearch(TSearchHost& host, const TSearchDlgData& request, const std::string& mask) {
   const SavedPlace place = savePlace(host);
   TFormSearchName run(&host.window());
-  run.DBaseHandle = host.handle();
+  run.Catalogue = &host.catalogue();
   run.Request = request;
   const bool found = run.exec() == QDialog::Accepted;
   if (!reportRunFailure(host, run)) return;
@@ -92,7 +89,7 @@ void runFileSearch(TSearchHost& host, const TSearchDlgData& request, const std::
           [&] { return new TFormFoundFileList(host.owner(), foundFileSortOf(request)); });
       target->setWindowTitle(
           qtText(foundWindowCaption(mask, host.window().windowTitle().toStdString())));
-      target->FillList(host.handle());
+      target->FillList(host.catalogue().handle());
     });
     if (!ok) return;
   }
@@ -118,7 +115,7 @@ void RunFindFiles(TSearchHost& host) {
   if (FormSearchFileDlg->exec() != QDialog::Accepted) return;
   const TSearchDlgData& request = FormSearchFileDlg->DlgData;
   TDBaseStats stats;
-  if (!host.guarded([&] { ApiGetDBaseStats(host.handle(), stats); })) return;
+  if (!host.guarded([&] { stats = host.catalogue().stats(); })) return;
   if (request.SearchIn == SearchScope::kSelectedDisks && stats.Selected == 0) {
     showErrorMessage("Cannot search",
                      "Search in selected disks is required, but no disk is selected.");
@@ -161,7 +158,7 @@ void RunFindFreeSpace(TSearchHost& host) {
   if (host.closing()) return;
   const SavedPlace place = savePlace(host);
   TFormSearchEmpty run(&host.window());
-  run.DBaseHandle = host.handle();
+  run.Catalogue = &host.catalogue();
   const bool found = run.exec() == QDialog::Accepted;
   if (!reportRunFailure(host, run)) return;
   if (found) {
@@ -171,7 +168,7 @@ void RunFindFreeSpace(TSearchHost& host) {
       const std::string caption =
           host.window().windowTitle().toStdString() + ": List of free space";
       target->setWindowTitle(qtText(utf8Prefix(caption, ShortString::kMaxLength)));
-      target->FillList(host.handle());
+      target->FillList(host.catalogue().handle());
     });
     if (!ok) return;
   }

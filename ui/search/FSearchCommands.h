@@ -12,7 +12,7 @@ class QWidget;
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 class TFormMoreOptions;
 class TFormSearchFileDlg;
 
@@ -21,7 +21,7 @@ class TSearchHost {
  public:
   virtual ~TSearchHost() = default;
   virtual TMdiChild& window() = 0;
-  virtual TDBase* handle() = 0;
+  virtual CatalogueGateway& catalogue() = 0;
   virtual bool closing() = 0;
   virtual const TGlobalOptions& options() = 0;
   // Runs body under the window's error convention; true when it ended normally.

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/UApi.h"
 #include "ui/common/UPieGauge.h"
 #include "ui/common/UServices.h"
 
@@ -35,12 +34,7 @@ TSearchRunWindow::TSearchRunWindow(QWidget* parent) : TProgressWindow(parent) {
 
 int TSearchRunWindow::runJob() {
   failure_ = nullptr;
-  TDBase* handle = DBaseHandle;
-  ApiFreeTreeStruct(handle);
-  ApiClearFound(handle);
-  search();
-  ApiResetSearchCallback(handle);
-  if (!ApiAnyFound(handle)) {
+  if (!search()) {
     services().messages->show("Information", nothingFoundText(), BoxIcon::kInformation,
                               BoxButtons::kOk);
     return QDialog::Rejected;
@@ -51,7 +45,6 @@ int TSearchRunWindow::runJob() {
 void TSearchRunWindow::reportFailure(const std::exception&) {
   // Called inside the handler of the failure: the caller reports it by its own convention.
   failure_ = std::current_exception();
-  if (DBaseHandle != nullptr) ApiResetSearchCallback(DBaseHandle);
 }
 
 TFormSearchName::TFormSearchName(QWidget* parent) : TSearchRunWindow(parent) {
@@ -71,19 +64,17 @@ TFormSearchName::TFormSearchName(QWidget* parent) : TSearchRunWindow(parent) {
   layout->addWidget(ButtonStop, 0, Qt::AlignHCenter);
 }
 
-void TFormSearchName::search() {
-  ApiSetSearchCallback(DBaseHandle, &TFormSearchName::progress);
-  ApiSearch(DBaseHandle, Request);
+bool TFormSearchName::search() {
+  return Catalogue->searchFiles(Request, &TFormSearchName::progress);
 }
 
 void TFormSearchName::progress(bool& abort) {
   TFormSearchName* w = runningWindow<TFormSearchName>();
   if (w == nullptr) return;
-  int32_t percent = 0, disks = 0, folders = 0, files = 0;
-  ApiGetSearchCounts(w->DBaseHandle, percent, disks, folders, files);
-  w->LabelSearched->setText(QString("%1/%2").arg(disks).arg(files));
-  w->LabelFound->setText(QString::number(ApiFoundCount(w->DBaseHandle)));
-  w->Gauge1->setValue(percent);
+  const SearchCounts counts = w->Catalogue->searchCounts();
+  w->LabelSearched->setText(QString("%1/%2").arg(counts.Disks).arg(counts.Files));
+  w->LabelFound->setText(QString::number(w->Catalogue->foundCount()));
+  w->Gauge1->setValue(counts.Percent);
   letEventsRun();
   abort = w->cancelRequested();
 }
@@ -98,17 +89,14 @@ TFormSearchEmpty::TFormSearchEmpty(QWidget* parent) : TSearchRunWindow(parent) {
   layout->addWidget(ButtonStop, 0, Qt::AlignHCenter);
 }
 
-void TFormSearchEmpty::search() {
-  ApiSetSearchCallback(DBaseHandle, &TFormSearchEmpty::progress);
-  ApiSearchFreeSpace(DBaseHandle);
+bool TFormSearchEmpty::search() {
+  return Catalogue->searchFreeSpace(&TFormSearchEmpty::progress);
 }
 
 void TFormSearchEmpty::progress(bool& abort) {
   TFormSearchEmpty* w = runningWindow<TFormSearchEmpty>();
   if (w == nullptr) return;
-  int32_t percent = 0, disks = 0, folders = 0, files = 0;
-  ApiGetSearchCounts(w->DBaseHandle, percent, disks, folders, files);
-  w->Gauge1->SetProgress(percent);
+  w->Gauge1->SetProgress(w->Catalogue->searchCounts().Percent);
   letEventsRun();
   abort = w->cancelRequested();
 }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "engine/USearchDlgData.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UProgressWindow.h"
 
 class QLabel;
@@ -11,10 +12,9 @@ class QPushButton;
 
 namespace vellomar {
 
-class TDBase;
 class TPieGauge;
 
-// What the two search runs share: the engine handle to search, the Stop button, and the
+// What the two search runs share: the catalogue to search, the Stop button, and the
 // outcome. Shown with exec(), a run answers Accepted when the engine's found list holds at
 // least one item, Rejected when it is empty, stopped before anything was found, or failed.
 class TSearchRunWindow : public TProgressWindow {
@@ -22,7 +22,7 @@ class TSearchRunWindow : public TProgressWindow {
  public:
   explicit TSearchRunWindow(QWidget* parent = nullptr);
 
-  TDBase* DBaseHandle = nullptr;
+  CatalogueGateway* Catalogue = nullptr;
   QPushButton* ButtonStop = nullptr;
 
   // What ended the last run with an engine failure, for the database window's error
@@ -30,8 +30,8 @@ class TSearchRunWindow : public TProgressWindow {
   std::exception_ptr failure() const { return failure_; }
 
  protected:
-  // The engine's search on DBaseHandle, with the progress callback installed.
-  virtual void search() = 0;
+  // The catalogue's search run; true when anything was found.
+  virtual bool search() = 0;
   // "No file found." or "No disk found.".
   virtual const char* nothingFoundText() const = 0;
 
@@ -42,7 +42,7 @@ class TSearchRunWindow : public TProgressWindow {
   std::exception_ptr failure_;
 };
 
-// "Searching": a file search of DBaseHandle for Request, with the disks and files searched,
+// "Searching": a file search of Catalogue for Request, with the disks and files searched,
 // the files found and the share of disks done.
 class TFormSearchName : public TSearchRunWindow {
   Q_OBJECT
@@ -55,14 +55,14 @@ class TFormSearchName : public TSearchRunWindow {
   QProgressBar* Gauge1 = nullptr;
 
  protected:
-  void search() override;
+  bool search() override;
   const char* nothingFoundText() const override { return "No file found."; }
 
  private:
   static void progress(bool& abort);
 };
 
-// "Searching...": the free space of every disk of DBaseHandle, with the share of disks done.
+// "Searching...": the free space of every disk of Catalogue, with the share of disks done.
 class TFormSearchEmpty : public TSearchRunWindow {
   Q_OBJECT
  public:
@@ -71,7 +71,7 @@ class TFormSearchEmpty : public TSearchRunWindow {
   TPieGauge* Gauge1 = nullptr;
 
  protected:
-  void search() override;
+  bool search() override;
   const char* nothingFoundText() const override { return "No disk found."; }
 
  private:

@@ -17,6 +17,18 @@
 namespace vellomar {
 namespace {
 
+// A gateway over the fixture's handle for one command; the fixture keeps the handle, which its
+// tests close and open again.
+struct Borrowed {
+  explicit Borrowed(TDBase* handle) : gateway(handle) {}
+  ~Borrowed() { gateway.release(); }
+  Borrowed(const Borrowed&) = delete;
+  Borrowed& operator=(const Borrowed&) = delete;
+  CatalogueGateway& get() { return gateway; }
+
+  CatalogueGateway gateway;
+};
+
 // The window's side of the scanning commands, answering from a script and recording what it
 // was asked. Its scan runs the engine as the progress dialog does.
 class ScriptedWindow : public ScanWindow {
@@ -112,7 +124,7 @@ class ScanCommandsTest : public testing::Test {
     return names;
   }
   bool scanFolder(const std::string& name) {
-    return ScanCommands(db_, options_, window_).ScanFolderAsDisk(root_, name);
+    return ScanCommands(Borrowed(db_).get(), options_, window_).ScanFolderAsDisk(root_, name);
   }
   void showDeleted() {
     options_.ShowDeleted = true;
@@ -169,7 +181,7 @@ TEST_F(ScanCommandsTest, RescanReplacesTheDiskWithoutTheOverwriteQuestion) {
   showDeleted();
   disk_.file("c.txt", "gamma");
   window_.rescanPath = root_;
-  ScanCommands(db_, options_, window_).RescanDisk();
+  ScanCommands(Borrowed(db_).get(), options_, window_).RescanDisk();
   EXPECT_EQ(diskNames(), (std::vector<std::string>{"Docs", "Docs [1] (deleted)"}));
   for (const std::string& line : window_.log) EXPECT_EQ(line.find("Overwrite"), std::string::npos);
   TFileCollection* files = ApiGetFileCol(db_);
@@ -199,7 +211,7 @@ TEST_F(ScanCommandsTest, RescanWithAnotherLabelAsksFirst) {
   window_.rescanPath = root_;
   window_.rescanLabel = "OTHER";
   window_.answers = {ScanAnswer::kNo};
-  ScanCommands(db_, options_, window_).RescanDisk();
+  ScanCommands(Borrowed(db_).get(), options_, window_).RescanDisk();
   EXPECT_NE(window_.log.back().find("and actual volume label (OTHER) are different"),
             std::string::npos);
   EXPECT_EQ(diskNames(), (std::vector<std::string>{"Docs"}));
@@ -224,7 +236,7 @@ TEST_F(ScanCommandsTest, RescanWhoseSaveFailsLeavesTheOldDiskLive) {
     limited.rlim_cur = 1;
     setrlimit(RLIMIT_FSIZE, &limited);
   };
-  ScanCommands(db_, options_, window_).RescanDisk();
+  ScanCommands(Borrowed(db_).get(), options_, window_).RescanDisk();
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(window_.log.back(), "jump Docs \\ focused");
@@ -240,9 +252,9 @@ TEST_F(ScanCommandsTest, GeneratedNameRaisesTheCounterInTheDatabaseAtOnce) {
   const char drive = root_.front();
   window_.names = {"typed", ScriptedWindow::kGenerated};
   window_.answers = {ScanAnswer::kNo, ScanAnswer::kNo};
-  ScanCommands(db_, options_, window_).ScanDisk(drive, false);
+  ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk(drive, false);
   EXPECT_EQ(options_.DiskNameCounter, 4) << "a typed name leaves the counter";
-  ScanCommands(db_, options_, window_).ScanDisk(drive, false);
+  ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk(drive, false);
   const std::string& asked = window_.log.front();
   ASSERT_EQ(asked.substr(0, 7), std::string("name ") + drive + ":");
   EXPECT_NE(asked.find("generated [Disk 5 ("), std::string::npos) << asked;
@@ -254,14 +266,14 @@ TEST_F(ScanCommandsTest, GeneratedNameRaisesTheCounterInTheDatabaseAtOnce) {
 
 TEST_F(ScanCommandsTest, NameDialogCancelledOrEmptyEndsTheCommand) {
   const char drive = root_.front();
-  EXPECT_FALSE(ScanCommands(db_, options_, window_).ScanDisk(drive, false));
+  EXPECT_FALSE(ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk(drive, false));
   window_.names = {"   "};
-  EXPECT_FALSE(ScanCommands(db_, options_, window_).ScanDisk(drive, false));
+  EXPECT_FALSE(ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk(drive, false));
   EXPECT_EQ(ApiGetKeyCount(db_), 0);
 }
 
 TEST_F(ScanCommandsTest, InaccessibleDriveIsReported) {
-  EXPECT_FALSE(ScanCommands(db_, options_, window_).ScanDisk('Y', false));
+  EXPECT_FALSE(ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk('Y', false));
   EXPECT_EQ(window_.log, (std::vector<std::string>{"Error: Drive Y: is not accessible."}));
 }
 
@@ -296,7 +308,8 @@ class ScanNamingTest : public ScanCommandsTest {
     window_.names.clear();
   }
   bool scan(bool unattended) {
-    return ScanCommands(db_, options_, window_, *table_).ScanDisk(letter_, unattended);
+    return ScanCommands(Borrowed(db_).get(), options_, window_, *table_)
+        .ScanDisk(letter_, unattended);
   }
 
   std::unique_ptr<FixtureMachine> machine_ = std::make_unique<FixtureMachine>();

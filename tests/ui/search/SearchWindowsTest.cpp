@@ -162,7 +162,7 @@ TEST_F(SearchWindows, RecordLimitAndAStoppedRun) {
 
   // Stop pressed as the run starts: the engine is told at its first progress call.
   TFormSearchName run;
-  run.DBaseHandle = db();
+  run.Catalogue = &window().catalogue();
   run.Request = FormSearchFileDlg->DlgData;
   run.Request.MaxRecs = 1000;
   QMetaObject::invokeMethod(

@@ -1,0 +1,127 @@
+#include "ui/common/UCatalogueGateway.h"
+
+#include <exception>
+
+namespace vellomar {
+
+CatalogueGateway::~CatalogueGateway() {
+  try {
+    close();
+  } catch (const std::exception&) {
+    // The handle is freed; the failure has no one to be reported to any more.
+  }
+}
+
+bool CatalogueGateway::open(const ShortString& path, bool rebuildKeys, ShortString& errorText) {
+  close();
+  return ApiOpenDBase(path, rebuildKeys, handle_, errorText);
+}
+
+void CatalogueGateway::close() {
+  if (handle_ != nullptr) ApiCloseDBase(handle_, false);
+}
+
+TDBase* CatalogueGateway::release() {
+  TDBase* handle = handle_;
+  handle_ = nullptr;
+  return handle;
+}
+
+bool CatalogueGateway::readOnly() const {
+  return stats().ReadOnly != 0;
+}
+
+TDBaseStats CatalogueGateway::stats() const {
+  TDBaseStats stats;
+  ApiGetDBaseStats(handle_, stats);
+  return stats;
+}
+
+bool CatalogueGateway::takeDamage() {
+  if (ApiGetErrorCount(handle_) == 0) return false;
+  ApiClearErrorCount(handle_);
+  return true;
+}
+
+std::optional<CatalogueKey> CatalogueGateway::currentKey() const {
+  CatalogueKey key;
+  if (!ApiGetCurrentKey(handle_, key.Name, key.Flags, key.Index)) return std::nullopt;
+  return key;
+}
+
+std::string CatalogueGateway::currentDiskName() const {
+  const std::optional<CatalogueKey> key = currentKey();
+  return key ? key->Name.str() : std::string();
+}
+
+std::string CatalogueGateway::currentPath() const {
+  ShortString path;
+  ApiGetCurrentPath(handle_, path);
+  return path.str();
+}
+
+CataloguePlace CatalogueGateway::currentPlace() const {
+  return {currentDiskName(), currentPath()};
+}
+
+std::optional<int32_t> CatalogueGateway::findDisk(const std::string& name) const {
+  ShortString found(name);
+  int32_t index = -1;
+  if (ApiGetKeyCount(handle_) == 0 || !ApiFindDisk(handle_, found, index)) return std::nullopt;
+  return index;
+}
+
+int32_t CatalogueGateway::keepAsFormerVersion(int32_t index) {
+  ApiLoadOldDisk(handle_, index);
+  return ApiGetKeyBlock(handle_, index);
+}
+
+void CatalogueGateway::clearForScan() {
+  ApiClearFound(handle_);
+  ApiFreeTreeStruct(handle_);
+}
+
+bool CatalogueGateway::saveScannedDisk(int32_t formerBlock) {
+  const int32_t formerKey = formerBlock != 0 ? ApiFindKeyByBlock(handle_, formerBlock) : -1;
+  return formerKey >= 0 ? ApiReplaceDisk(handle_, formerKey) : ApiSaveDisk(handle_);
+}
+
+void CatalogueGateway::freeScanTrees() {
+  ApiFreeTreeStruct(handle_);
+  ApiFreeOldTreeStruct(handle_);
+}
+
+template <class Search>
+bool CatalogueGateway::runSearch(TProgressCallback progress, const Search& search) {
+  ApiFreeTreeStruct(handle_);
+  ApiClearFound(handle_);
+  ApiSetSearchCallback(handle_, progress);
+  try {
+    search();
+  } catch (...) {
+    ApiResetSearchCallback(handle_);
+    throw;
+  }
+  ApiResetSearchCallback(handle_);
+  return ApiAnyFound(handle_);
+}
+
+bool CatalogueGateway::searchFiles(const TSearchDlgData& request, TProgressCallback progress) {
+  return runSearch(progress, [&] { ApiSearch(handle_, request); });
+}
+
+bool CatalogueGateway::searchFreeSpace(TProgressCallback progress) {
+  return runSearch(progress, [&] { ApiSearchFreeSpace(handle_); });
+}
+
+SearchCounts CatalogueGateway::searchCounts() const {
+  SearchCounts counts;
+  ApiGetSearchCounts(handle_, counts.Percent, counts.Disks, counts.Folders, counts.Files);
+  return counts;
+}
+
+int32_t CatalogueGateway::foundCount() const {
+  return ApiFoundCount(handle_);
+}
+
+}  // namespace vellomar

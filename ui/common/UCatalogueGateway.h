@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/UApi.h"
+#include "foundation/UShortString.h"
+
+namespace vellomar {
+
+// The disk the key table has current, as a value.
+struct CatalogueKey {
+  ShortString Name;
+  uint16_t Flags = 0;
+  int32_t Index = 0;
+
+  bool deleted() const { return (Flags & kKeyDeleted) != 0; }
+};
+
+// Where the database window stands: the current disk and folder. An empty disk means there is
+// no place to come back to (an empty database).
+struct CataloguePlace {
+  std::string Disk;
+  std::string Folder;
+};
+
+// A running search's counts, as its progress shows them.
+struct SearchCounts {
+  int32_t Percent = 0;
+  int32_t Disks = 0;
+  int32_t Folders = 0;
+  int32_t Files = 0;
+};
+
+// One open catalogue as the windows reach it: it owns the engine's handle and keeps in one
+// place the orders in which the engine is called for a search run, a scan's disk replacement
+// and the current place. No widgets: the tests drive it without a display.
+class CatalogueGateway {
+ public:
+  CatalogueGateway() = default;
+  // Takes over a handle opened elsewhere.
+  explicit CatalogueGateway(TDBase* handle) : handle_(handle) {}
+  // Closes a handle still open and swallows the failure: a window reports it through close.
+  ~CatalogueGateway();
+  CatalogueGateway(const CatalogueGateway&) = delete;
+  CatalogueGateway& operator=(const CatalogueGateway&) = delete;
+
+  // False with the engine's message in errorText; nothing stays open then.
+  bool open(const ShortString& path, bool rebuildKeys, ShortString& errorText);
+  // The handle is gone afterwards even when the close raises.
+  void close();
+  // Gives the handle back without closing it.
+  TDBase* release();
+  bool isOpen() const { return handle_ != nullptr; }
+  // For the plain units that take a handle (the print and export walks, the copy runs).
+  TDBase* handle() const { return handle_; }
+
+  // ---- State ----
+  bool readOnly() const;
+  TDBaseStats stats() const;
+  bool empty() const { return handle_ == nullptr || ApiGetKeyCount(handle_) == 0; }
+  // Whether readers met damage since the last call; the count is cleared, so the window
+  // reports it once.
+  bool takeDamage();
+
+  // ---- The current place ----
+  std::optional<CatalogueKey> currentKey() const;
+  // Empty without a current disk.
+  std::string currentDiskName() const;
+  // Empty without a tree or a current folder.
+  std::string currentPath() const;
+  CataloguePlace currentPlace() const;
+
+  // ---- A scan's disk replacement ----
+  // The index of the disk of that name, when there is one.
+  std::optional<int32_t> findDisk(const std::string& name) const;
+  // Loads the disk as the former version a scan carries descriptions over from; its block
+  // identifies it after the save has moved the keys.
+  int32_t keepAsFormerVersion(int32_t index);
+  // Before a scan: no found items, no current tree.
+  void clearForScan();
+  // Saves the scanned tree as a new disk; with formerBlock, in place of that former version,
+  // the new disk saved before the old one is marked deleted, both in one write of the keys.
+  // False when the engine refused the write; engine exceptions pass on.
+  bool saveScannedDisk(int32_t formerBlock);
+  // After a scan, saved or not: neither tree stays loaded.
+  void freeScanTrees();
+
+  // ---- Search runs ----
+  // The tree is freed and the found items cleared first; the progress callback is installed
+  // for the run and reset after it, also when the search raises. True when anything was found.
+  bool searchFiles(const TSearchDlgData& request, TProgressCallback progress);
+  bool searchFreeSpace(TProgressCallback progress);
+  SearchCounts searchCounts() const;
+  int32_t foundCount() const;
+
+ private:
+  template <class Search>
+  bool runSearch(TProgressCallback progress, const Search& search);
+
+  TDBase* handle_ = nullptr;
+};
+
+}  // namespace vellomar
