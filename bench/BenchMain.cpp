@@ -324,9 +324,9 @@ class Bench {
         rows_.push_back(measure(row, searchWork(c), searchPrepare(file),
                                 "grep " + c.grep + " " + shellQuoted(dump_)));
         row = newRow(name + ", lines to a file", "grep " + listing + " > file", 1.5);
-        rows_.push_back(measure(row, searchWork(c), searchPrepare(file),
-                                "grep " + listing + " " + shellQuoted(dump_) + " > " + hits +
-                                    " && wc -l < " + hits));
+        rows_.push_back(measure(
+            row, searchWork(c), searchPrepare(file),
+            "grep " + listing + " " + shellQuoted(dump_) + " > " + hits + " && wc -l < " + hits));
       }
     }
     SearchCase desc{"description word", kDescriptionWord, ""};
