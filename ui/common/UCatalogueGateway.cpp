@@ -43,6 +43,74 @@ bool CatalogueGateway::takeDamage() {
   return true;
 }
 
+TLocalOptions CatalogueGateway::localOptions() const {
+  TLocalOptions options;
+  ApiGetLocalOptions(handle_, options);
+  return options;
+}
+
+void CatalogueGateway::setLocalOptions(const TLocalOptions& options) {
+  ApiSetLocalOptions(handle_, options);
+}
+
+void CatalogueGateway::setAllChanged() {
+  ApiSetKeysChanged(handle_);
+  ApiSetTreeChanged(handle_);
+  ApiSetFilesChanged(handle_);
+}
+
+std::optional<CatalogueKey> CatalogueGateway::key(int32_t index) const {
+  CatalogueKey key;
+  key.Index = index;
+  if (!ApiGetKey(handle_, key.Name, key.Flags, index)) return std::nullopt;
+  return key;
+}
+
+void CatalogueGateway::selectKeysByMasks(std::span<const ShortString> masks) {
+  ApiSelectKeysByMasks(handle_, masks);
+}
+
+bool CatalogueGateway::renameDisk(int32_t index, const ShortString& newName, bool undelete) {
+  return ApiRenameDisk(handle_, index, newName, undelete);
+}
+
+std::optional<TDiskInfo> CatalogueGateway::diskInfo() const {
+  TDiskInfo info;
+  if (!ApiGetDiskInfo(handle_, info)) return std::nullopt;
+  return info;
+}
+
+CatalogueDiskDetails CatalogueGateway::currentDiskDetails() const {
+  CatalogueDiskDetails d;
+  ApiGetCurrentDiskDetails(handle_, d.Name, ShortString::kMaxLength, d.Label,
+                           ShortString::kMaxLength, d.Path, ShortString::kMaxLength, d.Flags,
+                           d.Index);
+  return d;
+}
+
+TDirTotals CatalogueGateway::currentTotals() const {
+  TDirTotals totals;
+  ApiGetCurrentDirTotals(handle_, totals);
+  return totals;
+}
+
+std::string CatalogueGateway::archivePath() const {
+  ShortString path;
+  ApiGetArchivePath(handle_, path);
+  return path.str();
+}
+
+std::string CatalogueGateway::shortDescription(int32_t offset) const {
+  ShortString text;
+  return ApiGetShortDesc(handle_, offset, text) ? text.str() : std::string();
+}
+
+std::string CatalogueGateway::fullDescription(int32_t offset) const {
+  std::string text;
+  ApiGetFullDesc(handle_, offset, text);
+  return text;
+}
+
 std::optional<CatalogueKey> CatalogueGateway::currentKey() const {
   CatalogueKey key;
   if (!ApiGetCurrentKey(handle_, key.Name, key.Flags, key.Index)) return std::nullopt;

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "engine/UApi.h"
 #include "foundation/UShortString.h"
@@ -16,6 +18,15 @@ struct CatalogueKey {
   int32_t Index = 0;
 
   bool deleted() const { return (Flags & kKeyDeleted) != 0; }
+};
+
+// The current disk with what its scan recorded.
+struct CatalogueDiskDetails {
+  ShortString Name;
+  ShortString Label;
+  ShortString Path;  // the scanned drive or folder
+  uint16_t Flags = 0;
+  int32_t Index = 0;
 };
 
 // Where the database window stands: the current disk and folder. An empty disk means there is
@@ -63,6 +74,60 @@ class CatalogueGateway {
   // Whether readers met damage since the last call; the count is cleared, so the window
   // reports it once.
   bool takeDamage();
+
+  // ---- Settings and change flags (set by the engine, polled and cleared by the window) ----
+  TLocalOptions localOptions() const;
+  void setLocalOptions(const TLocalOptions& options);
+  bool keysChanged() const { return ApiKeysChanged(handle_); }
+  bool treeChanged() const { return ApiTreeChanged(handle_); }
+  bool filesChanged() const { return ApiFilesChanged(handle_); }
+  void clearKeysChanged() { ApiClearKeysChanged(handle_); }
+  void clearTreeChanged() { ApiClearTreeChanged(handle_); }
+  void clearFilesChanged() { ApiClearFilesChanged(handle_); }
+  // Every view rebuilt at the next poll.
+  void setAllChanged();
+  void setTreeChanged() { ApiSetTreeChanged(handle_); }
+
+  // ---- Disks; an index is a position among the disks shown ----
+  int32_t keyCount() const { return ApiGetKeyCount(handle_); }
+  std::optional<CatalogueKey> key(int32_t index) const;
+  void setCurrentKey(int32_t index) { ApiSetCurrentKey(handle_, index); }
+  bool isKeySelected(int32_t index) const { return ApiIsKeySelected(handle_, index); }
+  void selectKey(bool select, int32_t index) { ApiSelectKey(handle_, select, index); }
+  void toggleKeySelection(int32_t index) { ApiToggleKeySelection(handle_, index); }
+  int32_t selectedKeyCount() const { return ApiCountSelectedKeys(handle_); }
+  void selectKeysByMasks(std::span<const ShortString> masks);
+  bool goToDisk(int32_t index) { return ApiGoToDisk(handle_, index); }
+  bool goToDiskByName(const ShortString& name) { return ApiGoToDiskByName(handle_, name); }
+  bool deleteDisk(int32_t index) { return ApiDeleteDisk(handle_, index); }
+  bool deleteSelectedDisks() { return ApiDeleteSelectedDisks(handle_); }
+  bool renameDisk(int32_t index, const ShortString& newName, bool undelete);
+  void freeTree() { ApiFreeTreeStruct(handle_); }
+  std::optional<TDiskInfo> diskInfo() const;
+  CatalogueDiskDetails currentDiskDetails() const;
+
+  // ---- The loaded tree and the current folder's list ----
+  TDirCollection* rootFolder() const { return ApiGetRootDirCol(handle_); }
+  TDirCollection* currentFolder() const { return ApiGetCurrentDirCol(handle_); }
+  // The list is not reloaded.
+  void setCurrentFolder(TDirCollection* node) { ApiSetCurrentDirCol(handle_, node); }
+  // Zero without a tree or a current folder.
+  TDirTotals currentTotals() const;
+  TFileCollection* fileList() const { return ApiGetFileCol(handle_); }
+  void updateFileList() { ApiUpdateFileCol(handle_); }
+  bool goToPath(const std::string& path) { return ApiGoToPath(handle_, ShortString(path)); }
+  bool isInArchive() const { return ApiIsInArchive(handle_); }
+  std::string archivePath() const;
+
+  // ---- Descriptions ----
+  // Empty when there is none or it cannot be read.
+  std::string shortDescription(int32_t offset) const;
+  std::string fullDescription(int32_t offset) const;
+  // entry: the line's entry offset in, its new description offset out.
+  bool setDescription(int32_t& entry, std::string_view text) {
+    return ApiSetDesc(handle_, entry, text);
+  }
+  void updateDescriptionRef(const TOneFile& line) { ApiUpdateDescRef(handle_, line); }
 
   // ---- The current place ----
   std::optional<CatalogueKey> currentKey() const;

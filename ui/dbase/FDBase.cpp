@@ -254,9 +254,9 @@ bool TFormDBase::OpenDBase(const std::string& fileName) {
   setWindowTitle(qtText(shortName_));
   bool result = false;
   Guarded([&] {
-    ApiGetLocalOptions(catalogue_.handle(), localOptions_);
+    localOptions_ = catalogue_.localOptions();
     if (const std::optional<CatalogueKey> key = catalogue_.currentKey()) {
-      ApiSetCurrentKey(catalogue_.handle(), key->Index);
+      catalogue_.setCurrentKey(key->Index);
       diskPanel()->setAnchor(key->Index);
     }
     RefreshDisks();
@@ -273,14 +273,14 @@ bool TFormDBase::IsDBaseEmpty() const {
 void TFormDBase::IdleUpdate() {
   if (closing_ || scanRunning_ || !catalogue_.isOpen()) return;
   Guarded([&] {
-    if (ApiKeysChanged(catalogue_.handle())) RefreshDisks();
-    if (ApiTreeChanged(catalogue_.handle())) {
+    if (catalogue_.keysChanged()) RefreshDisks();
+    if (catalogue_.treeChanged()) {
       ReloadTree();
-      ApiClearTreeChanged(catalogue_.handle());
+      catalogue_.clearTreeChanged();
     }
-    if (ApiFilesChanged(catalogue_.handle())) {
+    if (catalogue_.filesChanged()) {
       LoadFileList({});
-      ApiClearFilesChanged(catalogue_.handle());
+      catalogue_.clearFilesChanged();
     }
     if (resortPending_) {
       resortPending_ = false;

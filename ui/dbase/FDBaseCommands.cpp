@@ -103,23 +103,14 @@ struct FileLocation {
   char letter = 0;  // of the drive the disk was scanned from; 0 when none was recorded
 };
 
-FileLocation locateFile(TDBase* db, const std::string& fileName) {
-  ShortString name;
-  ShortString label;
-  ShortString base;
-  uint16_t flags = 0;
-  int32_t index = 0;
-  ApiGetCurrentDiskDetails(db, name, ShortString::kMaxLength, label, ShortString::kMaxLength, base,
-                           ShortString::kMaxLength, flags, index);
-  ShortString folder;
-  ApiGetCurrentPath(db, folder);
+FileLocation locateFile(const CatalogueGateway& catalogue, const std::string& fileName) {
+  const CatalogueDiskDetails disk = catalogue.currentDiskDetails();
   FileLocation where;
-  where.inArchive = ApiIsInArchive(db);
-  ShortString archive;
-  if (where.inArchive) ApiGetArchivePath(db, archive);
-  where.paths = UserCommandPathsOf(base.str(), folder.str(), archive.str(), fileName);
-  where.recordedLabel = label.str();
-  where.letter = base.empty() ? '\0' : base.view().front();
+  where.inArchive = catalogue.isInArchive();
+  const std::string archive = where.inArchive ? catalogue.archivePath() : std::string();
+  where.paths = UserCommandPathsOf(disk.Path.str(), catalogue.currentPath(), archive, fileName);
+  where.recordedLabel = disk.Label.str();
+  where.letter = disk.Path.empty() ? '\0' : disk.Path.view().front();
   return where;
 }
 
@@ -140,9 +131,9 @@ void TFormDBase::runScanCommand(const std::function<void(ScanCommands&)>& comman
   Guarded([&] {
     RefreshDisks();
     ReloadTree();
-    ApiClearTreeChanged(catalogue_.handle());
+    catalogue_.clearTreeChanged();
     LoadFileList({});
-    ApiClearFilesChanged(catalogue_.handle());
+    catalogue_.clearFilesChanged();
   });
 }
 
@@ -172,7 +163,7 @@ void TFormDBase::EditLocalOptions() {
   dialog.SetFilterNames(FilterModuleNames());
   if (dialog.exec() != QDialog::Accepted) return;
   dialog.GetOptions(localOptions_);
-  Guarded([&] { ApiSetLocalOptions(catalogue_.handle(), localOptions_); });
+  Guarded([&] { catalogue_.setLocalOptions(localOptions_); });
 }
 
 // ---- Selection and clipboard ----
@@ -257,11 +248,9 @@ void TFormDBase::PrintSleevoraLabels() {
   if (closing_) return;
   std::string names;
   if (!Guarded([&] {
-        for (int32_t i = 0; i < ApiGetKeyCount(catalogue_.handle()); ++i) {
-          ShortString name;
-          uint16_t flags = 0;
-          if (ApiGetKey(catalogue_.handle(), name, flags, i) && (flags & kKeySelected) != 0)
-            names += name.str() + "\r\n";
+        for (int32_t i = 0; i < catalogue_.keyCount(); ++i) {
+          const std::optional<CatalogueKey> key = catalogue_.key(i);
+          if (key && (key->Flags & kKeySelected) != 0) names += key->Name.str() + "\r\n";
         }
       }))
     return;
@@ -289,7 +278,7 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
   if ((entry.Data.Attr & kAttrFolder) != 0 && (entry.Data.Attr & kAttrArchiveFolder) == 0) return;
   Guarded([&] {
     for (;;) {
-      const FileLocation where = locateFile(catalogue_.handle(), FullNameOf(entry));
+      const FileLocation where = locateFile(catalogue_, FullNameOf(entry));
       const UserCommandPaths& paths = where.paths;
       DebugLog("sFullPath=%s", paths.fullPath.c_str());
       DebugLog("sPathInArchive=%s", paths.pathInArchive.c_str());
@@ -313,7 +302,7 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
       call.size = entry.Data.Size;
       call.attributes = entry.Data.Attr & 0xFF;
       if (entry.Data.DescOffset != 0)
-        ApiGetFullDesc(catalogue_.handle(), entry.Data.DescOffset, call.description);
+        call.description = catalogue_.fullDescription(entry.Data.DescOffset);
       call.tempFolder = TempFolder;
       const QueriedVolume volume = QueryVolumeInfo(where.letter, ShortString::kMaxLength);
       call.flags =

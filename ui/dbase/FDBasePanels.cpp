@@ -78,18 +78,18 @@ void TFormDBase::JumpTo(const std::string& diskName, const std::string& folderPa
                         const std::string& fileName) {
   if (closing_) return;
   Guarded([&] {
-    ApiGoToDiskByName(catalogue_.handle(), ShortString(diskName));
-    ApiClearKeysChanged(catalogue_.handle());
+    catalogue_.goToDiskByName(ShortString(diskName));
+    catalogue_.clearKeysChanged();
     const std::optional<CatalogueKey> key = catalogue_.currentKey();
     if (key && key->Index != diskPanel()->row() && key->Index < diskPanel()->rowCount()) {
       diskPanel()->moveTo(0, key->Index);
     }
     ReloadTree();
-    ApiClearTreeChanged(catalogue_.handle());
-    ApiGoToPath(catalogue_.handle(), ShortString(folderPath));
-    treePanel()->SelectTreeFolder(ApiGetCurrentDirCol(catalogue_.handle()));
+    catalogue_.clearTreeChanged();
+    catalogue_.goToPath(folderPath);
+    treePanel()->SelectTreeFolder(catalogue_.currentFolder());
     LoadFileList(fileName);
-    ApiClearFilesChanged(catalogue_.handle());
+    catalogue_.clearFilesChanged();
   });
 }
 

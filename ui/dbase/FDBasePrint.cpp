@@ -45,13 +45,12 @@ void printFiles(TFormDBase& form) {
 
 void printTree(TFormDBase& form) {
   CatalogueGateway& catalogue = form.catalogue();
-  TDBase* handle = catalogue.handle();
   form.Guarded([&] {
     RunListPrint(form.window(), true,
                  [&](QPrinter& printer, const TPrintChoice& choice, TPrintStatus& status) {
                    const bool subtree = choice.Range == TPrintRange::kSelection;
                    std::vector<TOneTreeLine> lines = CollectTreeLines(
-                       ApiGetRootDirCol(handle), subtree ? ApiGetCurrentDirCol(handle) : nullptr);
+                       catalogue.rootFolder(), subtree ? catalogue.currentFolder() : nullptr);
                    ComputeTreeCodes(lines);
                    return PrintTreeLines(printer, choice, form.options(), lines, form.shortName(),
                                          catalogue.currentDiskName(), status);

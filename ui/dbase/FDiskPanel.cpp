@@ -75,8 +75,8 @@ TDiskPanel::TDiskPanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), fo
   onFocusIn = [this] { form_.ChangePanel(TFormDBase::kPanelDisks); };
 }
 
-TDBase* TDiskPanel::db() const {
-  return form_.GetDBaseHandle();
+CatalogueGateway& TDiskPanel::catalogue() const {
+  return form_.catalogue();
 }
 
 void TDiskPanel::resizeEvent(QResizeEvent* event) {
@@ -86,8 +86,8 @@ void TDiskPanel::resizeEvent(QResizeEvent* event) {
 
 void TDiskPanel::RefreshDisks() {
   if (form_.closing()) return;
-  ApiClearKeysChanged(db());
-  const int32_t n = ApiGetKeyCount(db());
+  catalogue().clearKeysChanged();
+  const int32_t n = catalogue().keyCount();
   if (n == 0) {
     setRowCount(1);
     viewport()->update();
@@ -104,7 +104,12 @@ void TDiskPanel::RefreshDisks() {
 bool TDiskPanel::readKey(int32_t row, ShortString& name, uint16_t& flags) const {
   // Painting never reports: a disk the engine cannot name is left blank.
   try {
-    return !form_.closing() && ApiGetKey(db(), name, flags, row);
+    if (form_.closing()) return false;
+    const std::optional<CatalogueKey> key = catalogue().key(row);
+    if (!key) return false;
+    name = key->Name;
+    flags = key->Flags;
+    return true;
   } catch (const std::exception&) {
     return false;
   }
@@ -141,15 +146,15 @@ bool TDiskPanel::SelectCell(int r) {
       extendRange_ = false;
       const int step = r > anchor_ ? 1 : -1;
       for (int32_t i = anchor_; i != r; i += step) {
-        ApiToggleKeySelection(db(), i);
+        catalogue().toggleKeySelection(i);
         invalidateRow(i);
       }
       if (std::abs(anchor_ - r) > 1) viewport()->update();
     }
     if (r == row()) return;
     anchor_ = row();
-    ApiSetCurrentKey(db(), r);
-    ApiSetTreeChanged(db());
+    catalogue().setCurrentKey(r);
+    catalogue().setTreeChanged();
   });
   return true;
 }
@@ -170,7 +175,7 @@ bool TDiskPanel::KeyDown(QKeyEvent* event) {
     return false;
   }
   if (mods != Qt::NoModifier) return false;
-  const bool hasRows = ApiGetKeyCount(db()) > 0;
+  const bool hasRows = catalogue().keyCount() > 0;
   switch (key) {
     case Qt::Key_Insert:
     case Qt::Key_Space:
@@ -200,10 +205,10 @@ void TDiskPanel::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifie
   anchor_ = std::min(anchor_, rowCount() - 1);
   form_.Guarded([&] {
     if (modifiers & Qt::ShiftModifier) {
-      for (int32_t i = 0; i < rowCount(); ++i) ApiSelectKey(db(), false, i);
+      for (int32_t i = 0; i < rowCount(); ++i) catalogue().selectKey(false, i);
       const int32_t from = std::min(anchor_, row());
       const int32_t to = std::max(anchor_, row());
-      for (int32_t i = from; i <= to; ++i) ApiToggleKeySelection(db(), i);
+      for (int32_t i = from; i <= to; ++i) catalogue().toggleKeySelection(i);
       viewport()->update();
     } else if (modifiers & Qt::ControlModifier) {
       ToggleCurrent();
@@ -213,16 +218,14 @@ void TDiskPanel::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifie
 }
 
 void TDiskPanel::ToggleCurrent() {
-  form_.Guarded([&] { ApiToggleKeySelection(db(), row()); });
+  form_.Guarded([&] { catalogue().toggleKeySelection(row()); });
 }
 
 void TDiskPanel::GoToDisk(const ShortString& name) {
-  ApiFreeTreeStruct(db());
-  ApiGoToDiskByName(db(), name);
-  if (ApiGetKeyCount(db()) == 0) {
-    ApiSetKeysChanged(db());
-    ApiSetTreeChanged(db());
-    ApiSetFilesChanged(db());
+  catalogue().freeTree();
+  catalogue().goToDiskByName(name);
+  if (catalogue().keyCount() == 0) {
+    catalogue().setAllChanged();
   }
 }
 
@@ -232,13 +235,13 @@ void TDiskPanel::DeleteDisk() {
     const std::optional<CatalogueKey> key = form_.catalogue().currentKey();
     if (!key) return;
     const ShortString& name = key->Name;
-    const int32_t selected = ApiCountSelectedKeys(db());
+    const int32_t selected = catalogue().selectedKeyCount();
     if (selected > 0) {
       if (!askYesNo("Disks selected: " + std::to_string(selected) + ". Delete them all?")) return;
-      ApiDeleteSelectedDisks(db());
+      catalogue().deleteSelectedDisks();
     } else if (!key->deleted()) {
       if (!askYesNo("Delete disk " + quoted(name) + "?")) return;
-      ApiDeleteDisk(db(), key->Index);
+      catalogue().deleteDisk(key->Index);
     } else {
       return;
     }
@@ -263,10 +266,8 @@ void TDiskPanel::UndeleteDisk() {
     if (!key || !key->deleted()) return;
     ShortString candidate = key->Name;
     for (;;) {
-      ShortString found = candidate;
-      int32_t at = 0;
-      if (!ApiFindDisk(db(), found, at)) {
-        ApiRenameDisk(db(), key->Index, candidate, true);
+      if (!catalogue().findDisk(candidate.str())) {
+        catalogue().renameDisk(key->Index, candidate, true);
         GoToDisk(candidate);
         return;
       }
@@ -288,13 +289,11 @@ void TDiskPanel::RenameDisk() {
     ShortString newName;
     if (!askName("Disk name change", name, "", newName)) return;
     for (;;) {
-      ShortString found = newName;
-      int32_t at = 0;
-      if (sameText(newName.view(), name.view()) || !ApiFindDisk(db(), found, at)) {
-        ApiRenameDisk(db(), index, newName, false);
+      if (sameText(newName.view(), name.view()) || !catalogue().findDisk(newName.str())) {
+        catalogue().renameDisk(index, newName, false);
         // The renamed disk stays the current one.
-        ApiFreeTreeStruct(db());
-        ApiGoToDiskByName(db(), newName);
+        catalogue().freeTree();
+        catalogue().goToDiskByName(newName);
         return;
       }
       if (!askName("The name must be unique", newName, alreadyExists(newName), newName)) return;
@@ -304,9 +303,9 @@ void TDiskPanel::RenameDisk() {
 
 void TDiskPanel::ShowDiskInfo() {
   form_.Guarded([&] {
-    TDiskInfo info;
-    if (!ApiGetDiskInfo(db(), info)) return;
-    FormDiskInfo().SetValues(info);
+    const std::optional<TDiskInfo> info = catalogue().diskInfo();
+    if (!info) return;
+    FormDiskInfo().SetValues(*info);
     FormDiskInfo().exec();
   });
 }
@@ -322,14 +321,14 @@ void TDiskPanel::MaskSelect() {
   form_.Guarded([&] {
     std::vector<ShortString> masks;
     if (!AskSelectionMasks(true, masks)) return;
-    ApiSelectKeysByMasks(db(), masks);
+    catalogue().selectKeysByMasks(masks);
     viewport()->update();
   });
 }
 
 void TDiskPanel::UnselectAll() {
   form_.Guarded([&] {
-    for (int32_t i = 0; i < rowCount(); ++i) ApiSelectKey(db(), false, i);
+    for (int32_t i = 0; i < rowCount(); ++i) catalogue().selectKey(false, i);
     viewport()->update();
   });
 }
@@ -339,14 +338,11 @@ void TDiskPanel::SelectAll() {
     // Deleted disks cannot be selected, so only the live ones count.
     bool all = true;
     for (int32_t i = 0; i < rowCount() && all; ++i) {
-      ShortString name;
-      uint16_t flags = 0;
-      if (ApiGetKey(db(), name, flags, i) && (flags & kKeyDeleted) == 0) {
-        all = (flags & kKeySelected) != 0;
-      }
+      const std::optional<CatalogueKey> key = catalogue().key(i);
+      if (key && !key->deleted()) all = (key->Flags & kKeySelected) != 0;
     }
     const bool select = !(PersistentSelections && all);
-    for (int32_t i = 0; i < rowCount(); ++i) ApiSelectKey(db(), select, i);
+    for (int32_t i = 0; i < rowCount(); ++i) catalogue().selectKey(select, i);
     viewport()->update();
   });
 }

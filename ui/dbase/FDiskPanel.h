@@ -8,7 +8,7 @@
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 class TFormDBase;
 
 // The left panel of the database window: the disks in the engine's key order, live ones
@@ -43,7 +43,7 @@ class TDiskPanel : public DrawGrid {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  TDBase* db() const;
+  CatalogueGateway& catalogue() const;
   bool readKey(int32_t row, ShortString& name, uint16_t& flags) const;
   void DrawCell(QPainter& p, int row, const QRect& rect, GridDrawState state);
   bool SelectCell(int row);

@@ -61,10 +61,9 @@ std::string toEditorLineBreaks(const std::string& text) {
   return out;
 }
 
-std::string shortDescOf(TDBase* db, const TOneFileLine& line) {
-  ShortString text;
-  if (line.Data.DescOffset == 0 || !ApiGetShortDesc(db, line.Data.DescOffset, text)) return {};
-  return text.str();
+std::string shortDescOf(const CatalogueGateway& catalogue, const TOneFileLine& line) {
+  return line.Data.DescOffset == 0 ? std::string()
+                                   : catalogue.shortDescription(line.Data.DescOffset);
 }
 
 // The lines of a text as a box 225 px wide breaks them, in the hint's wrapping font.
@@ -106,8 +105,8 @@ TFilePanel::TFilePanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), fo
   ApplyFont(font());
 }
 
-TDBase* TFilePanel::db() const {
-  return form_.GetDBaseHandle();
+CatalogueGateway& TFilePanel::catalogue() const {
+  return form_.catalogue();
 }
 
 bool TFilePanel::detailed() const {
@@ -182,9 +181,9 @@ void TFilePanel::LoadFileList(const std::string& focusName) {
     ShowFileStatus(0, true);
     return;
   }
-  ApiGetCurrentDirTotals(db(), totals_);
+  totals_ = catalogue().currentTotals();
   const TGlobalOptions& options = form_.options();
-  const int32_t focus = lines_.load(ApiGetFileCol(db()), options.SortCrit, options.ReverseSort,
+  const int32_t focus = lines_.load(catalogue().fileList(), options.SortCrit, options.ReverseSort,
                                     ShortString(focusName), forcedNode_);
   longest_ = kLongestStart;
   widest_ = textWidth(kWidestStart);
@@ -278,7 +277,7 @@ void TFilePanel::ShowFileStatus(int32_t index, bool withTotals) {
                                                 : FileStatusLine::Kind::kFile;
       status.size = fileSizeOf(line->Data.Size);
       status.dateTime = static_cast<uint32_t>(line->Data.DateTime);
-      const std::string description = shortDescOf(db(), *line);
+      const std::string description = shortDescOf(catalogue(), *line);
       if (!description.empty()) status.description = description;
       text = FileStatusText(status, form_.options().SizeInKB, form_.options().ShowSeconds);
     });
@@ -380,7 +379,7 @@ void TFilePanel::DrawCell(QPainter& p, int col, int row, QRect rect, GridDrawSta
       // Painting never reports: a description that cannot be read is left out.
       std::string text;
       try {
-        text = shortDescOf(db(), *line);
+        text = shortDescOf(catalogue(), *line);
       } catch (const std::exception&) {
       }
       p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, qtText(text));
@@ -537,7 +536,7 @@ void TFilePanel::DblClick() {
   const TOneFile entry = focused->Entry();
   const uint8_t kind = focused->Kind;
   form_.Guarded([&] {
-    forcedNode_ = kind == kLineParent ? ApiGetCurrentDirCol(db()) : nullptr;
+    forcedNode_ = kind == kLineParent ? catalogue().currentFolder() : nullptr;
     if (shiftState_ & Qt::ShiftModifier) {
       if (kind == kLineFile || kind == kLineArchive) {
         ExecFile(entry);
@@ -552,8 +551,8 @@ void TFilePanel::DblClick() {
     }
     const bool folderLike = (entry.Data.Attr & (kAttrFolder | kAttrArchiveFolder)) != 0;
     if (folderLike && entry.SubDir != nullptr) {
-      ApiSetCurrentDirCol(db(), entry.SubDir);
-      ApiUpdateFileCol(db());
+      catalogue().setCurrentFolder(entry.SubDir);
+      catalogue().updateFileList();
       form_.UpdatePanelHeaders();
       if (TTreePanel* tree = form_.treePanel()) tree->SelectTreeFolder(entry.SubDir);
     } else if (!folderLike && form_.options().EnableShellExecute) {
@@ -573,10 +572,10 @@ void TFilePanel::GoToParent() {
   if (parent == nullptr) return;
   TDirCollection* node = parent->SubDir;
   form_.Guarded([&] {
-    forcedNode_ = ApiGetCurrentDirCol(db());
+    forcedNode_ = catalogue().currentFolder();
     if ((parent->Data.Attr & kAttrFolder) == 0 || node == nullptr) return;
-    ApiSetCurrentDirCol(db(), node);
-    ApiUpdateFileCol(db());
+    catalogue().setCurrentFolder(node);
+    catalogue().updateFileList();
     form_.UpdatePanelHeaders();
     if (TTreePanel* tree = form_.treePanel()) tree->SelectTreeFolder(node);
   });
@@ -591,7 +590,7 @@ void TFilePanel::ExecFile(const TOneFile& entry) {
 
 void TFilePanel::OpenExplorer(const TOneFile& entry) {
   DebugLog("->OpenExplorer");
-  if (ApiIsInArchive(db())) {
+  if (catalogue().isInArchive()) {
     ExecFile(entry);
     return;
   }
@@ -600,26 +599,19 @@ void TFilePanel::OpenExplorer(const TOneFile& entry) {
 
 void TFilePanel::openEntry(const TOneFile& entry, bool folder) {
   for (;;) {
-    ShortString name;
-    ShortString label;
-    ShortString base;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    ApiGetCurrentDiskDetails(db(), name, ShortString::kMaxLength, label, ShortString::kMaxLength,
-                             base, ShortString::kMaxLength, flags, index);
+    const CatalogueDiskDetails disk = catalogue().currentDiskDetails();
+    const ShortString& name = disk.Name;
+    const ShortString& label = disk.Label;
+    const ShortString& base = disk.Path;
     DebugLog("BasePath=%s, OrigDiskName=%s, OrigVolumeLabel=%s", base.str().c_str(),
              name.str().c_str(), label.str().c_str());
     std::string basePath = base.str();
     if (!basePath.empty() && basePath.back() == '\\') basePath.pop_back();
-    ShortString folderPath;
-    ApiGetCurrentPath(db(), folderPath);
     std::string target;
-    std::string folderText = folderPath.str();
-    const bool inArchive = !folder && ApiIsInArchive(db());
+    std::string folderText = catalogue().currentPath();
+    const bool inArchive = !folder && catalogue().isInArchive();
     if (inArchive) {
-      ShortString archive;
-      ApiGetArchivePath(db(), archive);
-      folderText = archive.str();
+      folderText = catalogue().archivePath();
       DebugLog("Is in archive");
       target = basePath + folderText;
     } else {
@@ -667,25 +659,23 @@ void TFilePanel::EditDescription() {
     return;
   }
   form_.Guarded([&] {
-    ShortString path;
-    ApiGetCurrentPath(db(), path);
-    std::string label = path.str();
+    std::string label = catalogue().currentPath();
     if (label.empty() || label.back() != '\\') label += '\\';
     label += FullNameOf(*line);
     std::string text;
-    if (line->Data.DescOffset != 0) ApiGetFullDesc(db(), line->Data.DescOffset, text);
+    if (line->Data.DescOffset != 0) text = catalogue().fullDescription(line->Data.DescOffset);
     TFormDescription& dialog = FormDescription();
     form_.ApplyDescriptionFont(dialog.MemoDesc);
     const bool readOnly = form_.readOnly();
     dialog.Prepare(qtText(toEditorLineBreaks(text)), qtText(label), readOnly);
     if (dialog.exec() != QDialog::Accepted || !dialog.Modified() || readOnly) return;
     int32_t entry = line->EntryOffset;
-    if (!ApiSetDesc(db(), entry, toStoredLineBreaks(fromQt(dialog.Text())))) {
+    if (!catalogue().setDescription(entry, toStoredLineBreaks(fromQt(dialog.Text())))) {
       services().messages->show("Error", "The description cannot be saved.", BoxIcon::kError);
       return;
     }
     line->Data.DescOffset = entry;
-    ApiUpdateDescRef(db(), line->Entry());
+    catalogue().updateDescriptionRef(line->Entry());
     viewport()->update();
     ShowFileStatus(focusedIndex(), false);
   });
@@ -747,8 +737,8 @@ void TFilePanel::ShowDescHint() {
   if (line == nullptr) return;
   std::vector<std::string> texts;
   form_.Guarded([&] {
-    texts = DescHintLines(*line, brief(), shortDescOf(db(), *line), form_.options().ShowSeconds,
-                          form_.options().SizeInKB);
+    texts = DescHintLines(*line, brief(), shortDescOf(catalogue(), *line),
+                          form_.options().ShowSeconds, form_.options().SizeInKB);
   });
   if (texts.empty()) return;
   QStringList plain;

@@ -17,7 +17,7 @@
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 class TFormDBase;
 
 enum class FileColumnKind : uint8_t { kName = 0, kDateTime = 1, kSize = 2, kDescription = 3 };
@@ -83,7 +83,7 @@ class TFilePanel : public DrawGrid {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  TDBase* db() const;
+  CatalogueGateway& catalogue() const;
   bool detailed() const;
   bool brief() const { return !detailed(); }
   int32_t indexOfCell(int col, int row) const;

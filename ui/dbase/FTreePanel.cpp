@@ -88,8 +88,8 @@ TTreePanel::TTreePanel(TFormDBase& form, QWidget* parent)
           [this](const QModelIndex& index) { OutlineTreeClick(index); });
 }
 
-TDBase* TTreePanel::db() const {
-  return form_.GetDBaseHandle();
+CatalogueGateway& TTreePanel::catalogue() const {
+  return form_.catalogue();
 }
 
 TDirCollection* TTreePanel::nodeAt(int position) const {
@@ -123,7 +123,7 @@ void TTreePanel::build() {
     const QSignalBlocker block(selectionModel());
     // An outline that cannot be completed shows what it has.
     try {
-      model_->rebuild(ApiGetRootDirCol(db()));
+      model_->rebuild(catalogue().rootFolder());
     } catch (const EKstvException& e) {
       ShowErrorBox(e.what());
     }
@@ -137,13 +137,13 @@ void TTreePanel::build() {
 
 void TTreePanel::ReloadTree(int32_t diskRow) {
   if (form_.scanRunning()) return;
-  if (ApiGetKeyCount(db()) == 0) {
+  if (catalogue().keyCount() == 0) {
     const QSignalBlocker block(selectionModel());
     model_->rebuild(nullptr);
     form_.UpdatePanelHeaders();
     return;
   }
-  ApiGoToDisk(db(), diskRow);
+  catalogue().goToDisk(diskRow);
   if (!form_.options().ShowTree) return;
   build();
   form_.UpdatePanelHeaders();
@@ -187,8 +187,8 @@ void TTreePanel::OutlineTreeClick(const QModelIndex& index) {
   TDirCollection* node = nodeAt(TTreeModel::positionOf(index));
   if (node == nullptr) return;
   form_.Guarded([&] {
-    ApiSetCurrentDirCol(db(), node);
-    ApiUpdateFileCol(db());
+    catalogue().setCurrentFolder(node);
+    catalogue().updateFileList();
     form_.UpdatePanelHeaders();
   });
 }
@@ -200,8 +200,8 @@ void TTreePanel::Arrange() {
   } else if (show && isHidden()) {
     form_.Guarded([&] {
       RebuildTree(false);
-      if (!form_.IsDBaseEmpty()) SelectTreeFolder(ApiGetCurrentDirCol(db()));
-      ApiClearFilesChanged(db());
+      if (!form_.IsDBaseEmpty()) SelectTreeFolder(catalogue().currentFolder());
+      catalogue().clearFilesChanged();
       RebuildTree(true);
     });
   }

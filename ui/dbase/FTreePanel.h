@@ -8,7 +8,7 @@
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 class TDirCollection;
 class TFormDBase;
 
@@ -83,7 +83,7 @@ class TTreePanel : public QTreeView {
   void focusInEvent(QFocusEvent* event) override;
 
  private:
-  TDBase* db() const;
+  CatalogueGateway& catalogue() const;
   void clearOutline();
   // Steps 3 to 5 of a rebuild: the root, its subfolders, the expansion.
   void build();
