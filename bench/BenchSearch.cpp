@@ -42,7 +42,9 @@ int64_t FoundFilesBench::searchIntoWindow(const TSearchDlgData& request) {
   window_ = std::make_unique<TFormFoundFileList>(TFoundOwner{}, foundFileSortOf(request));
   window_->resize(1000, 600);
   window_->show();
-  window_->FillList(database_->get());
+  CatalogueGateway catalogue(database_->get());
+  window_->FillList(catalogue);
+  catalogue.release();
   paint(*window_);
   return static_cast<int64_t>(window_->lines().size());
 }

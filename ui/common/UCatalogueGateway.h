@@ -29,6 +29,14 @@ struct CatalogueDiskDetails {
   int32_t Index = 0;
 };
 
+// One item of the engine's found list.
+struct CatalogueFoundItem {
+  TOneFile Record;
+  ShortString Disk;
+  ShortString Folder;
+  ShortString ShortDesc;
+};
+
 // Where the database window stands: the current disk and folder. An empty disk means there is
 // no place to come back to (an empty database).
 struct CataloguePlace {
@@ -149,6 +157,11 @@ class CatalogueGateway {
   // the new disk saved before the old one is marked deleted, both in one write of the keys.
   // False when the engine refused the write; engine exceptions pass on.
   bool saveScannedDisk(int32_t formerBlock);
+  // Scans the drive or folder at path into a new current tree, carrying over from the former
+  // version when one is kept.
+  bool scanDisk(const ShortString& path, const ShortString& diskName, const ShortString& label) {
+    return ApiScanDisk(handle_, path, diskName, label);
+  }
   // After a scan, saved or not: neither tree stays loaded.
   void freeScanTrees();
 
@@ -159,6 +172,8 @@ class CatalogueGateway {
   bool searchFreeSpace(TProgressCallback progress);
   SearchCounts searchCounts() const;
   int32_t foundCount() const;
+  std::optional<CatalogueFoundItem> foundItem(int32_t index) const;
+  void freeFound() { ApiFreeFound(handle_); }
 
  private:
   template <class Search>

@@ -63,11 +63,11 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
 }
 
 int TFormScanProgress::runJob() {
-  ApiGetLocalOptions(DBaseHandle, scanOptions_);
+  scanOptions_ = Catalogue->localOptions();
   ApiSetCallbacks(answerNo, AskArchive, ShowMessage, AppendMessage, ShowPercent,
                   TProgressWindow::abortRequested);
-  ScanResult = ApiScanDisk(DBaseHandle, ShortString(ScanPath), ShortString(DiskName),
-                           ShortString(VolumeLabel));
+  ScanResult =
+      Catalogue->scanDisk(ShortString(ScanPath), ShortString(DiskName), ShortString(VolumeLabel));
   return QDialog::Accepted;
 }
 

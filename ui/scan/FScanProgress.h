@@ -5,6 +5,7 @@
 
 #include "engine/UApi.h"
 #include "engine/ULocalOptions.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UFittedText.h"
 #include "ui/common/UProgressWindow.h"
 
@@ -24,7 +25,7 @@ class TFormScanProgress : public TProgressWindow {
   explicit TFormScanProgress(QWidget* parent = nullptr);
 
   // Set by the caller before each showing.
-  TDBase* DBaseHandle = nullptr;
+  CatalogueGateway* Catalogue = nullptr;
   char Drive = 0;
   std::string DiskName;
   std::string VolumeLabel;

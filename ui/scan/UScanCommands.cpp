@@ -52,14 +52,11 @@ bool ScanCommands::ScanFolderAsDisk(const std::string& folder, const std::string
 
 void ScanCommands::RescanDisk() {
   if (readOnly()) return;
-  ShortString name;
-  ShortString label;
-  ShortString path;
-  uint16_t flags = 0;
-  int32_t index = 0;
-  ApiGetCurrentDiskDetails(catalogue_.handle(), name, ShortString::kMaxLength, label,
-                           ShortString::kMaxLength, path, ShortString::kMaxLength, flags, index);
-  if ((flags & kKeyDeleted) != 0 || name.empty()) return;
+  const CatalogueDiskDetails disk = catalogue_.currentDiskDetails();
+  const ShortString& name = disk.Name;
+  const ShortString& label = disk.Label;
+  const ShortString& path = disk.Path;
+  if ((disk.Flags & kKeyDeleted) != 0 || name.empty()) return;
   std::string basePath = path.str();
   if (basePath.size() == 2) basePath += '\\';
   std::string scanPath;
@@ -119,7 +116,7 @@ std::string ScanCommands::askName(char drive, const std::string& label, DriveKin
     // Stored at once: a name generated twice must not repeat because the settings were not
     // confirmed in between.
     ++options_.DiskNameCounter;
-    ApiSetLocalOptions(catalogue_.handle(), options_);
+    catalogue_.setLocalOptions(options_);
   }
   return name;
 }
@@ -153,7 +150,7 @@ bool ScanCommands::ScanDiskCore(char drive, const std::string& folder, bool resc
   }
 
   catalogue_.clearForScan();
-  ScanRequest request{catalogue_.handle(), drive, diskName, volumeLabel, folder};
+  ScanRequest request{&catalogue_, drive, diskName, volumeLabel, folder};
   const bool scanned = window_.runScan(request);
   if (scanned) {
     // The new disk and the old one's deletion are saved together, so a failed save leaves the
@@ -174,7 +171,7 @@ bool ScanCommands::ScanDiskCore(char drive, const std::string& folder, bool resc
     }
   }
   catalogue_.freeScanTrees();
-  ApiGoToDiskByName(catalogue_.handle(), ShortString(diskName));
+  catalogue_.goToDiskByName(ShortString(diskName));
   return scanned;
 }
 

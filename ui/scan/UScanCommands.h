@@ -10,7 +10,7 @@ namespace vellomar {
 
 // What the scan progress dialog is given to run.
 struct ScanRequest {
-  TDBase* handle = nullptr;
+  CatalogueGateway* catalogue = nullptr;
   char drive = 0;
   std::string diskName;
   std::string volumeLabel;

@@ -41,11 +41,11 @@ void TFormFoundEmptyList::layoutGrid() {
   Grid->setColWidth(4, kDescSamples * fm.horizontalAdvance(QString::fromLatin1(kDescSample)));
 }
 
-void TFormFoundEmptyList::FillList(TDBase* handle) {
+void TFormFoundEmptyList::FillList(CatalogueGateway& catalogue) {
   lines_.clear();
   std::vector<TOneELine> lines;
-  readFoundItems(handle, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
-                                  const ShortString&, const ShortString& text) {
+  readFoundItems(catalogue, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
+                                     const ShortString&, const ShortString& text) {
     // The free-space search keeps the disk size in the size field and the free space in the
     // date-time field, both in kB.
     lines.emplace_back(record.Data.Size, record.Data.DateTime, disk.view(), text.view(), i);

@@ -19,7 +19,7 @@ class TFormFoundEmptyList : public TFoundLinesWindow<TOneELine> {
   Kind kind() const override { return Kind::kFoundEmpty; }
 
   // Copies the engine's found list of handle into the window, sorted, and frees that list.
-  void FillList(TDBase* handle);
+  void FillList(CatalogueGateway& catalogue);
   void PrintList() override;
   void ExportList() override;
 

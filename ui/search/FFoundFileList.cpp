@@ -7,7 +7,6 @@
 #include <array>
 #include <string_view>
 
-#include "engine/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UColumnSamples.h"
 #include "ui/common/UFittedText.h"
@@ -110,13 +109,13 @@ void TFormFoundFileList::layoutGrid() {
   Grid->setColWidth(5, kDescSamples * textWidth(fm, kDescSample));
 }
 
-void TFormFoundFileList::FillList(TDBase* handle) {
+void TFormFoundFileList::FillList(CatalogueGateway& catalogue) {
   lines_.clear();
   widestName_ = 50;
   std::vector<TOneFLine> lines;
-  lines.reserve(static_cast<size_t>(std::max(ApiFoundCount(handle), 0)));
-  readFoundItems(handle, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
-                                  const ShortString& folder, const ShortString& desc) {
+  lines.reserve(static_cast<size_t>(std::max(catalogue.foundCount(), 0)));
+  readFoundItems(catalogue, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
+                                     const ShortString& folder, const ShortString& desc) {
     lines.emplace_back(record, 0, i, disk.view(), folder.view(), desc.view());
   });
   rankFoundFileTexts(lines);

@@ -24,7 +24,7 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
   Kind kind() const override { return Kind::kFoundFiles; }
 
   // Copies the engine's found list of handle into the window, sorted, and frees that list.
-  void FillList(TDBase* handle);
+  void FillList(CatalogueGateway& catalogue);
   void PrintList() override;
   void ExportList() override;
   // Shows the description of the line the mouse rests on in a balloon.

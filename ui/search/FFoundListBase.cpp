@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "engine/UApi.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UKeyDispatcher.h"
 #include "ui/common/UServices.h"
@@ -99,22 +98,20 @@ void TFoundListBase::ApplyGlobalOptions() {
   Grid->viewport()->update();
 }
 
-void TFoundListBase::readFoundItems(TDBase* handle, const FoundItemSink& add) {
+void TFoundListBase::readFoundItems(CatalogueGateway& catalogue, const FoundItemSink& add) {
   runGuarded(
       [&] {
-        const int32_t n = ApiFoundCount(handle);
+        const int32_t n = catalogue.foundCount();
         withSortingProgress(n, [&](const LineProgress& progress) {
-          TOneFile record;
-          ShortString disk, folder, text;
           for (int32_t i = 0; i < n; ++i) {
-            if (ApiGetFoundItem(handle, i, record, disk, folder, text)) {
-              add(i, record, disk, folder, text);
+            if (const std::optional<CatalogueFoundItem> item = catalogue.foundItem(i)) {
+              add(i, item->Record, item->Disk, item->Folder, item->ShortDesc);
             }
             if (progress && !progress(i + 1, n)) return false;
           }
           return true;
         });
-        ApiFreeFound(handle);
+        catalogue.freeFound();
       },
       [this] { close(); });
 }

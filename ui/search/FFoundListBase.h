@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/UShortString.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UMdiChild.h"
 #include "ui/export/UListExport.h"
 #include "ui/search/UFoundFileLines.h"
@@ -19,7 +20,6 @@ class QPainter;
 namespace vellomar {
 
 class DrawGrid;
-class TDBase;
 struct TOneFile;
 
 // The database window a result window was made from, as far as the result window needs it.
@@ -85,10 +85,10 @@ class TFoundListBase : public TMdiChild {
   using FoundItemSink =
       std::function<void(int32_t index, const TOneFile& record, const ShortString& disk,
                          const ShortString& folder, const ShortString& text)>;
-  // Reads the engine's found list of handle item by item into add, under the "Sorting"
+  // Reads the engine's found list of catalogue item by item into add, under the "Sorting"
   // progress window above 700 items (a stop keeps what was read), then frees that list. A
   // failure is reported by the window's convention: a fatal one closes the window.
-  void readFoundItems(TDBase* handle, const FoundItemSink& add);
+  void readFoundItems(CatalogueGateway& catalogue, const FoundItemSink& add);
   // Shows the export dialog for this window's lines (lineAt gives each), while its database
   // window lives.
   void exportLines(ExportListKind kind, const std::function<ExportListLine(int32_t)>& lineAt);

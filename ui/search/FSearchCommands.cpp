@@ -2,7 +2,6 @@
 
 #include <QMdiArea>
 
-#include "engine/UApi.h"
 #include "ui/common/UServices.h"
 #include "ui/grid/UQtText.h"
 #include "ui/search/FFindFileDlg.h"
@@ -89,7 +88,7 @@ void runFileSearch(TSearchHost& host, const TSearchDlgData& request, const std::
           [&] { return new TFormFoundFileList(host.owner(), foundFileSortOf(request)); });
       target->setWindowTitle(
           qtText(foundWindowCaption(mask, host.window().windowTitle().toStdString())));
-      target->FillList(host.catalogue().handle());
+      target->FillList(host.catalogue());
     });
     if (!ok) return;
   }
@@ -168,7 +167,7 @@ void RunFindFreeSpace(TSearchHost& host) {
       const std::string caption =
           host.window().windowTitle().toStdString() + ": List of free space";
       target->setWindowTitle(qtText(utf8Prefix(caption, ShortString::kMaxLength)));
-      target->FillList(host.catalogue().handle());
+      target->FillList(host.catalogue());
     });
     if (!ok) return;
   }

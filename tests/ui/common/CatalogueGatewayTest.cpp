@@ -42,9 +42,8 @@ class CatalogueGatewayTest : public ::testing::Test {
       formerBlock = catalogue_.keepAsFormerVersion(*former);
     }
     catalogue_.clearForScan();
-    const bool saved =
-        ApiScanDisk(catalogue_.handle(), scanPath_, ShortString(name), ShortString("LABEL")) &&
-        catalogue_.saveScannedDisk(formerBlock);
+    const bool saved = catalogue_.scanDisk(scanPath_, ShortString(name), ShortString("LABEL")) &&
+                       catalogue_.saveScannedDisk(formerBlock);
     catalogue_.freeScanTrees();
     return saved;
   }

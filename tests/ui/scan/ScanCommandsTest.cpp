@@ -65,7 +65,7 @@ class ScriptedWindow : public ScanWindow {
     const std::string path =
         request.scanPath.empty() ? std::string{request.drive, ':'} : request.scanPath;
     const bool scanned =
-        ApiScanDisk(request.handle, ShortString(path), ShortString(request.diskName),
+        ApiScanDisk(request.catalogue->handle(), ShortString(path), ShortString(request.diskName),
                     ShortString(request.volumeLabel));
     if (afterScan) afterScan();
     return scanned && !cancel;

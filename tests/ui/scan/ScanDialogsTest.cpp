@@ -296,14 +296,15 @@ class ScanProgressTest : public ::testing::Test {
     const std::string path = dbFolder_.at("progress.kvd");
     ASSERT_TRUE(ApiCreateDBase(ShortString(path)));
     ShortString error;
-    ASSERT_TRUE(ApiOpenDBase(ShortString(path), false, db_, error)) << error.str();
-    dialog_.DBaseHandle = db_;
+    ASSERT_TRUE(catalogue_.open(ShortString(path), false, error)) << error.str();
+    db_ = catalogue_.handle();
+    dialog_.Catalogue = &catalogue_;
     dialog_.Drive = (*system)[0];
     dialog_.DiskName = "Docs";
     dialog_.ScanPath = *system;
   }
   void TearDown() override {
-    if (db_ != nullptr) ApiCloseDBase(db_, false);
+    catalogue_.close();
     setProgramFolder({});
   }
   void scanArchives(uint8_t mode) {
@@ -315,6 +316,7 @@ class ScanProgressTest : public ::testing::Test {
 
   test::TempFolder disk_{"scanprogress"};
   test::TempFolder dbFolder_{"scanprogressdb"};
+  CatalogueGateway catalogue_;
   TDBase* db_ = nullptr;
   TFormScanProgress dialog_;
 };

@@ -469,7 +469,9 @@ TEST(FoundFilesWindow, MoreThan700HitsFillUnderTheSortingWindow) {
     TFormFoundFileList list(TFoundOwner{}, foundFileSortOf(request));
     list.show();
     ProgressWatch watch;
-    list.FillList(&cat.handle);
+    CatalogueGateway catalogue(&cat.handle);
+    list.FillList(catalogue);
+    catalogue.release();
     EXPECT_EQ(watch.captions,
               hits > 700 ? std::vector<std::string>{"Sorting"} : std::vector<std::string>{});
     EXPECT_EQ(list.lines().size(), static_cast<size_t>(hits));
