@@ -16,6 +16,7 @@
 #include "ui/app/UCommandLine.h"
 #include "ui/app/UGlyphs.h"
 #include "ui/app/USideFiles.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UCloseRequest.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UKeyDispatcher.h"
@@ -647,7 +648,7 @@ void TMainForm::MenuNewClick() {
                        "Database with this name is open - file cannot be overwritten.");
       return;
     }
-    if (ApiCreateDBase(ShortString(name))) {
+    if (CatalogueGateway::createFile(name)) {
       OpenDBaseWindow(name);
       recent_.LastOpened = name;
     } else {
@@ -679,7 +680,7 @@ void TMainForm::MenuReindexClick() {
                      "Database with this name is open - it must be closed for compression.");
     return;
   }
-  if (ApiTestDBaseFile(ShortString(name)) == 4) {
+  if (CatalogueGateway::testFile(name) == 4) {
     showErrorMessage("Cannot compress",
                      "This database cannot be compressed, because it is a read-only database.");
     return;
@@ -697,7 +698,7 @@ void TMainForm::MenuRepairClick() {
                      "Database with this name is open. Only closed databases can be repaired.");
     return;
   }
-  const int32_t code = ApiTestDBaseFile(ShortString(name));
+  const int32_t code = CatalogueGateway::testFile(name);
   switch (code) {
     case 2:
       showErrorMessage("Cannot continue",
@@ -756,7 +757,7 @@ void TMainForm::MenuImportClick() {
                      "Database with this name is open. Only closed databases can be imported.");
     return;
   }
-  const int32_t code = ApiTestDBaseFile(ShortString(name));
+  const int32_t code = CatalogueGateway::testFile(name);
   if (code == 4) {
     showErrorMessage("Cannot import",
                      "The database cannot be imported, because it is a read-only (protected) "

@@ -65,6 +65,11 @@ class CatalogueGateway {
   CatalogueGateway(const CatalogueGateway&) = delete;
   CatalogueGateway& operator=(const CatalogueGateway&) = delete;
 
+  // A new empty catalogue file; false when it cannot be written.
+  static bool createFile(const std::string& path) { return ApiCreateDBase(ShortString(path)); }
+  // 0 for a catalogue that opens, else the refusal code of the header check (4 read-only).
+  static int32_t testFile(const std::string& path) { return ApiTestDBaseFile(ShortString(path)); }
+
   // False with the engine's message in errorText; nothing stays open then.
   bool open(const ShortString& path, bool rebuildKeys, ShortString& errorText);
   // The handle is gone afterwards even when the close raises.

@@ -24,7 +24,7 @@ std::vector<const TOneFileLine*> fileLines(TFilePanel& panel, int32_t& focused) 
 
 void printDisks(TFormDBase& form) {
   form.RunAndComeBack([&form] {
-    TFormDiskPrint print(form.GetDBaseHandle(), form.shortName(), &form);
+    TFormDiskPrint print(form.catalogue(), form.shortName(), &form);
     print.exec();
   });
 }

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "engine/UApi.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UServices.h"
 #include "ui/settings/FSettings.h"
@@ -58,8 +58,8 @@ void TFormDiskPrintSelect::showEvent(QShowEvent* event) {
   RadioButtonActDiskDir->setFocus();
 }
 
-TFormDiskPrint::TFormDiskPrint(TDBase* handle, std::string dbaseName, QWidget* parent)
-    : TProgressWindow(parent), handle_(handle), dbaseName_(std::move(dbaseName)) {
+TFormDiskPrint::TFormDiskPrint(CatalogueGateway& catalogue, std::string dbaseName, QWidget* parent)
+    : TProgressWindow(parent), catalogue_(catalogue), dbaseName_(std::move(dbaseName)) {
   setWindowTitle("Disk Print");
   auto* layout = new QGridLayout(this);
   Label1 = new QLabel("Disks/files read:", this);
@@ -86,14 +86,14 @@ void TFormDiskPrint::showEvent(QShowEvent* event) {
 int TFormDiskPrint::runJob() {
   TFormDiskPrintSelect select(this);
   select.setWindowTitle("Print Selection");
-  select.enableSelectedDisks(ApiCountSelectedKeys(handle_) > 0);
+  select.enableSelectedDisks(catalogue_.selectedKeyCount() > 0);
   if (select.exec() != QDialog::Accepted) return QDialog::Rejected;
   QPrinter printer;
   TPrintChoice choice;
   if (!printTarget().choose(this, printer, choice, false)) return QDialog::Rejected;
   Gauge->setValue(0);
   Gauge->show();
-  TCatalogPrint run(handle_, dbaseName_, options_, *this);
+  TCatalogPrint run(catalogue_.handle(), dbaseName_, options_, *this);
   const TPrintResult result = run.run(printer, choice, select.scope());
   ShowPrintFailure(result);
   // A refused printer or a cancelled walk did not print what was asked.

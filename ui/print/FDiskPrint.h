@@ -14,7 +14,7 @@ class QRadioButton;
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 
 // The scope of a catalogue print or export: the current folder, the current disk or the
 // selected disks.
@@ -44,7 +44,7 @@ class TFormDiskPrintSelect : public QDialog {
 class TFormDiskPrint : public TProgressWindow, private TCatalogPrintStatus {
   Q_OBJECT
  public:
-  TFormDiskPrint(TDBase* handle, std::string dbaseName, QWidget* parent = nullptr);
+  TFormDiskPrint(CatalogueGateway& catalogue, std::string dbaseName, QWidget* parent = nullptr);
 
   // The options of the run: the settings dialog's when there is one, taken on show.
   TGlobalOptions& options() { return options_; }
@@ -65,7 +65,7 @@ class TFormDiskPrint : public TProgressWindow, private TCatalogPrintStatus {
   void showProgress(int32_t disks, int32_t files, int32_t percent) override;
   bool abortRequested() override;
 
-  TDBase* handle_;
+  CatalogueGateway& catalogue_;
   std::string dbaseName_;
   TGlobalOptions options_;
 };

@@ -12,6 +12,7 @@
 #include "engine/UApi.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/print/PrintedPdf.h"
+#include "tests/ui/support/BorrowedCatalogue.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/print/FDiskPrint.h"
@@ -49,12 +50,13 @@ class DiskPrintWindow : public ::testing::Test {
 
   test::TempFolder folder;
   testing::TestCatalogue cat;
+  test::BorrowedCatalogue catalogue{&cat.handle};
 };
 
 TEST_F(DiskPrintWindow, ScopeDialogThenPrintToTheChosenTarget) {
   const std::string path = folder.at("disk.pdf");
   setPrintTarget(std::make_unique<test::PdfTarget>(path, TPrintChoice{}));
-  TFormDiskPrint form(&cat.handle, "catalogue");
+  TFormDiskPrint form(catalogue.get(), "catalogue");
   form.options() = test::printOptions();
   bool offeredSelected = true;
   QString caption;
@@ -79,7 +81,7 @@ TEST_F(DiskPrintWindow, CancelInEitherDialogPrintsNothing) {
   ApiSelectKey(&cat.handle, true, 1);
   for (bool cancelScope : {true, false}) {
     setPrintTarget(std::make_unique<test::PdfTarget>(path, TPrintChoice{}, false));
-    TFormDiskPrint form(&cat.handle, "catalogue");
+    TFormDiskPrint form(catalogue.get(), "catalogue");
     bool offeredSelected = false;
     whenModal<TFormDiskPrintSelect>([&](TFormDiskPrintSelect* select) {
       offeredSelected = select->RadioButtonSelectedDisks->isEnabled();
@@ -93,7 +95,7 @@ TEST_F(DiskPrintWindow, CancelInEitherDialogPrintsNothing) {
 
 TEST_F(DiskPrintWindow, APrinterThatCannotBeOpenedEndsTheRunAsNotPrinted) {
   setPrintTarget(std::make_unique<test::PdfTarget>(folder.at("missing/disk.pdf"), TPrintChoice{}));
-  TFormDiskPrint form(&cat.handle, "catalogue");
+  TFormDiskPrint form(catalogue.get(), "catalogue");
   form.options() = test::printOptions();
   whenModal<TFormDiskPrintSelect>(
       [](TFormDiskPrintSelect* select) { QTest::mouseClick(select->ButtonOK, Qt::LeftButton); });

@@ -13,21 +13,10 @@
 #include "platform/PPaths.h"
 #include "tests/platform/FixtureMachine.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/support/BorrowedCatalogue.h"
 
 namespace vellomar {
 namespace {
-
-// A gateway over the fixture's handle for one command; the fixture keeps the handle, which its
-// tests close and open again.
-struct Borrowed {
-  explicit Borrowed(TDBase* handle) : gateway(handle) {}
-  ~Borrowed() { gateway.release(); }
-  Borrowed(const Borrowed&) = delete;
-  Borrowed& operator=(const Borrowed&) = delete;
-  CatalogueGateway& get() { return gateway; }
-
-  CatalogueGateway gateway;
-};
 
 // The window's side of the scanning commands, answering from a script and recording what it
 // was asked. Its scan runs the engine as the progress dialog does.
@@ -124,7 +113,8 @@ class ScanCommandsTest : public testing::Test {
     return names;
   }
   bool scanFolder(const std::string& name) {
-    return ScanCommands(Borrowed(db_).get(), options_, window_).ScanFolderAsDisk(root_, name);
+    return ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_)
+        .ScanFolderAsDisk(root_, name);
   }
   void showDeleted() {
     options_.ShowDeleted = true;
@@ -181,7 +171,7 @@ TEST_F(ScanCommandsTest, RescanReplacesTheDiskWithoutTheOverwriteQuestion) {
   showDeleted();
   disk_.file("c.txt", "gamma");
   window_.rescanPath = root_;
-  ScanCommands(Borrowed(db_).get(), options_, window_).RescanDisk();
+  ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_).RescanDisk();
   EXPECT_EQ(diskNames(), (std::vector<std::string>{"Docs", "Docs [1] (deleted)"}));
   for (const std::string& line : window_.log) EXPECT_EQ(line.find("Overwrite"), std::string::npos);
   TFileCollection* files = ApiGetFileCol(db_);
@@ -211,7 +201,7 @@ TEST_F(ScanCommandsTest, RescanWithAnotherLabelAsksFirst) {
   window_.rescanPath = root_;
   window_.rescanLabel = "OTHER";
   window_.answers = {ScanAnswer::kNo};
-  ScanCommands(Borrowed(db_).get(), options_, window_).RescanDisk();
+  ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_).RescanDisk();
   EXPECT_NE(window_.log.back().find("and actual volume label (OTHER) are different"),
             std::string::npos);
   EXPECT_EQ(diskNames(), (std::vector<std::string>{"Docs"}));
@@ -236,7 +226,7 @@ TEST_F(ScanCommandsTest, RescanWhoseSaveFailsLeavesTheOldDiskLive) {
     limited.rlim_cur = 1;
     setrlimit(RLIMIT_FSIZE, &limited);
   };
-  ScanCommands(Borrowed(db_).get(), options_, window_).RescanDisk();
+  ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_).RescanDisk();
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(window_.log.back(), "jump Docs \\ focused");
@@ -252,9 +242,9 @@ TEST_F(ScanCommandsTest, GeneratedNameRaisesTheCounterInTheDatabaseAtOnce) {
   const char drive = root_.front();
   window_.names = {"typed", ScriptedWindow::kGenerated};
   window_.answers = {ScanAnswer::kNo, ScanAnswer::kNo};
-  ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk(drive, false);
+  ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_).ScanDisk(drive, false);
   EXPECT_EQ(options_.DiskNameCounter, 4) << "a typed name leaves the counter";
-  ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk(drive, false);
+  ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_).ScanDisk(drive, false);
   const std::string& asked = window_.log.front();
   ASSERT_EQ(asked.substr(0, 7), std::string("name ") + drive + ":");
   EXPECT_NE(asked.find("generated [Disk 5 ("), std::string::npos) << asked;
@@ -266,14 +256,17 @@ TEST_F(ScanCommandsTest, GeneratedNameRaisesTheCounterInTheDatabaseAtOnce) {
 
 TEST_F(ScanCommandsTest, NameDialogCancelledOrEmptyEndsTheCommand) {
   const char drive = root_.front();
-  EXPECT_FALSE(ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk(drive, false));
+  EXPECT_FALSE(
+      ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_).ScanDisk(drive, false));
   window_.names = {"   "};
-  EXPECT_FALSE(ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk(drive, false));
+  EXPECT_FALSE(
+      ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_).ScanDisk(drive, false));
   EXPECT_EQ(ApiGetKeyCount(db_), 0);
 }
 
 TEST_F(ScanCommandsTest, InaccessibleDriveIsReported) {
-  EXPECT_FALSE(ScanCommands(Borrowed(db_).get(), options_, window_).ScanDisk('Y', false));
+  EXPECT_FALSE(
+      ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_).ScanDisk('Y', false));
   EXPECT_EQ(window_.log, (std::vector<std::string>{"Error: Drive Y: is not accessible."}));
 }
 
@@ -308,7 +301,7 @@ class ScanNamingTest : public ScanCommandsTest {
     window_.names.clear();
   }
   bool scan(bool unattended) {
-    return ScanCommands(Borrowed(db_).get(), options_, window_, *table_)
+    return ScanCommands(test::BorrowedCatalogue(db_).get(), options_, window_, *table_)
         .ScanDisk(letter_, unattended);
   }
 

@@ -15,6 +15,7 @@
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/dbase/PanelWindow.h"
 #include "tests/ui/print/PrintedPdf.h"
+#include "tests/ui/support/BorrowedCatalogue.h"
 #include "ui/dialogs/FProgress.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/search/FFindFileDlg.h"
@@ -469,9 +470,7 @@ TEST(FoundFilesWindow, MoreThan700HitsFillUnderTheSortingWindow) {
     TFormFoundFileList list(TFoundOwner{}, foundFileSortOf(request));
     list.show();
     ProgressWatch watch;
-    CatalogueGateway catalogue(&cat.handle);
-    list.FillList(catalogue);
-    catalogue.release();
+    list.FillList(test::BorrowedCatalogue(&cat.handle).get());
     EXPECT_EQ(watch.captions,
               hits > 700 ? std::vector<std::string>{"Sorting"} : std::vector<std::string>{});
     EXPECT_EQ(list.lines().size(), static_cast<size_t>(hits));
