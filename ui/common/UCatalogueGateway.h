@@ -170,6 +170,12 @@ class CatalogueGateway {
   // After a scan, saved or not: neither tree stays loaded.
   void freeScanTrees();
 
+  // ---- Disk walks ----
+  // Scope 1 current disk, 2 selected, 3 not selected, 4 the current folder down; mode 0
+  // measure, 1 print, 2 export, through the walk's callbacks installed for this catalogue.
+  void walkDisks(int32_t scope, int32_t mode) { ApiIterateDisks(handle_, scope, mode); }
+  void resetExportCallbacks() { ApiResetExportCallbacks(handle_); }
+
   // ---- Search runs ----
   // The tree is freed and the found items cleared first; the progress callback is installed
   // for the run and reset after it, also when the search raises. True when anything was found.

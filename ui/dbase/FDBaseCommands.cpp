@@ -239,7 +239,7 @@ void TFormDBase::ExportDBase() {
   if (closing_) return;
   RunAndComeBack([this] {
     TFormDiskExport form(this);
-    form.DBaseHandle = catalogue_.handle();
+    form.Catalogue = &catalogue_;
     form.exec();
   });
 }

@@ -2,7 +2,6 @@
 
 #include <QLabel>
 
-#include "engine/UApi.h"
 #include "ui/dbruns/UDialogExec.h"
 #include "ui/export/UExport.h"
 #include "ui/print/FDiskPrint.h"
@@ -25,13 +24,15 @@ void showExportProgress(bool& abort) {
 // The walk's callbacks, taken back on every path.
 class ExportCallbacks {
  public:
-  explicit ExportCallbacks(TDBase* db) : db_(db) { SetExportCallbacks(db, showExportProgress); }
-  ~ExportCallbacks() { ApiResetExportCallbacks(db_); }
+  explicit ExportCallbacks(CatalogueGateway& catalogue) : catalogue_(catalogue) {
+    SetExportCallbacks(catalogue.handle(), showExportProgress);
+  }
+  ~ExportCallbacks() { catalogue_.resetExportCallbacks(); }
   ExportCallbacks(const ExportCallbacks&) = delete;
   ExportCallbacks& operator=(const ExportCallbacks&) = delete;
 
  private:
-  TDBase* db_;
+  CatalogueGateway& catalogue_;
 };
 
 }  // namespace
@@ -46,15 +47,15 @@ int TFormDiskExport::runJob() {
   if (FormSettings != nullptr) FormSettings->ApplyDisplayGlobals();
   FormDiskPrintSelect->setWindowTitle(QStringLiteral("Items To Be Exported"));
   FormDiskPrintSelect->LabelWhat->setText(QStringLiteral("Export:"));
-  FormDiskPrintSelect->enableSelectedDisks(ApiCountSelectedKeys(DBaseHandle) > 0);
+  FormDiskPrintSelect->enableSelectedDisks(Catalogue->selectedKeyCount() > 0);
   if (execDialog(*FormDiskPrintSelect) != QDialog::Accepted) return QDialog::Rejected;
   const std::string output = chooseTemplateAndOutput(
-      "Export Format for Database (*.vefd)|*.vefd|All files (*.*)|*.*", DBaseHandle);
+      "Export Format for Database (*.vefd)|*.vefd|All files (*.*)|*.*", Catalogue->handle());
   if (output.empty()) return QDialog::Rejected;
   ExportOutputFile file(output);
   {
-    const ExportCallbacks installed(DBaseHandle);
-    ApiIterateDisks(DBaseHandle, FormDiskPrintSelect->scope(), 2);
+    const ExportCallbacks installed(*Catalogue);
+    Catalogue->walkDisks(FormDiskPrintSelect->scope(), 2);
   }
   file.close();
   return QDialog::Accepted;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/dbruns/FExportRun.h"
 
 namespace vellomar {
@@ -13,7 +14,7 @@ class TFormDiskExport : public TFormExportRun {
  public:
   explicit TFormDiskExport(QWidget* parent = nullptr);
 
-  TDBase* DBaseHandle = nullptr;
+  CatalogueGateway* Catalogue = nullptr;
   TFormDiskPrintSelect* FormDiskPrintSelect;
 
  protected:

@@ -10,6 +10,7 @@
 #include "tests/support/TempFolder.h"
 #include "tests/ui/dbruns/RunCatalogues.h"
 #include "tests/ui/export/ExportCatalogue.h"
+#include "tests/ui/support/BorrowedCatalogue.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/common/UPieGauge.h"
@@ -129,7 +130,8 @@ TEST_F(RunWindowsTest, DatabaseExportThroughATemplate) {
   const std::string output = folder_.at("alpha.htm");
   answerDialogs(1, "HTML Detailed.vefd", output);
   TFormDiskExport form;
-  form.DBaseHandle = fixture.handle();
+  test::BorrowedCatalogue catalogue(fixture.handle());
+  form.Catalogue = &catalogue.get();
   EXPECT_EQ(form.exec(), QDialog::Accepted);
   EXPECT_TRUE(test::recorder().boxes.empty());
   EXPECT_EQ(scopeCaption_, "Items To Be Exported");
@@ -160,7 +162,8 @@ TEST_F(RunWindowsTest, ATemplateWithoutItsMarkerExportsNothing) {
   answerDialogs(4, "", output);
   test::recorder().fileAnswers = {notATemplate, output};
   TFormDiskExport form;
-  form.DBaseHandle = fixture.handle();
+  test::BorrowedCatalogue catalogue(fixture.handle());
+  form.Catalogue = &catalogue.get();
   EXPECT_EQ(form.exec(), QDialog::Rejected);
   ASSERT_EQ(test::recorder().boxes.size(), 1u);
   EXPECT_EQ(test::recorder().boxes[0].caption, "Error");
