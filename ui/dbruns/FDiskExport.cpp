@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "engine/UApi.h"
+#include "export/UExport.h"
 #include "ui/dbruns/UDialogExec.h"
-#include "ui/export/UExport.h"
 #include "ui/print/FDiskPrint.h"
 #include "ui/settings/FSettings.h"
 

@@ -13,7 +13,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include "ui/common/UIniFile.h"
+#include "foundation/UIniFile.h"
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/settings/USettings.h"

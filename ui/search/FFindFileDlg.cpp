@@ -14,7 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/common/UIniFile.h"
+#include "foundation/UIniFile.h"
 #include "ui/common/UServices.h"
 #include "ui/search/FMoreOptions.h"
 #include "ui/search/UHistoryCombo.h"

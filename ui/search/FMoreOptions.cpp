@@ -16,7 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "ui/common/UIniFile.h"
+#include "foundation/UIniFile.h"
 #include "ui/common/UServices.h"
 #include "ui/search/UHistoryCombo.h"
 #include "ui/search/USearchIni.h"

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "foundation/UIniFile.h"
 #include "platform/PLibrary.h"
 #include "platform/PPaths.h"
 #include "tests/platform/FixtureMachine.h"
@@ -17,7 +18,6 @@
 #include "tests/ui/dbase/PanelWindow.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
-#include "ui/common/UIniFile.h"
 #include "ui/common/UPieGauge.h"
 #include "ui/drives/FSelectFolder.h"
 #include "ui/drives/UDrives.h"
