@@ -173,10 +173,8 @@ int64_t scanFromProgram(const std::string& database, const std::string& folder,
   TDBase* handle = window->GetDBaseHandle();
   window->setScanRunning(true);
   TFormScanProgress progress(window);
-  progress.DBaseHandle = handle;
-  progress.ScanPath = systemPath(folder).str();
-  progress.Drive = progress.ScanPath.front();
-  progress.DiskName = diskName;
+  const std::string path = systemPath(folder).str();
+  progress.Request = {handle, path.front(), diskName, "", path};
   progress.exec();
   if (!progress.ScanResult) throw std::runtime_error("the scan of " + folder + " failed");
   TDiskInfo info;

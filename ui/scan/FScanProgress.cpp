@@ -55,16 +55,16 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
   Gauge->hide();
   LabelDoing->clear();
   LabelInfo->clear();
-  if (ScanPath.empty()) ScanPath = std::string{Drive, ':'};
+  if (Request.scanPath.empty()) Request.scanPath = std::string{Request.drive, ':'};
   TProgressWindow::showEvent(event);
 }
 
 int TFormScanProgress::runJob() {
-  ApiGetLocalOptions(DBaseHandle, scanOptions_);
+  ApiGetLocalOptions(Request.handle, scanOptions_);
   ApiSetCallbacks(answerNo, AskArchive, ShowMessage, AppendMessage, ShowPercent,
                   TProgressWindow::abortRequested);
-  ScanResult = ApiScanDisk(DBaseHandle, ShortString(ScanPath), ShortString(DiskName),
-                           ShortString(VolumeLabel));
+  ScanResult = ApiScanDisk(Request.handle, ShortString(Request.scanPath),
+                           ShortString(Request.diskName), ShortString(Request.volumeLabel));
   return QDialog::Accepted;
 }
 

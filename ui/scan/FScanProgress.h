@@ -1,10 +1,8 @@
 #pragma once
-
-#include <string>
-
 #include "engine/UApi.h"
 #include "engine/ULocalOptions.h"
 #include "ui/common/UProgressWindow.h"
+#include "ui/scan/UScanRequest.h"
 
 class QLabel;
 class QPushButton;
@@ -23,11 +21,7 @@ class TFormScanProgress : public TProgressWindow {
   explicit TFormScanProgress(QWidget* parent = nullptr);
 
   // Set by the caller before each showing.
-  TDBase* DBaseHandle = nullptr;
-  char Drive = 0;
-  std::string DiskName;
-  std::string VolumeLabel;
-  std::string ScanPath;  // empty: the drive's root
+  ScanRequest Request;
   // What this showing's scan returned; false again at every showing, so a stale success never
   // stands for a scan that did not run.
   bool ScanResult = false;

@@ -276,10 +276,7 @@ class ScanProgressTest : public ::testing::Test {
     ASSERT_TRUE(ApiCreateDBase(ShortString(path)));
     ShortString error;
     ASSERT_TRUE(ApiOpenDBase(ShortString(path), false, db_, error)) << error.str();
-    dialog_.DBaseHandle = db_;
-    dialog_.Drive = (*system)[0];
-    dialog_.DiskName = "Docs";
-    dialog_.ScanPath = *system;
+    dialog_.Request = {db_, (*system)[0], "Docs", "", *system};
   }
   void TearDown() override {
     if (db_ != nullptr) ApiCloseDBase(db_, false);
