@@ -20,6 +20,10 @@ int64_t loadFolderIntoFileList(BenchDatabase& database, uint8_t criterion);
 
 // The application object a window needs, made once in the process (before the measured run).
 void makeWidgetApplication();
+// Shows a database window on no database once: the program's first window (its main window)
+// pays for setting up the widgets' shared state, fonts and styles, which a database window
+// never does.
+void warmUpDatabaseWindow();
 // The engine's open and close of the database alone; answers the disks.
 int64_t openDatabaseByEngine(const std::string& path);
 // A database window opened on the file and filled by its first idle pass, then closed;

@@ -2,6 +2,8 @@
 # Builds the engine benchmark in release mode, writes the test tree once per seed and size,
 # and prints the table of engine rows beside their baselines.
 #   bench/run.sh [--files N] [--seed N] [--runs N] [--cold] [--dir DIR] [--db DIR] [--windows]
+#                [--rows TEXT]
+# --rows measures only the rows whose name holds TEXT, on the catalogues a run before left.
 set -e
 cd "$(dirname "$0")/.."
 files=1000000
@@ -9,6 +11,7 @@ seed=1
 runs=3
 cold=
 extra=
+rows=
 dir=${VELLOMAR_BENCH_DIR:-/tmp/vellomar-bench}
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -19,6 +22,7 @@ while [ $# -gt 0 ]; do
     --cold) cold=--cold; shift ;;
     --db) extra="$extra --db $2"; shift 2 ;;
     --windows) extra="$extra --windows"; shift ;;
+    --rows) rows=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -33,4 +37,4 @@ if [ ! -f "$data/manifest.txt" ]; then
   echo "writing the test tree to $data" >&2
   build/bench/bin/vellomar_treegen "$data" --seed "$seed" --files "$files" > /dev/null
 fi
-build/bench/bin/vellomar_bench "$data" --runs "$runs" $cold $extra
+build/bench/bin/vellomar_bench "$data" --runs "$runs" $cold $extra ${rows:+--rows "$rows"}

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "engine/UDescriptions.h"
 #include "engine/UEngineMain.h"
@@ -96,6 +97,42 @@ TDiskInfo* detailsToRewrite(TDBase& handle, int32_t index) {
   LoadTreeStruct(handle, handle.Trees, keyAt(handle, index).Offset, kDetailsOnly);
   if (handle.DamageCounter != damageBefore) return nullptr;
   return &handle.Trees.Current->DiskInfo;
+}
+
+// A disk marked deleted whose block waits for its new details.
+struct DetailsRewrite {
+  int32_t Offset = 0;
+  TDiskInfo Info;
+};
+
+// Moves disk index among the deleted ones in memory and keeps its new details for the block.
+bool markForDeletion(TDBase& handle, int32_t index, std::vector<DetailsRewrite>& rewrites) {
+  TDiskInfo* info = detailsToRewrite(handle, index);
+  if (info == nullptr) return false;
+  MarkDiskDeleted(*info, handle.keyTable().keys());
+  rewrites.push_back({keyAt(handle, index).Offset, *info});
+  handle.keyTable().MoveKeyToDeleted(index);
+  return true;
+}
+
+// The key table is written first: a break before the blocks are rewritten leaves the disks
+// deleted under their old names, never live under a deleted one, and no number spent twice.
+void commitDeletions(TDBase& handle, const std::vector<DetailsRewrite>& rewrites) {
+  if (rewrites.empty()) return;
+  WriteKeyTable(handle);
+  for (const DetailsRewrite& r : rewrites) RewriteDiskDetails(handle, r.Offset, r.Info);
+}
+
+// A failed write closes the database file; it is opened again as the disk holds it before the
+// failure goes on, so the disks saved before browse as they did.
+template <class Write>
+auto writing(TDBase& handle, Write&& write) -> decltype(write()) {
+  try {
+    return write();
+  } catch (const EKstvException&) {
+    ReopenDBaseFile(handle);
+    throw;
+  }
 }
 
 }  // namespace
@@ -302,44 +339,57 @@ bool ApiReloadCurrentDisk(TDBase* handle, bool onlyIfLoaded) {
 
 bool ApiSaveDisk(TDBase* handle) {
   TDBase& db = requireDBase(handle);
-  return SaveTreeStruct(db, db.Trees, false);
+  return writing(db, [&] { return SaveTreeStruct(db, db.Trees, false); });
+}
+
+bool ApiReplaceDisk(TDBase* handle, int32_t index) {
+  TDBase& db = requireDBase(handle);
+  if (!isIndexIn(index, db.keyTable().keys().count())) return false;
+  return writing(db, [&] { return SaveTreeStruct(db, db.Trees, false, index); });
 }
 
 bool ApiDeleteDisk(TDBase* handle, int32_t index) {
   TDBase& db = requireDBase(handle);
-  TDiskInfo* info = detailsToRewrite(db, index);
-  if (info == nullptr) return false;
-  if (info->DiskName.empty() || info->DiskName.view().back() != ']') {
-    info->DiskName = DeletedDiskName(info->DiskName, ++db.keyTable().keys().DeletionNumber);
-  }
-  info->Flags |= kDiskDeleted;
-  if (!RewriteDiskInfo(db, db.Trees, keyAt(db, index).Offset)) return false;
-  db.keyTable().MoveKeyToDeleted(index);
-  return true;
+  return writing(db, [&] {
+    std::vector<DetailsRewrite> rewrites;
+    const bool deleted = markForDeletion(db, index, rewrites);
+    commitDeletions(db, rewrites);
+    return deleted;
+  });
 }
 
 bool ApiDeleteSelectedDisks(TDBase* handle) {
   TDBase& db = requireDBase(handle);
-  while (db.keyTable().CountSelectedKeys() > 0) {
-    if (!ApiDeleteDisk(handle, db.keyTable().FirstSelectedKey())) return false;
-  }
-  return true;
+  return writing(db, [&] {
+    std::vector<DetailsRewrite> rewrites;
+    bool all = true;
+    while (all && db.keyTable().CountSelectedKeys() > 0) {
+      all = markForDeletion(db, db.keyTable().FirstSelectedKey(), rewrites);
+    }
+    commitDeletions(db, rewrites);
+    return all;
+  });
 }
 
 bool ApiRenameDisk(TDBase* handle, int32_t index, const ShortString& newName, bool undelete) {
   TDBase& db = requireDBase(handle);
-  TDiskInfo* info = detailsToRewrite(db, index);
-  if (info == nullptr) return false;
-  info->DiskName = newName;
-  if (undelete) info->Flags &= ~kDiskDeleted;
-  TKeyEntry& key = keyAt(db, index);
-  if (!RewriteDiskInfo(db, db.Trees, key.Offset)) return false;
-  if (undelete && (key.Flags & kKeyDeleted)) {
-    key.Flags &= static_cast<uint16_t>(~kKeyDeleted);
-    ++db.keyTable().keys().LiveCount;
-  }
-  db.keyTable().RepositionKey(index);
-  return true;
+  return writing(db, [&] {
+    TDiskInfo* info = detailsToRewrite(db, index);
+    if (info == nullptr) return false;
+    info->DiskName = newName;
+    if (undelete) info->Flags &= ~kDiskDeleted;
+    TKeyEntry& key = keyAt(db, index);
+    // The block first: a break before the key table keeps the disk where it was, under its new
+    // name, which the next open sorts in.
+    if (!RewriteDiskInfo(db, db.Trees, key.Offset)) return false;
+    if (undelete && (key.Flags & kKeyDeleted)) {
+      key.Flags &= static_cast<uint16_t>(~kKeyDeleted);
+      ++db.keyTable().keys().LiveCount;
+    }
+    db.keyTable().RepositionKey(index);
+    WriteKeyTable(db);
+    return true;
+  });
 }
 
 bool ApiScanDisk(TDBase* handle, const ShortString& path, const ShortString& diskName,
@@ -347,7 +397,9 @@ bool ApiScanDisk(TDBase* handle, const ShortString& path, const ShortString& dis
   TDBase& db = requireDBase(handle);
   db.Trees.Current.reset();
   db.Trees.Current = TreeStructInit(db, false);
-  return ScanDiskToTree(*db.Trees.Current, db.Trees.Second.get(), path, diskName, volumeLabel);
+  return writing(db, [&] {
+    return ScanDiskToTree(*db.Trees.Current, db.Trees.Second.get(), path, diskName, volumeLabel);
+  });
 }
 
 void ApiFreeTreeStruct(TDBase* handle) {
@@ -483,7 +535,8 @@ bool ApiGetFullDesc(TDBase* handle, int32_t offset, std::string& text) {
 }
 
 bool ApiSetDesc(TDBase* handle, int32_t& entry, std::string_view text) {
-  return WriteDesc(requireDBase(handle), entry, text);
+  TDBase& db = requireDBase(handle);
+  return writing(db, [&] { return WriteDesc(db, entry, text); });
 }
 
 void ApiUpdateDescRef(TDBase* handle, const TOneFile& line) {

@@ -97,8 +97,14 @@ bool ApiGoToDiskByName(TDBase* handle, const ShortString& name);
 // Loads the current disk unless its block is the one the loaded tree was read from; with
 // onlyIfLoaded, only when a tree is loaded. False without disks shown.
 bool ApiReloadCurrentDisk(TDBase* handle, bool onlyIfLoaded);
-// The current tree becomes a new disk under the name it has.
+// The current tree becomes a new disk under the name it has. Every call below that writes
+// the database reopens the file after a failed write, before the failure passes on, so the
+// handle holds what the disk holds.
 bool ApiSaveDisk(TDBase* handle);
+// The current tree becomes a new disk in place of disk index, its former version, which is
+// marked deleted as ApiDeleteDisk does; both reach the key table in one write, so a break at
+// any point leaves exactly one of the two live. False for a bad index.
+bool ApiReplaceDisk(TDBase* handle, int32_t index);
 // Marks the disk deleted in its block and moves its key among the deleted ones; a name that
 // does not end in "]" takes the next deletion number as " [n]". False for a bad index, a block
 // that cannot be read (nothing is written over it) or a read-only database.

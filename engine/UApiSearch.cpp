@@ -6,6 +6,7 @@
 #include "engine/UApiErrors.h"
 #include "engine/UDBase.h"
 #include "engine/UDBaseCopy.h"
+#include "engine/UDescriptions.h"
 #include "engine/UDiskWalk.h"
 #include "engine/UEngineFileFind.h"
 #include "engine/UMasks.h"
@@ -16,10 +17,9 @@ namespace vellomar {
 
 namespace {
 
-ShortString cutTo(const HeapShortStr* text, int capacity) {
-  const ShortString whole = GetPStr(text);
+ShortString cutTo(std::string_view text, int capacity) {
   const auto limit = static_cast<size_t>(std::clamp(capacity, 0, ShortString::kMaxLength));
-  return ShortString(utf8Prefix(whole.view(), limit));
+  return ShortString(utf8Prefix(text.substr(0, ShortString::kMaxLength), limit));
 }
 
 void freeFound(TDBase* handle) {
@@ -36,7 +36,7 @@ void ApiSearch(TDBase* handle, const TSearchDlgData& request) {
   ParseMaskListEx(request.ExcludeMask.view(), state.ExcludeMasks, false, false, false);
   ParseMaskListEx(request.DirMask.view(), state.DirMasks, false, false, false);
   h.SearchRequest = request;
-  SearchFiles(h, h.Trees, h.DescCache);
+  SearchFiles(h, h.Trees);
 }
 
 void ApiSetSearchCallback(TDBase* handle, TProgressCallback progress) {
@@ -66,14 +66,21 @@ int32_t ApiFoundCount(TDBase* handle) {
 bool ApiGetFoundItem(TDBase* handle, int32_t index, TOneFile& record, ShortString& diskName,
                      ShortString& folderPath, ShortString& shortDesc, int diskNameCapacity,
                      int folderPathCapacity, int shortDescCapacity) {
-  const TFileSearchCol& found = requireDBase(handle).Search.Found;
+  TDBase& h = requireDBase(handle);
+  const TFileSearchCol& found = h.Search.Found;
   if (index < 0 || index >= found.Count()) return false;
   const TFoundItem& item = *found.ItemAt(index);
   record = TOneFile{};
-  folderPath = CutPathToTail(GetPStr(item.FolderPath).view(), folderPathCapacity);
-  diskName = cutTo(item.DiskName, diskNameCapacity);
-  shortDesc = cutTo(item.ShortDesc, shortDescCapacity);
-  record.Name = GetPStr(item.Name);
+  folderPath = CutPathToTail(item.folderPath(), folderPathCapacity);
+  diskName = cutTo(item.diskName(), diskNameCapacity);
+  if (item.DescInBlock) {
+    ReadShortDesc(h, h.DescCache, item.DescOffset, item.DescStart, ShortString::kMaxLength,
+                  shortDesc);
+    shortDesc = cutTo(shortDesc.view(), shortDescCapacity);
+  } else {
+    shortDesc = cutTo(item.ShortDesc, shortDescCapacity);
+  }
+  record.Name = ShortString(item.Name);
   record.Data.Ext = item.Ext;
   record.Data.Size = item.Size;
   record.Data.DateTime = item.DateTime;

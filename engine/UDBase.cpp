@@ -1,21 +1,47 @@
 #include "engine/UDBase.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/UDBaseLayout.h"
 #include "engine/UDamageCodes.h"
+#include "engine/UDiskBlock.h"
 #include "engine/UKeyField.h"
 #include "engine/UStreamBytes.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
+#include "platform/PFile.h"
 
 namespace vellomar {
 
 namespace {
 
 constexpr size_t kWritabilityProbeSize = 4;
+// The least a disk block of either form takes: its head and the older form's details.
+constexpr size_t kMinDiskBlockSize = kBlockHeadSize + kOldDiskInfoSize;
 
-[[noreturn]] void refuse(HeaderStatus status) {
+// The second line of "cannot be open": what the user can do something about.
+std::string unreadableReason(std::string_view path) {
+  switch (openRefusal(std::string(path), FileOpenMode::kReadOnly)) {
+    case OpenRefusal::kHeld:
+      return "Another program holds it.";
+    case OpenRefusal::kNoPermission:
+      return "You have no permission to open it.";
+    case OpenRefusal::kFolder:
+      return "It is a folder.";
+    case OpenRefusal::kMissing:
+      return "It does not exist.";
+    case OpenRefusal::kNone:
+    case OpenRefusal::kNotRegularFile:
+      // Opened, but too short for a header, or a device.
+      return "It is not a catalogue.";
+    case OpenRefusal::kOther:
+      break;
+  }
+  return "It cannot be read.";
+}
+
+[[noreturn]] void refuse(HeaderStatus status, std::string_view path) {
   switch (status) {
     case HeaderStatus::kNotDatabase:
       throw EKstvNormalException("This file is not a Vellomar database.");
@@ -24,7 +50,7 @@ constexpr size_t kWritabilityProbeSize = 4;
     case HeaderStatus::kCorrupted:
       throw EKstvNormalException("The database has corrupted header.");
     default:
-      throw EKstvNormalException("The database cannot be open");
+      throw EKstvNormalException("The database cannot be open\r\n" + unreadableReason(path));
   }
 }
 
@@ -60,6 +86,24 @@ bool isWritable(std::string_view path) {
   }
 }
 
+// A key is a disk block's offset: one that cannot start a block inside the file, or more keys
+// than the file has room for blocks, is damage, left out before any name is read.
+void dropKeysTheFileCannotHold(TDBase& handle, TKeyField& keys) {
+  const uint32_t size = handle.Stream.GetSize();
+  const uint32_t lastStart = size >= kMinDiskBlockSize ? size - kMinDiskBlockSize : 0;
+  const auto before = keys.Keys.size();
+  std::erase_if(keys.Keys, [&](const TKeyEntry& key) {
+    return key.Offset < static_cast<int32_t>(kDataAreaOffset) ||
+           static_cast<uint32_t>(key.Offset) > lastStart;
+  });
+  const size_t room = size > kDataAreaOffset ? (size - kDataAreaOffset) / kMinDiskBlockSize : 0;
+  if (keys.Keys.size() > room) keys.Keys.resize(room);
+  if (keys.Keys.size() == before) return;
+  ++handle.DamageCounter;
+  keys.LiveCount = std::min(keys.LiveCount, keys.count());
+  keys.CurrentIndex = std::clamp(keys.CurrentIndex, 0, std::max(keys.count() - 1, 0));
+}
+
 void readKeyTable(TDBase& handle) {
   const std::vector<uint8_t> headBytes = readStreamBytes(handle.Stream, kKeyFieldHeadSize);
   ByteReader head(headBytes);
@@ -68,6 +112,7 @@ void readKeyTable(TDBase& handle) {
       readStreamBytes(handle.Stream, kKeyEntrySize * keys.Keys.size());
   ByteReader entryReader(entries);
   readKeyEntries(entryReader, keys);
+  dropKeysTheFileCannotHold(handle, keys);
   handle.keyTable().assign(std::move(keys));
   handle.keyTable().ResortKeys();
 }
@@ -139,7 +184,7 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
   handle.DescCache.clear();
   handle.RebuildKeys = rebuildKeys;
   const HeaderStatus status = CheckDBaseHeader(path, handle.scrambler());
-  if (refused(status)) refuse(status);
+  if (refused(status)) refuse(status, path);
   handle.keyTable().setKeysModified(false);
   handle.FileName = path;
   // A file opened to rebuild its keys is a damaged one being repaired: only ever read.
@@ -151,7 +196,7 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
     const THeaderReadResult header =
         readDBaseHeader(readStreamBytes(handle.Stream, kHeaderSize), handle.scrambler());
     // The file may have changed since it was checked.
-    if (refused(header.Status)) refuse(header.Status);
+    if (refused(header.Status)) refuse(header.Status, path);
     handle.HeaderRecord = header.Record;
     const std::vector<uint8_t> optionBytes = readStreamBytes(handle.Stream, kLocalOptionsSize);
     ByteReader options(optionBytes);
@@ -175,6 +220,22 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
   handle.FilesChanged = true;
 }
 
+void ReopenDBaseFile(TDBase& handle) {
+  if (!handle.Open || handle.Stream.Mode() != TKFileStream::kModeClosed) return;
+  const std::string path = handle.FileName;
+  const TLocalOptions options = handle.LocalOptions;
+  const int32_t current = handle.keyTable().keys().CurrentIndex;
+  handle.Open = false;
+  try {
+    OpenDBaseFile(handle, path, handle.RebuildKeys);
+  } catch (const EKstvException&) {
+    return;
+  }
+  handle.LocalOptions = options;
+  TKeyField& keys = handle.keyTable().keys();
+  keys.CurrentIndex = std::clamp(current, 0, std::max(keys.count() - 1, 0));
+}
+
 bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable) {
   handle.FileName.clear();
   if (!handle.Open) return true;
@@ -192,6 +253,17 @@ bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable) {
   }
   handle.Stream.Done();
   return true;
+}
+
+void WriteKeyTable(TDBase& handle) {
+  TKeyField stored = handle.keyTable().keys();
+  for (TKeyEntry& key : stored.Keys) key.Flags &= static_cast<uint16_t>(~kKeySelected);
+  ByteWriter w;
+  writeKeyField(w, stored, false);
+  handle.Stream.Seek(static_cast<uint32_t>(kKeyFieldOffset));
+  writeStreamBytes(handle.Stream, w.bytes());
+  handle.Stream.Flush();
+  handle.keyTable().setKeysModified(false);
 }
 
 void GetDBaseStats(TDBase& handle, TDBaseStats& stats) {

@@ -75,7 +75,7 @@ class TDBase {
  private:
   Scrambler* scrambler_;
   StreamDataArea dataArea_{Stream};
-  KeyTable keys_{dataArea_};
+  KeyTable keys_{dataArea_, &DamageCounter};
 };
 
 // 0 sound and writable, 1 not a database, 2 needs a newer version, 3 corrupted header, 4 read-only
@@ -91,9 +91,18 @@ bool CreateDBaseFile(TDBase& handle, std::string_view path);
 // Refusals raise EKstvNormalException; any failure leaves the handle closed and the file free.
 void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys);
 
+// After a failed write closed the stream: opens the file again as the disk holds it, its key
+// table included, so what was saved before reads as it did. The settings, the current disk and
+// the trees in memory stay. A file that cannot be opened again leaves the handle closed.
+void ReopenDBaseFile(TDBase& handle);
+
 // Writes header, options and key table (whole, or head and used entries) unless read-only, and
 // closes. Harmless on a closed handle. Always true.
 bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable);
+
+// Writes the key table's head and used entries in place and puts them on the disk: the one
+// write that makes a change of the disks part of the file. Selections stay in memory only.
+void WriteKeyTable(TDBase& handle);
 
 void GetDBaseStats(TDBase& handle, TDBaseStats& stats);
 

@@ -99,13 +99,13 @@ int32_t copyDescription(TreeCopy& copy, int32_t offset) {
 
 // The files of a list that damage kept from the copy: those behind the damage, or, when the
 // head cannot be read, those the folder says it holds beside its archive subfolders.
-int32_t filesLeftOut(const FileListReader& files, bool headRead, const TDirCollection& node) {
-  if (headRead) return static_cast<int32_t>(files.count() - files.held());
+int64_t filesLeftOut(const FileListReader& files, bool headRead, const TDirCollection& node) {
+  if (headRead) return files.count() - files.held();
   int32_t archives = 0;
   for (const TDirCollection* sub : node.Items()) {
     if (sub->Dir.Data.Attr & kAttrArchiveFolder) ++archives;
   }
-  return std::max(node.Dir.Data.FileCount - archives, 0);
+  return std::max<int64_t>(int64_t{node.Dir.Data.FileCount} - archives, 0);
 }
 
 void setInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
@@ -142,7 +142,7 @@ bool copyFileList(TreeCopy& copy, TDirCollection& node) {
   copy.Counts.FilesLeftOut += filesLeftOut(files, headRead, node);
   figures.storeIn(node);
   const uint32_t held = files.held();
-  copy.Counts.Files += static_cast<int32_t>(held);
+  copy.Counts.Files += held;
   const uint64_t length = kFileListFixedSize + end;
   TKFileStream& target = copy.Target.Stream;
   target.SeekToEnd();
@@ -183,8 +183,8 @@ void requireAllCopied(const CopiedEntries& entries, const ShortString& diskName)
 }
 
 // The disk block at offset with its folders into the source's current tree; none when its head
-// or its root folder's record fails its check, which is counted as damage. A root read from the
-// block has the offset of its record, a root made in its place none.
+// or details fail their check, which is counted as damage. Damaged folder records leave the
+// folders read before them, an empty root when it was the root's.
 TTreeStruct* loadSourceDisk(TDBase& source, TTreeSlots& sourceTrees, int32_t offset) {
   sourceTrees.Current.reset();
   try {
@@ -192,10 +192,7 @@ TTreeStruct* loadSourceDisk(TDBase& source, TTreeSlots& sourceTrees, int32_t off
     sourceTrees.Current = ReadDiskBlock(source, kTreeAndRootFiles);
   } catch (const EKstvDBaseStructException&) {
     ++source.DamageCounter;
-    return nullptr;
   }
-  const TDirCollection* root = sourceTrees.Current->Root.get();
-  if (root == nullptr || root->Dir.EntryOffset == 0) sourceTrees.Current.reset();
   return sourceTrees.Current.get();
 }
 
@@ -206,8 +203,8 @@ ShortString readableDiskName(TKFileStream& stream, int32_t offset) {
   const uint64_t left = bytesLeftAt(stream, at);
   if (left == 0) return ShortString(kUnreadableDiskName);
   stream.Seek(static_cast<uint32_t>(at));
-  const std::vector<uint8_t> field =
-      readStreamBytes(stream, static_cast<size_t>(std::min<uint64_t>(left, 1 + 255)));
+  const std::vector<uint8_t> field = readStreamBytes(
+      stream, static_cast<size_t>(std::min<uint64_t>(left, 1 + ShortString::kMaxLength)));
   const size_t length = std::min<size_t>(field[0], field.size() - 1);
   return ShortString(std::string_view(reinterpret_cast<const char*>(field.data()) + 1, length));
 }
@@ -276,12 +273,18 @@ bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlot
   TCopyCounts disk;
   disk.FoldersLeftOut = tree->UnreadFolders;
   TDirCollection* root = tree->Root.get();
+  // A root made in place of a record that could not be read has no entry offset: the disk's
+  // own totals, as stored, tell what it held.
+  if (root->Dir.EntryOffset == 0) {
+    disk.FoldersLeftOut += std::max(tree->DiskInfo.Folders, 0);
+    disk.FilesLeftOut += std::max(tree->DiskInfo.Files, 0);
+  }
   CopiedEntries entries;
-  TreeCopy copy{source, target, entries, disk, {}};
+  TreeCopy rootCopy{source, target, entries, disk, {}};
   // The root has no parent whose pass would copy its description.
-  root->Dir.Data.DescOffset = copyDescription(copy, root->Dir.Data.DescOffset);
+  root->Dir.Data.DescOffset = copyDescription(rootCopy, root->Dir.Data.DescOffset);
   // A half-copied tree still points at source offsets: it is never saved.
-  if (!copyTree(copy, root) || source.Abort) return true;
+  if (!CopyTree(source, target, root, entries, disk) || source.Abort) return true;
   requireAllCopied(entries, diskName);
   tree->FileCol.reset();
   tree->CurDir = root;
@@ -353,6 +356,14 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
                             : keys.CountSelectedKeys() > 0 ? SearchScope::kSelectedDisks
                                                            : SearchScope::kCurrentDisk;
   const int32_t live = keys.keys().LiveCount;
+  // A target that held no disk has nothing saved that a crash during the copy could take: it
+  // is synced once, when the copy is whole, not at every disk.
+  const bool freshTarget = target.keyTable().keys().count() == 0;
+  struct SyncDeferral {
+    TKFileStream& Stream;
+    ~SyncDeferral() { Stream.SetSyncDeferred(false); }
+  } deferral{target.Stream};
+  target.Stream.SetSyncDeferred(freshTarget);
   for (int32_t i = 0; i < live; ++i) {
     if (DiskInScope(keys.keys(), i, scope)) {
       bool saved = true;
@@ -377,6 +388,8 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
       leaveOut(counts, readableDiskName(source.Stream, offset));
     }
   }
+  target.Stream.SetSyncDeferred(false);
+  target.Stream.Flush();
   return true;
 }
 

@@ -23,19 +23,21 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
                    bool allDisks, bool uniqueNames, bool copyOptions);
 
 // What a copy saved into the target, and what of the disks in its scope it left out because
-// their blocks failed the readers' checks. A disk whose block or root folder cannot be read is
-// left out whole; a damaged folder record costs the subfolders it could not read (what lay below
-// them is not known, so FoldersLeftOut is a lower bound), a damaged file list its entries from
-// the damage on, a damaged description block the description.
+// their blocks failed the readers' checks. A disk whose block head or details cannot be read is
+// left out whole; a damaged root record leaves the disk with an empty root, costing the folders
+// and files its details say it held; any other damaged folder record costs the subfolders it
+// could not read (what lay below them is not known, so FoldersLeftOut is a lower bound), a
+// damaged file list its entries from the damage on, a damaged description block the description.
+// The counts are wide: a left-out folder's file count is taken as stored, whatever it says.
 struct TCopyCounts {
-  int32_t Disks = 0;
-  int32_t Folders = 0;
-  int32_t Files = 0;
-  int32_t Descriptions = 0;
-  int32_t DisksLeftOut = 0;
-  int32_t FoldersLeftOut = 0;
-  int32_t FilesLeftOut = 0;
-  int32_t DescriptionsLeftOut = 0;
+  int64_t Disks = 0;
+  int64_t Folders = 0;
+  int64_t Files = 0;
+  int64_t Descriptions = 0;
+  int64_t DisksLeftOut = 0;
+  int64_t FoldersLeftOut = 0;
+  int64_t FilesLeftOut = 0;
+  int64_t DescriptionsLeftOut = 0;
   // The disks that met damage, saved or left out, by the name their block gives ("???" when it
   // cannot be read), in key order.
   std::vector<ShortString> DamagedDisks;

@@ -1,6 +1,7 @@
 #include "engine/UDiskWalk.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -224,8 +225,9 @@ void SearchFreeSpace(TDBase& handle, TTreeSlots& trees) {
       if (trees.Current) {
         const TDiskInfo& info = trees.Current->DiskInfo;
         ++state.Counters.Disks;
-        state.Found.Add(NewFoundFolderItem(keys.ReadDiskName(offset), info.FreeKB, info.DiskSizeKB,
-                                           ShortString()));
+        state.Found.Add(
+            NewFoundFolderItem(std::make_shared<const std::string>(keys.diskNameView(offset)),
+                               info.FreeKB, info.DiskSizeKB, {}));
       }
     } catch (const EKstvDBaseStructException&) {
       ++handle.DamageCounter;

@@ -28,10 +28,11 @@ constexpr size_t kFullNameCapacity = ShortString::kMaxLength + ExtensionString::
 
 struct SearchRun {
   TDBase& Handle;
-  TDescCache& Cache;
   SearchState& State;
   const TSearchDlgData& Request;
   ShortString DiskName;
+  // The same for the found items of the disk, which share it.
+  TFoundItem::SharedText DiskNameText;
   // The masks' texts, taken out of their heap strings once per search.
   std::vector<ShortString> SearchMasks;
   std::vector<ShortString> DirMasks;
@@ -80,7 +81,7 @@ void searchDiskName(SearchRun& run) {
                       request.StrictMask)) {
     return;
   }
-  if (roomForOne(run)) addFound(run, NewFoundFolderItem(run.DiskName, 0, 0, ShortString()));
+  if (roomForOne(run)) addFound(run, NewFoundFolderItem(run.DiskNameText, 0, 0, {}));
 }
 
 // A line of a folder under test: a file entry left in its block, a subfolder line or the ".."
@@ -161,31 +162,23 @@ class EntryDescription {
   std::string text_;
 };
 
-// The path of the folder under search, made only for its hits.
+// The path of the folder under search, made only for its hits, which share it.
 class FolderPath {
  public:
   explicit FolderPath(std::string_view text) : text_(text) {}
-  const ShortString& get() {
-    if (!made_) {
-      path_ = DirPathFromText(text_);
-      made_ = true;
-    }
+  const TFoundItem::SharedText& get() {
+    if (!path_) path_ = std::make_shared<const std::string>(DirPathFromText(text_).view());
     return path_;
   }
 
  private:
   std::string_view text_;
-  ShortString path_;
-  bool made_ = false;
+  TFoundItem::SharedText path_;
 };
 
 void addHit(SearchRun& run, LineUnderTest& line, int descPosition, FolderPath& path) {
-  const TFileRecord& record = line.record();
-  ShortString shortDesc;
-  ReadShortDesc(run.Handle, run.Cache, record.DescOffset, descPosition < 0 ? 0 : descPosition,
-                ShortString::kMaxLength, shortDesc);
-  const TOneFile copy{nullptr, line.entryOffset(), record, ShortString(line.name())};
-  addFound(run, NewFoundItem(copy, shortDesc, path.get(), run.DiskName));
+  addFound(run, NewFoundItem(line.record(), line.name(), line.entryOffset(),
+                             descPosition < 0 ? 0 : descPosition, path.get(), run.DiskNameText));
 }
 
 void searchTestEntry(SearchRun& run, LineUnderTest& line, FolderPath& path) {
@@ -268,6 +261,11 @@ void searchTree(SearchRun& run, int32_t folder, int depth, FileListReader* files
   run.PathText.resize(parentLength);
 }
 
+void setDiskName(SearchRun& run, int32_t offset) {
+  run.DiskName = run.Handle.keyTable().ReadDiskName(offset);
+  run.DiskNameText = std::make_shared<const std::string>(run.DiskName.view());
+}
+
 // A loaded disk reads its root's list whole, so its damage counts whatever the search reaches.
 void searchDisk(SearchRun& run, int32_t offset) {
   TDBase& handle = run.Handle;
@@ -276,7 +274,7 @@ void searchDisk(SearchRun& run, int32_t offset) {
   handle.FilesChanged = true;
   FileListReader rootFiles(handle.Stream, handle.DamageCounter,
                            run.Folders.at(kRootFolder).Data.FileListOffset, run.RootList);
-  run.DiskName = handle.keyTable().ReadDiskName(offset);
+  setDiskName(run, offset);
   searchDiskName(run);
   run.PathText.clear();
   searchTree(run, kRootFolder, 0, &rootFiles);
@@ -285,35 +283,30 @@ void searchDisk(SearchRun& run, int32_t offset) {
 
 }  // namespace
 
-TFoundItem::~TFoundItem() {
-  DisposeShortStr(DiskName);
-  DisposeShortStr(FolderPath);
-  DisposeShortStr(Name);
-  DisposeShortStr(ShortDesc);
-}
-
-TFoundItem* NewFoundItem(const TOneFile& line, const ShortString& shortDesc,
-                         const ShortString& path, const ShortString& diskName) {
+TFoundItem* NewFoundItem(const TFileRecord& record, std::string_view name, int32_t entryOffset,
+                         int32_t descStart, TFoundItem::SharedText path,
+                         TFoundItem::SharedText diskName) {
   auto* item = new TFoundItem;
-  item->DiskName = NewShortStr(diskName);
-  item->FolderPath = NewShortStr(path);
-  item->Name = NewShortStr(line.Name);
-  item->ShortDesc = NewShortStr(shortDesc);
-  item->Ext = line.Data.Ext;
-  item->Kind = (line.Data.Attr & kAttrFolder) ? kFoundFolder : kFoundFile;
-  item->Attr = line.Data.Attr;
-  item->DateTime = line.Data.DateTime;
-  item->Size = line.Data.Size;
-  item->DescOffset = line.Data.DescOffset;
-  item->EntryOffset = line.EntryOffset;
+  item->DiskName = std::move(diskName);
+  item->FolderPath = std::move(path);
+  item->Name = name;
+  item->DescInBlock = true;
+  item->DescStart = descStart;
+  item->Ext = record.Ext;
+  item->Kind = (record.Attr & kAttrFolder) ? kFoundFolder : kFoundFile;
+  item->Attr = record.Attr;
+  item->DateTime = record.DateTime;
+  item->Size = record.Size;
+  item->DescOffset = record.DescOffset;
+  item->EntryOffset = entryOffset;
   return item;
 }
 
-TFoundItem* NewFoundFolderItem(const ShortString& diskName, int32_t dateField, int32_t sizeField,
-                               const ShortString& text) {
+TFoundItem* NewFoundFolderItem(TFoundItem::SharedText diskName, int32_t dateField,
+                               int32_t sizeField, std::string_view text) {
   auto* item = new TFoundItem;
-  item->DiskName = NewShortStr(diskName);
-  item->ShortDesc = NewShortStr(text);
+  item->DiskName = std::move(diskName);
+  item->ShortDesc = text;
   item->DateTime = dateField;
   item->Size = sizeField;
   return item;
@@ -358,7 +351,7 @@ bool PassesSearchLimits(const TSearchDlgData& request,
   return FindMatchingMask(excludeMasks, fullName, false, true) == nullptr;
 }
 
-void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache) {
+void SearchFiles(TDBase& handle, TTreeSlots& trees) {
   SearchState& state = handle.Search;
   ResetVisit(handle);
   state.Found.FreeAll();
@@ -366,8 +359,8 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache) {
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
   SearchRun run{
-      handle, cache, state, request, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks),
-      {},     {},    {},    {}};
+      handle, state, request, {}, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks),
+      {},     {},    {},      {}};
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
     if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;
     const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;
@@ -377,7 +370,7 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache) {
         searchDisk(run, offset);
       } else {
         // A search of disk names alone needs no folders: the names come from the key table.
-        run.DiskName = keys.ReadDiskName(offset);
+        setDiskName(run, offset);
         searchDiskName(run);
       }
     } catch (const EKstvDBaseStructException&) {

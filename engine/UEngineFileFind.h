@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 
 #include "engine/UApiTypes.h"
@@ -13,7 +15,6 @@
 namespace vellomar {
 
 class TDBase;
-class TDescCache;
 struct TTreeSlots;
 
 inline constexpr uint8_t kFoundFile = 0;
@@ -21,18 +22,27 @@ inline constexpr uint8_t kFoundFolder = 1;
 
 // One result of a file search or a free-space search. A disk item (a disk-name hit or a
 // free-space line) has no folder path and no name; a free-space line carries free kB in
-// DateTime and the disk size in kB in Size.
+// DateTime and the disk size in kB in Size. The disk name and the folder path are shared by
+// the items of one disk and of one folder.
 class TFoundItem : public TPlainObject {
  public:
+  using SharedText = std::shared_ptr<const std::string>;
+
   TFoundItem() = default;
-  ~TFoundItem() override;
   TFoundItem(const TFoundItem&) = delete;
   TFoundItem& operator=(const TFoundItem&) = delete;
 
-  HeapShortStr* DiskName = nullptr;
-  HeapShortStr* FolderPath = nullptr;
-  HeapShortStr* Name = nullptr;
-  HeapShortStr* ShortDesc = nullptr;
+  std::string_view diskName() const { return DiskName ? std::string_view(*DiskName) : ""; }
+  std::string_view folderPath() const { return FolderPath ? std::string_view(*FolderPath) : ""; }
+
+  SharedText DiskName;
+  SharedText FolderPath;
+  std::string Name;
+  // A file or folder hit's short description is read from its block when asked for (from
+  // DescStart on); a disk item carries its text here.
+  std::string ShortDesc;
+  bool DescInBlock = false;
+  int32_t DescStart = 0;
   ExtensionString Ext;
   uint8_t Kind = kFoundFile;
   uint16_t Attr = 0;
@@ -42,11 +52,12 @@ class TFoundItem : public TPlainObject {
   int32_t EntryOffset = 0;
 };
 
-// A file or folder hit, from a copy of its line.
-TFoundItem* NewFoundItem(const TOneFile& line, const ShortString& shortDesc,
-                         const ShortString& path, const ShortString& diskName);
-TFoundItem* NewFoundFolderItem(const ShortString& diskName, int32_t dateField, int32_t sizeField,
-                               const ShortString& text);
+// A file or folder hit; its short description is read from descStart of its block when asked.
+TFoundItem* NewFoundItem(const TFileRecord& record, std::string_view name, int32_t entryOffset,
+                         int32_t descStart, TFoundItem::SharedText path,
+                         TFoundItem::SharedText diskName);
+TFoundItem* NewFoundFolderItem(TFoundItem::SharedText diskName, int32_t dateField,
+                               int32_t sizeField, std::string_view text);
 
 class TFileSearchCol : public TItemCollection<TFoundItem> {
  public:
@@ -93,6 +104,6 @@ bool PassesSearchLimits(const TSearchDlgData& request,
 
 // Runs the handle's stored request over the disks it names into the found collection. Leaves
 // the handle without a current tree.
-void SearchFiles(TDBase& handle, TTreeSlots& trees, TDescCache& cache);
+void SearchFiles(TDBase& handle, TTreeSlots& trees);
 
 }  // namespace vellomar

@@ -62,6 +62,7 @@ ShortString KeyTable::ReadDiskName(int32_t offset) {
 std::string_view KeyTable::diskNameView(int32_t offset) {
   if (const auto it = names_.find(offset); it != names_.end()) return it->second;
   std::string name = kUnreadableDiskName;
+  bool readable = false;
   try {
     const uint64_t size = file_->fileSize();
     if (offset >= 0 && static_cast<uint64_t>(offset) < size) {
@@ -75,10 +76,12 @@ std::string_view KeyTable::diskNameView(int32_t offset) {
       if (isDiskBlockHead(readBlockHead(r), bytesLeft, form)) {
         r.seek(kDiskNameBlockOffset);
         name = r.fixedShortStringView(ShortString::kMaxLength);
+        readable = r.ok();
       }
     }
   } catch (const EKstvDBaseStructException&) {
   }
+  if (!readable && damageCounter_ != nullptr) ++*damageCounter_;
   return names_.emplace(offset, std::move(name)).first->second;
 }
 

@@ -29,7 +29,8 @@ inline constexpr const char* kUnreadableDiskName = "???";
 ShortString DeletedDiskName(const ShortString& name, int32_t number);
 
 // The sorted key table of one open database: live keys by disk name ignoring case, then the
-// deleted ones. Disk names are read from the file once per block offset and kept.
+// deleted ones. Disk names are read from the file once per block offset and kept; a key whose
+// block cannot be read is counted once in the damage counter given.
 class KeyTable {
  public:
   struct FoundKey {
@@ -37,7 +38,8 @@ class KeyTable {
     int32_t Index = 0;
   };
 
-  explicit KeyTable(DataAreaReader& file) : file_(&file) {}
+  explicit KeyTable(DataAreaReader& file, int32_t* damageCounter = nullptr)
+      : file_(&file), damageCounter_(damageCounter) {}
 
   TKeyField& keys() { return keys_; }
   const TKeyField& keys() const { return keys_; }
@@ -84,6 +86,7 @@ class KeyTable {
   void keepNewestBlocks(std::vector<TKeyEntry>& found) const;
 
   DataAreaReader* file_;
+  int32_t* damageCounter_;
   TKeyField keys_;
   std::unordered_map<int32_t, std::string> names_;
   bool keysModified_ = false;

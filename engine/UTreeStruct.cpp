@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ constexpr int kDetailsOnly = 1;
 constexpr int kFilesOnly = 2;
 constexpr int kWithParentLine = 0;
 constexpr uint16_t kLiveKey = 0;
+// The largest size one file of a folder's figures may have: far beyond any disk, far below a
+// flipped high bit.
+constexpr uint64_t kMaxListedFileSize = uint64_t{1} << 44;
 
 ShortString cutTo(std::string_view text, int maximum) {
   return ShortString(utf8Prefix(text, static_cast<size_t>(maximum)));
@@ -50,6 +54,23 @@ TDiskBlockHead readDiskHeadAt(TKFileStream& stream, int32_t offset, int code) {
       readBlockStart(stream, static_cast<uint32_t>(offset), kBlockHeadSize, left);
   ByteReader r(head);
   return readDiskBlockHead(r, left, code);
+}
+
+// The details of the disk block at offset; a place that holds none raises damage `code`.
+TDiskInfo readDiskInfoAt(TKFileStream& stream, int32_t offset, int code) {
+  const TDiskBlockHead head = readDiskHeadAt(stream, offset, code);
+  const std::vector<uint8_t> body = readStreamBytes(stream, diskInfoSize(head.Form));
+  ByteReader r(body);
+  return readDiskInfo(r, head.Form);
+}
+
+// Writes, at the stream position in a disk block, the details up to the disk name.
+void writeDetailsHere(TKFileStream& stream, const TDiskInfo& info) {
+  stream.Seek(stream.GetPosition() + static_cast<uint32_t>(kBlockHeadSize));
+  ByteWriter w;
+  writeDiskInfo(w, info, BlockForm::kOlder);
+  writeStreamBytes(stream, w.bytes());
+  stream.Flush();
 }
 
 // Counts and sizes come from the file: their sums saturate instead of overflowing.
@@ -92,45 +113,69 @@ void addSubDir(TDirCollection& parent, std::unique_ptr<TDirCollection> child) {
   addTo(t.PhysSize, s.PhysSize);
 }
 
-// One folder record and its subtree, in pre-order; base is the file offset of r's first byte.
-// Damage below this record is counted in errors and ends the reading of the whole tree; the
-// subfolders its records name that were not read are added to unread.
-std::unique_ptr<TDirCollection> readDirNode(ByteReader& r, uint32_t base, int32_t& errors,
-                                            int32_t& unread, bool insideArchive,
+// Where a disk block's folder records are read: the reader over the block's rest, the file
+// offset of its first byte, the most files the whole file can list, and where the subfolders
+// that records name but were not read are counted.
+struct FolderSource {
+  ByteReader& R;
+  uint32_t Base;
+  uint64_t MaxFiles;
+  int64_t& Unread;
+  int32_t Errors = 0;
+};
+
+// A folder's own figures that a file of this size cannot hold (more files than it has room
+// for entries, a size beyond what that many files reach, or below zero) are damage: totals
+// are never taken from them.
+bool figuresFit(const TDirData& data, uint64_t maxFiles) {
+  return data.FileCount >= 0 && static_cast<uint64_t>(data.FileCount) <= maxFiles &&
+         data.FilesSize >= 0 &&
+         static_cast<uint64_t>(data.FilesSize) <=
+             static_cast<uint64_t>(data.FileCount) * kMaxListedFileSize;
+}
+
+// One folder record and its subtree, in pre-order. Damage below this record is counted in
+// the source's errors and ends the reading of the whole tree.
+std::unique_ptr<TDirCollection> readDirNode(FolderSource& source, bool insideArchive,
                                             TDirCollection* parent, int depth) {
   if (depth > kMaxFolderDepth) throw EKstvDBaseStructException(kDamageFolderRecord);
-  const auto entryOffset =
-      static_cast<int32_t>(base + static_cast<uint32_t>(r.position()) + kFolderDataRecordOffset);
+  ByteReader& r = source.R;
+  const auto entryOffset = static_cast<int32_t>(source.Base + static_cast<uint32_t>(r.position()) +
+                                                kFolderDataRecordOffset);
   TFolderRecord record = readFolderRecord(r);
+  if (!figuresFit(record.Data, source.MaxFiles)) {
+    throw EKstvDBaseStructException(kDamageFolderRecord);
+  }
   const bool archive = (record.Data.Attr & kAttrArchiveFolder) != 0;
   auto node =
       std::make_unique<TDirCollection>(parent, record.SubDirCount, insideArchive || archive);
   node->Dir = {entryOffset, record.Data, record.Name};
   addOwnFiles(*node);
   uint32_t read = 0;
-  for (; read < record.SubDirCount && errors == 0; ++read) {
+  for (; read < record.SubDirCount && source.Errors == 0; ++read) {
     std::unique_ptr<TDirCollection> child;
     try {
-      child = readDirNode(r, base, errors, unread, node->InsideArchive, node.get(), depth + 1);
+      child = readDirNode(source, node->InsideArchive, node.get(), depth + 1);
     } catch (const EKstvDBaseStructException&) {
-      ++errors;
+      ++source.Errors;
       break;
     }
     addSubDir(*node, std::move(child));
   }
-  unread += static_cast<int32_t>(record.SubDirCount - read);
+  source.Unread += record.SubDirCount - read;
   return node;
 }
 
 void readTree(TTreeStruct& tree, ByteReader& r, uint32_t base, bool withFiles) {
-  int32_t errors = 0;
+  FolderSource source{r, base, tree.Owner->Stream.GetSize() / kFileEntryFixedSize,
+                      tree.UnreadFolders};
   try {
-    tree.Root = readDirNode(r, base, errors, tree.UnreadFolders, false, nullptr, 0);
-    if (errors == 0) requireFolderRecordsEnd(r);
+    tree.Root = readDirNode(source, false, nullptr, 0);
+    if (source.Errors == 0) requireFolderRecordsEnd(r);
   } catch (const EKstvDBaseStructException&) {
-    ++errors;
+    ++source.Errors;
   }
-  tree.Owner->DamageCounter += errors;
+  tree.Owner->DamageCounter += source.Errors;
   if (!tree.Root) tree.Root = newRootNode();
   tree.CurDir = tree.Root.get();
   if (withFiles) LoadFileCol(tree, kWithParentLine);
@@ -207,16 +252,6 @@ ShortString uniqueDiskName(KeyTable& keys, const ShortString& name) {
   return candidate;
 }
 
-void writeKeyTable(TDBase& handle) {
-  KeyTable& keys = handle.keyTable();
-  keys.clearSelection();
-  ByteWriter w;
-  writeKeyField(w, keys.keys(), false);
-  handle.Stream.Seek(static_cast<uint32_t>(kKeyFieldOffset));
-  writeStreamBytes(handle.Stream, w.bytes());
-  keys.setKeysModified(false);
-}
-
 bool countsInPath(const TDirCollection& node, bool includeAll) {
   return includeAll || !node.InsideArchive || (node.Parent && !node.Parent->InsideArchive);
 }
@@ -268,6 +303,8 @@ std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot) {
     tree->Root = newRootNode();
     tree->CurDir = tree->Root.get();
     tree->FileCol = std::make_unique<TFileCollection>(10, 10);
+    // Its empty list replaces whatever list the window shows.
+    owner.FilesChanged = true;
   }
   return tree;
 }
@@ -285,18 +322,17 @@ BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<ui
 
 bool WriteDiskBlock(TTreeStruct& tree, int mode) {
   TKFileStream& stream = tree.Owner->Stream;
-  ByteWriter w;
   if (mode == kDetailsOnly) {
-    stream.Seek(stream.GetPosition() + static_cast<uint32_t>(kBlockHeadSize));
-    writeDiskInfo(w, tree.DiskInfo, BlockForm::kOlder);
-  } else {
-    const uint64_t foldersSize = tree.Root ? folderRecordsSize(*tree.Root, 0) : 0;
-    ensureAppendFits(stream.GetPosition(), kDiskBlockFixedSize + foldersSize);
-    w.reserve(static_cast<size_t>(kDiskBlockFixedSize + foldersSize));
-    writeDiskBlockHead(w, static_cast<uint32_t>(foldersSize));
-    writeDiskInfo(w, tree.DiskInfo);
-    if (tree.Root) writeDirNode(w, *tree.Root);
+    writeDetailsHere(stream, tree.DiskInfo);
+    return true;
   }
+  const uint64_t foldersSize = tree.Root ? folderRecordsSize(*tree.Root, 0) : 0;
+  ensureAppendFits(stream.GetPosition(), kDiskBlockFixedSize + foldersSize);
+  ByteWriter w;
+  w.reserve(static_cast<size_t>(kDiskBlockFixedSize + foldersSize));
+  writeDiskBlockHead(w, static_cast<uint32_t>(foldersSize));
+  writeDiskInfo(w, tree.DiskInfo);
+  if (tree.Root) writeDirNode(w, *tree.Root);
   writeStreamBytes(stream, w.bytes());
   stream.Flush();
   return true;
@@ -322,28 +358,59 @@ TTreeStruct* LoadOldTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset
 
 bool RewriteDiskInfo(TDBase& handle, TTreeSlots& trees, int32_t offset) {
   if (handle.ReadOnly || !trees.Current) return false;
-  readDiskHeadAt(handle.Stream, offset, kDamageDiskBlock);
-  handle.Stream.Seek(static_cast<uint32_t>(offset));
-  WriteDiskBlock(*trees.Current, kDetailsOnly);
-  handle.keyTable().forgetName(offset);
+  RewriteDiskDetails(handle, offset, trees.Current->DiskInfo);
   return true;
 }
 
-bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName) {
+void RewriteDiskDetails(TDBase& handle, int32_t offset, const TDiskInfo& info) {
+  readDiskHeadAt(handle.Stream, offset, kDamageDiskBlock);
+  handle.Stream.Seek(static_cast<uint32_t>(offset));
+  writeDetailsHere(handle.Stream, info);
+  handle.keyTable().forgetName(offset);
+}
+
+void MarkDiskDeleted(TDiskInfo& info, TKeyField& keys) {
+  if (info.DiskName.empty() || info.DiskName.view().back() != ']') {
+    info.DiskName = DeletedDiskName(info.DiskName, ++keys.DeletionNumber);
+  }
+  info.Flags |= kDiskDeleted;
+}
+
+bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName, int32_t replacedIndex) {
   if (handle.ReadOnly || !trees.Current) return false;
   TTreeStruct& tree = *trees.Current;
   KeyTable& keys = handle.keyTable();
+  // The former version is read before anything is written; one whose block cannot be read
+  // stays as it is.
+  std::optional<TDiskInfo> former;
+  int32_t formerOffset = 0;
+  if (replacedIndex >= 0 && replacedIndex < keys.keys().count()) {
+    formerOffset = keys.keys().Keys[static_cast<size_t>(replacedIndex)].Offset;
+    try {
+      former = readDiskInfoAt(handle.Stream, formerOffset, kDamageDiskBlock);
+    } catch (const EKstvDBaseStructException&) {
+      ++handle.DamageCounter;
+    }
+  }
   if (uniqueName) tree.DiskInfo.DiskName = uniqueDiskName(keys, tree.DiskInfo.DiskName);
   const uint32_t offset = handle.Stream.GetSize();
   handle.Stream.SeekToEnd();
   WriteDiskBlock(tree, 0);
   // A look-up there before the block existed (a key of a file cut short) found no name.
   keys.forgetName(static_cast<int32_t>(offset));
+  if (former) {
+    MarkDiskDeleted(*former, keys.keys());
+    keys.MoveKeyToDeleted(replacedIndex);
+  }
+  // With a former version moved among the deleted ones the table always has room.
   if (!keys.InsertKey(offset, kLiveKey)) {
     throw EKstvNormalException("Database is full. Make compression.");
   }
-  writeKeyTable(handle);
-  handle.Stream.Flush();
+  keys.clearSelection();
+  // The new disk and the old one's deletion reach the file in this one write; the old block's
+  // name and flag follow, so a break between them leaves one live copy and a spent number.
+  WriteKeyTable(handle);
+  if (former) RewriteDiskDetails(handle, formerOffset, *former);
   return true;
 }
 
@@ -530,10 +597,7 @@ void WriteFileList(const TFileCollection& collection, TKFileStream& stream, int6
 
 void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int nameMaximum,
                      ShortString& label, int labelMaximum, ShortString& path, int pathMaximum) {
-  const TDiskBlockHead head = readDiskHeadAt(handle.Stream, offset, kDamageDiskDetails);
-  const std::vector<uint8_t> body = readStreamBytes(handle.Stream, diskInfoSize(head.Form));
-  ByteReader r(body);
-  const TDiskInfo info = readDiskInfo(r, head.Form);
+  const TDiskInfo info = readDiskInfoAt(handle.Stream, offset, kDamageDiskDetails);
   name = cutTo(info.DiskName.view(), nameMaximum);
   label = cutTo(info.VolumeLabel.view(), labelMaximum);
   std::string scanned = info.ScannedPath.str();

@@ -11,6 +11,7 @@
 #include "engine/UApiTypes.h"
 #include "engine/UDiskBlock.h"
 #include "engine/UFileListBlock.h"
+#include "engine/UKeyField.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
@@ -93,7 +94,7 @@ class TTreeStruct {
   std::array<uint8_t, 3> ScanState{};
   // Subfolders that the folder records read name but damage kept from being read (what lay
   // below them is not known).
-  int32_t UnreadFolders = 0;
+  int64_t UnreadFolders = 0;
 };
 
 // The trees a handle holds: the disk loaded for browsing, search and walks, and one beside it.
@@ -129,11 +130,18 @@ TTreeStruct* LoadOldTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset
 // Rewrites the current tree's details in place in the block at offset. False when read-only
 // or without a current tree; a place that holds no disk block raises damage 005.
 bool RewriteDiskInfo(TDBase& handle, TTreeSlots& trees, int32_t offset);
+// The same with details of the caller's.
+void RewriteDiskDetails(TDBase& handle, int32_t offset, const TDiskInfo& info);
+// A deleted disk's details: the deleted flag, and the name followed by " [n]" with the next
+// deletion number of the table, unless it already ends in "]".
+void MarkDiskDeleted(TDiskInfo& info, TKeyField& keys);
 // Appends the current tree as a new disk and writes the key table. uniqueName gives a name
 // that a live disk has already the suffix " ~1", " ~2" ... " ~999" (the name shortened to make
-// room); past 999 the name stays shared. False when read-only or without a current tree.
-// A full key table raises "Database is full. Make compression."
-bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName);
+// room); past 999 the name stays shared. replacedIndex names a key whose disk the new one
+// replaces: it is marked deleted in the same write of the key table, and its block afterwards.
+// False when read-only or without a current tree. A full key table raises "Database is full.
+// Make compression."
+bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName, int32_t replacedIndex = -1);
 
 // Loads the current folder's lines. Mode 0: "..", the subfolders, the files; mode 1: the
 // subfolders and the files that have a description; mode 2: the files only.

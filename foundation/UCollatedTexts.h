@@ -8,10 +8,11 @@
 
 namespace vellomar {
 
-// Texts collated once for many comparisons in compareText's order. An ASCII text carries the
-// first eight bytes of its collation key as one number, so that most comparisons compare
-// numbers; the rest go through compareText, which agrees with those bytes, so the order stays
-// one order. The texts are copied into one buffer.
+// Texts collated once for many comparisons in compareText's order. An ASCII text carries its
+// collation key, and the key's first eight bytes as one number, so that most comparisons
+// compare numbers and two ASCII texts compare by their keys; a pair with another text goes
+// through compareText, which agrees with those keys, so the order stays one order. The texts
+// and keys are copied into one buffer.
 class CollatedTexts {
  public:
   void reserve(size_t texts) { texts_.reserve(texts); }
@@ -29,13 +30,15 @@ class CollatedTexts {
  private:
   struct Text {
     uint64_t prefix;  // the first eight key bytes, big-endian
-    uint32_t at;      // the text in bytes_
+    uint32_t at;      // the text in bytes_, then its key
     uint16_t length;
+    uint16_t keyLength;
     bool ascii;
   };
 
   std::vector<Text> texts_;
   std::string bytes_;
+  std::string key_;  // room for making one key
 };
 
 }  // namespace vellomar

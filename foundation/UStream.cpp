@@ -114,7 +114,7 @@ void TKFileStream::Flush() {
   if (mode_ == kModeCreate || mode_ == kModeReadWrite) {
     // Written data that never reaches the disk is a failed write, not a success.
     WriteOut();
-    if (!file_.flush()) Error(kWriteError);
+    if (!syncDeferred_ && !file_.flush()) Error(kWriteError);
   }
 }
 

@@ -50,6 +50,9 @@ class TKFileStream {
   // Writes the gathered bytes out, without waiting for the disk: for a writer that stops without
   // a save, so the file shows what was written.
   void WriteOut();
+  // While deferred, Flush only writes out: for a writer whose work counts as saved only once it
+  // is complete, and which flushes then.
+  void SetSyncDeferred(bool deferred) { syncDeferred_ = deferred; }
 
   uint32_t GetPosition() const { return mode_ == kModeClosed ? 0 : position_; }
   // Files past 4 GiB report 0xFFFFFFFF: positions are 32 bits.
@@ -92,6 +95,7 @@ class TKFileStream {
   uint32_t size_ = 0;
   bool checkBounds_ = false;
   bool modified_ = false;
+  bool syncDeferred_ = false;
   // Off for read/write: a stream that was not modified puts back the modification time found
   // at open, as the file was (an archive attribute does not exist here).
   bool keepArchiveBit_ = true;

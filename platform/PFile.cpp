@@ -58,6 +58,28 @@ bool PlatformFile::open(const std::string& name, FileOpenMode mode) {
   return true;
 }
 
+OpenRefusal openRefusal(const std::string& name, FileOpenMode mode) {
+  struct stat st;
+  if (::stat(name.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return OpenRefusal::kMissing;
+    return errno == EACCES ? OpenRefusal::kNoPermission : OpenRefusal::kOther;
+  }
+  if (S_ISDIR(st.st_mode)) return OpenRefusal::kFolder;
+  if (!S_ISREG(st.st_mode)) return OpenRefusal::kNotRegularFile;
+  int fd;
+  do {
+    fd = ::open(name.c_str(), openFlags(mode) | O_CLOEXEC | O_NONBLOCK, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0)
+    return errno == EACCES || errno == EPERM || errno == EROFS ? OpenRefusal::kNoPermission
+                                                               : OpenRefusal::kOther;
+  const bool locked = lock(fd, mode == FileOpenMode::kReadOnly ? LOCK_SH : LOCK_EX);
+  const bool held = !locked && errno == EWOULDBLOCK;
+  ::close(fd);
+  if (locked) return OpenRefusal::kNone;
+  return held ? OpenRefusal::kHeld : OpenRefusal::kOther;
+}
+
 void PlatformFile::close() {
   if (fd_ < 0) return;
   // The lock goes with the descriptor. A close interrupted on Linux has still closed it.

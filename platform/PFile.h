@@ -16,6 +16,18 @@ enum class FileOpenMode {
   kReadOnly,   // reading an existing file
 };
 
+// Why open() refuses a file, for the message that tells the user; kNone when it would open it.
+enum class OpenRefusal {
+  kNone,
+  kMissing,
+  kFolder,
+  kNotRegularFile,
+  kNoPermission,
+  kHeld,  // another process holds the lock
+  kOther,
+};
+OpenRefusal openRefusal(const std::string& name, FileOpenMode mode);
+
 // A modification time to the nanosecond.
 struct FileTime {
   int64_t seconds = 0;

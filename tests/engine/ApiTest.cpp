@@ -141,7 +141,7 @@ TEST_F(ApiTest, FailedOpenAnswersTheRefusalAndLeavesTheHandleNull) {
   const Case cases[] = {
       {notDatabase, 255, "This file is not a Vellomar database."},
       {notDatabase, 9, "This file"},
-      {dir_.at("missing.kvd"), 255, "The database cannot be open"},
+      {dir_.at("missing.kvd"), 255, "The database cannot be open\r\nIt does not exist."},
   };
   for (const Case& c : cases) {
     TDBase* handle = reinterpret_cast<TDBase*>(&dir_);  // a stale value the call must clear

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,19 @@ struct Operation {
   std::string Target;
   // Disks the finished run has added to the database or made in the target.
   std::vector<std::string> NewDisks;
+  // One change of the disks: after any kill the live disks are those before it or those after
+  // it, never a mixture, and no deletion number is given twice.
+  bool OneChange = false;
 };
+
+// The disks a view shows live.
+std::vector<DiskView> liveDisks(const CatalogueView& view) {
+  std::vector<DiskView> live;
+  for (const DiskView& disk : view.Disks) {
+    if (!disk.Deleted) live.push_back(disk);
+  }
+  return live;
+}
 
 class CrashConsistencyTest : public ::testing::Test {
  protected:
@@ -113,6 +126,112 @@ class CrashConsistencyTest : public ::testing::Test {
     return copied && closed ? 0 : 3;
   }
 
+  // The run of a change of the disks as the window makes it: the database opened, the change,
+  // the database closed.
+  int change(const std::function<bool(TDBase*)>& body) const {
+    TDBase* h = nullptr;
+    if (!open(path("db.kvd"), false, h)) return 1;
+    // Deleted disks are found by name too; the file keeps its own setting.
+    const bool shown = h->LocalOptions.ShowDeleted;
+    h->LocalOptions.ShowDeleted = true;
+    const bool changed = body(h);
+    h->LocalOptions.ShowDeleted = shown;
+    ApiFreeTreeStruct(h);
+    ApiFreeOldTreeStruct(h);
+    return changed && ApiCloseDBase(h, false) ? 0 : 2;
+  }
+
+  static int32_t indexOf(TDBase* h, const std::string& name) {
+    for (int32_t i = 0; i < ApiGetKeyCount(h); ++i) {
+      ShortString key;
+      uint16_t flags = 0;
+      if (ApiGetKey(h, key, flags, i) && key.str() == name) return i;
+    }
+    return -1;
+  }
+
+  std::vector<Operation> changes() {
+    const std::string db = path("db.kvd");
+    return {
+        {"rescan over a disk",
+         [=, this] {
+           return change([&](TDBase* h) {
+             h->LocalOptions.SimulateDiskInfo = false;
+             const int32_t index = indexOf(h, "Alpha");
+             return ApiLoadOldDisk(h, index) && ApiScanDisk(h, changed_, "Alpha", "") &&
+                    ApiReplaceDisk(h, index);
+           });
+         },
+         db,
+         "",
+         "",
+         {"Alpha"},
+         true},
+        {"delete",
+         [=, this] {
+           return change([](TDBase* h) { return ApiDeleteDisk(h, indexOf(h, "Beta")); });
+         },
+         db,
+         "",
+         "",
+         {"Beta [2]"},
+         true},
+        {"delete selected",
+         [=, this] {
+           return change([](TDBase* h) {
+             ApiSelectKey(h, true, indexOf(h, "Alpha"));
+             ApiSelectKey(h, true, indexOf(h, "Gamma"));
+             return ApiDeleteSelectedDisks(h);
+           });
+         },
+         db,
+         "",
+         "",
+         {"Alpha [2]", "Gamma [3]"},
+         true},
+        {"undelete",
+         [=, this] {
+           return change(
+               [](TDBase* h) { return ApiRenameDisk(h, indexOf(h, "Gone [1]"), "Gone", true); });
+         },
+         db,
+         "",
+         "",
+         {"Gone"},
+         true},
+        {"rename",
+         [=, this] {
+           return change(
+               [](TDBase* h) { return ApiRenameDisk(h, indexOf(h, "Beta"), "Zeta", false); });
+         },
+         db,
+         "",
+         "",
+         {"Zeta"},
+         true},
+        {"description edit",
+         [=, this] {
+           return change([](TDBase* h) {
+             if (!ApiGoToDiskByName(h, "Alpha")) return false;
+             TFileCollection* files = ApiGetFileCol(h);
+             for (int32_t i = 0; i < ApiFileColCount(files); ++i) {
+               TOneFile line;
+               ApiFileColAt(files, i, line);
+               if (line.Name.str() != "readme") continue;
+               int32_t entry = line.EntryOffset;
+               return ApiSetDesc(h, entry, "words written over the old ones");
+             }
+             return false;
+           });
+         },
+         db,
+         "",
+         "",
+         {"Alpha"},
+         true},
+    };
+  }
+
   std::vector<Operation> operations() {
     const std::string db = path("db.kvd");
     return {
@@ -128,27 +247,6 @@ class CrashConsistencyTest : public ::testing::Test {
          "",
          "",
          {"Fresh"}},
-        {"rescan over a disk",
-         [=, this] {
-           TDBase* h = nullptr;
-           if (!open(db, false, h)) return 1;
-           h->LocalOptions.SimulateDiskInfo = false;
-           ShortString name("Alpha");
-           int32_t index = -1;
-           if (!ApiFindDisk(h, name, index) || !ApiLoadOldDisk(h, index)) return 2;
-           if (!ApiScanDisk(h, changed_, "Alpha", "")) return 3;
-           ApiKeepTreeAsOld(h);
-           const bool deleted = ApiDeleteDisk(h, index);
-           ApiRestoreOldTree(h);
-           const bool saved = deleted && ApiSaveDisk(h);
-           ApiFreeTreeStruct(h);
-           ApiFreeOldTreeStruct(h);
-           return saved && ApiCloseDBase(h, false) ? 0 : 4;
-         },
-         db,
-         "",
-         "",
-         {"Alpha"}},
         {"import",
          [=, this] {
            TDBase* target = nullptr;
@@ -213,15 +311,46 @@ class CrashConsistencyTest : public ::testing::Test {
     return names;
   }
 
+  // One change, killed at any write: the live disks are all those before it or all those after.
+  // Deleting every live disk afterwards spends numbers that no disk carries yet.
+  void expectOneChange(const std::string& database, const CatalogueView& after,
+                       const CatalogueView& before, const CatalogueView& finished) {
+    const std::vector<DiskView> live = liveDisks(after);
+    EXPECT_TRUE(live == liveDisks(before) || live == liveDisks(finished))
+        << "the live disks mix the two states";
+    const std::string copy = path("numbers.kvd");
+    std::filesystem::copy_file(database, copy, std::filesystem::copy_options::overwrite_existing);
+    TDBase* h = nullptr;
+    ASSERT_TRUE(open(copy, false, h));
+    h->LocalOptions.ShowDeleted = false;
+    while (ApiGetKeyCount(h) > 0 && ApiDeleteDisk(h, 0)) {
+    }
+    ApiCloseDBase(h, false);
+    std::set<std::string> numbers;
+    for (const DiskView& disk : testing::viewCatalogue(copy).Disks) {
+      const size_t at = disk.Name.rfind(" [");
+      if (at == std::string::npos) continue;
+      EXPECT_TRUE(numbers.insert(disk.Name.substr(at)).second)
+          << disk.Name << ": a deletion number given twice";
+    }
+  }
+
   // After a kill before write n (or none): the database holds its disks and can be repaired,
   // a copy's source is as it was while the copy ran.
   void checkAfter(const Operation& op, const TracedRun& run, const CatalogueView& before,
-                  const CatalogueView& sourceBefore, const std::string& sourceBytes) {
+                  const CatalogueView& finished, const CatalogueView& sourceBefore,
+                  const std::string& sourceBytes) {
     const bool copyEnded = std::any_of(run.Writes.begin(), run.Writes.end(),
                                        [&](const FileWrite& w) { return w.Path == path("phase"); });
     if (!op.Database.empty()) {
       const CatalogueView after = testing::viewCatalogue(op.Database);
-      expectHolds(after, before);
+      if (op.OneChange) {
+        ASSERT_TRUE(after.Opened) << after.Error;
+        EXPECT_EQ(after.Damage, 0);
+        expectOneChange(op.Database, after, before, finished);
+      } else {
+        expectHolds(after, before);
+      }
       EXPECT_EQ(testing::repairCatalogue(op.Database, path("repaired.kvd")), "");
       CatalogueView repaired = testing::viewCatalogue(path("repaired.kvd"));
       // A repair copies the live disks of what the kill left; a disk whose deletion it caught
@@ -266,6 +395,32 @@ class CrashConsistencyTest : public ::testing::Test {
     EXPECT_TRUE(lastFlush && *lastFlush > *lastWrite) << "the target's last write was not flushed";
   }
 
+  void killBeforeEveryWrite(const std::vector<Operation>& ops) {
+    for (const Operation& op : ops) {
+      SCOPED_TRACE(op.Name);
+      prepare();
+      const CatalogueView before =
+          op.Database.empty() ? CatalogueView{} : testing::viewCatalogue(op.Database);
+      const CatalogueView sourceBefore =
+          op.Source.empty() ? CatalogueView{} : testing::viewCatalogue(op.Source);
+      const std::string sourceBytes = vellomar::test::contentOf(op.Source);
+      const TracedRun whole = testing::runTraced(op.Body, folder_);
+      checkFinished(op, whole);
+      const CatalogueView finished =
+          op.Database.empty() ? CatalogueView{} : testing::viewCatalogue(op.Database);
+      ASSERT_GT(whole.Writes.size(), 3u);
+      for (size_t n = 0; n < whole.Writes.size(); ++n) {
+        SCOPED_TRACE("killed before write " + std::to_string(n));
+        prepare();
+        const TracedRun run = testing::runTraced(op.Body, folder_, n);
+        ASSERT_FALSE(run.Finished);
+        ASSERT_EQ(run.Writes.size(), n);
+        checkAfter(op, run, before, finished, sourceBefore, sourceBytes);
+        if (HasFatalFailure()) return;
+      }
+    }
+  }
+
   vellomar::test::TempFolder dir_{"crash"};
   std::string folder_;
   std::string sample_;
@@ -275,27 +430,11 @@ class CrashConsistencyTest : public ::testing::Test {
 };
 
 TEST_F(CrashConsistencyTest, KilledBeforeEveryWrite) {
-  for (const Operation& op : operations()) {
-    SCOPED_TRACE(op.Name);
-    prepare();
-    const CatalogueView before =
-        op.Database.empty() ? CatalogueView{} : testing::viewCatalogue(op.Database);
-    const CatalogueView sourceBefore =
-        op.Source.empty() ? CatalogueView{} : testing::viewCatalogue(op.Source);
-    const std::string sourceBytes = vellomar::test::contentOf(op.Source);
-    const TracedRun whole = testing::runTraced(op.Body, folder_);
-    checkFinished(op, whole);
-    ASSERT_GT(whole.Writes.size(), 3u);
-    for (size_t n = 0; n < whole.Writes.size(); ++n) {
-      SCOPED_TRACE("killed before write " + std::to_string(n));
-      prepare();
-      const TracedRun run = testing::runTraced(op.Body, folder_, n);
-      ASSERT_FALSE(run.Finished);
-      ASSERT_EQ(run.Writes.size(), n);
-      checkAfter(op, run, before, sourceBefore, sourceBytes);
-      if (HasFatalFailure()) return;
-    }
-  }
+  killBeforeEveryWrite(operations());
+}
+
+TEST_F(CrashConsistencyTest, ChangesOfTheDisksKilledBeforeEveryWrite) {
+  killBeforeEveryWrite(changes());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -109,9 +110,11 @@ TEST_F(DBaseTest, RefusalsRaiseTheirTextAndLeaveTheHandleClosed) {
        "This database requires newer version of the program."},
       {write("corrupted.kvd", corrupted), HeaderStatus::kCorrupted,
        "The database has corrupted header."},
-      {write("short.kvd", shortFile), HeaderStatus::kUnreadable, "The database cannot be open"},
-      {path("missing.kvd"), HeaderStatus::kUnreadable, "The database cannot be open"},
-      {dir_.path(), HeaderStatus::kUnreadable, "The database cannot be open"},
+      {write("short.kvd", shortFile), HeaderStatus::kUnreadable,
+       "The database cannot be open\r\nIt is not a catalogue."},
+      {path("missing.kvd"), HeaderStatus::kUnreadable,
+       "The database cannot be open\r\nIt does not exist."},
+      {dir_.path(), HeaderStatus::kUnreadable, "The database cannot be open\r\nIt is a folder."},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CheckDBaseHeader(c.file), c.status) << c.file;
@@ -122,6 +125,14 @@ TEST_F(DBaseTest, RefusalsRaiseTheirTextAndLeaveTheHandleClosed) {
     EXPECT_EQ(handle.Stream.Mode(), TKFileStream::kModeClosed);
   }
   EXPECT_EQ(contentOf(cases[0].file), notDatabase) << "a refused file is left as it was";
+  // Root opens any file: only other users meet the refusal.
+  if (::geteuid() != 0) {
+    const std::string closed = write("closed.kvd", sound.bytes());
+    ASSERT_EQ(::chmod(closed.c_str(), 0), 0);
+    TDBase handle;
+    EXPECT_EQ(refusalOf(handle, closed),
+              "The database cannot be open\r\nYou have no permission to open it.");
+  }
 }
 
 TEST_F(DBaseTest, ReadOnlyExportOpensReadOnlyAndClosingWritesNothing) {
@@ -170,7 +181,7 @@ TEST_F(DBaseTest, SecondReadWriteOpenIsRefused) {
   CreateDBaseFile(first, file);
   OpenDBaseFile(first, file, false);
   TDBase second;
-  EXPECT_EQ(refusalOf(second, file), "The database cannot be open");
+  EXPECT_EQ(refusalOf(second, file), "The database cannot be open\r\nAnother program holds it.");
   EXPECT_TRUE(first.Open);
   CloseDBaseFile(first, false);
   EXPECT_EQ(refusalOf(second, file), "opened");
@@ -274,15 +285,39 @@ TEST_F(DBaseTest, DamagedKeyHeadIsClampedAtOpen) {
   entry.i32(disk);
   std::copy(entry.bytes().begin(), entry.bytes().end(),
             image.bytes().begin() + kKeyFieldOffset + kKeyFieldHeadSize);
+  // A second key inside the one block: a place the file has, but no disk block starts there.
+  entry.u16(0);
+  entry.i32(disk + 3);
+  std::copy(entry.bytes().begin(), entry.bytes().end(),
+            image.bytes().begin() + kKeyFieldOffset + kKeyFieldHeadSize);
   const std::string file = write("head.kvd", image.bytes());
   TDBase handle;
   OpenDBaseFile(handle, file, false);
-  EXPECT_EQ(handle.keyTable().keys().count(), kKeyCapacity);
-  EXPECT_EQ(handle.keyTable().keys().LiveCount, kKeyCapacity);
-  EXPECT_LT(handle.keyTable().keys().CurrentIndex, kKeyCapacity);
+  // The 9998 zero entries point at no place a disk block can start: one damage, no key each.
+  EXPECT_EQ(handle.keyTable().keys().count(), 2);
+  EXPECT_EQ(handle.keyTable().keys().LiveCount, 2);
+  EXPECT_LT(handle.keyTable().keys().CurrentIndex, 2);
   EXPECT_EQ(handle.keyTable().ReadDiskName(handle.keyTable().keys().Keys.back().Offset).str(),
             "disk")
-      << "the one real disk sorts after the unreadable \"???\" keys";
+      << "the one real disk sorts after the unreadable \"???\" key";
+  EXPECT_EQ(handle.DamageCounter, 2) << "the entries left out, and the unreadable key";
+}
+
+// Each key needs a disk block: a count the data area has no room for is cut to that room.
+TEST_F(DBaseTest, MoreKeysThanTheFileHasRoomForAreCut) {
+  DBaseImage image;
+  const int32_t disk = image.addDisk("disk");
+  TKeyField keys;
+  keys.Keys.assign(100, TKeyEntry{0, disk});
+  keys.LiveCount = 100;
+  image.setKeys(keys, false);
+  const std::string file = write("room.kvd", image.bytes());
+  TDBase handle;
+  OpenDBaseFile(handle, file, false);
+  const int32_t room = static_cast<int32_t>((image.bytes().size() - kDataAreaOffset) /
+                                            (kBlockHeadSize + kOldDiskInfoSize));
+  EXPECT_EQ(handle.keyTable().keys().count(), room);
+  EXPECT_EQ(handle.DamageCounter, 1);
 }
 
 // A damaged file is repaired into another file: the one it is read from is never written.

@@ -128,7 +128,7 @@ struct Damage {
   std::string Refusal = {};
 };
 
-const std::string kCannotOpen = "The database cannot be open";
+const std::string kCannotOpen = "The database cannot be open\r\nIt is not a catalogue.";
 const std::string kCorrupted = "The database has corrupted header.";
 
 class DamagedCatalogueTest : public ::testing::Test {

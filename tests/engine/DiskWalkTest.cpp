@@ -181,7 +181,7 @@ TEST_F(DiskWalk, FreeSpaceListsEveryLiveDiskAndReportsEveryKthDisk) {
   EXPECT_EQ(progressCalls, 15);
   ASSERT_EQ(c.handle.Search.Found.Count(), 45);
   const TFoundItem& last = *c.handle.Search.Found.ItemAt(44);
-  EXPECT_EQ(GetPStr(last.DiskName).str(), "disk144");
+  EXPECT_EQ(last.diskName(), "disk144");
   EXPECT_EQ(last.DateTime, 44);
   EXPECT_EQ(last.Size, 1044);
   EXPECT_EQ(c.handle.Search.Counters.Disks, 45);

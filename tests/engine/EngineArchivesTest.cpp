@@ -314,6 +314,26 @@ TEST_F(ArchiveScanTest, FoldersDifferingOnlyInCaseKeepAllTheirMembers) {
   EXPECT_EQ(tree_->DiskInfo.ArchiveFiles, 5);
 }
 
+// Members that climb with "..": listed in what is left of their path, and their extraction
+// writes only into the private temporary folder.
+TEST_F(ArchiveScanTest, MembersThatClimbStayInsideTheArchiveAndTheTemporaryFolder) {
+  test::writeBytes(
+      disk_, "up.zip",
+      test::buildZip({{}, {{"../../escape.txt", 0}, {"./a/./b.txt", 0}, {"a//c.txt", 0}}}));
+  ASSERT_TRUE(scan());
+  TDirCollection* node = child(tree_->Root.get(), "up.zip");
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->Count(), 1) << "no folder named \".\" or \"..\"";
+  EXPECT_EQ(filesOf(node), std::vector<std::string>{"escape.txt 0"});
+  EXPECT_EQ(filesOf(child(node, "a")), (std::vector<std::string>{"b.txt 0", "c.txt 0"}));
+  EXPECT_TRUE(hasMessageStarting("Extracting escape.txt from "));
+  EXPECT_TRUE(isEmptyFolder(temp_.path()));
+  for (const fs::path& folder : {fs::path(disk_.path()), fs::path(temp_.path())}) {
+    EXPECT_FALSE(fs::exists(folder.parent_path() / "escape.txt"));
+    EXPECT_FALSE(fs::exists(folder.parent_path().parent_path() / "escape.txt"));
+  }
+}
+
 TEST_F(ArchiveScanTest, RescannedArchiveKeepsTheDescriptionsOfItsFormerVersion) {
   put("MixedCase.zip", "MixedCase.zip");
   const ShortString path(root_ + "\\");

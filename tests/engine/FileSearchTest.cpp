@@ -24,12 +24,11 @@ class CatalogueSearch : public ::testing::Test {
  protected:
   Texts search(const TSearchDlgData& request) {
     testing::setRequest(c.handle, request);
-    SearchFiles(c.handle, c.trees, cache);
+    SearchFiles(c.handle, c.trees);
     return foundTexts(c.handle);
   }
 
   TestCatalogue c;
-  TDescCache cache;
 };
 
 // Disk "Alpha": \ {readme.txt, Docs\ {a.txt, Deep\ {b.txt}}, Src\ {main.c}}; disk "Beta":
@@ -242,7 +241,7 @@ TEST_F(CatalogueSearch, FoldersStoredOutOfOrderComeInTreeOrder) {
     TSearchDlgData request = fileNameRequest("*");
     request.FolderNames = true;
     testing::setRequest(fresh.handle, request);
-    SearchFiles(fresh.handle, fresh.trees, cache);
+    SearchFiles(fresh.handle, fresh.trees);
     EXPECT_EQ(foundTexts(fresh.handle), k.found) << "first folder renamed " << k.firstName;
     EXPECT_EQ(fresh.handle.DamageCounter, 0);
   }

@@ -40,6 +40,7 @@ struct Region {
 struct SoundCatalogue {
   std::string Bytes;
   Region DocsList;
+  Region AlphaRootRecord;
   Region DocsRecord;
   Region DocsFileDescription;
   Region BetaHeader;
@@ -68,6 +69,8 @@ SoundCatalogue buildSound() {
   TDirCollection& pics = TestCatalogue::addFolder(alpha, "pics");
   c.setFiles(pics, {{"p1.jpg", 1}, {"p2.jpg", 2}});
   c.setFiles(TestCatalogue::addFolder(pics, "old"), {{"o1.png", 3}});
+  c.trees.Current->DiskInfo.Folders = 3;
+  c.trees.Current->DiskInfo.Files = 13;
   const int32_t alphaBlock = c.saveDisk();
 
   TDirCollection& beta = c.newDisk("Beta");
@@ -80,7 +83,11 @@ SoundCatalogue buildSound() {
   c.saveDisk();
 
   LoadTreeStruct(c.handle, c.trees, alphaBlock, 0);
-  const TDirCollection* stored = testing::subDirNamed(*c.trees.Current->Root, "docs");
+  const TDirCollection& storedRoot = *c.trees.Current->Root;
+  sound.AlphaRootRecord = {
+      static_cast<size_t>(storedRoot.Dir.EntryOffset) - kFolderDataRecordOffset,
+      folderRecordSize(1)};
+  const TDirCollection* stored = testing::subDirNamed(storedRoot, "docs");
   sound.DocsRecord = {static_cast<size_t>(stored->Dir.EntryOffset) - kFolderDataRecordOffset,
                       folderRecordSize(4)};
   c.trees.Current.reset();
@@ -212,6 +219,7 @@ TEST_F(RepairTest, EveryDamageRepairsIntoACatalogueThatReadsBackWhole) {
       {"file list head flipped", s.DocsList, Where::kStart, Damage::kFlip, alpha},
       {"file list middle flipped", s.DocsList, Where::kMiddle, Damage::kFlip, alpha},
       {"file list end flipped", s.DocsList, Where::kEnd, Damage::kFlip, alpha},
+      {"root record flipped", s.AlphaRootRecord, Where::kStart, Damage::kFlip, alpha},
       {"folder record start flipped", s.DocsRecord, Where::kStart, Damage::kFlip, alpha},
       {"folder record middle flipped", s.DocsRecord, Where::kMiddle, Damage::kFlip, alpha},
       {"folder record end flipped", s.DocsRecord, Where::kEnd, Damage::kFlip, alpha},
@@ -286,6 +294,15 @@ TEST_F(RepairTest, TheCountsSayWhatWasLeftOut) {
   EXPECT_EQ(counts.FoldersLeftOut, 2);
   EXPECT_EQ(counts.Folders, 7 - 3);
   EXPECT_EQ(counts.Files, kFiles - 8 - 3);
+  // The root's record: the disk stays with its details and an empty root; what it lost is what
+  // its details say it held.
+  counts = repair(damaged(s.AlphaRootRecord, Where::kStart, Damage::kFlip));
+  EXPECT_EQ(counts.Disks, kDisks);
+  EXPECT_EQ(counts.Folders, 7 - 3);
+  EXPECT_EQ(counts.FoldersLeftOut, 3);
+  EXPECT_EQ(counts.Files, kFiles - 13);
+  EXPECT_EQ(counts.FilesLeftOut, 13);
+  EXPECT_EQ(namesOf(counts.DamagedDisks), (Names{"Alpha"}));
   // The description's head: the file stays, without its description.
   counts = repair(damaged(s.DocsFileDescription, Where::kStart, Damage::kFlip));
   EXPECT_EQ(counts.Files, kFiles);

@@ -276,22 +276,43 @@ TEST(TreeStruct, DamagedFolderRecordsKeepWhatWasRead) {
   EXPECT_EQ(depth, kMaxFolderDepth);
 }
 
-TEST(TreeStruct, CountsFromTheFileSaturate) {
+// A folder's own count and size are bounded by the file: each of its files has an entry of
+// 20 bytes at least somewhere in it, and no file is anywhere near 2^44 bytes. Beyond that the
+// record is damage and its figures are never added up.
+TEST(TreeStruct, FiguresNoFileCanHoldAreDamage) {
   TestCatalogue c;
-  TDirData huge;
-  huge.Attr = kAttrFolder;
-  huge.FileCount = INT32_MAX;
-  huge.FilesSize = INT64_MAX;
-  ByteWriter folders;
-  folderRecord(folders, 2, "\\");
-  writeFolderRecord(folders, 0, huge, "a");
-  writeFolderRecord(folders, 0, huge, "b");
-  LoadTreeStruct(c.handle, c.trees, c.appendRaw(diskBlock(TDiskInfo{}, folders)), 0);
-  const TDirTotals& totals = c.trees.Current->Root->Totals;
-  EXPECT_EQ(totals.Files, INT32_MAX);
-  EXPECT_EQ(totals.Size, INT64_MAX);
-  EXPECT_EQ(totals.PhysSize, INT64_MAX);
-  EXPECT_EQ(totals.Folders, 2);
+  const struct {
+    const char* Name;
+    int32_t Count;
+    int64_t Size;
+    bool Fits;
+  } cases[] = {
+      {"count beyond the file", INT32_MAX, 0, false},
+      {"count negative", -1, 0, false},
+      {"size beyond its files", 1, INT64_MAX, false},
+      {"size negative", 1, -5, false},
+      {"size without files", 0, 10, false},
+      {"a 10 GiB file", 1, int64_t{10} << 30, true},
+      {"many files", 40, 4000, true},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TDirData data;
+    data.Attr = kAttrFolder;
+    data.FileCount = k.Count;
+    data.FilesSize = k.Size;
+    ByteWriter folders;
+    folderRecord(folders, 2, "\\");
+    writeFolderRecord(folders, 0, data, "a");
+    writeFolderRecord(folders, 0, data, "b");
+    c.handle.DamageCounter = 0;
+    LoadTreeStruct(c.handle, c.trees, c.appendRaw(diskBlock(TDiskInfo{}, folders)), 0);
+    const TDirTotals& totals = c.trees.Current->Root->Totals;
+    EXPECT_EQ(c.handle.DamageCounter, k.Fits ? 0 : 1);
+    EXPECT_EQ(totals.Folders, k.Fits ? 2 : 0);
+    EXPECT_EQ(totals.Files, k.Fits ? 2 * k.Count : 0);
+    EXPECT_EQ(totals.Size, k.Fits ? 2 * k.Size : 0);
+  }
 }
 
 TEST(TreeStruct, DamagedDiskBlockGivesAnEmptyTree) {

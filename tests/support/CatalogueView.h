@@ -16,6 +16,7 @@ namespace vellomar::testing {
 // a copy moves every block.
 struct DiskView {
   std::string Name;
+  bool Deleted = false;
   std::vector<std::string> Lines;
 
   friend bool operator==(const DiskView&, const DiskView&) = default;
@@ -105,6 +106,10 @@ inline CatalogueView viewCatalogue(const std::string& path) {
     ApiSetLocalOptions(db, options);
     for (int32_t i = 0; i < ApiGetKeyCount(db); ++i) {
       DiskView disk;
+      ShortString name;
+      uint16_t flags = 0;
+      ApiGetKey(db, name, flags, i);
+      disk.Deleted = (flags & kKeyDeleted) != 0;
       if (ApiGoToDisk(db, i)) {
         TDiskInfo info;
         ApiGetDiskInfo(db, info);

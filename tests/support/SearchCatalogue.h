@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/UApiSearch.h"
 #include "engine/UDBase.h"
 #include "engine/UDescBlock.h"
 #include "engine/UEngineFileFind.h"
@@ -33,16 +34,16 @@ inline void setRequest(TDBase& handle, const TSearchDlgData& request) {
   handle.SearchRequest = request;
 }
 
-// One found item as "disk|folder|name+ext|short description".
-inline std::string foundText(const TFoundItem& item) {
-  return GetPStr(item.DiskName).str() + "|" + GetPStr(item.FolderPath).str() + "|" +
-         GetPStr(item.Name).str() + std::string(item.Ext.view()) + "|" +
-         GetPStr(item.ShortDesc).str();
-}
-
-inline std::vector<std::string> foundTexts(const TDBase& handle) {
+// The found items as "disk|folder|name+ext|short description", read as the windows read them.
+inline std::vector<std::string> foundTexts(TDBase& handle) {
   std::vector<std::string> texts;
-  for (const TFoundItem* item : handle.Search.Found.Items()) texts.push_back(foundText(*item));
+  for (int32_t i = 0; i < ApiFoundCount(&handle); ++i) {
+    TOneFile record;
+    ShortString disk, folder, desc;
+    ApiGetFoundItem(&handle, i, record, disk, folder, desc);
+    texts.push_back(disk.str() + "|" + folder.str() + "|" + record.Name.str() +
+                    std::string(record.Data.Ext.view()) + "|" + desc.str());
+  }
   return texts;
 }
 

@@ -7,19 +7,23 @@
 #include <QVBoxLayout>
 
 #include "ui/app/UGlyphs.h"
-#include "ui/common/UServices.h"
+#include "ui/common/UDialogHelp.h"
 
 namespace vellomar {
 
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Vellomar 5"));
   setObjectName(QStringLiteral("FormAbout"));
+  setHelpContext(this, kHelpContext);
   setFixedSize(425, 156);
   auto* icon = new QLabel(this);
   icon->setPixmap(programIcon().pixmap(48, 48));
   icon->setAlignment(Qt::AlignTop);
   LabelAbout = new QLabel(this);
   LabelAbout->setObjectName(QStringLiteral("LabelAbout"));
+  // The box has a fixed size: the lines wrap within it instead of running under the buttons.
+  LabelAbout->setWordWrap(true);
+  LabelAbout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   LabelAbout->setText(
       QStringLiteral("Vellomar - a program for cataloguing disks, CDs, drives and folders\n"
                      "Version 5.17, English, for Linux desktops\n"
@@ -37,8 +41,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   ButtonMoreInfo = new QPushButton(QStringLiteral("More info"), this);
   ButtonMoreInfo->setObjectName(QStringLiteral("ButtonMoreInfo"));
   connect(ButtonOK, &QPushButton::clicked, this, [this] { done(1); });
-  connect(ButtonMoreInfo, &QPushButton::clicked, this,
-          [] { services().help->showContext(kHelpContext); });
+  connect(ButtonMoreInfo, &QPushButton::clicked, this, [this] { showHelpOf(this); });
 
   auto* top = new QHBoxLayout;
   top->addWidget(icon);

@@ -258,7 +258,11 @@ void TMainForm::UpdateToolbar() {
   QToolButton* detailed = buttons_[Command::Detailed];
   const TFormDBase* db = activeDBase();
   if (db == nullptr) {
-    for (QToolButton* b : {tree, brief, detailed}) setButtonEnabled(b, false);
+    // A disabled button is not drawn pressed; the next database window presses it again.
+    for (QToolButton* b : {tree, brief, detailed}) {
+      setButtonEnabled(b, false);
+      if (b->isChecked()) b->setChecked(false);
+    }
     return;
   }
   for (QToolButton* b : {tree, brief, detailed}) setButtonEnabled(b, true);
@@ -488,13 +492,13 @@ TFormDBase* TMainForm::OpenDBaseWindow(const std::string& fileName) {
   else
     form->show();
   if (form && !CmdFindText.empty()) {
-    QCoreApplication::processEvents();
+    CloseRequest::processEvents();
     if (form) form->FindFileName(CmdFindText);
     CmdFindText.clear();
   }
   if (form && !CmdScanDrives.empty()) {
     while (!CmdScanDrives.empty()) {
-      QCoreApplication::processEvents();
+      CloseRequest::processEvents();
       if (!form) break;
       form->ScanDisk(CmdScanDrives.front(), CmdAutoMode);
       CmdScanDrives.erase(0, 1);
@@ -778,7 +782,7 @@ void TMainForm::ScanDiskClick() {
     if (!db->ScanDisk(letter, NoQueries)) break;
     if (EjectAfterScan && (letter == CdDriveLetters[0] || letter == CdDriveLetters[1]))
       Eject(letter);
-    QCoreApplication::processEvents();
+    CloseRequest::processEvents();
   }
 }
 

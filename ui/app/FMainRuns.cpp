@@ -7,6 +7,7 @@
 
 #include "ui/app/FMain.h"
 #include "ui/app/UGlyphs.h"
+#include "ui/common/UCloseRequest.h"
 #include "ui/common/UProgressWindow.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBase.h"
@@ -104,6 +105,7 @@ void TMainForm::MediaArrived(char letter) {
   if (db != nullptr && db->scanRunning()) return;
   const std::string cd{CdDriveLetters[0], CdDriveLetters[1]};
   if (!ScansArrival(letter, cd, ScanAfterInsert, db != nullptr)) return;
+  const CloseRequest::Work work;
   db->ScanDisk(letter, NoQueries);
   if (EjectAfterScan) Eject(letter);
 }

@@ -1,8 +1,10 @@
 #include "ui/common/UCloseRequest.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 
 #include "ui/common/UIdleLoop.h"
 #include "ui/common/UProgressWindow.h"
@@ -14,18 +16,6 @@ namespace {
 int workDepth = 0;
 QPointer<CloseRequest> waiting;
 
-bool isModal(const QWidget* w) {
-  return w->isVisible() && (w->isModal() || w->windowModality() != Qt::NonModal);
-}
-
-// Closes what keeps a nested loop running for the user's answer. A box closes through its
-// Escape button, a dialog as cancelled, a run's window only sets its cancel flag.
-void closeModalWindows() {
-  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (isModal(w)) w->close();
-}
-
 }  // namespace
 
 CloseRequest::CloseRequest(QWidget* frame) : QObject(frame), frame_(frame) {
@@ -36,8 +26,7 @@ CloseRequest::CloseRequest(QWidget* frame) : QObject(frame), frame_(frame) {
 
 bool CloseRequest::defer(QWidget* frame) {
   if (stackUnwound()) {
-    if (waiting != nullptr) waiting->deleteLater();
-    waiting = nullptr;
+    if (waiting != nullptr) waiting->end();
     return false;
   }
   // The boxes are closed from the retry, not inside the event that asked for the close.
@@ -56,14 +45,49 @@ bool CloseRequest::stackUnwound() {
          QApplication::activePopupWidget() == nullptr;
 }
 
+void CloseRequest::end() {
+  timer_.stop();
+  if (waiting == this) waiting = nullptr;
+  deleteLater();
+}
+
 void CloseRequest::retry() {
-  if (!stackUnwound()) {
-    closeModalWindows();
+  if (stackUnwound()) {
+    timer_.stop();
+    // The close event finds the stack unwound and ends the request.
+    if (frame_) frame_->close();
     return;
   }
-  timer_.stop();
-  // The close event finds the stack unwound and ends the request.
-  if (frame_) frame_->close();
+  // Only the window in front takes input: a box over a dialog goes first. Each is closed from
+  // the event loop, so a box that its close brings up is met by a later retry.
+  QWidget* front = QApplication::activePopupWidget();
+  if (front == nullptr) front = QApplication::activeModalWidget();
+  if (front == nullptr) return;
+  const bool isRun = qobject_cast<TProgressWindow*>(front) != nullptr;
+  if (std::find(asked_.begin(), asked_.end(), front) != asked_.end()) {
+    // A window that stays after its close was answered Cancel: the program stays, as after
+    // the user's own Cancel. A run's window stays until its job has stopped.
+    if (!isRun) {
+      end();
+      return;
+    }
+  } else {
+    asked_.push_back(front);
+    front->installEventFilter(this);
+  }
+  QMetaObject::invokeMethod(
+      front, [front] { front->close(); }, Qt::QueuedConnection);
+}
+
+bool CloseRequest::eventFilter(QObject* watched, QEvent* event) {
+  // A window shown again later is asked again.
+  if (event->type() == QEvent::Hide) std::erase(asked_, watched);
+  return QObject::eventFilter(watched, event);
+}
+
+void CloseRequest::processEvents() {
+  const Work work;
+  QCoreApplication::processEvents();
 }
 
 CloseRequest::Work::Work() {

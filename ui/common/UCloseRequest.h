@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <vector>
 
 class QWidget;
 
@@ -12,7 +13,8 @@ namespace vellomar {
 // stack below it (a run, a modal box, a nested event loop, a command or an idle pass) would
 // free windows and the database under that work. Such a request is kept instead: the runs are
 // told to stop (pending() answers their abort queries), modal boxes and popups are closed as
-// Escape closes them, and the frame is closed again once the stack has unwound.
+// Escape closes them, and the frame is closed again once the stack has unwound. A window that
+// answers its close with Cancel (a query to save) ends the request: the program stays open.
 class CloseRequest : public QObject {
   Q_OBJECT
  public:
@@ -26,6 +28,9 @@ class CloseRequest : public QObject {
   // Whether nothing is on the stack that a close must wait for.
   static bool stackUnwound();
 
+  // Lets waiting events run from inside work: a close they bring waits for the caller.
+  static void processEvents();
+
   // Marks work that a close must wait for.
   class Work {
    public:
@@ -35,12 +40,18 @@ class CloseRequest : public QObject {
     Work& operator=(const Work&) = delete;
   };
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   explicit CloseRequest(QWidget* frame);
   void retry();
+  void end();
 
   QPointer<QWidget> frame_;
   QTimer timer_;
+  // The windows in front that were asked to close and have not gone since.
+  std::vector<QPointer<QObject>> asked_;
 };
 
 }  // namespace vellomar

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QDialog>
 #include <cstdint>
 #include <string>
 
+class QComboBox;
 class QFont;
+class QFontComboBox;
+class QLabel;
 class QWidget;
 
 namespace vellomar {
@@ -42,6 +46,33 @@ void MakeLogFont(TLogFont& font, const std::string& faceName, int32_t points,
 QFont fontOf(const TLogFont& font);
 // Sets target to fontOf(font).
 void ApplyLogFont(QFont& target, const TLogFont& font);
+
+// The font dialog: face, style and point size, offering only the sizes minSize..maxSize (those
+// of a bitmap face, every one of a scalable face).
+class TFontDialog : public QDialog {
+  Q_OBJECT
+ public:
+  TFontDialog(QWidget* parent, int32_t minSize, int32_t maxSize, bool scalableOnly);
+
+  void setCurrentFont(const QFont& font);
+  QFont selectedFont() const;
+  int32_t selectedSize() const;
+
+  QFontComboBox* FaceBox;
+  QComboBox* StyleBox;
+  QComboBox* SizeBox;
+  QLabel* Sample;
+
+ private:
+  void fillStyles();
+  // The style nearest to italic and weight (QFont's scale).
+  int styleIndexFor(bool italic, int weight) const;
+  void fillSizes();
+  void showSample();
+
+  int32_t minSize_;
+  int32_t maxSize_;
+};
 
 // The font dialog over font, sizes limited to minSize..maxSize; true when confirmed, font and
 // size then changed. scalableOnly leaves out bitmap fonts.

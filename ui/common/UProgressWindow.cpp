@@ -1,7 +1,6 @@
 #include "ui/common/UProgressWindow.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QPointer>
 #include <stdexcept>
 
@@ -44,7 +43,7 @@ void TProgressWindow::letEventsRun() {
   static QElapsedTimer last;
   if (last.isValid() && last.elapsed() < kEventsEveryMs) return;
   last.restart();
-  QCoreApplication::processEvents();
+  CloseRequest::processEvents();
 }
 
 void TProgressWindow::requestCancel() {
@@ -57,6 +56,8 @@ void TProgressWindow::reportFailure(const std::exception& failure) {
 
 void TProgressWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  // The size it is shown with stays: no text of the job may widen it past the screen.
+  setFixedSize(size());
   if (jobRunning_ || pending_) return;
   pending_ = true;
   cancel_ = false;

@@ -131,7 +131,7 @@ class DesktopFileDialogs : public FileDialogService {
 
 Services makeDesktopServices() {
   Services s;
-  s.messages = std::make_unique<DesktopMessages>();
+  s.messages = makeDesktopMessages();
   s.help = makeHelpWindowService();
   s.shell = std::make_unique<DesktopShell>();
   s.clipboard = std::make_unique<DesktopClipboard>();
@@ -147,6 +147,10 @@ void routeEngineBoxes() {
 }
 
 }  // namespace
+
+std::unique_ptr<MessageService> makeDesktopMessages() {
+  return std::make_unique<DesktopMessages>();
+}
 
 Services& services() {
   static Services current = [] {

@@ -75,6 +75,9 @@ struct Services {
   std::unique_ptr<FileDialogService> files;
 };
 
+// The desktop's own message boxes, modal over the window in front.
+std::unique_ptr<MessageService> makeDesktopMessages();
+
 // The services of the run: the desktop's own until replaced.
 Services& services();
 // Replaces them (a null one keeps the present one) and routes the engine's error boxes

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QSplitter>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
 #include "ui/common/UEngineGuard.h"
+#include "ui/common/UFittedText.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/FDBasePopups.h"
 #include "ui/dbase/FDiskPanel.h"
@@ -94,7 +96,8 @@ void TFormDBase::buildLayout() {
   auto* layout = new QVBoxLayout(content);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  headerTop_ = makeHeader(content, headerTopModel_, {"Disk", "Tree", "Files"});
+  headerTop_ =
+      makeHeader(content, headerTopModel_, {headerTexts_[0], headerTexts_[1], headerTexts_[2]});
   QFont bold = headerTop_->font();
   bold.setBold(true);
   headerTop_->setFont(bold);
@@ -117,6 +120,8 @@ void TFormDBase::buildLayout() {
   ApplyPanelFonts();
   filePanel()->SetupFileColumns();
   connect(headerTop_, &QHeaderView::sectionResized, this, &TFormDBase::headerSectionResized);
+  // The last section follows the window's width.
+  connect(headerTop_, &QHeaderView::sectionResized, this, [this] { fitHeaderTexts(); });
   connect(splitter_, &QSplitter::splitterMoved, this, &TFormDBase::splitterMoved);
 }
 
@@ -157,6 +162,27 @@ void TFormDBase::ArrangePanels() {
   splitter_->setSizes(
       {headerWidths_[0], options_.ShowTree ? headerWidths_[1] : 0, headerWidths_[2]});
   sizeStatusSection();
+  fitHeaderTexts();
+}
+
+void TFormDBase::setHeaderText(int section, const QString& text) {
+  headerTexts_[section] = text;
+  fitHeaderTexts();
+}
+
+void TFormDBase::fitHeaderTexts() {
+  const int margin =
+      2 * headerTop_->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, headerTop_);
+  for (int section = 0; section < 3; ++section) {
+    // Only the part of the section inside the window counts: a long path keeps its end there.
+    const int left = headerTop_->sectionViewportPosition(section);
+    const int right =
+        std::min(left + headerTop_->sectionSize(section), headerTop_->viewport()->width());
+    const QString shown =
+        textTailToWidth(headerTexts_[section], headerTop_->fontMetrics(), right - left - margin);
+    if (headerTopModel_->headerData(section, Qt::Horizontal).toString() != shown)
+      headerTopModel_->setHeaderData(section, Qt::Horizontal, shown);
+  }
 }
 
 void TFormDBase::sizeStatusSection() {
@@ -274,7 +300,8 @@ void TFormDBase::IdleUpdate() {
     if (headerBottomModel_->headerData(0, Qt::Horizontal).toString() != subtotals) {
       if (statusMinimum_ != 0) {
         headerBottomModel_->setHeaderData(0, Qt::Horizontal, subtotals);
-        statusMinimum_ = headerBottom_->sectionSize(0);
+        // Never narrower than its text, so the subtotals are not cut inside a word.
+        statusMinimum_ = std::max(headerBottom_->sectionSize(0), headerBottom_->sectionSizeHint(0));
       } else {
         statusMinimum_ = 1;
         headerBottomModel_->setHeaderData(0, Qt::Horizontal, QStringLiteral("-"));
@@ -325,11 +352,13 @@ void TFormDBase::UpdatePanelHeaders() {
   if (closing_ || handle_ == nullptr) return;
   Guarded([&] {
     const auto setSection = [&](int section, const std::string& text) {
-      if (headerTopModel_->headerData(section, Qt::Horizontal).toString() == qtText(text)) return;
-      headerTopModel_->setHeaderData(section, Qt::Horizontal, qtText(text));
-      const QSignalBlocker block(headerTop_);
-      headerTop_->resizeSection(section,
-                                section == 1 && !options_.ShowTree ? 0 : headerWidths_[section]);
+      if (headerTexts_[section] == qtText(text)) return;
+      {
+        const QSignalBlocker block(headerTop_);
+        headerTop_->resizeSection(section,
+                                  section == 1 && !options_.ShowTree ? 0 : headerWidths_[section]);
+      }
+      setHeaderText(section, qtText(text));
     };
     switch (ActivePanel()) {
       case kPanelDisks:
@@ -359,13 +388,16 @@ void TFormDBase::UpdatePanelHeaders() {
 void TFormDBase::ChangePanel(int panel) {
   filePanel()->HideDescHint();
   for (int section = 0; section < 3; ++section)
-    if (section != panel - 1) headerTopModel_->setHeaderData(section, Qt::Horizontal, QString());
-  if (panel == kPanelDisks) headerTopModel_->setHeaderData(0, Qt::Horizontal, qtText(shortName_));
+    if (section != panel - 1) headerTexts_[section].clear();
+  if (panel == kPanelDisks) headerTexts_[0] = qtText(shortName_);
   if (panel == kPanelTree || panel == kPanelFiles) UpdatePanelHeaders();
-  const QSignalBlocker block(headerTop_);
-  headerTop_->resizeSection(0, headerWidths_[0]);
-  headerTop_->resizeSection(1, options_.ShowTree ? headerWidths_[1] : 0);
-  headerTop_->resizeSection(2, headerWidths_[2]);
+  {
+    const QSignalBlocker block(headerTop_);
+    headerTop_->resizeSection(0, headerWidths_[0]);
+    headerTop_->resizeSection(1, options_.ShowTree ? headerWidths_[1] : 0);
+    headerTop_->resizeSection(2, headerWidths_[2]);
+  }
+  fitHeaderTexts();
 }
 
 void TFormDBase::ShowWriteErrorBox() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <functional>
 #include <string>
 #include <vector>
@@ -107,6 +108,9 @@ class TFormDBase : public TMdiChild {
   void ReloadTree();
   void LoadFileList(const std::string& focusName);
   // Puts the window on a disk, a folder path of it and a file of that folder.
+  // Runs a walk over the disks (printing, export), then comes back to the disk, folder and
+  // file the window stood on.
+  void RunAndComeBack(const std::function<void()>& walk);
   void JumpTo(const std::string& diskName, const std::string& folderPath,
               const std::string& fileName);
   // The selection workers of the disk panel (disks) and the file panel.
@@ -160,6 +164,8 @@ class TFormDBase : public TMdiChild {
  private:
   void buildLayout();
   void sizeStatusSection();
+  void setHeaderText(int section, const QString& text);
+  void fitHeaderTexts();
   // Takes the column widths the user left as the window's, the settings' and the globals'.
   void storeHeaderWidths(int disks, int tree, int files);
   void headerSectionResized(int section, int oldSize, int newSize);
@@ -187,6 +193,9 @@ class TFormDBase : public TMdiChild {
   int statusMinimum_ = 0;
   std::vector<std::string> filterNames_;
 
+  // What each HeaderTop section says; it shows as much of its end as the section shows.
+  QString headerTexts_[3] = {QStringLiteral("Disk"), QStringLiteral("Tree"),
+                             QStringLiteral("Files")};
   QHeaderView* headerTop_ = nullptr;
   QStandardItemModel* headerTopModel_ = nullptr;
   QHeaderView* headerBottom_ = nullptr;

@@ -11,6 +11,7 @@
 #include "ui/dbase/FFilePanel.h"
 #include "ui/dbruns/FDiskExport.h"
 #include "ui/dbsettings/FLocalOptions.h"
+#include "ui/drives/UDrives.h"
 #include "ui/grid/UQtText.h"
 #include "ui/panels/UShellOpen.h"
 #include "ui/scan/FAskForLabel.h"
@@ -48,7 +49,7 @@ class DBaseScanWindow : public ScanWindow {
     TFormScanFolder& dialog = *dialogs_.ScanFolder;
     const QString shownFolder = dialog.EditFolder->text();
     const QString shownName = dialog.EditDiskName->text();
-    dialog.EditFolder->setText(qtText(folder));
+    dialog.SetFolder(folder);
     dialog.EditDiskName->setText(qtText(diskName));
     dialog.SetScanMode(false);
     const bool ok = dialog.exec() == QDialog::Accepted;
@@ -241,28 +242,10 @@ void TFormDBase::FindFileName(const std::string& text) {
 
 void TFormDBase::ExportDBase() {
   if (closing_) return;
-  std::string disk;
-  std::string folder;
-  Guarded([&] {
-    ShortString name;
-    uint16_t flags = 0;
-    int32_t index = 0;
-    if (ApiGetCurrentKey(handle_, name, flags, index)) disk = name.str();
-    ShortString path;
-    if (ApiGetCurrentPath(handle_, path)) folder = path.str();
-  });
-  TFormDiskExport form(this);
-  form.DBaseHandle = handle_;
-  form.exec();
-  // A walk over whole disks leaves no disk loaded: back to where the window stood.
-  Guarded([&] {
-    ApiGoToDiskByName(handle_, ShortString(disk));
-    ApiClearKeysChanged(handle_);
-    ReloadTree();
-    ApiClearTreeChanged(handle_);
-    ApiGoToPath(handle_, ShortString(folder));
-    LoadFileList(std::string());
-    ApiClearFilesChanged(handle_);
+  RunAndComeBack([this] {
+    TFormDiskExport form(this);
+    form.DBaseHandle = handle_;
+    form.exec();
   });
 }
 
@@ -311,9 +294,9 @@ void TFormDBase::ExecuteUserCommand(const std::string& library, const std::strin
         const NotFoundCauses why =
             notFoundCauses(volumeInfo(where.letter), where.recordedLabel, where.inArchive);
         DebugLog("Does not exist: %s", paths.fullPath.c_str());
-        if (services().messages->show("File Not Found", notFoundMessage(paths.fullPath, false, why),
-                                      BoxIcon::kExclamation,
-                                      BoxButtons::kRetryCancel) == BoxResult::kRetry)
+        if (services().messages->show(
+                "File Not Found", notFoundMessage(ShownPath(paths.fullPath), false, why),
+                BoxIcon::kExclamation, BoxButtons::kRetryCancel) == BoxResult::kRetry)
           continue;
         return;
       }

@@ -66,6 +66,22 @@ void TFormDBase::LoadFileList(const std::string& focusName) {
   UpdatePanelHeaders();
 }
 
+void TFormDBase::RunAndComeBack(const std::function<void()>& walk) {
+  std::string disk;
+  std::string folder;
+  Guarded([&] {
+    ShortString name;
+    uint16_t flags = 0;
+    int32_t index = 0;
+    if (ApiGetCurrentKey(handle_, name, flags, index)) disk = name.str();
+    ShortString path;
+    if (ApiGetCurrentPath(handle_, path)) folder = path.str();
+  });
+  const std::string file = filePanel()->GetFocusedFileName();
+  walk();
+  if (!disk.empty()) JumpTo(disk, folder, file);
+}
+
 void TFormDBase::JumpTo(const std::string& diskName, const std::string& folderPath,
                         const std::string& fileName) {
   if (closing_) return;

@@ -36,14 +36,10 @@ std::vector<const TOneFileLine*> fileLines(TFilePanel& panel, int32_t& focused) 
 }
 
 void printDisks(TFormDBase& form) {
-  TDBase* handle = form.GetDBaseHandle();
-  const std::string disk = currentDiskName(handle);
-  const std::string path = currentPath(handle);
-  const std::string file = form.filePanel()->GetFocusedFileName();
-  TFormDiskPrint print(handle, form.shortName(), &form);
-  print.exec();
-  // The walk moved through the disks; the window goes back where it was.
-  if (!disk.empty()) form.JumpTo(disk, path, file);
+  form.RunAndComeBack([&form] {
+    TFormDiskPrint print(form.GetDBaseHandle(), form.shortName(), &form);
+    print.exec();
+  });
 }
 
 void printFiles(TFormDBase& form) {

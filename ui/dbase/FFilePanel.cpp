@@ -24,6 +24,7 @@
 #include "ui/dialogs/FDescription.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/dialogs/UDialogs.h"
+#include "ui/drives/UDrives.h"
 #include "ui/grid/UQtText.h"
 #include "ui/panels/UFileTexts.h"
 #include "ui/panels/UShellOpen.h"
@@ -645,7 +646,8 @@ void TFilePanel::openEntry(const TOneFile& entry, bool folder) {
     const NotFoundCauses why = notFoundCauses(volumeInfo(letter), label.str(), inArchive);
     DebugLog("Does not exist: %s", target.c_str());
     if (services().messages->show(folder ? "Folder Not Found" : "File Not Found",
-                                  notFoundMessage(target, folder, why), BoxIcon::kExclamation,
+                                  notFoundMessage(ShownPath(target), folder, why),
+                                  BoxIcon::kExclamation,
                                   BoxButtons::kRetryCancel) != BoxResult::kRetry) {
       return;
     }

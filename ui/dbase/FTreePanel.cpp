@@ -76,6 +76,10 @@ TTreePanel::TTreePanel(TFormDBase& form, QWidget* parent)
     : QTreeView(parent), form_(form), model_(new TTreeModel(this)) {
   setModel(model_);
   header()->hide();
+  // The column is as wide as its widest folder, so deep folders scroll into view.
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setRootIsDecorated(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -93,7 +97,8 @@ TDirCollection* TTreePanel::nodeAt(int position) const {
 }
 
 std::string TTreePanel::itemText(int position) const {
-  return position >= 0 && position < itemCount() ? model_->outline().text(position) : std::string();
+  return position >= 0 && position < itemCount() ? std::string(model_->outline().text(position))
+                                                 : std::string();
 }
 
 QIcon TTreePanel::itemIcon(int position) const {

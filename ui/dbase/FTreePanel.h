@@ -13,8 +13,8 @@ class TDirCollection;
 class TFormDBase;
 
 // The rows of the folder tree over its outline: an index's internal id is the folder's
-// position in outline order; texts are read from the engine's node when shown, and every
-// folder shares the one folder picture.
+// position in outline order; texts come from the outline's names, and every folder shares
+// the one folder picture.
 class TTreeModel : public QAbstractItemModel {
   Q_OBJECT
 

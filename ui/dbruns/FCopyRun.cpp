@@ -29,12 +29,13 @@ uint16_t answerNone(const ShortString&) {
 }
 
 void showMessage(const ShortString& text) {
-  if (TFormCopyRun* w = runningCopy()) w->LabelInfo->setText(qs(text));
+  if (TFormCopyRun* w = runningCopy()) w->LabelInfo->setFullText(qs(text));
   TProgressWindow::letEventsRun();
 }
 
 void appendMessage(const ShortString& text) {
-  if (TFormCopyRun* w = runningCopy()) w->LabelInfo->setText(w->LabelInfo->text() + qs(text));
+  if (TFormCopyRun* w = runningCopy())
+    w->LabelInfo->setFullText(w->LabelInfo->fullText() + qs(text));
   TProgressWindow::letEventsRun();
 }
 
@@ -48,13 +49,13 @@ void showPercent(int32_t, int32_t percent) {
 TFormCopyRun::TFormCopyRun(QColor gaugeColor, QSize clientSize, QWidget* parent)
     : TProgressWindow(parent) {
   Gauge = new TPieGauge(gaugeColor, this);
-  LabelInfo = new QLabel(this);
-  LabelInfo->setWordWrap(true);
+  LabelInfo = new TFittedLabel(this, 2);
   ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
   ButtonCancel->setDefault(true);
   connect(ButtonCancel, &QPushButton::clicked, this, &TProgressWindow::requestCancel);
   auto* text = new QVBoxLayout;
-  text->addWidget(LabelInfo, 1);
+  text->addWidget(LabelInfo);
+  text->addStretch(1);
   text->addWidget(ButtonCancel, 0, Qt::AlignRight);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(Gauge);

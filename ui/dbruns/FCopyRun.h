@@ -3,10 +3,10 @@
 #include <QColor>
 #include <exception>
 
+#include "ui/common/UFittedText.h"
 #include "ui/common/UProgressWindow.h"
 #include "ui/dbruns/UDBaseRuns.h"
 
-class QLabel;
 class QPushButton;
 
 namespace vellomar {
@@ -21,7 +21,7 @@ class TFormCopyRun : public TProgressWindow {
   TFormCopyRun(QColor gaugeColor, QSize clientSize, QWidget* parent);
 
   TPieGauge* Gauge;
-  QLabel* LabelInfo;
+  TFittedLabel* LabelInfo;
   QPushButton* ButtonCancel;
 
  protected:

@@ -11,7 +11,7 @@ TFormReindex::TFormReindex(QWidget* parent)
 
 void TFormReindex::showEvent(QShowEvent* event) {
   setWindowTitle(QString::fromUtf8(ReindexCaption(Job.Mode)));
-  LabelInfo->clear();
+  LabelInfo->setFullText(QString());
   TFormCopyRun::showEvent(event);
 }
 

@@ -14,12 +14,12 @@ TFormRepair::TFormRepair(QWidget* parent)
 }
 
 void TFormRepair::showEvent(QShowEvent* event) {
-  LabelInfo->setText(QStringLiteral("Scanning the database, please wait..."));
+  LabelInfo->setFullText(QStringLiteral("Scanning the database, please wait..."));
   TFormCopyRun::showEvent(event);
 }
 
 int TFormRepair::runJob() {
-  LabelInfo->setText(QStringLiteral("Repairing index table..."));
+  LabelInfo->setFullText(QStringLiteral("Repairing index table..."));
   letEventsRun();
   if (const std::optional<RepairResult> result =
           RunRepair(SourceName, TargetName, callbacks(), reportError)) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/UApi.h"
 #include "engine/UCallbacks.h"
-#include "engine/UDBaseCopy.h"
 
 namespace vellomar {
 

@@ -7,11 +7,11 @@ namespace vellomar {
 
 namespace {
 
-std::string counted(int32_t n, const char* one, const char* many) {
+std::string counted(int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string disksFoldersFiles(int32_t disks, int32_t folders, int32_t files) {
+std::string disksFoldersFiles(int64_t disks, int64_t folders, int64_t files) {
   return counted(disks, "disk", "disks") + ", " + counted(folders, "folder", "folders") + ", " +
          counted(files, "file", "files");
 }

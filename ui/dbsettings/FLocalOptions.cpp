@@ -21,6 +21,7 @@
 
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"
 
 namespace vellomar {
@@ -48,6 +49,7 @@ QCheckBox* checkBox(const char* caption, QWidget* parent) {
 
 TFormLocalOptions::TFormLocalOptions(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Database Settings"));
+  setHelpContext(this, kHelpContext);
   Pages = new QTabWidget(this);
   Pages->addTab(makeDescriptionsPage(), QStringLiteral("Descriptions"));
   Pages->addTab(makeArchivesPage(), QStringLiteral("Archives"));
@@ -60,8 +62,7 @@ TFormLocalOptions::TFormLocalOptions(QWidget* parent) : QDialog(parent) {
   ButtonHelp = new QPushButton(QStringLiteral("Help"), this);
   connect(ButtonOK, &QPushButton::clicked, this, &TFormLocalOptions::ButtonOKClick);
   connect(ButtonCancel, &QPushButton::clicked, this, &TFormLocalOptions::ButtonCancelClick);
-  connect(ButtonHelp, &QPushButton::clicked, this,
-          [] { services().help->showContext(kHelpContext); });
+  connect(ButtonHelp, &QPushButton::clicked, this, [this] { showHelpOf(this); });
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

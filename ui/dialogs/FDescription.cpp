@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "foundation/UIniFile.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/settings/USettings.h"
@@ -31,6 +32,7 @@ constexpr const char* kPlacementSection = "DescriptionWindow";
 TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("FindDialog");
   setWindowTitle("Find");
+  setHelpContext(this, TFormDescription::kHelpContext);
   FindText = new QLineEdit(this);
   MatchCase = new QCheckBox("Match &case", this);
   auto* buttons = new QDialogButtonBox(this);
@@ -40,8 +42,7 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
   buttons->addButton(QDialogButtonBox::Help);
   connect(next, &QPushButton::clicked, this, &TFindDialog::findNext);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
-  connect(buttons, &QDialogButtonBox::helpRequested, this,
-          [] { services().help->showContext(TFormDescription::kHelpContext); });
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { showHelpOf(this); });
   auto* row = new QHBoxLayout;
   row->addWidget(new QLabel("Fi&nd what:", this));
   row->addWidget(FindText);
@@ -54,6 +55,7 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
 TFormDescription::TFormDescription(QWidget* parent) : QDialog(parent) {
   setObjectName("FormDescription");
   setWindowTitle("Description");
+  setHelpContext(this, kHelpContext);
   setSizeGripEnabled(true);
   resize(kDesignWidth, kDesignHeight);
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/common/UServices.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/dialogs/UInfoTexts.h"
 #include "ui/grid/UQtText.h"
 
@@ -27,6 +27,7 @@ QLabel* addRow(QFormLayout* form, const char* caption, QWidget* parent) {
 TFormDiskInfo::TFormDiskInfo(QWidget* parent) : QDialog(parent) {
   setObjectName("FormDiskInfo");
   setWindowTitle("Disk Information");
+  setHelpContext(this, kHelpContext);
   resize(429, 223);
   auto* form = new QFormLayout;
   LabelDiskName = addRow(form, "Disk:", this);
@@ -46,8 +47,7 @@ TFormDiskInfo::TFormDiskInfo(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, this);
   buttons->button(QDialogButtonBox::Ok)->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::helpRequested, this,
-          [] { services().help->showContext(kHelpContext); });
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { showHelpOf(this); });
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
@@ -74,6 +74,7 @@ void TFormDiskInfo::SetValues(const TDiskInfo& info) {
 TFormDBaseInfo::TFormDBaseInfo(QWidget* parent) : QDialog(parent) {
   setObjectName("FormDBaseInfo");
   setWindowTitle("Database Information");
+  setHelpContext(this, kHelpContext);
   resize(227, 169);
   auto* form = new QFormLayout;
   LabelDBaseName = addRow(form, "Database:", this);

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "engine/UMasks.h"
-#include "ui/common/UServices.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/dialogs/UDialogs.h"
 #include "ui/grid/UQtText.h"
 
@@ -17,11 +17,7 @@ namespace vellomar {
 namespace {
 
 QComboBox* maskCombo(QWidget* parent) {
-  auto* combo = new QComboBox(parent);
-  combo->setEditable(true);
-  // The history is kept by OK alone, exactly as typed.
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  combo->setDuplicatesEnabled(true);
+  QComboBox* combo = newHistoryCombo(parent);
   combo->setEditText("*");
   combo->hide();
   return combo;
@@ -32,6 +28,7 @@ QComboBox* maskCombo(QWidget* parent) {
 TFormMaskSelect::TFormMaskSelect(QWidget* parent) : QDialog(parent) {
   setObjectName("FormMaskSelect");
   setWindowTitle("Selection");
+  setHelpContext(this, kHelpContext);
   resize(311, 99);
   LabelMask = new QLabel("Mask for selection:", this);
   ComboBoxMaskDisks = maskCombo(this);
@@ -41,8 +38,7 @@ TFormMaskSelect::TFormMaskSelect(QWidget* parent) : QDialog(parent) {
   buttons->button(QDialogButtonBox::Ok)->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &TFormMaskSelect::ButtonOKClick);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  connect(buttons, &QDialogButtonBox::helpRequested, this,
-          [] { services().help->showContext(kHelpContext); });
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { showHelpOf(this); });
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(LabelMask);
   layout->addWidget(ComboBoxMaskDisks);

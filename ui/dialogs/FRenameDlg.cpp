@@ -1,4 +1,5 @@
 #include "ui/dialogs/FRenameDlg.h"
+#include "ui/common/UDialogHelp.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -10,6 +11,7 @@ namespace vellomar {
 
 TFormRenameDlg::TFormRenameDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("FormRenameDlg");
+  setHelpContext(this, kHelpContext);
   resize(437, 107);
   Label2 = new QLabel(this);
   Label1 = new QLabel("New disk name:", this);

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QVariantMap>
 
+#include "foundation/UBaseUtils.h"
 #include "foundation/UShortString.h"
+#include "platform/PPaths.h"
 #include "platform/PText.h"
 #include "platform/PVolumes.h"
 
@@ -125,6 +127,27 @@ std::string CdDriveLetters(const DriveTable& table) {
   }
   letters.resize(2, ' ');
   return letters;
+}
+
+std::string ShownPath(const std::string& path, const DriveTable& table) {
+  if (IsCutPath(path)) {
+    // Each name as Linux holds it, between Linux separators.
+    std::string shown(kCutPathMarker);
+    for (const char c : std::string_view(path).substr(kCutPathMarker.size()))
+      shown += c == '\\' ? '/' : c == '/' ? '\\' : c;
+    return shown;
+  }
+  if (path.size() >= 2 && path[1] == ':') {
+    if (std::optional<std::string> shown = toLinuxPath(path, table)) return *shown;
+  }
+  return path;
+}
+
+std::string TypedPath(const std::string& typed, const DriveTable& table) {
+  if (!typed.empty() && typed.front() == '/') {
+    if (std::optional<std::string> system = toSystemPath(typed, table)) return *system;
+  }
+  return typed;
 }
 
 std::string LabelAsName(std::string_view label) {

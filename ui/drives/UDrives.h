@@ -55,6 +55,14 @@ bool DriveIsRemovable(char letter, const DriveTable& table = processDriveTable()
 // The first two CD-ROM drives in letter order, a blank where there is none ("H ", "  ").
 std::string CdDriveLetters(const DriveTable& table = processDriveTable());
 
+// A path of this machine as the user reads and types it: "X:\..." as its Linux path when the
+// drive is there ("C:\home\me" as "/home/me"), a path cut to its tail ("…\a\b") with the
+// Linux separator; any other text as it is.
+std::string ShownPath(const std::string& path, const DriveTable& table = processDriveTable());
+// What the user typed, in the program's form: an absolute Linux path as the drive that holds it
+// names it; any other text as typed.
+std::string TypedPath(const std::string& typed, const DriveTable& table = processDriveTable());
+
 // A label or folder name written wholly in capitals, as the program shows it: lower case but
 // for its first character ("MYDISK" gives "Mydisk"); any other text stays as it is.
 std::string LabelAsName(std::string_view label);

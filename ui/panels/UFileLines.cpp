@@ -1,6 +1,7 @@
 #include "ui/panels/UFileLines.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "engine/UApi.h"
@@ -42,43 +43,94 @@ int32_t TFileLineList::load(const std::vector<TOneFile>& entries, uint8_t criter
   return sortAndFocus(std::move(lines), criterion, reverse);
 }
 
-int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool reverse) {
-  // The order of the lines' sort keys without making them: the group character, the date or
-  // size written with ten digits, then the text, which is collated once per line.
-  struct Place {
-    uint64_t major;  // the group, then 4294967295 minus the date or size as the key writes it
-    uint64_t prefix;
-    uint32_t index;
-    bool ascii;
+namespace {
+
+// A line's place among the lines: the order of its sort key without making the key (the
+// group character, the date or size written with ten digits, then the text, which is collated
+// once per line).
+struct Place {
+  uint64_t major;  // the group, then 4294967295 minus the date or size as the key writes it
+  uint64_t prefix;
+  uint32_t index;  // the line's
+  uint32_t text;   // the line's text among the collated ones
+  bool ascii;
+};
+
+// Puts places in the order of major (descending: the reverse), equal ones keeping their order:
+// a stable sort by one byte at a time, from the lowest.
+void orderByMajor(std::vector<Place>& places, bool descending) {
+  uint64_t largest = 0;
+  for (const Place& p : places) largest = std::max(largest, p.major);
+  const auto keyOf = [descending, largest](const Place& p) {
+    return descending ? largest - p.major : p.major;
   };
+  std::vector<Place> other(places.size());
+  for (int shift = 0; shift < 64 && (largest >> shift) != 0; shift += 8) {
+    std::array<size_t, 257> starts{};
+    for (const Place& p : places) ++starts[((keyOf(p) >> shift) & 0xFF) + 1];
+    // A byte that all keys share moves nothing.
+    if (std::find(starts.begin(), starts.end(), places.size()) != starts.end()) continue;
+    for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+    for (const Place& p : places) other[starts[(keyOf(p) >> shift) & 0xFF]++] = p;
+    places.swap(other);
+  }
+}
+
+}  // namespace
+
+int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool reverse) {
   const auto n = static_cast<uint32_t>(lines.count());
+  // Dates and sizes nearly all differ: the places go in the order of their numbers at a few
+  // passes over them, and only the lines of runs of equal numbers have their texts collated.
+  const bool byNumber = criterion == kSortByTime || criterion == kSortBySize;
   CollatedTexts texts;
-  texts.reserve(n);
+  const auto collate = [&](Place& place) {
+    const TOneFileLine& line = lines[place.index];
+    const std::string_view name = line.Name();
+    const std::string_view ext = line.Data.Ext.view();
+    place.text = criterion == kSortByName ? texts.add(name, ext) : texts.add(ext, name);
+    const std::optional<uint64_t> prefix = texts.prefix(place.text);
+    place.prefix = prefix.value_or(0);
+    place.ascii = prefix.has_value();
+  };
+  if (!byNumber) texts.reserve(n);
   std::vector<Place> places;
   places.reserve(n);
   for (uint32_t i = 0; i < n; ++i) {
     const TOneFileLine& line = lines[i];
-    const std::string_view name = line.Name();
-    const std::string_view ext = line.Data.Ext.view();
-    const uint32_t id = criterion == kSortByName ? texts.add(name, ext) : texts.add(ext, name);
-    const std::optional<uint64_t> prefix = texts.prefix(id);
     uint32_t number = 0;
     if (criterion == kSortByTime) number = UINT32_MAX - static_cast<uint32_t>(line.Data.DateTime);
     if (criterion == kSortBySize) number = UINT32_MAX - static_cast<uint32_t>(line.Data.Size);
-    const auto group = static_cast<uint64_t>(FileSortGroup(name, ext, line.Kind, reverse));
-    places.push_back({group << 32 | number, prefix.value_or(0), i, prefix.has_value()});
+    const auto group =
+        static_cast<uint64_t>(FileSortGroup(line.Name(), line.Data.Ext.view(), line.Kind, reverse));
+    places.push_back({group << 32 | number, 0, i, 0, false});
+    if (!byNumber) collate(places.back());
   }
   // Equal keys keep the engine's order in both directions.
   const auto compareKeys = [&texts](const Place& a, const Place& b) {
     if (a.major != b.major) return a.major < b.major ? -1 : 1;
     if (a.ascii && b.ascii && a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
-    return texts.compare(a.index, b.index);
+    return texts.compare(a.text, b.text);
   };
-  std::sort(places.begin(), places.end(), [&compareKeys, reverse](const Place& a, const Place& b) {
+  const auto before = [&compareKeys, reverse](const Place& a, const Place& b) {
     const int order = compareKeys(a, b);
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a.index < b.index;
-  });
+  };
+  if (byNumber) {
+    orderByMajor(places, reverse);
+    for (auto run = places.begin(); run != places.end();) {
+      const auto end = std::find_if(
+          run, places.end(), [major = run->major](const Place& p) { return p.major != major; });
+      if (end - run > 1) {
+        std::for_each(run, end, collate);
+        std::sort(run, end, before);
+      }
+      run = end;
+    }
+  } else {
+    std::sort(places.begin(), places.end(), before);
+  }
   order_.resize(n);
   int32_t focus = -1;
   for (uint32_t i = 0; i < n; ++i) {

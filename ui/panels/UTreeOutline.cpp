@@ -9,9 +9,11 @@ namespace vellomar {
 void TTreeOutline::clear() {
   rows_.clear();
   childPositions_.clear();
+  names_.clear();
   byNode_.clear();
   rows_.shrink_to_fit();
   childPositions_.shrink_to_fit();
+  names_.shrink_to_fit();
   byNode_.shrink_to_fit();
 }
 
@@ -19,7 +21,14 @@ void TTreeOutline::add(TDirCollection* node, int32_t parent, int32_t row) {
   const auto position = static_cast<int32_t>(rows_.size());
   const int32_t n = node != nullptr ? ApiDirColCount(node) : 0;
   const auto first = static_cast<int32_t>(childPositions_.size());
-  rows_.push_back({node, parent, row, first, 0});
+  rows_.push_back({node, parent, row, first, 0, static_cast<int32_t>(names_.size())});
+  TOneDir record;
+  if (parent < 0 || node == nullptr) {
+    names_ += '\\';
+  } else if (ApiDirColCheck(node, record)) {
+    names_ += record.Name.view();
+    names_ += record.Data.Ext.view();
+  }
   childPositions_.resize(childPositions_.size() + static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i) {
     TDirCollection* sub = ApiDirColAt(node, i);
@@ -35,17 +44,16 @@ void TTreeOutline::build(TDirCollection* root) {
   try {
     add(root, -1, 0);
   } catch (...) {
-    indexNodes();
+    trim();
     throw;
   }
-  indexNodes();
+  trim();
 }
 
-void TTreeOutline::indexNodes() {
-  byNode_.reserve(rows_.size());
-  for (size_t i = 0; i < rows_.size(); ++i)
-    byNode_.emplace_back(rows_[i].Node, static_cast<int32_t>(i));
-  std::sort(byNode_.begin(), byNode_.end());
+void TTreeOutline::trim() {
+  rows_.shrink_to_fit();
+  childPositions_.shrink_to_fit();
+  names_.shrink_to_fit();
 }
 
 int32_t TTreeOutline::child(int32_t position, int32_t row) const {
@@ -61,17 +69,24 @@ int32_t TTreeOutline::level(int32_t position) const {
 
 int32_t TTreeOutline::find(const TDirCollection* node) const {
   if (node == nullptr) return -1;
+  // Made at the first search, so opening a disk does not wait for it.
+  if (byNode_.size() != rows_.size()) {
+    byNode_.clear();
+    byNode_.reserve(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i)
+      byNode_.emplace_back(rows_[i].Node, static_cast<int32_t>(i));
+    std::sort(byNode_.begin(), byNode_.end());
+  }
   const auto found = std::lower_bound(byNode_.begin(), byNode_.end(),
                                       std::pair<const TDirCollection*, int32_t>(node, -1));
   return found != byNode_.end() && found->first == node ? found->second : -1;
 }
 
-std::string TTreeOutline::text(int32_t position) const {
-  TDirCollection* n = node(position);
-  if (position == 0 || n == nullptr) return "\\";
-  TOneDir record;
-  if (!ApiDirColCheck(n, record)) return std::string();
-  return record.Name.str() + std::string(record.Data.Ext.view());
+std::string_view TTreeOutline::text(int32_t position) const {
+  const auto begin = static_cast<size_t>(rows_[at(position)].Name);
+  const size_t end =
+      position + 1 < count() ? static_cast<size_t>(rows_[at(position + 1)].Name) : names_.size();
+  return std::string_view(names_).substr(begin, end - begin);
 }
 
 }  // namespace vellomar

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -11,8 +12,9 @@ class TDirCollection;
 
 // The folder tree of one disk as the outline shows it: every folder node in pre-order
 // (position 0 the root "\"), each with its parent and its children's positions, so the
-// outline finds a node's item, its parent and its n-th child at once. A row holds the node
-// and four positions; the names stay in the engine's nodes and are read when shown.
+// outline finds a node's item, its parent and its n-th child at once. A row holds the node,
+// five positions and its name in one block shared by all names: the rows are painted while
+// the engine's walks and scans replace the disk's nodes, so they never read a node.
 class TTreeOutline {
  public:
   // Keeps what was added when the engine fails part-way (a damaged tree shows what it has);
@@ -33,7 +35,7 @@ class TTreeOutline {
   // -1 for a node that is not in the outline.
   int32_t find(const TDirCollection* node) const;
   // "\" for the root, else the folder's name and extension.
-  std::string text(int32_t position) const;
+  std::string_view text(int32_t position) const;
 
  private:
   struct Row {
@@ -42,16 +44,19 @@ class TTreeOutline {
     int32_t Row;
     int32_t FirstChild;  // into childPositions_
     int32_t Children;
+    int32_t Name;  // into names_; the name ends where the next row's begins
   };
 
   static size_t at(int32_t position) { return static_cast<size_t>(position); }
   void add(TDirCollection* node, int32_t parent, int32_t row);
-  void indexNodes();
+  // Gives back the room the arrays grew by.
+  void trim();
 
   std::vector<Row> rows_;
   std::vector<int32_t> childPositions_;
-  // Sorted by node, for find.
-  std::vector<std::pair<const TDirCollection*, int32_t>> byNode_;
+  std::string names_;
+  // Sorted by node, for find; made by the first find after a build.
+  mutable std::vector<std::pair<const TDirCollection*, int32_t>> byNode_;
 };
 
 }  // namespace vellomar

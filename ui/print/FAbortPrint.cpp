@@ -1,6 +1,5 @@
 #include "ui/print/FAbortPrint.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QPrinter>
@@ -29,11 +28,11 @@ void TFormAbortPrint::showEvent(QShowEvent* event) {
 
 void TFormAbortPrint::showWhat(const std::string& text) {
   LabelProgress->setText(QString::fromStdString(text));
-  QCoreApplication::processEvents();
+  CloseRequest::processEvents();
 }
 
 bool TFormAbortPrint::abortRequested() {
-  QCoreApplication::processEvents();
+  CloseRequest::processEvents();
   return abort_ || CloseRequest::pending();
 }
 
@@ -62,7 +61,7 @@ TPrintResult RunListPrint(
   } disabled{mainWindow, mainWindow != nullptr ? mainWindow->focusWidget() : nullptr};
   if (mainWindow != nullptr) mainWindow->setEnabled(false);
   abortWindow.show();
-  QCoreApplication::processEvents();
+  CloseRequest::processEvents();
   const TPrintResult result = print(printer, choice, abortWindow);
   abortWindow.hide();
   ShowPrintFailure(result);

@@ -58,6 +58,8 @@ void TFileColumns::drawTitles(TPrinter& printer, int32_t y) const {
 
 void TFileColumns::drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine& line,
                            const TGlobalOptions& options, int32_t y) const {
+  // A row on a page outside the range takes its place and nothing more.
+  if (!printer.output()) return;
   const int32_t height = printer.LineHeight();
   int32_t x = printer.page().Left + Indent;
 
@@ -138,6 +140,7 @@ TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, i
   if (ApiGetCurrentKey(handle_, name, flags, index)) diskName_ = name.str();
   for (int32_t copy = 0; copy < std::max(1, choice_.Copies) && !aborted_; ++copy) {
     page_ = 1;
+    pastRange_ = false;
     y_ = g.Top + 2 * p.LineHeight();
     if (!p.PrnBeginDoc("Vellomar")) return TPrintResult::kPrinterFailed;
     startPage();
@@ -193,9 +196,14 @@ void TCatalogPrint::startPage() {
 
 void TCatalogPrint::pageCheck() {
   TPrinter& p = *printer_;
-  if (p.page().Bottom >= y_ + 3 * p.LineHeight() || aborted_) return;
+  if (p.page().Bottom >= y_ + 3 * p.LineHeight() || stopped()) return;
   if (choice_.inRange(page_) && choice_.pageFollows(page_)) p.PrnNewPage();
   ++page_;
+  // Past the last page of the range nothing more is drawn: the walk stops there.
+  if (choice_.Range == TPrintRange::kPages && page_ > choice_.ToPage) {
+    pastRange_ = true;
+    return;
+  }
   status_.showWhat((choice_.inRange(page_) ? "Printing page " : "Skipping page ") +
                    std::to_string(page_));
   if (status_.abortRequested()) aborted_ = true;
@@ -214,7 +222,7 @@ void TCatalogPrint::printCollected() {
     return compareText(keys_[a].view(), keys_[b].view()) < 0;
   });
   for (size_t i : order) {
-    if (aborted_) break;
+    if (stopped()) break;
     // The page changes before a row that would not fit, so no empty page ends the print.
     pageCheck();
     // A bold disk or italic folder line may come before.
@@ -264,19 +272,19 @@ void TCatalogPrint::onProgress(bool& abort) {
   ApiGetSearchCounts(current->handle_, percent, disks, folders, files);
   current->status_.showProgress(disks, files, percent);
   if (current->status_.abortRequested()) current->aborted_ = true;
-  if (current->aborted_) abort = true;
+  if (current->stopped()) abort = true;
 }
 
 void TCatalogPrint::onDisk(const ShortString& name) {
-  if (current != nullptr && !current->aborted_) current->disk(name.str());
+  if (current != nullptr && !current->stopped()) current->disk(name.str());
 }
 
 void TCatalogPrint::onFolder(const ShortString& path) {
-  if (current != nullptr && !current->aborted_) current->folder(path.str());
+  if (current != nullptr && !current->stopped()) current->folder(path.str());
 }
 
 void TCatalogPrint::onFile(const TOneFile& entry) {
-  if (current == nullptr || current->aborted_) return;
+  if (current == nullptr || current->stopped()) return;
   const TOneFileLine& line = current->collected_.add(entry);
   current->keys_.push_back(
       MakeFileSortKey(entry, line.Kind, current->options_.SortCrit, current->options_.ReverseSort));

@@ -106,6 +106,9 @@ class TCatalogPrint {
   int32_t page_ = 1;
   int32_t estimate_ = 0;
   bool aborted_ = false;
+  // The last page of the range is done; the rest of the walk is not printed.
+  bool pastRange_ = false;
+  bool stopped() const { return aborted_ || pastRange_; }
 };
 
 }  // namespace vellomar

@@ -11,11 +11,14 @@
 #include <cmath>
 
 #include "platform/PText.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UFonts.h"
 #include "ui/common/UServices.h"
 
 namespace vellomar {
 namespace {
+
+constexpr int kPrintDialogHelpContext = 320;
 
 class DialogTarget : public TPrintTarget {
  public:
@@ -24,6 +27,7 @@ class DialogTarget : public TPrintTarget {
     printer.setFromTo(choice.FromPage, choice.ToPage);
     printer.setCopyCount(choice.Copies);
     QPrintDialog dialog(&printer, parent);
+    setHelpContext(&dialog, kPrintDialogHelpContext);
     dialog.setMinMax(1, 1000);
     // Printing to a PDF file stays offered: on a machine without a print queue it is the
     // only printer the dialog has.
@@ -101,7 +105,8 @@ QString catalogueText(std::string_view text) {
   return QString::fromStdString(textAsUtf8(text));
 }
 
-TPrinter::TPrinter(QPrinter& printer) : printer_(printer) {}
+TPrinter::TPrinter(QPrinter& printer)
+    : printer_(printer), metrics_(std::in_place, font_, &printer) {}
 
 TPrinter::~TPrinter() {
   if (painter_.isActive()) painter_.end();
@@ -130,6 +135,7 @@ bool TPrinter::PrnInit(const TGlobalOptions& options) {
   footer_ = "Vellomar " + now.toStdString();
   font_ = fontOf(options.Fonts[kPrintFont]);
   fontSize_ = options.FontSizes[kPrintFont];
+  style_ = -1;
   PrnSetFontStyle(kStyleNormal);
   lineHeight_ = PrnTextHeight("\xDC\xC8\xC1/yp") + 1;
   return true;
@@ -158,24 +164,29 @@ void TPrinter::PrnEndDoc() {
 }
 
 void TPrinter::PrnSetFontStyle(int style) {
-  font_.setWeight(style == kStyleBold ? QFont::Bold : QFont::Normal);
-  font_.setItalic(style == kStyleItalic);
-  font_.setPixelSize(std::max(1, -PointsToHeightAt(fontSize_, logPixelsY_)));
-  if (painter_.isActive()) painter_.setFont(font_);
+  // Every row sets its style; the font and its metrics change only with the style.
+  if (style != style_) {
+    style_ = style;
+    font_.setWeight(style == kStyleBold ? QFont::Bold : QFont::Normal);
+    font_.setItalic(style == kStyleItalic);
+    font_.setPixelSize(std::max(1, -PointsToHeightAt(fontSize_, logPixelsY_)));
+    metrics_.emplace(font_, &printer_);
+  }
+  if (painter_.isActive() && painter_.font() != font_) painter_.setFont(font_);
 }
 
 int32_t TPrinter::PrnTextWidth(std::string_view text) const {
-  return QFontMetrics(font_, &printer_).horizontalAdvance(catalogueText(text));
+  return metrics_->horizontalAdvance(catalogueText(text));
 }
 
 int32_t TPrinter::PrnTextHeight(std::string_view text) const {
-  return text.empty() ? 0 : QFontMetrics(font_, &printer_).height();
+  return text.empty() ? 0 : metrics_->height();
 }
 
 void TPrinter::PrnTextOut(const QRect& clip, int32_t x, int32_t y, std::string_view text) {
   if (!output_ || !painter_.isActive()) return;
   painter_.setClipRect(clip);
-  painter_.drawText(x, y + QFontMetrics(font_, &printer_).ascent(), catalogueText(text));
+  painter_.drawText(x, y + metrics_->ascent(), catalogueText(text));
   painter_.setClipping(false);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPointer>
 #include <QRect>
@@ -146,6 +147,9 @@ class TPrinter {
   int32_t lineHeight_ = 0;
   std::string footer_;
   QFont font_;
+  // The metrics of the font in its present style, made when the style changes.
+  std::optional<QFontMetrics> metrics_;
+  int style_ = -1;
   int32_t fontSize_ = 0;
   QPoint pen_;
   int32_t penWidth_ = 1;

@@ -1,4 +1,5 @@
 #include "ui/scan/FAskForLabel.h"
+#include "ui/common/UDialogHelp.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -10,6 +11,7 @@ namespace vellomar {
 
 TFormAskForLabel::TFormAskForLabel(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Disk Name");
+  setHelpContext(this, kHelpContext);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Save disk to database under name:", this));
   EditDiskName = new QLineEdit(this);

@@ -14,6 +14,8 @@ namespace vellomar {
 class TFormAskForLabel : public QDialog {
   Q_OBJECT
  public:
+  static constexpr int kHelpContext = 110;
+
   explicit TFormAskForLabel(QWidget* parent = nullptr);
 
   // Set by the caller; empty: no generated name is offered.

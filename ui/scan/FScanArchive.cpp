@@ -1,4 +1,5 @@
 #include "ui/scan/FScanArchive.h"
+#include "ui/common/UDialogHelp.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,6 +10,7 @@ namespace vellomar {
 
 TFormScanArchive::TFormScanArchive(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Archive Found");
+  setHelpContext(this, kHelpContext);
   auto* layout = new QVBoxLayout(this);
   LabelMsg = new QLabel(this);
   LabelMsg->setWordWrap(true);

@@ -12,6 +12,8 @@ namespace vellomar {
 class TFormScanArchive : public QDialog {
   Q_OBJECT
  public:
+  static constexpr int kHelpContext = 120;
+
   static constexpr int16_t kYes = 12;
   static constexpr int16_t kNo = 13;
   static constexpr int16_t kYesForAll = 150;

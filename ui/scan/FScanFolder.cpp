@@ -6,8 +6,8 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "platform/PPaths.h"
 #include "platform/PText.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"
 #include "ui/drives/FSelectFolder.h"
 #include "ui/drives/UDrives.h"
@@ -19,15 +19,6 @@ namespace {
 
 std::string text(const QLineEdit* edit) {
   return edit->text().toStdString();
-}
-
-// The folder as the drive letter names it; a Linux path stands for the drive that holds it.
-std::string folderText(const QLineEdit* edit) {
-  const std::string folder = text(edit);
-  if (!folder.empty() && folder.front() == '/') {
-    if (std::optional<std::string> system = toSystemPath(folder)) return *system;
-  }
-  return folder;
 }
 
 char upperLetter(char c) {
@@ -77,8 +68,7 @@ TFormScanFolder::TFormScanFolder(TFormSelectFolder& browser, QWidget* parent,
           &TFormScanFolder::ButtonCreateDiskNameClick);
   connect(ButtonOK, &QPushButton::clicked, this, &TFormScanFolder::ButtonOKClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(help, &QPushButton::clicked, this,
-          [this] { services().help->showContext(helpContext()); });
+  connect(help, &QPushButton::clicked, this, [this] { showHelpOf(this); });
   SetScanMode(true);
 }
 
@@ -89,6 +79,7 @@ void TFormScanFolder::SetScanMode(bool newDisk) {
                                    : QStringLiteral("Rescan disk (folder):"));
   LabelSaveIt->setText(newDisk ? QStringLiteral("and save it to database as disk:")
                                : QStringLiteral("and save it to database as update of disk:"));
+  setHelpContext(this, newDisk ? kHelpContextNew : kHelpContextRescan);
   ButtonCreateDiskName->setVisible(newDisk);
   EditDiskName->setEnabled(newDisk);
   QPalette colours = EditDiskName->palette();
@@ -97,11 +88,19 @@ void TFormScanFolder::SetScanMode(bool newDisk) {
   EditDiskName->setPalette(colours);
 }
 
+void TFormScanFolder::SetFolder(const std::string& folder) {
+  EditFolder->setText(qtText(ShownPath(folder)));
+}
+
+std::string TFormScanFolder::folderText() const {
+  return TypedPath(text(EditFolder));
+}
+
 void TFormScanFolder::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   updateOK();
   EditFolder->setFocus();
-  ShownFolder = text(EditFolder);
+  ShownFolder = folderText();
   ScanPath.clear();
   VolumeLabel.clear();
   DiskName.clear();
@@ -112,11 +111,11 @@ void TFormScanFolder::updateOK() {
 }
 
 void TFormScanFolder::ButtonBrowseFolderClick() {
-  if (browser_.exec() == QDialog::Accepted) EditFolder->setText(qtText(browser_.SelectedPath));
+  if (browser_.exec() == QDialog::Accepted) SetFolder(browser_.SelectedPath);
 }
 
 void TFormScanFolder::ButtonCreateDiskNameClick() {
-  const std::string folder = folderText(EditFolder);
+  const std::string folder = folderText();
   if (folder.empty()) return;
   const std::optional<std::string> name =
       NameFromFolder(folder, GetDiskLabel(folder.front(), drives_));
@@ -124,7 +123,7 @@ void TFormScanFolder::ButtonCreateDiskNameClick() {
 }
 
 void TFormScanFolder::ButtonOKClick() {
-  std::string folder = ScanFolderText(folderText(EditFolder));
+  std::string folder = ScanFolderText(folderText());
   if (!ScanNewDisk && !sameText(folder, ShownFolder) &&
       services().messages->show("Warning",
                                 "The disk or folder is different from the original one. This "

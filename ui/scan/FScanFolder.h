@@ -27,7 +27,9 @@ class TFormScanFolder : public QDialog {
 
   // True: a new disk; false: a rescan, whose disk name cannot be edited.
   void SetScanMode(bool newDisk);
-  int helpContext() const { return ScanNewDisk ? kHelpContextNew : kHelpContextRescan; }
+  // The folder field shows a folder "X:\..." as the user reads it, its Linux path; what is
+  // typed there is taken back in the program's form.
+  void SetFolder(const std::string& folder);
 
   QLabel* LabelScanFolder = nullptr;
   QLineEdit* EditFolder = nullptr;
@@ -38,7 +40,7 @@ class TFormScanFolder : public QDialog {
   QPushButton* ButtonOK = nullptr;
 
   bool ScanNewDisk = true;
-  std::string ShownFolder;
+  std::string ShownFolder;  // the folder field at the showing, in the program's form
   // The results, set by OK.
   std::string ScanPath;
   std::string VolumeLabel;
@@ -48,6 +50,7 @@ class TFormScanFolder : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  std::string folderText() const;
   void updateOK();
   void ButtonBrowseFolderClick();
   void ButtonCreateDiskNameClick();

@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/UFittedText.h"
 #include "ui/common/UPieGauge.h"
+#include "ui/drives/UDrives.h"
 #include "ui/grid/UQtText.h"
 #include "ui/scan/FScanArchive.h"
 
@@ -15,6 +17,7 @@ namespace {
 constexpr QSize kClientSize(523, 101);
 constexpr int32_t kPhaseTree = 1;
 constexpr int32_t kPhaseContents = 2;
+constexpr int kInfoEveryMs = 30;
 
 TFormScanProgress* runningScan() {
   return qobject_cast<TFormScanProgress*>(TProgressWindow::running());
@@ -31,10 +34,8 @@ TFormScanProgress::TFormScanProgress(QWidget* parent) : TProgressWindow(parent) 
   setWindowTitle(QStringLiteral("Scanning Disk"));
   Gauge = new TPieGauge(QColor(0, 0, 128), this);
   Gauge->setFixedSize(75, 75);
-  LabelDoing = new QLabel(this);
-  LabelInfo = new QLabel(this);
-  LabelInfo->setWordWrap(true);
-  LabelInfo->setTextFormat(Qt::PlainText);
+  LabelDoing = new TFittedLabel(this);
+  LabelInfo = new TFittedLabel(this, 2);
   ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
   ButtonCancel->setDefault(true);
   connect(ButtonCancel, &QPushButton::clicked, this, &TProgressWindow::requestCancel);
@@ -45,7 +46,7 @@ TFormScanProgress::TFormScanProgress(QWidget* parent) : TProgressWindow(parent) 
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(Gauge);
   layout->addLayout(text, 1);
-  resize(kClientSize);
+  setFixedSize(kClientSize);
   ScanArchive = new TFormScanArchive(this);
 }
 
@@ -53,8 +54,10 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
   ScanResult = false;
   phase_ = 0;
   Gauge->hide();
-  LabelDoing->clear();
-  LabelInfo->clear();
+  LabelDoing->setFullText(QString());
+  LabelInfo->setFullText(QString());
+  info_.clear();
+  infoShown_.invalidate();
   if (Request.scanPath.empty()) Request.scanPath = std::string{Request.drive, ':'};
   TProgressWindow::showEvent(event);
 }
@@ -86,14 +89,26 @@ uint16_t TFormScanProgress::AskArchive(const ShortString& archiveName) {
   }
 }
 
+void TFormScanProgress::showInfo() {
+  if (infoShown_.isValid() && infoShown_.elapsed() < kInfoEveryMs) return;
+  infoShown_.restart();
+  LabelInfo->setFullText(qtText(info_));
+}
+
 void TFormScanProgress::ShowMessage(const ShortString& text) {
-  if (TFormScanProgress* w = runningScan()) w->LabelInfo->setText(qtText(text.view()));
+  // A folder shows as the user knows it, by its Linux path.
+  if (TFormScanProgress* w = runningScan()) {
+    w->info_ = ShownPath(text.str());
+    w->showInfo();
+  }
   TProgressWindow::letEventsRun();
 }
 
 void TFormScanProgress::AppendMessage(const ShortString& text) {
-  if (TFormScanProgress* w = runningScan())
-    w->LabelInfo->setText(w->LabelInfo->text() + qtText(text.view()));
+  if (TFormScanProgress* w = runningScan()) {
+    w->info_ += text.str();
+    w->showInfo();
+  }
   TProgressWindow::letEventsRun();
 }
 
@@ -101,11 +116,11 @@ void TFormScanProgress::ShowPercent(int32_t phase, int32_t percent) {
   if (TFormScanProgress* w = runningScan()) {
     if (phase != w->phase_) {
       w->phase_ = phase;
-      w->LabelDoing->setText(phase == kPhaseTree ? QStringLiteral("Scanning tree structure:")
-                             : phase == kPhaseContents
-                                 ? QStringLiteral("Scanning contents of folders and "
-                                                  "archives:")
-                                 : QString());
+      w->LabelDoing->setFullText(phase == kPhaseTree ? QStringLiteral("Scanning tree structure:")
+                                 : phase == kPhaseContents
+                                     ? QStringLiteral("Scanning contents of folders and "
+                                                      "archives:")
+                                     : QString());
       w->Gauge->setVisible(phase == kPhaseContents);
     }
     if (phase == kPhaseContents) w->Gauge->SetProgress(percent);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/drives/UDrives.h"
 #include "ui/settings/USettingsGlobals.h"
@@ -23,6 +24,7 @@ TFormSelectDrive::TFormSelectDrive(QWidget* parent, const DriveTable& drives)
     : QDialog(parent), drives_(drives) {
   setObjectName(QStringLiteral("FormSelectDrive"));
   setWindowTitle(QStringLiteral("Scan disk:"));
+  setHelpContext(this, kHelpContext);
   auto* layout = new QVBoxLayout(this);
   ListBoxDrives = new QListWidget(this);
   layout->addWidget(ListBoxDrives, 1);

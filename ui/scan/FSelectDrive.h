@@ -17,6 +17,8 @@ class IniFile;
 class TFormSelectDrive : public QDialog {
   Q_OBJECT
  public:
+  static constexpr int kHelpContext = 110;
+
   explicit TFormSelectDrive(QWidget* parent = nullptr,
                             const DriveTable& drives = processDriveTable());
 

@@ -167,11 +167,12 @@ bool ScanCommands::ScanDiskCore(char drive, const std::string& folder, bool resc
   ScanRequest request{handle_, drive, diskName, volumeLabel, folder};
   const bool scanned = window_.runScan(request);
   if (scanned) {
-    // The new disk is saved before the old one is marked deleted, so a failed save leaves the
-    // old disk as it was.
+    // The new disk and the old one's deletion are saved together, so a failed save leaves the
+    // old disk as it was and a break leaves one of the two live.
     bool saved = false;
     try {
-      saved = ApiSaveDisk(handle_);
+      const int32_t oldKey = oldBlock != 0 ? ApiFindKeyByBlock(handle_, oldBlock) : -1;
+      saved = oldKey >= 0 ? ApiReplaceDisk(handle_, oldKey) : ApiSaveDisk(handle_);
       if (!saved) window_.showWriteError();
     } catch (const EKstvNormalException& full) {
       window_.showError(full.what());
@@ -183,12 +184,6 @@ bool ScanCommands::ScanDiskCore(char drive, const std::string& folder, bool resc
       ApiFreeOldTreeStruct(handle_);
       window_.jumpTo(currentDisk.str(), currentPath.str(), focused);
       return false;
-    }
-    if (oldBlock != 0) {
-      ApiFreeOldTreeStruct(handle_);
-      ApiKeepTreeAsOld(handle_);
-      ApiDeleteDisk(handle_, ApiFindKeyByBlock(handle_, oldBlock));
-      ApiRestoreOldTree(handle_);
     }
   }
   ApiFreeTreeStruct(handle_);

@@ -54,7 +54,9 @@ std::string GeneratedDiskName(std::string_view nameTemplate, int32_t counter,
 std::optional<std::string> NameFromFolder(std::string_view folder, std::string_view driveLabel) {
   if (folder.empty() || !isDriveLetter(folder.front())) return std::nullopt;
   const std::string_view rest = folder.substr(std::min<size_t>(2, folder.size()));
-  std::string name = LabelAsName(driveLabel) + ": " + std::string(rest);
+  // A drive without a label gives the path alone, not a name that begins with ": ".
+  const std::string label = LabelAsName(driveLabel);
+  std::string name = label.empty() ? std::string(rest) : label + ": " + std::string(rest);
   const std::vector<std::string_view> chars = characters(name);
   if (chars.size() > 35) {
     name = joined(chars, 0, 16) + "..." + joined(chars, chars.size() - 19, chars.size());

@@ -19,8 +19,9 @@ std::string GeneratedDiskName(std::string_view nameTemplate, int32_t counter,
                               std::string_view proposedName);
 
 // The folder dialog's name generator: the label of the folder's drive, ": " and the folder
-// without its drive, shortened to 16 characters, "..." and the last 19 when longer than 35,
-// with "/" for every "\". None when the folder does not begin with a drive letter.
+// without its drive (the folder alone when the drive has no label), shortened to 16 characters,
+// "..." and the last 19 when longer than 35, with "/" for every "\". None when the folder does not
+// begin with a drive letter.
 std::optional<std::string> NameFromFolder(std::string_view folder, std::string_view driveLabel);
 
 // The folder as it is scanned: one trailing "\" dropped unless it is a drive root ("C:\").

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "foundation/UIniFile.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"
 #include "ui/search/FMoreOptions.h"
 #include "ui/search/UHistoryCombo.h"
@@ -36,6 +37,7 @@ constexpr int kDirLevels = 11;
 TFormSearchFileDlg::TFormSearchFileDlg(TFormMoreOptions& more, QWidget* parent)
     : QDialog(parent), more_(more) {
   setWindowTitle("Search");
+  setHelpContext(this, kHelpContext);
   auto* layout = new QVBoxLayout(this);
 
   ComboBoxMask = addHistoryCombo(this, layout, "Search for:", 280);
@@ -113,7 +115,7 @@ TFormSearchFileDlg::TFormSearchFileDlg(TFormMoreOptions& more, QWidget* parent)
   connect(buttons, &QDialogButtonBox::accepted, this, &TFormSearchFileDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TFormSearchFileDlg::reject);
   connect(ButtonOptions, &QPushButton::clicked, this, [this] { showMoreOptions(); });
-  connect(help, &QPushButton::clicked, this, [] { services().help->showContext(kHelpContext); });
+  connect(help, &QPushButton::clicked, this, [this] { showHelpOf(this); });
   layout->addWidget(buttons);
 
   updateEnabling();

@@ -3,11 +3,14 @@
 #include <QCursor>
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <array>
 #include <string_view>
 
+#include "engine/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UColumnSamples.h"
+#include "ui/common/UFittedText.h"
 #include "ui/common/UFonts.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/grid/UQtText.h"
@@ -19,7 +22,6 @@ namespace {
 
 constexpr const char* kTitles[] = {"Disk", "Folder",        "File",
                                    "Size", "Date and time", "Description"};
-const QString kCutMark = QStringLiteral("\u00AB ");
 
 // The width of a name and extension as the sum of their characters' advances, each character
 // measured once: a column width needs no kerning, and measuring 50 000 names whole would cost
@@ -110,6 +112,7 @@ void TFormFoundFileList::FillList(TDBase* handle) {
   lines_.clear();
   widestName_ = 50;
   std::vector<TOneFLine> lines;
+  lines.reserve(static_cast<size_t>(std::max(ApiFoundCount(handle), 0)));
   readFoundItems(handle, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
                                   const ShortString& folder, const ShortString& desc) {
     lines.emplace_back(record, 0, i, disk.view(), folder.view(), desc.view());
@@ -143,17 +146,10 @@ void TFormFoundFileList::drawLine(QPainter& p, int col, int32_t index, const QRe
       p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.DiskName));
       break;
     case 1: {
-      const QString folder = qtText(line.Folder);
-      const QRect text = rect.adjusted(2, 0, 0, 0);
-      if (p.fontMetrics().horizontalAdvance(folder) <= rect.width() - 2) {
-        p.drawText(text, Qt::AlignLeft | vcenter, folder);
-        break;
-      }
-      // Too wide: its end shows, and the mark says that its start is cut.
-      p.drawText(rect, Qt::AlignRight | vcenter, folder);
-      const int mark = p.fontMetrics().horizontalAdvance(kCutMark);
-      p.fillRect(QRect(rect.left(), rect.top(), mark, rect.height()), p.background());
-      p.drawText(rect, Qt::AlignLeft | vcenter, kCutMark);
+      // Too wide, it keeps its end, the deepest folder, behind the mark of a cut path.
+      const QRect text = rect.adjusted(2, 0, -2, 0);
+      p.drawText(text, Qt::AlignLeft | vcenter,
+                 textTailToWidth(qtText(line.Folder), p.fontMetrics(), text.width()));
       break;
     }
     case 2:

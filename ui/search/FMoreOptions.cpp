@@ -15,8 +15,10 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "foundation/UIniFile.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"
 #include "ui/search/UHistoryCombo.h"
 #include "ui/search/USearchIni.h"
@@ -33,6 +35,7 @@ constexpr const char* kKeyCaptions[] = {"Name+Extension", "Extension+Name", "Dat
 constexpr DateStep kUpSteps[] = {DateStep::kDayUp, DateStep::kMonthUp, DateStep::kYearUp};
 constexpr DateStep kDownSteps[] = {DateStep::kDayDown, DateStep::kMonthDown, DateStep::kYearDown};
 constexpr const char* kSpinLabels[] = {"d", "m", "y"};
+constexpr int kFieldWidth = 110;
 
 QToolButton* arrowButton(Qt::ArrowType arrow, QWidget* parent) {
   auto* button = new QToolButton(parent);
@@ -56,6 +59,7 @@ void checkIndex(QButtonGroup* group, int index) {
 TFormMoreOptions::TFormMoreOptions(QWidget* parent)
     : QDialog(parent), dateFrom_(todaysDate()), dateTo_(todaysDate()) {
   setWindowTitle("More Options For Search");
+  setHelpContext(this, kHelpContext);
   auto* layout = new QVBoxLayout(this);
 
   ComboBoxExclude = addHistoryCombo(this, layout, "Exclude files:", 240);
@@ -75,6 +79,12 @@ TFormMoreOptions::TFormMoreOptions(QWidget* parent)
   connect(SpinEditSizeTo, &QSpinBox::valueChanged, this, [this] { sizeChanged(false); });
 
   ComboBoxDirMask = addHistoryCombo(this, layout, "Search only in folders:", 0);
+  // The four "From:"/"To:" rows line up: boxes of one width, fields of one width.
+  int boxWidth = 0;
+  for (QCheckBox* box : {CheckBoxDateFrom, CheckBoxDateTo, CheckBoxSizeFrom, CheckBoxSizeTo})
+    boxWidth = std::max(boxWidth, box->sizeHint().width());
+  for (QCheckBox* box : {CheckBoxDateFrom, CheckBoxDateTo, CheckBoxSizeFrom, CheckBoxSizeTo})
+    box->setFixedWidth(boxWidth);
 
   auto* keys = new QGroupBox("Sort found records by:", this);
   auto* keysLayout = new QGridLayout(keys);
@@ -109,7 +119,7 @@ TFormMoreOptions::TFormMoreOptions(QWidget* parent)
   QPushButton* help = buttons->addButton("Help", QDialogButtonBox::HelpRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &TFormMoreOptions::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TFormMoreOptions::reject);
-  connect(help, &QPushButton::clicked, this, [] { services().help->showContext(kHelpContext); });
+  connect(help, &QPushButton::clicked, this, [this] { showHelpOf(this); });
   layout->addWidget(buttons);
 
   EditDateFrom->setText(QString::fromStdString(formatSearchDate(dateFrom_)));
@@ -122,7 +132,7 @@ QWidget* TFormMoreOptions::makeDateRow(int which, QCheckBox*& box, QLineEdit*& e
   layout->setContentsMargins(0, 0, 0, 0);
   box = new QCheckBox(which == 0 ? "From:" : "To:", row);
   edit = new QLineEdit(row);
-  edit->setMaximumWidth(110);
+  edit->setFixedWidth(kFieldWidth);
   layout->addWidget(box);
   layout->addWidget(edit);
   for (int part = 0; part < 3; ++part) {
@@ -158,6 +168,7 @@ QWidget* TFormMoreOptions::makeSizeRow(QCheckBox*& box, QSpinBox*& spin, const c
   // The limit is kept in bytes in 32 bits.
   spin->setRange(0, kMaxSizeLimitKB);
   spin->setSingleStep(100);
+  spin->setFixedWidth(kFieldWidth);
   layout->addWidget(box);
   layout->addWidget(spin);
   layout->addWidget(new QLabel("kB", row));

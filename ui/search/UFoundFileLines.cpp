@@ -1,7 +1,7 @@
 #include "ui/search/UFoundFileLines.h"
 
 #include <algorithm>
-#include <numeric>
+#include <array>
 
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UTextRanks.h"
@@ -91,9 +91,16 @@ void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
   };
   std::vector<Ids> ids;
   ids.reserve(lines.size());
+  // The lines of one folder come together: their disk and folder are the last line's.
+  const TOneFLine* previous = nullptr;
   for (const TOneFLine& line : lines) {
-    ids.push_back({texts.add(line.Name, false), texts.add(line.Data.Ext.view(), true),
-                   texts.add(line.DiskName, true), texts.add(line.Folder, true)});
+    Ids id{texts.add(line.Name, false), texts.add(line.Data.Ext.view(), true), 0, 0};
+    const bool sameDisk = previous != nullptr && previous->DiskName == line.DiskName;
+    id.disk = sameDisk ? ids.back().disk : texts.add(line.DiskName, true);
+    id.folder = sameDisk && previous->Folder == line.Folder ? ids.back().folder
+                                                            : texts.add(line.Folder, true);
+    ids.push_back(id);
+    previous = &line;
   }
   texts.rank();
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -130,13 +137,26 @@ int foundFileHeaderCode(int column, bool rightHalf) {
 }
 
 std::vector<int32_t> sortedOrder(const std::vector<TLineKey>& keys, bool descending) {
-  std::vector<int32_t> order(keys.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&keys, descending](int32_t a, int32_t b) {
-    const auto& x = keys[static_cast<size_t>(a)].Parts;
-    const auto& y = keys[static_cast<size_t>(b)].Parts;
-    return descending ? y < x : x < y;
+  // The parts two to a number, beside the line's index: a comparison reads no other memory,
+  // and the index as the last word keeps equal keys in their order.
+  struct Packed {
+    std::array<uint64_t, 3> words;
+    int32_t index;
+  };
+  std::vector<Packed> packed(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const auto& parts = keys[i].Parts;
+    for (size_t w = 0; w < 3; ++w) {
+      packed[i].words[w] = uint64_t{parts[2 * w]} << 32 | parts[2 * w + 1];
+    }
+    packed[i].index = static_cast<int32_t>(i);
+  }
+  std::sort(packed.begin(), packed.end(), [descending](const Packed& a, const Packed& b) {
+    if (a.words != b.words) return descending ? b.words < a.words : a.words < b.words;
+    return a.index < b.index;
   });
+  std::vector<int32_t> order(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) order[i] = packed[i].index;
   return order;
 }
 

@@ -6,6 +6,7 @@
 
 #include "foundation/UIniFile.h"
 #include "foundation/UShortString.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/search/USearchRequest.h"
 
 namespace vellomar {
@@ -27,8 +28,7 @@ std::string readCut(const IniFile& ini, std::string_view section, const std::str
 QComboBox* addHistoryCombo(QWidget* parent, QBoxLayout* layout, const char* caption,
                            int minimumWidth) {
   auto* row = new QHBoxLayout;
-  auto* combo = new QComboBox(parent);
-  combo->setEditable(true);
+  QComboBox* combo = newHistoryCombo(parent);
   combo->setMinimumWidth(minimumWidth);
   auto* label = new QLabel(caption, parent);
   label->setBuddy(combo);

@@ -6,8 +6,7 @@ namespace vellomar {
 
 int32_t readIntegerInRange(const IniFile& ini, std::string_view section, std::string_view key,
                            int32_t low, int32_t high, int32_t def) {
-  const int32_t value = ini.readInteger(section, key, def);
-  return value < low || value > high ? def : value;
+  return ini.readInteger(section, key, def, low, high);
 }
 
 }  // namespace vellomar

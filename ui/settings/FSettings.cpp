@@ -17,6 +17,7 @@
 
 #include "engine/UApiTypes.h"
 #include "foundation/UBaseUtils.h"
+#include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -65,6 +66,7 @@ TFormSettings::TFormSettings(std::string iniPath, QWidget* parent)
     : QDialog(parent), iniPath_(std::move(iniPath)) {
   setWindowTitle(QStringLiteral("Program Settings"));
   setObjectName(QStringLiteral("FormSettings"));
+  setHelpContext(this, kHelpContext);
   notebook_ = new QTabWidget(this);
   notebook_->setObjectName(QStringLiteral("TabbedNotebook"));
   const std::pair<const char*, void (TFormSettings::*)(QWidget*)> pages[] = {
@@ -100,7 +102,7 @@ TFormSettings::TFormSettings(std::string iniPath, QWidget* parent)
     accept();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(help, &QPushButton::clicked, this, [] { services().help->showContext(kHelpContext); });
+  connect(help, &QPushButton::clicked, this, [this] { showHelpOf(this); });
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (QPushButton* b : {ok, save, cancel, help}) buttons->addWidget(b);

@@ -13,8 +13,7 @@ constexpr int32_t kMaxFontSize = 24;
 // The integer of the key when it lies in min..max, else def.
 int32_t readRange(const IniFile& ini, const char* section, const char* key, int32_t def,
                   int32_t min, int32_t max) {
-  const int32_t v = ini.readInteger(section, key, def);
-  return v >= min && v <= max ? v : def;
+  return ini.readInteger(section, key, def, min, max);
 }
 
 // The switches of [General] and [Display] with their defaults when the key is missing.

@@ -4,12 +4,13 @@
 // under the sanitizer build, a window freed beneath the work is a report.
 #include <signal.h>
 
-#include <QMessageBox>
+#include <QDialog>
 #include <QTimer>
 #include <functional>
 
 #include "tests/ui/scan/ScanningWindow.h"
 #include "ui/app/UQuitSignal.h"
+#include "ui/common/UCloseRequest.h"
 #include "ui/common/UIdleLoop.h"
 
 namespace vellomar {
@@ -17,25 +18,22 @@ namespace {
 
 using test::recorder;
 
-// Boxes shown for real, modal, as the desktop shows them. The first one runs the test's action
-// from inside its own loop.
+// The desktop's boxes, shown for real and modal. The first one runs the test's action from
+// inside its own loop.
 class ModalBoxes : public MessageService {
  public:
   explicit ModalBoxes(std::function<void()> onFirstBox) : onFirstBox_(std::move(onFirstBox)) {}
 
-  BoxResult show(std::string_view caption, std::string_view text, BoxIcon,
+  BoxResult show(std::string_view caption, std::string_view text, BoxIcon icon,
                  BoxButtons buttons) override {
-    recorder().boxes.push_back({std::string(caption), std::string(text), BoxIcon::kNone, buttons});
-    QMessageBox box(QApplication::activeWindow());
-    box.setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    box.setStandardButtons(buttons == BoxButtons::kOk ? QMessageBox::Ok
-                                                      : QMessageBox::Yes | QMessageBox::No);
-    if (onFirstBox_) QTimer::singleShot(0, &box, std::exchange(onFirstBox_, {}));
-    return box.exec() == QMessageBox::Yes ? BoxResult::kYes : BoxResult::kOk;
+    recorder().boxes.push_back({std::string(caption), std::string(text), icon, buttons});
+    if (onFirstBox_) QTimer::singleShot(0, std::exchange(onFirstBox_, {}));
+    return desktop_->show(caption, text, icon, buttons);
   }
 
  private:
   std::function<void()> onFirstBox_;
+  std::unique_ptr<MessageService> desktop_ = makeDesktopMessages();
 };
 
 enum class Request { kSignal, kFrameClose, kExit };
@@ -141,6 +139,40 @@ TEST_P(CloseRequestTest, UnderTheBoxOfASearchRunClosesTheBoxThenTheWindows) {
   EXPECT_TRUE(main_->mdiArea()->subWindowList().isEmpty() ||
               QTest::qWaitFor([&] { return main_->mdiArea()->subWindowList().isEmpty(); }));
   EXPECT_EQ(savedDisks(path), 1);
+}
+
+// A dialog that asks before it closes, as the description editor does with changed text.
+class AskingDialog : public QDialog {
+ public:
+  using QDialog::QDialog;
+  void reject() override {
+    if (services().messages->show("Description", "Description text was modified. Save?",
+                                  BoxIcon::kQuestion,
+                                  BoxButtons::kYesNoCancel) != BoxResult::kCancel)
+      QDialog::reject();
+  }
+};
+
+// Its query closes as Escape closes it, with Cancel: the request ends there and the program
+// stays open, as after the user's own Cancel; nothing asks again.
+TEST_F(CloseRequestTest, AWindowThatCancelsItsCloseKeepsTheProgramOpen) {
+  openMainWindow();
+  watchQuitSignal();
+  showModalBoxes({});
+  AskingDialog dialog(main_.get());
+  QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+  QTimer settled;
+  settled.setInterval(5);
+  QObject::connect(&settled, &QTimer::timeout, [&] {
+    if (!recorder().boxes.empty() && !CloseRequest::pending()) dialog.accept();
+  });
+  settled.start();
+  EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+  EXPECT_EQ(recorder().boxes.size(), 1u);
+  EXPECT_TRUE(main_->isVisible());
+  EXPECT_FALSE(QTest::qWaitFor([&] { return !main_->isVisible(); }, 200));
+  ASSERT_NE(db_, nullptr);
+  EXPECT_FALSE(db_->closing());
 }
 
 INSTANTIATE_TEST_SUITE_P(Requests, CloseRequestTest,

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
@@ -236,6 +237,16 @@ TEST_F(MainWindowTest, ToolbarAndMenuFollowTheDatabaseWindow) {
   EXPECT_FALSE(main_->toolButton(Command::ShowTree)->isChecked());
   EXPECT_FALSE(db->OutlineTree()->isVisible());
   test::saveScreenshot(main_.get(), "main-window-tree-hidden");
+  // With a result list in front the display buttons are off, none of them drawn pressed.
+  addList(TMdiChild::Kind::kFoundFiles, db->Tag);
+  main_->AppIdle();
+  for (const Command c : {Command::ShowTree, Command::Brief, Command::Detailed}) {
+    EXPECT_FALSE(main_->toolButton(c)->isEnabled());
+    EXPECT_FALSE(main_->toolButton(c)->isChecked());
+  }
+  main_->mdiArea()->setActiveSubWindow(db);
+  main_->AppIdle();
+  EXPECT_TRUE(main_->toolButton(Command::Brief)->isChecked()) << "pressed again with the window";
 }
 
 TEST_F(MainWindowTest, MenuKeysGoThroughTheDispatcher) {
@@ -338,11 +349,21 @@ TEST_F(MainWindowTest, AboutBox) {
     ASSERT_NE(about, nullptr);
     test::saveScreenshot(about, "about");
     EXPECT_EQ(about->focusWidget(), about->ButtonOK);
+    // The text lies wholly in its label inside the box's fixed size.
+    const QLabel& label = *about->LabelAbout;
+    const QRect room = label.contentsRect();
+    const QRect needed = label.fontMetrics().boundingRect(
+        room, label.wordWrap() ? int(Qt::TextWordWrap) : 0, label.text());
+    EXPECT_LE(needed.width(), room.width());
+    EXPECT_LE(needed.height(), room.height());
+    EXPECT_LE(label.geometry().right(), about->ButtonOK->geometry().left());
+    QTest::keyClick(about->ButtonOK, Qt::Key_F1);
     QTest::mouseClick(about->ButtonMoreInfo, Qt::LeftButton);
     QTest::mouseClick(about->ButtonOK, Qt::LeftButton);
   });
   main_->runCommand(Command::About);
-  EXPECT_EQ(test::recorder().helpContexts, std::vector<int>{TFormAbout::kHelpContext});
+  EXPECT_EQ(test::recorder().helpContexts,
+            (std::vector<int>{TFormAbout::kHelpContext, TFormAbout::kHelpContext}));
 }
 
 }  // namespace

@@ -20,37 +20,58 @@ bool holdsTempFolder(const std::string& folder) {
   return false;
 }
 
+// The program as the desktop starts it, in a folder of the test, offscreen.
+class ProgramRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy_file(VELLOMAR_PROGRAM, program_);
+    fs::create_directories(tmp_);
+  }
+  // Started; returns once its first idle pass has made the temporary folder.
+  void start(const QStringList& arguments) {
+    QFileSystemWatcher watcher({QString::fromStdString(tmp_)});
+    QSignalSpy changed(&watcher, &QFileSystemWatcher::directoryChanged);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("TMPDIR", QString::fromStdString(tmp_));
+    environment.insert("HOME", QString::fromStdString(folder_.path()));
+    process_.setProcessEnvironment(environment);
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(QString::fromStdString(program_), arguments);
+    ASSERT_TRUE(process_.waitForStarted());
+    while (!holdsTempFolder(tmp_)) ASSERT_TRUE(changed.wait(60000)) << "no start-up seen";
+  }
+  // SIGTERM, as the session's end sends it: the program closes as at any exit.
+  void endSession() {
+    ::kill(static_cast<pid_t>(process_.processId()), SIGTERM);
+    ASSERT_TRUE(process_.waitForFinished(60000));
+    EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process_.exitCode(), 0);
+    EXPECT_FALSE(holdsTempFolder(tmp_));
+  }
+
+  test::TempFolder folder_;
+  const std::string program_ = folder_.at("Vellomar");
+  const std::string tmp_ = folder_.at("tmp");
+  QProcess process_;
+};
+
 // The program starts, makes its temporary folder on the first idle pass, and on SIGTERM (the
 // session ending) closes as at any exit: settings and recent files written, folder removed.
-TEST(Program, StartsAndQuitsOnTheSessionsEnd) {
-  test::TempFolder folder;
-  const std::string program = folder.at("Vellomar");
-  fs::copy_file(VELLOMAR_PROGRAM, program);
-  const std::string tmp = folder.at("tmp");
-  fs::create_directories(tmp);
-
-  QFileSystemWatcher watcher({QString::fromStdString(tmp)});
-  QSignalSpy changed(&watcher, &QFileSystemWatcher::directoryChanged);
-  QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("QT_QPA_PLATFORM", "offscreen");
-  environment.insert("TMPDIR", QString::fromStdString(tmp));
-  environment.insert("HOME", QString::fromStdString(folder.path()));
-  process.setProcessEnvironment(environment);
-  process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  process.start(QString::fromStdString(program), {});
-  ASSERT_TRUE(process.waitForStarted());
-  while (!holdsTempFolder(tmp)) ASSERT_TRUE(changed.wait(60000)) << "no start-up seen";
-
-  ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-  ASSERT_TRUE(process.waitForFinished(60000));
-  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(process.exitCode(), 0);
-  EXPECT_FALSE(holdsTempFolder(tmp));
-  const IniFile ini = IniFile::load(folder.at("Vellomar.INI"));
+TEST_F(ProgramRun, StartsAndQuitsOnTheSessionsEnd) {
+  start({});
+  endSession();
+  const IniFile ini = IniFile::load(folder_.at("Vellomar.INI"));
   EXPECT_TRUE(ini.value("Application", "Width").has_value());
   EXPECT_TRUE(ini.value("Application", "MDIChildHeader1").has_value());
-  EXPECT_TRUE(IniFile::load(folder.at("Settings.ini")).hasSection("RecentFiles"));
+  EXPECT_TRUE(IniFile::load(folder_.at("Settings.ini")).hasSection("RecentFiles"));
+}
+
+// The start-up box about a file that is no catalogue is up, or about to be, when the session
+// ends: the box gives way and the program ends.
+TEST_F(ProgramRun, QuitsUnderTheStartupBox) {
+  start({QString::fromStdString(folder_.file("text.kvd", "not a catalogue"))});
+  endSession();
 }
 
 }  // namespace

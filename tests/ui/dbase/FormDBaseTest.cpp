@@ -56,6 +56,12 @@ TEST_F(FormDBaseTest, AnEmptyDatabaseAndTheStatusBarsFirstPasses) {
   // The status section spans the disk and tree columns.
   EXPECT_EQ(db_->headerBottom()->sectionSize(0),
             db_->headerTop()->sectionSize(0) + db_->headerTop()->sectionSize(1));
+  // Subtotals wider than those columns widen the section: no word of them is cut.
+  db_->setStatusTexts(" 1234/12345 folders, 12345/123456 files, 3.01 GB/3.01 GB", " a.txt   ");
+  db_->IdleUpdate();
+  EXPECT_GT(db_->headerBottom()->sectionSizeHint(0),
+            db_->headerTop()->sectionSize(0) + db_->headerTop()->sectionSize(1));
+  EXPECT_GE(db_->headerBottom()->sectionSize(0), db_->headerBottom()->sectionSizeHint(0));
 }
 
 TEST_F(FormDBaseTest, DamageIsReportedOncePerOccurrence) {

@@ -7,10 +7,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "tests/ui/dbase/PanelWindow.h"
 #include "tests/ui/print/PrintedPdf.h"
+#include "tests/ui/support/Screenshots.h"
 #include "ui/dbase/FDBasePopups.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/print/FDiskPrint.h"
@@ -142,23 +144,60 @@ TEST_F(PanelCommandsTest, FileListPrintsAllLinesOrTheSelectionOnly) {
   EXPECT_TRUE(inked(focusedPage, 0.05, 0.1)) << "the focused line and the column titles";
 }
 
-TEST_F(PanelCommandsTest, PrintDisksPutsTheWindowBackWhereItWas) {
+TEST_F(PanelCommandsTest, DiskPrintAndExportPutTheWindowBackWhereItWas) {
   ApiSelectKey(db(), true, 1);  // Beta
-  goToPath("\\Docs");
-  files().setFocus();
-  files().moveToLine(lineNamed("ReadMe.doc"));
   const std::string path = config_.at("disks.pdf");
   printTo(path);
-  onNextDialog<TFormDiskPrintSelect>([](TFormDiskPrintSelect& select) {
-    QTest::mouseClick(select.RadioButtonSelectedDisks, Qt::LeftButton);
-    QTest::mouseClick(select.ButtonOK, Qt::LeftButton);
-  });
-  trigger(disks(), "MenuPrintDisks");
-  EXPECT_GE(pdfPages(path), 1);
-  EXPECT_EQ(currentDisk(), "Alpha");
-  EXPECT_EQ(currentPath(), "\\Docs");
-  EXPECT_EQ(files().GetFocusedFileName(), "ReadMe.doc");
-  EXPECT_EQ(tree().currentNode(), ApiGetCurrentDirCol(db()));
+  const struct {
+    const char* walk;
+    std::function<void()> run;
+  } walks[] = {
+      {"print",
+       [&] {
+         onNextDialog<TFormDiskPrintSelect>([](TFormDiskPrintSelect& select) {
+           QTest::mouseClick(select.RadioButtonSelectedDisks, Qt::LeftButton);
+           QTest::mouseClick(select.ButtonOK, Qt::LeftButton);
+         });
+         trigger(disks(), "MenuPrintDisks");
+         EXPECT_GE(pdfPages(path), 1);
+       }},
+      // Export to other format, given up at its first question, comes back all the same.
+      {"export",
+       [&] {
+         onNextDialog<TFormDiskPrintSelect>([](TFormDiskPrintSelect& select) {
+           QTest::mouseClick(select.ButtonCancel, Qt::LeftButton);
+         });
+         window().ExportDBase();
+       }},
+  };
+  for (const auto& w : walks) {
+    goToPath("\\Docs");
+    files().setFocus();
+    files().moveToLine(lineNamed("ReadMe.doc"));
+    w.run();
+    EXPECT_EQ(currentDisk(), "Alpha") << w.walk;
+    EXPECT_EQ(currentPath(), "\\Docs") << w.walk;
+    EXPECT_EQ(files().GetFocusedFileName(), "ReadMe.doc") << w.walk;
+    EXPECT_EQ(tree().currentNode(), ApiGetCurrentDirCol(db())) << w.walk;
+  }
+}
+
+TEST_F(PanelCommandsTest, TheFilePanelsHeaderKeepsTheEndOfALongPath) {
+  goToPath("\\Docs\\deep");
+  files().setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return files().hasFocus(); }));
+  QHeaderView& header = *window().headerTop();
+  const auto shown = [&] { return header.model()->headerData(2, Qt::Horizontal).toString(); };
+  EXPECT_EQ(shown(), "\\Docs\\deep");
+  // The disk column dragged wide leaves the files' section only a little room in the window.
+  header.resizeSection(0, header.viewport()->width() - header.sectionSize(1) - 60);
+  const int left = header.sectionViewportPosition(2);
+  const int room = std::min(left + header.sectionSize(2), header.viewport()->width()) - left;
+  const QString text = shown();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("\u2026"))) << text.toStdString();
+  EXPECT_TRUE(text.endsWith("eep")) << text.toStdString();
+  EXPECT_LE(header.fontMetrics().horizontalAdvance(text), room);
+  test::saveScreenshot(&window(), "database-window-long-path");
 }
 
 TEST_F(PanelCommandsTest, HeadersFollowThePanelThatHasTheFocus) {

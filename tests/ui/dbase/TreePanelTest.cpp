@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 
 #include "tests/ui/dbase/PanelWindow.h"
@@ -56,6 +58,20 @@ TEST_F(TreePanelTest, ExpandAndCollapseTheWholeTreeAndExpandTreeOnRebuild) {
   window().JumpTo("Alpha", "\\pack.zip", "");
   EXPECT_EQ(tree().currentIndex(), tree().itemAtIndex(3));
   EXPECT_EQ(tree().currentNode(), ApiGetCurrentDirCol(db()));
+}
+
+TEST_F(TreePanelTest, ADeepFolderWiderThanThePanelScrollsIntoView) {
+  tree().ExpandAll();
+  window().headerTop()->resizeSection(1, 40);
+  QTreeWidgetItem* deep = tree().itemAtIndex(2);
+  ASSERT_EQ(deep->text(0), "deep");
+  QScrollBar& bar = *tree().horizontalScrollBar();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar.maximum() > 0; })) << "a horizontal scroll bar";
+  bar.setValue(bar.maximum());
+  const QRect shown = tree().visualItemRect(deep);
+  EXPECT_LE(shown.left() + tree().fontMetrics().horizontalAdvance("deep"),
+            tree().viewport()->width() + 4)
+      << "its whole name can be brought into view";
 }
 
 TEST_F(TreePanelTest, FolderPicturesOnlyWithTreeFontsAbove8Points) {

@@ -162,5 +162,17 @@ TEST_F(LocalOptionsDialogTest, CancelShowsWhatTheDialogShowedWhenOpened) {
   EXPECT_EQ(reset.DiskNameCounter, 0);
 }
 
+TEST_F(LocalOptionsDialogTest, F1AndHelpOpenTheDialogsTopic) {
+  edit(
+      TLocalOptions(),
+      [&] {
+        QTest::keyClick(dialog_.Pages->tabBar(), Qt::Key_F1);
+        QTest::mouseClick(dialog_.ButtonHelp, Qt::LeftButton);
+      },
+      false);
+  EXPECT_EQ(test::recorder().helpContexts,
+            (std::vector<int>{TFormLocalOptions::kHelpContext, TFormLocalOptions::kHelpContext}));
+}
+
 }  // namespace
 }  // namespace vellomar

@@ -13,6 +13,7 @@
 #include "foundation/UBaseUtils.h"
 #include "foundation/UIniFile.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/support/HelpKeys.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/common/UPieGauge.h"
@@ -21,6 +22,7 @@
 #include "ui/dialogs/FInfoDialogs.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/dialogs/FProgress.h"
+#include "ui/dialogs/FRenameDlg.h"
 
 namespace vellomar::test {
 namespace {
@@ -141,6 +143,12 @@ TEST(MaskSelectDialog, HistoryKeepsEachMaskOnceAsTyped) {
   }
   EXPECT_EQ(items, (QStringList{"*.txt", "*.TXT"}));
   EXPECT_EQ(dialog.ComboBoxMaskDisks->count(), 0) << "the hidden history stays as it was";
+  // Typing a mask the history continues selects by what was typed, not by the history's item.
+  dialog.show();
+  dialog.ComboBoxMaskFiles->lineEdit()->clear();
+  QTest::keyClicks(dialog.ComboBoxMaskFiles->lineEdit(), "*");
+  QTest::keyClick(dialog.ComboBoxMaskFiles->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(dialog.VisibleCombo()->currentText(), "*");
   recorder().clear();
   dialog.show();
   dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
@@ -165,6 +173,23 @@ TEST(ProgressDialog, TheGaugeOnlyMovesForwardAndStopEndsTheFilling) {
   EXPECT_EQ(filled, 11) << "the filling saw the stop at its next item";
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.windowTitle().toStdString(), "Filling");
+}
+
+TEST(DialogHelp, F1OpensEachDialogsTopicFromWhereverTheFocusIs) {
+  TFormDescription description;
+  TFormMaskSelect mask;
+  TFormDiskInfo disk;
+  TFormDBaseInfo dbase;
+  TFormRenameDlg rename;
+  mask.ShowMasksFor(false);
+  EXPECT_EQ(helpOpenedByF1({{&description, description.MemoDesc},
+                            {&mask, mask.ComboBoxMaskFiles},
+                            {&disk, &disk},
+                            {&dbase, &dbase},
+                            {&rename, rename.Edit1}}),
+            (std::vector<int>{TFormDescription::kHelpContext, TFormMaskSelect::kHelpContext,
+                              TFormDiskInfo::kHelpContext, TFormDBaseInfo::kHelpContext,
+                              TFormRenameDlg::kHelpContext}));
 }
 
 TEST(InfoDialogs, ShowTheirValues) {

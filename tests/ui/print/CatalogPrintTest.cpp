@@ -152,6 +152,7 @@ TEST(CatalogPrint, PageRangePrintsThosePagesOnly) {
                                              "Printing page 4"};
   ASSERT_GE(status.whats.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(status.whats.begin(), status.whats.begin() + 5), expected);
+  EXPECT_EQ(status.whats.back(), "Printing page 4") << "nothing is laid out past the range";
   // The sheets are pages 3 and 4 of the whole print: skipped pages left nothing on them.
   for (int page = 3; page <= 4; ++page) {
     EXPECT_EQ(test::withoutFooter(pdfPage(rangePath, page - 2)),

@@ -9,6 +9,7 @@
 
 #include "tests/support/TempFolder.h"
 #include "tests/ui/print/PrintedPdf.h"
+#include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/print/UPrinter.h"
 
@@ -69,6 +70,7 @@ TEST(PrintRange, PagesAndFollowingSheets) {
 }
 
 TEST(PrintDialog, OffersPrintingToAPdfFile) {
+  test::recorder().clear();
   QPrinter printer;
   TPrintChoice choice;
   bool toFile = false;
@@ -83,11 +85,13 @@ TEST(PrintDialog, OffersPrintingToAPdfFile) {
       for (int i = 0; i < list->count(); ++i) printers << list->itemText(i);
     }
     test::saveScreenshot(dialog, "print-dialog");
+    QTest::keyClick(dialog, Qt::Key_F1);
     dialog->reject();
   });
   EXPECT_FALSE(printTarget().choose(nullptr, printer, choice, true));
   EXPECT_TRUE(toFile);
   EXPECT_FALSE(printers.isEmpty()) << "a printer to choose";
+  EXPECT_EQ(test::recorder().helpContexts, std::vector<int>{320}) << "F1 opens its topic";
 }
 
 TEST(PrintText, Cp1252BytesOfOldCataloguesAreDecoded) {

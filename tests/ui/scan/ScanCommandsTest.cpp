@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -180,6 +181,17 @@ TEST_F(ScanCommandsTest, RescanReplacesTheDiskWithoutTheOverwriteQuestion) {
     found = found || line.Name.str() == "c";
   }
   EXPECT_TRUE(found) << "the new disk is current";
+  // The file holds both halves of the change already, not only once it is closed.
+  const std::string copyPath = dbFolder_.at("copy.kvd");
+  std::filesystem::copy_file(dbPath_, copyPath);
+  TDBase* copy = nullptr;
+  ShortString error;
+  ASSERT_TRUE(ApiOpenDBase(ShortString(copyPath), false, copy, error)) << error.str();
+  TDBaseStats stats;
+  ApiGetDBaseStats(copy, stats);
+  EXPECT_EQ(stats.KeyCount, 2);
+  EXPECT_EQ(stats.LiveKeys, 1);
+  ApiCloseDBase(copy, false);
 }
 
 TEST_F(ScanCommandsTest, RescanWithAnotherLabelAsksFirst) {

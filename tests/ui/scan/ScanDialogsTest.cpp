@@ -16,11 +16,13 @@
 #include "tests/platform/FixtureMachine.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/dbase/PanelWindow.h"
+#include "tests/ui/support/HelpKeys.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/common/UPieGauge.h"
 #include "ui/drives/FSelectFolder.h"
 #include "ui/drives/UDrives.h"
+#include "ui/scan/FAskForLabel.h"
 #include "ui/scan/FScanArchive.h"
 #include "ui/scan/FScanFolder.h"
 #include "ui/scan/FScanProgress.h"
@@ -30,6 +32,7 @@
 namespace vellomar {
 namespace {
 
+using test::helpOpenedByF1;
 using test::onNextDialog;
 using test::recorder;
 
@@ -163,6 +166,8 @@ TEST_F(ScanFolderDialogTest, NameGeneratorShortensTheLabelAndPath) {
   type(dialog_.EditFolder, root_);
   click(dialog_.ButtonCreateDiskName);
   const QString fromDrive = dialog_.EditDiskName->text();
+  EXPECT_TRUE(fromDrive.startsWith('/'))
+      << fromDrive.toStdString() << ": a drive without a label gives the path alone";
   dialog_.EditDiskName->clear();
   type(dialog_.EditFolder, disk_.path());
   click(dialog_.ButtonCreateDiskName);
@@ -210,7 +215,8 @@ TEST_F(ScanFolderDialogTest, OkTakesOnlyAFullPathThatExists) {
 }
 
 TEST_F(ScanFolderDialogTest, RescanOfAnotherFolderAsksFirst) {
-  dialog_.EditFolder->setText(QString::fromStdString(root_));
+  dialog_.SetFolder(root_);
+  EXPECT_EQ(dialog_.EditFolder->text().toStdString(), disk_.path()) << "as this machine names it";
   dialog_.EditDiskName->setText("Docs");
   dialog_.SetScanMode(false);
   dialog_.show();
@@ -238,14 +244,29 @@ TEST_F(ScanFolderDialogTest, RescanOfAnotherFolderAsksFirst) {
   EXPECT_EQ(recorder().boxes[0].caption, "Warning");
   EXPECT_EQ(dialog_.ScanPath, root_ + "\\docs");
 
-  // Help opens the topic of the mode shown.
+  // Help and F1 open the topic of the mode shown.
   dialog_.show();
   click(buttonNamed(dialog_, "Help"));
+  QTest::keyClick(dialog_.EditFolder, Qt::Key_F1);
   dialog_.SetScanMode(true);
   EXPECT_EQ(dialog_.windowTitle().toStdString(), "Scan Folder As Disk");
   EXPECT_TRUE(dialog_.EditDiskName->isEnabled());
   click(buttonNamed(dialog_, "Help"));
-  EXPECT_EQ(recorder().helpContexts, (std::vector<int>{115, 116}));
+  QTest::keyClick(dialog_.EditFolder, Qt::Key_F1);
+  EXPECT_EQ(recorder().helpContexts, (std::vector<int>{115, 115, 116, 116}));
+}
+
+TEST(ScanDialogsHelpTest, F1OpensEachDialogsTopic) {
+  FixtureMachine machine;
+  DriveTable table(machine.sources());
+  TFormSelectDrive drives(nullptr, table);
+  TFormAskForLabel name;
+  TFormScanArchive archive;
+  EXPECT_EQ(
+      helpOpenedByF1(
+          {{&drives, drives.ListBoxDrives}, {&name, name.EditDiskName}, {&archive, &archive}}),
+      (std::vector<int>{TFormSelectDrive::kHelpContext, TFormAskForLabel::kHelpContext,
+                        TFormScanArchive::kHelpContext}));
 }
 
 TEST_F(ScanFolderDialogTest, BrowseFolderPutsTheChosenFolderIntoTheEdit) {
@@ -351,6 +372,37 @@ TEST_F(ScanProgressTest, CancelEndsTheScanWithoutSuccessAndTheFlagIsFreshEachSho
   dialog_.exec();
   EXPECT_FALSE(dialog_.ScanResult) << "no stale success from the scan before";
   EXPECT_EQ(ApiGetKeyCount(db_), 0);
+}
+
+TEST_F(ScanProgressTest, ALongPathKeepsTheWindowsWidthAndShowsItsLinuxEnd) {
+  // Six folders of 99 bytes and a short one: a path of over 600 bytes without a blank.
+  std::string deep;
+  for (char c = 'a'; c < 'g'; ++c) deep += std::string(99, c) + "/";
+  deep += "lake/";
+  disk_.file(deep + "three.zip", "not an archive either");
+  scanArchives(kScanArchivesPrompt);
+  const QSize designed = dialog_.size();
+  int asked = 0;
+  QPointer<QTimer> waiting;
+  std::function<void(TFormScanArchive&)> answer = [&](TFormScanArchive& archive) {
+    if (archive.LabelMsg->text().contains("three.zip")) {
+      ++asked;
+      const QString shown = dialog_.LabelInfo->text();
+      EXPECT_EQ(dialog_.size(), designed);
+      EXPECT_TRUE(shown.startsWith(QStringLiteral("\u2026/"))) << shown.toStdString();
+      EXPECT_TRUE(shown.endsWith("/lake")) << dialog_.LabelInfo->fullText().toStdString();
+      EXPECT_LE(dialog_.LabelInfo->fontMetrics().horizontalAdvance(shown),
+                dialog_.LabelInfo->width());
+      test::saveScreenshot(&dialog_, "scan-progress-long-path");
+    }
+    click(buttonNamed(archive, "No"));
+    waiting = onNextDialog<TFormScanArchive>(answer);
+  };
+  waiting = onNextDialog<TFormScanArchive>(answer);
+  dialog_.exec();
+  delete waiting.data();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(dialog_.width(), 523);
 }
 
 TEST_F(ScanProgressTest, PhaseLineAndGaugeFollowTheEngine) {

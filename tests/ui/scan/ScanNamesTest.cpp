@@ -42,6 +42,7 @@ TEST(ScanNamesTest, NameFromFolderJoinsLabelAndPathShortenedInTheMiddle) {
   EXPECT_EQ(NameFromFolder("C:\\Projects\\Year 2000\\Reports\\Final", "DATA"),
             "Data: /Projects/... 2000/Reports/Final");
   EXPECT_EQ(NameFromFolder("d:\\Photos", "Holiday"), "Holiday: /Photos");
+  EXPECT_EQ(NameFromFolder("C:\\home\\me\\photos", ""), "/home/me/photos") << "no label";
   EXPECT_EQ(NameFromFolder("1:\\Photos", "DATA"), std::nullopt);
   EXPECT_EQ(NameFromFolder("", "DATA"), std::nullopt);
   // Shortening counts characters, so a name of accented letters is never cut inside one.

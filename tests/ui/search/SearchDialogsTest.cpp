@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,9 +12,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 
 #include "foundation/UBaseUtils.h"
 #include "foundation/UIniFile.h"
+#include "tests/ui/support/HelpKeys.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/search/FFindFileDlg.h"
@@ -210,6 +214,64 @@ TEST_F(SearchDialogs, MoreOptionsDatesSizesAndTheirLimits) {
   EXPECT_FALSE(m.CheckBoxSearchAsOem->isChecked());
   EXPECT_EQ(m.ComboBoxDirMask->currentText(), "");
   EXPECT_EQ(m.RadioGroupKey2->checkedId(), 4);
+}
+
+TEST_F(SearchDialogs, HistoryCombosSearchWhatWasTypedAndOpenTheirListOnTheirKeys) {
+  TFormSearchFileDlg& d = *search_;
+  TFormMoreOptions& m = *more_;
+  const struct {
+    const char* name;
+    QDialog* dialog;
+    QComboBox* combo;
+    std::function<std::string()> taken;
+  } cases[] = {
+      {"mask", &d, d.ComboBoxMask, [&] { return d.DlgData.Mask.str(); }},
+      {"exclude", &m, m.ComboBoxExclude, [&] { return m.controls().ExcludeText; }},
+      {"folders", &m, m.ComboBoxDirMask, [&] { return m.controls().DirMaskText; }},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.name;
+    setHistory(c.combo, {"*.txt", "docs"}, "");
+    c.dialog->show();
+    c.combo->setFocus();
+    typeInto(c.combo, "*");
+    EXPECT_EQ(c.combo->currentText(), "*") << name << ": nothing completed";
+    QTest::keyClick(c.combo->lineEdit(), Qt::Key_Return);
+    ASSERT_EQ(c.dialog->result(), QDialog::Accepted) << name;
+    EXPECT_EQ(c.taken(), "*") << name;
+    EXPECT_EQ(historyOf(c.combo), (std::vector<std::string>{"*", "*.txt", "docs"})) << name;
+    // The list opens on the arrow's keys and leaves the text alone.
+    c.dialog->show();
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::AltModifier, Qt::Key_Down), QKeyCombination(Qt::Key_F4)}) {
+      QTest::keyClick(c.combo, key.key(), key.keyboardModifiers());
+      EXPECT_TRUE(c.combo->view()->isVisible()) << name;
+      c.combo->hidePopup();
+      EXPECT_EQ(c.combo->currentText(), "*") << name;
+    }
+    c.dialog->hide();
+  }
+}
+
+TEST_F(SearchDialogs, F1OpensTheHelpOfEitherDialog) {
+  EXPECT_EQ(helpOpenedByF1(
+                {{search_.get(), search_->ComboBoxMask}, {more_.get(), more_->ComboBoxExclude}}),
+            (std::vector<int>{TFormSearchFileDlg::kHelpContext, TFormMoreOptions::kHelpContext}));
+}
+
+TEST_F(SearchDialogs, MoreOptionsFromAndToFieldsStandInLine) {
+  TFormMoreOptions& m = *more_;
+  m.show();
+  const auto left = [&](const QWidget* w) { return w->mapTo(&m, QPoint(0, 0)).x(); };
+  for (const QWidget* field :
+       {static_cast<QWidget*>(m.EditDateTo), static_cast<QWidget*>(m.SpinEditSizeFrom),
+        static_cast<QWidget*>(m.SpinEditSizeTo)}) {
+    EXPECT_EQ(left(field), left(m.EditDateFrom));
+    EXPECT_EQ(field->width(), m.EditDateFrom->width());
+  }
+  for (int part = 0; part < 3; ++part)
+    EXPECT_EQ(left(m.SpinButtons[1][part]), left(m.SpinButtons[0][part])) << part;
+  m.hide();
 }
 
 TEST_F(SearchDialogs, MoreOptionsOkTicksUseMoreOptions) {

@@ -3,8 +3,10 @@
 // events.
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <set>
@@ -123,6 +125,34 @@ TEST_F(SearchWindows, FindFilesShowsWhatTheEngineFindsAndReturnsToThePlace) {
   EXPECT_EQ(shown(*list), expected);
   EXPECT_EQ(list->Grid->rowCount(), 37);
   EXPECT_EQ(FormSearchFileDlg->ComboBoxMask->itemText(0), "*.txt") << "kept in the history";
+}
+
+TEST_F(SearchWindows, ANarrowFolderColumnShowsTheFoldersEnd) {
+  findFiles("b.bin");
+  TFormFoundFileList* list = foundFiles();
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(names(*list), (std::vector<std::string>{"b.bin"}));
+  EXPECT_EQ(list->lines()[0].Folder, "\\Docs\\deep");
+  DrawGrid& grid = *list->Grid;
+  grid.setColWidth(1, grid.fontMetrics().horizontalAdvance("\\deep") + 16);
+  saveScreenshot(list, "found-files-narrow-folder");
+  // The cell as the grid draws it, against the folder's end behind the mark of a cut path.
+  const QRect cell(QPoint(0, 0), grid.cellRect(1, 1).size());
+  const auto drawn = [&](const std::function<void(QPainter&)>& draw) {
+    QImage image(cell.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setFont(grid.font());
+    p.setPen(Qt::black);
+    draw(p);
+    return image;
+  };
+  const QImage shown = drawn([&](QPainter& p) { grid.onDrawCell(p, 1, 1, cell, GridDrawState{}); });
+  const QImage expected = drawn([&](QPainter& p) {
+    p.drawText(cell.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("\u2026\\deep"));
+  });
+  EXPECT_EQ(shown, expected);
 }
 
 TEST_F(SearchWindows, RecordLimitAndAStoppedRun) {

@@ -3,7 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFontDialog>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +15,7 @@
 #include "engine/UApiTypes.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/common/UFonts.h"
 #include "ui/settings/FSettings.h"
@@ -159,13 +160,19 @@ TEST_F(SettingsDialogTest, OkTakesEffectWithoutWritingCancelLeavesAllButTheCdSwi
       [&] {
         control<QCheckBox>(dialog, "CheckBoxEjectAfterCdScan")->click();
         control<QCheckBox>(dialog, "CheckBoxShowSeconds")->click();
-        // The font dialog, confirmed with another size, changes the label at once.
+        // The font dialog offers the sizes 6 to 24 only; confirmed with another size, it
+        // changes the label at once.
         QTimer::singleShot(0, [] {
           for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* fonts = qobject_cast<QFontDialog*>(w); fonts && fonts->isVisible()) {
-              QFont f = fonts->currentFont();
-              f.setPointSize(14);
-              fonts->setCurrentFont(f);
+            if (auto* fonts = qobject_cast<TFontDialog*>(w); fonts && fonts->isVisible()) {
+              QComboBox& sizes = *fonts->SizeBox;
+              ASSERT_GT(sizes.count(), 0);
+              for (int i = 0; i < sizes.count(); ++i) {
+                EXPECT_GE(sizes.itemData(i).toInt(), 6);
+                EXPECT_LE(sizes.itemData(i).toInt(), 24);
+              }
+              test::saveScreenshot(fonts, "font-dialog");
+              sizes.setCurrentIndex(sizes.findData(14));
               fonts->accept();
             }
         });
@@ -193,6 +200,20 @@ TEST_F(SettingsDialogTest, OkTakesEffectWithoutWritingCancelLeavesAllButTheCdSwi
   EjectAfterScan = eject;
   dialog.settings().OneKbIs1024 = true;
   dialog.GetOptions(o);
+}
+
+TEST_F(SettingsDialogTest, F1AndHelpOpenTheDialogsTopic) {
+  TFormSettings dialog(ini_);
+  test::recorder().clear();
+  runDialog(
+      dialog,
+      [&] {
+        QTest::keyClick(control<QCheckBox>(dialog, "CheckBoxShowIcons"), Qt::Key_F1);
+        QTest::mouseClick(control<QPushButton>(dialog, "ButtonHelp"), Qt::LeftButton);
+      },
+      "ButtonCancel");
+  EXPECT_EQ(test::recorder().helpContexts,
+            (std::vector<int>{TFormSettings::kHelpContext, TFormSettings::kHelpContext}));
 }
 
 TEST_F(SettingsDialogTest, AReadOnlyFileIsNeverWritten) {
