@@ -334,9 +334,9 @@ class Bench {
         rows_.push_back(measure(row, searchWork(c), searchPrepare(file),
                                 "grep " + c.grep + " " + shellQuoted(dump_)));
         row = newRow(name + ", lines to a file", "grep " + listing + " > file", 1.5);
-        rows_.push_back(measure(row, searchWork(c), searchPrepare(file),
-                                "grep " + listing + " " + shellQuoted(dump_) + " > " + hits +
-                                    " && wc -l < " + hits));
+        rows_.push_back(measure(
+            row, searchWork(c), searchPrepare(file),
+            "grep " + listing + " " + shellQuoted(dump_) + " > " + hits + " && wc -l < " + hits));
       }
     }
     SearchCase desc{"description word", kDescriptionWord, ""};
@@ -478,6 +478,15 @@ class Bench {
         newRow("scan from the program (progress window, tree shown)", "engine scan", 1.2, true),
         [this] { return scanFromProgram(db("program.kvd"), tree_, kTreeDiskName); },
         [this] { return scanIntoNewDatabase(db("engine.kvd"), tree_, kTreeDiskName); }, settings));
+    const std::string copy = db("rescanned-by-program.kvd");
+    rows_.push_back(measureAgainst(
+        newRow("rescan from the program (progress window, tree shown)", "engine rescan", 1.2, true),
+        [copy] { return rescanFromProgram(copy); },
+        [this, copy] { return rescanDisk(copy, tree_, kTreeDiskName); },
+        [one, copy] {
+          makeProgramSettings();
+          fs::copy_file(one, copy, fs::copy_options::overwrite_existing);
+        }));
     const char* const plain = "Plain - tab delimited.vefd";
     const std::string output = db("export.txt");
     rows_.push_back(measureAgainst(
@@ -548,7 +557,8 @@ void printMachine(std::ostream& out, const TreeManifest& m, const BenchOptions& 
 int main(int argc, char** argv) {
   using namespace vellomar;
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s DATADIR [--runs N] [--cold] [--db DIR] [--windows] [--rows TEXT]\n",
+    std::fprintf(stderr,
+                 "usage: %s DATADIR [--runs N] [--cold] [--db DIR] [--windows] [--rows TEXT]\n",
                  argv[0]);
     return 2;
   }

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QPrinter>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -20,7 +22,7 @@
 #include "ui/dbase/FTreePanel.h"
 #include "ui/panels/UFileLines.h"
 #include "ui/print/UCatalogPrint.h"
-#include "ui/scan/FScanProgress.h"
+#include "ui/scan/FScanFolder.h"
 #include "ui/settings/FSettings.h"
 
 namespace vellomar {
@@ -142,6 +144,30 @@ void paint(TFormDBase& window) {
 void noProgress(bool&) {}
 void noEvent() {}
 
+// Answers the rescan's folder dialog with OK, as it opens showing the disk's own folder.
+void acceptScanFolderDialog() {
+  auto* timer = new QTimer;
+  timer->setInterval(0);
+  QObject::connect(timer, &QTimer::timeout, [timer] {
+    auto* dialog = qobject_cast<TFormScanFolder*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    dialog->ButtonOK->click();
+  });
+  timer->start();
+}
+
+// The window shows the disk the scan left current, as after a scanning command; answers its
+// files.
+int64_t shownAfterScan(TFormDBase& window) {
+  window.IdleUpdate();
+  paint(window);
+  TDiskInfo info;
+  if (!ApiGetDiskInfo(window.GetDBaseHandle(), info)) throw std::runtime_error("no disk shown");
+  return int64_t{info.Files} + info.ArchiveFiles;
+}
+
 class QuietPrintStatus : public TCatalogPrintStatus {
  public:
   void showWhat(const std::string&) override {}
@@ -182,20 +208,15 @@ int64_t scanFromProgram(const std::string& database, const std::string& folder,
                         const std::string& diskName) {
   createDatabase(database);
   TFormDBase* window = openWindow(database, false);
-  TDBase* handle = window->GetDBaseHandle();
-  window->setScanRunning(true);
-  TFormScanProgress progress(window);
-  const std::string path = systemPath(folder).str();
-  progress.Request = {handle, path.front(), diskName, "", path};
-  progress.exec();
-  if (!progress.ScanResult) throw std::runtime_error("the scan of " + folder + " failed");
-  TDiskInfo info;
-  ApiGetDiskInfo(handle, info);
-  if (!ApiSaveDisk(handle)) throw std::runtime_error("cannot save disk " + diskName);
-  window->setScanRunning(false);
-  window->IdleUpdate();
-  paint(*window);
-  return int64_t{info.Files} + info.ArchiveFiles;
+  window->ScanFolderAsDisk(systemPath(folder).str(), diskName, "");
+  return shownAfterScan(*window);
+}
+
+int64_t rescanFromProgram(const std::string& database) {
+  TFormDBase* window = openWindow(database, false);
+  acceptScanFolderDialog();
+  window->RescanDisk();
+  return shownAfterScan(*window);
 }
 
 int64_t exportThroughTemplate(const std::string& database, const std::string& templateName,

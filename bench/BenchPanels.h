@@ -39,10 +39,14 @@ int64_t loadTreeByEngine(const std::string& path);
 // A database window opened on the file up to the first paint of its three panels, its tree
 // fully expanded when asked ("show always expanded"); answers the folders of its outline.
 int64_t openDatabaseWindowPainted(const std::string& path, bool expanded);
-// A scan of the folder into the window's empty database from the scan progress window, the
-// disk saved and shown by the window; answers the files catalogued.
+// The scanning command "scan folder as disk" of a window on a new empty database, its scan in
+// the scan progress window, the disk saved and shown; answers the files catalogued.
 int64_t scanFromProgram(const std::string& database, const std::string& folder,
                         const std::string& diskName);
+// The rescanning command of a window on the database, on its current disk and from the folder
+// it was scanned from, the folder dialog answered with OK; the old version left as a deleted
+// disk, the new one shown; answers the files catalogued.
+int64_t rescanFromProgram(const std::string& database);
 // The current disk exported through the shipped template of that name into output; answers
 // the files written.
 int64_t exportThroughTemplate(const std::string& database, const std::string& templateName,

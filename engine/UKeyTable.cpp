@@ -190,13 +190,25 @@ void KeyTable::ResortKeys() {
 // A table written by this program is in order: checking it takes one comparison per key,
 // sorting it many.
 bool KeyTable::liveNamesAscend() {
+  // Two ASCII names compare by their collation keys, made in two buffers taken in turn; a pair
+  // with another name goes through the collator.
+  std::array<std::string, 2> keys;
+  size_t current = 0;
   std::string_view previous;
+  bool previousKeyed = false;
   bool first = true;
   for (const TKeyEntry& key : keys_.Keys) {
     if (!isLive(key)) continue;
     const std::string_view name = diskNameView(key.Offset);
-    if (!first && compareText(previous, name) >= 0) return false;
+    const bool keyed = asciiCollationKey(name, keys[current]);
+    if (!first) {
+      const int order = keyed && previousKeyed ? keys[1 - current].compare(keys[current])
+                                               : compareText(previous, name);
+      if (order >= 0) return false;
+    }
     previous = name;
+    previousKeyed = keyed;
+    current = 1 - current;
     first = false;
   }
   return true;

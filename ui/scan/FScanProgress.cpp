@@ -78,6 +78,10 @@ uint16_t TFormScanProgress::AskArchive(const ShortString& archiveName) {
     case kScanArchivesNoPrompt:
       return kChoiceScan;
     case kScanArchivesPrompt:
+      // The question stands over the window: it shows the folder it is about, not the last
+      // one that happened to be drawn.
+      w->infoShown_.invalidate();
+      w->showInfo();
       w->ScanArchive->LabelMsg->setText(QStringLiteral("Scan archive file ") +
                                         qtText(archiveName.view()) + '?');
       w->ScanArchive->exec();

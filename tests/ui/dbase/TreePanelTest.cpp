@@ -63,12 +63,12 @@ TEST_F(TreePanelTest, ExpandAndCollapseTheWholeTreeAndExpandTreeOnRebuild) {
 TEST_F(TreePanelTest, ADeepFolderWiderThanThePanelScrollsIntoView) {
   tree().ExpandAll();
   window().headerTop()->resizeSection(1, 40);
-  QTreeWidgetItem* deep = tree().itemAtIndex(2);
-  ASSERT_EQ(deep->text(0), "deep");
+  const QModelIndex deep = tree().itemAtIndex(2);
+  ASSERT_EQ(tree().itemText(2), "deep");
   QScrollBar& bar = *tree().horizontalScrollBar();
   ASSERT_TRUE(QTest::qWaitFor([&] { return bar.maximum() > 0; })) << "a horizontal scroll bar";
   bar.setValue(bar.maximum());
-  const QRect shown = tree().visualItemRect(deep);
+  const QRect shown = tree().visualRect(deep);
   EXPECT_LE(shown.left() + tree().fontMetrics().horizontalAdvance("deep"),
             tree().viewport()->width() + 4)
       << "its whole name can be brought into view";

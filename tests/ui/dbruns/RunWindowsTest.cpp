@@ -100,7 +100,21 @@ TEST_F(RunWindowsTest, RepairWindow) {
   EXPECT_EQ(testing::diskNamesOf(form.TargetName), std::vector<std::string>{"One"});
   test::saveScreenshot(&form, "repair-progress");
 
+  // The file cut inside its last description block: the box names the disk that lost it.
+  std::string cut = contentOf(source);
+  cut.pop_back();
   test::recorder().clear();
+  form.SourceName = folder_.file("cut.kvd", cut);
+  form.TargetName = folder_.at("from-cut.kvd");
+  form.exec();
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].icon, BoxIcon::kExclamation);
+  EXPECT_NE(test::recorder().boxes[0].text.find("Disks that lost data: \"One\"."),
+            std::string::npos)
+      << test::recorder().boxes[0].text;
+
+  test::recorder().clear();
+  form.SourceName = source;
   form.TargetName = source;
   form.exec();
   ASSERT_EQ(test::recorder().boxes.size(), 1u);
