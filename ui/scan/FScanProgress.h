@@ -36,11 +36,12 @@ class TFormScanProgress : public TProgressWindow {
   QPushButton* ButtonCancel = nullptr;
   TFormScanArchive* ScanArchive = nullptr;
 
-  // The engine's callbacks; they act on the scan window that runs.
-  static uint16_t AskArchive(const ShortString& archiveName);
-  static void ShowMessage(const ShortString& text);
-  static void AppendMessage(const ShortString& text);
-  static void ShowPercent(int32_t phase, int32_t percent);
+  // The engine's callbacks during the scan.
+  bool query(const ShortString& text) override;
+  uint16_t choice(const ShortString& archiveName) override;
+  void message(const ShortString& text) override;
+  void appendText(const ShortString& text) override;
+  void percent(int32_t phase, int32_t percent) override;
 
  protected:
   void showEvent(QShowEvent* event) override;

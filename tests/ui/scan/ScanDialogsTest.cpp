@@ -407,20 +407,20 @@ TEST_F(ScanProgressTest, ALongPathKeepsTheWindowsWidthAndShowsItsLinuxEnd) {
 
 TEST_F(ScanProgressTest, PhaseLineAndGaugeFollowTheEngine) {
   // The callbacks act on the window that runs; outside a scan they change nothing.
-  TFormScanProgress::ShowPercent(2, 50);
+  CallbackPercent(2, 50);
   EXPECT_TRUE(dialog_.LabelDoing->text().isEmpty());
 
   scanArchives(kScanArchivesPrompt);
   std::vector<std::string> seen;
   onNextDialog<TFormScanArchive>([&](TFormScanArchive& archive) {
-    TFormScanProgress::ShowPercent(1, 0);
+    CallbackPercent(1, 0);
     seen.push_back(dialog_.LabelDoing->text().toStdString() +
                    (dialog_.Gauge->isVisible() ? " gauge" : ""));
-    TFormScanProgress::ShowPercent(2, 40);
+    CallbackPercent(2, 40);
     seen.push_back(dialog_.LabelDoing->text().toStdString() +
                    (dialog_.Gauge->isVisible() ? " gauge " : " ") +
                    std::to_string(dialog_.Gauge->Progress()));
-    TFormScanProgress::ShowPercent(7, 90);
+    CallbackPercent(7, 90);
     seen.push_back(dialog_.LabelDoing->text().toStdString() +
                    (dialog_.Gauge->isVisible() ? " gauge" : ""));
     click(buttonNamed(archive, "No for all"));
