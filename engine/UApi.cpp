@@ -123,18 +123,6 @@ void commitDeletions(TDBase& handle, const std::vector<DetailsRewrite>& rewrites
   for (const DetailsRewrite& r : rewrites) RewriteDiskDetails(handle, r.Offset, r.Info);
 }
 
-// A failed write closes the database file; it is opened again as the disk holds it before the
-// failure goes on, so the disks saved before browse as they did.
-template <class Write>
-auto writing(TDBase& handle, Write&& write) -> decltype(write()) {
-  try {
-    return write();
-  } catch (const EKstvException&) {
-    ReopenDBaseFile(handle);
-    throw;
-  }
-}
-
 }  // namespace
 
 void ApiSetCallbacks(TCallbackQuery query, TCallbackChoice choice, TCallbackMessage message,
@@ -339,18 +327,18 @@ bool ApiReloadCurrentDisk(TDBase* handle, bool onlyIfLoaded) {
 
 bool ApiSaveDisk(TDBase* handle) {
   TDBase& db = requireDBase(handle);
-  return writing(db, [&] { return SaveTreeStruct(db, db.Trees, false); });
+  return WritingTo(db, [&] { return SaveTreeStruct(db, db.Trees, false); });
 }
 
 bool ApiReplaceDisk(TDBase* handle, int32_t index) {
   TDBase& db = requireDBase(handle);
   if (!isIndexIn(index, db.keyTable().keys().count())) return false;
-  return writing(db, [&] { return SaveTreeStruct(db, db.Trees, false, index); });
+  return WritingTo(db, [&] { return SaveTreeStruct(db, db.Trees, false, index); });
 }
 
 bool ApiDeleteDisk(TDBase* handle, int32_t index) {
   TDBase& db = requireDBase(handle);
-  return writing(db, [&] {
+  return WritingTo(db, [&] {
     std::vector<DetailsRewrite> rewrites;
     const bool deleted = markForDeletion(db, index, rewrites);
     commitDeletions(db, rewrites);
@@ -360,7 +348,7 @@ bool ApiDeleteDisk(TDBase* handle, int32_t index) {
 
 bool ApiDeleteSelectedDisks(TDBase* handle) {
   TDBase& db = requireDBase(handle);
-  return writing(db, [&] {
+  return WritingTo(db, [&] {
     std::vector<DetailsRewrite> rewrites;
     bool all = true;
     while (all && db.keyTable().CountSelectedKeys() > 0) {
@@ -373,7 +361,7 @@ bool ApiDeleteSelectedDisks(TDBase* handle) {
 
 bool ApiRenameDisk(TDBase* handle, int32_t index, const ShortString& newName, bool undelete) {
   TDBase& db = requireDBase(handle);
-  return writing(db, [&] {
+  return WritingTo(db, [&] {
     TDiskInfo* info = detailsToRewrite(db, index);
     if (info == nullptr) return false;
     info->DiskName = newName;
@@ -397,7 +385,7 @@ bool ApiScanDisk(TDBase* handle, const ShortString& path, const ShortString& dis
   TDBase& db = requireDBase(handle);
   db.Trees.Current.reset();
   db.Trees.Current = TreeStructInit(db, false);
-  return writing(db, [&] {
+  return WritingTo(db, [&] {
     return ScanDiskToTree(*db.Trees.Current, db.Trees.Second.get(), path, diskName, volumeLabel);
   });
 }
@@ -536,7 +524,7 @@ bool ApiGetFullDesc(TDBase* handle, int32_t offset, std::string& text) {
 
 bool ApiSetDesc(TDBase* handle, int32_t& entry, std::string_view text) {
   TDBase& db = requireDBase(handle);
-  return writing(db, [&] { return WriteDesc(db, entry, text); });
+  return WritingTo(db, [&] { return WriteDesc(db, entry, text); });
 }
 
 void ApiUpdateDescRef(TDBase* handle, const TOneFile& line) {

@@ -159,7 +159,10 @@ bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool unique
                       bool copyOptions) {
   TDBase& from = requireDBase(source);
   TDBase& into = requireDBase(target);
-  return CompressDBase(from, from.Trees, into, into.Trees, allDisks, uniqueNames, copyOptions);
+  // An import writes into an open database: a failure leaves it as the disk holds it.
+  return WritingTo(into, [&] {
+    return CompressDBase(from, from.Trees, into, into.Trees, allDisks, uniqueNames, copyOptions);
+  });
 }
 
 bool ApiRepairDBase(TDBase* source, TDBase* target, TCopyCounts& counts) {

@@ -12,6 +12,7 @@
 #include "engine/UScrambler.h"
 #include "engine/USearchDlgData.h"
 #include "engine/UTreeStruct.h"
+#include "foundation/UExceptions.h"
 #include "foundation/UStream.h"
 
 namespace vellomar {
@@ -95,6 +96,18 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys);
 // table included, so what was saved before reads as it did. The settings, the current disk and
 // the trees in memory stay. A file that cannot be opened again leaves the handle closed.
 void ReopenDBaseFile(TDBase& handle);
+
+// Runs a write into handle; a failure of it reopens the file before it passes on, so the disks
+// saved before browse as they did.
+template <class Write>
+auto WritingTo(TDBase& handle, Write&& write) -> decltype(write()) {
+  try {
+    return write();
+  } catch (const EKstvException&) {
+    ReopenDBaseFile(handle);
+    throw;
+  }
+}
 
 // Writes header, options and key table (whole, or head and used entries) unless read-only, and
 // closes. Harmless on a closed handle. Always true.

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -680,6 +682,47 @@ TEST_F(ApiDiskTest, DamagedDiskBlockIsNeitherRenamedNorDeleted) {
   const std::string after = test::contentOf(dbPath_);
   EXPECT_EQ(after.substr(64961), bytes.substr(64961)) << "nothing written over the damage";
   open();
+}
+
+// The file system refuses to grow the database part-way through an import: the disks it held
+// still browse, with no damage claimed.
+TEST_F(ApiDiskTest, ImportWhoseWritesFailLeavesTheDisksSavedBeforeBrowsing) {
+  for (int i = 0; i < 300; ++i) disk_.file("many/file" + std::to_string(i) + ".txt", "x");
+  for (const char* name : {"a", "b"}) ASSERT_TRUE(scanNew(name));
+  const std::string otherPath = dbFolder_.at("other.kvd");
+  ASSERT_TRUE(ApiCreateDBase(ShortString(otherPath)));
+  TDBase* other = nullptr;
+  ShortString error;
+  ASSERT_TRUE(ApiOpenDBase(ShortString(otherPath), false, other, error)) << error.str();
+  std::swap(db_, other);
+  ASSERT_TRUE(scanNew("c"));
+  std::swap(db_, other);
+
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = std::filesystem::file_size(dbPath_) + 64;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  bool imported = true;
+  try {
+    imported = ApiCompressDBase(other, db_, true, true, false);
+  } catch (const EKstvException&) {
+    imported = false;
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  ApiCloseDBase(other, false);
+
+  EXPECT_FALSE(imported);
+  EXPECT_EQ(diskNames(), (std::vector<std::string>{"a", "b"}));
+  ApiClearErrorCount(db_);
+  for (const char* name : {"a", "b"}) {
+    ASSERT_TRUE(ApiGoToDiskByName(db_, ShortString(name))) << name;
+    ASSERT_TRUE(ApiGoToPath(db_, ShortString("\\many"))) << name;
+    EXPECT_GE(ApiFileColCount(ApiGetFileCol(db_)), 300) << name;
+  }
+  EXPECT_EQ(ApiGetErrorCount(db_), 0);
 }
 
 TEST_F(ApiDiskTest, MissingTreesNodesAndListsRaiseTheirTexts) {
