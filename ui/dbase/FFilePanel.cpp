@@ -18,9 +18,9 @@
 #include "foundation/UDebugLog.h"
 #include "ui/common/UColumnSamples.h"
 #include "ui/common/UServices.h"
-#include "ui/dbase/FDBase.h"
 #include "ui/dbase/FTreePanel.h"
 #include "ui/dbase/UDBaseStatus.h"
+#include "ui/dbase/UPanelHost.h"
 #include "ui/dialogs/FDescription.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/dialogs/UDialogs.h"
@@ -87,7 +87,7 @@ QStringList wrapHintText(const QStringList& lines) {
 
 }  // namespace
 
-TFilePanel::TFilePanel(TFormDBase& form, QWidget* parent)
+TFilePanel::TFilePanel(PanelHost& form, QWidget* parent)
     : DrawGrid(parent),
       form_(form),
       hintRest_([this] { return viewport()->mapFromGlobal(QCursor::pos()); }) {
@@ -102,7 +102,7 @@ TFilePanel::TFilePanel(TFormDBase& form, QWidget* parent)
   };
   onDblClick = [this] { DblClick(); };
   onMouseMove = [this](QPoint pos) { MouseMove(pos); };
-  onFocusIn = [this] { form_.ChangePanel(TFormDBase::kPanelFiles); };
+  onFocusIn = [this] { form_.ChangePanel(PanelHost::kPanelFiles); };
   ApplyFont(font());
 }
 

@@ -18,7 +18,7 @@
 namespace vellomar {
 
 class TDBase;
-class TFormDBase;
+class PanelHost;
 
 enum class FileColumnKind : uint8_t { kName = 0, kDateTime = 1, kSize = 2, kDescription = 3 };
 
@@ -30,7 +30,7 @@ class TFilePanel : public DrawGrid {
   Q_OBJECT
 
  public:
-  TFilePanel(TFormDBase& form, QWidget* parent);
+  TFilePanel(PanelHost& form, QWidget* parent);
 
   // Rebuilds the lines from the current folder, focusing the line named (name and extension).
   void LoadFileList(const std::string& focusName);
@@ -103,7 +103,7 @@ class TFilePanel : public DrawGrid {
   // Opens an existing catalogued file or folder; the "Not Found" box offers a retry.
   void openEntry(const TOneFile& entry, bool folder);
 
-  TFormDBase& form_;
+  PanelHost& form_;
   TFileLineList lines_;
   int32_t focus_ = 0;
   int32_t prevFocus_ = 0;
