@@ -9,7 +9,7 @@
 #include "engine/UApi.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
-#include "ui/dbase/FDBase.h"
+#include "ui/dbase/UPanelHost.h"
 #include "ui/dialogs/FInfoDialogs.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/dialogs/FRenameDlg.h"
@@ -52,7 +52,7 @@ bool askName(const std::string& caption, const ShortString& name, const std::str
 
 }  // namespace
 
-TDiskPanel::TDiskPanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), form_(form) {
+TDiskPanel::TDiskPanel(PanelHost& form, QWidget* parent) : DrawGrid(parent), form_(form) {
   setColCount(1);
   setRowCount(1);
   setRowSelect(true);
@@ -72,7 +72,7 @@ TDiskPanel::TDiskPanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), fo
     ToggleCurrent();
     viewport()->update();
   };
-  onFocusIn = [this] { form_.ChangePanel(TFormDBase::kPanelDisks); };
+  onFocusIn = [this] { form_.ChangePanel(PanelHost::kPanelDisks); };
 }
 
 CatalogueGateway& TDiskPanel::catalogue() const {

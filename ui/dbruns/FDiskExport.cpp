@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
+#include "export/UExport.h"
 #include "ui/dbruns/UDialogExec.h"
-#include "ui/export/UExport.h"
 #include "ui/print/FDiskPrint.h"
 #include "ui/settings/FSettings.h"
 
@@ -11,21 +11,11 @@ namespace vellomar {
 
 namespace {
 
-TFormDiskExport* runningExport() {
-  return qobject_cast<TFormDiskExport*>(TProgressWindow::running());
-}
-
-void showExportProgress(bool& abort) {
-  if (TFormDiskExport* w = runningExport()) w->showProgress();
-  TProgressWindow::letEventsRun();
-  abort = TProgressWindow::abortRequested();
-}
-
 // The walk's callbacks, taken back on every path.
 class ExportCallbacks {
  public:
   explicit ExportCallbacks(CatalogueGateway& catalogue) : catalogue_(catalogue) {
-    SetExportCallbacks(catalogue.handle(), showExportProgress);
+    SetExportCallbacks(catalogue.handle(), &ProgressContext::progress);
   }
   ~ExportCallbacks() { catalogue_.resetExportCallbacks(); }
   ExportCallbacks(const ExportCallbacks&) = delete;
@@ -41,6 +31,12 @@ TFormDiskExport::TFormDiskExport(QWidget* parent) : TFormExportRun(parent) {
   setObjectName(QStringLiteral("FormDiskExport"));
   setWindowTitle(QStringLiteral("Export Database To Text Format"));
   FormDiskPrintSelect = new TFormDiskPrintSelect(this);
+}
+
+void TFormDiskExport::progress(const ProgressCounts&, bool& abort) {
+  showProgress();
+  letEventsRun();
+  abort = cancelRequested();
 }
 
 int TFormDiskExport::runJob() {

@@ -16,12 +16,6 @@ namespace {
 const QColor kMaroon(128, 0, 0);
 constexpr int kPieSize = 105;
 
-// The running window of a kind, or null (the engine's callbacks are plain functions).
-template <class Window>
-Window* runningWindow() {
-  return qobject_cast<Window*>(TProgressWindow::running());
-}
-
 }  // namespace
 
 TSearchRunWindow::TSearchRunWindow(QWidget* parent) : TProgressWindow(parent) {
@@ -65,18 +59,15 @@ TFormSearchName::TFormSearchName(QWidget* parent) : TSearchRunWindow(parent) {
 }
 
 bool TFormSearchName::search() {
-  return Catalogue->searchFiles(Request, &TFormSearchName::progress);
+  return Catalogue->searchFiles(Request, &ProgressContext::progress);
 }
 
-void TFormSearchName::progress(bool& abort) {
-  TFormSearchName* w = runningWindow<TFormSearchName>();
-  if (w == nullptr) return;
-  const SearchCounts counts = w->Catalogue->searchCounts();
-  w->LabelSearched->setText(QString("%1/%2").arg(counts.Disks).arg(counts.Files));
-  w->LabelFound->setText(QString::number(w->Catalogue->foundCount()));
-  w->Gauge1->setValue(counts.Percent);
+void TFormSearchName::progress(const ProgressCounts& counts, bool& abort) {
+  LabelSearched->setText(QString("%1/%2").arg(counts.disks).arg(counts.files));
+  LabelFound->setText(QString::number(counts.found));
+  Gauge1->setValue(counts.percent);
   letEventsRun();
-  abort = w->cancelRequested();
+  abort = cancelRequested();
 }
 
 TFormSearchEmpty::TFormSearchEmpty(QWidget* parent) : TSearchRunWindow(parent) {
@@ -90,15 +81,13 @@ TFormSearchEmpty::TFormSearchEmpty(QWidget* parent) : TSearchRunWindow(parent) {
 }
 
 bool TFormSearchEmpty::search() {
-  return Catalogue->searchFreeSpace(&TFormSearchEmpty::progress);
+  return Catalogue->searchFreeSpace(&ProgressContext::progress);
 }
 
-void TFormSearchEmpty::progress(bool& abort) {
-  TFormSearchEmpty* w = runningWindow<TFormSearchEmpty>();
-  if (w == nullptr) return;
-  w->Gauge1->SetProgress(w->Catalogue->searchCounts().Percent);
+void TFormSearchEmpty::progress(const ProgressCounts& counts, bool& abort) {
+  Gauge1->SetProgress(counts.percent);
   letEventsRun();
-  abort = w->cancelRequested();
+  abort = cancelRequested();
 }
 
 }  // namespace vellomar
