@@ -81,14 +81,14 @@ void TFormDBase::PrintPanel(int panel) {
 void TFormDBase::CopyToClipboard() {
   switch (ActivePanel()) {
     case kPanelDisks:
-      Guarded([this] { CopyTextToClipboard(DiskNamesText(catalogue_.handle())); });
+      Guarded([this] { CopyTextToClipboard(DiskNamesText(catalogue_)); });
       break;
     case kPanelFiles:
       Guarded([this] {
         int32_t focused = 0;
         const std::vector<const TOneFileLine*> lines = fileLines(*filePanel(), focused);
-        CopyTextToClipboard(FileLinesText(catalogue_.handle(), lines, focused, options_.ShowSeconds,
-                                          options_.SizeInKB));
+        CopyTextToClipboard(
+            FileLinesText(catalogue_, lines, focused, options_.ShowSeconds, options_.SizeInKB));
       });
       break;
     default:

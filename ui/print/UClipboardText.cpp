@@ -1,28 +1,28 @@
 #include "ui/print/UClipboardText.h"
 
-#include "engine/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UServices.h"
 
 namespace vellomar {
 
-std::string DiskNamesText(TDBase* handle) {
-  ShortString name;
-  uint16_t flags = 0;
-  int32_t current = -1;
-  if (!ApiGetCurrentKey(handle, name, flags, current)) current = -1;
+std::string DiskNamesText(const CatalogueGateway& catalogue) {
+  const std::optional<CatalogueKey> currentKey = catalogue.currentKey();
+  const int32_t current = currentKey ? currentKey->Index : -1;
   std::string text;
-  const int32_t count = ApiGetKeyCount(handle);
+  const int32_t count = catalogue.keyCount();
   for (int32_t i = 0; i < count; ++i) {
-    if (!ApiGetKey(handle, name, flags, i)) continue;
-    if (i == current || ApiIsKeySelected(handle, i)) text.append(name.view()).append("\r\n");
+    const std::optional<CatalogueKey> key = catalogue.key(i);
+    if (!key) continue;
+    if (i == current || catalogue.isKeySelected(i)) text.append(key->Name.view()).append("\r\n");
   }
   return text;
 }
 
-std::string FileLinesText(TDBase* handle, const std::vector<const TOneFileLine*>& lines,
-                          int32_t focused, bool showSeconds, bool sizeInKB) {
+std::string FileLinesText(const CatalogueGateway& catalogue,
+                          const std::vector<const TOneFileLine*>& lines, int32_t focused,
+                          bool showSeconds, bool sizeInKB) {
   std::string text;
   for (size_t i = 0; i < lines.size(); ++i) {
     const TOneFileLine& line = *lines[i];
@@ -41,10 +41,7 @@ std::string FileLinesText(TDBase* handle, const std::vector<const TOneFileLine*>
       text.append(FormatFileSize(line.Data.Size, sizeInKB).view());
     }
     text.append("\t");
-    ShortString desc;
-    if (line.Data.DescOffset != 0 && ApiGetShortDesc(handle, line.Data.DescOffset, desc)) {
-      text.append(desc.view());
-    }
+    if (line.Data.DescOffset != 0) text.append(catalogue.shortDescription(line.Data.DescOffset));
     text.append("\r\n");
   }
   return text;

@@ -8,16 +8,17 @@
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 
 // The names of the selected disks and of the current one, each ended by CR LF, in key order.
-std::string DiskNamesText(TDBase* handle);
+std::string DiskNamesText(const CatalogueGateway& catalogue);
 
 // The selected lines and the focused one, in list order, each as name, date, time, size and
 // short description separated by tabs and ended by CR LF; a line without a date-time has both
 // fields empty, "(folder)" stands for a folder's size, ".." has none.
-std::string FileLinesText(TDBase* handle, const std::vector<const TOneFileLine*>& lines,
-                          int32_t focused, bool showSeconds, bool sizeInKB);
+std::string FileLinesText(const CatalogueGateway& catalogue,
+                          const std::vector<const TOneFileLine*>& lines, int32_t focused,
+                          bool showSeconds, bool sizeInKB);
 
 // Either text as the clipboard takes it: CP1252 names of old catalogues decoded.
 void CopyTextToClipboard(const std::string& text);

@@ -7,6 +7,7 @@
 #include "engine/UApi.h"
 #include "tests/export/ExportCatalogue.h"
 #include "tests/support/CatalogueBuilder.h"
+#include "tests/ui/support/BorrowedCatalogue.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "ui/print/UClipboardText.h"
 
@@ -23,10 +24,11 @@ TEST(ClipboardText, SelectedDisksAndTheCurrentOneInKeyOrder) {
   ASSERT_TRUE(ApiGoToDiskByName(&cat.handle, "Beta"));
   ApiSelectKey(&cat.handle, true, 3);
   ApiSelectKey(&cat.handle, true, 2);
-  EXPECT_EQ(DiskNamesText(&cat.handle), "Beta\r\nCaf\xE9\r\nDelta\r\n");
+  EXPECT_EQ(DiskNamesText(test::BorrowedCatalogue(&cat.handle).get()),
+            "Beta\r\nCaf\xE9\r\nDelta\r\n");
   // The CP1252 name of an old catalogue reaches the clipboard as the character it stands for.
   test::recorder().clear();
-  CopyTextToClipboard(DiskNamesText(&cat.handle));
+  CopyTextToClipboard(DiskNamesText(test::BorrowedCatalogue(&cat.handle).get()));
   EXPECT_EQ(test::recorder().clipboard, "Beta\r\nCaf\xC3\xA9\r\nDelta\r\n");
 }
 
@@ -54,10 +56,10 @@ TEST(ClipboardText, SelectedLinesOrTheFocusedOneAsTabbedFields) {
   std::vector<const TOneFileLine*> lines;
   for (const TOneFileLine& line : owned) lines.push_back(&line);
   // Nothing selected: the focused line alone.
-  EXPECT_EQ(FileLinesText(nullptr, lines, 2, true, false),
+  EXPECT_EQ(FileLinesText(CatalogueGateway(), lines, 2, true, false),
             "readme.txt\t3/14/25\t10:20:30\t1 234\t\r\n");
   for (TOneFileLine& line : owned) line.Flags |= kLineSelected;
-  EXPECT_EQ(FileLinesText(nullptr, lines, 2, false, false),
+  EXPECT_EQ(FileLinesText(CatalogueGateway(), lines, 2, false, false),
             "..\t3/14/25\t10:20\t\t\r\n"
             "docs\t3/14/25\t10:20\t(folder)\t\r\n"
             "readme.txt\t3/14/25\t10:20\t1 234\t\r\n"
