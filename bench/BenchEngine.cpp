@@ -62,22 +62,18 @@ void createDatabase(const std::string& path, ScanReading reading) {
 
 BenchDatabase::BenchDatabase(const std::string& path) {
   ShortString error;
-  if (!ApiOpenDBase(ShortString(path), false, handle_, error)) {
+  if (!catalogue_.open(ShortString(path), false, error)) {
     throw std::runtime_error("cannot open " + path + ": " + error.str());
   }
 }
 
-BenchDatabase::~BenchDatabase() {
-  if (handle_ == nullptr) return;
-  try {
-    ApiCloseDBase(handle_, false);
-  } catch (...) {
-    // A failed close while unwinding is already reported by the failure that unwinds.
-  }
-}
+// A failed close while unwinding is already reported by the failure that unwinds; the
+// gateway swallows it.
+BenchDatabase::~BenchDatabase() = default;
 
 void BenchDatabase::close() {
-  if (!ApiCloseDBase(handle_, false)) throw std::runtime_error("cannot close the database");
+  TDBase* handle = catalogue_.release();
+  if (!ApiCloseDBase(handle, false)) throw std::runtime_error("cannot close the database");
 }
 
 int64_t scanIntoNewDatabase(const std::string& database, const std::string& folder,

@@ -6,6 +6,7 @@
 
 #include "engine/USearchDlgData.h"
 #include "foundation/UShortString.h"
+#include "ui/common/UCatalogueGateway.h"
 
 namespace vellomar {
 
@@ -19,11 +20,12 @@ class BenchDatabase {
   BenchDatabase(const BenchDatabase&) = delete;
   BenchDatabase& operator=(const BenchDatabase&) = delete;
 
-  TDBase* get() const { return handle_; }
+  TDBase* get() const { return catalogue_.handle(); }
+  CatalogueGateway& catalogue() { return catalogue_; }
   void close();
 
  private:
-  TDBase* handle_ = nullptr;
+  CatalogueGateway catalogue_;
 };
 
 // The engine work of each row, through the flat API only, in the order of calls the user

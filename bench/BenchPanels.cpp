@@ -261,7 +261,7 @@ int64_t printPagesToPdf(const std::string& database, const std::string& pdf, int
   choice.FromPage = 1;
   choice.ToPage = pages;
   QuietPrintStatus status;
-  TCatalogPrint run(db.get(), "one", options, status);
+  TCatalogPrint run(db.catalogue(), "one", options, status);
   if (run.run(printer, choice, kPrintScopeWholeDisk) != TPrintResult::kPrinted) {
     throw std::runtime_error("the print of " + database + " failed");
   }

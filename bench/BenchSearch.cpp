@@ -42,9 +42,7 @@ int64_t FoundFilesBench::searchIntoWindow(const TSearchDlgData& request) {
   window_ = std::make_unique<TFormFoundFileList>(TFoundOwner{}, foundFileSortOf(request));
   window_->resize(1000, 600);
   window_->show();
-  CatalogueGateway catalogue(database_->get());
-  window_->FillList(catalogue);
-  catalogue.release();
+  window_->FillList(database_->catalogue());
   paint(*window_);
   return static_cast<int64_t>(window_->lines().size());
 }

@@ -159,6 +159,25 @@ void CatalogueGateway::freeScanTrees() {
   ApiFreeOldTreeStruct(handle_);
 }
 
+void CatalogueGateway::printWalk(int32_t scope, int32_t mode, TProgressCallback progress,
+                                 TPrintTextCallback disk, TPrintTextCallback folder,
+                                 TPrintFileCallback file, TTextWidthCallback measure) {
+  ApiSetPrintCallbacks(handle_, progress, disk, folder, file, measure);
+  try {
+    ApiIterateDisks(handle_, scope, mode);
+  } catch (...) {
+    ApiResetPrintCallbacks(handle_);
+    throw;
+  }
+  ApiResetPrintCallbacks(handle_);
+}
+
+NameCounts CatalogueGateway::nameCounts() const {
+  NameCounts counts;
+  ApiGetScanCounts(handle_, counts.Longest, counts.Average, counts.Widest);
+  return counts;
+}
+
 template <class Search>
 bool CatalogueGateway::runSearch(TProgressCallback progress, const Search& search) {
   ApiFreeTreeStruct(handle_);

@@ -37,6 +37,13 @@ struct CatalogueFoundItem {
   ShortString ShortDesc;
 };
 
+// What the last walk measured of the names: the longest, the average and the widest.
+struct NameCounts {
+  int32_t Longest = 0;
+  int32_t Average = 0;
+  int32_t Widest = 0;
+};
+
 // Where the database window stands: the current disk and folder. An empty disk means there is
 // no place to come back to (an empty database).
 struct CataloguePlace {
@@ -175,6 +182,11 @@ class CatalogueGateway {
   // measure, 1 print, 2 export, through the walk's callbacks installed for this catalogue.
   void walkDisks(int32_t scope, int32_t mode) { ApiIterateDisks(handle_, scope, mode); }
   void resetExportCallbacks() { ApiResetExportCallbacks(handle_); }
+  // A print walk (mode 0 measure, 1 print) with its callbacks installed for the walk and reset
+  // after it, also when it raises.
+  void printWalk(int32_t scope, int32_t mode, TProgressCallback progress, TPrintTextCallback disk,
+                 TPrintTextCallback folder, TPrintFileCallback file, TTextWidthCallback measure);
+  NameCounts nameCounts() const;
 
   // ---- Search runs ----
   // The tree is freed and the found items cleared first; the progress callback is installed

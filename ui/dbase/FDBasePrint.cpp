@@ -37,7 +37,7 @@ void printFiles(TFormDBase& form) {
         [&](QPrinter& printer, const TPrintChoice& choice, TPrintStatus& status) {
           int32_t focused = 0;
           const std::vector<const TOneFileLine*> lines = fileLines(*form.filePanel(), focused);
-          return PrintFileLines(printer, choice, form.options(), catalogue.handle(), lines, focused,
+          return PrintFileLines(printer, choice, form.options(), catalogue, lines, focused,
                                 catalogue.currentDiskName(), catalogue.currentPath(), status);
         });
   });

@@ -93,7 +93,7 @@ int TFormDiskPrint::runJob() {
   if (!printTarget().choose(this, printer, choice, false)) return QDialog::Rejected;
   Gauge->setValue(0);
   Gauge->show();
-  TCatalogPrint run(catalogue_.handle(), dbaseName_, options_, *this);
+  TCatalogPrint run(catalogue_, dbaseName_, options_, *this);
   const TPrintResult result = run.run(printer, choice, select.scope());
   ShowPrintFailure(result);
   // A refused printer or a cancelled walk did not print what was asked.

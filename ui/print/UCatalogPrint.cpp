@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-#include "engine/UApi.h"
-#include "engine/UApiSearch.h"
 #include "foundation/UBaseUtils.h"
 #include "platform/PText.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UColumnSamples.h"
 #include "ui/common/UServices.h"
 
@@ -56,8 +55,9 @@ void TFileColumns::drawTitles(TPrinter& printer, int32_t y) const {
   printer.PrnResetFont();
 }
 
-void TFileColumns::drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine& line,
-                           const TGlobalOptions& options, int32_t y) const {
+void TFileColumns::drawRow(TPrinter& printer, const CatalogueGateway& catalogue,
+                           const TOneFileLine& line, const TGlobalOptions& options,
+                           int32_t y) const {
   // A row on a page outside the range takes its place and nothing more.
   if (!printer.output()) return;
   const int32_t height = printer.LineHeight();
@@ -94,15 +94,13 @@ void TFileColumns::drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine
 
   right = edge(printer, x, Desc, true);
   if (x >= right || line.Data.DescOffset == 0) return;
-  ShortString desc;
-  if (ApiGetShortDesc(handle, line.Data.DescOffset, desc)) {
-    printer.PrnTextOut(QRect(x, y, right - x, height), x, y, desc.str());
-  }
+  const std::string desc = catalogue.shortDescription(line.Data.DescOffset);
+  if (!desc.empty()) printer.PrnTextOut(QRect(x, y, right - x, height), x, y, desc);
 }
 
-TCatalogPrint::TCatalogPrint(TDBase* handle, std::string dbaseName, const TGlobalOptions& options,
-                             TCatalogPrintStatus& status)
-    : handle_(handle), dbaseName_(std::move(dbaseName)), options_(options), status_(status) {}
+TCatalogPrint::TCatalogPrint(CatalogueGateway& catalogue, std::string dbaseName,
+                             const TGlobalOptions& options, TCatalogPrintStatus& status)
+    : catalogue_(catalogue), dbaseName_(std::move(dbaseName)), options_(options), status_(status) {}
 
 TCatalogPrint::~TCatalogPrint() {
   if (current == this) current = nullptr;
@@ -120,9 +118,7 @@ TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, i
 
   walk(scope, 0);
   if (aborted_) return TPrintResult::kCancelled;
-  int32_t percent = 0, disks = 0, folders = 0, files = 0;
-  ApiGetSearchCounts(handle_, percent, disks, folders, files);
-  estimate_ = PageEstimate(files, g.VertRes, p.LineHeight());
+  estimate_ = PageEstimate(catalogue_.searchCounts().Files, g.VertRes, p.LineHeight());
   if (estimate_ > 5 && choice_.Range != TPrintRange::kPages) {
     const std::string question = "Expected number of pages is " + std::to_string(estimate_) +
                                  ". Are you sure you want to print them all?";
@@ -134,10 +130,7 @@ TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, i
 
   status_.showWhat("Preparing to print...");
   layoutColumns();
-  ShortString name;
-  uint16_t flags = 0;
-  int32_t index = 0;
-  if (ApiGetCurrentKey(handle_, name, flags, index)) diskName_ = name.str();
+  if (const std::optional<CatalogueKey> key = catalogue_.currentKey()) diskName_ = key->Name.str();
   for (int32_t copy = 0; copy < std::max(1, choice_.Copies) && !aborted_; ++copy) {
     page_ = 1;
     pastRange_ = false;
@@ -156,23 +149,22 @@ TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, i
 
 void TCatalogPrint::walk(int32_t scope, int32_t mode) {
   current = this;
-  ApiSetPrintCallbacks(handle_, onProgress, onDisk, onFolder, onFile, onMeasure);
   try {
-    ApiIterateDisks(handle_, scope, mode);
+    catalogue_.printWalk(scope, mode, onProgress, onDisk, onFolder, onFile, onMeasure);
   } catch (...) {
-    ApiResetPrintCallbacks(handle_);
     current = nullptr;
     throw;
   }
-  ApiResetPrintCallbacks(handle_);
   current = nullptr;
 }
 
 void TCatalogPrint::layoutColumns() {
   TPrinter& p = *printer_;
   const int32_t gaps = 3 * p.page().GapX;
-  int32_t longest = 0, average = 0, widest = 0;
-  ApiGetScanCounts(handle_, longest, average, widest);
+  const NameCounts names = catalogue_.nameCounts();
+  const int32_t longest = names.Longest;
+  const int32_t average = names.Average;
+  const int32_t widest = names.Widest;
   if (options_.AdjustNameWidth) {
     const int32_t k = (4 * average + longest) / 5 + 4;
     columns_.Name = k > 12 ? p.PrnTextWidth("MMMMxiii.mxi") * k / 12 + gaps
@@ -227,7 +219,7 @@ void TCatalogPrint::printCollected() {
     pageCheck();
     // A bold disk or italic folder line may come before.
     p.PrnResetFont();
-    columns_.drawRow(p, handle_, collected_[i], options_, y_);
+    columns_.drawRow(p, catalogue_, collected_[i], options_, y_);
     y_ += p.LineHeight();
   }
   collected_.clear();
@@ -268,9 +260,8 @@ void TCatalogPrint::folder(const std::string& path) {
 
 void TCatalogPrint::onProgress(bool& abort) {
   if (current == nullptr) return;
-  int32_t percent = 0, disks = 0, folders = 0, files = 0;
-  ApiGetSearchCounts(current->handle_, percent, disks, folders, files);
-  current->status_.showProgress(disks, files, percent);
+  const SearchCounts counts = current->catalogue_.searchCounts();
+  current->status_.showProgress(counts.Disks, counts.Files, counts.Percent);
   if (current->status_.abortRequested()) current->aborted_ = true;
   if (current->stopped()) abort = true;
 }

@@ -14,7 +14,7 @@ class QPrinter;
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 
 // Scope codes of the catalogue print, as the walk takes them.
 inline constexpr int32_t kPrintScopeWholeDisk = 1;
@@ -49,7 +49,7 @@ struct TFileColumns {
   void drawTitles(TPrinter& printer, int32_t y) const;
   // One row: the entry's name, size, date and time, and its short description; ends at the
   // first column with no room.
-  void drawRow(TPrinter& printer, TDBase* handle, const TOneFileLine& line,
+  void drawRow(TPrinter& printer, const CatalogueGateway& catalogue, const TOneFileLine& line,
                const TGlobalOptions& options, int32_t y) const;
 
  private:
@@ -64,7 +64,7 @@ struct TFileColumns {
 // pointer, set only while a walk runs.
 class TCatalogPrint {
  public:
-  TCatalogPrint(TDBase* handle, std::string dbaseName, const TGlobalOptions& options,
+  TCatalogPrint(CatalogueGateway& catalogue, std::string dbaseName, const TGlobalOptions& options,
                 TCatalogPrintStatus& status);
   ~TCatalogPrint();
   TCatalogPrint(const TCatalogPrint&) = delete;
@@ -92,7 +92,7 @@ class TCatalogPrint {
   void folder(const std::string& path);
   std::string title() const;
 
-  TDBase* handle_;
+  CatalogueGateway& catalogue_;
   std::string dbaseName_;
   TGlobalOptions options_;
   TCatalogPrintStatus& status_;

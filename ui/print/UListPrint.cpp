@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/UApi.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/print/UCatalogPrint.h"
 
 namespace vellomar {
@@ -88,7 +89,7 @@ void TListPrintFrame::head() {
 }
 
 TPrintResult PrintFileLines(QPrinter& printer, const TPrintChoice& choice,
-                            const TGlobalOptions& options, TDBase* handle,
+                            const TGlobalOptions& options, const CatalogueGateway& catalogue,
                             const std::vector<const TOneFileLine*>& lines, int32_t focused,
                             const std::string& diskName, const std::string& folderPath,
                             TPrintStatus& status) {
@@ -119,7 +120,7 @@ TPrintResult PrintFileLines(QPrinter& printer, const TPrintChoice& choice,
       // The page changes before a line that would not fit, so no empty page ends the list.
       if (pages.full()) pages.newPage();
       p.PrnResetFont();
-      columns.drawRow(p, handle, line, options, pages.y());
+      columns.drawRow(p, catalogue, line, options, pages.y());
       pages.y() += p.LineHeight();
     }
     pages.endCopy();

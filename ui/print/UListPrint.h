@@ -13,7 +13,7 @@ class QPrinter;
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 class TDirCollection;
 
 // The pages of a list print: the copies in one session, the page head (title and right text
@@ -57,7 +57,7 @@ class TListPrintFrame {
 // The file list of the current folder; with the range "selection" only the selected lines and
 // the focused one. title: the print header, else "Disk: " + disk name.
 TPrintResult PrintFileLines(QPrinter& printer, const TPrintChoice& choice,
-                            const TGlobalOptions& options, TDBase* handle,
+                            const TGlobalOptions& options, const CatalogueGateway& catalogue,
                             const std::vector<const TOneFileLine*>& lines, int32_t focused,
                             const std::string& diskName, const std::string& folderPath,
                             TPrintStatus& status);

@@ -8,6 +8,7 @@
 #include "foundation/UBaseUtils.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/print/PrintedPdf.h"
+#include "tests/ui/support/BorrowedCatalogue.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "ui/print/UCatalogPrint.h"
 
@@ -70,7 +71,8 @@ PrintRun printTo(PrintCatalogue& catalogue, const std::string& path, const TPrin
                  RecordingStatus& status) {
   QPrinter printer(QPrinter::HighResolution);
   test::makePdfPrinter(printer, path);
-  TCatalogPrint run(catalogue.handle(), "Catalogue", test::printOptions(), status);
+  test::BorrowedCatalogue borrowed(catalogue.handle());
+  TCatalogPrint run(borrowed.get(), "Catalogue", test::printOptions(), status);
   const TPrintResult result = run.run(printer, choice, kPrintScopeWholeDisk);
   return {result, run.estimate(), 0};
 }

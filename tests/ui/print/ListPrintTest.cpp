@@ -8,6 +8,7 @@
 #include "engine/UApi.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/print/PrintedPdf.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/print/UListPrint.h"
 
 namespace vellomar {
@@ -124,8 +125,8 @@ int printFiles(const TFileLines& owned, const TPrintChoice& choice, const std::s
   QPrinter printer(QPrinter::HighResolution);
   test::makePdfPrinter(printer, path);
   SilentStatus status;
-  EXPECT_EQ(PrintFileLines(printer, choice, test::printOptions(), nullptr, lines, 0, "Alpha",
-                           "\\docs", status),
+  EXPECT_EQ(PrintFileLines(printer, choice, test::printOptions(), CatalogueGateway(), lines, 0,
+                           "Alpha", "\\docs", status),
             TPrintResult::kPrinted);
   return test::pdfPages(path);
 }
