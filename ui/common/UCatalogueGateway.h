@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/UApi.h"
 #include "foundation/UShortString.h"
@@ -76,6 +77,11 @@ class CatalogueGateway {
   static bool createFile(const std::string& path) { return ApiCreateDBase(ShortString(path)); }
   // 0 for a catalogue that opens, else the refusal code of the header check (4 read-only).
   static int32_t testFile(const std::string& path) { return ApiTestDBaseFile(ShortString(path)); }
+
+  // The masks of a selection by masks from the text the user typed.
+  static std::vector<ShortString> selectionMasks(std::string_view text) {
+    return ApiParseSelectionMasks(text);
+  }
 
   // False with the engine's message in errorText; nothing stays open then.
   bool open(const ShortString& path, bool rebuildKeys, ShortString& errorText);

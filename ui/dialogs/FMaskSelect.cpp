@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/UApi.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UDialogHelp.h"
 #include "ui/dialogs/UDialogs.h"
 #include "ui/grid/UQtText.h"
@@ -81,7 +81,8 @@ bool AskSelectionMasks(bool disks, std::vector<ShortString>& masks) {
   dialog.ShowMasksFor(disks);
   if (dialog.exec() != QDialog::Accepted) return false;
   const std::string typed = fromQt(dialog.VisibleCombo()->currentText());
-  masks = ApiParseSelectionMasks(typed.empty() ? std::string_view("*") : std::string_view(typed));
+  masks = CatalogueGateway::selectionMasks(typed.empty() ? std::string_view("*")
+                                                         : std::string_view(typed));
   return true;
 }
 
