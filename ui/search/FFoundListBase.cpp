@@ -104,12 +104,9 @@ void TFoundListBase::readFoundItems(TDBase* handle, const FoundItemSink& add) {
       [&] {
         const int32_t n = ApiFoundCount(handle);
         withSortingProgress(n, [&](const LineProgress& progress) {
-          TOneFile record;
-          ShortString disk, folder, text;
+          TFoundItemView item;
           for (int32_t i = 0; i < n; ++i) {
-            if (ApiGetFoundItem(handle, i, record, disk, folder, text)) {
-              add(i, record, disk, folder, text);
-            }
+            if (ApiViewFoundItem(handle, i, item)) add(i, item);
             if (progress && !progress(i + 1, n)) return false;
           }
           return true;

@@ -20,6 +20,15 @@ TOneFLine::TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::st
       Index(index),
       Flags(flags) {}
 
+TOneFLine::TOneFLine(const TFoundItemView& item, int32_t index)
+    : Data(item.Data),
+      EntryOffset(item.EntryOffset),
+      Name(item.Name),
+      DiskName(item.DiskName),
+      Folder(item.FolderPath),
+      ShortDesc(item.ShortDesc),
+      Index(index) {}
+
 std::string TOneFLine::nameExt() const {
   std::string text = Name;
   text += Data.Ext.view();

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/UApiSearch.h"
 #include "engine/UApiTypes.h"
 #include "engine/USearchDlgData.h"
 
@@ -21,6 +22,8 @@ class TOneFLine {
  public:
   TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
             std::string_view folder, std::string_view shortDesc);
+  // The found item at index of the engine's found list, not selected.
+  TOneFLine(const TFoundItemView& item, int32_t index);
 
   // Name and extension as one file name.
   std::string nameExt() const;
