@@ -15,7 +15,11 @@ namespace vellomar {
 // and keys are copied into one buffer.
 class CollatedTexts {
  public:
-  void reserve(size_t texts) { texts_.reserve(texts); }
+  // Room for texts of textBytes bytes in all, so that adding them moves nothing.
+  void reserve(size_t texts, size_t textBytes) {
+    texts_.reserve(texts);
+    bytes_.reserve(2 * textBytes);
+  }
   // The text (first and second joined)'s id: the number of texts added before it.
   uint32_t add(std::string_view first, std::string_view second = {});
   int compare(uint32_t a, uint32_t b) const;

@@ -93,7 +93,13 @@ int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool re
     place.prefix = prefix.value_or(0);
     place.ascii = prefix.has_value();
   };
-  if (!byNumber) texts.reserve(n);
+  if (!byNumber) {
+    size_t textBytes = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      textBytes += lines[i].Name().size() + lines[i].Data.Ext.view().size();
+    }
+    texts.reserve(n, textBytes);
+  }
   std::vector<Place> places;
   places.reserve(n);
   for (uint32_t i = 0; i < n; ++i) {

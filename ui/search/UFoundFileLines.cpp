@@ -95,6 +95,8 @@ void addKeyPart(TLineKey& key, const TOneFLine& line, uint8_t code) {
 
 void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
   TextRanks texts;
+  // A name for each line, and few extensions, disks and folders beside them.
+  texts.reserve(lines.size() + lines.size() / 4);
   struct Ids {
     uint32_t name, ext, disk, folder;
   };
