@@ -36,7 +36,7 @@ class CollatedTexts {
  private:
   struct Text {
     Prefix prefix;  // the first sixteen key bytes, big-endian
-    uint32_t at;  // the text in bytes_
+    uint32_t at;    // the text in bytes_
     uint16_t length;
     bool ascii;
   };

@@ -113,9 +113,8 @@ void TFormFoundFileList::FillList(TDBase* handle) {
   widestName_ = 50;
   std::vector<TOneFLine> lines;
   lines.reserve(static_cast<size_t>(std::max(ApiFoundCount(handle), 0)));
-  readFoundItems(handle, [&lines](int32_t i, const TFoundItemView& item) {
-    lines.emplace_back(item, i);
-  });
+  readFoundItems(handle,
+                 [&lines](int32_t i, const TFoundItemView& item) { lines.emplace_back(item, i); });
   rankFoundFileTexts(lines);
   sortFoundFileLines(lines, sort_, nullptr);
   lines_ = std::move(lines);
