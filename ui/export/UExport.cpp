@@ -292,6 +292,7 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   e.FileFilter.clear();
   e.ExcludeChars.clear();
   e.ReplaceChars.clear();
+  e.Filter = ExportCharFilter{};
   e.Escape = ExportEscape::kNone;
   e.CsvDelimiter = ',';
   e.BytesWritten = 0;
@@ -308,21 +309,99 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   e.DBase = db;
 }
 
+std::string_view filteredChar(const ExportCharFilter& f, std::string_view c) {
+  for (const std::string& x : f.Excluded) {
+    if (c == x) {
+      c = " ";
+      break;
+    }
+  }
+  for (size_t p = 0; p + 1 < f.Pairs.size(); p += 2) {
+    if (c == f.Pairs[p]) c = f.Pairs[p + 1];
+  }
+  return c;
+}
+
+void prepareFilter(TDBaseExport& e) {
+  ExportCharFilter& f = e.Filter;
+  f = ExportCharFilter{};
+  f.Active = !e.ExcludeChars.empty() || !e.ReplaceChars.empty();
+  for (std::string_view c : splitChars(e.ExcludeChars)) f.Excluded.emplace_back(c);
+  for (std::string_view c : splitChars(e.ReplaceChars)) f.Pairs.emplace_back(c);
+  for (size_t code = 0; code < f.Ascii.size(); ++code) {
+    const char c = static_cast<char>(code);
+    f.Ascii[code] = filteredChar(f, std::string_view(&c, 1));
+    f.Kept[code] = f.Ascii[code] == std::string_view(&c, 1);
+  }
+}
+
+// Text that is not plain ASCII: made valid UTF-8 first, then filtered character by character.
+void appendFilteredText(const ExportCharFilter& f, std::string_view raw, std::string& out) {
+  const std::string text = textAsUtf8(raw);
+  if (!f.Active) {
+    out.append(text);
+    return;
+  }
+  for (std::string_view rest = text; !rest.empty();) {
+    const size_t n = charLength(rest);
+    const auto lead = static_cast<unsigned char>(rest[0]);
+    if (lead < 0x80) {
+      out.append(f.Ascii[lead]);
+    } else {
+      out.append(filteredChar(f, rest.substr(0, n)));
+    }
+    rest.remove_prefix(n);
+  }
+}
+
+bool isPlainAscii(std::string_view text) {
+  unsigned char high = 0;
+  for (char c : text) high |= static_cast<unsigned char>(c);
+  return high < 0x80;
+}
+
+// As FilterExportValue, appended to out. Plain ASCII, nearly every value, is already UTF-8 and
+// goes through the filter's table in one pass.
+void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& out) {
+  const ExportCharFilter& f = e.Filter;
+  if (!f.Active) {
+    if (isPlainAscii(raw)) {
+      out.append(raw);
+    } else {
+      appendFilteredText(f, raw, out);
+    }
+    return;
+  }
+  const size_t start = out.size();
+  for (const char c : raw) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code >= 0x80) {
+      out.resize(start);
+      appendFilteredText(f, raw, out);
+      return;
+    }
+    if (f.Kept[code]) {
+      out.push_back(c);
+    } else {
+      out.append(f.Ascii[code]);
+    }
+  }
+}
+
 // The constant ones (line break, tab, blank) keep their values.
 void clearValues(TDBaseExport& e, int first, int last) {
   for (int v = first; v <= last && v < kVarCrLf; ++v) e.Variables[v - 1].Value.clear();
 }
 
+// Into the value's own text, whose room is kept from line to line.
 void setFiltered(TDBaseExport& e, int variable, std::string_view text) {
-  e.setValue(variable, FilterExportValue(e, text));
+  std::string& value = e.Variables[variable - 1].Value;
+  value.clear();
+  appendFiltered(e, text, value);
 }
 
-std::string size64(int64_t bytes) {
-  return FormatSize64(bytes).str();
-}
-
-std::string thousands(int32_t n) {
-  return FormatThousands(n).str();
+void setPlain(TDBaseExport& e, int variable, std::string_view text) {
+  e.Variables[variable - 1].Value.assign(text);
 }
 
 std::string percentFree(int32_t freeKB, int32_t sizeKB) {
@@ -365,18 +444,26 @@ std::string shortDescription(const TDBaseExport& e, int32_t offset) {
 
 void setFileValues(TDBaseExport& e, const TOneFile& entry) {
   clearValues(e, kVarFileName, kVarDesc);
-  setFiltered(e, kVarFileName, entry.Name.str() + std::string(entry.Data.Ext.view()));
-  std::string size;
-  if (entry.Name.view() != "..") {
-    size = (entry.Data.Attr & kAttrFolder) != 0
-               ? "(folder)"
-               : FormatFileSize(entry.Data.Size, FormatOptions.SizeInKB).str();
+  const std::string_view name = entry.Name.view();
+  const std::string_view ext = entry.Data.Ext.view();
+  if (isPlainAscii(name) && isPlainAscii(ext)) {
+    setFiltered(e, kVarFileName, name);
+    appendFiltered(e, ext, e.Variables[kVarFileName - 1].Value);
+  } else {
+    // Name and extension decoded as one text, as the windows show the full name.
+    setFiltered(e, kVarFileName, FullNameOf(entry));
   }
-  setFiltered(e, kVarFileSize, size);
+  if (name == "..") {
+    setFiltered(e, kVarFileSize, {});
+  } else if ((entry.Data.Attr & kAttrFolder) != 0) {
+    setFiltered(e, kVarFileSize, "(folder)");
+  } else {
+    setFiltered(e, kVarFileSize, FormatFileSize(entry.Data.Size, FormatOptions.SizeInKB).view());
+  }
   const auto dateTime = static_cast<uint32_t>(entry.Data.DateTime);
   if (dateTime != 0) {
-    e.setValue(kVarFileDate, FormatDosDate(dateTime).str());
-    e.setValue(kVarFileTime, FormatDosTime(dateTime, FormatOptions.ShowSeconds).str());
+    setPlain(e, kVarFileDate, FormatDosDate(dateTime).view());
+    setPlain(e, kVarFileTime, FormatDosTime(dateTime, FormatOptions.ShowSeconds).view());
   }
   if (entry.Data.DescOffset != 0 && e.DBase != nullptr) {
     setFiltered(e, kVarShortDesc, shortDescription(e, entry.Data.DescOffset));
@@ -429,6 +516,7 @@ void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db) {
         asciiLower(e.IdentifierBegin + std::string(kExportVariableNames[v - 1]) + e.IdentifierEnd);
   }
   for (int s = 0; s < kExportSectionCount; ++s) e.Parsed[s] = parseSection(e, e.Sections[s]);
+  prepareFilter(e);
 }
 
 void OpenExportOutput(TDBaseExport& e, std::string_view fileName) {
@@ -447,24 +535,8 @@ void CloseExportOutput(TDBaseExport& e) {
 }
 
 std::string FilterExportValue(const TDBaseExport& e, std::string_view raw) {
-  const std::string text = textAsUtf8(raw);
-  if (e.ExcludeChars.empty() && e.ReplaceChars.empty()) return text;
-  const std::vector<std::string_view> excluded = splitChars(e.ExcludeChars);
-  const std::vector<std::string_view> pairs = splitChars(e.ReplaceChars);
   std::string out;
-  out.reserve(text.size());
-  for (std::string_view c : splitChars(text)) {
-    for (std::string_view x : excluded) {
-      if (c == x) {
-        c = " ";
-        break;
-      }
-    }
-    for (size_t p = 0; p + 1 < pairs.size(); p += 2) {
-      if (c == pairs[p]) c = pairs[p + 1];
-    }
-    out.append(c);
-  }
+  appendFiltered(e, raw, out);
   return out;
 }
 
@@ -490,9 +562,10 @@ void appendCsvField(std::string& out, std::string_view field, char delimiter) {
 
 }  // namespace
 
-std::string ExpandExportSection(const TDBaseExport& e, int section) {
+namespace {
+
+void appendSection(const TDBaseExport& e, int section, std::string& out) {
   const std::vector<ExportPiece>& pieces = e.Parsed[section - 1];
-  std::string out;
   for (size_t i = 0; i < pieces.size(); ++i) {
     const ExportPiece& piece = pieces[i];
     if (!isValuePiece(piece) || e.Escape == ExportEscape::kNone) {
@@ -507,14 +580,22 @@ std::string ExpandExportSection(const TDBaseExport& e, int section) {
       appendCsvField(out, field, e.CsvDelimiter);
     }
   }
+}
+
+}  // namespace
+
+std::string ExpandExportSection(const TDBaseExport& e, int section) {
+  std::string out;
+  appendSection(e, section, out);
   return out;
 }
 
 void WriteExportSection(TDBaseExport& e, int section) {
   if (e.Parsed[section - 1].empty()) return;
-  const std::string text = ExpandExportSection(e, section);
-  e.Output.Write(text.data(), text.size());
-  e.BytesWritten += text.size();
+  e.Line.clear();
+  appendSection(e, section, e.Line);
+  e.Output.Write(e.Line.data(), e.Line.size());
+  e.BytesWritten += e.Line.size();
 }
 
 void ExportDBaseBegin(TDBaseExport& e) {
@@ -534,19 +615,19 @@ void ExportDiskBegin(TDBaseExport& e) {
   const TDiskData& d = DiskData;
   setFiltered(e, kVarDiskName, d.DiskName);
   // kB counts of large disks pass 2^31 bytes: worked in 64 bits.
-  setFiltered(e, kVarDiskSizeKB, size64(int64_t{d.SizeKB} * 1024));
-  setFiltered(e, kVarDiskFreeKB, size64(int64_t{d.FreeKB} * 1024));
+  setFiltered(e, kVarDiskSizeKB, FormatSize64(int64_t{d.SizeKB} * 1024).view());
+  setFiltered(e, kVarDiskFreeKB, FormatSize64(int64_t{d.FreeKB} * 1024).view());
   e.setValue(kVarDiskFreePercent, percentFree(d.FreeKB, d.SizeKB));
-  setFiltered(e, kVarFolders, thousands(d.Folders));
-  setFiltered(e, kVarFiles, thousands(d.Files));
-  setFiltered(e, kVarArchives, thousands(d.Archives));
-  setFiltered(e, kVarTotalFilesInArchives, thousands(d.FilesInArchives));
-  setFiltered(e, kVarTotalFoldersInArchives, thousands(d.FoldersInArchives));
-  setFiltered(e, kVarTotalDataSize, size64(d.DataSize));
+  setFiltered(e, kVarFolders, FormatThousands(d.Folders).view());
+  setFiltered(e, kVarFiles, FormatThousands(d.Files).view());
+  setFiltered(e, kVarArchives, FormatThousands(d.Archives).view());
+  setFiltered(e, kVarTotalFilesInArchives, FormatThousands(d.FilesInArchives).view());
+  setFiltered(e, kVarTotalFoldersInArchives, FormatThousands(d.FoldersInArchives).view());
+  setFiltered(e, kVarTotalDataSize, FormatSize64(d.DataSize).view());
   setFiltered(e, kVarOriginalPath, d.ScannedPath);
   setFiltered(e, kVarVolumeLabel, d.VolumeLabel);
-  setFiltered(e, kVarPhysSize, size64(d.PhysSize));
-  setFiltered(e, kVarArchSize, size64(d.ArchSize));
+  setFiltered(e, kVarPhysSize, FormatSize64(d.PhysSize).view());
+  setFiltered(e, kVarArchSize, FormatSize64(d.ArchSize).view());
   // Like a file's date, a disk without a scan date shows none rather than a date before 1980.
   if (const auto scanned = static_cast<uint32_t>(d.ScanDateTime); scanned != 0) {
     setFiltered(e, kVarScanDate,
@@ -564,12 +645,12 @@ void ExportFolderBegin(TDBaseExport& e) {
   const TFolderData& f = FolderData;
   setFiltered(e, kVarPathToFolder, f.Path);
   setFiltered(e, kVarFolderName, f.Name);
-  setFiltered(e, kVarFolderDataSize, size64(f.DataSize));
-  setFiltered(e, kVarFilesInFolder, thousands(f.Files));
-  setFiltered(e, kVarFoldersInFolder, thousands(f.Folders));
-  setFiltered(e, kVarPhysFolderDataSize, size64(f.PhysDataSize));
-  setFiltered(e, kVarPhysFilesInFolder, thousands(f.PhysFiles));
-  setFiltered(e, kVarPhysFoldersInFolder, thousands(f.PhysFolders));
+  setFiltered(e, kVarFolderDataSize, FormatSize64(f.DataSize).view());
+  setFiltered(e, kVarFilesInFolder, FormatThousands(f.Files).view());
+  setFiltered(e, kVarFoldersInFolder, FormatThousands(f.Folders).view());
+  setFiltered(e, kVarPhysFolderDataSize, FormatSize64(f.PhysDataSize).view());
+  setFiltered(e, kVarPhysFilesInFolder, FormatThousands(f.PhysFiles).view());
+  setFiltered(e, kVarPhysFoldersInFolder, FormatThousands(f.PhysFolders).view());
   WriteExportSection(e, kSecFolderBegin);
 }
 

@@ -98,6 +98,16 @@ struct ExportPiece {
 // of the value variables written next to each other, so "<<pathtofolder>><<foldername>>" is one.
 enum class ExportEscape : uint8_t { kNone, kHtml, kCsv };
 
+// ExcludeChars and ReplaceChars worked out once at load: what each ASCII character becomes, by
+// its code, and the characters of both lists for the others.
+struct ExportCharFilter {
+  bool Active = false;
+  std::array<bool, 128> Kept{};        // the character stays as it is
+  std::array<std::string, 128> Ascii;  // else what it becomes
+  std::vector<std::string> Excluded;
+  std::vector<std::string> Pairs;  // from, to, from, to, ...
+};
+
 // A loaded export template with its variable table and output: the one export state of a run.
 struct TDBaseExport {
   std::string IdentifierBegin = "<<";
@@ -111,6 +121,8 @@ struct TDBaseExport {
   // template text.
   std::array<std::vector<ExportPiece>, kExportSectionCount> Parsed;
   TKFileStream Output;
+  // A section's text as it is put together, kept so that a line costs no allocation.
+  std::string Line;
   // The folder's lines by sort key; the list owns them.
   TKStringList FileList;
   TDBase* DBase = nullptr;
@@ -119,6 +131,7 @@ struct TDBaseExport {
   std::string FileFilter;
   std::string ExcludeChars;
   std::string ReplaceChars;
+  ExportCharFilter Filter;
   ExportEscape Escape = ExportEscape::kNone;
   char CsvDelimiter = ',';
   uint64_t BytesWritten = 0;
