@@ -66,14 +66,6 @@ namespace {
 
 constexpr std::string_view kValidMarker = "vellomar export format";
 
-// A file of the folder being written, kept until the folder ends so that its files go out
-// in their sort order.
-class TExportedFile : public TPlainObject {
- public:
-  explicit TExportedFile(const TOneFile& entry) : Entry(entry) {}
-  TOneFile Entry;
-};
-
 bool isBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
@@ -280,6 +272,26 @@ std::vector<ExportPiece> parseSection(const TDBaseExport& e, std::string_view te
   return pieces;
 }
 
+void clearFolderFiles(TDBaseExport& e) {
+  e.FolderFiles.clear();
+  e.FolderKeys.clear();
+  e.FolderOrder.clear();
+}
+
+// By key as the windows compare names, the newest or largest first where the order is reversed;
+// of files with the same key, the one that came later goes first.
+void sortFolderFiles(TDBaseExport& e) {
+  const std::string_view keys = e.FolderKeys;
+  const bool reverse = FormatOptions.Reverse;
+  std::sort(e.FolderOrder.begin(), e.FolderOrder.end(),
+            [keys, reverse](const ExportSortKey& a, const ExportSortKey& b) {
+              const std::string_view ka = keys.substr(a.Offset, a.Length);
+              const std::string_view kb = keys.substr(b.Offset, b.Length);
+              const int order = reverse ? compareText(kb, ka) : compareText(ka, kb);
+              return order != 0 ? order < 0 : a.Line > b.Line;
+            });
+}
+
 void resetExport(TDBaseExport& e, TDBase* db) {
   e.IdentifierBegin = "<<";
   e.IdentifierEnd = ">>";
@@ -303,9 +315,7 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   e.setValue(kVarCrLf, "\r\n");
   e.setValue(kVarTab, "\t");
   e.setValue(kVarSpace, " ");
-  e.FileList.Clear();
-  e.FileList.SetSorted(true);
-  e.FileList.SetDuplicates(TKStringList::kDuplicatesAccept);
+  clearFolderFiles(e);
   e.DBase = db;
 }
 
@@ -442,32 +452,31 @@ std::string shortDescription(const TDBaseExport& e, int32_t offset) {
   return text.str();
 }
 
-void setFileValues(TDBaseExport& e, const TOneFile& entry) {
+void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& data) {
   clearValues(e, kVarFileName, kVarDesc);
-  const std::string_view name = entry.Name.view();
-  const std::string_view ext = entry.Data.Ext.view();
+  const std::string_view ext = data.Ext.view();
   if (isPlainAscii(name) && isPlainAscii(ext)) {
     setFiltered(e, kVarFileName, name);
     appendFiltered(e, ext, e.Variables[kVarFileName - 1].Value);
   } else {
     // Name and extension decoded as one text, as the windows show the full name.
-    setFiltered(e, kVarFileName, FullNameOf(entry));
+    setFiltered(e, kVarFileName, std::string(name).append(ext));
   }
   if (name == "..") {
     setFiltered(e, kVarFileSize, {});
-  } else if ((entry.Data.Attr & kAttrFolder) != 0) {
+  } else if ((data.Attr & kAttrFolder) != 0) {
     setFiltered(e, kVarFileSize, "(folder)");
   } else {
-    setFiltered(e, kVarFileSize, FormatFileSize(entry.Data.Size, FormatOptions.SizeInKB).view());
+    setFiltered(e, kVarFileSize, FormatFileSize(data.Size, FormatOptions.SizeInKB).view());
   }
-  const auto dateTime = static_cast<uint32_t>(entry.Data.DateTime);
+  const auto dateTime = static_cast<uint32_t>(data.DateTime);
   if (dateTime != 0) {
     setPlain(e, kVarFileDate, FormatDosDate(dateTime).view());
     setPlain(e, kVarFileTime, FormatDosTime(dateTime, FormatOptions.ShowSeconds).view());
   }
-  if (entry.Data.DescOffset != 0 && e.DBase != nullptr) {
-    setFiltered(e, kVarShortDesc, shortDescription(e, entry.Data.DescOffset));
-    setFiltered(e, kVarDesc, fullDescription(e, entry.Data.DescOffset));
+  if (data.DescOffset != 0 && e.DBase != nullptr) {
+    setFiltered(e, kVarShortDesc, shortDescription(e, data.DescOffset));
+    setFiltered(e, kVarDesc, fullDescription(e, data.DescOffset));
   }
 }
 
@@ -524,7 +533,7 @@ void OpenExportOutput(TDBaseExport& e, std::string_view fileName) {
 }
 
 void CloseExportOutput(TDBaseExport& e) {
-  e.FileList.Clear();
+  clearFolderFiles(e);
   try {
     e.Output.Flush();
   } catch (...) {
@@ -657,18 +666,21 @@ void ExportFolderBegin(TDBaseExport& e) {
 void ExportAddFile(TDBaseExport& e) {
   const ShortString key = MakeFileSortKey(FileData, FileLineKind(FileData), FormatOptions.SortCrit,
                                           FormatOptions.Reverse);
-  e.FileList.SetDescending(FormatOptions.Reverse);
-  e.FileList.AddObject(key, new TExportedFile(FileData));
+  e.FolderOrder.push_back({static_cast<uint32_t>(e.FolderKeys.size()),
+                           static_cast<uint32_t>(key.length()), e.FolderFiles.count()});
+  e.FolderKeys.append(key.view());
+  e.FolderFiles.add(FileData);
 }
 
 void ExportFolderEnd(TDBaseExport& e) {
-  const int32_t n = e.FileList.GetCount();
+  sortFolderFiles(e);
+  const int32_t n = e.FolderFiles.count();
   // A template may ask for no columns or for more than there are entries.
   const int32_t columns = n == 0 ? 1 : std::clamp(e.FileColumns, int32_t{1}, n);
   const int32_t rows = (n + columns - 1) / columns;
   for (int32_t i = 0; i < n; ++i) {
-    const TOneFile& entry = static_cast<TExportedFile*>(e.FileList.GetObject(i))->Entry;
-    setFileValues(e, entry);
+    const TOneFileLine& entry = e.FolderFiles[e.FolderOrder[i].Line];
+    setFileValues(e, entry.Name(), entry.Data);
     if (i == 0) WriteExportSection(e, kSecFirstColumnBegin);
     if (i % rows == 0) WriteExportSection(e, kSecEachColumnBegin);
     WriteExportSection(e, kSecFile);
@@ -677,7 +689,7 @@ void ExportFolderEnd(TDBaseExport& e) {
     if (i + 1 == n) WriteExportSection(e, kSecLastColumnEnd);
     ++e.FilesWritten;
   }
-  e.FileList.Clear();
+  clearFolderFiles(e);
   WriteExportSection(e, kSecFolderEnd);
 }
 
@@ -693,7 +705,7 @@ void ExportFoundFile(TDBaseExport& e, const TOneFile& entry) {
   clearValues(e, kVarPathToFolder, kVarDesc);
   setFiltered(e, kVarDiskName, DiskData.DiskName);
   setFiltered(e, kVarFolderName, FolderData.Name);
-  setFileValues(e, entry);
+  setFileValues(e, entry.Name.view(), entry.Data);
   // As the found-files window shows a found disk name: neither size nor date.
   if ((entry.Data.Attr & kAttrFolder) == 0 && entry.Data.Size == 0 && entry.Data.DateTime == 0) {
     setFiltered(e, kVarFileSize, "(disk)");

@@ -9,7 +9,7 @@
 #include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
 #include "foundation/UStream.h"
-#include "foundation/UStringList.h"
+#include "ui/export/UFileLine.h"
 
 namespace vellomar {
 
@@ -108,6 +108,14 @@ struct ExportCharFilter {
   std::vector<std::string> Pairs;  // from, to, from, to, ...
 };
 
+// A file of the folder being written, by the place its sort key holds in the folder's block of
+// keys, and by the order it came in.
+struct ExportSortKey {
+  uint32_t Offset = 0;
+  uint32_t Length = 0;
+  int32_t Line = 0;
+};
+
 // A loaded export template with its variable table and output: the one export state of a run.
 struct TDBaseExport {
   std::string IdentifierBegin = "<<";
@@ -123,8 +131,10 @@ struct TDBaseExport {
   TKFileStream Output;
   // A section's text as it is put together, kept so that a line costs no allocation.
   std::string Line;
-  // The folder's lines by sort key; the list owns them.
-  TKStringList FileList;
+  // The folder's files, kept until it ends so that they go out in their sort order.
+  TFileLines FolderFiles;
+  std::string FolderKeys;
+  std::vector<ExportSortKey> FolderOrder;
   TDBase* DBase = nullptr;
   bool Valid = false;
   std::string DefaultExt = "txt";
