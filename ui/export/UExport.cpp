@@ -274,22 +274,24 @@ std::vector<ExportPiece> parseSection(const TDBaseExport& e, std::string_view te
 
 void clearFolderFiles(TDBaseExport& e) {
   e.FolderFiles.clear();
-  e.FolderKeys.clear();
+  e.FolderText.clear();
   e.FolderOrder.clear();
 }
 
 // By key as the windows compare names, the newest or largest first where the order is reversed;
 // of files with the same key, the one that came later goes first.
 void sortFolderFiles(TDBaseExport& e) {
-  const std::string_view keys = e.FolderKeys;
+  const std::string_view text = e.FolderText;
+  const std::vector<ExportFolderFile>& files = e.FolderFiles;
   const bool reverse = FormatOptions.Reverse;
-  std::sort(e.FolderOrder.begin(), e.FolderOrder.end(),
-            [keys, reverse](const ExportSortKey& a, const ExportSortKey& b) {
-              const std::string_view ka = keys.substr(a.Offset, a.Length);
-              const std::string_view kb = keys.substr(b.Offset, b.Length);
-              const int order = reverse ? compareText(kb, ka) : compareText(ka, kb);
-              return order != 0 ? order < 0 : a.Line > b.Line;
-            });
+  e.FolderOrder.resize(files.size());
+  for (size_t i = 0; i < files.size(); ++i) e.FolderOrder[i] = static_cast<int32_t>(i);
+  std::sort(e.FolderOrder.begin(), e.FolderOrder.end(), [&](int32_t a, int32_t b) {
+    const std::string_view ka = text.substr(files[a].KeyOffset, files[a].KeyLength);
+    const std::string_view kb = text.substr(files[b].KeyOffset, files[b].KeyLength);
+    const int order = reverse ? compareText(kb, ka) : compareText(ka, kb);
+    return order != 0 ? order < 0 : a > b;
+  });
 }
 
 void resetExport(TDBaseExport& e, TDBase* db) {
@@ -383,18 +385,20 @@ void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& ou
     return;
   }
   const size_t start = out.size();
-  for (const char c : raw) {
-    const auto code = static_cast<unsigned char>(c);
+  size_t i = 0;
+  while (i < raw.size()) {
+    size_t kept = i;
+    while (kept < raw.size() && f.Kept[static_cast<unsigned char>(raw[kept])]) ++kept;
+    out.append(raw.substr(i, kept - i));
+    if (kept == raw.size()) return;
+    const auto code = static_cast<unsigned char>(raw[kept]);
     if (code >= 0x80) {
       out.resize(start);
       appendFilteredText(f, raw, out);
       return;
     }
-    if (f.Kept[code]) {
-      out.push_back(c);
-    } else {
-      out.append(f.Ascii[code]);
-    }
+    out.append(f.Ascii[code]);
+    i = kept + 1;
   }
 }
 
@@ -666,21 +670,26 @@ void ExportFolderBegin(TDBaseExport& e) {
 void ExportAddFile(TDBaseExport& e) {
   const ShortString key = MakeFileSortKey(FileData, FileLineKind(FileData), FormatOptions.SortCrit,
                                           FormatOptions.Reverse);
-  e.FolderOrder.push_back({static_cast<uint32_t>(e.FolderKeys.size()),
-                           static_cast<uint32_t>(key.length()), e.FolderFiles.count()});
-  e.FolderKeys.append(key.view());
-  e.FolderFiles.add(FileData);
+  ExportFolderFile& file = e.FolderFiles.emplace_back();
+  file.Data = FileData.Data;
+  file.NameOffset = static_cast<uint32_t>(e.FolderText.size());
+  file.NameLength = static_cast<uint16_t>(FileData.Name.length());
+  e.FolderText.append(FileData.Name.view());
+  file.KeyOffset = static_cast<uint32_t>(e.FolderText.size());
+  file.KeyLength = static_cast<uint16_t>(key.length());
+  e.FolderText.append(key.view());
 }
 
 void ExportFolderEnd(TDBaseExport& e) {
   sortFolderFiles(e);
-  const int32_t n = e.FolderFiles.count();
+  const auto n = static_cast<int32_t>(e.FolderFiles.size());
   // A template may ask for no columns or for more than there are entries.
   const int32_t columns = n == 0 ? 1 : std::clamp(e.FileColumns, int32_t{1}, n);
   const int32_t rows = (n + columns - 1) / columns;
   for (int32_t i = 0; i < n; ++i) {
-    const TOneFileLine& entry = e.FolderFiles[e.FolderOrder[i].Line];
-    setFileValues(e, entry.Name(), entry.Data);
+    const ExportFolderFile& entry = e.FolderFiles[e.FolderOrder[i]];
+    setFileValues(e, std::string_view(e.FolderText).substr(entry.NameOffset, entry.NameLength),
+                  entry.Data);
     if (i == 0) WriteExportSection(e, kSecFirstColumnBegin);
     if (i % rows == 0) WriteExportSection(e, kSecEachColumnBegin);
     WriteExportSection(e, kSecFile);

@@ -9,7 +9,6 @@
 #include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
 #include "foundation/UStream.h"
-#include "ui/export/UFileLine.h"
 
 namespace vellomar {
 
@@ -102,18 +101,20 @@ enum class ExportEscape : uint8_t { kNone, kHtml, kCsv };
 // its code, and the characters of both lists for the others.
 struct ExportCharFilter {
   bool Active = false;
-  std::array<bool, 128> Kept{};        // the character stays as it is
-  std::array<std::string, 128> Ascii;  // else what it becomes
+  std::array<bool, 256> Kept{};        // the ASCII character stays as it is; by byte
+  std::array<std::string, 128> Ascii;  // what each becomes
   std::vector<std::string> Excluded;
   std::vector<std::string> Pairs;  // from, to, from, to, ...
 };
 
-// A file of the folder being written, by the place its sort key holds in the folder's block of
-// keys, and by the order it came in.
-struct ExportSortKey {
-  uint32_t Offset = 0;
-  uint32_t Length = 0;
-  int32_t Line = 0;
+// A file of the folder being written: its record, and where its name and its sort key lie in the
+// folder's block of text.
+struct ExportFolderFile {
+  TFileRecord Data;
+  uint32_t NameOffset = 0;
+  uint32_t KeyOffset = 0;
+  uint16_t NameLength = 0;
+  uint16_t KeyLength = 0;
 };
 
 // A loaded export template with its variable table and output: the one export state of a run.
@@ -132,9 +133,9 @@ struct TDBaseExport {
   // A section's text as it is put together, kept so that a line costs no allocation.
   std::string Line;
   // The folder's files, kept until it ends so that they go out in their sort order.
-  TFileLines FolderFiles;
-  std::string FolderKeys;
-  std::vector<ExportSortKey> FolderOrder;
+  std::vector<ExportFolderFile> FolderFiles;
+  std::string FolderText;
+  std::vector<int32_t> FolderOrder;  // positions in FolderFiles, in their sort order
   TDBase* DBase = nullptr;
   bool Valid = false;
   std::string DefaultExt = "txt";
