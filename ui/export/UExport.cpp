@@ -276,21 +276,32 @@ void clearFolderFiles(TDBaseExport& e) {
   e.FolderFiles.clear();
   e.FolderText.clear();
   e.FolderOrder.clear();
+  e.FolderKeysAscii = true;
 }
 
-// By key as the windows compare names, the newest or largest first where the order is reversed;
-// of files with the same key, the one that came later goes first.
+// By key as the windows compare names (through the ASCII collation keys, which compare as bytes,
+// where every key has one), the newest or largest first where the order is reversed; of files
+// with the same key, the one that came later goes first.
 void sortFolderFiles(TDBaseExport& e) {
   const std::string_view text = e.FolderText;
   const std::vector<ExportFolderFile>& files = e.FolderFiles;
+  const bool ascii = e.FolderKeysAscii;
   const bool reverse = FormatOptions.Reverse;
   e.FolderOrder.resize(files.size());
   for (size_t i = 0; i < files.size(); ++i) e.FolderOrder[i] = static_cast<int32_t>(i);
   std::sort(e.FolderOrder.begin(), e.FolderOrder.end(), [&](int32_t a, int32_t b) {
-    const std::string_view ka = text.substr(files[a].KeyOffset, files[a].KeyLength);
-    const std::string_view kb = text.substr(files[b].KeyOffset, files[b].KeyLength);
-    const int order = reverse ? compareText(kb, ka) : compareText(ka, kb);
-    return order != 0 ? order < 0 : a > b;
+    const ExportFolderFile& fa = files[a];
+    const ExportFolderFile& fb = files[b];
+    int order = 0;
+    if (ascii) {
+      order = text.substr(fa.AsciiKeyOffset, fa.AsciiKeyLength)
+                  .compare(text.substr(fb.AsciiKeyOffset, fb.AsciiKeyLength));
+    } else {
+      order = compareText(text.substr(fa.KeyOffset, fa.KeyLength),
+                          text.substr(fb.KeyOffset, fb.KeyLength));
+    }
+    if (order != 0) return reverse ? order > 0 : order < 0;
+    return a > b;
   });
 }
 
@@ -678,6 +689,13 @@ void ExportAddFile(TDBaseExport& e) {
   file.KeyOffset = static_cast<uint32_t>(e.FolderText.size());
   file.KeyLength = static_cast<uint16_t>(key.length());
   e.FolderText.append(key.view());
+  if (e.FolderKeysAscii && asciiCollationKey(key.view(), e.AsciiKey)) {
+    file.AsciiKeyOffset = static_cast<uint32_t>(e.FolderText.size());
+    file.AsciiKeyLength = static_cast<uint16_t>(e.AsciiKey.size());
+    e.FolderText.append(e.AsciiKey);
+  } else {
+    e.FolderKeysAscii = false;
+  }
 }
 
 void ExportFolderEnd(TDBaseExport& e) {

@@ -107,14 +107,16 @@ struct ExportCharFilter {
   std::vector<std::string> Pairs;  // from, to, from, to, ...
 };
 
-// A file of the folder being written: its record, and where its name and its sort key lie in the
-// folder's block of text.
+// A file of the folder being written: its record, and where its name, its sort key and that
+// key's ASCII collation key (while the folder's keys all have one) lie in the folder's text.
 struct ExportFolderFile {
   TFileRecord Data;
   uint32_t NameOffset = 0;
   uint32_t KeyOffset = 0;
+  uint32_t AsciiKeyOffset = 0;
   uint16_t NameLength = 0;
   uint16_t KeyLength = 0;
+  uint16_t AsciiKeyLength = 0;
 };
 
 // A loaded export template with its variable table and output: the one export state of a run.
@@ -136,6 +138,8 @@ struct TDBaseExport {
   std::vector<ExportFolderFile> FolderFiles;
   std::string FolderText;
   std::vector<int32_t> FolderOrder;  // positions in FolderFiles, in their sort order
+  bool FolderKeysAscii = true;
+  std::string AsciiKey;  // room for one key as it is made
   TDBase* DBase = nullptr;
   bool Valid = false;
   std::string DefaultExt = "txt";
