@@ -27,21 +27,26 @@ constexpr size_t kBlockSize = 64 * 1024;
 
 using Archive = std::unique_ptr<archive, decltype(&archive_read_free)>;
 
-// A name as catalogues compare it: "/" as "\", no drive or leading "\", ASCII case ignored,
-// and each run of bytes beyond ASCII as one mark, since the catalogue converted those from
-// the archive's code page and their bytes no longer agree.
+// A name as catalogues compare it: "/" as "\", no drive, no empty, "." or ".." parts (the
+// catalogue lists members without them), ASCII case ignored, and each run of bytes beyond
+// ASCII as one mark, since the catalogue converted those from the archive's code page and
+// their bytes no longer agree.
 std::string comparable(std::string_view name) {
   if (name.size() >= 2 && name[1] == ':') name.remove_prefix(2);
-  while (!name.empty() && (name.front() == '/' || name.front() == '\\')) name.remove_prefix(1);
   std::string out;
-  for (const char c : name) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u >= 0x80) {
-      if (out.empty() || out.back() != '\x80') out += '\x80';
-    } else if (c == '/') {
-      out += '\\';
-    } else {
-      out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  while (!name.empty()) {
+    const size_t cut = std::min(name.find_first_of("/\\"), name.size());
+    const std::string_view part = name.substr(0, cut);
+    name.remove_prefix(std::min(cut + 1, name.size()));
+    if (part.empty() || part == "." || part == "..") continue;
+    if (!out.empty()) out += '\\';
+    for (const char c : part) {
+      const unsigned char u = static_cast<unsigned char>(c);
+      if (u >= 0x80) {
+        if (out.empty() || out.back() != '\x80') out += '\x80';
+      } else {
+        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+      }
     }
   }
   return out;

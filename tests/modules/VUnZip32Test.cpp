@@ -103,6 +103,22 @@ TEST_F(ZipFolder, ExtractsStoredAndDeflatedMembersFromTheirHeadersOrByName) {
   }
 }
 
+// The catalogue lists a member without its empty, "." and ".." parts; it is found by that
+// name.
+TEST(VUnZip32, FindsAMemberStoredWithDotPartsByItsListedName) {
+  ASSERT_NE(extractFile(), nullptr);
+  test::TempFolder folder;
+  const std::string path = test::writeBytes(
+      folder, "dots.zip", test::buildZip({{}, {{"./docs//../notes.txt", 12}, {"../up.txt", 5}}}));
+  const std::string target = folder.at("target.tmp");
+  for (const auto& [member, size] : {std::pair{"\\docs\\notes.txt", 12}, std::pair{"up.txt", 5}}) {
+    fs::remove(target);
+    EXPECT_EQ(extractFile()(path.c_str(), member, target.c_str(), 100, -1), kZipExtracted)
+        << member;
+    EXPECT_EQ(test::contentOf(target), std::string(static_cast<size_t>(size), '\0')) << member;
+  }
+}
+
 TEST_F(ZipFolder, ReadsAMemberFromItsHeaderWhenTheCentralDirectoryIsLost) {
   Bytes zip = test::fileBytes(folder_.at("deflated.zip"));
   const int32_t offset = localHeaders(zip).at("FILE_ID.DIZ");

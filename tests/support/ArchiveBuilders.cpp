@@ -32,11 +32,18 @@ uint32_t dosDateTime(int year, int month, int day, int hour, int minute, int sec
 namespace {
 
 // The fields from the flags to the extra length, alike in local and central headers.
+// The CRC of a member's zero-filled data, so an extractor takes it as sound.
+uint32_t zeroDataCrc(uint32_t size) {
+  uint32_t crc = kCrc32Start;
+  for (uint32_t i = 0; i < size; ++i) crc = crc32Update(crc, uint8_t{0});
+  return ~crc;
+}
+
 void writeZipCommon(ByteWriter& w, const ZipMember& m) {
   w.u16(m.flags);
   w.u16(0);  // stored
   w.u32(m.dateTime);
-  w.u32(0);
+  w.u32(zeroDataCrc(m.size));
   w.u32(m.size);
   w.u32(m.size);
   w.u16(static_cast<uint16_t>(m.name.size()));

@@ -186,7 +186,19 @@ TEST_F(CloseRequestTest, SignalUnderTheStartupBoxEndsTheProgram) {
   main_->show();
   watchQuitSignal();
   showModalBoxes([&] { send(Request::kSignal); });
+  // A box that nothing closes would hold the test: it fails instead.
+  bool boxLeftStanding = false;
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&] {
+    if (QWidget* box = QApplication::activeModalWidget()) {
+      boxLeftStanding = true;
+      box->close();
+    }
+  });
+  guard.start(10000);
   main_->idleLoop().runIdlePass();
+  EXPECT_FALSE(boxLeftStanding);
   ASSERT_TRUE(frameClosed());
   ASSERT_EQ(recorder().boxes.size(), 1u);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
