@@ -9,10 +9,10 @@
 #include <string_view>
 
 #include "engine/UApi.h"
+#include "export/UExport.h"
+#include "export/UListExport.h"
 #include "fuzz/FuzzFile.h"
 #include "fuzz/TreeCatalogue.h"
-#include "ui/export/UExport.h"
-#include "ui/export/UListExport.h"
 
 namespace {
 

@@ -20,7 +20,7 @@ $build/fuzz/vellomar_fuzz_seeds $seeds $archives/Zip.*.zip
 
 # Target, longest input, seed files beside the generated ones (patterns, comma-separated).
 zips="$archives/Zip.*.zip"
-templates="ui/export/templates/*.vef?"
+templates="export/templates/*.vef?"
 table="catalogue 262144 -
 catalogue_blocks 65536 -
 key_rebuild 65536 -

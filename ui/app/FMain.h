@@ -129,6 +129,16 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // What a command acts on besides the main window: the active child, and that child as a
+  // database window (null when it is another).
+  struct CommandScope {
+    TFormDBase* db;
+    TMdiChild* child;
+  };
+  using CommandAction = void (*)(TMainForm& main, const CommandScope& scope);
+  // What each command does: the one table the menu, the toolbar and the keys dispatch from.
+  static CommandAction actionOf(Command command);
+
   void buildMenus();
   void buildToolbar();
   // The scan dialogs' placements, the eject buttons, the plug-in's menu and the media watch.

@@ -100,7 +100,7 @@ bool TMainForm::SelectScanFolder(std::string& folder, std::string& diskName,
 void TMainForm::MediaArrived(char letter) {
   // A scan started inside a dialog's or another scan's event loop would pull the ground from
   // under it.
-  if (QApplication::activeModalWidget() != nullptr || TProgressWindow::running() != nullptr) return;
+  if (QApplication::activeModalWidget() != nullptr || ProgressContext::active()) return;
   TFormDBase* db = activeDBase();
   if (db != nullptr && db->scanRunning()) return;
   const std::string cd{CdDriveLetters[0], CdDriveLetters[1]};

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/common/UIniFile.h"
+#include "foundation/UIniFile.h"
 
 namespace vellomar {
 

@@ -1,9 +1,9 @@
 #include <QApplication>
 
+#include "foundation/UIniFile.h"
 #include "ui/app/FMain.h"
 #include "ui/app/UCommandLine.h"
 #include "ui/app/UQuitSignal.h"
-#include "ui/common/UIniFile.h"
 #include "ui/search/FSearchCommands.h"
 #include "ui/settings/FSettings.h"
 #include "ui/settings/USettings.h"

@@ -41,7 +41,7 @@ bool CloseRequest::pending() {
 bool CloseRequest::stackUnwound() {
   // Level 1 is the application's own loop; tests drive windows from outside any loop (0).
   return workDepth == 0 && QThread::currentThread()->loopLevel() <= 1 && !IdleLoop::engineBusy() &&
-         TProgressWindow::running() == nullptr && QApplication::activeModalWidget() == nullptr &&
+         !ProgressContext::active() && QApplication::activeModalWidget() == nullptr &&
          QApplication::activePopupWidget() == nullptr;
 }
 

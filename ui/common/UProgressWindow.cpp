@@ -15,24 +15,10 @@ namespace {
 
 constexpr int kEventsEveryMs = 30;
 
-QPointer<TProgressWindow>& current() {
-  static QPointer<TProgressWindow> window;
-  return window;
-}
-
 }  // namespace
 
 TProgressWindow::TProgressWindow(QWidget* parent) : QDialog(parent) {
   setModal(true);
-}
-
-TProgressWindow* TProgressWindow::running() {
-  return current();
-}
-
-bool TProgressWindow::abortRequested() {
-  TProgressWindow* w = current();
-  return w != nullptr && w->cancelRequested();
 }
 
 bool TProgressWindow::cancelRequested() const {
@@ -72,19 +58,19 @@ void TProgressWindow::runPending() {
     return;
   }
   QPointer<TProgressWindow> self(this);
-  QPointer<TProgressWindow> outer = current();
-  current() = this;
   jobRunning_ = true;
   int result = QDialog::Rejected;
   std::exception_ptr failure;
-  try {
-    const IdleLoop::EngineBusy busy;
-    result = runJob();
-  } catch (...) {
-    failure = std::current_exception();
+  {
+    const ProgressContext context(*this, countedHandle());
+    try {
+      const IdleLoop::EngineBusy busy;
+      result = runJob();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    ApiResetCallbacks();
   }
-  ApiResetCallbacks();
-  current() = outer;
   if (!self) return;
   jobRunning_ = false;
   if (failure) {

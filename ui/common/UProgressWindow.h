@@ -4,25 +4,23 @@
 #include <QElapsedTimer>
 #include <exception>
 
+#include "ui/common/UProgressContext.h"
+
 namespace vellomar {
 
 // The base of every modal window that runs one long engine job while it shows its progress
 // (scan, search, compress, export, import, repair, sorting). Shown with exec(), it queues the
-// job once; the job (runJob) installs the engine callbacks it needs and runs the engine call;
-// the base then resets the callbacks and closes the window with the job's result. Cancel and
-// the window's close only set the flag that abortRequested() gives the engine's abort
-// callback, as does a close of the program that waits for the job (the job does not start at
-// all once one waits). No exception leaves the job: it goes to reportFailure.
-class TProgressWindow : public QDialog {
+// job once; the job (runJob) installs the engine callbacks it needs (ProgressContext's) and
+// runs the engine call, the window being the context's listener for the run; the base then
+// resets the callbacks and closes the window with the job's result. Cancel and the window's
+// close only set the flag that abort() gives the engine's abort callback, as does a close of
+// the program that waits for the job (the job does not start at all once one waits). No
+// exception leaves the job: it goes to reportFailure.
+class TProgressWindow : public QDialog, public ProgressListener {
   Q_OBJECT
  public:
   explicit TProgressWindow(QWidget* parent = nullptr);
 
-  // The window whose job runs now, or null; the engine's callbacks are plain functions and
-  // reach their window through it.
-  static TProgressWindow* running();
-  // The engine's abort callback: whether the running window was asked to stop.
-  static bool abortRequested();
   // Lets waiting events run, at most every 30 ms; progress callbacks call it.
   static void letEventsRun();
 
@@ -30,10 +28,14 @@ class TProgressWindow : public QDialog {
   bool cancelRequested() const;
   // What Cancel and closing the window do while the job runs.
   void requestCancel();
+  // The engine's abort callback during the job.
+  bool abort() override { return cancelRequested(); }
 
  protected:
   // The job: the result becomes the window's (QDialog::Accepted by convention on success).
   virtual int runJob() = 0;
+  // The handle whose counts the job's progress reports are given, if any.
+  virtual TDBase* countedHandle() const { return nullptr; }
   // Called with the exception that ended the job; the result is then Rejected. The default
   // shows the message in an "Error" box.
   virtual void reportFailure(const std::exception& failure);

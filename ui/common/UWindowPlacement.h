@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/common/UIniFile.h"
+#include "foundation/UIniFile.h"
 
 class QWidget;
 

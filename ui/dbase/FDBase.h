@@ -9,6 +9,7 @@
 #include "engine/UApi.h"
 #include "engine/ULocalOptions.h"
 #include "ui/common/UMdiChild.h"
+#include "ui/dbase/UPanelHost.h"
 #include "ui/settings/UGlobalOptions.h"
 
 class QHeaderView;
@@ -32,14 +33,9 @@ class TTreePanel;
 // and reached through the main menu.
 class ScanCommands;
 
-class TFormDBase : public TMdiChild {
+class TFormDBase : public TMdiChild, public PanelHost {
   Q_OBJECT
  public:
-  // Panel tags: what ActivePanel() answers for the focused panel.
-  static constexpr int kPanelNone = 0;
-  static constexpr int kPanelDisks = 1;
-  static constexpr int kPanelTree = 2;
-  static constexpr int kPanelFiles = 3;
   static constexpr int kHelpContext = 130;
 
   // Takes its options from the program settings (FormSettings must exist).
@@ -52,28 +48,28 @@ class TFormDBase : public TMdiChild {
   void IdleUpdate() override;
   void TimerUpdate() override;
   void ApplyGlobalOptions() override;
-  TDBase* GetDBaseHandle() const { return handle_; }
+  TDBase* GetDBaseHandle() const override { return handle_; }
   // True while closing or without disks.
-  bool IsDBaseEmpty() const;
+  bool IsDBaseEmpty() const override;
   void ShowWriteErrorBox();
 
   // Runs body under the window's error convention: a normal engine failure in an "Error" box,
   // a fatal one closes the window and shows the "Critical error" box. Nothing runs while the
   // window closes. True when body ended normally.
-  bool Guarded(const std::function<void()>& body);
+  bool Guarded(const std::function<void()>& body) override;
 
-  bool closing() const { return closing_; }
-  bool scanRunning() const { return scanRunning_; }
+  bool closing() const override { return closing_; }
+  bool scanRunning() const override { return scanRunning_; }
   void setScanRunning(bool running) { scanRunning_ = running; }
-  bool readOnly() const { return readOnly_; }
+  bool readOnly() const override { return readOnly_; }
   // The database file as opened, and its base name as the caption shows it.
   const std::string& filePath() const { return filePath_; }
-  const std::string& shortName() const { return shortName_; }
+  const std::string& shortName() const override { return shortName_; }
   TLocalOptions& localOptions() { return localOptions_; }
   // The description filter modules in the program folder, for the database settings.
   const std::vector<std::string>& filterNames() const { return filterNames_; }
-  TGlobalOptions& options() { return options_; }
-  const TGlobalOptions& options() const { return options_; }
+  TGlobalOptions& options() override { return options_; }
+  const TGlobalOptions& options() const override { return options_; }
 
   // ---- Layout ----
   QHeaderView* headerTop() const { return headerTop_; }
@@ -84,24 +80,24 @@ class TFormDBase : public TMdiChild {
   QWidget* DrawGridFiles() const { return files_; }
   void setPanels(QWidget* disks, QWidget* tree, QWidget* files);
   TDiskPanel* diskPanel() const;
-  TTreePanel* treePanel() const;
+  TTreePanel* treePanel() const override;
   TFilePanel* filePanel() const;
   // Fonts and row heights of the three panels, from the options.
   void ApplyPanelFonts();
   // The description editor's font, set as the editor opens for this window.
-  void ApplyDescriptionFont(QWidget* memo) const;
+  void ApplyDescriptionFont(QWidget* memo) const override;
   // The file grid changed its size: the next idle pass lays it out again.
-  void FileGridResized();
+  void FileGridResized() override;
   // 1 disks, 2 tree, 3 files, 0 none: the panel that holds the focus.
   int ActivePanel() const;
   // Shows or hides the tree and sizes the columns from the header widths.
   void ArrangePanels();
   // The texts of the status bar's two sections.
-  void setStatusTexts(const std::string& subtotals, const std::string& file);
+  void setStatusTexts(const std::string& subtotals, const std::string& file) override;
   // Header texts of the panel that has the focus.
-  void UpdatePanelHeaders();
+  void UpdatePanelHeaders() override;
   // On entering a panel.
-  void ChangePanel(int panel);
+  void ChangePanel(int panel) override;
 
   // ---- Panels (built by the panel family; here they keep the window consistent) ----
   void RefreshDisks();
@@ -120,7 +116,7 @@ class TFormDBase : public TMdiChild {
 
   // ---- Commands of the main menu ----
   void SetBriefMode(bool brief);
-  void SetSortCriterion(uint8_t criterion);
+  void SetSortCriterion(uint8_t criterion) override;
   void ToggleShowTree();
   void CollapseTree();
   void ExpandTree();

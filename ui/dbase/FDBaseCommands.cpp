@@ -74,11 +74,7 @@ class DBaseScanWindow : public ScanWindow {
   void showError(const std::string& text) override { showErrorMessage("Error", text); }
   bool runScan(const ScanRequest& request) override {
     TFormScanProgress& dialog = *dialogs_.ScanProgress;
-    dialog.DBaseHandle = request.handle;
-    dialog.Drive = request.drive;
-    dialog.DiskName = request.diskName;
-    dialog.VolumeLabel = request.volumeLabel;
-    dialog.ScanPath = request.scanPath;
+    dialog.Request = request;
     dialog.exec();
     return dialog.ScanResult;
   }

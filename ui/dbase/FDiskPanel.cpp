@@ -10,7 +10,7 @@
 #include "engine/UKeyField.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
-#include "ui/dbase/FDBase.h"
+#include "ui/dbase/UPanelHost.h"
 #include "ui/dialogs/FInfoDialogs.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/dialogs/FRenameDlg.h"
@@ -53,7 +53,7 @@ bool askName(const std::string& caption, const ShortString& name, const std::str
 
 }  // namespace
 
-TDiskPanel::TDiskPanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), form_(form) {
+TDiskPanel::TDiskPanel(PanelHost& form, QWidget* parent) : DrawGrid(parent), form_(form) {
   setColCount(1);
   setRowCount(1);
   setRowSelect(true);
@@ -73,7 +73,7 @@ TDiskPanel::TDiskPanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), fo
     ToggleCurrent();
     viewport()->update();
   };
-  onFocusIn = [this] { form_.ChangePanel(TFormDBase::kPanelDisks); };
+  onFocusIn = [this] { form_.ChangePanel(PanelHost::kPanelDisks); };
 }
 
 TDBase* TDiskPanel::db() const {

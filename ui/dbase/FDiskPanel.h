@@ -9,7 +9,7 @@
 namespace vellomar {
 
 class TDBase;
-class TFormDBase;
+class PanelHost;
 
 // The left panel of the database window: the disks in the engine's key order, live ones
 // first. It keeps no copy of the list; row i is drawn from disk index i. Moving the row makes
@@ -18,7 +18,7 @@ class TDiskPanel : public DrawGrid {
   Q_OBJECT
 
  public:
-  TDiskPanel(TFormDBase& form, QWidget* parent);
+  TDiskPanel(PanelHost& form, QWidget* parent);
 
   // Re-reads the count and the current disk and repaints.
   void RefreshDisks();
@@ -54,7 +54,7 @@ class TDiskPanel : public DrawGrid {
   // current; an emptied database reloads everything.
   void GoToDisk(const ShortString& name);
 
-  TFormDBase& form_;
+  PanelHost& form_;
   int32_t anchor_ = 0;
   bool extendRange_ = false;
 };

@@ -18,9 +18,9 @@
 #include "foundation/UDebugLog.h"
 #include "ui/common/UColumnSamples.h"
 #include "ui/common/UServices.h"
-#include "ui/dbase/FDBase.h"
 #include "ui/dbase/FTreePanel.h"
 #include "ui/dbase/UDBaseStatus.h"
+#include "ui/dbase/UPanelHost.h"
 #include "ui/dialogs/FDescription.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/dialogs/UDialogs.h"
@@ -36,7 +36,6 @@ namespace {
 
 const QColor kGrey(0x80, 0x80, 0x80);
 constexpr int kHintWrapWidth = 225;
-constexpr qint64 kHintRestMs = 100;
 // The widest name the layout starts from, before the lines are measured.
 constexpr const char* kWidestStart = "MMMMMMMM.MMM";
 constexpr int32_t kLongestStart = 12;
@@ -88,11 +87,11 @@ QStringList wrapHintText(const QStringList& lines) {
 
 }  // namespace
 
-TFilePanel::TFilePanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), form_(form) {
-  clock_.start();
+TFilePanel::TFilePanel(PanelHost& form, QWidget* parent)
+    : DrawGrid(parent),
+      form_(form),
+      hintRest_([this] { return viewport()->mapFromGlobal(QCursor::pos()); }) {
   setHorzLines(false);
-  cursorPosition = [this] { return viewport()->mapFromGlobal(QCursor::pos()); };
-  tickCount = [this] { return clock_.elapsed(); };
   onDrawCell = [this](QPainter& p, int col, int row, const QRect& rect, GridDrawState state) {
     DrawCell(p, col, row, rect, state);
   };
@@ -103,7 +102,7 @@ TFilePanel::TFilePanel(TFormDBase& form, QWidget* parent) : DrawGrid(parent), fo
   };
   onDblClick = [this] { DblClick(); };
   onMouseMove = [this](QPoint pos) { MouseMove(pos); };
-  onFocusIn = [this] { form_.ChangePanel(TFormDBase::kPanelFiles); };
+  onFocusIn = [this] { form_.ChangePanel(PanelHost::kPanelFiles); };
   ApplyFont(font());
 }
 
@@ -716,16 +715,12 @@ void TFilePanel::SelectAll() {
 // ---- Description hint ----
 
 void TFilePanel::MouseMove(QPoint pos) {
-  if (pos == lastPoint_) return;
-  hintDone_ = false;
-  HideDescHint();
-  lastPoint_ = pos;
-  lastMoveTick_ = tickCount();
+  if (hintRest_.moved(pos)) HideDescHint();
 }
 
 void TFilePanel::TimerUpdate() {
   if (form_.closing() || form_.scanRunning() || !form_.options().ShowFileHints) return;
-  if (lastMoveTick_ < 0 || tickCount() - lastMoveTick_ > kHintRestMs) ShowDescHint();
+  ShowDescHint();
 }
 
 const TOneFileLine* TFilePanel::FileLineAtPoint(QPoint point, QRect& cell) const {
@@ -740,11 +735,9 @@ const TOneFileLine* TFilePanel::FileLineAtPoint(QPoint point, QRect& cell) const
 }
 
 void TFilePanel::ShowDescHint() {
-  if (hintDone_ || hintVisible_ || listBuilding_ > 0) return;
-  hintDone_ = true;
-  if (cursorPosition() != lastPoint_) return;
+  if (hintVisible_ || listBuilding_ > 0 || !hintRest_.due()) return;
   QRect cell;
-  const TOneFileLine* line = FileLineAtPoint(lastPoint_, cell);
+  const TOneFileLine* line = FileLineAtPoint(hintRest_.place(), cell);
   if (line == nullptr) return;
   std::vector<std::string> texts;
   form_.Guarded([&] {

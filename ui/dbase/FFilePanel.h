@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QIcon>
 #include <QStringList>
 #include <array>
@@ -12,13 +11,14 @@
 #include "engine/UTreeStruct.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/panels/UDescHint.h"
+#include "ui/panels/UDescHintRest.h"
 #include "ui/panels/UFileLayout.h"
 #include "ui/panels/UFileLines.h"
 
 namespace vellomar {
 
 class TDBase;
-class TFormDBase;
+class PanelHost;
 
 enum class FileColumnKind : uint8_t { kName = 0, kDateTime = 1, kSize = 2, kDescription = 3 };
 
@@ -30,7 +30,7 @@ class TFilePanel : public DrawGrid {
   Q_OBJECT
 
  public:
-  TFilePanel(TFormDBase& form, QWidget* parent);
+  TFilePanel(PanelHost& form, QWidget* parent);
 
   // Rebuilds the lines from the current folder, focusing the line named (name and extension).
   void LoadFileList(const std::string& focusName);
@@ -71,10 +71,7 @@ class TFilePanel : public DrawGrid {
   const DescHintShape& hintShape() const { return hintShape_; }
   // The line under a point of the grid and its cell (the whole row in detailed display).
   const TOneFileLine* FileLineAtPoint(QPoint point, QRect& cell) const;
-  // Where the mouse is now, in viewport coordinates, and the milliseconds of a steady clock;
-  // tests put their own.
-  std::function<QPoint()> cursorPosition;
-  std::function<qint64()> tickCount;
+  DescHintRest& hintRest() { return hintRest_; }
   // Moves the focus to a line as the grid would, through the select-cell rule.
   void moveToLine(int32_t index);
 
@@ -106,7 +103,7 @@ class TFilePanel : public DrawGrid {
   // Opens an existing catalogued file or folder; the "Not Found" box offers a retry.
   void openEntry(const TOneFile& entry, bool folder);
 
-  TFormDBase& form_;
+  PanelHost& form_;
   TFileLineList lines_;
   int32_t focus_ = 0;
   int32_t prevFocus_ = 0;
@@ -126,11 +123,8 @@ class TFilePanel : public DrawGrid {
   std::string subtotals_ = " ";
   mutable std::array<int, 128> asciiWidths_{};  // advance of each ASCII character, 0 unknown
 
-  QElapsedTimer clock_;
-  qint64 lastMoveTick_ = -1;  // none yet
-  QPoint lastPoint_;
+  DescHintRest hintRest_;
   bool hintVisible_ = false;
-  bool hintDone_ = false;
   DescHintShape hintShape_;
   QStringList hintLines_;
   int hintLineHeight_ = 0;

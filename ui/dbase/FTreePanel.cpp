@@ -5,7 +5,7 @@
 
 #include "engine/UApi.h"
 #include "foundation/UExceptions.h"
-#include "ui/dbase/FDBase.h"
+#include "ui/dbase/UPanelHost.h"
 #include "ui/grid/UQtText.h"
 
 namespace vellomar {
@@ -72,7 +72,7 @@ QVariant TTreeModel::data(const QModelIndex& index, int role) const {
   return {};
 }
 
-TTreePanel::TTreePanel(TFormDBase& form, QWidget* parent)
+TTreePanel::TTreePanel(PanelHost& form, QWidget* parent)
     : QTreeView(parent), form_(form), model_(new TTreeModel(this)) {
   setModel(model_);
   header()->hide();
@@ -209,7 +209,7 @@ void TTreePanel::Arrange() {
 
 void TTreePanel::focusInEvent(QFocusEvent* event) {
   QTreeView::focusInEvent(event);
-  form_.ChangePanel(TFormDBase::kPanelTree);
+  form_.ChangePanel(PanelHost::kPanelTree);
 }
 
 void TTreePanel::CollapseAll() {

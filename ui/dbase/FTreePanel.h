@@ -10,7 +10,7 @@ namespace vellomar {
 
 class TDBase;
 class TDirCollection;
-class TFormDBase;
+class PanelHost;
 
 // The rows of the folder tree over its outline: an index's internal id is the folder's
 // position in outline order; texts come from the outline's names, and every folder shares
@@ -50,7 +50,7 @@ class TTreePanel : public QTreeView {
   Q_OBJECT
 
  public:
-  TTreePanel(TFormDBase& form, QWidget* parent);
+  TTreePanel(PanelHost& form, QWidget* parent);
 
   // Loads the disk of the current disk row and rebuilds the outline.
   void ReloadTree(int32_t diskRow);
@@ -90,7 +90,7 @@ class TTreePanel : public QTreeView {
   void OutlineTreeClick(const QModelIndex& index);
   void selectItem(int position);
 
-  TFormDBase& form_;
+  PanelHost& form_;
   TTreeModel* model_;
   bool selecting_ = false;
   bool pictures_ = false;

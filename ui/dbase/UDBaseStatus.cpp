@@ -1,7 +1,7 @@
 #include "ui/dbase/UDBaseStatus.h"
 
+#include "export/UFileLine.h"
 #include "foundation/UBaseUtils.h"
-#include "ui/export/UFileLine.h"
 
 namespace vellomar {
 

@@ -12,36 +12,8 @@ namespace vellomar {
 
 namespace {
 
-TFormCopyRun* runningCopy() {
-  return qobject_cast<TFormCopyRun*>(TProgressWindow::running());
-}
-
 QString qs(const ShortString& text) {
   return QString::fromUtf8(text.data(), text.length());
-}
-
-bool answerYes(const ShortString&) {
-  return true;
-}
-
-uint16_t answerNone(const ShortString&) {
-  return 0;
-}
-
-void showMessage(const ShortString& text) {
-  if (TFormCopyRun* w = runningCopy()) w->LabelInfo->setFullText(qs(text));
-  TProgressWindow::letEventsRun();
-}
-
-void appendMessage(const ShortString& text) {
-  if (TFormCopyRun* w = runningCopy())
-    w->LabelInfo->setFullText(w->LabelInfo->fullText() + qs(text));
-  TProgressWindow::letEventsRun();
-}
-
-void showPercent(int32_t, int32_t percent) {
-  if (TFormCopyRun* w = runningCopy()) w->Gauge->SetProgress(percent);
-  TProgressWindow::letEventsRun();
 }
 
 }  // namespace
@@ -64,8 +36,31 @@ TFormCopyRun::TFormCopyRun(QColor gaugeColor, QSize clientSize, QWidget* parent)
 }
 
 RunCallbacks TFormCopyRun::callbacks() {
-  return {answerYes,     answerNone,  showMessage,
-          appendMessage, showPercent, TProgressWindow::abortRequested};
+  return {ProgressContext::query,      ProgressContext::choice,  ProgressContext::message,
+          ProgressContext::appendText, ProgressContext::percent, ProgressContext::abort};
+}
+
+bool TFormCopyRun::query(const ShortString&) {
+  return true;
+}
+
+uint16_t TFormCopyRun::choice(const ShortString&) {
+  return 0;
+}
+
+void TFormCopyRun::message(const ShortString& text) {
+  LabelInfo->setFullText(qs(text));
+  letEventsRun();
+}
+
+void TFormCopyRun::appendText(const ShortString& text) {
+  LabelInfo->setFullText(LabelInfo->fullText() + qs(text));
+  letEventsRun();
+}
+
+void TFormCopyRun::percent(int32_t, int32_t percent) {
+  Gauge->SetProgress(percent);
+  letEventsRun();
 }
 
 void TFormCopyRun::reportFailureAs(const std::exception& failure, std::string_view caption) {

@@ -25,8 +25,13 @@ class TFormCopyRun : public TProgressWindow {
   QPushButton* ButtonCancel;
 
  protected:
-  // The callbacks act on the window whose job runs.
+  // The callbacks of the run, forwarded to the window whose job runs.
   static RunCallbacks callbacks();
+  bool query(const ShortString& text) override;
+  uint16_t choice(const ShortString& text) override;
+  void message(const ShortString& text) override;
+  void appendText(const ShortString& text) override;
+  void percent(int32_t phase, int32_t percent) override;
   // An engine failure: "Critical error" for a fatal one, else an error box with the caption.
   void reportFailureAs(const std::exception& failure, std::string_view caption);
   // Shows one failure of the run in an error box.

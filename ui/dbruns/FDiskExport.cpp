@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "engine/UApi.h"
+#include "export/UExport.h"
 #include "ui/dbruns/UDialogExec.h"
-#include "ui/export/UExport.h"
 #include "ui/print/FDiskPrint.h"
 #include "ui/settings/FSettings.h"
 
@@ -12,20 +12,12 @@ namespace vellomar {
 
 namespace {
 
-TFormDiskExport* runningExport() {
-  return qobject_cast<TFormDiskExport*>(TProgressWindow::running());
-}
-
-void showExportProgress(bool& abort) {
-  if (TFormDiskExport* w = runningExport()) w->showProgress();
-  TProgressWindow::letEventsRun();
-  abort = TProgressWindow::abortRequested();
-}
-
 // The walk's callbacks, taken back on every path.
 class ExportCallbacks {
  public:
-  explicit ExportCallbacks(TDBase* db) : db_(db) { SetExportCallbacks(db, showExportProgress); }
+  explicit ExportCallbacks(TDBase* db) : db_(db) {
+    SetExportCallbacks(db, &ProgressContext::progress);
+  }
   ~ExportCallbacks() { ApiResetExportCallbacks(db_); }
   ExportCallbacks(const ExportCallbacks&) = delete;
   ExportCallbacks& operator=(const ExportCallbacks&) = delete;
@@ -40,6 +32,12 @@ TFormDiskExport::TFormDiskExport(QWidget* parent) : TFormExportRun(parent) {
   setObjectName(QStringLiteral("FormDiskExport"));
   setWindowTitle(QStringLiteral("Export Database To Text Format"));
   FormDiskPrintSelect = new TFormDiskPrintSelect(this);
+}
+
+void TFormDiskExport::progress(const ProgressCounts&, bool& abort) {
+  showProgress();
+  letEventsRun();
+  abort = cancelRequested();
 }
 
 int TFormDiskExport::runJob() {

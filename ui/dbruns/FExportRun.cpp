@@ -10,11 +10,11 @@
 #include <limits>
 
 #include "engine/UApiTypes.h"
+#include "export/UExport.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "ui/common/UServices.h"
 #include "ui/dbruns/UFileFilters.h"
-#include "ui/export/UExport.h"
 
 namespace vellomar {
 

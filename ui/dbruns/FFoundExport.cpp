@@ -1,7 +1,7 @@
 #include "ui/dbruns/FFoundExport.h"
 
+#include "export/UExport.h"
 #include "ui/common/UServices.h"
-#include "ui/export/UExport.h"
 #include "ui/settings/FSettings.h"
 
 namespace vellomar {

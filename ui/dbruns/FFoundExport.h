@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "export/UListExport.h"
 #include "ui/dbruns/FExportRun.h"
-#include "ui/export/UListExport.h"
 
 namespace vellomar {
 

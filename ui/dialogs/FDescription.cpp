@@ -13,8 +13,8 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include "foundation/UIniFile.h"
 #include "ui/common/UDialogHelp.h"
-#include "ui/common/UIniFile.h"
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/settings/USettings.h"

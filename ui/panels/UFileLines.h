@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/UApiTypes.h"
+#include "export/UFileLine.h"
 #include "foundation/UShortString.h"
-#include "ui/export/UFileLine.h"
 
 namespace vellomar {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/export/UFileLine.h"
+#include "export/UFileLine.h"
 
 namespace vellomar {
 

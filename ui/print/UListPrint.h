@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/export/UFileLine.h"
+#include "export/UFileLine.h"
 #include "ui/print/UPrinter.h"
 #include "ui/settings/UGlobalOptions.h"
 

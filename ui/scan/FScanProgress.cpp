@@ -19,14 +19,6 @@ constexpr int32_t kPhaseTree = 1;
 constexpr int32_t kPhaseContents = 2;
 constexpr int kInfoEveryMs = 30;
 
-TFormScanProgress* runningScan() {
-  return qobject_cast<TFormScanProgress*>(TProgressWindow::running());
-}
-
-bool answerNo(const ShortString&) {
-  return false;
-}
-
 }  // namespace
 
 TFormScanProgress::TFormScanProgress(QWidget* parent) : TProgressWindow(parent) {
@@ -58,34 +50,36 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
   LabelInfo->setFullText(QString());
   info_.clear();
   infoShown_.invalidate();
-  if (ScanPath.empty()) ScanPath = std::string{Drive, ':'};
+  if (Request.scanPath.empty()) Request.scanPath = std::string{Request.drive, ':'};
   TProgressWindow::showEvent(event);
 }
 
 int TFormScanProgress::runJob() {
-  ApiGetLocalOptions(DBaseHandle, scanOptions_);
-  ApiSetCallbacks(answerNo, AskArchive, ShowMessage, AppendMessage, ShowPercent,
-                  TProgressWindow::abortRequested);
-  ScanResult = ApiScanDisk(DBaseHandle, ShortString(ScanPath), ShortString(DiskName),
-                           ShortString(VolumeLabel));
+  ApiGetLocalOptions(Request.handle, scanOptions_);
+  ApiSetCallbacks(ProgressContext::query, ProgressContext::choice, ProgressContext::message,
+                  ProgressContext::appendText, ProgressContext::percent, ProgressContext::abort);
+  ScanResult = ApiScanDisk(Request.handle, ShortString(Request.scanPath),
+                           ShortString(Request.diskName), ShortString(Request.volumeLabel));
   return QDialog::Accepted;
 }
 
-uint16_t TFormScanProgress::AskArchive(const ShortString& archiveName) {
-  TFormScanProgress* w = runningScan();
-  if (w == nullptr) return kChoiceSkip;
-  switch (w->scanOptions_.ScanArchives) {
+bool TFormScanProgress::query(const ShortString&) {
+  return false;
+}
+
+uint16_t TFormScanProgress::choice(const ShortString& archiveName) {
+  switch (scanOptions_.ScanArchives) {
     case kScanArchivesNoPrompt:
       return kChoiceScan;
     case kScanArchivesPrompt:
       // The question stands over the window: it shows the folder it is about, not the last
       // one that happened to be drawn.
-      w->infoShown_.invalidate();
-      w->showInfo();
-      w->ScanArchive->LabelMsg->setText(QStringLiteral("Scan archive file ") +
-                                        qtText(archiveName.view()) + '?');
-      w->ScanArchive->exec();
-      return static_cast<uint16_t>(w->ScanArchive->Answer);
+      infoShown_.invalidate();
+      showInfo();
+      ScanArchive->LabelMsg->setText(QStringLiteral("Scan archive file ") +
+                                     qtText(archiveName.view()) + '?');
+      ScanArchive->exec();
+      return static_cast<uint16_t>(ScanArchive->Answer);
     case kScanArchivesNo:
       return kChoiceSkip;
     default:
@@ -99,36 +93,30 @@ void TFormScanProgress::showInfo() {
   LabelInfo->setFullText(qtText(info_));
 }
 
-void TFormScanProgress::ShowMessage(const ShortString& text) {
+void TFormScanProgress::message(const ShortString& text) {
   // A folder shows as the user knows it, by its Linux path.
-  if (TFormScanProgress* w = runningScan()) {
-    w->info_ = ShownPath(text.str());
-    w->showInfo();
-  }
+  info_ = ShownPath(text.str());
+  showInfo();
   TProgressWindow::letEventsRun();
 }
 
-void TFormScanProgress::AppendMessage(const ShortString& text) {
-  if (TFormScanProgress* w = runningScan()) {
-    w->info_ += text.str();
-    w->showInfo();
-  }
+void TFormScanProgress::appendText(const ShortString& text) {
+  info_ += text.str();
+  showInfo();
   TProgressWindow::letEventsRun();
 }
 
-void TFormScanProgress::ShowPercent(int32_t phase, int32_t percent) {
-  if (TFormScanProgress* w = runningScan()) {
-    if (phase != w->phase_) {
-      w->phase_ = phase;
-      w->LabelDoing->setFullText(phase == kPhaseTree ? QStringLiteral("Scanning tree structure:")
-                                 : phase == kPhaseContents
-                                     ? QStringLiteral("Scanning contents of folders and "
-                                                      "archives:")
-                                     : QString());
-      w->Gauge->setVisible(phase == kPhaseContents);
-    }
-    if (phase == kPhaseContents) w->Gauge->SetProgress(percent);
+void TFormScanProgress::percent(int32_t phase, int32_t percent) {
+  if (phase != phase_) {
+    phase_ = phase;
+    LabelDoing->setFullText(phase == kPhaseTree ? QStringLiteral("Scanning tree structure:")
+                            : phase == kPhaseContents
+                                ? QStringLiteral("Scanning contents of folders and "
+                                                 "archives:")
+                                : QString());
+    Gauge->setVisible(phase == kPhaseContents);
   }
+  if (phase == kPhaseContents) Gauge->SetProgress(percent);
   TProgressWindow::letEventsRun();
 }
 

@@ -7,6 +7,7 @@
 #include "engine/ULocalOptions.h"
 #include "ui/common/UFittedText.h"
 #include "ui/common/UProgressWindow.h"
+#include "ui/scan/UScanRequest.h"
 
 class QPushButton;
 
@@ -24,11 +25,7 @@ class TFormScanProgress : public TProgressWindow {
   explicit TFormScanProgress(QWidget* parent = nullptr);
 
   // Set by the caller before each showing.
-  TDBase* DBaseHandle = nullptr;
-  char Drive = 0;
-  std::string DiskName;
-  std::string VolumeLabel;
-  std::string ScanPath;  // empty: the drive's root
+  ScanRequest Request;
   // What this showing's scan returned; false again at every showing, so a stale success never
   // stands for a scan that did not run.
   bool ScanResult = false;
@@ -39,11 +36,12 @@ class TFormScanProgress : public TProgressWindow {
   QPushButton* ButtonCancel = nullptr;
   TFormScanArchive* ScanArchive = nullptr;
 
-  // The engine's callbacks; they act on the scan window that runs.
-  static uint16_t AskArchive(const ShortString& archiveName);
-  static void ShowMessage(const ShortString& text);
-  static void AppendMessage(const ShortString& text);
-  static void ShowPercent(int32_t phase, int32_t percent);
+  // The engine's callbacks during the scan.
+  bool query(const ShortString& text) override;
+  uint16_t choice(const ShortString& archiveName) override;
+  void message(const ShortString& text) override;
+  void appendText(const ShortString& text) override;
+  void percent(int32_t phase, int32_t percent) override;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -4,17 +4,9 @@
 
 #include "engine/UApi.h"
 #include "ui/drives/UDrives.h"
+#include "ui/scan/UScanRequest.h"
 
 namespace vellomar {
-
-// What the scan progress dialog is given to run.
-struct ScanRequest {
-  TDBase* handle = nullptr;
-  char drive = 0;
-  std::string diskName;
-  std::string volumeLabel;
-  std::string scanPath;  // empty: the drive's root
-};
 
 // The answers of a Yes/No/Cancel question.
 enum class ScanAnswer { kYes, kNo, kCancel };

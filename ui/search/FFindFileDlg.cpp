@@ -14,8 +14,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "foundation/UIniFile.h"
 #include "ui/common/UDialogHelp.h"
-#include "ui/common/UIniFile.h"
 #include "ui/common/UServices.h"
 #include "ui/search/FMoreOptions.h"
 #include "ui/search/UHistoryCombo.h"

@@ -51,7 +51,6 @@ class NameWidths {
   std::array<int, 128> ascii_;
 };
 
-constexpr qint64 kHintRestMs = 100;
 constexpr int kDescriptionColumn = 5;
 
 // A widget over the grid's cells that draws what paint draws and lets the mouse through.
@@ -81,14 +80,13 @@ int textWidth(const QFontMetrics& fm, const std::string& text) {
 
 TFormFoundFileList::TFormFoundFileList(TFoundOwner owner, const TFoundFileSort& sort,
                                        QWidget* parent)
-    : TFoundLinesWindow(std::move(owner), kHelpContext, parent), sort_(sort) {
+    : TFoundLinesWindow(std::move(owner), kHelpContext, parent),
+      sort_(sort),
+      hintRest_([this] { return Grid->viewport()->mapFromGlobal(QCursor::pos()); }) {
   setObjectName("FormFoundFileList");
   Grid->setColCount(kColumns);
   ApplyGlobalOptions();
   resize(760, 380);
-  clock_.start();
-  cursorPosition = [this] { return Grid->viewport()->mapFromGlobal(QCursor::pos()); };
-  tickCount = [this] { return clock_.elapsed(); };
   Grid->onMouseMove = [this](QPoint pos) { mouseMoved(pos); };
   hintOverlay_ = new Overlay(Grid->viewport(), [this](QPainter& p) {
     if (hintShown_) DrawDescHint(p, hintShape_, hintLines_, hintLineHeight_);
@@ -201,11 +199,7 @@ TFoundPlace TFormFoundFileList::placeOf(int32_t index) const {
 }
 
 void TFormFoundFileList::mouseMoved(QPoint pos) {
-  if (pos == lastMouse_) return;
-  hideHint();
-  triedHere_ = false;
-  lastMouse_ = pos;
-  lastMoveTick_ = tickCount();
+  if (hintRest_.moved(pos)) hideHint();
 }
 
 void TFormFoundFileList::hideHint() {
@@ -215,11 +209,8 @@ void TFormFoundFileList::hideHint() {
 }
 
 void TFormFoundFileList::TimerUpdate() {
-  if (!options().ShowFileHints || lastMoveTick_ < 0) return;
-  if (tickCount() - lastMoveTick_ <= kHintRestMs) return;
-  if (triedHere_ || hintShown_ || cursorPosition() != lastMouse_) return;
-  triedHere_ = true;
-  const DrawGrid::Cell cell = Grid->cellAt(lastMouse_);
+  if (!options().ShowFileHints || hintShown_ || !hintRest_.due()) return;
+  const DrawGrid::Cell cell = Grid->cellAt(hintRest_.place());
   if (!cell.valid() || cell.row < 1 || cell.row > lineCount()) return;
   const std::string& text = lineAt(cell.row - 1).ShortDesc;
   if (text.empty()) return;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QStringList>
 #include <functional>
 #include <vector>
 
 #include "ui/panels/UDescHint.h"
+#include "ui/panels/UDescHintRest.h"
 #include "ui/search/FFoundListBase.h"
 #include "ui/search/UFoundFileLines.h"
 
@@ -32,10 +32,7 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
 
   bool hintVisible() const { return hintShown_; }
   const QStringList& hintLines() const { return hintLines_; }
-  // Where the mouse is now in the grid's viewport, and a steady clock in milliseconds; tests
-  // put their own.
-  std::function<QPoint()> cursorPosition;
-  std::function<qint64()> tickCount;
+  DescHintRest& hintRest() { return hintRest_; }
 
   const TFoundFileSort& sort() const { return sort_; }
 
@@ -59,10 +56,7 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
 
   // The balloon: shown at most once per resting place of the mouse.
   QWidget* hintOverlay_ = nullptr;
-  QElapsedTimer clock_;
-  QPoint lastMouse_;
-  qint64 lastMoveTick_ = -1;  // none yet: no balloon before the mouse moved
-  bool triedHere_ = false;
+  DescHintRest hintRest_;
   bool hintShown_ = false;
   DescHintShape hintShape_;
   QStringList hintLines_;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "export/UListExport.h"
 #include "foundation/UShortString.h"
 #include "ui/common/UMdiChild.h"
-#include "ui/export/UListExport.h"
 #include "ui/search/UFoundFileLines.h"
 #include "ui/search/UFoundPrint.h"
 #include "ui/settings/UGlobalOptions.h"

@@ -17,8 +17,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "foundation/UIniFile.h"
 #include "ui/common/UDialogHelp.h"
-#include "ui/common/UIniFile.h"
 #include "ui/common/UServices.h"
 #include "ui/search/UHistoryCombo.h"
 #include "ui/search/USearchIni.h"

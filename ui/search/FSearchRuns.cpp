@@ -17,12 +17,6 @@ namespace {
 const QColor kMaroon(128, 0, 0);
 constexpr int kPieSize = 105;
 
-// The running window of a kind, or null (the engine's callbacks are plain functions).
-template <class Window>
-Window* runningWindow() {
-  return qobject_cast<Window*>(TProgressWindow::running());
-}
-
 }  // namespace
 
 TSearchRunWindow::TSearchRunWindow(QWidget* parent) : TProgressWindow(parent) {
@@ -72,20 +66,16 @@ TFormSearchName::TFormSearchName(QWidget* parent) : TSearchRunWindow(parent) {
 }
 
 void TFormSearchName::search() {
-  ApiSetSearchCallback(DBaseHandle, &TFormSearchName::progress);
+  ApiSetSearchCallback(DBaseHandle, &ProgressContext::progress);
   ApiSearch(DBaseHandle, Request);
 }
 
-void TFormSearchName::progress(bool& abort) {
-  TFormSearchName* w = runningWindow<TFormSearchName>();
-  if (w == nullptr) return;
-  int32_t percent = 0, disks = 0, folders = 0, files = 0;
-  ApiGetSearchCounts(w->DBaseHandle, percent, disks, folders, files);
-  w->LabelSearched->setText(QString("%1/%2").arg(disks).arg(files));
-  w->LabelFound->setText(QString::number(ApiFoundCount(w->DBaseHandle)));
-  w->Gauge1->setValue(percent);
+void TFormSearchName::progress(const ProgressCounts& counts, bool& abort) {
+  LabelSearched->setText(QString("%1/%2").arg(counts.disks).arg(counts.files));
+  LabelFound->setText(QString::number(counts.found));
+  Gauge1->setValue(counts.percent);
   letEventsRun();
-  abort = w->cancelRequested();
+  abort = cancelRequested();
 }
 
 TFormSearchEmpty::TFormSearchEmpty(QWidget* parent) : TSearchRunWindow(parent) {
@@ -99,18 +89,14 @@ TFormSearchEmpty::TFormSearchEmpty(QWidget* parent) : TSearchRunWindow(parent) {
 }
 
 void TFormSearchEmpty::search() {
-  ApiSetSearchCallback(DBaseHandle, &TFormSearchEmpty::progress);
+  ApiSetSearchCallback(DBaseHandle, &ProgressContext::progress);
   ApiSearchFreeSpace(DBaseHandle);
 }
 
-void TFormSearchEmpty::progress(bool& abort) {
-  TFormSearchEmpty* w = runningWindow<TFormSearchEmpty>();
-  if (w == nullptr) return;
-  int32_t percent = 0, disks = 0, folders = 0, files = 0;
-  ApiGetSearchCounts(w->DBaseHandle, percent, disks, folders, files);
-  w->Gauge1->SetProgress(percent);
+void TFormSearchEmpty::progress(const ProgressCounts& counts, bool& abort) {
+  Gauge1->SetProgress(counts.percent);
   letEventsRun();
-  abort = w->cancelRequested();
+  abort = cancelRequested();
 }
 
 }  // namespace vellomar

@@ -36,6 +36,7 @@ class TSearchRunWindow : public TProgressWindow {
   virtual const char* nothingFoundText() const = 0;
 
   int runJob() override;
+  TDBase* countedHandle() const override { return DBaseHandle; }
   void reportFailure(const std::exception& failure) override;
 
  private:
@@ -59,7 +60,7 @@ class TFormSearchName : public TSearchRunWindow {
   const char* nothingFoundText() const override { return "No file found."; }
 
  private:
-  static void progress(bool& abort);
+  void progress(const ProgressCounts& counts, bool& abort) override;
 };
 
 // "Searching...": the free space of every disk of DBaseHandle, with the share of disks done.
@@ -75,7 +76,7 @@ class TFormSearchEmpty : public TSearchRunWindow {
   const char* nothingFoundText() const override { return "No disk found."; }
 
  private:
-  static void progress(bool& abort);
+  void progress(const ProgressCounts& counts, bool& abort) override;
 };
 
 }  // namespace vellomar

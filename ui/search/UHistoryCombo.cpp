@@ -4,9 +4,9 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include "foundation/UIniFile.h"
 #include "foundation/UShortString.h"
 #include "ui/common/UDialogHelp.h"
-#include "ui/common/UIniFile.h"
 #include "ui/search/USearchRequest.h"
 
 namespace vellomar {

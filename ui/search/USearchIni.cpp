@@ -1,6 +1,6 @@
 #include "ui/search/USearchIni.h"
 
-#include "ui/common/UIniFile.h"
+#include "foundation/UIniFile.h"
 
 namespace vellomar {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/common/UIniFile.h"
+#include "foundation/UIniFile.h"
 #include "ui/settings/UGlobalOptions.h"
 
 namespace vellomar {

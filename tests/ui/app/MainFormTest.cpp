@@ -16,11 +16,11 @@
 #include <filesystem>
 
 #include "engine/UApi.h"
+#include "foundation/UIniFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/app/FAbout.h"
-#include "ui/common/UIniFile.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/settings/FSettings.h"
 

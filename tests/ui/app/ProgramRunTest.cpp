@@ -6,8 +6,8 @@
 #include <QSignalSpy>
 #include <filesystem>
 
+#include "foundation/UIniFile.h"
 #include "tests/support/TempFolder.h"
-#include "ui/common/UIniFile.h"
 
 namespace vellomar {
 namespace {

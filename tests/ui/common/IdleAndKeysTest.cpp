@@ -112,8 +112,8 @@ class JobWindow : public TProgressWindow {
 
  protected:
   int runJob() override {
-    SetCallbacks(nullptr, nullptr, nullptr, nullptr, nullptr, &TProgressWindow::abortRequested);
-    callbacksSet = CallbackAbort == &TProgressWindow::abortRequested;
+    SetCallbacks(nullptr, nullptr, nullptr, nullptr, nullptr, &ProgressContext::abort);
+    callbacksSet = CallbackAbort == &ProgressContext::abort;
     if (fail) throw EKstvNormalException("Disk is full.");
     QTimer::singleShot(0, this, [this] { QTest::keyClick(this, Qt::Key_Escape); });
     while (!CallbackAbort()) letEventsRun();
@@ -128,7 +128,7 @@ TEST(ProgressWindow, CancelOnlyAsksTheJobToStop) {
   EXPECT_EQ(w.exec(), QDialog::Accepted);  // the job ends itself, with its own result
   EXPECT_TRUE(w.callbacksSet);
   EXPECT_TRUE(w.sawCancel);
-  EXPECT_NE(CallbackAbort, &TProgressWindow::abortRequested);  // reset after the job
+  EXPECT_NE(CallbackAbort, &ProgressContext::abort);  // reset after the job
   EXPECT_TRUE(test::recorder().boxes.empty());
 }
 
@@ -137,7 +137,7 @@ TEST(ProgressWindow, AFailedJobIsReportedAndClosesTheWindow) {
   JobWindow w;
   w.fail = true;
   EXPECT_EQ(w.exec(), QDialog::Rejected);
-  EXPECT_NE(CallbackAbort, &TProgressWindow::abortRequested);
+  EXPECT_NE(CallbackAbort, &ProgressContext::abort);
   ASSERT_EQ(test::recorder().boxes.size(), 1u);
   EXPECT_EQ(test::recorder().boxes[0].text, "Disk is full.");
 }

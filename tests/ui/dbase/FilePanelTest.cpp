@@ -248,8 +248,8 @@ TEST_F(FilePanelTest, HintShowsOnRestAndHidesOnMove) {
   goToPath("\\");
   QPoint cursor;
   qint64 now = 1000;
-  files().cursorPosition = [&cursor] { return cursor; };
-  files().tickCount = [&now] { return now; };
+  files().hintRest().cursorPosition = [&cursor] { return cursor; };
+  files().hintRest().tickCount = [&now] { return now; };
   const auto rest = [&](QPoint at) {
     cursor = at;
     QTest::mouseMove(files().viewport(), at);

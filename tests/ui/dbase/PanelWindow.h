@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
+#include "foundation/UIniFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/dbase/PanelCatalogue.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
-#include "ui/common/UIniFile.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/dbase/FDiskPanel.h"
 #include "ui/dbase/FFilePanel.h"

@@ -9,11 +9,11 @@
 #include <memory>
 
 #include "engine/UApi.h"
+#include "foundation/UIniFile.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/print/PrintedPdf.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
-#include "ui/common/UIniFile.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/dbase/FDBasePopups.h"
 #include "ui/settings/FSettings.h"

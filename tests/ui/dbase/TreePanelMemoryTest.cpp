@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/UIniFile.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/TempFolder.h"
-#include "ui/common/UIniFile.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/dbase/FTreePanel.h"
 #include "ui/settings/FSettings.h"

@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "engine/UApi.h"
+#include "tests/export/ExportCatalogue.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/dbruns/RunCatalogues.h"
-#include "tests/ui/export/ExportCatalogue.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
 #include "ui/common/UPieGauge.h"

@@ -11,11 +11,11 @@
 #include <QTest>
 
 #include "foundation/UBaseUtils.h"
+#include "foundation/UIniFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/HelpKeys.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
-#include "ui/common/UIniFile.h"
 #include "ui/common/UPieGauge.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/dialogs/FDescription.h"

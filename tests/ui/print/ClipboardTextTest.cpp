@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/UApi.h"
+#include "tests/export/ExportCatalogue.h"
 #include "tests/support/CatalogueBuilder.h"
-#include "tests/ui/export/ExportCatalogue.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "ui/print/UClipboardText.h"
 

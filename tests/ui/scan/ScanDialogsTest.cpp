@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "foundation/UIniFile.h"
 #include "platform/PLibrary.h"
 #include "platform/PPaths.h"
 #include "tests/platform/FixtureMachine.h"
@@ -18,7 +19,6 @@
 #include "tests/ui/support/HelpKeys.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
-#include "ui/common/UIniFile.h"
 #include "ui/common/UPieGauge.h"
 #include "ui/drives/FSelectFolder.h"
 #include "ui/drives/UDrives.h"
@@ -297,10 +297,7 @@ class ScanProgressTest : public ::testing::Test {
     ASSERT_TRUE(ApiCreateDBase(ShortString(path)));
     ShortString error;
     ASSERT_TRUE(ApiOpenDBase(ShortString(path), false, db_, error)) << error.str();
-    dialog_.DBaseHandle = db_;
-    dialog_.Drive = (*system)[0];
-    dialog_.DiskName = "Docs";
-    dialog_.ScanPath = *system;
+    dialog_.Request = {db_, (*system)[0], "Docs", "", *system};
   }
   void TearDown() override {
     if (db_ != nullptr) ApiCloseDBase(db_, false);
@@ -410,20 +407,20 @@ TEST_F(ScanProgressTest, ALongPathKeepsTheWindowsWidthAndShowsItsLinuxEnd) {
 
 TEST_F(ScanProgressTest, PhaseLineAndGaugeFollowTheEngine) {
   // The callbacks act on the window that runs; outside a scan they change nothing.
-  TFormScanProgress::ShowPercent(2, 50);
+  CallbackPercent(2, 50);
   EXPECT_TRUE(dialog_.LabelDoing->text().isEmpty());
 
   scanArchives(kScanArchivesPrompt);
   std::vector<std::string> seen;
   onNextDialog<TFormScanArchive>([&](TFormScanArchive& archive) {
-    TFormScanProgress::ShowPercent(1, 0);
+    CallbackPercent(1, 0);
     seen.push_back(dialog_.LabelDoing->text().toStdString() +
                    (dialog_.Gauge->isVisible() ? " gauge" : ""));
-    TFormScanProgress::ShowPercent(2, 40);
+    CallbackPercent(2, 40);
     seen.push_back(dialog_.LabelDoing->text().toStdString() +
                    (dialog_.Gauge->isVisible() ? " gauge " : " ") +
                    std::to_string(dialog_.Gauge->Progress()));
-    TFormScanProgress::ShowPercent(7, 90);
+    CallbackPercent(7, 90);
     seen.push_back(dialog_.LabelDoing->text().toStdString() +
                    (dialog_.Gauge->isVisible() ? " gauge" : ""));
     click(buttonNamed(archive, "No for all"));

@@ -75,7 +75,7 @@ TEST_F(ScanFromMenuTest, RescanThroughTheDialogReplacesTheDiskAndCancelKeepsIt) 
   ApiSetLocalOptions(db_->GetDBaseHandle(), db_->localOptions());
   onNextDialog<TFormScanFolder>([](TFormScanFolder& dialog) {
     onNextDialog<TFormScanArchive>([](TFormScanArchive& archive) {
-      auto* progress = qobject_cast<TFormScanProgress*>(TProgressWindow::running());
+      auto* progress = qobject_cast<TFormScanProgress*>(archive.parentWidget());
       ASSERT_NE(progress, nullptr);
       QTest::mouseClick(progress->ButtonCancel, Qt::LeftButton, {});
       QTest::keyClick(&archive, Qt::Key_Return);

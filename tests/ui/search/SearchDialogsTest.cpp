@@ -15,10 +15,10 @@
 #include <functional>
 
 #include "foundation/UBaseUtils.h"
+#include "foundation/UIniFile.h"
 #include "tests/ui/support/HelpKeys.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
-#include "ui/common/UIniFile.h"
 #include "ui/search/FFindFileDlg.h"
 #include "ui/search/FMoreOptions.h"
 #include "ui/search/UHistoryCombo.h"

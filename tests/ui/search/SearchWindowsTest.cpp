@@ -316,8 +316,8 @@ TEST_F(SearchWindows, DescriptionBalloonOverARestingMouse) {
   TFormFoundFileList& list = *foundFiles();
   qint64 now = 1000;
   QPoint mouse;
-  list.tickCount = [&now] { return now; };
-  list.cursorPosition = [&mouse] { return mouse; };
+  list.hintRest().tickCount = [&now] { return now; };
+  list.hintRest().cursorPosition = [&mouse] { return mouse; };
   int32_t described = -1;
   for (int32_t i = 0; i < static_cast<int32_t>(list.lines().size()); ++i) {
     if (!list.lines()[static_cast<size_t>(i)].ShortDesc.empty()) described = i;

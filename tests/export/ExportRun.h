@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "engine/UApiSearch.h"
+#include "export/UExport.h"
 #include "tests/support/TempFolder.h"
-#include "ui/export/UExport.h"
 
 namespace vellomar::testing {
 

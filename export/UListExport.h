@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "engine/UApiTypes.h"
-#include "ui/export/UExport.h"
+#include "export/UExport.h"
 
 namespace vellomar {
 

@@ -1,4 +1,4 @@
-#include "ui/export/UFileLine.h"
+#include "export/UFileLine.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "ui/common/UIniFile.h"
+#include "foundation/UIniFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "ui/export/UListExport.h"
+#include "export/UListExport.h"
 
 #include <string>
 

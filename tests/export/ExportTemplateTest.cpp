@@ -3,9 +3,9 @@
 #include <string>
 
 #include "engine/UApi.h"
-#include "tests/ui/export/ExportCatalogue.h"
-#include "tests/ui/export/ExportRun.h"
-#include "ui/export/UExport.h"
+#include "export/UExport.h"
+#include "tests/export/ExportCatalogue.h"
+#include "tests/export/ExportRun.h"
 
 namespace vellomar {
 namespace {

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "engine/UApi.h"
-#include "tests/ui/export/ExportCatalogue.h"
-#include "tests/ui/export/ExportReaders.h"
-#include "tests/ui/export/ExportRun.h"
-#include "ui/export/UExport.h"
-#include "ui/export/UListExport.h"
+#include "export/UExport.h"
+#include "export/UListExport.h"
+#include "tests/export/ExportCatalogue.h"
+#include "tests/export/ExportReaders.h"
+#include "tests/export/ExportRun.h"
 
 namespace vellomar {
 namespace {

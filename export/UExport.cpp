@@ -1,4 +1,4 @@
-#include "ui/export/UExport.h"
+#include "export/UExport.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine/UApi.h"
+#include "export/UFileLine.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "platform/PText.h"
-#include "ui/export/UFileLine.h"
 
 namespace vellomar {
 
