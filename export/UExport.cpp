@@ -679,17 +679,21 @@ void ExportFolderBegin(TDBaseExport& e) {
 }
 
 void ExportAddFile(TDBaseExport& e) {
-  const ShortString key = MakeFileSortKey(FileData, FileLineKind(FileData), FormatOptions.SortCrit,
-                                          FormatOptions.Reverse);
   ExportFolderFile& file = e.FolderFiles.emplace_back();
   file.Data = FileData.Data;
   file.NameOffset = static_cast<uint32_t>(e.FolderText.size());
   file.NameLength = static_cast<uint16_t>(FileData.Name.length());
   e.FolderText.append(FileData.Name.view());
-  file.KeyOffset = static_cast<uint32_t>(e.FolderText.size());
-  file.KeyLength = static_cast<uint16_t>(key.length());
-  e.FolderText.append(key.view());
-  if (e.FolderKeysAscii && asciiCollationKey(key.view(), e.AsciiKey)) {
+  // Cut as the file list's keys are, to a short string.
+  const size_t keyOffset = e.FolderText.size();
+  AppendFileSortKey(e.FolderText, FileData, FileLineKind(FileData), FormatOptions.SortCrit,
+                    FormatOptions.Reverse);
+  const std::string_view key = std::string_view(e.FolderText).substr(keyOffset);
+  e.FolderText.resize(keyOffset + utf8CutLength(key, ShortString::kMaxLength));
+  file.KeyOffset = static_cast<uint32_t>(keyOffset);
+  file.KeyLength = static_cast<uint16_t>(e.FolderText.size() - keyOffset);
+  if (e.FolderKeysAscii &&
+      asciiCollationKey(std::string_view(e.FolderText).substr(keyOffset), e.AsciiKey)) {
     file.AsciiKeyOffset = static_cast<uint32_t>(e.FolderText.size());
     file.AsciiKeyLength = static_cast<uint16_t>(e.AsciiKey.size());
     e.FolderText.append(e.AsciiKey);
