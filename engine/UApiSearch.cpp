@@ -63,30 +63,51 @@ int32_t ApiFoundCount(TDBase* handle) {
   return requireDBase(handle).Search.Found.Count();
 }
 
+bool ApiViewFoundItem(TDBase* handle, int32_t index, TFoundItemView& view) {
+  TDBase& h = requireDBase(handle);
+  SearchState& state = h.Search;
+  if (index < 0 || index >= state.Found.Count()) return false;
+  const TFoundItem& item = *state.Found.ItemAt(index);
+  const std::string_view path = item.folderPath();
+  if (path.size() <= static_cast<size_t>(ShortString::kMaxLength)) {
+    view.FolderPath = path;
+  } else {
+    state.ViewedPath = CutPathToTail(path, ShortString::kMaxLength);
+    view.FolderPath = state.ViewedPath.view();
+  }
+  view.DiskName = utf8Prefix(item.diskName(), ShortString::kMaxLength);
+  if (item.DescInBlock) {
+    ReadShortDesc(h, h.DescCache, item.DescOffset, item.DescStart, ShortString::kMaxLength,
+                  state.ViewedDesc);
+    view.ShortDesc = state.ViewedDesc.view();
+  } else {
+    view.ShortDesc = utf8Prefix(item.ShortDesc, ShortString::kMaxLength);
+  }
+  view.Name = utf8Prefix(item.Name, ShortString::kMaxLength);
+  view.Data = TFileRecord{};
+  view.Data.Ext = item.Ext;
+  view.Data.Size = item.Size;
+  view.Data.DateTime = item.DateTime;
+  view.Data.Attr = item.Attr;
+  view.Data.DescOffset = item.DescOffset;
+  view.EntryOffset = item.EntryOffset;
+  return true;
+}
+
 bool ApiGetFoundItem(TDBase* handle, int32_t index, TOneFile& record, ShortString& diskName,
                      ShortString& folderPath, ShortString& shortDesc, int diskNameCapacity,
                      int folderPathCapacity, int shortDescCapacity) {
-  TDBase& h = requireDBase(handle);
-  const TFileSearchCol& found = h.Search.Found;
-  if (index < 0 || index >= found.Count()) return false;
-  const TFoundItem& item = *found.ItemAt(index);
+  TFoundItemView view;
+  if (!ApiViewFoundItem(handle, index, view)) return false;
   record = TOneFile{};
-  folderPath = CutPathToTail(item.folderPath(), folderPathCapacity);
-  diskName = cutTo(item.diskName(), diskNameCapacity);
-  if (item.DescInBlock) {
-    ReadShortDesc(h, h.DescCache, item.DescOffset, item.DescStart, ShortString::kMaxLength,
-                  shortDesc);
-    shortDesc = cutTo(shortDesc.view(), shortDescCapacity);
-  } else {
-    shortDesc = cutTo(item.ShortDesc, shortDescCapacity);
-  }
-  record.Name = ShortString(item.Name);
-  record.Data.Ext = item.Ext;
-  record.Data.Size = item.Size;
-  record.Data.DateTime = item.DateTime;
-  record.Data.Attr = item.Attr;
-  record.Data.DescOffset = item.DescOffset;
-  record.EntryOffset = item.EntryOffset;
+  // Cut from the whole path: a cut of the viewed cut could keep less.
+  folderPath = CutPathToTail(requireDBase(handle).Search.Found.ItemAt(index)->folderPath(),
+                             folderPathCapacity);
+  diskName = cutTo(view.DiskName, diskNameCapacity);
+  shortDesc = cutTo(view.ShortDesc, shortDescCapacity);
+  record.Name = ShortString(view.Name);
+  record.Data = view.Data;
+  record.EntryOffset = view.EntryOffset;
   return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
@@ -34,6 +35,20 @@ bool ApiGetFoundItem(TDBase* handle, int32_t index, TOneFile& record, ShortStrin
                      int diskNameCapacity = ShortString::kMaxLength,
                      int folderPathCapacity = ShortString::kMaxLength,
                      int shortDescCapacity = ShortString::kMaxLength);
+
+// A found item read in place, its texts cut as ApiGetFoundItem cuts them at full capacity. The
+// texts view the found items and the handle, so they hold until the next view or until the
+// found items change; the items of one folder view the same disk name and folder path.
+struct TFoundItemView {
+  TFileRecord Data;
+  int32_t EntryOffset = 0;
+  std::string_view Name;
+  std::string_view DiskName;
+  std::string_view FolderPath;
+  std::string_view ShortDesc;
+};
+// An index outside the found items answers false and changes nothing.
+bool ApiViewFoundItem(TDBase* handle, int32_t index, TFoundItemView& view);
 
 void ApiSearchFreeSpace(TDBase* handle);
 

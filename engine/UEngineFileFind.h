@@ -88,6 +88,9 @@ struct SearchState {
   TProgressCallback Progress = DefaultProgressCallback;
   TPrintCallbacks Print;
   TExportCallbacks Export;
+  // The texts of the last found item viewed that could not be viewed in place.
+  ShortString ViewedPath;
+  ShortString ViewedDesc;
 };
 
 // Zeroes the disk, folder and file counters and the damage counter and clears abort: every

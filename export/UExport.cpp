@@ -66,14 +66,6 @@ namespace {
 
 constexpr std::string_view kValidMarker = "vellomar export format";
 
-// A file of the folder being written, kept until the folder ends so that its files go out
-// in their sort order.
-class TExportedFile : public TPlainObject {
- public:
-  explicit TExportedFile(const TOneFile& entry) : Entry(entry) {}
-  TOneFile Entry;
-};
-
 bool isBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
@@ -280,6 +272,39 @@ std::vector<ExportPiece> parseSection(const TDBaseExport& e, std::string_view te
   return pieces;
 }
 
+void clearFolderFiles(TDBaseExport& e) {
+  e.FolderFiles.clear();
+  e.FolderText.clear();
+  e.FolderOrder.clear();
+  e.FolderKeysAscii = true;
+}
+
+// By key as the windows compare names (through the ASCII collation keys, which compare as bytes,
+// where every key has one), the newest or largest first where the order is reversed; of files
+// with the same key, the one that came later goes first.
+void sortFolderFiles(TDBaseExport& e) {
+  const std::string_view text = e.FolderText;
+  const std::vector<ExportFolderFile>& files = e.FolderFiles;
+  const bool ascii = e.FolderKeysAscii;
+  const bool reverse = FormatOptions.Reverse;
+  e.FolderOrder.resize(files.size());
+  for (size_t i = 0; i < files.size(); ++i) e.FolderOrder[i] = static_cast<int32_t>(i);
+  std::sort(e.FolderOrder.begin(), e.FolderOrder.end(), [&](int32_t a, int32_t b) {
+    const ExportFolderFile& fa = files[a];
+    const ExportFolderFile& fb = files[b];
+    int order = 0;
+    if (ascii) {
+      order = text.substr(fa.AsciiKeyOffset, fa.AsciiKeyLength)
+                  .compare(text.substr(fb.AsciiKeyOffset, fb.AsciiKeyLength));
+    } else {
+      order = compareText(text.substr(fa.KeyOffset, fa.KeyLength),
+                          text.substr(fb.KeyOffset, fb.KeyLength));
+    }
+    if (order != 0) return reverse ? order > 0 : order < 0;
+    return a > b;
+  });
+}
+
 void resetExport(TDBaseExport& e, TDBase* db) {
   e.IdentifierBegin = "<<";
   e.IdentifierEnd = ">>";
@@ -292,6 +317,7 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   e.FileFilter.clear();
   e.ExcludeChars.clear();
   e.ReplaceChars.clear();
+  e.Filter = ExportCharFilter{};
   e.Escape = ExportEscape::kNone;
   e.CsvDelimiter = ',';
   e.BytesWritten = 0;
@@ -302,10 +328,89 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   e.setValue(kVarCrLf, "\r\n");
   e.setValue(kVarTab, "\t");
   e.setValue(kVarSpace, " ");
-  e.FileList.Clear();
-  e.FileList.SetSorted(true);
-  e.FileList.SetDuplicates(TKStringList::kDuplicatesAccept);
+  clearFolderFiles(e);
   e.DBase = db;
+}
+
+std::string_view filteredChar(const ExportCharFilter& f, std::string_view c) {
+  for (const std::string& x : f.Excluded) {
+    if (c == x) {
+      c = " ";
+      break;
+    }
+  }
+  for (size_t p = 0; p + 1 < f.Pairs.size(); p += 2) {
+    if (c == f.Pairs[p]) c = f.Pairs[p + 1];
+  }
+  return c;
+}
+
+void prepareFilter(TDBaseExport& e) {
+  ExportCharFilter& f = e.Filter;
+  f = ExportCharFilter{};
+  f.Active = !e.ExcludeChars.empty() || !e.ReplaceChars.empty();
+  for (std::string_view c : splitChars(e.ExcludeChars)) f.Excluded.emplace_back(c);
+  for (std::string_view c : splitChars(e.ReplaceChars)) f.Pairs.emplace_back(c);
+  for (size_t code = 0; code < f.Ascii.size(); ++code) {
+    const char c = static_cast<char>(code);
+    f.Ascii[code] = filteredChar(f, std::string_view(&c, 1));
+    f.Kept[code] = f.Ascii[code] == std::string_view(&c, 1);
+  }
+}
+
+// Text that is not plain ASCII: made valid UTF-8 first, then filtered character by character.
+void appendFilteredText(const ExportCharFilter& f, std::string_view raw, std::string& out) {
+  const std::string text = textAsUtf8(raw);
+  if (!f.Active) {
+    out.append(text);
+    return;
+  }
+  for (std::string_view rest = text; !rest.empty();) {
+    const size_t n = charLength(rest);
+    const auto lead = static_cast<unsigned char>(rest[0]);
+    if (lead < 0x80) {
+      out.append(f.Ascii[lead]);
+    } else {
+      out.append(filteredChar(f, rest.substr(0, n)));
+    }
+    rest.remove_prefix(n);
+  }
+}
+
+bool isPlainAscii(std::string_view text) {
+  unsigned char high = 0;
+  for (char c : text) high |= static_cast<unsigned char>(c);
+  return high < 0x80;
+}
+
+// As FilterExportValue, appended to out. Plain ASCII, nearly every value, is already UTF-8 and
+// goes through the filter's table in one pass.
+void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& out) {
+  const ExportCharFilter& f = e.Filter;
+  if (!f.Active) {
+    if (isPlainAscii(raw)) {
+      out.append(raw);
+    } else {
+      appendFilteredText(f, raw, out);
+    }
+    return;
+  }
+  const size_t start = out.size();
+  size_t i = 0;
+  while (i < raw.size()) {
+    size_t kept = i;
+    while (kept < raw.size() && f.Kept[static_cast<unsigned char>(raw[kept])]) ++kept;
+    out.append(raw.substr(i, kept - i));
+    if (kept == raw.size()) return;
+    const auto code = static_cast<unsigned char>(raw[kept]);
+    if (code >= 0x80) {
+      out.resize(start);
+      appendFilteredText(f, raw, out);
+      return;
+    }
+    out.append(f.Ascii[code]);
+    i = kept + 1;
+  }
 }
 
 // The constant ones (line break, tab, blank) keep their values.
@@ -313,16 +418,15 @@ void clearValues(TDBaseExport& e, int first, int last) {
   for (int v = first; v <= last && v < kVarCrLf; ++v) e.Variables[v - 1].Value.clear();
 }
 
+// Into the value's own text, whose room is kept from line to line.
 void setFiltered(TDBaseExport& e, int variable, std::string_view text) {
-  e.setValue(variable, FilterExportValue(e, text));
+  std::string& value = e.Variables[variable - 1].Value;
+  value.clear();
+  appendFiltered(e, text, value);
 }
 
-std::string size64(int64_t bytes) {
-  return FormatSize64(bytes).str();
-}
-
-std::string thousands(int32_t n) {
-  return FormatThousands(n).str();
+void setPlain(TDBaseExport& e, int variable, std::string_view text) {
+  e.Variables[variable - 1].Value.assign(text);
 }
 
 std::string percentFree(int32_t freeKB, int32_t sizeKB) {
@@ -363,24 +467,31 @@ std::string shortDescription(const TDBaseExport& e, int32_t offset) {
   return text.str();
 }
 
-void setFileValues(TDBaseExport& e, const TOneFile& entry) {
+void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& data) {
   clearValues(e, kVarFileName, kVarDesc);
-  setFiltered(e, kVarFileName, entry.Name.str() + std::string(entry.Data.Ext.view()));
-  std::string size;
-  if (entry.Name.view() != "..") {
-    size = (entry.Data.Attr & kAttrFolder) != 0
-               ? "(folder)"
-               : FormatFileSize(entry.Data.Size, FormatOptions.SizeInKB).str();
+  const std::string_view ext = data.Ext.view();
+  if (isPlainAscii(name) && isPlainAscii(ext)) {
+    setFiltered(e, kVarFileName, name);
+    appendFiltered(e, ext, e.Variables[kVarFileName - 1].Value);
+  } else {
+    // Name and extension decoded as one text, as the windows show the full name.
+    setFiltered(e, kVarFileName, std::string(name).append(ext));
   }
-  setFiltered(e, kVarFileSize, size);
-  const auto dateTime = static_cast<uint32_t>(entry.Data.DateTime);
+  if (name == "..") {
+    setFiltered(e, kVarFileSize, {});
+  } else if ((data.Attr & kAttrFolder) != 0) {
+    setFiltered(e, kVarFileSize, "(folder)");
+  } else {
+    setFiltered(e, kVarFileSize, FormatFileSize(data.Size, FormatOptions.SizeInKB).view());
+  }
+  const auto dateTime = static_cast<uint32_t>(data.DateTime);
   if (dateTime != 0) {
-    e.setValue(kVarFileDate, FormatDosDate(dateTime).str());
-    e.setValue(kVarFileTime, FormatDosTime(dateTime, FormatOptions.ShowSeconds).str());
+    setPlain(e, kVarFileDate, FormatDosDate(dateTime).view());
+    setPlain(e, kVarFileTime, FormatDosTime(dateTime, FormatOptions.ShowSeconds).view());
   }
-  if (entry.Data.DescOffset != 0 && e.DBase != nullptr) {
-    setFiltered(e, kVarShortDesc, shortDescription(e, entry.Data.DescOffset));
-    setFiltered(e, kVarDesc, fullDescription(e, entry.Data.DescOffset));
+  if (data.DescOffset != 0 && e.DBase != nullptr) {
+    setFiltered(e, kVarShortDesc, shortDescription(e, data.DescOffset));
+    setFiltered(e, kVarDesc, fullDescription(e, data.DescOffset));
   }
 }
 
@@ -429,6 +540,7 @@ void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db) {
         asciiLower(e.IdentifierBegin + std::string(kExportVariableNames[v - 1]) + e.IdentifierEnd);
   }
   for (int s = 0; s < kExportSectionCount; ++s) e.Parsed[s] = parseSection(e, e.Sections[s]);
+  prepareFilter(e);
 }
 
 void OpenExportOutput(TDBaseExport& e, std::string_view fileName) {
@@ -436,7 +548,7 @@ void OpenExportOutput(TDBaseExport& e, std::string_view fileName) {
 }
 
 void CloseExportOutput(TDBaseExport& e) {
-  e.FileList.Clear();
+  clearFolderFiles(e);
   try {
     e.Output.Flush();
   } catch (...) {
@@ -447,24 +559,8 @@ void CloseExportOutput(TDBaseExport& e) {
 }
 
 std::string FilterExportValue(const TDBaseExport& e, std::string_view raw) {
-  const std::string text = textAsUtf8(raw);
-  if (e.ExcludeChars.empty() && e.ReplaceChars.empty()) return text;
-  const std::vector<std::string_view> excluded = splitChars(e.ExcludeChars);
-  const std::vector<std::string_view> pairs = splitChars(e.ReplaceChars);
   std::string out;
-  out.reserve(text.size());
-  for (std::string_view c : splitChars(text)) {
-    for (std::string_view x : excluded) {
-      if (c == x) {
-        c = " ";
-        break;
-      }
-    }
-    for (size_t p = 0; p + 1 < pairs.size(); p += 2) {
-      if (c == pairs[p]) c = pairs[p + 1];
-    }
-    out.append(c);
-  }
+  appendFiltered(e, raw, out);
   return out;
 }
 
@@ -490,9 +586,10 @@ void appendCsvField(std::string& out, std::string_view field, char delimiter) {
 
 }  // namespace
 
-std::string ExpandExportSection(const TDBaseExport& e, int section) {
+namespace {
+
+void appendSection(const TDBaseExport& e, int section, std::string& out) {
   const std::vector<ExportPiece>& pieces = e.Parsed[section - 1];
-  std::string out;
   for (size_t i = 0; i < pieces.size(); ++i) {
     const ExportPiece& piece = pieces[i];
     if (!isValuePiece(piece) || e.Escape == ExportEscape::kNone) {
@@ -507,14 +604,22 @@ std::string ExpandExportSection(const TDBaseExport& e, int section) {
       appendCsvField(out, field, e.CsvDelimiter);
     }
   }
+}
+
+}  // namespace
+
+std::string ExpandExportSection(const TDBaseExport& e, int section) {
+  std::string out;
+  appendSection(e, section, out);
   return out;
 }
 
 void WriteExportSection(TDBaseExport& e, int section) {
   if (e.Parsed[section - 1].empty()) return;
-  const std::string text = ExpandExportSection(e, section);
-  e.Output.Write(text.data(), text.size());
-  e.BytesWritten += text.size();
+  e.Line.clear();
+  appendSection(e, section, e.Line);
+  e.Output.Write(e.Line.data(), e.Line.size());
+  e.BytesWritten += e.Line.size();
 }
 
 void ExportDBaseBegin(TDBaseExport& e) {
@@ -534,19 +639,19 @@ void ExportDiskBegin(TDBaseExport& e) {
   const TDiskData& d = DiskData;
   setFiltered(e, kVarDiskName, d.DiskName);
   // kB counts of large disks pass 2^31 bytes: worked in 64 bits.
-  setFiltered(e, kVarDiskSizeKB, size64(int64_t{d.SizeKB} * 1024));
-  setFiltered(e, kVarDiskFreeKB, size64(int64_t{d.FreeKB} * 1024));
+  setFiltered(e, kVarDiskSizeKB, FormatSize64(int64_t{d.SizeKB} * 1024).view());
+  setFiltered(e, kVarDiskFreeKB, FormatSize64(int64_t{d.FreeKB} * 1024).view());
   e.setValue(kVarDiskFreePercent, percentFree(d.FreeKB, d.SizeKB));
-  setFiltered(e, kVarFolders, thousands(d.Folders));
-  setFiltered(e, kVarFiles, thousands(d.Files));
-  setFiltered(e, kVarArchives, thousands(d.Archives));
-  setFiltered(e, kVarTotalFilesInArchives, thousands(d.FilesInArchives));
-  setFiltered(e, kVarTotalFoldersInArchives, thousands(d.FoldersInArchives));
-  setFiltered(e, kVarTotalDataSize, size64(d.DataSize));
+  setFiltered(e, kVarFolders, FormatThousands(d.Folders).view());
+  setFiltered(e, kVarFiles, FormatThousands(d.Files).view());
+  setFiltered(e, kVarArchives, FormatThousands(d.Archives).view());
+  setFiltered(e, kVarTotalFilesInArchives, FormatThousands(d.FilesInArchives).view());
+  setFiltered(e, kVarTotalFoldersInArchives, FormatThousands(d.FoldersInArchives).view());
+  setFiltered(e, kVarTotalDataSize, FormatSize64(d.DataSize).view());
   setFiltered(e, kVarOriginalPath, d.ScannedPath);
   setFiltered(e, kVarVolumeLabel, d.VolumeLabel);
-  setFiltered(e, kVarPhysSize, size64(d.PhysSize));
-  setFiltered(e, kVarArchSize, size64(d.ArchSize));
+  setFiltered(e, kVarPhysSize, FormatSize64(d.PhysSize).view());
+  setFiltered(e, kVarArchSize, FormatSize64(d.ArchSize).view());
   // Like a file's date, a disk without a scan date shows none rather than a date before 1980.
   if (const auto scanned = static_cast<uint32_t>(d.ScanDateTime); scanned != 0) {
     setFiltered(e, kVarScanDate,
@@ -564,30 +669,49 @@ void ExportFolderBegin(TDBaseExport& e) {
   const TFolderData& f = FolderData;
   setFiltered(e, kVarPathToFolder, f.Path);
   setFiltered(e, kVarFolderName, f.Name);
-  setFiltered(e, kVarFolderDataSize, size64(f.DataSize));
-  setFiltered(e, kVarFilesInFolder, thousands(f.Files));
-  setFiltered(e, kVarFoldersInFolder, thousands(f.Folders));
-  setFiltered(e, kVarPhysFolderDataSize, size64(f.PhysDataSize));
-  setFiltered(e, kVarPhysFilesInFolder, thousands(f.PhysFiles));
-  setFiltered(e, kVarPhysFoldersInFolder, thousands(f.PhysFolders));
+  setFiltered(e, kVarFolderDataSize, FormatSize64(f.DataSize).view());
+  setFiltered(e, kVarFilesInFolder, FormatThousands(f.Files).view());
+  setFiltered(e, kVarFoldersInFolder, FormatThousands(f.Folders).view());
+  setFiltered(e, kVarPhysFolderDataSize, FormatSize64(f.PhysDataSize).view());
+  setFiltered(e, kVarPhysFilesInFolder, FormatThousands(f.PhysFiles).view());
+  setFiltered(e, kVarPhysFoldersInFolder, FormatThousands(f.PhysFolders).view());
   WriteExportSection(e, kSecFolderBegin);
 }
 
 void ExportAddFile(TDBaseExport& e) {
-  const ShortString key = MakeFileSortKey(FileData, FileLineKind(FileData), FormatOptions.SortCrit,
-                                          FormatOptions.Reverse);
-  e.FileList.SetDescending(FormatOptions.Reverse);
-  e.FileList.AddObject(key, new TExportedFile(FileData));
+  ExportFolderFile& file = e.FolderFiles.emplace_back();
+  file.Data = FileData.Data;
+  file.NameOffset = static_cast<uint32_t>(e.FolderText.size());
+  file.NameLength = static_cast<uint16_t>(FileData.Name.length());
+  e.FolderText.append(FileData.Name.view());
+  // Cut as the file list's keys are, to a short string.
+  const size_t keyOffset = e.FolderText.size();
+  AppendFileSortKey(e.FolderText, FileData, FileLineKind(FileData), FormatOptions.SortCrit,
+                    FormatOptions.Reverse);
+  const std::string_view key = std::string_view(e.FolderText).substr(keyOffset);
+  e.FolderText.resize(keyOffset + utf8CutLength(key, ShortString::kMaxLength));
+  file.KeyOffset = static_cast<uint32_t>(keyOffset);
+  file.KeyLength = static_cast<uint16_t>(e.FolderText.size() - keyOffset);
+  if (e.FolderKeysAscii &&
+      asciiCollationKey(std::string_view(e.FolderText).substr(keyOffset), e.AsciiKey)) {
+    file.AsciiKeyOffset = static_cast<uint32_t>(e.FolderText.size());
+    file.AsciiKeyLength = static_cast<uint16_t>(e.AsciiKey.size());
+    e.FolderText.append(e.AsciiKey);
+  } else {
+    e.FolderKeysAscii = false;
+  }
 }
 
 void ExportFolderEnd(TDBaseExport& e) {
-  const int32_t n = e.FileList.GetCount();
+  sortFolderFiles(e);
+  const auto n = static_cast<int32_t>(e.FolderFiles.size());
   // A template may ask for no columns or for more than there are entries.
   const int32_t columns = n == 0 ? 1 : std::clamp(e.FileColumns, int32_t{1}, n);
   const int32_t rows = (n + columns - 1) / columns;
   for (int32_t i = 0; i < n; ++i) {
-    const TOneFile& entry = static_cast<TExportedFile*>(e.FileList.GetObject(i))->Entry;
-    setFileValues(e, entry);
+    const ExportFolderFile& entry = e.FolderFiles[e.FolderOrder[i]];
+    setFileValues(e, std::string_view(e.FolderText).substr(entry.NameOffset, entry.NameLength),
+                  entry.Data);
     if (i == 0) WriteExportSection(e, kSecFirstColumnBegin);
     if (i % rows == 0) WriteExportSection(e, kSecEachColumnBegin);
     WriteExportSection(e, kSecFile);
@@ -596,7 +720,7 @@ void ExportFolderEnd(TDBaseExport& e) {
     if (i + 1 == n) WriteExportSection(e, kSecLastColumnEnd);
     ++e.FilesWritten;
   }
-  e.FileList.Clear();
+  clearFolderFiles(e);
   WriteExportSection(e, kSecFolderEnd);
 }
 
@@ -612,7 +736,7 @@ void ExportFoundFile(TDBaseExport& e, const TOneFile& entry) {
   clearValues(e, kVarPathToFolder, kVarDesc);
   setFiltered(e, kVarDiskName, DiskData.DiskName);
   setFiltered(e, kVarFolderName, FolderData.Name);
-  setFileValues(e, entry);
+  setFileValues(e, entry.Name.view(), entry.Data);
   // As the found-files window shows a found disk name: neither size nor date.
   if ((entry.Data.Attr & kAttrFolder) == 0 && entry.Data.Size == 0 && entry.Data.DateTime == 0) {
     setFiltered(e, kVarFileSize, "(disk)");

@@ -9,7 +9,6 @@
 #include "engine/UApiTypes.h"
 #include "engine/UCallbacks.h"
 #include "foundation/UStream.h"
-#include "foundation/UStringList.h"
 
 namespace vellomar {
 
@@ -98,6 +97,28 @@ struct ExportPiece {
 // of the value variables written next to each other, so "<<pathtofolder>><<foldername>>" is one.
 enum class ExportEscape : uint8_t { kNone, kHtml, kCsv };
 
+// ExcludeChars and ReplaceChars worked out once at load: what each ASCII character becomes, by
+// its code, and the characters of both lists for the others.
+struct ExportCharFilter {
+  bool Active = false;
+  std::array<bool, 256> Kept{};        // the ASCII character stays as it is; by byte
+  std::array<std::string, 128> Ascii;  // what each becomes
+  std::vector<std::string> Excluded;
+  std::vector<std::string> Pairs;  // from, to, from, to, ...
+};
+
+// A file of the folder being written: its record, and where its name, its sort key and that
+// key's ASCII collation key (while the folder's keys all have one) lie in the folder's text.
+struct ExportFolderFile {
+  TFileRecord Data;
+  uint32_t NameOffset = 0;
+  uint32_t KeyOffset = 0;
+  uint32_t AsciiKeyOffset = 0;
+  uint16_t NameLength = 0;
+  uint16_t KeyLength = 0;
+  uint16_t AsciiKeyLength = 0;
+};
+
 // A loaded export template with its variable table and output: the one export state of a run.
 struct TDBaseExport {
   std::string IdentifierBegin = "<<";
@@ -111,14 +132,21 @@ struct TDBaseExport {
   // template text.
   std::array<std::vector<ExportPiece>, kExportSectionCount> Parsed;
   TKFileStream Output;
-  // The folder's lines by sort key; the list owns them.
-  TKStringList FileList;
+  // A section's text as it is put together, kept so that a line costs no allocation.
+  std::string Line;
+  // The folder's files, kept until it ends so that they go out in their sort order.
+  std::vector<ExportFolderFile> FolderFiles;
+  std::string FolderText;
+  std::vector<int32_t> FolderOrder;  // positions in FolderFiles, in their sort order
+  bool FolderKeysAscii = true;
+  std::string AsciiKey;  // room for one key as it is made
   TDBase* DBase = nullptr;
   bool Valid = false;
   std::string DefaultExt = "txt";
   std::string FileFilter;
   std::string ExcludeChars;
   std::string ReplaceChars;
+  ExportCharFilter Filter;
   ExportEscape Escape = ExportEscape::kNone;
   char CsvDelimiter = ',';
   uint64_t BytesWritten = 0;

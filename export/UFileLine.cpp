@@ -107,10 +107,11 @@ char FileSortGroup(std::string_view name, std::string_view ext, uint8_t kind, bo
   return reverse ? '1' : '5';
 }
 
-ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criterion, bool reverse) {
+void AppendFileSortKey(std::string& key, const TOneFile& entry, uint8_t kind, uint8_t criterion,
+                       bool reverse) {
   const std::string_view name = entry.Name.view();
   const std::string_view ext = entry.Data.Ext.view();
-  std::string key(1, FileSortGroup(name, ext, kind, reverse));
+  key.push_back(FileSortGroup(name, ext, kind, reverse));
   switch (criterion) {
     case 1:
       key.append(ext).append(name);
@@ -125,6 +126,11 @@ ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criteri
       key.append(name).append(ext);
       break;
   }
+}
+
+ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criterion, bool reverse) {
+  std::string key;
+  AppendFileSortKey(key, entry, kind, criterion, reverse);
   return ShortString(key);
 }
 

@@ -83,6 +83,9 @@ char FileSortGroup(std::string_view name, std::string_view ext, uint8_t kind, bo
 // folders and files in this sequence from the top in either order, then the criterion's text
 // (0 name, 1 extension, 2 time, 3 size; time and size so that the newest or largest comes first).
 ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criterion, bool reverse);
+// The same key appended to key, whole: for a caller that keeps many keys in one text.
+void AppendFileSortKey(std::string& key, const TOneFile& entry, uint8_t kind, uint8_t criterion,
+                       bool reverse);
 
 // A stored 32-bit size, read unsigned: sizes from 2 GiB on are shown as they are, not as
 // negative numbers; in kB mode they take the GB step.

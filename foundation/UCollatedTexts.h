@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,37 +9,40 @@
 
 namespace vellomar {
 
-// Texts collated once for many comparisons in compareText's order. An ASCII text carries its
-// collation key, and the key's first eight bytes as one number, so that most comparisons
-// compare numbers and two ASCII texts compare by their keys; a pair with another text goes
-// through compareText, which agrees with those keys, so the order stays one order. The texts
-// and keys are copied into one buffer.
+// Texts collated once for many comparisons in compareText's order. An ASCII text carries the
+// first sixteen bytes of its collation key as two numbers, so that nearly all comparisons
+// compare numbers; the rest go through compareText, which agrees with those keys, so the order
+// stays one order. The texts are copied into one buffer.
 class CollatedTexts {
  public:
-  void reserve(size_t texts) { texts_.reserve(texts); }
+  // Room for texts of textBytes bytes in all, so that adding them moves nothing.
+  void reserve(size_t texts, size_t textBytes) {
+    texts_.reserve(texts);
+    bytes_.reserve(textBytes);
+  }
   // The text (first and second joined)'s id: the number of texts added before it.
   uint32_t add(std::string_view first, std::string_view second = {});
   int compare(uint32_t a, uint32_t b) const;
   size_t count() const { return texts_.size(); }
-  // Of an ASCII text: a number whose order is compare's wherever two of them differ. A sort
-  // that carries it beside the id decides most pairs without looking the texts up.
-  std::optional<uint64_t> prefix(uint32_t id) const {
+  // Of an ASCII text: numbers whose order is compare's wherever two of them differ. A sort
+  // that carries them beside the id decides most pairs without looking the texts up (texts
+  // that share their first eight key bytes, "txt" and a name's start, rarely share sixteen).
+  using Prefix = std::array<uint64_t, 2>;
+  std::optional<Prefix> prefix(uint32_t id) const {
     const Text& text = texts_[id];
-    return text.ascii ? std::optional<uint64_t>(text.prefix) : std::nullopt;
+    return text.ascii ? std::optional<Prefix>(text.prefix) : std::nullopt;
   }
 
  private:
   struct Text {
-    uint64_t prefix;  // the first eight key bytes, big-endian
-    uint32_t at;      // the text in bytes_, then its key
+    Prefix prefix;  // the first sixteen key bytes, big-endian
+    uint32_t at;    // the text in bytes_
     uint16_t length;
-    uint16_t keyLength;
     bool ascii;
   };
 
   std::vector<Text> texts_;
   std::string bytes_;
-  std::string key_;  // room for making one key
 };
 
 }  // namespace vellomar

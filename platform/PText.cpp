@@ -206,18 +206,18 @@ class Collation {
     return true;
   }
 
-  bool asciiPrefix(std::string_view text, uint64_t& prefix) const {
+  bool asciiPrefix(std::string_view text, std::span<uint64_t> prefix) const {
     if (!asciiFastPath_ || !isAscii(text)) return false;
-    uint64_t value = 0;
-    int taken = 0;
-    for (size_t i = 0; i < text.size() && taken < 8; ++i) {
+    std::fill(prefix.begin(), prefix.end(), 0);
+    const size_t room = 8 * prefix.size();
+    size_t taken = 0;
+    for (size_t i = 0; i < text.size() && taken < room; ++i) {
       const uint8_t rank = asciiRank_[static_cast<unsigned char>(text[i])];
       if (rank != 0) {
-        value = value << 8 | rank;
+        prefix[taken / 8] |= uint64_t{rank} << (8 * (7 - taken % 8));
         ++taken;
       }
     }
-    prefix = taken == 0 ? 0 : value << (8 * (8 - taken));
     return true;
   }
 
@@ -405,7 +405,7 @@ bool asciiCollationKey(std::string_view text, std::string& key) {
   return collation().asciiKey(text, key);
 }
 
-bool asciiCollationPrefix(std::string_view text, uint64_t& prefix) {
+bool asciiCollationPrefix(std::string_view text, std::span<uint64_t> prefix) {
   return collation().asciiPrefix(text, prefix);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,9 +21,13 @@ int compareText(std::string_view a, std::string_view b);
 // with key undefined, otherwise). A key compares only with keys of the same function.
 std::string collationKey(std::string_view text);
 bool asciiCollationKey(std::string_view text, std::string& key);
-// The first eight bytes of asciiCollationKey as one big-endian number, zeros after a shorter
-// key; false, with prefix undefined, where asciiCollationKey would answer false.
-bool asciiCollationPrefix(std::string_view text, uint64_t& prefix);
+// The first eight bytes of asciiCollationKey as one big-endian number (the first 8 * n as n
+// numbers), zeros after a shorter key; false, with prefix undefined, where asciiCollationKey
+// would answer false.
+bool asciiCollationPrefix(std::string_view text, std::span<uint64_t> prefix);
+inline bool asciiCollationPrefix(std::string_view text, uint64_t& prefix) {
+  return asciiCollationPrefix(text, std::span<uint64_t>(&prefix, 1));
+}
 
 // compareText, with texts that it finds equal put in the order of their bytes: a total order
 // for sets that must keep both "Readme" and "README".

@@ -8,6 +8,7 @@
 
 #include "engine/UApi.h"
 #include "engine/UDBase.h"
+#include "foundation/UBaseUtils.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"
 #include "tests/support/SearchFixtures.h"
@@ -75,6 +76,44 @@ TEST_F(ApiSearch, FoundItemsReachTheCallerCutToItsCapacities) {
   EXPECT_EQ(folders, 3);
   ApiClearFound(h);
   EXPECT_FALSE(ApiAnyFound(h));
+}
+
+// Every item's view holds what ApiGetFoundItem gives at full capacity, a folder path longer
+// than 255 bytes cut to its tail as well; the items of one folder view one path.
+TEST(ApiSearchView, ViewsAgreeWithTheItemsCopied) {
+  TestCatalogue c;
+  TDirCollection* folder = &c.newDisk("Deep");
+  for (const char letter : std::string("abcde")) {
+    folder = &TestCatalogue::addFolder(*folder, std::string(60, letter));
+  }
+  const int32_t desc = testing::addDescription(c, "down here");
+  c.setFiles(*folder, {{"bottom.txt", 9, 0x2345, 0x20, desc}, {"other.txt", 3, 0, 0x20, 0}});
+  c.saveDisk();
+  c.trees.Current.reset();
+  TDBase* h = &c.handle;
+  vellomar::ApiSearch(h, testing::fileNameRequest("*.txt"));
+  ASSERT_EQ(ApiFoundCount(h), 2);
+  std::string firstPath;
+  for (int32_t i = 0; i < 2; ++i) {
+    TFoundItemView view;
+    ASSERT_TRUE(ApiViewFoundItem(h, i, view));
+    TOneFile record;
+    ShortString disk, path, text;
+    ASSERT_TRUE(ApiGetFoundItem(h, i, record, disk, path, text));
+    EXPECT_EQ(view.Name, record.Name.view());
+    EXPECT_EQ(view.Data, record.Data);
+    EXPECT_EQ(view.EntryOffset, record.EntryOffset);
+    EXPECT_EQ(view.DiskName, disk.view());
+    EXPECT_EQ(view.FolderPath, path.view());
+    EXPECT_EQ(view.ShortDesc, text.view());
+    EXPECT_TRUE(view.FolderPath.starts_with(kCutPathMarker)) << view.FolderPath;
+    if (i == 0) firstPath = view.FolderPath;
+    EXPECT_EQ(view.FolderPath, firstPath);
+  }
+  TFoundItemView view;
+  view.Name = "kept";
+  EXPECT_FALSE(ApiViewFoundItem(h, 2, view));
+  EXPECT_EQ(view.Name, "kept");
 }
 
 TEST_F(ApiSearch, FreeSpaceFillsTheFoundList) {

@@ -271,6 +271,45 @@ TEST(ExportTemplate, EveryVariableFromTheWalk) {
                      "line two" + constants + "\r\n" + c + "\r\n" + c);
 }
 
+// A folder's files go out in the file list's order, by any criterion and in either direction;
+// names that compare equal come in one order, the same in both directions, and a folder with a
+// name outside ASCII sorts alike.
+TEST(ExportTemplate, FilesGoOutInTheFileListOrder) {
+  testing::fixedDisplay();
+  testing::TestCatalogue cat;
+  TDirCollection& root = cat.newDisk("Sorted");
+  std::vector<testing::FileSpec> files = {{"b.txt", 1, 0},      {"Readme.txt", 2, 0},
+                                          {"README.txt", 3, 0}, {"a.doc", 4, 0},
+                                          {"c.txt", 5, 0},      {"readme.txt", 6, 0}};
+  cat.setFiles(root, files);
+  files.push_back({"\xc3\xa9.txt", 7, 0});
+  cat.setFiles(testing::TestCatalogue::addFolder(root, "other"), files);
+  cat.saveDisk();
+  ASSERT_TRUE(ApiGoToDiskByName(&cat.handle, "Sorted"));
+  const std::string text = std::string(kHeader) + "<<on file>>\n<<filename>><<space>>\n";
+  struct Case {
+    uint8_t criterion;
+    bool reverse;
+    std::string root;
+    std::string other;
+  };
+  const Case cases[] = {
+      {0, false, "other a.doc b.txt c.txt readme.txt README.txt Readme.txt ",
+       "a.doc b.txt c.txt \xc3\xa9.txt readme.txt README.txt Readme.txt "},
+      {0, true, "other readme.txt README.txt Readme.txt c.txt b.txt a.doc ",
+       "readme.txt README.txt Readme.txt \xc3\xa9.txt c.txt b.txt a.doc "},
+      {3, false, "other readme.txt c.txt a.doc README.txt Readme.txt b.txt ",
+       "\xc3\xa9.txt readme.txt c.txt a.doc README.txt Readme.txt b.txt "},
+  };
+  for (const Case& c : cases) {
+    FormatOptions.SortCrit = c.criterion;
+    FormatOptions.Reverse = c.reverse;
+    EXPECT_EQ(walkExport(text, &cat.handle, 1), c.root + c.other)
+        << int{c.criterion} << " " << c.reverse;
+  }
+  FormatOptions = TFormatOptions{};
+}
+
 TEST(ExportTemplate, SizesFrom2GiBOnAreNotNegative) {
   testing::fixedDisplay();
   testing::TestCatalogue cat;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,19 @@ TEST(AsciiCollationPrefix, IsTheKeysFirstEightBytes) {
   }
   uint64_t prefix = 0;
   EXPECT_FALSE(asciiCollationPrefix("abcdefgh\xE9", prefix)) << "a byte past the eighth counts";
+  // Two numbers: the key's bytes eight to fifteen in the second.
+  for (const std::string text : {"abc", "txta0000223_35926", "a b-c.d_e f g h i j"}) {
+    std::string key;
+    ASSERT_TRUE(asciiCollationKey(text, key)) << text;
+    key.resize(16, '\0');
+    std::array<uint64_t, 2> expected{};
+    for (size_t b = 0; b < 16; ++b) {
+      expected[b / 8] = expected[b / 8] << 8 | static_cast<uint8_t>(key[b]);
+    }
+    std::array<uint64_t, 2> words{1, 1};
+    ASSERT_TRUE(asciiCollationPrefix(text, words)) << text;
+    EXPECT_EQ(words, expected) << text;
+  }
 }
 
 TEST(CompareTextThenBytes, KeepsNamesThatDifferOnlyInCase) {

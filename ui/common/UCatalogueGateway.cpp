@@ -211,12 +211,4 @@ int32_t CatalogueGateway::foundCount() const {
   return ApiFoundCount(handle_);
 }
 
-std::optional<CatalogueFoundItem> CatalogueGateway::foundItem(int32_t index) const {
-  CatalogueFoundItem item;
-  if (!ApiGetFoundItem(handle_, index, item.Record, item.Disk, item.Folder, item.ShortDesc)) {
-    return std::nullopt;
-  }
-  return item;
-}
-
 }  // namespace vellomar

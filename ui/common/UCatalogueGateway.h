@@ -30,14 +30,6 @@ struct CatalogueDiskDetails {
   int32_t Index = 0;
 };
 
-// One item of the engine's found list.
-struct CatalogueFoundItem {
-  TOneFile Record;
-  ShortString Disk;
-  ShortString Folder;
-  ShortString ShortDesc;
-};
-
 // What the last walk measured of the names: the longest, the average and the widest.
 struct NameCounts {
   int32_t Longest = 0;
@@ -201,7 +193,10 @@ class CatalogueGateway {
   bool searchFreeSpace(TProgressCallback progress);
   SearchCounts searchCounts() const;
   int32_t foundCount() const;
-  std::optional<CatalogueFoundItem> foundItem(int32_t index) const;
+  // Fills a view the caller reuses item after item: the found list is read on a hot path.
+  bool viewFoundItem(int32_t index, TFoundItemView& item) const {
+    return ApiViewFoundItem(handle_, index, item);
+  }
   void freeFound() { ApiFreeFound(handle_); }
 
  private:

@@ -35,6 +35,10 @@ void TextRanks::rank() {
   std::vector<Entry> ascii;
   std::vector<Entry> others;
   ascii.reserve(texts_.size());
+  size_t textBytes = 0;
+  for (const std::string_view text : texts_) textBytes += text.size();
+  // A key is never longer than its text.
+  bytes.reserve(textBytes);
   for (uint32_t i = 0; i < texts_.size(); ++i) {
     Entry e{0, i, 0, 0, asciiCollationKey(texts_[i], key)};
     if (!e.ascii) {

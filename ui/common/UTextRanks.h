@@ -13,6 +13,7 @@ namespace vellomar {
 class TextRanks {
  public:
   // shared: the text recurs (a disk, a folder, an extension) and is collated only once.
+  void reserve(size_t texts) { texts_.reserve(texts); }
   uint32_t add(std::string_view text, bool shared);
   void rank();
   uint32_t rankOf(uint32_t id) const { return ranks_[id]; }

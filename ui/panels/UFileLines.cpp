@@ -50,7 +50,7 @@ namespace {
 // once per line).
 struct Place {
   uint64_t major;  // the group, then 4294967295 minus the date or size as the key writes it
-  uint64_t prefix;
+  CollatedTexts::Prefix prefix;
   uint32_t index;  // the line's
   uint32_t text;   // the line's text among the collated ones
   bool ascii;
@@ -89,11 +89,17 @@ int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool re
     const std::string_view name = line.Name();
     const std::string_view ext = line.Data.Ext.view();
     place.text = criterion == kSortByName ? texts.add(name, ext) : texts.add(ext, name);
-    const std::optional<uint64_t> prefix = texts.prefix(place.text);
-    place.prefix = prefix.value_or(0);
+    const std::optional<CollatedTexts::Prefix> prefix = texts.prefix(place.text);
+    place.prefix = prefix.value_or(CollatedTexts::Prefix{});
     place.ascii = prefix.has_value();
   };
-  if (!byNumber) texts.reserve(n);
+  if (!byNumber) {
+    size_t textBytes = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      textBytes += lines[i].Name().size() + lines[i].Data.Ext.view().size();
+    }
+    texts.reserve(n, textBytes);
+  }
   std::vector<Place> places;
   places.reserve(n);
   for (uint32_t i = 0; i < n; ++i) {
@@ -103,7 +109,7 @@ int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool re
     if (criterion == kSortBySize) number = UINT32_MAX - static_cast<uint32_t>(line.Data.Size);
     const auto group =
         static_cast<uint64_t>(FileSortGroup(line.Name(), line.Data.Ext.view(), line.Kind, reverse));
-    places.push_back({group << 32 | number, 0, i, 0, false});
+    places.push_back({group << 32 | number, {}, i, 0, false});
     if (!byNumber) collate(places.back());
   }
   // Equal keys keep the engine's order in both directions.

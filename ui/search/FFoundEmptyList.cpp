@@ -44,11 +44,10 @@ void TFormFoundEmptyList::layoutGrid() {
 void TFormFoundEmptyList::FillList(CatalogueGateway& catalogue) {
   lines_.clear();
   std::vector<TOneELine> lines;
-  readFoundItems(catalogue, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
-                                     const ShortString&, const ShortString& text) {
+  readFoundItems(catalogue, [&lines](int32_t i, const TFoundItemView& item) {
     // The free-space search keeps the disk size in the size field and the free space in the
     // date-time field, both in kB.
-    lines.emplace_back(record.Data.Size, record.Data.DateTime, disk.view(), text.view(), i);
+    lines.emplace_back(item.Data.Size, item.Data.DateTime, item.DiskName, item.ShortDesc, i);
   });
   rankFoundEmptyTexts(lines);
   sortFoundEmptyLines(lines, sort_, nullptr);

@@ -112,10 +112,8 @@ void TFormFoundFileList::FillList(CatalogueGateway& catalogue) {
   widestName_ = 50;
   std::vector<TOneFLine> lines;
   lines.reserve(static_cast<size_t>(std::max(catalogue.foundCount(), 0)));
-  readFoundItems(catalogue, [&lines](int32_t i, const TOneFile& record, const ShortString& disk,
-                                     const ShortString& folder, const ShortString& desc) {
-    lines.emplace_back(record, 0, i, disk.view(), folder.view(), desc.view());
-  });
+  readFoundItems(catalogue,
+                 [&lines](int32_t i, const TFoundItemView& item) { lines.emplace_back(item, i); });
   rankFoundFileTexts(lines);
   sortFoundFileLines(lines, sort_, nullptr);
   lines_ = std::move(lines);

@@ -103,10 +103,9 @@ void TFoundListBase::readFoundItems(CatalogueGateway& catalogue, const FoundItem
       [&] {
         const int32_t n = catalogue.foundCount();
         withSortingProgress(n, [&](const LineProgress& progress) {
+          TFoundItemView item;
           for (int32_t i = 0; i < n; ++i) {
-            if (const std::optional<CatalogueFoundItem> item = catalogue.foundItem(i)) {
-              add(i, item->Record, item->Disk, item->Folder, item->ShortDesc);
-            }
+            if (catalogue.viewFoundItem(i, item)) add(i, item);
             if (progress && !progress(i + 1, n)) return false;
           }
           return true;

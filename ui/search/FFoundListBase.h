@@ -81,10 +81,8 @@ class TFoundListBase : public TMdiChild {
   // Sets the fonts and the column widths from the options.
   virtual void layoutGrid() = 0;
 
-  // One item of the engine's found list: its place in the list, its record and its texts.
-  using FoundItemSink =
-      std::function<void(int32_t index, const TOneFile& record, const ShortString& disk,
-                         const ShortString& folder, const ShortString& text)>;
+  // One item of the engine's found list, read in place: its place in the list and its view.
+  using FoundItemSink = std::function<void(int32_t index, const TFoundItemView& item)>;
   // Reads the engine's found list of catalogue item by item into add, under the "Sorting"
   // progress window above 700 items (a stop keeps what was read), then frees that list. A
   // failure is reported by the window's convention: a fatal one closes the window.

@@ -20,6 +20,15 @@ TOneFLine::TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::st
       Index(index),
       Flags(flags) {}
 
+TOneFLine::TOneFLine(const TFoundItemView& item, int32_t index)
+    : Data(item.Data),
+      EntryOffset(item.EntryOffset),
+      Name(item.Name),
+      DiskName(item.DiskName),
+      Folder(item.FolderPath),
+      ShortDesc(item.ShortDesc),
+      Index(index) {}
+
 std::string TOneFLine::nameExt() const {
   std::string text = Name;
   text += Data.Ext.view();
@@ -86,6 +95,8 @@ void addKeyPart(TLineKey& key, const TOneFLine& line, uint8_t code) {
 
 void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
   TextRanks texts;
+  // A name for each line, and few extensions, disks and folders beside them.
+  texts.reserve(lines.size() + lines.size() / 4);
   struct Ids {
     uint32_t name, ext, disk, folder;
   };

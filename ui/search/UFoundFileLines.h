@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/UApiSearch.h"
 #include "engine/UApiTypes.h"
 #include "engine/USearchDlgData.h"
 
@@ -21,6 +22,8 @@ class TOneFLine {
  public:
   TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
             std::string_view folder, std::string_view shortDesc);
+  // The found item at index of the engine's found list, not selected.
+  TOneFLine(const TFoundItemView& item, int32_t index);
 
   // Name and extension as one file name.
   std::string nameExt() const;
@@ -105,12 +108,22 @@ bool sortLines(std::vector<Line>& lines, KeyOf keyOf, bool descending,
     keys.push_back(keyOf(lines[static_cast<size_t>(i)]));
     if (progress && !progress(i + 1, total)) return false;
   }
-  std::vector<Line> sorted;
-  sorted.reserve(lines.size());
-  for (const int32_t i : sortedOrder(keys, descending)) {
-    sorted.push_back(std::move(lines[static_cast<size_t>(i)]));
+  // Each line moves once, along the cycles of the order: no second list of lines is made.
+  const std::vector<int32_t> order = sortedOrder(keys, descending);
+  std::vector<bool> placed(lines.size(), false);
+  for (size_t start = 0; start < lines.size(); ++start) {
+    if (placed[start]) continue;
+    Line held = std::move(lines[start]);
+    size_t at = start;
+    for (;;) {
+      placed[at] = true;
+      const auto from = static_cast<size_t>(order[at]);
+      if (from == start) break;
+      lines[at] = std::move(lines[from]);
+      at = from;
+    }
+    lines[at] = std::move(held);
   }
-  lines = std::move(sorted);
   return true;
 }
 
