@@ -584,10 +584,6 @@ void appendCsvField(std::string& out, std::string_view field, char delimiter) {
   out += '"';
 }
 
-}  // namespace
-
-namespace {
-
 void appendSection(const TDBaseExport& e, int section, std::string& out) {
   const std::vector<ExportPiece>& pieces = e.Parsed[section - 1];
   for (size_t i = 0; i < pieces.size(); ++i) {
