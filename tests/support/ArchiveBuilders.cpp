@@ -31,7 +31,6 @@ uint32_t dosDateTime(int year, int month, int day, int hour, int minute, int sec
 
 namespace {
 
-// The fields from the flags to the extra length, alike in local and central headers.
 // The CRC of a member's zero-filled data, so an extractor takes it as sound.
 uint32_t zeroDataCrc(uint32_t size) {
   uint32_t crc = kCrc32Start;
@@ -39,6 +38,7 @@ uint32_t zeroDataCrc(uint32_t size) {
   return ~crc;
 }
 
+// The fields from the flags to the extra length, alike in local and central headers.
 void writeZipCommon(ByteWriter& w, const ZipMember& m) {
   w.u16(m.flags);
   w.u16(0);  // stored

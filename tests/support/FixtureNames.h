@@ -6,23 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "bench/SplitMix.h"
+
 namespace vellomar::testing {
 
-// Deterministic numbers for generated fixtures (SplitMix64).
-class FixtureRandom {
- public:
-  explicit FixtureRandom(uint64_t seed) : state_(seed) {}
-  uint64_t next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  size_t below(size_t n) { return static_cast<size_t>(next() % n); }
-
- private:
-  uint64_t state_;
-};
+// Deterministic numbers for generated fixtures: the benchmark tree's generator.
+using FixtureRandom = SplitMix;
 
 // A name as the benchmark's tree makes them: syllables in mixed case, now and then a word the
 // searches look for, a non-ASCII letter, a digit run or a name that recurs in another case.
