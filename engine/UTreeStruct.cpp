@@ -260,17 +260,19 @@ bool countsInPath(const TDirCollection& node, bool includeAll) {
 std::unique_ptr<TTreeStruct> readDiskBlock(TDBase& owner, int mode, bool withFiles) {
   TKFileStream& stream = owner.Stream;
   const uint32_t start = stream.GetPosition();
-  const TDiskBlockHead head = readDiskHeadAt(stream, static_cast<int32_t>(start), kDamageDiskBlock);
-  const size_t bodySize = mode == kDetailsOnly ? diskInfoSize(head.Form)
-                                               : static_cast<size_t>(head.Length) - kBlockHeadSize;
-  const std::vector<uint8_t> body = readStreamBytes(stream, bodySize);
-  ByteReader r(body);
   auto tree = std::make_unique<TTreeStruct>(owner);
+  if (mode == kDetailsOnly) {
+    tree->DiskInfo = readDiskInfoAt(stream, static_cast<int32_t>(start), kDamageDiskBlock);
+    owner.TreeChanged = true;
+    return tree;
+  }
+  const TDiskBlockHead head = readDiskHeadAt(stream, static_cast<int32_t>(start), kDamageDiskBlock);
+  const std::vector<uint8_t> body =
+      readStreamBytes(stream, static_cast<size_t>(head.Length) - kBlockHeadSize);
+  ByteReader r(body);
   owner.TreeChanged = true;
   tree->DiskInfo = readDiskInfo(r, head.Form);
-  if (mode != kDetailsOnly) {
-    readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize), withFiles);
-  }
+  readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize), withFiles);
   return tree;
 }
 

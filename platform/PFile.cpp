@@ -15,14 +15,6 @@ namespace {
 // pread and pwrite move at most this much per call on Linux; asking for less keeps ssize_t safe.
 constexpr size_t kMaxTransfer = 0x7ffff000;
 
-bool lock(int fd, int operation) {
-  int result;
-  do {
-    result = ::flock(fd, operation | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  return result == 0;
-}
-
 int openFlags(FileOpenMode mode) {
   switch (mode) {
     case FileOpenMode::kCreate:
@@ -49,13 +41,22 @@ bool PlatformFile::open(const std::string& name, FileOpenMode mode) {
   if (fd < 0) return false;
   struct stat st;
   const bool exclusive = mode != FileOpenMode::kReadOnly;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !lock(fd, exclusive ? LOCK_EX : LOCK_SH) ||
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      !lockWithoutWaiting(fd, exclusive ? LOCK_EX : LOCK_SH) ||
       (mode == FileOpenMode::kCreate && ::ftruncate(fd, 0) != 0)) {
     ::close(fd);
     return false;
   }
   fd_ = fd;
   return true;
+}
+
+bool lockWithoutWaiting(int fd, int operation) {
+  int result;
+  do {
+    result = ::flock(fd, operation | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
 }
 
 OpenRefusal openRefusal(const std::string& name, FileOpenMode mode) {
@@ -73,7 +74,7 @@ OpenRefusal openRefusal(const std::string& name, FileOpenMode mode) {
   if (fd < 0)
     return errno == EACCES || errno == EPERM || errno == EROFS ? OpenRefusal::kNoPermission
                                                                : OpenRefusal::kOther;
-  const bool locked = lock(fd, mode == FileOpenMode::kReadOnly ? LOCK_SH : LOCK_EX);
+  const bool locked = lockWithoutWaiting(fd, mode == FileOpenMode::kReadOnly ? LOCK_SH : LOCK_EX);
   const bool held = !locked && errno == EWOULDBLOCK;
   ::close(fd);
   if (locked) return OpenRefusal::kNone;

@@ -27,6 +27,9 @@ enum class OpenRefusal {
   kOther,
 };
 OpenRefusal openRefusal(const std::string& name, FileOpenMode mode);
+// flock of the descriptor (LOCK_SH or LOCK_EX) without waiting, again where a signal breaks in;
+// false, errno telling why, when another holds it.
+bool lockWithoutWaiting(int fd, int operation);
 
 // A modification time to the nanosecond.
 struct FileTime {

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/PFile.h"
+
 namespace vellomar {
 namespace {
 
@@ -24,11 +26,7 @@ bool isFolder(const char* path) {
 int lockFolder(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return -1;
-  int result;
-  do {
-    result = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  if (result == 0) return fd;
+  if (lockWithoutWaiting(fd, LOCK_EX)) return fd;
   ::close(fd);
   return -1;
 }
