@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "engine/UApi.h"
-#include "engine/UApiSearch.h"
+#include "engine/api/UApi.h"
+#include "engine/api/UApiSearch.h"
 #include "platform/PPaths.h"
 
 namespace vellomar {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/USearchDlgData.h"
+#include "engine/api/USearchDlgData.h"
 #include "foundation/UShortString.h"
 #include "ui/common/UCatalogueGateway.h"
 

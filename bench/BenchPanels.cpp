@@ -14,8 +14,8 @@
 
 #include "bench/BenchEngine.h"
 #include "bench/SplitMix.h"
-#include "engine/UApi.h"
-#include "engine/UApiSearch.h"
+#include "engine/api/UApi.h"
+#include "engine/api/UApiSearch.h"
 #include "export/UExport.h"
 #include "foundation/UIniFile.h"
 #include "ui/dbase/FDBase.h"

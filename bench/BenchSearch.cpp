@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "bench/BenchEngine.h"
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/search/FFoundFileList.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/USearchDlgData.h"
+#include "engine/api/USearchDlgData.h"
 
 namespace vellomar {
 

@@ -1,4 +1,4 @@
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 
 #include <algorithm>
 #include <memory>

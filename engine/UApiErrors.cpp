@@ -1,4 +1,4 @@
-#include "engine/UApiErrors.h"
+#include "engine/api/UApiErrors.h"
 
 #include "engine/UDBase.h"
 #include "foundation/UExceptions.h"

@@ -1,15 +1,15 @@
-#include "engine/UApiSearch.h"
+#include "engine/api/UApiSearch.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "engine/UApiErrors.h"
 #include "engine/UDBase.h"
 #include "engine/UDBaseCopy.h"
 #include "engine/UDescriptions.h"
 #include "engine/UDiskWalk.h"
 #include "engine/UEngineFileFind.h"
 #include "engine/UMasks.h"
+#include "engine/api/UApiErrors.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 

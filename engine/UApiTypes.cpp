@@ -1,4 +1,4 @@
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 
 namespace vellomar {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "engine/UCallbacks.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 
 namespace vellomar {

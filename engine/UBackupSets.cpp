@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/UArchiveFile.h"
-#include "engine/UCallbacks.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

@@ -1,4 +1,4 @@
-#include "engine/UCallbacks.h"
+#include "engine/api/UCallbacks.h"
 
 namespace vellomar {
 namespace {

@@ -10,10 +10,10 @@
 #include "engine/UDescriptions.h"
 #include "engine/UEngineFileFind.h"
 #include "engine/UKeyTable.h"
-#include "engine/ULocalOptions.h"
 #include "engine/UScrambler.h"
-#include "engine/USearchDlgData.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/ULocalOptions.h"
+#include "engine/api/USearchDlgData.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UStream.h"
 

@@ -7,7 +7,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDamageCodes.h"
@@ -18,6 +17,7 @@
 #include "engine/UKeyTable.h"
 #include "engine/UStreamBytes.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UStream.h"

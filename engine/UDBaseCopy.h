@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

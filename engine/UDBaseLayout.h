@@ -8,8 +8,8 @@
 
 #include "engine/UDBaseHeader.h"
 #include "engine/UKeyField.h"
-#include "engine/ULocalOptions.h"
 #include "engine/UScrambler.h"
+#include "engine/api/ULocalOptions.h"
 
 namespace vellomar {
 

@@ -8,8 +8,8 @@
 
 #include "engine/UDBase.h"
 #include "engine/UEngineMain.h"
-#include "engine/UEntryRecords.h"
 #include "engine/UStreamBytes.h"
+#include "engine/api/UEntryRecords.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UStream.h"
 #include "platform/PText.h"

@@ -6,9 +6,9 @@
 #include "engine/UDBaseLayout.h"
 #include "engine/UDamageCodes.h"
 #include "engine/UDescBlock.h"
-#include "engine/UEntryRecords.h"
 #include "engine/UStreamBytes.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UEntryRecords.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UStream.h"
 

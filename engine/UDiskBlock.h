@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/UApiTypes.h"
 #include "engine/UBlockHead.h"
-#include "engine/UEntryRecords.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/UEntryRecords.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UShortString.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UEntryRecords.h"
+#include "engine/api/UEntryRecords.h"
 
 namespace vellomar {
 

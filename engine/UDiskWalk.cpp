@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/UApiErrors.h"
-#include "engine/UApiTypes.h"
 #include "engine/UDBase.h"
 #include "engine/UEngineFileFind.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UApiErrors.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UExceptions.h"
 
 namespace vellomar {

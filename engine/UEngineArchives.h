@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApiTypes.h"
 #include "engine/UArchiveEntry.h"
-#include "engine/ULocalOptions.h"
 #include "engine/UMaskItems.h"
 #include "engine/UScanHooks.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/ULocalOptions.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

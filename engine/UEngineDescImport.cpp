@@ -4,7 +4,6 @@
 #include <array>
 #include <optional>
 
-#include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescBlock.h"
@@ -12,6 +11,7 @@
 #include "engine/UFilterModules.h"
 #include "engine/UMasks.h"
 #include "engine/UStreamBytes.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
 

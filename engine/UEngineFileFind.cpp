@@ -11,9 +11,9 @@
 #include "engine/UDBase.h"
 #include "engine/UDescriptions.h"
 #include "engine/UDiskFolderIndex.h"
-#include "engine/UEntryRecords.h"
 #include "engine/UMasks.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UEntryRecords.h"
 #include "foundation/UExceptions.h"
 
 namespace vellomar {

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/UApiTypes.h"
-#include "engine/UCallbacks.h"
 #include "engine/UKeyField.h"
 #include "engine/UMaskItems.h"
-#include "engine/USearchDlgData.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/UCallbacks.h"
+#include "engine/api/USearchDlgData.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
 

@@ -10,7 +10,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescCarryOver.h"
@@ -22,6 +21,7 @@
 #include "engine/UScanHooks.h"
 #include "engine/UScanPrevious.h"
 #include "engine/UStreamBytes.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UBaseUtils.h"
 #include "platform/PFind.h"
 #include "platform/PPaths.h"

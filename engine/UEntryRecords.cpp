@@ -1,4 +1,4 @@
-#include "engine/UEntryRecords.h"
+#include "engine/api/UEntryRecords.h"
 
 #include <algorithm>
 

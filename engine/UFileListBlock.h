@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "engine/UBlockHead.h"
-#include "engine/UEntryRecords.h"
+#include "engine/api/UEntryRecords.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UShortString.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "engine/UCallbacks.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "platform/PLibrary.h"
 

@@ -3,9 +3,9 @@
 #include "engine/UEngineInternal.h"
 
 #include "abi/FilterAbi.h"
-#include "engine/UApiTypes.h"
 #include "engine/UMaskItems.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UApiTypes.h"
 
 namespace vellomar {
 

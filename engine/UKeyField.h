@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UByteReader.h"
 
 namespace vellomar {

@@ -1,4 +1,4 @@
-#include "engine/ULocalOptions.h"
+#include "engine/api/ULocalOptions.h"
 
 #include <algorithm>
 

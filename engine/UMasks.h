@@ -7,8 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "engine/UApiTypes.h"
 #include "engine/UMaskItems.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
 

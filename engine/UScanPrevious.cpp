@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/UDBase.h"
-#include "engine/UEntryRecords.h"
 #include "engine/UFileListBlock.h"
+#include "engine/api/UEntryRecords.h"
 #include "platform/PText.h"
 
 namespace vellomar {

@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApiTypes.h"
 #include "engine/UDiskBlock.h"
 #include "engine/UFileListBlock.h"
 #include "engine/UKeyField.h"
 #include "engine/UMaskItems.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"

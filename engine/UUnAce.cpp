@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "engine/UArchiveFile.h"
-#include "engine/UCallbacks.h"
 #include "engine/UUnRar.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UShortString.h"
 

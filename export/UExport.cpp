@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "export/UFileLine.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApiTypes.h"
-#include "engine/UCallbacks.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UStream.h"
 
 namespace vellomar {

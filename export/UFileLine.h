@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string_view>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "export/UExport.h"
 
 namespace vellomar {

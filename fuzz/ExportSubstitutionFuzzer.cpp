@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "export/UExport.h"
 #include "export/UListExport.h"
 #include "fuzz/FuzzFile.h"

@@ -1,4 +1,4 @@
-#include "engine/UApiSearch.h"
+#include "engine/api/UApiSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
 #include "engine/UDBase.h"
+#include "engine/api/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"

@@ -1,4 +1,4 @@
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApiSearch.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UApiSearch.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "platform/PPaths.h"

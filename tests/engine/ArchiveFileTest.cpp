@@ -10,7 +10,7 @@
 #include "engine/UArchiveLha.h"
 #include "engine/UArchiveRar.h"
 #include "engine/UArchiveZip.h"
-#include "engine/UCallbacks.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "tests/support/ArchiveBuilders.h"
 #include "tests/support/ArchiveListing.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UCallbacks.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UByteReader.h"
 #include "tests/support/ArchiveBuilders.h"
 #include "tests/support/ArchiveListing.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
-#include "engine/UApiSearch.h"
 #include "engine/UDBaseLayout.h"
+#include "engine/api/UApi.h"
+#include "engine/api/UApiSearch.h"
 #include "tests/support/CatalogueView.h"
 #include "tests/support/SampleCatalogue.h"
 #include "tests/support/TempFolder.h"

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescriptions.h"
 #include "engine/UDiskWalk.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UCallbacks.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"
 

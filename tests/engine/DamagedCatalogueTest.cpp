@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
 #include "engine/UBlockHead.h"
 #include "engine/UDBaseLayout.h"
+#include "engine/api/UApi.h"
 #include "foundation/UExceptions.h"
 #include "tests/support/CatalogueView.h"
 #include "tests/support/SampleCatalogue.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UCallbacks.h"
+#include "engine/api/UCallbacks.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/FilterModule.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApiTypes.h"
 #include "engine/UDBase.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UApiTypes.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"
 

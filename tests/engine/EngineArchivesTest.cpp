@@ -11,19 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
 #include "engine/UArchiveArc.h"
 #include "engine/UArchiveArj.h"
 #include "engine/UArchiveLha.h"
 #include "engine/UArchiveRar.h"
 #include "engine/UArchiveZip.h"
-#include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
 #include "engine/UDescriptions.h"
 #include "engine/UEngineMain.h"
 #include "engine/UTreeStruct.h"
 #include "engine/UUnAce.h"
 #include "engine/UUnRar.h"
+#include "engine/api/UApi.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "platform/PLibrary.h"
 #include "platform/PPaths.h"

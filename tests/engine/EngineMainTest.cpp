@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/UCallbacks.h"
 #include "engine/UDBase.h"
+#include "engine/api/UCallbacks.h"
 #include "platform/PPaths.h"
 #include "tests/support/TempFolder.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "tests/support/GeneratedCatalogue.h"
 
 namespace vellomar {

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApi.h"
-#include "engine/UApiSearch.h"
 #include "engine/UDiskWalk.h"
 #include "engine/UScanPrevious.h"
+#include "engine/api/UApi.h"
+#include "engine/api/UApiSearch.h"
 #include "platform/PPaths.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ULocalOptions.h"
+#include "engine/api/ULocalOptions.h"
 #include "platform/PText.h"
 
 namespace vellomar {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
-#include "engine/UApiSearch.h"
 #include "engine/UDBaseCopy.h"
 #include "engine/UDescBlock.h"
 #include "engine/UDiskBlock.h"
+#include "engine/api/UApi.h"
+#include "engine/api/UApiSearch.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/CatalogueView.h"
 #include "tests/support/SearchCatalogue.h"

@@ -1,4 +1,4 @@
-#include "engine/USearchDlgData.h"
+#include "engine/api/USearchDlgData.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/UCallbacks.h"
 #include "engine/UUnRar.h"
+#include "engine/api/UCallbacks.h"
 #include "tests/modules/TestFolders.h"
 #include "tests/support/ArchiveBuilders.h"
 #include "tests/support/ArchiveListing.h"

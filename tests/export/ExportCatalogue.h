@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SampleCatalogue.h"

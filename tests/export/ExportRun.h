@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/UApiSearch.h"
+#include "engine/api/UApiSearch.h"
 #include "export/UExport.h"
 #include "tests/support/TempFolder.h"
 

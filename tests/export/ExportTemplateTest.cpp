@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "export/UExport.h"
 #include "tests/export/ExportCatalogue.h"
 #include "tests/export/ExportRun.h"

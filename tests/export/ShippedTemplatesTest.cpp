@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "export/UExport.h"
 #include "export/UListExport.h"
 #include "tests/export/ExportCatalogue.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
-#include "engine/UApiSearch.h"
+#include "engine/api/UApi.h"
+#include "engine/api/UApiSearch.h"
 
 namespace vellomar::testing {
 

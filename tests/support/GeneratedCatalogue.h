@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/FixtureNames.h"
 #include "tests/support/SearchCatalogue.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "platform/PPaths.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/TempFolder.h"

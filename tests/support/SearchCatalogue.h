@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApiSearch.h"
 #include "engine/UDBase.h"
 #include "engine/UDescBlock.h"
 #include "engine/UEngineFileFind.h"
 #include "engine/UMasks.h"
+#include "engine/api/UApiSearch.h"
 #include "tests/support/CatalogueBuilder.h"
 
 namespace vellomar::testing {

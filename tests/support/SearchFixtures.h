@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/UApiTypes.h"
 #include "engine/UMasks.h"
-#include "engine/USearchDlgData.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/USearchDlgData.h"
 
 namespace vellomar::testing {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "ui/app/UMenuRules.h"
 #include "ui/app/URecentFiles.h"
 #include "ui/common/UIdleLoop.h"

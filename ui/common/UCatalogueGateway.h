@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

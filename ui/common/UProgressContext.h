@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 
 namespace vellomar {
 

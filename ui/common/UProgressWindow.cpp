@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <stdexcept>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "ui/common/UCloseRequest.h"
 #include "ui/common/UIdleLoop.h"
 #include "ui/common/UServices.h"

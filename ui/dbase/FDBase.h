@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
-#include "engine/ULocalOptions.h"
+#include "engine/api/UApi.h"
+#include "engine/api/ULocalOptions.h"
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UMdiChild.h"
 #include "ui/dbase/UPanelHost.h"

@@ -1,7 +1,7 @@
 // The database window's entry points into its three panels.
 #include <QFontMetrics>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/dbase/FDiskPanel.h"

@@ -2,7 +2,7 @@
 // file list, the disk names and the file lines, over the print layer.
 #include <QPrinter>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "ui/dbase/FDBase.h"
 #include "ui/dbase/FFilePanel.h"
 #include "ui/print/FAbortPrint.h"

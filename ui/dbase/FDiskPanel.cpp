@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPainter>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "platform/PText.h"
 #include "ui/common/UServices.h"
 #include "ui/dbase/UPanelHost.h"

@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UDebugLog.h"
 #include "ui/common/UColumnSamples.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "ui/grid/DrawGrid.h"
 #include "ui/panels/UDescHint.h"
 #include "ui/panels/UDescHintRest.h"

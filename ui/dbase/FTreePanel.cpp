@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QStyle>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UExceptions.h"
 #include "ui/dbase/UPanelHost.h"
 #include "ui/grid/UQtText.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 
 namespace vellomar {
 

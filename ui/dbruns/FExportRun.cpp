@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "export/UExport.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"

@@ -1,6 +1,6 @@
 #include "ui/dbruns/UDBaseRuns.h"
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UExceptions.h"
 #include "platform/PFileNames.h"
 #include "ui/dbruns/URepairReport.h"

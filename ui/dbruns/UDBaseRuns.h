@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/UApi.h"
-#include "engine/UCallbacks.h"
+#include "engine/api/UApi.h"
+#include "engine/api/UCallbacks.h"
 
 namespace vellomar {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ULocalOptions.h"
+#include "engine/api/ULocalOptions.h"
 #include "ui/dbsettings/UDescFileTable.h"
 
 class QCheckBox;

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UShortString.h"
 
 class QLabel;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

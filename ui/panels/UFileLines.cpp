@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UCollatedTexts.h"
 
 namespace vellomar {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "export/UFileLine.h"
 #include "foundation/UShortString.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/print/UCatalogPrint.h"
 

@@ -3,8 +3,8 @@
 #include <QElapsedTimer>
 #include <string>
 
-#include "engine/UApi.h"
-#include "engine/ULocalOptions.h"
+#include "engine/api/UApi.h"
+#include "engine/api/ULocalOptions.h"
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UFittedText.h"
 #include "ui/common/UProgressWindow.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/drives/UDrives.h"
 #include "ui/scan/UScanRequest.h"

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "engine/USearchDlgData.h"
+#include "engine/api/USearchDlgData.h"
 #include "ui/search/USearchRequest.h"
 
 class QButtonGroup;

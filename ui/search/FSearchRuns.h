@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "engine/USearchDlgData.h"
+#include "engine/api/USearchDlgData.h"
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UProgressWindow.h"
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApiSearch.h"
-#include "engine/UApiTypes.h"
-#include "engine/USearchDlgData.h"
+#include "engine/api/UApiSearch.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/USearchDlgData.h"
 
 namespace vellomar {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/USearchDlgData.h"
+#include "engine/api/USearchDlgData.h"
 
 namespace vellomar {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/USearchDlgData.h"
+#include "engine/api/USearchDlgData.h"
 #include "ui/search/USearchDates.h"
 
 namespace vellomar {

@@ -15,7 +15,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"

@@ -15,7 +15,7 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UIniFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"

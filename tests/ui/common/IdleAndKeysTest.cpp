@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "engine/UCallbacks.h"
+#include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "ui/common/UIdleLoop.h"

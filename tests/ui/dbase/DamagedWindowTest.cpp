@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDiskBlock.h"
+#include "engine/api/UApi.h"
 #include "export/UFileLine.h"
 #include "foundation/UIniFile.h"
 #include "platform/PLibrary.h"

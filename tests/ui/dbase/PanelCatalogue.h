@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "platform/PPaths.h"
 #include "tests/support/CatalogueBuilder.h"

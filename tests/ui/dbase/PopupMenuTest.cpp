@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UIniFile.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/print/PrintedPdf.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "foundation/UExceptions.h"
 #include "platform/PFileNames.h"
 #include "tests/support/TempFolder.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SampleCatalogue.h"
 #include "tests/support/TempFolder.h"

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "tests/export/ExportCatalogue.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/dbruns/RunCatalogues.h"

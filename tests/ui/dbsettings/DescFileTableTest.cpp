@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/ULocalOptions.h"
+#include "engine/api/ULocalOptions.h"
 #include "ui/dbsettings/UDescFileTable.h"
 
 namespace vellomar {

@@ -11,7 +11,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UApi.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/FixtureNames.h"
 

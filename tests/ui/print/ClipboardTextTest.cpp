@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "tests/export/ExportCatalogue.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/support/BorrowedCatalogue.h"

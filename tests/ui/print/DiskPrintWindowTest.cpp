@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/ui/print/PrintedPdf.h"
 #include "tests/ui/support/BorrowedCatalogue.h"

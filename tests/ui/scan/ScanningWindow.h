@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UApi.h"
+#include "engine/api/UApi.h"
 #include "platform/PLibrary.h"
 #include "platform/PPaths.h"
 #include "platform/PText.h"

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "engine/UApiTypes.h"
+#include "engine/api/UApiTypes.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"

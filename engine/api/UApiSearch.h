@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/UApiTypes.h"
-#include "engine/UCallbacks.h"
-#include "engine/USearchDlgData.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/UCallbacks.h"
+#include "engine/api/USearchDlgData.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UEntryRecords.h"
+#include "engine/api/UEntryRecords.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {

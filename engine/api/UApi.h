@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UApiErrors.h"
-#include "engine/UApiSearch.h"
-#include "engine/UApiTypes.h"
-#include "engine/UCallbacks.h"
-#include "engine/ULocalOptions.h"
+#include "engine/api/UApiErrors.h"
+#include "engine/api/UApiSearch.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/UCallbacks.h"
+#include "engine/api/ULocalOptions.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
