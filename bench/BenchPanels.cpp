@@ -108,7 +108,7 @@ int64_t openDatabaseWindow(const std::string& path) {
   window->resize(800, 600);
   window->show();
   window->IdleUpdate();
-  const int64_t disks = ApiGetKeyCount(window->GetDBaseHandle());
+  const int64_t disks = ApiGetKeyCount(window->catalogue().handle());
   window->close();
   delete window;
   return disks;
@@ -164,7 +164,7 @@ int64_t shownAfterScan(TFormDBase& window) {
   window.IdleUpdate();
   paint(window);
   TDiskInfo info;
-  if (!ApiGetDiskInfo(window.GetDBaseHandle(), info)) throw std::runtime_error("no disk shown");
+  if (!ApiGetDiskInfo(window.catalogue().handle(), info)) throw std::runtime_error("no disk shown");
   return int64_t{info.Files} + info.ArchiveFiles;
 }
 

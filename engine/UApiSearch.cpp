@@ -116,19 +116,24 @@ void ApiSearchFreeSpace(TDBase* handle) {
   SearchFreeSpace(h, h.Trees);
 }
 
+TSearchCountsView ApiViewSearchCounts(TDBase* handle) {
+  const TDBase& h = requireDBase(handle);
+  const VisitCounters& counters = h.Search.Counters;
+  return {&counters.Disks, &counters.Folders, &counters.Files, &h.Search.Found.CountRef(),
+          &h.keyTable().keys().LiveCount};
+}
+
 void ApiGetSearchCounts(TDBase* handle, int32_t& percent, int32_t& disks, int32_t& folders,
                         int32_t& files) {
   percent = 0;
   disks = 0;
   folders = 0;
   files = 0;
-  const TDBase& h = requireDBase(handle);
-  const VisitCounters& counters = h.Search.Counters;
-  disks = counters.Disks;
-  folders = counters.Folders;
-  files = counters.Files;
-  const int32_t live = h.keyTable().keys().LiveCount;
-  if (live > 0) percent = static_cast<int32_t>(int64_t{disks} * 100 / live);
+  const TSearchCounts counts = ApiViewSearchCounts(handle).read();
+  percent = counts.Percent;
+  disks = counts.Disks;
+  folders = counts.Folders;
+  files = counts.Files;
 }
 
 void ApiGetScanCounts(TDBase* handle, int32_t& longest, int32_t& average, int32_t& widest) {

@@ -48,6 +48,8 @@ class TItemCollection : public TPlainObject {
   TItemCollection& operator=(const TItemCollection&) = delete;
 
   int32_t Count() const { return count_; }
+  // Where the count is kept, for a reader that follows it while the collection grows.
+  const int32_t& CountRef() const { return count_; }
   int32_t Capacity() const { return capacity_; }
   int32_t GrowBy() const { return growBy_; }
   int32_t MaxItems() const { return maxItems_; }

@@ -52,7 +52,42 @@ bool ApiViewFoundItem(TDBase* handle, int32_t index, TFoundItemView& view);
 
 void ApiSearchFreeSpace(TDBase* handle);
 
-// All four are 0 before the handle is checked; percent stays 0 without live disks.
+// The counts of a search, walk or copy as they stand: the disks, folders and files visited, the
+// items found, and the visited disks' share of the live ones in percent (0 without live disks).
+struct TSearchCounts {
+  int32_t Percent = 0;
+  int32_t Disks = 0;
+  int32_t Folders = 0;
+  int32_t Files = 0;
+  int32_t Found = 0;
+};
+
+// Where a handle keeps those counts, handed out before a run: its progress callback reads them
+// as they stand without calling into the engine. Valid while the handle is open; an empty view
+// reads zeros.
+struct TSearchCountsView {
+  const int32_t* Disks = nullptr;
+  const int32_t* Folders = nullptr;
+  const int32_t* Files = nullptr;
+  const int32_t* Found = nullptr;
+  const int32_t* LiveDisks = nullptr;
+
+  TSearchCounts read() const {
+    TSearchCounts counts;
+    if (Disks == nullptr) return counts;
+    counts.Disks = *Disks;
+    counts.Folders = *Folders;
+    counts.Files = *Files;
+    counts.Found = *Found;
+    if (*LiveDisks > 0) {
+      counts.Percent = static_cast<int32_t>(int64_t{counts.Disks} * 100 / *LiveDisks);
+    }
+    return counts;
+  }
+};
+TSearchCountsView ApiViewSearchCounts(TDBase* handle);
+
+// All four are 0 before the handle is checked; percent as TSearchCounts has it.
 void ApiGetSearchCounts(TDBase* handle, int32_t& percent, int32_t& disks, int32_t& folders,
                         int32_t& files);
 // longest and widest are 0 before the handle is checked; average is 0 without files.

@@ -550,7 +550,7 @@ void TMainForm::MenuRepairClick() {
 
 void TMainForm::MenuExportClick(int mode) {
   TFormDBase* db = activeDBase();
-  TDBase* source = db->GetDBaseHandle();
+  CatalogueGateway* source = &db->catalogue();
   FileDialogRequest request{"Export Selected Disks To Database",
                             dialogFolder(),
                             "Export.kvd",
@@ -569,7 +569,7 @@ void TMainForm::MenuExportClick(int mode) {
 }
 
 void TMainForm::MenuImportClick() {
-  TDBase* target = activeDBase()->GetDBaseHandle();
+  CatalogueGateway* target = &activeDBase()->catalogue();
   FileDialogRequest request{
       "Import Disks From Database", dialogFolder(), "", kDatabaseFilter, "", true, false};
   const std::string name = services().files->openFile(request);

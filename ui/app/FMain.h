@@ -23,6 +23,7 @@ class QToolButton;
 
 namespace vellomar {
 
+class CatalogueGateway;
 class KeyDispatcher;
 class KeyMap;
 class TFormDBase;
@@ -104,7 +105,7 @@ class TMainForm : public QMainWindow {
 
   // The compress (0), export to read-only (1), export (2) and import (3) runs on a file; the
   // handle is the active window's database for modes 1 to 3.
-  void RunReindex(int mode, TDBase* handle, const std::string& fileName);
+  void RunReindex(int mode, CatalogueGateway* catalogue, const std::string& fileName);
   void RunRepair(const std::string& source, const std::string& target);
   // The drive dialog with multiple selection; the chosen drive letters, top to bottom.
   bool SelectDrives(std::string& letters);

@@ -27,17 +27,17 @@ namespace vellomar {
 
 // ---- Compress, export, import and repair runs ----
 
-void TMainForm::RunReindex(int mode, TDBase* handle, const std::string& fileName) {
+void TMainForm::RunReindex(int mode, CatalogueGateway* catalogue, const std::string& fileName) {
   TFormReindex form(this);
   form.Job.Mode = static_cast<ReindexMode>(mode);
   if (form.Job.Mode == ReindexMode::kImport) {
-    form.Job.Target = handle;
+    form.Job.Target = catalogue;
     form.Job.SourceName = fileName;
   } else if (form.Job.Mode == ReindexMode::kCompress) {
     form.Job.SourceName = fileName;
     form.Job.BackupDBase = FormSettings != nullptr && FormSettings->settings().BackupDBase;
   } else {
-    form.Job.Source = handle;
+    form.Job.Source = catalogue;
     form.Job.TargetName = fileName;
   }
   form.exec();

@@ -17,8 +17,8 @@ bool CatalogueGateway::open(const ShortString& path, bool rebuildKeys, ShortStri
   return ApiOpenDBase(path, rebuildKeys, handle_, errorText);
 }
 
-void CatalogueGateway::close() {
-  if (handle_ != nullptr) ApiCloseDBase(handle_, false);
+void CatalogueGateway::close(bool markReadOnly) {
+  if (handle_ != nullptr) ApiCloseDBase(handle_, markReadOnly);
 }
 
 TDBase* CatalogueGateway::release() {
@@ -199,12 +199,6 @@ bool CatalogueGateway::searchFiles(const TSearchDlgData& request, TProgressCallb
 
 bool CatalogueGateway::searchFreeSpace(TProgressCallback progress) {
   return runSearch(progress, [&] { ApiSearchFreeSpace(handle_); });
-}
-
-SearchCounts CatalogueGateway::searchCounts() const {
-  SearchCounts counts;
-  ApiGetSearchCounts(handle_, counts.Percent, counts.Disks, counts.Folders, counts.Files);
-  return counts;
 }
 
 int32_t CatalogueGateway::foundCount() const {

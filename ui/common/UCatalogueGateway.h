@@ -44,14 +44,6 @@ struct CataloguePlace {
   std::string Folder;
 };
 
-// A running search's counts, as its progress shows them.
-struct SearchCounts {
-  int32_t Percent = 0;
-  int32_t Disks = 0;
-  int32_t Folders = 0;
-  int32_t Files = 0;
-};
-
 // One open catalogue as the windows reach it: it owns the engine's handle and keeps in one
 // place the orders in which the engine is called for a search run, a scan's disk replacement
 // and the current place. No widgets: the tests drive it without a display.
@@ -74,15 +66,34 @@ class CatalogueGateway {
   static std::vector<ShortString> selectionMasks(std::string_view text) {
     return ApiParseSelectionMasks(text);
   }
+  // Whether name matches any of masks as a selection by masks takes it.
+  static bool matchesAnyMask(std::span<const ShortString> masks, std::string_view name) {
+    return ApiMatchesAnyMask(masks, name);
+  }
+
+  // ---- A loaded tree's folders and a file list, read through their nodes ----
+  static int32_t subfolderCount(TDirCollection* node) { return ApiDirColCount(node); }
+  // A bad index raises "Internal problem in list indexing.".
+  static TDirCollection* subfolder(TDirCollection* node, int32_t index) {
+    return ApiDirColAt(node, index);
+  }
+  static bool folderRecord(TDirCollection* node, TOneDir& record) {
+    return ApiDirColCheck(node, record);
+  }
+  static int32_t fileCount(TFileCollection* files) { return ApiFileColCount(files); }
+  static bool fileAt(TFileCollection* files, int32_t index, TOneFile& record) {
+    return ApiFileColAt(files, index, record);
+  }
 
   // False with the engine's message in errorText; nothing stays open then.
   bool open(const ShortString& path, bool rebuildKeys, ShortString& errorText);
-  // The handle is gone afterwards even when the close raises.
-  void close();
+  // The handle is gone afterwards even when the close raises. markReadOnly: the file is
+  // written as a read-only database (an export to read-only form).
+  void close(bool markReadOnly = false);
   // Gives the handle back without closing it.
   TDBase* release();
   bool isOpen() const { return handle_ != nullptr; }
-  // For the plain units that take a handle (the print and export walks, the copy runs).
+  // For the export library, which takes the handle.
   TDBase* handle() const { return handle_; }
 
   // ---- State ----
@@ -191,13 +202,29 @@ class CatalogueGateway {
   // for the run and reset after it, also when the search raises. True when anything was found.
   bool searchFiles(const TSearchDlgData& request, TProgressCallback progress);
   bool searchFreeSpace(TProgressCallback progress);
-  SearchCounts searchCounts() const;
+  TSearchCounts searchCounts() const { return liveCounts().read(); }
+  // Where the counts of the catalogue's runs are kept, for the progress context of a run.
+  TSearchCountsView liveCounts() const { return ApiViewSearchCounts(handle_); }
   int32_t foundCount() const;
   // Fills a view the caller reuses item after item: the found list is read on a hot path.
   bool viewFoundItem(int32_t index, TFoundItemView& item) const {
     return ApiViewFoundItem(handle_, index, item);
   }
   void freeFound() { ApiFreeFound(handle_); }
+
+  // ---- Copy runs into another open catalogue, through the callbacks of the run's context ----
+  // allDisks: every live disk, else the selected ones (the current one when none is);
+  // uniqueNames: a name the target has already gets a suffix; copyOptions: the settings go
+  // along. False when the run was stopped or the target refused a disk; the disks saved until
+  // then stay.
+  bool copyDisksInto(CatalogueGateway& target, bool allDisks, bool uniqueNames, bool copyOptions) {
+    return ApiCompressDBase(handle_, target.handle_, allDisks, uniqueNames, copyOptions);
+  }
+  // The repair's copy: every live disk, checked, and the settings; counts gets what was saved
+  // and left out. False when the run was stopped.
+  bool repairInto(CatalogueGateway& target, TCopyCounts& counts) {
+    return ApiRepairDBase(handle_, target.handle_, counts);
+  }
 
  private:
   template <class Search>

@@ -1,5 +1,7 @@
 #include "ui/common/UProgressContext.h"
 
+#include "engine/api/UApi.h"
+
 namespace vellomar {
 
 namespace {
@@ -29,7 +31,15 @@ bool ProgressListener::abort() {
   return false;
 }
 
-void ProgressListener::progress(const ProgressCounts&, bool&) {}
+void ProgressListener::progress(const TSearchCounts&, bool&) {}
+
+void ProgressListener::printDisk(const ShortString&) {}
+
+void ProgressListener::printFolder(const ShortString&) {}
+
+void ProgressListener::printFile(const TOneFile&) {}
+
+void ProgressListener::measureName(const ShortString&, int32_t&) {}
 
 ProgressListener::~ProgressListener() {
   for (ProgressContext* c = installed; c != nullptr; c = c->outer_) {
@@ -37,13 +47,18 @@ ProgressListener::~ProgressListener() {
   }
 }
 
-ProgressContext::ProgressContext(ProgressListener& listener, TDBase* counted)
-    : listener_(&listener), counted_(counted), outer_(installed) {
+ProgressContext::ProgressContext(ProgressListener& listener, TSearchCountsView counts)
+    : listener_(&listener), counts_(counts), outer_(installed) {
+  if (outer_ == nullptr) {
+    ApiSetCallbacks(ProgressContext::query, ProgressContext::choice, ProgressContext::message,
+                    ProgressContext::appendText, ProgressContext::percent, ProgressContext::abort);
+  }
   installed = this;
 }
 
 ProgressContext::~ProgressContext() {
   installed = outer_;
+  if (outer_ == nullptr) ApiResetCallbacks();
 }
 
 bool ProgressContext::active() {
@@ -80,13 +95,23 @@ bool ProgressContext::abort() {
 }
 
 void ProgressContext::progress(bool& abort) {
-  if (installed == nullptr || installed->listener_ == nullptr) return;
-  ProgressCounts counts;
-  if (TDBase* handle = installed->counted_) {
-    ApiGetSearchCounts(handle, counts.percent, counts.disks, counts.folders, counts.files);
-    counts.found = ApiFoundCount(handle);
-  }
-  installed->listener_->progress(counts, abort);
+  current().progress(installed != nullptr ? installed->counts_.read() : TSearchCounts{}, abort);
+}
+
+void ProgressContext::printDisk(const ShortString& name) {
+  current().printDisk(name);
+}
+
+void ProgressContext::printFolder(const ShortString& path) {
+  current().printFolder(path);
+}
+
+void ProgressContext::printFile(const TOneFile& line) {
+  current().printFile(line);
+}
+
+void ProgressContext::measureName(const ShortString& name, int32_t& width) {
+  current().measureName(name, width);
 }
 
 }  // namespace vellomar

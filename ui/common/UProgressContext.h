@@ -2,18 +2,11 @@
 
 #include <cstdint>
 
-#include "engine/api/UApi.h"
+#include "engine/api/UApiSearch.h"
+#include "engine/api/UApiTypes.h"
+#include "engine/api/UCallbacks.h"
 
 namespace vellomar {
-
-// The counts of a search, walk or copy at one of its progress reports.
-struct ProgressCounts {
-  int32_t percent = 0;
-  int32_t disks = 0;
-  int32_t folders = 0;
-  int32_t files = 0;
-  int32_t found = 0;
-};
 
 // What a run hears from the engine's callbacks; each does what the engine's default does.
 class ProgressListener {
@@ -25,7 +18,12 @@ class ProgressListener {
   virtual void percent(int32_t phase, int32_t percent);
   virtual bool abort();
   // The per-handle progress of a search, walk or copy; setting abort stops it.
-  virtual void progress(const ProgressCounts& counts, bool& abort);
+  virtual void progress(const TSearchCounts& counts, bool& abort);
+  // The print walk's per-handle callbacks.
+  virtual void printDisk(const ShortString& name);
+  virtual void printFolder(const ShortString& path);
+  virtual void printFile(const TOneFile& line);
+  virtual void measureName(const ShortString& name, int32_t& width);
 
  protected:
   // A listener that goes while its run is on leaves the engine's defaults in its place.
@@ -34,11 +32,13 @@ class ProgressListener {
 
 // The context of one run for the engine's callbacks, which are plain procedures: while it lives
 // the procedures below forward to its listener, the per-handle progress with the counts of the
-// context's handle (none without one). A run started inside another's callback has a context
-// of its own; the outer one is back when it ends. Outside any run they do what the defaults do.
+// view it was given (zeros without one). The first context installs the engine's six
+// process-wide callbacks and the last to go resets them. A run started inside another's callback
+// has a context of its own; the outer one is back when it ends. Outside any run the procedures
+// do what the defaults do.
 class ProgressContext {
  public:
-  explicit ProgressContext(ProgressListener& listener, TDBase* counted = nullptr);
+  explicit ProgressContext(ProgressListener& listener, TSearchCountsView counts = {});
   ~ProgressContext();
   ProgressContext(const ProgressContext&) = delete;
   ProgressContext& operator=(const ProgressContext&) = delete;
@@ -46,22 +46,26 @@ class ProgressContext {
   // Whether a run holds a context now.
   static bool active();
 
-  // The six process-wide callbacks, in the order of ApiSetCallbacks.
+  // The six process-wide callbacks.
   static bool query(const ShortString& text);
   static uint16_t choice(const ShortString& text);
   static void message(const ShortString& text);
   static void appendText(const ShortString& text);
   static void percent(int32_t phase, int32_t percent);
   static bool abort();
-  // The per-handle progress callback.
+  // The per-handle callbacks.
   static void progress(bool& abort);
+  static void printDisk(const ShortString& name);
+  static void printFolder(const ShortString& path);
+  static void printFile(const TOneFile& line);
+  static void measureName(const ShortString& name, int32_t& width);
 
  private:
   friend class ProgressListener;
   static ProgressListener& current();
 
   ProgressListener* listener_;
-  TDBase* counted_;
+  TSearchCountsView counts_;
   ProgressContext* outer_;
 };
 

@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <stdexcept>
 
-#include "engine/api/UApi.h"
 #include "ui/common/UCloseRequest.h"
 #include "ui/common/UIdleLoop.h"
 #include "ui/common/UServices.h"
@@ -62,14 +61,13 @@ void TProgressWindow::runPending() {
   int result = QDialog::Rejected;
   std::exception_ptr failure;
   {
-    const ProgressContext context(*this, countedHandle());
+    const ProgressContext context(*this, progressCounts());
     try {
       const IdleLoop::EngineBusy busy;
       result = runJob();
     } catch (...) {
       failure = std::current_exception();
     }
-    ApiResetCallbacks();
   }
   if (!self) return;
   jobRunning_ = false;

@@ -10,11 +10,10 @@ namespace vellomar {
 
 // The base of every modal window that runs one long engine job while it shows its progress
 // (scan, search, compress, export, import, repair, sorting). Shown with exec(), it queues the
-// job once; the job (runJob) installs the engine callbacks it needs (ProgressContext's) and
-// runs the engine call, the window being the context's listener for the run; the base then
-// resets the callbacks and closes the window with the job's result. Cancel and the window's
-// close only set the flag that abort() gives the engine's abort callback, as does a close of
-// the program that waits for the job (the job does not start at all once one waits). No
+// job once and runs it (runJob) in a ProgressContext whose listener is the window, so that the
+// engine's callbacks reach it; the base then closes the window with the job's result. Cancel and
+// the window's close only set the flag that abort() gives the engine's abort callback, as does a
+// close of the program that waits for the job (the job does not start at all once one waits). No
 // exception leaves the job: it goes to reportFailure.
 class TProgressWindow : public QDialog, public ProgressListener {
   Q_OBJECT
@@ -34,8 +33,8 @@ class TProgressWindow : public QDialog, public ProgressListener {
  protected:
   // The job: the result becomes the window's (QDialog::Accepted by convention on success).
   virtual int runJob() = 0;
-  // The handle whose counts the job's progress reports are given, if any.
-  virtual TDBase* countedHandle() const { return nullptr; }
+  // The counts the job's progress reports are given: none unless the job says where they are.
+  virtual TSearchCountsView progressCounts() const { return {}; }
   // Called with the exception that ended the job; the result is then Rejected. The default
   // shows the message in an "Error" box.
   virtual void reportFailure(const std::exception& failure);

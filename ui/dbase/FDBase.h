@@ -49,7 +49,6 @@ class TFormDBase : public TMdiChild, public PanelHost {
   void IdleUpdate() override;
   void TimerUpdate() override;
   void ApplyGlobalOptions() override;
-  TDBase* GetDBaseHandle() const { return catalogue_.handle(); }
   CatalogueGateway& catalogue() override { return catalogue_; }
   // True while closing or without disks.
   bool IsDBaseEmpty() const override;

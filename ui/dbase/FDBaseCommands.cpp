@@ -193,7 +193,7 @@ class DBaseSearchHost final : public TSearchHost {
   TFoundOwner owner() override {
     TFoundOwner owner;
     owner.Window = &form_;
-    owner.Handle = form_.GetDBaseHandle();
+    owner.Catalogue = &form_.catalogue();
     owner.FileName = form_.filePath();
     owner.JumpTo = [form = QPointer<TFormDBase>(&form_)](const std::string& disk,
                                                          const std::string& folder,

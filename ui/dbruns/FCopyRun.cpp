@@ -35,11 +35,6 @@ TFormCopyRun::TFormCopyRun(QColor gaugeColor, QSize clientSize, QWidget* parent)
   resize(clientSize);
 }
 
-RunCallbacks TFormCopyRun::callbacks() {
-  return {ProgressContext::query,      ProgressContext::choice,  ProgressContext::message,
-          ProgressContext::appendText, ProgressContext::percent, ProgressContext::abort};
-}
-
 bool TFormCopyRun::query(const ShortString&) {
   return true;
 }

@@ -25,8 +25,7 @@ class TFormCopyRun : public TProgressWindow {
   QPushButton* ButtonCancel;
 
  protected:
-  // The callbacks of the run, forwarded to the window whose job runs.
-  static RunCallbacks callbacks();
+  // The engine's callbacks during the run.
   bool query(const ShortString& text) override;
   uint16_t choice(const ShortString& text) override;
   void message(const ShortString& text) override;

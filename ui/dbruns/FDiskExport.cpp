@@ -33,7 +33,7 @@ TFormDiskExport::TFormDiskExport(QWidget* parent) : TFormExportRun(parent) {
   FormDiskPrintSelect = new TFormDiskPrintSelect(this);
 }
 
-void TFormDiskExport::progress(const ProgressCounts&, bool& abort) {
+void TFormDiskExport::progress(const TSearchCounts&, bool& abort) {
   showProgress();
   letEventsRun();
   abort = cancelRequested();
@@ -46,7 +46,7 @@ int TFormDiskExport::runJob() {
   FormDiskPrintSelect->enableSelectedDisks(Catalogue->selectedKeyCount() > 0);
   if (execDialog(*FormDiskPrintSelect) != QDialog::Accepted) return QDialog::Rejected;
   const std::string output = chooseTemplateAndOutput(
-      "Export Format for Database (*.vefd)|*.vefd|All files (*.*)|*.*", Catalogue->handle());
+      "Export Format for Database (*.vefd)|*.vefd|All files (*.*)|*.*", Catalogue);
   if (output.empty()) return QDialog::Rejected;
   ExportOutputFile file(output);
   {

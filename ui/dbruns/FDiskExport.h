@@ -20,7 +20,7 @@ class TFormDiskExport : public TFormExportRun {
  protected:
   int runJob() override;
   // The walk's progress: how much is written so far.
-  void progress(const ProgressCounts& counts, bool& abort) override;
+  void progress(const TSearchCounts& counts, bool& abort) override;
 };
 
 }  // namespace vellomar

@@ -13,6 +13,7 @@
 #include "export/UExport.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UServices.h"
 #include "ui/dbruns/UFileFilters.h"
 
@@ -68,14 +69,15 @@ void TFormExportRun::reportFailure(const std::exception& failure) {
   }
 }
 
-std::string TFormExportRun::chooseTemplateAndOutput(const std::string& filter, TDBase* db) {
+std::string TFormExportRun::chooseTemplateAndOutput(const std::string& filter,
+                                                    const CatalogueGateway* catalogue) {
   FileDialogRequest open{
       "Select Export Format", templateFolder_, "", dialogFilter(filter), "", true, false};
   const std::string templateName = services().files->openFile(open);
   if (templateName.empty()) return {};
   templateFolder_ = folderOf(templateName);
   TDBaseExport& e = ExportState();
-  LoadExportFormat(e, templateName, db);
+  LoadExportFormat(e, templateName, catalogue != nullptr ? catalogue->handle() : nullptr);
   if (!e.Valid) {
     ShowErrorBox("This file does not contain valid data for Vellomar export.");
     return {};

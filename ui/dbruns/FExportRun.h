@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 
 // What the two export windows share: the status line, Cancel, the template and output file
 // dialogs (both starting in the folder "Export" beside the program, then where the user went
@@ -33,9 +33,10 @@ class TFormExportRun : public TProgressWindow {
   // the exclamation icon.
   void reportFailure(const std::exception& failure) override;
 
-  // Asks for a template with this filter, loads it into the export state and asks for the output
-  // file; the output's name, empty when the user cancelled or the template is not one.
-  std::string chooseTemplateAndOutput(const std::string& filter, TDBase* db);
+  // Asks for a template with this filter, loads it into the export state for the catalogue (a
+  // list's export may have none) and asks for the output file; the output's name, empty when
+  // the user cancelled or the template is not one.
+  std::string chooseTemplateAndOutput(const std::string& filter, const CatalogueGateway* catalogue);
 
  private:
   // Where the template and output dialogs start next time.

@@ -26,7 +26,7 @@ int TFormFoundExport::runJob() {
       Kind == ExportListKind::kFoundFiles
           ? "Export Format for Found files (*.veff)|*.veff|All files (*.*)|*.*"
           : "Export Format for free Space (*.vefs)|*.vefs|All files (*.*)|*.*",
-      DBaseHandle);
+      Catalogue);
   if (output.empty()) return QDialog::Rejected;
   ExportOutputFile file(output);
   ExportList(ExportState(), Kind, DBaseFileName, LineCount, LineAt, onlySelected,

@@ -18,7 +18,7 @@ class TFormFoundExport : public TFormExportRun {
   explicit TFormFoundExport(QWidget* parent = nullptr);
 
   ExportListKind Kind = ExportListKind::kFoundFiles;
-  TDBase* DBaseHandle = nullptr;
+  CatalogueGateway* Catalogue = nullptr;
   std::string DBaseFileName;
   // The window's lines, in list order.
   int32_t LineCount = 0;

@@ -16,7 +16,7 @@ void TFormReindex::showEvent(QShowEvent* event) {
 }
 
 int TFormReindex::runJob() {
-  RunReindex(Job, callbacks(), reportError);
+  RunReindex(Job, reportError);
   return QDialog::Accepted;
 }
 

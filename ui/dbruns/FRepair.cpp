@@ -21,8 +21,7 @@ void TFormRepair::showEvent(QShowEvent* event) {
 int TFormRepair::runJob() {
   LabelInfo->setFullText(QStringLiteral("Repairing index table..."));
   letEventsRun();
-  if (const std::optional<RepairResult> result =
-          RunRepair(SourceName, TargetName, callbacks(), reportError)) {
+  if (const std::optional<RepairResult> result = RunRepair(SourceName, TargetName, reportError)) {
     const RepairReport report = BuildRepairReport(*result);
     services().messages->show(kRepairCaption, report.Text,
                               report.Lost ? BoxIcon::kExclamation : BoxIcon::kInformation);

@@ -1,48 +1,13 @@
 #include "ui/dbruns/UDBaseRuns.h"
 
-#include "engine/api/UApi.h"
 #include "foundation/UExceptions.h"
 #include "platform/PFileNames.h"
+#include "ui/common/UCatalogueGateway.h"
 #include "ui/dbruns/URepairReport.h"
 
 namespace vellomar {
 
 namespace {
-
-// A handle the run opened: closed on every path, a close that raises only when nothing else
-// has.
-class OpenedDBase {
- public:
-  OpenedDBase() = default;
-  ~OpenedDBase() {
-    try {
-      ApiCloseDBase(handle_, false);
-    } catch (...) {
-      // Already failing: the first exception is the one to report.
-    }
-  }
-  OpenedDBase(const OpenedDBase&) = delete;
-  OpenedDBase& operator=(const OpenedDBase&) = delete;
-
-  TDBase*& handle() { return handle_; }
-  TDBase* get() const { return handle_; }
-  // Writes and closes; the exception of a failed write passes on.
-  void close(bool readOnlyExport) { ApiCloseDBase(handle_, readOnlyExport); }
-
- private:
-  TDBase* handle_ = nullptr;
-};
-
-// The callbacks are the run's only while its copy runs.
-class InstalledCallbacks {
- public:
-  explicit InstalledCallbacks(const RunCallbacks& c) {
-    ApiSetCallbacks(c.Query, c.Choice, c.Message, c.AppendText, c.Percent, c.Abort);
-  }
-  ~InstalledCallbacks() { ApiResetCallbacks(); }
-  InstalledCallbacks(const InstalledCallbacks&) = delete;
-  InstalledCallbacks& operator=(const InstalledCallbacks&) = delete;
-};
 
 // The compression's copy: once the run creates it, removed unless it took the database's place.
 class TemporaryFile {
@@ -63,19 +28,19 @@ class TemporaryFile {
   bool owned_ = false;
 };
 
-bool openSource(const std::string& name, bool rebuildKeys, OpenedDBase& source,
+bool openSource(const std::string& name, bool rebuildKeys, CatalogueGateway& source,
                 std::string_view caption, const RunReport& report) {
   ShortString message;
-  if (ApiOpenDBase(ShortString(name), rebuildKeys, source.handle(), message)) return true;
+  if (source.open(ShortString(name), rebuildKeys, message)) return true;
   report(caption, "The source database " + name + " cannot be open.\r\n" + message.str());
   return false;
 }
 
-bool createTarget(const std::string& name, OpenedDBase& target, std::string_view caption,
+bool createTarget(const std::string& name, CatalogueGateway& target, std::string_view caption,
                   const RunReport& report) {
   bool created = false;
   try {
-    created = ApiCreateDBase(ShortString(name));
+    created = CatalogueGateway::createFile(name);
   } catch (const EKstvException&) {
     created = false;
   }
@@ -84,7 +49,7 @@ bool createTarget(const std::string& name, OpenedDBase& target, std::string_view
     return false;
   }
   ShortString message;
-  if (ApiOpenDBase(ShortString(name), false, target.handle(), message)) return true;
+  if (target.open(ShortString(name), false, message)) return true;
   report(caption, "The target database " + name + " cannot be open.\r\n" + message.str());
   return false;
 }
@@ -155,14 +120,14 @@ std::string ChangeFileExt(const std::string& path, std::string_view ext) {
   return (hasExt ? path.substr(0, dot) : path) + std::string(ext);
 }
 
-void RunReindex(const ReindexJob& job, const RunCallbacks& callbacks, const RunReport& report) {
+void RunReindex(const ReindexJob& job, const RunReport& report) {
   const std::string_view caption = ReindexFailureCaption(job.Mode);
   const bool compress = job.Mode == ReindexMode::kCompress;
   const bool opensSource = compress || job.Mode == ReindexMode::kImport;
   // Declared first, so that it goes after both databases are closed.
   TemporaryFile copy(compress ? ChangeFileExt(job.SourceName, ".$$~") : std::string());
-  OpenedDBase openedSource;
-  OpenedDBase openedTarget;
+  CatalogueGateway openedSource;
+  CatalogueGateway openedTarget;
   if (opensSource && !openSource(job.SourceName, false, openedSource, caption, report)) return;
   if (job.Mode != ReindexMode::kImport) {
     if (compress) {
@@ -174,22 +139,18 @@ void RunReindex(const ReindexJob& job, const RunCallbacks& callbacks, const RunR
       return;
     }
   }
-  TDBase* source = opensSource ? openedSource.get() : job.Source;
-  TDBase* target = job.Mode == ReindexMode::kImport ? job.Target : openedTarget.get();
-  bool copied = false;
-  {
-    const InstalledCallbacks installed(callbacks);
-    const bool exporting =
-        job.Mode == ReindexMode::kExport || job.Mode == ReindexMode::kExportReadOnly;
-    copied =
-        ApiCompressDBase(source, target, !exporting, job.Mode == ReindexMode::kImport, compress);
-  }
+  CatalogueGateway& source = opensSource ? openedSource : *job.Source;
+  CatalogueGateway& target = job.Mode == ReindexMode::kImport ? *job.Target : openedTarget;
+  const bool exporting =
+      job.Mode == ReindexMode::kExport || job.Mode == ReindexMode::kExportReadOnly;
+  const bool copied =
+      source.copyDisksInto(target, !exporting, job.Mode == ReindexMode::kImport, compress);
   // The close puts the copy on the disk before it may replace anything, and before the source's
   // header is written back.
   if (job.Mode != ReindexMode::kImport) {
     openedTarget.close(job.Mode == ReindexMode::kExportReadOnly);
   }
-  if (opensSource) openedSource.close(false);
+  if (opensSource) openedSource.close();
   if (!compress) return;
   if (!copied) {
     report(caption, "Process was not successful.");
@@ -199,7 +160,7 @@ void RunReindex(const ReindexJob& job, const RunCallbacks& callbacks, const RunR
 }
 
 std::optional<RepairResult> RunRepair(const std::string& sourceName, const std::string& targetName,
-                                      const RunCallbacks& callbacks, const RunReport& report) {
+                                      const RunReport& report) {
   // Creating the target would empty the only copy of the damaged database.
   const std::optional<FileIdentity> source = fileIdentity(sourceName);
   if (source && source == fileIdentity(targetName)) {
@@ -207,17 +168,14 @@ std::optional<RepairResult> RunRepair(const std::string& sourceName, const std::
                                " is the damaged database itself. Choose another file.");
     return std::nullopt;
   }
-  OpenedDBase openedSource;
-  OpenedDBase openedTarget;
+  CatalogueGateway openedSource;
+  CatalogueGateway openedTarget;
   if (!openSource(sourceName, true, openedSource, kRepairCaption, report)) return std::nullopt;
   if (!createTarget(targetName, openedTarget, kRepairCaption, report)) return std::nullopt;
   RepairResult result;
-  {
-    const InstalledCallbacks installed(callbacks);
-    result.Completed = ApiRepairDBase(openedSource.get(), openedTarget.get(), result.Counts);
-  }
-  openedSource.close(false);
-  openedTarget.close(false);
+  result.Completed = openedSource.repairInto(openedTarget, result.Counts);
+  openedSource.close();
+  openedTarget.close();
   return result;
 }
 

@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/api/UApi.h"
-#include "engine/api/UCallbacks.h"
+#include "engine/api/UApiTypes.h"
 
 namespace vellomar {
 
-class TDBase;
+class CatalogueGateway;
 
 // What a copy run does with its two databases.
 enum class ReindexMode : uint8_t {
@@ -21,27 +20,17 @@ enum class ReindexMode : uint8_t {
   kImport = 3,          // another database's disks into the window's
 };
 
-// The six engine callbacks a run installs around its copy.
-struct RunCallbacks {
-  TCallbackQuery Query = nullptr;
-  TCallbackChoice Choice = nullptr;
-  TCallbackMessage Message = nullptr;
-  TCallbackAppendText AppendText = nullptr;
-  TCallbackPercent Percent = nullptr;
-  TCallbackAbort Abort = nullptr;
-};
-
 // Shows the user one failure of a run: an error box with this caption and text.
 using RunReport = std::function<void(std::string_view caption, std::string_view text)>;
 
 // One copy run, as the File menu's commands fill it.
 struct ReindexJob {
   ReindexMode Mode = ReindexMode::kCompress;
-  TDBase* Source = nullptr;  // the window's database: export, export to read-only
-  TDBase* Target = nullptr;  // the window's database: import
-  std::string SourceName;    // compress, import
-  std::string TargetName;    // export, export to read-only
-  bool BackupDBase = false;  // compress: keep the old file with the extension ".~KV"
+  CatalogueGateway* Source = nullptr;  // the window's database: export, export to read-only
+  CatalogueGateway* Target = nullptr;  // the window's database: import
+  std::string SourceName;              // compress, import
+  std::string TargetName;              // export, export to read-only
+  bool BackupDBase = false;            // compress: keep the old file with the extension ".~KV"
 };
 
 std::string_view ReindexCaption(ReindexMode mode);
@@ -50,13 +39,13 @@ std::string_view ReindexFailureCaption(ReindexMode mode);
 // The path with the extension of its last name (from its last dot on) replaced by ext.
 std::string ChangeFileExt(const std::string& path, std::string_view ext);
 
-// Opens and creates what the mode needs, copies with the callbacks installed, closes what it
-// opened; the window's own database stays open. Compression writes the copy beside the database
-// and, once the copy is on the disk, puts it in the database's place in one step, the old file
-// kept under a second name when asked: the user is never without the database. Failures the
-// user can act on are reported; an exception raised by the engine passes on after everything
-// the run opened is closed, the callbacks are reset and a compression's copy is removed.
-void RunReindex(const ReindexJob& job, const RunCallbacks& callbacks, const RunReport& report);
+// Opens and creates what the mode needs, copies, closes what it opened; the window's own
+// database stays open. The copy reports through the run's progress context. Compression writes the
+// copy beside the database and, once the copy is on the disk, puts it in the database's place in
+// one step, the old file kept under a second name when asked: the user is never without the
+// database. Failures the user can act on are reported; an exception raised by the engine passes on
+// after everything the run opened is closed and a compression's copy is removed.
+void RunReindex(const ReindexJob& job, const RunReport& report);
 
 // What a repair run kept and left out; Completed is false when it was cancelled, which keeps the
 // disks saved until then.
@@ -70,6 +59,6 @@ struct RepairResult {
 // is refused before anything is created. Once the copy ran and both files are closed, what it
 // kept and left out; none after a failure that was reported.
 std::optional<RepairResult> RunRepair(const std::string& sourceName, const std::string& targetName,
-                                      const RunCallbacks& callbacks, const RunReport& report);
+                                      const RunReport& report);
 
 }  // namespace vellomar

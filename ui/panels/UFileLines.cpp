@@ -4,8 +4,8 @@
 #include <array>
 #include <optional>
 
-#include "engine/api/UApi.h"
 #include "foundation/UCollatedTexts.h"
+#include "ui/common/UCatalogueGateway.h"
 
 namespace vellomar {
 
@@ -16,11 +16,11 @@ void SetSelected(TOneFileLine& line, bool on) {
 int32_t TFileLineList::load(TFileCollection* files, uint8_t criterion, bool reverse,
                             const ShortString& focusName, TDirCollection*& forcedNode) {
   TFileLines lines;
-  const int32_t n = ApiFileColCount(files);
+  const int32_t n = CatalogueGateway::fileCount(files);
   lines.reserve(static_cast<size_t>(n));
   TOneFile entry;
   for (int32_t i = 0; i < n; ++i) {
-    if (!ApiFileColAt(files, i, entry)) continue;
+    if (!CatalogueGateway::fileAt(files, i, entry)) continue;
     TOneFileLine& line = lines.add(entry);
     if (!focusName.empty()) {
       const std::string_view wanted = focusName.view();
@@ -197,7 +197,9 @@ void TFileLineList::selectOnly(int32_t a, int32_t b) {
 
 void TFileLineList::selectMatching(std::span<const ShortString> masks) {
   for (auto& line : lines_) {
-    if (!IsSelected(line) && ApiMatchesAnyMask(masks, FullNameOf(line))) SetSelected(line, true);
+    if (!IsSelected(line) && CatalogueGateway::matchesAnyMask(masks, FullNameOf(line))) {
+      SetSelected(line, true);
+    }
   }
 }
 

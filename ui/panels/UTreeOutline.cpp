@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/api/UApi.h"
+#include "ui/common/UCatalogueGateway.h"
 
 namespace vellomar {
 
@@ -19,19 +19,19 @@ void TTreeOutline::clear() {
 
 void TTreeOutline::add(TDirCollection* node, int32_t parent, int32_t row) {
   const auto position = static_cast<int32_t>(rows_.size());
-  const int32_t n = node != nullptr ? ApiDirColCount(node) : 0;
+  const int32_t n = node != nullptr ? CatalogueGateway::subfolderCount(node) : 0;
   const auto first = static_cast<int32_t>(childPositions_.size());
   rows_.push_back({node, parent, row, first, 0, static_cast<int32_t>(names_.size())});
   TOneDir record;
   if (parent < 0 || node == nullptr) {
     names_ += '\\';
-  } else if (ApiDirColCheck(node, record)) {
+  } else if (CatalogueGateway::folderRecord(node, record)) {
     names_ += record.Name.view();
     names_ += record.Data.Ext.view();
   }
   childPositions_.resize(childPositions_.size() + static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i) {
-    TDirCollection* sub = ApiDirColAt(node, i);
+    TDirCollection* sub = CatalogueGateway::subfolder(node, i);
     childPositions_[static_cast<size_t>(first + i)] = static_cast<int32_t>(rows_.size());
     // Counted before the subtree, so a failure inside it leaves the parent consistent.
     ++rows_[at(position)].Children;

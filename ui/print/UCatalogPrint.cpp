@@ -9,11 +9,6 @@
 #include "ui/common/UServices.h"
 
 namespace vellomar {
-namespace {
-
-TCatalogPrint* current = nullptr;
-
-}  // namespace
 
 int32_t PageEstimate(int32_t lines, int32_t vertRes, int32_t lineHeight) {
   int32_t perPage = lineHeight > 0 ? (vertRes - 3 * lineHeight) / lineHeight : 0;
@@ -102,10 +97,6 @@ TCatalogPrint::TCatalogPrint(CatalogueGateway& catalogue, std::string dbaseName,
                              const TGlobalOptions& options, TCatalogPrintStatus& status)
     : catalogue_(catalogue), dbaseName_(std::move(dbaseName)), options_(options), status_(status) {}
 
-TCatalogPrint::~TCatalogPrint() {
-  if (current == this) current = nullptr;
-}
-
 TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, int32_t scope) {
   printer_ = std::make_unique<TPrinter>(printer);
   TPrinter& p = *printer_;
@@ -148,14 +139,10 @@ TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, i
 }
 
 void TCatalogPrint::walk(int32_t scope, int32_t mode) {
-  current = this;
-  try {
-    catalogue_.printWalk(scope, mode, onProgress, onDisk, onFolder, onFile, onMeasure);
-  } catch (...) {
-    current = nullptr;
-    throw;
-  }
-  current = nullptr;
+  const ProgressContext context(*this, catalogue_.liveCounts());
+  catalogue_.printWalk(scope, mode, ProgressContext::progress, ProgressContext::printDisk,
+                       ProgressContext::printFolder, ProgressContext::printFile,
+                       ProgressContext::measureName);
 }
 
 void TCatalogPrint::layoutColumns() {
@@ -258,31 +245,28 @@ void TCatalogPrint::folder(const std::string& path) {
   pageCheck();
 }
 
-void TCatalogPrint::onProgress(bool& abort) {
-  if (current == nullptr) return;
-  const SearchCounts counts = current->catalogue_.searchCounts();
-  current->status_.showProgress(counts.Disks, counts.Files, counts.Percent);
-  if (current->status_.abortRequested()) current->aborted_ = true;
-  if (current->stopped()) abort = true;
+void TCatalogPrint::progress(const TSearchCounts& counts, bool& abort) {
+  status_.showProgress(counts.Disks, counts.Files, counts.Percent);
+  if (status_.abortRequested()) aborted_ = true;
+  if (stopped()) abort = true;
 }
 
-void TCatalogPrint::onDisk(const ShortString& name) {
-  if (current != nullptr && !current->stopped()) current->disk(name.str());
+void TCatalogPrint::printDisk(const ShortString& name) {
+  if (!stopped()) disk(name.str());
 }
 
-void TCatalogPrint::onFolder(const ShortString& path) {
-  if (current != nullptr && !current->stopped()) current->folder(path.str());
+void TCatalogPrint::printFolder(const ShortString& path) {
+  if (!stopped()) folder(path.str());
 }
 
-void TCatalogPrint::onFile(const TOneFile& entry) {
-  if (current == nullptr || current->stopped()) return;
-  const TOneFileLine& line = current->collected_.add(entry);
-  current->keys_.push_back(
-      MakeFileSortKey(entry, line.Kind, current->options_.SortCrit, current->options_.ReverseSort));
+void TCatalogPrint::printFile(const TOneFile& entry) {
+  if (stopped()) return;
+  const TOneFileLine& line = collected_.add(entry);
+  keys_.push_back(MakeFileSortKey(entry, line.Kind, options_.SortCrit, options_.ReverseSort));
 }
 
-void TCatalogPrint::onMeasure(const ShortString& name, int32_t& width) {
-  width = current != nullptr ? current->printer_->PrnTextWidth(name.str()) : 0;
+void TCatalogPrint::measureName(const ShortString& name, int32_t& width) {
+  width = printer_->PrnTextWidth(name.str());
 }
 
 }  // namespace vellomar

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "export/UFileLine.h"
+#include "ui/common/UProgressContext.h"
 #include "ui/print/UPrinter.h"
 #include "ui/settings/UGlobalOptions.h"
 
@@ -60,13 +61,12 @@ struct TFileColumns {
 
 // The catalogue print of the current folder, the current disk or the selected disks: a
 // counting walk that measures the names, the page-count warning, then one printing walk per
-// copy, all in one print session. The engine's callbacks reach the run through a module
-// pointer, set only while a walk runs.
-class TCatalogPrint {
+// copy, all in one print session. Each walk has a progress context of its own, through which
+// the walk's callbacks reach the print with the catalogue's counts.
+class TCatalogPrint : private ProgressListener {
  public:
   TCatalogPrint(CatalogueGateway& catalogue, std::string dbaseName, const TGlobalOptions& options,
                 TCatalogPrintStatus& status);
-  ~TCatalogPrint();
   TCatalogPrint(const TCatalogPrint&) = delete;
   TCatalogPrint& operator=(const TCatalogPrint&) = delete;
 
@@ -77,11 +77,11 @@ class TCatalogPrint {
   int32_t estimate() const { return estimate_; }
 
  private:
-  static void onProgress(bool& abort);
-  static void onDisk(const ShortString& name);
-  static void onFolder(const ShortString& path);
-  static void onFile(const TOneFile& entry);
-  static void onMeasure(const ShortString& name, int32_t& width);
+  void progress(const TSearchCounts& counts, bool& abort) override;
+  void printDisk(const ShortString& name) override;
+  void printFolder(const ShortString& path) override;
+  void printFile(const TOneFile& entry) override;
+  void measureName(const ShortString& name, int32_t& width) override;
 
   void walk(int32_t scope, int32_t mode);
   void layoutColumns();

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/api/UApi.h"
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/print/UCatalogPrint.h"
 
@@ -143,10 +142,10 @@ std::vector<TOneTreeLine> CollectTreeLines(TDirCollection* root, TDirCollection*
     stack.pop_back();
     if (next.node == subtreeOf) first = lines.size();
     lines.push_back({next.level, std::string(), std::move(next.text)});
-    for (int32_t i = ApiDirColCount(next.node) - 1; i >= 0; --i) {
-      TDirCollection* child = ApiDirColAt(next.node, i);
+    for (int32_t i = CatalogueGateway::subfolderCount(next.node) - 1; i >= 0; --i) {
+      TDirCollection* child = CatalogueGateway::subfolder(next.node, i);
       TOneDir record;
-      if (!ApiDirColCheck(child, record)) continue;
+      if (!CatalogueGateway::folderRecord(child, record)) continue;
       stack.push_back(
           {child, next.level + 1, record.Name.str() + std::string(record.Data.Ext.view())});
     }

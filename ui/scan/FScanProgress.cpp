@@ -56,8 +56,6 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
 
 int TFormScanProgress::runJob() {
   scanOptions_ = Request.catalogue->localOptions();
-  ApiSetCallbacks(ProgressContext::query, ProgressContext::choice, ProgressContext::message,
-                  ProgressContext::appendText, ProgressContext::percent, ProgressContext::abort);
   ScanResult =
       Request.catalogue->scanDisk(ShortString(Request.scanPath), ShortString(Request.diskName),
                                   ShortString(Request.volumeLabel));

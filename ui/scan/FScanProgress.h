@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <string>
 
-#include "engine/api/UApi.h"
 #include "engine/api/ULocalOptions.h"
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UFittedText.h"

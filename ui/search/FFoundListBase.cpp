@@ -120,7 +120,7 @@ void TFoundListBase::exportLines(ExportListKind kind,
   if (!owner_.Window) return;
   TFormFoundExport form(this);
   form.Kind = kind;
-  form.DBaseHandle = owner_.Handle;
+  form.Catalogue = owner_.Catalogue;
   form.DBaseFileName = owner_.FileName;
   form.LineCount = lineCount();
   form.LineAt = lineAt;

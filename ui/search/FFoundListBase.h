@@ -25,8 +25,8 @@ struct TOneFile;
 // The database window a result window was made from, as far as the result window needs it.
 struct TFoundOwner {
   QPointer<TMdiChild> Window;
-  TDBase* Handle = nullptr;  // the window's engine handle; used only while Window lives
-  std::string FileName;      // its database file
+  CatalogueGateway* Catalogue = nullptr;  // the window's catalogue; used only while Window lives
+  std::string FileName;                   // its database file
   // Puts the database window on a disk, a folder of it and a file of that folder.
   std::function<void(const std::string& disk, const std::string& folder, const std::string& file)>
       JumpTo;

@@ -62,10 +62,10 @@ bool TFormSearchName::search() {
   return Catalogue->searchFiles(Request, &ProgressContext::progress);
 }
 
-void TFormSearchName::progress(const ProgressCounts& counts, bool& abort) {
-  LabelSearched->setText(QString("%1/%2").arg(counts.disks).arg(counts.files));
-  LabelFound->setText(QString::number(counts.found));
-  Gauge1->setValue(counts.percent);
+void TFormSearchName::progress(const TSearchCounts& counts, bool& abort) {
+  LabelSearched->setText(QString("%1/%2").arg(counts.Disks).arg(counts.Files));
+  LabelFound->setText(QString::number(counts.Found));
+  Gauge1->setValue(counts.Percent);
   letEventsRun();
   abort = cancelRequested();
 }
@@ -84,8 +84,8 @@ bool TFormSearchEmpty::search() {
   return Catalogue->searchFreeSpace(&ProgressContext::progress);
 }
 
-void TFormSearchEmpty::progress(const ProgressCounts& counts, bool& abort) {
-  Gauge1->SetProgress(counts.percent);
+void TFormSearchEmpty::progress(const TSearchCounts& counts, bool& abort) {
+  Gauge1->SetProgress(counts.Percent);
   letEventsRun();
   abort = cancelRequested();
 }

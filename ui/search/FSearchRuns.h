@@ -36,8 +36,8 @@ class TSearchRunWindow : public TProgressWindow {
   virtual const char* nothingFoundText() const = 0;
 
   int runJob() override;
-  TDBase* countedHandle() const override {
-    return Catalogue != nullptr ? Catalogue->handle() : nullptr;
+  TSearchCountsView progressCounts() const override {
+    return Catalogue != nullptr ? Catalogue->liveCounts() : TSearchCountsView{};
   }
   void reportFailure(const std::exception& failure) override;
 
@@ -62,7 +62,7 @@ class TFormSearchName : public TSearchRunWindow {
   const char* nothingFoundText() const override { return "No file found."; }
 
  private:
-  void progress(const ProgressCounts& counts, bool& abort) override;
+  void progress(const TSearchCounts& counts, bool& abort) override;
 };
 
 // "Searching...": the free space of every disk of Catalogue, with the share of disks done.
@@ -78,7 +78,7 @@ class TFormSearchEmpty : public TSearchRunWindow {
   const char* nothingFoundText() const override { return "No disk found."; }
 
  private:
-  void progress(const ProgressCounts& counts, bool& abort) override;
+  void progress(const TSearchCounts& counts, bool& abort) override;
 };
 
 }  // namespace vellomar

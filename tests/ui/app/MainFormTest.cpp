@@ -61,7 +61,7 @@ TEST_F(MainFormTest, OpensACatalogueIntoADatabaseWindow) {
   TFormDBase* db = main_->OpenDBaseWindow(path);
   ASSERT_NE(db, nullptr);
   EXPECT_EQ(db->windowTitle().toStdString(), "My disks");
-  EXPECT_NE(db->GetDBaseHandle(), nullptr);
+  EXPECT_NE(db->catalogue().handle(), nullptr);
   EXPECT_TRUE(db->IsDBaseEmpty());
   EXPECT_FALSE(db->readOnly());
   EXPECT_EQ(main_->activeDBase(), db);

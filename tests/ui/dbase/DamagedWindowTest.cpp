@@ -112,13 +112,13 @@ class DamagedWindowTest : public ::testing::Test {
   // opening on.
   static void visit(TFormDBase& window, WindowSeen& seen) {
     TDiskPanel& disks = *window.diskPanel();
-    const int32_t shown = ApiGetKeyCount(window.GetDBaseHandle());
+    const int32_t shown = ApiGetKeyCount(window.catalogue().handle());
     for (int row = 0; row < shown && !window.closing(); ++row) {
       QTest::mouseClick(disks.viewport(), Qt::LeftButton, Qt::NoModifier,
                         disks.cellRect(0, row).center());
       idle(window);
       DiskSeen disk;
-      TDBase* db = window.GetDBaseHandle();
+      TDBase* db = window.catalogue().handle();
       ShortString name;
       uint16_t flags = 0;
       ApiGetKey(db, name, flags, row);

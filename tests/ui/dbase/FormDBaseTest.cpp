@@ -65,7 +65,7 @@ TEST_F(FormDBaseTest, AnEmptyDatabaseAndTheStatusBarsFirstPasses) {
 }
 
 TEST_F(FormDBaseTest, DamageIsReportedOncePerOccurrence) {
-  db_->GetDBaseHandle()->DamageCounter = 2;
+  db_->catalogue().handle()->DamageCounter = 2;
   db_->IdleUpdate();
   db_->IdleUpdate();
   ASSERT_EQ(test::recorder().boxes.size(), 1u);

@@ -70,7 +70,7 @@ class PanelWindowTest : public ::testing::Test {
   TDiskPanel& disks() { return *window_->diskPanel(); }
   TTreePanel& tree() { return *window_->treePanel(); }
   TFilePanel& files() { return *window_->filePanel(); }
-  TDBase* db() { return window_->GetDBaseHandle(); }
+  TDBase* db() { return window_->catalogue().handle(); }
 
   // The names of the file list from the top.
   std::vector<std::string> fileNames() {

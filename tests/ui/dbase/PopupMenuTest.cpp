@@ -43,7 +43,7 @@ class DBaseWindowPopups : public ::testing::Test {
     std::filesystem::copy_file(cat.path(), copy, std::filesystem::copy_options::overwrite_existing);
     auto form = std::make_unique<TFormDBase>();
     EXPECT_TRUE(form->OpenDBase(copy));
-    EXPECT_TRUE(ApiGoToDisk(form->GetDBaseHandle(), 0));
+    EXPECT_TRUE(ApiGoToDisk(form->catalogue().handle(), 0));
     return form;
   }
 

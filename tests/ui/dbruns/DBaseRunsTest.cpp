@@ -13,6 +13,9 @@
 #include "platform/PFileNames.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/dbruns/RunCatalogues.h"
+#include "tests/ui/support/BorrowedCatalogue.h"
+#include "ui/common/UCatalogueGateway.h"
+#include "ui/common/UProgressContext.h"
 #include "ui/dbruns/UDBaseRuns.h"
 #include "ui/dbruns/URepairReport.h"
 
@@ -31,17 +34,16 @@ std::string dataAreaOf(const std::string& path) {
 bool stopCopy = false;
 int throwAtPercent = -1;
 
-bool abortCopy() {
-  return stopCopy;
-}
-
-void percentOrFail(int32_t, int32_t percent) {
-  if (throwAtPercent >= 0 && percent >= throwAtPercent) {
-    throw EKstvFatalException("File writing error.");
+// The run's window: stops the copy when asked, fails at a chosen percent.
+class CopyListener : public ProgressListener {
+ public:
+  bool abort() override { return stopCopy; }
+  void percent(int32_t, int32_t percent) override {
+    if (throwAtPercent >= 0 && percent >= throwAtPercent) {
+      throw EKstvFatalException("File writing error.");
+    }
   }
-}
-
-const RunCallbacks kCallbacks{nullptr, nullptr, nullptr, nullptr, percentOrFail, abortCopy};
+};
 
 class DBaseRunsTest : public ::testing::Test {
  protected:
@@ -64,6 +66,8 @@ class DBaseRunsTest : public ::testing::Test {
 
   vellomar::test::TempFolder folder_{"runs"};
   std::vector<std::pair<std::string, std::string>> reports_;
+  CopyListener listener_;
+  ProgressContext run_{listener_};
 };
 
 TEST_F(DBaseRunsTest, CompressionReplacesTheDatabaseWithOrWithoutABackup) {
@@ -72,8 +76,7 @@ TEST_F(DBaseRunsTest, CompressionReplacesTheDatabaseWithOrWithoutABackup) {
     const std::string data = write("data.kvd", original);
     if (backup) write("data.~KV", "an older backup");
     const std::optional<FileIdentity> before = fileIdentity(data);
-    RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", backup}, kCallbacks,
-               recorder());
+    RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", backup}, recorder());
     EXPECT_TRUE(reports_.empty()) << reports_.front().second;
     EXPECT_EQ(testing::diskNamesOf(data), (std::vector<std::string>{"One", "Three", "Two"}));
     EXPECT_LT(contentOf(data).size(), original.size()) << "deleted and superseded blocks dropped";
@@ -96,14 +99,14 @@ TEST_F(DBaseRunsTest, CompressionThatFailsLeavesTheDatabaseAsItWas) {
   const ReindexJob job{ReindexMode::kCompress, nullptr, nullptr, data, "", true};
 
   stopCopy = true;
-  RunReindex(job, kCallbacks, recorder());
+  RunReindex(job, recorder());
   EXPECT_EQ(
       reports_,
       (decltype(reports_){{"Compression was not successful", "Process was not successful."}}));
   stopCopy = false;
 
   throwAtPercent = 40;
-  EXPECT_THROW(RunReindex(job, kCallbacks, recorder()), EKstvFatalException);
+  EXPECT_THROW(RunReindex(job, recorder()), EKstvFatalException);
   throwAtPercent = -1;
   EXPECT_EQ(reports_.size(), 1u);
   EXPECT_TRUE(dataAreaOf(data) == original.substr(64961));
@@ -119,7 +122,7 @@ TEST_F(DBaseRunsTest, CompressionRemovesTheCopyLeftByACutOne) {
   const std::string data = write("data.kvd", testing::catalogueBytes({"One", "Two"}));
   const std::string left = write("data.$$~", std::string(3 << 20, 'x'));
   ASSERT_EQ(::chmod(left.c_str(), 0444), 0);
-  RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, kCallbacks, recorder());
+  RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, recorder());
   EXPECT_TRUE(reports_.empty()) << reports_.front().second;
   EXPECT_FALSE(exists("data.$$~"));
   EXPECT_EQ(testing::diskNamesOf(data), (std::vector<std::string>{"One", "Two"}));
@@ -138,7 +141,7 @@ TEST_F(DBaseRunsTest, CompressionWhoseCopyCannotBeWrittenLeavesTheDatabaseAsItWa
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
   bool raised = false;
   try {
-    RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, kCallbacks, recorder());
+    RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, recorder());
   } catch (const EKstvException&) {
     raised = true;
   }
@@ -151,8 +154,7 @@ TEST_F(DBaseRunsTest, CompressionWhoseCopyCannotBeWrittenLeavesTheDatabaseAsItWa
 
 TEST_F(DBaseRunsTest, CompressionReportsWhatItCannotOpenOrCreate) {
   const std::string notADatabase = write("text.kvd", "just some text");
-  RunReindex({ReindexMode::kCompress, nullptr, nullptr, notADatabase, "", false}, kCallbacks,
-             recorder());
+  RunReindex({ReindexMode::kCompress, nullptr, nullptr, notADatabase, "", false}, recorder());
   ASSERT_EQ(reports_.size(), 1u);
   EXPECT_EQ(reports_[0].first, "Compression was not successful");
   EXPECT_TRUE(reports_[0].second.starts_with("The source database " + notADatabase +
@@ -161,7 +163,7 @@ TEST_F(DBaseRunsTest, CompressionReportsWhatItCannotOpenOrCreate) {
   const std::string original = testing::catalogueBytes({"One"});
   const std::string data = write("data.kvd", original);
   folder_.file("data.$$~/in the way", "a folder of that name");
-  RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, kCallbacks, recorder());
+  RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", false}, recorder());
   ASSERT_EQ(reports_.size(), 2u);
   EXPECT_EQ(reports_[1].second,
             "The target database " + folder_.at("data.$$~") + " cannot be created.");
@@ -175,10 +177,11 @@ TEST_F(DBaseRunsTest, ExportAndImportLeaveTheWindowsDatabaseOpen) {
   ShortString message;
   ASSERT_TRUE(ApiOpenDBase(ShortString(data), false, window, message));
   ASSERT_TRUE(ApiGoToDiskByName(window, "Two"));
+  test::BorrowedCatalogue borrowed(window);
+  CatalogueGateway* const catalogue = &borrowed.get();
 
   const std::string readOnly = folder_.at("runtime.kvd");
-  RunReindex({ReindexMode::kExportReadOnly, window, nullptr, "", readOnly, false}, kCallbacks,
-             recorder());
+  RunReindex({ReindexMode::kExportReadOnly, catalogue, nullptr, "", readOnly, false}, recorder());
   EXPECT_EQ(ApiTestDBaseFile(ShortString(readOnly)), 4) << "marked read-only";
   EXPECT_EQ(testing::diskNamesOf(readOnly), std::vector<std::string>{"Two"})
       << "the current disk when none is selected";
@@ -186,18 +189,18 @@ TEST_F(DBaseRunsTest, ExportAndImportLeaveTheWindowsDatabaseOpen) {
   ApiSelectKey(window, true, 0);
   ApiSelectKey(window, true, 1);
   const std::string exported = folder_.at("export.kvd");
-  RunReindex({ReindexMode::kExport, window, nullptr, "", exported, false}, kCallbacks, recorder());
+  RunReindex({ReindexMode::kExport, catalogue, nullptr, "", exported, false}, recorder());
   EXPECT_EQ(testing::diskNamesOf(exported), (std::vector<std::string>{"One", "Two"}));
 
-  RunReindex({ReindexMode::kImport, nullptr, window, exported, "", false}, kCallbacks, recorder());
+  RunReindex({ReindexMode::kImport, nullptr, catalogue, exported, "", false}, recorder());
   EXPECT_EQ(ApiGetKeyCount(window), 4) << "imported under unique names";
   ShortString name;
   uint16_t flags = 0;
   ASSERT_TRUE(ApiGetKey(window, name, flags, 1));
   EXPECT_EQ(name.str(), "One ~1");
 
-  RunReindex({ReindexMode::kExport, window, nullptr, "", folder_.at("none/x.kvd"), false},
-             kCallbacks, recorder());
+  RunReindex({ReindexMode::kExport, catalogue, nullptr, "", folder_.at("none/x.kvd"), false},
+             recorder());
   EXPECT_EQ(reports_, (decltype(reports_){{"Export was not successful",
                                            "The target database " + folder_.at("none/x.kvd") +
                                                " cannot be created."}}));
@@ -211,7 +214,7 @@ TEST_F(DBaseRunsTest, RepairCopiesADamagedDatabaseWithoutWritingIntoIt) {
   for (size_t i = 4937; i < 4937 + 64; ++i) damaged[i] = '\xEE';
   const std::string source = write("damaged.kvd", damaged);
   const std::string target = folder_.at("repaired.kvd");
-  RunRepair(source, target, kCallbacks, recorder());
+  RunRepair(source, target, recorder());
   EXPECT_TRUE(reports_.empty());
   EXPECT_EQ(testing::diskNamesOf(target), (std::vector<std::string>{"One", "Two"}));
   EXPECT_TRUE(contentOf(source) == damaged) << "the damaged file is only read";
@@ -224,7 +227,7 @@ TEST_F(DBaseRunsTest, RepairRefusesTheDamagedFileAsItsTarget) {
   ASSERT_TRUE(addFileName(source, secondName));
   for (const std::string& target : {source, secondName, folder_.at("./damaged.kvd")}) {
     reports_.clear();
-    RunRepair(source, target, kCallbacks, recorder());
+    RunRepair(source, target, recorder());
     ASSERT_EQ(reports_.size(), 1u) << target;
     EXPECT_EQ(reports_[0].first, "Database Repair");
     EXPECT_TRUE(contentOf(source) == bytes) << target;
@@ -245,14 +248,14 @@ TEST_F(DBaseRunsTest, RepairAnswersWhatItKeptAndLeftOut) {
   damaged.pop_back();
   const std::string source = write("damaged.kvd", damaged);
   const std::optional<RepairResult> result =
-      RunRepair(source, folder_.at("repaired.kvd"), kCallbacks, recorder());
+      RunRepair(source, folder_.at("repaired.kvd"), recorder());
   ASSERT_TRUE(result.has_value());
   EXPECT_TRUE(result->Completed);
   EXPECT_EQ(result->Counts.Disks, 1);
   EXPECT_EQ(result->Counts.DisksLeftOut, 1);
   ASSERT_EQ(result->Counts.DamagedDisks.size(), 1u);
   EXPECT_EQ(result->Counts.DamagedDisks[0].str(), "Two");
-  EXPECT_FALSE(RunRepair(source, source, kCallbacks, recorder()).has_value());
+  EXPECT_FALSE(RunRepair(source, source, recorder()).has_value());
 }
 
 TEST(RepairReport, SaysWhatWasRecoveredAndWhatWasLeftOut) {

@@ -222,7 +222,8 @@ TEST_F(RunWindowsTest, ListExportCancelledStillEndsTheFile) {
   entry.Name = "a.txt";
   TFormFoundExport form;
   form.Kind = ExportListKind::kFoundFiles;
-  form.DBaseHandle = fixture.handle();
+  test::BorrowedCatalogue catalogue(fixture.handle());
+  form.Catalogue = &catalogue.get();
   form.DBaseFileName = "/data/disks.kvd";
   form.LineCount = 500;
   // The first 500 calls look for selected lines; then the export asks for lines 0, 1, 2.

@@ -72,7 +72,7 @@ TEST_F(ScanFromMenuTest, RescanThroughTheDialogReplacesTheDiskAndCancelKeepsIt) 
   // Cancelled while the scan asks about an archive: nothing saved, the disk as it was.
   disk_.file("pack.zip", "not really an archive");
   db_->localOptions().ScanArchives = kScanArchivesPrompt;
-  ApiSetLocalOptions(db_->GetDBaseHandle(), db_->localOptions());
+  ApiSetLocalOptions(db_->catalogue().handle(), db_->localOptions());
   onNextDialog<TFormScanFolder>([](TFormScanFolder& dialog) {
     onNextDialog<TFormScanArchive>([](TFormScanArchive& archive) {
       auto* progress = qobject_cast<TFormScanProgress*>(archive.parentWidget());

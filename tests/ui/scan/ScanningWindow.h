@@ -104,10 +104,10 @@ class ScanningWindowTest : public ::testing::Test {
   // The disks as the disk panel lists them, deleted ones marked.
   std::vector<std::string> diskNames() {
     std::vector<std::string> names;
-    for (int32_t i = 0; i < ApiGetKeyCount(db_->GetDBaseHandle()); ++i) {
+    for (int32_t i = 0; i < ApiGetKeyCount(db_->catalogue().handle()); ++i) {
       ShortString name;
       uint16_t flags = 0;
-      ApiGetKey(db_->GetDBaseHandle(), name, flags, i);
+      ApiGetKey(db_->catalogue().handle(), name, flags, i);
       names.push_back(name.str() + ((flags & kKeyDeleted) != 0 ? " (deleted)" : ""));
     }
     return names;
@@ -120,7 +120,7 @@ class ScanningWindowTest : public ::testing::Test {
   }
   void showDeletedDisks() {
     db_->localOptions().ShowDeleted = true;
-    ApiSetLocalOptions(db_->GetDBaseHandle(), db_->localOptions());
+    ApiSetLocalOptions(db_->catalogue().handle(), db_->localOptions());
   }
 
   TempFolder disk_{"scandisc"};

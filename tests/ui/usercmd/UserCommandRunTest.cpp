@@ -39,7 +39,7 @@ class UserCommandRunTest : public test::ScanningWindowTest {
   }
 
   void goTo(const std::string& folder) {
-    ASSERT_TRUE(ApiGoToPath(db_->GetDBaseHandle(), ShortString(folder))) << folder;
+    ASSERT_TRUE(ApiGoToPath(db_->catalogue().handle(), ShortString(folder))) << folder;
     db_->IdleUpdate();
   }
   // Focuses the line of that name and presses the key in the file panel.
