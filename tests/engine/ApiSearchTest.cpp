@@ -175,6 +175,7 @@ TEST_F(ApiSearch, NullHandlesRaiseBeforeAnythingIsDone) {
       [] { ApiFoundCount(nullptr); },
       [&] { ApiGetFoundItem(nullptr, 0, record, s, s, s); },
       [&] { ApiGetSearchCounts(nullptr, a, b, d, e); },
+      [] { ApiViewSearchCounts(nullptr); },
       [] { ApiIterateDisks(nullptr, 1, 0); },
       [] { ApiSetSearchCallback(nullptr, nullptr); },
       [&] { ApiCompressDBase(h, nullptr, true, false, true); },

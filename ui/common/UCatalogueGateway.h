@@ -44,9 +44,10 @@ struct CataloguePlace {
   std::string Folder;
 };
 
-// One open catalogue as the windows reach it: it owns the engine's handle and keeps in one
-// place the orders in which the engine is called for a search run, a scan's disk replacement
-// and the current place. No widgets: the tests drive it without a display.
+// One open catalogue as the windows and runs reach it: it owns the engine's handle and keeps in
+// one place the orders in which the engine is called for a search run, a scan's disk
+// replacement, the copy runs and the current place. No widgets: the tests drive it without a
+// display.
 class CatalogueGateway {
  public:
   CatalogueGateway() = default;
