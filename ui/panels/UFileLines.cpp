@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <optional>
+#include <span>
 
 #include "engine/api/UApi.h"
 #include "foundation/UCollatedTexts.h"
+#include "platform/PText.h"
 
 namespace vellomar {
 
@@ -15,20 +18,18 @@ void SetSelected(TOneFileLine& line, bool on) {
 
 int32_t TFileLineList::load(TFileCollection* files, uint8_t criterion, bool reverse,
                             const ShortString& focusName, TDirCollection*& forcedNode) {
+  const std::span<const TOneFile* const> entries = ApiFileColLines(files);
   TFileLines lines;
-  const int32_t n = ApiFileColCount(files);
-  lines.reserve(static_cast<size_t>(n));
-  TOneFile entry;
-  for (int32_t i = 0; i < n; ++i) {
-    if (!ApiFileColAt(files, i, entry)) continue;
-    TOneFileLine& line = lines.add(entry);
+  lines.reserve(entries.size());
+  for (const TOneFile* entry : entries) {
+    TOneFileLine& line = lines.add(*entry);
     if (!focusName.empty()) {
       const std::string_view wanted = focusName.view();
-      const std::string_view name = entry.Name.view();
-      if (wanted.starts_with(name) && wanted.substr(name.size()) == entry.Data.Ext.view()) {
+      const std::string_view name = entry->Name.view();
+      if (wanted.starts_with(name) && wanted.substr(name.size()) == entry->Data.Ext.view()) {
         line.Flags |= kLineFocusMark;
       }
-    } else if (forcedNode != nullptr && line.Kind != kLineFile && entry.SubDir == forcedNode) {
+    } else if (forcedNode != nullptr && line.Kind != kLineFile && entry->SubDir == forcedNode) {
       line.Flags |= kLineFocusMark;
       forcedNode = nullptr;
     }
@@ -45,34 +46,69 @@ int32_t TFileLineList::load(const std::vector<TOneFile>& entries, uint8_t criter
 
 namespace {
 
-// A line's place among the lines: the order of its sort key without making the key (the
-// group character, the date or size written with ten digits, then the text, which is collated
-// once per line).
+// A line's place among the lines: its sort key as numbers whose order is the key's (the group
+// character and the date or size as the key writes them; by name or extension the group and
+// the first sixteen bytes of the text's collation key), all inverted for the reverse order.
+// Places whose numbers are equal are put in order by their collated texts, then by index.
 struct Place {
-  uint64_t major;  // the group, then 4294967295 minus the date or size as the key writes it
+  uint64_t major;  // the group, then 4294967295 minus the date or size
   CollatedTexts::Prefix prefix;
   uint32_t index;  // the line's
-  uint32_t text;   // the line's text among the collated ones
-  bool ascii;
+  uint32_t text;   // the line's text among the collated ones, kNoText before it is collated
 };
 
-// Puts places in the order of major (descending: the reverse), equal ones keeping their order:
-// a stable sort by one byte at a time, from the lowest.
-void orderByMajor(std::vector<Place>& places, bool descending) {
-  uint64_t largest = 0;
-  for (const Place& p : places) largest = std::max(largest, p.major);
-  const auto keyOf = [descending, largest](const Place& p) {
-    return descending ? largest - p.major : p.major;
-  };
-  std::vector<Place> other(places.size());
-  for (int shift = 0; shift < 64 && (largest >> shift) != 0; shift += 8) {
-    std::array<size_t, 257> starts{};
-    for (const Place& p : places) ++starts[((keyOf(p) >> shift) & 0xFF) + 1];
-    // A byte that all keys share moves nothing.
-    if (std::find(starts.begin(), starts.end(), places.size()) != starts.end()) continue;
-    for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-    for (const Place& p : places) other[starts[(keyOf(p) >> shift) & 0xFF]++] = p;
-    places.swap(other);
+constexpr uint32_t kNoText = UINT32_MAX;
+// Below this many places a bucket is sorted by comparing.
+constexpr size_t kRadixCutoff = 48;
+
+// The key's bytes from the highest: major, then the prefix.
+uint64_t keyWord(const Place& p, size_t word) {
+  return word == 0 ? p.major : p.prefix[word - 1];
+}
+
+bool keyBefore(const Place& a, const Place& b, size_t words) {
+  for (size_t w = 0; w < words; ++w) {
+    const uint64_t x = keyWord(a, w), y = keyWord(b, w);
+    if (x != y) return x < y;
+  }
+  return a.index < b.index;
+}
+
+bool sameKey(const Place& a, const Place& b, size_t words) {
+  for (size_t w = 0; w < words; ++w) {
+    if (keyWord(a, w) != keyWord(b, w)) return false;
+  }
+  return true;
+}
+
+// Sorts places by the first `words` key words and then by index: a radix sort from the first
+// byte in which the places differ (their words before `word` are equal), small buckets by
+// comparing. spare has room for as many places.
+void radixSort(Place* places, Place* spare, size_t n, size_t word, size_t words) {
+  if (n <= kRadixCutoff) {
+    std::sort(places, places + n,
+              [words](const Place& a, const Place& b) { return keyBefore(a, b, words); });
+    return;
+  }
+  uint64_t differ = 0;
+  for (; word < words; ++word) {
+    const uint64_t first = keyWord(places[0], word);
+    for (size_t i = 1; i < n; ++i) differ |= keyWord(places[i], word) ^ first;
+    if (differ != 0) break;
+  }
+  // Equal keys: the places came in index order and each pass keeps it.
+  if (differ == 0) return;
+  const int shift = 56 - (std::countl_zero(differ) & ~7);
+  std::array<size_t, 257> starts{};
+  for (size_t i = 0; i < n; ++i) ++starts[((keyWord(places[i], word) >> shift) & 0xFF) + 1];
+  for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+  std::array<size_t, 257> next = starts;
+  for (size_t i = 0; i < n; ++i)
+    spare[next[(keyWord(places[i], word) >> shift) & 0xFF]++] = places[i];
+  std::copy(spare, spare + n, places);
+  for (size_t b = 0; b < 256; ++b) {
+    const size_t size = starts[b + 1] - starts[b];
+    if (size > 1) radixSort(places + starts[b], spare + starts[b], size, word, words);
   }
 }
 
@@ -80,28 +116,25 @@ void orderByMajor(std::vector<Place>& places, bool descending) {
 
 int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool reverse) {
   const auto n = static_cast<uint32_t>(lines.count());
-  // Dates and sizes nearly all differ: the places go in the order of their numbers at a few
-  // passes over them, and only the lines of runs of equal numbers have their texts collated.
   const bool byNumber = criterion == kSortByTime || criterion == kSortBySize;
-  CollatedTexts texts;
-  const auto collate = [&](Place& place) {
-    const TOneFileLine& line = lines[place.index];
+  // The order's text: name and extension by name, else extension and name.
+  const auto textOf = [&lines, criterion](uint32_t index, std::array<char, 2 * 256>& joined) {
+    const TOneFileLine& line = lines[index];
     const std::string_view name = line.Name();
     const std::string_view ext = line.Data.Ext.view();
-    place.text = criterion == kSortByName ? texts.add(name, ext) : texts.add(ext, name);
-    const std::optional<CollatedTexts::Prefix> prefix = texts.prefix(place.text);
-    place.prefix = prefix.value_or(CollatedTexts::Prefix{});
-    place.ascii = prefix.has_value();
+    const std::string_view first = criterion == kSortByName ? name : ext;
+    const std::string_view second = criterion == kSortByName ? ext : name;
+    std::copy(first.begin(), first.end(), joined.begin());
+    std::copy(second.begin(), second.end(), joined.begin() + first.size());
+    return std::string_view(joined.data(), first.size() + second.size());
   };
-  if (!byNumber) {
-    size_t textBytes = 0;
-    for (uint32_t i = 0; i < n; ++i) {
-      textBytes += lines[i].Name().size() + lines[i].Data.Ext.view().size();
-    }
-    texts.reserve(n, textBytes);
-  }
-  std::vector<Place> places;
-  places.reserve(n);
+  const uint64_t flip = reverse ? UINT64_MAX : 0;
+  std::vector<Place> places(n);
+  // By name or extension the prefixes decide nearly every pair: the places sort on them, and
+  // only texts whose prefixes are equal are collated. A text other than ASCII has no prefix;
+  // then the places sort on the group alone and every text is collated.
+  bool allPrefixed = !byNumber;
+  std::array<char, 2 * 256> joined;
   for (uint32_t i = 0; i < n; ++i) {
     const TOneFileLine& line = lines[i];
     uint32_t number = 0;
@@ -109,33 +142,47 @@ int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool re
     if (criterion == kSortBySize) number = UINT32_MAX - static_cast<uint32_t>(line.Data.Size);
     const auto group =
         static_cast<uint64_t>(FileSortGroup(line.Name(), line.Data.Ext.view(), line.Kind, reverse));
-    places.push_back({group << 32 | number, {}, i, 0, false});
-    if (!byNumber) collate(places.back());
+    Place& place = places[i];
+    place.major = (group << 32 | number) ^ flip;
+    place.index = i;
+    place.text = kNoText;
+    if (allPrefixed) {
+      allPrefixed = asciiCollationPrefix(textOf(i, joined), place.prefix);
+      place.prefix[0] ^= flip;
+      place.prefix[1] ^= flip;
+    }
   }
-  // Equal keys keep the engine's order in both directions.
-  const auto compareKeys = [&texts](const Place& a, const Place& b) {
-    if (a.major != b.major) return a.major < b.major ? -1 : 1;
-    if (a.ascii && b.ascii && a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
-    return texts.compare(a.text, b.text);
+  const size_t words = allPrefixed ? 3 : 1;
+  std::vector<Place> spare(n);
+  radixSort(places.data(), spare.data(), n, 0, words);
+  spare = {};
+
+  // Runs of equal keys: in the order of their collated texts, equal texts in index order.
+  CollatedTexts texts;
+  const auto collate = [&](Place& place) {
+    if (place.text != kNoText) return;
+    place.text = texts.add(textOf(place.index, joined));
   };
-  const auto before = [&compareKeys, reverse](const Place& a, const Place& b) {
-    const int order = compareKeys(a, b);
+  const auto before = [&texts, reverse](const Place& a, const Place& b) {
+    const std::optional<CollatedTexts::Prefix> pa = texts.prefix(a.text);
+    const std::optional<CollatedTexts::Prefix> pb = texts.prefix(b.text);
+    int order = 0;
+    if (pa && pb && *pa != *pb) {
+      order = *pa < *pb ? -1 : 1;
+    } else {
+      order = texts.compare(a.text, b.text);
+    }
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a.index < b.index;
   };
-  if (byNumber) {
-    orderByMajor(places, reverse);
-    for (auto run = places.begin(); run != places.end();) {
-      const auto end = std::find_if(
-          run, places.end(), [major = run->major](const Place& p) { return p.major != major; });
-      if (end - run > 1) {
-        std::for_each(run, end, collate);
-        std::sort(run, end, before);
-      }
-      run = end;
+  for (auto run = places.begin(); run != places.end();) {
+    const auto end = std::find_if(
+        run + 1, places.end(), [&run, words](const Place& p) { return !sameKey(p, *run, words); });
+    if (end - run > 1) {
+      std::for_each(run, end, collate);
+      std::sort(run, end, before);
     }
-  } else {
-    std::sort(places.begin(), places.end(), before);
+    run = end;
   }
   order_.resize(n);
   int32_t focus = -1;
