@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <optional>
+#include <memory>
 #include <span>
 
 #include "engine/api/UApi.h"
@@ -46,69 +46,68 @@ int32_t TFileLineList::load(const std::vector<TOneFile>& entries, uint8_t criter
 
 namespace {
 
-// A line's place among the lines: its sort key as numbers whose order is the key's (the group
-// character and the date or size as the key writes them; by name or extension the group and
-// the first sixteen bytes of the text's collation key), all inverted for the reverse order.
-// Places whose numbers are equal are put in order by their collated texts, then by index.
+// A line's place among the lines: its sort key as twelve bytes whose order is the key's, all
+// bits inverted for the reverse order. By date or size: the group character, then the date or
+// size as the key writes it; by name or extension: the group, then the first eleven bytes of
+// the text's collation key. Places whose keys are equal are put in the order of their collated
+// texts, then of their indexes.
 struct Place {
-  uint64_t major;  // the group, then 4294967295 minus the date or size
-  CollatedTexts::Prefix prefix;
+  uint64_t high;
+  uint32_t low;
   uint32_t index;  // the line's
-  uint32_t text;   // the line's text among the collated ones, kNoText before it is collated
 };
+static_assert(sizeof(Place) == 16);
 
-constexpr uint32_t kNoText = UINT32_MAX;
-// Below this many places a bucket is sorted by comparing.
-constexpr size_t kRadixCutoff = 48;
+// Up to this many places a bucket is sorted by comparing.
+constexpr size_t kRadixCutoff = 32;
 
-// The key's bytes from the highest: major, then the prefix.
-uint64_t keyWord(const Place& p, size_t word) {
-  return word == 0 ? p.major : p.prefix[word - 1];
+bool sameKey(const Place& a, const Place& b) {
+  return a.high == b.high && a.low == b.low;
 }
 
-bool keyBefore(const Place& a, const Place& b, size_t words) {
-  for (size_t w = 0; w < words; ++w) {
-    const uint64_t x = keyWord(a, w), y = keyWord(b, w);
-    if (x != y) return x < y;
-  }
-  return a.index < b.index;
+bool keyBefore(const Place& a, const Place& b) {
+  if (a.high != b.high) return a.high < b.high;
+  return a.low != b.low ? a.low < b.low : a.index < b.index;
 }
 
-bool sameKey(const Place& a, const Place& b, size_t words) {
-  for (size_t w = 0; w < words; ++w) {
-    if (keyWord(a, w) != keyWord(b, w)) return false;
-  }
-  return true;
+// The key's byte at (0 the highest).
+unsigned keyByte(const Place& p, int at) {
+  return at < 8 ? (p.high >> (56 - 8 * at)) & 0xFF : (p.low >> (88 - 8 * at)) & 0xFF;
 }
 
-// Sorts places by the first `words` key words and then by index: a radix sort from the first
-// byte in which the places differ (their words before `word` are equal), small buckets by
-// comparing. spare has room for as many places.
-void radixSort(Place* places, Place* spare, size_t n, size_t word, size_t words) {
+// Sorts places by key in place: a radix sort from the first byte in which their keys differ,
+// small buckets by comparing. Places of equal keys may change their order.
+void radixSort(Place* places, size_t n) {
   if (n <= kRadixCutoff) {
-    std::sort(places, places + n,
-              [words](const Place& a, const Place& b) { return keyBefore(a, b, words); });
+    std::sort(places, places + n, keyBefore);
     return;
   }
-  uint64_t differ = 0;
-  for (; word < words; ++word) {
-    const uint64_t first = keyWord(places[0], word);
-    for (size_t i = 1; i < n; ++i) differ |= keyWord(places[i], word) ^ first;
-    if (differ != 0) break;
+  uint64_t high = 0;
+  uint32_t low = 0;
+  for (size_t i = 1; i < n; ++i) {
+    high |= places[i].high ^ places[0].high;
+    low |= places[i].low ^ places[0].low;
   }
-  // Equal keys: the places came in index order and each pass keeps it.
-  if (differ == 0) return;
-  const int shift = 56 - (std::countl_zero(differ) & ~7);
+  if (high == 0 && low == 0) return;
+  const int at = high != 0 ? std::countl_zero(high) / 8 : 8 + std::countl_zero(low) / 8;
   std::array<size_t, 257> starts{};
-  for (size_t i = 0; i < n; ++i) ++starts[((keyWord(places[i], word) >> shift) & 0xFF) + 1];
+  for (size_t i = 0; i < n; ++i) ++starts[keyByte(places[i], at) + 1];
   for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-  std::array<size_t, 257> next = starts;
-  for (size_t i = 0; i < n; ++i)
-    spare[next[(keyWord(places[i], word) >> shift) & 0xFF]++] = places[i];
-  std::copy(spare, spare + n, places);
-  for (size_t b = 0; b < 256; ++b) {
+  // Each place is swapped straight into the room left in its bucket.
+  std::array<size_t, 256> next;
+  std::copy(starts.begin(), starts.end() - 1, next.begin());
+  for (unsigned b = 0; b < 256; ++b) {
+    while (next[b] < starts[b + 1]) {
+      Place moving = places[next[b]];
+      for (unsigned to = keyByte(moving, at); to != b; to = keyByte(moving, at)) {
+        std::swap(moving, places[next[to]++]);
+      }
+      places[next[b]++] = moving;
+    }
+  }
+  for (unsigned b = 0; b < 256; ++b) {
     const size_t size = starts[b + 1] - starts[b];
-    if (size > 1) radixSort(places + starts[b], spare + starts[b], size, word, words);
+    if (size > 1) radixSort(places + starts[b], size);
   }
 }
 
@@ -118,7 +117,8 @@ int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool re
   const auto n = static_cast<uint32_t>(lines.count());
   const bool byNumber = criterion == kSortByTime || criterion == kSortBySize;
   // The order's text: name and extension by name, else extension and name.
-  const auto textOf = [&lines, criterion](uint32_t index, std::array<char, 2 * 256>& joined) {
+  std::array<char, 2 * 256> joined;
+  const auto textOf = [&lines, &joined, criterion](uint32_t index) {
     const TOneFileLine& line = lines[index];
     const std::string_view name = line.Name();
     const std::string_view ext = line.Data.Ext.view();
@@ -129,12 +129,10 @@ int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool re
     return std::string_view(joined.data(), first.size() + second.size());
   };
   const uint64_t flip = reverse ? UINT64_MAX : 0;
-  std::vector<Place> places(n);
-  // By name or extension the prefixes decide nearly every pair: the places sort on them, and
-  // only texts whose prefixes are equal are collated. A text other than ASCII has no prefix;
-  // then the places sort on the group alone and every text is collated.
-  bool allPrefixed = !byNumber;
-  std::array<char, 2 * 256> joined;
+  const auto places = std::make_unique_for_overwrite<Place[]>(n);
+  // The marked lines in index order: looking each line up in list order would visit them all
+  // in no order.
+  std::vector<uint32_t> marked;
   for (uint32_t i = 0; i < n; ++i) {
     const TOneFileLine& line = lines[i];
     uint32_t number = 0;
@@ -142,53 +140,58 @@ int32_t TFileLineList::sortAndFocus(TFileLines lines, uint8_t criterion, bool re
     if (criterion == kSortBySize) number = UINT32_MAX - static_cast<uint32_t>(line.Data.Size);
     const auto group =
         static_cast<uint64_t>(FileSortGroup(line.Name(), line.Data.Ext.view(), line.Kind, reverse));
-    Place& place = places[i];
-    place.major = (group << 32 | number) ^ flip;
-    place.index = i;
-    place.text = kNoText;
-    if (allPrefixed) {
-      allPrefixed = asciiCollationPrefix(textOf(i, joined), place.prefix);
-      place.prefix[0] ^= flip;
-      place.prefix[1] ^= flip;
+    places[i] = {(group << 32 | number) ^ flip, static_cast<uint32_t>(flip), i};
+    if ((line.Flags & kLineFocusMark) != 0) marked.push_back(i);
+  }
+  // By name or extension the prefixes decide nearly every pair: the places sort on them, and
+  // only texts whose prefixes are equal are collated. A text other than ASCII has no prefix;
+  // then the places sort on the group alone and every text is collated.
+  if (!byNumber) {
+    uint32_t prefixed = 0;
+    for (CollatedTexts::Prefix prefix;
+         prefixed < n && asciiCollationPrefix(textOf(prefixed), prefix); ++prefixed) {
+      Place& place = places[prefixed];
+      const uint64_t group = (place.high ^ flip) >> 32;
+      place.high = (group << 56 | prefix[0] >> 8) ^ flip;
+      place.low = static_cast<uint32_t>((prefix[0] << 24 | prefix[1] >> 40) ^ flip);
+    }
+    for (uint32_t i = 0; prefixed < n && i < prefixed; ++i) {
+      places[i].high = ((places[i].high ^ flip) >> 56 << 32) ^ flip;
+      places[i].low = static_cast<uint32_t>(flip);
     }
   }
-  const size_t words = allPrefixed ? 3 : 1;
-  std::vector<Place> spare(n);
-  radixSort(places.data(), spare.data(), n, 0, words);
-  spare = {};
+  radixSort(places.get(), n);
 
   // Runs of equal keys: in the order of their collated texts, equal texts in index order.
   CollatedTexts texts;
-  const auto collate = [&](Place& place) {
-    if (place.text != kNoText) return;
-    place.text = texts.add(textOf(place.index, joined));
+  struct Tied {
+    uint32_t text;
+    uint32_t index;
   };
-  const auto before = [&texts, reverse](const Place& a, const Place& b) {
-    const std::optional<CollatedTexts::Prefix> pa = texts.prefix(a.text);
-    const std::optional<CollatedTexts::Prefix> pb = texts.prefix(b.text);
-    int order = 0;
-    if (pa && pb && *pa != *pb) {
-      order = *pa < *pb ? -1 : 1;
-    } else {
-      order = texts.compare(a.text, b.text);
-    }
+  std::vector<Tied> run;
+  const auto before = [&texts, reverse](const Tied& a, const Tied& b) {
+    const int order = texts.compare(a.text, b.text);
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a.index < b.index;
   };
-  for (auto run = places.begin(); run != places.end();) {
-    const auto end = std::find_if(
-        run + 1, places.end(), [&run, words](const Place& p) { return !sameKey(p, *run, words); });
-    if (end - run > 1) {
-      std::for_each(run, end, collate);
-      std::sort(run, end, before);
+  for (uint32_t first = 0; first < n;) {
+    uint32_t end = first + 1;
+    while (end < n && sameKey(places[end], places[first])) ++end;
+    if (end - first > 1) {
+      run.clear();
+      for (uint32_t i = first; i < end; ++i) {
+        run.push_back({texts.add(textOf(places[i].index)), places[i].index});
+      }
+      std::sort(run.begin(), run.end(), before);
+      for (uint32_t i = first; i < end; ++i) places[i].index = run[i - first].index;
     }
-    run = end;
+    first = end;
   }
   order_.resize(n);
   int32_t focus = -1;
   for (uint32_t i = 0; i < n; ++i) {
     order_[i] = places[i].index;
-    if (focus < 0 && (lines[order_[i]].Flags & kLineFocusMark) != 0)
+    if (focus < 0 && std::binary_search(marked.begin(), marked.end(), order_[i]))
       focus = static_cast<int32_t>(i);
   }
   lines_ = std::move(lines);
