@@ -68,7 +68,9 @@ class TFileLineList {
   int32_t selectedCount() const;
 
  private:
-  int32_t sortAndFocus(TFileLines lines, uint8_t criterion, bool reverse);
+  // The lines' sort keys, made as the lines are copied.
+  class Places;
+  int32_t sortAndFocus(TFileLines lines, Places& places);
 
   TFileLines lines_;
   std::vector<uint32_t> order_;  // the index in lines_ of each line in list order
