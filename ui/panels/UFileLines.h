@@ -50,6 +50,9 @@ class TFileLineList {
   // Null outside the list.
   TOneFileLine* at(int32_t index);
   const TOneFileLine* at(int32_t index) const;
+  // The lines in the order they were copied: for a pass over all of them in any order, which
+  // reads them one after the other.
+  const TFileLines& copiedLines() const { return lines_; }
   // The index of the ".." line, -1 when there is none.
   int32_t parentLineIndex() const;
 

@@ -186,7 +186,7 @@ TEST(FileLines, OrderIsThatOfAComparisonSortOnTheKeys) {
   static const uint32_t kSizes[] = {0, 5, 5000, 2'200'000'000U, 4'294'967'295U};
   std::vector<TOneFile> ascii = {entry("..", "", kAttrFolder), entry("DiskInfo", ".txt"),
                                  entry("diskinfo", ".txt"), entry("DiskInfo", ".txt")};
-  for (int i = 0; i < 700; ++i) {
+  for (int i = 0; i < 3000; ++i) {
     std::string name;
     for (uint64_t p = 0, parts = 1 + random.below(6); p < parts; ++p) {
       name += kParts[random.below(std::size(kParts))];
