@@ -514,6 +514,11 @@ bool ApiFileColAt(TFileCollection* files, int32_t index, TOneFile& record) {
   return true;
 }
 
+std::span<const TOneFile* const> ApiFileColLines(TFileCollection* files) {
+  const std::span<TOneFile* const> lines = requireFiles(files).Items();
+  return {lines.data(), lines.size()};
+}
+
 bool ApiGetShortDesc(TDBase* handle, int32_t offset, ShortString& text, int capacity) {
   TDBase& db = requireDBase(handle);
   return ReadShortDesc(db, db.DescCache, offset, -1, capacity, text);

@@ -51,7 +51,7 @@ TOneFileLine& TFileLines::add(const TOneFile& entry) {
 
 const char* TFileLines::keepName(std::string_view name) {
   if (nameBlocks_.empty() || kNameBlockSize - blockUsed_ < name.size()) {
-    nameBlocks_.push_back(std::make_unique<char[]>(kNameBlockSize));
+    nameBlocks_.push_back(std::make_unique_for_overwrite<char[]>(kNameBlockSize));
     blockUsed_ = 0;
   }
   char* kept = nameBlocks_.back().get() + blockUsed_;

@@ -209,15 +209,21 @@ class Collation {
   bool asciiPrefix(std::string_view text, std::span<uint64_t> prefix) const {
     if (!asciiFastPath_ || !isAscii(text)) return false;
     std::fill(prefix.begin(), prefix.end(), 0);
-    const size_t room = 8 * prefix.size();
-    size_t taken = 0;
-    for (size_t i = 0; i < text.size() && taken < room; ++i) {
+    // The word is built in a register: a store per byte would wait on the one before it.
+    size_t word = 0;
+    uint64_t bits = 0;
+    int taken = 0;
+    for (size_t i = 0; i < text.size() && word < prefix.size(); ++i) {
       const uint8_t rank = asciiRank_[static_cast<unsigned char>(text[i])];
-      if (rank != 0) {
-        prefix[taken / 8] |= uint64_t{rank} << (8 * (7 - taken % 8));
-        ++taken;
+      if (rank == 0) continue;
+      bits = bits << 8 | rank;
+      if (++taken == 8) {
+        prefix[word++] = bits;
+        bits = 0;
+        taken = 0;
       }
     }
+    if (taken > 0) prefix[word] = bits << (8 * (8 - taken));
     return true;
   }
 

@@ -160,6 +160,8 @@ TDirCollection* ApiDirColAt(TDirCollection* node, int32_t index);
 bool ApiDirColCheck(TDirCollection* node, TOneDir& record);
 int32_t ApiFileColCount(TFileCollection* files);
 bool ApiFileColAt(TFileCollection* files, int32_t index, TOneFile& record);
+// Every line of the list in its order, read in place: valid until the list is reloaded or freed.
+std::span<const TOneFile* const> ApiFileColLines(TFileCollection* files);
 
 // ---- Descriptions ----
 

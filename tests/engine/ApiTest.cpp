@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -650,6 +651,14 @@ TEST_F(ApiDiskTest, PreviousVersionRestoredAsCurrentListsItsRoot) {
   ASSERT_EQ(ApiFileColCount(files), 2);
   EXPECT_EQ(lineNamed("docs").SubDir, ApiGetRootDirCol(db_)->ItemAt(0));
   EXPECT_EQ(lineNamed("b.txt").Data.Size, 2);
+  // The lines handed out in place are the records, in their order.
+  const std::span<const TOneFile* const> lines = ApiFileColLines(files);
+  ASSERT_EQ(lines.size(), 2u);
+  for (int32_t i = 0; i < 2; ++i) {
+    TOneFile line;
+    ApiFileColAt(files, i, line);
+    EXPECT_EQ(*lines[static_cast<size_t>(i)], line);
+  }
 }
 
 TEST_F(ApiDiskTest, DeletingSelectedDisksStopsAtTheFirstFailure) {
@@ -764,6 +773,8 @@ TEST_F(ApiDiskTest, MissingTreesNodesAndListsRaiseTheirTexts) {
   EXPECT_EQ(fatalTextOf([&] { ApiFileColCount(nullptr); }),
             "Internal error 507: FileColHandleIsNil");
   EXPECT_EQ(fatalTextOf([&] { ApiFileColAt(nullptr, 0, line); }),
+            "Internal error 507: FileColHandleIsNil");
+  EXPECT_EQ(fatalTextOf([&] { ApiFileColLines(nullptr); }),
             "Internal error 507: FileColHandleIsNil");
   EXPECT_EQ(fatalTextOf([&] { ApiDirColAt(ApiGetRootDirCol(db_), 0); }),
             "Internal problem in list indexing.");

@@ -81,9 +81,8 @@ class CatalogueGateway {
   static bool folderRecord(TDirCollection* node, TOneDir& record) {
     return ApiDirColCheck(node, record);
   }
-  static int32_t fileCount(TFileCollection* files) { return ApiFileColCount(files); }
-  static bool fileAt(TFileCollection* files, int32_t index, TOneFile& record) {
-    return ApiFileColAt(files, index, record);
+  static std::span<const TOneFile* const> fileLines(TFileCollection* files) {
+    return ApiFileColLines(files);
   }
 
   // False with the engine's message in errorText; nothing stays open then.

@@ -186,8 +186,7 @@ void TFilePanel::LoadFileList(const std::string& focusName) {
                                     ShortString(focusName), forcedNode_);
   longest_ = kLongestStart;
   widest_ = textWidth(kWidestStart);
-  for (int32_t i = 0; i < lines_.count(); ++i) {
-    const TOneFileLine& line = *lines_.at(i);
+  for (const TOneFileLine& line : lines_.copiedLines()) {
     longest_ =
         std::max(longest_, int32_t{line.NameLength} + static_cast<int32_t>(line.Data.Ext.length()));
     widest_ = std::max(widest_, nameWidth(line));

@@ -50,6 +50,9 @@ class TFileLineList {
   // Null outside the list.
   TOneFileLine* at(int32_t index);
   const TOneFileLine* at(int32_t index) const;
+  // The lines in the order they were copied: for a pass over all of them in any order, which
+  // reads them one after the other.
+  const TFileLines& copiedLines() const { return lines_; }
   // The index of the ".." line, -1 when there is none.
   int32_t parentLineIndex() const;
 
@@ -68,7 +71,9 @@ class TFileLineList {
   int32_t selectedCount() const;
 
  private:
-  int32_t sortAndFocus(TFileLines lines, uint8_t criterion, bool reverse);
+  // The lines' sort keys, made as the lines are copied.
+  class Places;
+  int32_t sortAndFocus(TFileLines lines, Places& places);
 
   TFileLines lines_;
   std::vector<uint32_t> order_;  // the index in lines_ of each line in list order

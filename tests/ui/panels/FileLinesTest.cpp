@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/UTreeStruct.h"
 #include "engine/api/UApi.h"
 #include "foundation/UBaseUtils.h"
+#include "platform/PText.h"
 #include "tests/support/FixtureNames.h"
 
 namespace vellomar {
@@ -140,6 +143,79 @@ TEST(FileLines, OrderOfAGeneratedFolderIsPinned) {
     }
     EXPECT_EQ(digest, c.digest) << "criterion " << int{c.criterion}
                                 << (c.reverse ? " reversed" : "");
+  }
+}
+
+// The order of a plain stable comparison sort on the key's parts: the group, the date or size
+// (largest first), the criterion's text collated; reversed as a whole.
+std::vector<std::string> comparedOrder(const std::vector<TOneFile>& entries, uint8_t criterion,
+                                       bool reverse) {
+  const auto keyOf = [criterion, reverse](const TOneFile& e) {
+    const std::string name = e.Name.str();
+    const std::string ext(e.Data.Ext.view());
+    uint32_t number = 0;
+    if (criterion == kSortByTime) number = UINT32_MAX - static_cast<uint32_t>(e.Data.DateTime);
+    if (criterion == kSortBySize) number = UINT32_MAX - static_cast<uint32_t>(e.Data.Size);
+    return std::tuple(FileSortGroup(name, ext, FileLineKind(e), reverse), number,
+                      criterion == kSortByName ? name + ext : ext + name);
+  };
+  std::vector<TOneFile> sorted = entries;
+  std::stable_sort(sorted.begin(), sorted.end(), [&](const TOneFile& a, const TOneFile& b) {
+    const auto [groupA, numberA, textA] = keyOf(a);
+    const auto [groupB, numberB, textB] = keyOf(b);
+    int order = groupA != groupB     ? (groupA < groupB ? -1 : 1)
+                : numberA != numberB ? (numberA < numberB ? -1 : 1)
+                                     : compareText(textA, textB);
+    return reverse ? order > 0 : order < 0;
+  });
+  std::vector<std::string> names;
+  for (const TOneFile& e : sorted) {
+    names.push_back(FullNameOf(e) + "|" + std::to_string(e.Data.DateTime) + "|" +
+                    std::to_string(e.Data.Size));
+  }
+  return names;
+}
+
+// Folders of ASCII names (sorted on the keys' first bytes) and the same with names of other
+// scripts among them (sorted on their collated texts): equal dates and sizes, names equal but
+// for case, equal in their first sixteen bytes and exactly equal, sizes past 2 GiB, every group.
+TEST(FileLines, OrderIsThatOfAComparisonSortOnTheKeys) {
+  testing::FixtureRandom random(7);
+  static const char* const kParts[] = {"summer", "Summer", "-", "holiday", "2020", "a", "B", "_"};
+  static const char* const kExtensions[] = {".txt", ".TXT", ".jpg", "", ".c", ".JPG"};
+  static const uint32_t kSizes[] = {0, 5, 5000, 2'200'000'000U, 4'294'967'295U};
+  std::vector<TOneFile> ascii = {entry("..", "", kAttrFolder), entry("DiskInfo", ".txt"),
+                                 entry("diskinfo", ".txt"), entry("DiskInfo", ".txt")};
+  for (int i = 0; i < 3000; ++i) {
+    std::string name;
+    for (uint64_t p = 0, parts = 1 + random.below(6); p < parts; ++p) {
+      name += kParts[random.below(std::size(kParts))];
+    }
+    const uint16_t attr = random.below(10) == 0 ? kAttrFolder : 0;
+    ascii.push_back(entry(name, attr != 0 ? "" : kExtensions[random.below(std::size(kExtensions))],
+                          attr, kSizes[random.below(std::size(kSizes))],
+                          dosDate(static_cast<uint16_t>(2040 + random.below(8)))));
+  }
+  std::vector<TOneFile> mixed = ascii;
+  for (const char* name : {"été", "Été", "ete", "Жук", "жук", "straße", "STRASSE", "summer"}) {
+    mixed.push_back(entry(name, ".txt", 0, 5, dosDate(2041)));
+  }
+  for (const std::vector<TOneFile>* entries : {&ascii, &mixed}) {
+    for (uint8_t criterion = kSortByName; criterion <= kSortBySize; ++criterion) {
+      for (const bool reverse : {false, true}) {
+        TFileLineList list;
+        list.load(*entries, criterion, reverse);
+        std::vector<std::string> names;
+        for (int32_t i = 0; i < list.count(); ++i) {
+          const TOneFileLine& line = *list.at(i);
+          names.push_back(FullNameOf(line) + "|" + std::to_string(line.Data.DateTime) + "|" +
+                          std::to_string(line.Data.Size));
+        }
+        EXPECT_EQ(names, comparedOrder(*entries, criterion, reverse))
+            << (entries == &ascii ? "ASCII" : "mixed") << ", criterion " << int{criterion}
+            << (reverse ? " reversed" : "");
+      }
+    }
   }
 }
 
