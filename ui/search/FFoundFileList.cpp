@@ -111,12 +111,15 @@ void TFormFoundFileList::FillList(CatalogueGateway& catalogue) {
   lines_.clear();
   widestName_ = 50;
   std::vector<TOneFLine> lines;
+  FoundLineTexts texts;
   lines.reserve(static_cast<size_t>(std::max(catalogue.foundCount(), 0)));
-  readFoundItems(catalogue,
-                 [&lines](int32_t i, const TFoundItemView& item) { lines.emplace_back(item, i); });
+  readFoundItems(catalogue, [&lines, &texts](int32_t i, const TFoundItemView& item) {
+    lines.emplace_back(item, i, texts, lines.empty() ? nullptr : &lines.back());
+  });
   rankFoundFileTexts(lines);
   sortFoundFileLines(lines, sort_, nullptr);
   lines_ = std::move(lines);
+  texts_ = std::move(texts);
   measureNames();
   Grid->setColWidth(2, widestName_ + 5);
   linesChanged();
@@ -192,7 +195,7 @@ std::string TFormFoundFileList::clipboardText(int32_t focused) const {
 
 TFoundPlace TFormFoundFileList::placeOf(int32_t index) const {
   const TOneFLine& line = lineAt(index);
-  return {line.DiskName, line.Folder, line.nameExt()};
+  return {std::string(line.DiskName), std::string(line.Folder), line.nameExt()};
 }
 
 void TFormFoundFileList::mouseMoved(QPoint pos) {
@@ -209,7 +212,7 @@ void TFormFoundFileList::TimerUpdate() {
   if (!options().ShowFileHints || hintShown_ || !hintRest_.due()) return;
   const DrawGrid::Cell cell = Grid->cellAt(hintRest_.place());
   if (!cell.valid() || cell.row < 1 || cell.row > lineCount()) return;
-  const std::string& text = lineAt(cell.row - 1).ShortDesc;
+  const std::string_view text = lineAt(cell.row - 1).ShortDesc;
   if (text.empty()) return;
   // The part of the description cell in view, else the whole row under the pointer.
   QRect reference =

@@ -51,7 +51,8 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
   void hideHint();
 
   TFoundFileSort sort_;
-  int widestName_ = 50;  // pixels
+  FoundLineTexts texts_;  // the lines' texts
+  int widestName_ = 50;   // pixels
   int timeWidth_ = 0;
 
   // The balloon: shown at most once per resting place of the mouse.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,14 +17,32 @@ namespace vellomar {
 // Bit of a result line's flags: the line is selected.
 inline constexpr uint8_t kFoundLineSelected = 2;
 
-// One line of the found-files window: its own copy of a found item, so the window stands
-// without the engine's found list.
+// The texts of a window's lines, each kept once in blocks that never move, so that a line is
+// a small value viewing them and the lines of one folder view one copy of its disk and path.
+class FoundLineTexts {
+ public:
+  FoundLineTexts() = default;
+  FoundLineTexts(FoundLineTexts&&) = default;
+  FoundLineTexts& operator=(FoundLineTexts&&) = default;
+
+  std::string_view keep(std::string_view text);
+
+ private:
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;
+  size_t room_ = 0;
+};
+
+// One line of the found-files window: a copy of a found item whose texts lie in the window's
+// FoundLineTexts, so the window stands without the engine's found list.
 class TOneFLine {
  public:
   TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
-            std::string_view folder, std::string_view shortDesc);
-  // The found item at index of the engine's found list, not selected.
-  TOneFLine(const TFoundItemView& item, int32_t index);
+            std::string_view folder, std::string_view shortDesc, FoundLineTexts& texts);
+  // The found item at index of the engine's found list, not selected; its disk and folder are
+  // shared with the line made before it when they are the same.
+  TOneFLine(const TFoundItemView& item, int32_t index, FoundLineTexts& texts,
+            const TOneFLine* previous);
 
   // Name and extension as one file name.
   std::string nameExt() const;
@@ -34,10 +53,10 @@ class TOneFLine {
 
   TFileRecord Data;  // size, date-time, attributes, extension, description offset
   int32_t EntryOffset = 0;
-  std::string Name;  // without the extension
-  std::string DiskName;
-  std::string Folder;
-  std::string ShortDesc;
+  std::string_view Name;  // without the extension
+  std::string_view DiskName;
+  std::string_view Folder;
+  std::string_view ShortDesc;
   int32_t Index = 0;  // place in the engine's found list: the line's identity across sorts
   uint8_t Flags = 0;
   // The places of the line's texts among all lines' texts (rankFoundFileTexts), so that every

@@ -49,7 +49,7 @@ std::vector<PaperColumn> layColumns(const TPrinter& p, const std::vector<const c
   return columns;
 }
 
-void textIn(TPrinter& p, const Cell& cell, const std::string& text, bool right) {
+void textIn(TPrinter& p, const Cell& cell, std::string_view text, bool right) {
   const QRect clip(cell.left, cell.y, cell.right - cell.left, p.LineHeight());
   p.PrnTextOut(clip, right ? cell.right - p.PrnTextWidth(text) : cell.left, cell.y, text);
 }

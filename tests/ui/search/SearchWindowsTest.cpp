@@ -82,7 +82,7 @@ class SearchWindows : public PanelWindowTest {
   static std::set<Item> shown(const TFormFoundFileList& list) {
     std::set<Item> items;
     for (const TOneFLine& line : list.lines()) {
-      items.insert({line.DiskName, line.Folder, line.nameExt()});
+      items.insert({std::string(line.DiskName), std::string(line.Folder), line.nameExt()});
     }
     return items;
   }
