@@ -8,6 +8,16 @@
 
 namespace vellomar {
 
+namespace {
+
+uint64_t bigEndian64(const char* bytes) {
+  uint64_t value = 0;
+  for (int i = 0; i < 8; ++i) value = value << 8 | static_cast<uint8_t>(bytes[i]);
+  return value;
+}
+
+}  // namespace
+
 uint32_t TextRanks::add(std::string_view text, bool shared) {
   const auto id = static_cast<uint32_t>(texts_.size());
   if (shared) {
@@ -38,24 +48,21 @@ void TextRanks::rank() {
   std::vector<Entry> others;
   ascii.reserve(texts_.size());
   for (uint32_t i = 0; i < texts_.size(); ++i) {
-    const std::string_view text = texts_[i];
-    Entry e{{0, 0}, i, 0, 0, false};
-    // A key is never longer than its text: the key of a text of sixteen bytes or less is whole
-    // in the prefix.
-    if (text.size() <= kPrefixBytes) {
-      e.ascii = asciiCollationPrefix(text, e.prefix);
-    } else if ((e.ascii = asciiCollationKey(text, key))) {
-      for (size_t b = 0; b < kPrefixBytes; ++b) {
-        e.prefix[b / 8] |= uint64_t{b < key.size() ? static_cast<uint8_t>(key[b]) : 0u}
-                           << (8 * (7 - b % 8));
-      }
-      if (key.size() > kPrefixBytes) {
-        e.at = static_cast<uint32_t>(bytes.size());
-        e.length = static_cast<uint32_t>(key.size() - kPrefixBytes);
-        bytes.append(key, kPrefixBytes);
-      }
+    Entry e{{0, 0}, i, 0, 0, asciiCollationKey(texts_[i], key)};
+    if (!e.ascii) {
+      others.push_back(e);
+      continue;
     }
-    (e.ascii ? ascii : others).push_back(e);
+    const size_t length = key.size();
+    if (length > kPrefixBytes) {
+      e.at = static_cast<uint32_t>(bytes.size());
+      e.length = static_cast<uint32_t>(length - kPrefixBytes);
+      bytes.append(key, kPrefixBytes);
+    }
+    // Zeros after a shorter key: no collation byte is zero.
+    key.resize(std::max(length, kPrefixBytes), '\0');
+    e.prefix = {bigEndian64(key.data()), bigEndian64(key.data() + 8)};
+    ascii.push_back(e);
   }
   const auto compare = [&](const Entry& a, const Entry& b) {
     if (!a.ascii || !b.ascii) return compareText(texts_[a.id], texts_[b.id]);
@@ -67,7 +74,24 @@ void TextRanks::rank() {
         .compare(std::string_view(bytes).substr(b.at, b.length));
   };
   const auto before = [&compare](const Entry& a, const Entry& b) { return compare(a, b) < 0; };
-  std::sort(ascii.begin(), ascii.end(), before);
+  // The ASCII texts first spread by their first two collation bytes, then each group sorted:
+  // texts start alike in few ways, so the groups are small.
+  {
+    constexpr uint32_t kGroups = 1u << 16;
+    const auto groupOf = [](const Entry& e) { return static_cast<uint32_t>(e.prefix[0] >> 48); };
+    std::vector<uint32_t> starts(kGroups + 1, 0);
+    for (const Entry& e : ascii) ++starts[groupOf(e) + 1];
+    for (uint32_t g = 0; g < kGroups; ++g) starts[g + 1] += starts[g];
+    std::vector<Entry> grouped(ascii.size());
+    std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+    for (const Entry& e : ascii) grouped[next[groupOf(e)]++] = e;
+    for (uint32_t g = 0; g < kGroups; ++g) {
+      if (starts[g + 1] - starts[g] > 1) {
+        std::sort(grouped.begin() + starts[g], grouped.begin() + starts[g + 1], before);
+      }
+    }
+    ascii.swap(grouped);
+  }
   std::sort(others.begin(), others.end(), before);
   // The two sorted lists merged, each text given its place as it comes.
   ranks_.assign(texts_.size(), 0);
@@ -80,7 +104,18 @@ void TextRanks::rank() {
   };
   auto from = ascii.begin();
   for (const Entry& other : others) {
-    const auto at = std::lower_bound(from, ascii.end(), other, before);
+    // The place of the text among the ASCII ones after the last such place: steps doubling
+    // from there, then a binary search in the last step, so a near place costs few looks.
+    auto below = from;
+    auto above = ascii.end();
+    for (ptrdiff_t step = 1; step <= above - below; step *= 2) {
+      if (!before(*(below + step - 1), other)) {
+        above = below + step - 1;
+        break;
+      }
+      below += step;
+    }
+    const auto at = std::lower_bound(below, above, other, before);
     for (; from != at; ++from) place(*from);
     place(other);
   }

@@ -27,27 +27,36 @@ constexpr const char* kTitles[] = {"Disk", "Folder",        "File",
 // more than the search that found them. Names with other than ASCII are measured whole.
 class NameWidths {
  public:
-  explicit NameWidths(const QFont& font) : metrics_(font) { ascii_.fill(-1); }
+  explicit NameWidths(const QFont& font) : metrics_(font) {
+    for (size_t code = 0; code < ascii_.size(); ++code) {
+      ascii_[code] = metrics_.horizontalAdvance(QChar(static_cast<char16_t>(code)));
+      widestChar_ = std::max(widestChar_, ascii_[code]);
+    }
+  }
 
-  int width(std::string_view name, std::string_view ext) {
+  // The wider of the name's width and least: an ASCII name too short to pass least, even in
+  // its widest character, is not measured.
+  int widerOf(std::string_view name, std::string_view ext, int least) {
+    unsigned char high = 0;
+    for (const std::string_view part : {name, ext}) {
+      for (const char c : part) high |= static_cast<unsigned char>(c);
+    }
+    if (high >= ascii_.size()) {
+      return std::max(least,
+                      metrics_.horizontalAdvance(qtText(std::string(name) + std::string(ext))));
+    }
+    if (static_cast<int64_t>(name.size() + ext.size()) * widestChar_ <= least) return least;
     int sum = 0;
     for (const std::string_view part : {name, ext}) {
-      for (const char c : part) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code >= ascii_.size()) {
-          return metrics_.horizontalAdvance(qtText(std::string(name) + std::string(ext)));
-        }
-        int& advance = ascii_[code];
-        if (advance < 0) advance = metrics_.horizontalAdvance(QChar(code));
-        sum += advance;
-      }
+      for (const char c : part) sum += ascii_[static_cast<unsigned char>(c)];
     }
-    return sum;
+    return std::max(least, sum);
   }
 
  private:
   QFontMetrics metrics_;
   std::array<int, 128> ascii_;
+  int widestChar_ = 0;
 };
 
 constexpr int kDescriptionColumn = 5;
@@ -116,19 +125,20 @@ void TFormFoundFileList::FillList(CatalogueGateway& catalogue) {
   readFoundItems(catalogue, [&lines, &texts](int32_t i, const TFoundItemView& item) {
     lines.emplace_back(item, i, texts, lines.empty() ? nullptr : &lines.back());
   });
+  // Measured in the order of the search, in which the names lie in memory.
+  measureNames(lines);
   rankFoundFileTexts(lines);
   sortFoundFileLines(lines, sort_, nullptr);
   lines_ = std::move(lines);
   texts_ = std::move(texts);
-  measureNames();
   Grid->setColWidth(2, widestName_ + 5);
   linesChanged();
 }
 
-void TFormFoundFileList::measureNames() {
+void TFormFoundFileList::measureNames(const std::vector<TOneFLine>& lines) {
   NameWidths widths(Grid->font());
-  for (const TOneFLine& line : lines_) {
-    widestName_ = std::max(widestName_, widths.width(line.Name, line.Data.Ext.view()));
+  for (const TOneFLine& line : lines) {
+    widestName_ = widths.widerOf(line.Name, line.Data.Ext.view(), widestName_);
   }
 }
 

@@ -46,7 +46,7 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
   void layoutGrid() override;
 
  private:
-  void measureNames();
+  void measureNames(const std::vector<TOneFLine>& lines);
   void mouseMoved(QPoint pos);
   void hideHint();
 

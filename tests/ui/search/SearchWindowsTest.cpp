@@ -126,6 +126,17 @@ TEST_F(SearchWindows, FindFilesShowsWhatTheEngineFindsAndReturnsToThePlace) {
   EXPECT_EQ(shown(*list), expected);
   EXPECT_EQ(list->Grid->rowCount(), 37);
   EXPECT_EQ(FormSearchFileDlg->ComboBoxMask->itemText(0), "*.txt") << "kept in the history";
+  // The file column fits the widest name, an ASCII name measured as the sum of its characters'
+  // advances, and 50 pixels at least.
+  const QFontMetrics fm(list->Grid->font());
+  int widest = 50;
+  for (const std::string& name : names(*list)) {
+    int width = 0;
+    for (const char c : name) width += fm.horizontalAdvance(QChar(c));
+    widest = std::max(widest, width);
+  }
+  EXPECT_GT(widest, 50);
+  EXPECT_EQ(list->Grid->colWidth(2), widest + 5);
 }
 
 TEST_F(SearchWindows, ANarrowFolderColumnShowsTheFoldersEnd) {
