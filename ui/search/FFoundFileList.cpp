@@ -138,7 +138,7 @@ void TFormFoundFileList::FillList(CatalogueGateway& catalogue) {
 void TFormFoundFileList::measureNames(const std::vector<TOneFLine>& lines) {
   NameWidths widths(Grid->font());
   for (const TOneFLine& line : lines) {
-    widestName_ = widths.widerOf(line.Name, line.Data.Ext.view(), widestName_);
+    widestName_ = widths.widerOf(line.name(), line.Data.Ext.view(), widestName_);
   }
 }
 
@@ -153,13 +153,13 @@ void TFormFoundFileList::drawLine(QPainter& p, int col, int32_t index, const QRe
   const int vcenter = Qt::AlignVCenter;
   switch (col) {
     case 0:
-      p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.DiskName));
+      p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.diskName()));
       break;
     case 1: {
       // Too wide, it keeps its end, the deepest folder, behind the mark of a cut path.
       const QRect text = rect.adjusted(2, 0, -2, 0);
       p.drawText(text, Qt::AlignLeft | vcenter,
-                 textTailToWidth(qtText(line.Folder), p.fontMetrics(), text.width()));
+                 textTailToWidth(qtText(line.folder()), p.fontMetrics(), text.width()));
       break;
     }
     case 2:
@@ -183,7 +183,7 @@ void TFormFoundFileList::drawLine(QPainter& p, int col, int32_t index, const QRe
       break;
     }
     default:
-      p.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.ShortDesc));
+      p.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.shortDesc()));
       break;
   }
 }
@@ -205,7 +205,7 @@ std::string TFormFoundFileList::clipboardText(int32_t focused) const {
 
 TFoundPlace TFormFoundFileList::placeOf(int32_t index) const {
   const TOneFLine& line = lineAt(index);
-  return {std::string(line.DiskName), std::string(line.Folder), line.nameExt()};
+  return {std::string(line.diskName()), std::string(line.folder()), line.nameExt()};
 }
 
 void TFormFoundFileList::mouseMoved(QPoint pos) {
@@ -222,7 +222,7 @@ void TFormFoundFileList::TimerUpdate() {
   if (!options().ShowFileHints || hintShown_ || !hintRest_.due()) return;
   const DrawGrid::Cell cell = Grid->cellAt(hintRest_.place());
   if (!cell.valid() || cell.row < 1 || cell.row > lineCount()) return;
-  const std::string_view text = lineAt(cell.row - 1).ShortDesc;
+  const std::string_view text = lineAt(cell.row - 1).shortDesc();
   if (text.empty()) return;
   // The part of the description cell in view, else the whole row under the pointer.
   QRect reference =
@@ -258,8 +258,8 @@ void TFormFoundFileList::ExportList() {
     const TOneFLine& line = lineAt(i);
     ExportListLine out;
     out.Entry = line.file();
-    out.DiskName = line.DiskName;
-    out.Folder = line.Folder;
+    out.DiskName = line.diskName();
+    out.Folder = line.folder();
     out.Selected = line.selected();
     return out;
   });

@@ -26,34 +26,44 @@ std::string_view FoundLineTexts::keep(std::string_view text) {
   return kept;
 }
 
+const FoundLinePlace* FoundLineTexts::keepPlace(std::string_view diskName,
+                                                std::string_view folder) {
+  return &places_.emplace_back(FoundLinePlace{keep(diskName), keep(folder)});
+}
+
 TOneFLine::TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
                      std::string_view folder, std::string_view shortDesc, FoundLineTexts& texts)
     : Data(file.Data),
       EntryOffset(file.EntryOffset),
-      Name(texts.keep(file.Name.view())),
-      DiskName(texts.keep(diskName)),
-      Folder(texts.keep(folder)),
-      ShortDesc(texts.keep(shortDesc)),
       Index(index),
-      Flags(flags) {}
+      Flags(flags),
+      nameLength_(static_cast<uint8_t>(file.Name.view().size())),
+      descLength_(0),
+      name_(texts.keep(file.Name.view()).data()),
+      place_(texts.keepPlace(diskName, folder)),
+      desc_(nullptr) {
+  const std::string_view desc = utf8Prefix(shortDesc, ShortString::kMaxLength);
+  descLength_ = static_cast<uint8_t>(desc.size());
+  desc_ = texts.keep(desc).data();
+}
 
+// The views of a found item are cut to a short string's length.
 TOneFLine::TOneFLine(const TFoundItemView& item, int32_t index, FoundLineTexts& texts,
                      const TOneFLine* previous)
     : Data(item.Data),
       EntryOffset(item.EntryOffset),
-      Name(texts.keep(item.Name)),
-      DiskName(previous != nullptr && previous->DiskName == item.DiskName
-                   ? previous->DiskName
-                   : texts.keep(item.DiskName)),
-      Folder(previous != nullptr && previous->Folder == item.FolderPath &&
-                     DiskName.data() == previous->DiskName.data()
-                 ? previous->Folder
-                 : texts.keep(item.FolderPath)),
-      ShortDesc(texts.keep(item.ShortDesc)),
-      Index(index) {}
+      Index(index),
+      nameLength_(static_cast<uint8_t>(item.Name.size())),
+      descLength_(static_cast<uint8_t>(item.ShortDesc.size())),
+      name_(texts.keep(item.Name).data()),
+      place_(previous != nullptr && previous->diskName() == item.DiskName &&
+                     previous->folder() == item.FolderPath
+                 ? previous->place_
+                 : texts.keepPlace(item.DiskName, item.FolderPath)),
+      desc_(texts.keep(item.ShortDesc).data()) {}
 
 std::string TOneFLine::nameExt() const {
-  std::string text(Name);
+  std::string text(name());
   text += Data.Ext.view();
   return text;
 }
@@ -62,7 +72,7 @@ TOneFile TOneFLine::file() const {
   TOneFile record;
   record.EntryOffset = EntryOffset;
   record.Data = Data;
-  record.Name = ShortString(Name);
+  record.Name = ShortString(name());
   return record;
 }
 
@@ -124,19 +134,18 @@ void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
   // lines of a folder often share an extension too. The ranks hold the texts' ids until the
   // texts are ranked.
   const TOneFLine* previous = nullptr;
-  const auto same = [](std::string_view a, std::string_view b) {
-    return a.data() == b.data() && a.size() == b.size();
-  };
   for (TOneFLine& line : lines) {
     const std::string_view ext = line.Data.Ext.view();
-    line.NameRank = texts.add(line.Name, false);
+    line.NameRank = texts.add(line.name(), false);
     line.ExtRank = previous != nullptr && previous->Data.Ext.view() == ext ? previous->ExtRank
                                                                            : texts.add(ext, true);
-    const bool sameDisk = previous != nullptr && same(previous->DiskName, line.DiskName);
-    line.DiskRank = sameDisk ? previous->DiskRank : texts.add(line.DiskName, true);
-    line.FolderRank = sameDisk && same(previous->Folder, line.Folder)
-                          ? previous->FolderRank
-                          : texts.add(line.Folder, true);
+    if (previous != nullptr && previous->place() == line.place()) {
+      line.DiskRank = previous->DiskRank;
+      line.FolderRank = previous->FolderRank;
+    } else {
+      line.DiskRank = texts.add(line.diskName(), true);
+      line.FolderRank = texts.add(line.folder(), true);
+    }
     previous = &line;
   }
   texts.rank();
@@ -243,13 +252,13 @@ std::string foundFilesClipboardText(const std::vector<TOneFLine>& lines, int32_t
     const TOneFLine& line = lines[static_cast<size_t>(i)];
     if (!line.selected() && i != focused) continue;
     const auto dateTime = static_cast<uint32_t>(line.Data.DateTime);
-    text.append(line.DiskName).append("\t").append(line.Folder).append("\t");
+    text.append(line.diskName()).append("\t").append(line.folder()).append("\t");
     text += line.nameExt() + "\t";
     text += foundSizeText(line, inKB) + "\t";
     if (dateTime != 0) text += FormatDosDate(dateTime).str();
     text += "\t";
     if (dateTime != 0) text += FormatDosTime(dateTime, showSeconds).str();
-    text.append("\t").append(line.ShortDesc).append("\r\n");
+    text.append("\t").append(line.shortDesc()).append("\r\n");
   }
   return text;
 }
