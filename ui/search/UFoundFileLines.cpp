@@ -130,7 +130,7 @@ void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
   TextRanks texts;
   // A name for each line, and few extensions, disks and folders beside them.
   texts.reserve(lines.size() + lines.size() / 4);
-  // The lines of one folder come together and view one copy of its disk and folder; the
+  // The lines of one folder come together and share one place of disk and folder; the
   // lines of a folder often share an extension too. The ranks hold the texts' ids until the
   // texts are ranked.
   const TOneFLine* previous = nullptr;
