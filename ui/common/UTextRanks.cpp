@@ -31,9 +31,9 @@ uint32_t TextRanks::add(std::string_view text, bool shared) {
 void TextRanks::rank() {
   // ASCII texts compare by their collation bytes, nearly all of them by the first sixteen
   // alone, carried as two numbers; the other texts are sorted by the collator among themselves
-  // and each put among the ASCII ones by a binary search, so the collator sees a text a few
-  // times, not at every step of a sort. The collator agrees with those bytes, so the order
-  // stays one order.
+  // and each put among the ASCII ones by a search from the place of the one before, so the
+  // collator sees a text a few times, not at every step of a sort. The collator agrees with
+  // those bytes, so the order stays one order.
   struct Entry {
     std::array<uint64_t, 2> prefix;  // the first sixteen collation bytes, big-endian
     uint32_t id;
