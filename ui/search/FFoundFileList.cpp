@@ -27,27 +27,36 @@ constexpr const char* kTitles[] = {"Disk", "Folder",        "File",
 // more than the search that found them. Names with other than ASCII are measured whole.
 class NameWidths {
  public:
-  explicit NameWidths(const QFont& font) : metrics_(font) { ascii_.fill(-1); }
+  explicit NameWidths(const QFont& font) : metrics_(font) {
+    for (size_t code = 0; code < ascii_.size(); ++code) {
+      ascii_[code] = metrics_.horizontalAdvance(QChar(static_cast<char16_t>(code)));
+      widestChar_ = std::max(widestChar_, ascii_[code]);
+    }
+  }
 
-  int width(std::string_view name, std::string_view ext) {
+  // The wider of the name's width and least: an ASCII name too short to pass least, even in
+  // its widest character, is not measured.
+  int widerOf(std::string_view name, std::string_view ext, int least) {
+    unsigned char high = 0;
+    for (const std::string_view part : {name, ext}) {
+      for (const char c : part) high |= static_cast<unsigned char>(c);
+    }
+    if (high >= ascii_.size()) {
+      return std::max(least,
+                      metrics_.horizontalAdvance(qtText(std::string(name) + std::string(ext))));
+    }
+    if (static_cast<int64_t>(name.size() + ext.size()) * widestChar_ <= least) return least;
     int sum = 0;
     for (const std::string_view part : {name, ext}) {
-      for (const char c : part) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code >= ascii_.size()) {
-          return metrics_.horizontalAdvance(qtText(std::string(name) + std::string(ext)));
-        }
-        int& advance = ascii_[code];
-        if (advance < 0) advance = metrics_.horizontalAdvance(QChar(code));
-        sum += advance;
-      }
+      for (const char c : part) sum += ascii_[static_cast<unsigned char>(c)];
     }
-    return sum;
+    return std::max(least, sum);
   }
 
  private:
   QFontMetrics metrics_;
   std::array<int, 128> ascii_;
+  int widestChar_ = 0;
 };
 
 constexpr int kDescriptionColumn = 5;
@@ -111,21 +120,25 @@ void TFormFoundFileList::FillList(CatalogueGateway& catalogue) {
   lines_.clear();
   widestName_ = 50;
   std::vector<TOneFLine> lines;
+  FoundLineTexts texts;
   lines.reserve(static_cast<size_t>(std::max(catalogue.foundCount(), 0)));
-  readFoundItems(catalogue,
-                 [&lines](int32_t i, const TFoundItemView& item) { lines.emplace_back(item, i); });
+  readFoundItems(catalogue, [&lines, &texts](int32_t i, const TFoundItemView& item) {
+    lines.emplace_back(item, i, texts, lines.empty() ? nullptr : &lines.back());
+  });
+  // Measured in the order of the search, in which the names lie in memory.
+  measureNames(lines);
   rankFoundFileTexts(lines);
   sortFoundFileLines(lines, sort_, nullptr);
   lines_ = std::move(lines);
-  measureNames();
+  texts_ = std::move(texts);
   Grid->setColWidth(2, widestName_ + 5);
   linesChanged();
 }
 
-void TFormFoundFileList::measureNames() {
+void TFormFoundFileList::measureNames(const std::vector<TOneFLine>& lines) {
   NameWidths widths(Grid->font());
-  for (const TOneFLine& line : lines_) {
-    widestName_ = std::max(widestName_, widths.width(line.Name, line.Data.Ext.view()));
+  for (const TOneFLine& line : lines) {
+    widestName_ = widths.widerOf(line.name(), line.Data.Ext.view(), widestName_);
   }
 }
 
@@ -140,13 +153,13 @@ void TFormFoundFileList::drawLine(QPainter& p, int col, int32_t index, const QRe
   const int vcenter = Qt::AlignVCenter;
   switch (col) {
     case 0:
-      p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.DiskName));
+      p.drawText(rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.diskName()));
       break;
     case 1: {
       // Too wide, it keeps its end, the deepest folder, behind the mark of a cut path.
       const QRect text = rect.adjusted(2, 0, -2, 0);
       p.drawText(text, Qt::AlignLeft | vcenter,
-                 textTailToWidth(qtText(line.Folder), p.fontMetrics(), text.width()));
+                 textTailToWidth(qtText(line.folder()), p.fontMetrics(), text.width()));
       break;
     }
     case 2:
@@ -170,7 +183,7 @@ void TFormFoundFileList::drawLine(QPainter& p, int col, int32_t index, const QRe
       break;
     }
     default:
-      p.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.ShortDesc));
+      p.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | vcenter, qtText(line.shortDesc()));
       break;
   }
 }
@@ -192,7 +205,7 @@ std::string TFormFoundFileList::clipboardText(int32_t focused) const {
 
 TFoundPlace TFormFoundFileList::placeOf(int32_t index) const {
   const TOneFLine& line = lineAt(index);
-  return {line.DiskName, line.Folder, line.nameExt()};
+  return {std::string(line.diskName()), std::string(line.folder()), line.nameExt()};
 }
 
 void TFormFoundFileList::mouseMoved(QPoint pos) {
@@ -209,7 +222,7 @@ void TFormFoundFileList::TimerUpdate() {
   if (!options().ShowFileHints || hintShown_ || !hintRest_.due()) return;
   const DrawGrid::Cell cell = Grid->cellAt(hintRest_.place());
   if (!cell.valid() || cell.row < 1 || cell.row > lineCount()) return;
-  const std::string& text = lineAt(cell.row - 1).ShortDesc;
+  const std::string_view text = lineAt(cell.row - 1).shortDesc();
   if (text.empty()) return;
   // The part of the description cell in view, else the whole row under the pointer.
   QRect reference =
@@ -245,8 +258,8 @@ void TFormFoundFileList::ExportList() {
     const TOneFLine& line = lineAt(i);
     ExportListLine out;
     out.Entry = line.file();
-    out.DiskName = line.DiskName;
-    out.Folder = line.Folder;
+    out.DiskName = line.diskName();
+    out.Folder = line.folder();
     out.Selected = line.selected();
     return out;
   });

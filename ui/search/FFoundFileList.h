@@ -46,12 +46,13 @@ class TFormFoundFileList : public TFoundLinesWindow<TOneFLine> {
   void layoutGrid() override;
 
  private:
-  void measureNames();
+  void measureNames(const std::vector<TOneFLine>& lines);
   void mouseMoved(QPoint pos);
   void hideHint();
 
   TFoundFileSort sort_;
-  int widestName_ = 50;  // pixels
+  FoundLineTexts texts_;  // the lines' texts
+  int widestName_ = 50;   // pixels
   int timeWidth_ = 0;
 
   // The balloon: shown at most once per resting place of the mouse.

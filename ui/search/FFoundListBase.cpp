@@ -279,12 +279,8 @@ void TFoundListBase::IdleUpdate() {
   const int32_t index = focused >= 0 ? lineIndex(focused) : -1;
   withSortingProgress(lineCount(),
                       [this](const LineProgress& progress) { return sortLines(progress); });
-  for (int32_t i = 0; i < lineCount(); ++i) {
-    if (lineIndex(i) == index) {
-      Grid->moveTo(Grid->col(), i + 1);
-      break;
-    }
-  }
+  const int32_t line = index >= 0 ? lineWithIndex(index) : -1;
+  if (line >= 0) Grid->moveTo(Grid->col(), line + 1);
   Grid->viewport()->update();
 }
 

@@ -70,6 +70,8 @@ class TFoundListBase : public TMdiChild {
   virtual uint8_t& lineFlags(int32_t line) = 0;
   // The line's place in the engine's found list, which stays its identity across sorts.
   virtual int32_t lineIndex(int32_t line) const = 0;
+  // The line whose place in the engine's found list is index; -1 when none is.
+  virtual int32_t lineWithIndex(int32_t index) const = 0;
   virtual void drawTitle(QPainter& p, int col, const QRect& rect) = 0;
   virtual void drawLine(QPainter& p, int col, int32_t line, const QRect& rect) = 0;
   // Takes the sort a click on a header column asks for; false for a column that sorts nothing.
@@ -136,6 +138,12 @@ class TFoundLinesWindow : public TFoundListBase {
   int32_t lineCount() const override { return static_cast<int32_t>(lines_.size()); }
   uint8_t& lineFlags(int32_t line) override { return lines_[static_cast<size_t>(line)].Flags; }
   int32_t lineIndex(int32_t line) const override { return lines_[static_cast<size_t>(line)].Index; }
+  int32_t lineWithIndex(int32_t index) const override {
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      if (lines_[i].Index == index) return static_cast<int32_t>(i);
+    }
+    return -1;
+  }
   const Line& lineAt(int32_t line) const { return lines_[static_cast<size_t>(line)]; }
 
   std::vector<Line> lines_;

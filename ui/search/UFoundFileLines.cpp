@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <utility>
 
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UTextRanks.h"
@@ -9,28 +11,59 @@
 
 namespace vellomar {
 
+std::string_view FoundLineTexts::keep(std::string_view text) {
+  if (text.empty()) return {};
+  if (text.size() > room_) {
+    // Blocks of 64 kB: a few hundred lines each, few allocations for a list of 50 000.
+    room_ = std::max<size_t>(text.size(), 64 * 1024);
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(room_));
+    free_ = blocks_.back().get();
+  }
+  std::memcpy(free_, text.data(), text.size());
+  const std::string_view kept(free_, text.size());
+  free_ += text.size();
+  room_ -= text.size();
+  return kept;
+}
+
+const FoundLinePlace* FoundLineTexts::keepPlace(std::string_view diskName,
+                                                std::string_view folder) {
+  return &places_.emplace_back(FoundLinePlace{keep(diskName), keep(folder)});
+}
+
 TOneFLine::TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
-                     std::string_view folder, std::string_view shortDesc)
+                     std::string_view folder, std::string_view shortDesc, FoundLineTexts& texts)
     : Data(file.Data),
       EntryOffset(file.EntryOffset),
-      Name(file.Name.view()),
-      DiskName(diskName),
-      Folder(folder),
-      ShortDesc(shortDesc),
       Index(index),
-      Flags(flags) {}
+      Flags(flags),
+      nameLength_(static_cast<uint8_t>(file.Name.view().size())),
+      descLength_(0),
+      name_(texts.keep(file.Name.view()).data()),
+      place_(texts.keepPlace(diskName, folder)),
+      desc_(nullptr) {
+  const std::string_view desc = utf8Prefix(shortDesc, ShortString::kMaxLength);
+  descLength_ = static_cast<uint8_t>(desc.size());
+  desc_ = texts.keep(desc).data();
+}
 
-TOneFLine::TOneFLine(const TFoundItemView& item, int32_t index)
+// The views of a found item are cut to a short string's length.
+TOneFLine::TOneFLine(const TFoundItemView& item, int32_t index, FoundLineTexts& texts,
+                     const TOneFLine* previous)
     : Data(item.Data),
       EntryOffset(item.EntryOffset),
-      Name(item.Name),
-      DiskName(item.DiskName),
-      Folder(item.FolderPath),
-      ShortDesc(item.ShortDesc),
-      Index(index) {}
+      Index(index),
+      nameLength_(static_cast<uint8_t>(item.Name.size())),
+      descLength_(static_cast<uint8_t>(item.ShortDesc.size())),
+      name_(texts.keep(item.Name).data()),
+      place_(previous != nullptr && previous->diskName() == item.DiskName &&
+                     previous->folder() == item.FolderPath
+                 ? previous->place_
+                 : texts.keepPlace(item.DiskName, item.FolderPath)),
+      desc_(texts.keep(item.ShortDesc).data()) {}
 
 std::string TOneFLine::nameExt() const {
-  std::string text = Name;
+  std::string text(name());
   text += Data.Ext.view();
   return text;
 }
@@ -39,7 +72,7 @@ TOneFile TOneFLine::file() const {
   TOneFile record;
   record.EntryOffset = EntryOffset;
   record.Data = Data;
-  record.Name = ShortString(Name);
+  record.Name = ShortString(name());
   return record;
 }
 
@@ -97,28 +130,30 @@ void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
   TextRanks texts;
   // A name for each line, and few extensions, disks and folders beside them.
   texts.reserve(lines.size() + lines.size() / 4);
-  struct Ids {
-    uint32_t name, ext, disk, folder;
-  };
-  std::vector<Ids> ids;
-  ids.reserve(lines.size());
-  // The lines of one folder come together: their disk and folder are the last line's.
+  // The lines of one folder come together and share one place of disk and folder; the
+  // lines of a folder often share an extension too. The ranks hold the texts' ids until the
+  // texts are ranked.
   const TOneFLine* previous = nullptr;
-  for (const TOneFLine& line : lines) {
-    Ids id{texts.add(line.Name, false), texts.add(line.Data.Ext.view(), true), 0, 0};
-    const bool sameDisk = previous != nullptr && previous->DiskName == line.DiskName;
-    id.disk = sameDisk ? ids.back().disk : texts.add(line.DiskName, true);
-    id.folder = sameDisk && previous->Folder == line.Folder ? ids.back().folder
-                                                            : texts.add(line.Folder, true);
-    ids.push_back(id);
+  for (TOneFLine& line : lines) {
+    const std::string_view ext = line.Data.Ext.view();
+    line.NameRank = texts.add(line.name(), false);
+    line.ExtRank = previous != nullptr && previous->Data.Ext.view() == ext ? previous->ExtRank
+                                                                           : texts.add(ext, true);
+    if (previous != nullptr && previous->place() == line.place()) {
+      line.DiskRank = previous->DiskRank;
+      line.FolderRank = previous->FolderRank;
+    } else {
+      line.DiskRank = texts.add(line.diskName(), true);
+      line.FolderRank = texts.add(line.folder(), true);
+    }
     previous = &line;
   }
   texts.rank();
-  for (size_t i = 0; i < lines.size(); ++i) {
-    lines[i].NameRank = texts.rankOf(ids[i].name);
-    lines[i].ExtRank = texts.rankOf(ids[i].ext);
-    lines[i].DiskRank = texts.rankOf(ids[i].disk);
-    lines[i].FolderRank = texts.rankOf(ids[i].folder);
+  for (TOneFLine& line : lines) {
+    line.NameRank = texts.rankOf(line.NameRank);
+    line.ExtRank = texts.rankOf(line.ExtRank);
+    line.DiskRank = texts.rankOf(line.DiskRank);
+    line.FolderRank = texts.rankOf(line.FolderRank);
   }
 }
 
@@ -148,26 +183,46 @@ int foundFileHeaderCode(int column, bool rightHalf) {
 }
 
 std::vector<int32_t> sortedOrder(const std::vector<TLineKey>& keys, bool descending) {
-  // The parts two to a number, beside the line's index: a comparison reads no other memory,
-  // and the index as the last word keeps equal keys in their order.
-  struct Packed {
-    std::array<uint64_t, 3> words;
-    int32_t index;
-  };
-  std::vector<Packed> packed(keys.size());
-  for (size_t i = 0; i < keys.size(); ++i) {
-    const auto& parts = keys[i].Parts;
-    for (size_t w = 0; w < 3; ++w) {
-      packed[i].words[w] = uint64_t{parts[2 * w]} << 32 | parts[2 * w + 1];
+  // A radix sort of the places, least significant digit first, each pass stable: equal keys
+  // keep their order, and descending sorts the complements. Only the bits in which some keys
+  // differ take a pass, so a part that is the same for all lines costs one look at it.
+  constexpr int kDigitBits = 11;
+  constexpr uint32_t kDigits = 1u << kDigitBits;
+  const size_t n = keys.size();
+  std::vector<int32_t> order(n);
+  for (size_t i = 0; i < n; ++i) order[i] = static_cast<int32_t>(i);
+  if (n < 2) return order;
+  uint8_t parts = 0;
+  for (const TLineKey& key : keys) parts = std::max(parts, key.Count);
+  const uint32_t flip = descending ? 0xFFFFFFFFu : 0u;
+  std::vector<int32_t> moved(n);
+  std::vector<uint32_t> values(n);
+  std::vector<uint32_t> movedValues(n);
+  std::vector<uint32_t> counts(kDigits);
+  for (size_t p = parts; p-- > 0;) {
+    uint32_t differing = 0;
+    const uint32_t first = keys[0].Parts[p] ^ flip;
+    for (size_t i = 0; i < n; ++i) differing |= (keys[i].Parts[p] ^ flip) ^ first;
+    if (differing == 0) continue;
+    // The part's values in the present order, read once for all its passes.
+    for (size_t i = 0; i < n; ++i) {
+      values[i] = keys[static_cast<size_t>(order[i])].Parts[p] ^ flip;
     }
-    packed[i].index = static_cast<int32_t>(i);
+    for (int shift = 0; shift < 32; shift += kDigitBits) {
+      if (((differing >> shift) & (kDigits - 1)) == 0) continue;
+      std::fill(counts.begin(), counts.end(), 0u);
+      for (size_t i = 0; i < n; ++i) ++counts[(values[i] >> shift) & (kDigits - 1)];
+      uint32_t sum = 0;
+      for (uint32_t& count : counts) sum += std::exchange(count, sum);
+      for (size_t i = 0; i < n; ++i) {
+        const uint32_t at = counts[(values[i] >> shift) & (kDigits - 1)]++;
+        moved[at] = order[i];
+        movedValues[at] = values[i];
+      }
+      order.swap(moved);
+      values.swap(movedValues);
+    }
   }
-  std::sort(packed.begin(), packed.end(), [descending](const Packed& a, const Packed& b) {
-    if (a.words != b.words) return descending ? b.words < a.words : a.words < b.words;
-    return a.index < b.index;
-  });
-  std::vector<int32_t> order(keys.size());
-  for (size_t i = 0; i < keys.size(); ++i) order[i] = packed[i].index;
   return order;
 }
 
@@ -197,12 +252,13 @@ std::string foundFilesClipboardText(const std::vector<TOneFLine>& lines, int32_t
     const TOneFLine& line = lines[static_cast<size_t>(i)];
     if (!line.selected() && i != focused) continue;
     const auto dateTime = static_cast<uint32_t>(line.Data.DateTime);
-    text += line.DiskName + "\t" + line.Folder + "\t" + line.nameExt() + "\t";
+    text.append(line.diskName()).append("\t").append(line.folder()).append("\t");
+    text += line.nameExt() + "\t";
     text += foundSizeText(line, inKB) + "\t";
     if (dateTime != 0) text += FormatDosDate(dateTime).str();
     text += "\t";
     if (dateTime != 0) text += FormatDosTime(dateTime, showSeconds).str();
-    text += "\t" + line.ShortDesc + "\r\n";
+    text.append("\t").append(line.shortDesc()).append("\r\n");
   }
   return text;
 }

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,15 +18,44 @@ namespace vellomar {
 // Bit of a result line's flags: the line is selected.
 inline constexpr uint8_t kFoundLineSelected = 2;
 
-// One line of the found-files window: its own copy of a found item, so the window stands
-// without the engine's found list.
+// The disk and folder of the lines of one folder, kept once for them all.
+struct FoundLinePlace {
+  std::string_view DiskName;
+  std::string_view Folder;
+};
+
+// The texts of a window's lines, each kept once in blocks that never move, so that a line is
+// a small value viewing them.
+class FoundLineTexts {
+ public:
+  std::string_view keep(std::string_view text);
+  const FoundLinePlace* keepPlace(std::string_view diskName, std::string_view folder);
+
+ private:
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;
+  size_t room_ = 0;
+  std::deque<FoundLinePlace> places_;
+};
+
+// One line of the found-files window: a copy of a found item whose texts lie in the window's
+// FoundLineTexts, so the window stands without the engine's found list.
 class TOneFLine {
  public:
+  // shortDesc is cut to a short string's length, as the engine's found items cut it.
   TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
-            std::string_view folder, std::string_view shortDesc);
-  // The found item at index of the engine's found list, not selected.
-  TOneFLine(const TFoundItemView& item, int32_t index);
+            std::string_view folder, std::string_view shortDesc, FoundLineTexts& texts);
+  // The found item at index of the engine's found list, not selected; its disk and folder are
+  // the line's before it when they are the same.
+  TOneFLine(const TFoundItemView& item, int32_t index, FoundLineTexts& texts,
+            const TOneFLine* previous);
 
+  std::string_view name() const { return {name_, nameLength_}; }  // without the extension
+  std::string_view diskName() const { return place_->DiskName; }
+  std::string_view folder() const { return place_->Folder; }
+  std::string_view shortDesc() const { return {desc_, descLength_}; }
+  // Lines of one place have one disk and folder.
+  const FoundLinePlace* place() const { return place_; }
   // Name and extension as one file name.
   std::string nameExt() const;
   // The engine's record of the item (no folder node).
@@ -34,18 +65,22 @@ class TOneFLine {
 
   TFileRecord Data;  // size, date-time, attributes, extension, description offset
   int32_t EntryOffset = 0;
-  std::string Name;  // without the extension
-  std::string DiskName;
-  std::string Folder;
-  std::string ShortDesc;
   int32_t Index = 0;  // place in the engine's found list: the line's identity across sorts
-  uint8_t Flags = 0;
   // The places of the line's texts among all lines' texts (rankFoundFileTexts), so that every
   // sort of the window compares numbers.
   uint32_t NameRank = 0;
   uint32_t ExtRank = 0;
   uint32_t DiskRank = 0;
   uint32_t FolderRank = 0;
+  uint8_t Flags = 0;
+
+ private:
+  // Lengths and views apart, so that a line of 50 000 takes few bytes.
+  uint8_t nameLength_;
+  uint8_t descLength_;
+  const char* name_;
+  const FoundLinePlace* place_;
+  const char* desc_;
 };
 
 // Sort-key codes of the found-files window.

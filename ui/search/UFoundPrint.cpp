@@ -49,7 +49,7 @@ std::vector<PaperColumn> layColumns(const TPrinter& p, const std::vector<const c
   return columns;
 }
 
-void textIn(TPrinter& p, const Cell& cell, const std::string& text, bool right) {
+void textIn(TPrinter& p, const Cell& cell, std::string_view text, bool right) {
   const QRect clip(cell.left, cell.y, cell.right - cell.left, p.LineHeight());
   p.PrnTextOut(clip, right ? cell.right - p.PrnTextWidth(text) : cell.left, cell.y, text);
 }
@@ -145,16 +145,16 @@ TPrintResult PrintFoundFiles(QPrinter& printer, const TPrintChoice& choice,
     const auto dateTime = static_cast<uint32_t>(line.Data.DateTime);
     switch (c.column) {
       case 0:
-        textIn(p, c, line.DiskName, false);
+        textIn(p, c, line.diskName(), false);
         break;
       case 1: {
         const auto measure = [&p](std::string_view text) { return p.PrnTextWidth(text); };
-        if (measure(line.Folder) <= c.right - c.left) {
-          textIn(p, c, line.Folder, false);
+        if (measure(line.folder()) <= c.right - c.left) {
+          textIn(p, c, line.folder(), false);
           break;
         }
         textIn(p, c, kCutMark, false);
-        textIn(p, c, printedFolderTail(line.Folder, c.right - c.left, measure), true);
+        textIn(p, c, printedFolderTail(line.folder(), c.right - c.left, measure), true);
         break;
       }
       case 2:
@@ -170,7 +170,7 @@ TPrintResult PrintFoundFiles(QPrinter& printer, const TPrintChoice& choice,
                true);
         break;
       default:
-        textIn(p, c, line.ShortDesc, false);
+        textIn(p, c, line.shortDesc(), false);
         break;
     }
   };

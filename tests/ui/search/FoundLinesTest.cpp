@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,12 @@
 namespace vellomar {
 namespace {
 
+// The texts of every line the tests make.
+FoundLineTexts& texts() {
+  static FoundLineTexts kept;
+  return kept;
+}
+
 TOneFLine line(const char* disk, const char* folder, const char* name, const char* ext,
                int32_t size, uint32_t dateTime, int32_t index, uint16_t attr = 0) {
   TOneFile file;
@@ -21,7 +29,7 @@ TOneFLine line(const char* disk, const char* folder, const char* name, const cha
   file.Data.Size = size;
   file.Data.DateTime = static_cast<int32_t>(dateTime);
   file.Data.Attr = attr;
-  return TOneFLine(file, 0, index, disk, folder, "");
+  return TOneFLine(file, 0, index, disk, folder, "", texts());
 }
 
 // Sizes and dates from 2 GiB and 2044 on set the top bit: they must still sort as the largest.
@@ -128,8 +136,26 @@ TEST(FoundFileLines, EqualKeysKeepTheSearchOrderAndAStopKeepsTheOldOrder) {
 
 // Texts are ranked once in the locale's case-insensitive order, whatever their script.
 TEST(TextRanks, RanksFollowCompareTextAcrossScripts) {
-  const std::vector<std::string> texts = {
-      "beta", "Alpha", "\xC3\xA9t\xC3\xA9", "alpha", "zulu", "\xE9t\xE9", "Eta", "\xD0\xB0"};
+  // Beside short texts, long ones that agree in their first sixteen bytes (or in all but
+  // case), one that is a short one continued, and ones with other than ASCII after them.
+  const std::vector<std::string> texts = {"beta",
+                                          "Alpha",
+                                          "\xC3\xA9t\xC3\xA9",
+                                          "alpha",
+                                          "zulu",
+                                          "\xE9t\xE9",
+                                          "Eta",
+                                          "\xD0\xB0",
+                                          "\\Archive\\2001\\Photos\\b",
+                                          "\\archive\\2001\\photos\\A",
+                                          "\\ARCHIVE\\2001\\PHOTOS\\B",
+                                          "\\Archive\\2001\\Photos",
+                                          "\\Archive\\2001\\Photo",
+                                          "\\Archive\\2001\\Photos\\\xC3\xA9",
+                                          "abcdefghijklmnop",
+                                          "abcdefghijklmnopq",
+                                          "Summer Holiday 0042",
+                                          "summer holiday 0041"};
   TextRanks ranks;
   std::vector<uint32_t> ids;
   for (const std::string& t : texts) ids.push_back(ranks.add(t, false));
@@ -142,6 +168,36 @@ TEST(TextRanks, RanksFollowCompareTextAcrossScripts) {
           << texts[a] << " " << texts[b];
     }
   }
+}
+
+// The radix sort of line keys gives the order of a plain stable sort of them: top bits set,
+// keys equal in all or only in their last part, parts the same for every line.
+TEST(FoundFileLines, SortedOrderIsTheStableOrderOfTheKeys) {
+  const std::vector<std::array<uint32_t, 3>> parts = {
+      {5, 0xFFFFFFFFu, 7}, {5, 0x80000000u, 7}, {0, 0, 0},           {5, 0xFFFFFFFFu, 7},
+      {0xFFFFFFFFu, 0, 1}, {5, 0x7FFFFFFFu, 9}, {5, 0x800u, 7},      {5, 0x7FFu, 7},
+      {0x00010000u, 0, 0}, {0x0000FFFFu, 3, 3}, {5, 0xFFFFFFFFu, 6}, {0, 0, 0},
+  };
+  std::vector<TLineKey> keys;
+  for (const auto& p : parts) {
+    TLineKey key;
+    key.add(p[0]);
+    key.add(p[1]);
+    key.add(42);
+    key.add(p[2]);
+    keys.push_back(key);
+  }
+  for (const bool descending : {false, true}) {
+    std::vector<int32_t> expected(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) expected[i] = static_cast<int32_t>(i);
+    std::stable_sort(expected.begin(), expected.end(), [&](int32_t a, int32_t b) {
+      const auto& x = keys[static_cast<size_t>(a)].Parts;
+      const auto& y = keys[static_cast<size_t>(b)].Parts;
+      return descending ? y < x : x < y;
+    });
+    EXPECT_EQ(sortedOrder(keys, descending), expected) << (descending ? "descending" : "ascending");
+  }
+  EXPECT_EQ(sortedOrder({}, false), std::vector<int32_t>{});
 }
 
 TEST(FoundFileLines, HeaderClicksShiftTheKeys) {

@@ -82,7 +82,7 @@ class SearchWindows : public PanelWindowTest {
   static std::set<Item> shown(const TFormFoundFileList& list) {
     std::set<Item> items;
     for (const TOneFLine& line : list.lines()) {
-      items.insert({line.DiskName, line.Folder, line.nameExt()});
+      items.insert({std::string(line.diskName()), std::string(line.folder()), line.nameExt()});
     }
     return items;
   }
@@ -126,6 +126,17 @@ TEST_F(SearchWindows, FindFilesShowsWhatTheEngineFindsAndReturnsToThePlace) {
   EXPECT_EQ(shown(*list), expected);
   EXPECT_EQ(list->Grid->rowCount(), 37);
   EXPECT_EQ(FormSearchFileDlg->ComboBoxMask->itemText(0), "*.txt") << "kept in the history";
+  // The file column fits the widest name, an ASCII name measured as the sum of its characters'
+  // advances, and 50 pixels at least.
+  const QFontMetrics fm(list->Grid->font());
+  int widest = 50;
+  for (const std::string& name : names(*list)) {
+    int width = 0;
+    for (const char c : name) width += fm.horizontalAdvance(QChar(c));
+    widest = std::max(widest, width);
+  }
+  EXPECT_GT(widest, 50);
+  EXPECT_EQ(list->Grid->colWidth(2), widest + 5);
 }
 
 TEST_F(SearchWindows, ANarrowFolderColumnShowsTheFoldersEnd) {
@@ -133,7 +144,7 @@ TEST_F(SearchWindows, ANarrowFolderColumnShowsTheFoldersEnd) {
   TFormFoundFileList* list = foundFiles();
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(names(*list), (std::vector<std::string>{"b.bin"}));
-  EXPECT_EQ(list->lines()[0].Folder, "\\Docs\\deep");
+  EXPECT_EQ(list->lines()[0].folder(), "\\Docs\\deep");
   DrawGrid& grid = *list->Grid;
   grid.setColWidth(1, grid.fontMetrics().horizontalAdvance("\\deep") + 16);
   saveScreenshot(list, "found-files-narrow-folder");
@@ -321,7 +332,7 @@ TEST_F(SearchWindows, DescriptionBalloonOverARestingMouse) {
   list.hintRest().cursorPosition = [&mouse] { return mouse; };
   int32_t described = -1;
   for (int32_t i = 0; i < static_cast<int32_t>(list.lines().size()); ++i) {
-    if (!list.lines()[static_cast<size_t>(i)].ShortDesc.empty()) described = i;
+    if (!list.lines()[static_cast<size_t>(i)].shortDesc().empty()) described = i;
   }
   ASSERT_GE(described, 0);
   const auto restOn = [&](int32_t line) {
