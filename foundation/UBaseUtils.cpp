@@ -119,39 +119,67 @@ fs::file_status statusOf(std::string_view systemPath) {
 
 // ---- Numbers ----
 
+// The decimal digits of value, written at the end of room; the first of them.
+char* digitsBefore(char* end, uint64_t value) {
+  do {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return end;
+}
+
+void appendUnsigned(std::string& out, uint64_t value) {
+  char room[20];
+  char* const end = room + sizeof room;
+  const char* first = digitsBefore(end, value);
+  out.append(first, static_cast<size_t>(end - first));
+}
+
 // Digits with sep between groups of three from the right; the sign goes before the digits.
-std::string groupDigits(int64_t value, std::string_view sep) {
+void appendGrouped(std::string& out, int64_t value, std::string_view sep) {
   const uint64_t magnitude =
       value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  const std::string digits = std::to_string(magnitude);
-  std::string out = value < 0 ? "-" : "";
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
-    out.push_back(digits[i]);
-  }
-  return out;
+  char room[20];
+  char* const end = room + sizeof room;
+  const char* digits = digitsBefore(end, magnitude);
+  if (value < 0) out.push_back('-');
+  size_t group = static_cast<size_t>(end - digits) % 3;
+  if (group == 0) group = 3;
+  out.append(digits, group);
+  for (digits += group; digits != end; digits += 3) out.append(sep).append(digits, 3);
 }
 
 // The "%2.<decimals>n" of the size display: locale separators, width 2, half away from zero.
-std::string formatNumber(double value, int decimals) {
+void appendNumber(std::string& out, double value, int decimals) {
   const DisplayLocale& locale = displayLocale();
   const int64_t scale = decimals == 2 ? 100 : decimals == 1 ? 10 : 1;
   const auto scaled =
       static_cast<int64_t>(std::llround(std::fabs(value) * static_cast<double>(scale)));
-  const int64_t units = scaled / scale;
-  std::string out =
-      (value < 0 && scaled != 0 ? "-" : "") + groupDigits(units, locale.thousandsSeparator);
+  const size_t start = out.size();
+  if (value < 0 && scaled != 0) out.push_back('-');
+  appendGrouped(out, scaled / scale, locale.thousandsSeparator);
   if (decimals > 0) {
-    const std::string fraction = std::to_string(scaled % scale);
-    out += locale.decimalSeparator + std::string(decimals - fraction.size(), '0') + fraction;
+    out.append(locale.decimalSeparator);
+    const auto fraction = static_cast<int>(scaled % scale);
+    if (decimals == 2) out.push_back(static_cast<char>('0' + fraction / 10));
+    out.push_back(static_cast<char>('0' + fraction % 10));
   }
-  if (out.size() < 2) out.insert(0, 2 - out.size(), ' ');
-  return out;
+  if (out.size() - start < 2) out.insert(start, 2 - (out.size() - start), ' ');
 }
 
 // Two decimals below 10, one from 10 on.
-std::string formatUnit(double value, const char* unit) {
-  return formatNumber(value, value < 10 ? 2 : 1) + " " + unit;
+void appendUnit(std::string& out, double value, std::string_view unit) {
+  appendNumber(out, value, value < 10 ? 2 : 1);
+  out.push_back(' ');
+  out.append(unit);
+}
+
+// A ShortString of what append writes, for the callers that keep one.
+template <typename Append>
+ShortString formatted(Append append) {
+  std::string text;
+  append(text);
+  return ShortString(text);
 }
 
 // ---- DOS date-time fields ----
@@ -166,25 +194,33 @@ unsigned dosDay(uint32_t dt) {
   return (dt >> 16) & 0x1F;
 }
 
-std::string twoDigits(unsigned value) {
-  return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+void appendTwoDigits(std::string& out, unsigned value) {
+  if (value < 10) out.push_back('0');
+  appendUnsigned(out, value);
 }
 
-std::string joinDate(const std::string& a, const std::string& b, const std::string& c) {
+// Two fields, then the year in two digits, with the locale's date separator.
+void appendDate(std::string& out, unsigned first, unsigned second, unsigned year) {
   const std::string& sep = displayLocale().dateSeparator;
-  return a + sep + b + sep + c;
+  appendUnsigned(out, first);
+  out.append(sep);
+  appendUnsigned(out, second);
+  out.append(sep);
+  appendTwoDigits(out, year % 100);
 }
 
-std::string dayMonthYear(uint32_t dt) {
-  return joinDate(std::to_string(dosDay(dt)), std::to_string(dosMonth(dt)),
-                  twoDigits(dosYear(dt) % 100));
+void appendDayMonthYear(std::string& out, uint32_t dt) {
+  appendDate(out, dosDay(dt), dosMonth(dt), dosYear(dt));
 }
 
-std::string localeShortDate(uint32_t dt) {
+void appendLocaleShortDate(std::string& out, uint32_t dt) {
   const std::chrono::year_month_day date{std::chrono::year(static_cast<int>(dosYear(dt))),
                                          std::chrono::month(dosMonth(dt)),
                                          std::chrono::day(dosDay(dt))};
-  if (!date.ok()) return dayMonthYear(dt);
+  if (!date.ok()) {
+    appendDayMonthYear(out, dt);
+    return;
+  }
   std::tm tm{};
   tm.tm_year = static_cast<int>(dosYear(dt)) - 1900;
   tm.tm_mon = static_cast<int>(dosMonth(dt)) - 1;
@@ -196,7 +232,11 @@ std::string localeShortDate(uint32_t dt) {
           ? strftime_l(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm,
                        userLocale())
           : std::strftime(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm);
-  return length > 0 ? std::string(text, length) : dayMonthYear(dt);
+  if (length > 0) {
+    out.append(text, length);
+  } else {
+    appendDayMonthYear(out, dt);
+  }
 }
 
 int32_t counter = 0;
@@ -430,53 +470,100 @@ uint32_t EncodeDosDateTime(const DateTimeParts& parts) {
          ((parts.minute & 0x3Fu) << 5) | ((parts.second / 2u) & 0x1Fu);
 }
 
-ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds) {
+void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds) {
   const std::string& sep = displayLocale().timeSeparator;
-  std::string text =
-      std::to_string((dosDateTime >> 11) & 0x1F) + sep + twoDigits((dosDateTime >> 5) & 0x3F);
-  if (withSeconds) text += sep + twoDigits((dosDateTime & 0x1F) * 2);
-  return ShortString(text);
+  appendUnsigned(out, (dosDateTime >> 11) & 0x1F);
+  out.append(sep);
+  appendTwoDigits(out, (dosDateTime >> 5) & 0x3F);
+  if (!withSeconds) return;
+  out.append(sep);
+  appendTwoDigits(out, (dosDateTime & 0x1F) * 2);
+}
+
+void AppendDosDate(std::string& out, uint32_t dosDateTime) {
+  const uint32_t dt = dosDateTime;
+  switch (DateOrder) {
+    case 0:
+      appendDate(out, dosMonth(dt), dosDay(dt), dosYear(dt));
+      break;
+    case 1: {
+      // The year comes first and keeps its two digits.
+      const std::string& sep = displayLocale().dateSeparator;
+      appendTwoDigits(out, dosYear(dt) % 100);
+      out.append(sep);
+      appendUnsigned(out, dosMonth(dt));
+      out.append(sep);
+      appendUnsigned(out, dosDay(dt));
+      break;
+    }
+    case 3:
+      appendLocaleShortDate(out, dt);
+      break;
+    default:
+      appendDayMonthYear(out, dt);
+  }
+}
+
+ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds) {
+  return formatted([&](std::string& out) { AppendDosTime(out, dosDateTime, withSeconds); });
 }
 
 ShortString FormatDosDate(uint32_t dosDateTime) {
-  const uint32_t dt = dosDateTime;
-  const std::string day = std::to_string(dosDay(dt));
-  const std::string month = std::to_string(dosMonth(dt));
-  const std::string year = twoDigits(dosYear(dt) % 100);
-  switch (DateOrder) {
-    case 0:
-      return ShortString(joinDate(month, day, year));
-    case 1:
-      return ShortString(joinDate(year, month, day));
-    case 3:
-      return ShortString(localeShortDate(dt));
-    default:
-      return ShortString(dayMonthYear(dt));
-  }
+  return formatted([&](std::string& out) { AppendDosDate(out, dosDateTime); });
 }
 
 // ---- Sizes ----
 
-ShortString FormatSizeShort(int32_t bytes, bool inKB) {
-  if (!inKB) return FormatThousands(bytes);
+void AppendSizeShort(std::string& out, int32_t bytes, bool inKB) {
+  if (!inKB) {
+    AppendThousands(out, bytes);
+    return;
+  }
   double value = static_cast<double>(bytes) / KiloUnit;
-  if (value < KiloUnit) return ShortString(formatUnit(value, "kB"));
+  if (value < KiloUnit) {
+    appendUnit(out, value, "kB");
+    return;
+  }
+  appendUnit(out, value / KiloUnit, "MB");
+}
+
+void AppendSize64(std::string& out, int64_t bytes) {
+  if (bytes == 0) {
+    out.push_back('0');
+    return;
+  }
+  if (bytes <= KiloUnit) {
+    appendNumber(out, static_cast<double>(bytes), 0);
+    out.append(" B");
+    return;
+  }
+  double value = static_cast<double>(bytes) / KiloUnit;
+  if (value < KiloUnit) {
+    appendUnit(out, value, "kB");
+    return;
+  }
   value /= KiloUnit;
-  return ShortString(formatUnit(value, "MB"));
+  if (value < KiloUnit) {
+    appendUnit(out, value, "MB");
+    return;
+  }
+  appendUnit(out, value / KiloUnit, "GB");
+}
+
+void AppendThousands(std::string& out, int64_t n) {
+  appendGrouped(out, n, " ");
+}
+
+ShortString FormatSizeShort(int32_t bytes, bool inKB) {
+  return formatted([&](std::string& out) { AppendSizeShort(out, bytes, inKB); });
 }
 
 ShortString FormatSize64(int64_t bytes) {
-  if (bytes == 0) return ShortString("0");
-  if (bytes <= KiloUnit) return ShortString(formatNumber(static_cast<double>(bytes), 0) + " B");
-  double value = static_cast<double>(bytes) / KiloUnit;
-  if (value < KiloUnit) return ShortString(formatUnit(value, "kB"));
-  value /= KiloUnit;
-  if (value < KiloUnit) return ShortString(formatUnit(value, "MB"));
-  return ShortString(formatUnit(value / KiloUnit, "GB"));
+  return formatted([&](std::string& out) { AppendSize64(out, bytes); });
 }
 
 ShortString FormatThousands(int32_t n) {
-  return ShortString(groupDigits(n, " "));
+  return formatted([&](std::string& out) { AppendThousands(out, n); });
 }
 
 }  // namespace vellomar

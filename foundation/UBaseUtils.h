@@ -121,6 +121,9 @@ uint32_t EncodeDosDateTime(const DateTimeParts& parts);
 ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds);
 // The date in DateOrder with the locale's date separator: "3/14/03", "03/3/14", "14/3/03".
 ShortString FormatDosDate(uint32_t dosDateTime);
+// The same texts appended to out, for a caller that formats many values into text it keeps.
+void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds);
+void AppendDosDate(std::string& out, uint32_t dosDateTime);
 
 // ---- Sizes ----
 
@@ -130,5 +133,9 @@ ShortString FormatSizeShort(int32_t bytes, bool inKB);
 ShortString FormatSize64(int64_t bytes);
 // Blank-grouped: "-1 234".
 ShortString FormatThousands(int32_t n);
+// The same texts appended to out; AppendThousands takes any 64-bit number.
+void AppendSizeShort(std::string& out, int32_t bytes, bool inKB);
+void AppendSize64(std::string& out, int64_t bytes);
+void AppendThousands(std::string& out, int64_t n);
 
 }  // namespace vellomar

@@ -36,8 +36,10 @@ size_t utf8CutLength(std::string_view text, size_t limit) {
 }
 
 ShortString::ShortString(std::string_view text) {
-  length_ = static_cast<uint8_t>(utf8CutLength(text, kMaxLength));
-  std::memcpy(chars_, text.data(), length_);
+  const size_t length = utf8CutLength(text, kMaxLength);
+  length_ = static_cast<uint8_t>(length);
+  std::memcpy(chars_, text.data(), length);
+  std::memset(chars_ + length, 0, kMaxLength - length);
 }
 
 void ShortString::setLength(int length) {
