@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -287,7 +288,7 @@ void sortFolderFiles(TDBaseExport& e) {
   const bool reverse = FormatOptions.Reverse;
   e.FolderOrder.resize(files.size());
   for (size_t i = 0; i < files.size(); ++i) e.FolderOrder[i] = static_cast<int32_t>(i);
-  std::sort(e.FolderOrder.begin(), e.FolderOrder.end(), [&](int32_t a, int32_t b) {
+  const auto before = [&](int32_t a, int32_t b) {
     const ExportFolderFile& fa = files[a];
     const ExportFolderFile& fb = files[b];
     int order = 0;
@@ -300,7 +301,11 @@ void sortFolderFiles(TDBaseExport& e) {
     }
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a > b;
-  });
+  };
+  // A folder's list is mostly kept in this order already: one pass then decides.
+  if (!std::is_sorted(e.FolderOrder.begin(), e.FolderOrder.end(), before)) {
+    std::sort(e.FolderOrder.begin(), e.FolderOrder.end(), before);
+  }
 }
 
 void resetExport(TDBaseExport& e, TDBase* db) {
@@ -629,12 +634,35 @@ void appendCsvField(std::string& out, std::string_view field, char delimiter) {
   out += '"';
 }
 
+const std::string& pieceText(const TDBaseExport& e, const ExportPiece& piece) {
+  return piece.Variable == 0 ? piece.Text : e.value(piece.Variable);
+}
+
+// Sized once, then copied into place: a line is many short pieces.
+void appendUnescaped(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
+                     std::string& out) {
+  size_t length = 0;
+  for (const ExportPiece& piece : pieces) length += pieceText(e, piece).size();
+  const size_t start = out.size();
+  out.resize(start + length);
+  char* at = out.data() + start;
+  for (const ExportPiece& piece : pieces) {
+    const std::string& text = pieceText(e, piece);
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+  }
+}
+
 void appendSection(const TDBaseExport& e, int section, std::string& out) {
   const std::vector<ExportPiece>& pieces = e.Parsed[section - 1];
+  if (e.Escape == ExportEscape::kNone) {
+    appendUnescaped(e, pieces, out);
+    return;
+  }
   for (size_t i = 0; i < pieces.size(); ++i) {
     const ExportPiece& piece = pieces[i];
-    if (!isValuePiece(piece) || e.Escape == ExportEscape::kNone) {
-      out.append(piece.Variable == 0 ? piece.Text : e.value(piece.Variable));
+    if (!isValuePiece(piece)) {
+      out.append(pieceText(e, piece));
     } else if (e.Escape == ExportEscape::kHtml) {
       out += xmlEscaped(e.value(piece.Variable));
     } else {

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 
 #include "platform/PKernelFile.h"
@@ -128,50 +129,72 @@ char* digitsBefore(char* end, uint64_t value) {
   return end;
 }
 
-void appendUnsigned(std::string& out, uint64_t value) {
-  char room[20];
-  char* const end = room + sizeof room;
-  const char* first = digitsBefore(end, value);
-  out.append(first, static_cast<size_t>(end - first));
-}
+// Characters put together on the stack and handed to the text in one append: a value is a few
+// bytes, and growing a string a character at a time costs more than working out its digits.
+class Gathered {
+ public:
+  explicit Gathered(std::string& out) : out_(out) {}
+  Gathered(const Gathered&) = delete;
+  Gathered& operator=(const Gathered&) = delete;
+
+  void put(char c) {
+    if (count_ == sizeof room_) flush();
+    room_[count_++] = c;
+  }
+  void put(std::string_view text) {
+    for (const char c : text) put(c);
+  }
+  // Once, at the end.
+  void flush() {
+    out_.append(room_, count_);
+    count_ = 0;
+  }
+
+ private:
+  std::string& out_;
+  char room_[48];
+  size_t count_ = 0;
+};
 
 // Digits with sep between groups of three from the right; the sign goes before the digits.
-void appendGrouped(std::string& out, int64_t value, std::string_view sep) {
+void putGrouped(Gathered& text, int64_t value, std::string_view sep) {
   const uint64_t magnitude =
       value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   char room[20];
   char* const end = room + sizeof room;
   const char* digits = digitsBefore(end, magnitude);
-  if (value < 0) out.push_back('-');
-  size_t group = static_cast<size_t>(end - digits) % 3;
-  if (group == 0) group = 3;
-  out.append(digits, group);
-  for (digits += group; digits != end; digits += 3) out.append(sep).append(digits, 3);
+  const auto count = static_cast<size_t>(end - digits);
+  if (value < 0) text.put('-');
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0 && (count - i) % 3 == 0) text.put(sep);
+    text.put(digits[i]);
+  }
 }
 
 // The "%2.<decimals>n" of the size display: locale separators, width 2, half away from zero.
-void appendNumber(std::string& out, double value, int decimals) {
+void putNumber(Gathered& text, double value, int decimals) {
   const DisplayLocale& locale = displayLocale();
   const int64_t scale = decimals == 2 ? 100 : decimals == 1 ? 10 : 1;
   const auto scaled =
       static_cast<int64_t>(std::llround(std::fabs(value) * static_cast<double>(scale)));
-  const size_t start = out.size();
-  if (value < 0 && scaled != 0) out.push_back('-');
-  appendGrouped(out, scaled / scale, locale.thousandsSeparator);
+  const bool negative = value < 0 && scaled != 0;
+  // Only a single digit is narrower than the width.
+  if (decimals == 0 && !negative && scaled < 10) text.put(' ');
+  if (negative) text.put('-');
+  putGrouped(text, scaled / scale, locale.thousandsSeparator);
   if (decimals > 0) {
-    out.append(locale.decimalSeparator);
+    text.put(locale.decimalSeparator);
     const auto fraction = static_cast<int>(scaled % scale);
-    if (decimals == 2) out.push_back(static_cast<char>('0' + fraction / 10));
-    out.push_back(static_cast<char>('0' + fraction % 10));
+    if (decimals == 2) text.put(static_cast<char>('0' + fraction / 10));
+    text.put(static_cast<char>('0' + fraction % 10));
   }
-  if (out.size() - start < 2) out.insert(start, 2 - (out.size() - start), ' ');
 }
 
 // Two decimals below 10, one from 10 on.
-void appendUnit(std::string& out, double value, std::string_view unit) {
-  appendNumber(out, value, value < 10 ? 2 : 1);
-  out.push_back(' ');
-  out.append(unit);
+void putUnit(Gathered& text, double value, std::string_view unit) {
+  putNumber(text, value, value < 10 ? 2 : 1);
+  text.put(' ');
+  text.put(unit);
 }
 
 // A ShortString of what append writes, for the callers that keep one.
@@ -194,31 +217,39 @@ unsigned dosDay(uint32_t dt) {
   return (dt >> 16) & 0x1F;
 }
 
-void appendTwoDigits(std::string& out, unsigned value) {
-  if (value < 10) out.push_back('0');
-  appendUnsigned(out, value);
+// A field of a date or time: below 100, with a leading zero below 10 where it has two digits.
+struct DateField {
+  unsigned value;
+  bool twoDigits;
+};
+
+// The fields with sep between them.
+void putFields(Gathered& text, std::string_view sep, std::initializer_list<DateField> fields) {
+  bool first = true;
+  for (const DateField& field : fields) {
+    if (!first) text.put(sep);
+    first = false;
+    if (field.value >= 10 || field.twoDigits) text.put(static_cast<char>('0' + field.value / 10));
+    text.put(static_cast<char>('0' + field.value % 10));
+  }
 }
 
 // Two fields, then the year in two digits, with the locale's date separator.
-void appendDate(std::string& out, unsigned first, unsigned second, unsigned year) {
-  const std::string& sep = displayLocale().dateSeparator;
-  appendUnsigned(out, first);
-  out.append(sep);
-  appendUnsigned(out, second);
-  out.append(sep);
-  appendTwoDigits(out, year % 100);
+void putDate(Gathered& text, unsigned first, unsigned second, unsigned year) {
+  putFields(text, displayLocale().dateSeparator,
+            {{first, false}, {second, false}, {year % 100, true}});
 }
 
-void appendDayMonthYear(std::string& out, uint32_t dt) {
-  appendDate(out, dosDay(dt), dosMonth(dt), dosYear(dt));
+void putDayMonthYear(Gathered& text, uint32_t dt) {
+  putDate(text, dosDay(dt), dosMonth(dt), dosYear(dt));
 }
 
-void appendLocaleShortDate(std::string& out, uint32_t dt) {
+void putLocaleShortDate(Gathered& text, uint32_t dt) {
   const std::chrono::year_month_day date{std::chrono::year(static_cast<int>(dosYear(dt))),
                                          std::chrono::month(dosMonth(dt)),
                                          std::chrono::day(dosDay(dt))};
   if (!date.ok()) {
-    appendDayMonthYear(out, dt);
+    putDayMonthYear(text, dt);
     return;
   }
   std::tm tm{};
@@ -226,16 +257,16 @@ void appendLocaleShortDate(std::string& out, uint32_t dt) {
   tm.tm_mon = static_cast<int>(dosMonth(dt)) - 1;
   tm.tm_mday = static_cast<int>(dosDay(dt));
   tm.tm_wday = std::chrono::weekday(std::chrono::sys_days(date)).c_encoding();
-  char text[ShortString::kMaxLength + 1];
+  char shown[ShortString::kMaxLength + 1];
   const size_t length =
       userLocale() != nullptr
-          ? strftime_l(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm,
+          ? strftime_l(shown, sizeof shown, displayLocale().shortDateFormat.c_str(), &tm,
                        userLocale())
-          : std::strftime(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm);
+          : std::strftime(shown, sizeof shown, displayLocale().shortDateFormat.c_str(), &tm);
   if (length > 0) {
-    out.append(text, length);
+    text.put(std::string_view(shown, length));
   } else {
-    appendDayMonthYear(out, dt);
+    putDayMonthYear(text, dt);
   }
 }
 
@@ -472,36 +503,35 @@ uint32_t EncodeDosDateTime(const DateTimeParts& parts) {
 
 void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds) {
   const std::string& sep = displayLocale().timeSeparator;
-  appendUnsigned(out, (dosDateTime >> 11) & 0x1F);
-  out.append(sep);
-  appendTwoDigits(out, (dosDateTime >> 5) & 0x3F);
-  if (!withSeconds) return;
-  out.append(sep);
-  appendTwoDigits(out, (dosDateTime & 0x1F) * 2);
+  const DateField hours{(dosDateTime >> 11) & 0x1F, false};
+  const DateField minutes{(dosDateTime >> 5) & 0x3F, true};
+  Gathered text(out);
+  if (withSeconds) {
+    putFields(text, sep, {hours, minutes, {(dosDateTime & 0x1F) * 2, true}});
+  } else {
+    putFields(text, sep, {hours, minutes});
+  }
+  text.flush();
 }
 
 void AppendDosDate(std::string& out, uint32_t dosDateTime) {
   const uint32_t dt = dosDateTime;
+  Gathered text(out);
   switch (DateOrder) {
     case 0:
-      appendDate(out, dosMonth(dt), dosDay(dt), dosYear(dt));
+      putDate(text, dosMonth(dt), dosDay(dt), dosYear(dt));
       break;
-    case 1: {
-      // The year comes first and keeps its two digits.
-      const std::string& sep = displayLocale().dateSeparator;
-      appendTwoDigits(out, dosYear(dt) % 100);
-      out.append(sep);
-      appendUnsigned(out, dosMonth(dt));
-      out.append(sep);
-      appendUnsigned(out, dosDay(dt));
+    case 1:
+      putFields(text, displayLocale().dateSeparator,
+                {{dosYear(dt) % 100, true}, {dosMonth(dt), false}, {dosDay(dt), false}});
       break;
-    }
     case 3:
-      appendLocaleShortDate(out, dt);
+      putLocaleShortDate(text, dt);
       break;
     default:
-      appendDayMonthYear(out, dt);
+      putDayMonthYear(text, dt);
   }
+  text.flush();
 }
 
 ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds) {
@@ -515,43 +545,43 @@ ShortString FormatDosDate(uint32_t dosDateTime) {
 // ---- Sizes ----
 
 void AppendSizeShort(std::string& out, int32_t bytes, bool inKB) {
+  Gathered text(out);
+  const double value = static_cast<double>(bytes) / KiloUnit;
   if (!inKB) {
-    AppendThousands(out, bytes);
-    return;
+    putGrouped(text, bytes, " ");
+  } else if (value < KiloUnit) {
+    putUnit(text, value, "kB");
+  } else {
+    putUnit(text, value / KiloUnit, "MB");
   }
-  double value = static_cast<double>(bytes) / KiloUnit;
-  if (value < KiloUnit) {
-    appendUnit(out, value, "kB");
-    return;
-  }
-  appendUnit(out, value / KiloUnit, "MB");
+  text.flush();
 }
 
 void AppendSize64(std::string& out, int64_t bytes) {
+  Gathered text(out);
   if (bytes == 0) {
-    out.push_back('0');
-    return;
+    text.put('0');
+  } else if (bytes <= KiloUnit) {
+    putNumber(text, static_cast<double>(bytes), 0);
+    text.put(" B");
+  } else {
+    const double kilo = static_cast<double>(bytes) / KiloUnit;
+    const double mega = kilo / KiloUnit;
+    if (kilo < KiloUnit) {
+      putUnit(text, kilo, "kB");
+    } else if (mega < KiloUnit) {
+      putUnit(text, mega, "MB");
+    } else {
+      putUnit(text, mega / KiloUnit, "GB");
+    }
   }
-  if (bytes <= KiloUnit) {
-    appendNumber(out, static_cast<double>(bytes), 0);
-    out.append(" B");
-    return;
-  }
-  double value = static_cast<double>(bytes) / KiloUnit;
-  if (value < KiloUnit) {
-    appendUnit(out, value, "kB");
-    return;
-  }
-  value /= KiloUnit;
-  if (value < KiloUnit) {
-    appendUnit(out, value, "MB");
-    return;
-  }
-  appendUnit(out, value / KiloUnit, "GB");
+  text.flush();
 }
 
 void AppendThousands(std::string& out, int64_t n) {
-  appendGrouped(out, n, " ");
+  Gathered text(out);
+  putGrouped(text, n, " ");
+  text.flush();
 }
 
 ShortString FormatSizeShort(int32_t bytes, bool inKB) {
