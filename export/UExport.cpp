@@ -664,7 +664,7 @@ void appendSection(const TDBaseExport& e, int section, std::string& out) {
     if (!isValuePiece(piece)) {
       out.append(pieceText(e, piece));
     } else if (e.Escape == ExportEscape::kHtml) {
-      out += xmlEscaped(e.value(piece.Variable));
+      AppendXmlEscaped(out, e.value(piece.Variable));
     } else {
       std::string field = e.value(piece.Variable);
       while (i + 1 < pieces.size() && isValuePiece(pieces[i + 1])) {

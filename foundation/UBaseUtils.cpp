@@ -448,8 +448,11 @@ ShortString RemoveDoubleSpaces(const ShortString& s) {
   return ShortString(out);
 }
 
-std::string xmlEscaped(std::string_view text) {
-  std::string out;
+void AppendXmlEscaped(std::string& out, std::string_view text) {
+  if (text.find_first_of("&<>\"") == std::string_view::npos) {
+    out.append(text);
+    return;
+  }
   for (char c : text) {
     switch (c) {
       case '&':
@@ -468,6 +471,11 @@ std::string xmlEscaped(std::string_view text) {
         out += c;
     }
   }
+}
+
+std::string xmlEscaped(std::string_view text) {
+  std::string out;
+  AppendXmlEscaped(out, text);
   return out;
 }
 

@@ -75,6 +75,8 @@ ShortString TrimSpaces(const ShortString& s);
 ShortString RemoveDoubleSpaces(const ShortString& s);
 // The text as XML or HTML character data or attribute value: "&", "<", ">" and '"' as entities.
 std::string xmlEscaped(std::string_view text);
+// The same appended to out.
+void AppendXmlEscaped(std::string& out, std::string_view text);
 // The first n - 1 characters of a and b are equal (always for n of 0 or 1); a text that ends
 // earlier matches only one that ends at the same place.
 bool SamePrefix(const ShortString& a, const ShortString& b, uint16_t n);

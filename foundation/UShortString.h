@@ -44,7 +44,7 @@ class ShortString {
  private:
   uint8_t length_ = 0;
   // Zero beyond the length unless written there (setLength, data()): records that keep the
-  // whole field write them. Each constructor sets every byte once.
+  // whole field write them. Every constructor writes the whole field.
   char chars_[kMaxLength];
 };
 
