@@ -648,7 +648,12 @@ void appendUnescaped(const TDBaseExport& e, const std::vector<ExportPiece>& piec
   char* at = out.data() + start;
   for (const ExportPiece& piece : pieces) {
     const std::string& text = pieceText(e, piece);
-    std::memcpy(at, text.data(), text.size());
+    // Tabs and other single characters without a call.
+    if (text.size() == 1) {
+      *at = text[0];
+    } else {
+      std::memcpy(at, text.data(), text.size());
+    }
     at += text.size();
   }
 }
