@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -276,24 +277,22 @@ void clearFolderFiles(TDBaseExport& e) {
   e.FolderFiles.clear();
   e.FolderText.clear();
   e.FolderOrder.clear();
-  e.FolderKeysAscii = true;
 }
 
-// By key as the windows compare names (through the ASCII collation keys, which compare as bytes,
-// where every key has one), the newest or largest first where the order is reversed; of files
-// with the same key, the one that came later goes first.
+// By key as the windows compare names (through the ASCII collation keys, which compare as bytes
+// in the same order, where both keys have one), the newest or largest first where the order is
+// reversed; of files with the same key, the one that came later goes first.
 void sortFolderFiles(TDBaseExport& e) {
   const std::string_view text = e.FolderText;
   const std::vector<ExportFolderFile>& files = e.FolderFiles;
-  const bool ascii = e.FolderKeysAscii;
   const bool reverse = FormatOptions.Reverse;
   e.FolderOrder.resize(files.size());
   for (size_t i = 0; i < files.size(); ++i) e.FolderOrder[i] = static_cast<int32_t>(i);
-  std::sort(e.FolderOrder.begin(), e.FolderOrder.end(), [&](int32_t a, int32_t b) {
+  const auto before = [&](int32_t a, int32_t b) {
     const ExportFolderFile& fa = files[a];
     const ExportFolderFile& fb = files[b];
     int order = 0;
-    if (ascii) {
+    if (fa.HasAsciiKey && fb.HasAsciiKey) {
       order = text.substr(fa.AsciiKeyOffset, fa.AsciiKeyLength)
                   .compare(text.substr(fb.AsciiKeyOffset, fb.AsciiKeyLength));
     } else {
@@ -302,7 +301,11 @@ void sortFolderFiles(TDBaseExport& e) {
     }
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a > b;
-  });
+  };
+  // A folder's list is mostly kept in this order already: one pass then decides.
+  if (!std::is_sorted(e.FolderOrder.begin(), e.FolderOrder.end(), before)) {
+    std::sort(e.FolderOrder.begin(), e.FolderOrder.end(), before);
+  }
 }
 
 void resetExport(TDBaseExport& e, TDBase* db) {
@@ -325,6 +328,7 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   for (TIdValue& v : e.Variables) v = TIdValue{};
   for (std::string& s : e.Sections) s.clear();
   for (auto& p : e.Parsed) p.clear();
+  e.Used = {};
   e.setValue(kVarCrLf, "\r\n");
   e.setValue(kVarTab, "\t");
   e.setValue(kVarSpace, " ");
@@ -418,15 +422,30 @@ void clearValues(TDBaseExport& e, int first, int last) {
   for (int v = first; v <= last && v < kVarCrLf; ++v) e.Variables[v - 1].Value.clear();
 }
 
-// Into the value's own text, whose room is kept from line to line.
+// Into the value's own text, whose room is kept from line to line; nothing for a value that no
+// section writes.
 void setFiltered(TDBaseExport& e, int variable, std::string_view text) {
+  if (!e.Used[variable - 1]) return;
   std::string& value = e.Variables[variable - 1].Value;
   value.clear();
   appendFiltered(e, text, value);
 }
 
-void setPlain(TDBaseExport& e, int variable, std::string_view text) {
-  e.Variables[variable - 1].Value.assign(text);
+// What append writes, through the filter; formatted in room kept from value to value.
+template <typename Append>
+void setFormatted(TDBaseExport& e, int variable, Append append) {
+  if (!e.Used[variable - 1]) return;
+  e.Formatted.clear();
+  append(e.Formatted);
+  setFiltered(e, variable, e.Formatted);
+}
+
+void setSize(TDBaseExport& e, int variable, int64_t bytes) {
+  setFormatted(e, variable, [bytes](std::string& out) { AppendSize64(out, bytes); });
+}
+
+void setCount(TDBaseExport& e, int variable, int32_t n) {
+  setFormatted(e, variable, [n](std::string& out) { AppendThousands(out, n); });
 }
 
 std::string percentFree(int32_t freeKB, int32_t sizeKB) {
@@ -457,19 +476,16 @@ std::string fullDescription(const TDBaseExport& e, int32_t offset) {
   return text;
 }
 
-std::string shortDescription(const TDBaseExport& e, int32_t offset) {
-  ShortString text;
+void setShortDescription(TDBaseExport& e, int32_t offset) {
   try {
-    if (!ApiGetShortDesc(e.DBase, offset, text)) return {};
+    if (!ApiGetShortDesc(e.DBase, offset, e.ShortDesc)) return;
   } catch (const EKstvDBaseStructException&) {
-    return {};
+    return;
   }
-  return text.str();
+  setFiltered(e, kVarShortDesc, e.ShortDesc.view());
 }
 
-void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& data) {
-  clearValues(e, kVarFileName, kVarDesc);
-  const std::string_view ext = data.Ext.view();
+void setFileName(TDBaseExport& e, std::string_view name, std::string_view ext) {
   if (isPlainAscii(name) && isPlainAscii(ext)) {
     setFiltered(e, kVarFileName, name);
     appendFiltered(e, ext, e.Variables[kVarFileName - 1].Value);
@@ -477,21 +493,30 @@ void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& da
     // Name and extension decoded as one text, as the windows show the full name.
     setFiltered(e, kVarFileName, std::string(name).append(ext));
   }
+}
+
+void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& data) {
+  clearValues(e, kVarFileName, kVarDesc);
+  if (e.Used[kVarFileName - 1]) setFileName(e, name, data.Ext.view());
   if (name == "..") {
     setFiltered(e, kVarFileSize, {});
   } else if ((data.Attr & kAttrFolder) != 0) {
     setFiltered(e, kVarFileSize, "(folder)");
   } else {
-    setFiltered(e, kVarFileSize, FormatFileSize(data.Size, FormatOptions.SizeInKB).view());
+    setFormatted(e, kVarFileSize,
+                 [&](std::string& out) { AppendFileSize(out, data.Size, FormatOptions.SizeInKB); });
   }
+  // Unfiltered, into the values that clearValues emptied.
   const auto dateTime = static_cast<uint32_t>(data.DateTime);
-  if (dateTime != 0) {
-    setPlain(e, kVarFileDate, FormatDosDate(dateTime).view());
-    setPlain(e, kVarFileTime, FormatDosTime(dateTime, FormatOptions.ShowSeconds).view());
+  if (dateTime != 0 && e.Used[kVarFileDate - 1]) {
+    AppendDosDate(e.Variables[kVarFileDate - 1].Value, dateTime);
+  }
+  if (dateTime != 0 && e.Used[kVarFileTime - 1]) {
+    AppendDosTime(e.Variables[kVarFileTime - 1].Value, dateTime, FormatOptions.ShowSeconds);
   }
   if (data.DescOffset != 0 && e.DBase != nullptr) {
-    setFiltered(e, kVarShortDesc, shortDescription(e, data.DescOffset));
-    setFiltered(e, kVarDesc, fullDescription(e, data.DescOffset));
+    if (e.Used[kVarShortDesc - 1]) setShortDescription(e, data.DescOffset);
+    if (e.Used[kVarDesc - 1]) setFiltered(e, kVarDesc, fullDescription(e, data.DescOffset));
   }
 }
 
@@ -539,17 +564,42 @@ void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db) {
     e.Variables[v - 1].Id =
         asciiLower(e.IdentifierBegin + std::string(kExportVariableNames[v - 1]) + e.IdentifierEnd);
   }
-  for (int s = 0; s < kExportSectionCount; ++s) e.Parsed[s] = parseSection(e, e.Sections[s]);
+  for (int s = 0; s < kExportSectionCount; ++s) {
+    e.Parsed[s] = parseSection(e, e.Sections[s]);
+    for (const ExportPiece& piece : e.Parsed[s]) {
+      if (piece.Variable != 0) e.Used[piece.Variable - 1] = true;
+    }
+  }
   prepareFilter(e);
 }
 
+namespace {
+
+// What the stream takes in one write, beside its own buffer.
+constexpr size_t kOutputBlock = 64 * 1024;
+
+// Emptied even when the write raises, so that nothing goes out twice.
+void writeGathered(TDBaseExport& e) {
+  try {
+    e.Output.Write(e.Line.data(), e.Line.size());
+  } catch (...) {
+    e.Line.clear();
+    throw;
+  }
+  e.Line.clear();
+}
+
+}  // namespace
+
 void OpenExportOutput(TDBaseExport& e, std::string_view fileName) {
+  e.Line.clear();
   e.Output.Init(fileName, TKFileStream::kModeCreate);
 }
 
 void CloseExportOutput(TDBaseExport& e) {
   clearFolderFiles(e);
   try {
+    writeGathered(e);
     e.Output.Flush();
   } catch (...) {
     e.Output.Done();
@@ -584,14 +634,42 @@ void appendCsvField(std::string& out, std::string_view field, char delimiter) {
   out += '"';
 }
 
+const std::string& pieceText(const TDBaseExport& e, const ExportPiece& piece) {
+  return piece.Variable == 0 ? piece.Text : e.value(piece.Variable);
+}
+
+// Sized once, then copied into place: a line is many short pieces.
+void appendUnescaped(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
+                     std::string& out) {
+  size_t length = 0;
+  for (const ExportPiece& piece : pieces) length += pieceText(e, piece).size();
+  const size_t start = out.size();
+  out.resize(start + length);
+  char* at = out.data() + start;
+  for (const ExportPiece& piece : pieces) {
+    const std::string& text = pieceText(e, piece);
+    // Tabs and other single characters without a call.
+    if (text.size() == 1) {
+      *at = text[0];
+    } else {
+      std::memcpy(at, text.data(), text.size());
+    }
+    at += text.size();
+  }
+}
+
 void appendSection(const TDBaseExport& e, int section, std::string& out) {
   const std::vector<ExportPiece>& pieces = e.Parsed[section - 1];
+  if (e.Escape == ExportEscape::kNone) {
+    appendUnescaped(e, pieces, out);
+    return;
+  }
   for (size_t i = 0; i < pieces.size(); ++i) {
     const ExportPiece& piece = pieces[i];
-    if (!isValuePiece(piece) || e.Escape == ExportEscape::kNone) {
-      out.append(piece.Variable == 0 ? piece.Text : e.value(piece.Variable));
+    if (!isValuePiece(piece)) {
+      out.append(pieceText(e, piece));
     } else if (e.Escape == ExportEscape::kHtml) {
-      out += xmlEscaped(e.value(piece.Variable));
+      AppendXmlEscaped(out, e.value(piece.Variable));
     } else {
       std::string field = e.value(piece.Variable);
       while (i + 1 < pieces.size() && isValuePiece(pieces[i + 1])) {
@@ -612,10 +690,10 @@ std::string ExpandExportSection(const TDBaseExport& e, int section) {
 
 void WriteExportSection(TDBaseExport& e, int section) {
   if (e.Parsed[section - 1].empty()) return;
-  e.Line.clear();
+  const size_t start = e.Line.size();
   appendSection(e, section, e.Line);
-  e.Output.Write(e.Line.data(), e.Line.size());
-  e.BytesWritten += e.Line.size();
+  e.BytesWritten += e.Line.size() - start;
+  if (e.Line.size() >= kOutputBlock) writeGathered(e);
 }
 
 void ExportDBaseBegin(TDBaseExport& e) {
@@ -635,23 +713,26 @@ void ExportDiskBegin(TDBaseExport& e) {
   const TDiskData& d = DiskData;
   setFiltered(e, kVarDiskName, d.DiskName);
   // kB counts of large disks pass 2^31 bytes: worked in 64 bits.
-  setFiltered(e, kVarDiskSizeKB, FormatSize64(int64_t{d.SizeKB} * 1024).view());
-  setFiltered(e, kVarDiskFreeKB, FormatSize64(int64_t{d.FreeKB} * 1024).view());
+  setSize(e, kVarDiskSizeKB, int64_t{d.SizeKB} * 1024);
+  setSize(e, kVarDiskFreeKB, int64_t{d.FreeKB} * 1024);
   e.setValue(kVarDiskFreePercent, percentFree(d.FreeKB, d.SizeKB));
-  setFiltered(e, kVarFolders, FormatThousands(d.Folders).view());
-  setFiltered(e, kVarFiles, FormatThousands(d.Files).view());
-  setFiltered(e, kVarArchives, FormatThousands(d.Archives).view());
-  setFiltered(e, kVarTotalFilesInArchives, FormatThousands(d.FilesInArchives).view());
-  setFiltered(e, kVarTotalFoldersInArchives, FormatThousands(d.FoldersInArchives).view());
-  setFiltered(e, kVarTotalDataSize, FormatSize64(d.DataSize).view());
+  setCount(e, kVarFolders, d.Folders);
+  setCount(e, kVarFiles, d.Files);
+  setCount(e, kVarArchives, d.Archives);
+  setCount(e, kVarTotalFilesInArchives, d.FilesInArchives);
+  setCount(e, kVarTotalFoldersInArchives, d.FoldersInArchives);
+  setSize(e, kVarTotalDataSize, d.DataSize);
   setFiltered(e, kVarOriginalPath, d.ScannedPath);
   setFiltered(e, kVarVolumeLabel, d.VolumeLabel);
-  setFiltered(e, kVarPhysSize, FormatSize64(d.PhysSize).view());
-  setFiltered(e, kVarArchSize, FormatSize64(d.ArchSize).view());
+  setSize(e, kVarPhysSize, d.PhysSize);
+  setSize(e, kVarArchSize, d.ArchSize);
   // Like a file's date, a disk without a scan date shows none rather than a date before 1980.
   if (const auto scanned = static_cast<uint32_t>(d.ScanDateTime); scanned != 0) {
-    setFiltered(e, kVarScanDate,
-                FormatDosDate(scanned).str() + " " + FormatDosTime(scanned, false).str());
+    setFormatted(e, kVarScanDate, [scanned](std::string& out) {
+      AppendDosDate(out, scanned);
+      out.push_back(' ');
+      AppendDosTime(out, scanned, false);
+    });
   }
   WriteExportSection(e, kSecDiskBegin);
 }
@@ -665,12 +746,12 @@ void ExportFolderBegin(TDBaseExport& e) {
   const TFolderData& f = FolderData;
   setFiltered(e, kVarPathToFolder, f.Path);
   setFiltered(e, kVarFolderName, f.Name);
-  setFiltered(e, kVarFolderDataSize, FormatSize64(f.DataSize).view());
-  setFiltered(e, kVarFilesInFolder, FormatThousands(f.Files).view());
-  setFiltered(e, kVarFoldersInFolder, FormatThousands(f.Folders).view());
-  setFiltered(e, kVarPhysFolderDataSize, FormatSize64(f.PhysDataSize).view());
-  setFiltered(e, kVarPhysFilesInFolder, FormatThousands(f.PhysFiles).view());
-  setFiltered(e, kVarPhysFoldersInFolder, FormatThousands(f.PhysFolders).view());
+  setSize(e, kVarFolderDataSize, f.DataSize);
+  setCount(e, kVarFilesInFolder, f.Files);
+  setCount(e, kVarFoldersInFolder, f.Folders);
+  setSize(e, kVarPhysFolderDataSize, f.PhysDataSize);
+  setCount(e, kVarPhysFilesInFolder, f.PhysFiles);
+  setCount(e, kVarPhysFoldersInFolder, f.PhysFolders);
   WriteExportSection(e, kSecFolderBegin);
 }
 
@@ -688,13 +769,11 @@ void ExportAddFile(TDBaseExport& e) {
   e.FolderText.resize(keyOffset + utf8CutLength(key, ShortString::kMaxLength));
   file.KeyOffset = static_cast<uint32_t>(keyOffset);
   file.KeyLength = static_cast<uint16_t>(e.FolderText.size() - keyOffset);
-  if (e.FolderKeysAscii &&
-      asciiCollationKey(std::string_view(e.FolderText).substr(keyOffset), e.AsciiKey)) {
+  if (asciiCollationKey(std::string_view(e.FolderText).substr(keyOffset), e.AsciiKey)) {
     file.AsciiKeyOffset = static_cast<uint32_t>(e.FolderText.size());
     file.AsciiKeyLength = static_cast<uint16_t>(e.AsciiKey.size());
+    file.HasAsciiKey = true;
     e.FolderText.append(e.AsciiKey);
-  } else {
-    e.FolderKeysAscii = false;
   }
 }
 

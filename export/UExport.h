@@ -108,7 +108,7 @@ struct ExportCharFilter {
 };
 
 // A file of the folder being written: its record, and where its name, its sort key and that
-// key's ASCII collation key (while the folder's keys all have one) lie in the folder's text.
+// key's ASCII collation key (where it has one) lie in the folder's text.
 struct ExportFolderFile {
   TFileRecord Data;
   uint32_t NameOffset = 0;
@@ -117,6 +117,7 @@ struct ExportFolderFile {
   uint16_t NameLength = 0;
   uint16_t KeyLength = 0;
   uint16_t AsciiKeyLength = 0;
+  bool HasAsciiKey = false;
 };
 
 // A loaded export template with its variable table and output: the one export state of a run.
@@ -131,15 +132,20 @@ struct TDBaseExport {
   // Each section split once at load into text and variables, so that a value never becomes
   // template text.
   std::array<std::vector<ExportPiece>, kExportSectionCount> Parsed;
+  // The variables some section writes, by number - 1: only these are worked out.
+  std::array<bool, kExportVariableCount> Used{};
   TKFileStream Output;
-  // A section's text as it is put together, kept so that a line costs no allocation.
+  // The sections' text not yet written: it goes to the file in large blocks, so that a line
+  // costs neither an allocation nor a write of its own.
   std::string Line;
+  // A number, date or time as it is formatted, before the filter.
+  std::string Formatted;
+  ShortString ShortDesc;  // room for a file's short description as it is read
   // The folder's files, kept until it ends so that they go out in their sort order.
   std::vector<ExportFolderFile> FolderFiles;
   std::string FolderText;
   std::vector<int32_t> FolderOrder;  // positions in FolderFiles, in their sort order
-  bool FolderKeysAscii = true;
-  std::string AsciiKey;  // room for one key as it is made
+  std::string AsciiKey;              // room for one key as it is made
   TDBase* DBase = nullptr;
   bool Valid = false;
   std::string DefaultExt = "txt";
@@ -168,6 +174,7 @@ void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db);
 
 void OpenExportOutput(TDBaseExport& e, std::string_view fileName);
 // Writes what is gathered out and closes the file, also when the write raises; frees the lines.
+// Until then a write that fails may raise from any event that writes.
 void CloseExportOutput(TDBaseExport& e);
 
 // The walk's events; each reads the value records the walk filled just before it.

@@ -1,6 +1,5 @@
 #include "export/UFileLine.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -77,21 +76,13 @@ namespace {
 
 // Larger values give smaller texts, so that they sort first. Unsigned: a DOS date past 2043
 // has its top bit set and is still the newest.
-std::string descendingNumber(int32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%10.10u", 0xFFFFFFFFu - static_cast<uint32_t>(value));
-  return text;
-}
-
-std::string blankGrouped(uint32_t value) {
-  const std::string digits = std::to_string(value);
-  std::string grouped;
-  grouped.reserve(digits.size() + digits.size() / 3);
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) grouped.push_back(' ');
-    grouped.push_back(digits[i]);
-  }
-  return grouped;
+// Ten digits, so that the texts compare as the numbers do.
+std::string& appendDescending(std::string& key, int32_t value) {
+  uint32_t n = 0xFFFFFFFFu - static_cast<uint32_t>(value);
+  char digits[10];
+  for (char* at = digits + sizeof digits; at != digits; n /= 10)
+    *--at = static_cast<char>('0' + n % 10);
+  return key.append(digits, sizeof digits);
 }
 
 }  // namespace
@@ -117,10 +108,10 @@ void AppendFileSortKey(std::string& key, const TOneFile& entry, uint8_t kind, ui
       key.append(ext).append(name);
       break;
     case 2:
-      key.append(descendingNumber(entry.Data.DateTime)).append(ext).append(name);
+      appendDescending(key, entry.Data.DateTime).append(ext).append(name);
       break;
     case 3:
-      key.append(descendingNumber(entry.Data.Size)).append(ext).append(name);
+      appendDescending(key, entry.Data.Size).append(ext).append(name);
       break;
     default:
       key.append(name).append(ext);
@@ -134,10 +125,23 @@ ShortString MakeFileSortKey(const TOneFile& entry, uint8_t kind, uint8_t criteri
   return ShortString(key);
 }
 
+void AppendFileSize(std::string& out, int32_t storedSize, bool inKB) {
+  if (storedSize >= 0) {
+    AppendSizeShort(out, storedSize, inKB);
+    return;
+  }
+  const int64_t size = static_cast<uint32_t>(storedSize);
+  if (inKB) {
+    AppendSize64(out, size);
+  } else {
+    AppendThousands(out, size);
+  }
+}
+
 ShortString FormatFileSize(int32_t storedSize, bool inKB) {
-  if (storedSize >= 0) return FormatSizeShort(storedSize, inKB);
-  const uint32_t size = static_cast<uint32_t>(storedSize);
-  return inKB ? FormatSize64(int64_t{size}) : ShortString(blankGrouped(size));
+  std::string text;
+  AppendFileSize(text, storedSize, inKB);
+  return ShortString(text);
 }
 
 }  // namespace vellomar

@@ -90,5 +90,7 @@ void AppendFileSortKey(std::string& key, const TOneFile& entry, uint8_t kind, ui
 // A stored 32-bit size, read unsigned: sizes from 2 GiB on are shown as they are, not as
 // negative numbers; in kB mode they take the GB step.
 ShortString FormatFileSize(int32_t storedSize, bool inKB);
+// The same text appended to out.
+void AppendFileSize(std::string& out, int32_t storedSize, bool inKB);
 
 }  // namespace vellomar

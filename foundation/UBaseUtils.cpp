@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 
 #include "platform/PKernelFile.h"
@@ -119,39 +120,89 @@ fs::file_status statusOf(std::string_view systemPath) {
 
 // ---- Numbers ----
 
+// The decimal digits of value, written at the end of room; the first of them.
+char* digitsBefore(char* end, uint64_t value) {
+  do {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return end;
+}
+
+// Characters put together on the stack and handed to the text in one append: a value is a few
+// bytes, and growing a string a character at a time costs more than working out its digits.
+class Gathered {
+ public:
+  explicit Gathered(std::string& out) : out_(out) {}
+  Gathered(const Gathered&) = delete;
+  Gathered& operator=(const Gathered&) = delete;
+
+  void put(char c) {
+    if (count_ == sizeof room_) flush();
+    room_[count_++] = c;
+  }
+  void put(std::string_view text) {
+    for (const char c : text) put(c);
+  }
+  // Once, at the end.
+  void flush() {
+    out_.append(room_, count_);
+    count_ = 0;
+  }
+
+ private:
+  std::string& out_;
+  char room_[48];
+  size_t count_ = 0;
+};
+
 // Digits with sep between groups of three from the right; the sign goes before the digits.
-std::string groupDigits(int64_t value, std::string_view sep) {
+void putGrouped(Gathered& text, int64_t value, std::string_view sep) {
   const uint64_t magnitude =
       value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  const std::string digits = std::to_string(magnitude);
-  std::string out = value < 0 ? "-" : "";
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
-    out.push_back(digits[i]);
+  char room[20];
+  char* const end = room + sizeof room;
+  const char* digits = digitsBefore(end, magnitude);
+  const auto count = static_cast<size_t>(end - digits);
+  if (value < 0) text.put('-');
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0 && (count - i) % 3 == 0) text.put(sep);
+    text.put(digits[i]);
   }
-  return out;
 }
 
 // The "%2.<decimals>n" of the size display: locale separators, width 2, half away from zero.
-std::string formatNumber(double value, int decimals) {
+void putNumber(Gathered& text, double value, int decimals) {
   const DisplayLocale& locale = displayLocale();
   const int64_t scale = decimals == 2 ? 100 : decimals == 1 ? 10 : 1;
   const auto scaled =
       static_cast<int64_t>(std::llround(std::fabs(value) * static_cast<double>(scale)));
-  const int64_t units = scaled / scale;
-  std::string out =
-      (value < 0 && scaled != 0 ? "-" : "") + groupDigits(units, locale.thousandsSeparator);
+  const bool negative = value < 0 && scaled != 0;
+  // Only a single digit is narrower than the width.
+  if (decimals == 0 && !negative && scaled < 10) text.put(' ');
+  if (negative) text.put('-');
+  putGrouped(text, scaled / scale, locale.thousandsSeparator);
   if (decimals > 0) {
-    const std::string fraction = std::to_string(scaled % scale);
-    out += locale.decimalSeparator + std::string(decimals - fraction.size(), '0') + fraction;
+    text.put(locale.decimalSeparator);
+    const auto fraction = static_cast<int>(scaled % scale);
+    if (decimals == 2) text.put(static_cast<char>('0' + fraction / 10));
+    text.put(static_cast<char>('0' + fraction % 10));
   }
-  if (out.size() < 2) out.insert(0, 2 - out.size(), ' ');
-  return out;
 }
 
 // Two decimals below 10, one from 10 on.
-std::string formatUnit(double value, const char* unit) {
-  return formatNumber(value, value < 10 ? 2 : 1) + " " + unit;
+void putUnit(Gathered& text, double value, std::string_view unit) {
+  putNumber(text, value, value < 10 ? 2 : 1);
+  text.put(' ');
+  text.put(unit);
+}
+
+// A ShortString of what append writes, for the callers that keep one.
+template <typename Append>
+ShortString formatted(Append append) {
+  std::string text;
+  append(text);
+  return ShortString(text);
 }
 
 // ---- DOS date-time fields ----
@@ -166,37 +217,57 @@ unsigned dosDay(uint32_t dt) {
   return (dt >> 16) & 0x1F;
 }
 
-std::string twoDigits(unsigned value) {
-  return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+// A field of a date or time: below 100, with a leading zero below 10 where it has two digits.
+struct DateField {
+  unsigned value;
+  bool twoDigits;
+};
+
+// The fields with sep between them.
+void putFields(Gathered& text, std::string_view sep, std::initializer_list<DateField> fields) {
+  bool first = true;
+  for (const DateField& field : fields) {
+    if (!first) text.put(sep);
+    first = false;
+    if (field.value >= 10 || field.twoDigits) text.put(static_cast<char>('0' + field.value / 10));
+    text.put(static_cast<char>('0' + field.value % 10));
+  }
 }
 
-std::string joinDate(const std::string& a, const std::string& b, const std::string& c) {
-  const std::string& sep = displayLocale().dateSeparator;
-  return a + sep + b + sep + c;
+// Two fields, then the year in two digits, with the locale's date separator.
+void putDate(Gathered& text, unsigned first, unsigned second, unsigned year) {
+  putFields(text, displayLocale().dateSeparator,
+            {{first, false}, {second, false}, {year % 100, true}});
 }
 
-std::string dayMonthYear(uint32_t dt) {
-  return joinDate(std::to_string(dosDay(dt)), std::to_string(dosMonth(dt)),
-                  twoDigits(dosYear(dt) % 100));
+void putDayMonthYear(Gathered& text, uint32_t dt) {
+  putDate(text, dosDay(dt), dosMonth(dt), dosYear(dt));
 }
 
-std::string localeShortDate(uint32_t dt) {
+void putLocaleShortDate(Gathered& text, uint32_t dt) {
   const std::chrono::year_month_day date{std::chrono::year(static_cast<int>(dosYear(dt))),
                                          std::chrono::month(dosMonth(dt)),
                                          std::chrono::day(dosDay(dt))};
-  if (!date.ok()) return dayMonthYear(dt);
+  if (!date.ok()) {
+    putDayMonthYear(text, dt);
+    return;
+  }
   std::tm tm{};
   tm.tm_year = static_cast<int>(dosYear(dt)) - 1900;
   tm.tm_mon = static_cast<int>(dosMonth(dt)) - 1;
   tm.tm_mday = static_cast<int>(dosDay(dt));
   tm.tm_wday = std::chrono::weekday(std::chrono::sys_days(date)).c_encoding();
-  char text[ShortString::kMaxLength + 1];
+  char shown[ShortString::kMaxLength + 1];
   const size_t length =
       userLocale() != nullptr
-          ? strftime_l(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm,
+          ? strftime_l(shown, sizeof shown, displayLocale().shortDateFormat.c_str(), &tm,
                        userLocale())
-          : std::strftime(text, sizeof text, displayLocale().shortDateFormat.c_str(), &tm);
-  return length > 0 ? std::string(text, length) : dayMonthYear(dt);
+          : std::strftime(shown, sizeof shown, displayLocale().shortDateFormat.c_str(), &tm);
+  if (length > 0) {
+    text.put(std::string_view(shown, length));
+  } else {
+    putDayMonthYear(text, dt);
+  }
 }
 
 int32_t counter = 0;
@@ -377,8 +448,11 @@ ShortString RemoveDoubleSpaces(const ShortString& s) {
   return ShortString(out);
 }
 
-std::string xmlEscaped(std::string_view text) {
-  std::string out;
+void AppendXmlEscaped(std::string& out, std::string_view text) {
+  if (text.find_first_of("&<>\"") == std::string_view::npos) {
+    out.append(text);
+    return;
+  }
   for (char c : text) {
     switch (c) {
       case '&':
@@ -397,6 +471,11 @@ std::string xmlEscaped(std::string_view text) {
         out += c;
     }
   }
+}
+
+std::string xmlEscaped(std::string_view text) {
+  std::string out;
+  AppendXmlEscaped(out, text);
   return out;
 }
 
@@ -430,53 +509,99 @@ uint32_t EncodeDosDateTime(const DateTimeParts& parts) {
          ((parts.minute & 0x3Fu) << 5) | ((parts.second / 2u) & 0x1Fu);
 }
 
-ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds) {
+void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds) {
   const std::string& sep = displayLocale().timeSeparator;
-  std::string text =
-      std::to_string((dosDateTime >> 11) & 0x1F) + sep + twoDigits((dosDateTime >> 5) & 0x3F);
-  if (withSeconds) text += sep + twoDigits((dosDateTime & 0x1F) * 2);
-  return ShortString(text);
+  const DateField hours{(dosDateTime >> 11) & 0x1F, false};
+  const DateField minutes{(dosDateTime >> 5) & 0x3F, true};
+  Gathered text(out);
+  if (withSeconds) {
+    putFields(text, sep, {hours, minutes, {(dosDateTime & 0x1F) * 2, true}});
+  } else {
+    putFields(text, sep, {hours, minutes});
+  }
+  text.flush();
+}
+
+void AppendDosDate(std::string& out, uint32_t dosDateTime) {
+  const uint32_t dt = dosDateTime;
+  Gathered text(out);
+  switch (DateOrder) {
+    case 0:
+      putDate(text, dosMonth(dt), dosDay(dt), dosYear(dt));
+      break;
+    case 1:
+      putFields(text, displayLocale().dateSeparator,
+                {{dosYear(dt) % 100, true}, {dosMonth(dt), false}, {dosDay(dt), false}});
+      break;
+    case 3:
+      putLocaleShortDate(text, dt);
+      break;
+    default:
+      putDayMonthYear(text, dt);
+  }
+  text.flush();
+}
+
+ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds) {
+  return formatted([&](std::string& out) { AppendDosTime(out, dosDateTime, withSeconds); });
 }
 
 ShortString FormatDosDate(uint32_t dosDateTime) {
-  const uint32_t dt = dosDateTime;
-  const std::string day = std::to_string(dosDay(dt));
-  const std::string month = std::to_string(dosMonth(dt));
-  const std::string year = twoDigits(dosYear(dt) % 100);
-  switch (DateOrder) {
-    case 0:
-      return ShortString(joinDate(month, day, year));
-    case 1:
-      return ShortString(joinDate(year, month, day));
-    case 3:
-      return ShortString(localeShortDate(dt));
-    default:
-      return ShortString(dayMonthYear(dt));
-  }
+  return formatted([&](std::string& out) { AppendDosDate(out, dosDateTime); });
 }
 
 // ---- Sizes ----
 
+void AppendSizeShort(std::string& out, int32_t bytes, bool inKB) {
+  Gathered text(out);
+  const double value = static_cast<double>(bytes) / KiloUnit;
+  if (!inKB) {
+    putGrouped(text, bytes, " ");
+  } else if (value < KiloUnit) {
+    putUnit(text, value, "kB");
+  } else {
+    putUnit(text, value / KiloUnit, "MB");
+  }
+  text.flush();
+}
+
+void AppendSize64(std::string& out, int64_t bytes) {
+  Gathered text(out);
+  if (bytes == 0) {
+    text.put('0');
+  } else if (bytes <= KiloUnit) {
+    putNumber(text, static_cast<double>(bytes), 0);
+    text.put(" B");
+  } else {
+    const double kilo = static_cast<double>(bytes) / KiloUnit;
+    const double mega = kilo / KiloUnit;
+    if (kilo < KiloUnit) {
+      putUnit(text, kilo, "kB");
+    } else if (mega < KiloUnit) {
+      putUnit(text, mega, "MB");
+    } else {
+      putUnit(text, mega / KiloUnit, "GB");
+    }
+  }
+  text.flush();
+}
+
+void AppendThousands(std::string& out, int64_t n) {
+  Gathered text(out);
+  putGrouped(text, n, " ");
+  text.flush();
+}
+
 ShortString FormatSizeShort(int32_t bytes, bool inKB) {
-  if (!inKB) return FormatThousands(bytes);
-  double value = static_cast<double>(bytes) / KiloUnit;
-  if (value < KiloUnit) return ShortString(formatUnit(value, "kB"));
-  value /= KiloUnit;
-  return ShortString(formatUnit(value, "MB"));
+  return formatted([&](std::string& out) { AppendSizeShort(out, bytes, inKB); });
 }
 
 ShortString FormatSize64(int64_t bytes) {
-  if (bytes == 0) return ShortString("0");
-  if (bytes <= KiloUnit) return ShortString(formatNumber(static_cast<double>(bytes), 0) + " B");
-  double value = static_cast<double>(bytes) / KiloUnit;
-  if (value < KiloUnit) return ShortString(formatUnit(value, "kB"));
-  value /= KiloUnit;
-  if (value < KiloUnit) return ShortString(formatUnit(value, "MB"));
-  return ShortString(formatUnit(value / KiloUnit, "GB"));
+  return formatted([&](std::string& out) { AppendSize64(out, bytes); });
 }
 
 ShortString FormatThousands(int32_t n) {
-  return ShortString(groupDigits(n, " "));
+  return formatted([&](std::string& out) { AppendThousands(out, n); });
 }
 
 }  // namespace vellomar

@@ -75,6 +75,8 @@ ShortString TrimSpaces(const ShortString& s);
 ShortString RemoveDoubleSpaces(const ShortString& s);
 // The text as XML or HTML character data or attribute value: "&", "<", ">" and '"' as entities.
 std::string xmlEscaped(std::string_view text);
+// The same appended to out.
+void AppendXmlEscaped(std::string& out, std::string_view text);
 // The first n - 1 characters of a and b are equal (always for n of 0 or 1); a text that ends
 // earlier matches only one that ends at the same place.
 bool SamePrefix(const ShortString& a, const ShortString& b, uint16_t n);
@@ -121,6 +123,9 @@ uint32_t EncodeDosDateTime(const DateTimeParts& parts);
 ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds);
 // The date in DateOrder with the locale's date separator: "3/14/03", "03/3/14", "14/3/03".
 ShortString FormatDosDate(uint32_t dosDateTime);
+// The same texts appended to out, for a caller that formats many values into text it keeps.
+void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds);
+void AppendDosDate(std::string& out, uint32_t dosDateTime);
 
 // ---- Sizes ----
 
@@ -130,5 +135,9 @@ ShortString FormatSizeShort(int32_t bytes, bool inKB);
 ShortString FormatSize64(int64_t bytes);
 // Blank-grouped: "-1 234".
 ShortString FormatThousands(int32_t n);
+// The same texts appended to out; AppendThousands takes any 64-bit number.
+void AppendSizeShort(std::string& out, int32_t bytes, bool inKB);
+void AppendSize64(std::string& out, int64_t bytes);
+void AppendThousands(std::string& out, int64_t n);
 
 }  // namespace vellomar

@@ -22,7 +22,7 @@ class ShortString {
  public:
   static constexpr int kMaxLength = 255;
 
-  ShortString() = default;
+  ShortString() : chars_{} {}
   // Longer text is cut at the last whole character that fits.
   ShortString(std::string_view text);  // NOLINT(google-explicit-constructor): used as a value
   ShortString(const char* text) : ShortString(std::string_view(text)) {}
@@ -43,7 +43,9 @@ class ShortString {
 
  private:
   uint8_t length_ = 0;
-  char chars_[kMaxLength] = {};
+  // Zero beyond the length unless written there (setLength, data()): records that keep the
+  // whole field write them. Every constructor writes the whole field.
+  char chars_[kMaxLength];
 };
 
 // Positions count from 1, as in the stored strings. Arguments out of range give the empty or

@@ -307,6 +307,23 @@ TEST(FormatThousands, GroupsDigitsThenPutsTheSign) {
   for (const auto& [n, expected] : cases) EXPECT_EQ(FormatThousands(n).str(), expected) << n;
 }
 
+// The appending forms keep what the text holds; a padded size is padded after it.
+TEST(AppendFormatted, WritesAfterTheTextAlreadyThere) {
+  const DisplaySettings settings(german(), 2);
+  const uint32_t pi = EncodeDosDateTime({2003, 3, 14, 9, 5, 8});
+  std::string text = "at ";
+  AppendDosDate(text, pi);
+  text += ' ';
+  AppendDosTime(text, pi, true);
+  text += ", ";
+  AppendSize64(text, 5);
+  text += ", ";
+  AppendSizeShort(text, 1536, true);
+  text += ", ";
+  AppendThousands(text, int64_t{3'000'000'000});
+  EXPECT_EQ(text, "at 14.3.03 9:05:08,  5 B, 1,50 kB, 3 000 000 000");
+}
+
 // A temporary folder as the program names it ("C:\tmp\vellomar-..."); empty when no drive
 // holds it.
 ShortString systemName(const std::string& linuxPath) {

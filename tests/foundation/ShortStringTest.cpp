@@ -47,6 +47,18 @@ std::string letters(int n) {
   return s;
 }
 
+// Every length, since the copy goes in pieces of 16, 8, 4 and 1 bytes: the text, then zeros to
+// the end of the field, which records that keep the whole field write.
+TEST(ShortString, HoldsTheTextThenZeros) {
+  const std::string source = letters(ShortString::kMaxLength);
+  for (int n = 0; n <= ShortString::kMaxLength; ++n) {
+    const ShortString s(std::string_view(source).substr(0, n));
+    ASSERT_EQ(s.view(), std::string_view(source).substr(0, n)) << n;
+    const std::string_view field(s.data(), ShortString::kMaxLength);
+    EXPECT_EQ(field.find_first_not_of('\0', n), std::string_view::npos) << n;
+  }
+}
+
 struct CopyCase {
   const char* what;
   std::string source;
