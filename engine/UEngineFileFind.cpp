@@ -23,8 +23,6 @@ namespace {
 constexpr int kNoDepthLimit = -1;
 constexpr int32_t kFileProgressStep = 1000;
 constexpr int32_t kRootFolder = 0;
-// A name and its extension.
-constexpr size_t kFullNameCapacity = ShortString::kMaxLength + ExtensionString::kCapacity;
 
 struct SearchRun {
   TDBase& Handle;
@@ -33,9 +31,13 @@ struct SearchRun {
   ShortString DiskName;
   // The same for the found items of the disk, which share it.
   TFoundItem::SharedText DiskNameText;
-  // The masks' texts, taken out of their heap strings once per search.
+  // The masks' texts, taken out of their heap strings once per search, and the search masks
+  // taken apart over them.
   std::vector<ShortString> SearchMasks;
   std::vector<ShortString> DirMasks;
+  std::vector<CompiledMask> CompiledSearchMasks;
+  // The line under test's name as the masks compare it.
+  MaskName Name;
   // The folders of the disk under search and the room its file lists are read into, kept from
   // disk to disk and folder to folder; the root's list has its own, since it is read first and
   // read to its end last.
@@ -101,13 +103,7 @@ class LineUnderTest {
   bool isParentLine() const { return parentLine_; }
   bool isFolder() const { return (attributes() & kAttrFolder) != 0; }
 
-  // Name and extension, in buffer.
-  std::string_view fullName(std::array<char, kFullNameCapacity>& buffer) const {
-    const std::string_view ext = decoded_ ? record_.Ext.view() : recordExtension(bytes_);
-    std::copy(name_.begin(), name_.end(), buffer.begin());
-    std::copy(ext.begin(), ext.end(), buffer.begin() + name_.size());
-    return {buffer.data(), name_.size() + ext.size()};
-  }
+  std::string_view ext() const { return decoded_ ? record_.Ext.view() : recordExtension(bytes_); }
 
   const TFileRecord& record() {
     if (!decoded_) {
@@ -188,14 +184,13 @@ void searchTestEntry(SearchRun& run, LineUnderTest& line, FolderPath& path) {
     return;
   }
   const bool testName = line.isFolder() ? request.FolderNames : request.FileNames;
-  std::array<char, kFullNameCapacity> buffer;
-  const std::string_view fullName = testName ? line.fullName(buffer) : std::string_view();
+  if (testName) run.Name.set(line.name(), line.ext(), request.CaseSensitive);
   EntryDescription description(run.Handle, request.Descriptions ? line.record().DescOffset : 0);
-  for (const ShortString& mask : run.SearchMasks) {
+  for (size_t i = 0; i < run.SearchMasks.size(); ++i) {
     const bool nameHit =
-        testName && MatchesMask(mask.view(), fullName, request.CaseSensitive, request.StrictMask);
+        testName && run.CompiledSearchMasks[i].matches(run.Name, request.StrictMask);
     // Tested even after a name hit: the item shows the description from where it matched.
-    const int descPosition = description.find(mask, request);
+    const int descPosition = description.find(run.SearchMasks[i], request);
     if (!nameHit && descPosition < 0) continue;
     // The ".." line is the one that leads to the parent; a file may well be named "...".
     if (!roomForOne(run) || line.isParentLine()) return;
@@ -359,8 +354,9 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees) {
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
   SearchRun run{
-      handle, state, request, {}, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks),
-      {},     {},    {},      {}};
+      handle, state, request, {}, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks), {},
+      {},     {},    {},      {}, {}};
+  for (const ShortString& mask : run.SearchMasks) run.CompiledSearchMasks.emplace_back(mask.view());
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
     if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;
     const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -14,9 +15,6 @@ namespace vellomar {
 namespace {
 
 constexpr size_t kNone = std::string_view::npos;
-// Room for a name with its extension, or a path.
-constexpr size_t kAsciiLowerBuffer = 512;
-
 bool isAscii(char c) {
   return static_cast<unsigned char>(c) < 0x80;
 }
@@ -48,12 +46,17 @@ size_t charLength(std::string_view text, size_t pos) {
   return length;
 }
 
+// Bytes of the character at text[pos]; in an ASCII text every byte is one.
+size_t charStep(std::string_view text, size_t pos, bool ascii) {
+  return ascii ? 1 : charLength(text, pos);
+}
+
 // End of a match of pattern at text[pos], kNone when it does not match there.
-size_t wildMatchAt(std::string_view pattern, std::string_view text, size_t pos) {
+size_t wildMatchAt(std::string_view pattern, std::string_view text, size_t pos, bool ascii) {
   for (const char p : pattern) {
     if (pos >= text.size()) return kNone;
     if (p == '?') {
-      pos += charLength(text, pos);
+      pos += charStep(text, pos, ascii);
     } else if (text[pos] == p) {
       ++pos;
     } else {
@@ -63,68 +66,56 @@ size_t wildMatchAt(std::string_view pattern, std::string_view text, size_t pos) 
   return pos;
 }
 
+// First occurrence of a pattern without "?" from `from` on. Names are short: a plain scan for
+// the first byte costs less than a library call.
+size_t findLiteral(std::string_view pattern, std::string_view text, size_t from) {
+  if (pattern.size() > text.size()) return kNone;
+  const char first = pattern[0];
+  const size_t rest = pattern.size() - 1;
+  const char* data = text.data();
+  for (size_t pos = from, last = text.size() - pattern.size(); pos <= last; ++pos) {
+    if (data[pos] == first && std::memcmp(data + pos + 1, pattern.data() + 1, rest) == 0) {
+      return pos;
+    }
+  }
+  return kNone;
+}
+
 struct Match {
   size_t begin = kNone;
   size_t end = kNone;
   bool found() const { return begin != kNone; }
 };
 
-// First match of a non-empty pattern at a character start from `from` on.
-Match findWild(std::string_view pattern, std::string_view text, size_t from) {
-  // An ASCII byte always starts a character, so the search may jump to the next one.
+// How the parts of a mask are looked for in one text.
+struct PartSearch {
+  std::string_view text;
+  bool ascii;    // the text is all ASCII
+  bool literal;  // no part holds "?"
+};
+
+// First match of a non-empty pattern at a character start from `from` on. An ASCII byte always
+// starts a character, so the search may jump to the next one.
+Match findWild(std::string_view pattern, const PartSearch& s, size_t from) {
+  const std::string_view text = s.text;
+  if (s.literal && isAscii(pattern[0])) {
+    const size_t pos = findLiteral(pattern, text, from);
+    return pos == kNone ? Match{} : Match{pos, pos + pattern.size()};
+  }
   const bool jump = pattern[0] != '?' && isAscii(pattern[0]);
-  for (size_t pos = from; pos < text.size(); pos += charLength(text, pos)) {
+  for (size_t pos = from; pos < text.size(); pos += charStep(text, pos, s.ascii)) {
     if (jump) {
       pos = text.find(pattern[0], pos);
       if (pos == kNone) break;
     }
-    const size_t end = wildMatchAt(pattern, text, pos);
+    const size_t end = wildMatchAt(pattern, text, pos, s.ascii);
     if (end != kNone) return {pos, end};
   }
   return {};
 }
 
-Match findNextWild(std::string_view pattern, std::string_view text, const Match& previous) {
-  return findWild(pattern, text, previous.begin + charLength(text, previous.begin));
-}
-
-// Where the first part of mask matches in text, kNone when the mask does not match. A mask
-// that does not begin with "*" must begin at the text's start (strict) or at a word start; one
-// that does not end with "*" must end at the text's end or at a word end likewise.
-size_t findMask(std::string_view mask, std::string_view text, bool strict) {
-  const bool lead = mask.starts_with('*');
-  if (lead) mask.remove_prefix(1);
-  const bool trail = mask.ends_with('*');
-  if (trail) mask.remove_suffix(1);
-  if (mask.empty()) return kNone;
-
-  const auto startFits = [&](size_t begin) {
-    return lead || begin == 0 || (!strict && !IsWordChar(text[begin - 1]));
-  };
-  const auto endFits = [&](size_t end) {
-    return trail || end == text.size() || (!strict && !IsWordChar(text[end]));
-  };
-  // Only the first part has a start to fit and only the last an end. Any other part is best
-  // taken at its first occurrence, which leaves the most room for the parts behind it; the
-  // first and the last part try their occurrences in turn until one fits.
-  size_t first = kNone;
-  size_t from = 0;
-  for (;;) {
-    const size_t star = mask.find('*');
-    const std::string_view part = mask.substr(0, star);
-    if (part.empty()) return kNone;  // two stars in a row
-    const bool isFirst = first == kNone;
-    const bool isLast = star == kNone;
-    Match m = findWild(part, text, from);
-    while (m.found() && ((isFirst && !startFits(m.begin)) || (isLast && !endFits(m.end)))) {
-      m = findNextWild(part, text, m);
-    }
-    if (!m.found()) return kNone;
-    if (isFirst) first = m.begin;
-    if (isLast) return first;
-    from = m.end;
-    mask.remove_prefix(star + 1);
-  }
+Match findNextWild(std::string_view pattern, const PartSearch& s, const Match& previous) {
+  return findWild(pattern, s, previous.begin + charStep(s.text, previous.begin, s.ascii));
 }
 
 // Offset in source of the character whose conversion covers byte `target` of the converted
@@ -192,7 +183,7 @@ class ComparedText {
 
 int findMaskIn(std::string_view mask, std::string_view text, bool fromOem, bool caseSensitive) {
   const ComparedText compared(text, fromOem, !caseSensitive);
-  return compared.originalOffset(findMask(mask, compared.view(), false));
+  return compared.originalOffset(CompiledMask(mask).findFirst(compared.view(), false, false));
 }
 
 // The next field of the description-import table, up to "|" or the end; the "|" is skipped.
@@ -329,23 +320,86 @@ void ParseMaskListEx(std::string_view text, TItemCollection<TMaskItem>& masks, b
 }
 
 bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitive, bool strict) {
-  if (mask == "*") return true;
-  // Names are short and mostly ASCII: those are lower-cased on the stack, without allocating.
-  std::array<char, kAsciiLowerBuffer> buffer;
-  std::string lowered;
-  if (!caseSensitive) {
-    if (name.size() <= buffer.size() && lowerAsciiInto(name, buffer.data())) {
-      name = std::string_view(buffer.data(), name.size());
-    } else {
-      lowered = lowerText(name);
-      name = lowered;
+  MaskName compared;
+  compared.set(name, {}, caseSensitive);
+  return CompiledMask(mask).matches(compared, strict);
+}
+
+void MaskName::set(std::string_view name, std::string_view ext, bool caseSensitive) {
+  const size_t length = name.size() + ext.size();
+  if (length > buffer_.size()) {
+    heap_.assign(name);
+    heap_ += ext;
+    ascii_ = std::all_of(heap_.begin(), heap_.end(), isAscii);
+    if (!caseSensitive) heap_ = lowerText(heap_);
+    view_ = heap_;
+    return;
+  }
+  std::copy(name.begin(), name.end(), buffer_.begin());
+  std::copy(ext.begin(), ext.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(name.size()));
+  view_ = std::string_view(buffer_.data(), length);
+  if (caseSensitive) {
+    ascii_ = std::all_of(view_.begin(), view_.end(), isAscii);
+    return;
+  }
+  ascii_ = lowerAsciiInto(view_, buffer_.data());
+  if (!ascii_) {
+    heap_ = lowerText(view_);
+    view_ = heap_;
+  }
+}
+
+CompiledMask::CompiledMask(std::string_view mask)
+    : mask_(mask), core_(mask), star_(mask.find('*') != kNone), question_(mask.find('?') != kNone) {
+  lead_ = core_.starts_with('*');
+  if (lead_) core_.remove_prefix(1);
+  trail_ = core_.ends_with('*');
+  if (trail_) core_.remove_suffix(1);
+}
+
+bool CompiledMask::matches(const MaskName& name, bool strict) const {
+  if (mask_ == "*") return true;
+  const std::string_view text = name.view();
+  if (text == mask_) return true;
+  if (strict && !star_) {
+    return question_ && wildMatchAt(mask_, text, 0, name.ascii()) == text.size();
+  }
+  return findFirst(text, strict, name.ascii()) != kNone;
+}
+
+// A mask that does not begin with "*" must begin at the text's start (strict) or at a word
+// start; one that does not end with "*" must end at the text's end or at a word end likewise.
+size_t CompiledMask::findFirst(std::string_view text, bool strict, bool ascii) const {
+  std::string_view mask = core_;
+  if (mask.empty()) return kNone;
+  const PartSearch search{text, ascii, !question_};
+  const auto startFits = [&](size_t begin) {
+    return lead_ || begin == 0 || (!strict && !IsWordChar(text[begin - 1]));
+  };
+  const auto endFits = [&](size_t end) {
+    return trail_ || end == text.size() || (!strict && !IsWordChar(text[end]));
+  };
+  // Only the first part has a start to fit and only the last an end. Any other part is best
+  // taken at its first occurrence, which leaves the most room for the parts behind it; the
+  // first and the last part try their occurrences in turn until one fits.
+  size_t first = kNone;
+  size_t from = 0;
+  for (;;) {
+    const size_t star = mask.find('*');
+    const std::string_view part = mask.substr(0, star);
+    if (part.empty()) return kNone;  // two stars in a row
+    const bool isFirst = first == kNone;
+    const bool isLast = star == kNone;
+    Match m = findWild(part, search, from);
+    while (m.found() && ((isFirst && !startFits(m.begin)) || (isLast && !endFits(m.end)))) {
+      m = findNextWild(part, search, m);
     }
+    if (!m.found()) return kNone;
+    if (isFirst) first = m.begin;
+    if (isLast) return first;
+    from = m.end;
+    mask.remove_prefix(star + 1);
   }
-  if (name == mask) return true;
-  if (strict && mask.find('*') == kNone) {
-    return mask.find('?') != kNone && wildMatchAt(mask, name, 0) == name.size();
-  }
-  return findMask(mask, name, strict) != kNone;
 }
 
 const TMaskItem* FindMatchingMask(const TItemCollection<TMaskItem>& masks, std::string_view name,
@@ -386,7 +440,7 @@ int FindWildPos(std::string_view pattern, std::string_view s) {
 
 int FindWildInText(std::string_view pattern, std::string_view text) {
   if (pattern.empty()) return -1;
-  const Match m = findWild(pattern, text, 0);
+  const Match m = findWild(pattern, {text, false, false}, 0);
   return m.found() ? static_cast<int>(m.begin) : -1;
 }
 
@@ -394,7 +448,7 @@ int FindWildInTextConv(std::string_view pattern, std::string_view text, bool fro
                        bool caseSensitive) {
   if (pattern.empty()) return -1;
   const ComparedText compared(text, fromOem, !caseSensitive);
-  return compared.originalOffset(findWild(pattern, compared.view(), 0).begin);
+  return compared.originalOffset(findWild(pattern, {compared.view(), false, false}, 0).begin);
 }
 
 }  // namespace vellomar
