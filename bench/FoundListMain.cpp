@@ -1,8 +1,11 @@
 // Writes the found lists of the benchmark's name searches, and of a few that take the other
 // paths of the matcher, one hit a line, so that a change to the search can be checked against
 // the lists it made before:
-//   vellomar_foundlist DATABASE > lists.txt
+//   vellomar_foundlist DATABASE [N...] > lists.txt
+// N: only the Nth of the searches (from 1), to profile one.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -50,8 +53,8 @@ void writeFound(TDBase* handle) {
 
 int main(int argc, char** argv) {
   using namespace vellomar;
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s DATABASE\n", argv[0]);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s DATABASE [N...]\n", argv[0]);
     return 2;
   }
   const std::vector<FoundListCase> cases = {
@@ -67,7 +70,13 @@ int main(int argc, char** argv) {
   };
   try {
     BenchDatabase database(argv[1]);
-    for (const FoundListCase& c : cases) {
+    for (size_t i = 0; i < cases.size(); ++i) {
+      const FoundListCase& c = cases[i];
+      if (argc > 2 && std::find_if(argv + 2, argv + argc, [i](const char* n) {
+                        return std::atoi(n) == static_cast<int>(i + 1);
+                      }) == argv + argc) {
+        continue;
+      }
       ApiSearch(database.get(), requestOf(c));
       std::cout << "# " << c.mask << ": " << ApiFoundCount(database.get()) << "\n";
       writeFound(database.get());

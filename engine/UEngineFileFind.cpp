@@ -39,11 +39,12 @@ struct SearchRun {
   // The line under test's name as the masks compare it.
   MaskName Name;
   // The folders of the disk under search and the room its file lists are read into, kept from
-  // disk to disk and folder to folder; the root's list has its own, since it is read first and
-  // read to its end last.
+  // disk to disk and folder to folder. The lists of the folders below the root are read in
+  // place from stretches of the file; the root's list has its own room, since it is read first
+  // and read to its end last.
   DiskFolderIndex Folders;
   std::vector<uint8_t> RootList;
-  std::vector<uint8_t> FolderList;
+  FileWindow Lists;
   // The whole path text of the folder under search, as AppendDirPathText builds it.
   std::string PathText;
 };
@@ -231,8 +232,8 @@ void searchFolder(SearchRun& run, int32_t folder, FileListReader* files) {
   }
   std::optional<FileListReader> own;
   if (files == nullptr) {
-    files = &own.emplace(run.Handle.Stream, run.Handle.DamageCounter, entry.Data.FileListOffset,
-                         run.FolderList);
+    files = &own.emplace(run.Lists, run.Handle.Stream, run.Handle.DamageCounter,
+                         entry.Data.FileListOffset);
   }
   FileEntryView view;
   int32_t entryOffset = 0;
@@ -271,6 +272,8 @@ void searchDisk(SearchRun& run, int32_t offset) {
                            run.Folders.at(kRootFolder).Data.FileListOffset, run.RootList);
   setDiskName(run, offset);
   searchDiskName(run);
+  // A disk's file lists are written before its block.
+  run.Lists.setEnd(static_cast<uint32_t>(offset));
   run.PathText.clear();
   searchTree(run, kRootFolder, 0, &rootFiles);
   rootFiles.skipRest();
@@ -353,9 +356,19 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees) {
   const TSearchDlgData& request = handle.SearchRequest;
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
-  SearchRun run{
-      handle, state, request, {}, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks), {},
-      {},     {},    {},      {}, {}};
+  SearchRun run{handle,
+                state,
+                request,
+                {},
+                {},
+                maskTexts(state.SearchMasks),
+                maskTexts(state.DirMasks),
+                {},
+                {},
+                {},
+                {},
+                FileWindow(handle.Stream),
+                {}};
   for (const ShortString& mask : run.SearchMasks) run.CompiledSearchMasks.emplace_back(mask.view());
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
     if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;

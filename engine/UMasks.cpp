@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -66,16 +67,43 @@ size_t wildMatchAt(std::string_view pattern, std::string_view text, size_t pos, 
   return pos;
 }
 
-// First occurrence of a pattern without "?" from `from` on. Names are short: a plain scan for
-// the first byte costs less than a library call.
-size_t findLiteral(std::string_view pattern, std::string_view text, size_t from) {
-  if (pattern.size() > text.size()) return kNone;
-  const char first = pattern[0];
-  const size_t rest = pattern.size() - 1;
+constexpr uint64_t kOnes = 0x0101010101010101;
+constexpr uint64_t kHighBits = 0x80 * kOnes;
+// Bytes readable past the end of a MaskName's text.
+constexpr size_t kPadding = sizeof(uint64_t);
+
+bool literalAt(std::string_view pattern, const char* at) {
+  size_t i = 0;
+  while (i < pattern.size() && at[i] == pattern[i]) ++i;
+  return i == pattern.size();
+}
+
+// First occurrence of a pattern without "?" from `from` on. Names are short: a plain scan
+// costs less than the calls of a library search. padded: kPadding bytes past the text's end
+// may be read, so it looks eight bytes at a time for the pattern's first byte.
+size_t findLiteral(std::string_view pattern, std::string_view text, size_t from, bool padded) {
+  const size_t n = pattern.size();
+  if (n > text.size()) return kNone;
   const char* data = text.data();
-  for (size_t pos = from, last = text.size() - pattern.size(); pos <= last; ++pos) {
-    if (data[pos] == first && std::memcmp(data + pos + 1, pattern.data() + 1, rest) == 0) {
-      return pos;
+  const size_t last = text.size() - n;
+  if (!padded) {
+    for (size_t pos = from; pos <= last; ++pos) {
+      if (literalAt(pattern, data + pos)) return pos;
+    }
+    return kNone;
+  }
+  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+  const uint64_t firsts = kOnes * static_cast<unsigned char>(pattern[0]);
+  for (size_t word = from; word <= last; word += sizeof(uint64_t)) {
+    uint64_t bytes;
+    std::memcpy(&bytes, data + word, sizeof bytes);
+    const uint64_t x = bytes ^ firsts;
+    // The high bit of every byte of x that is zero, and perhaps of some above one: each place
+    // is checked whole.
+    for (uint64_t hits = (x - kOnes) & ~x & kHighBits; hits != 0; hits &= hits - 1) {
+      const size_t pos = word + static_cast<size_t>(std::countr_zero(hits)) / 8;
+      if (pos > last) return kNone;
+      if (literalAt(pattern, data + pos)) return pos;
     }
   }
   return kNone;
@@ -91,6 +119,7 @@ struct Match {
 struct PartSearch {
   std::string_view text;
   bool ascii;    // the text is all ASCII
+  bool padded;   // kPadding bytes past its end may be read
   bool literal;  // no part holds "?"
 };
 
@@ -99,7 +128,7 @@ struct PartSearch {
 Match findWild(std::string_view pattern, const PartSearch& s, size_t from) {
   const std::string_view text = s.text;
   if (s.literal && isAscii(pattern[0])) {
-    const size_t pos = findLiteral(pattern, text, from);
+    const size_t pos = findLiteral(pattern, text, from, s.padded);
     return pos == kNone ? Match{} : Match{pos, pos + pattern.size()};
   }
   const bool jump = pattern[0] != '?' && isAscii(pattern[0]);
@@ -183,7 +212,8 @@ class ComparedText {
 
 int findMaskIn(std::string_view mask, std::string_view text, bool fromOem, bool caseSensitive) {
   const ComparedText compared(text, fromOem, !caseSensitive);
-  return compared.originalOffset(CompiledMask(mask).findFirst(compared.view(), false, false));
+  return compared.originalOffset(
+      CompiledMask(mask).findFirst(compared.view(), false, false, false));
 }
 
 // The next field of the description-import table, up to "|" or the end; the "|" is skipped.
@@ -327,52 +357,59 @@ bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitiv
 
 void MaskName::set(std::string_view name, std::string_view ext, bool caseSensitive) {
   const size_t length = name.size() + ext.size();
-  if (length > buffer_.size()) {
-    heap_.assign(name);
-    heap_ += ext;
-    ascii_ = std::all_of(heap_.begin(), heap_.end(), isAscii);
-    if (!caseSensitive) heap_ = lowerText(heap_);
-    view_ = heap_;
-    return;
+  if (length + kPadding <= buffer_.size()) {
+    char* out = buffer_.data();
+    std::memcpy(out, name.data(), name.size());
+    std::memcpy(out + name.size(), ext.data(), ext.size());
+    std::memset(out + length, 0, kPadding);
+    view_ = std::string_view(out, length);
+    if (caseSensitive) {
+      ascii_ = std::all_of(view_.begin(), view_.end(), isAscii);
+      return;
+    }
+    // In whole words: the zeros after the name lower to themselves.
+    const size_t words = (length + kPadding - 1) / kPadding * kPadding;
+    ascii_ = lowerAsciiInto(std::string_view(out, words), out);
+    if (ascii_) return;
   }
-  std::copy(name.begin(), name.end(), buffer_.begin());
-  std::copy(ext.begin(), ext.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(name.size()));
-  view_ = std::string_view(buffer_.data(), length);
-  if (caseSensitive) {
-    ascii_ = std::all_of(view_.begin(), view_.end(), isAscii);
-    return;
-  }
-  ascii_ = lowerAsciiInto(view_, buffer_.data());
-  if (!ascii_) {
-    heap_ = lowerText(view_);
-    view_ = heap_;
-  }
+  heap_.assign(name);
+  heap_ += ext;
+  ascii_ = std::all_of(heap_.begin(), heap_.end(), isAscii);
+  if (!caseSensitive) heap_ = lowerText(heap_);
+  const size_t text = heap_.size();
+  heap_.append(kPadding, '\0');
+  view_ = std::string_view(heap_.data(), text);
 }
 
 CompiledMask::CompiledMask(std::string_view mask)
-    : mask_(mask), core_(mask), star_(mask.find('*') != kNone), question_(mask.find('?') != kNone) {
+    : mask_(mask),
+      core_(mask),
+      any_(mask == "*"),
+      star_(mask.find('*') != kNone),
+      question_(mask.find('?') != kNone) {
   lead_ = core_.starts_with('*');
   if (lead_) core_.remove_prefix(1);
   trail_ = core_.ends_with('*');
   if (trail_) core_.remove_suffix(1);
+  firstStar_ = core_.find('*');
 }
 
 bool CompiledMask::matches(const MaskName& name, bool strict) const {
-  if (mask_ == "*") return true;
+  if (any_) return true;
   const std::string_view text = name.view();
   if (text == mask_) return true;
   if (strict && !star_) {
     return question_ && wildMatchAt(mask_, text, 0, name.ascii()) == text.size();
   }
-  return findFirst(text, strict, name.ascii()) != kNone;
+  return findFirst(text, strict, name.ascii(), true) != kNone;
 }
 
 // A mask that does not begin with "*" must begin at the text's start (strict) or at a word
 // start; one that does not end with "*" must end at the text's end or at a word end likewise.
-size_t CompiledMask::findFirst(std::string_view text, bool strict, bool ascii) const {
+size_t CompiledMask::findFirst(std::string_view text, bool strict, bool ascii, bool padded) const {
   std::string_view mask = core_;
   if (mask.empty()) return kNone;
-  const PartSearch search{text, ascii, !question_};
+  const PartSearch search{text, ascii, padded, !question_};
   const auto startFits = [&](size_t begin) {
     return lead_ || begin == 0 || (!strict && !IsWordChar(text[begin - 1]));
   };
@@ -385,10 +422,10 @@ size_t CompiledMask::findFirst(std::string_view text, bool strict, bool ascii) c
   size_t first = kNone;
   size_t from = 0;
   for (;;) {
-    const size_t star = mask.find('*');
+    const bool isFirst = first == kNone;
+    const size_t star = isFirst ? firstStar_ : mask.find('*');
     const std::string_view part = mask.substr(0, star);
     if (part.empty()) return kNone;  // two stars in a row
-    const bool isFirst = first == kNone;
     const bool isLast = star == kNone;
     Match m = findWild(part, search, from);
     while (m.found() && ((isFirst && !startFits(m.begin)) || (isLast && !endFits(m.end)))) {
@@ -440,7 +477,7 @@ int FindWildPos(std::string_view pattern, std::string_view s) {
 
 int FindWildInText(std::string_view pattern, std::string_view text) {
   if (pattern.empty()) return -1;
-  const Match m = findWild(pattern, {text, false, false}, 0);
+  const Match m = findWild(pattern, {text, false, false, false}, 0);
   return m.found() ? static_cast<int>(m.begin) : -1;
 }
 
@@ -448,7 +485,8 @@ int FindWildInTextConv(std::string_view pattern, std::string_view text, bool fro
                        bool caseSensitive) {
   if (pattern.empty()) return -1;
   const ComparedText compared(text, fromOem, !caseSensitive);
-  return compared.originalOffset(findWild(pattern, {compared.view(), false, false}, 0).begin);
+  return compared.originalOffset(
+      findWild(pattern, {compared.view(), false, false, false}, 0).begin);
 }
 
 }  // namespace vellomar

@@ -50,7 +50,7 @@ class MaskName {
   MaskName(const MaskName&) = delete;
   MaskName& operator=(const MaskName&) = delete;
 
-  // The name and its extension, as one text.
+  // The name and its extension, as one text, followed by eight readable bytes.
   void set(std::string_view name, std::string_view ext, bool caseSensitive);
   std::string_view view() const { return view_; }
   // Every byte below 128: each is a character of its own.
@@ -71,17 +71,20 @@ class CompiledMask {
   explicit CompiledMask(std::string_view mask);
   bool matches(const MaskName& name, bool strict) const;
   // Where the mask's first part matches in text, npos when the mask does not match there; the
-  // end anchors as in MatchesMask. ascii: text is all ASCII.
-  size_t findFirst(std::string_view text, bool strict, bool ascii) const;
+  // end anchors as in MatchesMask. ascii: text is all ASCII; padded: eight bytes past its end
+  // may be read, as past a MaskName's.
+  size_t findFirst(std::string_view text, bool strict, bool ascii, bool padded) const;
 
  private:
   std::string_view mask_;
   // The mask without one star at each end, and whether there was one.
   std::string_view core_;
+  bool any_ = false;  // the mask "*"
   bool lead_ = false;
   bool trail_ = false;
-  bool star_ = false;      // anywhere in the mask
-  bool question_ = false;  // anywhere in the mask
+  size_t firstStar_ = std::string_view::npos;  // in core_
+  bool star_ = false;                          // anywhere in the mask
+  bool question_ = false;                      // anywhere in the mask
 };
 
 // The first of masks that name matches as MatchesMask does, nullptr when none does.

@@ -45,8 +45,8 @@ inline bool sameText(std::string_view a, std::string_view b) {
 // locale, so "I" becomes "i" even in Turkish and masks match the same everywhere. The byte
 // length may change either way: a caller with a byte limit cuts with utf8CutLength.
 std::string lowerText(std::string_view text);
-// lowerText of an all-ASCII text into out (text.size() bytes) without allocating; false, with
-// out left undefined, when text holds a byte from 128 up.
+// lowerText of an all-ASCII text into out (text.size() bytes, which may be text's own) without
+// allocating; false, with out left undefined, when text holds a byte from 128 up.
 bool lowerAsciiInto(std::string_view text, char* out);
 
 // Whether text holds a character that upper-casing would change; a name without one is
