@@ -36,8 +36,9 @@ struct SearchRun {
   std::vector<ShortString> SearchMasks;
   std::vector<ShortString> DirMasks;
   std::vector<CompiledMask> CompiledSearchMasks;
-  // The line under test's name as the masks compare it.
+  // The line under test's name as the masks compare it, and its full description.
   MaskName Name;
+  std::string Description;
   // The folders of the disk under search and the room its file lists are read into, kept from
   // disk to disk and folder to folder. The lists of the folders below the root are read in
   // place from stretches of the file; the root's list has its own room, since it is read first
@@ -134,10 +135,12 @@ class LineUnderTest {
   bool parentLine_ = false;
 };
 
-// The full description is read at most once per entry, and only when a mask needs it.
+// The full description is read at most once per entry, and only when a mask needs it, into
+// room the search keeps from entry to entry.
 class EntryDescription {
  public:
-  EntryDescription(TDBase& handle, int32_t offset) : handle_(handle), offset_(offset) {}
+  EntryDescription(TDBase& handle, int32_t offset, std::string& text)
+      : handle_(handle), offset_(offset), text_(text) {}
 
   // Where mask matches the text, -1 when it does not or there is no readable text.
   int find(const ShortString& mask, const TSearchDlgData& request) {
@@ -156,7 +159,7 @@ class EntryDescription {
   int32_t offset_;
   bool read_ = false;
   bool readable_ = false;
-  std::string text_;
+  std::string& text_;
 };
 
 // The path of the folder under search, made only for its hits, which share it.
@@ -186,7 +189,8 @@ void searchTestEntry(SearchRun& run, LineUnderTest& line, FolderPath& path) {
   }
   const bool testName = line.isFolder() ? request.FolderNames : request.FileNames;
   if (testName) run.Name.set(line.name(), line.ext(), request.CaseSensitive);
-  EntryDescription description(run.Handle, request.Descriptions ? line.record().DescOffset : 0);
+  EntryDescription description(run.Handle, request.Descriptions ? line.record().DescOffset : 0,
+                               run.Description);
   for (size_t i = 0; i < run.SearchMasks.size(); ++i) {
     const bool nameHit =
         testName && run.CompiledSearchMasks[i].matches(run.Name, request.StrictMask);
@@ -356,19 +360,9 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees) {
   const TSearchDlgData& request = handle.SearchRequest;
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
-  SearchRun run{handle,
-                state,
-                request,
-                {},
-                {},
-                maskTexts(state.SearchMasks),
-                maskTexts(state.DirMasks),
-                {},
-                {},
-                {},
-                {},
-                FileWindow(handle.Stream),
-                {}};
+  SearchRun run{
+      handle, state, request, {}, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks),
+      {},     {},    {},      {}, {}, FileWindow(handle.Stream),    {}};
   for (const ShortString& mask : run.SearchMasks) run.CompiledSearchMasks.emplace_back(mask.view());
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
     if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;

@@ -81,7 +81,8 @@ bool literalAt(std::string_view pattern, const char* at) {
 // First occurrence of a pattern without "?" from `from` on. Names are short: a plain scan
 // costs less than the calls of a library search. padded: kPadding bytes past the text's end
 // may be read, so it looks eight bytes at a time for the pattern's first byte.
-size_t findLiteral(std::string_view pattern, std::string_view text, size_t from, bool padded) {
+inline size_t findLiteral(std::string_view pattern, std::string_view text, size_t from,
+                          bool padded) {
   const size_t n = pattern.size();
   if (n > text.size()) return kNone;
   const char* data = text.data();
@@ -123,14 +124,10 @@ struct PartSearch {
   bool literal;  // no part holds "?"
 };
 
-// First match of a non-empty pattern at a character start from `from` on. An ASCII byte always
-// starts a character, so the search may jump to the next one.
-Match findWild(std::string_view pattern, const PartSearch& s, size_t from) {
+// First match of a non-empty pattern at a character start from `from` on, by trying each.
+Match findWildEach(std::string_view pattern, const PartSearch& s, size_t from) {
   const std::string_view text = s.text;
-  if (s.literal && isAscii(pattern[0])) {
-    const size_t pos = findLiteral(pattern, text, from, s.padded);
-    return pos == kNone ? Match{} : Match{pos, pos + pattern.size()};
-  }
+  // An ASCII byte always starts a character, so the search may jump to the next one.
   const bool jump = pattern[0] != '?' && isAscii(pattern[0]);
   for (size_t pos = from; pos < text.size(); pos += charStep(text, pos, s.ascii)) {
     if (jump) {
@@ -141,6 +138,14 @@ Match findWild(std::string_view pattern, const PartSearch& s, size_t from) {
     if (end != kNone) return {pos, end};
   }
   return {};
+}
+
+// The same; a pattern without "?" that begins with an ASCII byte, which always starts a
+// character, is looked for as bytes.
+Match findWild(std::string_view pattern, const PartSearch& s, size_t from) {
+  if (!s.literal || !isAscii(pattern[0])) return findWildEach(pattern, s, from);
+  const size_t pos = findLiteral(pattern, s.text, from, s.padded);
+  return pos == kNone ? Match{} : Match{pos, pos + pattern.size()};
 }
 
 Match findNextWild(std::string_view pattern, const PartSearch& s, const Match& previous) {
@@ -360,7 +365,8 @@ void MaskName::set(std::string_view name, std::string_view ext, bool caseSensiti
   if (length + kPadding <= buffer_.size()) {
     char* out = buffer_.data();
     std::memcpy(out, name.data(), name.size());
-    std::memcpy(out + name.size(), ext.data(), ext.size());
+    // An extension holds four bytes at most: a loop costs less than a call.
+    for (size_t i = 0; i < ext.size(); ++i) out[name.size() + i] = ext[i];
     std::memset(out + length, 0, kPadding);
     view_ = std::string_view(out, length);
     if (caseSensitive) {
@@ -392,6 +398,7 @@ CompiledMask::CompiledMask(std::string_view mask)
   trail_ = core_.ends_with('*');
   if (trail_) core_.remove_suffix(1);
   firstStar_ = core_.find('*');
+  simple_ = !core_.empty() && firstStar_ == kNone && !question_ && isAscii(core_[0]);
 }
 
 bool CompiledMask::matches(const MaskName& name, bool strict) const {
@@ -416,6 +423,14 @@ size_t CompiledMask::findFirst(std::string_view text, bool strict, bool ascii, b
   const auto endFits = [&](size_t end) {
     return trail_ || end == text.size() || (!strict && !IsWordChar(text[end]));
   };
+  if (simple_) {
+    const size_t n = core_.size();
+    for (size_t pos = findLiteral(core_, text, 0, padded); pos != kNone;
+         pos = findLiteral(core_, text, pos + 1, padded)) {
+      if (startFits(pos) && endFits(pos + n)) return pos;
+    }
+    return kNone;
+  }
   // Only the first part has a start to fit and only the last an end. Any other part is best
   // taken at its first occurrence, which leaves the most room for the parts behind it; the
   // first and the last part try their occurrences in turn until one fits.

@@ -83,8 +83,10 @@ class CompiledMask {
   bool lead_ = false;
   bool trail_ = false;
   size_t firstStar_ = std::string_view::npos;  // in core_
-  bool star_ = false;                          // anywhere in the mask
-  bool question_ = false;                      // anywhere in the mask
+  // One part without "?" that begins with an ASCII byte: looked for as bytes.
+  bool simple_ = false;
+  bool star_ = false;      // anywhere in the mask
+  bool question_ = false;  // anywhere in the mask
 };
 
 // The first of masks that name matches as MatchesMask does, nullptr when none does.

@@ -421,29 +421,6 @@ std::string textAsUtf8(std::string_view text) {
   return toUtf8(wide);
 }
 
-bool lowerAsciiInto(std::string_view text, char* out) {
-  // Eight bytes at a time, as names are lowered by the million. Below 128 no byte's sum
-  // carries into the next: b + 0x3F has its high bit from "A" up, b + 0x25 from past "Z" on.
-  constexpr uint64_t kOnes = 0x0101010101010101;
-  constexpr uint64_t kHigh = 0x80 * kOnes;
-  uint64_t high = 0;
-  size_t i = 0;
-  for (; i + sizeof(uint64_t) <= text.size(); i += sizeof(uint64_t)) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + i, sizeof word);
-    high |= word;
-    const uint64_t upper = (word + (0x80 - 'A') * kOnes) & ~(word + (0x7F - 'Z') * kOnes) & kHigh;
-    word |= upper >> 2;
-    std::memcpy(out + i, &word, sizeof word);
-  }
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    high |= static_cast<unsigned char>(c);
-    out[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  return (high & kHigh) == 0;
-}
-
 std::string lowerText(std::string_view text) {
   if (isAscii(text)) {
     std::string out(text.size(), '\0');
