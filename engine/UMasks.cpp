@@ -78,9 +78,15 @@ bool literalAt(std::string_view pattern, const char* at) {
   return i == pattern.size();
 }
 
+// Of each byte of x that is zero the high bit, perhaps also of some above one.
+uint64_t zeroBytes(uint64_t x) {
+  return (x - kOnes) & ~x & kHighBits;
+}
+
 // First occurrence of a pattern without "?" from `from` on. Names are short: a plain scan
 // costs less than the calls of a library search. padded: kPadding bytes past the text's end
-// may be read, so it looks eight bytes at a time for the pattern's first byte.
+// may be read, so it looks at eight places at a time for the pattern's first and last byte,
+// and checks whole only the places where both are found.
 inline size_t findLiteral(std::string_view pattern, std::string_view text, size_t from,
                           bool padded) {
   const size_t n = pattern.size();
@@ -95,13 +101,13 @@ inline size_t findLiteral(std::string_view pattern, std::string_view text, size_
   }
   static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
   const uint64_t firsts = kOnes * static_cast<unsigned char>(pattern[0]);
+  const uint64_t lasts = kOnes * static_cast<unsigned char>(pattern[n - 1]);
   for (size_t word = from; word <= last; word += sizeof(uint64_t)) {
-    uint64_t bytes;
-    std::memcpy(&bytes, data + word, sizeof bytes);
-    const uint64_t x = bytes ^ firsts;
-    // The high bit of every byte of x that is zero, and perhaps of some above one: each place
-    // is checked whole.
-    for (uint64_t hits = (x - kOnes) & ~x & kHighBits; hits != 0; hits &= hits - 1) {
+    uint64_t starts, ends;
+    std::memcpy(&starts, data + word, sizeof starts);
+    std::memcpy(&ends, data + word + n - 1, sizeof ends);
+    for (uint64_t hits = zeroBytes(starts ^ firsts) & zeroBytes(ends ^ lasts); hits != 0;
+         hits &= hits - 1) {
       const size_t pos = word + static_cast<size_t>(std::countr_zero(hits)) / 8;
       if (pos > last) return kNone;
       if (literalAt(pattern, data + pos)) return pos;
