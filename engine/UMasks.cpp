@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/api/UEntryRecords.h"
 #include "platform/PText.h"
 
 namespace vellomar {
@@ -371,8 +372,13 @@ void MaskName::set(std::string_view name, std::string_view ext, bool caseSensiti
   if (length + kPadding <= buffer_.size()) {
     char* out = buffer_.data();
     std::memcpy(out, name.data(), name.size());
-    // An extension holds four bytes at most: a loop costs less than a call.
-    for (size_t i = 0; i < ext.size(); ++i) out[name.size() + i] = ext[i];
+    // Most extensions have all four bytes ("." and three): one move of a known size.
+    char* extOut = out + name.size();
+    if (ext.size() == ExtensionString::kCapacity) {
+      std::memcpy(extOut, ext.data(), ExtensionString::kCapacity);
+    } else {
+      std::memcpy(extOut, ext.data(), ext.size());
+    }
     std::memset(out + length, 0, kPadding);
     view_ = std::string_view(out, length);
     if (caseSensitive) {
@@ -407,6 +413,25 @@ CompiledMask::CompiledMask(std::string_view mask)
   simple_ = !core_.empty() && firstStar_ == kNone && !question_ && isAscii(core_[0]);
 }
 
+// A mask that does not begin with "*" must begin at the text's start (strict) or at a word
+// start; one that does not end with "*" must end at the text's end or at a word end likewise.
+bool CompiledMask::startFits(std::string_view text, size_t begin, bool strict) const {
+  return lead_ || begin == 0 || (!strict && !IsWordChar(text[begin - 1]));
+}
+
+bool CompiledMask::endFits(std::string_view text, size_t end, bool strict) const {
+  return trail_ || end == text.size() || (!strict && !IsWordChar(text[end]));
+}
+
+size_t CompiledMask::findSimple(std::string_view text, bool strict, bool padded) const {
+  const size_t n = core_.size();
+  for (size_t pos = findLiteral(core_, text, 0, padded); pos != kNone;
+       pos = findLiteral(core_, text, pos + 1, padded)) {
+    if (startFits(text, pos, strict) && endFits(text, pos + n, strict)) return pos;
+  }
+  return kNone;
+}
+
 bool CompiledMask::matches(const MaskName& name, bool strict) const {
   if (any_) return true;
   const std::string_view text = name.view();
@@ -414,29 +439,15 @@ bool CompiledMask::matches(const MaskName& name, bool strict) const {
   if (strict && !star_) {
     return question_ && wildMatchAt(mask_, text, 0, name.ascii()) == text.size();
   }
+  if (simple_) return findSimple(text, strict, true) != kNone;
   return findFirst(text, strict, name.ascii(), true) != kNone;
 }
 
-// A mask that does not begin with "*" must begin at the text's start (strict) or at a word
-// start; one that does not end with "*" must end at the text's end or at a word end likewise.
 size_t CompiledMask::findFirst(std::string_view text, bool strict, bool ascii, bool padded) const {
+  if (simple_) return findSimple(text, strict, padded);
   std::string_view mask = core_;
   if (mask.empty()) return kNone;
   const PartSearch search{text, ascii, padded, !question_};
-  const auto startFits = [&](size_t begin) {
-    return lead_ || begin == 0 || (!strict && !IsWordChar(text[begin - 1]));
-  };
-  const auto endFits = [&](size_t end) {
-    return trail_ || end == text.size() || (!strict && !IsWordChar(text[end]));
-  };
-  if (simple_) {
-    const size_t n = core_.size();
-    for (size_t pos = findLiteral(core_, text, 0, padded); pos != kNone;
-         pos = findLiteral(core_, text, pos + 1, padded)) {
-      if (startFits(pos) && endFits(pos + n)) return pos;
-    }
-    return kNone;
-  }
   // Only the first part has a start to fit and only the last an end. Any other part is best
   // taken at its first occurrence, which leaves the most room for the parts behind it; the
   // first and the last part try their occurrences in turn until one fits.
@@ -449,7 +460,8 @@ size_t CompiledMask::findFirst(std::string_view text, bool strict, bool ascii, b
     if (part.empty()) return kNone;  // two stars in a row
     const bool isLast = star == kNone;
     Match m = findWild(part, search, from);
-    while (m.found() && ((isFirst && !startFits(m.begin)) || (isLast && !endFits(m.end)))) {
+    while (m.found() && ((isFirst && !startFits(text, m.begin, strict)) ||
+                         (isLast && !endFits(text, m.end, strict)))) {
       m = findNextWild(part, search, m);
     }
     if (!m.found()) return kNone;

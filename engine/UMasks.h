@@ -76,6 +76,10 @@ class CompiledMask {
   size_t findFirst(std::string_view text, bool strict, bool ascii, bool padded) const;
 
  private:
+  bool startFits(std::string_view text, size_t begin, bool strict) const;
+  bool endFits(std::string_view text, size_t end, bool strict) const;
+  size_t findSimple(std::string_view text, bool strict, bool padded) const;
+
   std::string_view mask_;
   // The mask without one star at each end, and whether there was one.
   std::string_view core_;
