@@ -39,12 +39,9 @@ struct SearchRun {
   // The line under test's name as the masks compare it, and its full description.
   MaskName Name;
   std::string Description;
-  // The folders of the disk under search and the room its file lists are read into, kept from
-  // disk to disk and folder to folder. The lists of the folders below the root are read in
-  // place from stretches of the file; the root's list has its own room, since it is read first
-  // and read to its end last.
+  // The folders of the disk under search, and its file lists read in place from stretches of
+  // the file, kept from disk to disk and folder to folder.
   DiskFolderIndex Folders;
-  std::vector<uint8_t> RootList;
   FileWindow Lists;
   // The whole path text of the folder under search, as AppendDirPathText builds it.
   std::string PathText;
@@ -217,7 +214,11 @@ void searchFolder(SearchRun& run, int32_t folder, FileListReader* files) {
   const std::string_view pathText = run.PathText;
   const std::string_view fullPath =
       pathText.size() > 1 ? pathText.substr(0, pathText.size() - 1) : pathText;
-  if (!run.DirMasks.empty() && !MatchesAnyMask(run.DirMasks, fullPath, false, true)) return;
+  if (!run.DirMasks.empty() && !MatchesAnyMask(run.DirMasks, fullPath, false, true)) {
+    // A list read already is read to its end now, before the folders below read over it.
+    if (files != nullptr) files->skipRest();
+    return;
+  }
   ++run.State.Counters.Folders;
   FolderPath path(pathText);
   const DiskFolderIndex& folders = run.Folders;
@@ -272,12 +273,12 @@ void searchDisk(SearchRun& run, int32_t offset) {
   run.Folders.load(handle, offset);
   handle.TreeChanged = true;
   handle.FilesChanged = true;
-  FileListReader rootFiles(handle.Stream, handle.DamageCounter,
-                           run.Folders.at(kRootFolder).Data.FileListOffset, run.RootList);
-  setDiskName(run, offset);
-  searchDiskName(run);
   // A disk's file lists are written before its block.
   run.Lists.setEnd(static_cast<uint32_t>(offset));
+  FileListReader rootFiles(run.Lists, handle.Stream, handle.DamageCounter,
+                           run.Folders.at(kRootFolder).Data.FileListOffset);
+  setDiskName(run, offset);
+  searchDiskName(run);
   run.PathText.clear();
   searchTree(run, kRootFolder, 0, &rootFiles);
   rootFiles.skipRest();
@@ -360,9 +361,19 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees) {
   const TSearchDlgData& request = handle.SearchRequest;
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
-  SearchRun run{
-      handle, state, request, {}, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks),
-      {},     {},    {},      {}, {}, FileWindow(handle.Stream),    {}};
+  SearchRun run{handle,
+                state,
+                request,
+                {},
+                {},
+                maskTexts(state.SearchMasks),
+                maskTexts(state.DirMasks),
+                {},
+                {},
+                {},
+                {},
+                FileWindow(handle.Stream),
+                {}};
   for (const ShortString& mask : run.SearchMasks) run.CompiledSearchMasks.emplace_back(mask.view());
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
     if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;
