@@ -371,13 +371,12 @@ void MaskName::set(std::string_view name, std::string_view ext, bool caseSensiti
   const size_t length = name.size() + ext.size();
   if (length + kPadding <= buffer_.size()) {
     char* out = buffer_.data();
-    std::memcpy(out, name.data(), name.size());
+    char* extOut = std::copy(name.begin(), name.end(), out);
     // Most extensions have all four bytes ("." and three): one move of a known size.
-    char* extOut = out + name.size();
     if (ext.size() == ExtensionString::kCapacity) {
       std::memcpy(extOut, ext.data(), ExtensionString::kCapacity);
     } else {
-      std::memcpy(extOut, ext.data(), ext.size());
+      std::copy(ext.begin(), ext.end(), extOut);
     }
     std::memset(out + length, 0, kPadding);
     view_ = std::string_view(out, length);
