@@ -30,12 +30,7 @@ TSearchDlgData requestOf(const FoundListCase& c) {
   r.CaseSensitive = c.caseSensitive;
   r.StrictMask = c.strict;
   r.FolderNames = true;
-  if (c.dates) {
-    r.UseMoreOptions = true;
-    r.DateFrom = (2001 - 1980) << 25 | 1 << 21 | 1 << 16;
-    r.DateTo = (2003 - 1980) << 25 | 1 << 21 | 1 << 16;
-    r.MoreOptionsActive = true;
-  }
+  if (c.dates) limitToYears2001And2002(r);
   return r;
 }
 
