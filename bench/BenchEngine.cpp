@@ -139,6 +139,13 @@ TSearchDlgData searchRequest(const std::string& mask) {
   return r;
 }
 
+void limitToYears2001And2002(TSearchDlgData& request) {
+  request.UseMoreOptions = true;
+  request.DateFrom = (2001 - 1980) << 25 | 1 << 21 | 1 << 16;
+  request.DateTo = (2003 - 1980) << 25 | 1 << 21 | 1 << 16;
+  request.MoreOptionsActive = true;
+}
+
 int64_t searchDatabase(BenchDatabase& database, const TSearchDlgData& request) {
   ApiSearch(database.get(), request);
   return ApiFoundCount(database.get());

@@ -62,6 +62,9 @@ int64_t openAndReadDiskNames(const std::string& database);
 // The request of the search dialog with nothing but its defaults and the given mask.
 TSearchDlgData searchRequest(const std::string& mask);
 
+// The more options of the dates rows: files dated 2001 or 2002.
+void limitToYears2001And2002(TSearchDlgData& request);
+
 // Answers the number of found items.
 int64_t searchDatabase(BenchDatabase& database, const TSearchDlgData& request);
 

@@ -357,12 +357,7 @@ class Bench {
       r.FileNames = false;
       r.Descriptions = true;
     }
-    if (c.dates) {
-      r.UseMoreOptions = true;
-      r.DateFrom = (2001 - 1980) << 25 | 1 << 21 | 1 << 16;
-      r.DateTo = (2003 - 1980) << 25 | 1 << 21 | 1 << 16;
-      r.MoreOptionsActive = true;
-    }
+    if (c.dates) limitToYears2001And2002(r);
     return [this, r] { return searchDatabase(*open_, r); };
   }
   std::function<void()> searchPrepare(const std::string& file) {

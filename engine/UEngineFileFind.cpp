@@ -23,8 +23,6 @@ namespace {
 constexpr int kNoDepthLimit = -1;
 constexpr int32_t kFileProgressStep = 1000;
 constexpr int32_t kRootFolder = 0;
-// A name and its extension.
-constexpr size_t kFullNameCapacity = ShortString::kMaxLength + ExtensionString::kCapacity;
 
 struct SearchRun {
   TDBase& Handle;
@@ -33,15 +31,18 @@ struct SearchRun {
   ShortString DiskName;
   // The same for the found items of the disk, which share it.
   TFoundItem::SharedText DiskNameText;
-  // The masks' texts, taken out of their heap strings once per search.
+  // The masks' texts, taken out of their heap strings once per search, and the search masks
+  // taken apart over them.
   std::vector<ShortString> SearchMasks;
   std::vector<ShortString> DirMasks;
-  // The folders of the disk under search and the room its file lists are read into, kept from
-  // disk to disk and folder to folder; the root's list has its own, since it is read first and
-  // read to its end last.
+  std::vector<CompiledMask> CompiledSearchMasks;
+  // The line under test's name as the masks compare it, and its full description.
+  MaskName Name;
+  std::string Description;
+  // The folders of the disk under search, and its file lists read in place from stretches of
+  // the file, kept from disk to disk and folder to folder.
   DiskFolderIndex Folders;
-  std::vector<uint8_t> RootList;
-  std::vector<uint8_t> FolderList;
+  FileWindow Lists;
   // The whole path text of the folder under search, as AppendDirPathText builds it.
   std::string PathText;
 };
@@ -101,13 +102,7 @@ class LineUnderTest {
   bool isParentLine() const { return parentLine_; }
   bool isFolder() const { return (attributes() & kAttrFolder) != 0; }
 
-  // Name and extension, in buffer.
-  std::string_view fullName(std::array<char, kFullNameCapacity>& buffer) const {
-    const std::string_view ext = decoded_ ? record_.Ext.view() : recordExtension(bytes_);
-    std::copy(name_.begin(), name_.end(), buffer.begin());
-    std::copy(ext.begin(), ext.end(), buffer.begin() + name_.size());
-    return {buffer.data(), name_.size() + ext.size()};
-  }
+  std::string_view ext() const { return decoded_ ? record_.Ext.view() : recordExtension(bytes_); }
 
   const TFileRecord& record() {
     if (!decoded_) {
@@ -137,10 +132,12 @@ class LineUnderTest {
   bool parentLine_ = false;
 };
 
-// The full description is read at most once per entry, and only when a mask needs it.
+// The full description is read at most once per entry, and only when a mask needs it, into
+// room the search keeps from entry to entry.
 class EntryDescription {
  public:
-  EntryDescription(TDBase& handle, int32_t offset) : handle_(handle), offset_(offset) {}
+  EntryDescription(TDBase& handle, int32_t offset, std::string& text)
+      : handle_(handle), offset_(offset), text_(text) {}
 
   // Where mask matches the text, -1 when it does not or there is no readable text.
   int find(const ShortString& mask, const TSearchDlgData& request) {
@@ -159,7 +156,7 @@ class EntryDescription {
   int32_t offset_;
   bool read_ = false;
   bool readable_ = false;
-  std::string text_;
+  std::string& text_;
 };
 
 // The path of the folder under search, made only for its hits, which share it.
@@ -188,14 +185,14 @@ void searchTestEntry(SearchRun& run, LineUnderTest& line, FolderPath& path) {
     return;
   }
   const bool testName = line.isFolder() ? request.FolderNames : request.FileNames;
-  std::array<char, kFullNameCapacity> buffer;
-  const std::string_view fullName = testName ? line.fullName(buffer) : std::string_view();
-  EntryDescription description(run.Handle, request.Descriptions ? line.record().DescOffset : 0);
-  for (const ShortString& mask : run.SearchMasks) {
+  if (testName) run.Name.set(line.name(), line.ext(), request.CaseSensitive);
+  EntryDescription description(run.Handle, request.Descriptions ? line.record().DescOffset : 0,
+                               run.Description);
+  for (size_t i = 0; i < run.SearchMasks.size(); ++i) {
     const bool nameHit =
-        testName && MatchesMask(mask.view(), fullName, request.CaseSensitive, request.StrictMask);
+        testName && run.CompiledSearchMasks[i].matches(run.Name, request.StrictMask);
     // Tested even after a name hit: the item shows the description from where it matched.
-    const int descPosition = description.find(mask, request);
+    const int descPosition = description.find(run.SearchMasks[i], request);
     if (!nameHit && descPosition < 0) continue;
     // The ".." line is the one that leads to the parent; a file may well be named "...".
     if (!roomForOne(run) || line.isParentLine()) return;
@@ -217,7 +214,11 @@ void searchFolder(SearchRun& run, int32_t folder, FileListReader* files) {
   const std::string_view pathText = run.PathText;
   const std::string_view fullPath =
       pathText.size() > 1 ? pathText.substr(0, pathText.size() - 1) : pathText;
-  if (!run.DirMasks.empty() && !MatchesAnyMask(run.DirMasks, fullPath, false, true)) return;
+  if (!run.DirMasks.empty() && !MatchesAnyMask(run.DirMasks, fullPath, false, true)) {
+    // A list read already is read to its end now, before the folders below read over it.
+    if (files != nullptr) files->skipRest();
+    return;
+  }
   ++run.State.Counters.Folders;
   FolderPath path(pathText);
   const DiskFolderIndex& folders = run.Folders;
@@ -236,8 +237,8 @@ void searchFolder(SearchRun& run, int32_t folder, FileListReader* files) {
   }
   std::optional<FileListReader> own;
   if (files == nullptr) {
-    files = &own.emplace(run.Handle.Stream, run.Handle.DamageCounter, entry.Data.FileListOffset,
-                         run.FolderList);
+    files = &own.emplace(run.Lists, run.Handle.Stream, run.Handle.DamageCounter,
+                         entry.Data.FileListOffset);
   }
   FileEntryView view;
   int32_t entryOffset = 0;
@@ -272,8 +273,10 @@ void searchDisk(SearchRun& run, int32_t offset) {
   run.Folders.load(handle, offset);
   handle.TreeChanged = true;
   handle.FilesChanged = true;
-  FileListReader rootFiles(handle.Stream, handle.DamageCounter,
-                           run.Folders.at(kRootFolder).Data.FileListOffset, run.RootList);
+  // A disk's file lists are written before its block.
+  run.Lists.setEnd(static_cast<uint32_t>(offset));
+  FileListReader rootFiles(run.Lists, handle.Stream, handle.DamageCounter,
+                           run.Folders.at(kRootFolder).Data.FileListOffset);
   setDiskName(run, offset);
   searchDiskName(run);
   run.PathText.clear();
@@ -358,9 +361,20 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees) {
   const TSearchDlgData& request = handle.SearchRequest;
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
-  SearchRun run{
-      handle, state, request, {}, {}, maskTexts(state.SearchMasks), maskTexts(state.DirMasks),
-      {},     {},    {},      {}};
+  SearchRun run{handle,
+                state,
+                request,
+                {},
+                {},
+                maskTexts(state.SearchMasks),
+                maskTexts(state.DirMasks),
+                {},
+                {},
+                {},
+                {},
+                FileWindow(handle.Stream),
+                {}};
+  for (const ShortString& mask : run.SearchMasks) run.CompiledSearchMasks.emplace_back(mask.view());
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {
     if (!DiskInScope(keys.keys(), i, request.SearchIn)) continue;
     const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;

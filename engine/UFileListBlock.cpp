@@ -23,23 +23,8 @@ TFileEntry readFileEntry(ByteReader& r) {
   return {readFileRecord(record), ShortString(view.Name)};
 }
 
-FileEntryView readFileEntryView(ByteReader& r) {
-  FileEntryView entry;
-  entry.Record = r.bytes(kFileRecordSize);
-  entry.Name = r.shortStringView();
-  requireRead(r, kDamageFileList);
-  if (entry.Record[kFileRecordExtensionOffset] > ExtensionString::kCapacity) {
-    throw EKstvDBaseStructException(kDamageFileList);
-  }
-  return entry;
-}
-
-FileEntryView readListEntryView(ByteReader& r, uint32_t entriesAfter) {
-  const FileEntryView entry = readFileEntryView(r);
-  const bool fits =
-      entriesAfter == 0 ? r.atEnd() : r.remaining() / kFileEntryFixedSize >= entriesAfter;
-  if (!fits) throw EKstvDBaseStructException(kDamageFileList);
-  return entry;
+void raiseFileListDamage() {
+  throw EKstvDBaseStructException(kDamageFileList);
 }
 
 uint64_t fileListBlockLength(uint64_t count, uint64_t nameBytes) {

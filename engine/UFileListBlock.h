@@ -32,13 +32,31 @@ struct FileEntryView {
 // Checks the head (kind 2, check NOT L, L from 13 up to the bytes left in the file) and reads the
 // count, which must fit in L; else damage 003. Returns the count.
 uint32_t readFileListHead(ByteReader& r, uint64_t bytesLeft);
+// Raises damage 003.
+[[noreturn]] void raiseFileListDamage();
+
 // One entry; running past the block or an extension longer than its field raises damage 003.
+// Inline, as a search reads entries by the million.
 TFileEntry readFileEntry(ByteReader& r);
-FileEntryView readFileEntryView(ByteReader& r);
+inline FileEntryView readFileEntryView(ByteReader& r) {
+  FileEntryView entry;
+  entry.Record = r.bytes(kFileRecordSize);
+  entry.Name = r.shortStringView();
+  if (!r.ok() || entry.Record[kFileRecordExtensionOffset] > ExtensionString::kCapacity) {
+    raiseFileListDamage();
+  }
+  return entry;
+}
 // One entry of a block, entriesAfter of the count still behind it: the entries must add up to
 // the block, so the rest must hold at least their fixed parts and the last must end it; else
 // damage 003. The reader ends where the block ends.
-FileEntryView readListEntryView(ByteReader& r, uint32_t entriesAfter);
+inline FileEntryView readListEntryView(ByteReader& r, uint32_t entriesAfter) {
+  const FileEntryView entry = readFileEntryView(r);
+  const bool fits =
+      entriesAfter == 0 ? r.atEnd() : r.remaining() / kFileEntryFixedSize >= entriesAfter;
+  if (!fits) raiseFileListDamage();
+  return entry;
+}
 
 // The length of a block of `count` entries whose names take nameBytes in all.
 uint64_t fileListBlockLength(uint64_t count, uint64_t nameBytes);

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
 
+#include "engine/api/UEntryRecords.h"
 #include "platform/PText.h"
 
 namespace vellomar {
@@ -14,9 +17,6 @@ namespace vellomar {
 namespace {
 
 constexpr size_t kNone = std::string_view::npos;
-// Room for a name with its extension, or a path.
-constexpr size_t kAsciiLowerBuffer = 512;
-
 bool isAscii(char c) {
   return static_cast<unsigned char>(c) < 0x80;
 }
@@ -48,12 +48,17 @@ size_t charLength(std::string_view text, size_t pos) {
   return length;
 }
 
+// Bytes of the character at text[pos]; in an ASCII text every byte is one.
+size_t charStep(std::string_view text, size_t pos, bool ascii) {
+  return ascii ? 1 : charLength(text, pos);
+}
+
 // End of a match of pattern at text[pos], kNone when it does not match there.
-size_t wildMatchAt(std::string_view pattern, std::string_view text, size_t pos) {
+size_t wildMatchAt(std::string_view pattern, std::string_view text, size_t pos, bool ascii) {
   for (const char p : pattern) {
     if (pos >= text.size()) return kNone;
     if (p == '?') {
-      pos += charLength(text, pos);
+      pos += charStep(text, pos, ascii);
     } else if (text[pos] == p) {
       ++pos;
     } else {
@@ -63,68 +68,95 @@ size_t wildMatchAt(std::string_view pattern, std::string_view text, size_t pos) 
   return pos;
 }
 
+constexpr uint64_t kOnes = 0x0101010101010101;
+constexpr uint64_t kHighBits = 0x80 * kOnes;
+// Bytes readable past the end of a MaskName's text.
+constexpr size_t kPadding = sizeof(uint64_t);
+
+bool literalAt(std::string_view pattern, const char* at) {
+  size_t i = 0;
+  while (i < pattern.size() && at[i] == pattern[i]) ++i;
+  return i == pattern.size();
+}
+
+// Of each byte of x that is zero the high bit, perhaps also of some above one.
+uint64_t zeroBytes(uint64_t x) {
+  return (x - kOnes) & ~x & kHighBits;
+}
+
+// First occurrence of a pattern without "?" from `from` on. Names are short: a plain scan
+// costs less than the calls of a library search. padded: kPadding bytes past the text's end
+// may be read, so it looks at eight places at a time for the pattern's first and last byte,
+// and checks whole only the places where both are found.
+inline size_t findLiteral(std::string_view pattern, std::string_view text, size_t from,
+                          bool padded) {
+  const size_t n = pattern.size();
+  if (n > text.size()) return kNone;
+  const char* data = text.data();
+  const size_t last = text.size() - n;
+  if (!padded) {
+    for (size_t pos = from; pos <= last; ++pos) {
+      if (literalAt(pattern, data + pos)) return pos;
+    }
+    return kNone;
+  }
+  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+  const uint64_t firsts = kOnes * static_cast<unsigned char>(pattern[0]);
+  const uint64_t lasts = kOnes * static_cast<unsigned char>(pattern[n - 1]);
+  for (size_t word = from; word <= last; word += sizeof(uint64_t)) {
+    uint64_t starts, ends;
+    std::memcpy(&starts, data + word, sizeof starts);
+    std::memcpy(&ends, data + word + n - 1, sizeof ends);
+    for (uint64_t hits = zeroBytes(starts ^ firsts) & zeroBytes(ends ^ lasts); hits != 0;
+         hits &= hits - 1) {
+      const size_t pos = word + static_cast<size_t>(std::countr_zero(hits)) / 8;
+      if (pos > last) return kNone;
+      if (literalAt(pattern, data + pos)) return pos;
+    }
+  }
+  return kNone;
+}
+
 struct Match {
   size_t begin = kNone;
   size_t end = kNone;
   bool found() const { return begin != kNone; }
 };
 
-// First match of a non-empty pattern at a character start from `from` on.
-Match findWild(std::string_view pattern, std::string_view text, size_t from) {
+// How the parts of a mask are looked for in one text.
+struct PartSearch {
+  std::string_view text;
+  bool ascii;    // the text is all ASCII
+  bool padded;   // kPadding bytes past its end may be read
+  bool literal;  // no part holds "?"
+};
+
+// First match of a non-empty pattern at a character start from `from` on, by trying each.
+Match findWildEach(std::string_view pattern, const PartSearch& s, size_t from) {
+  const std::string_view text = s.text;
   // An ASCII byte always starts a character, so the search may jump to the next one.
   const bool jump = pattern[0] != '?' && isAscii(pattern[0]);
-  for (size_t pos = from; pos < text.size(); pos += charLength(text, pos)) {
+  for (size_t pos = from; pos < text.size(); pos += charStep(text, pos, s.ascii)) {
     if (jump) {
       pos = text.find(pattern[0], pos);
       if (pos == kNone) break;
     }
-    const size_t end = wildMatchAt(pattern, text, pos);
+    const size_t end = wildMatchAt(pattern, text, pos, s.ascii);
     if (end != kNone) return {pos, end};
   }
   return {};
 }
 
-Match findNextWild(std::string_view pattern, std::string_view text, const Match& previous) {
-  return findWild(pattern, text, previous.begin + charLength(text, previous.begin));
+// The same; a pattern without "?" that begins with an ASCII byte, which always starts a
+// character, is looked for as bytes.
+Match findWild(std::string_view pattern, const PartSearch& s, size_t from) {
+  if (!s.literal || !isAscii(pattern[0])) return findWildEach(pattern, s, from);
+  const size_t pos = findLiteral(pattern, s.text, from, s.padded);
+  return pos == kNone ? Match{} : Match{pos, pos + pattern.size()};
 }
 
-// Where the first part of mask matches in text, kNone when the mask does not match. A mask
-// that does not begin with "*" must begin at the text's start (strict) or at a word start; one
-// that does not end with "*" must end at the text's end or at a word end likewise.
-size_t findMask(std::string_view mask, std::string_view text, bool strict) {
-  const bool lead = mask.starts_with('*');
-  if (lead) mask.remove_prefix(1);
-  const bool trail = mask.ends_with('*');
-  if (trail) mask.remove_suffix(1);
-  if (mask.empty()) return kNone;
-
-  const auto startFits = [&](size_t begin) {
-    return lead || begin == 0 || (!strict && !IsWordChar(text[begin - 1]));
-  };
-  const auto endFits = [&](size_t end) {
-    return trail || end == text.size() || (!strict && !IsWordChar(text[end]));
-  };
-  // Only the first part has a start to fit and only the last an end. Any other part is best
-  // taken at its first occurrence, which leaves the most room for the parts behind it; the
-  // first and the last part try their occurrences in turn until one fits.
-  size_t first = kNone;
-  size_t from = 0;
-  for (;;) {
-    const size_t star = mask.find('*');
-    const std::string_view part = mask.substr(0, star);
-    if (part.empty()) return kNone;  // two stars in a row
-    const bool isFirst = first == kNone;
-    const bool isLast = star == kNone;
-    Match m = findWild(part, text, from);
-    while (m.found() && ((isFirst && !startFits(m.begin)) || (isLast && !endFits(m.end)))) {
-      m = findNextWild(part, text, m);
-    }
-    if (!m.found()) return kNone;
-    if (isFirst) first = m.begin;
-    if (isLast) return first;
-    from = m.end;
-    mask.remove_prefix(star + 1);
-  }
+Match findNextWild(std::string_view pattern, const PartSearch& s, const Match& previous) {
+  return findWild(pattern, s, previous.begin + charStep(s.text, previous.begin, s.ascii));
 }
 
 // Offset in source of the character whose conversion covers byte `target` of the converted
@@ -192,7 +224,8 @@ class ComparedText {
 
 int findMaskIn(std::string_view mask, std::string_view text, bool fromOem, bool caseSensitive) {
   const ComparedText compared(text, fromOem, !caseSensitive);
-  return compared.originalOffset(findMask(mask, compared.view(), false));
+  return compared.originalOffset(
+      CompiledMask(mask).findFirst(compared.view(), false, false, false));
 }
 
 // The next field of the description-import table, up to "|" or the end; the "|" is skipped.
@@ -329,23 +362,113 @@ void ParseMaskListEx(std::string_view text, TItemCollection<TMaskItem>& masks, b
 }
 
 bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitive, bool strict) {
-  if (mask == "*") return true;
-  // Names are short and mostly ASCII: those are lower-cased on the stack, without allocating.
-  std::array<char, kAsciiLowerBuffer> buffer;
-  std::string lowered;
-  if (!caseSensitive) {
-    if (name.size() <= buffer.size() && lowerAsciiInto(name, buffer.data())) {
-      name = std::string_view(buffer.data(), name.size());
+  MaskName compared;
+  compared.set(name, {}, caseSensitive);
+  return CompiledMask(mask).matches(compared, strict);
+}
+
+void MaskName::set(std::string_view name, std::string_view ext, bool caseSensitive) {
+  const size_t length = name.size() + ext.size();
+  if (length + kPadding <= buffer_.size()) {
+    char* out = buffer_.data();
+    char* extOut = std::copy(name.begin(), name.end(), out);
+    // Most extensions have all four bytes ("." and three): one move of a known size.
+    if (ext.size() == ExtensionString::kCapacity) {
+      std::memcpy(extOut, ext.data(), ExtensionString::kCapacity);
     } else {
-      lowered = lowerText(name);
-      name = lowered;
+      std::copy(ext.begin(), ext.end(), extOut);
     }
+    std::memset(out + length, 0, kPadding);
+    view_ = std::string_view(out, length);
+    if (caseSensitive) {
+      ascii_ = std::all_of(view_.begin(), view_.end(), isAscii);
+      return;
+    }
+    // In whole words: the zeros after the name lower to themselves.
+    const size_t words = (length + kPadding - 1) / kPadding * kPadding;
+    ascii_ = lowerAsciiInto(std::string_view(out, words), out);
+    if (ascii_) return;
   }
-  if (name == mask) return true;
-  if (strict && mask.find('*') == kNone) {
-    return mask.find('?') != kNone && wildMatchAt(mask, name, 0) == name.size();
+  heap_.assign(name);
+  heap_ += ext;
+  ascii_ = std::all_of(heap_.begin(), heap_.end(), isAscii);
+  if (!caseSensitive) heap_ = lowerText(heap_);
+  const size_t text = heap_.size();
+  heap_.append(kPadding, '\0');
+  view_ = std::string_view(heap_.data(), text);
+}
+
+CompiledMask::CompiledMask(std::string_view mask)
+    : mask_(mask),
+      core_(mask),
+      any_(mask == "*"),
+      star_(mask.find('*') != kNone),
+      question_(mask.find('?') != kNone) {
+  lead_ = core_.starts_with('*');
+  if (lead_) core_.remove_prefix(1);
+  trail_ = core_.ends_with('*');
+  if (trail_) core_.remove_suffix(1);
+  firstStar_ = core_.find('*');
+  simple_ = !core_.empty() && firstStar_ == kNone && !question_ && isAscii(core_[0]);
+}
+
+// A mask that does not begin with "*" must begin at the text's start (strict) or at a word
+// start; one that does not end with "*" must end at the text's end or at a word end likewise.
+bool CompiledMask::startFits(std::string_view text, size_t begin, bool strict) const {
+  return lead_ || begin == 0 || (!strict && !IsWordChar(text[begin - 1]));
+}
+
+bool CompiledMask::endFits(std::string_view text, size_t end, bool strict) const {
+  return trail_ || end == text.size() || (!strict && !IsWordChar(text[end]));
+}
+
+size_t CompiledMask::findSimple(std::string_view text, bool strict, bool padded) const {
+  const size_t n = core_.size();
+  for (size_t pos = findLiteral(core_, text, 0, padded); pos != kNone;
+       pos = findLiteral(core_, text, pos + 1, padded)) {
+    if (startFits(text, pos, strict) && endFits(text, pos + n, strict)) return pos;
   }
-  return findMask(mask, name, strict) != kNone;
+  return kNone;
+}
+
+bool CompiledMask::matches(const MaskName& name, bool strict) const {
+  if (any_) return true;
+  const std::string_view text = name.view();
+  if (text == mask_) return true;
+  if (strict && !star_) {
+    return question_ && wildMatchAt(mask_, text, 0, name.ascii()) == text.size();
+  }
+  if (simple_) return findSimple(text, strict, true) != kNone;
+  return findFirst(text, strict, name.ascii(), true) != kNone;
+}
+
+size_t CompiledMask::findFirst(std::string_view text, bool strict, bool ascii, bool padded) const {
+  if (simple_) return findSimple(text, strict, padded);
+  std::string_view mask = core_;
+  if (mask.empty()) return kNone;
+  const PartSearch search{text, ascii, padded, !question_};
+  // Only the first part has a start to fit and only the last an end. Any other part is best
+  // taken at its first occurrence, which leaves the most room for the parts behind it; the
+  // first and the last part try their occurrences in turn until one fits.
+  size_t first = kNone;
+  size_t from = 0;
+  for (;;) {
+    const bool isFirst = first == kNone;
+    const size_t star = isFirst ? firstStar_ : mask.find('*');
+    const std::string_view part = mask.substr(0, star);
+    if (part.empty()) return kNone;  // two stars in a row
+    const bool isLast = star == kNone;
+    Match m = findWild(part, search, from);
+    while (m.found() && ((isFirst && !startFits(text, m.begin, strict)) ||
+                         (isLast && !endFits(text, m.end, strict)))) {
+      m = findNextWild(part, search, m);
+    }
+    if (!m.found()) return kNone;
+    if (isFirst) first = m.begin;
+    if (isLast) return first;
+    from = m.end;
+    mask.remove_prefix(star + 1);
+  }
 }
 
 const TMaskItem* FindMatchingMask(const TItemCollection<TMaskItem>& masks, std::string_view name,
@@ -386,7 +509,7 @@ int FindWildPos(std::string_view pattern, std::string_view s) {
 
 int FindWildInText(std::string_view pattern, std::string_view text) {
   if (pattern.empty()) return -1;
-  const Match m = findWild(pattern, text, 0);
+  const Match m = findWild(pattern, {text, false, false, false}, 0);
   return m.found() ? static_cast<int>(m.begin) : -1;
 }
 
@@ -394,7 +517,8 @@ int FindWildInTextConv(std::string_view pattern, std::string_view text, bool fro
                        bool caseSensitive) {
   if (pattern.empty()) return -1;
   const ComparedText compared(text, fromOem, !caseSensitive);
-  return compared.originalOffset(findWild(pattern, compared.view(), 0).begin);
+  return compared.originalOffset(
+      findWild(pattern, {compared.view(), false, false, false}, 0).begin);
 }
 
 }  // namespace vellomar

@@ -2,9 +2,11 @@
 
 #include "engine/UEngineInternal.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "engine/UMaskItems.h"
@@ -39,6 +41,57 @@ void ParseMaskListEx(std::string_view text, TItemCollection<TMaskItem>& masks, b
 // there: exactly when strict, else at a word boundary ("red" finds "big red car" and "red-1",
 // not "reddish"). Every way of placing the parts is tried, in time linear in the name per part.
 bool MatchesMask(std::string_view mask, std::string_view name, bool caseSensitive, bool strict);
+
+// A name as masks compare it: lower-cased without case sensitivity, an ASCII name on the stack.
+// A search keeps one and sets it once per name, whatever the number of masks.
+class MaskName {
+ public:
+  MaskName() = default;
+  MaskName(const MaskName&) = delete;
+  MaskName& operator=(const MaskName&) = delete;
+
+  // The name and its extension, as one text, followed by eight readable bytes.
+  void set(std::string_view name, std::string_view ext, bool caseSensitive);
+  std::string_view view() const { return view_; }
+  // Every byte below 128: each is a character of its own.
+  bool ascii() const { return ascii_; }
+
+ private:
+  // Room for a name with its extension; a longer text, such as a path, goes to the heap.
+  std::array<char, 512> buffer_;
+  std::string heap_;
+  std::string_view view_;
+  bool ascii_ = true;
+};
+
+// A mask taken apart once, for matching many names as MatchesMask does. Views the mask's text,
+// which must outlive it.
+class CompiledMask {
+ public:
+  explicit CompiledMask(std::string_view mask);
+  bool matches(const MaskName& name, bool strict) const;
+  // Where the mask's first part matches in text, npos when the mask does not match there; the
+  // end anchors as in MatchesMask. ascii: text is all ASCII; padded: eight bytes past its end
+  // may be read, as past a MaskName's.
+  size_t findFirst(std::string_view text, bool strict, bool ascii, bool padded) const;
+
+ private:
+  bool startFits(std::string_view text, size_t begin, bool strict) const;
+  bool endFits(std::string_view text, size_t end, bool strict) const;
+  size_t findSimple(std::string_view text, bool strict, bool padded) const;
+
+  std::string_view mask_;
+  // The mask without one star at each end, and whether there was one.
+  std::string_view core_;
+  bool any_ = false;  // the mask "*"
+  bool lead_ = false;
+  bool trail_ = false;
+  size_t firstStar_ = std::string_view::npos;  // in core_
+  // One part without "?" that begins with an ASCII byte: looked for as bytes.
+  bool simple_ = false;
+  bool star_ = false;      // anywhere in the mask
+  bool question_ = false;  // anywhere in the mask
+};
 
 // The first of masks that name matches as MatchesMask does, nullptr when none does.
 const TMaskItem* FindMatchingMask(const TItemCollection<TMaskItem>& masks, std::string_view name,

@@ -419,6 +419,37 @@ FileListReader::FileListReader(TKFileStream& stream, int32_t& damageCounter, int
   read(stream, offset);
 }
 
+FileListReader::FileListReader(FileWindow& window, TKFileStream& stream, int32_t& damageCounter,
+                               int32_t offset)
+    : damageCounter_(damageCounter), body_(ownBody_), start_(static_cast<uint32_t>(offset)) {
+  if (offset == 0) return;
+  try {
+    // As readBlockStart leaves it: nothing before the data area, the head cut where the file ends.
+    const uint64_t left = start_ < kDataAreaOffset ? 0 : bytesLeftAt(stream, start_);
+    uint32_t bodyLength = 0;
+    const uint32_t count =
+        readHead(window.at(start_, std::min<uint64_t>(kFileListFixedSize, left)), left, bodyLength);
+    const std::span<const uint8_t> block = window.at(start_, kFileListFixedSize + bodyLength);
+    if (block.size() != kFileListFixedSize + bodyLength) {
+      throw EKstvDBaseStructException(kDamageFileList);
+    }
+    reader_ = ByteReader(block.subspan(kFileListFixedSize));
+    count_ = count;
+    held_ = count;
+  } catch (const EKstvDBaseStructException&) {
+    ++damageCounter_;
+  }
+}
+
+uint32_t FileListReader::readHead(std::span<const uint8_t> head, uint64_t left,
+                                  uint32_t& bodyLength) const {
+  ByteReader headReader(head);
+  const uint32_t count = readFileListHead(headReader, left);
+  ByteReader lengthReader(head);
+  bodyLength = lengthReader.u32() - kFileListFixedSize;
+  return count;
+}
+
 void FileListReader::read(TKFileStream& stream, int32_t offset) {
   start_ = static_cast<uint32_t>(offset);
   body_.clear();
@@ -426,10 +457,9 @@ void FileListReader::read(TKFileStream& stream, int32_t offset) {
     try {
       uint64_t left = 0;
       const std::vector<uint8_t> head = readBlockStart(stream, start_, kFileListFixedSize, left);
-      ByteReader headReader(head);
-      const uint32_t count = readFileListHead(headReader, left);
-      ByteReader lengthReader(head);
-      body_.resize(lengthReader.u32() - kFileListFixedSize);
+      uint32_t bodyLength = 0;
+      const uint32_t count = readHead(head, left, bodyLength);
+      body_.resize(bodyLength);
       if (!body_.empty()) stream.ReadExact(body_.data(), body_.size());
       count_ = count;
       held_ = count;

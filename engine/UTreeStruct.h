@@ -12,6 +12,7 @@
 
 #include "engine/UDiskBlock.h"
 #include "engine/UFileListBlock.h"
+#include "engine/UFileWindow.h"
 #include "engine/UKeyField.h"
 #include "engine/UMaskItems.h"
 #include "engine/api/UApiTypes.h"
@@ -162,6 +163,8 @@ class FileListReader {
   // Reads the block into buffer, whose room a walk reuses from folder to folder.
   FileListReader(TKFileStream& stream, int32_t& damageCounter, int32_t offset,
                  std::vector<uint8_t>& buffer);
+  // Reads the block in place from the window, whose next use ends the entries' validity.
+  FileListReader(FileWindow& window, TKFileStream& stream, int32_t& damageCounter, int32_t offset);
   FileListReader(const FileListReader&) = delete;
   FileListReader& operator=(const FileListReader&) = delete;
 
@@ -179,6 +182,8 @@ class FileListReader {
 
  private:
   void read(TKFileStream& stream, int32_t offset);
+  // The entry count of the head, or damage; bodyLength gets the bytes after the fixed part.
+  uint32_t readHead(std::span<const uint8_t> head, uint64_t left, uint32_t& bodyLength) const;
 
   int32_t& damageCounter_;
   std::vector<uint8_t> ownBody_;

@@ -427,16 +427,6 @@ std::string textAsUtf8(std::string_view text) {
   return toUtf8(wide);
 }
 
-bool lowerAsciiInto(std::string_view text, char* out) {
-  unsigned char high = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    high |= static_cast<unsigned char>(c);
-    out[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  return high < 0x80;
-}
-
 std::string lowerText(std::string_view text) {
   if (isAscii(text)) {
     std::string out(text.size(), '\0');

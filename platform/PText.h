@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,9 +46,30 @@ inline bool sameText(std::string_view a, std::string_view b) {
 // locale, so "I" becomes "i" even in Turkish and masks match the same everywhere. The byte
 // length may change either way: a caller with a byte limit cuts with utf8CutLength.
 std::string lowerText(std::string_view text);
-// lowerText of an all-ASCII text into out (text.size() bytes) without allocating; false, with
-// out left undefined, when text holds a byte from 128 up.
-bool lowerAsciiInto(std::string_view text, char* out);
+// lowerText of an all-ASCII text into out (text.size() bytes, which may be text's own) without
+// allocating; false, with out left undefined, when text holds a byte from 128 up.
+inline bool lowerAsciiInto(std::string_view text, char* out) {
+  // Eight bytes at a time, as names are lowered by the million. Below 128 no byte's sum
+  // carries into the next: b + 0x3F has its high bit from "A" up, b + 0x25 from past "Z" on.
+  constexpr uint64_t kOnes = 0x0101010101010101;
+  constexpr uint64_t kHigh = 0x80 * kOnes;
+  uint64_t high = 0;
+  size_t i = 0;
+  for (; i + sizeof(uint64_t) <= text.size(); i += sizeof(uint64_t)) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    high |= word;
+    const uint64_t upper = (word + (0x80 - 'A') * kOnes) & ~(word + (0x7F - 'Z') * kOnes) & kHigh;
+    word |= upper >> 2;
+    std::memcpy(out + i, &word, sizeof word);
+  }
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    high |= static_cast<unsigned char>(c);
+    out[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return (high & kHigh) == 0;
+}
 
 // Whether text holds a character that upper-casing would change; a name without one is
 // "entirely in capitals" (digits and caseless scripts do not count either way).

@@ -247,6 +247,30 @@ TEST_F(CatalogueSearch, FoldersStoredOutOfOrderComeInTreeOrder) {
   }
 }
 
+// The lists below the root are read in place from stretches of the file: a list longer than
+// one stretch, and lists that cross a stretch's end, are read whole, in order.
+TEST_F(CatalogueSearch, LongListsAndListsAcrossTheReadStretchesAreReadWhole) {
+  TDirCollection& root = c.newDisk("Disk");
+  const auto files = [](char prefix, int count) {
+    std::vector<testing::FileSpec> specs;
+    for (int i = 0; i < count; ++i) {
+      specs.push_back({prefix + std::to_string(100000 + i) + (i + 1 == count ? ".hit" : ".dat")});
+    }
+    return specs;
+  };
+  // About 30 bytes an entry: a list of 1.2 MB, then folders of 30 kB each, to 2 MB.
+  c.setFiles(TestCatalogue::addFolder(root, "A"), files('a', 40000));
+  Texts expected = {"Disk|\\A|a139999.hit|"};
+  for (char folder = 'B'; folder <= 'Z'; ++folder) {
+    const char prefix = static_cast<char>(folder - 'A' + 'a');
+    c.setFiles(TestCatalogue::addFolder(root, std::string(1, folder)), files(prefix, 1000));
+    expected.push_back(std::string("Disk|\\") + folder + "|" + prefix + "100999.hit|");
+  }
+  c.saveDisk();
+  EXPECT_EQ(search(fileNameRequest("*.hit")), expected);
+  EXPECT_EQ(c.handle.DamageCounter, 0);
+}
+
 // A loaded disk reads its root's list whole, also when a folder mask leaves the root out.
 TEST_F(CatalogueSearch, DamagedRootListCountsWhenTheRootIsLeftOut) {
   TDirCollection& root = c.newDisk("Disk");

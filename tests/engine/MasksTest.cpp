@@ -70,6 +70,10 @@ TEST(Masks, MatchesMaskTable) {
       {"caf?.txt", "CAF\xC9.TXT", kNoCase, kStrict, true},  // CP1252 name of an old catalogue
       {"?", "\xE2\x82\xAC", kCase, kStrict, true},
       {"??", "\xE2\x82\xAC", kCase, kStrict, false},
+      // A literal part is found after non-ASCII characters as after ASCII ones.
+      {"*.txt", "caf\xC3\xA9.TXT", kNoCase, kStrict, true},
+      {"*port*", "r\xC3\xA9port", kNoCase, kLoose, true},
+      {"*\xC3\xA9p*", "R\xC3\x89PORT", kNoCase, kLoose, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MatchesMask(c.mask, c.name, c.caseSensitive, c.strict), c.matches)
@@ -95,6 +99,37 @@ TEST(Masks, NonAsciiMasksFindNonAsciiNames) {
     ASSERT_EQ(masks.Count(), 1);
     const ShortString mask = GetPStr(masks.ItemAt(0)->Mask);
     EXPECT_EQ(MatchesMask(mask.view(), c.name, kNoCase, kLoose), c.matches) << c.typed;
+  }
+}
+
+// A search folds each name once and matches it against every mask taken apart once: the same
+// answers as MatchesMask on the joined name, for ASCII names, others, and texts past the room
+// kept on the stack.
+TEST(Masks, CompiledMasksOverOneFoldedName) {
+  const std::string longName = std::string(600, 'x') + " Report";
+  const struct {
+    const char* name;
+    std::string ext;
+  } names[] = {
+      {"Annual REPORT 2001", ".TXT"}, {"caf\xC3\xA9 report", ".doc"}, {"CAF\xC9 REPORT", ".TXT"},
+      {"r\xC3\xA9port", ""},          {longName.c_str(), ".txt"},     {"", ""},
+  };
+  const char* masks[] = {"*report*", "*.txt", "report", "r?port*",     "*\xC3\xA9*",
+                         "*report",  "*",     "**",     "annual*.txt", "*caf?*"};
+  for (const bool caseSensitive : {kNoCase, kCase}) {
+    for (const auto& n : names) {
+      MaskName folded;
+      folded.set(n.name, n.ext, caseSensitive);
+      const std::string joined = std::string(n.name) + n.ext;
+      for (const char* mask : masks) {
+        for (const bool strict : {kStrict, kLoose}) {
+          EXPECT_EQ(CompiledMask(mask).matches(folded, strict),
+                    MatchesMask(mask, joined, caseSensitive, strict))
+              << "mask \"" << mask << "\" name \"" << joined.substr(0, 40) << "\" case "
+              << caseSensitive << " strict " << strict;
+        }
+      }
+    }
   }
 }
 

@@ -211,6 +211,14 @@ struct LowerCase {
 TEST(LowerText, LowersCharactersNotBytes) {
   const LowerCase cases[] = {
       {"ascii", "README.TXT", "readme.txt"},
+      {"ascii bytes next to the letters, in whole words and the rest", "@AZ[`az{@AZ[`az{~",
+       "@az[`az{@az[`az{~"},
+      {"a non-ascii character after a whole word of ascii", "ABCDEFGH\xC3\x89", "abcdefgh\xC3\xA9"},
+      {"a non-ascii character in the first word",
+       "A\xC3\x89"
+       "CDEFGHIJ",
+       "a\xC3\xA9"
+       "cdefghij"},
       {"I is i in every locale", "INI", "ini"},
       {"latin-1 accents",
        "\xC3\x89"
