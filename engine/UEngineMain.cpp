@@ -160,12 +160,15 @@ class DiskScan {
   const TLocalOptions& options_;
   ScanVolume volume_;
   int32_t foldersBegun_ = 0;
-  // Folders listed but not to be entered (other file systems), the names a file system gives
-  // folders and files whose stored names differ, and the files the walk read for each folder.
+  // Folders listed but not to be entered (other file systems), and the names a file system
+  // gives folders and files whose stored names differ.
   std::unordered_set<const TDirCollection*> closed_;
   std::unordered_map<const TDirCollection*, std::string> foundNames_;
   std::unordered_map<std::string, std::string> foundFileNames_;
-  std::unordered_map<const TDirCollection*, ScanFiles> files_;
+  // The files the walk read, of each folder that has any: both passes take the folders in the
+  // same order, so the file pass takes them from the front.
+  std::vector<std::pair<const TDirCollection*, ScanFiles>> files_;
+  size_t nextFiles_ = 0;
 };
 
 std::string DiskScan::foundName(const TDirCollection& sub) const {
@@ -208,7 +211,7 @@ bool DiskScan::ScanFolderTree(TDirCollection& node, const ScanPlace& place,
     if (entry.FoundName != entry.Name) foundNames_.emplace(added, entry.FoundName);
   }
   contents.Folders = {};
-  if (!contents.Files.empty()) files_.emplace(&node, std::move(contents.Files));
+  if (!contents.Files.empty()) files_.emplace_back(&node, std::move(contents.Files));
   for (TDirCollection* sub : node.Items()) {
     const ScanPlace child = childPlace(*sub, place);
     if (!entered(*sub, child)) continue;
@@ -237,7 +240,8 @@ void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
     desc = prev->fileDesc(record.DateTime, name.Name.view(), name.Ext.view());
     if (desc.Offset == 0) desc = prev->dirDesc(record.DateTime, name.Name.view(), name.Ext.view());
   }
-  if (desc.Offset == 0 && entry.Regular) {
+  // No path is made for a file whose description is not read.
+  if (desc.Offset == 0 && entry.Regular && options_.ScanDesc) {
     desc.Offset = ImportDescription(tree_, tree_.Owner->Stream, linuxFolder + '/' + entry.FoundName,
                                     ShortString(entry.Name));
   }
@@ -265,6 +269,8 @@ void DiskScan::listArchives(TDirCollection& node, const std::optional<PreviousFo
   for (size_t i = 0; i < lines.slots(); ++i) {
     if (!lines.kept(i) || !lines.regular(i)) continue;
     if (options_.AlwaysRescanArchives || !MovePrevArchive(tree_, node, prevNode, lines, i)) {
+      // Nor for an archive that is not read.
+      if (options_.ScanArchives == kScanArchivesNo) continue;
       const TFileEntry line = lines.at(i);
       const std::string name = line.Name.str() + std::string(line.Record.Ext.view());
       const auto found = foundFileNames_.find(name);
@@ -312,9 +318,8 @@ bool DiskScan::ScanFolderFiles(TDirCollection& node, TDirCollection* previousNod
     CallbackPercent(2, static_cast<int32_t>(int64_t{foldersBegun_} * 100 / (int64_t{folders} + 1)));
   }
   ScanFiles files;
-  if (const auto read = files_.find(&node); read != files_.end()) {
-    files = std::move(read->second);
-    files_.erase(read);
+  if (nextFiles_ < files_.size() && files_[nextFiles_].first == &node) {
+    files = std::move(files_[nextFiles_++].second);
   }
   TScanLines lines;
   // Room for the simulated "DiskInfo.txt" too, and never twice the room of a huge folder.

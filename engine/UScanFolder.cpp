@@ -76,8 +76,12 @@ void ScanFiles::add(const FindEntry& entry, const ScanVolume& volume) {
   // Linux names are at most 255 bytes.
   const auto foundLength = static_cast<uint8_t>(std::min<size_t>(entry.name.size(), 255));
   const std::string_view found = std::string_view(entry.name).substr(0, foundLength);
-  const std::string stored = storedNameOf(found, volume.CaseInsensitive);
-  const bool storedApart = stored != found;
+  // Most names are stored as found: the stored form is made only where it may differ.
+  std::string stored;
+  if (volume.CaseInsensitive || found.find('\\') != std::string_view::npos) {
+    stored = storedNameOf(found, volume.CaseInsensitive);
+  }
+  const bool storedApart = !stored.empty() && stored != found;
   char head[kPackedHead];
   uint8_t flags = entry.kind == EntryKind::kFile ? kPackedRegular : 0;
   if (storedApart) flags |= kPackedStoredName;
