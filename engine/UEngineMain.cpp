@@ -229,16 +229,19 @@ void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
   info.DataSize += entry.Size;
   ++node.Dir.Data.FileCount;
   node.Dir.Data.FilesSize += entry.Size;
-  const StoredName name = splitStoredName(entry.Name);
+  // Split in place: a file costs no name of its own on the way to its line.
+  const std::string_view stored = utf8Prefix(entry.Name, ShortString::kMaxLength);
+  const size_t extensionStart = ExtensionStart(stored);
+  const std::string_view name = stored.substr(0, extensionStart);
   TFileRecord record;
   record.DateTime = static_cast<int32_t>(entry.DosDateTime);
   record.Size = storedSize(entry.Size);
   record.Attr = entry.Attributes;
-  record.Ext = name.Ext;
+  record.Ext = ExtensionString(stored.substr(extensionStart));
   TCarriedDesc desc;
   if (prev) {
-    desc = prev->fileDesc(record.DateTime, name.Name.view(), name.Ext.view());
-    if (desc.Offset == 0) desc = prev->dirDesc(record.DateTime, name.Name.view(), name.Ext.view());
+    desc = prev->fileDesc(record.DateTime, name, record.Ext.view());
+    if (desc.Offset == 0) desc = prev->dirDesc(record.DateTime, name, record.Ext.view());
   }
   // No path is made for a file whose description is not read.
   if (desc.Offset == 0 && entry.Regular && options_.ScanDesc) {
@@ -247,7 +250,7 @@ void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
   }
   record.DescOffset = desc.Offset;
   if (desc.UserWritten) record.Attr |= kAttrUserDesc;
-  lines.add(record, name.Name, entry.Regular);
+  lines.add(record, name, entry.Regular);
 }
 
 void DiskScan::carryFolderDescs(TDirCollection& node, const PreviousFolder& prev) const {

@@ -1,6 +1,7 @@
 #include "engine/UScanFolder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "platform/PPaths.h"
@@ -38,17 +39,6 @@ PackedFile unpack(const std::string& bytes, size_t pos) {
     file.End += 2 + storedLength;
   }
   return file;
-}
-
-// The first bytes of a name's collation key, high byte first and zero-padded, so two prefixes
-// that differ order their names as compareText does; 0 when the name has no quick key.
-uint64_t collationKeyPrefix(std::string_view name, std::string& key) {
-  if (!asciiCollationKey(name, key)) return 0;
-  uint64_t prefix = 0;
-  for (size_t i = 0; i < sizeof prefix; ++i) {
-    prefix = prefix << 8 | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0U);
-  }
-  return prefix;
 }
 
 bool sameFileSystem(const FindEntry& entry, const ScanVolume& volume) {
@@ -103,23 +93,25 @@ void ScanFiles::add(const FindEntry& entry, const ScanVolume& volume) {
 }
 
 void ScanFiles::visit(const std::function<void(ScanEntry&)>& visit) const {
-  // Most comparisons end on the key prefixes, without reaching into the packed bytes.
+  // Most comparisons end on the first sixteen bytes of the names' collation keys, without
+  // reaching into the packed bytes; two prefixes that differ order their names as compareText
+  // does.
   struct Slot {
-    uint64_t KeyPrefix;
+    std::array<uint64_t, 2> KeyPrefix;
     size_t Pos;
+    bool Keyed;
   };
   std::vector<Slot> order;
   order.reserve(count_);
-  std::string key;
   for (size_t pos = 0; pos < bytes_.size();) {
     const PackedFile file = unpack(bytes_, pos);
-    order.push_back({collationKeyPrefix(file.StoredName, key), pos});
+    Slot& slot = order.emplace_back();
+    slot.Pos = pos;
+    slot.Keyed = asciiCollationPrefix(file.StoredName, slot.KeyPrefix);
     pos = file.End;
   }
   std::sort(order.begin(), order.end(), [this](const Slot& a, const Slot& b) {
-    if (a.KeyPrefix != b.KeyPrefix && a.KeyPrefix != 0 && b.KeyPrefix != 0) {
-      return a.KeyPrefix < b.KeyPrefix;
-    }
+    if (a.Keyed && b.Keyed && a.KeyPrefix != b.KeyPrefix) return a.KeyPrefix < b.KeyPrefix;
     return compareTextThenBytes(unpack(bytes_, a.Pos).StoredName,
                                 unpack(bytes_, b.Pos).StoredName) < 0;
   });
