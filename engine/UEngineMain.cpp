@@ -62,13 +62,19 @@ bool sameAsciiIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
-std::string withBackslash(std::string path) {
+void endWithBackslash(std::string& path) {
   if (path.empty() || path.back() != '\\') path += '\\';
-  return path;
+}
+
+void appendFullName(const TDirCollection& node, std::string& out) {
+  out += node.Dir.Name.view();
+  out += node.Dir.Data.Ext.view();
 }
 
 std::string fullNameOf(const TDirCollection& node) {
-  return node.Dir.Name.str() + std::string(node.Dir.Data.Ext.view());
+  std::string name;
+  appendFullName(node, name);
+  return name;
 }
 
 // A name split as the catalogue stores it.
@@ -146,7 +152,7 @@ class DiskScan {
  private:
   ScanPlace childPlace(const TDirCollection& sub, const ScanPlace& place) const;
   bool entered(const TDirCollection& sub, const ScanPlace& child) const;
-  std::string foundName(const TDirCollection& sub) const;
+  void appendFoundName(const TDirCollection& sub, std::string& out) const;
   void addLine(TScanLines& lines, TDirCollection& node, const std::optional<PreviousFolder>& prev,
                const std::string& linuxFolder, const ScanEntry& entry);
   void carryFolderDescs(TDirCollection& node, const PreviousFolder& prev) const;
@@ -171,13 +177,28 @@ class DiskScan {
   size_t nextFiles_ = 0;
 };
 
-std::string DiskScan::foundName(const TDirCollection& sub) const {
+void DiskScan::appendFoundName(const TDirCollection& sub, std::string& out) const {
   const auto found = foundNames_.find(&sub);
-  return found != foundNames_.end() ? found->second : fullNameOf(sub);
+  if (found != foundNames_.end()) {
+    out += found->second;
+  } else {
+    appendFullName(sub, out);
+  }
 }
 
+// Each path made once at its length: a walk makes two for every folder in each pass.
 ScanPlace DiskScan::childPlace(const TDirCollection& sub, const ScanPlace& place) const {
-  return {withBackslash(place.Path) + fullNameOf(sub), place.LinuxPath + '/' + foundName(sub)};
+  constexpr size_t kLongestName = 2 * ShortString::kMaxLength;
+  ScanPlace child;
+  child.Path.reserve(place.Path.size() + 1 + kLongestName);
+  child.Path = place.Path;
+  endWithBackslash(child.Path);
+  appendFullName(sub, child.Path);
+  child.LinuxPath.reserve(place.LinuxPath.size() + 1 + kLongestName);
+  child.LinuxPath = place.LinuxPath;
+  child.LinuxPath += '/';
+  appendFoundName(sub, child.LinuxPath);
+  return child;
 }
 
 bool DiskScan::entered(const TDirCollection& sub, const ScanPlace& child) const {
@@ -189,8 +210,14 @@ bool DiskScan::ScanFolderTree(TDirCollection& node, const ScanPlace& place,
   if (CallbackAbort()) return false;
   reportFolder(place.Path);
   FindSearch folder;
-  const bool opened = parent != nullptr ? folder.openChild(*parent, foundName(node))
-                                        : folder.openAt(place.LinuxPath);
+  bool opened = false;
+  if (parent != nullptr) {
+    std::string name;
+    appendFoundName(node, name);
+    opened = folder.openChild(*parent, name);
+  } else {
+    opened = folder.openAt(place.LinuxPath);
+  }
   ScanFolderContents contents;
   if (opened) contents = readScanFolder(folder, volume_);
   if (depth >= kMaxHeldFolders) folder.close();
@@ -268,7 +295,8 @@ void DiskScan::carryFolderDescs(TDirCollection& node, const PreviousFolder& prev
 void DiskScan::listArchives(TDirCollection& node, const std::optional<PreviousFolder>& prev,
                             TScanLines& lines, const ScanPlace& place) {
   TDirCollection* prevNode = prev ? &prev->node() : nullptr;
-  const std::string folder = withBackslash(place.Path);
+  std::string folder = place.Path;
+  endWithBackslash(folder);
   for (size_t i = 0; i < lines.slots(); ++i) {
     if (!lines.kept(i) || !lines.regular(i)) continue;
     if (options_.AlwaysRescanArchives || !MovePrevArchive(tree_, node, prevNode, lines, i)) {
