@@ -18,6 +18,9 @@ constexpr size_t kPackedFlagsAt = 14;
 constexpr size_t kPackedNameLengthAt = 15;
 constexpr uint8_t kPackedRegular = 1;
 constexpr uint8_t kPackedStoredName = 2;
+// Room for a folder of a few dozen files at once, given back at shrinkToFit: a folder's files
+// then grow in one step rather than through a doubling for every few of them.
+constexpr size_t kFirstRoom = 2048;
 
 struct PackedFile {
   const char* Head;
@@ -72,6 +75,7 @@ void ScanFiles::add(const FindEntry& entry, const ScanVolume& volume) {
     stored = storedNameOf(found, volume.CaseInsensitive);
   }
   const bool storedApart = !stored.empty() && stored != found;
+  if (bytes_.capacity() < kFirstRoom) bytes_.reserve(kFirstRoom);
   char head[kPackedHead];
   uint8_t flags = entry.kind == EntryKind::kFile ? kPackedRegular : 0;
   if (storedApart) flags |= kPackedStoredName;
