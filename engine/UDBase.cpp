@@ -117,7 +117,8 @@ void readKeyTable(TDBase& handle) {
   handle.keyTable().ResortKeys();
 }
 
-void writeFront(TDBase& handle, bool wholeKeyTable) {
+// True when the front or the key table may differ from what the file held at the open.
+bool writeFront(TDBase& handle, bool wholeKeyTable) {
   KeyTable& keys = handle.keyTable();
   keys.clearSelection();
   handle.Stream.Seek(0);
@@ -135,6 +136,11 @@ void writeFront(TDBase& handle, bool wholeKeyTable) {
   writeKeyField(table, keys.keys(), wholeKeyTable);
   handle.Stream.Write(table.bytes().data(), table.size());
   if (!wholeKeyTable) handle.Stream.SetModified(modified || keys.keysModified());
+  const std::span<const uint8_t> options =
+      std::span<const uint8_t>(front.bytes()).subspan(kHeaderSize);
+  return modified || wholeKeyTable || keys.keysModified() ||
+         handle.HeaderRecord != handle.StoredHeaderRecord ||
+         !std::ranges::equal(options, handle.StoredOptions);
 }
 
 }  // namespace
@@ -198,8 +204,9 @@ void OpenDBaseFile(TDBase& handle, std::string_view path, bool rebuildKeys) {
     // The file may have changed since it was checked.
     if (refused(header.Status)) refuse(header.Status, path);
     handle.HeaderRecord = header.Record;
-    const std::vector<uint8_t> optionBytes = readStreamBytes(handle.Stream, kLocalOptionsSize);
-    ByteReader options(optionBytes);
+    handle.StoredHeaderRecord = header.Record;
+    handle.StoredOptions = readStreamBytes(handle.Stream, kLocalOptionsSize);
+    ByteReader options(handle.StoredOptions);
     handle.LocalOptions = readLocalOptions(options);
     handle.keyTable().assign(TKeyField{});
     if (rebuildKeys) {
@@ -241,12 +248,10 @@ bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable) {
   if (!handle.Open) return true;
   handle.Open = false;
   try {
-    if (!handle.ReadOnly) {
-      writeFront(handle, wholeKeyTable);
-      // A closed database counts as saved: a copy reports success, and is swapped in, only
-      // once its key table and options are on the disk.
-      handle.Stream.Flush();
-    }
+    // A closed database counts as saved: a copy reports success, and is swapped in, only
+    // once its key table and options are on the disk. A close after no change rewrites the
+    // front as the disk holds it (newly scrambled), which needs no sync of its own.
+    if (!handle.ReadOnly && writeFront(handle, wholeKeyTable)) handle.Stream.Flush();
   } catch (...) {
     handle.Stream.Done();
     throw;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/UDBaseHeader.h"
 #include "engine/UDescriptions.h"
@@ -46,6 +47,10 @@ class TDBase {
   bool TreeChanged = false;
   bool FilesChanged = false;
   THeaderRecord HeaderRecord{};
+  // The header record and options as the open found them in the file: a close that writes them
+  // unchanged, after no other change, has nothing new to put on the disk.
+  THeaderRecord StoredHeaderRecord{};
+  std::vector<uint8_t> StoredOptions;
   TKFileStream Stream;
   std::string FileName;
   TSearchDlgData SearchRequest;

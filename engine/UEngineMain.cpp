@@ -62,13 +62,19 @@ bool sameAsciiIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
-std::string withBackslash(std::string path) {
+void endWithBackslash(std::string& path) {
   if (path.empty() || path.back() != '\\') path += '\\';
-  return path;
+}
+
+void appendFullName(const TDirCollection& node, std::string& out) {
+  out += node.Dir.Name.view();
+  out += node.Dir.Data.Ext.view();
 }
 
 std::string fullNameOf(const TDirCollection& node) {
-  return node.Dir.Name.str() + std::string(node.Dir.Data.Ext.view());
+  std::string name;
+  appendFullName(node, name);
+  return name;
 }
 
 // A name split as the catalogue stores it.
@@ -146,7 +152,7 @@ class DiskScan {
  private:
   ScanPlace childPlace(const TDirCollection& sub, const ScanPlace& place) const;
   bool entered(const TDirCollection& sub, const ScanPlace& child) const;
-  std::string foundName(const TDirCollection& sub) const;
+  void appendFoundName(const TDirCollection& sub, std::string& out) const;
   void addLine(TScanLines& lines, TDirCollection& node, const std::optional<PreviousFolder>& prev,
                const std::string& linuxFolder, const ScanEntry& entry);
   void carryFolderDescs(TDirCollection& node, const PreviousFolder& prev) const;
@@ -160,21 +166,39 @@ class DiskScan {
   const TLocalOptions& options_;
   ScanVolume volume_;
   int32_t foldersBegun_ = 0;
-  // Folders listed but not to be entered (other file systems), the names a file system gives
-  // folders and files whose stored names differ, and the files the walk read for each folder.
+  // Folders listed but not to be entered (other file systems), and the names a file system
+  // gives folders and files whose stored names differ.
   std::unordered_set<const TDirCollection*> closed_;
   std::unordered_map<const TDirCollection*, std::string> foundNames_;
   std::unordered_map<std::string, std::string> foundFileNames_;
-  std::unordered_map<const TDirCollection*, ScanFiles> files_;
+  // The files the walk read, of each folder that has any: both passes take the folders in the
+  // same order, so the file pass takes them from the front.
+  std::vector<std::pair<const TDirCollection*, ScanFiles>> files_;
+  size_t nextFiles_ = 0;
 };
 
-std::string DiskScan::foundName(const TDirCollection& sub) const {
+void DiskScan::appendFoundName(const TDirCollection& sub, std::string& out) const {
   const auto found = foundNames_.find(&sub);
-  return found != foundNames_.end() ? found->second : fullNameOf(sub);
+  if (found != foundNames_.end()) {
+    out += found->second;
+  } else {
+    appendFullName(sub, out);
+  }
 }
 
+// Each path made once at its length: a walk makes two for every folder in each pass.
 ScanPlace DiskScan::childPlace(const TDirCollection& sub, const ScanPlace& place) const {
-  return {withBackslash(place.Path) + fullNameOf(sub), place.LinuxPath + '/' + foundName(sub)};
+  constexpr size_t kLongestName = 2 * ShortString::kMaxLength;
+  ScanPlace child;
+  child.Path.reserve(place.Path.size() + 1 + kLongestName);
+  child.Path = place.Path;
+  endWithBackslash(child.Path);
+  appendFullName(sub, child.Path);
+  child.LinuxPath.reserve(place.LinuxPath.size() + 1 + kLongestName);
+  child.LinuxPath = place.LinuxPath;
+  child.LinuxPath += '/';
+  appendFoundName(sub, child.LinuxPath);
+  return child;
 }
 
 bool DiskScan::entered(const TDirCollection& sub, const ScanPlace& child) const {
@@ -186,8 +210,14 @@ bool DiskScan::ScanFolderTree(TDirCollection& node, const ScanPlace& place,
   if (CallbackAbort()) return false;
   reportFolder(place.Path);
   FindSearch folder;
-  const bool opened = parent != nullptr ? folder.openChild(*parent, foundName(node))
-                                        : folder.openAt(place.LinuxPath);
+  bool opened = false;
+  if (parent != nullptr) {
+    std::string name;
+    appendFoundName(node, name);
+    opened = folder.openChild(*parent, name);
+  } else {
+    opened = folder.openAt(place.LinuxPath);
+  }
   ScanFolderContents contents;
   if (opened) contents = readScanFolder(folder, volume_);
   if (depth >= kMaxHeldFolders) folder.close();
@@ -208,7 +238,7 @@ bool DiskScan::ScanFolderTree(TDirCollection& node, const ScanPlace& place,
     if (entry.FoundName != entry.Name) foundNames_.emplace(added, entry.FoundName);
   }
   contents.Folders = {};
-  if (!contents.Files.empty()) files_.emplace(&node, std::move(contents.Files));
+  if (!contents.Files.empty()) files_.emplace_back(&node, std::move(contents.Files));
   for (TDirCollection* sub : node.Items()) {
     const ScanPlace child = childPlace(*sub, place);
     if (!entered(*sub, child)) continue;
@@ -226,24 +256,28 @@ void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
   info.DataSize += entry.Size;
   ++node.Dir.Data.FileCount;
   node.Dir.Data.FilesSize += entry.Size;
-  const StoredName name = splitStoredName(entry.Name);
+  // Split in place: a file costs no name of its own on the way to its line.
+  const std::string_view stored = utf8Prefix(entry.Name, ShortString::kMaxLength);
+  const size_t extensionStart = ExtensionStart(stored);
+  const std::string_view name = stored.substr(0, extensionStart);
   TFileRecord record;
   record.DateTime = static_cast<int32_t>(entry.DosDateTime);
   record.Size = storedSize(entry.Size);
   record.Attr = entry.Attributes;
-  record.Ext = name.Ext;
+  record.Ext = ExtensionString(stored.substr(extensionStart));
   TCarriedDesc desc;
   if (prev) {
-    desc = prev->fileDesc(record.DateTime, name.Name.view(), name.Ext.view());
-    if (desc.Offset == 0) desc = prev->dirDesc(record.DateTime, name.Name.view(), name.Ext.view());
+    desc = prev->fileDesc(record.DateTime, name, record.Ext.view());
+    if (desc.Offset == 0) desc = prev->dirDesc(record.DateTime, name, record.Ext.view());
   }
-  if (desc.Offset == 0 && entry.Regular) {
+  // No path is made for a file whose description is not read.
+  if (desc.Offset == 0 && entry.Regular && options_.ScanDesc) {
     desc.Offset = ImportDescription(tree_, tree_.Owner->Stream, linuxFolder + '/' + entry.FoundName,
                                     ShortString(entry.Name));
   }
   record.DescOffset = desc.Offset;
   if (desc.UserWritten) record.Attr |= kAttrUserDesc;
-  lines.add(record, name.Name, entry.Regular);
+  lines.add(record, name, entry.Regular);
 }
 
 void DiskScan::carryFolderDescs(TDirCollection& node, const PreviousFolder& prev) const {
@@ -261,10 +295,13 @@ void DiskScan::carryFolderDescs(TDirCollection& node, const PreviousFolder& prev
 void DiskScan::listArchives(TDirCollection& node, const std::optional<PreviousFolder>& prev,
                             TScanLines& lines, const ScanPlace& place) {
   TDirCollection* prevNode = prev ? &prev->node() : nullptr;
-  const std::string folder = withBackslash(place.Path);
+  std::string folder = place.Path;
+  endWithBackslash(folder);
   for (size_t i = 0; i < lines.slots(); ++i) {
     if (!lines.kept(i) || !lines.regular(i)) continue;
     if (options_.AlwaysRescanArchives || !MovePrevArchive(tree_, node, prevNode, lines, i)) {
+      // Nor for an archive that is not read.
+      if (options_.ScanArchives == kScanArchivesNo) continue;
       const TFileEntry line = lines.at(i);
       const std::string name = line.Name.str() + std::string(line.Record.Ext.view());
       const auto found = foundFileNames_.find(name);
@@ -312,9 +349,8 @@ bool DiskScan::ScanFolderFiles(TDirCollection& node, TDirCollection* previousNod
     CallbackPercent(2, static_cast<int32_t>(int64_t{foldersBegun_} * 100 / (int64_t{folders} + 1)));
   }
   ScanFiles files;
-  if (const auto read = files_.find(&node); read != files_.end()) {
-    files = std::move(read->second);
-    files_.erase(read);
+  if (nextFiles_ < files_.size() && files_[nextFiles_].first == &node) {
+    files = std::move(files_[nextFiles_++].second);
   }
   TScanLines lines;
   // Room for the simulated "DiskInfo.txt" too, and never twice the room of a huge folder.

@@ -36,9 +36,10 @@ void writeFileListHead(ByteWriter& w, int32_t length, int32_t count) {
   w.i32(count);
 }
 
-void writeFileEntry(ByteWriter& w, const TFileRecord& record, const ShortString& name) {
+void writeFileEntry(ByteWriter& w, const TFileRecord& record, std::string_view name) {
   writeFileRecord(w, record);
-  w.shortString(name);
+  w.u8(static_cast<uint8_t>(name.size()));
+  w.bytes(name.data(), name.size());
 }
 
 }  // namespace vellomar

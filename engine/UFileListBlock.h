@@ -62,6 +62,7 @@ inline FileEntryView readListEntryView(ByteReader& r, uint32_t entriesAfter) {
 uint64_t fileListBlockLength(uint64_t count, uint64_t nameBytes);
 // Head and count; the entries follow with writeFileEntry.
 void writeFileListHead(ByteWriter& w, int32_t length, int32_t count);
-void writeFileEntry(ByteWriter& w, const TFileRecord& record, const ShortString& name);
+// name: at most 255 bytes.
+void writeFileEntry(ByteWriter& w, const TFileRecord& record, std::string_view name);
 
 }  // namespace vellomar

@@ -60,15 +60,15 @@ ShortString KeyTable::ReadDiskName(int32_t offset) {
 }
 
 std::string_view KeyTable::diskNameView(int32_t offset) {
-  if (const auto it = names_.find(offset); it != names_.end()) return it->second;
-  std::string name = kUnreadableDiskName;
+  if (const std::optional<std::string_view> kept = names_.find(offset)) return *kept;
+  std::string_view name = kUnreadableDiskName;
   bool readable = false;
+  // The head and the details up to the name, on the stack: an open reads every disk's.
+  std::array<uint8_t, kBlockHeadSize + kOldDiskInfoSize> bytes;
   try {
     const uint64_t size = file_->fileSize();
     if (offset >= 0 && static_cast<uint64_t>(offset) < size) {
       const uint64_t bytesLeft = size - offset;
-      // The head and the details up to the name, on the stack: an open reads every disk's.
-      std::array<uint8_t, kBlockHeadSize + kOldDiskInfoSize> bytes;
       const auto length = static_cast<size_t>(std::min<uint64_t>(bytes.size(), bytesLeft));
       file_->readAt(offset, std::span<uint8_t>(bytes.data(), length));
       ByteReader r(bytes.data(), length);
@@ -82,7 +82,7 @@ std::string_view KeyTable::diskNameView(int32_t offset) {
   } catch (const EKstvDBaseStructException&) {
   }
   if (!readable && damageCounter_ != nullptr) ++*damageCounter_;
-  return names_.emplace(offset, std::move(name)).first->second;
+  return names_.put(offset, name);
 }
 
 KeyTable::FoundKey KeyTable::FindKey(const ShortString& name, uint16_t flags) {
@@ -166,17 +166,9 @@ void KeyTable::RepositionKey(int32_t index) {
 // Gives the order that inserting every key in stored order would give: equal names and the
 // deleted group come out in reverse of their stored order, since each new key goes first.
 void KeyTable::ResortKeys() {
-  // The stream reads forward from each miss, so names read in file order share its window;
-  // read in key order every name would cost a fresh read.
-  std::vector<int32_t> offsets;
-  offsets.reserve(keys_.Keys.size());
-  for (const TKeyEntry& key : keys_.Keys) {
-    if (isLive(key)) offsets.push_back(key.Offset);
-  }
-  std::sort(offsets.begin(), offsets.end());
-  names_.reserve(names_.size() + offsets.size());
-  for (const int32_t offset : offsets) diskNameView(offset);
-  std::vector<TKeyEntry> order = liveNamesAscend() ? liveThenDeletedReversed() : sortedByName();
+  const std::vector<std::string_view> names = namesOfLiveKeys();
+  std::vector<TKeyEntry> order =
+      liveNamesAscend(names) ? liveThenDeletedReversed() : sortedByName(names);
   keys_.LiveCount = 0;
   for (size_t i = 0; i < order.size(); ++i) {
     keys_.Keys[i] = order[i];
@@ -187,9 +179,30 @@ void KeyTable::ResortKeys() {
   disksChanged_ = true;
 }
 
+// Each live key's name at its place in the table, empty for a deleted key. The stream reads
+// forward from each miss, so the names are read in file order and share its window; read in key
+// order every name would cost a fresh read.
+std::vector<std::string_view> KeyTable::namesOfLiveKeys() {
+  struct Place {
+    int32_t Offset;
+    int32_t Index;
+  };
+  std::vector<Place> places;
+  places.reserve(keys_.Keys.size());
+  for (int32_t i = 0; i < keys_.count(); ++i) {
+    if (isLive(keys_.Keys[i])) places.push_back({keys_.Keys[i].Offset, i});
+  }
+  std::sort(places.begin(), places.end(),
+            [](const Place& a, const Place& b) { return a.Offset < b.Offset; });
+  names_.reserve(places.size());
+  std::vector<std::string_view> names(keys_.Keys.size());
+  for (const Place& place : places) names[place.Index] = diskNameView(place.Offset);
+  return names;
+}
+
 // A table written by this program is in order: checking it takes one comparison per key,
 // sorting it many.
-bool KeyTable::liveNamesAscend() {
+bool KeyTable::liveNamesAscend(const std::vector<std::string_view>& names) const {
   // Two ASCII names compare by their collation keys, made in two buffers taken in turn; a pair
   // with another name goes through the collator.
   std::array<std::string, 2> keys;
@@ -197,9 +210,9 @@ bool KeyTable::liveNamesAscend() {
   std::string_view previous;
   bool previousKeyed = false;
   bool first = true;
-  for (const TKeyEntry& key : keys_.Keys) {
-    if (!isLive(key)) continue;
-    const std::string_view name = diskNameView(key.Offset);
+  for (size_t i = 0; i < keys_.Keys.size(); ++i) {
+    if (!isLive(keys_.Keys[i])) continue;
+    const std::string_view name = names[i];
     const bool keyed = asciiCollationKey(name, keys[current]);
     if (!first) {
       const int order = keyed && previousKeyed ? keys[1 - current].compare(keys[current])
@@ -224,16 +237,15 @@ std::vector<TKeyEntry> KeyTable::liveThenDeletedReversed() const {
   return order;
 }
 
-std::vector<TKeyEntry> KeyTable::sortedByName() {
+std::vector<TKeyEntry> KeyTable::sortedByName(const std::vector<std::string_view>& names) const {
   struct Sortable {
     TKeyEntry Key;
     std::string_view Name;
   };
   std::vector<Sortable> sortable;
   sortable.reserve(keys_.Keys.size());
-  for (auto it = keys_.Keys.rbegin(); it != keys_.Keys.rend(); ++it) {
-    sortable.push_back({*it, isLive(*it) ? diskNameView(it->Offset) : std::string_view()});
-  }
+  for (size_t i = keys_.Keys.size(); i > 0; --i)
+    sortable.push_back({keys_.Keys[i - 1], names[i - 1]});
   std::stable_sort(sortable.begin(), sortable.end(), [](const Sortable& a, const Sortable& b) {
     if (isLive(a.Key) != isLive(b.Key)) return isLive(a.Key);
     return isLive(a.Key) && compareText(a.Name, b.Name) < 0;

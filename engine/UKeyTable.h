@@ -6,10 +6,10 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/UKeyField.h"
+#include "engine/UKeyTableNames.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -59,7 +59,7 @@ class KeyTable {
   // The same as the table keeps it: valid until the table forgets that name or is assigned.
   std::string_view diskNameView(int32_t offset);
   // A block's details were rewritten in place: read its name again when next asked.
-  void forgetName(int32_t offset) { names_.erase(offset); }
+  void forgetName(int32_t offset) { names_.forget(offset); }
 
   // Where a key of this name and flags goes among the live keys: before every equal name, and
   // after all live keys when the flags say deleted.
@@ -79,9 +79,10 @@ class KeyTable {
   void clearSelection();
 
  private:
-  bool liveNamesAscend();
+  std::vector<std::string_view> namesOfLiveKeys();
+  bool liveNamesAscend(const std::vector<std::string_view>& names) const;
   std::vector<TKeyEntry> liveThenDeletedReversed() const;
-  std::vector<TKeyEntry> sortedByName();
+  std::vector<TKeyEntry> sortedByName(const std::vector<std::string_view>& names) const;
   TKeyEntry takeOut(int32_t index);
   void reinsert(int32_t index, bool toDeleted, int damageCode);
   void collectDiskBlocks();
@@ -90,7 +91,7 @@ class KeyTable {
   DataAreaReader* file_;
   int32_t* damageCounter_;
   TKeyField keys_;
-  std::unordered_map<int32_t, std::string> names_;
+  KeyTableNames names_;
   bool keysModified_ = false;
   bool disksChanged_ = false;
 };

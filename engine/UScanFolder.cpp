@@ -1,6 +1,7 @@
 #include "engine/UScanFolder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "platform/PPaths.h"
@@ -17,6 +18,9 @@ constexpr size_t kPackedFlagsAt = 14;
 constexpr size_t kPackedNameLengthAt = 15;
 constexpr uint8_t kPackedRegular = 1;
 constexpr uint8_t kPackedStoredName = 2;
+// Room for a folder of a few dozen files at once, given back at shrinkToFit: a folder's files
+// then grow in one step rather than through a doubling for every few of them.
+constexpr size_t kFirstRoom = 2048;
 
 struct PackedFile {
   const char* Head;
@@ -38,17 +42,6 @@ PackedFile unpack(const std::string& bytes, size_t pos) {
     file.End += 2 + storedLength;
   }
   return file;
-}
-
-// The first bytes of a name's collation key, high byte first and zero-padded, so two prefixes
-// that differ order their names as compareText does; 0 when the name has no quick key.
-uint64_t collationKeyPrefix(std::string_view name, std::string& key) {
-  if (!asciiCollationKey(name, key)) return 0;
-  uint64_t prefix = 0;
-  for (size_t i = 0; i < sizeof prefix; ++i) {
-    prefix = prefix << 8 | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0U);
-  }
-  return prefix;
 }
 
 bool sameFileSystem(const FindEntry& entry, const ScanVolume& volume) {
@@ -76,8 +69,13 @@ void ScanFiles::add(const FindEntry& entry, const ScanVolume& volume) {
   // Linux names are at most 255 bytes.
   const auto foundLength = static_cast<uint8_t>(std::min<size_t>(entry.name.size(), 255));
   const std::string_view found = std::string_view(entry.name).substr(0, foundLength);
-  const std::string stored = storedNameOf(found, volume.CaseInsensitive);
-  const bool storedApart = stored != found;
+  // Most names are stored as found: the stored form is made only where it may differ.
+  std::string stored;
+  if (volume.CaseInsensitive || found.find('\\') != std::string_view::npos) {
+    stored = storedNameOf(found, volume.CaseInsensitive);
+  }
+  const bool storedApart = !stored.empty() && stored != found;
+  if (bytes_.capacity() < kFirstRoom) bytes_.reserve(kFirstRoom);
   char head[kPackedHead];
   uint8_t flags = entry.kind == EntryKind::kFile ? kPackedRegular : 0;
   if (storedApart) flags |= kPackedStoredName;
@@ -99,23 +97,25 @@ void ScanFiles::add(const FindEntry& entry, const ScanVolume& volume) {
 }
 
 void ScanFiles::visit(const std::function<void(ScanEntry&)>& visit) const {
-  // Most comparisons end on the key prefixes, without reaching into the packed bytes.
+  // Most comparisons end on the first sixteen bytes of the names' collation keys, without
+  // reaching into the packed bytes; two prefixes that differ order their names as compareText
+  // does.
   struct Slot {
-    uint64_t KeyPrefix;
+    std::array<uint64_t, 2> KeyPrefix;
     size_t Pos;
+    bool Keyed;
   };
   std::vector<Slot> order;
   order.reserve(count_);
-  std::string key;
   for (size_t pos = 0; pos < bytes_.size();) {
     const PackedFile file = unpack(bytes_, pos);
-    order.push_back({collationKeyPrefix(file.StoredName, key), pos});
+    Slot& slot = order.emplace_back();
+    slot.Pos = pos;
+    slot.Keyed = asciiCollationPrefix(file.StoredName, slot.KeyPrefix);
     pos = file.End;
   }
   std::sort(order.begin(), order.end(), [this](const Slot& a, const Slot& b) {
-    if (a.KeyPrefix != b.KeyPrefix && a.KeyPrefix != 0 && b.KeyPrefix != 0) {
-      return a.KeyPrefix < b.KeyPrefix;
-    }
+    if (a.Keyed && b.Keyed && a.KeyPrefix != b.KeyPrefix) return a.KeyPrefix < b.KeyPrefix;
     return compareTextThenBytes(unpack(bytes_, a.Pos).StoredName,
                                 unpack(bytes_, b.Pos).StoredName) < 0;
   });

@@ -10,10 +10,10 @@ void TScanLines::reserve(size_t count, size_t nameBytes) {
   flags_.reserve(count);
 }
 
-void TScanLines::add(const TFileRecord& record, const ShortString& name, bool regular) {
+void TScanLines::add(const TFileRecord& record, std::string_view name, bool regular) {
   const size_t offset = bytes_.size();
   // Offsets stay below the largest block, so they fit in 32 bits.
-  ensureAppendFits(kFileListFixedSize + offset, kFileEntryFixedSize + name.length());
+  ensureAppendFits(kFileListFixedSize + offset, kFileEntryFixedSize + name.size());
   writeFileEntry(bytes_, record, name);
   offsets_.push_back(static_cast<uint32_t>(offset));
   flags_.push_back(regular ? kRegular : 0);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "engine/UFileListBlock.h"
@@ -20,7 +21,8 @@ class TScanLines {
   // Room for count lines whose names take nameBytes in all.
   void reserve(size_t count, size_t nameBytes);
   // Raises "Database is full. Make compression." when the lines could no longer be one block.
-  void add(const TFileRecord& record, const ShortString& name, bool regular);
+  // name: at most 255 bytes.
+  void add(const TFileRecord& record, std::string_view name, bool regular);
 
   // Line indexes run below slots(); size() counts the lines kept.
   size_t slots() const { return offsets_.size(); }

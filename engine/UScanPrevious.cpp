@@ -42,7 +42,7 @@ bool sameLinesInAnyOrder(const TScanLines& lines, size_t first, const TOneFile& 
   TOneFile previous = mismatched;
   do {
     ByteWriter w;
-    writeFileEntry(w, previous.Data, previous.Name);
+    writeFileEntry(w, previous.Data, previous.Name.view());
     const std::span<const uint8_t> key(w.bytes());
     auto it = std::lower_bound(sorted.begin(), sorted.end(), key, [&lines](size_t i, auto k) {
       return bytesBefore(lines.entryBytes(i), k);

@@ -579,16 +579,16 @@ void GetArchiveDirPath(const TDirCollection& node, ShortString& path) {
 }
 
 void SplitName(ShortString& name, ExtensionString& extension) {
-  const std::string_view text = name.view();
-  const size_t dot = text.rfind('.');
+  const size_t start = ExtensionStart(name.view());
+  extension = ExtensionString(name.view().substr(start));
+  name.setLength(static_cast<int>(start));
+}
+
+size_t ExtensionStart(std::string_view name) {
+  const size_t dot = name.rfind('.');
   const size_t lastFour =
-      text.size() > ExtensionString::kCapacity ? text.size() - ExtensionString::kCapacity : 0;
-  if (dot == std::string_view::npos || dot < lastFour) {
-    extension = ExtensionString();
-    return;
-  }
-  extension = ExtensionString(text.substr(dot));
-  name.setLength(static_cast<int>(dot));
+      name.size() > ExtensionString::kCapacity ? name.size() - ExtensionString::kCapacity : 0;
+  return dot == std::string_view::npos || dot < lastFour ? name.size() : dot;
 }
 
 std::unique_ptr<TFileCollection> ReadFileList(TKFileStream& stream, int32_t& damageCounter,
@@ -615,7 +615,7 @@ void WriteFileList(const TFileCollection& collection, TKFileStream& stream, int6
   ByteWriter w;
   w.reserve(static_cast<size_t>(length));
   writeFileListHead(w, static_cast<int32_t>(length), collection.Count());
-  for (const TOneFile* line : collection.Items()) writeFileEntry(w, line->Data, line->Name);
+  for (const TOneFile* line : collection.Items()) writeFileEntry(w, line->Data, line->Name.view());
   writeStreamBytes(stream, w.bytes());
 }
 

@@ -153,6 +153,8 @@ void BuildDirPath(const TDirCollection& node, ShortString& path, int maximum, bo
 
 // Cuts the extension off name: from the last "." among its last four characters, dot included.
 void SplitName(ShortString& name, ExtensionString& extension);
+// Where SplitName cuts name; its length when it has no extension.
+size_t ExtensionStart(std::string_view name);
 
 // The entries of the file-list block at offset, one at a time from the block read whole, so a
 // search needs no line per entry. Offset 0 is a folder without a list: no entries. A damaged

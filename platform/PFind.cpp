@@ -191,8 +191,11 @@ bool FindSearch::next(FindEntry& entry, FindWanted wanted) {
     const std::string_view name(item->d_name);
     if (name == "." || name == "..") continue;
     if (passedOver(item->d_type, wanted)) continue;
+    // The name's room is kept from entry to entry.
+    std::string kept = std::move(entry.name);
     entry = FindEntry{};
-    entry.name = name;
+    entry.name = std::move(kept);
+    entry.name.assign(name);
     if (describe(fd_, item->d_name, fat_, Links::kKeep, entry)) return true;
     // An entry that vanished since the folder was read is simply not there.
   }

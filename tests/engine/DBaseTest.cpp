@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "foundation/UExceptions.h"
 #include "tests/support/DBaseImage.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TracedChild.h"
 
 namespace vellomar {
 namespace {
@@ -272,6 +275,49 @@ TEST_F(DBaseTest, ChangedKeysMarkTheFileModified) {
   TKeyField keys = readKeyFieldHead(r);
   readKeyEntries(r, keys);
   EXPECT_EQ(keys.Keys, (std::vector<TKeyEntry>{{0, disk}}));
+}
+
+// A close puts the file on the disk when it writes anything the file did not hold: a changed
+// option, key or header record. After no change, it rewrites the front without a sync.
+TEST_F(DBaseTest, CloseSyncsOnlyWhatChanged) {
+  if (!testing::canTraceChildren()) GTEST_SKIP() << "child processes cannot be traced here";
+  DBaseImage image;
+  const int32_t disk = image.addDisk("disk");
+  TKeyField keys;
+  keys.Keys = {{0, disk}};
+  keys.LiveCount = 1;
+  image.setKeys(keys, false);
+  const std::string file = write("synced.kvd", image.bytes());
+  struct Case {
+    const char* Change;
+    void (*Make)(TDBase&);
+    bool Synced;
+  };
+  const Case cases[] = {
+      {"none", [](TDBase&) {}, false},
+      {"an option", [](TDBase& h) { h.LocalOptions.ShowDeleted = !h.LocalOptions.ShowDeleted; },
+       true},
+      {"the keys", [](TDBase& h) { h.keyTable().setKeysModified(true); }, true},
+      {"the header record", [](TDBase& h) { h.ReadOnlyExport = true; }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Change);
+    write("synced.kvd", image.bytes());
+    const testing::TracedRun run = testing::runTraced(
+        [&] {
+          TDBase handle;
+          OpenDBaseFile(handle, file, false);
+          c.Make(handle);
+          CloseDBaseFile(handle, false);
+          return 0;
+        },
+        std::filesystem::canonical(dir_.path()).string());
+    ASSERT_TRUE(run.Finished);
+    const bool synced = std::any_of(run.Writes.begin(), run.Writes.end(), [](const auto& w) {
+      return w.What == testing::FileWrite::Kind::kFlush;
+    });
+    EXPECT_EQ(synced, c.Synced);
+  }
 }
 
 TEST_F(DBaseTest, DamagedKeyHeadIsClampedAtOpen) {

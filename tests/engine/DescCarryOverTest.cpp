@@ -46,7 +46,7 @@ class PreviousArchive : public ::testing::Test {
   void add(const std::string& name, int32_t dateTime, int32_t size) {
     std::unique_ptr<TOneFile> line(lineOf(name, dateTime, 0, 0x20));
     line->Data.Size = size;
-    lines.add(line->Data, line->Name, true);
+    lines.add(line->Data, line->Name.view(), true);
   }
 
   std::vector<std::string> names() const {

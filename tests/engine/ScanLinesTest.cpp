@@ -35,7 +35,7 @@ TEST(ScanLines, TheBlockHoldsTheLinesKeptInOrder) {
   ByteWriter expected;
   for (size_t i = 0; i < std::size(added); ++i) {
     const Line& l = added[i];
-    lines.add(recordOf(static_cast<int32_t>(i), l.ext), ShortString(l.name), l.regular);
+    lines.add(recordOf(static_cast<int32_t>(i), l.ext), l.name, l.regular);
     if (!l.takenOut) writeFileEntry(expected, recordOf(static_cast<int32_t>(i), l.ext), l.name);
   }
   for (size_t i = 0; i < std::size(added); ++i) {

@@ -27,7 +27,7 @@ TScanLines scanLinesOf(const std::vector<FileSpec>& files) {
     record.DateTime = f.DateTime;
     record.Attr = f.Attr;
     record.DescOffset = f.DescOffset;
-    lines.add(record, name, true);
+    lines.add(record, name.view(), true);
     if (takenOut) lines.remove(lines.slots() - 1);
   }
   return lines;
