@@ -48,7 +48,14 @@ void TextRanks::rank() {
   std::vector<Entry> others;
   ascii.reserve(texts_.size());
   for (uint32_t i = 0; i < texts_.size(); ++i) {
-    Entry e{{0, 0}, i, 0, 0, asciiCollationKey(texts_[i], key)};
+    Entry e{{0, 0}, i, 0, 0, true};
+    // A key is never longer than its text, so a short text's key is its prefix alone.
+    if (texts_[i].size() <= kPrefixBytes) {
+      e.ascii = asciiCollationPrefix(texts_[i], e.prefix);
+      (e.ascii ? ascii : others).push_back(e);
+      continue;
+    }
+    e.ascii = asciiCollationKey(texts_[i], key);
     if (!e.ascii) {
       others.push_back(e);
       continue;
