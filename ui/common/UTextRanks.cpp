@@ -30,14 +30,15 @@ uint32_t TextRanks::add(std::string_view text, bool shared) {
 
 void TextRanks::rank() {
   // ASCII texts compare by their collation bytes, nearly all of them by the first sixteen
-  // alone, carried as two numbers; the other texts are sorted by the collator among themselves
+  // alone, carried as two numbers; the other texts are sorted by their collation keys
   // and each put among the ASCII ones by a search from the place of the one before, so the
   // collator sees a text a few times, not at every step of a sort. The collator agrees with
   // those bytes, so the order stays one order.
   struct Entry {
     std::array<uint64_t, 2> prefix;  // the first sixteen collation bytes, big-endian
     uint32_t id;
-    uint32_t at;      // the collation bytes after the sixteenth in the buffer
+    uint32_t at;      // the collation bytes after the sixteenth in the buffer (other texts:
+                      // the place of their key)
     uint32_t length;  // of those bytes
     bool ascii;
   };
@@ -71,7 +72,15 @@ void TextRanks::rank() {
     e.prefix = {bigEndian64(key.data()), bigEndian64(key.data() + 8)};
     ascii.push_back(e);
   }
+  // The other texts compare among themselves by their full collation keys, made once each.
+  std::vector<std::string> otherKeys;
+  otherKeys.reserve(others.size());
+  for (Entry& e : others) {
+    e.at = static_cast<uint32_t>(otherKeys.size());
+    otherKeys.push_back(collationKey(texts_[e.id]));
+  }
   const auto compare = [&](const Entry& a, const Entry& b) {
+    if (!a.ascii && !b.ascii) return otherKeys[a.at].compare(otherKeys[b.at]);
     if (!a.ascii || !b.ascii) return compareText(texts_[a.id], texts_[b.id]);
     if (a.prefix[0] != b.prefix[0]) return a.prefix[0] < b.prefix[0] ? -1 : 1;
     if (a.prefix[1] != b.prefix[1]) return a.prefix[1] < b.prefix[1] ? -1 : 1;
