@@ -7,6 +7,7 @@
 #include "engine/UDiskBlock.h"
 #include "engine/UTreeStruct.h"
 #include "foundation/UExceptions.h"
+#include "foundation/UStream.h"
 
 namespace vellomar {
 
@@ -20,6 +21,9 @@ void DiskFolderIndex::load(TDBase& handle, int32_t offset) {
   folders_.clear();
   int32_t errors = 0;
   try {
+    // The block alone: the next disk's file lists follow it, and a walk reads those when it
+    // gets there, if at all.
+    const ExactReads exact(handle.Stream);
     const BlockForm form = ReadDiskBlockBody(handle.Stream, offset, block_);
     ByteReader r(block_.data(), block_.size());
     r.skip(diskInfoSize(form));
