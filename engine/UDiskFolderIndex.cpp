@@ -25,6 +25,9 @@ void DiskFolderIndex::load(TDBase& handle, int32_t offset) {
     // gets there, if at all.
     const ExactReads exact(handle.Stream);
     const BlockForm form = ReadDiskBlockBody(handle.Stream, offset, block_);
+    // Room for as many folders as the block can hold, taken once: growing by doubling would
+    // copy the folders and fault in fresh pages at each step. Pages never used cost nothing.
+    folders_.reserve(block_.size() / kOldFolderRecordFixedSize + 1);
     ByteReader r(block_.data(), block_.size());
     r.skip(diskInfoSize(form));
     const auto base = static_cast<uint32_t>(offset) + static_cast<uint32_t>(kBlockHeadSize);
