@@ -7,6 +7,7 @@
 #include "engine/UDiskBlock.h"
 #include "engine/UTreeStruct.h"
 #include "foundation/UExceptions.h"
+#include "foundation/UStream.h"
 
 namespace vellomar {
 
@@ -20,7 +21,13 @@ void DiskFolderIndex::load(TDBase& handle, int32_t offset) {
   folders_.clear();
   int32_t errors = 0;
   try {
+    // The block alone: the next disk's file lists follow it, and a walk reads those when it
+    // gets there, if at all.
+    const ExactReads exact(handle.Stream);
     const BlockForm form = ReadDiskBlockBody(handle.Stream, offset, block_);
+    // Room for as many folders as the block can hold, taken once: growing by doubling would
+    // copy the folders and fault in fresh pages at each step. Pages never used cost nothing.
+    folders_.reserve(block_.size() / kOldFolderRecordFixedSize + 1);
     ByteReader r(block_.data(), block_.size());
     r.skip(diskInfoSize(form));
     const auto base = static_cast<uint32_t>(offset) + static_cast<uint32_t>(kBlockHeadSize);

@@ -30,6 +30,8 @@ void FileWindow::fill(uint32_t offset, size_t n) {
   if (bytes_.size() < length) bytes_.resize(length);
   start_ = offset;
   held_ = 0;
+  // The stretch is all the walk wants before end: nothing past it.
+  const ExactReads exact(stream_);
   stream_.Seek(offset);
   stream_.Read(bytes_.data(), length, held_);
 }

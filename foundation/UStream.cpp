@@ -142,7 +142,7 @@ void TKFileStream::Read(void* buffer, size_t n, size_t& got) {
     done += fromBuffer(position_ + done, out + done, n - done);
     if (done == n) break;
     WriteOut();
-    if (n - done >= kReadAhead) {
+    if (!readAheadOn_ || n - done >= kReadAhead) {
       const int64_t direct = file_.readAt(position_ + done, out + done, n - done);
       if (direct < 0) Error(kReadError);
       done += static_cast<size_t>(direct);

@@ -73,6 +73,11 @@ class TKFileStream {
   int Status() const { return status_; }
   int Mode() const { return mode_; }
   const std::string& FileName() const { return fileName_; }
+  // While off, a read takes what the buffer holds and the rest straight from the file, exactly:
+  // for a reader of blocks whose sizes it knows, lying apart, where a read-ahead would take in
+  // bytes nobody asks for. See ExactReads.
+  bool ReadAhead() const { return readAheadOn_; }
+  void SetReadAhead(bool on) { readAheadOn_ = on; }
   bool CheckBounds() const { return checkBounds_; }
   void SetCheckBounds(bool on) { checkBounds_ = on; }
   // Writers that must not count as a change save and restore this around their writes: a file
@@ -96,6 +101,7 @@ class TKFileStream {
   bool checkBounds_ = false;
   bool modified_ = false;
   bool syncDeferred_ = false;
+  bool readAheadOn_ = true;
   // Off for read/write: a stream that was not modified puts back the modification time found
   // at open, as the file was (an archive attribute does not exist here).
   bool keepArchiveBit_ = true;
@@ -109,6 +115,21 @@ class TKFileStream {
   // Bytes gathered for the end of the file: they end at size_.
   std::vector<uint8_t> gathered_;
   uint64_t gatheredStart_ = 0;
+};
+
+// The stream's read-ahead off for a scope, as it was after.
+class ExactReads {
+ public:
+  explicit ExactReads(TKFileStream& stream) : stream_(stream), was_(stream.ReadAhead()) {
+    stream_.SetReadAhead(false);
+  }
+  ~ExactReads() { stream_.SetReadAhead(was_); }
+  ExactReads(const ExactReads&) = delete;
+  ExactReads& operator=(const ExactReads&) = delete;
+
+ private:
+  TKFileStream& stream_;
+  bool was_;
 };
 
 }  // namespace vellomar

@@ -97,6 +97,33 @@ TEST_F(StreamTest, SmallReadsThroughTheBufferMatchTheFile) {
   EXPECT_EQ(got, 0u) << "a read at the end gets nothing";
 }
 
+// Bytes past an exact read are left in the file: a change made there by another writer shows
+// in the next read, while what the buffer already held is still served from it.
+TEST_F(StreamTest, ExactReadsTakeNothingPastTheirBytes) {
+  const std::string data = pattern(1000);
+  const std::string path = file("f", data);
+  TKFileStream s;
+  s.Init(path, kReadOnly);
+  char field[4];
+  {
+    const ExactReads exact(s);
+    EXPECT_FALSE(s.ReadAhead());
+    s.Seek(100);
+    s.ReadExact(field, 4);
+    EXPECT_EQ(std::string(field, 4), data.substr(100, 4));
+    std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).seekp(104) << "WXYZ";
+    s.ReadExact(field, 4);
+    EXPECT_EQ(std::string(field, 4), "WXYZ");
+  }
+  EXPECT_TRUE(s.ReadAhead()) << "the read-ahead is back after the scope";
+  s.Seek(200);
+  s.ReadExact(field, 4);  // fills the buffer from 200
+  std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).seekp(204) << "wxyz";
+  const ExactReads exact(s);
+  s.ReadExact(field, 4);
+  EXPECT_EQ(std::string(field, 4), data.substr(204, 4)) << "held bytes come from the buffer";
+}
+
 TEST_F(StreamTest, SeeksAndWritesKeepTheBufferTrue) {
   const std::string path = file("f", pattern(1000));
   TKFileStream s;
