@@ -29,7 +29,8 @@ std::string_view cutText(std::string_view text, size_t maximum) {
 uint32_t seekDescText(TKFileStream& stream, int32_t offset, uint32_t start, int code) {
   const auto at = static_cast<uint32_t>(offset);
   uint64_t left = 0;
-  const std::vector<uint8_t> head = readBlockStart(stream, at, kDescBlockFixedSize, left);
+  std::array<uint8_t, kDescBlockFixedSize> room;
+  const std::span<const uint8_t> head = readBlockStart(stream, at, room, left);
   ByteReader r(head);
   const uint32_t length = readDescBlockHead(r, left, code);
   start = std::min(start, length);
