@@ -1,6 +1,7 @@
 #include "engine/UDescriptions.h"
 
 #include <algorithm>
+#include <array>
 
 #include "engine/UDBase.h"
 #include "engine/UDBaseLayout.h"
@@ -28,7 +29,8 @@ std::string_view cutText(std::string_view text, size_t maximum) {
 uint32_t seekDescText(TKFileStream& stream, int32_t offset, uint32_t start, int code) {
   const auto at = static_cast<uint32_t>(offset);
   uint64_t left = 0;
-  const std::vector<uint8_t> head = readBlockStart(stream, at, kDescBlockFixedSize, left);
+  std::array<uint8_t, kDescBlockFixedSize> room;
+  const std::span<const uint8_t> head = readBlockStart(stream, at, room, left);
   ByteReader r(head);
   const uint32_t length = readDescBlockHead(r, left, code);
   start = std::min(start, length);
@@ -42,6 +44,30 @@ std::string readTextUpTo(TKFileStream& stream, uint32_t available, size_t maximu
   const std::vector<uint8_t> bytes = readStreamBytes(stream, n);
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   return std::string(cutText(text, maximum));
+}
+
+// The most readShortText reads: a short description and the tail of a character across its cut.
+constexpr size_t kShortTextRoom = kShortDescLength + kLongestCharacterTail;
+
+// Up to kShortDescLength bytes of text from the stream into room, cut at a whole character.
+std::string_view readShortText(TKFileStream& stream, uint32_t available,
+                               std::array<char, kShortTextRoom>& room) {
+  const size_t n = std::min<size_t>(available, room.size());
+  if (n > 0) stream.ReadExact(room.data(), n);
+  return cutText(std::string_view(room.data(), n), kShortDescLength);
+}
+
+// Control characters as CleanDescription turns them, runs of blanks as one, written to out (room
+// for text.size() bytes); answers the length written.
+size_t cleanInto(std::string_view text, char* out) {
+  size_t length = 0;
+  for (const char c : text) {
+    char kept = c;
+    if (static_cast<unsigned char>(c) < 32) kept = c == '\r' ? '/' : ' ';
+    if (kept == ' ' && length > 0 && out[length - 1] == ' ') continue;
+    out[length++] = kept;
+  }
+  return length;
 }
 
 }  // namespace
@@ -69,15 +95,15 @@ void TDescCache::clear() {
 }
 
 ShortString CleanDescription(std::string_view text, int maximum) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    char kept = c;
-    if (static_cast<unsigned char>(c) < 32) kept = c == '\r' ? '/' : ' ';
-    if (kept == ' ' && !out.empty() && out.back() == ' ') continue;
-    out.push_back(kept);
+  // Short texts, every one read for a list, are cleaned on the stack.
+  std::array<char, kShortTextRoom> room;
+  std::string heap;
+  char* out = room.data();
+  if (text.size() > room.size()) {
+    heap.resize(text.size());
+    out = heap.data();
   }
-  std::string_view cleaned = out;
+  std::string_view cleaned(out, cleanInto(text, out));
   if (!cleaned.empty() && cleaned.front() == ' ') cleaned.remove_prefix(1);
   if (!cleaned.empty() && cleaned.back() == ' ') cleaned.remove_suffix(1);
   return ShortString(cutText(cleaned, static_cast<size_t>(std::max(maximum, 0))));
@@ -97,7 +123,8 @@ bool ReadShortDesc(TDBase& handle, TDescCache& cache, int32_t offset, int32_t st
   try {
     const uint32_t from = start > 0 ? static_cast<uint32_t>(start) : 0;
     const uint32_t available = seekDescText(handle.Stream, offset, from, kDamageDescShort);
-    const std::string raw = readTextUpTo(handle.Stream, available, kShortDescLength);
+    std::array<char, kShortTextRoom> room;
+    const std::string_view raw = readShortText(handle.Stream, available, room);
     const ShortString cleaned = CleanDescription(raw, kShortDescLength);
     if (start < 1) cache.add(offset, cleaned.view());
     text = ShortString(cutText(cleaned.view(), limit));

@@ -20,10 +20,19 @@ uint64_t bytesLeftAt(const TKFileStream& stream, uint64_t offset) {
 
 std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_t n,
                                     uint64_t& left) {
+  std::vector<uint8_t> bytes(n);
+  bytes.resize(readBlockStart(stream, offset, std::span<uint8_t>(bytes), left).size());
+  return bytes;
+}
+
+std::span<const uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset,
+                                        std::span<uint8_t> room, uint64_t& left) {
   stream.Seek(offset);
   // No block lies before the data area: an offset there holds nothing the block checks accept.
   left = offset < kDataAreaOffset ? 0 : bytesLeftAt(stream, offset);
-  return readStreamBytes(stream, static_cast<size_t>(std::min<uint64_t>(n, left)));
+  const auto n = static_cast<size_t>(std::min<uint64_t>(room.size(), left));
+  if (n > 0) stream.ReadExact(room.data(), n);
+  return room.first(n);
 }
 
 void writeStreamBytes(TKFileStream& stream, std::span<const uint8_t> bytes) {

@@ -21,6 +21,9 @@ uint64_t bytesLeftAt(const TKFileStream& stream, uint64_t offset);
 // bytes the file holds from offset on, none for an offset before the data area.
 std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_t n,
                                     uint64_t& left);
+// As above, read into room (n is its size); answers the bytes read, at its start.
+std::span<const uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset,
+                                        std::span<uint8_t> room, uint64_t& left);
 // Writes the bytes at the stream's position in one write.
 void writeStreamBytes(TKFileStream& stream, std::span<const uint8_t> bytes);
 
