@@ -31,22 +31,6 @@ const FoundLinePlace* FoundLineTexts::keepPlace(std::string_view diskName,
   return &places_.emplace_back(FoundLinePlace{keep(diskName), keep(folder)});
 }
 
-TOneFLine::TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
-                     std::string_view folder, std::string_view shortDesc, FoundLineTexts& texts)
-    : Data(file.Data),
-      EntryOffset(file.EntryOffset),
-      Index(index),
-      Flags(flags),
-      nameLength_(static_cast<uint8_t>(file.Name.view().size())),
-      descLength_(0),
-      name_(texts.keep(file.Name.view()).data()),
-      place_(texts.keepPlace(diskName, folder)),
-      desc_(nullptr) {
-  const std::string_view desc = utf8Prefix(shortDesc, ShortString::kMaxLength);
-  descLength_ = static_cast<uint8_t>(desc.size());
-  desc_ = texts.keep(desc).data();
-}
-
 // The views of a found item are cut to a short string's length.
 TOneFLine::TOneFLine(const TFoundItemView& item, int32_t index, FoundLineTexts& texts,
                      const TOneFLine* previous)

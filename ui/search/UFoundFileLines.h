@@ -42,9 +42,6 @@ class FoundLineTexts {
 // FoundLineTexts, so the window stands without the engine's found list.
 class TOneFLine {
  public:
-  // shortDesc is cut to a short string's length, as the engine's found items cut it.
-  TOneFLine(const TOneFile& file, uint8_t flags, int32_t index, std::string_view diskName,
-            std::string_view folder, std::string_view shortDesc, FoundLineTexts& texts);
   // The found item at index of the engine's found list, not selected; its disk and folder are
   // the line's before it when they are the same.
   TOneFLine(const TFoundItemView& item, int32_t index, FoundLineTexts& texts,

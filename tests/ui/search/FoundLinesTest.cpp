@@ -23,13 +23,15 @@ FoundLineTexts& texts() {
 
 TOneFLine line(const char* disk, const char* folder, const char* name, const char* ext,
                int32_t size, uint32_t dateTime, int32_t index, uint16_t attr = 0) {
-  TOneFile file;
-  file.Name = name;
-  file.Data.Ext = ext;
-  file.Data.Size = size;
-  file.Data.DateTime = static_cast<int32_t>(dateTime);
-  file.Data.Attr = attr;
-  return TOneFLine(file, 0, index, disk, folder, "", texts());
+  TFoundItemView item;
+  item.Name = name;
+  item.Data.Ext = ext;
+  item.Data.Size = size;
+  item.Data.DateTime = static_cast<int32_t>(dateTime);
+  item.Data.Attr = attr;
+  item.DiskName = disk;
+  item.FolderPath = folder;
+  return TOneFLine(item, index, texts(), nullptr);
 }
 
 // Sizes and dates from 2 GiB and 2044 on set the top bit: they must still sort as the largest.
