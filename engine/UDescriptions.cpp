@@ -38,12 +38,13 @@ uint32_t seekDescText(TKFileStream& stream, int32_t offset, uint32_t start, int 
   return length - start;
 }
 
-// Up to maximum bytes of text from the stream, cut at a whole character.
-std::string readTextUpTo(TKFileStream& stream, uint32_t available, size_t maximum) {
+// Up to maximum bytes of text from the stream into text, in its own room (a search keeps it
+// from entry to entry), cut at a whole character.
+void readTextUpTo(TKFileStream& stream, uint32_t available, size_t maximum, std::string& text) {
   const size_t n = std::min<size_t>(available, maximum + kLongestCharacterTail);
-  const std::vector<uint8_t> bytes = readStreamBytes(stream, n);
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return std::string(cutText(text, maximum));
+  text.resize(n);
+  if (n > 0) stream.ReadExact(text.data(), n);
+  text.resize(cutText(text, maximum).size());
 }
 
 // The most readShortText reads: a short description and the tail of a character across its cut.
@@ -141,7 +142,7 @@ bool ReadFullDesc(TDBase& handle, int32_t offset, std::string& text) {
   if (offset == 0) return false;
   try {
     const uint32_t available = seekDescText(handle.Stream, offset, 0, kDamageDescFull);
-    text = readTextUpTo(handle.Stream, available, kFullDescLength);
+    readTextUpTo(handle.Stream, available, kFullDescLength, text);
     return true;
   } catch (const EKstvDBaseStructException&) {
     ++handle.DamageCounter;

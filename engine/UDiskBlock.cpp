@@ -150,7 +150,7 @@ void writeFolderRecord(ByteWriter& w, uint16_t subDirCount, const TDirData& data
   w.u16(subDirCount);
   w.u16(static_cast<uint16_t>(-subDirCount));
   writeDirData(w, data);
-  w.shortString(name);
+  w.shortString(name.view());
 }
 
 }  // namespace vellomar

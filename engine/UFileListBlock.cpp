@@ -38,8 +38,7 @@ void writeFileListHead(ByteWriter& w, int32_t length, int32_t count) {
 
 void writeFileEntry(ByteWriter& w, const TFileRecord& record, std::string_view name) {
   writeFileRecord(w, record);
-  w.u8(static_cast<uint8_t>(name.size()));
-  w.bytes(name.data(), name.size());
+  w.shortString(name);
 }
 
 }  // namespace vellomar

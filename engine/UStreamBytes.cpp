@@ -18,6 +18,11 @@ uint64_t bytesLeftAt(const TKFileStream& stream, uint64_t offset) {
   return offset < size ? size - offset : 0;
 }
 
+uint64_t blockBytesLeftAt(const TKFileStream& stream, uint32_t offset) {
+  // No block lies before the data area: an offset there holds nothing the block checks accept.
+  return offset < kDataAreaOffset ? 0 : bytesLeftAt(stream, offset);
+}
+
 std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_t n,
                                     uint64_t& left) {
   std::vector<uint8_t> bytes(n);
@@ -28,8 +33,7 @@ std::vector<uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset, size_
 std::span<const uint8_t> readBlockStart(TKFileStream& stream, uint32_t offset,
                                         std::span<uint8_t> room, uint64_t& left) {
   stream.Seek(offset);
-  // No block lies before the data area: an offset there holds nothing the block checks accept.
-  left = offset < kDataAreaOffset ? 0 : bytesLeftAt(stream, offset);
+  left = blockBytesLeftAt(stream, offset);
   const auto n = static_cast<size_t>(std::min<uint64_t>(room.size(), left));
   if (n > 0) stream.ReadExact(room.data(), n);
   return room.first(n);

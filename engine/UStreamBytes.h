@@ -16,6 +16,8 @@ class TKFileStream;
 std::vector<uint8_t> readStreamBytes(TKFileStream& stream, size_t n);
 // The bytes the file holds from offset on; 0 at or past its end.
 uint64_t bytesLeftAt(const TKFileStream& stream, uint64_t offset);
+// The same for a block at offset: none for an offset before the data area.
+uint64_t blockBytesLeftAt(const TKFileStream& stream, uint32_t offset);
 // Seeks to the block at offset and reads up to n bytes of its start: fewer where the file ends,
 // so that the block's own checks find a short head instead of the stream raising. left gets the
 // bytes the file holds from offset on, none for an offset before the data area.

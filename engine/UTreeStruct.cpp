@@ -424,8 +424,8 @@ FileListReader::FileListReader(FileWindow& window, TKFileStream& stream, int32_t
     : damageCounter_(damageCounter), body_(ownBody_), start_(static_cast<uint32_t>(offset)) {
   if (offset == 0) return;
   try {
-    // As readBlockStart leaves it: nothing before the data area, the head cut where the file ends.
-    const uint64_t left = start_ < kDataAreaOffset ? 0 : bytesLeftAt(stream, start_);
+    // The head cut where the file ends, as readBlockStart reads it.
+    const uint64_t left = blockBytesLeftAt(stream, start_);
     uint32_t bodyLength = 0;
     const uint32_t count =
         readHead(window.at(start_, std::min<uint64_t>(kFileListFixedSize, left)), left, bodyLength);

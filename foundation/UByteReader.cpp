@@ -77,9 +77,9 @@ void ByteWriter::fixedShortString(const ShortString& s, size_t capacity) {
   zeros(capacity - length);
 }
 
-void ByteWriter::shortString(const ShortString& s) {
-  u8(static_cast<uint8_t>(s.length()));
-  bytes(s.data(), s.length());
+void ByteWriter::shortString(std::string_view s) {
+  u8(static_cast<uint8_t>(s.size()));
+  bytes(s.data(), s.size());
 }
 
 void ByteWriter::patchU32(size_t offset, uint32_t v) {

@@ -115,8 +115,8 @@ class ByteWriter {
   void zeros(size_t n) { bytes_.resize(bytes_.size() + n, 0); }
   // A string[capacity] field: a length byte and capacity bytes, the unused tail zero.
   void fixedShortString(const ShortString& s, size_t capacity);
-  // A length byte followed by the string's bytes.
-  void shortString(const ShortString& s);
+  // A length byte followed by the string's bytes; s: at most 255 bytes.
+  void shortString(std::string_view s);
   // Overwrites four bytes already written, for a length known only at the end.
   void patchU32(size_t offset, uint32_t v);
 
