@@ -1,5 +1,7 @@
 #pragma once
 
+// The whole layout of the catalogue file, of which this is a piece: engine/FORMAT.md.
+
 #include "engine/UEngineInternal.h"
 
 #include <array>
