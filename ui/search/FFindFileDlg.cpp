@@ -32,6 +32,23 @@ constexpr const char* kScopes[] = {"whole database", "current disk", "selected d
                                    "not selected disks"};
 constexpr int kDirLevels = 11;
 
+using Keys = ControlKey<TSearchDlgControls>;
+using C = TSearchDlgControls;
+constexpr Keys kControlKeys[] = {
+    {"Search", NumberKey<C>{&C::SearchIn, 0, 3, 0}},
+    {"DiskNames", SwitchKey<C>{&C::DiskNames, true}},
+    {"FileNames", SwitchKey<C>{&C::FileNames, true}},
+    {"SearchDirs", SwitchKey<C>{&C::FolderNames, true}},
+    {"SearchDesc", SwitchKey<C>{&C::Descriptions, true}},
+    {"AddWildcards", SwitchKey<C>{&C::AddWildcards, false}},
+    {"Phrase", SwitchKey<C>{&C::Phrase, false}},
+    {"CaseSensitive", SwitchKey<C>{&C::CaseSensitive, false}},
+    {"StrictMask", SwitchKey<C>{&C::StrictMask, false}},
+    {"ScanDirLevel", NumberKey<C>{&C::DirLevelIndex, 0, kDirLevels - 1, 0}},
+    {"MaxRecs", NumberKey<C>{&C::MaxRecs, 1, kMaxRecsLimit, 1000}},
+    {"UseMoreOptions", SwitchKey<C>{&C::UseMoreOptions, false}},
+};
+
 }  // namespace
 
 TFormSearchFileDlg::TFormSearchFileDlg(TFormMoreOptions& more, QWidget* parent)
@@ -202,38 +219,15 @@ void TFormSearchFileDlg::reject() {
 }
 
 void TFormSearchFileDlg::SaveToIni(IniFile& ini) const {
-  const TSearchDlgControls c = controls();
   saveHistory(ini, kSection, "Mask", ComboBoxMask);
-  ini.writeInteger(kSection, "Search", c.SearchIn);
-  ini.writeBool(kSection, "DiskNames", c.DiskNames);
-  ini.writeBool(kSection, "FileNames", c.FileNames);
-  ini.writeBool(kSection, "SearchDirs", c.FolderNames);
-  ini.writeBool(kSection, "SearchDesc", c.Descriptions);
-  ini.writeBool(kSection, "AddWildcards", c.AddWildcards);
-  ini.writeBool(kSection, "Phrase", c.Phrase);
-  ini.writeBool(kSection, "CaseSensitive", c.CaseSensitive);
-  ini.writeBool(kSection, "StrictMask", c.StrictMask);
-  ini.writeInteger(kSection, "ScanDirLevel", c.DirLevelIndex < 0 ? 0 : c.DirLevelIndex);
-  ini.writeInteger(kSection, "MaxRecs", c.MaxRecs);
-  ini.writeBool(kSection, "UseMoreOptions", c.UseMoreOptions);
+  writeControlKeys<TSearchDlgControls>(ini, kSection, kControlKeys, controls());
 }
 
 void TFormSearchFileDlg::LoadFromIni(const IniFile& ini) {
   loadHistory(ini, kSection, "Mask", ComboBoxMask);
   TSearchDlgControls c;
   c.MaskText = textOf(ComboBoxMask);
-  c.SearchIn = readIntegerInRange(ini, kSection, "Search", 0, 3, 0);
-  c.DiskNames = ini.readBool(kSection, "DiskNames", true);
-  c.FileNames = ini.readBool(kSection, "FileNames", true);
-  c.FolderNames = ini.readBool(kSection, "SearchDirs", true);
-  c.Descriptions = ini.readBool(kSection, "SearchDesc", true);
-  c.AddWildcards = ini.readBool(kSection, "AddWildcards", false);
-  c.Phrase = ini.readBool(kSection, "Phrase", false);
-  c.CaseSensitive = ini.readBool(kSection, "CaseSensitive", false);
-  c.StrictMask = ini.readBool(kSection, "StrictMask", false);
-  c.DirLevelIndex = readIntegerInRange(ini, kSection, "ScanDirLevel", 0, kDirLevels - 1, 0);
-  c.MaxRecs = readIntegerInRange(ini, kSection, "MaxRecs", 1, kMaxRecsLimit, 1000);
-  c.UseMoreOptions = ini.readBool(kSection, "UseMoreOptions", false);
+  readControlKeys<TSearchDlgControls>(ini, kSection, kControlKeys, c);
   setControls(c);
 }
 

@@ -30,6 +30,22 @@ TFormMoreOptions* FormMoreOptions = nullptr;
 namespace {
 
 constexpr const char* kSection = "MoreSearchDlg";
+
+using Keys = ControlKey<TMoreOptionsControls>;
+using C = TMoreOptionsControls;
+constexpr Keys kControlKeys[] = {
+    {"DateFromChecked", SwitchKey<C>{&C::DateFromChecked, false}},
+    {"DateToChecked", SwitchKey<C>{&C::DateToChecked, false}},
+    {"SizeFromChecked", SwitchKey<C>{&C::SizeFromChecked, false}},
+    {"SizeToChecked", SwitchKey<C>{&C::SizeToChecked, false}},
+    {"SizeFrom", NumberKey<C>{&C::SizeFromKB, 0, kMaxSizeLimitKB, 0}},
+    {"SizeTo", NumberKey<C>{&C::SizeToKB, 0, kMaxSizeLimitKB, 0}},
+    {"Key1", NumberKey<C>{&C::Key1, 0, 4, 1}},
+    {"Key2", NumberKey<C>{&C::Key2, 0, 4, 4}},
+    {"Key3", NumberKey<C>{&C::Key3, 0, 4, 2}},
+    {"SearchAsAnsi", SwitchKey<C>{&C::SearchAsAnsi, true}},
+    {"SearchAsOem", SwitchKey<C>{&C::SearchAsOem, false}},
+};
 constexpr const char* kKeyCaptions[] = {"Name+Extension", "Extension+Name", "Date and time", "Size",
                                         "Disk+Folder"};
 constexpr DateStep kUpSteps[] = {DateStep::kDayUp, DateStep::kMonthUp, DateStep::kYearUp};
@@ -293,20 +309,10 @@ void TFormMoreOptions::reject() {
 void TFormMoreOptions::SaveToIni(IniFile& ini) const {
   const TMoreOptionsControls c = controls();
   saveHistory(ini, kSection, "Exclude", ComboBoxExclude);
-  ini.writeBool(kSection, "DateFromChecked", c.DateFromChecked);
-  ini.writeBool(kSection, "DateToChecked", c.DateToChecked);
+  saveHistory(ini, kSection, "DirMask", ComboBoxDirMask);
   ini.writeString(kSection, "DateFrom", c.DateFromText);
   ini.writeString(kSection, "DateTo", c.DateToText);
-  ini.writeBool(kSection, "SizeFromChecked", c.SizeFromChecked);
-  ini.writeBool(kSection, "SizeToChecked", c.SizeToChecked);
-  ini.writeInteger(kSection, "SizeFrom", c.SizeFromKB);
-  ini.writeInteger(kSection, "SizeTo", c.SizeToKB);
-  saveHistory(ini, kSection, "DirMask", ComboBoxDirMask);
-  ini.writeInteger(kSection, "Key1", c.Key1);
-  ini.writeInteger(kSection, "Key2", c.Key2);
-  ini.writeInteger(kSection, "Key3", c.Key3);
-  ini.writeBool(kSection, "SearchAsAnsi", c.SearchAsAnsi);
-  ini.writeBool(kSection, "SearchAsOem", c.SearchAsOem);
+  writeControlKeys<TMoreOptionsControls>(ini, kSection, kControlKeys, c);
 }
 
 void TFormMoreOptions::LoadFromIni(const IniFile& ini) {
@@ -314,21 +320,11 @@ void TFormMoreOptions::LoadFromIni(const IniFile& ini) {
   loadHistory(ini, kSection, "DirMask", ComboBoxDirMask);
   TMoreOptionsControls c;
   c.ExcludeText = textOf(ComboBoxExclude);
+  c.DirMaskText = textOf(ComboBoxDirMask);
   const std::string today = formatSearchDate(todaysDate());
   c.DateFromText = ini.readString(kSection, "DateFrom", today);
   c.DateToText = ini.readString(kSection, "DateTo", today);
-  c.DateFromChecked = ini.readBool(kSection, "DateFromChecked", false);
-  c.DateToChecked = ini.readBool(kSection, "DateToChecked", false);
-  c.SizeFromKB = readIntegerInRange(ini, kSection, "SizeFrom", 0, kMaxSizeLimitKB, 0);
-  c.SizeToKB = readIntegerInRange(ini, kSection, "SizeTo", 0, kMaxSizeLimitKB, 0);
-  c.SizeFromChecked = ini.readBool(kSection, "SizeFromChecked", false);
-  c.SizeToChecked = ini.readBool(kSection, "SizeToChecked", false);
-  c.DirMaskText = textOf(ComboBoxDirMask);
-  c.Key1 = readIntegerInRange(ini, kSection, "Key1", 0, 4, 1);
-  c.Key2 = readIntegerInRange(ini, kSection, "Key2", 0, 4, 4);
-  c.Key3 = readIntegerInRange(ini, kSection, "Key3", 0, 4, 2);
-  c.SearchAsOem = ini.readBool(kSection, "SearchAsOem", false);
-  c.SearchAsAnsi = ini.readBool(kSection, "SearchAsAnsi", true);
+  readControlKeys<TMoreOptionsControls>(ini, kSection, kControlKeys, c);
   keepOneCodePage(c);
   setControls(c);
 }
