@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <ctime>
 
 namespace vellomar {
@@ -86,20 +87,12 @@ bool kernelFileExists(const char* path) {
   return ::lstat(path, &st) == 0;
 }
 
-bool kernelIsWritable(const char* path) {
-  struct stat st;
-  return ::lstat(path, &st) == 0 && (S_ISLNK(st.st_mode) || (st.st_mode & S_IWUSR) != 0);
-}
-
-bool kernelMakeWritable(const char* path) {
-  struct stat st;
-  if (::lstat(path, &st) != 0) return false;
-  if (S_ISLNK(st.st_mode)) return true;
-  return ::chmod(path, (st.st_mode & 07777) | S_IWUSR) == 0;
-}
-
 bool kernelDeleteFile(const char* path) {
   return ::unlink(path) == 0;
+}
+
+bool kernelRenameFile(const char* from, const char* to) {
+  return ::rename(from, to) == 0;
 }
 
 bool kernelCreateFolder(const char* path) {

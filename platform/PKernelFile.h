@@ -36,11 +36,10 @@ int32_t kernelClose(KernelHandle handle);
 
 // Any entry of that name: a folder, or a symbolic link even when it leads nowhere.
 bool kernelFileExists(const char* path);
-// The entry itself, never what a symbolic link leads to: a link has no permissions of its own
-// and counts as writable.
-bool kernelIsWritable(const char* path);
-bool kernelMakeWritable(const char* path);
 bool kernelDeleteFile(const char* path);
+// Puts from in place of to in one step, replacing the file or symbolic link there (never what a
+// link leads to); both in the same file system. False with errno telling why.
+bool kernelRenameFile(const char* from, const char* to);
 bool kernelCreateFolder(const char* path);
 bool kernelSetExecutable(const char* path);
 // The running program's own path; empty when the system does not tell.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -12,6 +14,7 @@
 #include "setup/Explode.h"
 #include "setup/KLang.h"
 #include "setup/Kstream.h"
+#include "setup/StagedFiles.h"
 #include "setup/Unreduce.h"
 #include "setup/Unshrink.h"
 #include "setup/Utils.h"
@@ -83,16 +86,19 @@ std::string absolutePath(std::string_view path) {
   return folder + result;
 }
 
-// A name from the data file must stay inside the target folder.
-bool isSafeRelativeName(std::string_view name) {
-  if (name.empty() || name.front() == kPathSeparator) return false;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = name.find(kPathSeparator, start);
-    if (name.substr(start, end - start) == "..") return false;
-    if (end == std::string_view::npos) return true;
-    start = end + 1;
-  }
+// The data file names its members flat; only the name table puts files into a subfolder, so a
+// member naming a folder of its own, or a name a path cannot hold, is damage.
+bool isPlainMemberName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && std::ranges::none_of(name, [](char c) {
+    return c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+}
+
+// A member's name as a message shows it: bytes no line of text may hold become "?".
+std::string shownName(std::string name) {
+  std::ranges::replace_if(
+      name, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+  return name;
 }
 
 std::vector<std::string> splitMasks(std::string_view masks) {
@@ -117,11 +123,9 @@ std::string withoutDot(const ShortString& extension) {
 // with its output buffer, and the running CRC, count and progress of that entry.
 class DataFileReader : public ZipEntryStream {
  public:
-  DataFileReader(std::string archiveName, std::string messageName, std::string target,
-                 std::vector<std::string> masks, std::vector<std::string>& installedFiles,
-                 InstallProgress& progress)
+  DataFileReader(std::string archiveName, std::string target, std::vector<std::string> masks,
+                 std::vector<std::string>& installedFiles, InstallProgress& progress)
       : archiveName_(std::move(archiveName)),
-        messageName_(std::move(messageName)),
         target_(std::move(target)),
         masks_(std::move(masks)),
         installedFiles_(installedFiles),
@@ -143,10 +147,15 @@ class DataFileReader : public ZipEntryStream {
     }
   }
 
+  // Nothing is put in place before the whole data file has been read without damage.
   void ExtractAll() {
     StreamOpen(archive_, archiveName_.c_str(), kStreamModeReadOnly);
     checkArchive();
     while (ReadLocalHeader()) {
+      if (!isPlainMemberName(header_.name)) {
+        throw EKstvFatalException(ArchiveErrorText(kArchiveBadNameLength) + "\n" +
+                                  shownName(header_.name));
+      }
       if (std::ranges::any_of(
               masks_, [&](const std::string& mask) { return MatchFileMask(mask, header_.name); })) {
         ExtractEntry();
@@ -155,6 +164,8 @@ class DataFileReader : public ZipEntryStream {
       }
     }
     StreamClose(archive_);
+    staged_.commit();
+    installedFiles_.insert(installedFiles_.end(), listed_.begin(), listed_.end());
   }
 
   int ReadByte() override {
@@ -234,7 +245,7 @@ class DataFileReader : public ZipEntryStream {
       return false;
     }
     if (value != kLocalHeaderSignature) {
-      throw EKstvFatalException(ArchiveErrorText(kArchiveBadSignature) + " " + messageName_);
+      throw EKstvFatalException(ArchiveErrorText(kArchiveBadSignature) + " " + archiveName_);
     }
     readHeaderBytes(fixed.data() + 4, kLocalHeaderFieldsSize);
     ByteReader fields(fixed.data() + 4, kLocalHeaderFieldsSize);
@@ -253,46 +264,47 @@ class DataFileReader : public ZipEntryStream {
     ShortString installed;
     bool registerFile = false;
     bool keepTime = false;
-    TranslateInstallFileName(withSlashes(header_.name), installed, ShortString::kMaxLength,
-                             registerFile, keepTime);
-    const std::string relative = withSlashes(installed.view());
-    if (!isSafeRelativeName(relative)) RaiseArchiveError(kArchiveBadNameLength);
-    const std::string full = target_ + relative;
-
-    // A newer file kept in place is still the installation's, recorded with its own time.
-    const auto record = [&] {
-      if (registerFile) installedFiles_.push_back((keepTime ? "*" : " ") + installed.str());
-    };
-    if (FileExistsShort(full)) {
-      if (keepTime && !confirmOverwrite(full, installed.str())) {
-        SkipBytes(header_.compressedSize);
-        record();
-        return;
-      }
-      if (!kernelIsWritable(full.c_str())) kernelMakeWritable(full.c_str());
-      kernelDeleteFile(full.c_str());
+    TranslateInstallFileName(header_.name, installed, ShortString::kMaxLength, registerFile,
+                             keepTime);
+    const std::string full = target_ + withSlashes(installed.view());
+    if (keepTime && FileExistsShort(full) && !confirmOverwrite(full, installed.str())) {
+      SkipBytes(header_.compressedSize);
+      return;
     }
 
-    StreamOpen(outputFile_, full.c_str(), kStreamModeCreate);
-    StreamClose(outputFile_);
-    StreamOpen(outputFile_, full.c_str(), kStreamModeReadWrite);
-    progress_.setProgressLabel("Decompressing " + installed.str());
+    const std::string temporary = staged_.stage(full);
+    systemError_ = 0;
     try {
+      systemCall([&] { StreamOpen(outputFile_, temporary.c_str(), kStreamModeCreate); });
+      progress_.setProgressLabel("Decompressing " + installed.str());
       Decompress();
-    } catch (...) {
-      keepWrittenPart();
-      throw;
+      progress_.setGauge(100);
+      flushOutput();
+      systemCall([&] { StreamClose(outputFile_); });
+    } catch (const EKstvFatalException& error) {
+      closeOutputQuietly();
+      const std::string reason =
+          systemError_ != 0 ? ": " + std::string(std::strerror(systemError_)) : "";
+      throw EKstvFatalException(std::string(error.what()) + "\n" + header_.name + reason);
     }
-    progress_.setGauge(100);
-    flushOutput();
-    StreamClose(outputFile_);
 
     // Local headers carry no Unix mode; programs are known by their content.
     if (written() >= kElfMagic.size() && head_ == kElfMagic) {
-      kernelSetExecutable(full.c_str());
+      kernelSetExecutable(temporary.c_str());
     }
-    SetFileDosDate(full, uint32_t{header_.dosDate} << 16 | header_.dosTime);
-    record();
+    SetFileDosDate(temporary, uint32_t{header_.dosDate} << 16 | header_.dosTime);
+    if (registerFile) listed_.push_back((keepTime ? "*" : " ") + installed.str());
+  }
+
+  // A failure of the system, its errno kept for the message before anything else can change it.
+  template <typename Call>
+  void systemCall(Call call) {
+    try {
+      call();
+    } catch (const EKstvFatalException&) {
+      systemError_ = errno;
+      throw;
+    }
   }
 
   // Only the date words are compared: a newer time on the same day is overwritten.
@@ -337,31 +349,35 @@ class DataFileReader : public ZipEntryStream {
     }
     // A decoder may stop before the padding of its last byte.
     SkipBytes(remaining_);
-    if (~crc_ != header_.crc) RaiseArchiveError(kArchiveBadCrc);
+    if (~crc_ != header_.crc || written() != header_.uncompressedSize) {
+      RaiseArchiveError(kArchiveBadCrc);
+    }
   }
 
   void flushOutput() {
     const int32_t fill = outputFill_;
     outputFill_ = 0;
-    StreamWrite(outputFile_, output_.data(), fill);
+    systemCall([&] { StreamWrite(outputFile_, output_.data(), fill); });
   }
 
-  // The part decoded before a failure stays on disk.
-  void keepWrittenPart() {
+  // The staged file goes anyway; only its handle is to be given back.
+  void closeOutputQuietly() {
+    outputFill_ = 0;
     try {
-      flushOutput();
       StreamClose(outputFile_);
     } catch (const EKstvException&) {
-      outputFill_ = 0;
+      outputFile_.Mode = kStreamModeClosed;
     }
   }
 
   std::string archiveName_;
-  std::string messageName_;
   std::string target_;
   std::vector<std::string> masks_;
   std::vector<std::string>& installedFiles_;
   InstallProgress& progress_;
+  StagedFiles staged_;
+  std::vector<std::string> listed_;  // of the staged files, until they are in place
+  int systemError_ = 0;
 
   TStreamFile archive_;
   std::vector<uint8_t> input_;
@@ -431,13 +447,10 @@ void ExtractFiles(std::string_view archiveName, std::string_view targetFolder,
   std::string archive(archiveName);
   const size_t nameStart = archive.rfind(kPathSeparator) + 1;
   if (archive.find('.', nameStart) == std::string::npos) archive += ".ZIP";
-  // Upper case only for messages: Linux names are case-sensitive.
-  std::string messageName = archive;
-  std::ranges::transform(messageName, messageName.begin(), upperAscii);
   std::string target(targetFolder);
   if (target.empty() || target.back() != kPathSeparator) target += kPathSeparator;
-  DataFileReader reader(std::move(archive), std::move(messageName), std::move(target),
-                        splitMasks(masks), installedFiles, progress);
+  DataFileReader reader(std::move(archive), std::move(target), splitMasks(masks), installedFiles,
+                        progress);
   reader.ExtractAll();
 }
 

@@ -23,7 +23,10 @@ class InstallProgress {
 // Installs every entry of the ZIP data file that matches one of the blank-separated masks
 // (at most 40; none means "*.*") into targetFolder, in one pass over the local headers. Each
 // registered file adds a line to installedFiles: "*" + name when its time is kept, else " " +
-// name. Damage raises EKstvFatalException; a cancel raises EKstvNormalException.
+// name; a file the user keeps is neither written nor listed. Entries are unpacked under
+// temporary names and put in place only once the whole data file has proved sound: damage
+// raises EKstvFatalException (its second line names the member, and the system's reason when
+// there is one), a cancel EKstvNormalException, and either leaves the target as it was.
 void ExtractFiles(std::string_view archiveName, std::string_view targetFolder,
                   std::string_view masks, std::vector<std::string>& installedFiles,
                   InstallProgress& progress);

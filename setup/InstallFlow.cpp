@@ -1,6 +1,8 @@
 #include "setup/InstallFlow.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "foundation/UExceptions.h"
@@ -31,6 +33,18 @@ std::string recordedTarget() {
   }
 }
 
+// Why the typed target cannot be installed to, before anything is made; none when it can.
+std::optional<std::string> targetRefusal(std::string_view text) {
+  if (text.find_first_not_of(' ') == std::string_view::npos) {
+    return "Please enter the folder to install Vellomar to.";
+  }
+  // The registry file holds no line breaks, and no folder should hold other control characters.
+  if (std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+    return "A folder name cannot hold a line break or another control character.";
+  }
+  return std::nullopt;
+}
+
 // The folders are made, and the target proved a folder files can be written to, before
 // anything is removed or installed.
 void prepareTarget(const std::string& target) {
@@ -39,7 +53,9 @@ void prepareTarget(const std::string& target) {
     const std::string probe = folder + ".vellomar-setup-probe";
     const KernelHandle handle = kernelCreate(probe.c_str());
     if (handle == kKernelBadHandle) {
-      throw EKstvNormalException(FolderNotCreatedText(folder.substr(0, folder.size() - 1)));
+      // The root keeps its "/", so the box always names a folder.
+      const size_t named = std::max<size_t>(folder.size() - 1, 1);
+      throw EKstvNormalException(FolderNotCreatedText(folder.substr(0, named)));
     }
     kernelClose(handle);
     kernelDeleteFile(probe.c_str());
@@ -76,6 +92,10 @@ bool InstallFlow::ButtonInstallClick(const std::string& programDir, std::string_
                                      bool addToProgman) {
   const std::string dataFile = withSlash(programDir) + kDataFileName;
   if (!dataFilePresent(dataFile)) return false;
+  if (const std::optional<std::string> refusal = targetRefusal(targetText)) {
+    messages_.show(kInstallCaption, *refusal, MessageButtons::kOk, MessageIcon::kNone);
+    return false;
+  }
   form_.showProgressControls();
   try {
     install(dataFile, targetFolderOf(targetText), addToProgman);
@@ -90,15 +110,16 @@ bool InstallFlow::ButtonInstallClick(const std::string& programDir, std::string_
 void InstallFlow::install(const std::string& dataFile, const std::string& target,
                           bool addToProgman) {
   prepareTarget(target);
-  // The ZIP library of earlier versions, replaced by VUnZip32.dll.
-  const std::string oldLibrary = target + "UnZip32.dll";
-  if (FileExistsShort(oldLibrary)) kernelDeleteFile(oldLibrary.c_str());
   folders_.AddUninstallFolder(target + "Export");
   folders_.AddUninstallFolder(target);
 
   std::vector<std::string> installedFiles;
   ExtractFiles(dataFile, target, "*.*", installedFiles, form_);
-  WriteInstallRegistry(target, std::move(installedFiles));
+  // The ZIP library of earlier versions, replaced by VUnZip32.dll; kept while a failed
+  // installation leaves the earlier one in place.
+  const std::string oldLibrary = target + "UnZip32.dll";
+  if (FileExistsShort(oldLibrary)) kernelDeleteFile(oldLibrary.c_str());
+  WriteInstallRegistry(target, folders_, std::move(installedFiles));
   if (addToProgman) CreateProgmanGroup(target);
   WriteMenuEntries();
   RegisterFileTypes(target);

@@ -35,9 +35,10 @@ class InstallFlow {
   InstallFlow(InstallForm& form, MessageService& messages) : form_(form), messages_(messages) {}
 
   // Installs from programDir's data file into the folder the target text names. False when the
-  // data file is missing and the user cancels, leaving the dialog as it was; true once the
-  // attempt has run, successfully or not, and the dialog is to close. Every failure has been
-  // shown in its box; critical ones go through ShowCriticalErrorBox.
+  // data file is missing and the user cancels, or when the text names no folder that can be
+  // installed to (empty, blank, or holding a line break): the dialog stays as it was for
+  // another try. True once the attempt has run, successfully or not, and the dialog is to close.
+  // Every failure has been shown in its box; critical ones go through ShowCriticalErrorBox.
   bool ButtonInstallClick(const std::string& programDir, std::string_view targetText,
                           bool addToProgman);
 

@@ -34,46 +34,40 @@ uint64_t fileTimeTicks(FileTime time) {
          static_cast<uint64_t>(time.nanoseconds / 100);
 }
 
-void UninstallFolders::AddUninstallFolder(const std::string& folder) {
-  Registry registry = openForWriting(kUninstallKey);
-  // The first folder starts the record: nothing of an earlier installation may stay in it.
-  if (counter_ == 0) registry.deleteAllValues();
-  registry.writeString("Folder" + std::to_string(counter_), folder);
-  registry.closeKey();
-  ++counter_;
-}
+void WriteInstallRegistry(const std::string& target, const UninstallFolders& folders,
+                          std::vector<std::string> installedFiles) {
+  Registry registry = openForWriting(kProgramKey);
+  registry.writeInteger("VersionMajor", kVersionMajor);
+  registry.writeInteger("VersionMinor", kVersionMinor);
+  registry.writeString("Path", target);
+  registry.writeString("Language", "English");
 
-void WriteInstallRegistry(const std::string& target, std::vector<std::string> installedFiles) {
-  Registry program = openForWriting(kProgramKey);
-  program.writeInteger("VersionMajor", kVersionMajor);
-  program.writeInteger("VersionMinor", kVersionMinor);
-  program.writeString("Path", target);
-  program.writeString("Language", "English");
-  program.closeKey();
-
+  registry.openKey(kUninstallKey, true);
+  registry.deleteAllValues();
+  for (size_t n = 0; n < folders.folders().size(); ++n) {
+    registry.writeString("Folder" + std::to_string(n), folders.folders()[n]);
+  }
   installedFiles.push_back(" Vellomar.GID");
   installedFiles.push_back(" Vellomar.FTS");
-  Registry uninstall = openForWriting(kUninstallKey);
   for (size_t n = 0; n < installedFiles.size(); ++n) {
     const std::string& line = installedFiles[n];
     if (line.empty()) continue;
     const std::string name = line.substr(1);
     const std::string number = std::to_string(n);
-    uninstall.writeString("File" + number, name);
+    registry.writeString("File" + number, name);
     if (line.front() != '*') continue;
     if (const std::optional<FileTime> time = kernelLastWriteTime((target + name).c_str())) {
       const uint64_t ticks = fileTimeTicks(*time);
-      uninstall.writeInteger("TimeLo" + number, static_cast<uint32_t>(ticks));
-      uninstall.writeInteger("TimeHi" + number, static_cast<uint32_t>(ticks >> 32));
+      registry.writeInteger("TimeLo" + number, static_cast<uint32_t>(ticks));
+      registry.writeInteger("TimeHi" + number, static_cast<uint32_t>(ticks >> 32));
     }
   }
-  uninstall.closeKey();
 
-  Registry system = openForWriting(kSystemUninstallKey);
-  system.writeString("DisplayName", kGroupName);
+  registry.openKey(kSystemUninstallKey, true);
+  registry.writeString("DisplayName", kGroupName);
   // The file is installed as "Uninstall.exe", and names are told apart by case here.
-  system.writeString("UninstallString", target + "Uninstall.exe");
-  system.closeKey();
+  registry.writeString("UninstallString", target + "Uninstall.exe");
+  registry.closeKey();
 }
 
 void WriteMenuEntries() {

@@ -44,11 +44,17 @@ TEST(InstallRegistry, OnlyFilesMarkedForTheirTimeGetTimeValuesUnderTheirOwnNumbe
     test::writeFile(target + name, {1});
     ASSERT_EQ(::utimensat(AT_FDCWD, (target + name).c_str(), times, 0), 0);
   }
-  WriteInstallRegistry(target, installed);
+  UninstallFolders folders;
+  folders.AddUninstallFolder(target + "Export");
+  folders.AddUninstallFolder(target);
+  WriteInstallRegistry(target, folders, installed);
 
   Registry registry;
   registry.rootKey = RegistryRoot::kLocalMachine;
   ASSERT_TRUE(registry.openKey("\\Software\\Halvik\\Vellomar\\Uninstall", false));
+  EXPECT_EQ(registry.readString("Folder0"), target + "Export");
+  EXPECT_EQ(registry.readString("Folder1"), target);
+  EXPECT_FALSE(registry.valueExists("Folder2"));
   for (size_t n = 0; n < installed.size(); ++n) {
     const std::string number = std::to_string(n);
     EXPECT_EQ(registry.readString("File" + number), installed[n].substr(1));
