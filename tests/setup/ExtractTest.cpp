@@ -258,6 +258,7 @@ TEST_F(ZipDataFile, ANewerKeptFileIsOverwrittenOnlyWhenTheUserAgrees) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string path = target_.path() + "/" + c.existing;
+    std::filesystem::remove(path);  // read-only when kept by the case before
     test::writeFile(path, textBytes("changed by the user"));
     chmod(path.c_str(), 0444);
     setModified(path, c.existingTime);

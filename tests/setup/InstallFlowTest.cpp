@@ -6,11 +6,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
 
 #include "platform/PRegistry.h"
 #include "platform/PWholeFile.h"
 #include "tests/setup/InstallFixtures.h"
+#include "tests/setup/TestFileSystems.h"
 #include "tests/setup/ZipTestFiles.h"
 
 namespace vellomar::setup {
@@ -42,9 +47,10 @@ class ProgramFolder {
         test::storedEntry("extra.dat", bytesOf("extra")),
     };
     entries.insert(entries.end(), more.begin(), more.end());
-    test::writeFile(folder_.at(kDataFileName), test::buildZip(entries));
+    test::writeFile(dataFile(), test::buildZip(entries));
   }
   const std::string& path() const { return folder_.path(); }
+  std::string dataFile() const { return folder_.at(kDataFileName); }
 
  private:
   TempFolder folder_;
@@ -129,6 +135,26 @@ std::string expectedRegistry(const UserHome& home, const std::string& t,
                           "Vellomar Export Format for Space list") +
          "[HKEY_CLASSES_ROOT\\.k32]\n@=\"Vellomar.Filter\"\n\n"
          "[HKEY_CLASSES_ROOT\\Vellomar.Filter]\n@=\"Vellomar Filter for Descriptions\"\n\n";
+}
+
+// Every entry under a folder with its permissions, and a file's content and time, so a failed
+// installation can be shown to have changed nothing there.
+std::map<std::string, std::string> treeOf(const std::string& folder) {
+  std::map<std::string, std::string> tree;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+    const fs::file_status status = fs::symlink_status(entry.path());
+    std::string state = std::to_string(static_cast<unsigned>(status.permissions()));
+    if (fs::is_regular_file(status)) {
+      state += " " + std::to_string(fs::last_write_time(entry.path()).time_since_epoch().count()) +
+               " " + contentOf(entry.path());
+    }
+    tree[entry.path().string()] = state;
+  }
+  return tree;
+}
+
+std::string criticalBox(const std::string& message) {
+  return "Critical error|Critical error.\n" + message;
 }
 
 bool runsAsProgram(const std::string& path) {
@@ -389,6 +415,184 @@ TEST(InstallFlow, TheDefaultTargetIsTheUsualFolderOrTheOneRecorded) {
   fs::create_directories(usual);
   test::writeFile(usual + "Vellomar.exe", kProgram);
   EXPECT_EQ(FindDefaultTargetDir(), usual);
+}
+
+// Nothing is written anywhere, the earlier installation's folder and record included, before the
+// whole data file has proved sound.
+TEST(InstallFlow, ADamagedDataFileLeavesTheEarlierInstallationAndItsRecordWhole) {
+  UserHome home;
+  const std::string t = home.at("Vellomar/");
+  {
+    ProgramFolder earlier;
+    test::InstallAttempt attempt;
+    ASSERT_TRUE(attempt.run(earlier.path(), t, true));
+  }
+  const std::map<std::string, std::string> before = treeOf(home.path());
+
+  const Bytes sound = test::readFile(ProgramFolder().dataFile());
+  const size_t programData = 30 + std::strlen("VELLOMAR.EXE");
+  const size_t readMeData = programData + kProgram.size() + 30 + std::strlen("README.TXT");
+  struct Case {
+    const char* what;
+    Bytes dataFile;
+    std::string message;  // {} for the data file's own path
+  };
+  std::vector<Case> cases = {
+      {"truncated", Bytes(sound.begin(), sound.begin() + readMeData + 3),
+       "Error in archive #8\nREADME.TXT"},
+      {"one bit flipped", sound, "Error in archive #8\nVELLOMAR.EXE"},
+      {"bad signature", sound, {}},
+  };
+  cases[1].dataFile[programData + 5] ^= 0x10;
+  cases[2].dataFile[0] = 'X';
+  for (const char* name : {"../evil.txt", "Export/../../evil.txt", "..\\evil.txt",
+                           "/vellomar-setup-test-evil.txt", "sub/evil.txt"}) {
+    cases.push_back({name,
+                     test::buildZip({test::storedEntry("README.TXT", bytesOf("new")),
+                                     test::storedEntry(name, bytesOf("evil"))}),
+                     "Error in archive #2\n" + std::string(name)});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ProgramFolder program;
+    test::writeFile(program.dataFile(), c.dataFile);
+    test::InstallAttempt attempt;
+    EXPECT_TRUE(attempt.run(program.path(), t, true));
+    const std::string message =
+        c.message.empty() ? "Error in archive #1 " + program.dataFile() : c.message;
+    EXPECT_EQ(attempt.messages.boxes, std::vector<std::string>{criticalBox(message)});
+    EXPECT_EQ(treeOf(home.path()), before);
+  }
+  EXPECT_FALSE(fs::exists("/vellomar-setup-test-evil.txt"));
+}
+
+// The dialog stays for another try, and nothing is made, the current folder's tree included.
+TEST(InstallFlow, TargetsNamingNoUsableFolderAreRefusedBeforeAnythingIsMade) {
+  UserHome home;
+  ProgramFolder program;
+  {
+    test::InstallAttempt attempt;
+    ASSERT_TRUE(attempt.run(program.path(), home.at("Vellomar"), true));
+  }
+  fs::create_directories(home.at("work"));
+  test::CurrentFolder current(home.at("work"));
+  const std::map<std::string, std::string> before = treeOf(home.path());
+  const std::string noFolder =
+      "Vellomar Installation|Please enter the folder to install Vellomar to.";
+  const std::string controls =
+      "Vellomar Installation|A folder name cannot hold a line break or another control character.";
+  const std::pair<std::string, std::string> cases[] = {
+      {"", noFolder},
+      {"    ", noFolder},
+      {"new\nfolder", controls},
+      {home.at("Vellomar\n"), controls},
+      {"tab\there", controls},
+  };
+  for (const auto& [typed, box] : cases) {
+    SCOPED_TRACE(typed);
+    test::InstallAttempt attempt;
+    EXPECT_FALSE(attempt.run(program.path(), typed, true));
+    EXPECT_EQ(attempt.messages.boxes, std::vector<std::string>{box});
+    EXPECT_FALSE(attempt.form.progressShown);
+    EXPECT_EQ(treeOf(home.path()), before);
+  }
+}
+
+TEST(InstallFlow, ANonAsciiTargetIsInstalledToAndRecordedAsTyped) {
+  UserHome home;
+  ProgramFolder program;
+  const std::string t = home.at("Programy/Čeština – ž/");
+  test::InstallAttempt attempt;
+  ASSERT_TRUE(attempt.run(program.path(), t, true));
+  EXPECT_TRUE(runsAsProgram(t + "Vellomar.exe"));
+  EXPECT_EQ(home.registryText(), expectedRegistry(home, t));
+  EXPECT_EQ(FindDefaultTargetDir(), t);
+}
+
+// Each target holds an earlier installation, or lies beside one, that must come through whole.
+// Read-only folders and a full disk are made by a small file system where the test may mount
+// one; otherwise by permissions, which root does not heed, and by a limit on file sizes.
+TEST(InstallFlow, AReadOnlyOrFullTargetLeavesTheEarlierInstallationWhole) {
+  UserHome home;
+  ProgramFolder program;
+  auto installEarlier = [&](const std::string& target) {
+    test::InstallAttempt attempt;
+    return attempt.run(program.path(), target, true) &&
+           attempt.messages.boxes == std::vector<std::string>{
+                                         "Vellomar Installation|Installation was successfully "
+                                         "completed."};
+  };
+  ASSERT_TRUE(installEarlier(home.at("Vellomar/")));
+  auto attemptChangesNothing = [&](const std::string& dataFolder, const std::string& target,
+                                   const std::string& box) {
+    const std::map<std::string, std::string> before = treeOf(home.path());
+    test::InstallAttempt attempt;
+    EXPECT_TRUE(attempt.run(dataFolder, target, true));
+    EXPECT_EQ(attempt.messages.boxes, std::vector<std::string>{box});
+    EXPECT_EQ(treeOf(home.path()), before);
+  };
+  {
+    SCOPED_TRACE("read-only parent");
+    const std::string parent = home.at("locked");
+    test::SmallFileSystem small(parent, 1 << 16);
+    const test::ReadOnlyFolders locked(small, {parent});
+    if (locked.held()) {
+      attemptChangesNothing(program.path(), parent + "/Vellomar",
+                            "Vellomar Installation|Složku " + parent + "/Vellomar nelze vytvořit.");
+    }
+  }
+  {
+    SCOPED_TRACE("existing read-only folder");
+    const std::string t = home.at("kept/");
+    test::SmallFileSystem small(t, 1 << 20);
+    ASSERT_TRUE(installEarlier(t));
+    const test::ReadOnlyFolders locked(small, {t + "Export", t});
+    if (locked.held()) {
+      attemptChangesNothing(
+          program.path(), t,
+          "Vellomar Installation|Složku " + t.substr(0, t.size() - 1) + " nelze vytvořit.");
+    }
+  }
+  {
+    SCOPED_TRACE("full file system");
+    const std::string t = home.at("full/");
+    test::SmallFileSystem small(t, 1 << 18);
+    ASSERT_TRUE(installEarlier(t));
+    ProgramFolder large({test::storedEntry("BIG.BIN", Bytes(1 << 20, 0x42))});
+    std::optional<test::FileSizeLimit> limit;
+    if (!small.mounted()) limit.emplace(1 << 19);
+    attemptChangesNothing(large.path(), t,
+                          criticalBox("File writing error.\nBIG.BIN: " +
+                                      std::string(std::strerror(limit ? EFBIG : ENOSPC))));
+  }
+}
+
+// The registry file is replaced whole or not at all.
+TEST(InstallFlow, ARegistryThatCannotBeWrittenStaysAsItWas) {
+  UserHome home;
+  test::SmallFileSystem config(home.config(""), 1 << 16);
+  if (!config.mounted()) GTEST_SKIP() << "needs a file system of its own to fill";
+  ProgramFolder program;
+  const std::string t = home.at("Vellomar/");
+  {
+    test::InstallAttempt attempt;
+    ASSERT_TRUE(attempt.run(program.path(), t, true));
+  }
+  {
+    std::ofstream filler(home.config("filler"), std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), block.size()) && filler.flush()) {
+    }
+  }
+  const std::map<std::string, std::string> before = treeOf(home.config(""));
+  test::InstallAttempt attempt;
+  EXPECT_TRUE(attempt.run(program.path(), home.at("second/"), true));
+  EXPECT_EQ(attempt.messages.boxes,
+            std::vector<std::string>{criticalBox("Cannot write the registry file " +
+                                                 home.config("vellomar/registry.reg") +
+                                                 ": No space left on device")});
+  EXPECT_EQ(treeOf(home.config("")), before);
+  EXPECT_EQ(home.registryText(), expectedRegistry(home, t));
 }
 
 }  // namespace
