@@ -227,6 +227,27 @@ TEST(FormMain, AMissingDataFileCancelledLeavesTheDialogAsItWas) {
   EXPECT_FALSE(form.isVisible());
 }
 
+TEST(FormMain, AnEmptyTargetIsRefusedAndTheDialogWaitsForAFolder) {
+  SetupWindow window;
+  ASSERT_TRUE(window.exposed);
+  TFormMain& form = window.form;
+  form.EditTargetDir->clear();
+  QTest::mouseClick(form.ButtonInstall, Qt::LeftButton);
+  EXPECT_EQ(window.services.boxes(),
+            std::vector<std::string>{
+                "Vellomar Installation|Please enter the folder to install Vellomar to."});
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_TRUE(form.EditTargetDir->isEnabled());
+  EXPECT_FALSE(form.ButtonAbort->isVisible());
+
+  const std::string t = window.home.at("Vellomar/");
+  typeTarget(form, t);
+  QTest::mouseClick(form.ButtonInstall, Qt::LeftButton);
+  EXPECT_EQ(window.services.boxes().back(), kSuccess);
+  EXPECT_TRUE(fs::is_regular_file(t + "Vellomar.exe"));
+  EXPECT_FALSE(form.isVisible());
+}
+
 TEST(FormMain, BrowsePutsTheFolderOfTheChosenFileInTheEdit) {
   SetupWindow window;
   ASSERT_TRUE(window.exposed);
