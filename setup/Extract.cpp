@@ -120,7 +120,8 @@ std::string withoutDot(const ShortString& extension) {
 }
 
 // The reader of one extraction: the archive with its input buffer, the entry being written
-// with its output buffer, and the running CRC, count and progress of that entry.
+// with its output buffer, the running CRC, count and progress of that entry, and the entries
+// unpacked so far, waiting to be put in place.
 class DataFileReader : public ZipEntryStream {
  public:
   DataFileReader(std::string archiveName, std::string target, std::vector<std::string> masks,

@@ -39,7 +39,8 @@ std::optional<std::string> targetRefusal(std::string_view text) {
     return "Please enter the folder to install Vellomar to.";
   }
   // The registry file holds no line breaks, and no folder should hold other control characters.
-  if (std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+  if (std::ranges::any_of(
+          text, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
     return "A folder name cannot hold a line break or another control character.";
   }
   return std::nullopt;

@@ -414,6 +414,21 @@ TEST_F(BuiltArchive, LinksInTheTargetAreReplacedNotWrittenThrough) {
   EXPECT_EQ(readFile(target_.path() + "/Read Me.txt"), textBytes("readme"));
 }
 
+// A file that cannot be put in place is named with the system's reason, and no unpacked file is
+// left under its temporary name.
+TEST_F(BuiltArchive, AFileThatCannotBePutInPlaceIsNamedAndNothingUnpackedStays) {
+  const std::string inTheWay = target_.path() + "/Read Me.txt";
+  std::filesystem::create_directories(inTheWay + "/sub");
+  EXPECT_EQ(failure(write("data.zip", test::buildZip({test::storedEntry("README.TXT", {1}),
+                                                      test::storedEntry("VERSION.TXT", {2})}))),
+            "File writing error.\n" + inTheWay + ": Is a directory");
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(target_.path())) {
+    left.push_back(entry.path().string());
+  }
+  EXPECT_EQ(left, (std::vector<std::string>{inTheWay, inTheWay + "/sub"}));
+}
+
 TEST_F(BuiltArchive, MissingOrEndlessArchivesNameTheArchive) {
   EXPECT_EQ(failure(folder_.path() + "/missing.dat"), "Error reading file.");
 
