@@ -118,10 +118,16 @@ bool markForDeletion(TDBase& handle, int32_t index, std::vector<DetailsRewrite>&
 
 // The key table is written first: a break before the blocks are rewritten leaves the disks
 // deleted under their old names, never live under a deleted one, and no number spent twice.
+// Once the table is on the disk the deletion has happened: a block that then cannot be
+// rewritten keeps the old name, and is no failure of the deletion.
 void commitDeletions(TDBase& handle, const std::vector<DetailsRewrite>& rewrites) {
   if (rewrites.empty()) return;
   WriteKeyTable(handle);
-  for (const DetailsRewrite& r : rewrites) RewriteDiskDetails(handle, r.Offset, r.Info);
+  try {
+    for (const DetailsRewrite& r : rewrites) RewriteDiskDetails(handle, r.Offset, r.Info);
+  } catch (const EKstvException&) {
+    ReopenDBaseFile(handle);
+  }
 }
 
 }  // namespace

@@ -183,11 +183,18 @@ void ApiIterateDisks(TDBase* handle, int32_t scope, int32_t mode) {
 
 bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
                       bool copyOptions) {
+  TCopyCounts counts;
+  return ApiCompressDBase(source, target, allDisks, uniqueNames, copyOptions, counts);
+}
+
+bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
+                      bool copyOptions, TCopyCounts& counts) {
   TDBase& from = requireDBase(source);
   TDBase& into = requireDBase(target);
   // An import writes into an open database: a failure leaves it as the disk holds it.
   return WritingTo(into, [&] {
-    return CompressDBase(from, from.Trees, into, into.Trees, allDisks, uniqueNames, copyOptions);
+    return CompressDBase(from, from.Trees, into, into.Trees, allDisks, uniqueNames, copyOptions,
+                         counts);
   });
 }
 

@@ -84,7 +84,6 @@ class FolderFigures {
 struct TreeCopy {
   TDBase& Source;
   TDBase& Target;
-  CopiedEntries& Entries;
   TCopyCounts& Counts;
   // The file list under copy, whose description offsets are rewritten in place.
   std::vector<uint8_t> List;
@@ -152,8 +151,6 @@ bool copyFileList(TreeCopy& copy, TDirCollection& node) {
   writeFileListHead(head, static_cast<int32_t>(length), static_cast<int32_t>(held));
   writeStreamBytes(target, head.bytes());
   if (end > 0) target.Write(copy.List.data(), end);
-  copy.Entries.Read += held;
-  copy.Entries.Written += held;
   return true;
 }
 
@@ -162,7 +159,8 @@ bool copyTree(TreeCopy& copy, TDirCollection* node) {
   if (source.Abort) return false;
   if (node == nullptr) return true;
   ++source.Search.Counters.Folders;
-  ++copy.Counts.Folders;
+  // As a disk's details count its folders: the root is not one of them.
+  if (node->Parent != nullptr) ++copy.Counts.Folders;
   if (!copyFileList(copy, *node)) return false;
   for (TDirCollection* sub : node->Items()) {
     sub->Dir.Data.DescOffset = copyDescription(copy, sub->Dir.Data.DescOffset);
@@ -172,28 +170,6 @@ bool copyTree(TreeCopy& copy, TDirCollection* node) {
     if (!copyTree(copy, sub)) return false;
   }
   return true;
-}
-
-// A disk whose copy lacks entries its source holds is never saved as if it were whole.
-void requireAllCopied(const CopiedEntries& entries, const ShortString& diskName) {
-  if (entries.Written == entries.Read) return;
-  throw EKstvNormalException("The copy of disk " + diskName.str() + " holds " +
-                             std::to_string(entries.Written) + " of its " +
-                             std::to_string(entries.Read) + " files. The copy was stopped.");
-}
-
-// The disk block at offset with its folders into the source's current tree; none when its head
-// or details fail their check, which is counted as damage. Damaged folder records leave the
-// folders read before them, an empty root when it was the root's.
-TTreeStruct* loadSourceDisk(TDBase& source, TTreeSlots& sourceTrees, int32_t offset) {
-  sourceTrees.Current.reset();
-  try {
-    source.Stream.Seek(static_cast<uint32_t>(offset));
-    sourceTrees.Current = ReadDiskBlock(source, kTreeAndRootFiles);
-  } catch (const EKstvDBaseStructException&) {
-    ++source.DamageCounter;
-  }
-  return sourceTrees.Current.get();
 }
 
 // The name field of the disk block at offset as far as the file holds it, whatever its head;
@@ -207,6 +183,34 @@ ShortString readableDiskName(TKFileStream& stream, int32_t offset) {
       stream, static_cast<size_t>(std::min<uint64_t>(left, 1 + ShortString::kMaxLength)));
   const size_t length = std::min<size_t>(field[0], field.size() - 1);
   return ShortString(std::string_view(reinterpret_cast<const char*>(field.data()) + 1, length));
+}
+
+// How much of a disk block a copy could read.
+enum class DiskRead { kWhole, kDamaged, kNameOnly };
+
+// The disk block at offset with its folders into the source's current tree. Damaged folder
+// records leave the folders read before them, an empty root when it was the root's; a block
+// that runs past the end of the file gives what lies inside it. Where not even its details
+// read, the disk is the empty tree a damaged block loads as, under the name its block still
+// holds. Damage is counted.
+DiskRead loadSourceDisk(TDBase& source, TTreeSlots& sourceTrees, int32_t offset) {
+  sourceTrees.Current.reset();
+  const int32_t damageBefore = source.DamageCounter;
+  try {
+    source.Stream.Seek(static_cast<uint32_t>(offset));
+    sourceTrees.Current = ReadDiskBlock(source, kTreeAndRootFiles);
+    return source.DamageCounter == damageBefore ? DiskRead::kWhole : DiskRead::kDamaged;
+  } catch (const EKstvDBaseStructException&) {
+    ++source.DamageCounter;
+  }
+  try {
+    sourceTrees.Current = ReadDiskBlockAsHeld(source, offset);
+    return DiskRead::kDamaged;
+  } catch (const EKstvDBaseStructException&) {
+    sourceTrees.Current = TreeStructInit(source, true);
+    sourceTrees.Current->DiskInfo.DiskName = readableDiskName(source.Stream, offset);
+    return DiskRead::kNameOnly;
+  }
 }
 
 // The live disks of the key table as the file stores it whose blocks the rebuilt table did not
@@ -232,6 +236,7 @@ std::vector<int32_t> storedKeysNotFound(TDBase& source) {
   if (!r.ok()) return {};
   std::unordered_set<int32_t> found;
   for (const TKeyEntry& key : source.keyTable().keys().Keys) found.insert(key.Offset);
+  for (const int32_t offset : source.keyTable().liveBlocksNotKept()) found.insert(offset);
   std::vector<int32_t> lost;
   for (int32_t i = 0; i < stored.LiveCount; ++i) {
     const TKeyEntry& key = stored.Keys[static_cast<size_t>(i)];
@@ -257,35 +262,50 @@ void addCounts(TCopyCounts& total, const TCopyCounts& disk) {
   total.FoldersLeftOut += disk.FoldersLeftOut;
   total.FilesLeftOut += disk.FilesLeftOut;
   total.DescriptionsLeftOut += disk.DescriptionsLeftOut;
+  total.EmptiedDisks += disk.EmptiedDisks;
 }
 
-// False when the target refused the disk. Fills counts only for a disk saved or left out.
+// The folders and files a disk's details say it holds beside the archives, as a list and its
+// folder records count them: an archive stands as a folder, not as a line of its parent's list.
+int64_t storedFolders(const TDiskInfo& info) {
+  return std::max<int64_t>(int64_t{info.Folders} + info.ArchiveFolders + info.Archives, 0);
+}
+int64_t storedFiles(const TDiskInfo& info) {
+  return std::max<int64_t>(int64_t{info.Files} + info.ArchiveFiles - info.Archives, 0);
+}
+
+// What a disk lost beside the damaged lists and descriptions its copy counted: the folders
+// that could not be read and what lay in them. Below an unread folder nothing is known but the
+// totals the disk's details give, which bound the loss from below when they say more.
+void countUnreadFolders(const TTreeStruct& tree, DiskRead read, TCopyCounts& disk) {
+  if (read == DiskRead::kNameOnly) {
+    ++disk.EmptiedDisks;
+    return;
+  }
+  disk.FoldersLeftOut += tree.UnreadFolders;
+  // A root made in place of a record that could not be read has no entry offset.
+  if (tree.Root->Dir.EntryOffset == 0) disk.FoldersLeftOut = storedFolders(tree.DiskInfo);
+  if (disk.FoldersLeftOut == 0) return;
+  disk.FoldersLeftOut = std::max(disk.FoldersLeftOut, storedFolders(tree.DiskInfo) - disk.Folders);
+  disk.FilesLeftOut = std::max(disk.FilesLeftOut, storedFiles(tree.DiskInfo) - disk.Files);
+}
+
+// False when the target refused the disk. Fills counts only for a disk saved.
 bool copyDisk(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTreeSlots& targetTrees,
               int32_t offset, bool uniqueNames, TCopyCounts& counts) {
   const int32_t damageBefore = source.DamageCounter;
-  const ShortString diskName = source.keyTable().ReadDiskName(offset);
-  TTreeStruct* const tree = loadSourceDisk(source, sourceTrees, offset);
-  if (tree == nullptr) {
-    leaveOut(counts, readableDiskName(source.Stream, offset));
-    return true;
-  }
+  const DiskRead read = loadSourceDisk(source, sourceTrees, offset);
+  TTreeStruct* const tree = sourceTrees.Current.get();
+  const ShortString diskName = tree->DiskInfo.DiskName;
   CallbackMessage(diskName);
   TCopyCounts disk;
-  disk.FoldersLeftOut = tree->UnreadFolders;
   TDirCollection* root = tree->Root.get();
-  // A root made in place of a record that could not be read has no entry offset: the disk's
-  // own totals, as stored, tell what it held.
-  if (root->Dir.EntryOffset == 0) {
-    disk.FoldersLeftOut += std::max(tree->DiskInfo.Folders, 0);
-    disk.FilesLeftOut += std::max(tree->DiskInfo.Files, 0);
-  }
-  CopiedEntries entries;
-  TreeCopy rootCopy{source, target, entries, disk, {}};
+  TreeCopy rootCopy{source, target, disk, {}};
   // The root has no parent whose pass would copy its description.
   root->Dir.Data.DescOffset = copyDescription(rootCopy, root->Dir.Data.DescOffset);
   // A half-copied tree still points at source offsets: it is never saved.
-  if (!CopyTree(source, target, root, entries, disk) || source.Abort) return true;
-  requireAllCopied(entries, diskName);
+  if (!CopyTree(source, target, root, disk) || source.Abort) return true;
+  countUnreadFolders(*tree, read, disk);
   tree->FileCol.reset();
   tree->CurDir = root;
   targetTrees.Current = std::move(sourceTrees.Current);
@@ -325,9 +345,8 @@ int32_t CopyDescription(TDBase& source, TDBase& target, int32_t offset) {
   }
 }
 
-bool CopyTree(TDBase& source, TDBase& target, TDirCollection* node, CopiedEntries& entries,
-              TCopyCounts& counts) {
-  TreeCopy copy{source, target, entries, counts, {}};
+bool CopyTree(TDBase& source, TDBase& target, TDirCollection* node, TCopyCounts& counts) {
+  TreeCopy copy{source, target, counts, {}};
   return copyTree(copy, node);
 }
 
@@ -364,28 +383,40 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
     ~SyncDeferral() { Stream.SetSyncDeferred(false); }
   } deferral{target.Stream};
   target.Stream.SetSyncDeferred(freshTarget);
+  const auto copyOne = [&](int32_t offset) {
+    bool saved = true;
+    try {
+      saved = copyDisk(source, sourceTrees, target, targetTrees, offset, uniqueNames, counts);
+    } catch (const EKstvDBaseStructException&) {
+      ++source.DamageCounter;
+      leaveOut(counts, readableDiskName(source.Stream, offset));
+    }
+    sourceTrees.Current.reset();
+    if (!saved) return false;
+    ++source.Search.Counters.Disks;
+    pollAbort(source);
+    return !source.Abort;
+  };
   for (int32_t i = 0; i < live; ++i) {
-    if (DiskInScope(keys.keys(), i, scope)) {
-      bool saved = true;
-      const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;
-      try {
-        saved = copyDisk(source, sourceTrees, target, targetTrees, offset, uniqueNames, counts);
-      } catch (const EKstvDBaseStructException&) {
-        ++source.DamageCounter;
-        leaveOut(counts, readableDiskName(source.Stream, offset));
-      }
-      sourceTrees.Current.reset();
-      if (!saved) return false;
-      ++source.Search.Counters.Disks;
-      pollAbort(source);
-      if (source.Abort) return false;
+    if (DiskInScope(keys.keys(), i, scope) &&
+        !copyOne(keys.keys().Keys[static_cast<size_t>(i)].Offset)) {
+      return false;
     }
     CallbackPercent(kCopyPhase, static_cast<int32_t>((int64_t{i} + 1) * 100 / live));
   }
   if (source.RebuildKeys) {
-    for (const int32_t offset : storedKeysNotFound(source)) {
-      ++source.DamageCounter;
+    for (const int32_t offset : keys.liveBlocksNotKept()) {
       leaveOut(counts, readableDiskName(source.Stream, offset));
+    }
+    // Disks the stored table knows whose blocks no longer read as disk blocks: kept as far as
+    // anything of them reads, while the target has room.
+    for (const int32_t offset : storedKeysNotFound(source)) {
+      if (target.keyTable().keys().count() >= kKeyCapacity) {
+        ++source.DamageCounter;
+        leaveOut(counts, readableDiskName(source.Stream, offset));
+      } else if (!copyOne(offset)) {
+        return false;
+      }
     }
   }
   target.Stream.SetSyncDeferred(false);

@@ -302,7 +302,8 @@ void KeyTable::collectDiskBlocks() {
 }
 
 // More disk blocks than the table holds: live disks first, then the newest deleted ones.
-void KeyTable::keepNewestBlocks(std::vector<TKeyEntry>& found) const {
+void KeyTable::keepNewestBlocks(std::vector<TKeyEntry>& found) {
+  liveBlocksNotKept_.clear();
   if (found.size() <= static_cast<size_t>(kKeyCapacity)) return;
   const auto live = static_cast<size_t>(std::count_if(found.begin(), found.end(), isLive));
   size_t liveRoom = std::min<size_t>(live, kKeyCapacity);
@@ -311,11 +312,15 @@ void KeyTable::keepNewestBlocks(std::vector<TKeyEntry>& found) const {
   kept.reserve(kKeyCapacity);
   for (auto it = found.rbegin(); it != found.rend(); ++it) {
     size_t& room = isLive(*it) ? liveRoom : deletedRoom;
-    if (room == 0) continue;
+    if (room == 0) {
+      if (isLive(*it)) liveBlocksNotKept_.push_back(it->Offset);
+      continue;
+    }
     --room;
     kept.push_back(*it);
   }
   found.assign(kept.rbegin(), kept.rend());
+  std::reverse(liveBlocksNotKept_.begin(), liveBlocksNotKept_.end());
 }
 
 int32_t KeyTable::GetKeyCount(bool showDeleted) const {

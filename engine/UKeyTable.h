@@ -71,7 +71,11 @@ class KeyTable {
   void MoveKeyToDeleted(int32_t index);
   void RepositionKey(int32_t index);
   void ResortKeys();
+  // Keys for the disk blocks the data area holds. More blocks than the table holds keep the
+  // live disks first, then the newest deleted ones, and among the live the newest.
   void RebuildKeyTable();
+  // The offsets of the live disk blocks the last rebuild found but had no room for, oldest first.
+  const std::vector<int32_t>& liveBlocksNotKept() const { return liveBlocksNotKept_; }
 
   int32_t GetKeyCount(bool showDeleted) const;
   int32_t CountSelectedKeys() const;
@@ -86,12 +90,13 @@ class KeyTable {
   TKeyEntry takeOut(int32_t index);
   void reinsert(int32_t index, bool toDeleted, int damageCode);
   void collectDiskBlocks();
-  void keepNewestBlocks(std::vector<TKeyEntry>& found) const;
+  void keepNewestBlocks(std::vector<TKeyEntry>& found);
 
   DataAreaReader* file_;
   int32_t* damageCounter_;
   TKeyField keys_;
   KeyTableNames names_;
+  std::vector<int32_t> liveBlocksNotKept_;
   bool keysModified_ = false;
   bool disksChanged_ = false;
 };

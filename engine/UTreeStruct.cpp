@@ -307,6 +307,28 @@ std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode) {
   return readDiskBlock(owner, mode, true);
 }
 
+std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TDBase& owner, int32_t offset) {
+  TKFileStream& stream = owner.Stream;
+  const auto start = static_cast<uint32_t>(offset);
+  uint64_t left = 0;
+  const std::vector<uint8_t> headBytes = readBlockStart(stream, start, kBlockHeadSize, left);
+  ByteReader headReader(headBytes);
+  const TBlockHead head = readBlockHead(headReader);
+  BlockForm form = BlockForm::kCurrent;
+  if (!headReader.ok() || !isDiskBlockHead(head, left, form)) {
+    throw EKstvDBaseStructException(kDamageDiskBlock);
+  }
+  const uint64_t held = std::min<uint64_t>(static_cast<uint32_t>(head.Length), left);
+  const std::vector<uint8_t> body =
+      readStreamBytes(stream, static_cast<size_t>(held - kBlockHeadSize));
+  ByteReader r(body);
+  auto tree = std::make_unique<TTreeStruct>(owner);
+  owner.TreeChanged = true;
+  tree->DiskInfo = readDiskInfo(r, form);
+  readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize), true);
+  return tree;
+}
+
 BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body) {
   const TDiskBlockHead head = readDiskHeadAt(stream, offset, kDamageDiskBlock);
   body.resize(static_cast<size_t>(head.Length) - kBlockHeadSize);

@@ -97,6 +97,11 @@ std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot);
 // only; otherwise the tree too and the root's file list. A wrong block head raises damage 005;
 // damage among the folder records is counted and the tree keeps what was read.
 std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode);
+// The disk block at offset as far as the file holds it, for a block that runs past the end of
+// the file: its details and the folder records that lie inside the file, with the root's file
+// list; the records cut off are damage, counted as among the folder records. A head that is no
+// disk block's, or details the file does not hold whole, raise damage 005.
+std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TDBase& owner, int32_t offset);
 // The disk block at offset behind its head, in one read into body, whose room a walk reuses
 // from disk to disk; a place that holds none raises damage 005. Answers the block's form.
 BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body);

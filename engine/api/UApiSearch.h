@@ -112,6 +112,9 @@ void ApiIterateDisks(TDBase* handle, int32_t scope, int32_t mode);
 // Either handle null raises before anything is copied.
 bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
                       bool copyOptions);
+// The same; counts gets what was saved and what failed the checks and was left out.
+bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
+                      bool copyOptions, TCopyCounts& counts);
 
 // The repair's copy: every live disk, names as they stand, the local options taken over.
 // counts gets what was saved and what failed the checks and was left out. Either handle null

@@ -99,12 +99,15 @@ struct TDirTotals {
 };
 
 // What a copy saved into the target, and what of the disks in its scope it left out because
-// their blocks failed the readers' checks. A disk whose block head or details cannot be read is
-// left out whole; a damaged root record leaves the disk with an empty root, costing the folders
-// and files its details say it held; any other damaged folder record costs the subfolders it
-// could not read (what lay below them is not known, so FoldersLeftOut is a lower bound), a
-// damaged file list its entries from the damage on, a damaged description block the description.
-// The counts are wide: a left-out folder's file count is taken as stored, whatever it says.
+// their blocks failed the readers' checks. Folders are counted as a disk's details count them,
+// the root not among them. A disk of whose block not even the details read is saved empty under
+// the name its block still holds (EmptiedDisks); a damaged root record leaves the disk with an
+// empty root, costing the folders and files its details say it held; any other damaged folder
+// record costs the subfolders it could not read, and with them at least as many folders and
+// files as the details say the disk held beyond what was copied; a damaged file list costs its
+// entries from the damage on, a damaged description block the description. A repair leaves out
+// whole only the live disks beyond the key table's room (DisksLeftOut). The counts are wide: a
+// left-out folder's file count is taken as stored, whatever it says.
 struct TCopyCounts {
   int64_t Disks = 0;
   int64_t Folders = 0;
@@ -114,6 +117,7 @@ struct TCopyCounts {
   int64_t FoldersLeftOut = 0;
   int64_t FilesLeftOut = 0;
   int64_t DescriptionsLeftOut = 0;
+  int64_t EmptiedDisks = 0;
   // The disks that met damage, saved or left out, by the name their block gives ("???" when it
   // cannot be read), in key order.
   std::vector<ShortString> DamagedDisks;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/UDBaseLayout.h"
 #include "engine/UTreeStruct.h"
 #include "engine/api/UApiSearch.h"
 #include "foundation/UBaseUtils.h"
@@ -240,6 +241,19 @@ int32_t blockLengthAt(const std::string& file, int32_t offset) {
 }
 
 // A database file and a folder scanned as its disks, through the flat interface only.
+// Runs body while the file system refuses every write at or beyond limit bytes into a file.
+void withFileSizeLimit(uint64_t limit, const std::function<void()>& body) {
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = limit;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  body();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+}
+
 class ApiDiskTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -672,6 +686,47 @@ TEST_F(ApiDiskTest, DeletingSelectedDisksStopsAtTheFirstFailure) {
   EXPECT_EQ(diskNames(), (std::vector<std::string>{"a", "b"}));
 }
 
+// The file system refuses writes from limit on: the key table, in front of the data area, is
+// written, the disk blocks behind it are not. A deletion reports a failure only where its key
+// table did not reach the disk, and the file holds what the answer says.
+TEST_F(ApiDiskTest, ADeletionFailsOnlyWhereItsKeyTableWasNotWritten) {
+  struct Case {
+    const char* what;
+    uint64_t limit;
+    bool selected;
+    bool deleted;
+  };
+  const Case cases[] = {
+      {"block rewrite refused", kDataAreaOffset, false, true},
+      {"block rewrite refused, selected disks", kDataAreaOffset, true, true},
+      {"key table refused", kKeyFieldOffset, false, false},
+  };
+  for (const Case& k : cases) {
+    ApiCloseDBase(db_, false);
+    std::filesystem::remove(dbPath_);
+    ASSERT_TRUE(ApiCreateDBase(ShortString(dbPath_)));
+    open();
+    for (const char* name : {"a", "b"}) ASSERT_TRUE(scanNew(name));
+    std::string error;
+    bool answer = false;
+    withFileSizeLimit(k.limit, [&] {
+      try {
+        if (k.selected) ApiSelectKey(db_, true, 1);
+        answer = k.selected ? ApiDeleteSelectedDisks(db_) : ApiDeleteDisk(db_, 1);
+      } catch (const EKstvException& e) {
+        error = e.what();
+      }
+    });
+    EXPECT_EQ(answer, k.deleted) << k.what;
+    EXPECT_EQ(error, k.deleted ? "" : "File writing error.") << k.what;
+    const std::vector<std::string> live =
+        k.deleted ? std::vector<std::string>{"a"} : std::vector<std::string>{"a", "b"};
+    EXPECT_EQ(diskNames(), live) << k.what;
+    reopen();
+    EXPECT_EQ(diskNames(), live) << k.what << ", as the file holds it";
+  }
+}
+
 TEST_F(ApiDiskTest, DamagedDiskBlockIsNeitherRenamedNorDeleted) {
   ASSERT_TRUE(scanNew("good"));
   const auto second = static_cast<int32_t>(test::contentOf(dbPath_).size());
@@ -708,20 +763,14 @@ TEST_F(ApiDiskTest, ImportWhoseWritesFailLeavesTheDisksSavedBeforeBrowsing) {
   ASSERT_TRUE(scanNew("c"));
   std::swap(db_, other);
 
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limited = saved;
-  limited.rlim_cur = std::filesystem::file_size(dbPath_) + 64;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
   bool imported = true;
-  try {
-    imported = ApiCompressDBase(other, db_, true, true, false);
-  } catch (const EKstvException&) {
-    imported = false;
-  }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
+  withFileSizeLimit(std::filesystem::file_size(dbPath_) + 64, [&] {
+    try {
+      imported = ApiCompressDBase(other, db_, true, true, false);
+    } catch (const EKstvException&) {
+      imported = false;
+    }
+  });
   ApiCloseDBase(other, false);
 
   EXPECT_FALSE(imported);

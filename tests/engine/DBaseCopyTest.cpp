@@ -10,6 +10,7 @@
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescriptions.h"
 #include "engine/UDiskWalk.h"
+#include "engine/UFileListBlock.h"
 #include "engine/UTreeStruct.h"
 #include "engine/api/UCallbacks.h"
 #include "tests/support/CatalogueBuilder.h"
@@ -121,6 +122,27 @@ TEST_F(DBaseCopy, CompressKeepsLiveDisksAndTheirLastDescriptionsInLessSpace) {
   LoadFileCol(c, 2);
   EXPECT_EQ(descriptionsOf(target), (Texts{"deep text"}));
   EXPECT_EQ(walkDamage(target), 0);
+}
+
+// A scan writes no list for a folder without files; the copy gives every folder its own, so a
+// compress with nothing to drop grows the file by one empty list per such folder.
+TEST_F(DBaseCopy, CompressGivesEveryFolderWithoutAListAnEmptyOne) {
+  TDirCollection& root = source.newDisk("A");
+  source.setFiles(root, {{"one.txt", 1}});
+  TestCatalogue::addFolder(root, "empty");
+  TestCatalogue::addFolder(TestCatalogue::addFolder(root, "also empty"), "and below");
+  source.saveDisk();
+  source.trees.Current.reset();
+  ASSERT_TRUE(copy(true, false, true));
+  EXPECT_EQ(target.handle.Stream.GetSize(),
+            source.handle.Stream.GetSize() + 3 * kFileListFixedSize);
+  loadDisk(target, 0);
+  const TDirCollection& copied = *target.trees.Current->Root;
+  for (const TDirCollection* folder :
+       {testing::subDirNamed(copied, "empty"), testing::subDirNamed(copied, "also empty")}) {
+    ASSERT_NE(folder, nullptr);
+    EXPECT_NE(folder->Dir.Data.FileListOffset, 0);
+  }
 }
 
 TEST_F(DBaseCopy, ExportTakesTheSelectedDisksElseTheCurrentOne) {

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/UDBaseCopy.h"
 #include "engine/UDescBlock.h"
 #include "engine/UDiskBlock.h"
+#include "engine/UKeyField.h"
 #include "engine/api/UApi.h"
 #include "engine/api/UApiSearch.h"
 #include "tests/support/CatalogueBuilder.h"
@@ -25,6 +27,8 @@ using testing::TestCatalogue;
 using Names = std::vector<std::string>;
 
 constexpr int32_t kDisks = 3;
+// As the disks' details count them: without the roots.
+constexpr int32_t kFolders = 4;
 constexpr int32_t kFiles = 17;
 
 // A span of the sound file that a case damages.
@@ -42,8 +46,10 @@ struct SoundCatalogue {
   Region DocsList;
   Region AlphaRootRecord;
   Region DocsRecord;
+  Region OldRecord;
   Region DocsFileDescription;
   Region BetaHeader;
+  Region GammaBlock;
 };
 
 SoundCatalogue buildSound() {
@@ -80,7 +86,7 @@ SoundCatalogue buildSound() {
   sound.BetaHeader = {static_cast<size_t>(c.saveDisk()), kDiskBlockFixedSize};
 
   c.setFiles(c.newDisk("Gamma"), {{"g1.txt", 1}});
-  c.saveDisk();
+  const int32_t gammaBlock = c.saveDisk();
 
   LoadTreeStruct(c.handle, c.trees, alphaBlock, 0);
   const TDirCollection& storedRoot = *c.trees.Current->Root;
@@ -90,8 +96,13 @@ SoundCatalogue buildSound() {
   const TDirCollection* stored = testing::subDirNamed(storedRoot, "docs");
   sound.DocsRecord = {static_cast<size_t>(stored->Dir.EntryOffset) - kFolderDataRecordOffset,
                       folderRecordSize(4)};
+  const TDirCollection* old =
+      testing::subDirNamed(*testing::subDirNamed(storedRoot, "pics"), "old");
+  sound.OldRecord = {static_cast<size_t>(old->Dir.EntryOffset) - kFolderDataRecordOffset,
+                     folderRecordSize(3)};
   c.trees.Current.reset();
   sound.Bytes = vellomar::test::contentOf(c.path());
+  sound.GammaBlock = {static_cast<size_t>(gammaBlock), sound.Bytes.size() - gammaBlock};
   return sound;
 }
 
@@ -141,6 +152,8 @@ Held heldBy(const testing::CatalogueView& view) {
   Held held;
   held.Disks = static_cast<int32_t>(view.Disks.size());
   for (const testing::DiskView& disk : view.Disks) {
+    // The root, the first line, is no folder of the disk's count.
+    --held.Folders;
     for (const std::string& line : disk.Lines) {
       ++(line.starts_with("D ") ? held.Folders : held.Files);
       if (line.find(" [") != std::string::npos) ++held.Descriptions;
@@ -182,7 +195,7 @@ TEST_F(RepairTest, ASoundCatalogueIsRepairedWhole) {
   const TCopyCounts counts = repair(sound().Bytes);
   EXPECT_EQ(counts.Disks, kDisks);
   EXPECT_EQ(counts.Files, kFiles);
-  EXPECT_EQ(counts.Folders, 7);
+  EXPECT_EQ(counts.Folders, kFolders);
   EXPECT_EQ(counts.Descriptions, 4);
   EXPECT_EQ(counts.DisksLeftOut + counts.FoldersLeftOut + counts.FilesLeftOut +
                 counts.DescriptionsLeftOut,
@@ -261,6 +274,11 @@ TEST_F(RepairTest, EveryDamageRepairsIntoACatalogueThatReadsBackWhole) {
     EXPECT_EQ(namesOf(counts.DamagedDisks), k.damagedDisks) << k.what;
     for (const testing::DiskView& disk : view.Disks) {
       const testing::DiskView* original = testing::diskNamed(soundView, disk.Name);
+      if (disk.Name == "???") {
+        // Nothing of its block read: kept empty.
+        EXPECT_EQ(disk.Lines.size(), 1u) << k.what;
+        continue;
+      }
       ASSERT_NE(original, nullptr) << k.what << ": " << disk.Name;
       if (!k.linesAsStored) continue;
       for (const std::string& line : disk.Lines) {
@@ -289,16 +307,18 @@ TEST_F(RepairTest, TheCountsSayWhatWasLeftOut) {
   counts = repair(damaged(s.DocsList, Where::kEnd, Damage::kFlip));
   EXPECT_EQ(counts.Files, kFiles - 1);
   EXPECT_EQ(counts.FilesLeftOut, 1);
-  // The record of "docs", Alpha's first subfolder: both subfolders of the root are not read.
+  // The record of "docs", Alpha's first subfolder: both subfolders of the root are not read,
+  // nor "old" below "pics"; Alpha's details say what they held.
   counts = repair(damaged(s.DocsRecord, Where::kStart, Damage::kFlip));
-  EXPECT_EQ(counts.FoldersLeftOut, 2);
-  EXPECT_EQ(counts.Folders, 7 - 3);
+  EXPECT_EQ(counts.FoldersLeftOut, 3);
+  EXPECT_EQ(counts.Folders, kFolders - 3);
   EXPECT_EQ(counts.Files, kFiles - 8 - 3);
+  EXPECT_EQ(counts.FilesLeftOut, 8 + 3);
   // The root's record: the disk stays with its details and an empty root; what it lost is what
   // its details say it held.
   counts = repair(damaged(s.AlphaRootRecord, Where::kStart, Damage::kFlip));
   EXPECT_EQ(counts.Disks, kDisks);
-  EXPECT_EQ(counts.Folders, 7 - 3);
+  EXPECT_EQ(counts.Folders, kFolders - 3);
   EXPECT_EQ(counts.FoldersLeftOut, 3);
   EXPECT_EQ(counts.Files, kFiles - 13);
   EXPECT_EQ(counts.FilesLeftOut, 13);
@@ -308,14 +328,80 @@ TEST_F(RepairTest, TheCountsSayWhatWasLeftOut) {
   EXPECT_EQ(counts.Files, kFiles);
   EXPECT_EQ(counts.DescriptionsLeftOut, 1);
   EXPECT_EQ(counts.Descriptions, 3);
-  // A disk whose head is gone is left out, named by the name its block still holds.
+  // A disk whose head is gone is kept empty, named by the name its block still holds.
   counts = repair(damaged(s.BetaHeader, Where::kStart, Damage::kFlip));
-  EXPECT_EQ(counts.Disks, 2);
-  EXPECT_EQ(counts.DisksLeftOut, 1);
+  EXPECT_EQ(counts.Disks, kDisks);
+  EXPECT_EQ(counts.DisksLeftOut, 0);
+  EXPECT_EQ(counts.EmptiedDisks, 1);
+  EXPECT_EQ(namesOf(counts.DamagedDisks), (Names{"Beta"}));
   const testing::CatalogueView view = testing::viewCatalogue(target());
-  ASSERT_EQ(view.Disks.size(), 2u);
-  EXPECT_EQ(view.Disks[0].Name, "Alpha");
-  EXPECT_EQ(view.Disks[1].Name, "Gamma");
+  ASSERT_EQ(view.Disks.size(), 3u);
+  EXPECT_EQ(view.Disks[1].Name, "Beta");
+  EXPECT_EQ(view.Disks[1].Lines.size(), 1u) << "its root alone";
+}
+
+// A disk block that runs past the end of the file, cut by it or claiming more than it holds,
+// keeps its name and every record and list inside the file.
+TEST_F(RepairTest, ADiskBlockPastTheEndOfTheFileKeepsWhatReads) {
+  const SoundCatalogue& s = sound();
+  const testing::CatalogueView soundView =
+      testing::viewCatalogue(folder_.file("sound.kvd", s.Bytes));
+  // Alpha's block cut inside the record of "old", its last: the root, "docs" and their files
+  // stay, and what the folder records before the cut allow of "pics"; Beta and Gamma, whose
+  // blocks lay behind the cut, are kept empty.
+  TCopyCounts counts = repair(damaged(s.OldRecord, Where::kMiddle, Damage::kCut));
+  testing::CatalogueView view = testing::viewCatalogue(target());
+  const testing::DiskView* alpha = testing::diskNamed(view, "Alpha");
+  ASSERT_NE(alpha, nullptr);
+  const Names& whole = testing::diskNamed(soundView, "Alpha")->Lines;
+  // The root, its two files, "docs" and its eight.
+  const size_t kept = alpha->Lines.size();
+  ASSERT_GE(kept, 12u);
+  ASSERT_LT(kept, whole.size());
+  EXPECT_EQ(alpha->Lines, Names(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(kept)));
+  const auto filesKept = std::count_if(alpha->Lines.begin(), alpha->Lines.end(),
+                                       [](const std::string& line) { return line[0] == 'F'; });
+  EXPECT_EQ(counts.Disks, kDisks);
+  EXPECT_EQ(counts.EmptiedDisks, 2);
+  EXPECT_EQ(counts.FoldersLeftOut, 3 - (static_cast<int64_t>(kept) - filesKept - 1));
+  EXPECT_EQ(counts.FilesLeftOut, 13 - filesKept);
+  EXPECT_EQ(namesOf(counts.DamagedDisks), (Names{"Alpha", "???", "???"}));
+
+  // Gamma's block, the last, claims 100 bytes more than the file holds: read whole.
+  std::string overlong = s.Bytes;
+  const auto length = static_cast<int32_t>(s.GammaBlock.Length + 100);
+  for (size_t i = 0; i < 4; ++i) {
+    overlong[s.GammaBlock.Start + i] = static_cast<char>(length >> (8 * i));
+    overlong[s.GammaBlock.Start + 4 + i] = static_cast<char>(-length >> (8 * i));
+  }
+  counts = repair(overlong);
+  view = testing::viewCatalogue(target());
+  EXPECT_EQ(view.Disks, soundView.Disks);
+  EXPECT_EQ(counts.Files, kFiles);
+  EXPECT_EQ(namesOf(counts.DamagedDisks), (Names{"Gamma"}));
+}
+
+// A repair that finds more live disk blocks than the key table holds keeps the newest and
+// names the ones it had no room for.
+TEST_F(RepairTest, DisksBeyondTheKeyTablesRoomAreNamed) {
+  const SoundCatalogue& s = sound();
+  std::string bytes = s.Bytes;
+  const std::string gamma = s.Bytes.substr(s.GammaBlock.Start, s.GammaBlock.Length);
+  const int32_t copies = kKeyCapacity;
+  bytes.reserve(bytes.size() + static_cast<size_t>(copies) * gamma.size());
+  for (int32_t i = 0; i < copies; ++i) {
+    std::string block = gamma;
+    char name[8];
+    std::snprintf(name, sizeof name, "G%05d", i);
+    block[kDiskNameBlockOffset] = 6;
+    block.replace(kDiskNameBlockOffset + 1, 6, name);
+    bytes += block;
+  }
+  // Three disks more than the table holds: the oldest three of the live ones are left out.
+  const TCopyCounts counts = repair(bytes);
+  EXPECT_EQ(counts.Disks, kKeyCapacity);
+  EXPECT_EQ(counts.DisksLeftOut, 3);
+  EXPECT_EQ(namesOf(counts.DamagedDisks), (Names{"Alpha", "Beta", "Gamma"}));
 }
 
 // Compress and import read a damaged catalogue through the same checks: the file they write

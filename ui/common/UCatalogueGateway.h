@@ -215,10 +215,11 @@ class CatalogueGateway {
   // ---- Copy runs into another open catalogue, through the callbacks of the run's context ----
   // allDisks: every live disk, else the selected ones (the current one when none is);
   // uniqueNames: a name the target has already gets a suffix; copyOptions: the settings go
-  // along. False when the run was stopped or the target refused a disk; the disks saved until
-  // then stay.
-  bool copyDisksInto(CatalogueGateway& target, bool allDisks, bool uniqueNames, bool copyOptions) {
-    return ApiCompressDBase(handle_, target.handle_, allDisks, uniqueNames, copyOptions);
+  // along. counts gets what was saved and what damage left out. False when the run was stopped
+  // or the target refused a disk; the disks saved until then stay.
+  bool copyDisksInto(CatalogueGateway& target, bool allDisks, bool uniqueNames, bool copyOptions,
+                     TCopyCounts& counts) {
+    return ApiCompressDBase(handle_, target.handle_, allDisks, uniqueNames, copyOptions, counts);
   }
   // The repair's copy: every live disk, checked, and the settings; counts gets what was saved
   // and left out. False when the run was stopped.

@@ -9,6 +9,9 @@ namespace vellomar {
 
 namespace {
 
+constexpr char kCallRepair[] =
+    "\r\nCall Repair from the File menu to save what can be read into a new database.";
+
 // The compression's copy: once the run creates it, removed unless it took the database's place.
 class TemporaryFile {
  public:
@@ -143,17 +146,30 @@ void RunReindex(const ReindexJob& job, const RunReport& report) {
   CatalogueGateway& target = job.Mode == ReindexMode::kImport ? *job.Target : openedTarget;
   const bool exporting =
       job.Mode == ReindexMode::kExport || job.Mode == ReindexMode::kExportReadOnly;
+  TCopyCounts counts;
   const bool copied =
-      source.copyDisksInto(target, !exporting, job.Mode == ReindexMode::kImport, compress);
+      source.copyDisksInto(target, !exporting, job.Mode == ReindexMode::kImport, compress, counts);
   // The close puts the copy on the disk before it may replace anything, and before the source's
   // header is written back.
   if (job.Mode != ReindexMode::kImport) {
     openedTarget.close(job.Mode == ReindexMode::kExportReadOnly);
   }
   if (opensSource) openedSource.close();
+  if (job.Mode == ReindexMode::kImport && CopyLostAnything(counts)) {
+    report(caption, "Not everything in " + job.SourceName + " could be imported." +
+                        LostByCopyText(counts) + kCallRepair);
+  }
   if (!compress) return;
   if (!copied) {
     report(caption, "Process was not successful.");
+    return;
+  }
+  // A copy that lost anything never takes the place of the database it came from.
+  if (CopyLostAnything(counts)) {
+    report(caption, "The database " + job.SourceName +
+                        " was not compressed: its copy could not take everything." +
+                        LostByCopyText(counts) + "\r\nThe database is kept as it was." +
+                        kCallRepair);
     return;
   }
   putInPlace(job, copy, report);

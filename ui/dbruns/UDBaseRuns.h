@@ -43,8 +43,10 @@ std::string ChangeFileExt(const std::string& path, std::string_view ext);
 // database stays open. The copy reports through the run's progress context. Compression writes the
 // copy beside the database and, once the copy is on the disk, puts it in the database's place in
 // one step, the old file kept under a second name when asked: the user is never without the
-// database. Failures the user can act on are reported; an exception raised by the engine passes on
-// after everything the run opened is closed and a compression's copy is removed.
+// database. A copy that left anything out as damaged is dropped and the database kept, and an
+// import that did says what it could not take. Failures the user can act on are reported; an
+// exception raised by the engine passes on after everything the run opened is closed and a
+// compression's copy is removed.
 void RunReindex(const ReindexJob& job, const RunReport& report);
 
 // What a repair run kept and left out; Completed is false when it was cancelled, which keeps the

@@ -21,4 +21,10 @@ inline constexpr size_t kRepairReportMaxNames = 20;
 
 RepairReport BuildRepairReport(const RepairResult& result);
 
+// Whether a copy left anything out or met damage on any disk.
+bool CopyLostAnything(const TCopyCounts& counts);
+// What a copy left out as damaged and which disks lost anything: lines, each after "\r\n";
+// empty when nothing was lost.
+std::string LostByCopyText(const TCopyCounts& counts);
+
 }  // namespace vellomar

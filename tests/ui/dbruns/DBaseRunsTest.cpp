@@ -234,6 +234,70 @@ TEST_F(DBaseRunsTest, RepairRefusesTheDamagedFileAsItsTarget) {
   }
 }
 
+// Two disks; the record of "sub", the first disk's only subfolder, fails its check: a copy
+// loses the folder and its two files.
+std::string catalogueLosingAFolder() {
+  testing::TestCatalogue catalogue;
+  TDirCollection& root = catalogue.newDisk("Docs");
+  catalogue.setFiles(root, {{"top.txt", 1}});
+  catalogue.setFiles(testing::TestCatalogue::addFolder(root, "sub"), {{"a.txt", 2}, {"b.txt", 3}});
+  catalogue.trees.Current->DiskInfo.Folders = 1;
+  catalogue.trees.Current->DiskInfo.Files = 3;
+  const int32_t block = catalogue.saveDisk();
+  catalogue.setFiles(catalogue.newDisk("Other"), {{"other.txt", 4}});
+  catalogue.saveDisk();
+  LoadTreeStruct(catalogue.handle, catalogue.trees, block, 0);
+  const int32_t record = catalogue.trees.Current->Root->ItemAt(0)->Dir.EntryOffset - 4;
+  catalogue.trees.Current.reset();
+  const std::vector<uint8_t> wrongCheck{0x12, 0x34};
+  catalogue.patch(record + 2, wrongCheck);
+  catalogue.reopen();
+  return contentOf(catalogue.path());
+}
+
+// What the runs' boxes say of that catalogue.
+const std::string kLostAFolder =
+    "\r\nLeft out as damaged: 0 disks, 1 folder, at least 2 files, 0 descriptions."
+    "\r\nDisks that lost data: \"Docs\".";
+const std::string kCallRepair =
+    "\r\nCall Repair from the File menu to save what can be read into a new database.";
+
+// A compression whose copy lost anything keeps the database as it was, with or without the
+// backup, and says what was lost; an import takes what reads and says what it could not.
+TEST_F(DBaseRunsTest, ACopyThatLosesAFolderSaysSoAndCompressionKeepsTheDatabase) {
+  const std::string damaged = catalogueLosingAFolder();
+  for (const bool backup : {false, true}) {
+    reports_.clear();
+    const std::string data = write("data.kvd", damaged);
+    const std::optional<FileIdentity> before = fileIdentity(data);
+    RunReindex({ReindexMode::kCompress, nullptr, nullptr, data, "", backup}, recorder());
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0].first, "Compression was not successful");
+    EXPECT_EQ(reports_[0].second,
+              "The database " + data + " was not compressed: its copy could not take everything." +
+                  kLostAFolder + "\r\nThe database is kept as it was." + kCallRepair);
+    EXPECT_EQ(fileIdentity(data), before);
+    EXPECT_TRUE(dataAreaOf(data) == damaged.substr(64961));
+    EXPECT_FALSE(exists("data.$$~"));
+    EXPECT_FALSE(exists("data.~KV"));
+  }
+
+  reports_.clear();
+  const std::string source = write("source.kvd", damaged);
+  const std::string window = write("window.kvd", testing::catalogueBytes({"Mine"}));
+  TDBase* handle = nullptr;
+  ShortString message;
+  ASSERT_TRUE(ApiOpenDBase(ShortString(window), false, handle, message));
+  test::BorrowedCatalogue borrowed(handle);
+  RunReindex({ReindexMode::kImport, nullptr, &borrowed.get(), source, "", false}, recorder());
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_EQ(reports_[0].first, "Import was not successful");
+  EXPECT_EQ(reports_[0].second,
+            "Not everything in " + source + " could be imported." + kLostAFolder + kCallRepair);
+  EXPECT_EQ(ApiGetKeyCount(handle), 3) << "what reads is imported";
+  ASSERT_TRUE(ApiCloseDBase(handle, false));
+}
+
 TEST_F(DBaseRunsTest, RepairAnswersWhatItKeptAndLeftOut) {
   std::string damaged;
   {
@@ -244,15 +308,17 @@ TEST_F(DBaseRunsTest, RepairAnswersWhatItKeptAndLeftOut) {
     }
     damaged = contentOf(catalogue.path());
   }
-  // The last disk's block cut short: left out, and named by what its block still holds.
+  // The last disk's block cut short: kept with its details and an empty root.
   damaged.pop_back();
   const std::string source = write("damaged.kvd", damaged);
   const std::optional<RepairResult> result =
       RunRepair(source, folder_.at("repaired.kvd"), recorder());
   ASSERT_TRUE(result.has_value());
   EXPECT_TRUE(result->Completed);
-  EXPECT_EQ(result->Counts.Disks, 1);
-  EXPECT_EQ(result->Counts.DisksLeftOut, 1);
+  EXPECT_EQ(result->Counts.Disks, 2);
+  EXPECT_EQ(result->Counts.DisksLeftOut, 0);
+  EXPECT_EQ(testing::diskNamesOf(folder_.at("repaired.kvd")),
+            (std::vector<std::string>{"One", "Two"}));
   ASSERT_EQ(result->Counts.DamagedDisks.size(), 1u);
   EXPECT_EQ(result->Counts.DamagedDisks[0].str(), "Two");
   EXPECT_FALSE(RunRepair(source, source, recorder()).has_value());
@@ -279,11 +345,22 @@ TEST(RepairReport, SaysWhatWasRecoveredAndWhatWasLeftOut) {
     damaged.Counts.DamagedDisks.push_back(ShortString("D" + std::to_string(i)));
   report = BuildRepairReport(damaged);
   EXPECT_TRUE(report.Lost);
-  EXPECT_NE(report.Text.find("\r\nLeft out as damaged: 2 disks, 1 folder, 15 files, 0 descriptions."
-                             "\r\nDisks that lost data: \"D0\", \"D1\", "),
+  EXPECT_NE(report.Text.find("\r\nLeft out as damaged: 2 disks, 1 folder, at least 15 files, 0 "
+                             "descriptions.\r\nDisks that lost data: \"D0\", \"D1\", "),
             std::string::npos)
       << report.Text;
   EXPECT_TRUE(report.Text.ends_with(", \"D19\" and 2 more.")) << report.Text;
+
+  // Folders left out whose files nothing counts; a disk nothing of which read.
+  RepairResult unknown = sound;
+  unknown.Counts.FoldersLeftOut = 2;
+  unknown.Counts.EmptiedDisks = 1;
+  unknown.Counts.DamagedDisks.push_back(ShortString("???"));
+  EXPECT_TRUE(BuildRepairReport(unknown).Text.ends_with(
+      "\r\nLeft out as damaged: 0 disks, 2 folders, the files in those folders, 0 descriptions."
+      "\r\nKept empty, as nothing of them could be read: 1 disk."
+      "\r\nDisks that lost data: \"???\"."))
+      << BuildRepairReport(unknown).Text;
 
   RepairResult cancelled = sound;
   cancelled.Completed = false;
