@@ -682,12 +682,13 @@ void TMainForm::SaveSettingsIni() {
 
 void TMainForm::LoadWindowPlacement() {
   const QRect screen = screenArea();
-  const QRect fallback(0, 0, screen.width(), screen.height() - kScreenBottomMargin);
+  const QRect fallback(screen.topLeft(),
+                       QSize(screen.width(), screen.height() - kScreenBottomMargin));
   const IniFile ini = IniFile::load(iniPath());
   ChildMaximized = ini.readBool("Application", "MDIChildMaximized", true);
   const bool maximized = ini.readBool("Application", "Maximized", isMaximized());
   const bool minimized = ini.readBool("Application", "Minimized", isMinimized());
-  setGeometry(readBounds(ini, "Application", fallback, screen));
+  setFrameBounds(this, readBounds(ini, "Application", fallback, screen));
   if (maximized)
     setWindowState(Qt::WindowMaximized);
   else if (minimized)
@@ -699,7 +700,7 @@ void TMainForm::SaveWindowPlacement() {
   if (!mayWriteFile(path)) return;
   IniFile ini = IniFile::load(path);
   if (FormSettings != nullptr) FormSettings->settings().writeHeaderWidths(ini);
-  if (!isMaximized() && !isMinimized()) writeBounds(ini, "Application", normalGeometry());
+  if (!isMaximized() && !isMinimized()) writeBounds(ini, "Application", frameBounds(this));
   ini.writeBool("Application", "Maximized", isMaximized());
   ini.writeBool("Application", "Minimized", isMinimized() && !isMaximized());
   if (const TMdiChild* child = activeChild()) activeChildMaximized_ = child->isMaximized();

@@ -1,8 +1,11 @@
 #include "ui/common/UWindowPlacement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QMargins>
 #include <QPointer>
 #include <QScreen>
+#include <QVariant>
 #include <QWidget>
 #include <algorithm>
 #include <vector>
@@ -29,7 +32,87 @@ int ontoScreen(int32_t start, int extent, int screenStart, int screenExtent) {
       std::clamp<int64_t>(start, screenStart, std::max<int64_t>(screenStart, last)));
 }
 
+// The borders a window not framed yet was fitted for.
+constexpr const char* kAssumedMargins = "assumedFrameMargins";
+constexpr const char* kFitterName = "frameFitter";
+
+QMargins frameMargins(const QWidget* window) {
+  const QRect frame = window->frameGeometry();
+  const QRect inner = window->geometry();
+  return QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                  frame.right() - inner.right(), frame.bottom() - inner.bottom());
+}
+
+// The borders of the last window the window manager framed: the best guess for the next one.
+QMargins& lastFrameMargins() {
+  static QMargins margins;
+  return margins;
+}
+
+void fitInFrame(QWidget* window, const QRect& frame, const QMargins& margins) {
+  window->resize(frame.size().shrunkBy(margins).expandedTo(QSize(1, 1)));
+  // A move of a top-level window places its frame.
+  window->move(frame.topLeft());
+}
+
+// Waits until the window manager has framed the window, then fits the window in the frame
+// asked for. It goes when that is done or when the window hides; without a window manager
+// (no borders) there is nothing to fit.
+class FrameFitter : public QObject {
+ public:
+  FrameFitter(QWidget* window, const QRect& frame) : QObject(window), frame_(frame) {
+    setObjectName(kFitterName);
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* window = static_cast<QWidget*>(watched);
+    switch (event->type()) {
+      case QEvent::Move:
+      case QEvent::Resize: {
+        if (!window->isVisible()) break;
+        const QMargins margins = frameMargins(window);
+        if (margins.isNull()) break;
+        lastFrameMargins() = margins;
+        window->removeEventFilter(this);
+        if (window->frameGeometry() != frame_) fitInFrame(window, frame_, margins);
+        deleteLater();
+        break;
+      }
+      case QEvent::Hide:
+        window->removeEventFilter(this);
+        deleteLater();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  QRect frame_;
+};
+
 }  // namespace
+
+QRect frameBounds(const QWidget* window) {
+  if (!frameMargins(window).isNull()) return window->frameGeometry();
+  const QRect inner = window->geometry();
+  return QRect(inner.topLeft(),
+               inner.size().grownBy(window->property(kAssumedMargins).value<QMargins>()));
+}
+
+void setFrameBounds(QWidget* window, const QRect& frame) {
+  const QMargins own = frameMargins(window);
+  const bool framed = window->isVisible() && !own.isNull();
+  const QMargins margins = framed ? own : lastFrameMargins();
+  fitInFrame(window, frame, margins);
+  if (framed) return;
+  window->setProperty(kAssumedMargins, QVariant::fromValue(margins));
+  delete window->findChild<QObject*>(kFitterName, Qt::FindDirectChildrenOnly);
+  new FrameFitter(window, frame);
+}
 
 QRect readBounds(const IniFile& ini, const char* section, const QRect& fallback,
                  const QRect& screen) {

@@ -22,6 +22,14 @@ QRect centredBounds(const QSize& size, const QRect& screen);
 // The available area of the primary screen.
 QRect screenArea();
 
+// A top-level window's bounds are its frame's: title bar and borders included, as the window
+// manager draws them (before it has framed the window, the window's own bounds grown by the
+// borders it was fitted for). setFrameBounds puts the frame there, and fits the window inside
+// once the frame's borders are known, so that a frame at the screen's top keeps its title bar
+// on the screen.
+QRect frameBounds(const QWidget* window);
+void setFrameBounds(QWidget* window, const QRect& frame);
+
 // Where the dialogs' bounds go among each other in the file, after the main window's.
 inline constexpr int kScanDiskPlacement = 1;
 inline constexpr int kDescriptionPlacement = 2;
