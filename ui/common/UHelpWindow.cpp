@@ -1,10 +1,12 @@
 #include "ui/common/UHelpWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <fstream>
 #include <iterator>
+
+#include "ui/common/UWindowPlacement.h"
 
 namespace vellomar {
 
@@ -54,6 +56,16 @@ class HelpWindowService : public HelpService {
     if (!window_) {
       window_ = new HelpWindow(QCoreApplication::applicationDirPath().toStdString() + "/" +
                                kHelpFileName);
+      setFrameBounds(window_, centredBounds(window_->size(), screenArea()));
+    }
+    // Asked for from a modal dialog, the window belongs to that dialog: the dialog's modal
+    // state does not block it, and the window manager keeps it above the dialog.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == window_) owner = nullptr;
+    if (window_->parentWidget() != owner) {
+      const QRect frame = frameBounds(window_);
+      window_->setParent(owner, Qt::Window);
+      setFrameBounds(window_, frame);
     }
     window_->show();
     window_->raise();
