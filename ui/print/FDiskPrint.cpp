@@ -17,8 +17,16 @@
 
 namespace vellomar {
 
+namespace {
+
+constexpr int kSelectWidth = 300;
+
+}  // namespace
+
 TFormDiskPrintSelect::TFormDiskPrintSelect(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Selection of Print");
+  // Room for the longer of its titles ("Items To Be Exported") beside the title bar's buttons.
+  setMinimumWidth(kSelectWidth);
   auto* layout = new QVBoxLayout(this);
   LabelWhat = new QLabel("Print:", this);
   RadioButtonActDiskDir = new QRadioButton("This disk - current folder", this);
@@ -83,18 +91,22 @@ void TFormDiskPrint::showEvent(QShowEvent* event) {
   TProgressWindow::showEvent(event);
 }
 
-int TFormDiskPrint::runJob() {
-  TFormDiskPrintSelect select(this);
+bool TFormDiskPrint::askFirst() {
+  // Not shown yet, the window cannot own the dialogs: its own owner does.
+  QWidget* owner = parentWidget();
+  TFormDiskPrintSelect select(owner);
   select.setWindowTitle("Print Selection");
   select.enableSelectedDisks(catalogue_.selectedKeyCount() > 0);
-  if (select.exec() != QDialog::Accepted) return QDialog::Rejected;
-  QPrinter printer;
-  TPrintChoice choice;
-  if (!printTarget().choose(this, printer, choice, false)) return QDialog::Rejected;
+  if (select.exec() != QDialog::Accepted) return false;
+  scope_ = select.scope();
+  return printTarget().choose(owner, printer_, choice_, false);
+}
+
+int TFormDiskPrint::runJob() {
   Gauge->setValue(0);
   Gauge->show();
   TCatalogPrint run(catalogue_, dbaseName_, options_, *this);
-  const TPrintResult result = run.run(printer, choice, select.scope());
+  const TPrintResult result = run.run(printer_, choice_, scope_);
   ShowPrintFailure(result);
   // A refused printer or a cancelled walk did not print what was asked.
   return result == TPrintResult::kPrinted ? QDialog::Accepted : QDialog::Rejected;
