@@ -142,7 +142,7 @@ void TMainForm::buildMenus() {
   for (Command c : {Command::Brief, Command::Detailed, Command::SortName, Command::SortExt,
                     Command::SortTime, Command::SortSize, Command::ShowTree})
     actions_[c]->setCheckable(true);
-  menu("MenuTools")->menuAction()->setVisible(false);
+  showToolsMenu(false);
   QMenu* windows = menu("MenuWindow");
   connect(windows, &QMenu::aboutToShow, this, [this, windows] {
     // The open child windows follow the menu's own items.
@@ -187,6 +187,15 @@ void TMainForm::buildToolbar() {
     mainPanel_->addWidget(button);
     buttons_[command] = button;
   }
+}
+
+void TMainForm::showToolsMenu(bool shown) {
+  // A hidden menu of the bar still answers its Alt key, and "T&ools" would then take every
+  // second Alt+O from "&Options": hidden, it is off the bar.
+  QAction* tools = menu("MenuTools")->menuAction();
+  tools->setVisible(shown);
+  menuBar()->removeAction(tools);
+  if (shown) menuBar()->insertAction(menu("MenuWindow")->menuAction(), tools);
 }
 
 QAction* TMainForm::menuAction(Command command) const {
