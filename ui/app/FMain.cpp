@@ -73,6 +73,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
   setCentralWidget(mdiArea_);
   buildMenus();
   buildToolbar();
+  keepFrameMarginsKnown();
   LoadWindowPlacement();
   FormDescription().LoadWindowPos();
   SetupScanning();

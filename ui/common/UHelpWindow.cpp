@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "ui/common/UWindowPlacement.h"
 
@@ -53,19 +54,21 @@ class HelpWindowService : public HelpService {
  public:
   void showContents() override { showContext(0); }
   void showContext(int context) override {
-    if (!window_) {
-      window_ = new HelpWindow(QCoreApplication::applicationDirPath().toStdString() + "/" +
-                               kHelpFileName);
-      setFrameBounds(window_, centredBounds(window_->size(), screenArea()));
-    }
     // Asked for from a modal dialog, the window belongs to that dialog: the dialog's modal
     // state does not block it, and the window manager keeps it above the dialog.
     QWidget* owner = QApplication::activeModalWidget();
     if (owner == window_) owner = nullptr;
-    if (window_->parentWidget() != owner) {
-      const QRect frame = frameBounds(window_);
+    std::optional<QRect> frame;
+    if (window_ && window_->parentWidget() != owner) {
+      // A window does not change its owner in place: it is made anew where it was.
+      frame = frameBounds(window_);
+      delete window_.data();
+    }
+    if (!window_) {
+      window_ = new HelpWindow(QCoreApplication::applicationDirPath().toStdString() + "/" +
+                               kHelpFileName);
       window_->setParent(owner, Qt::Window);
-      setFrameBounds(window_, frame);
+      setFrameBounds(window_, frame.value_or(centredBounds(window_->size(), screenArea())));
     }
     window_->show();
     window_->raise();

@@ -35,6 +35,9 @@ int ontoScreen(int32_t start, int extent, int screenStart, int screenExtent) {
 // The borders a window not framed yet was fitted for.
 constexpr const char* kAssumedMargins = "assumedFrameMargins";
 constexpr const char* kFitterName = "frameFitter";
+// Where a window was when it was last hidden: its position, and its inside's.
+constexpr const char* kHiddenAt = "hiddenAt";
+constexpr const char* kHiddenInside = "hiddenInside";
 
 QMargins frameMargins(const QWidget* window) {
   const QRect frame = window->frameGeometry();
@@ -94,7 +97,47 @@ class FrameFitter : public QObject {
   QRect frame_;
 };
 
+// A window shown again comes back where it was, unless it was moved while hidden: left alone,
+// Qt centres a dialog shown a second time by borders it does not know yet, a title bar lower.
+// Its inside's place is kept, which the window manager honours exactly. Keeps the borders of
+// the last window moved on the screen known for windows not framed yet.
+class FrameWatch : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type kind = event->type();
+    if (kind != QEvent::Show && kind != QEvent::Hide && kind != QEvent::Move) return false;
+    if (!watched->isWidgetType()) return false;
+    auto* window = static_cast<QWidget*>(watched);
+    const Qt::WindowType type = window->windowType();
+    if (type != Qt::Window && type != Qt::Dialog) return false;
+    if (kind == QEvent::Hide) {
+      window->setProperty(kHiddenAt, window->pos());
+      window->setProperty(kHiddenInside, window->geometry().topLeft());
+    } else if (kind == QEvent::Show) {
+      const QVariant at = window->property(kHiddenAt);
+      if (at.isValid() && at.toPoint() == window->pos())
+        window->setGeometry(QRect(window->property(kHiddenInside).toPoint(), window->size()));
+    } else if (window->isVisible()) {
+      const QMargins margins = frameMargins(window);
+      if (!margins.isNull()) lastFrameMargins() = margins;
+    }
+    return false;
+  }
+};
+
 }  // namespace
+
+void keepFrameMarginsKnown() {
+  static QObject* const watch = [] {
+    auto* made = new FrameWatch(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(made);
+    return made;
+  }();
+  Q_UNUSED(watch);
+}
 
 QRect frameBounds(const QWidget* window) {
   if (!frameMargins(window).isNull()) return window->frameGeometry();

@@ -28,6 +28,9 @@ QRect screenArea();
 // once the frame's borders are known, so that a frame at the screen's top keeps its title bar
 // on the screen.
 QRect frameBounds(const QWidget* window);
+// From now on, a window shown again comes back where its frame was, and the borders of the
+// windows on the screen are known for those not framed yet; called once for the program.
+void keepFrameMarginsKnown();
 void setFrameBounds(QWidget* window, const QRect& frame);
 
 // Where the dialogs' bounds go among each other in the file, after the main window's.
