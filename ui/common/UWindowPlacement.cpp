@@ -1,6 +1,8 @@
 #include "ui/common/UWindowPlacement.h"
 
 #include <QEvent>
+#include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QPointer>
@@ -188,6 +190,14 @@ QRect centredBounds(const QSize& size, const QRect& screen) {
 QRect screenArea() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+int titleBarWidth(const QWidget* window) {
+  // The icon and the three buttons of a title bar.
+  constexpr int kBarButtonsWidth = 100;
+  QFont font = window->font();
+  font.setBold(true);
+  return QFontMetrics(font).horizontalAdvance(window->windowTitle()) * 6 / 5 + kBarButtonsWidth;
 }
 
 void registerPlacementWriter(QWidget* owner, int order, std::function<void(IniFile&)> write) {

@@ -21,6 +21,9 @@ void writeBounds(IniFile& ini, const char* section, const QRect& bounds);
 QRect centredBounds(const QSize& size, const QRect& screen);
 // The available area of the primary screen.
 QRect screenArea();
+// The width a window's title needs in its title bar, beside the bar's icon and buttons. The
+// window manager's font is not known: the window's bold font, a fifth wider, stands for it.
+int titleBarWidth(const QWidget* window);
 
 // A top-level window's bounds are its frame's: title bar and borders included, as the window
 // manager draws them (before it has framed the window, the window's own bounds grown by the

@@ -13,20 +13,13 @@
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UServices.h"
+#include "ui/common/UWindowPlacement.h"
 #include "ui/settings/FSettings.h"
 
 namespace vellomar {
 
-namespace {
-
-constexpr int kSelectWidth = 300;
-
-}  // namespace
-
 TFormDiskPrintSelect::TFormDiskPrintSelect(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Selection of Print");
-  // Room for the longer of its titles ("Items To Be Exported") beside the title bar's buttons.
-  setMinimumWidth(kSelectWidth);
   auto* layout = new QVBoxLayout(this);
   LabelWhat = new QLabel("Print:", this);
   RadioButtonActDiskDir = new QRadioButton("This disk - current folder", this);
@@ -61,6 +54,8 @@ int32_t TFormDiskPrintSelect::scope() const {
 }
 
 void TFormDiskPrintSelect::showEvent(QShowEvent* event) {
+  // The caller gives the title: "Print Selection" or "Items To Be Exported".
+  setMinimumWidth(titleBarWidth(this));
   QDialog::showEvent(event);
   RadioButtonActDiskDir->setChecked(true);
   RadioButtonActDiskDir->setFocus();

@@ -6,6 +6,7 @@
 
 #include "ui/common/UDialogHelp.h"
 #include "ui/common/UFittedText.h"
+#include "ui/common/UWindowPlacement.h"
 
 namespace vellomar {
 namespace {
@@ -43,6 +44,7 @@ TFormScanArchive::TFormScanArchive(QWidget* parent) : QDialog(parent) {
 
 void TFormScanArchive::showEvent(QShowEvent* event) {
   Answer = kNo;
+  setFrameBounds(this, centredBounds(frameBounds(this).size(), screenArea()));
   QDialog::showEvent(event);
 }
 
