@@ -115,17 +115,22 @@ class FrameWatch : public QObject {
     auto* window = static_cast<QWidget*>(watched);
     const Qt::WindowType type = window->windowType();
     if (type != Qt::Window && type != Qt::Dialog) return false;
+    if (kind == QEvent::Move) {
+      if (!window->isVisible()) return false;
+      const QMargins margins = frameMargins(window);
+      if (!margins.isNull()) lastFrameMargins() = margins;
+      return false;
+    }
+    // Minimizing and restoring, and maximized windows, are the window manager's to place.
+    if (event->spontaneous() || window->windowState() != Qt::WindowNoState) return false;
     if (kind == QEvent::Hide) {
       window->setProperty(kHiddenAt, window->pos());
       window->setProperty(kHiddenInside, window->geometry().topLeft());
-    } else if (kind == QEvent::Show) {
-      const QVariant at = window->property(kHiddenAt);
-      if (at.isValid() && at.toPoint() == window->pos())
-        window->setGeometry(QRect(window->property(kHiddenInside).toPoint(), window->size()));
-    } else if (window->isVisible()) {
-      const QMargins margins = frameMargins(window);
-      if (!margins.isNull()) lastFrameMargins() = margins;
+      return false;
     }
+    const QVariant at = window->property(kHiddenAt);
+    if (at.isValid() && at.toPoint() == window->pos())
+      window->setGeometry(QRect(window->property(kHiddenInside).toPoint(), window->size()));
     return false;
   }
 };
