@@ -73,6 +73,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
   setCentralWidget(mdiArea_);
   buildMenus();
   buildToolbar();
+  keepFrameMarginsKnown();
   LoadWindowPlacement();
   FormDescription().LoadWindowPos();
   SetupScanning();
@@ -142,7 +143,7 @@ void TMainForm::buildMenus() {
   for (Command c : {Command::Brief, Command::Detailed, Command::SortName, Command::SortExt,
                     Command::SortTime, Command::SortSize, Command::ShowTree})
     actions_[c]->setCheckable(true);
-  menu("MenuTools")->menuAction()->setVisible(false);
+  showToolsMenu(false);
   QMenu* windows = menu("MenuWindow");
   connect(windows, &QMenu::aboutToShow, this, [this, windows] {
     // The open child windows follow the menu's own items.
@@ -187,6 +188,15 @@ void TMainForm::buildToolbar() {
     mainPanel_->addWidget(button);
     buttons_[command] = button;
   }
+}
+
+void TMainForm::showToolsMenu(bool shown) {
+  // A hidden menu of the bar still answers its Alt key, and "T&ools" would then take every
+  // second Alt+O from "&Options": hidden, it is off the bar.
+  QAction* tools = menu("MenuTools")->menuAction();
+  tools->setVisible(shown);
+  menuBar()->removeAction(tools);
+  if (shown) menuBar()->insertAction(menu("MenuWindow")->menuAction(), tools);
 }
 
 QAction* TMainForm::menuAction(Command command) const {
@@ -682,12 +692,13 @@ void TMainForm::SaveSettingsIni() {
 
 void TMainForm::LoadWindowPlacement() {
   const QRect screen = screenArea();
-  const QRect fallback(0, 0, screen.width(), screen.height() - kScreenBottomMargin);
+  const QRect fallback(screen.topLeft(),
+                       QSize(screen.width(), screen.height() - kScreenBottomMargin));
   const IniFile ini = IniFile::load(iniPath());
   ChildMaximized = ini.readBool("Application", "MDIChildMaximized", true);
   const bool maximized = ini.readBool("Application", "Maximized", isMaximized());
   const bool minimized = ini.readBool("Application", "Minimized", isMinimized());
-  setGeometry(readBounds(ini, "Application", fallback, screen));
+  setFrameBounds(this, readBounds(ini, "Application", fallback, screen));
   if (maximized)
     setWindowState(Qt::WindowMaximized);
   else if (minimized)
@@ -699,7 +710,7 @@ void TMainForm::SaveWindowPlacement() {
   if (!mayWriteFile(path)) return;
   IniFile ini = IniFile::load(path);
   if (FormSettings != nullptr) FormSettings->settings().writeHeaderWidths(ini);
-  if (!isMaximized() && !isMinimized()) writeBounds(ini, "Application", normalGeometry());
+  if (!isMaximized() && !isMinimized()) writeBounds(ini, "Application", frameBounds(this));
   ini.writeBool("Application", "Maximized", isMaximized());
   ini.writeBool("Application", "Minimized", isMinimized() && !isMaximized());
   if (const TMdiChild* child = activeChild()) activeChildMaximized_ = child->isMaximized();

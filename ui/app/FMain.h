@@ -141,6 +141,8 @@ class TMainForm : public QMainWindow {
   static CommandAction actionOf(Command command);
 
   void buildMenus();
+  // The Tools menu is on the menu bar only while the label plug-in is there.
+  void showToolsMenu(bool shown);
   void buildToolbar();
   // The scan dialogs' placements, the eject buttons, the plug-in's menu and the media watch.
   void SetupScanning();

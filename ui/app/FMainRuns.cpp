@@ -72,7 +72,7 @@ void TMainForm::SetupScanning() {
     connect(button, &QToolButton::clicked, this, [this, letter] { Eject(letter); });
     mainPanel_->addWidget(button)->setVisible(letter != ' ');
   }
-  menu("MenuTools")->menuAction()->setVisible(IsSleevoraPluginPresent());
+  showToolsMenu(IsSleevoraPluginPresent());
 
   auto* mediaWatch = new TMediaWatch(processDriveTable(), this);
   connect(mediaWatch, &TMediaWatch::arrived, this, &TMainForm::MediaArrived);

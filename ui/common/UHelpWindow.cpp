@@ -1,10 +1,13 @@
 #include "ui/common/UHelpWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <fstream>
 #include <iterator>
+#include <optional>
+
+#include "ui/common/UWindowPlacement.h"
 
 namespace vellomar {
 
@@ -51,9 +54,21 @@ class HelpWindowService : public HelpService {
  public:
   void showContents() override { showContext(0); }
   void showContext(int context) override {
+    // Asked for from a modal dialog, the window belongs to that dialog: the dialog's modal
+    // state does not block it, and the window manager keeps it above the dialog.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == window_) owner = nullptr;
+    std::optional<QRect> frame;
+    if (window_ && window_->parentWidget() != owner) {
+      // A window does not change its owner in place: it is made anew where it was.
+      frame = frameBounds(window_);
+      delete window_.data();
+    }
     if (!window_) {
       window_ = new HelpWindow(QCoreApplication::applicationDirPath().toStdString() + "/" +
                                kHelpFileName);
+      window_->setParent(owner, Qt::Window);
+      setFrameBounds(window_, frame.value_or(centredBounds(window_->size(), screenArea())));
     }
     window_->show();
     window_->raise();

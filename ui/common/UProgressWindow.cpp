@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QPointer>
 #include <stdexcept>
+#include <utility>
 
 #include "ui/common/UCloseRequest.h"
 #include "ui/common/UIdleLoop.h"
@@ -18,6 +19,20 @@ constexpr int kEventsEveryMs = 30;
 
 TProgressWindow::TProgressWindow(QWidget* parent) : QDialog(parent) {
   setModal(true);
+}
+
+int TProgressWindow::exec() {
+  bool asked = false;
+  try {
+    asked = askFirst();
+  } catch (const std::exception& e) {
+    reportFailure(e);
+  }
+  if (!asked) {
+    setResult(QDialog::Rejected);
+    return QDialog::Rejected;
+  }
+  return QDialog::exec();
 }
 
 bool TProgressWindow::cancelRequested() const {
@@ -37,6 +52,10 @@ void TProgressWindow::requestCancel() {
 
 void TProgressWindow::reportFailure(const std::exception& failure) {
   showErrorMessage("Error", failure.what());
+}
+
+void TProgressWindow::tellAfterClose(std::function<void()> tell) {
+  afterClose_ = std::move(tell);
 }
 
 void TProgressWindow::showEvent(QShowEvent* event) {
@@ -82,6 +101,7 @@ void TProgressWindow::runPending() {
     }
   }
   done(result);
+  if (afterClose_) std::exchange(afterClose_, nullptr)();
 }
 
 void TProgressWindow::closeEvent(QCloseEvent* event) {

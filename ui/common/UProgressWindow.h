@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <exception>
+#include <functional>
 
 #include "ui/common/UProgressContext.h"
 
@@ -20,6 +21,9 @@ class TProgressWindow : public QDialog, public ProgressListener {
  public:
   explicit TProgressWindow(QWidget* parent = nullptr);
 
+  // Asks the job's questions (askFirst), then shows the window, which runs the job.
+  int exec() override;
+
   // Lets waiting events run, at most every 30 ms; progress callbacks call it.
   static void letEventsRun();
 
@@ -31,6 +35,10 @@ class TProgressWindow : public QDialog, public ProgressListener {
   bool abort() override { return cancelRequested(); }
 
  protected:
+  // The questions the job needs answered (its scope, its files), asked before the window shows
+  // so that no empty progress window stands behind them. False (the user cancelled) ends the
+  // run Rejected without showing the window; a failure goes to reportFailure.
+  virtual bool askFirst() { return true; }
   // The job: the result becomes the window's (QDialog::Accepted by convention on success).
   virtual int runJob() = 0;
   // The counts the job's progress reports are given: none unless the job says where they are.
@@ -38,6 +46,9 @@ class TProgressWindow : public QDialog, public ProgressListener {
   // Called with the exception that ended the job; the result is then Rejected. The default
   // shows the message in an "Error" box.
   virtual void reportFailure(const std::exception& failure);
+  // What the job tells at its end (a result box): told once the window has gone, so that the
+  // box does not stand over a finished progress window.
+  void tellAfterClose(std::function<void()> tell);
 
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -46,6 +57,7 @@ class TProgressWindow : public QDialog, public ProgressListener {
  private:
   Q_INVOKABLE void runPending();
 
+  std::function<void()> afterClose_;
   bool pending_ = false;
   bool jobRunning_ = false;
   bool cancel_ = false;

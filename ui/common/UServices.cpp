@@ -4,11 +4,14 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QUrl>
 
 #include "foundation/UExceptions.h"
 #include "ui/common/UHelpWindow.h"
+#include "ui/common/UWindowPlacement.h"
 
 namespace vellomar {
 
@@ -63,6 +66,10 @@ class DesktopMessages : public MessageService {
         box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
         break;
     }
+    // A short text would leave the box too narrow for its caption.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+      grid->addItem(new QSpacerItem(titleBarWidth(&box), 0), grid->rowCount(), 0, 1,
+                    grid->columnCount());
     switch (box.exec()) {
       case QMessageBox::Yes:
         return BoxResult::kYes;

@@ -88,6 +88,7 @@ void TDiskPanel::RefreshDisks() {
   if (form_.closing()) return;
   catalogue().clearKeysChanged();
   const int32_t n = catalogue().keyCount();
+  setEmpty(n == 0);
   if (n == 0) {
     setRowCount(1);
     viewport()->update();

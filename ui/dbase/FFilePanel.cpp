@@ -231,6 +231,7 @@ void TFilePanel::SetupFileColumns() {
 
 void TFilePanel::LayoutFileGrid(int32_t focus) {
   const int32_t count = lines_.count();
+  setEmpty(count == 0);
   if (detailed()) {
     setColWidth(0, nameColumnWidth());
     if (focus == -1) focus = row() - 1;

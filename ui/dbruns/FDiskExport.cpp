@@ -30,7 +30,6 @@ class ExportCallbacks {
 TFormDiskExport::TFormDiskExport(QWidget* parent) : TFormExportRun(parent) {
   setObjectName(QStringLiteral("FormDiskExport"));
   setWindowTitle(QStringLiteral("Export Database To Text Format"));
-  FormDiskPrintSelect = new TFormDiskPrintSelect(this);
 }
 
 void TFormDiskExport::progress(const TSearchCounts&, bool& abort) {
@@ -39,19 +38,25 @@ void TFormDiskExport::progress(const TSearchCounts&, bool& abort) {
   abort = cancelRequested();
 }
 
-int TFormDiskExport::runJob() {
+bool TFormDiskExport::askFirst() {
   if (FormSettings != nullptr) FormSettings->ApplyDisplayGlobals();
-  FormDiskPrintSelect->setWindowTitle(QStringLiteral("Items To Be Exported"));
-  FormDiskPrintSelect->LabelWhat->setText(QStringLiteral("Export:"));
-  FormDiskPrintSelect->enableSelectedDisks(Catalogue->selectedKeyCount() > 0);
-  if (execDialog(*FormDiskPrintSelect) != QDialog::Accepted) return QDialog::Rejected;
-  const std::string output = chooseTemplateAndOutput(
+  // Not shown yet, the window cannot own the dialog: its own owner does.
+  TFormDiskPrintSelect select(parentWidget());
+  select.setWindowTitle(QStringLiteral("Items To Be Exported"));
+  select.LabelWhat->setText(QStringLiteral("Export:"));
+  select.enableSelectedDisks(Catalogue->selectedKeyCount() > 0);
+  if (execDialog(select) != QDialog::Accepted) return false;
+  scope_ = select.scope();
+  output_ = chooseTemplateAndOutput(
       "Export Format for Database (*.vefd)|*.vefd|All files (*.*)|*.*", Catalogue);
-  if (output.empty()) return QDialog::Rejected;
-  ExportOutputFile file(output);
+  return !output_.empty();
+}
+
+int TFormDiskExport::runJob() {
+  ExportOutputFile file(output_);
   {
     const ExportCallbacks installed(*Catalogue);
-    Catalogue->walkDisks(FormDiskPrintSelect->scope(), 2);
+    Catalogue->walkDisks(scope_, 2);
   }
   file.close();
   return QDialog::Accepted;

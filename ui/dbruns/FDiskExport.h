@@ -5,8 +5,6 @@
 
 namespace vellomar {
 
-class TFormDiskPrintSelect;
-
 // "Export Database To Text Format": exports the current folder, the current disk or the selected
 // disks of an open database through a database template (.vefd), the engine walking the disks.
 class TFormDiskExport : public TFormExportRun {
@@ -15,12 +13,17 @@ class TFormDiskExport : public TFormExportRun {
   explicit TFormDiskExport(QWidget* parent = nullptr);
 
   CatalogueGateway* Catalogue = nullptr;
-  TFormDiskPrintSelect* FormDiskPrintSelect;
 
  protected:
+  // The scope, the template and the output file.
+  bool askFirst() override;
   int runJob() override;
   // The walk's progress: how much is written so far.
   void progress(const TSearchCounts& counts, bool& abort) override;
+
+ private:
+  int32_t scope_ = 0;
+  std::string output_;
 };
 
 }  // namespace vellomar

@@ -11,25 +11,28 @@ TFormFoundExport::TFormFoundExport(QWidget* parent) : TFormExportRun(parent) {
   setWindowTitle(QStringLiteral("Export List To Text Format"));
 }
 
-int TFormFoundExport::runJob() {
+bool TFormFoundExport::askFirst() {
   if (FormSettings != nullptr) FormSettings->ApplyDisplayGlobals();
-  bool onlySelected = false;
-  for (int32_t i = 0; i < LineCount && !onlySelected; ++i) onlySelected = LineAt(i).Selected;
-  if (onlySelected) {
+  onlySelected_ = false;
+  for (int32_t i = 0; i < LineCount && !onlySelected_; ++i) onlySelected_ = LineAt(i).Selected;
+  if (onlySelected_) {
     const BoxResult answer = services().messages->show(
         "Group of items is selected.", "Export only selected items?\r\nNo = export all.",
         BoxIcon::kQuestion, BoxButtons::kYesNoCancel);
-    if (answer == BoxResult::kCancel) return QDialog::Rejected;
-    onlySelected = answer == BoxResult::kYes;
+    if (answer == BoxResult::kCancel) return false;
+    onlySelected_ = answer == BoxResult::kYes;
   }
-  const std::string output = chooseTemplateAndOutput(
+  output_ = chooseTemplateAndOutput(
       Kind == ExportListKind::kFoundFiles
           ? "Export Format for Found files (*.veff)|*.veff|All files (*.*)|*.*"
           : "Export Format for free Space (*.vefs)|*.vefs|All files (*.*)|*.*",
       Catalogue);
-  if (output.empty()) return QDialog::Rejected;
-  ExportOutputFile file(output);
-  ExportList(ExportState(), Kind, DBaseFileName, LineCount, LineAt, onlySelected,
+  return !output_.empty();
+}
+
+int TFormFoundExport::runJob() {
+  ExportOutputFile file(output_);
+  ExportList(ExportState(), Kind, DBaseFileName, LineCount, LineAt, onlySelected_,
              [this](int32_t index) {
                if (index % 100 == 0) showProgress();
                letEventsRun();

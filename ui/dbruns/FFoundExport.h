@@ -25,7 +25,13 @@ class TFormFoundExport : public TFormExportRun {
   std::function<ExportListLine(int32_t)> LineAt;
 
  protected:
+  // Only the selected lines or all, the template and the output file.
+  bool askFirst() override;
   int runJob() override;
+
+ private:
+  bool onlySelected_ = false;
+  std::string output_;
 };
 
 }  // namespace vellomar

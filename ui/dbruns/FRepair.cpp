@@ -22,9 +22,10 @@ int TFormRepair::runJob() {
   LabelInfo->setFullText(QStringLiteral("Repairing index table..."));
   letEventsRun();
   if (const std::optional<RepairResult> result = RunRepair(SourceName, TargetName, reportError)) {
-    const RepairReport report = BuildRepairReport(*result);
-    services().messages->show(kRepairCaption, report.Text,
-                              report.Lost ? BoxIcon::kExclamation : BoxIcon::kInformation);
+    tellAfterClose([report = BuildRepairReport(*result)] {
+      services().messages->show(kRepairCaption, report.Text,
+                                report.Lost ? BoxIcon::kExclamation : BoxIcon::kInformation);
+    });
   }
   return QDialog::Accepted;
 }

@@ -10,11 +10,14 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSizeGrip>
+#include <QStyle>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
 #include "foundation/UIniFile.h"
 #include "ui/common/UDialogHelp.h"
+#include "ui/common/UFittedText.h"
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/settings/USettings.h"
@@ -92,7 +95,8 @@ TFormDescription::TFormDescription(QWidget* parent) : QDialog(parent) {
   MemoDesc->installEventFilter(this);
   connect(MemoDesc, &QPlainTextEdit::textChanged, this, &TFormDescription::updatePasteLast);
 
-  LabelFile = new QLabel(this);
+  // A long path is cut to its end: it never widens the window past its buttons.
+  LabelFile = new TFittedLabel(this);
   ButtonOK = new QPushButton("OK", this);
   ButtonOK->setDefault(true);
   ButtonCancel = new QPushButton("Cancel", this);
@@ -105,6 +109,11 @@ TFormDescription::TFormDescription(QWidget* parent) : QDialog(parent) {
     MemoDesc->setFocus();
   });
   auto* bottom = new QHBoxLayout;
+  // The row keeps clear of the window's edges and of the size grip in its corner.
+  const int margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+  const QSizeGrip* grip = findChild<QSizeGrip*>();
+  bottom->setContentsMargins(margin, margin,
+                             margin + (grip != nullptr ? grip->sizeHint().width() : 0), 0);
   bottom->addWidget(LabelFile, 1);
   bottom->addWidget(ButtonLast);
   bottom->addWidget(ButtonOK);
@@ -115,14 +124,15 @@ TFormDescription::TFormDescription(QWidget* parent) : QDialog(parent) {
   layout->addWidget(MemoDesc, 1);
   layout->addLayout(bottom);
   registerPlacementWriter(this, kDescriptionPlacement, [this](IniFile& ini) {
-    writeBounds(ini, kPlacementSection, geometry());
+    writeBounds(ini, kPlacementSection, frameBounds(this));
   });
 }
 
 void TFormDescription::LoadWindowPos() {
   const QRect screen = screenArea();
-  setGeometry(readBounds(IniFile::load(configFilePath(kProgramIniName)), kPlacementSection,
-                         centredBounds(QSize(kDesignWidth, kDesignHeight), screen), screen));
+  setFrameBounds(this,
+                 readBounds(IniFile::load(configFilePath(kProgramIniName)), kPlacementSection,
+                            centredBounds(QSize(kDesignWidth, kDesignHeight), screen), screen));
 }
 
 void TFormDescription::Prepare(const QString& text, const QString& fileLabel, bool readOnly) {
@@ -131,7 +141,7 @@ void TFormDescription::Prepare(const QString& text, const QString& fileLabel, bo
   MemoDesc->setReadOnly(readOnly);
   ButtonOK->setEnabled(!readOnly);
   MenuExitAndSave->setEnabled(!readOnly);
-  LabelFile->setText(fileLabel);
+  LabelFile->setFullText(fileLabel);
 }
 
 bool TFormDescription::Modified() const {

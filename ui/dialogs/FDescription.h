@@ -5,13 +5,14 @@
 
 class QAction;
 class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace vellomar {
+
+class TFittedLabel;
 
 // The find box of the description editor: a text, match case, find next.
 class TFindDialog : public QDialog {
@@ -50,7 +51,7 @@ class TFormDescription : public QDialog {
   const QString& LastText() const { return lastText_; }
 
   QPlainTextEdit* MemoDesc;
-  QLabel* LabelFile;
+  TFittedLabel* LabelFile;
   QPushButton* ButtonOK;
   QPushButton* ButtonCancel;
   QPushButton* ButtonLast;

@@ -52,9 +52,9 @@ TFormSelectFolder::TFormSelectFolder(QWidget* parent, const DriveTable& drives)
 
 void TFormSelectFolder::LoadWindowPos(const IniFile& ini) {
   const QRect screen = screenArea();
-  setGeometry(readBounds(ini, kSection, centredBounds(kDesignSize, screen), screen));
+  setFrameBounds(this, readBounds(ini, kSection, centredBounds(kDesignSize, screen), screen));
   registerPlacementWriter(this, kSelectFolderPlacement,
-                          [this](IniFile& out) { writeBounds(out, kSection, geometry()); });
+                          [this](IniFile& out) { writeBounds(out, kSection, frameBounds(this)); });
 }
 
 std::string TFormSelectFolder::NodePath(const QTreeWidgetItem* node) {

@@ -46,6 +46,12 @@ void DrawGrid::setFixedRows(int n) {
   clampCurrent();
 }
 
+void DrawGrid::setEmpty(bool on) {
+  if (on == empty_) return;
+  empty_ = on;
+  viewport()->update();
+}
+
 void DrawGrid::setDefaultRowHeight(int h) {
   rowHeight_ = std::max(1, h);
   clampCurrent();
@@ -257,7 +263,7 @@ QColor DrawGrid::cellTextColor(GridDrawState state) const {
 void DrawGrid::paintCell(QPainter& p, int col, int row, const QRect& rect) {
   GridDrawState state;
   state.fixed = row < fixedRows_;
-  state.selected = !state.fixed && row == row_ && (rowSelect_ || col == col_);
+  state.selected = !state.fixed && !empty_ && row == row_ && (rowSelect_ || col == col_);
   state.focused = state.selected && col == col_ && hasFocus();
   p.fillRect(rect, cellBackground(state));
   if (onDrawCell) {
@@ -293,7 +299,7 @@ void DrawGrid::paintEvent(QPaintEvent* event) {
   };
   for (int r = 0; r < fixedRows_; ++r) paintRow(r);
   for (int r = topRow_; r < rowCount_ && rowTop(r) < height; ++r) paintRow(r);
-  if (hasFocus()) {
+  if (hasFocus() && !empty_) {
     QRect focus = cellRect(col_, row_);
     if (rowSelect_ && !focus.isEmpty())
       focus = QRect(0, focus.top(), colLeft(colCount_), focus.height());

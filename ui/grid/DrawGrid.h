@@ -47,6 +47,9 @@ class DrawGrid : public QAbstractScrollArea {
   void setColCount(int n);
   void setRowCount(int n);
   void setFixedRows(int n);
+  // A grid that shows nothing still has its rows; it draws no current cell then.
+  bool empty() const { return empty_; }
+  void setEmpty(bool on);
 
   int defaultRowHeight() const { return rowHeight_; }
   void setDefaultRowHeight(int h);
@@ -135,6 +138,7 @@ class DrawGrid : public QAbstractScrollArea {
   int colCount_ = 5;
   int rowCount_ = 5;
   int fixedRows_ = 0;
+  bool empty_ = false;
   int rowHeight_ = 24;
   int defaultColWidth_ = 64;
   std::vector<int> colWidths_;

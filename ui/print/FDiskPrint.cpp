@@ -13,6 +13,7 @@
 #include "ui/common/UCatalogueGateway.h"
 #include "ui/common/UEngineGuard.h"
 #include "ui/common/UServices.h"
+#include "ui/common/UWindowPlacement.h"
 #include "ui/settings/FSettings.h"
 
 namespace vellomar {
@@ -53,6 +54,8 @@ int32_t TFormDiskPrintSelect::scope() const {
 }
 
 void TFormDiskPrintSelect::showEvent(QShowEvent* event) {
+  // The caller gives the title: "Print Selection" or "Items To Be Exported".
+  setMinimumWidth(titleBarWidth(this));
   QDialog::showEvent(event);
   RadioButtonActDiskDir->setChecked(true);
   RadioButtonActDiskDir->setFocus();
@@ -83,18 +86,22 @@ void TFormDiskPrint::showEvent(QShowEvent* event) {
   TProgressWindow::showEvent(event);
 }
 
-int TFormDiskPrint::runJob() {
-  TFormDiskPrintSelect select(this);
+bool TFormDiskPrint::askFirst() {
+  // Not shown yet, the window cannot own the dialogs: its own owner does.
+  QWidget* owner = parentWidget();
+  TFormDiskPrintSelect select(owner);
   select.setWindowTitle("Print Selection");
   select.enableSelectedDisks(catalogue_.selectedKeyCount() > 0);
-  if (select.exec() != QDialog::Accepted) return QDialog::Rejected;
-  QPrinter printer;
-  TPrintChoice choice;
-  if (!printTarget().choose(this, printer, choice, false)) return QDialog::Rejected;
+  if (select.exec() != QDialog::Accepted) return false;
+  scope_ = select.scope();
+  return printTarget().choose(owner, printer_, choice_, false);
+}
+
+int TFormDiskPrint::runJob() {
   Gauge->setValue(0);
   Gauge->show();
   TCatalogPrint run(catalogue_, dbaseName_, options_, *this);
-  const TPrintResult result = run.run(printer, choice, select.scope());
+  const TPrintResult result = run.run(printer_, choice_, scope_);
   ShowPrintFailure(result);
   // A refused printer or a cancelled walk did not print what was asked.
   return result == TPrintResult::kPrinted ? QDialog::Accepted : QDialog::Rejected;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QPrinter>
 #include <string>
 
 #include "ui/common/UProgressWindow.h"
 #include "ui/print/UCatalogPrint.h"
+#include "ui/print/UPrinter.h"
 #include "ui/settings/UGlobalOptions.h"
 
 class QLabel;
@@ -56,6 +58,8 @@ class TFormDiskPrint : public TProgressWindow, private TCatalogPrintStatus {
   QPushButton* ButtonCancel;
 
  protected:
+  // The scope and the printer.
+  bool askFirst() override;
   int runJob() override;
   void reportFailure(const std::exception& failure) override;
   void showEvent(QShowEvent* event) override;
@@ -68,6 +72,9 @@ class TFormDiskPrint : public TProgressWindow, private TCatalogPrintStatus {
   CatalogueGateway& catalogue_;
   std::string dbaseName_;
   TGlobalOptions options_;
+  int32_t scope_ = 0;
+  QPrinter printer_;
+  TPrintChoice choice_;
 };
 
 }  // namespace vellomar

@@ -1,20 +1,25 @@
 #include "ui/scan/FScanArchive.h"
-#include "ui/common/UDialogHelp.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/UDialogHelp.h"
+#include "ui/common/UFittedText.h"
+#include "ui/common/UWindowPlacement.h"
+
 namespace vellomar {
+namespace {
+
+constexpr int kWidth = 440;
+
+}  // namespace
 
 TFormScanArchive::TFormScanArchive(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Archive Found");
   setHelpContext(this, kHelpContext);
   auto* layout = new QVBoxLayout(this);
-  LabelMsg = new QLabel(this);
-  LabelMsg->setWordWrap(true);
-  LabelMsg->setTextFormat(Qt::PlainText);
+  LabelMsg = new TFittedLabel(this, 2);
   layout->addWidget(LabelMsg);
   auto* row = new QHBoxLayout;
   const struct {
@@ -34,10 +39,12 @@ TFormScanArchive::TFormScanArchive(QWidget* parent) : QDialog(parent) {
     row->addWidget(button);
   }
   layout->addLayout(row);
+  setFixedSize(kWidth, sizeHint().height());
 }
 
 void TFormScanArchive::showEvent(QShowEvent* event) {
   Answer = kNo;
+  setFrameBounds(this, centredBounds(frameBounds(this).size(), screenArea()));
   QDialog::showEvent(event);
 }
 

@@ -3,12 +3,13 @@
 #include <QDialog>
 #include <cstdint>
 
-class QLabel;
-
 namespace vellomar {
 
+class TFittedLabel;
+
 // "Archive Found": whether an archive met during a scan is read. Closed any other way than by
-// its buttons it answers no.
+// its buttons it answers no. Its width is fixed: a path too long for two lines is cut to its
+// end, so the buttons stay on the screen.
 class TFormScanArchive : public QDialog {
   Q_OBJECT
  public:
@@ -21,7 +22,7 @@ class TFormScanArchive : public QDialog {
 
   explicit TFormScanArchive(QWidget* parent = nullptr);
 
-  QLabel* LabelMsg = nullptr;
+  TFittedLabel* LabelMsg = nullptr;
   int16_t Answer = kNo;
 
  protected:

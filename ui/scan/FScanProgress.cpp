@@ -75,8 +75,8 @@ uint16_t TFormScanProgress::choice(const ShortString& archiveName) {
       // one that happened to be drawn.
       infoShown_.invalidate();
       showInfo();
-      ScanArchive->LabelMsg->setText(QStringLiteral("Scan archive file ") +
-                                     qtText(archiveName.view()) + '?');
+      ScanArchive->LabelMsg->setFullText(QStringLiteral("Scan archive file ") +
+                                         qtText(archiveName.view()) + '?');
       ScanArchive->exec();
       return static_cast<uint16_t>(ScanArchive->Answer);
     case kScanArchivesNo:

@@ -42,10 +42,10 @@ TFormSelectDrive::TFormSelectDrive(QWidget* parent, const DriveTable& drives)
 
 void TFormSelectDrive::LoadWindowPos(const IniFile& ini) {
   const QRect screen = screenArea();
-  setGeometry(readBounds(ini, kSection, centredBounds(kDesignSize, screen), screen));
+  setFrameBounds(this, readBounds(ini, kSection, centredBounds(kDesignSize, screen), screen));
   Position = ini.readInteger(kSection, "Position", 0);
   registerPlacementWriter(this, kScanDiskPlacement, [this](IniFile& out) {
-    writeBounds(out, kSection, geometry());
+    writeBounds(out, kSection, frameBounds(this));
     out.writeInteger(kSection, "Position", Position);
   });
 }

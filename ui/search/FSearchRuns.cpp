@@ -29,8 +29,9 @@ TSearchRunWindow::TSearchRunWindow(QWidget* parent) : TProgressWindow(parent) {
 int TSearchRunWindow::runJob() {
   failure_ = nullptr;
   if (!search()) {
-    services().messages->show("Information", nothingFoundText(), BoxIcon::kInformation,
-                              BoxButtons::kOk);
+    tellAfterClose([text = nothingFoundText()] {
+      services().messages->show("Information", text, BoxIcon::kInformation, BoxButtons::kOk);
+    });
     return QDialog::Rejected;
   }
   return QDialog::Accepted;

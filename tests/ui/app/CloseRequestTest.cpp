@@ -26,7 +26,7 @@ class ModalBoxes : public MessageService {
 
   BoxResult show(std::string_view caption, std::string_view text, BoxIcon icon,
                  BoxButtons buttons) override {
-    recorder().boxes.push_back({std::string(caption), std::string(text), icon, buttons});
+    recorder().boxes.push_back({std::string(caption), std::string(text), icon, buttons, {}});
     if (onFirstBox_) QTimer::singleShot(0, std::exchange(onFirstBox_, {}));
     return desktop_->show(caption, text, icon, buttons);
   }

@@ -264,6 +264,22 @@ TEST_F(MainWindowTest, MenuKeysGoThroughTheDispatcher) {
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+// Alt+O opens the Options menu at every press, also after one of its commands ran: no hidden
+// menu of the bar shares its key.
+TEST_F(MainWindowTest, AltOOpensTheOptionsMenuAtEveryPress) {
+  main_->OpenDBaseWindow(catalogue("a.kvd"));
+  main_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+  main_->runCommand(Command::Detailed);
+  QMenu* options = main_->menu("MenuOptions");
+  for (int press = 1; press <= 4; ++press) {
+    QTest::keyClick(main_.get(), Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return options->isVisible(); })) << "press " << press;
+    options->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !options->isVisible(); }));
+  }
+}
+
 TEST_F(MainWindowTest, NewDatabaseThroughTheFileDialog) {
   const std::string name = folder_.at("new.kvd");
   test::recorder().fileAnswers.push_back(name);

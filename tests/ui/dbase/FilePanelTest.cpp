@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "tests/ui/dbase/PanelWindow.h"
+#include "ui/common/UFittedText.h"
 #include "ui/dialogs/FDescription.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -211,7 +212,7 @@ TEST_F(FilePanelTest, DescriptionsAreEditedWithTheirLineBreaksStored) {
   files().moveToLine(lineNamed("ReadMe.doc"));
   onNextDialog<TFormDescription>([](TFormDescription& dialog) {
     EXPECT_EQ(dialog.MemoDesc->toPlainText().toStdString(), "the words that stay");
-    EXPECT_NE(dialog.LabelFile->text().toStdString().find("\\ReadMe.doc"), std::string::npos);
+    EXPECT_NE(dialog.LabelFile->fullText().toStdString().find("\\ReadMe.doc"), std::string::npos);
     dialog.MemoDesc->selectAll();
     QTest::keyClicks(dialog.MemoDesc, "first line");
     QTest::keyClick(dialog.MemoDesc, Qt::Key_Return);

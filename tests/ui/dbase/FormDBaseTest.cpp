@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QImage>
 #include <QMdiArea>
 #include <QTest>
 
@@ -10,6 +11,8 @@
 #include "foundation/UExceptions.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"
+#include "ui/dbase/FDiskPanel.h"
+#include "ui/dbase/FFilePanel.h"
 #include "ui/settings/FSettings.h"
 
 namespace vellomar {
@@ -62,6 +65,24 @@ TEST_F(FormDBaseTest, AnEmptyDatabaseAndTheStatusBarsFirstPasses) {
   EXPECT_GT(db_->headerBottom()->sectionSizeHint(0),
             db_->headerTop()->sectionSize(0) + db_->headerTop()->sectionSize(1));
   EXPECT_GE(db_->headerBottom()->sectionSize(0), db_->headerBottom()->sectionSizeHint(0));
+}
+
+// A grid with nothing in it still has a row; no current row is drawn there, focused or not.
+TEST_F(FormDBaseTest, AnEmptyDatabaseHighlightsNoRow) {
+  db_->IdleUpdate();
+  for (DrawGrid* grid :
+       {static_cast<DrawGrid*>(db_->diskPanel()), static_cast<DrawGrid*>(db_->filePanel())}) {
+    grid->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->hasFocus(); }));
+    EXPECT_TRUE(grid->empty());
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRgb highlight = grid->palette().color(QPalette::Highlight).rgb();
+    bool highlighted = false;
+    for (int y = 0; y < image.height() && !highlighted; ++y)
+      for (int x = 0; x < image.width() && !highlighted; ++x)
+        highlighted = image.pixel(x, y) == highlight;
+    EXPECT_FALSE(highlighted) << grid->objectName().toStdString();
+  }
 }
 
 TEST_F(FormDBaseTest, DamageIsReportedOncePerOccurrence) {

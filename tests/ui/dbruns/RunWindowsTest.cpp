@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/api/UApi.h"
@@ -45,6 +46,7 @@ class RunWindowsTest : public ::testing::Test {
       auto* select = qobject_cast<TFormDiskPrintSelect*>(&dialog);
       if (select == nullptr) return QDialog::Rejected;
       scopeCaption_ = select->windowTitle().toStdString();
+      shownWhenAsked_ = test::shownWindowTitles();
       selectedEnabled_ = select->RadioButtonSelectedDisks->isEnabled();
       QRadioButton* button = scope == 1   ? select->RadioButtonActDiskWhole
                              : scope == 2 ? select->RadioButtonSelectedDisks
@@ -60,6 +62,7 @@ class RunWindowsTest : public ::testing::Test {
   }
 
   std::string scopeCaption_;
+  std::vector<std::string> shownWhenAsked_;
   bool selectedEnabled_ = false;
   vellomar::test::TempFolder folder_{"windows"};
 };
@@ -98,6 +101,8 @@ TEST_F(RunWindowsTest, RepairWindow) {
   EXPECT_EQ(test::recorder().boxes[0].caption, "Database Repair");
   EXPECT_EQ(test::recorder().boxes[0].icon, BoxIcon::kInformation);
   EXPECT_NE(test::recorder().boxes[0].text.find("Recovered: 1 disk, "), std::string::npos);
+  EXPECT_EQ(std::ranges::count(test::recorder().boxes[0].windowsShown, "Repairing Database"), 0)
+      << "the progress window has gone before the box";
   EXPECT_EQ(testing::diskNamesOf(form.TargetName), std::vector<std::string>{"One"});
   test::saveScreenshot(&form, "repair-progress");
 
@@ -136,6 +141,8 @@ TEST_F(RunWindowsTest, DatabaseExportThroughATemplate) {
   EXPECT_TRUE(test::recorder().boxes.empty());
   EXPECT_EQ(scopeCaption_, "Items To Be Exported");
   EXPECT_FALSE(selectedEnabled_) << "no disk is selected";
+  EXPECT_EQ(std::ranges::count(shownWhenAsked_, "Export Database To Text Format"), 0)
+      << "no empty progress window behind the question";
   const auto& offered = test::recorder().fileDialogs;
   ASSERT_EQ(offered.size(), 2u);
   EXPECT_EQ(offered[0].title, "Select Export Format");

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSizeGrip>
 #include <QTest>
 
 #include "foundation/UBaseUtils.h"
@@ -16,6 +17,7 @@
 #include "tests/ui/support/HelpKeys.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
+#include "ui/common/UFittedText.h"
 #include "ui/common/UPieGauge.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/dialogs/FDescription.h"
@@ -104,6 +106,30 @@ TEST(DescriptionDialog, FindRunsForwardFromTheSelectionIgnoringCase) {
   dialog.MemoDesc->setTextCursor(start);
   dialog.FindNextText();
   EXPECT_EQ(dialog.MemoDesc->textCursor().selectionStart(), 6);
+  dialog.hide();
+}
+
+// A long path beside the buttons: it is cut to its end, the buttons lie wholly inside the
+// window and clear of its size grip, and the label keeps off the window's edge.
+TEST(DescriptionDialog, ALongPathLeavesTheButtonsInside) {
+  TFormDescription dialog;
+  dialog.resize(500, 350);
+  const QString path = "H:\\" + QString("folder\\").repeated(60) + "ReadMe.doc";
+  dialog.Prepare("text", path, false);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  EXPECT_EQ(dialog.width(), 500);
+  EXPECT_EQ(dialog.LabelFile->fullText(), path);
+  EXPECT_TRUE(dialog.LabelFile->text().endsWith("\\ReadMe.doc"));
+  EXPECT_GT(dialog.LabelFile->x(), 0);
+  const QSizeGrip* grip = dialog.findChild<QSizeGrip*>();
+  ASSERT_NE(grip, nullptr);
+  for (const QPushButton* button : {dialog.ButtonLast, dialog.ButtonOK, dialog.ButtonCancel}) {
+    if (!button->isVisible()) continue;
+    EXPECT_TRUE(dialog.rect().contains(button->geometry())) << button->text().toStdString();
+    EXPECT_FALSE(button->geometry().intersects(grip->geometry())) << button->text().toStdString();
+  }
+  saveScreenshot(&dialog, "description-long-path");
   dialog.hide();
 }
 

@@ -19,6 +19,7 @@
 #include "tests/ui/support/HelpKeys.h"
 #include "tests/ui/support/RecordingServices.h"
 #include "tests/ui/support/Screenshots.h"
+#include "ui/common/UFittedText.h"
 #include "ui/common/UPieGauge.h"
 #include "ui/drives/FSelectFolder.h"
 #include "ui/drives/UDrives.h"
@@ -267,6 +268,23 @@ TEST(ScanDialogsHelpTest, F1OpensEachDialogsTopic) {
           {{&drives, drives.ListBoxDrives}, {&name, name.EditDiskName}, {&archive, &archive}}),
       (std::vector<int>{TFormSelectDrive::kHelpContext, TFormAskForLabel::kHelpContext,
                         TFormScanArchive::kHelpContext}));
+}
+
+// A long path keeps the question at its width: the path is cut to its end, and every button
+// stays inside the window.
+TEST(ScanArchiveDialogTest, ALongPathIsCutToItsEnd) {
+  TFormScanArchive archive;
+  const int width = archive.width();
+  const QString path = "H:\\" + QString("very long folder name\\").repeated(40) + "last.zip";
+  archive.LabelMsg->setFullText("Scan archive file " + path + "?");
+  archive.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&archive));
+  EXPECT_EQ(archive.width(), width);
+  EXPECT_TRUE(archive.LabelMsg->text().endsWith("\\last.zip?"));
+  EXPECT_LT(archive.LabelMsg->text().size(), path.size());
+  for (const QPushButton* button : archive.findChildren<QPushButton*>())
+    EXPECT_TRUE(archive.rect().contains(button->geometry())) << button->text().toStdString();
+  test::saveScreenshot(&archive, "archive-found-long-path");
 }
 
 TEST_F(ScanFolderDialogTest, BrowseFolderPutsTheChosenFolderIntoTheEdit) {

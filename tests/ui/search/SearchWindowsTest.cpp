@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -193,6 +194,8 @@ TEST_F(SearchWindows, NothingFoundShowsABoxAndNoWindow) {
   ASSERT_FALSE(recorder().boxes.empty());
   EXPECT_EQ(recorder().boxes.back().text, "No file found.");
   EXPECT_EQ(recorder().boxes.back().caption, "Information");
+  EXPECT_EQ(std::ranges::count(recorder().boxes.back().windowsShown, "Searching"), 0)
+      << "the progress window has gone before the box";
   EXPECT_EQ(currentDisk(), "Alpha");
 }
 

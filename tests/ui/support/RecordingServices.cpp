@@ -1,8 +1,17 @@
 #include "tests/ui/support/RecordingServices.h"
 
+#include <QApplication>
+#include <QWidget>
 #include <memory>
 
 namespace vellomar::test {
+
+std::vector<std::string> shownWindowTitles() {
+  std::vector<std::string> titles;
+  for (const QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible()) titles.push_back(w->windowTitle().toStdString());
+  return titles;
+}
 
 namespace {
 
@@ -24,7 +33,8 @@ class RecordingMessages : public MessageService {
   BoxResult show(std::string_view caption, std::string_view text, BoxIcon icon,
                  BoxButtons buttons) override {
     Recorder& r = recorder();
-    r.boxes.push_back({std::string(caption), std::string(text), icon, buttons});
+    r.boxes.push_back(
+        {std::string(caption), std::string(text), icon, buttons, shownWindowTitles()});
     if (r.answers.empty()) return firstButton(buttons);
     const BoxResult answer = r.answers.front();
     r.answers.pop_front();

@@ -14,6 +14,7 @@ struct RecordedBox {
   std::string text;
   BoxIcon icon;
   BoxButtons buttons;
+  std::vector<std::string> windowsShown;  // the titles of the windows on the screen then
 };
 
 // The services of the window tests: boxes, help calls, opened files and the clipboard are
@@ -30,6 +31,9 @@ struct Recorder {
 
   void clear() { *this = Recorder(); }
 };
+
+// The titles of the top-level windows shown now.
+std::vector<std::string> shownWindowTitles();
 
 // The recorder of the run; cleared by each test that reads it.
 Recorder& recorder();
