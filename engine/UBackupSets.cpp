@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/UArchiveFile.h"
+#include "engine/UMemberNames.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UShortString.h"
 
@@ -68,8 +69,8 @@ class FolderPath {
 
 void addFile(TArchiveEntryList& list, const FolderPath& folder, std::string_view name, uint8_t attr,
              uint32_t dateTime, uint32_t size) {
-  const std::string path = folder.text();
-  addArchiveMember(list, MemberName{path, name}, attr, static_cast<int32_t>(dateTime), size, 0);
+  addArchiveMember(list, memberName(folder.text().append(name), NameCoding::kOem), attr,
+                   static_cast<int32_t>(dateTime), size, 0);
 }
 
 // --- MS-DOS BACKUP ---
