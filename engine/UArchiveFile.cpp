@@ -94,12 +94,6 @@ std::string_view untilZero(std::string_view text) {
   return text.substr(0, text.find('\0'));
 }
 
-std::string_view trimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string_view asText(std::span<const uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }

@@ -47,7 +47,6 @@ bool listArchive(TArchiveEntryList& list, const std::string& path,
 std::string_view keepTail(std::string_view text, size_t limit);
 // The text up to its first zero byte, or all of it.
 std::string_view untilZero(std::string_view text);
-std::string_view trimBlanks(std::string_view text);
 std::string_view asText(std::span<const uint8_t> bytes);
 
 // A Unix time as a local DOS date-time; times outside 1980..2107 are clamped to that range.

@@ -5,6 +5,7 @@
 
 #include "engine/UArchiveFile.h"
 #include "engine/UMemberNames.h"
+#include "foundation/UAsciiText.h"
 
 namespace vellomar {
 namespace {
@@ -30,7 +31,7 @@ void addZipMember(TArchiveEntryList& list, std::string_view stored, uint16_t fla
                   uint32_t dateTime, uint32_t size, uint64_t headerOffset) {
   MemberName member =
       memberName(stored, flags & kUtf8NameFlag ? NameCoding::kUtf8 : NameCoding::kOem);
-  member.name = trimBlanks(member.name);
+  member.name = trim(member.name, kSpaces);
   addArchiveMember(list, member, 0, static_cast<int32_t>(dateTime), size, offset32(headerOffset));
 }
 

@@ -8,6 +8,7 @@
 #include "engine/UArchiveFile.h"
 #include "engine/UMemberNames.h"
 #include "engine/api/UCallbacks.h"
+#include "foundation/UAsciiText.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -24,11 +25,6 @@ std::string blanked(std::string_view bytes) {
 
 std::string blanked(std::span<const uint8_t> bytes) {
   return blanked(asText(bytes));
-}
-
-std::string_view trimTrailingBlanks(std::string_view text) {
-  const size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
 std::string_view withoutDrive(std::string_view name) {
@@ -104,7 +100,7 @@ bool walkDosBackup(TArchiveEntryList& list, ArchiveFile& file) {
       const uint8_t attr = record.u8();
       record.skip(1);
       const uint32_t dateTime = record.u32();
-      addFile(list, folder, trimTrailingBlanks(name), attr, dateTime, size);
+      addFile(list, folder, trimEnd(name, kSpaces), attr, dateTime, size);
       listed = true;
     }
   }
@@ -199,8 +195,8 @@ bool isNortonSignature(ArchiveFile& file, uint64_t position) {
 }
 
 std::string nortonFileName(const std::string& text) {
-  std::string name(trimTrailingBlanks(std::string_view(text).substr(1, 8)));
-  const std::string_view extension = trimTrailingBlanks(std::string_view(text).substr(9, 3));
+  std::string name(trimEnd(std::string_view(text).substr(1, 8), kSpaces));
+  const std::string_view extension = trimEnd(std::string_view(text).substr(9, 3), kSpaces);
   if (!extension.empty()) name.append(".").append(extension);
   return name;
 }
@@ -231,7 +227,7 @@ bool walkNortonBackup(TArchiveEntryList& list, ArchiveFile& file) {
     } else {
       folder.cutTo(type - 1u);
       const std::string name = blanked(untilZero(asText(bytes.subspan(1, kNortonFolderName))));
-      folder.enter(withoutDrive(trimTrailingBlanks(name)));
+      folder.enter(withoutDrive(trimEnd(name, kSpaces)));
     }
   }
   return listed;
