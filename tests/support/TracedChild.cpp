@@ -48,9 +48,8 @@ std::string pathOfDescriptor(pid_t pid, uint64_t fd) {
   return n > 0 ? std::string(target.data(), static_cast<size_t>(n)) : std::string();
 }
 
-[[noreturn]] void runChild(const std::function<int()>& body) {
-  if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(126);
-  ::raise(SIGSTOP);
+// Ends the child with body's result as its exit code.
+[[noreturn]] void finishChild(const std::function<int()>& body) {
   int code = 125;
   try {
     code = body();
@@ -59,6 +58,12 @@ std::string pathOfDescriptor(pid_t pid, uint64_t fd) {
   }
   // No exit handlers: the parent's test state and leak checks are not the child's.
   ::_exit(code);
+}
+
+[[noreturn]] void runChild(const std::function<int()>& body) {
+  if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(126);
+  ::raise(SIGSTOP);
+  finishChild(body);
 }
 
 int waitFor(pid_t pid) {
@@ -171,13 +176,7 @@ TracedRun runWithFileCallDouble(const std::function<int()>& body, const std::str
   if (pid == 0) {
     ::close(report[0]);
     fileCallWatch = {true, prefix, killBefore, 0, report[1]};
-    int code = 125;
-    try {
-      code = body();
-    } catch (...) {
-      code = 124;
-    }
-    ::_exit(code);
+    finishChild(body);
   }
   ::close(report[1]);
   TracedRun run;
