@@ -94,7 +94,7 @@ bool walkDosBackup(TArchiveEntryList& list, ArchiveFile& file) {
       folder.enter(std::string_view(text).substr(0, text.find(' ')));
     } else {
       if (length < kDosFileLength) break;
-      const std::string name = blanked(record.bytes(12));
+      const std::string name = blanked(untilZero(asText(record.bytes(12))));
       record.seek(24);
       const uint32_t size = record.u32();
       const uint8_t attr = record.u8();

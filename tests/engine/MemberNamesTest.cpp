@@ -1,5 +1,5 @@
 // Every reader takes its members' names by one rule: whatever the format, the same stored names
-// list the same.
+// list the same (the backup sets' readers in BackupSetsTest, the ACE library's in UnAceTest).
 #include "engine/UMemberNames.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "platform/PText.h"
 #include "tests/support/ArchiveBuilders.h"
 #include "tests/support/ArchiveListing.h"
+#include "tests/support/MemberNameCases.h"
 
 namespace vellomar {
 namespace {
@@ -23,22 +24,6 @@ namespace {
 using test::Bytes;
 
 const uint32_t kWhen = test::dosDateTime(2001, 9, 8, 7, 6, 4);
-
-// At most 12 bytes each, which an ARC header holds.
-const std::vector<std::string> kStoredNames = {
-    "../up.txt",    "/abs.txt",
-    "\\bs.txt",     "C:\\d\\e.txt",
-    "a/./b//c.txt", std::string("nul\0x.txt", 9),
-    "\x8E.txt",     ".",
-    "..",           "/",
-    "\\",           "d/..",
-};
-
-// Path and name of each member; a stored name that names a folder or nothing lists nothing.
-std::vector<std::string> expectedListing() {
-  return {"\\|abs.txt",     "\\|bs.txt",  "\\|nul", "\\|up.txt", "\\|" + oemToText("\x8E") + ".txt",
-          "\\a\\b\\|c.txt", "\\d\\|e.txt"};
-}
 
 using Builder = std::function<Bytes(const std::vector<std::string>&)>;
 
@@ -112,19 +97,12 @@ const std::vector<Format>& formats() {
   return all;
 }
 
-std::vector<std::string> pathsAndNames(const std::vector<std::string>& lines) {
-  std::vector<std::string> kept;
-  for (const std::string& line : lines) {
-    kept.push_back(line.substr(0, line.find('|', line.find('|') + 1)));
-  }
-  return kept;
-}
-
 TEST(MemberNames, EveryFormatListsTheSameStoredNamesAlike) {
   for (const Format& format : formats()) {
-    const test::ListResult result = test::listBytes(format.read, format.build(kStoredNames));
+    const test::ListResult result =
+        test::listBytes(format.read, format.build(test::storedMemberNames()));
     EXPECT_TRUE(result.ok) << format.name;
-    EXPECT_EQ(pathsAndNames(result.lines), expectedListing()) << format.name;
+    EXPECT_EQ(test::pathsAndNames(result.lines), test::listedMemberNames()) << format.name;
   }
 }
 
