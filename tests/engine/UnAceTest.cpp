@@ -144,7 +144,6 @@ TEST(UnAce, TheProgramsLibraryComesFromItsFolder) {
   EXPECT_EQ(
       AceExtractFile(archiveFixture("Ace.store.ace"), "jpg\\test.jpg", folder.at("V.tmp"), 0, 0),
       0);
-  setProgramFolder({});
 }
 
 }  // namespace
