@@ -1,6 +1,8 @@
 #include "engine/UArchiveArc.h"
 
 #include "engine/UArchiveFile.h"
+#include "engine/UMemberNames.h"
+#include "foundation/UAsciiText.h"
 
 namespace vellomar {
 namespace {
@@ -28,8 +30,9 @@ bool ReadArcArchive(TArchiveEntryList& list, const std::string& path) {
       const size_t nameEnd = nameField.find('\0');
       if (!header.ok() || mark != kHeaderMark || nameEnd == 0 || nameEnd >= kNameFieldSize) break;
       const int32_t dateTime = static_cast<int32_t>(uint32_t{date} << 16 | time);
-      addArchiveMember(list, MemberName{{}, trimBlanks(nameField.substr(0, nameEnd))}, 0, dateTime,
-                       size, 0);
+      addArchiveMember(list,
+                       memberName(trim(nameField.substr(0, nameEnd), kSpaces), NameCoding::kOem), 0,
+                       dateTime, size, 0);
       listed = true;
       const uint64_t next = position + kHeaderSize + packedSize;
       if (next >= file.size()) break;

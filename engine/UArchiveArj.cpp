@@ -3,6 +3,7 @@
 #include <span>
 
 #include "engine/UArchiveFile.h"
+#include "engine/UMemberNames.h"
 #include "foundation/UCrc32.h"
 
 namespace vellomar {
@@ -92,9 +93,8 @@ class ArjWalk {
     const uint32_t size = basic.u32();
     if (!basic.ok() || basicSize < kFixedHeaderSize || firstHeaderSize > basicSize) return false;
     basic.seek(firstHeaderSize);
-    std::string name(untilZero(asText(basic.bytes(basic.remaining()))));
     // Every ARJ writer uses "/" only to separate folders, whatever the path flag says.
-    slashesToBackslashes(name);
+    const MemberName name = memberName(asText(basic.bytes(basic.remaining())), NameCoding::kOem);
     const int32_t dateTime =
         host == kUnixHost ? dosDateTimeFromUnix(time) : static_cast<int32_t>(time);
     // The main header, folders and labels are no members.

@@ -61,33 +61,6 @@ bool listArchive(TArchiveEntryList& list, const std::string& path,
   return listed;
 }
 
-MemberName splitMemberName(std::string_view fullName) {
-  const size_t cut = fullName.rfind('\\');
-  const size_t nameStart = cut == std::string_view::npos ? 0 : cut + 1;
-  return {fullName.substr(0, nameStart), fullName.substr(nameStart)};
-}
-
-void addArchiveMember(TArchiveEntryList& list, MemberName member, uint8_t attr, int32_t dateTime,
-                      uint32_t size, int32_t headerOffset) {
-  // As an extractor does: no part climbs above the archive's top or names a folder "." or "..".
-  std::string path = "\\";
-  for (std::string_view rest = member.folder; !rest.empty();) {
-    const size_t cut = std::min(rest.find('\\'), rest.size());
-    const std::string_view part = rest.substr(0, cut);
-    rest.remove_prefix(std::min(cut + 1, rest.size()));
-    if (part.empty() || part == "." || part == "..") continue;
-    path.append(part).push_back('\\');
-  }
-  list.Append(
-      std::make_unique<TArchiveEntry>(path, member.name, attr, dateTime, size, headerOffset));
-}
-
-void addArchiveMember(TArchiveEntryList& list, std::string_view fullName, uint8_t attr,
-                      int32_t dateTime, uint32_t size, int32_t headerOffset) {
-  addArchiveMember(list, splitMemberName(keepTail(fullName, TArchiveEntry::kMaxText)), attr,
-                   dateTime, size, headerOffset);
-}
-
 namespace {
 
 // Length of the character at the front of text: a whole UTF-8 sequence, else one byte.
@@ -119,16 +92,6 @@ std::string_view keepTail(std::string_view text, size_t limit) {
 
 std::string_view untilZero(std::string_view text) {
   return text.substr(0, text.find('\0'));
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-void slashesToBackslashes(std::string& text) {
-  std::replace(text.begin(), text.end(), '/', '\\');
 }
 
 std::string_view asText(std::span<const uint8_t> bytes) {

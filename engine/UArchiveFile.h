@@ -42,27 +42,11 @@ class ArchiveFile {
 bool listArchive(TArchiveEntryList& list, const std::string& path,
                  const std::function<bool(ArchiveFile&)>& body);
 
-// A member's full name inside the archive split at its last "\".
-struct MemberName {
-  std::string_view folder;  // up to and including the last "\"; empty in the root
-  std::string_view name;
-};
-MemberName splitMemberName(std::string_view fullName);
-
-// Appends a member: its path is "\" + the folder without its empty, "." and ".." parts.
-void addArchiveMember(TArchiveEntryList& list, MemberName member, uint8_t attr, int32_t dateTime,
-                      uint32_t size, int32_t headerOffset);
-// The same for a full name, "\" separating folders; its last 255 bytes are kept.
-void addArchiveMember(TArchiveEntryList& list, std::string_view fullName, uint8_t attr,
-                      int32_t dateTime, uint32_t size, int32_t headerOffset);
-
 // The last bytes of text, at most limit of them, starting on a character boundary (bytes that
 // are not UTF-8 count as one character each).
 std::string_view keepTail(std::string_view text, size_t limit);
 // The text up to its first zero byte, or all of it.
 std::string_view untilZero(std::string_view text);
-std::string_view trimBlanks(std::string_view text);
-void slashesToBackslashes(std::string& text);
 std::string_view asText(std::span<const uint8_t> bytes);
 
 // A Unix time as a local DOS date-time; times outside 1980..2107 are clamped to that range.

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/UArchiveFile.h"
+#include "engine/UMemberNames.h"
 
 namespace vellomar {
 namespace {
@@ -119,10 +120,9 @@ bool ReadLhaArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
                                      : false;
       if (!read) return false;
       if (method != kFolderMethod) {
-        std::string fullName = header.folder + header.name;
-        slashesToBackslashes(fullName);
-        addArchiveMember(list, fullName, header.attr, static_cast<int32_t>(header.time),
-                         header.size, offset32(position));
+        addArchiveMember(list, memberName(header.folder + header.name, NameCoding::kOem),
+                         header.attr, static_cast<int32_t>(header.time), header.size,
+                         offset32(position));
       }
       position += header.headerSize + header.packedSize;
     }

@@ -1,6 +1,7 @@
 #include "engine/UArchiveRar.h"
 
 #include "engine/UArchiveFile.h"
+#include "engine/UMemberNames.h"
 #include "engine/UUnRar.h"
 #include "foundation/URarBlocks.h"
 
@@ -17,11 +18,11 @@ bool ReadRarArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
     RarBlock block;
     while (walk.next(block) == RarBlockWalk::Step::kBlock) {
       if (block.type != kRarFileBlock || block.isFolder()) continue;
-      std::string_view name = asText(block.file.name);
-      if (block.flags & kRarUnicodeName) name = untilZero(name);
-      std::string fullName(name);
-      slashesToBackslashes(fullName);
-      addArchiveMember(list, fullName, static_cast<uint8_t>(block.file.attributes),
+      // A Unicode name is the plain name, a zero and its packed Unicode form, or UTF-8 alone.
+      const std::string_view name = asText(block.file.name);
+      const bool utf8 = (block.flags & kRarUnicodeName) && name.find('\0') == name.npos;
+      addArchiveMember(list, memberName(name, utf8 ? NameCoding::kUtf8 : NameCoding::kOem),
+                       static_cast<uint8_t>(block.file.attributes),
                        static_cast<int32_t>(block.file.dateTime),
                        static_cast<uint32_t>(block.file.unpackedSize), offset32(block.position));
     }

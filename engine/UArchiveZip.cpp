@@ -4,7 +4,8 @@
 #include <string_view>
 
 #include "engine/UArchiveFile.h"
-#include "platform/PText.h"
+#include "engine/UMemberNames.h"
+#include "foundation/UAsciiText.h"
 
 namespace vellomar {
 namespace {
@@ -25,24 +26,12 @@ constexpr uint64_t kEndSearchSize = kEndRecordSize + 0xFFFF;
 // Names in UTF-8 rather than in the OEM code page.
 constexpr uint16_t kUtf8NameFlag = 0x0800;
 
-// The member name as the catalogue keeps it: UTF-8, at most its last 255 bytes, "/" as "\",
-// without leading separators and, in the central directory, without a drive.
-std::string memberName(std::string_view stored, uint16_t flags, bool dropDrive) {
-  const std::string text = flags & kUtf8NameFlag ? std::string(stored) : oemToText(stored);
-  std::string name(keepTail(text, TArchiveEntry::kMaxText));
-  if (dropDrive && name.size() >= 2 && name[1] == ':') name.erase(0, 2);
-  slashesToBackslashes(name);
-  // The archive's root is the top: "C:/DATA/x" and "/DATA/x" both lie in \DATA\.
-  name.erase(0, name.find_first_not_of('\\'));
-  return name;
-}
-
 // Members whose name is blank (folders end in "/") are not listed.
-void addZipMember(TArchiveEntryList& list, const std::string& fullName, uint32_t dateTime,
-                  uint32_t size, uint64_t headerOffset) {
-  MemberName member = splitMemberName(fullName);
-  member.name = trimBlanks(member.name);
-  if (member.name.empty()) return;
+void addZipMember(TArchiveEntryList& list, std::string_view stored, uint16_t flags,
+                  uint32_t dateTime, uint32_t size, uint64_t headerOffset) {
+  MemberName member =
+      memberName(stored, flags & kUtf8NameFlag ? NameCoding::kUtf8 : NameCoding::kOem);
+  member.name = trim(member.name, kSpaces);
   addArchiveMember(list, member, 0, static_cast<int32_t>(dateTime), size, offset32(headerOffset));
 }
 
@@ -81,7 +70,7 @@ bool walkLocalHeaders(ArchiveFile& file, TArchiveEntryList& list, uint64_t posit
     const std::string_view stored = asText(rest.bytes(f.nameLength));
     rest.skip(f.extraLength);
     if (!rest.ok()) break;
-    addZipMember(list, memberName(stored, f.flags, false), f.dateTime, f.size, position);
+    addZipMember(list, stored, f.flags, f.dateTime, f.size, position);
     listed = true;
     const uint64_t next = position + kLocalHeaderSize + f.nameLength + f.extraLength + f.packedSize;
     if (next >= file.size()) break;
@@ -150,7 +139,7 @@ bool readCentralDirectory(ArchiveFile& file, TArchiveEntryList& list, uint64_t e
     const std::string_view stored = asText(name.bytes(f.nameLength));
     if (!name.ok()) break;
     listed = true;
-    addZipMember(list, memberName(stored, f.flags, true), f.dateTime, f.size, localOffset);
+    addZipMember(list, stored, f.flags, f.dateTime, f.size, localOffset);
     position += kCentralHeaderSize + f.nameLength + f.extraLength + commentLength;
   }
   return listed;

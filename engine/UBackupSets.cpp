@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "engine/UArchiveFile.h"
+#include "engine/UMemberNames.h"
 #include "engine/api/UCallbacks.h"
+#include "foundation/UAsciiText.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -23,11 +25,6 @@ std::string blanked(std::string_view bytes) {
 
 std::string blanked(std::span<const uint8_t> bytes) {
   return blanked(asText(bytes));
-}
-
-std::string_view trimTrailingBlanks(std::string_view text) {
-  const size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
 std::string_view withoutDrive(std::string_view name) {
@@ -68,8 +65,8 @@ class FolderPath {
 
 void addFile(TArchiveEntryList& list, const FolderPath& folder, std::string_view name, uint8_t attr,
              uint32_t dateTime, uint32_t size) {
-  const std::string path = folder.text();
-  addArchiveMember(list, MemberName{path, name}, attr, static_cast<int32_t>(dateTime), size, 0);
+  addArchiveMember(list, memberName(folder.text().append(name), NameCoding::kOem), attr,
+                   static_cast<int32_t>(dateTime), size, 0);
 }
 
 // --- MS-DOS BACKUP ---
@@ -97,13 +94,13 @@ bool walkDosBackup(TArchiveEntryList& list, ArchiveFile& file) {
       folder.enter(std::string_view(text).substr(0, text.find(' ')));
     } else {
       if (length < kDosFileLength) break;
-      const std::string name = blanked(record.bytes(12));
+      const std::string name = blanked(untilZero(asText(record.bytes(12))));
       record.seek(24);
       const uint32_t size = record.u32();
       const uint8_t attr = record.u8();
       record.skip(1);
       const uint32_t dateTime = record.u32();
-      addFile(list, folder, trimTrailingBlanks(name), attr, dateTime, size);
+      addFile(list, folder, trimEnd(name, kSpaces), attr, dateTime, size);
       listed = true;
     }
   }
@@ -198,8 +195,8 @@ bool isNortonSignature(ArchiveFile& file, uint64_t position) {
 }
 
 std::string nortonFileName(const std::string& text) {
-  std::string name(trimTrailingBlanks(std::string_view(text).substr(1, 8)));
-  const std::string_view extension = trimTrailingBlanks(std::string_view(text).substr(9, 3));
+  std::string name(trimEnd(std::string_view(text).substr(1, 8), kSpaces));
+  const std::string_view extension = trimEnd(std::string_view(text).substr(9, 3), kSpaces);
   if (!extension.empty()) name.append(".").append(extension);
   return name;
 }
@@ -230,7 +227,7 @@ bool walkNortonBackup(TArchiveEntryList& list, ArchiveFile& file) {
     } else {
       folder.cutTo(type - 1u);
       const std::string name = blanked(untilZero(asText(bytes.subspan(1, kNortonFolderName))));
-      folder.enter(withoutDrive(trimTrailingBlanks(name)));
+      folder.enter(withoutDrive(trimEnd(name, kSpaces)));
     }
   }
   return listed;

@@ -181,7 +181,10 @@ void loadModule(TArchiveModule& module) {
   CallbackMessage(ShortString("Loading library " + name));
   const std::string file = findFileIgnoringCase(programFolder(), name);
   SharedLibrary library = file.empty() ? SharedLibrary() : SharedLibrary::load(file);
-  if (!library.loaded()) throw EKstvNormalException("The library " + name + " cannot be open.");
+  // A file cut short is there, but offers none of its functions.
+  if (!library.loaded() && !library.broken()) {
+    throw EKstvNormalException("The library " + name + " cannot be open.");
+  }
   void* extract = library.symbol(kExtractEntryPoint);
   if (extract == nullptr) {
     throw EKstvNormalException("Library " + name + " does not contain all needed functions.");

@@ -22,6 +22,7 @@
 #include "engine/UScanPrevious.h"
 #include "engine/UStreamBytes.h"
 #include "engine/api/UCallbacks.h"
+#include "foundation/UAsciiText.h"
 #include "foundation/UBaseUtils.h"
 #include "platform/PFind.h"
 #include "platform/PPaths.h"
@@ -53,13 +54,6 @@ int32_t kilobytes(uint64_t bytes) {
 
 bool isAsciiLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool sameAsciiIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
 }
 
 void endWithBackslash(std::string& path) {

@@ -40,7 +40,8 @@ void loadModule(TFilterModule& module) {
   CallbackMessage(ShortString("Loading library " + fileName));
   clearModule(module);
   auto library = std::make_unique<SharedLibrary>(loadModuleFile(fileName));
-  if (!library->loaded()) {
+  // A file cut short is there, but offers none of its functions.
+  if (!library->loaded() && !library->broken()) {
     throw EKstvNormalException("The library " + fileName + " cannot be open.");
   }
   void* open = library->symbol("OpenTransfer");

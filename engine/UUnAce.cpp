@@ -6,10 +6,12 @@
 #include <system_error>
 
 #include "engine/UArchiveFile.h"
+#include "engine/UMemberNames.h"
 #include "engine/UUnRar.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UShortString.h"
+#include "platform/PText.h"
 
 namespace vellomar {
 
@@ -28,9 +30,15 @@ Proc as(void* entry) {
   return reinterpret_cast<Proc>(entry);
 }
 
-// The listing under way and whether it filled up; the listing callback has no context pointer.
+// The listing under way and whether it filled up, and the stored name an extraction looks for;
+// the listing callback has no context pointer.
 TArchiveEntryList* listingTarget = nullptr;
 bool listingFailed = false;
+struct StoredNameSearch {
+  std::string wanted;  // as listed
+  std::string stored;  // empty until found
+};
+StoredNameSearch* nameSearch = nullptr;
 
 int32_t answerOk(AceCallbackRecord*) {
   return kAceCallbackOk;
@@ -39,25 +47,41 @@ int32_t answerCancel(AceCallbackRecord*) {
   return kAceCallbackCancel;
 }
 
+// The file a listing callback reports; null for any other call and for folders and labels.
+const AceFileRecord* listedFile(const AceCallbackRecord* record) {
+  if (record->type != kAceCallbackState || record->code != kAceStateListFile || !record->file ||
+      !record->file->name || (record->file->attributes & kFolderOrLabel)) {
+    return nullptr;
+  }
+  return record->file;
+}
+
+MemberName listedName(const AceFileRecord& file) {
+  return memberName(utf8Prefix(file.name, kMaxListedName), NameCoding::kOem);
+}
+
 // Exceptions must not cross the library's frames: a full list cancels the listing instead.
 int32_t listMember(AceCallbackRecord* record) {
-  if (!listingTarget || record->type != kAceCallbackState || record->code != kAceStateListFile ||
-      !record->file || !record->file->name) {
-    return kAceCallbackOk;
-  }
-  const AceFileRecord& file = *record->file;
-  if (file.attributes & kFolderOrLabel) return kAceCallbackOk;
-  const std::string_view stored(file.name);
-  std::string name(utf8Prefix(stored, kMaxListedName));
-  slashesToBackslashes(name);
+  const AceFileRecord* listed = listedFile(record);
+  if (!listingTarget || !listed) return kAceCallbackOk;
+  const AceFileRecord& file = *listed;
   try {
-    addArchiveMember(*listingTarget, name, static_cast<uint8_t>(file.attributes),
+    addArchiveMember(*listingTarget, listedName(file), static_cast<uint8_t>(file.attributes),
                      static_cast<int32_t>(file.dateTime), file.size, 0);
   } catch (const EKstvException&) {
     listingFailed = true;
     return kAceCallbackCancel;
   }
   return kAceCallbackOk;
+}
+
+int32_t findStoredName(AceCallbackRecord* record) {
+  const AceFileRecord* listed = listedFile(record);
+  if (!nameSearch || !listed || !sameText(memberPath(listedName(*listed)), nameSearch->wanted)) {
+    return kAceCallbackOk;
+  }
+  nameSearch->stored = listed->name;
+  return kAceCallbackCancel;
 }
 
 // The one file the library wrote into folder: it names it as stored, which may differ in case
@@ -127,14 +151,27 @@ bool UnAceLibrary::ReadAceArchive(TArchiveEntryList& list, const std::string& pa
   return result == kAceOk && !listingFailed;
 }
 
+std::string UnAceLibrary::storedName(const std::string& archive, const std::string& member) {
+  StoredNameSearch search{memberPath(memberName(member, NameCoding::kUtf8)), {}};
+  if (!initialise(findStoredName)) return {};
+  AceListRequest request{{"", "", "", -1}};
+  nameSearch = &search;
+  list_(archive.c_str(), &request);
+  nameSearch = nullptr;
+  return search.stored;
+}
+
 int32_t UnAceLibrary::AceExtractFile(const std::string& archive, const std::string& member,
                                      const std::string& target) {
   if (!Load()) return kLibraryUnavailable;
+  // Members are asked for by their listed names, which the library does not know.
+  const std::string stored = storedName(archive, member);
+  if (stored.empty()) return kAceErrorNotFound;
   if (!initialise(answerOk)) return kLibraryUnavailable;
   const fs::path folder = makePrivateFolder(target);
   if (folder.empty()) return kAceErrorWrite;
   const std::string folderName = folder.string();
-  AceExtractRequest request{{"", member.c_str(), "", -1}, folderName.c_str(), -1, ""};
+  AceExtractRequest request{{"", stored.c_str(), "", -1}, folderName.c_str(), -1, ""};
   int32_t result = extract_(archive.c_str(), &request);
   std::error_code error;
   if (result == kAceOk) {

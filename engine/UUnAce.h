@@ -24,14 +24,17 @@ class UnAceLibrary {
   bool Load();
   // Lists the files of an ACE archive into list; true when the library listed it whole.
   bool ReadAceArchive(TArchiveEntryList& list, const std::string& path);
-  // Writes the member (folders separated by "\", matched ignoring case) to target: 0, 100
-  // without the library, or the library's own result. The library writes into a private
-  // folder beside target; only its file, and only on success, becomes target.
+  // Writes the member (its listed name, folders separated by "\", matched ignoring case) to
+  // target: 0, 100 without the library, or the library's own result; the library's result for
+  // a member it does not hold when none is listed under that name. The library writes into a
+  // private folder beside target; only its file, and only on success, becomes target.
   int32_t AceExtractFile(const std::string& archive, const std::string& member,
                          const std::string& target);
 
  private:
   bool initialise(AceCallbackProc stateCallback);
+  // The name as the archive stores it of the member listed as member; empty when none is.
+  std::string storedName(const std::string& archive, const std::string& member);
 
   static constexpr uint32_t kCommentBufferSize = 8191;
 

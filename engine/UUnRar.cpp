@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/UArchiveFile.h"
+#include "engine/UMemberNames.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UShortString.h"
 #include "platform/PText.h"
@@ -23,14 +24,12 @@ Proc as(void* entry) {
   return reinterpret_cast<Proc>(entry);
 }
 
-// The header's name as text with "\" between folders. Names the library marks as UTF-8 were
+// The header's name, at most limit characters of it. Names the library marks as UTF-8 were
 // stored as Unicode and are never taken for OEM bytes.
-std::string memberName(const RarMemberHeader& header, size_t limit) {
+MemberName memberName(const RarMemberHeader& header, size_t limit) {
   const std::string_view stored(header.fileName, strnlen(header.fileName, sizeof header.fileName));
-  std::string name = (header.flags & kRarNameIsUtf8) ? std::string(utf8Prefix(stored, limit))
-                                                     : oemToText(stored.substr(0, limit));
-  slashesToBackslashes(name);
-  return name;
+  return memberName(utf8Prefix(stored, limit),
+                    header.flags & kRarNameIsUtf8 ? NameCoding::kUtf8 : NameCoding::kOem);
 }
 
 bool isFile(const RarMemberHeader& header) {
@@ -92,12 +91,12 @@ int32_t UnRarLibrary::RarExtractFile(const std::string& archiveName, const std::
   if (!Load()) return kLibraryUnavailable;
   RarArchive* archive = openArchive(archiveName, kRarOpenExtract);
   if (!archive) return kLibraryUnavailable;
-  std::string wanted = member;
-  slashesToBackslashes(wanted);
+  // The member as listed, so that a name the listing cleaned up is found as well.
+  const std::string wanted = memberPath(memberName(member, NameCoding::kUtf8));
   RarMemberHeader header{};
   while (readHeader_(archive, &header) == kRarOk) {
     if (isFile(header) && strnlen(header.fileName, sizeof header.fileName) <= kMaxExtractedName &&
-        sameText(memberName(header, kMaxExtractedName), wanted)) {
+        sameText(memberPath(memberName(header, kMaxExtractedName)), wanted)) {
       // The target is a name of this system, passed as it stands.
       const int32_t result = processFile_(archive, kRarExtract, nullptr, target.c_str());
       close_(archive);

@@ -8,6 +8,7 @@
 
 #include "engine/api/UApi.h"
 #include "export/UFileLine.h"
+#include "foundation/UAsciiText.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "platform/PText.h"
@@ -66,33 +67,6 @@ TDBaseExport& ExportState() {
 namespace {
 
 constexpr std::string_view kValidMarker = "vellomar export format";
-
-bool isBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view trimRight(std::string_view s) {
-  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-std::string_view trimLeft(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-  return s;
-}
-
-std::string_view trim(std::string_view s) {
-  return trimLeft(trimRight(s));
-}
-
-// ASCII only, so that a lower-cased line keeps the byte positions of the line as written.
-std::string asciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 // CR LF, a lone CR and a lone LF each end a line.
 std::vector<std::string_view> splitLines(std::string_view text) {
@@ -156,17 +130,17 @@ int32_t numberOr(std::string_view text, int32_t fallback) {
 
 // The value after a keyword: blanks skipped, one separator character dropped, then trimmed.
 std::string_view keywordValue(std::string_view line, size_t afterKeyword) {
-  std::string_view rest = trimLeft(line.substr(afterKeyword));
+  std::string_view rest = trimStart(line.substr(afterKeyword), kSpaceAndControls);
   if (!rest.empty()) rest.remove_prefix(1);
-  return trim(rest);
+  return trim(rest, kSpaceAndControls);
 }
 
 // The line break, tab and blank variables written in a character list stand for their
 // characters, the only way a line of the template can hold a CR, an LF or an edge TAB.
 std::string withConstantCharacters(const TDBaseExport& e, std::string_view text) {
   if (e.IdentifierBegin.empty()) return std::string(text);
-  const std::string lower = asciiLower(text);
-  const std::string begin = asciiLower(e.IdentifierBegin);
+  const std::string lower = lowerAscii(text);
+  const std::string begin = lowerAscii(e.IdentifierBegin);
   std::string out;
   size_t i = 0;
   while (i < text.size()) {
@@ -176,7 +150,7 @@ std::string withConstantCharacters(const TDBaseExport& e, std::string_view text)
     i = at;
     bool matched = false;
     for (int v = kVarCrLf; v <= kVarSpace; ++v) {
-      const std::string id = asciiLower(e.IdentifierBegin +
+      const std::string id = lowerAscii(e.IdentifierBegin +
                                         std::string(kExportVariableNames[v - 1]) + e.IdentifierEnd);
       if (lower.compare(i, id.size(), id) == 0) {
         out.append(e.value(v));
@@ -194,13 +168,13 @@ std::string withConstantCharacters(const TDBaseExport& e, std::string_view text)
 // "escape html", "escape csv" or "escape csv ;" (a separator "=" or ":" may follow the
 // keyword); any other value leaves the values as they are.
 void parseEscape(TDBaseExport& e, std::string_view lower, size_t afterKeyword) {
-  std::string_view value = trimLeft(lower.substr(afterKeyword));
+  std::string_view value = trimStart(lower.substr(afterKeyword), kSpaceAndControls);
   if (!value.empty() && (value.front() == '=' || value.front() == ':')) value.remove_prefix(1);
-  value = trim(value);
+  value = trim(value, kSpaceAndControls);
   if (value == "html") {
     e.Escape = ExportEscape::kHtml;
   } else if (value.starts_with("csv")) {
-    const std::string_view delimiter = trim(value.substr(3));
+    const std::string_view delimiter = trim(value.substr(3), kSpaceAndControls);
     if (delimiter.size() > 1) return;
     e.Escape = ExportEscape::kCsv;
     e.CsvDelimiter = delimiter.empty() ? ',' : delimiter.front();
@@ -208,7 +182,7 @@ void parseEscape(TDBaseExport& e, std::string_view lower, size_t afterKeyword) {
 }
 
 void parseHeaderLine(TDBaseExport& e, std::string_view line) {
-  const std::string lower = asciiLower(line);
+  const std::string lower = lowerAscii(line);
   auto find = [&](std::string_view keyword, std::string_view from) -> std::optional<std::string> {
     const size_t at = lower.find(keyword);
     if (at == std::string::npos) return std::nullopt;
@@ -236,8 +210,8 @@ void parseHeaderLine(TDBaseExport& e, std::string_view line) {
 // Splits a section at its identifiers, found regardless of case; where two identifiers start at
 // the same place (an empty closing text), the longer one is meant.
 std::vector<ExportPiece> parseSection(const TDBaseExport& e, std::string_view text) {
-  const std::string lower = asciiLower(text);
-  const std::string begin = asciiLower(e.IdentifierBegin);
+  const std::string lower = lowerAscii(text);
+  const std::string begin = lowerAscii(e.IdentifierBegin);
   std::vector<ExportPiece> pieces;
   std::string literal;
   size_t i = 0;
@@ -536,8 +510,8 @@ void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db) {
   // Read as the windows read names, so that its text and the values share one encoding.
   const std::string utf8 = textAsUtf8(text.substr(0, text.find('\0')));
   for (std::string_view line : splitLines(utf8)) {
-    std::string_view kept = trimRight(line);
-    const std::string lower = asciiLower(trim(line));
+    std::string_view kept = trimEnd(line, kSpaceAndControls);
+    const std::string lower = lowerAscii(trim(line, kSpaceAndControls));
     if (lower.starts_with("//")) continue;
     // A comment may end any line, section text included.
     if (const size_t comment = kept.find("//"); comment != std::string_view::npos) {
@@ -562,7 +536,7 @@ void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db) {
   }
   for (int v = 1; v <= kExportVariableCount; ++v) {
     e.Variables[v - 1].Id =
-        asciiLower(e.IdentifierBegin + std::string(kExportVariableNames[v - 1]) + e.IdentifierEnd);
+        lowerAscii(e.IdentifierBegin + std::string(kExportVariableNames[v - 1]) + e.IdentifierEnd);
   }
   for (int s = 0; s < kExportSectionCount; ++s) {
     e.Parsed[s] = parseSection(e, e.Sections[s]);

@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <optional>
 
+#include "foundation/UAsciiText.h"
 #include "platform/PKernelFile.h"
 #include "platform/PPaths.h"
 #include "platform/PVolumes.h"
@@ -432,11 +433,7 @@ void GetDiskSpaceKB(int drive, int32_t& totalKB, int32_t& freeKB, int32_t& bytes
 // ---- Texts ----
 
 ShortString TrimSpaces(const ShortString& s) {
-  std::string_view text = s.view();
-  const size_t start = text.find_first_not_of(' ');
-  if (start == std::string_view::npos) return {};
-  text = text.substr(start);
-  return text.substr(0, text.find_last_not_of(' ') + 1);
+  return trim(s.view(), kSpaces);
 }
 
 ShortString RemoveDoubleSpaces(const ShortString& s) {

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "foundation/UExceptions.h"
+#include "foundation/USortedSearch.h"
 
 namespace vellomar {
 
@@ -152,25 +153,10 @@ class TSortedItemCollection : public TItemCollection<T> {
   // Whether an item of equal key is held; index is where it is, or where key would go. With
   // AllowDuplicates the search runs on to the leftmost equal key.
   virtual bool SortedSearch(const T* key, int32_t& index) const {
-    int32_t lo = 0;
-    int32_t hi = this->Count() - 1;
-    bool found = false;
     const std::span<T* const> items = this->Items();
-    while (lo <= hi) {
-      const int32_t mid = (lo + hi) / 2;
-      const int c = Compare(ItemKey(items[mid]), key);
-      if (c < 0) {
-        lo = mid + 1;
-      } else {
-        hi = mid - 1;
-        if (c == 0) {
-          found = true;
-          if (!allowDuplicates_) lo = mid;
-        }
-      }
-    }
-    index = lo;
-    return found;
+    return sortedSearch(
+        this->Count(), [&](int32_t i) { return Compare(ItemKey(items[i]), key); }, allowDuplicates_,
+        index);
   }
 
   // Finds by key, then by pointer: an item that is not held is not found even where an item of

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "foundation/UAsciiText.h"
 #include "platform/PKernelFile.h"
 #include "platform/PText.h"
 
@@ -19,41 +20,17 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerName(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) c = lowerAscii(c);
-  return out;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  return true;
-}
-
-std::string_view trimmed(std::string_view s) {
-  const size_t first = s.find_first_not_of(" \t");
-  if (first == npos) return {};
-  const size_t last = s.find_last_not_of(" \t");
-  return s.substr(first, last - first + 1);
-}
-
 // The name of a section head "[name]", or nothing for any other line.
 std::optional<std::string_view> sectionName(std::string_view line) {
-  const std::string_view t = trimmed(line);
+  const std::string_view t = trim(line, kSpacesAndTabs);
   if (t.size() < 2 || t.front() != '[') return std::nullopt;
   const size_t close = t.find(']');
   if (close == npos) return std::nullopt;
-  return trimmed(t.substr(1, close - 1));
+  return trim(t.substr(1, close - 1), kSpacesAndTabs);
 }
 
 bool isComment(std::string_view line) {
-  const std::string_view t = trimmed(line);
+  const std::string_view t = trim(line, kSpacesAndTabs);
   return !t.empty() && (t.front() == ';' || t.front() == '#');
 }
 
@@ -62,11 +39,11 @@ std::optional<std::string_view> keyName(std::string_view line) {
   if (isComment(line)) return std::nullopt;
   const size_t eq = line.find('=');
   if (eq == npos) return std::nullopt;
-  return trimmed(line.substr(0, eq));
+  return trim(line.substr(0, eq), kSpacesAndTabs);
 }
 
 std::string valueOf(std::string_view line) {
-  std::string_view v = trimmed(line.substr(line.find('=') + 1));
+  std::string_view v = trim(line.substr(line.find('=') + 1), kSpacesAndTabs);
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     v = v.substr(1, v.size() - 2);
   return std::string(v);
@@ -113,11 +90,11 @@ const std::vector<size_t>* IniFile::heads(std::string_view section) const {
     heads_.clear();
     for (size_t i = 0; i < lines_.size(); ++i) {
       ++linesExamined_;
-      if (const auto name = sectionName(lines_[i])) heads_[lowerName(*name)].push_back(i);
+      if (const auto name = sectionName(lines_[i])) heads_[lowerAscii(*name)].push_back(i);
     }
     indexed_ = true;
   }
-  const auto found = heads_.find(lowerName(section));
+  const auto found = heads_.find(lowerAscii(section));
   return found != heads_.end() ? &found->second : nullptr;
 }
 
@@ -130,7 +107,7 @@ size_t IniFile::findKey(size_t head, std::string_view key) const {
   for (size_t i = head + 1; i < lines_.size() && !sectionName(lines_[i]); ++i) {
     ++linesExamined_;
     const auto name = keyName(lines_[i]);
-    if (name && sameName(*name, key)) return i;
+    if (name && sameAsciiIgnoringCase(*name, key)) return i;
   }
   return npos;
 }
@@ -190,7 +167,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
   // A line comes in: the section heads move.
   indexed_ = false;
   if (all == nullptr) {
-    if (!lines_.empty() && !trimmed(lines_.back()).empty()) lines_.emplace_back();
+    if (!lines_.empty() && !trim(lines_.back(), kSpacesAndTabs).empty()) lines_.emplace_back();
     lines_.push_back("[" + std::string(section) + "]");
     lines_.push_back(std::move(line));
     return;
@@ -200,7 +177,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
   const size_t head = all->front();
   size_t insertAt = head + 1;
   for (size_t i = head + 1; i < lines_.size() && !sectionName(lines_[i]); ++i)
-    if (!trimmed(lines_[i]).empty()) insertAt = i + 1;
+    if (!trim(lines_[i], kSpacesAndTabs).empty()) insertAt = i + 1;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(line));
 }
 

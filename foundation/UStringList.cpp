@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "foundation/USortedSearch.h"
 #include "platform/PText.h"
 
 namespace vellomar {
@@ -160,24 +161,9 @@ void TKStringList::Exchange(int32_t i, int32_t j) {
 }
 
 bool TKStringList::Find(const ShortString& s, int32_t& index) {
-  int32_t lo = 0;
-  int32_t hi = list_.Count() - 1;
-  bool found = false;
-  while (lo <= hi) {
-    const int32_t mid = lo + (hi - lo) / 2;
-    const int c = compare(item(mid).text, s.view());
-    if (c < 0) {
-      lo = mid + 1;
-    } else {
-      hi = mid - 1;
-      if (c == 0) {
-        found = true;
-        if (duplicates_ != kDuplicatesAccept) lo = mid;
-      }
-    }
-  }
-  index = lo;
-  return found;
+  return sortedSearch(
+      list_.Count(), [&](int32_t i) { return compare(item(i).text, s.view()); },
+      duplicates_ == kDuplicatesAccept, index);
 }
 
 int32_t TKStringList::IndexOf(const ShortString& s) {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/PKernelFile.h"
+#include "platform/PObjectFile.h"
 
 namespace vellomar {
 
@@ -18,12 +19,14 @@ SharedLibrary::~SharedLibrary() {
 }
 
 SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)) {}
+    : handle_(std::exchange(other.handle_, nullptr)),
+      broken_(std::exchange(other.broken_, false)) {}
 
 SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
   if (this != &other) {
     unload();
     handle_ = std::exchange(other.handle_, nullptr);
+    broken_ = std::exchange(other.broken_, false);
   }
   return *this;
 }
@@ -31,6 +34,7 @@ SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
 SharedLibrary SharedLibrary::load(const std::string& path) {
   // A name without "/" would make dlopen search the system's library path.
   if (path.find('/') == std::string::npos) return SharedLibrary();
+  if (objectFileFit(path) == ObjectFileFit::kCut) return SharedLibrary(nullptr, true);
   return SharedLibrary(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
 }
 

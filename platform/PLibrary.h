@@ -16,17 +16,23 @@ class SharedLibrary {
   SharedLibrary(const SharedLibrary&) = delete;
   SharedLibrary& operator=(const SharedLibrary&) = delete;
 
-  // An unloaded library when the file cannot be loaded.
+  // An unloaded library when the file cannot be loaded. A shared object of this machine's kind
+  // whose segments lie past the end of its file (a copy cut short) is not handed to the loader,
+  // which would map the missing pages and die of SIGBUS touching them: it stays unloaded and
+  // counts as broken.
   static SharedLibrary load(const std::string& path);
 
   bool loaded() const { return handle_ != nullptr; }
+  // A library file whose contents are cut or out of bounds: there, but without any entry point.
+  bool broken() const { return broken_; }
   // nullptr when the library does not export the name.
   void* symbol(const char* name) const;
   void unload();
 
  private:
-  explicit SharedLibrary(void* handle) : handle_(handle) {}
+  explicit SharedLibrary(void* handle, bool broken = false) : handle_(handle), broken_(broken) {}
   void* handle_ = nullptr;
+  bool broken_ = false;
 };
 
 // A library of the program's folder that is bound at its first use and kept until the program

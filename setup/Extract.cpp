@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "foundation/UAsciiText.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UCrc32.h"
 #include "foundation/UExceptions.h"
@@ -66,10 +67,6 @@ void readLocalHeaderFields(ByteReader& reader, LocalHeader& header) {
   header.uncompressedSize = reader.u32();
   header.nameLength = reader.u16();
   header.extraLength = reader.u16();
-}
-
-char upperAscii(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 std::string withSlashes(std::string_view path) {

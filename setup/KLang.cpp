@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "foundation/UAsciiText.h"
+
 namespace vellomar::setup {
 
 namespace {
@@ -46,15 +48,6 @@ constexpr std::array kInstallNames = {
     InstallNameRow{"tih.efs", "Export/Table in HTML.vefs", kOn, kOn},
 };
 
-char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Archive names are 8.3 ASCII; bytes beyond ASCII are compared as they stand.
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
 ShortString cutTo(std::string_view text, int maxLength) {
   const size_t limit = static_cast<size_t>(std::clamp(maxLength, 0, ShortString::kMaxLength));
   return ShortString(text.substr(0, utf8CutLength(text, limit)));
@@ -64,7 +57,8 @@ ShortString cutTo(std::string_view text, int maxLength) {
 
 bool MatchInstallName(std::string_view archiveName, const InstallNameRow& row,
                       ShortString& installedName) {
-  if (!sameIgnoringCase(archiveName, row.archiveName)) return false;
+  // Archive names are 8.3 ASCII; bytes beyond ASCII are compared as they stand.
+  if (!sameAsciiIgnoringCase(archiveName, row.archiveName)) return false;
   installedName = row.installedName;
   return true;
 }
@@ -82,9 +76,7 @@ void TranslateInstallFileName(std::string_view archiveName, ShortString& install
       return;
     }
   }
-  std::string lower(archiveName);
-  std::ranges::transform(lower, lower.begin(), lowerAscii);
-  installedName = cutTo(lower, maxLength);
+  installedName = cutTo(lowerAscii(archiveName), maxLength);
   registerFile = true;
   keepTime = true;
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "abi/UnaceAbi.h"
+#include "foundation/UAsciiText.h"
 #include "modules/unace/AceArchive.h"
 
 namespace vellomar {
@@ -32,10 +33,6 @@ bool initialisedCopy(Callbacks& out) {
   std::lock_guard lock(initMutex);
   out = callbacks;
   return initialised;
-}
-
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
 bool isSeparator(char c) {

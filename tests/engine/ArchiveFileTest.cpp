@@ -10,6 +10,7 @@
 #include "engine/UArchiveLha.h"
 #include "engine/UArchiveRar.h"
 #include "engine/UArchiveZip.h"
+#include "engine/UMemberNames.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "tests/support/ArchiveBuilders.h"
@@ -106,8 +107,8 @@ TEST_F(ArchiveReading, ErrorsOfTheEngineBecomeFalseAndTheListIsSortedAnyway) {
   TArchiveEntryList list;
   const bool listed =
       listArchive(list, test::writeBytes(folder, "a", test::textBytes("x")), [&](ArchiveFile&) {
-        addArchiveMember(list, "b", 0, 0, 0, 0);
-        addArchiveMember(list, "a", 0, 0, 0, 0);
+        addArchiveMember(list, memberName("b", NameCoding::kUtf8), 0, 0, 0, 0);
+        addArchiveMember(list, memberName("a", NameCoding::kUtf8), 0, 0, 0, 0);
         throw EKstvFatalException("Too large list or not enough memory.");
         return true;
       });

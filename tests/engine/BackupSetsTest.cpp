@@ -9,6 +9,7 @@
 #include "foundation/UByteReader.h"
 #include "tests/support/ArchiveBuilders.h"
 #include "tests/support/ArchiveListing.h"
+#include "tests/support/MemberNameCases.h"
 
 namespace vellomar {
 namespace {
@@ -98,6 +99,13 @@ TEST(DosBackup, ListsFilesUnderTheirFolders) {
                   line("\\dos\\", "format.com", 22923), line("\\dos\\util\\", "x", 0)}))
         << int(sizes.folder);
   }
+}
+
+TEST(DosBackup, NamesFollowTheRuleOfEveryArchive) {
+  DosControlFile control({139, 70, 34});
+  control.header().folder("");
+  for (const std::string& name : test::storedMemberNames()) control.file(name, 1);
+  EXPECT_EQ(test::pathsAndNames(listDos(control.bytes()).lines), test::listedMemberNames());
 }
 
 TEST(DosBackup, KeepsAttributes) {

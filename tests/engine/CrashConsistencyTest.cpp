@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/UDBaseLayout.h"
@@ -25,6 +26,7 @@ using testing::CatalogueView;
 using testing::DiskView;
 using testing::FileWrite;
 using testing::TracedRun;
+using testing::WriteWatch;
 
 // One operation run in a child that is killed before each of its file writes in turn.
 struct Operation {
@@ -53,10 +55,13 @@ std::vector<DiskView> liveDisks(const CatalogueView& view) {
   return live;
 }
 
-class CrashConsistencyTest : public ::testing::Test {
+// Run both ways where the system allows ptrace, else through the double of the file calls.
+class CrashConsistencyTest : public ::testing::TestWithParam<WriteWatch> {
  protected:
   void SetUp() override {
-    if (!testing::canTraceChildren()) GTEST_SKIP() << "child processes cannot be traced here";
+    if (GetParam() == WriteWatch::kPtrace && !testing::canTraceChildren()) {
+      GTEST_SKIP() << "child processes cannot be traced here; the file-call double runs";
+    }
     const std::vector<uint8_t> sample = testing::sampleCatalogueBytes();
     if (sample.empty()) GTEST_SKIP() << "no drive holds the temporary folder";
     sample_ = std::string(sample.begin(), sample.end());
@@ -404,7 +409,7 @@ class CrashConsistencyTest : public ::testing::Test {
       const CatalogueView sourceBefore =
           op.Source.empty() ? CatalogueView{} : testing::viewCatalogue(op.Source);
       const std::string sourceBytes = vellomar::test::contentOf(op.Source);
-      const TracedRun whole = testing::runTraced(op.Body, folder_);
+      const TracedRun whole = testing::runTraced(op.Body, folder_, std::nullopt, GetParam());
       checkFinished(op, whole);
       const CatalogueView finished =
           op.Database.empty() ? CatalogueView{} : testing::viewCatalogue(op.Database);
@@ -412,7 +417,7 @@ class CrashConsistencyTest : public ::testing::Test {
       for (size_t n = 0; n < whole.Writes.size(); ++n) {
         SCOPED_TRACE("killed before write " + std::to_string(n));
         prepare();
-        const TracedRun run = testing::runTraced(op.Body, folder_, n);
+        const TracedRun run = testing::runTraced(op.Body, folder_, n, GetParam());
         ASSERT_FALSE(run.Finished);
         ASSERT_EQ(run.Writes.size(), n);
         checkAfter(op, run, before, finished, sourceBefore, sourceBytes);
@@ -429,13 +434,38 @@ class CrashConsistencyTest : public ::testing::Test {
   ShortString changed_;
 };
 
-TEST_F(CrashConsistencyTest, KilledBeforeEveryWrite) {
+TEST_P(CrashConsistencyTest, KilledBeforeEveryWrite) {
   killBeforeEveryWrite(operations());
 }
 
-TEST_F(CrashConsistencyTest, ChangesOfTheDisksKilledBeforeEveryWrite) {
+TEST_P(CrashConsistencyTest, ChangesOfTheDisksKilledBeforeEveryWrite) {
   killBeforeEveryWrite(changes());
 }
+
+// Where both ways work, they see the same writes in the same order.
+TEST_P(CrashConsistencyTest, TheFileCallDoubleSeesTheWritesTheTraceSees) {
+  if (GetParam() != WriteWatch::kFileCallDouble || !testing::canTraceChildren()) {
+    GTEST_SKIP() << "compared once, where children can be traced";
+  }
+  const auto writesOf = [this](const Operation& op, WriteWatch watch) {
+    prepare();
+    std::vector<std::pair<FileWrite::Kind, std::string>> writes;
+    for (const FileWrite& w : testing::runTraced(op.Body, folder_, std::nullopt, watch).Writes) {
+      writes.emplace_back(w.What, w.Path);
+    }
+    return writes;
+  };
+  for (const Operation& op : operations()) {
+    EXPECT_EQ(writesOf(op, WriteWatch::kFileCallDouble), writesOf(op, WriteWatch::kPtrace))
+        << op.Name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(WatchedBy, CrashConsistencyTest,
+                         ::testing::Values(WriteWatch::kPtrace, WriteWatch::kFileCallDouble),
+                         [](const ::testing::TestParamInfo<WriteWatch>& info) {
+                           return info.param == WriteWatch::kPtrace ? "Ptrace" : "FileCallDouble";
+                         });
 
 }  // namespace
 }  // namespace vellomar

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -502,6 +503,76 @@ TEST_F(ArchiveScanTest, MissingOrIncompleteZipLibraryEndsTheScan) {
       EXPECT_STREQ(e.what(), c.message);
     }
     EXPECT_EQ(tree_->Root->Count(), 0);
+  }
+}
+
+// What two scans of the disk came to, archives off and then on: the message that ended each,
+// or the archive folders it made.
+std::string scanOutcomes(const std::function<bool()>& scan, TLocalOptions& options,
+                         const std::function<std::string()>& archiveFolders) {
+  std::string outcomes;
+  for (const uint8_t archives : {kScanArchivesNo, kScanArchivesNoPrompt}) {
+    options.ScanArchives = archives;
+    try {
+      outcomes += scan() ? "scanned:" + archiveFolders() : "not scanned";
+    } catch (const EKstvNormalException& e) {
+      outcomes += e.what();
+    }
+    outcomes += "\n";
+  }
+  return outcomes;
+}
+
+TEST_F(ArchiveScanTest, AModuleCutShortIsReportedAndNeverBringsTheScanDown) {
+  // Each run starts a fresh process, where the RAR and ACE libraries are not bound yet.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  put("MixedCase.zip", "MixedCase.zip");
+  put("Rar4.rar", "Rar4.rar");
+  put("Ace.store.ace", "Ace.store.ace");
+  db_.LocalOptions.DescFileTable =
+      "*.htm|500|html|*.rtf|500|rtf|*.mp3|500|mp3tag|*.doc|500|uni|*.txt|500||";
+  const auto archiveFolders = [this] {
+    std::string names;
+    for (const TDirCollection* node : tree_->Root->Items()) names += " " + fullName(*node);
+    return names;
+  };
+  const std::string lacking = " does not contain all needed functions.\n";
+  const std::string allListed = "scanned: Ace.store.ace MixedCase.zip Rar4.rar\n";
+  struct Case {
+    const char* module;
+    std::string outcomes;  // archives off, then on
+  };
+  const Case cases[] = {
+      {"html.k32", "Library html.k32" + lacking + "Library html.k32" + lacking},
+      {"rtf.k32", "Library rtf.k32" + lacking + "Library rtf.k32" + lacking},
+      {"mp3tag.k32", "Library mp3tag.k32" + lacking + "Library mp3tag.k32" + lacking},
+      {"uni.k32", "Library uni.k32" + lacking + "Library uni.k32" + lacking},
+      {"VUnZip32.dll", "Library VUnZip32.dll" + lacking + "Library VUnZip32.dll" + lacking},
+      // RAR archives are listed by the engine's own walk, ACE archives stay files.
+      {"unrar.dll", "scanned:\n" + allListed},
+      {"UnAceV2.Dll", "scanned:\nscanned: MixedCase.zip Rar4.rar\n"},
+  };
+  for (const Case& c : cases) {
+    test::TempFolder program{"cutprog"};
+    for (const char* module : {"html.k32", "rtf.k32", "mp3tag.k32", "uni.k32", "VUnZip32.dll",
+                               "unrar.dll", "UnAceV2.Dll"}) {
+      if (std::string(module) == c.module) {
+        test::copyModuleCutToHalf(module, program.at(module));
+      } else {
+        fs::copy_file(test::standInFolder() + module, program.at(module));
+      }
+    }
+    EXPECT_EXIT(
+        {
+          setProgramFolder(program.path());
+          const std::string outcomes =
+              scanOutcomes([this] { return scan(); }, db_.LocalOptions, archiveFolders);
+          std::fprintf(stderr, "%s", outcomes.c_str());
+          std::exit(outcomes == c.outcomes ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << c.module << " expected:\n"
+        << c.outcomes;
   }
 }
 

@@ -8,9 +8,11 @@
 
 #include "engine/UUnRar.h"
 #include "engine/api/UCallbacks.h"
+#include "platform/PText.h"
 #include "tests/modules/TestFolders.h"
 #include "tests/support/ArchiveBuilders.h"
 #include "tests/support/ArchiveListing.h"
+#include "tests/support/MemberNameCases.h"
 
 namespace vellomar {
 namespace {
@@ -42,6 +44,30 @@ TEST(UnAce, ListsFilesOfAce10And20ArchivesThroughTheLibrary) {
               std::vector<std::string>{"Scanning contents of " + archiveFixture(archive)});
   }
   ResetCallbacks();
+}
+
+TEST(UnAce, NamesFollowTheRuleOfEveryArchiveAndAreExtractedAsListed) {
+  UnAceLibrary library(test::standInFolder());
+  TempFolder folder;
+  std::vector<test::AceMember> members;
+  for (const std::string& name : test::storedMemberNames()) {
+    members.push_back({name, 3, test::dosDateTime(2001, 9, 8, 7, 6, 4)});
+  }
+  const std::string archive = test::writeBytes(folder, "names.ace", test::buildAce(members));
+  const test::ListResult result =
+      test::listWith([&](TArchiveEntryList& list,
+                         const std::string& path) { return library.ReadAceArchive(list, path); },
+                     archive);
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(test::pathsAndNames(result.lines), test::listedMemberNames());
+  // The library knows the names as stored; a member asked for as listed is found all the same.
+  for (const std::string& member :
+       {std::string("up.txt"), std::string("A\\B\\c.txt"), oemToText("\x8E") + ".txt"}) {
+    const std::string target = folder.at("V.tmp");
+    EXPECT_EQ(library.AceExtractFile(archive, member, target), 0) << member;
+    EXPECT_EQ(test::fileBytes(target), std::vector<uint8_t>(3, 0)) << member;
+    fs::remove(target);
+  }
 }
 
 TEST(UnAce, ADamagedArchiveGivesFalse) {
@@ -118,7 +144,6 @@ TEST(UnAce, TheProgramsLibraryComesFromItsFolder) {
   EXPECT_EQ(
       AceExtractFile(archiveFixture("Ace.store.ace"), "jpg\\test.jpg", folder.at("V.tmp"), 0, 0),
       0);
-  setProgramFolder({});
 }
 
 }  // namespace

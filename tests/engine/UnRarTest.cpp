@@ -174,7 +174,6 @@ TEST(UnRar, TheProgramsLibraryComesFromItsFolder) {
   EXPECT_EQ(list.Count(), 3);
   EXPECT_EQ(
       RarExtractFile(archiveFixture("Rar4.rar"), "jpg\\test.jpg", folder.at("Vlmr2.tmp"), 0, 0), 0);
-  setProgramFolder({});
 }
 
 }  // namespace

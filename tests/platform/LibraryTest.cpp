@@ -65,6 +65,30 @@ TEST(SharedLibrary, RefusesWhatIsNoLibraryAndBareNames) {
   EXPECT_FALSE(SharedLibrary::load("libc.so.6").loaded());
 }
 
+TEST(SharedLibrary, AModuleCutShortIsBrokenAndNeverMapped) {
+  for (const char* module : {"html.k32", "rtf.k32", "mp3tag.k32", "uni.k32", "unrar.dll",
+                             "UnAceV2.Dll", "VUnZip32.dll", "VlmrUtl.dll"}) {
+    TempFolder folder;
+    test::copyModuleCutToHalf(module, folder.at(module));
+    const SharedLibrary library = SharedLibrary::load(folder.at(module));
+    EXPECT_FALSE(library.loaded()) << module;
+    EXPECT_TRUE(library.broken()) << module;
+    EXPECT_EQ(library.symbol("OpenTransfer"), nullptr) << module;
+  }
+  // Cut inside its program headers it is broken too; cut inside its ELF header it is no object
+  // at all, which the loader refuses on its own.
+  const std::pair<uintmax_t, bool> cuts[] = {{72, true}, {32, false}, {0, false}};
+  for (const auto& [size, broken] : cuts) {
+    TempFolder folder;
+    copyStandIn("unrar.dll", folder.at("unrar.dll"));
+    std::filesystem::resize_file(folder.at("unrar.dll"), size);
+    const SharedLibrary library = SharedLibrary::load(folder.at("unrar.dll"));
+    EXPECT_FALSE(library.loaded()) << size;
+    EXPECT_EQ(library.broken(), broken) << size;
+  }
+  EXPECT_FALSE(SharedLibrary::load(test::standInFolder() + "unrar.dll").broken());
+}
+
 TEST(LibraryBinding, BindsWhenEveryEntryPointResolves) {
   TempFolder folder;
   copyStandIn("UnAceV2.Dll", folder.at("unacev2.dll"));

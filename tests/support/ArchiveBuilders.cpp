@@ -298,4 +298,50 @@ Bytes buildArj(std::string_view archiveName, const std::vector<ArjMember>& membe
   return w.take();
 }
 
+namespace {
+
+// A head: the low 16 bits of its CRC-32 (not complemented), its size, then the head itself.
+void aceHead(ByteWriter& w, const Bytes& head) {
+  w.u16(static_cast<uint16_t>(crc32Update(kCrc32Start, head) & 0xFFFF));
+  w.u16(static_cast<uint16_t>(head.size()));
+  w.bytes(head.data(), head.size());
+}
+
+}  // namespace
+
+Bytes buildAce(const std::vector<AceMember>& members) {
+  ByteWriter w;
+  ByteWriter main;
+  main.u8(0);   // main header
+  main.u16(0);  // flags
+  main.bytes("**ACE**", 7);
+  main.u8(20);  // version needed
+  main.u8(20);  // version made by
+  main.u8(0);   // host: DOS
+  main.u8(0);   // volume
+  main.u32(0);  // date-time
+  main.zeros(8);
+  aceHead(w, main.take());
+  for (const AceMember& m : members) {
+    const Bytes data(m.size, 0);
+    ByteWriter head;
+    head.u8(1);        // file header
+    head.u16(0x0001);  // a data size follows
+    head.u32(m.size);  // packed
+    head.u32(m.size);
+    head.u32(m.dateTime);
+    head.u32(0x20);  // attributes
+    head.u32(crc32Update(kCrc32Start, data));
+    head.u8(0);   // stored
+    head.u8(0);   // quality
+    head.u16(0);  // parameters
+    head.u16(0);  // reserved
+    head.u16(static_cast<uint16_t>(m.name.size()));
+    head.bytes(m.name.data(), m.name.size());
+    aceHead(w, head.take());
+    w.bytes(data.data(), data.size());
+  }
+  return w.take();
+}
+
 }  // namespace vellomar::test

@@ -94,4 +94,12 @@ Bytes buildArj(std::string_view archiveName, const std::vector<ArjMember>& membe
 // One ARJ header, id to CRC, with an empty extended-header list.
 Bytes arjHeader(std::string_view name, const ArjMember& member);
 
+// ACE 2.0 archives: a main header and stored members of zero-filled data.
+struct AceMember {
+  std::string name;
+  uint32_t size = 0;
+  uint32_t dateTime = 0;
+};
+Bytes buildAce(const std::vector<AceMember>& members);
+
 }  // namespace vellomar::test

@@ -23,15 +23,27 @@ struct TracedRun {
   std::vector<FileWrite> Writes;
 };
 
+// How the writes of a child are watched.
+enum class WriteWatch {
+  // Its system calls traced from this process; production code runs as it always does.
+  kPtrace,
+  // The C library's write, pwrite, ftruncate, fsync and fdatasync, as this test program links
+  // them, stand in for the file layer: switched on in the child only, they report each call
+  // before passing it on. Writes made inside the C library (its streams) go unseen.
+  kFileCallDouble,
+};
+
 // False where this process may not trace its children (a sandbox refusing ptrace).
 bool canTraceChildren();
+// kPtrace where children can be traced, else kFileCallDouble.
+WriteWatch availableWriteWatch();
 
-// Runs body in a child process traced through its system calls; body's result becomes the
-// exit code. With killBefore n, the child is killed (SIGKILL) on entering its n-th write or
-// flush of a file below folder (counting from 0), so exactly the first n took place. Files
-// elsewhere (the test's own output) are neither counted nor recorded. Production code runs as
-// it always does: the counting happens in this process, not in the child.
+// Runs body in a child process whose writes are watched; body's result becomes the exit code.
+// With killBefore n, the child is killed (SIGKILL) on entering its n-th write or flush of a
+// file below folder (counting from 0), so exactly the first n took place. Files elsewhere (the
+// test's own output) are neither counted nor recorded.
 TracedRun runTraced(const std::function<int()>& body, const std::string& folder,
-                    std::optional<size_t> killBefore = std::nullopt);
+                    std::optional<size_t> killBefore = std::nullopt,
+                    WriteWatch watch = availableWriteWatch());
 
 }  // namespace vellomar::testing

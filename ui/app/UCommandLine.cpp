@@ -4,6 +4,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "foundation/UAsciiText.h"
 #include "platform/PText.h"
 
 namespace vellomar {
@@ -12,17 +13,11 @@ namespace {
 
 constexpr size_t kOptionStringCapacity = ShortString::kMaxLength;
 
+// Linux paths begin with "/" too, so only the shapes of the options themselves count as options.
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
+  return sameAsciiIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
-// Linux paths begin with "/" too, so only the shapes of the options themselves count as options.
 bool isOptionPart(std::string_view parameter) {
   if (parameter.empty()) return false;
   if (parameter[0] == '-') return true;

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "foundation/UAsciiText.h"
 #include "foundation/UDebugLog.h"
 #include "platform/PTempFolder.h"
 #include "ui/settings/USettingsGlobals.h"
@@ -21,12 +22,6 @@ constexpr int kLastGap = 19;
 std::unique_ptr<PrivateTempFolder>& privateTempFolder() {
   static std::unique_ptr<PrivateTempFolder> folder;
   return folder;
-}
-
-std::string upperAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
 }
 
 }  // namespace

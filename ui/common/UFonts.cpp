@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "foundation/UAsciiText.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -34,16 +35,6 @@ constexpr Script kScripts[] = {{0, "Ansi"},     {1, "Default"},         {2, "Sym
                                {178, "Arabic"}, {186, "Baltic"},        {204, "Russian"},
                                {222, "Thai"},   {238, "CentralEurope"}, {255, "OEM"}};
 
-bool sameAsciiText(const std::string& a, const char* b) {
-  const std::string_view bv(b);
-  if (a.size() != bv.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(bv[i])) return false;
-  }
-  return true;
-}
-
 int32_t screenDpi() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen != nullptr ? static_cast<int32_t>(std::lround(screen->logicalDotsPerInchY())) : 96;
@@ -59,7 +50,7 @@ std::string CharsetToName(uint8_t code) {
 
 uint8_t NameToCharset(const std::string& name) {
   for (const Script& s : kScripts)
-    if (sameAsciiText(name, s.name)) return s.code;
+    if (sameAsciiIgnoringCase(name, s.name)) return s.code;
   return 1;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/dbruns/UFileFilters.h"
 
+#include "foundation/UAsciiText.h"
+
 namespace vellomar {
 
 namespace {
@@ -14,25 +16,19 @@ std::vector<std::string_view> split(std::string_view text) {
   }
 }
 
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 std::vector<std::string> fileDialogFilters(std::string_view filter) {
   std::vector<std::string> filters;
   const std::vector<std::string_view> parts = split(filter);
   for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-    std::string_view description = trimmed(parts[i]);
+    std::string_view description = trim(parts[i], kSpaces);
     if (description.ends_with(')')) {
       const size_t open = description.rfind('(');
-      if (open != std::string_view::npos) description = trimmed(description.substr(0, open));
+      if (open != std::string_view::npos) description = trim(description.substr(0, open), kSpaces);
     }
     std::string patterns;
-    for (char c : trimmed(parts[i + 1])) patterns += c == ';' ? ' ' : c;
+    for (char c : trim(parts[i + 1], kSpaces)) patterns += c == ';' ? ' ' : c;
     // "*.*" is every file to the program's users, also those without a dot.
     if (patterns == "*.*") patterns.resize(1);
     if (description.empty() && patterns.empty()) continue;

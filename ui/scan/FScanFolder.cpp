@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include "foundation/UAsciiText.h"
 #include "platform/PText.h"
 #include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"
@@ -19,10 +20,6 @@ namespace {
 
 std::string text(const QLineEdit* edit) {
   return edit->text().toStdString();
-}
-
-char upperLetter(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 }  // namespace
@@ -131,7 +128,7 @@ void TFormScanFolder::ButtonOKClick() {
                                 BoxIcon::kQuestion, BoxButtons::kYesNoCancel) != BoxResult::kYes) {
     return;
   }
-  if (!folder.empty()) folder.front() = upperLetter(folder.front());
+  if (!folder.empty()) folder.front() = upperAscii(folder.front());
   if (!IsValidScanFolder(folder)) {
     showExclamation("Error", "Invalid folder. Enter full path, including the disk letter.");
     return;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "foundation/UAsciiText.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "platform/PText.h"
@@ -11,10 +12,6 @@ namespace vellomar {
 namespace {
 
 constexpr size_t kMaxFatLabel = 12;
-
-std::string trimmed(const std::string& text) {
-  return TrimSpaces(ShortString(text)).str();
-}
 
 // The window's scan-running state, cleared on every way out.
 class ScanRunning {
@@ -83,7 +80,7 @@ std::string ScanCommands::askName(char drive, const std::string& label, DriveKin
   const std::string caption{drive, ':'};
   const bool offerQuestion = type == DriveKind::kUnknown || type == DriveKind::kRemovable ||
                              (type == DriveKind::kFixed && !options_.DisableVolNameChange);
-  std::string name = trimmed(proposed);
+  std::string name(trim(proposed, kSpaces));
   bool usedGenerated = false;
   // After the label-length box the dialog always shows, so an unattended scan cannot loop.
   bool mustAsk = false;
@@ -91,7 +88,7 @@ std::string ScanCommands::askName(char drive, const std::string& label, DriveKin
     if (mustAsk || !unattended || name.empty()) {
       if (!window_.askDiskName(caption, generated, name, usedGenerated)) return {};
     }
-    name = trimmed(name);
+    name = trim(name, kSpaces);
     if (name.empty()) return {};
     if (!offerQuestion || sameText(name, label)) break;
     const ScanAnswer answer = window_.askWarning(
