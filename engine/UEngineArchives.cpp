@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -39,8 +40,7 @@ constexpr uint32_t kBytesPerMB = 1048576;
 constexpr int32_t kFilterOutputFactor = 10;
 constexpr const char* kExtractEntryPoint = "ExtractFile";
 constexpr const char* kTempFilePrefix = "Vlmr";
-// Every extraction has a private folder of its own, so its one temporary name never meets
-// another file.
+// The extraction folder is private to the module and holds one member at a time.
 constexpr const char* kTempFileName = "Vlmr0001.tmp";
 
 bool isDigit(char c) {
@@ -171,6 +171,24 @@ TOneFile* lineOf(const TArchiveEntry& entry) {
   line->Data.Size = static_cast<int32_t>(entry.Size);
   return line.release();
 }
+
+// The one file name of a module's extraction folder, removed on every way out, so the next
+// member finds the name free; a library may leave its target behind when it fails.
+class ExtractedFile {
+ public:
+  explicit ExtractedFile(std::string path) : path_(std::move(path)) {}
+  ~ExtractedFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  ExtractedFile(const ExtractedFile&) = delete;
+  ExtractedFile& operator=(const ExtractedFile&) = delete;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 SharedLibrary* libraryOf(const TArchiveModule& module) {
   return static_cast<SharedLibrary*>(module.Handle);
@@ -357,18 +375,17 @@ int32_t ExtractDescription(TTreeStruct& tree, TKFileStream& stream, const Archiv
   if (aboveSizeLimit(module, entrySize)) return 0;
   const TMaskItem* mask = FindMatchingMask(tree.MaskList, name, false, true);
   if (mask == nullptr) return 0;
+  if (!module.Extraction) return 0;
   const std::string member =
       std::string(entryPath.starts_with('\\') ? entryPath.substr(1) : entryPath) + name;
-  const std::unique_ptr<PrivateTempFolder> folder = PrivateTempFolder::create(kTempFilePrefix);
-  if (!folder) return 0;
-  const std::string target = folder->path() + kTempFileName;
+  const ExtractedFile target(module.Extraction->path() + kTempFileName);
   CallbackMessage(ShortString("Extracting " + name + " from " +
                               CutPathToTail(archive.System, ShortString::kMaxLength).str()));
   const int64_t factor = mask->Module != nullptr ? kFilterOutputFactor : 1;
   const auto maxBytes =
       static_cast<int32_t>(std::clamp<int64_t>(int64_t{mask->MaxChars} * factor, 0, INT32_MAX));
-  if (extractWith(module, archive, member, target, maxBytes, headerOffset) != 0) return 0;
-  return ImportDescription(tree, stream, target, ShortString(name));
+  if (extractWith(module, archive, member, target.path(), maxBytes, headerOffset) != 0) return 0;
+  return ImportDescription(tree, stream, target.path(), ShortString(name));
 }
 
 void LoadArchiveModules(TTreeStruct& tree) {
@@ -384,11 +401,13 @@ void LoadArchiveModules(TTreeStruct& tree) {
   if (options.ExtractFromAces) add(ArchiveModuleKind::kAce);
   for (TArchiveModule* module : tree.ArchiveModules.Items()) {
     if (!module->BuiltIn) loadModule(*module);
+    module->Extraction = PrivateTempFolder::create(kTempFilePrefix);
   }
 }
 
 void FreeArchiveModules(TTreeStruct& tree) {
   for (TArchiveModule* module : tree.ArchiveModules.Items()) {
+    module->Extraction.reset();
     if (module->Handle == nullptr) continue;
     CallbackMessage(ShortString("Releasing library " + module->Name.str()));
     delete libraryOf(*module);

@@ -77,9 +77,10 @@ TDirCollection* ForceArchivePath(TTreeStruct& tree, TDirCollection& archiveNode,
 // The subfolder of node named name, ignoring case, made when there is none.
 TDirCollection* FindOrAddArchiveDir(TTreeStruct& tree, std::string_view name, TDirCollection& node);
 
-// Extracts the member entryPath ("\a\") + name of the archive to a temporary file in a private
-// folder and imports its description; the offset of the description block, 0 for none. Folder
-// and file are gone afterwards, whatever the outcome. A size limit of 0 MB is no limit.
+// Extracts the member entryPath ("\a\") + name of the archive to a temporary file in the
+// module's extraction folder and imports its description; the offset of the description block,
+// 0 for none (also for a module without its folder). The file is gone afterwards, whatever the
+// outcome; the folder goes with FreeArchiveModules. A size limit of 0 MB is no limit.
 int32_t ExtractDescription(TTreeStruct& tree, TKFileStream& stream, const ArchivePaths& archive,
                            uint32_t entrySize, int32_t headerOffset, const TArchiveModule& module,
                            const std::string& name, const std::string& entryPath);

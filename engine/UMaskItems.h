@@ -3,9 +3,11 @@
 #include "engine/UEngineInternal.h"
 
 #include <cstdint>
+#include <memory>
 
 #include "foundation/UCollections.h"
 #include "foundation/UShortString.h"
+#include "platform/PTempFolder.h"
 
 namespace vellomar {
 
@@ -56,6 +58,9 @@ class TArchiveModule : public TPlainObject {
   void* ExtractFile = nullptr;
   bool BuiltIn;
   int32_t SizeLimitMB;  // files above this size are not extracted
+  // The private folder its members are extracted into, one file at a time, while the module
+  // is loaded: a folder made and removed for each member would cost more than its bytes.
+  std::unique_ptr<PrivateTempFolder> Extraction;
 };
 
 }  // namespace vellomar

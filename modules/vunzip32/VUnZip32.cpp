@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -24,6 +25,9 @@ namespace vellomar {
 namespace {
 
 constexpr size_t kBlockSize = 64 * 1024;
+// A description member is mostly a few hundred bytes behind its local header: the reads from
+// the header start small and grow, so a small member does not cost a read of a whole block.
+constexpr size_t kFirstReadSize = 4 * 1024;
 
 using Archive = std::unique_ptr<archive, decltype(&archive_read_free)>;
 
@@ -62,11 +66,13 @@ bool isMember(archive_entry* entry, const std::string& wanted) {
 struct OffsetInput {
   int fd;
   off_t position;
-  std::vector<uint8_t> block = std::vector<uint8_t>(kBlockSize);
+  std::vector<uint8_t> block;
 };
 
 la_ssize_t readAtOffset(archive*, void* data, const void** buffer) {
   auto* input = static_cast<OffsetInput*>(data);
+  input->block.resize(input->block.empty() ? kFirstReadSize
+                                           : std::min(kBlockSize, 2 * input->block.size()));
   ssize_t got;
   do {
     got = pread(input->fd, input->block.data(), input->block.size(), input->position);
@@ -84,7 +90,7 @@ class Extraction {
 
   int32_t run(const std::string& member, int32_t headerOffset) {
     if (headerOffset >= 0) {
-      OffsetInput input{archiveFd_, headerOffset};
+      OffsetInput input{archiveFd_, headerOffset, {}};
       Archive reader(archive_read_new(), archive_read_free);
       archive_read_support_format_zip_streamable(reader.get());
       archive_entry* entry;
@@ -145,8 +151,9 @@ class Extraction {
   int archiveFd_;
   const char* target_;
   size_t maxBytes_;
-  // Taken before the target is made, so nothing can fail between making and filling it.
-  std::vector<char> block_ = std::vector<char>(kBlockSize);
+  // Taken before the target is made, so nothing can fail between making and filling it; no
+  // larger than the bytes wanted.
+  std::vector<char> block_ = std::vector<char>(std::clamp<size_t>(maxBytes_, 1, kBlockSize));
 };
 
 }  // namespace

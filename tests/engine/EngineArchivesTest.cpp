@@ -442,6 +442,29 @@ TEST_F(ArchiveScanTest, FailedExtractionsLeaveNoTemporaryFile) {
   }
 }
 
+// The members of a scan are extracted one after the other under one name: what a failed
+// extraction leaves there must be gone before the next member.
+TEST_F(ArchiveScanTest, EveryMemberFindsTheTemporaryFolderWithoutFiles) {
+  static std::vector<int> filesSeen;
+  filesSeen.clear();
+  SetCallbacks(
+      nullptr, nextAnswer,
+      [](const ShortString& text) {
+        if (!text.view().starts_with("Extracting ")) return;
+        int files = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(std::getenv("TMPDIR"))) {
+          files += entry.is_regular_file() ? 1 : 0;
+        }
+        filesSeen.push_back(files);
+      },
+      nullptr, nullptr, nullptr);
+  put("Rar15.rar", "Rar15.rar");  // the RAR library leaves its target behind for these members
+  db_.LocalOptions.DescFileTable = "*.txt|500||*.exe|500||*.jpg|500||";
+  ASSERT_TRUE(scan());
+  EXPECT_EQ(filesSeen, std::vector<int>(3, 0));
+  EXPECT_TRUE(isEmptyFolder(temp_.path()));
+}
+
 TEST_F(ArchiveScanTest, SizeLimitInMegabytesWithZeroForNone) {
   put("Large.zip", "Large.zip");  // big.txt: 2720000 bytes, 2 MB by whole megabytes
   struct Case {

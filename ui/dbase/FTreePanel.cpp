@@ -64,6 +64,15 @@ bool TTreeModel::hasChildren(const QModelIndex& parent) const {
   return rowCount(parent) > 0;
 }
 
+Qt::ItemFlags TTreeModel::flags(const QModelIndex& index) const {
+  const Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+  const int32_t position = positionOf(index);
+  // The view then neither looks up nor marks a folder without folders as expanded. The root
+  // stays open even without folders.
+  return position > 0 && outline_.childCount(position) == 0 ? flags | Qt::ItemNeverHasChildren
+                                                            : flags;
+}
+
 QVariant TTreeModel::data(const QModelIndex& index, int role) const {
   const int32_t position = positionOf(index);
   if (position < 0) return {};
@@ -227,13 +236,9 @@ void TTreePanel::SetPictures(bool pictures) {
 }
 
 void TTreePanel::ExpandAll() {
-  // Marked while a layout is pending, so the view lays its rows out once; only folders that
-  // hold folders are marked (the view's own expandAll keeps a mark for every row).
-  scheduleDelayedItemsLayout();
-  const TTreeOutline& outline = model_->outline();
-  for (int32_t position = 0; position < outline.count(); ++position) {
-    if (outline.childCount(position) > 0) expand(itemAtIndex(position));
-  }
+  // One pass that lays the rows out as it marks them; folders without folders are never
+  // marked, as the model says they never have children.
+  expandAll();
 }
 
 }  // namespace vellomar

@@ -36,6 +36,7 @@ class TTreeModel : public QAbstractItemModel {
   int rowCount(const QModelIndex& parent) const override;
   int columnCount(const QModelIndex& parent) const override;
   bool hasChildren(const QModelIndex& parent) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:

@@ -17,7 +17,7 @@ namespace {
 constexpr QSize kClientSize(523, 101);
 constexpr int32_t kPhaseTree = 1;
 constexpr int32_t kPhaseContents = 2;
-constexpr int kInfoEveryMs = 30;
+constexpr int kInfoEveryMs = 200;
 
 }  // namespace
 
@@ -48,7 +48,8 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
   Gauge->hide();
   LabelDoing->setFullText(QString());
   LabelInfo->setFullText(QString());
-  info_.clear();
+  message_.clear();
+  appended_.clear();
   infoShown_.invalidate();
   if (Request.scanPath.empty()) Request.scanPath = std::string{Request.drive, ':'};
   TProgressWindow::showEvent(event);
@@ -89,18 +90,19 @@ uint16_t TFormScanProgress::choice(const ShortString& archiveName) {
 void TFormScanProgress::showInfo() {
   if (infoShown_.isValid() && infoShown_.elapsed() < kInfoEveryMs) return;
   infoShown_.restart();
-  LabelInfo->setFullText(qtText(info_));
+  // A folder shows as the user knows it, by its Linux path.
+  LabelInfo->setFullText(qtText(ShownPath(message_) + appended_));
 }
 
 void TFormScanProgress::message(const ShortString& text) {
-  // A folder shows as the user knows it, by its Linux path.
-  info_ = ShownPath(text.str());
+  message_.assign(text.view());
+  appended_.clear();
   showInfo();
   TProgressWindow::letEventsRun();
 }
 
 void TFormScanProgress::appendText(const ShortString& text) {
-  info_ += text.str();
+  appended_ += text.view();
   showInfo();
   TProgressWindow::letEventsRun();
 }

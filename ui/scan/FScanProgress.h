@@ -48,13 +48,16 @@ class TFormScanProgress : public TProgressWindow {
   int runJob() override;
 
  private:
-  // The label takes the latest status text at most every 30 ms, as often as the screen is
-  // let show it: a wrapped label set for each of 100 000 folders slows the scan by a tenth.
+  // The label takes the latest status text a few times a second, which a person can read: a
+  // wrapped label laid out for each of 100 000 folders slows the scan by a tenth. The text is
+  // made only then, the path as the user knows it looked up in the mount table.
   void showInfo();
 
   int32_t phase_ = 0;
   TLocalOptions scanOptions_{};
-  std::string info_;
+  // The latest status text: the engine's message and what was appended to it.
+  std::string message_;
+  std::string appended_;
   QElapsedTimer infoShown_;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <unordered_map>
 
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UColumnSamples.h"
@@ -23,8 +24,9 @@ constexpr const char* kTitles[] = {"Disk", "Folder",        "File",
                                    "Size", "Date and time", "Description"};
 
 // The width of a name and extension as the sum of their characters' advances, each character
-// measured once: a column width needs no kerning, and measuring 50 000 names whole would cost
-// more than the search that found them. Names with other than ASCII are measured whole.
+// measured once (in the font, or the one that stands in for a character it lacks): a column
+// width needs no kerning, and measuring 50 000 names whole would cost more than the search
+// that found them.
 class NameWidths {
  public:
   explicit NameWidths(const QFont& font) : metrics_(font) {
@@ -41,10 +43,7 @@ class NameWidths {
     for (const std::string_view part : {name, ext}) {
       for (const char c : part) high |= static_cast<unsigned char>(c);
     }
-    if (high >= ascii_.size()) {
-      return std::max(least,
-                      metrics_.horizontalAdvance(qtText(std::string(name) + std::string(ext))));
-    }
+    if (high >= ascii_.size()) return std::max(least, otherWidth(name) + otherWidth(ext));
     if (static_cast<int64_t>(name.size() + ext.size()) * widestChar_ <= least) return least;
     int sum = 0;
     for (const std::string_view part : {name, ext}) {
@@ -54,9 +53,35 @@ class NameWidths {
   }
 
  private:
+  int otherWidth(std::string_view text) {
+    const QString shown = qtText(text);
+    int sum = 0;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+      char32_t code = shown[i].unicode();
+      if (shown[i].isHighSurrogate() && i + 1 < shown.size() && shown[i + 1].isLowSurrogate()) {
+        code = QChar::surrogateToUcs4(shown[i], shown[i + 1]);
+        ++i;
+      }
+      sum += advanceOf(code);
+    }
+    return sum;
+  }
+
+  int advanceOf(char32_t code) {
+    if (code < ascii_.size()) return ascii_[code];
+    const auto [at, added] = others_.try_emplace(code, 0);
+    if (added) {
+      at->second = QChar::requiresSurrogates(code)
+                       ? metrics_.horizontalAdvance(QString::fromUcs4(&code, 1))
+                       : metrics_.horizontalAdvance(QChar(static_cast<char16_t>(code)));
+    }
+    return at->second;
+  }
+
   QFontMetrics metrics_;
   std::array<int, 128> ascii_;
   int widestChar_ = 0;
+  std::unordered_map<char32_t, int> others_;
 };
 
 constexpr int kDescriptionColumn = 5;

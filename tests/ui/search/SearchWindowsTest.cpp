@@ -492,6 +492,38 @@ TEST(FoundFilesWindow, MoreThan700HitsFillUnderTheSortingWindow) {
   }
 }
 
+// Names other than ASCII are measured character by character too, each in the font or the one
+// standing in for it, so the column fits them within a pixel a character.
+TEST(FoundFilesWindow, TheFileColumnFitsTheWidestNameOfAnyScript) {
+  const std::vector<std::string> names = {
+      "short.txt",
+      "\xC3\x9C"
+      "bungsaufgaben f\xC3\xBCr Stra\xC3\x9F"
+      "enbahnfahrer.txt",
+      "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x81\xAE\xE5\x86\x99\xE7\x9C\x9F\xE3\x82\xA2"
+      "\xE3\x83\xAB\xE3\x83\x90\xE3\x83\xA0 2024.jpg",
+      "cafe\xCC\x81 \xF0\x9F\x93\xB7 photos.png"};
+  for (const std::string& widest : names) {
+    SCOPED_TRACE(widest);
+    vellomar::testing::TestCatalogue cat;
+    TDirCollection& root = cat.newDisk("Scripts");
+    cat.setFiles(root, {{"a.txt", 1, dosTime(2001)}, {widest, 2, dosTime(2001)}});
+    cat.saveDisk();
+    cat.reopen();
+    TSearchDlgData request;
+    request.Mask = ShortString("*");
+    request.FileNames = true;
+    request.MaxRecs = 10;
+    ApiSearch(&cat.handle, request);
+    TFormFoundFileList list(TFoundOwner{}, foundFileSortOf(request));
+    list.show();
+    list.FillList(test::BorrowedCatalogue(&cat.handle).get());
+    const QString whole = QString::fromStdString(widest);
+    const int measured = QFontMetrics(list.Grid->font()).horizontalAdvance(whole);
+    EXPECT_NEAR(list.Grid->colWidth(2) - 5, std::max(50, measured), whole.size());
+  }
+}
+
 TEST(FoundPrint, FolderTailLeavesRoomForTheMarkAndKeepsCharactersWhole) {
   const auto bytes = [](std::string_view text) { return static_cast<int32_t>(text.size()); };
   EXPECT_EQ(printedFolderTail("\\one\\two", 20, bytes), "\\one\\two") << "fits whole";
