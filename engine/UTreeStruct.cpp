@@ -128,7 +128,9 @@ int32_t childCount(const DiskFolderIndex& index, int32_t folder) {
 std::unique_ptr<TDirCollection> buildNodes(const DiskFolderIndex& index) {
   if (index.count() == 0) return newRootNode();
   std::unique_ptr<TDirCollection> root = newNode(index.at(0), nullptr, childCount(index, 0));
-  std::vector<std::pair<TDirCollection*, int32_t>> made{{root.get(), 0}};
+  std::vector<std::pair<TDirCollection*, int32_t>> made;
+  made.reserve(static_cast<size_t>(index.count()));
+  made.emplace_back(root.get(), 0);
   for (size_t k = 0; k < made.size(); ++k) {
     const auto [node, folder] = made[k];
     for (int32_t c = index.at(folder).FirstChild; c >= 0; c = index.at(c).NextSibling) {
