@@ -4,6 +4,7 @@
 
 #include "engine/UDBase.h"
 #include "engine/UDiskBlock.h"
+#include "engine/UFileListBlock.h"
 #include "engine/UTreeStruct.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UStream.h"
@@ -20,6 +21,7 @@ BlockForm DiskFolderIndex::read(TKFileStream& stream, int32_t offset, int32_t& d
                                 DiskBlockBodyRead readBody) {
   folders_.clear();
   unread_ = 0;
+  maxFiles_ = stream.GetSize() / kFileEntryFixedSize;
   const BlockForm form = readBody(stream, offset, block_);
   // Room for as many folders as the block can hold, taken once: growing by doubling would
   // copy the folders and fault in fresh pages at each step. Pages never used cost nothing.
@@ -94,7 +96,7 @@ int32_t DiskFolderIndex::readFolder(ByteReader& r, uint32_t base, int32_t parent
   entry.Data = record.Data;
   entry.Name = record.Name;
   entry.Parent = parent;
-  if (entry.Data.FileCount < 0) {
+  if (entry.Data.FileCount < 0 || static_cast<uint64_t>(entry.Data.FileCount) > maxFiles_) {
     entry.Data.FileCount = 0;
     ++damage;
   }

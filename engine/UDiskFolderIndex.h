@@ -37,8 +37,9 @@ struct FolderEntry {
 // records adding up to its length. The first record that fails ends the folders where it
 // begins (the counts of the records before it no longer say where anything lies). A folder
 // that names more subfolders than follow it keeps those that do. A figure that only feeds the
-// totals, a negative file count, is taken as 0 and counted; sizes are kept as stored, as
-// 32-bit writers summed them.
+// totals never ends a read: a file count that no writer can store (below 0, or more files than
+// the whole file has room to list) is taken as 0 and counted as damage; sizes are kept as
+// stored, whatever their sign (32-bit writers summed them so) or height (sparse files).
 class DiskFolderIndex {
  public:
   // Reads the disk block at offset, its bytes behind the head taken by readBody, counting
@@ -82,6 +83,7 @@ class DiskFolderIndex {
   std::vector<OpenFolder> open_;
   std::vector<int32_t> siblings_;
   int64_t unread_ = 0;
+  uint64_t maxFiles_ = 0;
 };
 
 }  // namespace vellomar
