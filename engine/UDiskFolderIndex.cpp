@@ -110,6 +110,7 @@ void DiskFolderIndex::closeFolder(const OpenFolder& folder) {
 }
 
 void DiskFolderIndex::addChild(int32_t parent, int32_t child, int32_t& lastChild) {
+  ++folders_[static_cast<size_t>(parent)].SubFolders;
   if (lastChild < 0) {
     folders_[static_cast<size_t>(parent)].FirstChild = child;
   } else {
@@ -129,6 +130,7 @@ void DiskFolderIndex::sortChildren(int32_t parent) {
                               [this](int32_t a, int32_t b) { return compare(a, b) == 0; }),
                   siblings_.end());
   folders_[static_cast<size_t>(parent)].FirstChild = -1;
+  folders_[static_cast<size_t>(parent)].SubFolders = 0;
   int32_t lastChild = -1;
   for (const int32_t c : siblings_) {
     folders_[static_cast<size_t>(c)].NextSibling = -1;

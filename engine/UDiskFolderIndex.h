@@ -25,6 +25,8 @@ struct FolderEntry {
   int32_t Parent = -1;
   int32_t FirstChild = -1;
   int32_t NextSibling = -1;
+  // The subfolders linked from FirstChild.
+  int32_t SubFolders = 0;
 };
 
 // The one reader of a disk block's folder records, for every tree the engine loads: read in

@@ -108,38 +108,41 @@ void addSubDirTotals(const TDirCollection& sub) {
   addTo(t.PhysSize, s.PhysSize);
 }
 
-std::unique_ptr<TDirCollection> newNode(const FolderEntry& entry, TDirCollection* parent,
-                                        int32_t capacity) {
+std::unique_ptr<TDirCollection> newNode(const FolderEntry& entry, TDirCollection* parent) {
   const bool inside = (parent && parent->InsideArchive) || (entry.Data.Attr & kAttrArchiveFolder);
-  auto node = std::make_unique<TDirCollection>(parent, capacity, inside);
+  auto node = std::make_unique<TDirCollection>(parent, entry.SubFolders, inside);
   node->Dir = {entry.EntryOffset, entry.Data, ShortString(entry.Name)};
   addOwnFiles(*node);
   return node;
 }
 
-int32_t childCount(const DiskFolderIndex& index, int32_t folder) {
-  int32_t count = 0;
-  for (int32_t c = index.at(folder).FirstChild; c >= 0; c = index.at(c).NextSibling) ++count;
-  return count;
-}
-
-// The index's folders as nodes, level by level; then the totals from the deepest up, so that
-// a node's totals are whole when they are added to its parent's.
+// The index's folders as nodes, made in pre-order as the block holds them (so a walk over the
+// tree runs through memory in the order it was taken), each node's subfolders in the index's
+// order; then the totals from the last node back, so that a node's totals are whole when they
+// are added to its parent's.
 std::unique_ptr<TDirCollection> buildNodes(const DiskFolderIndex& index) {
   if (index.count() == 0) return newRootNode();
-  std::unique_ptr<TDirCollection> root = newNode(index.at(0), nullptr, childCount(index, 0));
-  std::vector<std::pair<TDirCollection*, int32_t>> made;
+  std::unique_ptr<TDirCollection> root = newNode(index.at(0), nullptr);
+  std::vector<TDirCollection*> made;
   made.reserve(static_cast<size_t>(index.count()));
-  made.emplace_back(root.get(), 0);
-  for (size_t k = 0; k < made.size(); ++k) {
-    const auto [node, folder] = made[k];
-    for (int32_t c = index.at(folder).FirstChild; c >= 0; c = index.at(c).NextSibling) {
-      std::unique_ptr<TDirCollection> child = newNode(index.at(c), node, childCount(index, c));
-      if (!node->Add(child.get())) continue;
-      made.emplace_back(child.release(), c);
-    }
+  made.push_back(root.get());
+  // The next folder of the index to make and the node it goes into: after a folder its first
+  // subfolder, then its next sibling.
+  std::vector<std::pair<int32_t, TDirCollection*>> pending;
+  if (index.at(0).FirstChild >= 0) pending.emplace_back(index.at(0).FirstChild, root.get());
+  while (!pending.empty()) {
+    const auto [folder, parent] = pending.back();
+    pending.pop_back();
+    std::unique_ptr<TDirCollection> child = newNode(index.at(folder), parent);
+    // In the index's order, which is the node's: no search for the place.
+    parent->InsertAt(parent->Count(), child.get());
+    TDirCollection* node = child.release();
+    made.push_back(node);
+    const FolderEntry& entry = index.at(folder);
+    if (entry.NextSibling >= 0) pending.emplace_back(entry.NextSibling, parent);
+    if (entry.FirstChild >= 0) pending.emplace_back(entry.FirstChild, node);
   }
-  for (size_t k = made.size() - 1; k > 0; --k) addSubDirTotals(*made[k].first);
+  for (size_t k = made.size() - 1; k > 0; --k) addSubDirTotals(*made[k]);
   return root;
 }
 
@@ -275,13 +278,14 @@ int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std:
   return compareTextThenBytes(extA.view(), extB.view());
 }
 
+// In pre-order, the order a tree is read in and its nodes are made.
 TDirCollection::~TDirCollection() {
-  std::vector<TDirCollection*> pending(Items().begin(), Items().end());
+  std::vector<TDirCollection*> pending(Items().rbegin(), Items().rend());
   RemoveAll();
   while (!pending.empty()) {
     TDirCollection* node = pending.back();
     pending.pop_back();
-    pending.insert(pending.end(), node->Items().begin(), node->Items().end());
+    pending.insert(pending.end(), node->Items().rbegin(), node->Items().rend());
     node->RemoveAll();
     delete node;
   }
