@@ -236,22 +236,6 @@ Listing previous(TestCatalogue& c) {
   return sorted(listing);
 }
 
-std::string compressed(const std::string& source, const std::string& target) {
-  TDBase* from = nullptr;
-  TDBase* to = nullptr;
-  ShortString error;
-  if (!ApiOpenDBase(ShortString(source), true, from, error)) return "source: " + error.str();
-  if (!ApiCreateDBase(ShortString(target)) ||
-      !ApiOpenDBase(ShortString(target), false, to, error)) {
-    ApiCloseDBase(from, false);
-    return "target: " + error.str();
-  }
-  const bool copied = ApiCompressDBase(from, to, true, false, true);
-  ApiCloseDBase(from, false);
-  ApiCloseDBase(to, false);
-  return copied ? "" : "copy answered false";
-}
-
 TEST(LayoutEdges, EveryReaderListsWhatWasBuiltAndCopiesKeepIt) {
   test::TempFolder out{"edges"};
   for (const EdgeCase& edge : edgeCases()) {
@@ -283,7 +267,7 @@ TEST(LayoutEdges, EveryReaderListsWhatWasBuiltAndCopiesKeepIt) {
     std::filesystem::copy_file(c.path(), source, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::remove(compressedPath);
     std::filesystem::remove(repairedPath);
-    ASSERT_EQ(compressed(source, compressedPath), "");
+    ASSERT_EQ(testing::copyCatalogue(source, compressedPath, false), "");
     ASSERT_EQ(testing::repairCatalogue(source, repairedPath), "");
     for (const std::string& copy : {compressedPath, repairedPath}) {
       const testing::CatalogueView copied = testing::viewCatalogue(copy);
