@@ -154,22 +154,23 @@ bool copyFileList(TreeCopy& copy, TDirCollection& node) {
   return true;
 }
 
-bool copyTree(TreeCopy& copy, TDirCollection* node) {
+bool copyFolder(TreeCopy& copy, TDirCollection& node) {
   TDBase& source = copy.Source;
   if (source.Abort) return false;
-  if (node == nullptr) return true;
   ++source.Search.Counters.Folders;
   // As a disk's details count its folders: the root is not one of them.
-  if (node->Parent != nullptr) ++copy.Counts.Folders;
-  if (!copyFileList(copy, *node)) return false;
-  for (TDirCollection* sub : node->Items()) {
+  if (node.Parent != nullptr) ++copy.Counts.Folders;
+  if (!copyFileList(copy, node)) return false;
+  for (TDirCollection* sub : node.Items()) {
     sub->Dir.Data.DescOffset = copyDescription(copy, sub->Dir.Data.DescOffset);
     if (source.Abort) return false;
   }
-  for (TDirCollection* sub : node->Items()) {
-    if (!copyTree(copy, sub)) return false;
-  }
   return true;
+}
+
+bool copyTree(TreeCopy& copy, TDirCollection* root) {
+  if (root == nullptr) return !copy.Source.Abort;
+  return ForEachFolder(*root, [&copy](TDirCollection& node) { return copyFolder(copy, node); });
 }
 
 // The name field of the disk block at offset as far as the file holds it, whatever its head;

@@ -135,9 +135,6 @@ FolderRecordView readFolderRecordView(ByteReader& r) {
   record.Data = readDirData(r, form);
   record.Name = r.shortStringView();
   requireRead(r, kDamageFolderRecord);
-  if (record.SubDirCount > r.remaining() / kOldFolderRecordFixedSize) {
-    throw EKstvDBaseStructException(kDamageFolderRecord);
-  }
   return record;
 }
 

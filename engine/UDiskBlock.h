@@ -68,9 +68,9 @@ struct FolderRecordView {
   std::string_view Name;
 };
 
-// Reads one record from a reader that ends where the disk block ends. A wrong check, a record
-// running past the block, or more subfolders than the rest of the block could hold raise
-// damage 004.
+// Reads one record from a reader that ends where the disk block ends. A wrong check or a record
+// running past the block raise damage 004. The subfolder count is as stored: the records that
+// follow say how many of them the block holds.
 TFolderRecord readFolderRecord(ByteReader& r);
 FolderRecordView readFolderRecordView(ByteReader& r);
 // The root's record and its subtree must add up to the disk block: damage 004 when bytes are

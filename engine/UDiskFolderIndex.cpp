@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/UDBase.h"
-#include "engine/UDamageCodes.h"
 #include "engine/UDiskBlock.h"
+#include "engine/UFileListBlock.h"
 #include "engine/UTreeStruct.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UStream.h"
@@ -17,30 +17,33 @@ constexpr std::string_view kRootName = "\\";
 
 }  // namespace
 
-void DiskFolderIndex::load(TDBase& handle, int32_t offset) {
+BlockForm DiskFolderIndex::read(TKFileStream& stream, int32_t offset, int32_t& damage,
+                                DiskBlockBodyRead readBody) {
   folders_.clear();
-  int32_t errors = 0;
+  unread_ = 0;
+  maxFiles_ = stream.GetSize() / kFileEntryFixedSize;
+  const BlockForm form = readBody(stream, offset, block_);
+  // Room for as many folders as the block can hold, taken once: growing by doubling would
+  // copy the folders and fault in fresh pages at each step. Pages never used cost nothing.
+  folders_.reserve(block_.size() / kOldFolderRecordFixedSize + 1);
+  ByteReader r(block_.data(), block_.size());
+  r.skip(diskInfoSize(form));
+  readFolders(r, static_cast<uint32_t>(offset) + static_cast<uint32_t>(kBlockHeadSize), damage);
+  return form;
+}
+
+void DiskFolderIndex::load(TDBase& handle, int32_t offset) {
+  int32_t damage = 0;
   try {
     // The block alone: the next disk's file lists follow it, and a walk reads those when it
     // gets there, if at all.
     const ExactReads exact(handle.Stream);
-    const BlockForm form = ReadDiskBlockBody(handle.Stream, offset, block_);
-    // Room for as many folders as the block can hold, taken once: growing by doubling would
-    // copy the folders and fault in fresh pages at each step. Pages never used cost nothing.
-    folders_.reserve(block_.size() / kOldFolderRecordFixedSize + 1);
-    ByteReader r(block_.data(), block_.size());
-    r.skip(diskInfoSize(form));
-    const auto base = static_cast<uint32_t>(offset) + static_cast<uint32_t>(kBlockHeadSize);
-    try {
-      readFolder(r, base, -1, 0, errors);
-      if (errors == 0) requireFolderRecordsEnd(r);
-    } catch (const EKstvDBaseStructException&) {
-      ++errors;
-    }
+    read(handle.Stream, offset, damage);
   } catch (const EKstvDBaseStructException&) {
-    ++errors;
+    folders_.clear();
+    ++damage;
   }
-  handle.DamageCounter += errors;
+  handle.DamageCounter += damage;
   if (folders_.empty()) {
     FolderEntry root;
     root.Name = kRootName;
@@ -49,11 +52,41 @@ void DiskFolderIndex::load(TDBase& handle, int32_t offset) {
   }
 }
 
-// One record and its subtree in pre-order, as the tree reader takes them: damage below this
-// record is counted in errors and ends the reading of the whole tree.
-int32_t DiskFolderIndex::readFolder(ByteReader& r, uint32_t base, int32_t parent, int depth,
-                                    int32_t& errors) {
-  if (depth > kMaxFolderDepth) throw EKstvDBaseStructException(kDamageFolderRecord);
+void DiskFolderIndex::readFolders(ByteReader& r, uint32_t base, int32_t& damage) {
+  open_.clear();
+  try {
+    uint32_t subDirs = 0;
+    const int32_t root = readFolder(r, base, -1, subDirs, damage);
+    open_.push_back({root, subDirs, -1, true});
+    while (!open_.empty()) {
+      OpenFolder& folder = open_.back();
+      if (folder.Left == 0) {
+        closeFolder(folder);
+        open_.pop_back();
+        continue;
+      }
+      const int32_t child = readFolder(r, base, folder.Index, subDirs, damage);
+      --folder.Left;
+      folder.Sorted =
+          folder.Sorted && (folder.LastChild < 0 || compare(folder.LastChild, child) < 0);
+      addChild(folder.Index, child, folder.LastChild);
+      open_.push_back({child, subDirs, -1, true});
+    }
+    requireFolderRecordsEnd(r);
+  } catch (const EKstvDBaseStructException&) {
+    ++damage;
+    // The folders still open keep the subfolders read, in their order.
+    for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
+      unread_ += it->Left;
+      closeFolder(*it);
+    }
+    open_.clear();
+  }
+}
+
+// One record as a subfolder of parent; subDirs gets the number it names.
+int32_t DiskFolderIndex::readFolder(ByteReader& r, uint32_t base, int32_t parent, uint32_t& subDirs,
+                                    int32_t& damage) {
   const auto entryOffset =
       static_cast<int32_t>(base + static_cast<uint32_t>(r.position()) + kFolderDataRecordOffset);
   const FolderRecordView record = readFolderRecordView(r);
@@ -63,25 +96,21 @@ int32_t DiskFolderIndex::readFolder(ByteReader& r, uint32_t base, int32_t parent
   entry.Data = record.Data;
   entry.Name = record.Name;
   entry.Parent = parent;
-  int32_t lastChild = -1;
-  bool sorted = true;
-  for (uint32_t i = 0; i < record.SubDirCount && errors == 0; ++i) {
-    int32_t child = -1;
-    try {
-      child = readFolder(r, base, index, depth + 1, errors);
-    } catch (const EKstvDBaseStructException&) {
-      ++errors;
-      break;
-    }
-    sorted = sorted && (lastChild < 0 || compare(lastChild, child) < 0);
-    addChild(index, child, lastChild);
+  if (entry.Data.FileCount < 0 || static_cast<uint64_t>(entry.Data.FileCount) > maxFiles_) {
+    entry.Data.FileCount = 0;
+    ++damage;
   }
-  // Written by this program the subfolders come sorted; a catalogue from elsewhere may not.
-  if (!sorted) sortChildren(index);
+  subDirs = record.SubDirCount;
   return index;
 }
 
+// Written by this program the subfolders come sorted; a catalogue from elsewhere may not.
+void DiskFolderIndex::closeFolder(const OpenFolder& folder) {
+  if (!folder.Sorted) sortChildren(folder.Index);
+}
+
 void DiskFolderIndex::addChild(int32_t parent, int32_t child, int32_t& lastChild) {
+  ++folders_[static_cast<size_t>(parent)].SubFolders;
   if (lastChild < 0) {
     folders_[static_cast<size_t>(parent)].FirstChild = child;
   } else {
@@ -101,6 +130,7 @@ void DiskFolderIndex::sortChildren(int32_t parent) {
                               [this](int32_t a, int32_t b) { return compare(a, b) == 0; }),
                   siblings_.end());
   folders_[static_cast<size_t>(parent)].FirstChild = -1;
+  folders_[static_cast<size_t>(parent)].SubFolders = 0;
   int32_t lastChild = -1;
   for (const int32_t c : siblings_) {
     folders_[static_cast<size_t>(c)].NextSibling = -1;

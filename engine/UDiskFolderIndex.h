@@ -3,14 +3,18 @@
 #include "engine/UEngineInternal.h"
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
+#include "engine/UBlockHead.h"
+#include "engine/UTreeStruct.h"
 #include "engine/api/UEntryRecords.h"
 
 namespace vellomar {
 
 class TDBase;
+class TKFileStream;
 
 // One folder of a disk block, its name left in the block's bytes. Links are indexes into the
 // index's folders, -1 for none.
@@ -21,31 +25,67 @@ struct FolderEntry {
   int32_t Parent = -1;
   int32_t FirstChild = -1;
   int32_t NextSibling = -1;
+  // The subfolders linked from FirstChild.
+  int32_t SubFolders = 0;
 };
 
-// The folders of one disk block, read in place: the same folders, in the same order, as a
-// loaded tree holds them (subfolders sorted, an exact duplicate left out with its subtree), and
-// the same damage counted, without a node or a name allocated per folder. For walks that visit
-// every disk of a database; the buffers keep their room from disk to disk.
+// The one reader of a disk block's folder records, for every tree the engine loads: read in
+// place, subfolders sorted, an exact duplicate left out with its subtree, without a node or a
+// name allocated per folder. The records are read in a loop over the folders still open, so
+// a tree of any depth costs no stack; they follow each other in pre-order and the reader only
+// moves forward through the block, so no record can lead back to one read before.
+//
+// Structure decides what is read: a record's check, its place inside the block, the block's
+// records adding up to its length. The first record that fails ends the folders where it
+// begins (the counts of the records before it no longer say where anything lies). A folder
+// that names more subfolders than follow it keeps those that do. A figure that only feeds the
+// totals never ends a read: a file count that no writer can store (below 0, or more files than
+// the whole file has room to list) is taken as 0 and counted as damage; sizes are kept as
+// stored, whatever their sign (32-bit writers summed them so) or height (sparse files).
 class DiskFolderIndex {
  public:
-  // Reads the disk block at offset. A damaged block gives the root "\" alone, damaged folder
-  // records end the folders where they begin; each adds 1 to the handle's damage counter.
+  // Reads the disk block at offset, its bytes behind the head taken by readBody, counting
+  // damaged folder records in damage. A place that holds no disk block raises damage 005.
+  // Answers the block's form.
+  BlockForm read(TKFileStream& stream, int32_t offset, int32_t& damage,
+                 DiskBlockBodyRead readBody = ReadDiskBlockBody);
+  // The same for a search, which reads the block alone: a damaged block gives the root "\"
+  // alone. Each damage adds 1 to the handle's damage counter.
   void load(TDBase& handle, int32_t offset);
 
-  // The root is folder 0; there always is one after load.
+  // The root is folder 0; there always is one after load, and after a read that counted no
+  // damage.
   const FolderEntry& at(int32_t index) const { return folders_[static_cast<size_t>(index)]; }
   int32_t count() const { return static_cast<int32_t>(folders_.size()); }
+  // The block behind its head, which the names lie in.
+  std::span<const uint8_t> block() const { return block_; }
+  // Subfolders that records name but that damage kept from being read, or that the block does
+  // not hold.
+  int64_t unreadFolders() const { return unread_; }
 
  private:
-  int32_t readFolder(ByteReader& r, uint32_t base, int32_t parent, int depth, int32_t& errors);
+  // A folder whose subfolders are being read.
+  struct OpenFolder {
+    int32_t Index;
+    uint32_t Left;
+    int32_t LastChild;
+    bool Sorted;
+  };
+
+  void readFolders(ByteReader& r, uint32_t base, int32_t& damage);
+  int32_t readFolder(ByteReader& r, uint32_t base, int32_t parent, uint32_t& subDirs,
+                     int32_t& damage);
+  void closeFolder(const OpenFolder& folder);
   void addChild(int32_t parent, int32_t child, int32_t& lastChild);
   void sortChildren(int32_t parent);
   int compare(int32_t a, int32_t b) const;
 
   std::vector<uint8_t> block_;
   std::vector<FolderEntry> folders_;
+  std::vector<OpenFolder> open_;
   std::vector<int32_t> siblings_;
+  int64_t unread_ = 0;
+  uint64_t maxFiles_ = 0;
 };
 
 }  // namespace vellomar

@@ -121,8 +121,7 @@ void visitLine(Walk& walk, const TOneFile& line, const TDirCollection& node) {
   }
 }
 
-void walkTree(Walk& walk, TDirCollection* node, bool filesLoaded) {
-  if (walk.Handle.Abort || node == nullptr) return;
+void walkFolder(Walk& walk, TDirCollection* node, bool filesLoaded) {
   if (!filesLoaded || walk.Tree.CurDir != node || !walk.Tree.FileCol) {
     walk.Tree.CurDir = node;
     LoadFileCol(walk.Tree, kWithParentLine);
@@ -139,8 +138,16 @@ void walkTree(Walk& walk, TDirCollection* node, bool filesLoaded) {
     visitLine(walk, *line, *node);
   }
   if (walk.Mode == kWalkExport) walk.State.Export.FolderEnd();
-  if (walk.Handle.Abort) return;
-  for (TDirCollection* sub : node->Items()) walkTree(walk, sub, false);
+}
+
+// start and the folders below it; filesLoaded: start's lines are loaded already.
+void walkTree(Walk& walk, TDirCollection* start, bool filesLoaded) {
+  if (start == nullptr) return;
+  ForEachFolder(*start, [&](TDirCollection& node) {
+    if (walk.Handle.Abort) return false;
+    walkFolder(walk, &node, filesLoaded && &node == start);
+    return !walk.Handle.Abort;
+  });
 }
 
 // One disk from its loaded tree: begin, the folders from start down, end. Damage ends the

@@ -24,6 +24,13 @@ constexpr int kNoDepthLimit = -1;
 constexpr int32_t kFileProgressStep = 1000;
 constexpr int32_t kRootFolder = 0;
 
+// A folder still to search, with its depth and the length of its parent's path text.
+struct PendingFolder {
+  int32_t Folder;
+  int Depth;
+  size_t ParentPathLength;
+};
+
 struct SearchRun {
   TDBase& Handle;
   SearchState& State;
@@ -45,6 +52,7 @@ struct SearchRun {
   FileWindow Lists;
   // The whole path text of the folder under search, as AppendDirPathText builds it.
   std::string PathText;
+  std::vector<PendingFolder> Pending;
 };
 
 std::vector<ShortString> maskTexts(const TItemCollection<TMaskItem>& masks) {
@@ -247,19 +255,31 @@ void searchFolder(SearchRun& run, int32_t folder, FileListReader* files) {
   }
 }
 
-void searchTree(SearchRun& run, int32_t folder, int depth, FileListReader* files) {
-  if (run.Handle.Abort) return;
-  const size_t parentLength = run.PathText.size();
-  const FolderEntry& entry = run.Folders.at(folder);
-  AppendDirPathText(entry.Name, entry.Data.Ext, run.PathText);
-  searchFolder(run, folder, files);
-  if (!run.Handle.Abort &&
-      (run.Request.ScanDirLevel == kNoDepthLimit || depth < run.Request.ScanDirLevel)) {
-    for (int32_t sub = entry.FirstChild; sub >= 0; sub = run.Folders.at(sub).NextSibling) {
-      searchTree(run, sub, depth + 1, nullptr);
+// The folders from the root down in pre-order, over a stack of their own: a tree costs no stack
+// whatever its depth. rootFiles: the root's list, read already.
+void searchTree(SearchRun& run, FileListReader& rootFiles) {
+  std::vector<PendingFolder>& pending = run.Pending;
+  pending.assign(1, {kRootFolder, 0, 0});
+  FileListReader* files = &rootFiles;
+  while (!pending.empty() && !run.Handle.Abort) {
+    const PendingFolder next = pending.back();
+    pending.pop_back();
+    run.PathText.resize(next.ParentPathLength);
+    const FolderEntry& entry = run.Folders.at(next.Folder);
+    AppendDirPathText(entry.Name, entry.Data.Ext, run.PathText);
+    searchFolder(run, next.Folder, files);
+    files = nullptr;
+    if (run.Handle.Abort ||
+        (run.Request.ScanDirLevel != kNoDepthLimit && next.Depth >= run.Request.ScanDirLevel)) {
+      continue;
     }
+    // The first subfolder on top, to be searched next.
+    const size_t first = pending.size();
+    for (int32_t sub = entry.FirstChild; sub >= 0; sub = run.Folders.at(sub).NextSibling) {
+      pending.push_back({sub, next.Depth + 1, run.PathText.size()});
+    }
+    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
   }
-  run.PathText.resize(parentLength);
 }
 
 void setDiskName(SearchRun& run, int32_t offset) {
@@ -279,8 +299,7 @@ void searchDisk(SearchRun& run, int32_t offset) {
                            run.Folders.at(kRootFolder).Data.FileListOffset);
   setDiskName(run, offset);
   searchDiskName(run);
-  run.PathText.clear();
-  searchTree(run, kRootFolder, 0, &rootFiles);
+  searchTree(run, rootFiles);
   rootFiles.skipRest();
 }
 
@@ -373,6 +392,7 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees) {
                 {},
                 {},
                 FileWindow(handle.Stream),
+                {},
                 {}};
   for (const ShortString& mask : run.SearchMasks) run.CompiledSearchMasks.emplace_back(mask.view());
   for (int32_t i = 0; i < keys.keys().LiveCount; ++i) {

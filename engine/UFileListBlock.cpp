@@ -10,8 +10,10 @@ uint32_t readFileListHead(ByteReader& r, uint64_t bytesLeft) {
   const int32_t count = r.i32();
   requireRead(r, kDamageFileList);
   requireBlockHead(head, kFileListBlockKind, kFileListFixedSize, bytesLeft, kDamageFileList);
+  const auto entryBytes = static_cast<uint64_t>(head.Length) - kFileListFixedSize;
   if (head.Check != complementCheck(head.Length) || count < 0 ||
-      static_cast<uint64_t>(count) > (head.Length - kFileListFixedSize) / kFileEntryFixedSize) {
+      static_cast<uint64_t>(count) > entryBytes / kFileEntryFixedSize ||
+      (count == 0 && entryBytes > 0)) {
     throw EKstvDBaseStructException(kDamageFileList);
   }
   return static_cast<uint32_t>(count);

@@ -32,7 +32,8 @@ struct FileEntryView {
 };
 
 // Checks the head (kind 2, check NOT L, L from 13 up to the bytes left in the file) and reads the
-// count, which must fit in L; else damage 003. Returns the count.
+// count, which must fit in L, and be above 0 when L holds more than the head; else damage 003.
+// Returns the count.
 uint32_t readFileListHead(ByteReader& r, uint64_t bytesLeft);
 // Raises damage 003.
 [[noreturn]] void raiseFileListDamage();
@@ -49,14 +50,13 @@ inline FileEntryView readFileEntryView(ByteReader& r) {
   }
   return entry;
 }
-// One entry of a block, entriesAfter of the count still behind it: the entries must add up to
-// the block, so the rest must hold at least their fixed parts and the last must end it; else
-// damage 003. The reader ends where the block ends.
+// One entry of a block, entriesAfter of the count still behind it: the rest must hold at least
+// their fixed parts; else damage 003. The reader ends where the block ends. Bytes behind the
+// last entry the count names are damage too, which the reader of the list counts (the entries
+// read stay good).
 inline FileEntryView readListEntryView(ByteReader& r, uint32_t entriesAfter) {
   const FileEntryView entry = readFileEntryView(r);
-  const bool fits =
-      entriesAfter == 0 ? r.atEnd() : r.remaining() / kFileEntryFixedSize >= entriesAfter;
-  if (!fits) raiseFileListDamage();
+  if (r.remaining() / kFileEntryFixedSize < entriesAfter) raiseFileListDamage();
   return entry;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/UDBase.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDamageCodes.h"
+#include "engine/UDiskFolderIndex.h"
 #include "engine/UFileListBlock.h"
 #include "engine/UKeyField.h"
 #include "engine/UStreamBytes.h"
@@ -28,9 +29,6 @@ constexpr int kDetailsOnly = 1;
 constexpr int kFilesOnly = 2;
 constexpr int kWithParentLine = 0;
 constexpr uint16_t kLiveKey = 0;
-// The largest size one file of a folder's figures may have: far beyond any disk, far below a
-// flipped high bit.
-constexpr uint64_t kMaxListedFileSize = uint64_t{1} << 44;
 
 ShortString cutTo(std::string_view text, int maximum) {
   return ShortString(utf8Prefix(text, static_cast<size_t>(maximum)));
@@ -92,112 +90,113 @@ void addOwnFiles(TDirCollection& node) {
 
 // An archive shown as a folder stands in the parent's file count as a file; the totals count
 // its contents instead. Physical figures keep it as the file it is.
-void addSubDir(TDirCollection& parent, std::unique_ptr<TDirCollection> child) {
-  TDirCollection* sub = child.get();
-  if (!parent.Add(sub)) return;
-  child.release();
-  TDirTotals& t = parent.Totals;
-  const TDirTotals& s = sub->Totals;
-  if (sub->Dir.Data.Attr & kAttrArchiveFolder) {
+void addSubDirTotals(const TDirCollection& sub) {
+  TDirTotals& t = sub.Parent->Totals;
+  const TDirTotals& s = sub.Totals;
+  if (sub.Dir.Data.Attr & kAttrArchiveFolder) {
     addTo(t.Files, -1);
-    addTo(t.Size, -fileSizeOf(sub->Dir.Data.Size));
+    addTo(t.Size, -fileSizeOf(sub.Dir.Data.Size));
   }
   addTo(t.Folders, 1);
   addTo(t.Folders, s.Folders);
   addTo(t.Files, s.Files);
   addTo(t.Size, s.Size);
-  if (sub->InsideArchive) return;
+  if (sub.InsideArchive) return;
   addTo(t.PhysFolders, 1);
   addTo(t.PhysFolders, s.PhysFolders);
   addTo(t.PhysFiles, s.PhysFiles);
   addTo(t.PhysSize, s.PhysSize);
 }
 
-// Where a disk block's folder records are read: the reader over the block's rest, the file
-// offset of its first byte, the most files the whole file can list, and where the subfolders
-// that records name but were not read are counted.
-struct FolderSource {
-  ByteReader& R;
-  uint32_t Base;
-  uint64_t MaxFiles;
-  int64_t& Unread;
-  int32_t Errors = 0;
-};
-
-// A folder's own figures that a file of this size cannot hold (more files than it has room
-// for entries, a size beyond what that many files reach, or below zero) are damage: totals
-// are never taken from them.
-bool figuresFit(const TDirData& data, uint64_t maxFiles) {
-  return data.FileCount >= 0 && static_cast<uint64_t>(data.FileCount) <= maxFiles &&
-         data.FilesSize >= 0 &&
-         static_cast<uint64_t>(data.FilesSize) <=
-             static_cast<uint64_t>(data.FileCount) * kMaxListedFileSize;
-}
-
-// One folder record and its subtree, in pre-order. Damage below this record is counted in
-// the source's errors and ends the reading of the whole tree.
-std::unique_ptr<TDirCollection> readDirNode(FolderSource& source, bool insideArchive,
-                                            TDirCollection* parent, int depth) {
-  if (depth > kMaxFolderDepth) throw EKstvDBaseStructException(kDamageFolderRecord);
-  ByteReader& r = source.R;
-  const auto entryOffset = static_cast<int32_t>(source.Base + static_cast<uint32_t>(r.position()) +
-                                                kFolderDataRecordOffset);
-  TFolderRecord record = readFolderRecord(r);
-  if (!figuresFit(record.Data, source.MaxFiles)) {
-    throw EKstvDBaseStructException(kDamageFolderRecord);
-  }
-  const bool archive = (record.Data.Attr & kAttrArchiveFolder) != 0;
-  auto node =
-      std::make_unique<TDirCollection>(parent, record.SubDirCount, insideArchive || archive);
-  node->Dir = {entryOffset, record.Data, record.Name};
+std::unique_ptr<TDirCollection> newNode(const FolderEntry& entry, TDirCollection* parent) {
+  const bool inside = (parent && parent->InsideArchive) || (entry.Data.Attr & kAttrArchiveFolder);
+  auto node = std::make_unique<TDirCollection>(parent, entry.SubFolders, inside);
+  node->Dir = {entry.EntryOffset, entry.Data, ShortString(entry.Name)};
   addOwnFiles(*node);
-  uint32_t read = 0;
-  for (; read < record.SubDirCount && source.Errors == 0; ++read) {
-    std::unique_ptr<TDirCollection> child;
-    try {
-      child = readDirNode(source, node->InsideArchive, node.get(), depth + 1);
-    } catch (const EKstvDBaseStructException&) {
-      ++source.Errors;
-      break;
-    }
-    addSubDir(*node, std::move(child));
-  }
-  source.Unread += record.SubDirCount - read;
   return node;
 }
 
-void readTree(TTreeStruct& tree, ByteReader& r, uint32_t base, bool withFiles) {
-  FolderSource source{r, base, tree.Owner->Stream.GetSize() / kFileEntryFixedSize,
-                      tree.UnreadFolders};
-  try {
-    tree.Root = readDirNode(source, false, nullptr, 0);
-    if (source.Errors == 0) requireFolderRecordsEnd(r);
-  } catch (const EKstvDBaseStructException&) {
-    ++source.Errors;
+// The index's folders as nodes, made in pre-order as the block holds them (so a walk over the
+// tree runs through memory in the order it was taken), each node's subfolders in the index's
+// order; then the totals from the last node back, so that a node's totals are whole when they
+// are added to its parent's.
+std::unique_ptr<TDirCollection> buildNodes(const DiskFolderIndex& index) {
+  if (index.count() == 0) return newRootNode();
+  std::unique_ptr<TDirCollection> root = newNode(index.at(0), nullptr);
+  std::vector<TDirCollection*> made;
+  made.reserve(static_cast<size_t>(index.count()));
+  made.push_back(root.get());
+  // The next folder of the index to make and the node it goes into: after a folder its first
+  // subfolder, then its next sibling.
+  std::vector<std::pair<int32_t, TDirCollection*>> pending;
+  if (index.at(0).FirstChild >= 0) pending.emplace_back(index.at(0).FirstChild, root.get());
+  while (!pending.empty()) {
+    const auto [folder, parent] = pending.back();
+    pending.pop_back();
+    std::unique_ptr<TDirCollection> child = newNode(index.at(folder), parent);
+    // In the index's order, which is the node's: no search for the place.
+    parent->InsertAt(parent->Count(), child.get());
+    TDirCollection* node = child.release();
+    made.push_back(node);
+    const FolderEntry& entry = index.at(folder);
+    if (entry.NextSibling >= 0) pending.emplace_back(entry.NextSibling, parent);
+    if (entry.FirstChild >= 0) pending.emplace_back(entry.FirstChild, node);
   }
-  tree.Owner->DamageCounter += source.Errors;
-  if (!tree.Root) tree.Root = newRootNode();
+  for (size_t k = made.size() - 1; k > 0; --k) addSubDirTotals(*made[k]);
+  return root;
+}
+
+// What the file holds of a disk block that may run past its end.
+BlockForm readHeldDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body) {
+  const auto start = static_cast<uint32_t>(offset);
+  uint64_t left = 0;
+  const std::vector<uint8_t> headBytes = readBlockStart(stream, start, kBlockHeadSize, left);
+  ByteReader headReader(headBytes);
+  const TBlockHead head = readBlockHead(headReader);
+  BlockForm form = BlockForm::kCurrent;
+  if (!headReader.ok() || !isDiskBlockHead(head, left, form)) {
+    throw EKstvDBaseStructException(kDamageDiskBlock);
+  }
+  const uint64_t held = std::min<uint64_t>(static_cast<uint32_t>(head.Length), left);
+  body.resize(static_cast<size_t>(held - kBlockHeadSize));
+  if (!body.empty()) stream.ReadExact(body.data(), body.size());
+  return form;
+}
+
+void readTree(TTreeStruct& tree, int32_t offset, bool withFiles,
+              DiskBlockBodyRead readBody = ReadDiskBlockBody) {
+  TDBase& owner = *tree.Owner;
+  DiskFolderIndex index;
+  int32_t damage = 0;
+  const BlockForm form = index.read(owner.Stream, offset, damage, readBody);
+  owner.TreeChanged = true;
+  ByteReader r(index.block());
+  tree.DiskInfo = readDiskInfo(r, form);
+  owner.DamageCounter += damage;
+  tree.UnreadFolders = index.unreadFolders();
+  tree.Root = buildNodes(index);
   tree.CurDir = tree.Root.get();
   if (withFiles) LoadFileCol(tree, kWithParentLine);
 }
 
-// The bytes of the folder records below and including node; refuses what the block or its
-// reader cannot hold.
-uint64_t folderRecordsSize(const TDirCollection& node, int depth) {
-  if (depth > kMaxFolderDepth) {
-    throw EKstvNormalException("The folders are nested too deeply to be saved.");
-  }
-  if (static_cast<uint32_t>(node.Count()) > kMaxSubDirs) {
-    throw EKstvNormalException("A folder holds more than 65535 subfolders and cannot be saved.");
-  }
-  uint64_t size = folderRecordSize(static_cast<size_t>(node.Dir.Name.length()));
-  for (const TDirCollection* sub : node.Items()) size += folderRecordsSize(*sub, depth + 1);
+// The bytes of the folder records of the tree; refuses what the block cannot hold.
+uint64_t folderRecordsSize(const TDirCollection& root) {
+  uint64_t size = 0;
+  ForEachFolder(root, [&size](const TDirCollection& node) {
+    if (static_cast<uint32_t>(node.Count()) > kMaxSubDirs) {
+      throw EKstvNormalException("A folder holds more than 65535 subfolders and cannot be saved.");
+    }
+    size += folderRecordSize(static_cast<size_t>(node.Dir.Name.length()));
+    return true;
+  });
   return size;
 }
 
-void writeDirNode(ByteWriter& w, const TDirCollection& node) {
-  writeFolderRecord(w, static_cast<uint16_t>(node.Count()), node.Dir.Data, node.Dir.Name);
-  for (const TDirCollection* sub : node.Items()) writeDirNode(w, *sub);
+void writeDirNodes(ByteWriter& w, const TDirCollection& root) {
+  ForEachFolder(root, [&w](const TDirCollection& node) {
+    writeFolderRecord(w, static_cast<uint16_t>(node.Count()), node.Dir.Data, node.Dir.Name);
+    return true;
+  });
 }
 
 TOneFile subDirLine(TDirCollection& sub) {
@@ -266,13 +265,7 @@ std::unique_ptr<TTreeStruct> readDiskBlock(TDBase& owner, int mode, bool withFil
     owner.TreeChanged = true;
     return tree;
   }
-  const TDiskBlockHead head = readDiskHeadAt(stream, static_cast<int32_t>(start), kDamageDiskBlock);
-  const std::vector<uint8_t> body =
-      readStreamBytes(stream, static_cast<size_t>(head.Length) - kBlockHeadSize);
-  ByteReader r(body);
-  owner.TreeChanged = true;
-  tree->DiskInfo = readDiskInfo(r, head.Form);
-  readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize), withFiles);
+  readTree(*tree, static_cast<int32_t>(start), withFiles);
   return tree;
 }
 
@@ -283,6 +276,19 @@ int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std:
   const int byName = compareTextThenBytes(nameA, nameB);
   if (byName != 0) return byName;
   return compareTextThenBytes(extA.view(), extB.view());
+}
+
+// In pre-order, the order a tree is read in and its nodes are made.
+TDirCollection::~TDirCollection() {
+  std::vector<TDirCollection*> pending(Items().rbegin(), Items().rend());
+  RemoveAll();
+  while (!pending.empty()) {
+    TDirCollection* node = pending.back();
+    pending.pop_back();
+    pending.insert(pending.end(), node->Items().rbegin(), node->Items().rend());
+    node->RemoveAll();
+    delete node;
+  }
 }
 
 int TDirCollection::Compare(const TDirCollection* a, const TDirCollection* b) const {
@@ -308,24 +314,8 @@ std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode) {
 }
 
 std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TDBase& owner, int32_t offset) {
-  TKFileStream& stream = owner.Stream;
-  const auto start = static_cast<uint32_t>(offset);
-  uint64_t left = 0;
-  const std::vector<uint8_t> headBytes = readBlockStart(stream, start, kBlockHeadSize, left);
-  ByteReader headReader(headBytes);
-  const TBlockHead head = readBlockHead(headReader);
-  BlockForm form = BlockForm::kCurrent;
-  if (!headReader.ok() || !isDiskBlockHead(head, left, form)) {
-    throw EKstvDBaseStructException(kDamageDiskBlock);
-  }
-  const uint64_t held = std::min<uint64_t>(static_cast<uint32_t>(head.Length), left);
-  const std::vector<uint8_t> body =
-      readStreamBytes(stream, static_cast<size_t>(held - kBlockHeadSize));
-  ByteReader r(body);
   auto tree = std::make_unique<TTreeStruct>(owner);
-  owner.TreeChanged = true;
-  tree->DiskInfo = readDiskInfo(r, form);
-  readTree(*tree, r, start + static_cast<uint32_t>(kBlockHeadSize), true);
+  readTree(*tree, offset, true, readHeldDiskBlockBody);
   return tree;
 }
 
@@ -342,13 +332,13 @@ bool WriteDiskBlock(TTreeStruct& tree, int mode) {
     writeDetailsHere(stream, tree.DiskInfo);
     return true;
   }
-  const uint64_t foldersSize = tree.Root ? folderRecordsSize(*tree.Root, 0) : 0;
+  const uint64_t foldersSize = tree.Root ? folderRecordsSize(*tree.Root) : 0;
   ensureAppendFits(stream.GetPosition(), kDiskBlockFixedSize + foldersSize);
   ByteWriter w;
   w.reserve(static_cast<size_t>(kDiskBlockFixedSize + foldersSize));
   writeDiskBlockHead(w, static_cast<uint32_t>(foldersSize));
   writeDiskInfo(w, tree.DiskInfo);
-  if (tree.Root) writeDirNode(w, *tree.Root);
+  if (tree.Root) writeDirNodes(w, *tree.Root);
   writeStreamBytes(stream, w.bytes());
   stream.Flush();
   return true;
@@ -505,6 +495,7 @@ bool FileListReader::next(FileEntryView& entry, int32_t& entryOffset) {
   }
   entryOffset = static_cast<int32_t>(at);
   ++index_;
+  if (index_ == count_ && !reader_.atEnd()) ++damageCounter_;
   return true;
 }
 

@@ -25,8 +25,6 @@ namespace vellomar {
 class TDBase;
 class TKFileStream;
 
-// Deeper folder records in a file are damage (004): the reader recurses once per level.
-inline constexpr int kMaxFolderDepth = 128;
 // Paths are short strings.
 inline constexpr int kMaxPathLength = 255;
 
@@ -41,6 +39,8 @@ class TDirCollection : public TSortedItemCollection<TDirCollection> {
  public:
   TDirCollection(TDirCollection* parent, int32_t capacity, bool insideArchive)
       : TSortedItemCollection(capacity, 100), Parent(parent), InsideArchive(insideArchive) {}
+  // Frees the subtree without recursing: a tree is as deep as its disk block says.
+  ~TDirCollection() override;
 
   int Compare(const TDirCollection* a, const TDirCollection* b) const override;
 
@@ -50,6 +50,22 @@ class TDirCollection : public TSortedItemCollection<TDirCollection> {
   // An archive shown as a folder, or a node inside one.
   bool InsideArchive;
 };
+
+// Calls visit(folder) for start and every folder below it, in pre-order with the subfolders in
+// their sorted order, over a stack of its own, so that no depth of tree costs stack; visit
+// answers false to end the walk. False when it was ended.
+template <class Node, class Visit>
+bool ForEachFolder(Node& start, Visit&& visit) {
+  std::vector<Node*> pending{&start};
+  while (!pending.empty()) {
+    Node* node = pending.back();
+    pending.pop_back();
+    if (!visit(*node)) return false;
+    const auto subs = node->Items();
+    pending.insert(pending.end(), subs.rbegin(), subs.rend());
+  }
+  return true;
+}
 
 // The lines of one folder's file list. It holds as many lines as a file-list block can: the
 // scan writes a folder's files whatever their number, so every reader must take them all.
@@ -105,10 +121,13 @@ std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TDBase& owner, int32_t offset);
 // The disk block at offset behind its head, in one read into body, whose room a walk reuses
 // from disk to disk; a place that holds none raises damage 005. Answers the block's form.
 BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body);
+// How a reader of a disk block takes its bytes behind the head, as ReadDiskBlockBody does.
+using DiskBlockBodyRead = BlockForm (*)(TKFileStream& stream, int32_t offset,
+                                        std::vector<uint8_t>& body);
 // Mode 0 appends the whole block at the stream position; mode 1 rewrites, in the block the
 // stream stands at, the first 372 bytes of the details (everything up to the disk name).
-// A folder of more than 65535 subfolders or folders nested deeper than the reader accepts are
-// refused with EKstvNormalException before anything is written. Flushes; true.
+// A folder of more than 65535 subfolders is refused with EKstvNormalException before anything is
+// written. Flushes; true.
 bool WriteDiskBlock(TTreeStruct& tree, int mode);
 
 // Replaces the current tree by the disk block at offset; a damaged block gives an empty tree

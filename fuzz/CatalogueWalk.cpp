@@ -111,6 +111,7 @@ class Walker {
         ByteReader record(readListEntryView(r, count - i - 1).Record);
         description(record.i32());
       }
+      if (!r.atEnd()) raiseFileListDamage();
     });
   }
 

@@ -335,6 +335,32 @@ TEST_F(ArchiveScanTest, MembersThatClimbStayInsideTheArchiveAndTheTemporaryFolde
   }
 }
 
+// 100 folders, then 100 levels inside a ZIP, every path under 255 characters: catalogued, saved
+// and read back whole.
+TEST_F(ArchiveScanTest, ZipDeepInADeepTreeIsCataloguedWhole) {
+  constexpr int kLevels = 100;
+  std::string folders;
+  std::string member;
+  for (int level = 0; level < kLevels; ++level) {
+    folders += "a/";
+    member += "b/";
+  }
+  test::writeBytes(disk_, folders + "d.zip", test::buildZip({{}, {{member + "f.txt", 7}}}));
+  ASSERT_TRUE(scan());
+  db_.Trees.Current = std::move(tree_);
+  ASSERT_TRUE(SaveTreeStruct(db_, db_.Trees, false));
+  LoadTreeStruct(db_, db_.Trees, db_.keyTable().keys().Keys[0].Offset, 0);
+  tree_ = std::move(db_.Trees.Current);
+  EXPECT_EQ(db_.DamageCounter, 0);
+  const TDirCollection* node = tree_->Root.get();
+  for (int level = 0; level < kLevels; ++level) node = child(node, "a");
+  node = child(node, "d.zip");
+  for (int level = 0; level < kLevels; ++level) node = child(node, "b");
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(filesOf(const_cast<TDirCollection*>(node)), std::vector<std::string>{"f.txt 7"});
+  EXPECT_EQ(tree_->Root->Totals.Folders, 2 * kLevels + 1);
+}
+
 TEST_F(ArchiveScanTest, RescannedArchiveKeepsTheDescriptionsOfItsFormerVersion) {
   put("MixedCase.zip", "MixedCase.zip");
   const ShortString path(root_ + "\\");

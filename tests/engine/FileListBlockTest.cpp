@@ -63,6 +63,7 @@ TEST(FileListBlock, DamageIsCode003) {
       {"more files than L holds", hexBytes("20000000 DFFFFFFF 02 02000000"), 100},
       {"negative count", hexBytes("0D000000 F2FFFFFF 02 FFFFFFFF"), 100},
       {"head cut short", hexBytes("0D000000 F2FFFFFF 02"), 100},
+      {"no files in a longer block", hexBytes("0E000000 F1FFFFFF 02 00000000 00"), 100},
   };
   for (const Case& c : cases) {
     ByteReader r(c.bytes.data(), c.bytes.size());
@@ -83,24 +84,19 @@ TEST(FileListBlock, DamageIsCode003) {
   EXPECT_EQ(damageOf([&] { readFileEntry(wide); }), kDamageFileList) << "extension of 5";
 }
 
-// The entries of a block add up to it: each leaves room for the fixed parts of those after it,
-// and the last ends the block.
-TEST(FileListBlock, EntriesAddUpToTheirBlock) {
+// Each entry of a block leaves room for the fixed parts of those the count names after it.
+TEST(FileListBlock, EntriesLeaveRoomForThoseAfterThem) {
   const std::vector<uint8_t> block = twoFileBlock();
-  const auto entriesOf = [](std::vector<uint8_t> bytes, uint32_t countAfterFirst) {
-    ByteReader r(bytes.data(), bytes.size());
+  const auto entriesOf = [&block](uint32_t countAfterFirst) {
+    ByteReader r(block.data(), block.size());
     r.skip(kFileListFixedSize);
     return damageOf([&] {
       readListEntryView(r, countAfterFirst);
       if (countAfterFirst > 0) readListEntryView(r, countAfterFirst - 1);
     });
   };
-  EXPECT_EQ(entriesOf(block, 1), 0);
-  std::vector<uint8_t> behind = block;
-  behind.push_back(0);
-  EXPECT_EQ(entriesOf(behind, 1), kDamageFileList) << "a byte behind the last entry";
-  EXPECT_EQ(entriesOf(block, 0), kDamageFileList) << "the count leaves an entry over";
-  EXPECT_EQ(entriesOf(block, 2), kDamageFileList) << "the count asks for more than the block";
+  EXPECT_EQ(entriesOf(1), 0);
+  EXPECT_EQ(entriesOf(2), kDamageFileList) << "the count asks for more than the block";
 }
 
 }  // namespace

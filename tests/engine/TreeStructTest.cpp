@@ -260,40 +260,57 @@ TEST(TreeStruct, DamagedFolderRecordsKeepWhatWasRead) {
   EXPECT_EQ(lineNames(*c.trees.Current->FileCol), (Names{"a"}));
   EXPECT_EQ(c.trees.Current->UnreadFolders, 0);
 
-  // A chain nested far deeper than any disk is damage, not a stack overflow.
-  ByteWriter deep;
-  folderRecord(deep, 1, "\\");
-  for (int level = 1; level < 5000; ++level) folderRecord(deep, 1, "d");
-  folderRecord(deep, 0, "d");
-  const int32_t deepOffset = c.appendRaw(diskBlock(TDiskInfo{}, deep));
+  // A root that names more subfolders than its block holds keeps those that are there.
+  ByteWriter short_;
+  folderRecord(short_, UINT16_MAX, "\\");
+  folderRecord(short_, 0, "a");
+  folderRecord(short_, 0, "b");
   c.handle.DamageCounter = 0;
-  LoadTreeStruct(c.handle, c.trees, deepOffset, 0);
+  LoadTreeStruct(c.handle, c.trees, c.appendRaw(diskBlock(TDiskInfo{}, short_)), 0);
   EXPECT_EQ(c.handle.DamageCounter, 1);
-  int depth = 0;
-  for (const TDirCollection* n = c.trees.Current->Root.get(); n->Count() > 0; n = n->ItemAt(0)) {
-    ++depth;
-  }
-  EXPECT_EQ(depth, kMaxFolderDepth);
+  EXPECT_EQ(lineNames(*c.trees.Current->FileCol), (Names{"a", "b"}));
+  EXPECT_EQ(c.trees.Current->UnreadFolders, UINT16_MAX - 2);
 }
 
-// A folder's own count and size are bounded by the file: each of its files has an entry of
-// 20 bytes at least somewhere in it, and no file is anywhere near 2^44 bytes. Beyond that the
-// record is damage and its figures are never added up.
-TEST(TreeStruct, FiguresNoFileCanHoldAreDamage) {
+// A chain of folders as deep as its block makes it is read, saved, copied and freed whole,
+// without a stack frame per level.
+TEST(TreeStruct, DeepChainsReadAndSaveWhole) {
+  constexpr int kLevels = 100000;
+  TestCatalogue c;
+  ByteWriter deep;
+  folderRecord(deep, 1, "\\");
+  for (int level = 1; level < kLevels; ++level) folderRecord(deep, 1, "d");
+  folderRecord(deep, 0, "d");
+  LoadTreeStruct(c.handle, c.trees, c.appendRaw(diskBlock(TDiskInfo{}, deep)), 0);
+  EXPECT_EQ(c.handle.DamageCounter, 0);
+  const TDirCollection* n = c.trees.Current->Root.get();
+  EXPECT_EQ(n->Totals.Folders, kLevels);
+  int depth = 0;
+  for (; n->Count() > 0; n = n->ItemAt(0)) ++depth;
+  EXPECT_EQ(depth, kLevels);
+  ASSERT_TRUE(SaveTreeStruct(c.handle, c.trees, false));
+  LoadTreeStruct(c.handle, c.trees, c.handle.keyTable().keys().Keys[0].Offset, 0);
+  EXPECT_EQ(c.handle.DamageCounter, 0);
+  EXPECT_EQ(c.trees.Current->Root->Totals.Folders, kLevels);
+}
+
+// A folder's own figures feed only the totals: sizes count as stored, negative ones too (a
+// 32-bit writer summed them so); a count no writer can store (below 0, beyond the entries the
+// file has room for) is taken as 0 and is damage. Neither ever keeps a folder from being read.
+TEST(TreeStruct, FolderFiguresNeverDecideWhatIsRead) {
   TestCatalogue c;
   const struct {
     const char* Name;
     int32_t Count;
     int64_t Size;
-    bool Fits;
+    int32_t TakenCount;
+    int32_t Damage;
   } cases[] = {
-      {"count beyond the file", INT32_MAX, 0, false},
-      {"count negative", -1, 0, false},
-      {"size beyond its files", 1, INT64_MAX, false},
-      {"size negative", 1, -5, false},
-      {"size without files", 0, 10, false},
-      {"a 10 GiB file", 1, int64_t{10} << 30, true},
-      {"many files", 40, 4000, true},
+      {"one sparse 32 TiB file", 1, int64_t{32} << 40, 1, 0},
+      {"a negative sum of a 32-bit writer", 1, -1294967296, 1, 0},
+      {"a count of 0 beside a list", 0, 10, 0, 0},
+      {"a count beyond what the file can list", INT32_MAX / 4, 0, 0, 3},
+      {"a negative count", -1, 5, 0, 3},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.Name);
@@ -303,15 +320,17 @@ TEST(TreeStruct, FiguresNoFileCanHoldAreDamage) {
     data.FilesSize = k.Size;
     ByteWriter folders;
     folderRecord(folders, 2, "\\");
-    writeFolderRecord(folders, 0, data, "a");
+    writeFolderRecord(folders, 1, data, "a");
+    writeFolderRecord(folders, 0, data, "inner");
     writeFolderRecord(folders, 0, data, "b");
     c.handle.DamageCounter = 0;
     LoadTreeStruct(c.handle, c.trees, c.appendRaw(diskBlock(TDiskInfo{}, folders)), 0);
     const TDirTotals& totals = c.trees.Current->Root->Totals;
-    EXPECT_EQ(c.handle.DamageCounter, k.Fits ? 0 : 1);
-    EXPECT_EQ(totals.Folders, k.Fits ? 2 : 0);
-    EXPECT_EQ(totals.Files, k.Fits ? 2 * k.Count : 0);
-    EXPECT_EQ(totals.Size, k.Fits ? 2 * k.Size : 0);
+    EXPECT_EQ(c.handle.DamageCounter, k.Damage);
+    EXPECT_EQ(totals.Folders, 3);
+    EXPECT_EQ(totals.Files, 3 * k.TakenCount);
+    EXPECT_EQ(totals.Size, 3 * k.Size);
+    EXPECT_EQ(subDirNamed(*c.trees.Current->Root, "b")->Dir.Data.FileCount, k.TakenCount);
   }
 }
 
@@ -347,25 +366,32 @@ TEST(TreeStruct, DamagedFileListGivesEmptyOrPartialList) {
     const char* what;
     std::vector<uint8_t> block;
     Names names;
+    int32_t damage;
   } cases[] = {
-      {"sound", good, {"one", "two", "three"}},
-      {"wrong kind", patched(good, 8, {1}), {}},
-      {"wrong check", patched(good, 4, {0, 0, 0, 0}), {}},
-      {"count beyond L", patched(good, 9, {200, 0, 0, 0}), {}},
-      {"negative count", patched(good, 9, {0xFF, 0xFF, 0xFF, 0xFF}), {}},
-      {"second name runs past L", patched(good, 13 + 20 + 3 + 19, {200}), {"one"}},
-      {"second extension longer than its field", patched(good, 13 + 20 + 3 + 14, {5}), {"one"}},
-      {"first name leaves too little for the entries after it", patched(good, 13 + 19, {40}), {}},
+      {"sound", good, {"one", "two", "three"}, 0},
+      {"wrong kind", patched(good, 8, {1}), {}, 1},
+      {"wrong check", patched(good, 4, {0, 0, 0, 0}), {}, 1},
+      {"count beyond L", patched(good, 9, {200, 0, 0, 0}), {}, 1},
+      {"negative count", patched(good, 9, {0xFF, 0xFF, 0xFF, 0xFF}), {}, 1},
+      {"a count of 0 with entries behind it", patched(good, 9, {0, 0, 0, 0}), {}, 1},
+      {"a count that leaves an entry over", patched(good, 9, {2, 0, 0, 0}), {"one", "two"}, 1},
+      {"second name runs past L", patched(good, 13 + 20 + 3 + 19, {200}), {"one"}, 1},
+      {"second extension longer than its field", patched(good, 13 + 20 + 3 + 14, {5}), {"one"}, 1},
+      {"first name leaves too little for the entries after it",
+       patched(good, 13 + 19, {40}),
+       {},
+       1},
       {"a byte behind the last entry",
        patched(padded, 0, {85, 0, 0, 0, 0xAA, 0xFF, 0xFF, 0xFF}),
-       {"one", "two"}},
+       {"one", "two", "three"},
+       1},
   };
   for (const auto& k : cases) {
     const int32_t at = c.appendRaw(k.block);
     c.handle.DamageCounter = 0;
     const auto lines = ReadFileList(c.handle.Stream, c.handle.DamageCounter, true, at);
     EXPECT_EQ(lineNames(*lines), k.names) << k.what;
-    EXPECT_EQ(c.handle.DamageCounter, k.names.size() == 3 ? 0 : 1) << k.what;
+    EXPECT_EQ(c.handle.DamageCounter, k.damage) << k.what;
   }
   // L past the end of the file, an offset past it, and a sound block where no block lies:
   // before the data area.
@@ -494,11 +520,6 @@ TEST(TreeStruct, WriterRefusesWhatTheFormatCannotHold) {
   EXPECT_THROW(SaveTreeStruct(c.handle, c.trees, false), EKstvNormalException);
   EXPECT_EQ(c.handle.Stream.GetSize(), size);
   EXPECT_EQ(c.handle.keyTable().keys().count(), 0);
-
-  TDirCollection* n = &c.newDisk("Deep");
-  for (int level = 0; level <= kMaxFolderDepth; ++level) n = &TestCatalogue::addFolder(*n, "d");
-  EXPECT_THROW(SaveTreeStruct(c.handle, c.trees, false), EKstvNormalException);
-  EXPECT_EQ(c.handle.Stream.GetSize(), size);
 }
 
 TEST(TreeStruct, PathsAndNames) {

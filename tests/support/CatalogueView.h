@@ -134,22 +134,30 @@ inline const DiskView* diskNamed(const CatalogueView& view, const std::string& n
   return nullptr;
 }
 
-// As the repair run does it: the damaged file opened with its key table rebuilt, copied into
-// a new database with its options. Empty when it worked, else what refused.
-inline std::string repairCatalogue(const std::string& damaged, const std::string& target) {
-  TDBase* source = nullptr;
+// As the compress run does it, or with rebuildKeys the repair run: the file opened (its key
+// table rebuilt), copied into a new database with its options. Empty when it worked, else
+// what refused.
+inline std::string copyCatalogue(const std::string& source, const std::string& target,
+                                 bool rebuildKeys) {
+  TDBase* from = nullptr;
   ShortString error;
-  if (!ApiOpenDBase(ShortString(damaged), true, source, error)) return "source: " + error.str();
+  if (!ApiOpenDBase(ShortString(source), rebuildKeys, from, error)) {
+    return "source: " + error.str();
+  }
   TDBase* copy = nullptr;
   if (!ApiCreateDBase(ShortString(target)) ||
       !ApiOpenDBase(ShortString(target), false, copy, error)) {
-    ApiCloseDBase(source, false);
+    ApiCloseDBase(from, false);
     return "target: " + error.str();
   }
-  const bool copied = ApiCompressDBase(source, copy, true, false, true);
-  ApiCloseDBase(source, false);
+  const bool copied = ApiCompressDBase(from, copy, true, false, true);
+  ApiCloseDBase(from, false);
   ApiCloseDBase(copy, false);
   return copied ? "" : "copy answered false";
+}
+
+inline std::string repairCatalogue(const std::string& damaged, const std::string& target) {
+  return copyCatalogue(damaged, target, true);
 }
 
 }  // namespace vellomar::testing

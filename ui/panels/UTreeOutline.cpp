@@ -17,9 +17,10 @@ void TTreeOutline::clear() {
   byNode_.shrink_to_fit();
 }
 
-void TTreeOutline::add(TDirCollection* node, int32_t parent, int32_t row) {
+int32_t TTreeOutline::addRow(TDirCollection* node, int32_t parent, int32_t row,
+                             int32_t& subfolders) {
   const auto position = static_cast<int32_t>(rows_.size());
-  const int32_t n = node != nullptr ? CatalogueGateway::subfolderCount(node) : 0;
+  subfolders = node != nullptr ? CatalogueGateway::subfolderCount(node) : 0;
   const auto first = static_cast<int32_t>(childPositions_.size());
   rows_.push_back({node, parent, row, first, 0, static_cast<int32_t>(names_.size())});
   TOneDir record;
@@ -29,20 +30,42 @@ void TTreeOutline::add(TDirCollection* node, int32_t parent, int32_t row) {
     names_ += record.Name.view();
     names_ += record.Data.Ext.view();
   }
-  childPositions_.resize(childPositions_.size() + static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) {
-    TDirCollection* sub = CatalogueGateway::subfolder(node, i);
-    childPositions_[static_cast<size_t>(first + i)] = static_cast<int32_t>(rows_.size());
+  childPositions_.resize(childPositions_.size() + static_cast<size_t>(subfolders));
+  return position;
+}
+
+void TTreeOutline::addTree(TDirCollection* root) {
+  // A row whose subfolders are being added.
+  struct Open {
+    int32_t Position;
+    int32_t Next;
+    int32_t Count;
+  };
+  std::vector<Open> open(1);
+  open[0].Position = addRow(root, -1, 0, open[0].Count);
+  while (!open.empty()) {
+    Open& top = open.back();
+    if (top.Next == top.Count) {
+      open.pop_back();
+      continue;
+    }
+    const int32_t position = top.Position;
+    const int32_t i = top.Next++;
+    Row& row = rows_[at(position)];
+    TDirCollection* sub = CatalogueGateway::subfolder(row.Node, i);
+    childPositions_[static_cast<size_t>(row.FirstChild + i)] = static_cast<int32_t>(rows_.size());
     // Counted before the subtree, so a failure inside it leaves the parent consistent.
-    ++rows_[at(position)].Children;
-    add(sub, position, i);
+    ++row.Children;
+    Open child{0, 0, 0};
+    child.Position = addRow(sub, position, i, child.Count);
+    open.push_back(child);
   }
 }
 
 void TTreeOutline::build(TDirCollection* root) {
   clear();
   try {
-    add(root, -1, 0);
+    addTree(root);
   } catch (...) {
     trim();
     throw;

@@ -48,7 +48,11 @@ class TTreeOutline {
   };
 
   static size_t at(int32_t position) { return static_cast<size_t>(position); }
-  void add(TDirCollection* node, int32_t parent, int32_t row);
+  // The row of node, its subfolders' places kept free; subfolders gets their number.
+  int32_t addRow(TDirCollection* node, int32_t parent, int32_t row, int32_t& subfolders);
+  // The rows of root and every folder below it, in pre-order, over a stack of their own: a tree
+  // costs no stack whatever its depth.
+  void addTree(TDirCollection* root);
   // Gives back the room the arrays grew by.
   void trim();
 
