@@ -642,4 +642,61 @@ void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int name
   path = CutPathToTail(scanned, pathMaximum);
 }
 
+namespace {
+
+// A name split as the catalogue stores it.
+struct StoredName {
+  ShortString Name;
+  ExtensionString Ext;
+};
+
+StoredName splitStoredName(std::string_view fullName) {
+  StoredName stored{ShortString(fullName), {}};
+  SplitName(stored.Name, stored.Ext);
+  return stored;
+}
+
+TDirCollection* exactSubDir(TDirCollection& node, const StoredName& name) {
+  TDirCollection probe(nullptr, 0, false);
+  probe.Dir.Name = name.Name;
+  probe.Dir.Data.Ext = name.Ext;
+  int32_t index = 0;
+  return node.SortedSearch(&probe, index) ? node.ItemAt(index) : nullptr;
+}
+
+// Subfolders are ordered by name ignoring case first, so those equal to a name ignoring case
+// stand together.
+TDirCollection* subDirIgnoringCase(TDirCollection& node, const StoredName& name) {
+  const auto items = node.Items();
+  auto it = std::lower_bound(items.begin(), items.end(), name.Name,
+                             [](const TDirCollection* sub, const ShortString& n) {
+                               return compareText(sub->Dir.Name.view(), n.view()) < 0;
+                             });
+  for (; it != items.end() && sameText((*it)->Dir.Name.view(), name.Name.view()); ++it) {
+    if (sameText((*it)->Dir.Data.Ext.view(), name.Ext.view())) return *it;
+  }
+  return nullptr;
+}
+
+TDirCollection* findSubDir(TDirCollection& node, std::string_view fullName) {
+  const StoredName name = splitStoredName(fullName);
+  if (TDirCollection* exact = exactSubDir(node, name)) return exact;
+  return subDirIgnoringCase(node, name);
+}
+
+}  // namespace
+
+TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path) {
+  std::string_view rest = path;
+  if (rest.starts_with('\\')) rest.remove_prefix(1);
+  while (node != nullptr && !rest.empty()) {
+    const size_t slash = rest.find('\\');
+    const std::string_view head = rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    if (head.empty()) break;
+    node = findSubDir(*node, head);
+  }
+  return node;
+}
+
 }  // namespace vellomar

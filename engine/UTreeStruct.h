@@ -241,4 +241,9 @@ void WriteFileList(const TFileCollection& collection, TKFileStream& stream, int6
 void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int nameMaximum,
                      ShortString& label, int labelMaximum, ShortString& path, int pathMaximum);
 
+// The folder at path below node ("\a\b", "a\b"; an empty path or "\" is node itself), with
+// names compared ignoring case where no name matches exactly. Null for a null node or a path
+// that leads nowhere.
+TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path);
+
 }  // namespace vellomar
