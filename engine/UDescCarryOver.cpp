@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UStreamBytes.h"
 #include "engine/api/UEntryRecords.h"
 #include "foundation/UByteReader.h"

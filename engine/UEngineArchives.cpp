@@ -15,7 +15,7 @@
 #include "engine/UArchiveRar.h"
 #include "engine/UArchiveZip.h"
 #include "engine/UBackupSets.h"
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDescCarryOver.h"
 #include "engine/UEngineDescImport.h"
 #include "engine/UMasks.h"

@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescBlock.h"
 #include "engine/UDescriptions.h"

@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescCarryOver.h"
 #include "engine/UEngineDescImport.h"
