@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "engine/UDBaseLayout.h"
-#include "engine/UDamageCodes.h"
 #include "engine/UDiskBlock.h"
 #include "engine/UKeyField.h"
 #include "engine/UStreamBytes.h"

@@ -3,7 +3,6 @@
 #include "engine/UEngineInternal.h"
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,7 +15,6 @@
 #include "engine/api/ULocalOptions.h"
 #include "engine/api/USearchDlgData.h"
 #include "foundation/UExceptions.h"
-#include "foundation/UStream.h"
 
 namespace vellomar {
 
