@@ -393,7 +393,8 @@ bool ApiScanDisk(TDBase* handle, const ShortString& path, const ShortString& dis
   db.Trees.Current.reset();
   db.Trees.Current = TreeStructInit(db, false);
   return WritingTo(db, [&] {
-    return ScanDiskToTree(*db.Trees.Current, db.Trees.Second.get(), path, diskName, volumeLabel);
+    return ScanDiskToTree(*db.Trees.Current, db.Trees.Second.get(), db.LocalOptions, path, diskName,
+                          volumeLabel);
   });
 }
 

@@ -36,7 +36,7 @@ void ApiSearch(TDBase* handle, const TSearchDlgData& request) {
   ParseMaskListEx(request.ExcludeMask.view(), state.ExcludeMasks, false, false, false);
   ParseMaskListEx(request.DirMask.view(), state.DirMasks, false, false, false);
   h.SearchRequest = request;
-  SearchFiles(h, h.Trees);
+  SearchFiles(h, h.Trees, state, h.SearchRequest, h.Abort);
 }
 
 void ApiSetSearchCallback(TDBase* handle, TProgressCallback progress) {

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "engine/UDBaseLayout.h"
-#include "engine/UDamageCodes.h"
 #include "engine/UDiskBlock.h"
 #include "engine/UKeyField.h"
 #include "engine/UStreamBytes.h"
@@ -145,12 +144,6 @@ bool writeFront(TDBase& handle, bool wholeKeyTable) {
 
 }  // namespace
 
-void StreamDataArea::readAt(uint64_t offset, std::span<uint8_t> out) {
-  if (offset > UINT32_MAX) throw EKstvDBaseStructException(kDamageSeekPastEnd);
-  stream_->Seek(static_cast<uint32_t>(offset));
-  stream_->ReadExact(out.data(), out.size());
-}
-
 TDBase::TDBase(Scrambler& scrambler) : scrambler_(&scrambler) {
   SetDefaultLocalOptions(LocalOptions);
 }
@@ -258,17 +251,6 @@ bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable) {
   }
   handle.Stream.Done();
   return true;
-}
-
-void WriteKeyTable(TDBase& handle) {
-  TKeyField stored = handle.keyTable().keys();
-  for (TKeyEntry& key : stored.Keys) key.Flags &= static_cast<uint16_t>(~kKeySelected);
-  ByteWriter w;
-  writeKeyField(w, stored, false);
-  handle.Stream.Seek(static_cast<uint32_t>(kKeyFieldOffset));
-  writeStreamBytes(handle.Stream, w.bytes());
-  handle.Stream.Flush();
-  handle.keyTable().setKeysModified(false);
 }
 
 void GetDBaseStats(TDBase& handle, TDBaseStats& stats) {

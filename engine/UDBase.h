@@ -3,37 +3,24 @@
 #include "engine/UEngineInternal.h"
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/UCatalogueFile.h"
 #include "engine/UDBaseHeader.h"
 #include "engine/UDescriptions.h"
 #include "engine/UEngineFileFind.h"
-#include "engine/UKeyTable.h"
 #include "engine/UScrambler.h"
 #include "engine/UTreeStruct.h"
 #include "engine/api/ULocalOptions.h"
 #include "engine/api/USearchDlgData.h"
 #include "foundation/UExceptions.h"
-#include "foundation/UStream.h"
 
 namespace vellomar {
 
-// The key table's reads of the open database file, through the handle's stream.
-class StreamDataArea : public DataAreaReader {
- public:
-  explicit StreamDataArea(TKFileStream& stream) : stream_(&stream) {}
-  uint64_t fileSize() override { return stream_->GetSize(); }
-  void readAt(uint64_t offset, std::span<uint8_t> out) override;
-
- private:
-  TKFileStream* stream_;
-};
-
-// The handle of one database file: its settings, header record and key table in memory, and
-// the open stream. Made closed; a closed handle can be opened again.
-class TDBase {
+// The handle of one database file: the open file, with its settings, the trees loaded from it,
+// the description cache and the search state. Made closed; a closed handle can be opened again.
+class TDBase : public TCatalogueFile {
  public:
   // The scrambler writes the header at every close; tests bring their own for repeatable bytes.
   explicit TDBase(Scrambler& scrambler = processScrambler());
@@ -43,37 +30,22 @@ class TDBase {
   TDBase& operator=(const TDBase&) = delete;
 
   TLocalOptions LocalOptions;
-  bool Open = false;
-  bool TreeChanged = false;
-  bool FilesChanged = false;
-  THeaderRecord HeaderRecord{};
-  // The header record and options as the open found them in the file: a close that writes them
-  // unchanged, after no other change, has nothing new to put on the disk.
-  THeaderRecord StoredHeaderRecord{};
+  // The options as the open found them in the file, compared at the close as the header is.
   std::vector<uint8_t> StoredOptions;
-  TKFileStream Stream;
-  std::string FileName;
   TSearchDlgData SearchRequest;
   bool Abort = false;
   // At close, mark the file as a read-only export.
   bool ReadOnlyExport = false;
-  // Structure errors met and passed over since the last reset.
-  int32_t DamageCounter = 0;
   bool RebuildKeys = false;
-  bool ReadOnly = false;
   // The disk loaded for browsing, search and walks, and one loaded beside it.
   TTreeSlots Trees;
   TDescCache DescCache;
   SearchState Search;
 
   Scrambler& scrambler() { return *scrambler_; }
-  KeyTable& keyTable() { return keys_; }
-  const KeyTable& keyTable() const { return keys_; }
 
  private:
   Scrambler* scrambler_;
-  StreamDataArea dataArea_{Stream};
-  KeyTable keys_{dataArea_, &DamageCounter};
 };
 
 // 0 sound and writable, 1 not a database, 2 needs a newer version, 3 corrupted header, 4 read-only
@@ -109,10 +81,6 @@ auto WritingTo(TDBase& handle, Write&& write) -> decltype(write()) {
 // Writes header, options and key table (whole, or head and used entries) unless read-only, and
 // closes. Harmless on a closed handle. Always true.
 bool CloseDBaseFile(TDBase& handle, bool wholeKeyTable);
-
-// Writes the key table's head and used entries in place and puts them on the disk: the one
-// write that makes a change of the disks part of the file. Selections stay in memory only.
-void WriteKeyTable(TDBase& handle);
 
 void GetDBaseStats(TDBase& handle, TDBaseStats& stats);
 

@@ -364,7 +364,7 @@ bool CompressDBase(TDBase& source, TTreeSlots& sourceTrees, TDBase& target, TTre
   if (sameFile(source, target)) {
     throw EKstvNormalException("A database cannot be copied into itself.");
   }
-  ResetVisit(source);
+  ResetVisit(source, source.Search.Counters, source.Abort);
   // A source opened for repair is damaged: it is only read, and its close writes nothing.
   if (source.RebuildKeys) source.ReadOnly = true;
   CallbackPercent(kCopyPhase, 0);

@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UDBase.h"
-#include "engine/UEngineMain.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UStreamBytes.h"
 #include "engine/api/UEntryRecords.h"
 #include "foundation/UByteReader.h"
@@ -154,8 +153,8 @@ bool MovePrevArchive(TTreeStruct& tree, TDirCollection& folder, TDirCollection* 
   return true;
 }
 
-void CarryArchiveDescs(TTreeStruct& tree, TDirCollection& archiveNode, TKFileStream& stream) {
-  TTreeStruct* previous = tree.Owner->Trees.Second.get();
+void CarryArchiveDescs(TTreeStruct& tree, TTreeStruct* previous, TDirCollection& archiveNode,
+                       TKFileStream& stream) {
   if (!previous || previous == &tree) return;
   const TDirCollection* previousNode =
       FindDirByPath(previous->Root.get(), FullDirPath(archiveNode));

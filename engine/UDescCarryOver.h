@@ -25,8 +25,10 @@ bool MovePrevArchive(TTreeStruct& tree, TDirCollection& folder, TDirCollection* 
 
 // After an archive was listed anew as archiveNode of tree (its file lists written to stream),
 // gives its entries and folders the descriptions of its previous version: the folder at the
-// same path in the tree the owner holds beside the scanned one. Nothing without one.
-void CarryArchiveDescs(TTreeStruct& tree, TDirCollection& archiveNode, TKFileStream& stream);
+// same path in previous, the disk's former version. Nothing without one, or when previous is
+// tree itself.
+void CarryArchiveDescs(TTreeStruct& tree, TTreeStruct* previous, TDirCollection& archiveNode,
+                       TKFileStream& stream);
 
 // The carry-over from previousNode to newNode, whose file lists lie in stream: a previous
 // description is taken where the new entry has none, and a user's description always. The new

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDamageCodes.h"
 #include "engine/UDescBlock.h"
@@ -110,8 +110,8 @@ ShortString CleanDescription(std::string_view text, int maximum) {
   return ShortString(cutText(cleaned, static_cast<size_t>(std::max(maximum, 0))));
 }
 
-bool ReadShortDesc(TDBase& handle, TDescCache& cache, int32_t offset, int32_t start, int maximum,
-                   ShortString& text) {
+bool ReadShortDesc(TCatalogueFile& file, TDescCache& cache, int32_t offset, int32_t start,
+                   int maximum, ShortString& text) {
   text = ShortString();
   if (offset == 0) return false;
   const auto limit = static_cast<size_t>(std::max(maximum, 0));
@@ -123,29 +123,29 @@ bool ReadShortDesc(TDBase& handle, TDescCache& cache, int32_t offset, int32_t st
   }
   try {
     const uint32_t from = start > 0 ? static_cast<uint32_t>(start) : 0;
-    const uint32_t available = seekDescText(handle.Stream, offset, from, kDamageDescShort);
+    const uint32_t available = seekDescText(file.Stream, offset, from, kDamageDescShort);
     std::array<char, kShortTextRoom> room;
-    const std::string_view raw = readShortText(handle.Stream, available, room);
+    const std::string_view raw = readShortText(file.Stream, available, room);
     const ShortString cleaned = CleanDescription(raw, kShortDescLength);
     if (start < 1) cache.add(offset, cleaned.view());
     text = ShortString(cutText(cleaned.view(), limit));
     return true;
   } catch (const EKstvDBaseStructException&) {
-    ++handle.DamageCounter;
+    ++file.DamageCounter;
     text = ShortString();
     return false;
   }
 }
 
-bool ReadFullDesc(TDBase& handle, int32_t offset, std::string& text) {
+bool ReadFullDesc(TCatalogueFile& file, int32_t offset, std::string& text) {
   text.clear();
   if (offset == 0) return false;
   try {
-    const uint32_t available = seekDescText(handle.Stream, offset, 0, kDamageDescFull);
-    readTextUpTo(handle.Stream, available, kFullDescLength, text);
+    const uint32_t available = seekDescText(file.Stream, offset, 0, kDamageDescFull);
+    readTextUpTo(file.Stream, available, kFullDescLength, text);
     return true;
   } catch (const EKstvDBaseStructException&) {
-    ++handle.DamageCounter;
+    ++file.DamageCounter;
     text.clear();
     return false;
   }
@@ -163,9 +163,9 @@ int32_t appendDescBlock(TKFileStream& stream, std::string_view text) {
   return static_cast<int32_t>(start);
 }
 
-bool WriteDesc(TDBase& handle, int32_t& reference, std::string_view text) {
-  if (reference == 0 || handle.ReadOnly) return false;
-  TKFileStream& stream = handle.Stream;
+bool WriteDesc(TCatalogueFile& file, int32_t& reference, std::string_view text) {
+  if (reference == 0 || file.ReadOnly) return false;
+  TKFileStream& stream = file.Stream;
   const auto entry = static_cast<uint32_t>(reference);
   // The entry is read first, so a reference to nothing leaves no block behind.
   stream.Seek(entry);

@@ -11,7 +11,7 @@
 
 namespace vellomar {
 
-class TDBase;
+class TCatalogueFile;
 class TKFileStream;
 struct TOneFile;
 struct TTreeSlots;
@@ -53,17 +53,17 @@ int32_t appendDescBlock(TKFileStream& stream, std::string_view text);
 
 // The cleaned short text of the description block at offset, from byte start of the text on
 // when start > 0 (a start past the end gives an empty text). False for offset 0 and for
-// damage (011, counted in the handle).
-bool ReadShortDesc(TDBase& handle, TDescCache& cache, int32_t offset, int32_t start, int maximum,
-                   ShortString& text);
+// damage (011, counted in the file).
+bool ReadShortDesc(TCatalogueFile& file, TDescCache& cache, int32_t offset, int32_t start,
+                   int maximum, ShortString& text);
 // The whole text of the block at offset, at most 65000 bytes. False with an empty text for
 // offset 0 and for damage (012, counted).
-bool ReadFullDesc(TDBase& handle, int32_t offset, std::string& text);
+bool ReadFullDesc(TCatalogueFile& file, int32_t offset, std::string& text);
 // reference holds the entry offset of a file or folder record; on success it receives the new
 // description's offset. An empty text removes the description: no block is written, the entry's
 // offset becomes 0 and its user flag is cleared. False for reference 0 and on a read-only
-// handle. A reference that holds no entry raises damage (002) before anything is written.
-bool WriteDesc(TDBase& handle, int32_t& reference, std::string_view text);
+// file. A reference that holds no entry raises damage (002) before anything is written.
+bool WriteDesc(TCatalogueFile& file, int32_t& reference, std::string_view text);
 // Puts line's new description offset into the loaded tree: the current folder's subfolder node
 // and the file-list line with line's entry offset.
 void UpdateFileDescRef(TTreeSlots& trees, const TOneFile& line);

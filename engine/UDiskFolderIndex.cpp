@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDiskBlock.h"
 #include "engine/UFileListBlock.h"
 #include "engine/UTreeStruct.h"
@@ -32,7 +32,7 @@ BlockForm DiskFolderIndex::read(TKFileStream& stream, int32_t offset, int32_t& d
   return form;
 }
 
-void DiskFolderIndex::load(TDBase& handle, int32_t offset) {
+void DiskFolderIndex::load(TCatalogueFile& handle, int32_t offset) {
   int32_t damage = 0;
   try {
     // The block alone: the next disk's file lists follow it, and a walk reads those when it

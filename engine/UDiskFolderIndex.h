@@ -13,7 +13,7 @@
 
 namespace vellomar {
 
-class TDBase;
+class TCatalogueFile;
 class TKFileStream;
 
 // One folder of a disk block, its name left in the block's bytes. Links are indexes into the
@@ -50,8 +50,8 @@ class DiskFolderIndex {
   BlockForm read(TKFileStream& stream, int32_t offset, int32_t& damage,
                  DiskBlockBodyRead readBody = ReadDiskBlockBody);
   // The same for a search, which reads the block alone: a damaged block gives the root "\"
-  // alone. Each damage adds 1 to the handle's damage counter.
-  void load(TDBase& handle, int32_t offset);
+  // alone. Each damage adds 1 to the file's damage counter.
+  void load(TCatalogueFile& handle, int32_t offset);
 
   // The root is folder 0; there always is one after load, and after a read that counted no
   // damage.

@@ -220,7 +220,7 @@ void walkDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode) {
 
 void SearchFreeSpace(TDBase& handle, TTreeSlots& trees) {
   SearchState& state = handle.Search;
-  ResetVisit(handle);
+  ResetVisit(handle, handle.Search.Counters, handle.Abort);
   state.Found.FreeAll();
   KeyTable& keys = handle.keyTable();
   const int32_t live = keys.keys().LiveCount;

@@ -15,10 +15,9 @@
 #include "engine/UArchiveRar.h"
 #include "engine/UArchiveZip.h"
 #include "engine/UBackupSets.h"
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDescCarryOver.h"
 #include "engine/UEngineDescImport.h"
-#include "engine/UEngineMain.h"
 #include "engine/UMasks.h"
 #include "engine/USelfExtractors.h"
 #include "engine/UTreeStruct.h"
@@ -269,10 +268,10 @@ bool AskScanArchive(TTreeStruct& tree, const ShortString& path) {
   return state[kAnswerByte] == kAnswerScan;
 }
 
-bool ScanArchive(TTreeStruct& tree, TDirCollection& folder, TScanLines& lines, size_t index,
+bool ScanArchive(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
+                 TDirCollection& folder, TScanLines& lines, size_t index,
                  const ArchivePaths& archive) {
   if (CallbackAbort()) return false;
-  const TLocalOptions& options = tree.Owner->LocalOptions;
   if (options.ScanArchives == kScanArchivesNo) return false;
   const TFileEntry line = lines.at(index);
   const std::vector<ArchiveReader> readers =
@@ -287,18 +286,19 @@ bool ScanArchive(TTreeStruct& tree, TDirCollection& folder, TScanLines& lines, s
     ArchiveKind kind = ArchiveKind::kNoExtraction;
     if (!runReader(reader, entries, archive.Linux, options, kind)) continue;
     ++tree.DiskInfo.Archives;
-    TDirCollection* node =
-        AddArchiveToTree(tree, folder, tree.Owner->Stream, archive, kind, entries, lines, index);
+    TDirCollection* node = AddArchiveToTree(tree, options, folder, tree.Owner->Stream, archive,
+                                            kind, entries, lines, index);
     if (node == nullptr) return false;
     // The scan counted the archive's own size; its members count instead.
     tree.DiskInfo.DataSize -= fileSize;
-    CarryArchiveDescs(tree, *node, tree.Owner->Stream);
+    CarryArchiveDescs(tree, previous, *node, tree.Owner->Stream);
     return true;
   }
   return false;
 }
 
-TDirCollection* AddArchiveToTree(TTreeStruct& tree, TDirCollection& folder, TKFileStream& stream,
+TDirCollection* AddArchiveToTree(TTreeStruct& tree, const TLocalOptions& options,
+                                 TDirCollection& folder, TKFileStream& stream,
                                  const ArchivePaths& archive, ArchiveKind kind,
                                  const TArchiveEntryList& entries, TScanLines& lines,
                                  size_t index) {
@@ -334,8 +334,8 @@ TDirCollection* AddArchiveToTree(TTreeStruct& tree, TDirCollection& folder, TKFi
     currentLines->InsertAt(currentLines->Count(), added);
     if (module != nullptr) {
       added->Data.DescOffset =
-          ExtractDescription(tree, stream, archive, entry->Size, entry->HeaderOffset, *module,
-                             entry->Name, entry->Path);
+          ExtractDescription(tree, options, stream, archive, entry->Size, entry->HeaderOffset,
+                             *module, entry->Name, entry->Path);
     }
     ++current->Dir.Data.FileCount;
     current->Dir.Data.FilesSize += entry->Size;
@@ -368,10 +368,11 @@ TDirCollection* FindOrAddArchiveDir(TTreeStruct& tree, std::string_view name,
   return made.release();
 }
 
-int32_t ExtractDescription(TTreeStruct& tree, TKFileStream& stream, const ArchivePaths& archive,
-                           uint32_t entrySize, int32_t headerOffset, const TArchiveModule& module,
-                           const std::string& name, const std::string& entryPath) {
-  if (!tree.Owner->LocalOptions.ScanDesc || CallbackAbort()) return 0;
+int32_t ExtractDescription(TTreeStruct& tree, const TLocalOptions& options, TKFileStream& stream,
+                           const ArchivePaths& archive, uint32_t entrySize, int32_t headerOffset,
+                           const TArchiveModule& module, const std::string& name,
+                           const std::string& entryPath) {
+  if (!options.ScanDesc || CallbackAbort()) return 0;
   if (aboveSizeLimit(module, entrySize)) return 0;
   const TMaskItem* mask = FindMatchingMask(tree.MaskList, name, false, true);
   if (mask == nullptr) return 0;
@@ -385,13 +386,12 @@ int32_t ExtractDescription(TTreeStruct& tree, TKFileStream& stream, const Archiv
   const auto maxBytes =
       static_cast<int32_t>(std::clamp<int64_t>(int64_t{mask->MaxChars} * factor, 0, INT32_MAX));
   if (extractWith(module, archive, member, target.path(), maxBytes, headerOffset) != 0) return 0;
-  return ImportDescription(tree, stream, target.path(), ShortString(name));
+  return ImportDescription(tree, options, stream, target.path(), ShortString(name));
 }
 
-void LoadArchiveModules(TTreeStruct& tree) {
+void LoadArchiveModules(TTreeStruct& tree, const TLocalOptions& options) {
   FreeArchiveModules(tree);
   tree.ArchiveModules.FreeAll();
-  const TLocalOptions& options = tree.Owner->LocalOptions;
   const auto add = [&](ArchiveModuleKind kind) {
     tree.ArchiveModules.InsertAt(tree.ArchiveModules.Count(),
                                  new TArchiveModule(kind, options.SizeLimitMB));

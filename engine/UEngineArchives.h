@@ -66,7 +66,8 @@ bool AskScanArchive(TTreeStruct& tree, const ShortString& path);
 // line out of lines and counts the members in the disk record; descriptions are extracted
 // through the archive module of kind. Null, the line left alone, for an archive without
 // members.
-TDirCollection* AddArchiveToTree(TTreeStruct& tree, TDirCollection& folder, TKFileStream& stream,
+TDirCollection* AddArchiveToTree(TTreeStruct& tree, const TLocalOptions& options,
+                                 TDirCollection& folder, TKFileStream& stream,
                                  const ArchivePaths& archive, ArchiveKind kind,
                                  const TArchiveEntryList& entries, TScanLines& lines, size_t index);
 
@@ -81,8 +82,9 @@ TDirCollection* FindOrAddArchiveDir(TTreeStruct& tree, std::string_view name, TD
 // module's extraction folder and imports its description; the offset of the description block,
 // 0 for none (also for a module without its folder). The file is gone afterwards, whatever the
 // outcome; the folder goes with FreeArchiveModules. A size limit of 0 MB is no limit.
-int32_t ExtractDescription(TTreeStruct& tree, TKFileStream& stream, const ArchivePaths& archive,
-                           uint32_t entrySize, int32_t headerOffset, const TArchiveModule& module,
-                           const std::string& name, const std::string& entryPath);
+int32_t ExtractDescription(TTreeStruct& tree, const TLocalOptions& options, TKFileStream& stream,
+                           const ArchivePaths& archive, uint32_t entrySize, int32_t headerOffset,
+                           const TArchiveModule& module, const std::string& name,
+                           const std::string& entryPath);
 
 }  // namespace vellomar

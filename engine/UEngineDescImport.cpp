@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescBlock.h"
 #include "engine/UDescriptions.h"
@@ -69,9 +69,9 @@ std::optional<std::string> plainText(const std::string& fileName, int32_t limit)
 
 }  // namespace
 
-int32_t ImportDescription(TTreeStruct& tree, TKFileStream& stream, const std::string& linuxFile,
-                          const ShortString& name) {
-  if (!tree.Owner->LocalOptions.ScanDesc || CallbackAbort()) return 0;
+int32_t ImportDescription(TTreeStruct& tree, const TLocalOptions& options, TKFileStream& stream,
+                          const std::string& linuxFile, const ShortString& name) {
+  if (!options.ScanDesc || CallbackAbort()) return 0;
   // Strict, so "*.txt" does not take "notes.txt.bak".
   const TMaskItem* item = FindMatchingMask(tree.MaskList, name.view(), false, true);
   if (!item || item->MaxChars <= 0) return 0;

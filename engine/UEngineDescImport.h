@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/UTreeStruct.h"
+#include "engine/api/ULocalOptions.h"
 #include "foundation/UShortString.h"
 #include "foundation/UStream.h"
 
@@ -23,10 +24,10 @@ inline constexpr int32_t kMaxPlainDescLength = 65535;
 // chooses the mask. The first mask of tree's list (in table order) that name matches strictly,
 // case ignored, decides: through its module when that is loaded, else as plain text with
 // control characters other than CR and LF made blanks, at most its character limit. No import
-// with "read descriptions" off in the options of tree's owner, after an abort, for a limit of 0
-// or less, or when the file cannot be read or gives nothing; a module that reports more bytes
-// than asked or fewer than none gives none. Errors of the database stream raise.
-int32_t ImportDescription(TTreeStruct& tree, TKFileStream& stream, const std::string& linuxFile,
-                          const ShortString& name);
+// with "read descriptions" off in options, after an abort, for a limit of 0 or less, or when
+// the file cannot be read or gives nothing; a module that reports more bytes than asked or
+// fewer than none gives none. Errors of the database stream raise.
+int32_t ImportDescription(TTreeStruct& tree, const TLocalOptions& options, TKFileStream& stream,
+                          const std::string& linuxFile, const ShortString& name);
 
 }  // namespace vellomar

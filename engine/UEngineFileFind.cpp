@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDescriptions.h"
 #include "engine/UDiskFolderIndex.h"
 #include "engine/UMasks.h"
@@ -32,9 +32,10 @@ struct PendingFolder {
 };
 
 struct SearchRun {
-  TDBase& Handle;
+  TCatalogueFile& Handle;
   SearchState& State;
   const TSearchDlgData& Request;
+  bool& Abort;
   ShortString DiskName;
   // The same for the found items of the disk, which share it.
   TFoundItem::SharedText DiskNameText;
@@ -63,7 +64,7 @@ std::vector<ShortString> maskTexts(const TItemCollection<TMaskItem>& masks) {
 }
 
 void reportProgress(SearchRun& run) {
-  run.State.Progress(run.Handle.Abort);
+  run.State.Progress(run.Abort);
 }
 
 // A full result ends the search through the abort flag; so does a full collection, whatever
@@ -71,7 +72,7 @@ void reportProgress(SearchRun& run) {
 bool roomForOne(SearchRun& run) {
   const int32_t limit = std::min(run.Request.MaxRecs, kMaxCollectionItems);
   if (run.State.Found.Count() < limit) return true;
-  run.Handle.Abort = true;
+  run.Abort = true;
   return false;
 }
 
@@ -85,7 +86,7 @@ void addFound(SearchRun& run, TFoundItem* item) {
 
 void searchDiskName(SearchRun& run) {
   const TSearchDlgData& request = run.Request;
-  if (!request.DiskNames || run.Handle.Abort) return;
+  if (!request.DiskNames || run.Abort) return;
   if (!MatchesAnyMask(run.SearchMasks, run.DiskName.view(), request.CaseSensitive,
                       request.StrictMask)) {
     return;
@@ -144,7 +145,7 @@ class LineUnderTest {
 // room the search keeps from entry to entry.
 class EntryDescription {
  public:
-  EntryDescription(TDBase& handle, int32_t offset, std::string& text)
+  EntryDescription(TCatalogueFile& handle, int32_t offset, std::string& text)
       : handle_(handle), offset_(offset), text_(text) {}
 
   // Where mask matches the text, -1 when it does not or there is no readable text.
@@ -160,7 +161,7 @@ class EntryDescription {
   }
 
  private:
-  TDBase& handle_;
+  TCatalogueFile& handle_;
   int32_t offset_;
   bool read_ = false;
   bool readable_ = false;
@@ -213,7 +214,7 @@ void searchTestEntry(SearchRun& run, LineUnderTest& line, FolderPath& path) {
 bool testLine(SearchRun& run, LineUnderTest&& line, FolderPath& path) {
   if (++run.State.Counters.Files % kFileProgressStep == 0) reportProgress(run);
   searchTestEntry(run, line, path);
-  return !run.Handle.Abort;
+  return !run.Abort;
 }
 
 // The folder's lines, "..", the subfolders, then its files, unless a folder mask leaves the
@@ -261,7 +262,7 @@ void searchTree(SearchRun& run, FileListReader& rootFiles) {
   std::vector<PendingFolder>& pending = run.Pending;
   pending.assign(1, {kRootFolder, 0, 0});
   FileListReader* files = &rootFiles;
-  while (!pending.empty() && !run.Handle.Abort) {
+  while (!pending.empty() && !run.Abort) {
     const PendingFolder next = pending.back();
     pending.pop_back();
     run.PathText.resize(next.ParentPathLength);
@@ -269,7 +270,7 @@ void searchTree(SearchRun& run, FileListReader& rootFiles) {
     AppendDirPathText(entry.Name, entry.Data.Ext, run.PathText);
     searchFolder(run, next.Folder, files);
     files = nullptr;
-    if (run.Handle.Abort ||
+    if (run.Abort ||
         (run.Request.ScanDirLevel != kNoDepthLimit && next.Depth >= run.Request.ScanDirLevel)) {
       continue;
     }
@@ -289,7 +290,7 @@ void setDiskName(SearchRun& run, int32_t offset) {
 
 // A loaded disk reads its root's list whole, so its damage counts whatever the search reaches.
 void searchDisk(SearchRun& run, int32_t offset) {
-  TDBase& handle = run.Handle;
+  TCatalogueFile& handle = run.Handle;
   run.Folders.load(handle, offset);
   handle.TreeChanged = true;
   handle.FilesChanged = true;
@@ -334,13 +335,12 @@ TFoundItem* NewFoundFolderItem(TFoundItem::SharedText diskName, int32_t dateFiel
   return item;
 }
 
-void ResetVisit(TDBase& handle) {
-  VisitCounters& counters = handle.Search.Counters;
+void ResetVisit(TCatalogueFile& file, VisitCounters& counters, bool& abort) {
   counters.Disks = 0;
   counters.Folders = 0;
   counters.Files = 0;
-  handle.DamageCounter = 0;
-  handle.Abort = false;
+  file.DamageCounter = 0;
+  abort = false;
 }
 
 bool DiskInScope(const TKeyField& keys, int32_t index, SearchScope scope) {
@@ -373,16 +373,16 @@ bool PassesSearchLimits(const TSearchDlgData& request,
   return FindMatchingMask(excludeMasks, fullName, false, true) == nullptr;
 }
 
-void SearchFiles(TDBase& handle, TTreeSlots& trees) {
-  SearchState& state = handle.Search;
-  ResetVisit(handle);
+void SearchFiles(TCatalogueFile& handle, TTreeSlots& trees, SearchState& state,
+                 const TSearchDlgData& request, bool& abort) {
+  ResetVisit(handle, state.Counters, abort);
   state.Found.FreeAll();
-  const TSearchDlgData& request = handle.SearchRequest;
   const bool searchEntries = request.FileNames || request.FolderNames || request.Descriptions;
   KeyTable& keys = handle.keyTable();
   SearchRun run{handle,
                 state,
                 request,
+                abort,
                 {},
                 {},
                 maskTexts(state.SearchMasks),
@@ -412,7 +412,7 @@ void SearchFiles(TDBase& handle, TTreeSlots& trees) {
     }
     ++state.Counters.Disks;
     reportProgress(run);
-    if (handle.Abort) break;
+    if (abort) break;
   }
   trees.Current.reset();
 }

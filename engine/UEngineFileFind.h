@@ -17,7 +17,7 @@
 
 namespace vellomar {
 
-class TDBase;
+class TCatalogueFile;
 struct TTreeSlots;
 
 inline constexpr uint8_t kFoundFile = 0;
@@ -93,9 +93,9 @@ struct SearchState {
   ShortString ViewedDesc;
 };
 
-// Zeroes the disk, folder and file counters and the damage counter and clears abort: every
-// search, walk and copy starts so.
-void ResetVisit(TDBase& handle);
+// Zeroes the disk, folder and file counters and the file's damage counter and clears abort:
+// every search, walk and copy starts so.
+void ResetVisit(TCatalogueFile& file, VisitCounters& counters, bool& abort);
 
 // Whether the live key at index belongs to the disks of scope. kCurrentDisk admits the key at
 // the table's current index only.
@@ -108,8 +108,10 @@ bool PassesSearchLimits(const TSearchDlgData& request,
                         const TItemCollection<TMaskItem>& excludeMasks, const TFileRecord& record,
                         std::string_view name);
 
-// Runs the handle's stored request over the disks it names into the found collection. Leaves
-// the handle without a current tree.
-void SearchFiles(TDBase& handle, TTreeSlots& trees);
+// Runs request, its masks parsed into state, over the disks of file it names into state's found
+// collection; abort, which the progress callback may raise, ends it. Leaves trees without a
+// current tree.
+void SearchFiles(TCatalogueFile& file, TTreeSlots& trees, SearchState& state,
+                 const TSearchDlgData& request, bool& abort);
 
 }  // namespace vellomar

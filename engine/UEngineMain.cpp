@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDescCarryOver.h"
 #include "engine/UEngineDescImport.h"
@@ -71,46 +71,6 @@ std::string fullNameOf(const TDirCollection& node) {
   return name;
 }
 
-// A name split as the catalogue stores it.
-struct StoredName {
-  ShortString Name;
-  ExtensionString Ext;
-};
-
-StoredName splitStoredName(std::string_view fullName) {
-  StoredName stored{ShortString(fullName), {}};
-  SplitName(stored.Name, stored.Ext);
-  return stored;
-}
-
-TDirCollection* exactSubDir(TDirCollection& node, const StoredName& name) {
-  TDirCollection probe(nullptr, 0, false);
-  probe.Dir.Name = name.Name;
-  probe.Dir.Data.Ext = name.Ext;
-  int32_t index = 0;
-  return node.SortedSearch(&probe, index) ? node.ItemAt(index) : nullptr;
-}
-
-// Subfolders are ordered by name ignoring case first, so those equal to a name ignoring case
-// stand together.
-TDirCollection* subDirIgnoringCase(TDirCollection& node, const StoredName& name) {
-  const auto items = node.Items();
-  auto it = std::lower_bound(items.begin(), items.end(), name.Name,
-                             [](const TDirCollection* sub, const ShortString& n) {
-                               return compareText(sub->Dir.Name.view(), n.view()) < 0;
-                             });
-  for (; it != items.end() && sameText((*it)->Dir.Name.view(), name.Name.view()); ++it) {
-    if (sameText((*it)->Dir.Data.Ext.view(), name.Ext.view())) return *it;
-  }
-  return nullptr;
-}
-
-TDirCollection* findSubDir(TDirCollection& node, std::string_view fullName) {
-  const StoredName name = splitStoredName(fullName);
-  if (TDirCollection* exact = exactSubDir(node, name)) return exact;
-  return subDirIgnoringCase(node, name);
-}
-
 std::unique_ptr<TDirCollection> newRoot() {
   auto root = std::make_unique<TDirCollection>(nullptr, 0, false);
   root->Dir.Name = "\\";
@@ -134,8 +94,9 @@ struct ScanPlace {
 // file pass takes the files it kept.
 class DiskScan {
  public:
-  DiskScan(TTreeStruct& tree, TTreeStruct* previous, ScanVolume volume)
-      : tree_(tree), previous_(previous), options_(tree.Owner->LocalOptions), volume_(volume) {}
+  DiskScan(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
+           ScanVolume volume)
+      : tree_(tree), previous_(previous), options_(options), volume_(volume) {}
 
   // parent: the open folder that holds node, null to open it by its Linux path.
   bool ScanFolderTree(TDirCollection& node, const ScanPlace& place, const FindSearch* parent,
@@ -220,10 +181,9 @@ bool DiskScan::ScanFolderTree(TDirCollection& node, const ScanPlace& place,
   node.SetCapacity(static_cast<int32_t>(std::min<size_t>(
       static_cast<size_t>(node.Count()) + contents.Folders.size(), kMaxCollectionItems)));
   for (const ScanEntry& entry : contents.Folders) {
-    const StoredName name = splitStoredName(entry.Name);
     auto sub = std::make_unique<TDirCollection>(&node, 0, false);
-    sub->Dir.Name = name.Name;
-    sub->Dir.Data.Ext = name.Ext;
+    sub->Dir.Name = ShortString(entry.Name);
+    SplitName(sub->Dir.Name, sub->Dir.Data.Ext);
     sub->Dir.Data.Attr = entry.Attributes;
     if (!node.Add(sub.get())) continue;
     TDirCollection* added = sub.release();
@@ -266,8 +226,8 @@ void DiskScan::addLine(TScanLines& lines, TDirCollection& node,
   }
   // No path is made for a file whose description is not read.
   if (desc.Offset == 0 && entry.Regular && options_.ScanDesc) {
-    desc.Offset = ImportDescription(tree_, tree_.Owner->Stream, linuxFolder + '/' + entry.FoundName,
-                                    ShortString(entry.Name));
+    desc.Offset = ImportDescription(tree_, options_, tree_.Owner->Stream,
+                                    linuxFolder + '/' + entry.FoundName, ShortString(entry.Name));
   }
   record.DescOffset = desc.Offset;
   if (desc.UserWritten) record.Attr |= kAttrUserDesc;
@@ -302,7 +262,7 @@ void DiskScan::listArchives(TDirCollection& node, const std::optional<PreviousFo
       const ArchivePaths archive{
           folder + name, place.LinuxPath + '/' +
                              (found != foundFileNames_.end() ? found->second : linuxNameOf(name))};
-      ScanArchive(tree_, node, lines, i, archive);
+      ScanArchive(tree_, previous_, options_, node, lines, i, archive);
     }
   }
 }
@@ -401,19 +361,20 @@ void resetToEmptyRoot(TTreeStruct& tree) {
   tree.FileCol = std::make_unique<TFileCollection>(10, 10);
 }
 
-bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path) {
+bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
+              const ShortString& path) {
   const std::optional<std::string> linuxRoot = toLinuxPath(path.str());
   fillDriveDetails(tree.DiskInfo, path, linuxRoot);
   FindSearch rootFolder;
   const bool opened = linuxRoot && rootFolder.openAt(*linuxRoot);
-  DiskScan scan(tree, previous, opened ? scanVolumeOf(rootFolder) : ScanVolume{});
+  DiskScan scan(tree, previous, options, opened ? scanVolumeOf(rootFolder) : ScanVolume{});
   rootFolder.close();
   const ScanPlace root{path.str(), linuxRoot.value_or(std::string())};
   if (!scan.ScanFolderTree(*tree.Root, root, nullptr, 0)) return false;
   CallbackPercent(2, 0);
   LoadFilterModules(tree);
   try {
-    LoadArchiveModules(tree);
+    LoadArchiveModules(tree, options);
   } catch (...) {
     FreeFilterModules(tree);
     throw;
@@ -433,21 +394,21 @@ bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path)
 
 }  // namespace
 
-bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path,
-                    const ShortString& diskName, const ShortString& volumeLabel) {
+bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
+                    const ShortString& path, const ShortString& diskName,
+                    const ShortString& volumeLabel) {
   CallbackPercent(1, 0);
   TDiskInfo& info = tree.DiskInfo;
   info.DiskName = diskName;
   info.VolumeLabel = volumeLabel;
   info.ScannedPath = path;
-  const TLocalOptions& options = tree.Owner->LocalOptions;
   ParseMaskList(options.DescFileTable, tree.MaskList, tree.FilterModules, false);
   info.ScanDateTime = static_cast<int32_t>(dosDateTimeOf(std::time(nullptr)));
   tree.ScanState = {options.ScanArchives, 0, 0};
   resetToEmptyRoot(tree);
   bool done = false;
   try {
-    done = scanTree(tree, previous, path);
+    done = scanTree(tree, previous, options, path);
   } catch (...) {
     resetToEmptyRoot(tree);
     throw;
@@ -458,19 +419,6 @@ bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString&
     resetToEmptyRoot(tree);
   }
   return done;
-}
-
-TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path) {
-  std::string_view rest = path;
-  if (rest.starts_with('\\')) rest.remove_prefix(1);
-  while (node != nullptr && !rest.empty()) {
-    const size_t slash = rest.find('\\');
-    const std::string_view head = rest.substr(0, slash);
-    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-    if (head.empty()) break;
-    node = findSubDir(*node, head);
-  }
-  return node;
 }
 
 }  // namespace vellomar

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/UTreeStruct.h"
+#include "engine/api/ULocalOptions.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -14,19 +15,16 @@ namespace vellomar {
 // records and file lists are built here; description and file-list blocks are appended to the
 // owner's stream as the scan goes, the disk block is the caller's to save. previous is the
 // disk's former version, when there is one: descriptions and unchanged file lists are carried
-// over from it, and it is left with another current folder and file list.
+// over from it, and it is left with another current folder and file list. options are the
+// database's: what the scan reads, descriptions and archives, and how.
 //
 // The scan never follows a link, never opens anything but regular files and never leaves the
 // file system of path. True when the whole disk was read, with the root current and no file
 // list loaded; on an abort (or any exception) the tree holds an empty root "\" and no files.
 // Progress goes to the global callbacks: the folder being read, the phase and percent, and the
 // abort poll.
-bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const ShortString& path,
-                    const ShortString& diskName, const ShortString& volumeLabel);
-
-// The folder at path below node ("\a\b", "a\b"; an empty path or "\" is node itself), with
-// names compared ignoring case where no name matches exactly. Null for a null node or a path
-// that leads nowhere.
-TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path);
+bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
+                    const ShortString& path, const ShortString& diskName,
+                    const ShortString& volumeLabel);
 
 }  // namespace vellomar

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/UScanLines.h"
+#include "engine/api/ULocalOptions.h"
 #include "foundation/UShortString.h"
 
 namespace vellomar {
@@ -18,8 +19,8 @@ class TTreeStruct;
 // What a disk scan hands over to archive listing (UEngineArchives) and to description import
 // (UFilterModules, UEngineDescImport, UDescCarryOver), which take the folder's lines.
 
-// Chooses the archive modules of the database's settings and loads them.
-void LoadArchiveModules(TTreeStruct& tree);
+// Chooses the archive modules that options name and loads them.
+void LoadArchiveModules(TTreeStruct& tree, const TLocalOptions& options);
 void FreeArchiveModules(TTreeStruct& tree);
 
 // An archive file by the name the user knows ("D:\a\b.zip", for prompts and messages) and the
@@ -29,10 +30,12 @@ struct ArchivePaths {
   std::string Linux;
 };
 
-// Lists the archive of lines[index] as a folder of folder, carrying its descriptions over from
-// the previous version, and takes its line out of lines. False when the file is no archive that
-// is listed. An abort raises nothing: it is seen by the next poll of the scan.
-bool ScanArchive(TTreeStruct& tree, TDirCollection& folder, TScanLines& lines, size_t index,
+// Lists the archive of lines[index] as a folder of folder, as options say, carrying its
+// descriptions over from previous, the disk's former version (null for none), and takes its
+// line out of lines. False when the file is no archive that is listed. An abort raises nothing:
+// it is seen by the next poll of the scan.
+bool ScanArchive(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
+                 TDirCollection& folder, TScanLines& lines, size_t index,
                  const ArchivePaths& archive);
 
 }  // namespace vellomar

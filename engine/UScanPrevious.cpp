@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UFileListBlock.h"
 #include "engine/api/UEntryRecords.h"
 #include "platform/PText.h"
@@ -96,7 +96,7 @@ PreviousFolder::PreviousFolder(TTreeStruct& tree, TDirCollection& node, bool alw
     files_.add(sub->Dir.Name.view(), record.Ext.view(), record);
     dirs_.add(sub->Dir.Name.view(), record.Ext.view(), record);
   }
-  TDBase& owner = *tree.Owner;
+  TCatalogueFile& owner = *tree.Owner;
   FileListReader reader(owner.Stream, owner.DamageCounter, node.Dir.Data.FileListOffset);
   FileEntryView entry;
   int32_t entryOffset = 0;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UDBase.h"
+#include "engine/UCatalogueFile.h"
 #include "engine/UDBaseLayout.h"
 #include "engine/UDamageCodes.h"
 #include "engine/UDiskFolderIndex.h"
@@ -165,7 +165,7 @@ BlockForm readHeldDiskBlockBody(TKFileStream& stream, int32_t offset, std::vecto
 
 void readTree(TTreeStruct& tree, int32_t offset, bool withFiles,
               DiskBlockBodyRead readBody = ReadDiskBlockBody) {
-  TDBase& owner = *tree.Owner;
+  TCatalogueFile& owner = *tree.Owner;
   DiskFolderIndex index;
   int32_t damage = 0;
   const BlockForm form = index.read(owner.Stream, offset, damage, readBody);
@@ -256,7 +256,7 @@ bool countsInPath(const TDirCollection& node, bool includeAll) {
 }
 
 // withFiles loads the root's file list when the tree is read.
-std::unique_ptr<TTreeStruct> readDiskBlock(TDBase& owner, int mode, bool withFiles) {
+std::unique_ptr<TTreeStruct> readDiskBlock(TCatalogueFile& owner, int mode, bool withFiles) {
   TKFileStream& stream = owner.Stream;
   const uint32_t start = stream.GetPosition();
   auto tree = std::make_unique<TTreeStruct>(owner);
@@ -296,7 +296,7 @@ int TDirCollection::Compare(const TDirCollection* a, const TDirCollection* b) co
                             b->Dir.Data.Ext);
 }
 
-std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot) {
+std::unique_ptr<TTreeStruct> TreeStructInit(TCatalogueFile& owner, bool withRoot) {
   auto tree = std::make_unique<TTreeStruct>(owner);
   owner.TreeChanged = true;
   if (withRoot) {
@@ -309,11 +309,11 @@ std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot) {
   return tree;
 }
 
-std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode) {
+std::unique_ptr<TTreeStruct> ReadDiskBlock(TCatalogueFile& owner, int mode) {
   return readDiskBlock(owner, mode, true);
 }
 
-std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TDBase& owner, int32_t offset) {
+std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TCatalogueFile& owner, int32_t offset) {
   auto tree = std::make_unique<TTreeStruct>(owner);
   readTree(*tree, offset, true, readHeldDiskBlockBody);
   return tree;
@@ -344,7 +344,7 @@ bool WriteDiskBlock(TTreeStruct& tree, int mode) {
   return true;
 }
 
-void LoadTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset, int mode) {
+void LoadTreeStruct(TCatalogueFile& handle, TTreeSlots& trees, int32_t offset, int mode) {
   trees.Current.reset();
   try {
     handle.Stream.Seek(static_cast<uint32_t>(offset));
@@ -355,20 +355,20 @@ void LoadTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset, int mode)
   }
 }
 
-TTreeStruct* LoadOldTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset) {
+TTreeStruct* LoadOldTreeStruct(TCatalogueFile& handle, TTreeSlots& trees, int32_t offset) {
   trees.Second.reset();
   handle.Stream.Seek(static_cast<uint32_t>(offset));
   trees.Second = readDiskBlock(handle, kWholeBlock, false);
   return trees.Second.get();
 }
 
-bool RewriteDiskInfo(TDBase& handle, TTreeSlots& trees, int32_t offset) {
+bool RewriteDiskInfo(TCatalogueFile& handle, TTreeSlots& trees, int32_t offset) {
   if (handle.ReadOnly || !trees.Current) return false;
   RewriteDiskDetails(handle, offset, trees.Current->DiskInfo);
   return true;
 }
 
-void RewriteDiskDetails(TDBase& handle, int32_t offset, const TDiskInfo& info) {
+void RewriteDiskDetails(TCatalogueFile& handle, int32_t offset, const TDiskInfo& info) {
   readDiskHeadAt(handle.Stream, offset, kDamageDiskBlock);
   handle.Stream.Seek(static_cast<uint32_t>(offset));
   writeDetailsHere(handle.Stream, info);
@@ -382,7 +382,8 @@ void MarkDiskDeleted(TDiskInfo& info, TKeyField& keys) {
   info.Flags |= kDiskDeleted;
 }
 
-bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName, int32_t replacedIndex) {
+bool SaveTreeStruct(TCatalogueFile& handle, TTreeSlots& trees, bool uniqueName,
+                    int32_t replacedIndex) {
   if (handle.ReadOnly || !trees.Current) return false;
   TTreeStruct& tree = *trees.Current;
   KeyTable& keys = handle.keyTable();
@@ -522,7 +523,7 @@ bool HasDescription(const TFileRecord& record) {
 }
 
 void LoadFileCol(TTreeStruct& tree, int mode) {
-  TDBase& owner = *tree.Owner;
+  TCatalogueFile& owner = *tree.Owner;
   tree.FileCol.reset();
   owner.FilesChanged = true;
   TDirCollection* dir = tree.CurDir;
@@ -632,7 +633,7 @@ void WriteFileList(const TFileCollection& collection, TKFileStream& stream, int6
   writeStreamBytes(stream, w.bytes());
 }
 
-void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int nameMaximum,
+void ReadDiskDetails(TCatalogueFile& handle, int32_t offset, ShortString& name, int nameMaximum,
                      ShortString& label, int labelMaximum, ShortString& path, int pathMaximum) {
   const TDiskInfo info = readDiskInfoAt(handle.Stream, offset, kDamageDiskDetails);
   name = cutTo(info.DiskName.view(), nameMaximum);
@@ -640,6 +641,63 @@ void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int name
   std::string scanned = info.ScannedPath.str();
   if (scanned.empty() && info.Drive != 0) scanned = {asciiUpper(info.Drive), ':'};
   path = CutPathToTail(scanned, pathMaximum);
+}
+
+namespace {
+
+// A name split as the catalogue stores it.
+struct StoredName {
+  ShortString Name;
+  ExtensionString Ext;
+};
+
+StoredName splitStoredName(std::string_view fullName) {
+  StoredName stored{ShortString(fullName), {}};
+  SplitName(stored.Name, stored.Ext);
+  return stored;
+}
+
+TDirCollection* exactSubDir(TDirCollection& node, const StoredName& name) {
+  TDirCollection probe(nullptr, 0, false);
+  probe.Dir.Name = name.Name;
+  probe.Dir.Data.Ext = name.Ext;
+  int32_t index = 0;
+  return node.SortedSearch(&probe, index) ? node.ItemAt(index) : nullptr;
+}
+
+// Subfolders are ordered by name ignoring case first, so those equal to a name ignoring case
+// stand together.
+TDirCollection* subDirIgnoringCase(TDirCollection& node, const StoredName& name) {
+  const auto items = node.Items();
+  auto it = std::lower_bound(items.begin(), items.end(), name.Name,
+                             [](const TDirCollection* sub, const ShortString& n) {
+                               return compareText(sub->Dir.Name.view(), n.view()) < 0;
+                             });
+  for (; it != items.end() && sameText((*it)->Dir.Name.view(), name.Name.view()); ++it) {
+    if (sameText((*it)->Dir.Data.Ext.view(), name.Ext.view())) return *it;
+  }
+  return nullptr;
+}
+
+TDirCollection* findSubDir(TDirCollection& node, std::string_view fullName) {
+  const StoredName name = splitStoredName(fullName);
+  if (TDirCollection* exact = exactSubDir(node, name)) return exact;
+  return subDirIgnoringCase(node, name);
+}
+
+}  // namespace
+
+TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path) {
+  std::string_view rest = path;
+  if (rest.starts_with('\\')) rest.remove_prefix(1);
+  while (node != nullptr && !rest.empty()) {
+    const size_t slash = rest.find('\\');
+    const std::string_view head = rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    if (head.empty()) break;
+    node = findSubDir(*node, head);
+  }
+  return node;
 }
 
 }  // namespace vellomar

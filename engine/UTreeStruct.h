@@ -22,7 +22,7 @@
 
 namespace vellomar {
 
-class TDBase;
+class TCatalogueFile;
 class TKFileStream;
 
 // Paths are short strings.
@@ -80,7 +80,7 @@ class TFileCollection : public TItemCollection<TOneFile> {
 // One disk in memory: its details, its folder tree and the file list of its current folder.
 class TTreeStruct {
  public:
-  explicit TTreeStruct(TDBase& owner) : Owner(&owner) {}
+  explicit TTreeStruct(TCatalogueFile& owner) : Owner(&owner) {}
   virtual ~TTreeStruct() = default;
   TTreeStruct(const TTreeStruct&) = delete;
   TTreeStruct& operator=(const TTreeStruct&) = delete;
@@ -91,7 +91,7 @@ class TTreeStruct {
   TItemCollection<TMaskItem> MaskList{50, 100};
   TItemCollection<TFilterModule> FilterModules{50, 100};
   TItemCollection<TArchiveModule> ArchiveModules{10, 10};
-  TDBase* Owner;
+  TCatalogueFile* Owner;
   TDiskInfo DiskInfo;
   std::array<uint8_t, 3> ScanState{};
   // Subfolders that the folder records read name but damage kept from being read (what lay
@@ -107,17 +107,17 @@ struct TTreeSlots {
 
 // A new tree with zeroed details; sets the owner's tree changed flag. withRoot gives it the
 // root "\" as its current folder, with an empty file list.
-std::unique_ptr<TTreeStruct> TreeStructInit(TDBase& owner, bool withRoot);
+std::unique_ptr<TTreeStruct> TreeStructInit(TCatalogueFile& owner, bool withRoot);
 
 // Reads the disk block at the stream's position; sets the tree changed flag. Mode 1: details
 // only; otherwise the tree too and the root's file list. A wrong block head raises damage 005;
 // damage among the folder records is counted and the tree keeps what was read.
-std::unique_ptr<TTreeStruct> ReadDiskBlock(TDBase& owner, int mode);
+std::unique_ptr<TTreeStruct> ReadDiskBlock(TCatalogueFile& owner, int mode);
 // The disk block at offset as far as the file holds it, for a block that runs past the end of
 // the file: its details and the folder records that lie inside the file, with the root's file
 // list; the records cut off are damage, counted as among the folder records. A head that is no
 // disk block's, or details the file does not hold whole, raise damage 005.
-std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TDBase& owner, int32_t offset);
+std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TCatalogueFile& owner, int32_t offset);
 // The disk block at offset behind its head, in one read into body, whose room a walk reuses
 // from disk to disk; a place that holds none raises damage 005. Answers the block's form.
 BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body);
@@ -132,16 +132,16 @@ bool WriteDiskBlock(TTreeStruct& tree, int mode);
 
 // Replaces the current tree by the disk block at offset; a damaged block gives an empty tree
 // and one more damage count.
-void LoadTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset, int mode);
+void LoadTreeStruct(TCatalogueFile& handle, TTreeSlots& trees, int32_t offset, int mode);
 // Replaces the second tree by the disk block at offset, details and folders; damage raises. It
 // loads no file list (FileCol stays none): a rescan reads the lists of the folders it compares,
 // and the whole root list as lines would cost a huge folder far more than the scan itself.
-TTreeStruct* LoadOldTreeStruct(TDBase& handle, TTreeSlots& trees, int32_t offset);
+TTreeStruct* LoadOldTreeStruct(TCatalogueFile& handle, TTreeSlots& trees, int32_t offset);
 // Rewrites the current tree's details in place in the block at offset. False when read-only
 // or without a current tree; a place that holds no disk block raises damage 005.
-bool RewriteDiskInfo(TDBase& handle, TTreeSlots& trees, int32_t offset);
+bool RewriteDiskInfo(TCatalogueFile& handle, TTreeSlots& trees, int32_t offset);
 // The same with details of the caller's.
-void RewriteDiskDetails(TDBase& handle, int32_t offset, const TDiskInfo& info);
+void RewriteDiskDetails(TCatalogueFile& handle, int32_t offset, const TDiskInfo& info);
 // A deleted disk's details: the deleted flag, and the name followed by " [n]" with the next
 // deletion number of the table, unless it already ends in "]".
 void MarkDiskDeleted(TDiskInfo& info, TKeyField& keys);
@@ -151,7 +151,8 @@ void MarkDiskDeleted(TDiskInfo& info, TKeyField& keys);
 // replaces: it is marked deleted in the same write of the key table, and its block afterwards.
 // False when read-only or without a current tree. A full key table raises "Database is full.
 // Make compression."
-bool SaveTreeStruct(TDBase& handle, TTreeSlots& trees, bool uniqueName, int32_t replacedIndex = -1);
+bool SaveTreeStruct(TCatalogueFile& handle, TTreeSlots& trees, bool uniqueName,
+                    int32_t replacedIndex = -1);
 
 // Loads the current folder's lines. Mode 0: "..", the subfolders, the files; mode 1: the
 // subfolders and the files that have a description; mode 2: the files only.
@@ -238,7 +239,12 @@ void WriteFileList(const TFileCollection& collection, TKFileStream& stream, int6
 
 // Name, volume label and scanned path of the disk block at offset, each cut to its maximum.
 // An empty scanned path gives the drive letter and ":". A wrong head raises damage 009.
-void ReadDiskDetails(TDBase& handle, int32_t offset, ShortString& name, int nameMaximum,
+void ReadDiskDetails(TCatalogueFile& handle, int32_t offset, ShortString& name, int nameMaximum,
                      ShortString& label, int labelMaximum, ShortString& path, int pathMaximum);
+
+// The folder at path below node ("\a\b", "a\b"; an empty path or "\" is node itself), with
+// names compared ignoring case where no name matches exactly. Null for a null node or a path
+// that leads nowhere.
+TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path);
 
 }  // namespace vellomar

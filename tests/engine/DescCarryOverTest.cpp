@@ -166,13 +166,15 @@ TEST(DescCarryOver, AnArchiveFindsItsPreviousVersionAtTheSamePath) {
   TDirCollection& archive = TestCatalogue::addFolder(
       TestCatalogue::addFolder(*scanned->Root, "SUB"), "OLD.ZIP", kAttrArchiveFolder);
   catalogue.setFiles(archive, {{"a.txt", 1, 2, 0x20, 0}});
-  CarryArchiveDescs(*scanned, archive, catalogue.handle.Stream);
+  CarryArchiveDescs(*scanned, catalogue.handle.Trees.Second.get(), archive,
+                    catalogue.handle.Stream);
   EXPECT_EQ(storedDescs(catalogue, archive),
             (std::vector<std::pair<int32_t, uint16_t>>{{500, 0x20}}));
 
   catalogue.setFiles(archive, {{"a.txt", 1, 2, 0x20, 0}});
   catalogue.handle.Trees.Second.reset();
-  CarryArchiveDescs(*scanned, archive, catalogue.handle.Stream);
+  CarryArchiveDescs(*scanned, catalogue.handle.Trees.Second.get(), archive,
+                    catalogue.handle.Stream);
   EXPECT_EQ(storedDescs(catalogue, archive), (std::vector<std::pair<int32_t, uint16_t>>{{0, 0x20}}))
       << "no previous disk";
 }

@@ -183,7 +183,7 @@ class ArchiveScanTest : public ::testing::Test {
 
   bool scan() {
     tree_ = TreeStructInit(db_, false);
-    return ScanDiskToTree(*tree_, nullptr, ShortString(root_ + "\\"), "Disk", "");
+    return ScanDiskToTree(*tree_, nullptr, db_.LocalOptions, ShortString(root_ + "\\"), "Disk", "");
   }
 
   // The description of the file line named name in node; "none" when it has none.

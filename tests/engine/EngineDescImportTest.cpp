@@ -52,7 +52,8 @@ class Import : public ::testing::Test {
   int32_t import(const std::string& name) {
     // The name without the folders it lies in chooses the mask.
     const std::string ownName = name.substr(name.rfind('/') + 1);
-    return ImportDescription(tree, database, temp.at("disk/" + name), ShortString(ownName));
+    return ImportDescription(tree, options, database, temp.at("disk/" + name),
+                             ShortString(ownName));
   }
 
   // The text of the block at offset, read back as the database readers read it.
@@ -199,9 +200,9 @@ TEST_F(Import, AnUnloadedModuleReadsThePlainText) {
 TEST_F(Import, ATemporaryFileIsNamedWholeAndItsNameChoosesTheMask) {
   useTable("*.txt|500||*.cut|100||");
   const std::string extracted = file("x1234.tmp", std::string(150, 'e'));
-  EXPECT_EQ(blockText(ImportDescription(tree, database, extracted, "a.cut")),
+  EXPECT_EQ(blockText(ImportDescription(tree, options, database, extracted, "a.cut")),
             std::string(100, 'e'));
-  EXPECT_EQ(ImportDescription(tree, database, extracted, "a.doc"), 0);
+  EXPECT_EQ(ImportDescription(tree, options, database, extracted, "a.doc"), 0);
 }
 
 }  // namespace

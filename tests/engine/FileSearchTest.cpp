@@ -24,7 +24,7 @@ class CatalogueSearch : public ::testing::Test {
  protected:
   Texts search(const TSearchDlgData& request) {
     testing::setRequest(c.handle, request);
-    SearchFiles(c.handle, c.trees);
+    SearchFiles(c.handle, c.trees, c.handle.Search, c.handle.SearchRequest, c.handle.Abort);
     return foundTexts(c.handle);
   }
 
@@ -241,7 +241,8 @@ TEST_F(CatalogueSearch, FoldersStoredOutOfOrderComeInTreeOrder) {
     TSearchDlgData request = fileNameRequest("*");
     request.FolderNames = true;
     testing::setRequest(fresh.handle, request);
-    SearchFiles(fresh.handle, fresh.trees);
+    SearchFiles(fresh.handle, fresh.trees, fresh.handle.Search, fresh.handle.SearchRequest,
+                fresh.handle.Abort);
     EXPECT_EQ(foundTexts(fresh.handle), k.found) << "first folder renamed " << k.firstName;
     EXPECT_EQ(fresh.handle.DamageCounter, 0);
   }

@@ -190,7 +190,7 @@ Listing searched(TestCatalogue& c) {
   request.FolderNames = true;
   request.MaxRecs = INT32_MAX;
   testing::setRequest(c.handle, request);
-  SearchFiles(c.handle, c.trees);
+  SearchFiles(c.handle, c.trees, c.handle.Search, c.handle.SearchRequest, c.handle.Abort);
   Listing listing;
   for (int32_t i = 0; i < ApiFoundCount(&c.handle); ++i) {
     TOneFile record;
