@@ -471,9 +471,8 @@ void ApiUpdateFileCol(TDBase* handle) {
 
 bool ApiGoToPath(TDBase* handle, const ShortString& path) {
   TTreeStruct& tree = requireTree(requireDBase(handle));
-  // A path cut to its tail names no folder of its own.
-  if (IsCutPath(path.view())) return false;
-  TDirCollection* node = FindDirByPath(tree.Root.get(), path.view());
+  TDirCollection* node = IsCutPath(path.view()) ? FindDirByCutPath(tree.Root.get(), path.view())
+                                                : FindDirByPath(tree.Root.get(), path.view());
   if (node == nullptr) return false;
   tree.CurDir = node;
   LoadFileCol(tree, kListWithParent);

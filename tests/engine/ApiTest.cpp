@@ -526,6 +526,7 @@ TEST_F(ApiDiskTest, DeepFoldersAndBackslashNamesAreCataloguedRescannedAndFound) 
     ApiUpdateFileCol(db_);
   };
   goToBottom();
+  TDirCollection* const bottomFolder = ApiGetCurrentDirCol(db_);
   const TOneFile bottom = lineNamed("bottom.txt");
   EXPECT_EQ(bottom.Data.Size, 9);
   ASSERT_TRUE(ApiGetShortDesc(db_, bottom.Data.DescOffset, text));
@@ -539,7 +540,13 @@ TEST_F(ApiDiskTest, DeepFoldersAndBackslashNamesAreCataloguedRescannedAndFound) 
   EXPECT_EQ(path.str(), std::string(kCutPathMarker) + "\\" + std::string(60, 'e') + "\\" +
                             std::string(60, 'f') + "\\" + std::string(60, 'g') + tail);
   EXPECT_EQ(shorter.str(), std::string(kCutPathMarker) + tail);
-  EXPECT_FALSE(ApiGoToPath(db_, path)) << "a cut path leads nowhere";
+  // The path as stored, cut, leads back to its folder from anywhere in the tree.
+  ASSERT_TRUE(ApiGoToPath(db_, "\\"));
+  EXPECT_TRUE(ApiGoToPath(db_, path)) << "a cut path leads to the folder it was cut from";
+  EXPECT_EQ(ApiGetCurrentDirCol(db_), bottomFolder);
+  EXPECT_EQ(lineNamed("bottom.txt").Data.Size, 9);
+  EXPECT_FALSE(ApiGoToPath(db_, ShortString(std::string(kCutPathMarker) + "\\nowhere")))
+      << "a tail that no folder ends in leads nowhere";
   ASSERT_TRUE(ApiGetCurrentPath(db_, shorter));
   EXPECT_EQ(shorter, path) << "and leaves the current folder";
   int32_t bottomEntry = bottom.EntryOffset;

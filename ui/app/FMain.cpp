@@ -64,6 +64,7 @@ bool fileExists(const std::string& name) {
 
 TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(std::move(arguments)) {
+  routeEngineBoxes();
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Vellomar 5"));
   QApplication::setWindowIcon(programIcon());

@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "engine/api/UApi.h"
+#include "foundation/UExceptions.h"
 #include "foundation/UIniFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"
@@ -103,6 +104,17 @@ TEST_F(MainFormTest, ClosingTheWindowFreesItsDatabase) {
   EXPECT_EQ(main_->IsDBaseOpen(path, false), nullptr);
   // The file is free again: it opens in a new window.
   EXPECT_NE(main_->OpenDBaseWindow(path), nullptr);
+}
+
+// The engine's error boxes reach the message service from the frame's creation on: a damaged
+// catalogue opened at start-up reports before any window has asked for a service.
+TEST_F(MainFormTest, EngineBoxesGoToTheMessageServiceFromTheStart) {
+  SetMessageBoxHandler(nullptr);  // as at the program's start: standard error
+  TMainForm form;
+  ShowErrorBox("Database inconsistency was found.");
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Error");
+  EXPECT_EQ(test::recorder().boxes[0].text, "Database inconsistency was found.");
 }
 
 // The command line is read on the first idle pass; an error opens nothing.
