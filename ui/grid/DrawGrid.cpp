@@ -117,7 +117,11 @@ bool DrawGrid::selectCell(int col, int row) {
 }
 
 bool DrawGrid::moveTo(int col, int row) {
-  if (col == col_ && row == row_) return true;
+  if (col == col_ && row == row_) {
+    // A relayout may have scrolled the current cell away: it comes back into view.
+    scrollIntoView(col, row);
+    return true;
+  }
   return selectCell(col, row);
 }
 

@@ -111,6 +111,24 @@ TEST_F(FilePanelTest, BriefColumnsFollowTheHeightAndKeysRunBetweenColumns) {
   EXPECT_EQ(files().rowCount(), 2) << "an empty detailed list keeps a row under the header";
 }
 
+// Going to a file, as a found item does, scrolls its line into view in both displays, also
+// when the line lands on the cell that was current before the list was laid out again.
+TEST_F(FilePanelTest, JumpToScrollsTheFileIntoViewInBothDisplays) {
+  window().resize(500, 140);
+  idle();
+  for (const bool brief : {true, false}) {
+    SCOPED_TRACE(brief ? "brief" : "detailed");
+    window().SetBriefMode(brief);
+    for (const char* name : {"f29.txt", "f00.txt", "f29.txt", "f29.txt"}) {
+      window().JumpTo("Beta", "\\", name);
+      ASSERT_EQ(files().GetFocusedFileName(), name);
+      const QRect cell = files().cellRect(files().col(), files().row());
+      EXPECT_FALSE(cell.isEmpty()) << name;
+      EXPECT_TRUE(files().viewport()->rect().contains(cell.topLeft())) << name;
+    }
+  }
+}
+
 TEST_F(FilePanelTest, SelectionByKeysAndMouse) {
   PersistentSelections = true;
   files().setFocus();

@@ -265,6 +265,49 @@ TEST_F(SearchWindows, GoToPutsTheDatabaseWindowOnTheItem) {
   EXPECT_EQ(files().GetFocusedFileName(), "x.txt");
 }
 
+// A found item under a folder path longer than a record holds, whose path the engine hands out
+// cut to its tail, leads to its own folder, not to the disk's root.
+TEST_F(SearchWindows, GoToReachesAnItemUnderALongFolderPath) {
+  TempFolder folder{"deepsearch"};
+  std::string path;
+  {
+    TestCatalogue cat;
+    TDirCollection* node = &cat.newDisk("Deep");
+    TDirCollection& root = *node;
+    for (char c = 'a'; c < 'f'; ++c) node = &TestCatalogue::addFolder(*node, std::string(60, c));
+    cat.setFiles(root, {{"DiskInfo.txt", 1, dosTime(2000)}});
+    cat.setFiles(*node, {{"bottom.txt", 9, dosTime(2001)}});
+    cat.saveDisk();
+    cat.trees = TTreeSlots{};
+    cat.reopen();
+    path = folder.file("deep.kvd", contentOf(cat.path()));
+  }
+  auto* deep = new TFormDBase;
+  area_.addSubWindow(deep);
+  deep->show();
+  ASSERT_TRUE(deep->OpenDBase(path));
+  deep->IdleUpdate();
+  area_.setActiveSubWindow(deep);
+  onNextDialog<TFormSearchFileDlg>([](TFormSearchFileDlg& d) {
+    d.ComboBoxMask->setEditText(QStringLiteral("bottom.txt"));
+    QTest::mouseClick(d.ButtonOK, Qt::LeftButton);
+  });
+  deep->FindFiles();
+  auto* list = qobject_cast<TFormFoundFileList*>(findFoundWindow(&area_, deep->Tag, 1));
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->lines().size(), 1u);
+  ASSERT_TRUE(IsCutPath(list->lines()[0].folder()));
+  area_.setActiveSubWindow(list);
+  list->Grid->setFocus();
+  QTest::keyClick(list->Grid, Qt::Key_Return);
+  EXPECT_EQ(area_.activeSubWindow(), deep);
+  EXPECT_EQ(deep->filePanel()->GetFocusedFileName(), "bottom.txt");
+  ShortString shownPath;
+  ASSERT_TRUE(ApiGetCurrentPath(deep->catalogue().handle(), shownPath));
+  EXPECT_EQ(shownPath.view(), list->lines()[0].folder());
+  delete deep;
+}
+
 TEST_F(SearchWindows, LaterSearchesReuseTheWindowUnlessNewWindowsAreAsked) {
   findFiles("*.txt");
   TFormFoundFileList* first = foundFiles();
