@@ -396,6 +396,9 @@ void DrawGrid::mousePressEvent(QMouseEvent* event) {
       event->accept();
       return;
     }
+  }
+  // A right press moves too, so that the popup menu acts on the line under the pointer.
+  if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
     const Cell cell = cellAt(pos);
     if (cell.valid() && cell.row >= fixedRows_) selectCell(cell.col, cell.row);
   }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <filesystem>
@@ -8,6 +10,7 @@
 
 #include "tests/ui/dbase/PanelWindow.h"
 #include "ui/common/UFittedText.h"
+#include "ui/dbase/FDBasePopups.h"
 #include "ui/dialogs/FDescription.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -127,6 +130,22 @@ TEST_F(FilePanelTest, JumpToScrollsTheFileIntoViewInBothDisplays) {
       EXPECT_TRUE(files().viewport()->rect().contains(cell.topLeft())) << name;
     }
   }
+}
+
+// A right press puts the focus on the line under the pointer before the popup menu opens, so
+// that its commands act on that line.
+TEST_F(FilePanelTest, RightPressFocusesTheLineThePopupActsOn) {
+  clickDisk(1);  // Beta
+  window().SetBriefMode(false);
+  files().moveToLine(0);
+  TPanelPopup* popup = panelPopup(&files());
+  ASSERT_NE(popup, nullptr);
+  rightClick(files(), files().cellRect(0, 4).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return popup->menu()->isVisible(); }));
+  EXPECT_EQ(files().GetFocusedFileName(), "f03.txt");
+  popup->menu()->findChild<QAction*>("MenuCopyFile")->trigger();
+  popup->menu()->close();
+  EXPECT_EQ(recorder().clipboard.rfind("f03.txt\t", 0), 0u) << recorder().clipboard;
 }
 
 TEST_F(FilePanelTest, SelectionByKeysAndMouse) {

@@ -1,11 +1,13 @@
 // The search commands of a database window on a catalogue made by the engine, with the
 // search dialog, the run windows and the two result windows driven by real key and mouse
 // events.
+#include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
@@ -306,6 +308,22 @@ TEST_F(SearchWindows, GoToReachesAnItemUnderALongFolderPath) {
   ASSERT_TRUE(ApiGetCurrentPath(deep->catalogue().handle(), shownPath));
   EXPECT_EQ(shownPath.view(), list->lines()[0].folder());
   delete deep;
+}
+
+// "Go to disk in database" from the popup goes to the line that was right-clicked.
+TEST_F(SearchWindows, PopupGoesToTheRightClickedLine) {
+  findFiles("f1*.txt");
+  TFormFoundFileList& list = *foundFiles();
+  ASSERT_GT(list.lines().size(), 5u);
+  area_.setActiveSubWindow(&list);
+  focusRow(list, 0);
+  rightClick(*list.Grid, list.Grid->cellRect(2, 5).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list.PopupMenu->isVisible(); }));
+  EXPECT_EQ(list.focusedLine(), 4);
+  const std::string clicked = list.lines()[4].nameExt();
+  list.PopupMenu->findChild<QAction*>("MenuGoTo")->trigger();
+  list.PopupMenu->close();
+  EXPECT_EQ(files().GetFocusedFileName(), clicked);
 }
 
 TEST_F(SearchWindows, LaterSearchesReuseTheWindowUnlessNewWindowsAreAsked) {
