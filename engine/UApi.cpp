@@ -387,7 +387,7 @@ bool ApiRenameDisk(TDBase* handle, int32_t index, const ShortString& newName, bo
   });
 }
 
-bool ApiScanDisk(TDBase* handle, const ShortString& path, const ShortString& diskName,
+bool ApiScanDisk(TDBase* handle, std::string_view path, const ShortString& diskName,
                  const ShortString& volumeLabel) {
   TDBase& db = requireDBase(handle);
   db.Trees.Current.reset();

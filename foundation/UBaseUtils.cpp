@@ -395,6 +395,59 @@ bool DirectoryExistsShort(const ShortString& path) {
   return fs::is_directory(statusOf(text));
 }
 
+namespace {
+
+PathKind kindOf(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::regular:
+      return PathKind::kFile;
+    case fs::file_type::directory:
+      return PathKind::kFolder;
+    case fs::file_type::fifo:
+      return PathKind::kPipe;
+    case fs::file_type::block:
+    case fs::file_type::character:
+      return PathKind::kDevice;
+    case fs::file_type::none:
+    case fs::file_type::not_found:
+      return PathKind::kMissing;
+    default:
+      return PathKind::kOther;
+  }
+}
+
+}  // namespace
+
+PathKind HostPathKind(const std::string& hostPath) {
+  std::error_code error;
+  return kindOf(fs::status(hostPath, error));
+}
+
+PathKind SystemPathKind(std::string_view systemPath) {
+  if (systemPath.size() == 3 && systemPath[1] == ':' && systemPath[2] == kBackslash) {
+    return PathKind::kFolder;
+  }
+  return kindOf(statusOf(systemPath));
+}
+
+std::string_view PathKindName(PathKind kind) {
+  switch (kind) {
+    case PathKind::kFile:
+      return "a file";
+    case PathKind::kFolder:
+      return "a folder";
+    case PathKind::kPipe:
+      return "a named pipe";
+    case PathKind::kDevice:
+      return "a device";
+    case PathKind::kOther:
+      return "a special file";
+    case PathKind::kMissing:
+      break;
+  }
+  return "nothing";
+}
+
 bool CanCreateFile(const ShortString& name) {
   const std::optional<fs::path> path = hostPath(name.view());
   if (!path) return false;

@@ -1,6 +1,7 @@
 #include "ui/app/FMain.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -120,6 +121,10 @@ TEST_F(MainFormTest, EngineBoxesGoToTheMessageServiceFromTheStart) {
 // The command line is read on the first idle pass; an error opens nothing.
 TEST_F(MainFormTest, CommandLineOpensItsDatabaseOrNothing) {
   const std::string path = catalogue("disks.kvd");
+  const std::string folder = folder_.at("folder.kvd");
+  const std::string pipe = folder_.at("pipe.kvd");
+  std::filesystem::create_directory(folder);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   const struct {
     QStringList arguments;
     int windows;
@@ -134,6 +139,9 @@ TEST_F(MainFormTest, CommandLineOpensItsDatabaseOrNothing) {
       {{QString::fromStdString(folder_.at("missing.kvd"))},
        0,
        {"File does not exist: " + folder_.at("missing.kvd")}},
+      // Named for what it is, never opened.
+      {{QString::fromStdString(folder)}, 0, {folder + " is a folder, not a file."}},
+      {{QString::fromStdString(pipe)}, 0, {pipe + " is a named pipe, not a file."}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments.join(' ').toStdString());
