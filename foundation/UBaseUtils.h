@@ -129,9 +129,10 @@ struct DateTimeParts {
 // are kept to their own bits.
 uint32_t EncodeDosDateTime(const DateTimeParts& parts);
 
-// "9:05" or "9:05:07" with the locale's time separator.
+// "9:05" or "9:05:07" with the locale's time separator; empty for a time no clock shows.
 ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds);
-// The date in DateOrder with the locale's date separator: "3/14/03", "03/3/14", "14/3/03".
+// The date in DateOrder with the locale's date separator: "3/14/03", "03/3/14", "14/3/03";
+// empty for fields that form no calendar date (0xFFFFFFFF, month 15, 31 February).
 ShortString FormatDosDate(uint32_t dosDateTime);
 // The same texts appended to out, for a caller that formats many values into text it keeps.
 void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds);

@@ -257,9 +257,8 @@ bool TFileLineList::unselectAll() {
 void TFileLineList::selectAll(bool persistent) {
   // The ".." line stands for no entry of the folder: "all" never takes it in.
   const auto entry = [](const auto& line) { return line.Kind != kLineParent; };
-  const bool all = std::all_of(lines_.begin(), lines_.end(), [&](const auto& line) {
-    return !entry(line) || IsSelected(line);
-  });
+  const bool all = std::all_of(lines_.begin(), lines_.end(),
+                               [&](const auto& line) { return !entry(line) || IsSelected(line); });
   const bool select = !(persistent && all);
   for (auto& line : lines_) {
     if (entry(line)) SetSelected(line, select);
