@@ -370,6 +370,10 @@ TEST_F(SearchWindows, SelectionCopyAndSelectAll) {
 }
 
 TEST_F(SearchWindows, FindSelectedFilesSearchesTheFocusedAndSelectedNames) {
+  // A window left on its last row by an earlier search.
+  findFiles("*.txt");
+  focusRow(*foundFiles(), static_cast<int32_t>(foundFiles()->lines().size()) - 1);
+  area_.setActiveSubWindow(window_);
   const int32_t old = lineNamed("old.txt");
   const int32_t huge = lineNamed("huge.iso");
   ASSERT_GE(old, 0);
@@ -380,6 +384,8 @@ TEST_F(SearchWindows, FindSelectedFilesSearchesTheFocusedAndSelectedNames) {
   window().FindSelectedFiles();
   TFormFoundFileList* list = foundFiles();
   ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Grid->row(), 1) << "a refilled window opens on its first line";
+  EXPECT_EQ(list->Grid->topRow(), 1);
   EXPECT_EQ(FormSearchFileDlg->DlgData.Mask.str(), "huge.iso old.txt ");
   EXPECT_EQ(list->windowTitle().toStdString(), "huge.iso old.txt : panels");
   std::multiset<std::string> found;
