@@ -282,6 +282,16 @@ TEST_F(MainWindowTest, MenuKeysGoThroughTheDispatcher) {
   });
   QTest::keyClick(list, Qt::Key_F8);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+  // Ctrl+F4 closes the active child of either result kind, as Ctrl+W does.
+  QApplication::setActiveWindow(main_.get());
+  for (const TMdiChild::Kind kind : {TMdiChild::Kind::kFoundFiles, TMdiChild::Kind::kFoundEmpty}) {
+    QPointer<FakeList> result = addList(kind, 0);
+    ASSERT_EQ(main_->mdiArea()->activeSubWindow(), result.data());
+    result->setFocus();
+    QTest::keyClick(result, Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result.isNull(); })) << int(kind);
+  }
 }
 
 // Alt+O opens the Options menu at every press, also after one of its commands ran: no hidden
