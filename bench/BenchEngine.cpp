@@ -33,7 +33,7 @@ int64_t filesOfCurrentTree(TDBase* handle) {
 
 int64_t scanAndSave(TDBase* handle, const std::string& folder, const std::string& diskName) {
   ApiFreeTreeStruct(handle);
-  if (!ApiScanDisk(handle, systemPath(folder), ShortString(diskName), ShortString())) {
+  if (!ApiScanDisk(handle, systemPath(folder).view(), ShortString(diskName), ShortString())) {
     throw std::runtime_error("the scan of " + folder + " failed");
   }
   const int64_t files = filesOfCurrentTree(handle);
@@ -94,7 +94,7 @@ int64_t rescanDisk(const std::string& database, const std::string& folder,
   if (!ApiFindDisk(h, name, index)) throw std::runtime_error("no disk " + diskName);
   if (!ApiLoadOldDisk(h, index)) throw std::runtime_error("cannot load disk " + diskName);
   ApiFreeTreeStruct(h);
-  if (!ApiScanDisk(h, systemPath(folder), name, ShortString())) {
+  if (!ApiScanDisk(h, systemPath(folder).view(), name, ShortString())) {
     throw std::runtime_error("the rescan of " + folder + " failed");
   }
   const int64_t files = filesOfCurrentTree(h);

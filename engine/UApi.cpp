@@ -387,7 +387,7 @@ bool ApiRenameDisk(TDBase* handle, int32_t index, const ShortString& newName, bo
   });
 }
 
-bool ApiScanDisk(TDBase* handle, const ShortString& path, const ShortString& diskName,
+bool ApiScanDisk(TDBase* handle, std::string_view path, const ShortString& diskName,
                  const ShortString& volumeLabel) {
   TDBase& db = requireDBase(handle);
   db.Trees.Current.reset();
@@ -472,9 +472,8 @@ void ApiUpdateFileCol(TDBase* handle) {
 
 bool ApiGoToPath(TDBase* handle, const ShortString& path) {
   TTreeStruct& tree = requireTree(requireDBase(handle));
-  // A path cut to its tail names no folder of its own.
-  if (IsCutPath(path.view())) return false;
-  TDirCollection* node = FindDirByPath(tree.Root.get(), path.view());
+  TDirCollection* node = IsCutPath(path.view()) ? FindDirByCutPath(tree.Root.get(), path.view())
+                                                : FindDirByPath(tree.Root.get(), path.view());
   if (node == nullptr) return false;
   tree.CurDir = node;
   LoadFileCol(tree, kListWithParent);

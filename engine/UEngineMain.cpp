@@ -345,10 +345,10 @@ bool DiskScan::ScanFolderFiles(TDirCollection& node, TDirCollection* previousNod
   return true;
 }
 
-void fillDriveDetails(TDiskInfo& info, const ShortString& path,
+void fillDriveDetails(TDiskInfo& info, std::string_view path,
                       const std::optional<std::string>& linuxRoot) {
-  if (path.empty() || !isAsciiLetter(path.view()[0])) return;
-  info.Drive = path.view()[0];
+  if (path.empty() || !isAsciiLetter(path[0])) return;
+  info.Drive = path[0];
   // The volume the scanned path lies on, also for a folder scanned as a disk.
   const DiskSpace space = linuxRoot ? diskSpaceAt(*linuxRoot) : DiskSpace{};
   info.DiskSizeKB = kilobytes(space.totalBytes);
@@ -362,14 +362,14 @@ void resetToEmptyRoot(TTreeStruct& tree) {
 }
 
 bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
-              const ShortString& path) {
-  const std::optional<std::string> linuxRoot = toLinuxPath(path.str());
+              std::string_view path) {
+  const std::optional<std::string> linuxRoot = toLinuxPath(std::string(path));
   fillDriveDetails(tree.DiskInfo, path, linuxRoot);
   FindSearch rootFolder;
   const bool opened = linuxRoot && rootFolder.openAt(*linuxRoot);
   DiskScan scan(tree, previous, options, opened ? scanVolumeOf(rootFolder) : ScanVolume{});
   rootFolder.close();
-  const ScanPlace root{path.str(), linuxRoot.value_or(std::string())};
+  const ScanPlace root{std::string(path), linuxRoot.value_or(std::string())};
   if (!scan.ScanFolderTree(*tree.Root, root, nullptr, 0)) return false;
   CallbackPercent(2, 0);
   LoadFilterModules(tree);
@@ -395,13 +395,13 @@ bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& opt
 }  // namespace
 
 bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
-                    const ShortString& path, const ShortString& diskName,
+                    std::string_view path, const ShortString& diskName,
                     const ShortString& volumeLabel) {
   CallbackPercent(1, 0);
   TDiskInfo& info = tree.DiskInfo;
   info.DiskName = diskName;
   info.VolumeLabel = volumeLabel;
-  info.ScannedPath = path;
+  info.ScannedPath = CutPathToTail(path, ShortString::kMaxLength);
   ParseMaskList(options.DescFileTable, tree.MaskList, tree.FilterModules, false);
   info.ScanDateTime = static_cast<int32_t>(dosDateTimeOf(std::time(nullptr)));
   tree.ScanState = {options.ScanArchives, 0, 0};

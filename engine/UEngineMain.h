@@ -22,9 +22,9 @@ namespace vellomar {
 // file system of path. True when the whole disk was read, with the root current and no file
 // list loaded; on an abort (or any exception) the tree holds an empty root "\" and no files.
 // Progress goes to the global callbacks: the folder being read, the phase and percent, and the
-// abort poll.
+// abort poll. The disk's details keep path cut to its tail when it is longer than they hold.
 bool ScanDiskToTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
-                    const ShortString& path, const ShortString& diskName,
+                    std::string_view path, const ShortString& diskName,
                     const ShortString& volumeLabel);
 
 }  // namespace vellomar

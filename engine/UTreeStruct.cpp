@@ -700,4 +700,30 @@ TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path) {
   return node;
 }
 
+TDirCollection* FindDirByCutPath(TDirCollection* root, std::string_view path) {
+  if (root == nullptr || !IsCutPath(path)) return nullptr;
+  const std::string_view tail = path.substr(kCutPathMarker.size());
+  struct Pending {
+    TDirCollection* Node;
+    size_t ParentLength;  // of the path text
+  };
+  std::vector<Pending> pending{{root, 0}};
+  std::string text;
+  while (!pending.empty()) {
+    const Pending next = pending.back();
+    pending.pop_back();
+    text.resize(next.ParentLength);
+    AppendDirPathText(*next.Node, text);
+    const std::string_view whole = std::string_view(text).substr(0, text.size() - 1);
+    // Only a path longer than a record holds is ever cut; the tail is tested before the cut.
+    if (whole.size() > static_cast<size_t>(ShortString::kMaxLength) && whole.ends_with(tail) &&
+        DirPathFromText(text).view() == path) {
+      return next.Node;
+    }
+    for (int32_t i = next.Node->Count(); i-- > 0;)
+      pending.push_back({next.Node->ItemAt(i), text.size()});
+  }
+  return nullptr;
+}
+
 }  // namespace vellomar

@@ -246,5 +246,8 @@ void ReadDiskDetails(TCatalogueFile& handle, int32_t offset, ShortString& name, 
 // names compared ignoring case where no name matches exactly. Null for a null node or a path
 // that leads nowhere.
 TDirCollection* FindDirByPath(TDirCollection* node, std::string_view path);
+// The first folder below root, in tree order, whose path GetDirPath cuts to the cut path
+// (CutPathToTail's form): a path too long for its record still leads to its folder.
+TDirCollection* FindDirByCutPath(TDirCollection* root, std::string_view path);
 
 }  // namespace vellomar

@@ -245,14 +245,18 @@ void putDayMonthYear(Gathered& text, uint32_t dt) {
   putDate(text, dosDay(dt), dosMonth(dt), dosYear(dt));
 }
 
+std::chrono::year_month_day calendarDateOf(uint32_t dt) {
+  return {std::chrono::year(static_cast<int>(dosYear(dt))), std::chrono::month(dosMonth(dt)),
+          std::chrono::day(dosDay(dt))};
+}
+
+// Read from a damaged or foreign file, fields may hold what no clock shows ("15/31/07 31:63").
+bool isClockTime(uint32_t dt) {
+  return ((dt >> 11) & 0x1F) < 24 && ((dt >> 5) & 0x3F) < 60 && (dt & 0x1F) < 30;
+}
+
 void putLocaleShortDate(Gathered& text, uint32_t dt) {
-  const std::chrono::year_month_day date{std::chrono::year(static_cast<int>(dosYear(dt))),
-                                         std::chrono::month(dosMonth(dt)),
-                                         std::chrono::day(dosDay(dt))};
-  if (!date.ok()) {
-    putDayMonthYear(text, dt);
-    return;
-  }
+  const std::chrono::year_month_day date = calendarDateOf(dt);
   std::tm tm{};
   tm.tm_year = static_cast<int>(dosYear(dt)) - 1900;
   tm.tm_mon = static_cast<int>(dosMonth(dt)) - 1;
@@ -395,6 +399,59 @@ bool DirectoryExistsShort(const ShortString& path) {
   return fs::is_directory(statusOf(text));
 }
 
+namespace {
+
+PathKind kindOf(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::regular:
+      return PathKind::kFile;
+    case fs::file_type::directory:
+      return PathKind::kFolder;
+    case fs::file_type::fifo:
+      return PathKind::kPipe;
+    case fs::file_type::block:
+    case fs::file_type::character:
+      return PathKind::kDevice;
+    case fs::file_type::none:
+    case fs::file_type::not_found:
+      return PathKind::kMissing;
+    default:
+      return PathKind::kOther;
+  }
+}
+
+}  // namespace
+
+PathKind HostPathKind(const std::string& hostPath) {
+  std::error_code error;
+  return kindOf(fs::status(hostPath, error));
+}
+
+PathKind SystemPathKind(std::string_view systemPath) {
+  if (systemPath.size() == 3 && systemPath[1] == ':' && systemPath[2] == kBackslash) {
+    return PathKind::kFolder;
+  }
+  return kindOf(statusOf(systemPath));
+}
+
+std::string_view PathKindName(PathKind kind) {
+  switch (kind) {
+    case PathKind::kFile:
+      return "a file";
+    case PathKind::kFolder:
+      return "a folder";
+    case PathKind::kPipe:
+      return "a named pipe";
+    case PathKind::kDevice:
+      return "a device";
+    case PathKind::kOther:
+      return "a special file";
+    case PathKind::kMissing:
+      break;
+  }
+  return "nothing";
+}
+
 bool CanCreateFile(const ShortString& name) {
   const std::optional<fs::path> path = hostPath(name.view());
   if (!path) return false;
@@ -507,6 +564,7 @@ uint32_t EncodeDosDateTime(const DateTimeParts& parts) {
 }
 
 void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds) {
+  if (!isClockTime(dosDateTime)) return;
   const std::string& sep = displayLocale().timeSeparator;
   const DateField hours{(dosDateTime >> 11) & 0x1F, false};
   const DateField minutes{(dosDateTime >> 5) & 0x3F, true};
@@ -521,6 +579,7 @@ void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds) {
 
 void AppendDosDate(std::string& out, uint32_t dosDateTime) {
   const uint32_t dt = dosDateTime;
+  if (!calendarDateOf(dt).ok()) return;
   Gathered text(out);
   switch (DateOrder) {
     case 0:

@@ -44,6 +44,16 @@ uint8_t dateOrderOf(std::string_view shortDateFormat);
 bool FileExistsShort(const ShortString& name);
 // "X:\" is true at once; one trailing "\" is ignored.
 bool DirectoryExistsShort(const ShortString& path);
+// What stands at a path, links followed, for messages that say why it cannot be used.
+enum class PathKind { kMissing, kFile, kFolder, kPipe, kDevice, kOther };
+// Of a path of this machine ("/home/me/a.kvd").
+PathKind HostPathKind(const std::string& hostPath);
+// Of a name in the system's form; a drive root "X:\" is a folder at once, as for
+// DirectoryExistsShort. Any length: folders nest past what a short string holds.
+PathKind SystemPathKind(std::string_view systemPath);
+// The kind as a message names it: "a file", "a folder", "a named pipe", "a device", "a special
+// file", "nothing".
+std::string_view PathKindName(PathKind kind);
 // A file of that name could be written. Never truncates nor deletes an existing file.
 bool CanCreateFile(const ShortString& name);
 
@@ -119,9 +129,10 @@ struct DateTimeParts {
 // are kept to their own bits.
 uint32_t EncodeDosDateTime(const DateTimeParts& parts);
 
-// "9:05" or "9:05:07" with the locale's time separator.
+// "9:05" or "9:05:07" with the locale's time separator; empty for a time no clock shows.
 ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds);
-// The date in DateOrder with the locale's date separator: "3/14/03", "03/3/14", "14/3/03".
+// The date in DateOrder with the locale's date separator: "3/14/03", "03/3/14", "14/3/03";
+// empty for fields that form no calendar date (0xFFFFFFFF, month 15, 31 February).
 ShortString FormatDosDate(uint32_t dosDateTime);
 // The same texts appended to out, for a caller that formats many values into text it keeps.
 void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds);

@@ -121,8 +121,9 @@ bool ApiDeleteSelectedDisks(TDBase* handle);
 // False as for ApiDeleteDisk.
 bool ApiRenameDisk(TDBase* handle, int32_t index, const ShortString& newName, bool undelete);
 // Scans the drive or folder at path into a new current tree, carrying over from the second
-// tree when one is loaded (the disk's former version).
-bool ApiScanDisk(TDBase* handle, const ShortString& path, const ShortString& diskName,
+// tree when one is loaded (the disk's former version). The path may be longer than a record
+// holds: the disk keeps it cut to its tail.
+bool ApiScanDisk(TDBase* handle, std::string_view path, const ShortString& diskName,
                  const ShortString& volumeLabel);
 
 // ---- Trees, folder nodes and file lists ----

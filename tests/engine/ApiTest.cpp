@@ -285,7 +285,7 @@ class ApiDiskTest : public ::testing::Test {
   }
 
   bool scanNew(const std::string& name) {
-    const bool scanned = ApiScanDisk(db_, ShortString(root_), ShortString(name), "LABEL");
+    const bool scanned = ApiScanDisk(db_, root_, ShortString(name), "LABEL");
     const bool saved = scanned && ApiSaveDisk(db_);
     ApiFreeTreeStruct(db_);
     return saved;
@@ -298,7 +298,7 @@ class ApiDiskTest : public ::testing::Test {
     int32_t index = -1;
     if (!ApiFindDisk(db_, found, index) || !ApiLoadOldDisk(db_, index)) return false;
     ApiFreeTreeStruct(db_);
-    if (!ApiScanDisk(db_, ShortString(path), ShortString(name), "LABEL")) return false;
+    if (!ApiScanDisk(db_, path, ShortString(name), "LABEL")) return false;
     ApiKeepTreeAsOld(db_);
     const bool deleted = ApiDeleteDisk(db_, index);
     ApiRestoreOldTree(db_);
@@ -475,7 +475,7 @@ TEST_F(ApiDiskTest, AbortedScanLeavesTheStoredDisksAsTheyWere) {
   disk_.file("b/2.txt", "2");
   const size_t sizeBefore = test::contentOf(dbPath_).size();
   pollsLeft = 4;  // the walk of root, a and b, the file pass of the root, then a
-  EXPECT_FALSE(ApiScanDisk(db_, ShortString(root_), "New", ""));
+  EXPECT_FALSE(ApiScanDisk(db_, root_, "New", ""));
   EXPECT_EQ(ApiDirColCount(ApiGetRootDirCol(db_)), 0);
   EXPECT_EQ(ApiGetRootDirCol(db_)->Dir.Data.FileListOffset, 0);
   EXPECT_GT(test::contentOf(dbPath_).size(), sizeBefore) << "the root's list was written";
@@ -526,6 +526,7 @@ TEST_F(ApiDiskTest, DeepFoldersAndBackslashNamesAreCataloguedRescannedAndFound) 
     ApiUpdateFileCol(db_);
   };
   goToBottom();
+  TDirCollection* const bottomFolder = ApiGetCurrentDirCol(db_);
   const TOneFile bottom = lineNamed("bottom.txt");
   EXPECT_EQ(bottom.Data.Size, 9);
   ASSERT_TRUE(ApiGetShortDesc(db_, bottom.Data.DescOffset, text));
@@ -539,7 +540,13 @@ TEST_F(ApiDiskTest, DeepFoldersAndBackslashNamesAreCataloguedRescannedAndFound) 
   EXPECT_EQ(path.str(), std::string(kCutPathMarker) + "\\" + std::string(60, 'e') + "\\" +
                             std::string(60, 'f') + "\\" + std::string(60, 'g') + tail);
   EXPECT_EQ(shorter.str(), std::string(kCutPathMarker) + tail);
-  EXPECT_FALSE(ApiGoToPath(db_, path)) << "a cut path leads nowhere";
+  // The path as stored, cut, leads back to its folder from anywhere in the tree.
+  ASSERT_TRUE(ApiGoToPath(db_, "\\"));
+  EXPECT_TRUE(ApiGoToPath(db_, path)) << "a cut path leads to the folder it was cut from";
+  EXPECT_EQ(ApiGetCurrentDirCol(db_), bottomFolder);
+  EXPECT_EQ(lineNamed("bottom.txt").Data.Size, 9);
+  EXPECT_FALSE(ApiGoToPath(db_, ShortString(std::string(kCutPathMarker) + "\\nowhere")))
+      << "a tail that no folder ends in leads nowhere";
   ASSERT_TRUE(ApiGetCurrentPath(db_, shorter));
   EXPECT_EQ(shorter, path) << "and leaves the current folder";
   int32_t bottomEntry = bottom.EntryOffset;
@@ -597,6 +604,22 @@ TEST_F(ApiDiskTest, DeepFoldersAndBackslashNamesAreCataloguedRescannedAndFound) 
   ASSERT_TRUE(ApiGoToDiskByName(db_, "Deep"));
   goToArchive();
   EXPECT_EQ(lineNamed("inner.txt").Data.DescOffset, innerEntry);
+  ApiFreeTreeStruct(db_);
+
+  // A folder deeper than a record holds is scanned whole as a disk of its own; the disk keeps
+  // its path cut to its tail.
+  std::string bottomPath = root_;
+  for (char c = 'a'; c < 'i'; ++c) bottomPath += "\\" + std::string(60, c);
+  ASSERT_TRUE(ApiScanDisk(db_, bottomPath, "Bottom", ""));
+  ASSERT_TRUE(ApiSaveDisk(db_));
+  ApiFreeTreeStruct(db_);
+  ASSERT_TRUE(ApiGoToDiskByName(db_, "Bottom"));
+  EXPECT_EQ(lineNamed("bottom.txt").Data.Size, 9);
+  ShortString name, label, base;
+  uint16_t flags = 0;
+  int32_t index = 0;
+  ASSERT_TRUE(ApiGetCurrentDiskDetails(db_, name, 255, label, 255, base, 255, flags, index));
+  EXPECT_EQ(base, CutPathToTail(bottomPath, ShortString::kMaxLength));
 }
 
 TEST_F(ApiDiskTest, DeletingNamesTheDiskUnlessItsNameEndsInABracket) {
@@ -807,7 +830,7 @@ TEST_F(ApiDiskTest, MissingTreesNodesAndListsRaiseTheirTexts) {
   EXPECT_FALSE(ApiGetCurrentPath(db_, path));
   EXPECT_EQ(path.str(), "");
 
-  ASSERT_TRUE(ApiScanDisk(db_, ShortString(root_), "d", ""));
+  ASSERT_TRUE(ApiScanDisk(db_, root_, "d", ""));
   TDirCollection foreign(nullptr, 0, false);
   const std::function<void()> noNode[] = {
       [&] { ApiDirColCount(nullptr); },

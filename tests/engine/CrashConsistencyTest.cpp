@@ -163,7 +163,7 @@ class CrashConsistencyTest : public ::testing::TestWithParam<WriteWatch> {
            return change([&](TDBase* h) {
              h->LocalOptions.SimulateDiskInfo = false;
              const int32_t index = indexOf(h, "Alpha");
-             return ApiLoadOldDisk(h, index) && ApiScanDisk(h, changed_, "Alpha", "") &&
+             return ApiLoadOldDisk(h, index) && ApiScanDisk(h, changed_.view(), "Alpha", "") &&
                     ApiReplaceDisk(h, index);
            });
          },

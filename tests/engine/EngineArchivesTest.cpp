@@ -183,7 +183,7 @@ class ArchiveScanTest : public ::testing::Test {
 
   bool scan() {
     tree_ = TreeStructInit(db_, false);
-    return ScanDiskToTree(*tree_, nullptr, db_.LocalOptions, ShortString(root_ + "\\"), "Disk", "");
+    return ScanDiskToTree(*tree_, nullptr, db_.LocalOptions, root_ + "\\", "Disk", "");
   }
 
   // The description of the file line named name in node; "none" when it has none.
@@ -364,13 +364,13 @@ TEST_F(ArchiveScanTest, ZipDeepInADeepTreeIsCataloguedWhole) {
 TEST_F(ArchiveScanTest, RescannedArchiveKeepsTheDescriptionsOfItsFormerVersion) {
   put("MixedCase.zip", "MixedCase.zip");
   const ShortString path(root_ + "\\");
-  ASSERT_TRUE(ApiScanDisk(&db_, path, "Disk", ""));
+  ASSERT_TRUE(ApiScanDisk(&db_, path.view(), "Disk", ""));
   ASSERT_TRUE(ApiSaveDisk(&db_));
   ASSERT_TRUE(ApiLoadOldDisk(&db_, 0));
   db_.LocalOptions.AlwaysRescanArchives = true;
   db_.LocalOptions.ScanDesc = false;
   messages.clear();
-  ASSERT_TRUE(ApiScanDisk(&db_, path, "Disk", ""));
+  ASSERT_TRUE(ApiScanDisk(&db_, path.view(), "Disk", ""));
   EXPECT_TRUE(hasMessageStarting("Scanning contents of ")) << "listed anew";
   EXPECT_FALSE(hasMessageStarting("Extracting "));
   tree_ = std::move(db_.Trees.Current);

@@ -59,7 +59,7 @@ class EngineMainTest : public ::testing::Test {
 
   bool scan(const std::string& path) {
     tree_ = TreeStructInit(db_, false);
-    return ScanDiskToTree(*tree_, nullptr, db_.LocalOptions, ShortString(path), "Disk 1", "LABEL");
+    return ScanDiskToTree(*tree_, nullptr, db_.LocalOptions, path, "Disk 1", "LABEL");
   }
 
   // The file lines of a folder as stored: name with extension, size, attributes.

@@ -261,7 +261,7 @@ TEST(HugeFolderScan, ScanAndRescanKeepEveryEntryAndItsDescription) {
   options.SimulateDiskInfo = false;
   ApiSetLocalOptions(db, options);
 
-  ASSERT_TRUE(ApiScanDisk(db, ShortString(*path), "Huge", ShortString()));
+  ASSERT_TRUE(ApiScanDisk(db, *path, "Huge", ShortString()));
   ASSERT_TRUE(ApiSaveDisk(db));
   RootList list = rootList(db);
   EXPECT_EQ(list.Count, kFiles);
@@ -279,7 +279,7 @@ TEST(HugeFolderScan, ScanAndRescanKeepEveryEntryAndItsDescription) {
   ASSERT_TRUE(ApiFindDisk(db, name, index));
   ASSERT_TRUE(ApiLoadOldDisk(db, index));
   ApiFreeTreeStruct(db);
-  ASSERT_TRUE(ApiScanDisk(db, ShortString(*path), name, ShortString()));
+  ASSERT_TRUE(ApiScanDisk(db, *path, name, ShortString()));
   ApiKeepTreeAsOld(db);
   ASSERT_TRUE(ApiDeleteDisk(db, index));
   ApiRestoreOldTree(db);

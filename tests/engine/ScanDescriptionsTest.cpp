@@ -42,7 +42,7 @@ class ScanDescriptions : public ::testing::Test {
 
   std::unique_ptr<TTreeStruct> scan(TTreeStruct* previous = nullptr) {
     auto tree = TreeStructInit(db, false);
-    EXPECT_TRUE(ScanDiskToTree(*tree, previous, db.LocalOptions, ShortString(path), "Disk", ""));
+    EXPECT_TRUE(ScanDiskToTree(*tree, previous, db.LocalOptions, path, "Disk", ""));
     return tree;
   }
 
@@ -139,7 +139,7 @@ TEST_F(ScanDescriptions, AModuleThatCannotBeLoadedEndsTheScanAfterReleasingTheOt
   CallbackRecorder recorder;
   auto tree = TreeStructInit(db, false);
   try {
-    ScanDiskToTree(*tree, nullptr, db.LocalOptions, ShortString(path), "Disk", "");
+    ScanDiskToTree(*tree, nullptr, db.LocalOptions, path, "Disk", "");
     ADD_FAILURE() << "the scan went on";
   } catch (const EKstvNormalException& e) {
     EXPECT_STREQ(e.what(), "The library absent.k32 cannot be open.");

@@ -219,6 +219,8 @@ TEST(FormatDosTime, HoursUnpaddedMinutesAndSecondsTwoDigits) {
   EXPECT_EQ(FormatDosTime(nine, true).str(), "9:05:08");
   displayLocale().timeSeparator = ".";
   EXPECT_EQ(FormatDosTime(nine, true).str(), "9.05.08");
+  EXPECT_EQ(FormatDosTime(0xFFFFFFFF, true).str(), "") << "31:63:62 is no time";
+  EXPECT_EQ(FormatDosTime(EncodeDosDateTime({2003, 3, 14, 23, 59, 58}), true).str(), "23.59.58");
 }
 
 TEST(FormatDosDate, FollowsDateOrder) {
@@ -232,8 +234,18 @@ TEST(FormatDosDate, FollowsDateOrder) {
     const char* expected;
   };
   const Case cases[] = {
-      {0, pi, "3/14/03"},  {1, pi, "03/3/14"},         {2, pi, "14/3/03"}, {0, y2k, "1/2/00"},
-      {3, pi, "03/14/03"}, {3, february30, "30/2/03"}, {3, 0, "0/0/80"},
+      {0, pi, "3/14/03"},
+      {1, pi, "03/3/14"},
+      {2, pi, "14/3/03"},
+      {0, y2k, "1/2/00"},
+      {3, pi, "03/14/03"},
+      // Fields that form no calendar date show nothing in every order.
+      {3, february30, ""},
+      {3, 0, ""},
+      {0, 0xFFFFFFFF, ""},
+      {1, 0xFFFFFFFF, ""},
+      {2, 0xFFFFFFFF, ""},
+      {2, february30, ""},
   };
   for (const Case& c : cases) {
     DateOrder = c.order;

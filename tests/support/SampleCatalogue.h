@@ -33,7 +33,7 @@ inline std::optional<ShortString> scanPath(const vellomar::test::TempFolder& fol
 }
 
 inline bool scanAndSave(TDBase& db, const ShortString& path, const std::string& name) {
-  const bool saved = ApiScanDisk(&db, path, ShortString(name), "LABEL") && ApiSaveDisk(&db);
+  const bool saved = ApiScanDisk(&db, path.view(), ShortString(name), "LABEL") && ApiSaveDisk(&db);
   ApiFreeTreeStruct(&db);
   return saved;
 }

@@ -55,15 +55,11 @@ std::string folderOf(const std::string& fileName) {
   return std::filesystem::path(fileName).parent_path().string();
 }
 
-bool fileExists(const std::string& name) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(name, error);
-}
-
 }  // namespace
 
 TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(std::move(arguments)) {
+  routeEngineBoxes();
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Vellomar 5"));
   QApplication::setWindowIcon(programIcon());
@@ -381,8 +377,11 @@ void TMainForm::ShowFoundClick() {
 // ---- Start-up and idle loop ----
 
 void TMainForm::openAtStartup(const std::string& name, const char* caption) {
-  if (!fileExists(name)) {
-    showExclamation(caption, "File does not exist: " + name);
+  if (const PathKind kind = HostPathKind(name); kind != PathKind::kFile) {
+    showExclamation(caption,
+                    kind == PathKind::kMissing
+                        ? "File does not exist: " + name
+                        : name + " is " + std::string(PathKindName(kind)) + ", not a file.");
     return;
   }
   OpenDBaseWindow(name);
@@ -666,7 +665,7 @@ void TMainForm::MenuLastFileClick(int index) {
 
 void TMainForm::LoadSettingsIni() {
   const std::string settings = configFilePath(kSettingsIniName);
-  if (fileExists(settings)) {
+  if (HostPathKind(settings) == PathKind::kFile) {
     const IniFile ini = IniFile::load(settings);
     recent_.read(ini);
     UpdateRecentFilesMenu();
@@ -674,7 +673,7 @@ void TMainForm::LoadSettingsIni() {
     if (FormMoreOptions != nullptr) FormMoreOptions->LoadFromIni(ini);
   }
   const std::string userCommands = configFilePath(kUserCmdIniName);
-  if (fileExists(userCommands)) ReadUserCommands(IniFile::load(userCommands));
+  if (HostPathKind(userCommands) == PathKind::kFile) ReadUserCommands(IniFile::load(userCommands));
   CreateTempFolder();
 }
 

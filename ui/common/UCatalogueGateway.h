@@ -180,7 +180,7 @@ class CatalogueGateway {
   bool saveScannedDisk(int32_t formerBlock);
   // Scans the drive or folder at path into a new current tree, carrying over from the former
   // version when one is kept.
-  bool scanDisk(const ShortString& path, const ShortString& diskName, const ShortString& label) {
+  bool scanDisk(std::string_view path, const ShortString& diskName, const ShortString& label) {
     return ApiScanDisk(handle_, path, diskName, label);
   }
   // After a scan, saved or not: neither tree stays loaded.

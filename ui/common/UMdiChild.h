@@ -13,7 +13,8 @@ class TMdiChild : public QMdiSubWindow {
  public:
   enum class Kind { kDatabase, kFoundFiles, kFoundEmpty };
 
-  explicit TMdiChild(QWidget* parent = nullptr) : QMdiSubWindow(parent) {}
+  // Ctrl+F4 closes the child, as Ctrl+W does.
+  explicit TMdiChild(QWidget* parent = nullptr);
   virtual Kind kind() const = 0;
 
   // Shared by a database window and the result lists made from it.

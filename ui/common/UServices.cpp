@@ -146,14 +146,14 @@ Services makeDesktopServices() {
   return s;
 }
 
+}  // namespace
+
 void routeEngineBoxes() {
   SetMessageBoxHandler([](std::string_view caption, std::string_view text, MessageBoxIcon icon) {
     services().messages->show(
         caption, text, icon == MessageBoxIcon::kError ? BoxIcon::kError : BoxIcon::kExclamation);
   });
 }
-
-}  // namespace
 
 std::unique_ptr<MessageService> makeDesktopMessages() {
   return std::make_unique<DesktopMessages>();

@@ -83,6 +83,10 @@ Services& services();
 // Replaces them (a null one keeps the present one) and routes the engine's error boxes
 // (ShowErrorBox, ShowCriticalErrorBox) through the message service.
 void installServices(Services replacement);
+// Routes the engine's error boxes through the message service of the run. The frame does it
+// first of all, since a catalogue opened at start-up reports before any window asks for a
+// service.
+void routeEngineBoxes();
 
 // A message box text as a box shows it: "\r\n" becomes "\n".
 std::string boxText(std::string_view text);

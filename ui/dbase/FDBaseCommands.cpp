@@ -158,8 +158,16 @@ void TFormDBase::EditLocalOptions() {
   dialog.SetOptions(localOptions_);
   dialog.SetFilterNames(FilterModuleNames());
   if (dialog.exec() != QDialog::Accepted) return;
+  const bool showedDeleted = localOptions_.ShowDeleted;
   dialog.GetOptions(localOptions_);
-  Guarded([&] { catalogue_.setLocalOptions(localOptions_); });
+  Guarded([&] {
+    catalogue_.setLocalOptions(localOptions_);
+    // The disk list counts the deleted disks by this option: it follows at once.
+    if (localOptions_.ShowDeleted != showedDeleted) {
+      RefreshDisks();
+      catalogue_.setTreeChanged();
+    }
+  });
 }
 
 // ---- Selection and clipboard ----

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
@@ -37,6 +38,21 @@ std::string folderOf(const std::string& file) {
   return QFileInfo(QString::fromStdString(file)).absolutePath().toStdString();
 }
 
+// Where the template and output dialogs start: the templates beside the program and the
+// user's documents at first, then the folders last chosen. A window is made for each run, so
+// the run of the program keeps them.
+struct ExportFolders {
+  std::string Templates;
+  std::string Output;
+};
+
+ExportFolders& exportFolders() {
+  static ExportFolders folders{
+      (QCoreApplication::applicationDirPath() + QStringLiteral("/Export")).toStdString(),
+      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString()};
+  return folders;
+}
+
 }  // namespace
 
 TFormExportRun::TFormExportRun(QWidget* parent) : TProgressWindow(parent) {
@@ -49,9 +65,6 @@ TFormExportRun::TFormExportRun(QWidget* parent) : TProgressWindow(parent) {
   layout->addWidget(LabelWhatDoing);
   layout->addWidget(ButtonCancel, 0, Qt::AlignHCenter);
   resize(330, 90);
-  templateFolder_ =
-      (QCoreApplication::applicationDirPath() + QStringLiteral("/Export")).toStdString();
-  outputFolder_ = templateFolder_;
 }
 
 void TFormExportRun::showEvent(QShowEvent* event) {
@@ -72,10 +85,10 @@ void TFormExportRun::reportFailure(const std::exception& failure) {
 std::string TFormExportRun::chooseTemplateAndOutput(const std::string& filter,
                                                     const CatalogueGateway* catalogue) {
   FileDialogRequest open{
-      "Select Export Format", templateFolder_, "", dialogFilter(filter), "", true, false};
+      "Select Export Format", exportFolders().Templates, "", dialogFilter(filter), "", true, false};
   const std::string templateName = services().files->openFile(open);
   if (templateName.empty()) return {};
-  templateFolder_ = folderOf(templateName);
+  exportFolders().Templates = folderOf(templateName);
   TDBaseExport& e = ExportState();
   LoadExportFormat(e, templateName, catalogue != nullptr ? catalogue->handle() : nullptr);
   if (!e.Valid) {
@@ -85,14 +98,14 @@ std::string TFormExportRun::chooseTemplateAndOutput(const std::string& filter,
   const std::string outputFilter =
       e.FileFilter.empty() ? std::string(kAllFiles) : e.FileFilter + "|" + std::string(kAllFiles);
   FileDialogRequest save{"Save Exported Data To File",
-                         outputFolder_,
+                         exportFolders().Output,
                          "",
                          dialogFilter(outputFilter),
                          e.DefaultExt,
                          false,
                          true};
   const std::string output = services().files->saveFile(save);
-  if (!output.empty()) outputFolder_ = folderOf(output);
+  if (!output.empty()) exportFolders().Output = folderOf(output);
   return output;
 }
 

@@ -37,11 +37,6 @@ class TFormExportRun : public TProgressWindow {
   // list's export may have none) and asks for the output file; the output's name, empty when
   // the user cancelled or the template is not one.
   std::string chooseTemplateAndOutput(const std::string& filter, const CatalogueGateway* catalogue);
-
- private:
-  // Where the template and output dialogs start next time.
-  std::string templateFolder_;
-  std::string outputFolder_;
 };
 
 // The export state's output file, open while a run writes it and closed on every path; a

@@ -79,6 +79,9 @@ std::vector<std::string> BuildDriveList(bool readDriveNames, const DriveTable& t
                                    ? ReadNetConnection(drive.letter, table)
                                    : ReadVolumeLabel(drive.letter, table);
       item += " [" + name + "]";
+      // Letters are this program's own: the folder tells which drive of the machine it is.
+      const std::string root{drive.letter, ':', '\\'};
+      if (const std::string folder = ShownPath(root, table); folder != root) item += "  " + folder;
     }
     items.push_back(item);
   }

@@ -20,8 +20,9 @@ std::string ReadNetConnection(char letter, const DriveTable& table = processDriv
 DriveKind QueryDriveType(int index, const DriveTable& table = processDriveTable());
 
 // The scan dialog's items in letter order: "A:" for removable drives (never touched, so no
-// floppy spins up), "C: [SYSTEM]" for the others with their label or share. Without
-// readDriveNames no drive is touched and every item is the letter and colon.
+// floppy spins up), "C: [SYSTEM]  /" for the others with their label or share and, when the
+// drive is there, the folder of this machine it stands for. Without readDriveNames no drive is
+// touched and every item is the letter and colon.
 std::vector<std::string> BuildDriveList(bool readDriveNames,
                                         const DriveTable& table = processDriveTable());
 

@@ -117,7 +117,11 @@ bool DrawGrid::selectCell(int col, int row) {
 }
 
 bool DrawGrid::moveTo(int col, int row) {
-  if (col == col_ && row == row_) return true;
+  if (col == col_ && row == row_) {
+    // A relayout may have scrolled the current cell away: it comes back into view.
+    scrollIntoView(col, row);
+    return true;
+  }
   return selectCell(col, row);
 }
 
@@ -392,6 +396,9 @@ void DrawGrid::mousePressEvent(QMouseEvent* event) {
       event->accept();
       return;
     }
+  }
+  // A right press moves too, so that the popup menu acts on the line under the pointer.
+  if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
     const Cell cell = cellAt(pos);
     if (cell.valid() && cell.row >= fixedRows_) selectCell(cell.col, cell.row);
   }

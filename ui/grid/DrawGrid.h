@@ -70,8 +70,8 @@ class DrawGrid : public QAbstractScrollArea {
   int col() const { return col_; }
   int row() const { return row_; }
   // Moves the current cell, through onSelectCell's veto, and scrolls it into view; false when
-  // vetoed or outside the grid. The current cell itself is no move and asks nothing; a mouse
-  // press asks onSelectCell even for the current cell.
+  // vetoed or outside the grid. The current cell itself is no move and asks nothing, but is
+  // scrolled into view; a mouse press asks onSelectCell even for the current cell.
   bool moveTo(int col, int row);
 
   int topRow() const { return topRow_; }

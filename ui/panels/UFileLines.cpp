@@ -255,10 +255,14 @@ bool TFileLineList::unselectAll() {
 }
 
 void TFileLineList::selectAll(bool persistent) {
-  const bool all =
-      std::all_of(lines_.begin(), lines_.end(), [](const auto& line) { return IsSelected(line); });
+  // The ".." line stands for no entry of the folder: "all" never takes it in.
+  const auto entry = [](const auto& line) { return line.Kind != kLineParent; };
+  const bool all = std::all_of(lines_.begin(), lines_.end(),
+                               [&](const auto& line) { return !entry(line) || IsSelected(line); });
   const bool select = !(persistent && all);
-  for (auto& line : lines_) SetSelected(line, select);
+  for (auto& line : lines_) {
+    if (entry(line)) SetSelected(line, select);
+  }
 }
 
 void TFileLineList::toggleRange(int32_t from, int32_t to) {
@@ -275,7 +279,8 @@ void TFileLineList::selectOnly(int32_t a, int32_t b) {
 
 void TFileLineList::selectMatching(std::span<const ShortString> masks) {
   for (auto& line : lines_) {
-    if (!IsSelected(line) && CatalogueGateway::matchesAnyMask(masks, FullNameOf(line))) {
+    if (!IsSelected(line) && line.Kind != kLineParent &&
+        CatalogueGateway::matchesAnyMask(masks, FullNameOf(line))) {
       SetSelected(line, true);
     }
   }

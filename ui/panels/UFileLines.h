@@ -60,13 +60,13 @@ class TFileLineList {
   void toggle(int32_t index);
   // True when a line was selected.
   bool unselectAll();
-  // With persistent selections a fully selected list is unselected instead.
+  // Every line but ".."; with persistent selections a fully selected list is unselected instead.
   void selectAll(bool persistent);
   // Toggles every line from `from` (included) towards `to` (excluded), either direction.
   void toggleRange(int32_t from, int32_t to);
   // Unselects everything, then selects every line between a and b, both included.
   void selectOnly(int32_t a, int32_t b);
-  // Adds the lines whose name and extension match any of the masks; unselects nothing.
+  // Adds the lines but ".." whose name and extension match any of the masks; unselects nothing.
   void selectMatching(std::span<const ShortString> masks);
   int32_t selectedCount() const;
 

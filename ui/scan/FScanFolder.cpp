@@ -31,7 +31,6 @@ TFormScanFolder::TFormScanFolder(TFormSelectFolder& browser, QWidget* parent,
   auto* layout = new QGridLayout(this);
   LabelScanFolder = new QLabel(this);
   EditFolder = new QLineEdit(this);
-  EditFolder->setMaxLength(255);
   ButtonBrowseFolder = new QPushButton(QStringLiteral("Browse &folder..."), this);
   LabelSaveIt = new QLabel(this);
   EditDiskName = new QLineEdit(this);
@@ -129,8 +128,8 @@ void TFormScanFolder::ButtonOKClick() {
     return;
   }
   if (!folder.empty()) folder.front() = upperAscii(folder.front());
-  if (!IsValidScanFolder(folder)) {
-    showExclamation("Error", "Invalid folder. Enter full path, including the disk letter.");
+  if (const std::string refusal = ScanFolderRefusal(folder, text(EditFolder)); !refusal.empty()) {
+    showExclamation("Error", refusal);
     return;
   }
   ScanPath = folder;

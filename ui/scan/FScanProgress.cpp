@@ -57,9 +57,8 @@ void TFormScanProgress::showEvent(QShowEvent* event) {
 
 int TFormScanProgress::runJob() {
   scanOptions_ = Request.catalogue->localOptions();
-  ScanResult =
-      Request.catalogue->scanDisk(ShortString(Request.scanPath), ShortString(Request.diskName),
-                                  ShortString(Request.volumeLabel));
+  ScanResult = Request.catalogue->scanDisk(Request.scanPath, ShortString(Request.diskName),
+                                           ShortString(Request.volumeLabel));
   return QDialog::Accepted;
 }
 

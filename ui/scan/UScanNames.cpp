@@ -72,12 +72,14 @@ std::string ScanFolderText(std::string_view folder) {
   return std::string(folder);
 }
 
-bool IsValidScanFolder(const std::string& folder) {
-  if (folder.size() < 3 || folder.size() > ShortString::kMaxLength || folder[1] != ':' ||
-      folder[2] != '\\')
-    return false;
-  if (!isDriveLetter(folder[0])) return false;
-  return folder.size() == 3 || DirectoryExistsShort(ShortString(folder));
+std::string ScanFolderRefusal(const std::string& folder, const std::string& shown) {
+  if (folder.size() < 3 || folder[1] != ':' || folder[2] != '\\' || !isDriveLetter(folder[0])) {
+    return "Invalid folder. Enter full path, including the disk letter.";
+  }
+  const PathKind kind = SystemPathKind(folder);
+  if (kind == PathKind::kFolder) return {};
+  if (kind == PathKind::kMissing) return "Folder does not exist: " + shown;
+  return shown + " is " + std::string(PathKindName(kind)) + ", not a folder.";
 }
 
 }  // namespace vellomar

@@ -26,7 +26,8 @@ std::optional<std::string> NameFromFolder(std::string_view folder, std::string_v
 
 // The folder as it is scanned: one trailing "\" dropped unless it is a drive root ("C:\").
 std::string ScanFolderText(std::string_view folder);
-// "X:\..." that exists; a drive root always counts as existing.
-bool IsValidScanFolder(const std::string& folder);
+// Why OK refuses the folder ("X:\..." of any length): empty when it is a folder that exists (a
+// drive root always counts as one); else the message, naming the folder as shown.
+std::string ScanFolderRefusal(const std::string& folder, const std::string& shown);
 
 }  // namespace vellomar

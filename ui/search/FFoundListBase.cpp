@@ -144,6 +144,8 @@ void TFoundListBase::printLines(
 
 void TFoundListBase::linesChanged() {
   Grid->setRowCount(std::max(lineCount() + 1, 2));
+  // New lines are read from the top, whatever row the lines before them left.
+  Grid->moveTo(Grid->col(), 1);
   filled_ = true;
   Grid->viewport()->update();
 }

@@ -263,11 +263,9 @@ void TFormMoreOptions::sizeChanged(bool from) {
   } else {
     sizeToChanged(c, SpinEditSizeTo->value());
   }
-  // The other limit follows without its box being ticked: a lower limit alone stays one.
-  const QSignalBlocker blockFrom(SpinEditSizeFrom);
-  const QSignalBlocker blockTo(SpinEditSizeTo);
-  SpinEditSizeFrom->setValue(c.SizeFromKB);
-  SpinEditSizeTo->setValue(c.SizeToKB);
+  QSpinBox* spin = from ? SpinEditSizeFrom : SpinEditSizeTo;
+  const QSignalBlocker block(spin);
+  spin->setValue(from ? c.SizeFromKB : c.SizeToKB);
   (from ? CheckBoxSizeFrom : CheckBoxSizeTo)->setChecked(true);
 }
 

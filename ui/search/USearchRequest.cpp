@@ -88,13 +88,11 @@ TMoreOptionsLimits limitsOf(const TMoreOptionsControls& more, const SearchDate& 
 void sizeFromChanged(TMoreOptionsControls& more, int32_t kb) {
   more.SizeFromKB = clampKB(kb);
   more.SizeFromChecked = true;
-  if (more.SizeToKB < more.SizeFromKB) more.SizeToKB = more.SizeFromKB;
 }
 
 void sizeToChanged(TMoreOptionsControls& more, int32_t kb) {
   more.SizeToKB = clampKB(kb);
   more.SizeToChecked = true;
-  if (more.SizeToKB < more.SizeFromKB) more.SizeFromKB = more.SizeToKB;
 }
 
 void keepOneCodePage(TMoreOptionsControls& more) {

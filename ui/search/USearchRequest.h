@@ -78,8 +78,8 @@ void DlgDataToControls(const TSearchDlgData& data, TSearchDlgControls& search);
 TMoreOptionsLimits limitsOf(const TMoreOptionsControls& more, const SearchDate& from,
                             const SearchDate& to);
 
-// A change of one size limit ticks its box and drags the other limit along so that "From:"
-// never exceeds "To:".
+// A change of one size limit ticks its box and leaves the other limit alone: typing 1100 into
+// "To:" passes through 1, 11 and 110, none of which may rewrite "From:".
 void sizeFromChanged(TMoreOptionsControls& more, int32_t kb);
 void sizeToChanged(TMoreOptionsControls& more, int32_t kb);
 

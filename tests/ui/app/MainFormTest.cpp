@@ -1,6 +1,7 @@
 #include "ui/app/FMain.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <filesystem>
 
 #include "engine/api/UApi.h"
+#include "foundation/UExceptions.h"
 #include "foundation/UIniFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/support/RecordingServices.h"
@@ -105,9 +107,24 @@ TEST_F(MainFormTest, ClosingTheWindowFreesItsDatabase) {
   EXPECT_NE(main_->OpenDBaseWindow(path), nullptr);
 }
 
+// The engine's error boxes reach the message service from the frame's creation on: a damaged
+// catalogue opened at start-up reports before any window has asked for a service.
+TEST_F(MainFormTest, EngineBoxesGoToTheMessageServiceFromTheStart) {
+  SetMessageBoxHandler(nullptr);  // as at the program's start: standard error
+  TMainForm form;
+  ShowErrorBox("Database inconsistency was found.");
+  ASSERT_EQ(test::recorder().boxes.size(), 1u);
+  EXPECT_EQ(test::recorder().boxes[0].caption, "Error");
+  EXPECT_EQ(test::recorder().boxes[0].text, "Database inconsistency was found.");
+}
+
 // The command line is read on the first idle pass; an error opens nothing.
 TEST_F(MainFormTest, CommandLineOpensItsDatabaseOrNothing) {
   const std::string path = catalogue("disks.kvd");
+  const std::string folder = folder_.at("folder.kvd");
+  const std::string pipe = folder_.at("pipe.kvd");
+  std::filesystem::create_directory(folder);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   const struct {
     QStringList arguments;
     int windows;
@@ -122,6 +139,9 @@ TEST_F(MainFormTest, CommandLineOpensItsDatabaseOrNothing) {
       {{QString::fromStdString(folder_.at("missing.kvd"))},
        0,
        {"File does not exist: " + folder_.at("missing.kvd")}},
+      // Named for what it is, never opened.
+      {{QString::fromStdString(folder)}, 0, {folder + " is a folder, not a file."}},
+      {{QString::fromStdString(pipe)}, 0, {pipe + " is a named pipe, not a file."}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -262,6 +282,16 @@ TEST_F(MainWindowTest, MenuKeysGoThroughTheDispatcher) {
   });
   QTest::keyClick(list, Qt::Key_F8);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+  // Ctrl+F4 closes the active child of either result kind, as Ctrl+W does.
+  QApplication::setActiveWindow(main_.get());
+  for (const TMdiChild::Kind kind : {TMdiChild::Kind::kFoundFiles, TMdiChild::Kind::kFoundEmpty}) {
+    QPointer<FakeList> result = addList(kind, 0);
+    ASSERT_EQ(main_->mdiArea()->activeSubWindow(), result.data());
+    result->setFocus();
+    QTest::keyClick(result, Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result.isNull(); })) << int(kind);
+  }
 }
 
 // Alt+O opens the Options menu at every press, also after one of its commands ran: no hidden

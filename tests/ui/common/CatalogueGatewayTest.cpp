@@ -42,8 +42,9 @@ class CatalogueGatewayTest : public ::testing::Test {
       formerBlock = catalogue_.keepAsFormerVersion(*former);
     }
     catalogue_.clearForScan();
-    const bool saved = catalogue_.scanDisk(scanPath_, ShortString(name), ShortString("LABEL")) &&
-                       catalogue_.saveScannedDisk(formerBlock);
+    const bool saved =
+        catalogue_.scanDisk(scanPath_.view(), ShortString(name), ShortString("LABEL")) &&
+        catalogue_.saveScannedDisk(formerBlock);
     catalogue_.freeScanTrees();
     return saved;
   }

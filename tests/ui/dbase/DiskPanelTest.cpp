@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <set>
 
 #include "tests/ui/dbase/PanelWindow.h"
+#include "ui/dbsettings/FLocalOptions.h"
 #include "ui/dialogs/FMaskSelect.h"
 #include "ui/dialogs/FRenameDlg.h"
 #include "ui/settings/USettingsGlobals.h"
@@ -42,6 +45,21 @@ TEST_F(DiskPanelTest, RowsAreDiskIndexesAndTheirTextsShowDeletionAndSelection) {
   EXPECT_EQ(files().lines().count(), 30) << "the file list follows the disk";
   EXPECT_EQ(disks().anchor(), kAlpha) << "the row left becomes the anchor";
   saveScreenshot(&window(), "database-window-disks");
+}
+
+// "Display deleted disks" changes the disk list at OK, not at the next opening.
+TEST_F(DiskPanelTest, DisplayDeletedDisksTakesEffectAtOk) {
+  ASSERT_EQ(disks().rowCount(), 4);
+  for (const bool show : {false, true}) {
+    onNextDialog<TFormLocalOptions>([show](TFormLocalOptions& dialog) {
+      dialog.CheckBoxShowDeleted->setChecked(show);
+      QTest::mouseClick(dialog.ButtonOK, Qt::LeftButton);
+    });
+    window().EditLocalOptions();
+    EXPECT_EQ(disks().rowCount(), show ? 4 : 3);
+    EXPECT_EQ(disks().RowText(disks().rowCount() - 1).toStdString(),
+              show ? "(Gamma [1])" : "Delta");
+  }
 }
 
 TEST_F(DiskPanelTest, KeysAndClicksSelectSinglesAndRanges) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <filesystem>
@@ -8,6 +10,7 @@
 
 #include "tests/ui/dbase/PanelWindow.h"
 #include "ui/common/UFittedText.h"
+#include "ui/dbase/FDBasePopups.h"
 #include "ui/dialogs/FDescription.h"
 #include "ui/settings/USettingsGlobals.h"
 
@@ -109,6 +112,40 @@ TEST_F(FilePanelTest, BriefColumnsFollowTheHeightAndKeysRunBetweenColumns) {
   EXPECT_EQ(files().colCount(), 1);
   window().SetBriefMode(false);
   EXPECT_EQ(files().rowCount(), 2) << "an empty detailed list keeps a row under the header";
+}
+
+// Going to a file, as a found item does, scrolls its line into view in both displays, also
+// when the line lands on the cell that was current before the list was laid out again.
+TEST_F(FilePanelTest, JumpToScrollsTheFileIntoViewInBothDisplays) {
+  window().resize(500, 140);
+  idle();
+  for (const bool brief : {true, false}) {
+    SCOPED_TRACE(brief ? "brief" : "detailed");
+    window().SetBriefMode(brief);
+    for (const char* name : {"f29.txt", "f00.txt", "f29.txt", "f29.txt"}) {
+      window().JumpTo("Beta", "\\", name);
+      ASSERT_EQ(files().GetFocusedFileName(), name);
+      const QRect cell = files().cellRect(files().col(), files().row());
+      EXPECT_FALSE(cell.isEmpty()) << name;
+      EXPECT_TRUE(files().viewport()->rect().contains(cell.topLeft())) << name;
+    }
+  }
+}
+
+// A right press puts the focus on the line under the pointer before the popup menu opens, so
+// that its commands act on that line.
+TEST_F(FilePanelTest, RightPressFocusesTheLineThePopupActsOn) {
+  clickDisk(1);  // Beta
+  window().SetBriefMode(false);
+  files().moveToLine(0);
+  TPanelPopup* popup = panelPopup(&files());
+  ASSERT_NE(popup, nullptr);
+  rightClick(files(), files().cellRect(0, 4).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return popup->menu()->isVisible(); }));
+  EXPECT_EQ(files().GetFocusedFileName(), "f03.txt");
+  popup->menu()->findChild<QAction*>("MenuCopyFile")->trigger();
+  popup->menu()->close();
+  EXPECT_EQ(recorder().clipboard.rfind("f03.txt\t", 0), 0u) << recorder().clipboard;
 }
 
 TEST_F(FilePanelTest, SelectionByKeysAndMouse) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QPointer>
 #include <QTest>
@@ -41,6 +43,14 @@ QPointer<QTimer> onNextDialog(std::function<void(T&)> action) {
   });
   timer->start();
   return timer;
+}
+
+// A right click as the desktop delivers it: the press, then the context-menu request.
+inline void rightClick(QAbstractScrollArea& grid, QPoint at) {
+  QTest::mousePress(grid.viewport(), Qt::RightButton, Qt::NoModifier, at);
+  QContextMenuEvent request(QContextMenuEvent::Mouse, at, grid.viewport()->mapToGlobal(at));
+  QApplication::sendEvent(grid.viewport(), &request);
+  QTest::mouseRelease(grid.viewport(), Qt::RightButton, Qt::NoModifier, at);
 }
 
 // A database window on the panel catalogue, with the program settings' defaults, filled by

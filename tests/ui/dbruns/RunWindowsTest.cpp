@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
@@ -149,6 +150,9 @@ TEST_F(RunWindowsTest, DatabaseExportThroughATemplate) {
   EXPECT_EQ(offered[0].filter, "Export Format for Database (*.vefd);;All files (*)");
   EXPECT_TRUE(offered[0].folder.ends_with("/Export"));
   EXPECT_EQ(offered[1].title, "Save Exported Data To File");
+  EXPECT_EQ(offered[1].folder,
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString())
+      << "the user's documents, not the templates, on the first export";
   EXPECT_EQ(offered[1].filter, "HTML pages (*.htm *.html);;All files (*)");
   EXPECT_EQ(offered[1].defaultSuffix, "htm");
   EXPECT_TRUE(offered[1].overwritePrompt);

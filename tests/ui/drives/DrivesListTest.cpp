@@ -18,9 +18,10 @@ TEST(DrivesListTest, ListsDrivesWithLabelsOrSharesLeavingRemovableOnesUntouched)
   EXPECT_EQ(named[0], "A:");
   EXPECT_EQ(named[1], "B:");
   EXPECT_EQ(named[2].substr(0, 4), "C: [");
-  EXPECT_EQ(named[5], "F: [\\\\nas\\share]");  // from the mount table, never the dead server
+  EXPECT_EQ(named[5],
+            "F: [\\\\nas\\share]  /mnt/nas");  // from the mount table, never the dead server
   EXPECT_EQ(named[6], "G:");
-  EXPECT_EQ(named[7], "H: []");  // no disc
+  EXPECT_EQ(named[7], "H: []");  // no disc, so no folder either
 
   EXPECT_EQ(GetDiskLabel('f', table), GetDiskLabel('F', table));
   EXPECT_EQ(GetDiskLabel('F', table), "\\\\nas\\share");
@@ -58,7 +59,8 @@ TEST(DrivesListTest, AnInsertedDiscGivesItsLabelAndVolumeType) {
   EXPECT_EQ(volume.label, "HOLI");  // cut to the caller's maximum
   EXPECT_EQ(volume.fileSystem, FileSystemKind::kOther);
   EXPECT_EQ(ReadVolumeLabel('H', table), "HOLIDAY");
-  EXPECT_EQ(BuildDriveList(true, table).back(), "H: [HOLIDAY]");
+  EXPECT_EQ(BuildDriveList(true, table).back(), "H: [HOLIDAY]  " + disc.path())
+      << "the folder the letter stands for";
 }
 
 }  // namespace

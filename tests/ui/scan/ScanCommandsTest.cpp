@@ -54,7 +54,7 @@ class ScriptedWindow : public ScanWindow {
     const std::string path =
         request.scanPath.empty() ? std::string{request.drive, ':'} : request.scanPath;
     const bool scanned =
-        ApiScanDisk(request.catalogue->handle(), ShortString(path), ShortString(request.diskName),
+        ApiScanDisk(request.catalogue->handle(), path, ShortString(request.diskName),
                     ShortString(request.volumeLabel));
     if (afterScan) afterScan();
     return scanned && !cancel;

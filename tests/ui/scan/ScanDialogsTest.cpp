@@ -179,21 +179,33 @@ TEST_F(ScanFolderDialogTest, NameGeneratorShortensTheLabelAndPath) {
 }
 
 TEST_F(ScanFolderDialogTest, OkTakesOnlyAFullPathThatExists) {
+  // Deeper than a short string holds: the whole path is taken.
+  std::string deep = "deep";
+  for (char c = 'a'; c < 'f'; ++c) deep += "/" + std::string(60, c);
+  disk_.file(deep + "/file.txt", "x");
+  std::string deepSystem = root_;
+  for (const char c : "/" + deep) deepSystem += c == '/' ? '\\' : c;
+  const std::string invalid = "Invalid folder. Enter full path, including the disk letter.";
   const struct {
     std::string typed;
     bool accepted;
     std::string scanPath;
+    std::string box;
   } cases[] = {
-      {root_ + "\\", true, root_},
-      {std::string(1, static_cast<char>(std::tolower(root_[0]))) + root_.substr(1), true, root_},
-      {root_.substr(0, 3), true, root_.substr(0, 3)},
-      {root_.substr(2), false, ""},
-      {root_.substr(0, 2) + "/" + root_.substr(3), false, ""},
-      {root_ + "\\missing", false, ""},
+      {root_ + "\\", true, root_, ""},
+      {std::string(1, static_cast<char>(std::tolower(root_[0]))) + root_.substr(1), true, root_,
+       ""},
+      {root_.substr(0, 3), true, root_.substr(0, 3), ""},
+      {root_.substr(2), false, "", invalid},
+      {root_.substr(0, 2) + "/" + root_.substr(3), false, "", invalid},
+      {root_ + "\\missing", false, "", "Folder does not exist: " + root_ + "\\missing"},
       // A Linux path names the same folder through the drive that holds it.
-      {disk_.path(), true, root_},
-      {disk_.path() + "/", true, root_},
-      {disk_.path() + "/missing", false, ""},
+      {disk_.path(), true, root_, ""},
+      {disk_.path() + "/", true, root_, ""},
+      {disk_.path() + "/missing", false, "", "Folder does not exist: " + disk_.path() + "/missing"},
+      {disk_.at(deep), true, deepSystem, ""},
+      {disk_.at(deep + "/file.txt"), false, "",
+       disk_.at(deep + "/file.txt") + " is a file, not a folder."},
   };
   for (const auto& c : cases) {
     recorder().clear();
@@ -210,8 +222,7 @@ TEST_F(ScanFolderDialogTest, OkTakesOnlyAFullPathThatExists) {
       EXPECT_TRUE(recorder().boxes.empty());
     } else {
       ASSERT_EQ(recorder().boxes.size(), 1u) << c.typed;
-      EXPECT_EQ(recorder().boxes[0].text,
-                "Invalid folder. Enter full path, including the disk letter.");
+      EXPECT_EQ(recorder().boxes[0].text, c.box);
       EXPECT_TRUE(dialog_.isVisible()) << "the dialog stays open";
     }
     dialog_.hide();

@@ -56,14 +56,22 @@ TEST(ScanNamesTest, ScanFolderTextAndValidity) {
   EXPECT_EQ(ScanFolderText("C:\\Temp\\"), "C:\\Temp");
   EXPECT_EQ(ScanFolderText("C:\\"), "C:\\");
   for (const char* bad : {"\\Temp", "C:/Temp", "C:", "C", ""}) {
-    EXPECT_FALSE(IsValidScanFolder(bad)) << bad;
+    EXPECT_EQ(ScanFolderRefusal(bad, bad),
+              "Invalid folder. Enter full path, including the disk letter.")
+        << bad;
   }
-  EXPECT_TRUE(IsValidScanFolder("Q:\\"));  // a root counts as existing
+  EXPECT_EQ(ScanFolderRefusal("Q:\\", "Q:\\"), "");  // a root counts as existing
   test::TempFolder folder("scannames");
-  const std::optional<std::string> system = toSystemPath(folder.path());
+  // Deeper than a short string holds: taken whole.
+  std::string deep = "deep";
+  for (char c = 'a'; c < 'f'; ++c) deep += "/" + std::string(60, c);
+  folder.file(deep + "/file.txt", "x");
+  const std::optional<std::string> system = toSystemPath(folder.at(deep));
   if (!system) GTEST_SKIP() << "no drive holds the temporary folder";
-  EXPECT_TRUE(IsValidScanFolder(*system));
-  EXPECT_FALSE(IsValidScanFolder(*system + "\\missing"));
+  ASSERT_GT(system->size(), 255u);
+  EXPECT_EQ(ScanFolderRefusal(*system, "shown"), "");
+  EXPECT_EQ(ScanFolderRefusal(*system + "\\missing", "shown"), "Folder does not exist: shown");
+  EXPECT_EQ(ScanFolderRefusal(*system + "\\file.txt", "shown"), "shown is a file, not a folder.");
 }
 
 }  // namespace

@@ -179,9 +179,13 @@ TEST_F(SearchDialogs, MoreOptionsDatesSizesAndTheirLimits) {
   click(arrow(m.SpinButtons[0][1], true));
   EXPECT_EQ(m.EditDateFrom->text().toStdString(),
             formatSearchDate({year(2004), month(2), day(29)}));
-  typeInto(m.SpinEditSizeTo, 50);
+  typeInto(m.SpinEditSizeFrom, 1000);
+  typeInto(m.SpinEditSizeTo, 2000);
+  typeInto(m.SpinEditSizeTo, 1100);
+  EXPECT_EQ(m.SpinEditSizeFrom->value(), 1000) << "typing into To: leaves From: alone";
+  EXPECT_EQ(m.SpinEditSizeTo->value(), 1100);
   typeInto(m.SpinEditSizeFrom, 300);
-  EXPECT_EQ(m.SpinEditSizeTo->value(), 300) << "To: follows From:";
+  EXPECT_EQ(m.SpinEditSizeTo->value(), 1100) << "and typing into From: leaves To: alone";
   EXPECT_EQ(m.SpinEditSizeTo->maximum(), kMaxSizeLimitKB);
   click(m.CheckBoxSearchAsAnsi);
   EXPECT_TRUE(m.CheckBoxSearchAsAnsi->isChecked()) << "one code page stays on";
@@ -202,7 +206,7 @@ TEST_F(SearchDialogs, MoreOptionsDatesSizesAndTheirLimits) {
   EXPECT_EQ(m.limits().DateFrom, 0u) << "1979 is no limit";
   EXPECT_EQ(m.limits().DateTo, EncodeDosDateTime({2000, 2, 1, 0, 0, 0}));
   EXPECT_EQ(m.limits().SizeFrom, 300u << 10);
-  EXPECT_EQ(m.limits().SizeTo, 300u << 10);
+  EXPECT_EQ(m.limits().SizeTo, 1100u << 10);
   EXPECT_EQ(m.ComboBoxExclude->itemText(0), "*.bak");
 
   // Cancel writes back what the dialog showed when it opened.

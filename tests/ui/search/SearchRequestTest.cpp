@@ -103,16 +103,16 @@ TEST(SearchRequest, LimitsOfTheTickedBoxes) {
   EXPECT_EQ(limits.SizeTo, 0xFFFFFC00u) << "the largest size fits the 32 bits";
 }
 
-TEST(SearchRequest, SizeSpinsDragEachOtherAndStayInRange) {
+TEST(SearchRequest, SizeSpinsTickTheirBoxLeaveTheOtherAloneAndStayInRange) {
   TMoreOptionsControls more;
-  sizeToChanged(more, 100);
-  EXPECT_TRUE(more.SizeToChecked);
-  EXPECT_FALSE(more.SizeFromChecked);
-  sizeFromChanged(more, 300);
-  EXPECT_EQ(more.SizeFromKB, 300);
-  EXPECT_EQ(more.SizeToKB, 300);
-  sizeToChanged(more, 50);
-  EXPECT_EQ(more.SizeFromKB, 50);
+  sizeFromChanged(more, 1000);
+  sizeToChanged(more, 2000);
+  EXPECT_TRUE(more.SizeToChecked && more.SizeFromChecked);
+  for (const int32_t typed : {1, 11, 110, 1100}) sizeToChanged(more, typed);
+  EXPECT_EQ(more.SizeFromKB, 1000) << "typing into To: leaves From: as it was";
+  EXPECT_EQ(more.SizeToKB, 1100);
+  for (const int32_t typed : {5, 50, 500}) sizeFromChanged(more, typed);
+  EXPECT_EQ(more.SizeToKB, 1100);
   sizeFromChanged(more, -5);
   EXPECT_EQ(more.SizeFromKB, 0);
   sizeToChanged(more, 5000000);

@@ -1,11 +1,13 @@
 // The search commands of a database window on a catalogue made by the engine, with the
 // search dialog, the run windows and the two result windows driven by real key and mouse
 // events.
+#include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
@@ -265,6 +267,65 @@ TEST_F(SearchWindows, GoToPutsTheDatabaseWindowOnTheItem) {
   EXPECT_EQ(files().GetFocusedFileName(), "x.txt");
 }
 
+// A found item under a folder path longer than a record holds, whose path the engine hands out
+// cut to its tail, leads to its own folder, not to the disk's root.
+TEST_F(SearchWindows, GoToReachesAnItemUnderALongFolderPath) {
+  TempFolder folder{"deepsearch"};
+  std::string path;
+  {
+    TestCatalogue cat;
+    TDirCollection* node = &cat.newDisk("Deep");
+    TDirCollection& root = *node;
+    for (char c = 'a'; c < 'f'; ++c) node = &TestCatalogue::addFolder(*node, std::string(60, c));
+    cat.setFiles(root, {{"DiskInfo.txt", 1, dosTime(2000)}});
+    cat.setFiles(*node, {{"bottom.txt", 9, dosTime(2001)}});
+    cat.saveDisk();
+    cat.trees = TTreeSlots{};
+    cat.reopen();
+    path = folder.file("deep.kvd", contentOf(cat.path()));
+  }
+  auto* deep = new TFormDBase;
+  area_.addSubWindow(deep);
+  deep->show();
+  ASSERT_TRUE(deep->OpenDBase(path));
+  deep->IdleUpdate();
+  area_.setActiveSubWindow(deep);
+  onNextDialog<TFormSearchFileDlg>([](TFormSearchFileDlg& d) {
+    d.ComboBoxMask->setEditText(QStringLiteral("bottom.txt"));
+    QTest::mouseClick(d.ButtonOK, Qt::LeftButton);
+  });
+  deep->FindFiles();
+  auto* list = qobject_cast<TFormFoundFileList*>(findFoundWindow(&area_, deep->Tag, 1));
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->lines().size(), 1u);
+  ASSERT_TRUE(IsCutPath(list->lines()[0].folder()));
+  area_.setActiveSubWindow(list);
+  list->Grid->setFocus();
+  QTest::keyClick(list->Grid, Qt::Key_Return);
+  EXPECT_EQ(area_.activeSubWindow(), deep);
+  EXPECT_EQ(deep->filePanel()->GetFocusedFileName(), "bottom.txt");
+  ShortString shownPath;
+  ASSERT_TRUE(ApiGetCurrentPath(deep->catalogue().handle(), shownPath));
+  EXPECT_EQ(shownPath.view(), list->lines()[0].folder());
+  delete deep;
+}
+
+// "Go to disk in database" from the popup goes to the line that was right-clicked.
+TEST_F(SearchWindows, PopupGoesToTheRightClickedLine) {
+  findFiles("f1*.txt");
+  TFormFoundFileList& list = *foundFiles();
+  ASSERT_GT(list.lines().size(), 5u);
+  area_.setActiveSubWindow(&list);
+  focusRow(list, 0);
+  rightClick(*list.Grid, list.Grid->cellRect(2, 5).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list.PopupMenu->isVisible(); }));
+  EXPECT_EQ(list.focusedLine(), 4);
+  const std::string clicked = list.lines()[4].nameExt();
+  list.PopupMenu->findChild<QAction*>("MenuGoTo")->trigger();
+  list.PopupMenu->close();
+  EXPECT_EQ(files().GetFocusedFileName(), clicked);
+}
+
 TEST_F(SearchWindows, LaterSearchesReuseTheWindowUnlessNewWindowsAreAsked) {
   findFiles("*.txt");
   TFormFoundFileList* first = foundFiles();
@@ -309,6 +370,10 @@ TEST_F(SearchWindows, SelectionCopyAndSelectAll) {
 }
 
 TEST_F(SearchWindows, FindSelectedFilesSearchesTheFocusedAndSelectedNames) {
+  // A window left on its last row by an earlier search.
+  findFiles("*.txt");
+  focusRow(*foundFiles(), static_cast<int32_t>(foundFiles()->lines().size()) - 1);
+  area_.setActiveSubWindow(window_);
   const int32_t old = lineNamed("old.txt");
   const int32_t huge = lineNamed("huge.iso");
   ASSERT_GE(old, 0);
@@ -319,6 +384,8 @@ TEST_F(SearchWindows, FindSelectedFilesSearchesTheFocusedAndSelectedNames) {
   window().FindSelectedFiles();
   TFormFoundFileList* list = foundFiles();
   ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Grid->row(), 1) << "a refilled window opens on its first line";
+  EXPECT_EQ(list->Grid->topRow(), 1);
   EXPECT_EQ(FormSearchFileDlg->DlgData.Mask.str(), "huge.iso old.txt ");
   EXPECT_EQ(list->windowTitle().toStdString(), "huge.iso old.txt : panels");
   std::multiset<std::string> found;
