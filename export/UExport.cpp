@@ -58,11 +58,6 @@ const std::array<std::string_view, kExportSectionCount> kExportSectionNames = {
     "on last column end",   "on folder end", "on disk end",     "on database end",
 };
 
-TDBaseExport& ExportState() {
-  static TDBaseExport state;
-  return state;
-}
-
 namespace {
 
 constexpr std::string_view kValidMarker = "vellomar export format";
@@ -285,7 +280,7 @@ void clearFolderFiles(TDBaseExport& e) {
 void sortFolderFiles(TDBaseExport& e) {
   const std::string_view text = e.FolderText;
   const std::vector<ExportFolderFile>& files = e.FolderFiles;
-  const bool reverse = FormatOptions.Reverse;
+  const bool reverse = e.Format.Reverse;
   e.FolderOrder.resize(files.size());
   for (size_t i = 0; i < files.size(); ++i) e.FolderOrder[i] = static_cast<int32_t>(i);
   const auto before = [&](int32_t a, int32_t b) {
@@ -323,6 +318,7 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   e.Filter = ExportCharFilter{};
   e.Escape = ExportEscape::kNone;
   e.CsvDelimiter = ',';
+  e.Format = FormatOptions;
   e.BytesWritten = 0;
   e.FilesWritten = 0;
   for (TIdValue& v : e.Variables) v = TIdValue{};
@@ -504,7 +500,7 @@ void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& da
     setFiltered(e, kVarFileSize, "(folder)");
   } else {
     setFormatted(e, kVarFileSize,
-                 [&](std::string& out) { AppendFileSize(out, data.Size, FormatOptions.SizeInKB); });
+                 [&](std::string& out) { AppendFileSize(out, data.Size, e.Format.SizeInKB); });
   }
   // Unfiltered, into the values that clearValues emptied.
   const auto dateTime = static_cast<uint32_t>(data.DateTime);
@@ -512,7 +508,7 @@ void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& da
     AppendDosDate(e.Variables[kVarFileDate - 1].Value, dateTime);
   }
   if (dateTime != 0 && e.Used[kVarFileTime - 1]) {
-    AppendDosTime(e.Variables[kVarFileTime - 1].Value, dateTime, FormatOptions.ShowSeconds);
+    AppendDosTime(e.Variables[kVarFileTime - 1].Value, dateTime, e.Format.ShowSeconds);
   }
   if (data.DescOffset != 0 && e.DBase != nullptr) {
     if (e.Used[kVarShortDesc - 1]) setShortDescription(e, data.DescOffset);
@@ -696,11 +692,11 @@ void WriteExportSection(TDBaseExport& e, int section) {
   if (e.Line.size() >= kOutputBlock) writeGathered(e);
 }
 
-void ExportDBaseBegin(TDBaseExport& e) {
+void ExportDBaseBegin(TDBaseExport& e, const TDatabaseData& database) {
   clearValues(e, 1, kExportVariableCount);
-  setFiltered(e, kVarDatabaseName, DatabaseData.Name);
-  setFiltered(e, kVarDatabasePath, DatabaseData.Path);
-  setFiltered(e, kVarNumberOfDisks, std::to_string(DatabaseData.DiskCount));
+  setFiltered(e, kVarDatabaseName, database.Name);
+  setFiltered(e, kVarDatabasePath, database.Path);
+  setFiltered(e, kVarNumberOfDisks, std::to_string(database.DiskCount));
   WriteExportSection(e, kSecDatabaseBegin);
 }
 
@@ -708,9 +704,8 @@ void ExportDBaseEnd(TDBaseExport& e) {
   WriteExportSection(e, kSecDatabaseEnd);
 }
 
-void ExportDiskBegin(TDBaseExport& e) {
+void ExportDiskBegin(TDBaseExport& e, const TDiskData& d) {
   clearValues(e, kVarDiskName, kVarDesc);
-  const TDiskData& d = DiskData;
   setFiltered(e, kVarDiskName, d.DiskName);
   // kB counts of large disks pass 2^31 bytes: worked in 64 bits.
   setSize(e, kVarDiskSizeKB, int64_t{d.SizeKB} * 1024);
@@ -741,9 +736,8 @@ void ExportDiskEnd(TDBaseExport& e) {
   WriteExportSection(e, kSecDiskEnd);
 }
 
-void ExportFolderBegin(TDBaseExport& e) {
+void ExportFolderBegin(TDBaseExport& e, const TFolderData& f) {
   clearValues(e, kVarPathToFolder, kVarDesc);
-  const TFolderData& f = FolderData;
   setFiltered(e, kVarPathToFolder, f.Path);
   setFiltered(e, kVarFolderName, f.Name);
   setSize(e, kVarFolderDataSize, f.DataSize);
@@ -755,16 +749,15 @@ void ExportFolderBegin(TDBaseExport& e) {
   WriteExportSection(e, kSecFolderBegin);
 }
 
-void ExportAddFile(TDBaseExport& e) {
+void ExportAddFile(TDBaseExport& e, const TOneFile& entry) {
   ExportFolderFile& file = e.FolderFiles.emplace_back();
-  file.Data = FileData.Data;
+  file.Data = entry.Data;
   file.NameOffset = static_cast<uint32_t>(e.FolderText.size());
-  file.NameLength = static_cast<uint16_t>(FileData.Name.length());
-  e.FolderText.append(FileData.Name.view());
+  file.NameLength = static_cast<uint16_t>(entry.Name.length());
+  e.FolderText.append(entry.Name.view());
   // Cut as the file list's keys are, to a short string.
   const size_t keyOffset = e.FolderText.size();
-  AppendFileSortKey(e.FolderText, FileData, FileLineKind(FileData), FormatOptions.SortCrit,
-                    FormatOptions.Reverse);
+  AppendFileSortKey(e.FolderText, entry, FileLineKind(entry), e.Format.SortCrit, e.Format.Reverse);
   const std::string_view key = std::string_view(e.FolderText).substr(keyOffset);
   e.FolderText.resize(keyOffset + utf8CutLength(key, ShortString::kMaxLength));
   file.KeyOffset = static_cast<uint32_t>(keyOffset);
@@ -799,18 +792,15 @@ void ExportFolderEnd(TDBaseExport& e) {
   WriteExportSection(e, kSecFolderEnd);
 }
 
-void SetExportCallbacks(TDBase* db, TProgressCallback progress) {
-  ApiSetExportCallbacks(
-      db, progress, [] { ExportDBaseBegin(ExportState()); }, [] { ExportDBaseEnd(ExportState()); },
-      [] { ExportDiskBegin(ExportState()); }, [] { ExportDiskEnd(ExportState()); },
-      [] { ExportFolderBegin(ExportState()); }, [] { ExportFolderEnd(ExportState()); },
-      [] { ExportAddFile(ExportState()); });
+void TExportWalk::progress(bool& abort) {
+  if (progress_) progress_(abort);
 }
 
-void ExportFoundFile(TDBaseExport& e, const TOneFile& entry) {
+void ExportFoundFile(TDBaseExport& e, const TDiskData& disk, const TFolderData& folder,
+                     const TOneFile& entry) {
   clearValues(e, kVarPathToFolder, kVarDesc);
-  setFiltered(e, kVarDiskName, DiskData.DiskName);
-  setFiltered(e, kVarFolderName, FolderData.Name);
+  setFiltered(e, kVarDiskName, disk.DiskName);
+  setFiltered(e, kVarFolderName, folder.Name);
   setFileValues(e, entry.Name.view(), entry.Data);
   // As the found-files window shows a found disk name: neither size nor date.
   if ((entry.Data.Attr & kAttrFolder) == 0 && entry.Data.Size == 0 && entry.Data.DateTime == 0) {

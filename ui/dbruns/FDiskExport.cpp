@@ -9,34 +9,10 @@
 
 namespace vellomar {
 
-namespace {
-
-// The walk's callbacks, taken back on every path.
-class ExportCallbacks {
- public:
-  explicit ExportCallbacks(CatalogueGateway& catalogue) : catalogue_(catalogue) {
-    SetExportCallbacks(catalogue.handle(), &ProgressContext::progress);
-  }
-  ~ExportCallbacks() { catalogue_.resetExportCallbacks(); }
-  ExportCallbacks(const ExportCallbacks&) = delete;
-  ExportCallbacks& operator=(const ExportCallbacks&) = delete;
-
- private:
-  CatalogueGateway& catalogue_;
-};
-
-}  // namespace
-
 TFormDiskExport::TFormDiskExport(QWidget* parent) : TFormExportRun(parent) {
   setObjectName(QStringLiteral("FormDiskExport"));
   setWindowTitle(QStringLiteral("Export Database To Text Format"));
   FormDiskPrintSelect = new TFormDiskPrintSelect(this);
-}
-
-void TFormDiskExport::progress(const TSearchCounts&, bool& abort) {
-  showProgress();
-  letEventsRun();
-  abort = cancelRequested();
 }
 
 int TFormDiskExport::runJob() {
@@ -48,11 +24,14 @@ int TFormDiskExport::runJob() {
   const std::string output = chooseTemplateAndOutput(
       "Export Format for Database (*.vefd)|*.vefd|All files (*.*)|*.*", Catalogue);
   if (output.empty()) return QDialog::Rejected;
-  ExportOutputFile file(output);
-  {
-    const ExportCallbacks installed(*Catalogue);
-    Catalogue->walkDisks(FormDiskPrintSelect->scope(), 2);
-  }
+  ExportOutputFile file(exportState(), output);
+  // The walk's progress: how much is written so far.
+  TExportWalk walk(exportState(), [this](bool& abort) {
+    showProgress();
+    letEventsRun();
+    abort = cancelRequested();
+  });
+  Catalogue->exportWalk(FormDiskPrintSelect->scope(), walk);
   file.close();
   return QDialog::Accepted;
 }

@@ -19,8 +19,6 @@ class TFormDiskExport : public TFormExportRun {
 
  protected:
   int runJob() override;
-  // The walk's progress: how much is written so far.
-  void progress(const TSearchCounts& counts, bool& abort) override;
 };
 
 }  // namespace vellomar

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "export/UExport.h"
 #include "ui/common/UProgressWindow.h"
 
 class QLabel;
@@ -15,7 +16,7 @@ class CatalogueGateway;
 
 // What the two export windows share: the status line, Cancel, the template and output file
 // dialogs (both starting in the folder "Export" beside the program, then where the user went
-// last), loading the template and the progress text.
+// last), loading the template, the run's export state and the progress text.
 class TFormExportRun : public TProgressWindow {
   Q_OBJECT
  public:
@@ -26,6 +27,9 @@ class TFormExportRun : public TProgressWindow {
 
   // "Processed ... files, written ..." from the export state's counters.
   void showProgress();
+
+  // The template, variables and output of the run.
+  TDBaseExport& exportState() { return export_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -42,13 +46,14 @@ class TFormExportRun : public TProgressWindow {
   // Where the template and output dialogs start next time.
   std::string templateFolder_;
   std::string outputFolder_;
+  TDBaseExport export_;
 };
 
-// The export state's output file, open while a run writes it and closed on every path; a
+// An export state's output file, open while a run writes it and closed on every path; a
 // failure of the last write is reported by close().
 class ExportOutputFile {
  public:
-  explicit ExportOutputFile(const std::string& name);
+  ExportOutputFile(TDBaseExport& e, const std::string& name);
   ~ExportOutputFile();
   ExportOutputFile(const ExportOutputFile&) = delete;
   ExportOutputFile& operator=(const ExportOutputFile&) = delete;
@@ -56,6 +61,7 @@ class ExportOutputFile {
   void close();
 
  private:
+  TDBaseExport& e_;
   bool open_ = true;
 };
 

@@ -28,8 +28,8 @@ int TFormFoundExport::runJob() {
           : "Export Format for free Space (*.vefs)|*.vefs|All files (*.*)|*.*",
       Catalogue);
   if (output.empty()) return QDialog::Rejected;
-  ExportOutputFile file(output);
-  ExportList(ExportState(), Kind, DBaseFileName, LineCount, LineAt, onlySelected,
+  ExportOutputFile file(exportState(), output);
+  ExportList(exportState(), Kind, DBaseFileName, LineCount, LineAt, onlySelected,
              [this](int32_t index) {
                if (index % 100 == 0) showProgress();
                letEventsRun();

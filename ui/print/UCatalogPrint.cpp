@@ -95,7 +95,11 @@ void TFileColumns::drawRow(TPrinter& printer, const CatalogueGateway& catalogue,
 
 TCatalogPrint::TCatalogPrint(CatalogueGateway& catalogue, std::string dbaseName,
                              const TGlobalOptions& options, TCatalogPrintStatus& status)
-    : catalogue_(catalogue), dbaseName_(std::move(dbaseName)), options_(options), status_(status) {}
+    : catalogue_(catalogue),
+      dbaseName_(std::move(dbaseName)),
+      options_(options),
+      status_(status),
+      counts_(catalogue.liveCounts()) {}
 
 TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, int32_t scope) {
   printer_ = std::make_unique<TPrinter>(printer);
@@ -139,10 +143,7 @@ TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, i
 }
 
 void TCatalogPrint::walk(int32_t scope, int32_t mode) {
-  const ProgressContext context(*this, catalogue_.liveCounts());
-  catalogue_.printWalk(scope, mode, ProgressContext::progress, ProgressContext::printDisk,
-                       ProgressContext::printFolder, ProgressContext::printFile,
-                       ProgressContext::measureName);
+  catalogue_.printWalk(scope, mode, *this);
 }
 
 void TCatalogPrint::layoutColumns() {
@@ -245,7 +246,8 @@ void TCatalogPrint::folder(const std::string& path) {
   pageCheck();
 }
 
-void TCatalogPrint::progress(const TSearchCounts& counts, bool& abort) {
+void TCatalogPrint::progress(bool& abort) {
+  const TSearchCounts counts = counts_.read();
   status_.showProgress(counts.Disks, counts.Files, counts.Percent);
   if (status_.abortRequested()) aborted_ = true;
   if (stopped()) abort = true;
@@ -265,7 +267,7 @@ void TCatalogPrint::printFile(const TOneFile& entry) {
   keys_.push_back(MakeFileSortKey(entry, line.Kind, options_.SortCrit, options_.ReverseSort));
 }
 
-void TCatalogPrint::measureName(const ShortString& name, int32_t& width) {
+void TCatalogPrint::measure(const ShortString& name, int32_t& width) {
   width = printer_->PrnTextWidth(name.str());
 }
 
