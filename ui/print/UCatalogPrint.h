@@ -75,6 +75,8 @@ class TCatalogPrint : private TWalkSink {
 
   // The page estimate of the last counting walk.
   int32_t estimate() const { return estimate_; }
+  // The name column's width in the last run, in printer pixels.
+  int32_t nameColumnWidth() const { return columns_.Name; }
 
  private:
   void progress(bool& abort) override;
@@ -106,6 +108,8 @@ class TCatalogPrint : private TWalkSink {
   int32_t y_ = 0;
   int32_t page_ = 1;
   int32_t estimate_ = 0;
+  // The widest name the counting walk measured.
+  int32_t widest_ = 0;
   bool aborted_ = false;
   // The last page of the range is done; the rest of the walk is not printed.
   bool pastRange_ = false;
