@@ -274,9 +274,9 @@ void clearFolderFiles(TDBaseExport& e) {
   e.FolderOrder.clear();
 }
 
-// By key as the windows compare names (through the ASCII collation keys, which compare as bytes
-// in the same order, where both keys have one), the newest or largest first where the order is
-// reversed; of files with the same key, the one that came later goes first.
+// By key as the windows compare names (ASCII keys by their characters' collation ranks, which
+// give the same order and mostly differ in the first few), the newest or largest first where the
+// order is reversed; of files with the same key, the one that came later goes first.
 void sortFolderFiles(TDBaseExport& e) {
   const std::string_view text = e.FolderText;
   const std::vector<ExportFolderFile>& files = e.FolderFiles;
@@ -286,14 +286,10 @@ void sortFolderFiles(TDBaseExport& e) {
   const auto before = [&](int32_t a, int32_t b) {
     const ExportFolderFile& fa = files[a];
     const ExportFolderFile& fb = files[b];
-    int order = 0;
-    if (fa.HasAsciiKey && fb.HasAsciiKey) {
-      order = text.substr(fa.AsciiKeyOffset, fa.AsciiKeyLength)
-                  .compare(text.substr(fb.AsciiKeyOffset, fb.AsciiKeyLength));
-    } else {
-      order = compareText(text.substr(fa.KeyOffset, fa.KeyLength),
-                          text.substr(fb.KeyOffset, fb.KeyLength));
-    }
+    const std::string_view ka = text.substr(fa.KeyOffset, fa.KeyLength);
+    const std::string_view kb = text.substr(fb.KeyOffset, fb.KeyLength);
+    const std::optional<int> ascii = compareAsciiCollation(ka, kb);
+    const int order = ascii ? *ascii : compareText(ka, kb);
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a > b;
   };
@@ -351,10 +347,12 @@ void prepareFilter(TDBaseExport& e) {
   f.Active = !e.ExcludeChars.empty() || !e.ReplaceChars.empty();
   for (std::string_view c : splitChars(e.ExcludeChars)) f.Excluded.emplace_back(c);
   for (std::string_view c : splitChars(e.ReplaceChars)) f.Pairs.emplace_back(c);
+  f.PrintableKept = true;
   for (size_t code = 0; code < f.Ascii.size(); ++code) {
     const char c = static_cast<char>(code);
     f.Ascii[code] = filteredChar(f, std::string_view(&c, 1));
     f.Kept[code] = f.Ascii[code] == std::string_view(&c, 1);
+    if (code >= ' ' && code <= '~' && !f.Kept[code]) f.PrintableKept = false;
   }
 }
 
@@ -383,6 +381,24 @@ bool isPlainAscii(std::string_view text) {
   return high < 0x80;
 }
 
+// Only the characters from the blank to the tilde, tested eight at a time: a byte below 0x20 or
+// from 0x7F up sets its high bit in either test.
+bool isPrintableAscii(std::string_view text) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, 8);
+    if (((word - kOnes * 0x20) | (word + kOnes * 0x01) | word) & kHigh) return false;
+  }
+  for (; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
 // As FilterExportValue, appended to out. Plain ASCII, nearly every value, is already UTF-8 and
 // goes through the filter's table in one pass.
 void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& out) {
@@ -393,6 +409,11 @@ void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& ou
     } else {
       appendFilteredText(f, raw, out);
     }
+    return;
+  }
+  // Most values: nothing in them that the filter changes.
+  if (f.PrintableKept && isPrintableAscii(raw)) {
+    out.append(raw);
     return;
   }
   const size_t start = out.size();
@@ -762,12 +783,6 @@ void ExportAddFile(TDBaseExport& e, const TOneFile& entry) {
   e.FolderText.resize(keyOffset + utf8CutLength(key, ShortString::kMaxLength));
   file.KeyOffset = static_cast<uint32_t>(keyOffset);
   file.KeyLength = static_cast<uint16_t>(e.FolderText.size() - keyOffset);
-  if (asciiCollationKey(std::string_view(e.FolderText).substr(keyOffset), e.AsciiKey)) {
-    file.AsciiKeyOffset = static_cast<uint32_t>(e.FolderText.size());
-    file.AsciiKeyLength = static_cast<uint16_t>(e.AsciiKey.size());
-    file.HasAsciiKey = true;
-    e.FolderText.append(e.AsciiKey);
-  }
 }
 
 void ExportFolderEnd(TDBaseExport& e) {

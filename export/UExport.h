@@ -103,22 +103,20 @@ enum class ExportEscape : uint8_t { kNone, kHtml, kCsv };
 struct ExportCharFilter {
   bool Active = false;
   std::array<bool, 256> Kept{};        // the ASCII character stays as it is; by byte
+  bool PrintableKept = false;          // every one from the blank to the tilde stays
   std::array<std::string, 128> Ascii;  // what each becomes
   std::vector<std::string> Excluded;
   std::vector<std::string> Pairs;  // from, to, from, to, ...
 };
 
-// A file of the folder being written: its record, and where its name, its sort key and that
-// key's ASCII collation key (where it has one) lie in the folder's text.
+// A file of the folder being written: its record, and where its name and its sort key lie in
+// the folder's text.
 struct ExportFolderFile {
   TFileRecord Data;
   uint32_t NameOffset = 0;
   uint32_t KeyOffset = 0;
-  uint32_t AsciiKeyOffset = 0;
   uint16_t NameLength = 0;
   uint16_t KeyLength = 0;
-  uint16_t AsciiKeyLength = 0;
-  bool HasAsciiKey = false;
 };
 
 // A loaded export template with its variable table and output: the export state of a run.
@@ -146,7 +144,6 @@ struct TDBaseExport {
   std::vector<ExportFolderFile> FolderFiles;
   std::string FolderText;
   std::vector<int32_t> FolderOrder;  // positions in FolderFiles, in their sort order
-  std::string AsciiKey;              // room for one key as it is made
   TDBase* DBase = nullptr;
   bool Valid = false;
   std::string DefaultExt = "txt";

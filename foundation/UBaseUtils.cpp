@@ -142,7 +142,18 @@ class Gathered {
     room_[count_++] = c;
   }
   void put(std::string_view text) {
-    for (const char c : text) put(c);
+    // Separators are mostly one character.
+    if (text.size() == 1) {
+      put(text[0]);
+      return;
+    }
+    if (count_ + text.size() > sizeof room_) flush();
+    if (text.size() > sizeof room_) {
+      out_.append(text);
+      return;
+    }
+    std::memcpy(room_ + count_, text.data(), text.size());
+    count_ += text.size();
   }
   // Once, at the end.
   void flush() {
