@@ -225,13 +225,12 @@ int64_t exportThroughTemplate(const std::string& database, const std::string& te
   if (!ApiGoToDisk(db.get(), 0)) throw std::runtime_error("no disk in " + database);
   if (FormSettings != nullptr) FormSettings->ApplyDisplayGlobals();
   const std::filesystem::path program = std::filesystem::canonical("/proc/self/exe");
-  TDBaseExport& e = ExportState();
+  TDBaseExport e;
   LoadExportFormat(e, (program.parent_path() / "Export" / templateName).string(), db.get());
   if (!e.Valid) throw std::runtime_error("no template " + templateName);
   OpenExportOutput(e, output);
-  SetExportCallbacks(db.get(), noProgress);
-  ApiIterateDisks(db.get(), kPrintScopeWholeDisk, 2);
-  ApiResetExportCallbacks(db.get());
+  TExportWalk walk(e, nullptr);
+  ApiWalkDisks(db.get(), kPrintScopeWholeDisk, 2, walk);
   CloseExportOutput(e);
   return e.FilesWritten;
 }

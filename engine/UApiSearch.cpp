@@ -181,6 +181,11 @@ void ApiIterateDisks(TDBase* handle, int32_t scope, int32_t mode) {
   IterateDisks(h, h.Trees, scope, mode);
 }
 
+void ApiWalkDisks(TDBase* handle, int32_t scope, int32_t mode, TWalkSink& sink) {
+  TDBase& h = requireDBase(handle);
+  IterateDisks(h, h.Trees, scope, mode, sink);
+}
+
 bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,
                       bool copyOptions) {
   TCopyCounts counts;

@@ -73,4 +73,17 @@ TExportCallbacks makeExportCallbacks(TExportCallback databaseBegin, TExportCallb
           orDefault(file, DefaultExportCallback)};
 }
 
+void TWalkSink::progress(bool&) {}
+void TWalkSink::printDisk(const ShortString&) {}
+void TWalkSink::printFolder(const ShortString&) {}
+void TWalkSink::printFile(const TOneFile&) {}
+void TWalkSink::measure(const ShortString&, int32_t&) {}
+void TWalkSink::databaseBegin(const TDatabaseData&) {}
+void TWalkSink::databaseEnd() {}
+void TWalkSink::diskBegin(const TDiskData&) {}
+void TWalkSink::diskEnd() {}
+void TWalkSink::folderBegin(const TFolderData&) {}
+void TWalkSink::folderEnd() {}
+void TWalkSink::file(const TOneFile&) {}
+
 }  // namespace vellomar

@@ -52,73 +52,109 @@ void splitAtLastSeparator(std::string_view path, std::string_view separators, st
                           std::string& name) {
   const size_t cut = path.find_last_of(separators);
   const size_t split = cut == std::string_view::npos ? 0 : cut + 1;
-  folder = std::string(path.substr(0, split));
-  name = std::string(path.substr(split));
+  folder.assign(path.substr(0, split));
+  name.assign(path.substr(split));
 }
 
-void fillDatabaseData(TDBase& handle) {
-  splitAtLastSeparator(handle.FileName, "\\/", DatabaseData.Path, DatabaseData.Name);
-  DatabaseData.DiskCount = handle.keyTable().keys().LiveCount;
+TDatabaseData databaseData(TDBase& handle) {
+  TDatabaseData data;
+  splitAtLastSeparator(handle.FileName, "\\/", data.Path, data.Name);
+  data.DiskCount = handle.keyTable().keys().LiveCount;
+  return data;
 }
 
-void fillDiskData(const TDiskInfo& info) {
-  DiskData.DiskName = info.DiskName.str();
-  DiskData.SizeKB = info.DiskSizeKB;
-  DiskData.FreeKB = info.FreeKB;
-  DiskData.Folders = info.Folders;
-  DiskData.Files = info.Files;
-  DiskData.Archives = info.Archives;
-  DiskData.FilesInArchives = info.ArchiveFiles;
-  DiskData.FoldersInArchives = info.ArchiveFolders;
-  DiskData.DataSize = info.DataSize;
-  DiskData.PhysSize = info.PhysSize;
-  DiskData.ArchSize = info.ArchSize;
-  DiskData.ScannedPath = info.ScannedPath.str();
-  DiskData.VolumeLabel = info.VolumeLabel.str();
-  DiskData.ScanDateTime = info.ScanDateTime;
+TDiskData diskData(const TDiskInfo& info) {
+  TDiskData data;
+  data.DiskName = info.DiskName.str();
+  data.SizeKB = info.DiskSizeKB;
+  data.FreeKB = info.FreeKB;
+  data.Folders = info.Folders;
+  data.Files = info.Files;
+  data.Archives = info.Archives;
+  data.FilesInArchives = info.ArchiveFiles;
+  data.FoldersInArchives = info.ArchiveFolders;
+  data.DataSize = info.DataSize;
+  data.PhysSize = info.PhysSize;
+  data.ArchSize = info.ArchSize;
+  data.ScannedPath = info.ScannedPath.str();
+  data.VolumeLabel = info.VolumeLabel.str();
+  data.ScanDateTime = info.ScanDateTime;
+  return data;
 }
 
-void fillFolderData(const TDirCollection& node, const ShortString& path) {
+void fillFolderData(const TDirCollection& node, const ShortString& path, TFolderData& data) {
   // In a catalogue path "/" belongs to a name (a Linux name's backslash).
-  splitAtLastSeparator(path.view(), "\\", FolderData.Path, FolderData.Name);
-  FolderData.DataSize = node.Totals.Size;
-  FolderData.Files = node.Totals.Files;
-  FolderData.Folders = node.Totals.Folders;
-  FolderData.PhysDataSize = node.Totals.PhysSize;
-  FolderData.PhysFiles = node.Totals.PhysFiles;
-  FolderData.PhysFolders = node.Totals.PhysFolders;
+  splitAtLastSeparator(path.view(), "\\", data.Path, data.Name);
+  data.DataSize = node.Totals.Size;
+  data.Files = node.Totals.Files;
+  data.Folders = node.Totals.Folders;
+  data.PhysDataSize = node.Totals.PhysSize;
+  data.PhysFiles = node.Totals.PhysFiles;
+  data.PhysFolders = node.Totals.PhysFolders;
 }
+
+// The handle's flat-API procedures behind a sink; the export procedures read the API's value
+// records, filled here just before each call.
+class InstalledCallbacks : public TWalkSink {
+ public:
+  explicit InstalledCallbacks(const SearchState& state) : state_(state) {}
+
+  void progress(bool& abort) override { state_.Progress(abort); }
+  void printDisk(const ShortString& name) override { state_.Print.Disk(name); }
+  void printFolder(const ShortString& path) override { state_.Print.Folder(path); }
+  void printFile(const TOneFile& line) override { state_.Print.File(line); }
+  void measure(const ShortString& name, int32_t& width) override {
+    state_.Print.Measure(name, width);
+  }
+  void databaseBegin(const TDatabaseData& database) override {
+    DatabaseData = database;
+    state_.Export.DatabaseBegin();
+  }
+  void databaseEnd() override { state_.Export.DatabaseEnd(); }
+  void diskBegin(const TDiskData& disk) override {
+    DiskData = disk;
+    state_.Export.DiskBegin();
+  }
+  void diskEnd() override { state_.Export.DiskEnd(); }
+  void folderBegin(const TFolderData& folder) override {
+    FolderData = folder;
+    state_.Export.FolderBegin();
+  }
+  void folderEnd() override { state_.Export.FolderEnd(); }
+  void file(const TOneFile& line) override {
+    CopyOneFile(line, FileData);
+    state_.Export.File();
+  }
+
+ private:
+  const SearchState& state_;
+};
 
 struct Walk {
   TDBase& Handle;
   TTreeStruct& Tree;
-  SearchState& State;
+  VisitCounters& Counters;
+  TWalkSink& Sink;
   int32_t Mode;
+  TFolderData Folder;  // room kept from folder to folder
 };
 
-void reportProgress(TDBase& handle) {
-  handle.Search.Progress(handle.Abort);
-}
-
 void visitLine(Walk& walk, const TOneFile& line, const TDirCollection& node) {
-  VisitCounters& counters = walk.State.Counters;
-  if (++counters.Files % kLineProgressStep == 0) reportProgress(walk.Handle);
+  VisitCounters& counters = walk.Counters;
+  if (++counters.Files % kLineProgressStep == 0) walk.Sink.progress(walk.Handle.Abort);
   const int32_t length = characterCount(line.Name.view());
   counters.LongestName = std::max(counters.LongestName, length);
   counters.TotalNameLength += length;
   // The ".." line is the one that leads to the parent, whatever a file's name.
   const bool parentLine = node.Parent != nullptr && line.SubDir == node.Parent;
   if (walk.Mode == kWalkPrint) {
-    if (!parentLine) walk.State.Print.File(line);
+    if (!parentLine) walk.Sink.printFile(line);
     return;
   }
   int32_t width = length;
-  walk.State.Print.Measure(line.Name, width);
+  walk.Sink.measure(line.Name, width);
   counters.WidestName = std::max(counters.WidestName, width);
-  if (walk.Mode == kWalkExport && !parentLine) {
-    CopyOneFile(line, FileData);
-    walk.State.Export.File();
-  }
+  if (walk.Mode == kWalkExport && !parentLine) walk.Sink.file(line);
 }
 
 void walkFolder(Walk& walk, TDirCollection* node, bool filesLoaded) {
@@ -127,17 +163,17 @@ void walkFolder(Walk& walk, TDirCollection* node, bool filesLoaded) {
     LoadFileCol(walk.Tree, kWithParentLine);
   }
   const ShortString path = GetDirPath(*node);
-  if (walk.Mode == kWalkPrint) walk.State.Print.Folder(path);
+  if (walk.Mode == kWalkPrint) walk.Sink.printFolder(path);
   if (walk.Mode == kWalkExport) {
-    fillFolderData(*node, path);
-    walk.State.Export.FolderBegin();
+    fillFolderData(*node, path, walk.Folder);
+    walk.Sink.folderBegin(walk.Folder);
   }
-  ++walk.State.Counters.Folders;
+  ++walk.Counters.Folders;
   for (const TOneFile* line : walk.Tree.FileCol->Items()) {
     if (walk.Handle.Abort) break;
     visitLine(walk, *line, *node);
   }
-  if (walk.Mode == kWalkExport) walk.State.Export.FolderEnd();
+  if (walk.Mode == kWalkExport) walk.Sink.folderEnd();
 }
 
 // start and the folders below it; filesLoaded: start's lines are loaded already.
@@ -152,22 +188,19 @@ void walkTree(Walk& walk, TDirCollection* start, bool filesLoaded) {
 
 // One disk from its loaded tree: begin, the folders from start down, end. Damage ends the
 // disk's part; its end still follows a begin.
-void walkDisk(TDBase& handle, TTreeStruct& tree, const ShortString& diskName, TDirCollection* start,
-              bool filesLoaded, int32_t mode) {
-  Walk walk{handle, tree, handle.Search, mode};
+void walkDisk(Walk& walk, const ShortString& diskName, TDirCollection* start, bool filesLoaded) {
   bool begun = false;
   try {
-    if (mode == kWalkPrint) handle.Search.Print.Disk(diskName);
-    if (mode == kWalkExport) {
-      fillDiskData(tree.DiskInfo);
-      handle.Search.Export.DiskBegin();
+    if (walk.Mode == kWalkPrint) walk.Sink.printDisk(diskName);
+    if (walk.Mode == kWalkExport) {
+      walk.Sink.diskBegin(diskData(walk.Tree.DiskInfo));
       begun = true;
     }
     walkTree(walk, start, filesLoaded);
   } catch (const EKstvDBaseStructException&) {
-    ++handle.DamageCounter;
+    ++walk.Handle.DamageCounter;
   }
-  if (begun) handle.Search.Export.DiskEnd();
+  if (begun) walk.Sink.diskEnd();
 }
 
 SearchScope keyScopeOf(int32_t scope) {
@@ -181,7 +214,7 @@ SearchScope keyScopeOf(int32_t scope) {
   }
 }
 
-void walkCurrentFolder(TDBase& handle, TTreeSlots& trees, int32_t mode) {
+void walkCurrentFolder(TDBase& handle, TTreeSlots& trees, int32_t mode, TWalkSink& sink) {
   TTreeStruct& tree = *trees.Current;
   TDirCollection* start = tree.CurDir;
   const TKeyField& keys = handle.keyTable().keys();
@@ -190,14 +223,15 @@ void walkCurrentFolder(TDBase& handle, TTreeSlots& trees, int32_t mode) {
       keyShown
           ? handle.keyTable().ReadDiskName(keys.Keys[static_cast<size_t>(keys.CurrentIndex)].Offset)
           : tree.DiskInfo.DiskName;
-  walkDisk(handle, tree, diskName, start, false, mode);
+  Walk walk{handle, tree, handle.Search.Counters, sink, mode, {}};
+  walkDisk(walk, diskName, start, false);
   ++handle.Search.Counters.Disks;
   // The walk moved through the tree; the folder shown comes back with a fresh list.
   tree.CurDir = start;
   LoadFileCol(tree, kWithParentLine);
 }
 
-void walkDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode) {
+void walkDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode, TWalkSink& sink) {
   const bool anyDisk =
       scope == kWalkCurrentDisk || scope == kWalkSelectedDisks || scope == kWalkNotSelectedDisks;
   KeyTable& keys = handle.keyTable();
@@ -206,12 +240,12 @@ void walkDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode) {
     const int32_t offset = keys.keys().Keys[static_cast<size_t>(i)].Offset;
     LoadTreeStruct(handle, trees, offset, kTreeAndRootFiles);
     if (trees.Current) {
-      TTreeStruct& tree = *trees.Current;
-      walkDisk(handle, tree, keys.ReadDiskName(offset), tree.Root.get(), true, mode);
+      Walk walk{handle, *trees.Current, handle.Search.Counters, sink, mode, {}};
+      walkDisk(walk, keys.ReadDiskName(offset), trees.Current->Root.get(), true);
     }
     ++handle.Search.Counters.Disks;
     trees.Current.reset();
-    reportProgress(handle);
+    sink.progress(handle.Abort);
     if (handle.Abort) break;
   }
 }
@@ -240,30 +274,32 @@ void SearchFreeSpace(TDBase& handle, TTreeSlots& trees) {
       ++handle.DamageCounter;
     }
     if (i % step == 0) {
-      reportProgress(handle);
+      state.Progress(handle.Abort);
       if (handle.Abort) break;
     }
   }
   trees.Current.reset();
 }
 
-void IterateDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode) {
+void IterateDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode, TWalkSink& sink) {
   handle.Search.Counters = VisitCounters{};
   handle.DamageCounter = 0;
   handle.Abort = false;
   if (scope == kWalkCurrentFolder && (!trees.Current || trees.Current->CurDir == nullptr)) {
     throw EKstvFatalException(kTreeStructIsNil);
   }
-  if (mode == kWalkExport) {
-    fillDatabaseData(handle);
-    handle.Search.Export.DatabaseBegin();
-  }
+  if (mode == kWalkExport) sink.databaseBegin(databaseData(handle));
   if (scope == kWalkCurrentFolder) {
-    walkCurrentFolder(handle, trees, mode);
+    walkCurrentFolder(handle, trees, mode, sink);
   } else {
-    walkDisks(handle, trees, scope, mode);
+    walkDisks(handle, trees, scope, mode, sink);
   }
-  if (mode == kWalkExport) handle.Search.Export.DatabaseEnd();
+  if (mode == kWalkExport) sink.databaseEnd();
+}
+
+void IterateDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode) {
+  InstalledCallbacks callbacks(handle.Search);
+  IterateDisks(handle, trees, scope, mode, callbacks);
 }
 
 }  // namespace vellomar

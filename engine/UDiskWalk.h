@@ -7,6 +7,7 @@
 namespace vellomar {
 
 class TDBase;
+class TWalkSink;
 struct TTreeSlots;
 
 // Which disks a walk visits.
@@ -25,10 +26,12 @@ inline constexpr int32_t kWalkExport = 2;
 // the handle without a current tree.
 void SearchFreeSpace(TDBase& handle, TTreeSlots& trees);
 
-// Hands the disks, folders and lines of scope to the handle's print or export callbacks.
-// Scopes 1 to 3 leave the handle without a current tree; scope 4 keeps the loaded disk and
-// its current folder, and raises "Internal error 501: TreeStructIsNil" when none is loaded.
-// Every begin callback of an export gets its end, also on abort or damage.
+// Hands the disks, folders and lines of scope to sink, in the mode's calls. Scopes 1 to 3 leave
+// the handle without a current tree; scope 4 keeps the loaded disk and its current folder, and
+// raises "Internal error 501: TreeStructIsNil" when none is loaded. Every begin call of an
+// export gets its end, also on abort or damage.
+void IterateDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode, TWalkSink& sink);
+// The same through the handle's print or export callbacks, with the API's value records.
 void IterateDisks(TDBase& handle, TTreeSlots& trees, int32_t scope, int32_t mode);
 
 }  // namespace vellomar

@@ -14,6 +14,7 @@
 #include "engine/api/UCallbacks.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"
+#include "foundation/UShortString.h"
 
 namespace vellomar {
 
@@ -21,6 +22,8 @@ namespace {
 
 // The most text a block can hold with its length still an int32.
 constexpr int32_t kMaxDescText = static_cast<int32_t>(kMaxDBaseFileSize - kDescBlockFixedSize);
+// The continuation bytes a UTF-8 character may have past its first.
+constexpr size_t kLongestCharacterTail = 3;
 
 std::optional<std::string> filterText(const TFilterModule& module, const std::string& fileName,
                                       int32_t limit) {
@@ -50,14 +53,20 @@ std::optional<std::string> plainText(const std::string& fileName, int32_t limit)
   try {
     TKFileStream file;
     file.Init(fileName, TKFileStream::kModeReadOnly);
-    const auto n = static_cast<size_t>(
-        std::min<int64_t>({limit, int64_t{file.GetSize()}, int64_t{kMaxPlainDescLength}}));
-    if (n == 0) return std::nullopt;
-    std::string text(n, '\0');
+    const int64_t size = file.GetSize();
+    const auto n =
+        static_cast<size_t>(std::min<int64_t>({limit, size, int64_t{kMaxPlainDescLength}}));
+    // The bytes past the cut that may finish a character standing across it.
+    const auto wanted = static_cast<size_t>(
+        std::min<int64_t>(size, static_cast<int64_t>(n + kLongestCharacterTail)));
+    std::string text(wanted, '\0');
     size_t got = 0;
-    file.Read(text.data(), n, got);
+    if (n != 0) file.Read(text.data(), wanted, got);
     // The file shrank since its size was taken.
-    if (got != n) return std::nullopt;
+    if (got != wanted) return std::nullopt;
+    // Cut back to the last whole character, so that no description ends in half of one.
+    text.resize(utf8CutLength(text, n));
+    if (text.empty()) return std::nullopt;
     for (char& c : text) {
       if (static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n') c = ' ';
     }

@@ -361,6 +361,32 @@ void resetToEmptyRoot(TTreeStruct& tree) {
   tree.FileCol = std::make_unique<TFileCollection>(10, 10);
 }
 
+// The description filter modules, loaded for the file pass and released on every path.
+class FilterModulesLoaded {
+ public:
+  explicit FilterModulesLoaded(TTreeStruct& tree) : tree_(tree) { LoadFilterModules(tree_); }
+  ~FilterModulesLoaded() { FreeFilterModules(tree_); }
+  FilterModulesLoaded(const FilterModulesLoaded&) = delete;
+  FilterModulesLoaded& operator=(const FilterModulesLoaded&) = delete;
+
+ private:
+  TTreeStruct& tree_;
+};
+
+// The same for the archive modules.
+class ArchiveModulesLoaded {
+ public:
+  ArchiveModulesLoaded(TTreeStruct& tree, const TLocalOptions& options) : tree_(tree) {
+    LoadArchiveModules(tree_, options);
+  }
+  ~ArchiveModulesLoaded() { FreeArchiveModules(tree_); }
+  ArchiveModulesLoaded(const ArchiveModulesLoaded&) = delete;
+  ArchiveModulesLoaded& operator=(const ArchiveModulesLoaded&) = delete;
+
+ private:
+  TTreeStruct& tree_;
+};
+
 bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& options,
               std::string_view path) {
   const std::optional<std::string> linuxRoot = toLinuxPath(std::string(path));
@@ -372,24 +398,9 @@ bool scanTree(TTreeStruct& tree, TTreeStruct* previous, const TLocalOptions& opt
   const ScanPlace root{std::string(path), linuxRoot.value_or(std::string())};
   if (!scan.ScanFolderTree(*tree.Root, root, nullptr, 0)) return false;
   CallbackPercent(2, 0);
-  LoadFilterModules(tree);
-  try {
-    LoadArchiveModules(tree, options);
-  } catch (...) {
-    FreeFilterModules(tree);
-    throw;
-  }
-  bool done = false;
-  try {
-    done = scan.ScanFolderFiles(*tree.Root, previous ? previous->Root.get() : nullptr, root);
-  } catch (...) {
-    FreeArchiveModules(tree);
-    FreeFilterModules(tree);
-    throw;
-  }
-  FreeArchiveModules(tree);
-  FreeFilterModules(tree);
-  return done;
+  const FilterModulesLoaded filters(tree);
+  const ArchiveModulesLoaded archives(tree, options);
+  return scan.ScanFolderFiles(*tree.Root, previous ? previous->Root.get() : nullptr, root);
 }
 
 }  // namespace

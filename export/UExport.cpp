@@ -59,11 +59,6 @@ const std::array<std::string_view, kExportSectionCount> kExportSectionNames = {
     "on last column end",   "on folder end", "on disk end",     "on database end",
 };
 
-TDBaseExport& ExportState() {
-  static TDBaseExport state;
-  return state;
-}
-
 namespace {
 
 constexpr std::string_view kValidMarker = "vellomar export format";
@@ -253,26 +248,22 @@ void clearFolderFiles(TDBaseExport& e) {
   e.FolderOrder.clear();
 }
 
-// By key as the windows compare names (through the ASCII collation keys, which compare as bytes
-// in the same order, where both keys have one), the newest or largest first where the order is
-// reversed; of files with the same key, the one that came later goes first.
+// By key as the windows compare names (ASCII keys by their characters' collation ranks, which
+// give the same order and mostly differ in the first few), the newest or largest first where the
+// order is reversed; of files with the same key, the one that came later goes first.
 void sortFolderFiles(TDBaseExport& e) {
   const std::string_view text = e.FolderText;
   const std::vector<ExportFolderFile>& files = e.FolderFiles;
-  const bool reverse = FormatOptions.Reverse;
+  const bool reverse = e.Format.Reverse;
   e.FolderOrder.resize(files.size());
   for (size_t i = 0; i < files.size(); ++i) e.FolderOrder[i] = static_cast<int32_t>(i);
   const auto before = [&](int32_t a, int32_t b) {
     const ExportFolderFile& fa = files[a];
     const ExportFolderFile& fb = files[b];
-    int order = 0;
-    if (fa.HasAsciiKey && fb.HasAsciiKey) {
-      order = text.substr(fa.AsciiKeyOffset, fa.AsciiKeyLength)
-                  .compare(text.substr(fb.AsciiKeyOffset, fb.AsciiKeyLength));
-    } else {
-      order = compareText(text.substr(fa.KeyOffset, fa.KeyLength),
-                          text.substr(fb.KeyOffset, fb.KeyLength));
-    }
+    const std::string_view ka = text.substr(fa.KeyOffset, fa.KeyLength);
+    const std::string_view kb = text.substr(fb.KeyOffset, fb.KeyLength);
+    const std::optional<int> ascii = compareAsciiCollation(ka, kb);
+    const int order = ascii ? *ascii : compareText(ka, kb);
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a > b;
   };
@@ -297,6 +288,7 @@ void resetExport(TDBaseExport& e, TDBase* db) {
   e.Filter = ExportCharFilter{};
   e.Escape = ExportEscape::kNone;
   e.CsvDelimiter = ',';
+  e.Format = FormatOptions;
   e.BytesWritten = 0;
   e.FilesWritten = 0;
   for (TIdValue& v : e.Variables) v = TIdValue{};
@@ -329,10 +321,12 @@ void prepareFilter(TDBaseExport& e) {
   f.Active = !e.ExcludeChars.empty() || !e.ReplaceChars.empty();
   for (std::string_view c : splitChars(e.ExcludeChars)) f.Excluded.emplace_back(c);
   for (std::string_view c : splitChars(e.ReplaceChars)) f.Pairs.emplace_back(c);
+  f.PrintableKept = true;
   for (size_t code = 0; code < f.Ascii.size(); ++code) {
     const char c = static_cast<char>(code);
     f.Ascii[code] = filteredChar(f, std::string_view(&c, 1));
     f.Kept[code] = f.Ascii[code] == std::string_view(&c, 1);
+    if (code >= ' ' && code <= '~' && !f.Kept[code]) f.PrintableKept = false;
   }
 }
 
@@ -361,6 +355,24 @@ bool isPlainAscii(std::string_view text) {
   return high < 0x80;
 }
 
+// Only the characters from the blank to the tilde, tested eight at a time: a byte below 0x20 or
+// from 0x7F up sets its high bit in either test.
+bool isPrintableAscii(std::string_view text) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, 8);
+    if (((word - kOnes * 0x20) | (word + kOnes * 0x01) | word) & kHigh) return false;
+  }
+  for (; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
 // As FilterExportValue, appended to out. Plain ASCII, nearly every value, is already UTF-8 and
 // goes through the filter's table in one pass.
 void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& out) {
@@ -371,6 +383,11 @@ void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& ou
     } else {
       appendFilteredText(f, raw, out);
     }
+    return;
+  }
+  // Most values: nothing in them that the filter changes.
+  if (f.PrintableKept && isPrintableAscii(raw)) {
+    out.append(raw);
     return;
   }
   const size_t start = out.size();
@@ -478,7 +495,7 @@ void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& da
     setFiltered(e, kVarFileSize, "(folder)");
   } else {
     setFormatted(e, kVarFileSize,
-                 [&](std::string& out) { AppendFileSize(out, data.Size, FormatOptions.SizeInKB); });
+                 [&](std::string& out) { AppendFileSize(out, data.Size, e.Format.SizeInKB); });
   }
   // Unfiltered, into the values that clearValues emptied.
   const auto dateTime = static_cast<uint32_t>(data.DateTime);
@@ -486,7 +503,7 @@ void setFileValues(TDBaseExport& e, std::string_view name, const TFileRecord& da
     AppendDosDate(e.Variables[kVarFileDate - 1].Value, dateTime);
   }
   if (dateTime != 0 && e.Used[kVarFileTime - 1]) {
-    AppendDosTime(e.Variables[kVarFileTime - 1].Value, dateTime, FormatOptions.ShowSeconds);
+    AppendDosTime(e.Variables[kVarFileTime - 1].Value, dateTime, e.Format.ShowSeconds);
   }
   if (data.DescOffset != 0 && e.DBase != nullptr) {
     if (e.Used[kVarShortDesc - 1]) setShortDescription(e, data.DescOffset);
@@ -670,11 +687,11 @@ void WriteExportSection(TDBaseExport& e, int section) {
   if (e.Line.size() >= kOutputBlock) writeGathered(e);
 }
 
-void ExportDBaseBegin(TDBaseExport& e) {
+void ExportDBaseBegin(TDBaseExport& e, const TDatabaseData& database) {
   clearValues(e, 1, kExportVariableCount);
-  setFiltered(e, kVarDatabaseName, DatabaseData.Name);
-  setFiltered(e, kVarDatabasePath, DatabaseData.Path);
-  setFiltered(e, kVarNumberOfDisks, std::to_string(DatabaseData.DiskCount));
+  setFiltered(e, kVarDatabaseName, database.Name);
+  setFiltered(e, kVarDatabasePath, database.Path);
+  setFiltered(e, kVarNumberOfDisks, std::to_string(database.DiskCount));
   WriteExportSection(e, kSecDatabaseBegin);
 }
 
@@ -682,9 +699,8 @@ void ExportDBaseEnd(TDBaseExport& e) {
   WriteExportSection(e, kSecDatabaseEnd);
 }
 
-void ExportDiskBegin(TDBaseExport& e) {
+void ExportDiskBegin(TDBaseExport& e, const TDiskData& d) {
   clearValues(e, kVarDiskName, kVarDesc);
-  const TDiskData& d = DiskData;
   setFiltered(e, kVarDiskName, d.DiskName);
   // kB counts of large disks pass 2^31 bytes: worked in 64 bits.
   setSize(e, kVarDiskSizeKB, int64_t{d.SizeKB} * 1024);
@@ -715,9 +731,8 @@ void ExportDiskEnd(TDBaseExport& e) {
   WriteExportSection(e, kSecDiskEnd);
 }
 
-void ExportFolderBegin(TDBaseExport& e) {
+void ExportFolderBegin(TDBaseExport& e, const TFolderData& f) {
   clearValues(e, kVarPathToFolder, kVarDesc);
-  const TFolderData& f = FolderData;
   setFiltered(e, kVarPathToFolder, f.Path);
   setFiltered(e, kVarFolderName, f.Name);
   setSize(e, kVarFolderDataSize, f.DataSize);
@@ -729,26 +744,19 @@ void ExportFolderBegin(TDBaseExport& e) {
   WriteExportSection(e, kSecFolderBegin);
 }
 
-void ExportAddFile(TDBaseExport& e) {
+void ExportAddFile(TDBaseExport& e, const TOneFile& entry) {
   ExportFolderFile& file = e.FolderFiles.emplace_back();
-  file.Data = FileData.Data;
+  file.Data = entry.Data;
   file.NameOffset = static_cast<uint32_t>(e.FolderText.size());
-  file.NameLength = static_cast<uint16_t>(FileData.Name.length());
-  e.FolderText.append(FileData.Name.view());
+  file.NameLength = static_cast<uint16_t>(entry.Name.length());
+  e.FolderText.append(entry.Name.view());
   // Cut as the file list's keys are, to a short string.
   const size_t keyOffset = e.FolderText.size();
-  AppendFileSortKey(e.FolderText, FileData, FileLineKind(FileData), FormatOptions.SortCrit,
-                    FormatOptions.Reverse);
+  AppendFileSortKey(e.FolderText, entry, FileLineKind(entry), e.Format.SortCrit, e.Format.Reverse);
   const std::string_view key = std::string_view(e.FolderText).substr(keyOffset);
   e.FolderText.resize(keyOffset + utf8CutLength(key, ShortString::kMaxLength));
   file.KeyOffset = static_cast<uint32_t>(keyOffset);
   file.KeyLength = static_cast<uint16_t>(e.FolderText.size() - keyOffset);
-  if (asciiCollationKey(std::string_view(e.FolderText).substr(keyOffset), e.AsciiKey)) {
-    file.AsciiKeyOffset = static_cast<uint32_t>(e.FolderText.size());
-    file.AsciiKeyLength = static_cast<uint16_t>(e.AsciiKey.size());
-    file.HasAsciiKey = true;
-    e.FolderText.append(e.AsciiKey);
-  }
 }
 
 void ExportFolderEnd(TDBaseExport& e) {
@@ -773,18 +781,15 @@ void ExportFolderEnd(TDBaseExport& e) {
   WriteExportSection(e, kSecFolderEnd);
 }
 
-void SetExportCallbacks(TDBase* db, TProgressCallback progress) {
-  ApiSetExportCallbacks(
-      db, progress, [] { ExportDBaseBegin(ExportState()); }, [] { ExportDBaseEnd(ExportState()); },
-      [] { ExportDiskBegin(ExportState()); }, [] { ExportDiskEnd(ExportState()); },
-      [] { ExportFolderBegin(ExportState()); }, [] { ExportFolderEnd(ExportState()); },
-      [] { ExportAddFile(ExportState()); });
+void TExportWalk::progress(bool& abort) {
+  if (progress_) progress_(abort);
 }
 
-void ExportFoundFile(TDBaseExport& e, const TOneFile& entry) {
+void ExportFoundFile(TDBaseExport& e, const TDiskData& disk, const TFolderData& folder,
+                     const TOneFile& entry) {
   clearValues(e, kVarPathToFolder, kVarDesc);
-  setFiltered(e, kVarDiskName, DiskData.DiskName);
-  setFiltered(e, kVarFolderName, FolderData.Name);
+  setFiltered(e, kVarDiskName, disk.DiskName);
+  setFiltered(e, kVarFolderName, folder.Name);
   setFileValues(e, entry.Name.view(), entry.Data);
   // As the found-files window shows a found disk name: neither size nor date.
   if ((entry.Data.Attr & kAttrFolder) == 0 && entry.Data.Size == 0 && entry.Data.DateTime == 0) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,25 +103,23 @@ enum class ExportEscape : uint8_t { kNone, kHtml, kCsv };
 struct ExportCharFilter {
   bool Active = false;
   std::array<bool, 256> Kept{};        // the ASCII character stays as it is; by byte
+  bool PrintableKept = false;          // every one from the blank to the tilde stays
   std::array<std::string, 128> Ascii;  // what each becomes
   std::vector<std::string> Excluded;
   std::vector<std::string> Pairs;  // from, to, from, to, ...
 };
 
-// A file of the folder being written: its record, and where its name, its sort key and that
-// key's ASCII collation key (where it has one) lie in the folder's text.
+// A file of the folder being written: its record, and where its name and its sort key lie in
+// the folder's text.
 struct ExportFolderFile {
   TFileRecord Data;
   uint32_t NameOffset = 0;
   uint32_t KeyOffset = 0;
-  uint32_t AsciiKeyOffset = 0;
   uint16_t NameLength = 0;
   uint16_t KeyLength = 0;
-  uint16_t AsciiKeyLength = 0;
-  bool HasAsciiKey = false;
 };
 
-// A loaded export template with its variable table and output: the one export state of a run.
+// A loaded export template with its variable table and output: the export state of a run.
 struct TDBaseExport {
   std::string IdentifierBegin = "<<";
   std::string IdentifierEnd = ">>";
@@ -145,7 +144,6 @@ struct TDBaseExport {
   std::vector<ExportFolderFile> FolderFiles;
   std::string FolderText;
   std::vector<int32_t> FolderOrder;  // positions in FolderFiles, in their sort order
-  std::string AsciiKey;              // room for one key as it is made
   TDBase* DBase = nullptr;
   bool Valid = false;
   std::string DefaultExt = "txt";
@@ -158,16 +156,16 @@ struct TDBaseExport {
   uint64_t BytesWritten = 0;
   int32_t FilesWritten = 0;
   uint8_t CurrentSection = 0;
+  // The display options at load: the files' order, and how sizes and times are written.
+  TFormatOptions Format;
 
   const std::string& value(int variable) const { return Variables[variable - 1].Value; }
   void setValue(int variable, std::string text) { Variables[variable - 1].Value = std::move(text); }
 };
 
-// The one export state of the program, used by one export run at a time.
-TDBaseExport& ExportState();
-
-// Resets the record, reads the template file and parses its sections. Raises the file stream's
-// exceptions when the file cannot be read; the caller tests Valid afterwards.
+// Resets the record (taking the program's display options), reads the template file and parses
+// its sections. Raises the file stream's exceptions when the file cannot be read; the caller
+// tests Valid afterwards.
 void LoadExportFormat(TDBaseExport& e, std::string_view fileName, TDBase* db);
 // The same over the template's text.
 void LoadExportFormatText(TDBaseExport& e, std::string_view text, TDBase* db);
@@ -177,21 +175,39 @@ void OpenExportOutput(TDBaseExport& e, std::string_view fileName);
 // Until then a write that fails may raise from any event that writes.
 void CloseExportOutput(TDBaseExport& e);
 
-// The walk's events; each reads the value records the walk filled just before it.
-void ExportDBaseBegin(TDBaseExport& e);
+// The walk's events, each with the record it takes its values from.
+void ExportDBaseBegin(TDBaseExport& e, const TDatabaseData& database);
 void ExportDBaseEnd(TDBaseExport& e);
-void ExportDiskBegin(TDBaseExport& e);
+void ExportDiskBegin(TDBaseExport& e, const TDiskData& disk);
 void ExportDiskEnd(TDBaseExport& e);
-void ExportFolderBegin(TDBaseExport& e);
-// Collects the walk's current entry; the folder's end writes the collected lines.
-void ExportAddFile(TDBaseExport& e);
+void ExportFolderBegin(TDBaseExport& e, const TFolderData& folder);
+// Collects the entry; the folder's end writes the collected lines.
+void ExportAddFile(TDBaseExport& e, const TOneFile& entry);
 void ExportFolderEnd(TDBaseExport& e);
-// One line of a found-files list: disk name and folder from the disk and folder records.
-void ExportFoundFile(TDBaseExport& e, const TOneFile& entry);
+// One line of a found-files list: the disk's name and the folder's name from their records.
+void ExportFoundFile(TDBaseExport& e, const TDiskData& disk, const TFolderData& folder,
+                     const TOneFile& entry);
 
-// Points the handle's export callbacks at the events of ExportState(), in the walk's order,
-// with the given progress callback.
-void SetExportCallbacks(TDBase* db, TProgressCallback progress);
+// The database export's side of a disk walk: each event goes to its export event, and the
+// walk's progress to the given procedure (none: the walk is never stopped).
+class TExportWalk : public TWalkSink {
+ public:
+  TExportWalk(TDBaseExport& e, std::function<void(bool& abort)> progress)
+      : e_(e), progress_(std::move(progress)) {}
+
+  void progress(bool& abort) override;
+  void databaseBegin(const TDatabaseData& database) override { ExportDBaseBegin(e_, database); }
+  void databaseEnd() override { ExportDBaseEnd(e_); }
+  void diskBegin(const TDiskData& disk) override { ExportDiskBegin(e_, disk); }
+  void diskEnd() override { ExportDiskEnd(e_); }
+  void folderBegin(const TFolderData& folder) override { ExportFolderBegin(e_, folder); }
+  void folderEnd() override { ExportFolderEnd(e_); }
+  void file(const TOneFile& line) override { ExportAddFile(e_, line); }
+
+ private:
+  TDBaseExport& e_;
+  std::function<void(bool& abort)> progress_;
+};
 
 // The text as the windows show it (valid UTF-8); then characters of ExcludeChars become blanks,
 // and each pair of ReplaceChars maps its first character to its second, a later pair acting on

@@ -22,9 +22,10 @@ struct ExportListLine {
 };
 
 // Writes a list through the loaded template into its open output: "on database begin", each
-// line as a file (found files) or a disk (free space), "on database end". The value records are
-// zeroed first, so nothing of an earlier walk shows. afterLine runs after every line, exported
-// or not, with its index, and answers true to stop; the closing section is written all the same.
+// line as a file (found files) or a disk (free space), "on database end". Only the names, and a
+// free-space line's sizes, are set in the records the events read; nothing of a walk shows.
+// afterLine runs after every line, exported or not, with its index, and answers true to stop; the
+// closing section is written all the same.
 void ExportList(TDBaseExport& e, ExportListKind kind, std::string_view dbaseFileName, int32_t count,
                 const std::function<ExportListLine(int32_t)>& lineAt, bool onlySelected,
                 const std::function<bool(int32_t)>& afterLine);

@@ -143,7 +143,18 @@ class Gathered {
     room_[count_++] = c;
   }
   void put(std::string_view text) {
-    for (const char c : text) put(c);
+    // Separators are mostly one character.
+    if (text.size() == 1) {
+      put(text[0]);
+      return;
+    }
+    if (count_ + text.size() > sizeof room_) flush();
+    if (text.size() > sizeof room_) {
+      out_.append(text);
+      return;
+    }
+    std::memcpy(room_ + count_, text.data(), text.size());
+    count_ += text.size();
   }
   // Once, at the end.
   void flush() {
@@ -502,13 +513,45 @@ ShortString RemoveDoubleSpaces(const ShortString& s) {
   return ShortString(out);
 }
 
-void AppendXmlEscaped(std::string& out, std::string_view text) {
-  if (text.find_first_of("&<>\"") == std::string_view::npos) {
-    out.append(text);
-    return;
+namespace {
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+// A control character other than TAB, LF and CR, which XML and HTML forbid as characters and as
+// references: its bytes at the front of text (one, or two for a C1 control written as UTF-8),
+// else 0.
+size_t controlCharacterLength(std::string_view text) {
+  const auto c = static_cast<unsigned char>(text[0]);
+  if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return 1;
+  if (c == 0xC2 && text.size() > 1) {
+    const auto next = static_cast<unsigned char>(text[1]);
+    if (next >= 0x80 && next < 0xA0) return 2;
   }
-  for (char c : text) {
-    switch (c) {
+  return 0;
+}
+
+bool needsXmlEscape(unsigned char c) {
+  return c < 0x20 || c == 0x7F || c == 0xC2 || c == '&' || c == '<' || c == '>' || c == '"';
+}
+
+}  // namespace
+
+void AppendXmlEscaped(std::string& out, std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t plain = i;
+    while (plain < text.size() && !needsXmlEscape(static_cast<unsigned char>(text[plain]))) {
+      ++plain;
+    }
+    out.append(text.substr(i, plain - i));
+    if (plain == text.size()) return;
+    i = plain;
+    if (const size_t control = controlCharacterLength(text.substr(i)); control != 0) {
+      out.append(kReplacementCharacter);
+      i += control;
+      continue;
+    }
+    switch (text[i]) {
       case '&':
         out += "&amp;";
         break;
@@ -522,8 +565,9 @@ void AppendXmlEscaped(std::string& out, std::string_view text) {
         out += "&quot;";
         break;
       default:
-        out += c;
+        out += text[i];
     }
+    ++i;
   }
 }
 

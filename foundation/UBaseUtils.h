@@ -83,7 +83,8 @@ bool IsCutPath(std::string_view path);
 ShortString TrimSpaces(const ShortString& s);
 // TrimSpaces, and single blanks between words.
 ShortString RemoveDoubleSpaces(const ShortString& s);
-// The text as XML or HTML character data or attribute value: "&", "<", ">" and '"' as entities.
+// The UTF-8 text as XML or HTML character data or attribute value: "&", "<", ">" and '"' as
+// entities, and each control character they forbid (C0 but TAB, LF and CR; DEL; C1) as U+FFFD.
 std::string xmlEscaped(std::string_view text);
 // The same appended to out.
 void AppendXmlEscaped(std::string& out, std::string_view text);

@@ -37,14 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static TDBase* db = openCatalogue();
   static const std::string output = fuzz::scratchPath() + ".out";
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  TDBaseExport& e = ExportState();
+  static TDBaseExport e;
   LoadExportFormatText(e, text, db);
-  FormatOptions.SortCrit = size == 0 ? 0 : data[0] % 4;
-  FormatOptions.Reverse = size > 1 && (data[1] & 1) != 0;
+  e.Format.SortCrit = size == 0 ? 0 : data[0] % 4;
+  e.Format.Reverse = size > 1 && (data[1] & 1) != 0;
   OpenExportOutput(e, output);
-  SetExportCallbacks(db, nullptr);
-  ApiIterateDisks(db, 2, 2);
-  ApiResetExportCallbacks(db);
+  TExportWalk walk(e, nullptr);
+  ApiWalkDisks(db, 2, 2, walk);
 
   TOneFile entry;
   entry.Name = ShortString(text.substr(0, 64));

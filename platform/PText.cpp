@@ -206,6 +206,23 @@ class Collation {
     return true;
   }
 
+  // The ranks compared as they come, so that two texts that differ early cost little.
+  std::optional<int> asciiCompare(std::string_view a, std::string_view b) const {
+    if (!asciiFastPath_ || !isAscii(a) || !isAscii(b)) return std::nullopt;
+    size_t i = 0;
+    size_t k = 0;
+    for (;;) {
+      uint8_t ra = 0;
+      while (i < a.size() && (ra = asciiRank_[static_cast<unsigned char>(a[i++])]) == 0) {
+      }
+      uint8_t rb = 0;
+      while (k < b.size() && (rb = asciiRank_[static_cast<unsigned char>(b[k++])]) == 0) {
+      }
+      if (ra != rb) return ra < rb ? -1 : 1;
+      if (ra == 0) return 0;
+    }
+  }
+
   bool asciiPrefix(std::string_view text, std::span<uint64_t> prefix) const {
     if (!asciiFastPath_ || !isAscii(text)) return false;
     std::fill(prefix.begin(), prefix.end(), 0);
@@ -409,6 +426,10 @@ std::string collationKey(std::string_view text) {
 
 bool asciiCollationKey(std::string_view text, std::string& key) {
   return collation().asciiKey(text, key);
+}
+
+std::optional<int> compareAsciiCollation(std::string_view a, std::string_view b) {
+  return collation().asciiCompare(a, b);
 }
 
 bool asciiCollationPrefix(std::string_view text, std::span<uint64_t> prefix) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ int compareText(std::string_view a, std::string_view b);
 // with key undefined, otherwise). A key compares only with keys of the same function.
 std::string collationKey(std::string_view text);
 bool asciiCollationKey(std::string_view text, std::string& key);
+// The order of the two texts' asciiCollationKey, worked out without making the keys;
+// nullopt where asciiCollationKey would answer false for either.
+std::optional<int> compareAsciiCollation(std::string_view a, std::string_view b);
 // The first eight bytes of asciiCollationKey as one big-endian number (the first 8 * n as n
 // numbers), zeros after a shorter key; false, with prefix undefined, where asciiCollationKey
 // would answer false.

@@ -4,7 +4,7 @@ set -e
 packages="cmake ninja-build g++ pkg-config clang-format libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev libarchive-dev zip unzip arj jlha-utils arc nomarch clang libclang-rt-14-dev 7zip
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins fonts-dejavu-core xvfb xauth openbox x11-utils
-  poppler-utils shared-mime-info"
+  poppler-utils shared-mime-info libxml2-utils"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

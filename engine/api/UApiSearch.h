@@ -108,6 +108,9 @@ void ApiResetExportCallbacks(TDBase* handle);
 // Scope 1 current disk, 2 selected, 3 not selected, 4 the current folder down; mode 0 measure,
 // 1 print, 2 export.
 void ApiIterateDisks(TDBase* handle, int32_t scope, int32_t mode);
+// The same walk handing each record to sink, which keeps its own state; the handle's print and
+// export callbacks are not called.
+void ApiWalkDisks(TDBase* handle, int32_t scope, int32_t mode, TWalkSink& sink);
 
 // Either handle null raises before anything is copied.
 bool ApiCompressDBase(TDBase* source, TDBase* target, bool allDisks, bool uniqueNames,

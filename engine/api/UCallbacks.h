@@ -7,6 +7,9 @@
 namespace vellomar {
 
 struct TOneFile;
+struct TDatabaseData;
+struct TDiskData;
+struct TFolderData;
 
 // The engine reports to the user interface only through these procedures. The interface sets
 // them before a long operation and resets them after it; every default does nothing, so the
@@ -74,6 +77,32 @@ struct TExportCallbacks {
   TExportCallback FolderBegin = DefaultExportCallback;
   TExportCallback FolderEnd = DefaultExportCallback;
   TExportCallback File = DefaultExportCallback;
+};
+
+// What a disk walk hands out, given to the walk itself (ApiWalkDisks), so that whoever walks
+// keeps its own state and reads each record as it comes; each call does nothing unless
+// overridden. The flat API's procedures above sit on one of these that the handle keeps.
+class TWalkSink {
+ public:
+  virtual ~TWalkSink() = default;
+
+  // After each disk and every 100 file lines; setting abort stops the walk.
+  virtual void progress(bool& abort);
+  // A print walk: each disk's name, each folder's path, each line but "..".
+  virtual void printDisk(const ShortString& name);
+  virtual void printFolder(const ShortString& path);
+  virtual void printFile(const TOneFile& line);
+  // A walk that does not print: width comes in as the name's length in characters and goes
+  // out as the name's width; the walk keeps the largest.
+  virtual void measure(const ShortString& name, int32_t& width);
+  // An export walk, in the walk's order, each with its record.
+  virtual void databaseBegin(const TDatabaseData& database);
+  virtual void databaseEnd();
+  virtual void diskBegin(const TDiskData& disk);
+  virtual void diskEnd();
+  virtual void folderBegin(const TFolderData& folder);
+  virtual void folderEnd();
+  virtual void file(const TOneFile& line);
 };
 
 // Each null procedure is replaced by its slot's default.

@@ -112,6 +112,28 @@ TEST_F(Import, PlainTextTakesUpToItsLimitWithControlCharactersAsBlanks) {
   EXPECT_EQ(imported("huge.big"), std::string(65535, 'y'));
 }
 
+TEST_F(Import, PlainTextIsCutAtTheLastWholeCharacter) {
+  useTable("*.txt|100||");
+  // A character of two, three or four bytes across the limit of 100.
+  const std::string a98(98, 'a'), a99(99, 'a');
+  const struct {
+    const char* name;
+    std::string content;
+    std::string expected;
+  } cases[] = {
+      {"two.txt", a99 + "\xc3\xa9", a99},
+      {"three.txt", a98 + "\xe2\x82\xac", a98},
+      {"four.txt", a98 + "\xf0\x9f\x98\x80z", a98},
+      {"whole.txt", a98 + "\xc3\xa9z", a98 + "\xc3\xa9"},
+      {"latin1.txt", a99 + "\xe9zz", a99 + "\xe9"},
+      {"ends.txt", a99 + "\xc3", a99 + "\xc3"},
+  };
+  for (const auto& c : cases) {
+    file(c.name, c.content);
+    EXPECT_EQ(imported(c.name), c.expected) << c.name;
+  }
+}
+
 TEST_F(Import, NothingToImportGivesNoDescription) {
   useTable("*.txt|500||*.none|0||*.neg|-3||");
   file("empty.txt", "");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,22 @@ inline Rows readTabbed(std::string_view text) {
   }
   EXPECT_EQ(start, text.size()) << "the text ends with a line break";
   return rows;
+}
+
+// The page parses with a strict XML reader (xmllint, of libxml2-utils) and holds none of the
+// control characters HTML forbids, which XML 1.0 still allows: C1 (U+0080 to U+009F) and DEL.
+inline void expectStrictXml(const std::string& what, std::string_view page) {
+  FILE* lint = popen("xmllint --noout --nonet -", "w");
+  ASSERT_NE(lint, nullptr) << "xmllint cannot be started";
+  fwrite(page.data(), 1, page.size(), lint);
+  EXPECT_EQ(pclose(lint), 0) << what << " is not well-formed XML";
+  for (size_t i = 0; i < page.size(); ++i) {
+    const auto c = static_cast<unsigned char>(page[i]);
+    const bool c1 = c == 0xC2 && i + 1 < page.size() &&
+                    static_cast<unsigned char>(page[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(page[i + 1]) < 0xA0;
+    EXPECT_FALSE(c1 || c == 0x7F) << what << ": control character at " << i;
+  }
 }
 
 // One element of an HTML page as a reader of its text sees it: a heading, a table row with the

@@ -20,16 +20,18 @@ std::string capturedOutput(TDBaseExport& e, Body body) {
   return vellomar::test::contentOf(out);
 }
 
-// Loads the template into the program's export state and walks the scope of the database
-// through it, as the database export does.
-inline std::string walkExport(std::string_view templateText, TDBase* db, int32_t scope) {
-  TDBaseExport& e = ExportState();
-  LoadExportFormatText(e, templateText, db);
+// The scope of the database walked through the loaded template, as the database export does.
+inline std::string walkExport(TDBaseExport& e, TDBase* db, int32_t scope) {
   return capturedOutput(e, [&] {
-    SetExportCallbacks(db, nullptr);
-    ApiIterateDisks(db, scope, 2);
-    ApiResetExportCallbacks(db);
+    TExportWalk walk(e, nullptr);
+    ApiWalkDisks(db, scope, 2, walk);
   });
+}
+
+inline std::string walkExport(std::string_view templateText, TDBase* db, int32_t scope) {
+  TDBaseExport e;
+  LoadExportFormatText(e, templateText, db);
+  return walkExport(e, db, scope);
 }
 
 }  // namespace vellomar::testing

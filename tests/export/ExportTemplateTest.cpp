@@ -193,11 +193,11 @@ std::string columnsOf(int32_t fileColumns, int files) {
                            "<<on folder end>>\n}\n",
                        nullptr);
   return capturedOutput(e, [&] {
-    ExportFolderBegin(e);
+    ExportFolderBegin(e, TFolderData{});
     for (int i = 0; i < files; ++i) {
-      FileData = TOneFile{};
-      FileData.Name = ShortString(std::string(1, static_cast<char>('a' + i)));
-      ExportAddFile(e);
+      TOneFile file;
+      file.Name = ShortString(std::string(1, static_cast<char>('a' + i)));
+      ExportAddFile(e, file);
     }
     ExportFolderEnd(e);
   });
@@ -231,17 +231,15 @@ TEST(ExportTemplate, ValuesLiveFromTheirBeginEventAndConstantsStay) {
                        "<<on database end>>\n<<databasename>>/<<diskname>><<crlf>>\n",
                        nullptr);
   const std::string out = capturedOutput(e, [&] {
-    DatabaseData = {"data.kvd", "/x/", 2};
-    DiskData = TDiskData{};
-    DiskData.DiskName = "stale";
-    ExportDBaseBegin(e);
-    DiskData.DiskName = "Big";
-    DiskData.SizeKB = 30000000;
-    DiskData.FreeKB = 12345678;
-    ExportDiskBegin(e);
-    DiskData = TDiskData{};
-    DiskData.DiskName = "Empty";
-    ExportDiskBegin(e);
+    ExportDBaseBegin(e, {"data.kvd", "/x/", 2});
+    TDiskData big;
+    big.DiskName = "Big";
+    big.SizeKB = 30000000;
+    big.FreeKB = 12345678;
+    ExportDiskBegin(e, big);
+    TDiskData empty;
+    empty.DiskName = "Empty";
+    ExportDiskBegin(e, empty);
     ExportDBaseEnd(e);
   });
   EXPECT_EQ(out, "[\t ]Big:41%:28.6 GB;Empty:0%:0;data.kvd/Empty\r\n");

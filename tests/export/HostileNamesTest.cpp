@@ -19,15 +19,30 @@ using testing::HtmlItem;
 using testing::itemsOf;
 using testing::Rows;
 
+// n times U+FFFD, as an HTML page writes n control characters.
+std::string replacements(int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += "\uFFFD";
+  return text;
+}
+
 // A file line as the windows show it.
 struct ShownFile {
   ShownFile(std::string name, std::string size, std::string shortDesc = {}, std::string desc = {})
       : Name(std::move(name)),
+        HtmlName(Name),
         Size(std::move(size)),
         ShortDesc(std::move(shortDesc)),
         Desc(std::move(desc)) {}
+  // A name with control characters, which an HTML page shows as htmlName.
+  static ShownFile withControls(std::string name, std::string htmlName, std::string size) {
+    ShownFile file(std::move(name), std::move(size));
+    file.HtmlName = std::move(htmlName);
+    return file;
+  }
 
   std::string Name;
+  std::string HtmlName;
   std::string Size;
   std::string Date = "3/14/25";
   std::string Time = "10:20";
@@ -47,17 +62,20 @@ struct ShownDisk {
 };
 
 // A catalogue whose disk, label, folder and file names and description hold what text formats
-// must escape: "&", "<", ">", both quotes, the semicolon, TAB, CR LF and CP1252 bytes that are no
-// UTF-8. Shown holds what the windows show of it, in their order.
+// must escape: "&", "<", ">", both quotes, the semicolon, TAB, CR LF, CP1252 bytes that are no
+// UTF-8, control characters and the CP1252 bytes that stand for C1 controls. Shown holds what the
+// windows show of it, in their order.
 class HostileCatalogue {
  public:
   HostileCatalogue() {
     const auto t = static_cast<int32_t>(testing::kFixtureTime);
     TDirCollection& root = cat.newDisk("Disk & <One> \"\xfc\" ;");
     cat.trees.Current->DiskInfo.VolumeLabel = "<VOL & \"1\">";
-    cat.trees.Current->DiskInfo.Files = 7;
+    cat.trees.Current->DiskInfo.Files = 9;
     cat.setFiles(root, {{"a<b>c.bin", 5, t},
                         {"caf\xe9_latin1.txt", 1234, t},
+                        {"ctl\x01\x08\x0b\x0c\x0e\x1f\x7f.bin", 1, t},
+                        {"cz\x81\x8d\x8f\x90\x9d.bin", 2, t},
                         {"line\r\nbreak.txt", 3, t},
                         {"plain.txt", 20480, t},
                         {"R&D \"q\"; 'x'.txt", 7, t},
@@ -89,6 +107,10 @@ class HostileCatalogue {
          {{"R&D <lab>", "(folder)"},
           {"a<b>c.bin", "5"},
           {"caf\u00e9_latin1.txt", "1 234"},
+          ShownFile::withControls("ctl\x01\x08\x0b\x0c\x0e\x1f\x7f.bin",
+                                  "ctl" + replacements(7) + ".bin", "1"),
+          ShownFile::withControls("cz\u0081\u008d\u008f\u0090\u009d.bin",
+                                  "cz" + replacements(5) + ".bin", "2"),
           {"line\r\nbreak.txt", "3"},
           {"plain.txt", "20 480", "first <b> & \"q\"; \u20ac second",
            "first <b> & \"q\"; \u20ac\r\nsecond"},
@@ -116,13 +138,15 @@ Rows untabbed(Rows rows) {
   return rows;
 }
 
-// One line per file: disk, folder, name, size, date, time and short description.
-Rows fileRows(const std::vector<ShownDisk>& disks) {
+// One line per file: disk, folder, name, size, date, time and short description; the names as an
+// HTML page shows them when html is set.
+Rows fileRows(const std::vector<ShownDisk>& disks, bool html = false) {
   Rows rows;
   for (const ShownDisk& disk : disks) {
     for (const ShownFolder& folder : disk.Folders) {
       for (const ShownFile& f : folder.Files) {
-        rows.push_back({disk.Name, folder.Path, f.Name, f.Size, f.Date, f.Time, f.ShortDesc});
+        rows.push_back({disk.Name, folder.Path, html ? f.HtmlName : f.Name, f.Size, f.Date, f.Time,
+                        f.ShortDesc});
       }
     }
   }
@@ -142,14 +166,10 @@ std::string templatePath(const std::string& name) {
 }
 
 std::string exportDatabase(const std::string& name, TDBase* db) {
-  TDBaseExport& e = ExportState();
+  TDBaseExport e;
   LoadExportFormat(e, templatePath(name), db);
   EXPECT_TRUE(e.Valid) << name;
-  return capturedOutput(e, [&] {
-    SetExportCallbacks(db, nullptr);
-    ApiIterateDisks(db, 2, 2);
-    ApiResetExportCallbacks(db);
-  });
+  return testing::walkExport(e, db, 2);
 }
 
 // Every exported file is UTF-8, as the HTML pages declare and the texts are read.
@@ -196,8 +216,9 @@ TEST(HostileNames, DatabaseTemplatesGiveBackTheCatalogue) {
   }
   EXPECT_EQ(read, untabbed(leveled));
 
-  const std::vector<HtmlItem> detailed =
-      testing::readHtml(exportDatabase("HTML Detailed.vefd", fixture.handle()));
+  const std::string detailedPage = exportDatabase("HTML Detailed.vefd", fixture.handle());
+  testing::expectStrictXml("HTML Detailed", detailedPage);
+  const std::vector<HtmlItem> detailed = testing::readHtml(detailedPage);
   std::vector<HtmlItem> headings, fileLines;
   for (const ShownDisk& disk : shown) {
     headings.push_back({"h2", {"Disk " + disk.Name}});
@@ -205,7 +226,7 @@ TEST(HostileNames, DatabaseTemplatesGiveBackTheCatalogue) {
       headings.push_back({"h3", {folder.Path}});
       fileLines.push_back({"tr", {"Name", "Size", "Date", "Time"}});
       for (const ShownFile& f : folder.Files) {
-        fileLines.push_back({"tr", {f.Name, f.Size, f.Date, f.Time}});
+        fileLines.push_back({"tr", {f.HtmlName, f.Size, f.Date, f.Time}});
         if (!f.Desc.empty()) fileLines.push_back({"tr", {f.Desc}});
       }
     }
@@ -229,14 +250,15 @@ TEST(HostileNames, DatabaseTemplatesGiveBackTheCatalogue) {
   EXPECT_EQ(itemsOf(detailed, "h1"), (std::vector<HtmlItem>{{"h1", {"Database catalogue.kvd"}}}));
 
   // The names in four columns, one name per line of a cell; a disk without a label says none.
-  const std::vector<HtmlItem> brief =
-      testing::readHtml(exportDatabase("HTML Brief.vefd", fixture.handle()));
+  const std::string briefPage = exportDatabase("HTML Brief.vefd", fixture.handle());
+  testing::expectStrictXml("HTML Brief", briefPage);
+  const std::vector<HtmlItem> brief = testing::readHtml(briefPage);
   std::vector<HtmlItem> briefHeadings;
   std::vector<std::string> names, readNames;
   for (const ShownDisk& disk : shown) {
     briefHeadings.push_back({"h2", {"Disk " + disk.Name + " " + disk.Label}});
     for (const ShownFolder& folder : disk.Folders) {
-      for (const ShownFile& f : folder.Files) names.push_back(f.Name);
+      for (const ShownFile& f : folder.Files) names.push_back(f.HtmlName);
     }
   }
   for (const HtmlItem& cell : itemsOf(brief, "td")) {
@@ -284,16 +306,17 @@ TEST(HostileNames, ListTemplatesGiveBackTheLines) {
   const struct {
     std::string disk;
     int32_t sizeKB, freeKB;
-  } disks[] = {{"<Tom & \"Jerry\"> ;\t\xe9", 1440, 720}, {"Plain", 0, 0}};
-  const Rows expectedDisks = {{"<Tom & \"Jerry\"> ;\t\u00e9", "1.41 MB", "720.0 kB", "50%"},
-                              {"Plain", "0", "0", "0%"}};
+  } disks[] = {{"<Tom & \"Jerry\"> ;\t\xe9\x1b\x8f", 1440, 720}, {"Plain", 0, 0}};
+  const Rows expectedDisks = {
+      {"<Tom & \"Jerry\"> ;\t\u00e9\x1b\u008f", "1.41 MB", "720.0 kB", "50%"},
+      {"Plain", "0", "0", "0%"}};
   auto diskAt = [&](int32_t i) {
     return ExportListLine{{}, disks[i].disk, {}, disks[i].sizeKB, disks[i].freeKB, false};
   };
 
   for (const std::string name :
        {"Semicolon delimited with quotes", "Tab delimited", "Table in HTML"}) {
-    TDBaseExport& e = ExportState();
+    TDBaseExport e;
     LoadExportFormat(e, templatePath(name + ".veff"), db);
     const std::string found = capturedOutput(e, [&] {
       ExportList(e, ExportListKind::kFoundFiles, "/data/found.kvd",
@@ -314,11 +337,17 @@ TEST(HostileNames, ListTemplatesGiveBackTheLines) {
       EXPECT_EQ(testing::readTabbed(found), withHeader(kFileHeader, untabbed(expected)));
       EXPECT_EQ(testing::readTabbed(space), withHeader(spaceHeader, untabbed(expectedDisks)));
     } else {
+      testing::expectStrictXml(name + ".veff", found);
+      testing::expectStrictXml(name + ".vefs", space);
+      Rows htmlExpected = fileRows({shown}, true);
+      htmlExpected.push_back(expected.back());
       std::vector<HtmlItem> rows = {{"tr", kFileHeader}};
-      for (const auto& row : expected) rows.push_back({"tr", row});
+      for (const auto& row : htmlExpected) rows.push_back({"tr", row});
       EXPECT_EQ(itemsOf(testing::readHtml(found), "tr"), rows);
       std::vector<HtmlItem> spaceRows = {{"tr", spaceHeader}};
-      for (const auto& row : expectedDisks) spaceRows.push_back({"tr", row});
+      Rows htmlDisks = expectedDisks;
+      htmlDisks[0][0] = "<Tom & \"Jerry\"> ;\t\u00e9" + replacements(2);
+      for (const auto& row : htmlDisks) spaceRows.push_back({"tr", row});
       EXPECT_EQ(itemsOf(testing::readHtml(space), "tr"), spaceRows);
     }
   }

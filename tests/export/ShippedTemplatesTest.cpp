@@ -89,8 +89,7 @@ void expectShape(const std::string& name, const std::string& output) {
   }
 }
 
-TDBaseExport& loaded(const std::string& name, TDBase* db) {
-  TDBaseExport& e = ExportState();
+TDBaseExport& loaded(TDBaseExport& e, const std::string& name, TDBase* db) {
   LoadExportFormat(e, templatePath(name), db);
   EXPECT_TRUE(e.Valid) << name;
   return e;
@@ -105,14 +104,9 @@ TEST(ShippedTemplates, DatabaseTemplatesOverBothDisks) {
   for (const std::string name :
        {"HTML Detailed.vefd", "HTML Brief.vefd", "Leveled - tab delimited.vefd",
         "Plain - semicolon delimited with quotes.vefd", "Plain - tab delimited.vefd"}) {
-    TDBaseExport& e = loaded(name, db);
-    const std::string output = replaced(capturedOutput(e,
-                                                       [&] {
-                                                         SetExportCallbacks(db, nullptr);
-                                                         ApiIterateDisks(db, 2, 2);
-                                                         ApiResetExportCallbacks(db);
-                                                       }),
-                                        fixture.folder(), "/catalogues/");
+    TDBaseExport e;
+    const std::string output =
+        replaced(testing::walkExport(loaded(e, name, db), db, 2), fixture.folder(), "/catalogues/");
     expectGolden(name, output);
     expectShape(name, output);
   }
@@ -154,7 +148,8 @@ TEST(ShippedTemplates, FoundFileAndFreeSpaceTemplates) {
 
   for (const std::string name :
        {"Semicolon delimited with quotes", "Tab delimited", "Table in HTML"}) {
-    TDBaseExport& files = loaded(name + ".veff", db);
+    TDBaseExport files;
+    loaded(files, name + ".veff", db);
     const std::string filesOutput = capturedOutput(files, [&] {
       ExportList(
           files, ExportListKind::kFoundFiles, "/data/found.kvd", static_cast<int32_t>(found.size()),
@@ -166,7 +161,8 @@ TEST(ShippedTemplates, FoundFileAndFreeSpaceTemplates) {
     expectGolden(name + ".veff", filesOutput);
     expectShape(name + ".veff", filesOutput);
 
-    TDBaseExport& space = loaded(name + ".vefs", db);
+    TDBaseExport space;
+    loaded(space, name + ".vefs", db);
     const std::string spaceOutput = capturedOutput(space, [&] {
       ExportList(
           space, ExportListKind::kFreeSpace, "/data/found.kvd", 3,

@@ -159,37 +159,38 @@ void CatalogueGateway::freeScanTrees() {
   ApiFreeOldTreeStruct(handle_);
 }
 
-void CatalogueGateway::printWalk(int32_t scope, int32_t mode, TProgressCallback progress,
-                                 TPrintTextCallback disk, TPrintTextCallback folder,
-                                 TPrintFileCallback file, TTextWidthCallback measure) {
-  ApiSetPrintCallbacks(handle_, progress, disk, folder, file, measure);
-  try {
-    ApiIterateDisks(handle_, scope, mode);
-  } catch (...) {
-    ApiResetPrintCallbacks(handle_);
-    throw;
-  }
-  ApiResetPrintCallbacks(handle_);
-}
-
 NameCounts CatalogueGateway::nameCounts() const {
   NameCounts counts;
   ApiGetScanCounts(handle_, counts.Longest, counts.Average, counts.Widest);
   return counts;
 }
 
+namespace {
+
+// The search's progress callback, installed while it lives and reset on every path.
+class SearchCallbackInstalled {
+ public:
+  SearchCallbackInstalled(TDBase* handle, TProgressCallback progress) : handle_(handle) {
+    ApiSetSearchCallback(handle_, progress);
+  }
+  ~SearchCallbackInstalled() { ApiResetSearchCallback(handle_); }
+  SearchCallbackInstalled(const SearchCallbackInstalled&) = delete;
+  SearchCallbackInstalled& operator=(const SearchCallbackInstalled&) = delete;
+
+ private:
+  TDBase* handle_;
+};
+
+}  // namespace
+
 template <class Search>
 bool CatalogueGateway::runSearch(TProgressCallback progress, const Search& search) {
   ApiFreeTreeStruct(handle_);
   ApiClearFound(handle_);
-  ApiSetSearchCallback(handle_, progress);
-  try {
+  {
+    const SearchCallbackInstalled installed(handle_, progress);
     search();
-  } catch (...) {
-    ApiResetSearchCallback(handle_);
-    throw;
   }
-  ApiResetSearchCallback(handle_);
   return ApiAnyFound(handle_);
 }
 

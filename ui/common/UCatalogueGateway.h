@@ -187,14 +187,13 @@ class CatalogueGateway {
   void freeScanTrees();
 
   // ---- Disk walks ----
-  // Scope 1 current disk, 2 selected, 3 not selected, 4 the current folder down; mode 0
-  // measure, 1 print, 2 export, through the walk's callbacks installed for this catalogue.
-  void walkDisks(int32_t scope, int32_t mode) { ApiIterateDisks(handle_, scope, mode); }
-  void resetExportCallbacks() { ApiResetExportCallbacks(handle_); }
-  // A print walk (mode 0 measure, 1 print) with its callbacks installed for the walk and reset
-  // after it, also when it raises.
-  void printWalk(int32_t scope, int32_t mode, TProgressCallback progress, TPrintTextCallback disk,
-                 TPrintTextCallback folder, TPrintFileCallback file, TTextWidthCallback measure);
+  // Scope 1 current disk, 2 selected, 3 not selected, 4 the current folder down; each record of
+  // the walk goes to sink. An export walk:
+  void exportWalk(int32_t scope, TWalkSink& sink) { ApiWalkDisks(handle_, scope, 2, sink); }
+  // A print walk: mode 0 measures, 1 prints.
+  void printWalk(int32_t scope, int32_t mode, TWalkSink& sink) {
+    ApiWalkDisks(handle_, scope, mode, sink);
+  }
   NameCounts nameCounts() const;
 
   // ---- Search runs ----

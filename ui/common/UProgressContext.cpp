@@ -33,14 +33,6 @@ bool ProgressListener::abort() {
 
 void ProgressListener::progress(const TSearchCounts&, bool&) {}
 
-void ProgressListener::printDisk(const ShortString&) {}
-
-void ProgressListener::printFolder(const ShortString&) {}
-
-void ProgressListener::printFile(const TOneFile&) {}
-
-void ProgressListener::measureName(const ShortString&, int32_t&) {}
-
 ProgressListener::~ProgressListener() {
   for (ProgressContext* c = installed; c != nullptr; c = c->outer_) {
     if (c->listener_ == this) c->listener_ = nullptr;
@@ -96,22 +88,6 @@ bool ProgressContext::abort() {
 
 void ProgressContext::progress(bool& abort) {
   current().progress(installed != nullptr ? installed->counts_.read() : TSearchCounts{}, abort);
-}
-
-void ProgressContext::printDisk(const ShortString& name) {
-  current().printDisk(name);
-}
-
-void ProgressContext::printFolder(const ShortString& path) {
-  current().printFolder(path);
-}
-
-void ProgressContext::printFile(const TOneFile& line) {
-  current().printFile(line);
-}
-
-void ProgressContext::measureName(const ShortString& name, int32_t& width) {
-  current().measureName(name, width);
 }
 
 }  // namespace vellomar

@@ -17,13 +17,8 @@ class ProgressListener {
   virtual void appendText(const ShortString& text);
   virtual void percent(int32_t phase, int32_t percent);
   virtual bool abort();
-  // The per-handle progress of a search, walk or copy; setting abort stops it.
+  // The per-handle progress of a search or copy; setting abort stops it.
   virtual void progress(const TSearchCounts& counts, bool& abort);
-  // The print walk's per-handle callbacks.
-  virtual void printDisk(const ShortString& name);
-  virtual void printFolder(const ShortString& path);
-  virtual void printFile(const TOneFile& line);
-  virtual void measureName(const ShortString& name, int32_t& width);
 
  protected:
   // A listener that goes while its run is on leaves the engine's defaults in its place.
@@ -53,12 +48,8 @@ class ProgressContext {
   static void appendText(const ShortString& text);
   static void percent(int32_t phase, int32_t percent);
   static bool abort();
-  // The per-handle callbacks.
+  // The per-handle progress callback.
   static void progress(bool& abort);
-  static void printDisk(const ShortString& name);
-  static void printFolder(const ShortString& path);
-  static void printFile(const TOneFile& line);
-  static void measureName(const ShortString& name, int32_t& width);
 
  private:
   friend class ProgressListener;

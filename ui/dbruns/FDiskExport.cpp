@@ -9,33 +9,9 @@
 
 namespace vellomar {
 
-namespace {
-
-// The walk's callbacks, taken back on every path.
-class ExportCallbacks {
- public:
-  explicit ExportCallbacks(CatalogueGateway& catalogue) : catalogue_(catalogue) {
-    SetExportCallbacks(catalogue.handle(), &ProgressContext::progress);
-  }
-  ~ExportCallbacks() { catalogue_.resetExportCallbacks(); }
-  ExportCallbacks(const ExportCallbacks&) = delete;
-  ExportCallbacks& operator=(const ExportCallbacks&) = delete;
-
- private:
-  CatalogueGateway& catalogue_;
-};
-
-}  // namespace
-
 TFormDiskExport::TFormDiskExport(QWidget* parent) : TFormExportRun(parent) {
   setObjectName(QStringLiteral("FormDiskExport"));
   setWindowTitle(QStringLiteral("Export Database To Text Format"));
-}
-
-void TFormDiskExport::progress(const TSearchCounts&, bool& abort) {
-  showProgress();
-  letEventsRun();
-  abort = cancelRequested();
 }
 
 bool TFormDiskExport::askFirst() {
@@ -53,11 +29,14 @@ bool TFormDiskExport::askFirst() {
 }
 
 int TFormDiskExport::runJob() {
-  ExportOutputFile file(output_);
-  {
-    const ExportCallbacks installed(*Catalogue);
-    Catalogue->walkDisks(scope_, 2);
-  }
+  ExportOutputFile file(exportState(), output_);
+  // The walk's progress: how much is written so far.
+  TExportWalk walk(exportState(), [this](bool& abort) {
+    showProgress();
+    letEventsRun();
+    abort = cancelRequested();
+  });
+  Catalogue->exportWalk(scope_, walk);
   file.close();
   return QDialog::Accepted;
 }

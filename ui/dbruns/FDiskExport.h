@@ -18,8 +18,6 @@ class TFormDiskExport : public TFormExportRun {
   // The scope, the template and the output file.
   bool askFirst() override;
   int runJob() override;
-  // The walk's progress: how much is written so far.
-  void progress(const TSearchCounts& counts, bool& abort) override;
 
  private:
   int32_t scope_ = 0;

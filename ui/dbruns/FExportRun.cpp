@@ -11,7 +11,6 @@
 #include <limits>
 
 #include "engine/api/UApiTypes.h"
-#include "export/UExport.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "ui/common/UCatalogueGateway.h"
@@ -89,7 +88,7 @@ std::string TFormExportRun::chooseTemplateAndOutput(const std::string& filter,
   const std::string templateName = services().files->openFile(open);
   if (templateName.empty()) return {};
   exportFolders().Templates = folderOf(templateName);
-  TDBaseExport& e = ExportState();
+  TDBaseExport& e = export_;
   LoadExportFormat(e, templateName, catalogue != nullptr ? catalogue->handle() : nullptr);
   if (!e.Valid) {
     ShowErrorBox("This file does not contain valid data for Vellomar export.");
@@ -110,22 +109,22 @@ std::string TFormExportRun::chooseTemplateAndOutput(const std::string& filter,
 }
 
 void TFormExportRun::showProgress() {
-  const TDBaseExport& e = ExportState();
+  const TDBaseExport& e = export_;
   const auto written =
       static_cast<int32_t>(std::min<uint64_t>(e.BytesWritten, std::numeric_limits<int32_t>::max()));
   LabelWhatDoing->setText(QString::fromStdString(
       "Processed " + FormatThousands(e.FilesWritten).str() + " files, written " +
-      FormatSizeShort(written, FormatOptions.SizeInKB).str()));
+      FormatSizeShort(written, e.Format.SizeInKB).str()));
 }
 
-ExportOutputFile::ExportOutputFile(const std::string& name) {
-  OpenExportOutput(ExportState(), name);
+ExportOutputFile::ExportOutputFile(TDBaseExport& e, const std::string& name) : e_(e) {
+  OpenExportOutput(e_, name);
 }
 
 ExportOutputFile::~ExportOutputFile() {
   if (!open_) return;
   try {
-    CloseExportOutput(ExportState());
+    CloseExportOutput(e_);
   } catch (...) {
     // Already failing: the first exception is the one to report.
   }
@@ -133,7 +132,7 @@ ExportOutputFile::~ExportOutputFile() {
 
 void ExportOutputFile::close() {
   open_ = false;
-  CloseExportOutput(ExportState());
+  CloseExportOutput(e_);
 }
 
 }  // namespace vellomar

@@ -31,8 +31,8 @@ bool TFormFoundExport::askFirst() {
 }
 
 int TFormFoundExport::runJob() {
-  ExportOutputFile file(output_);
-  ExportList(ExportState(), Kind, DBaseFileName, LineCount, LineAt, onlySelected_,
+  ExportOutputFile file(exportState(), output_);
+  ExportList(exportState(), Kind, DBaseFileName, LineCount, LineAt, onlySelected_,
              [this](int32_t index) {
                if (index % 100 == 0) showProgress();
                letEventsRun();

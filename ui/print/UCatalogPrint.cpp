@@ -95,7 +95,11 @@ void TFileColumns::drawRow(TPrinter& printer, const CatalogueGateway& catalogue,
 
 TCatalogPrint::TCatalogPrint(CatalogueGateway& catalogue, std::string dbaseName,
                              const TGlobalOptions& options, TCatalogPrintStatus& status)
-    : catalogue_(catalogue), dbaseName_(std::move(dbaseName)), options_(options), status_(status) {}
+    : catalogue_(catalogue),
+      dbaseName_(std::move(dbaseName)),
+      options_(options),
+      status_(status),
+      counts_(catalogue.liveCounts()) {}
 
 TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, int32_t scope) {
   printer_ = std::make_unique<TPrinter>(printer);
@@ -107,6 +111,7 @@ TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, i
   columns_.Indent = 3 * p.PrnTextWidth("M");
   columns_.measure(p, options_);
 
+  widest_ = 0;
   walk(scope, 0);
   if (aborted_) return TPrintResult::kCancelled;
   estimate_ = PageEstimate(catalogue_.searchCounts().Files, g.VertRes, p.LineHeight());
@@ -139,10 +144,7 @@ TPrintResult TCatalogPrint::run(QPrinter& printer, const TPrintChoice& choice, i
 }
 
 void TCatalogPrint::walk(int32_t scope, int32_t mode) {
-  const ProgressContext context(*this, catalogue_.liveCounts());
-  catalogue_.printWalk(scope, mode, ProgressContext::progress, ProgressContext::printDisk,
-                       ProgressContext::printFolder, ProgressContext::printFile,
-                       ProgressContext::measureName);
+  catalogue_.printWalk(scope, mode, *this);
 }
 
 void TCatalogPrint::layoutColumns() {
@@ -245,7 +247,8 @@ void TCatalogPrint::folder(const std::string& path) {
   pageCheck();
 }
 
-void TCatalogPrint::progress(const TSearchCounts& counts, bool& abort) {
+void TCatalogPrint::progress(bool& abort) {
+  const TSearchCounts counts = counts_.read();
   status_.showProgress(counts.Disks, counts.Files, counts.Percent);
   if (status_.abortRequested()) aborted_ = true;
   if (stopped()) abort = true;
@@ -265,8 +268,28 @@ void TCatalogPrint::printFile(const TOneFile& entry) {
   keys_.push_back(MakeFileSortKey(entry, line.Kind, options_.SortCrit, options_.ReverseSort));
 }
 
-void TCatalogPrint::measureName(const ShortString& name, int32_t& width) {
-  width = printer_->PrnTextWidth(name.str());
+namespace {
+
+bool isPrintableAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= ' ' && c <= '~'; });
+}
+
+}  // namespace
+
+// Only a name column fitted to the widest name needs the widths, and of them only the largest:
+// a name of the print font's own characters whose every character, at twice the widest one's
+// advance (beyond what kerning adds), stays within the widest so far cannot be wider.
+void TCatalogPrint::measure(const ShortString& name, int32_t& width) {
+  if (options_.AdjustNameWidth) return;
+  const std::string_view text = name.view();
+  const int64_t bound =
+      int64_t{2} * printer_->PrnMaxCharWidth() * static_cast<int64_t>(text.size());
+  if (bound <= widest_ && isPrintableAscii(text)) {
+    width = widest_;
+    return;
+  }
+  width = printer_->PrnTextWidth(text);
+  widest_ = std::max(widest_, width);
 }
 
 }  // namespace vellomar

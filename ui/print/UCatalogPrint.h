@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/api/UApiSearch.h"
+#include "engine/api/UCallbacks.h"
 #include "export/UFileLine.h"
-#include "ui/common/UProgressContext.h"
 #include "ui/print/UPrinter.h"
 #include "ui/settings/UGlobalOptions.h"
 
@@ -61,9 +62,8 @@ struct TFileColumns {
 
 // The catalogue print of the current folder, the current disk or the selected disks: a
 // counting walk that measures the names, the page-count warning, then one printing walk per
-// copy, all in one print session. Each walk has a progress context of its own, through which
-// the walk's callbacks reach the print with the catalogue's counts.
-class TCatalogPrint : private ProgressListener {
+// copy, all in one print session. The print is the walks' sink and shows the catalogue's counts.
+class TCatalogPrint : private TWalkSink {
  public:
   TCatalogPrint(CatalogueGateway& catalogue, std::string dbaseName, const TGlobalOptions& options,
                 TCatalogPrintStatus& status);
@@ -75,13 +75,15 @@ class TCatalogPrint : private ProgressListener {
 
   // The page estimate of the last counting walk.
   int32_t estimate() const { return estimate_; }
+  // The name column's width in the last run, in printer pixels.
+  int32_t nameColumnWidth() const { return columns_.Name; }
 
  private:
-  void progress(const TSearchCounts& counts, bool& abort) override;
+  void progress(bool& abort) override;
   void printDisk(const ShortString& name) override;
   void printFolder(const ShortString& path) override;
   void printFile(const TOneFile& entry) override;
-  void measureName(const ShortString& name, int32_t& width) override;
+  void measure(const ShortString& name, int32_t& width) override;
 
   void walk(int32_t scope, int32_t mode);
   void layoutColumns();
@@ -96,6 +98,7 @@ class TCatalogPrint : private ProgressListener {
   std::string dbaseName_;
   TGlobalOptions options_;
   TCatalogPrintStatus& status_;
+  TSearchCountsView counts_;
   std::unique_ptr<TPrinter> printer_;
   TPrintChoice choice_;
   TFileColumns columns_;
@@ -105,6 +108,8 @@ class TCatalogPrint : private ProgressListener {
   int32_t y_ = 0;
   int32_t page_ = 1;
   int32_t estimate_ = 0;
+  // The widest name the counting walk measured.
+  int32_t widest_ = 0;
   bool aborted_ = false;
   // The last page of the range is done; the rest of the walk is not printed.
   bool pastRange_ = false;

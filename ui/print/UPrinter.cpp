@@ -179,6 +179,10 @@ int32_t TPrinter::PrnTextWidth(std::string_view text) const {
   return metrics_->horizontalAdvance(catalogueText(text));
 }
 
+int32_t TPrinter::PrnMaxCharWidth() const {
+  return metrics_->maxWidth();
+}
+
 int32_t TPrinter::PrnTextHeight(std::string_view text) const {
   return text.empty() ? 0 : metrics_->height();
 }

@@ -120,6 +120,8 @@ class TPrinter {
   void PrnSetFontStyle(int style);
   void PrnResetFont() { PrnSetFontStyle(kStyleNormal); }
   int32_t PrnTextWidth(std::string_view text) const;
+  // The advance of the widest character of the font in its present style.
+  int32_t PrnMaxCharWidth() const;
   int32_t PrnTextHeight(std::string_view text) const;
   // The text's top left at (x, y), cut at the rectangle.
   void PrnTextOut(const QRect& clip, int32_t x, int32_t y, std::string_view text);

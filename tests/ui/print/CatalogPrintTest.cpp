@@ -189,6 +189,53 @@ TEST(CatalogPrint, CopiesPrintIdenticalPagesEachFromTheTop) {
   }
 }
 
+// A name column not adjusted to the names fits the widest of all the names, wherever it stands
+// among names that are longer but narrower.
+TEST(CatalogPrint, TheNameColumnFitsTheWidestName) {
+  const std::vector<std::string> names = {
+      "WWWWWWWWWWWWWWWW.txt", "iiiiiiiiiiiiiiiiiiiiiiii.txt",
+      "\xc3\x84\xc3\x84\xc3\x84\xc3\x84\xc3\x84\xc3\x84\xc3\x84\xc3\x84\xc3\x84.txt"};
+  for (size_t widestAt = 0; widestAt < 3; ++widestAt) {
+    testing::TestCatalogue cat;
+    TDirCollection& root = cat.newDisk("Alpha");
+    std::vector<testing::FileSpec> specs;
+    for (int i = 0; i < 300; ++i) specs.push_back({"f" + std::to_string(i) + ".txt", 1, 0});
+    // The three wide or long names at three places of the list in turn.
+    for (size_t n = 0; n < 3; ++n) {
+      specs.insert(specs.begin() + static_cast<std::ptrdiff_t>(((n + widestAt) % 3) * 100),
+                   {names[n], 1, 0});
+    }
+    cat.setFiles(root, specs);
+    cat.saveDisk();
+    cat.trees = TTreeSlots{};
+    ASSERT_TRUE(ApiGoToDiskByName(&cat.handle, "Alpha"));
+
+    test::TempFolder folder;
+    QPrinter printer(QPrinter::HighResolution);
+    test::makePdfPrinter(printer, folder.at("widest.pdf"));
+    int32_t widest = 0;
+    {
+      TPrinter measuring(printer);
+      ASSERT_TRUE(measuring.PrnInit(test::printOptions()));
+      // The walk measures a name without its extension.
+      for (const testing::FileSpec& spec : specs) {
+        widest =
+            std::max(widest, measuring.PrnTextWidth(spec.Name.substr(0, spec.Name.size() - 4)));
+      }
+      widest += measuring.PrnTextWidth(".MMM");
+    }
+
+    test::BorrowedCatalogue borrowed(&cat.handle);
+    RecordingStatus status;
+    TPrintChoice firstPage;
+    firstPage.Range = TPrintRange::kPages;
+    firstPage.FromPage = firstPage.ToPage = 1;
+    TCatalogPrint run(borrowed.get(), "Catalogue", test::printOptions(), status);
+    ASSERT_EQ(run.run(printer, firstPage, kPrintScopeWholeDisk), TPrintResult::kPrinted);
+    EXPECT_EQ(run.nameColumnWidth(), widest) << widestAt;
+  }
+}
+
 TEST(CatalogPrint, CancelStopsTheWalk) {
   test::TempFolder folder;
   PrintCatalogue catalogue(100, 6);
