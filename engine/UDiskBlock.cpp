@@ -2,6 +2,7 @@
 
 #include "engine/UDamageCodes.h"
 #include "foundation/UExceptions.h"
+#include "platform/PText.h"
 
 namespace vellomar {
 
@@ -148,6 +149,13 @@ void writeFolderRecord(ByteWriter& w, uint16_t subDirCount, const TDirData& data
   w.u16(static_cast<uint16_t>(-subDirCount));
   writeDirData(w, data);
   w.shortString(name.view());
+}
+
+int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std::string_view nameB,
+                       const ExtensionString& extB) {
+  const int byName = compareTextThenBytes(nameA, nameB);
+  if (byName != 0) return byName;
+  return compareTextThenBytes(extA.view(), extB.view());
 }
 
 }  // namespace vellomar

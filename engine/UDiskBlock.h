@@ -49,6 +49,10 @@ TDiskInfo readDiskInfo(ByteReader& r, BlockForm form);
 // The whole details, or for kOlder only their first 372 bytes.
 void writeDiskInfo(ByteWriter& w, const TDiskInfo& info, BlockForm form = BlockForm::kCurrent);
 
+// The order of subfolders: by name and then extension ignoring case, then by their bytes.
+int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std::string_view nameB,
+                       const ExtensionString& extB);
+
 // One folder record {uint16 n subfolders; uint16 check; folder data; byte length; name}. Its
 // folder data starts 4 bytes after the record, which makes the folder's entry offset.
 inline constexpr size_t kFolderDataRecordOffset = 4;

@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "engine/UCatalogueFile.h"
+#include "engine/UDamageCodes.h"
 #include "engine/UDiskBlock.h"
 #include "engine/UFileListBlock.h"
-#include "engine/UTreeStruct.h"
+#include "engine/UStreamBytes.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UStream.h"
 
@@ -16,6 +17,21 @@ namespace {
 constexpr std::string_view kRootName = "\\";
 
 }  // namespace
+
+TDiskBlockHead ReadDiskBlockHeadAt(TKFileStream& stream, int32_t offset, int code) {
+  uint64_t left = 0;
+  const std::vector<uint8_t> head =
+      readBlockStart(stream, static_cast<uint32_t>(offset), kBlockHeadSize, left);
+  ByteReader r(head);
+  return readDiskBlockHead(r, left, code);
+}
+
+BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body) {
+  const TDiskBlockHead head = ReadDiskBlockHeadAt(stream, offset, kDamageDiskBlock);
+  body.resize(static_cast<size_t>(head.Length) - kBlockHeadSize);
+  if (!body.empty()) stream.ReadExact(body.data(), body.size());
+  return head.Form;
+}
 
 BlockForm DiskFolderIndex::read(TKFileStream& stream, int32_t offset, int32_t& damage,
                                 DiskBlockBodyRead readBody) {

@@ -8,13 +8,22 @@
 #include <vector>
 
 #include "engine/UBlockHead.h"
-#include "engine/UTreeStruct.h"
+#include "engine/UDiskBlock.h"
 #include "engine/api/UEntryRecords.h"
 
 namespace vellomar {
 
 class TCatalogueFile;
 class TKFileStream;
+
+// Seeks to a disk block and checks its head; a place that holds none raises damage `code`.
+TDiskBlockHead ReadDiskBlockHeadAt(TKFileStream& stream, int32_t offset, int code);
+// The disk block at offset behind its head, in one read into body, whose room a walk reuses
+// from disk to disk; a place that holds none raises damage 005. Answers the block's form.
+BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body);
+// How a reader of a disk block takes its bytes behind the head, as ReadDiskBlockBody does.
+using DiskBlockBodyRead = BlockForm (*)(TKFileStream& stream, int32_t offset,
+                                        std::vector<uint8_t>& body);
 
 // One folder of a disk block, its name left in the block's bytes. Links are indexes into the
 // index's folders, -1 for none.

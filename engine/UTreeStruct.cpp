@@ -45,18 +45,9 @@ std::unique_ptr<TDirCollection> newRootNode() {
   return root;
 }
 
-// Seeks to a disk block and checks its head; a place that holds none raises damage `code`.
-TDiskBlockHead readDiskHeadAt(TKFileStream& stream, int32_t offset, int code) {
-  uint64_t left = 0;
-  const std::vector<uint8_t> head =
-      readBlockStart(stream, static_cast<uint32_t>(offset), kBlockHeadSize, left);
-  ByteReader r(head);
-  return readDiskBlockHead(r, left, code);
-}
-
 // The details of the disk block at offset; a place that holds none raises damage `code`.
 TDiskInfo readDiskInfoAt(TKFileStream& stream, int32_t offset, int code) {
-  const TDiskBlockHead head = readDiskHeadAt(stream, offset, code);
+  const TDiskBlockHead head = ReadDiskBlockHeadAt(stream, offset, code);
   const std::vector<uint8_t> body = readStreamBytes(stream, diskInfoSize(head.Form));
   ByteReader r(body);
   return readDiskInfo(r, head.Form);
@@ -271,13 +262,6 @@ std::unique_ptr<TTreeStruct> readDiskBlock(TCatalogueFile& owner, int mode, bool
 
 }  // namespace
 
-int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std::string_view nameB,
-                       const ExtensionString& extB) {
-  const int byName = compareTextThenBytes(nameA, nameB);
-  if (byName != 0) return byName;
-  return compareTextThenBytes(extA.view(), extB.view());
-}
-
 // In pre-order, the order a tree is read in and its nodes are made.
 TDirCollection::~TDirCollection() {
   std::vector<TDirCollection*> pending(Items().rbegin(), Items().rend());
@@ -317,13 +301,6 @@ std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TCatalogueFile& owner, int32_t 
   auto tree = std::make_unique<TTreeStruct>(owner);
   readTree(*tree, offset, true, readHeldDiskBlockBody);
   return tree;
-}
-
-BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body) {
-  const TDiskBlockHead head = readDiskHeadAt(stream, offset, kDamageDiskBlock);
-  body.resize(static_cast<size_t>(head.Length) - kBlockHeadSize);
-  if (!body.empty()) stream.ReadExact(body.data(), body.size());
-  return head.Form;
 }
 
 bool WriteDiskBlock(TTreeStruct& tree, int mode) {
@@ -369,7 +346,7 @@ bool RewriteDiskInfo(TCatalogueFile& handle, TTreeSlots& trees, int32_t offset) 
 }
 
 void RewriteDiskDetails(TCatalogueFile& handle, int32_t offset, const TDiskInfo& info) {
-  readDiskHeadAt(handle.Stream, offset, kDamageDiskBlock);
+  ReadDiskBlockHeadAt(handle.Stream, offset, kDamageDiskBlock);
   handle.Stream.Seek(static_cast<uint32_t>(offset));
   writeDetailsHere(handle.Stream, info);
   handle.keyTable().forgetName(offset);

@@ -28,10 +28,6 @@ class TKFileStream;
 // Paths are short strings.
 inline constexpr int kMaxPathLength = 255;
 
-// The order of subfolders: by name and then extension ignoring case, then by their bytes.
-int CompareFolderNames(std::string_view nameA, const ExtensionString& extA, std::string_view nameB,
-                       const ExtensionString& extB);
-
 // A folder node: its subfolders in the order of name and then extension ignoring case. Names
 // that differ only in case are both kept (file systems here tell them apart), ordered by their
 // bytes; only an exact duplicate is refused.
@@ -118,12 +114,6 @@ std::unique_ptr<TTreeStruct> ReadDiskBlock(TCatalogueFile& owner, int mode);
 // list; the records cut off are damage, counted as among the folder records. A head that is no
 // disk block's, or details the file does not hold whole, raise damage 005.
 std::unique_ptr<TTreeStruct> ReadDiskBlockAsHeld(TCatalogueFile& owner, int32_t offset);
-// The disk block at offset behind its head, in one read into body, whose room a walk reuses
-// from disk to disk; a place that holds none raises damage 005. Answers the block's form.
-BlockForm ReadDiskBlockBody(TKFileStream& stream, int32_t offset, std::vector<uint8_t>& body);
-// How a reader of a disk block takes its bytes behind the head, as ReadDiskBlockBody does.
-using DiskBlockBodyRead = BlockForm (*)(TKFileStream& stream, int32_t offset,
-                                        std::vector<uint8_t>& body);
 // Mode 0 appends the whole block at the stream position; mode 1 rewrites, in the block the
 // stream stands at, the first 372 bytes of the details (everything up to the disk name).
 // A folder of more than 65535 subfolders is refused with EKstvNormalException before anything is
