@@ -429,6 +429,24 @@ TEST_F(BuiltArchive, AFileThatCannotBePutInPlaceIsNamedAndNothingUnpackedStays) 
   EXPECT_EQ(left, (std::vector<std::string>{inTheWay, inTheWay + "/sub"}));
 }
 
+// One that fails after others were put in place takes them back: the earlier files return.
+TEST_F(BuiltArchive, AFileThatCannotBePutInPlaceTakesBackTheOnesBeforeIt) {
+  const std::string readMe = target_.path() + "/Read Me.txt";
+  const std::string inTheWay = target_.path() + "/Version Info.txt";
+  test::writeFile(readMe, textBytes("earlier"));
+  std::filesystem::create_directories(inTheWay + "/sub");
+  EXPECT_EQ(failure(write("data.zip", test::buildZip({test::storedEntry("README.TXT", {1}),
+                                                      test::storedEntry("VERSION.TXT", {2})}))),
+            "File writing error.\n" + inTheWay + ": Is a directory");
+  EXPECT_EQ(readFile(readMe), textBytes("earlier"));
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(target_.path())) {
+    left.push_back(entry.path().string());
+  }
+  std::ranges::sort(left);
+  EXPECT_EQ(left, (std::vector<std::string>{readMe, inTheWay}));
+}
+
 TEST_F(BuiltArchive, MissingOrEndlessArchivesNameTheArchive) {
   EXPECT_EQ(failure(folder_.path() + "/missing.dat"), "Error reading file.");
 
