@@ -93,8 +93,10 @@ class ArjWalk {
     const uint32_t size = basic.u32();
     if (!basic.ok() || basicSize < kFixedHeaderSize || firstHeaderSize > basicSize) return false;
     basic.seek(firstHeaderSize);
-    // Every ARJ writer uses "/" only to separate folders, whatever the path flag says.
-    const MemberName name = memberName(asText(basic.bytes(basic.remaining())), NameCoding::kOem);
+    // Every ARJ writer uses "/" only to separate folders, whatever the path flag says; on Unix
+    // it stores names in the system's own coding, UTF-8.
+    const MemberName name = memberName(asText(basic.bytes(basic.remaining())),
+                                       host == kUnixHost ? NameCoding::kUtf8 : NameCoding::kOem);
     const int32_t dateTime =
         host == kUnixHost ? dosDateTimeFromUnix(time) : static_cast<int32_t>(time);
     // The main header, folders and labels are no members.

@@ -22,6 +22,8 @@ constexpr uint8_t kFileNameExtension = 0x01;
 constexpr uint8_t kFolderNameExtension = 0x02;
 // Folder names in extended headers separate their parts by this byte.
 constexpr char kFolderSeparator = '\xFF';
+// An archiver on Unix stores names in the system's own coding, UTF-8, not a DOS code page.
+constexpr uint8_t kUnixSystem = 'U';
 
 struct LhaHeader {
   uint8_t level = 0;
@@ -30,6 +32,7 @@ struct LhaHeader {
   uint32_t size = 0;
   uint32_t time = 0;
   uint8_t attr = 0;
+  uint8_t system = 0;  // the archiver's operating system; level 0 names none
   std::string name;
   std::string folder;
 };
@@ -75,7 +78,8 @@ bool readLevel01(ArchiveFile& file, uint64_t position, LhaHeader& header) {
   readCommonFields(r, header);
   header.name = asText(r.bytes(r.u8()));
   if (header.level == 0) return r.ok();
-  r.skip(3);
+  r.skip(2);
+  header.system = r.u8();
   const uint16_t nextSize = r.u16();
   if (!r.ok()) return false;
   // The chain is short; one that runs past a window is taken as damage.
@@ -91,7 +95,8 @@ bool readLevel2(ArchiveFile& file, uint64_t position, LhaHeader& header) {
   header.headerSize = headerSize;
   readCommonFields(r, header);
   header.time = static_cast<uint32_t>(dosDateTimeFromUnix(header.time));
-  r.skip(3);
+  r.skip(2);
+  header.system = r.u8();
   const uint16_t nextSize = r.u16();
   if (!r.ok()) return false;
   return readExtensions(r, nextSize, header);
@@ -120,9 +125,11 @@ bool ReadLhaArchive(TArchiveEntryList& list, const std::string& path, uint64_t s
                                      : false;
       if (!read) return false;
       if (method != kFolderMethod) {
-        addArchiveMember(list, memberName(header.folder + header.name, NameCoding::kOem),
-                         header.attr, static_cast<int32_t>(header.time), header.size,
-                         offset32(position));
+        addArchiveMember(
+            list,
+            memberName(header.folder + header.name,
+                       header.system == kUnixSystem ? NameCoding::kUtf8 : NameCoding::kOem),
+            header.attr, static_cast<int32_t>(header.time), header.size, offset32(position));
       }
       position += header.headerSize + header.packedSize;
     }

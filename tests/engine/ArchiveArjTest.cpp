@@ -50,6 +50,23 @@ TEST_F(ArchiveArj, ListsFilesButNotTheMainHeaderFoldersOrLabels) {
                                       line("\\bin\\|tool.exe", 6)}));
 }
 
+// A name from Unix is UTF-8 as stored; one from DOS is in its code page.
+TEST_F(ArchiveArj, NamesFromUnixAreUtf8AndOthersOem) {
+  const ListResult result = test::listBytes(arj, buildArj("a.arj", {{"\xC3\x9C"
+                                                                     "ber.txt",
+                                                                     1, kUnixWhen, kUnixHost, 0},
+                                                                    {"\x9A"
+                                                                     "bung.txt",
+                                                                     1, kWhen, 0, 0}}));
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.lines, (std::vector<std::string>{line("\\|\xC3\x9C"
+                                                         "ber.txt",
+                                                         1),
+                                                    line("\\|\xC3\x9C"
+                                                         "bung.txt",
+                                                         1)}));
+}
+
 TEST_F(ArchiveArj, HeaderOffsetsPointAtTheHeaderId) {
   TempFolder folder;
   const Bytes archive = buildArj("a.arj", {{"one", 3, kWhen, 0, 0}, {"two", 1, kWhen, 0, 0}});

@@ -54,6 +54,29 @@ TEST_F(ArchiveLha, EveryHeaderLevelGivesNamesFoldersAndTimes) {
                           }));
 }
 
+// Names are in the DOS code page unless the archiver ran on Unix (the level 2 header here), whose
+// names are UTF-8 as stored.
+TEST_F(ArchiveLha, NamesFromUnixAreUtf8AndOthersOem) {
+  const ListResult result = test::listBytes(lha, buildLha({{"\x9A"
+                                                            "bung.txt",
+                                                            "", 1, kWhen, 0x20, 0},
+                                                           {"\x9A"
+                                                            "ber.txt",
+                                                            "", 1, kWhen, 0x20, 1},
+                                                           {"\xC3\x9C"
+                                                            "ben.txt",
+                                                            "", 1, kUnixWhen, 0x20, 2}}));
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.lines, (std::vector<std::string>{
+                              "\\|\xC3\x9C"
+                              "ben.txt|1|1999-12-31 23:59:58",
+                              "\\|\xC3\x9C"
+                              "ber.txt|1|1999-12-31 23:59:58",
+                              "\\|\xC3\x9C"
+                              "bung.txt|1|1999-12-31 23:59:58",
+                          }));
+}
+
 TEST_F(ArchiveLha, EntriesCarryAttributesAndHeaderPositions) {
   TempFolder folder;
   TArchiveEntryList entries;
