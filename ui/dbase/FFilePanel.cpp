@@ -1,5 +1,6 @@
 #include "ui/dbase/FFilePanel.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -449,6 +450,7 @@ bool TFilePanel::KeyDown(QKeyEvent* event) {
     default:
       break;
   }
+  if (TypeAhead(*event)) return true;
   if (detailed() || lines_.empty()) return false;
   BriefKey briefKey;
   switch (key) {
@@ -483,6 +485,27 @@ bool TFilePanel::KeyDown(QKeyEvent* event) {
       BriefKeyTarget(briefKey, {col(), row()}, BriefLayout{rowCount(), colCount()}, lines_.count());
   if (!target) return false;
   moveTo(target->col, target->row);
+  return true;
+}
+
+bool TFilePanel::TypeAhead(const QKeyEvent& event) {
+  const QString text = event.text();
+  if (text.isEmpty() || !text.at(0).isPrint() ||
+      (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    return false;
+  }
+  // Letters typed in quick succession make one prefix; after a pause a letter starts anew, and
+  // the same letter again goes on to the next name that begins with it.
+  if (!typedAt_.isValid() || typedAt_.elapsed() > QApplication::keyboardInputInterval()) {
+    typed_.clear();
+  }
+  typedAt_.start();
+  typed_ += text.toStdString();
+  const int32_t from = typed_.size() > static_cast<size_t>(text.toUtf8().size())
+                           ? focusedIndex()
+                           : focusedIndex() + 1;
+  const int32_t found = lines_.findByPrefix(typed_, from);
+  if (found >= 0) moveToLine(found);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QStringList>
 #include <array>
@@ -96,6 +97,8 @@ class TFilePanel : public DrawGrid {
   void DrawIcon(QPainter& p, const TOneFileLine& line, const QRect& area);
   bool SelectCell(int col, int row);
   bool KeyDown(QKeyEvent* event);
+  // Goes to the next line whose name begins with the letters typed; false for other keys.
+  bool TypeAhead(const QKeyEvent& event);
   void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
   void DblClick();
   void MouseMove(QPoint pos);
@@ -107,6 +110,9 @@ class TFilePanel : public DrawGrid {
   TFileLineList lines_;
   int32_t focus_ = 0;
   int32_t prevFocus_ = 0;
+  // Letters typed so far towards a name, and when the last came.
+  std::string typed_;
+  QElapsedTimer typedAt_;
   bool extendRange_ = false;
   Qt::KeyboardModifiers shiftState_ = Qt::NoModifier;
   bool headerClick_ = false;

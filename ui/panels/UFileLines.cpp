@@ -241,6 +241,18 @@ int32_t TFileLineList::parentLineIndex() const {
   return -1;
 }
 
+int32_t TFileLineList::findByPrefix(std::string_view prefix, int32_t from) const {
+  const std::string lowered = lowerText(prefix);
+  const int32_t n = count();
+  for (int32_t step = 0; step < n; ++step) {
+    const int32_t index = (std::max(from, 0) + step) % n;
+    const TOneFileLine& line = *at(index);
+    if (line.Kind == kLineParent) continue;
+    if (lowerText(FullNameOf(line)).starts_with(lowered)) return index;
+  }
+  return -1;
+}
+
 void TFileLineList::toggle(int32_t index) {
   if (TOneFileLine* line = at(index)) SetSelected(*line, !IsSelected(*line));
 }

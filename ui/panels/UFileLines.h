@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/api/UApiTypes.h"
@@ -55,6 +56,9 @@ class TFileLineList {
   const TFileLines& copiedLines() const { return lines_; }
   // The index of the ".." line, -1 when there is none.
   int32_t parentLineIndex() const;
+  // The first line from `from` on, going round to the top, whose name with its extension
+  // begins with prefix ignoring case; -1 when none does. Type-ahead in the list.
+  int32_t findByPrefix(std::string_view prefix, int32_t from) const;
 
   // ---- Selection (bit 1 of a line's flags) ----
   void toggle(int32_t index);

@@ -82,6 +82,14 @@ TEST_F(FilePanelTest, HeaderClicksSortByEachCriterionAndTheSecondClickReverses) 
   EXPECT_EQ(window().options().SortCrit, kSortByTime);
 }
 
+TEST_F(FilePanelTest, TypedLettersGoToTheFirstNameTheyBegin) {
+  files().setFocus();
+  QTest::keyClicks(&files(), "rea");
+  EXPECT_EQ(fileNames()[files().focusedIndex()], "ReadMe.doc");
+  QTest::keyClicks(&files(), "Q");
+  EXPECT_EQ(fileNames()[files().focusedIndex()], "ReadMe.doc") << "no name begins so";
+}
+
 TEST_F(FilePanelTest, BriefColumnsFollowTheHeightAndKeysRunBetweenColumns) {
   clickDisk(1);  // Beta: 30 files
   ASSERT_EQ(window().options().DisplayMode, 0);

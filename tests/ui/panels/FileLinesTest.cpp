@@ -110,6 +110,31 @@ TEST(FileLines, OrderForEachCriterionKeepsTheGroupsInBothDirections) {
   }
 }
 
+// Type-ahead: from a line on, round to the top, ignoring case, never the ".." line.
+TEST(FileLines, FindByPrefixGoesRoundIgnoringCaseAndSkipsTheParentLine) {
+  TFileLineList list;
+  list.load(sampleFolder(), kSortByName, false);
+  const std::vector<std::string> names = namesOf(list);
+  const auto indexOf = [&](std::string_view name) {
+    return static_cast<int32_t>(std::ranges::find(names, name) - names.begin());
+  };
+  const struct {
+    const char* prefix;
+    int32_t from;
+    int32_t found;
+  } cases[] = {
+      {"S", 0, indexOf("small.txt")},
+      {"small.t", indexOf("small.txt") + 1, indexOf("Small.TXT")},
+      {"s", indexOf("Small.TXT") + 1, indexOf("small.txt")},
+      {"ALPHA", indexOf("beta"), indexOf("Alpha")},
+      {".", 0, -1},
+      {"zz", 0, -1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(list.findByPrefix(c.prefix, c.from), c.found) << c.prefix << " from " << c.from;
+  }
+}
+
 // A generated folder of 3 000 lines with many equal extensions, dates and sizes, and names
 // equal but for case: the order of each criterion in both directions is pinned line by line.
 TEST(FileLines, OrderOfAGeneratedFolderIsPinned) {
