@@ -24,6 +24,7 @@
 #include "ui/print/UCatalogPrint.h"
 #include "ui/scan/FScanFolder.h"
 #include "ui/settings/FSettings.h"
+#include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar {
 

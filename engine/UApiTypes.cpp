@@ -1,5 +1,7 @@
 #include "engine/api/UApiTypes.h"
 
+#include "engine/api/UApiGlobals.h"
+
 namespace vellomar {
 
 void NewOneDir(TOneDir*& p, const TOneDir& src) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 

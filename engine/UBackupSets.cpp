@@ -7,6 +7,7 @@
 
 #include "engine/UArchiveFile.h"
 #include "engine/UMemberNames.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UAsciiText.h"
 #include "foundation/UShortString.h"

@@ -17,6 +17,7 @@
 #include "engine/UKeyTable.h"
 #include "engine/UStreamBytes.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"

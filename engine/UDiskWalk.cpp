@@ -9,6 +9,7 @@
 #include "engine/UEngineFileFind.h"
 #include "engine/UTreeStruct.h"
 #include "engine/api/UApiErrors.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UApiTypes.h"
 #include "foundation/UExceptions.h"
 

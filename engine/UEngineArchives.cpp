@@ -23,6 +23,7 @@
 #include "engine/UTreeStruct.h"
 #include "engine/UUnAce.h"
 #include "engine/UUnRar.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"

@@ -11,6 +11,7 @@
 #include "engine/UFilterModules.h"
 #include "engine/UMasks.h"
 #include "engine/UStreamBytes.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UExceptions.h"

@@ -21,6 +21,7 @@
 #include "engine/UScanHooks.h"
 #include "engine/UScanPrevious.h"
 #include "engine/UStreamBytes.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UAsciiText.h"
 #include "foundation/UBaseUtils.h"

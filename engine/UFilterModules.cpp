@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "platform/PLibrary.h"

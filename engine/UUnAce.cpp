@@ -8,6 +8,7 @@
 #include "engine/UArchiveFile.h"
 #include "engine/UMemberNames.h"
 #include "engine/UUnRar.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UShortString.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/api/UApi.h"
+#include "engine/api/UApiGlobals.h"
 #include "export/UFileLine.h"
 #include "foundation/UAsciiText.h"
 #include "foundation/UBaseUtils.h"

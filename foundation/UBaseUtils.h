@@ -10,6 +10,13 @@
 namespace vellomar {
 
 // ---- Display globals, changed by the settings at run time ----
+// The foundation's process-wide variables, all here. Every size and date shown anywhere (the
+// engine's texts, the exports, the windows, the prints) follows them, and the settings change
+// them while windows are open; handing them down with each call would thread them through every
+// layer. The foundation's other process-wide state sits behind a function of the one unit that
+// uses it: the locale's data, read once (displayLocale); the message box the interface puts in
+// (UExceptions); the debug log's channel (UDebugLog); the settings folder a test moves
+// (UIniFile); the run's counter (NextCounter).
 
 // Order of FormatDosDate: 0 month-day-year, 1 year-month-day, 2 day-month-year,
 // 3 the locale's short date format.

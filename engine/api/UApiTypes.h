@@ -167,10 +167,4 @@ struct TFormatOptions {
   bool Reverse = false;
 };
 
-extern TDatabaseData DatabaseData;
-extern TDiskData DiskData;
-extern TFolderData FolderData;
-extern TOneFile FileData;
-extern TFormatOptions FormatOptions;
-
 }  // namespace vellomar

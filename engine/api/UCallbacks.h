@@ -11,8 +11,9 @@ struct TDatabaseData;
 struct TDiskData;
 struct TFolderData;
 
-// The engine reports to the user interface only through these procedures. The interface sets
-// them before a long operation and resets them after it; every default does nothing, so the
+// The engine reports to the user interface only through these procedures (the variables that
+// hold them are in UApiGlobals.h). The interface sets them before a long operation and resets
+// them after it; every default does nothing, so the
 // engine runs the same without an interface. All calls happen inside the engine call.
 
 using TCallbackQuery = bool (*)(const ShortString& text);
@@ -28,13 +29,6 @@ inline constexpr uint16_t kChoiceScan = 12;
 inline constexpr uint16_t kChoiceSkip = 13;
 inline constexpr uint16_t kChoiceScanAll = 150;
 inline constexpr uint16_t kChoiceSkipAll = 151;
-
-extern TCallbackQuery CallbackQuery;
-extern TCallbackChoice CallbackChoice;
-extern TCallbackMessage CallbackMessage;
-extern TCallbackAppendText CallbackAppendText;
-extern TCallbackPercent CallbackPercent;
-extern TCallbackAbort CallbackAbort;
 
 // Installs the six defaults; the variables hold them from program start.
 void ResetCallbacks();

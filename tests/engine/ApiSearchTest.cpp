@@ -8,6 +8,7 @@
 
 #include "engine/UDBase.h"
 #include "engine/api/UApi.h"
+#include "engine/api/UApiGlobals.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"

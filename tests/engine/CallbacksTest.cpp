@@ -1,5 +1,7 @@
 #include "engine/api/UCallbacks.h"
 
+#include "engine/api/UApiGlobals.h"
+
 #include <gtest/gtest.h>
 
 #include <string>

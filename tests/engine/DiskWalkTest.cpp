@@ -7,6 +7,7 @@
 
 #include "engine/UDBase.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UApiTypes.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"

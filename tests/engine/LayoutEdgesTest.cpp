@@ -17,6 +17,7 @@
 #include "engine/UEngineFileFind.h"
 #include "engine/UTreeStruct.h"
 #include "engine/api/UApi.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/CatalogueView.h"

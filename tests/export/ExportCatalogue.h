@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/api/UApi.h"
+#include "engine/api/UApiGlobals.h"
 #include "foundation/UBaseUtils.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SampleCatalogue.h"

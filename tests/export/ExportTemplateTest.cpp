@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/api/UApi.h"
+#include "engine/api/UApiGlobals.h"
 #include "export/UExport.h"
 #include "tests/export/ExportCatalogue.h"
 #include "tests/export/ExportRun.h"

@@ -6,6 +6,7 @@
 #include "ui/dbruns/UDialogExec.h"
 #include "ui/print/FDiskPrint.h"
 #include "ui/settings/FSettings.h"
+#include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar {
 

@@ -3,6 +3,7 @@
 #include "export/UExport.h"
 #include "ui/common/UServices.h"
 #include "ui/settings/FSettings.h"
+#include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar {
 

@@ -15,6 +15,7 @@
 #include "ui/common/UServices.h"
 #include "ui/common/UWindowPlacement.h"
 #include "ui/settings/FSettings.h"
+#include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar {
 

@@ -23,8 +23,6 @@
 
 namespace vellomar {
 
-TFormSearchFileDlg* FormSearchFileDlg = nullptr;
-
 namespace {
 
 constexpr const char* kSection = "SearchDlg";

@@ -70,7 +70,4 @@ class TFormSearchFileDlg : public QDialog {
   TFormMoreOptions& more_;
 };
 
-// The instance made at start.
-extern TFormSearchFileDlg* FormSearchFileDlg;
-
 }  // namespace vellomar

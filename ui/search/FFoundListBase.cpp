@@ -17,6 +17,7 @@
 #include "ui/print/FAbortPrint.h"
 #include "ui/print/UClipboardText.h"
 #include "ui/settings/FSettings.h"
+#include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar {
 

@@ -25,8 +25,6 @@
 
 namespace vellomar {
 
-TFormMoreOptions* FormMoreOptions = nullptr;
-
 namespace {
 
 constexpr const char* kSection = "MoreSearchDlg";

@@ -83,7 +83,4 @@ class TFormMoreOptions : public QDialog {
   TMoreOptionsControls snapshot_;
 };
 
-// The instance made at start.
-extern TFormMoreOptions* FormMoreOptions;
-
 }  // namespace vellomar

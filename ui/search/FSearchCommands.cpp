@@ -10,6 +10,7 @@
 #include "ui/search/FMoreOptions.h"
 #include "ui/search/FSearchRuns.h"
 #include "ui/search/USearchCommands.h"
+#include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar {
 

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UApiTypes.h"
 #include "foundation/UBaseUtils.h"
 #include "ui/common/UDialogHelp.h"
@@ -22,8 +23,6 @@
 #include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar {
-
-TFormSettings* FormSettings = nullptr;
 
 namespace {
 

@@ -111,7 +111,4 @@ class TFormSettings : public QDialog {
   QCheckBox* persistentBlocks_ = nullptr;
 };
 
-// The run's settings dialog; null before it is made and after it is gone.
-extern TFormSettings* FormSettings;
-
 }  // namespace vellomar

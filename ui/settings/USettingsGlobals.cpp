@@ -15,5 +15,8 @@ bool PersistentSelections = true;
 bool ReadDriveNames = true;
 std::vector<std::unique_ptr<TUserCommand>> UserCommandList;
 std::string TempFolder = systemTempFolder();
+TFormSettings* FormSettings = nullptr;
+TFormSearchFileDlg* FormSearchFileDlg = nullptr;
+TFormMoreOptions* FormMoreOptions = nullptr;
 
 }  // namespace vellomar

@@ -7,7 +7,13 @@
 
 namespace vellomar {
 
-// Program-wide switches that several windows read; the settings dialog changes them.
+class TFormMoreOptions;
+class TFormSearchFileDlg;
+class TFormSettings;
+
+// The user interface's process-wide variables, all in this one place. Each is global because
+// windows that know nothing of each other read it: the settings dialog changes a switch and
+// every window opened later, of whatever family, follows it.
 
 // The four CD/DVD switches: set the moment their check boxes are clicked.
 extern bool DisableAutorun;  // 1 at start
@@ -37,5 +43,20 @@ struct TUserCommand {
 extern std::vector<std::unique_ptr<TUserCommand>> UserCommandList;
 // The folder for temporary files; after the start-up, the program's private one in it.
 extern std::string TempFolder;
+
+// The dialogs made once at start, which every database window asks: the program settings that
+// a new window takes, and the two search dialogs, which keep the last request from window to
+// window. Null before they are made and after they are gone.
+extern TFormSettings* FormSettings;
+extern TFormSearchFileDlg* FormSearchFileDlg;
+extern TFormMoreOptions* FormMoreOptions;
+
+// The rest of the interface's process-wide state is sealed in the one unit that uses it: the
+// desktop services that tests replace (UServices), the run's idle loops, close requests and
+// window placements (UIdleLoop, UCloseRequest, UWindowPlacement), the progress context of the
+// engine's context-free callbacks (UProgressContext), the one instance of each modal dialog
+// (UDialogs, UScanDialogs, UDialogExec), the export's last folders (FExportRun), the printer
+// (UPrinter), the private temporary folder (USideFiles) and the quit signal's sockets
+// (UQuitSignal).
 
 }  // namespace vellomar

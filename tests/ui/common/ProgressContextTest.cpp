@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/api/UApiGlobals.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchFixtures.h"
 #include "tests/ui/support/BorrowedCatalogue.h"

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "engine/api/UApiGlobals.h"
 #include "foundation/UIniFile.h"
 #include "platform/PLibrary.h"
 #include "platform/PPaths.h"

@@ -28,6 +28,7 @@
 #include "ui/search/FSearchRuns.h"
 #include "ui/search/UFoundHint.h"
 #include "ui/search/UFoundPrint.h"
+#include "ui/settings/USettingsGlobals.h"
 
 namespace vellomar::test {
 namespace {
