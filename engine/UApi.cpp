@@ -9,6 +9,7 @@
 #include "engine/UDescriptions.h"
 #include "engine/UEngineMain.h"
 #include "engine/UMasks.h"
+#include "engine/api/UApiGlobals.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 

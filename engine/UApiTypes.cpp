@@ -1,7 +1,5 @@
 #include "engine/api/UApiTypes.h"
 
-#include "engine/api/UApiGlobals.h"
-
 namespace vellomar {
 
 void NewOneDir(TOneDir*& p, const TOneDir& src) {
@@ -29,11 +27,5 @@ void FreeOneFile(TOneFile*& p) {
 void CopyOneFile(const TOneFile& src, TOneFile& dest) {
   dest = src;
 }
-
-TDatabaseData DatabaseData;
-TDiskData DiskData;
-TFolderData FolderData;
-TOneFile FileData;
-TFormatOptions FormatOptions;
 
 }  // namespace vellomar

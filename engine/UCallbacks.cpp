@@ -1,22 +1,7 @@
 #include "engine/api/UCallbacks.h"
 
-#include "engine/api/UApiGlobals.h"
-
 namespace vellomar {
 namespace {
-
-bool defaultQuery(const ShortString&) {
-  return true;
-}
-// Without an interface every archive is scanned without asking again.
-uint16_t defaultChoice(const ShortString&) {
-  return kChoiceScanAll;
-}
-void defaultText(const ShortString&) {}
-void defaultPercent(int32_t, int32_t) {}
-bool defaultAbort() {
-  return false;
-}
 
 template <typename Procedure>
 Procedure orDefault(Procedure procedure, Procedure fallback) {
@@ -24,27 +9,6 @@ Procedure orDefault(Procedure procedure, Procedure fallback) {
 }
 
 }  // namespace
-
-TCallbackQuery CallbackQuery = defaultQuery;
-TCallbackChoice CallbackChoice = defaultChoice;
-TCallbackMessage CallbackMessage = defaultText;
-TCallbackAppendText CallbackAppendText = defaultText;
-TCallbackPercent CallbackPercent = defaultPercent;
-TCallbackAbort CallbackAbort = defaultAbort;
-
-void ResetCallbacks() {
-  SetCallbacks(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-}
-
-void SetCallbacks(TCallbackQuery query, TCallbackChoice choice, TCallbackMessage message,
-                  TCallbackAppendText appendText, TCallbackPercent percent, TCallbackAbort abort) {
-  CallbackQuery = orDefault(query, defaultQuery);
-  CallbackChoice = orDefault(choice, defaultChoice);
-  CallbackMessage = orDefault(message, defaultText);
-  CallbackAppendText = orDefault(appendText, defaultText);
-  CallbackPercent = orDefault(percent, defaultPercent);
-  CallbackAbort = orDefault(abort, defaultAbort);
-}
 
 void DefaultProgressCallback(bool&) {}
 void DefaultPrintTextCallback(const ShortString&) {}

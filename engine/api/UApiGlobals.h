@@ -31,6 +31,14 @@ extern TCallbackAppendText CallbackAppendText;
 extern TCallbackPercent CallbackPercent;
 extern TCallbackAbort CallbackAbort;
 
+// Installs the six defaults, which do what the engine does without an interface; the
+// variables hold them from program start.
+void ResetCallbacks();
+// Sets all six at once. A null procedure installs that slot's default, so the engine never
+// calls through a null pointer.
+void SetCallbacks(TCallbackQuery query, TCallbackChoice choice, TCallbackMessage message,
+                  TCallbackAppendText appendText, TCallbackPercent percent, TCallbackAbort abort);
+
 // The engine's other process-wide state is sealed in the one unit that uses it: the UnRAR and
 // UnACE libraries, loaded once a process as each keeps state of its own (UUnRar, UUnAce); the
 // target of an UnACE listing, as that library's callbacks carry no context (UUnAce); the

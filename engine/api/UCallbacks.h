@@ -12,9 +12,9 @@ struct TDiskData;
 struct TFolderData;
 
 // The engine reports to the user interface only through these procedures (the variables that
-// hold them are in UApiGlobals.h). The interface sets them before a long operation and resets
-// them after it; every default does nothing, so the
-// engine runs the same without an interface. All calls happen inside the engine call.
+// hold them, and their setters, are in UApiGlobals.h). The interface sets them before a long
+// operation and resets them after it; every default does nothing, so the engine runs the same
+// without an interface. All calls happen inside the engine call.
 
 using TCallbackQuery = bool (*)(const ShortString& text);
 // The archive prompt; answers kChoiceScan, kChoiceSkip, kChoiceScanAll or kChoiceSkipAll.
@@ -29,13 +29,6 @@ inline constexpr uint16_t kChoiceScan = 12;
 inline constexpr uint16_t kChoiceSkip = 13;
 inline constexpr uint16_t kChoiceScanAll = 150;
 inline constexpr uint16_t kChoiceSkipAll = 151;
-
-// Installs the six defaults; the variables hold them from program start.
-void ResetCallbacks();
-// Sets all six at once. A null procedure installs that slot's default, so the engine never
-// calls through a null pointer.
-void SetCallbacks(TCallbackQuery query, TCallbackChoice choice, TCallbackMessage message,
-                  TCallbackAppendText appendText, TCallbackPercent percent, TCallbackAbort abort);
 
 // Per-handle callbacks, held by the database handle. The progress callback gets the handle's
 // abort flag and may set it to stop a search, walk or copy.

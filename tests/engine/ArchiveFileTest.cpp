@@ -11,6 +11,7 @@
 #include "engine/UArchiveRar.h"
 #include "engine/UArchiveZip.h"
 #include "engine/UMemberNames.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "tests/support/ArchiveBuilders.h"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UByteReader.h"
 #include "tests/support/ArchiveBuilders.h"

@@ -12,6 +12,7 @@
 #include "engine/UDiskWalk.h"
 #include "engine/UFileListBlock.h"
 #include "engine/UTreeStruct.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "tests/support/CatalogueBuilder.h"
 #include "tests/support/SearchCatalogue.h"

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "platform/PLibrary.h"
 #include "tests/modules/FilterModule.h"

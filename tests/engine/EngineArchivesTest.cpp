@@ -24,6 +24,7 @@
 #include "engine/UUnAce.h"
 #include "engine/UUnRar.h"
 #include "engine/api/UApi.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "foundation/UExceptions.h"
 #include "platform/PLibrary.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/UDBase.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "platform/PPaths.h"
 #include "tests/support/TempFolder.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/UUnRar.h"
+#include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
 #include "platform/PText.h"
 #include "tests/modules/TestFolders.h"
