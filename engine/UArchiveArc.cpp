@@ -2,7 +2,7 @@
 
 #include "engine/UArchiveFile.h"
 #include "engine/UMemberNames.h"
-#include "foundation/UAsciiText.h"
+#include "platform/PAsciiText.h"
 
 namespace vellomar {
 namespace {

@@ -9,8 +9,8 @@
 #include "engine/UMemberNames.h"
 #include "engine/api/UApiGlobals.h"
 #include "engine/api/UCallbacks.h"
-#include "foundation/UAsciiText.h"
 #include "foundation/UShortString.h"
+#include "platform/PAsciiText.h"
 
 namespace vellomar {
 

@@ -9,9 +9,9 @@
 #include "engine/api/UApi.h"
 #include "engine/api/UApiGlobals.h"
 #include "export/UFileLine.h"
-#include "foundation/UAsciiText.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
+#include "platform/PAsciiText.h"
 #include "platform/PText.h"
 
 namespace vellomar {

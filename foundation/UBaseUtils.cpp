@@ -13,7 +13,7 @@
 #include <initializer_list>
 #include <optional>
 
-#include "foundation/UAsciiText.h"
+#include "platform/PAsciiText.h"
 #include "platform/PKernelFile.h"
 #include "platform/PPaths.h"
 #include "platform/PVolumes.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "foundation/UAsciiText.h"
+#include "platform/PAsciiText.h"
 #include "platform/PKernelFile.h"
 #include "platform/PText.h"
 

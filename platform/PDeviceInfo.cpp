@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/PAsciiText.h"
+
 namespace vellomar {
 namespace {
 
@@ -14,14 +16,12 @@ namespace fs = std::filesystem;
 constexpr unsigned kFloppyMajor = 2;
 constexpr unsigned kScsiOpticalMajor = 11;
 
-std::string trimmed(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-  return text;
-}
+// A sysfs value ends in a newline.
+constexpr std::string_view kValueEnd = " \n";
 
 BlockDevice parseDeviceNumber(const std::string& text) {
   BlockDevice device;
-  const std::string value = trimmed(text);
+  const std::string_view value = trimEnd(text, kValueEnd);
   const size_t colon = value.find(':');
   if (colon == std::string::npos) return {};
   const char* end = value.data() + value.size();
@@ -120,7 +120,7 @@ bool DeviceInfo::isRemovable(BlockDevice device) const {
   fs::path disk = fs::canonical(sysBlockPath(device), error);
   if (error) return false;
   if (fs::exists(disk / "partition", error)) disk = disk.parent_path();
-  return trimmed(readWholeFile((disk / "removable").string())) == "1";
+  return trimEnd(readWholeFile((disk / "removable").string()), kValueEnd) == "1";
 }
 
 std::string DeviceInfo::udevProperty(BlockDevice device, const std::string& name) const {

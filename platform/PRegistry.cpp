@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/PAsciiText.h"
 #include "platform/PText.h"
 #include "platform/PUserFolders.h"
 #include "platform/PWholeFile.h"
@@ -32,12 +33,8 @@ bool sameName(std::string_view a, std::string_view b) {
   return a == b || lowerText(a) == lowerText(b);
 }
 
-std::string_view trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
+// Blanks around a line's pieces, the CR of a file written on Windows among them.
+constexpr std::string_view kLineBlanks = " \t\r";
 
 std::string quoted(std::string_view text) {
   std::string result = "\"";
@@ -106,7 +103,7 @@ void Registry::parse(std::string_view contents) {
   while (start < contents.size()) {
     size_t end = contents.find('\n', start);
     if (end == std::string_view::npos) end = contents.size();
-    std::string_view piece = trimmed(contents.substr(start, end - start));
+    std::string_view piece = trim(contents.substr(start, end - start), kLineBlanks);
     start = end + 1;
     line += piece;
     // Data of other kinds may go on over the next lines after a trailing backslash.

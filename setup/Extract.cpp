@@ -7,10 +7,10 @@
 #include <new>
 #include <utility>
 
-#include "foundation/UAsciiText.h"
 #include "foundation/UByteReader.h"
 #include "foundation/UCrc32.h"
 #include "foundation/UExceptions.h"
+#include "platform/PAsciiText.h"
 #include "platform/PKernelFile.h"
 #include "setup/Explode.h"
 #include "setup/KLang.h"

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "foundation/UAsciiText.h"
+#include "platform/PAsciiText.h"
 
 namespace vellomar::setup {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "abi/UnaceAbi.h"
-#include "foundation/UAsciiText.h"
 #include "modules/unace/AceArchive.h"
+#include "platform/PAsciiText.h"
 
 namespace vellomar {
 

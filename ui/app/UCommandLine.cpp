@@ -4,7 +4,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "foundation/UAsciiText.h"
+#include "platform/PAsciiText.h"
 #include "platform/PText.h"
 
 namespace vellomar {

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "foundation/UAsciiText.h"
 #include "foundation/UDebugLog.h"
+#include "platform/PAsciiText.h"
 #include "platform/PTempFolder.h"
 #include "ui/settings/USettingsGlobals.h"
 

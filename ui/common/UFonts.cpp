@@ -16,8 +16,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "foundation/UAsciiText.h"
 #include "foundation/UShortString.h"
+#include "platform/PAsciiText.h"
 
 namespace vellomar {
 

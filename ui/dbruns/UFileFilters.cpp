@@ -1,6 +1,6 @@
 #include "ui/dbruns/UFileFilters.h"
 
-#include "foundation/UAsciiText.h"
+#include "platform/PAsciiText.h"
 
 namespace vellomar {
 

@@ -6,7 +6,7 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "foundation/UAsciiText.h"
+#include "platform/PAsciiText.h"
 #include "platform/PText.h"
 #include "ui/common/UDialogHelp.h"
 #include "ui/common/UServices.h"

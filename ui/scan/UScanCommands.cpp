@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "foundation/UAsciiText.h"
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
+#include "platform/PAsciiText.h"
 #include "platform/PText.h"
 #include "ui/scan/UScanNames.h"
 

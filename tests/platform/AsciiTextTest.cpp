@@ -1,4 +1,4 @@
-#include "foundation/UAsciiText.h"
+#include "platform/PAsciiText.h"
 
 #include <gtest/gtest.h>
 
