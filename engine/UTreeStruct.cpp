@@ -16,6 +16,7 @@
 #include "foundation/UBaseUtils.h"
 #include "foundation/UExceptions.h"
 #include "foundation/UStream.h"
+#include "platform/PAsciiText.h"
 #include "platform/PText.h"
 
 namespace vellomar {
@@ -32,10 +33,6 @@ constexpr uint16_t kLiveKey = 0;
 
 ShortString cutTo(std::string_view text, int maximum) {
   return ShortString(utf8Prefix(text, static_cast<size_t>(maximum)));
-}
-
-char asciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 std::unique_ptr<TDirCollection> newRootNode() {
@@ -616,7 +613,7 @@ void ReadDiskDetails(TCatalogueFile& handle, int32_t offset, ShortString& name, 
   name = cutTo(info.DiskName.view(), nameMaximum);
   label = cutTo(info.VolumeLabel.view(), labelMaximum);
   std::string scanned = info.ScannedPath.str();
-  if (scanned.empty() && info.Drive != 0) scanned = {asciiUpper(info.Drive), ':'};
+  if (scanned.empty() && info.Drive != 0) scanned = {upperAscii(info.Drive), ':'};
   path = CutPathToTail(scanned, pathMaximum);
 }
 

@@ -8,6 +8,8 @@
 #include <memory>
 #include <set>
 
+#include "platform/PAsciiText.h"
+
 namespace vellomar {
 namespace {
 
@@ -142,8 +144,7 @@ void dropBindMounts(std::vector<Candidate>& found) {
 }
 
 size_t letterIndex(char letter) {
-  const char upper =
-      (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+  const char upper = upperAscii(letter);
   return (upper >= 'A' && upper <= 'Z') ? static_cast<size_t>(upper - 'A') : kLetterCount;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/UBaseUtils.h"
+#include "platform/PAsciiText.h"
 #include "platform/PDrives.h"
 #include "ui/app/UCommandLine.h"
 #include "ui/app/UGlyphs.h"
@@ -611,7 +612,7 @@ void TMainForm::ScanDiskClick() {
   if (!SelectDrives(letters)) return;
   for (char letter : letters) {
     if (!db) return;
-    letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    letter = upperAscii(letter);
     if (!db->ScanDisk(letter, NoQueries)) break;
     if (EjectAfterScan && (letter == CdDriveLetters[0] || letter == CdDriveLetters[1]))
       Eject(letter);

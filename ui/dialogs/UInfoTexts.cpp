@@ -1,8 +1,7 @@
 #include "ui/dialogs/UInfoTexts.h"
 
-#include <cctype>
-
 #include "foundation/UBaseUtils.h"
+#include "platform/PAsciiText.h"
 
 namespace vellomar {
 
@@ -14,9 +13,7 @@ DiskInfoTexts DiskInfoTextsOf(const TDiskInfo& info) {
   if (!info.ScannedPath.empty()) {
     t.OriginalFolder = info.ScannedPath.str();
   } else {
-    t.OriginalFolder =
-        std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(info.Drive)))) +
-        ":";
+    t.OriginalFolder = std::string{upperAscii(info.Drive), ':'};
   }
   t.ScanDate = FormatDosDate(scanned).str() + "  " + FormatDosTime(scanned, false).str();
   t.Dirs = FormatThousands(info.Folders).str();
