@@ -54,10 +54,12 @@ class Desktop {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DISPLAY", display_);
     manager_.setProcessEnvironment(environment);
-    manager_.start("openbox", {});
-    // The manager has taken the screen once it names itself on the root window.
+    // The manager has taken the screen once it names itself on the root window. A server that
+    // has just named its display may still refuse a client, and the manager then ends: it is
+    // started again.
     const bool managed = QTest::qWaitFor(
         [&] {
+          if (manager_.state() == QProcess::NotRunning) manager_.start("openbox", {});
           return output("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, display_)
               .contains("window id");
         },
