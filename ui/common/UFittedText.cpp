@@ -16,12 +16,16 @@ bool isSeparator(QChar c) {
 
 QString textTailToWidth(const QString& text, const QFontMetrics& metrics, int width) {
   if (metrics.horizontalAdvance(text) <= width) return text;
-  // The longest tail that begins at a separator, first.
-  for (qsizetype i = 1; i < text.size(); ++i) {
-    if (!isSeparator(text[i]) || i + 1 == text.size()) continue;
-    const QString tail = kEllipsis + text.mid(i);
-    if (metrics.horizontalAdvance(tail) <= width) return tail;
+  // The longest tail that begins at a separator. A tail is narrower than a longer one, so they
+  // are tried from the shortest on, until one does not fit: a deep path costs a few short
+  // measures, not one of each of its tails.
+  qsizetype fitting = -1;
+  for (qsizetype i = text.size() - 2; i >= 1; --i) {
+    if (!isSeparator(text[i])) continue;
+    if (metrics.horizontalAdvance(kEllipsis + text.mid(i)) > width) break;
+    fitting = i;
   }
+  if (fitting >= 0) return kEllipsis + text.mid(fitting);
   // Not even the last name fits: as much of its end as does, never half a character.
   qsizetype start = text.size();
   while (start > 0) {

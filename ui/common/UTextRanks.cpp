@@ -90,6 +90,14 @@ void TextRanks::rank() {
         .compare(std::string_view(bytes).substr(b.at, b.length));
   };
   const auto before = [&compare](const Entry& a, const Entry& b) { return compare(a, b) < 0; };
+  // The order of compare among ASCII texts, their flags unread.
+  const auto asciiBefore = [&bytes](const Entry& a, const Entry& b) {
+    if (a.prefix[0] != b.prefix[0]) return a.prefix[0] < b.prefix[0];
+    if (a.prefix[1] != b.prefix[1]) return a.prefix[1] < b.prefix[1];
+    if (a.length == 0 || b.length == 0) return a.length < b.length;
+    return std::string_view(bytes).substr(a.at, a.length) <
+           std::string_view(bytes).substr(b.at, b.length);
+  };
   // The ASCII texts first spread by their first two collation bytes, then each group sorted:
   // texts start alike in few ways, so the groups are small.
   {
@@ -103,7 +111,7 @@ void TextRanks::rank() {
     for (const Entry& e : ascii) grouped[next[groupOf(e)]++] = e;
     for (uint32_t g = 0; g < kGroups; ++g) {
       if (starts[g + 1] - starts[g] > 1) {
-        std::sort(grouped.begin() + starts[g], grouped.begin() + starts[g + 1], before);
+        std::sort(grouped.begin() + starts[g], grouped.begin() + starts[g + 1], asciiBefore);
       }
     }
     ascii.swap(grouped);

@@ -26,29 +26,28 @@ constexpr const char* kTitles[] = {"Disk", "Folder",        "File",
 // The width of a name and extension as the sum of their characters' advances, each character
 // measured once (in the font, or the one that stands in for a character it lacks): a column
 // width needs no kerning, and measuring 50 000 names whole would cost more than the search
-// that found them.
+// that found them. A character is measured when a name first holds it: the first measure of
+// one loads its glyph.
 class NameWidths {
  public:
-  explicit NameWidths(const QFont& font) : metrics_(font) {
-    for (size_t code = 0; code < ascii_.size(); ++code) {
-      ascii_[code] = metrics_.horizontalAdvance(QChar(static_cast<char16_t>(code)));
-      widestChar_ = std::max(widestChar_, ascii_[code]);
-    }
-  }
+  explicit NameWidths(const QFont& font) : metrics_(font) { ascii_.fill(kUnmeasured); }
 
-  // The wider of the name's width and least: an ASCII name too short to pass least, even in
-  // its widest character, is not measured.
+  // The wider of the name's width and least.
   int widerOf(std::string_view name, std::string_view ext, int least) {
     unsigned char high = 0;
-    for (const std::string_view part : {name, ext}) {
-      for (const char c : part) high |= static_cast<unsigned char>(c);
-    }
-    if (high >= ascii_.size()) return std::max(least, otherWidth(name) + otherWidth(ext));
-    if (static_cast<int64_t>(name.size() + ext.size()) * widestChar_ <= least) return least;
+    bool unmeasured = false;
     int sum = 0;
     for (const std::string_view part : {name, ext}) {
-      for (const char c : part) sum += ascii_[static_cast<unsigned char>(c)];
+      for (const char c : part) {
+        const auto byte = static_cast<unsigned char>(c);
+        const int advance = ascii_[byte & 0x7F];
+        high |= byte;
+        unmeasured |= advance == kUnmeasured;
+        sum += advance;
+      }
     }
+    if (high >= ascii_.size()) return std::max(least, otherWidth(name) + otherWidth(ext));
+    if (unmeasured) sum = otherWidth(name) + otherWidth(ext);
     return std::max(least, sum);
   }
 
@@ -68,7 +67,13 @@ class NameWidths {
   }
 
   int advanceOf(char32_t code) {
-    if (code < ascii_.size()) return ascii_[code];
+    if (code < ascii_.size()) {
+      int& advance = ascii_[code];
+      if (advance == kUnmeasured) {
+        advance = metrics_.horizontalAdvance(QChar(static_cast<char16_t>(code)));
+      }
+      return advance;
+    }
     const auto [at, added] = others_.try_emplace(code, 0);
     if (added) {
       at->second = QChar::requiresSurrogates(code)
@@ -78,9 +83,10 @@ class NameWidths {
     return at->second;
   }
 
+  static constexpr int kUnmeasured = -1;
+
   QFontMetrics metrics_;
   std::array<int, 128> ascii_;
-  int widestChar_ = 0;
   std::unordered_map<char32_t, int> others_;
 };
 

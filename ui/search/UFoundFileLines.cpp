@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <unordered_map>
 #include <utility>
 
 #include "foundation/UBaseUtils.h"
@@ -117,12 +118,21 @@ void rankFoundFileTexts(std::vector<TOneFLine>& lines) {
   // The lines of one folder come together and share one place of disk and folder; the
   // lines of a folder often share an extension too. The ranks hold the texts' ids until the
   // texts are ranked.
+  // An extension, four bytes at most, is looked up as one number: no text is hashed for it.
+  std::unordered_map<uint64_t, uint32_t> extensions;
   const TOneFLine* previous = nullptr;
   for (TOneFLine& line : lines) {
     const std::string_view ext = line.Data.Ext.view();
     line.NameRank = texts.add(line.name(), false);
-    line.ExtRank = previous != nullptr && previous->Data.Ext.view() == ext ? previous->ExtRank
-                                                                           : texts.add(ext, true);
+    if (previous != nullptr && previous->Data.Ext.view() == ext) {
+      line.ExtRank = previous->ExtRank;
+    } else {
+      uint64_t packed = ext.size();
+      for (const char c : ext) packed = packed << 8 | static_cast<uint8_t>(c);
+      const auto [at, added] = extensions.try_emplace(packed, 0);
+      if (added) at->second = texts.add(ext, false);
+      line.ExtRank = at->second;
+    }
     if (previous != nullptr && previous->place() == line.place()) {
       line.DiskRank = previous->DiskRank;
       line.FolderRank = previous->FolderRank;

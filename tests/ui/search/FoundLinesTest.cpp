@@ -172,6 +172,50 @@ TEST(TextRanks, RanksFollowCompareTextAcrossScripts) {
   }
 }
 
+// Thousands of texts, so that many share their first collation bytes and are sorted among
+// themselves: generated names in mixed case and script, equal texts and texts equal but for
+// case, long paths alike in their first sixteen bytes or more, texts that another goes on
+// past, and CP1252 bytes. Their ranks
+// follow a plain stable sort with the collator.
+TEST(TextRanks, RanksOfManyTextsFollowAStableSortByCompareText) {
+  testing::FixtureRandom random(7);
+  static const char* const kHard[] = {"\\Archive\\2001\\Photos\\Summer\\",
+                                      "\\archive\\2001\\photos\\summer\\",
+                                      "caf\xE9 ",
+                                      "Stra\xDF"
+                                      "e ",
+                                      "abcdefghijklmnop",
+                                      ""};
+  std::vector<std::string> texts;
+  for (int i = 0; i < 4000; ++i) {
+    std::string text = kHard[random.below(std::size(kHard))];
+    if (random.below(8) != 0) text += testing::generatedName(random);
+    if (random.below(5) == 0) text += testing::generatedName(random);
+    texts.push_back(text);
+    if (random.below(10) == 0) texts.push_back(text);
+  }
+  TextRanks ranks;
+  std::vector<uint32_t> ids;
+  for (const std::string& t : texts) ids.push_back(ranks.add(t, random.below(2) == 0));
+  ranks.rank();
+  std::vector<size_t> order(texts.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&texts](size_t a, size_t b) {
+    return compareText(texts[a], texts[b]) < 0;
+  });
+  for (size_t i = 1; i < order.size(); ++i) {
+    const std::string& a = texts[order[i - 1]];
+    const std::string& b = texts[order[i]];
+    const uint32_t rankA = ranks.rankOf(ids[order[i - 1]]);
+    const uint32_t rankB = ranks.rankOf(ids[order[i]]);
+    if (compareText(a, b) == 0) {
+      EXPECT_EQ(rankA, rankB) << a << " | " << b;
+    } else {
+      EXPECT_LT(rankA, rankB) << a << " | " << b;
+    }
+  }
+}
+
 // The radix sort of line keys gives the order of a plain stable sort of them: top bits set,
 // keys equal in all or only in their last part, parts the same for every line.
 TEST(FoundFileLines, SortedOrderIsTheStableOrderOfTheKeys) {
