@@ -200,9 +200,8 @@ TEST(TextRanks, RanksOfManyTextsFollowAStableSortByCompareText) {
   ranks.rank();
   std::vector<size_t> order(texts.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&texts](size_t a, size_t b) {
-    return compareText(texts[a], texts[b]) < 0;
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [&texts](size_t a, size_t b) { return compareText(texts[a], texts[b]) < 0; });
   for (size_t i = 1; i < order.size(); ++i) {
     const std::string& a = texts[order[i - 1]];
     const std::string& b = texts[order[i]];
