@@ -373,21 +373,21 @@ bool isPrintableAscii(std::string_view text) {
   return true;
 }
 
+// Most values: valid UTF-8 with nothing in them that the filter changes.
+bool passesUnchanged(const ExportCharFilter& f, std::string_view raw) {
+  return f.Active ? f.PrintableKept && isPrintableAscii(raw) : isPlainAscii(raw);
+}
+
 // As FilterExportValue, appended to out. Plain ASCII, nearly every value, is already UTF-8 and
 // goes through the filter's table in one pass.
 void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& out) {
   const ExportCharFilter& f = e.Filter;
-  if (!f.Active) {
-    if (isPlainAscii(raw)) {
-      out.append(raw);
-    } else {
-      appendFilteredText(f, raw, out);
-    }
+  if (passesUnchanged(f, raw)) {
+    out.append(raw);
     return;
   }
-  // Most values: nothing in them that the filter changes.
-  if (f.PrintableKept && isPrintableAscii(raw)) {
-    out.append(raw);
+  if (!f.Active) {
+    appendFilteredText(f, raw, out);
     return;
   }
   const size_t start = out.size();
@@ -422,13 +422,18 @@ void setFiltered(TDBaseExport& e, int variable, std::string_view text) {
   appendFiltered(e, text, value);
 }
 
-// What append writes, through the filter; formatted in room kept from value to value.
+// What append writes, through the filter; formatted into the value itself, which the filter
+// seldom changes.
 template <typename Append>
 void setFormatted(TDBaseExport& e, int variable, Append append) {
   if (!e.Used[variable - 1]) return;
-  e.Formatted.clear();
-  append(e.Formatted);
-  setFiltered(e, variable, e.Formatted);
+  std::string& value = e.Variables[variable - 1].Value;
+  value.clear();
+  append(value);
+  if (passesUnchanged(e.Filter, value)) return;
+  e.Formatted = value;
+  value.clear();
+  appendFiltered(e, e.Formatted, value);
 }
 
 void setSize(TDBaseExport& e, int variable, int64_t bytes) {
@@ -477,9 +482,12 @@ void setShortDescription(TDBaseExport& e, int32_t offset) {
 }
 
 void setFileName(TDBaseExport& e, std::string_view name, std::string_view ext) {
-  if (isPlainAscii(name) && isPlainAscii(ext)) {
+  std::string& value = e.Variables[kVarFileName - 1].Value;
+  if (passesUnchanged(e.Filter, name) && passesUnchanged(e.Filter, ext)) {
+    value.assign(name).append(ext);
+  } else if (isPlainAscii(name) && isPlainAscii(ext)) {
     setFiltered(e, kVarFileName, name);
-    appendFiltered(e, ext, e.Variables[kVarFileName - 1].Value);
+    appendFiltered(e, ext, value);
   } else {
     // Name and extension decoded as one text, as the windows show the full name.
     setFiltered(e, kVarFileName, std::string(name).append(ext));
@@ -568,11 +576,13 @@ namespace {
 
 // What the stream takes in one write, beside its own buffer.
 constexpr size_t kOutputBlock = 64 * 1024;
+// A block and the line that passes it, mostly.
+constexpr size_t kOutputRoom = kOutputBlock + 4 * 1024;
 
 // Emptied even when the write raises, so that nothing goes out twice.
 void writeGathered(TDBaseExport& e) {
   try {
-    e.Output.Write(e.Line.data(), e.Line.size());
+    e.Output.Write(e.Line.view().data(), e.Line.size());
   } catch (...) {
     e.Line.clear();
     throw;
@@ -581,6 +591,18 @@ void writeGathered(TDBaseExport& e) {
 }
 
 }  // namespace
+
+void TExportText::append(std::string_view text) {
+  if (!text.empty()) std::memcpy(extend(text.size()), text.data(), text.size());
+}
+
+void TExportText::grow(size_t needed) {
+  const size_t capacity = std::max({needed, capacity_ * 2, kOutputRoom});
+  auto room = std::make_unique_for_overwrite<char[]>(capacity);
+  if (size_ > 0) std::memcpy(room.get(), room_.get(), size_);
+  room_ = std::move(room);
+  capacity_ = capacity;
+}
 
 void OpenExportOutput(TDBaseExport& e, std::string_view fileName) {
   e.Line.clear();
@@ -629,16 +651,14 @@ const std::string& pieceText(const TDBaseExport& e, const ExportPiece& piece) {
   return piece.Variable == 0 ? piece.Text : e.value(piece.Variable);
 }
 
-// Sized once, then copied into place: a line is many short pieces.
-void appendUnescaped(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
-                     std::string& out) {
+// Sized once, then copied into place: a line is many short pieces, each the text textOf finds.
+template <typename Pieces, typename TextOf>
+void appendJoined(const Pieces& pieces, TextOf textOf, TExportText& out) {
   size_t length = 0;
-  for (const ExportPiece& piece : pieces) length += pieceText(e, piece).size();
-  const size_t start = out.size();
-  out.resize(start + length);
-  char* at = out.data() + start;
-  for (const ExportPiece& piece : pieces) {
-    const std::string& text = pieceText(e, piece);
+  for (const auto& piece : pieces) length += textOf(piece).size();
+  char* at = out.extend(length);
+  for (const auto& piece : pieces) {
+    const std::string& text = textOf(piece);
     // Tabs and other single characters without a call.
     if (text.size() == 1) {
       *at = text[0];
@@ -649,12 +669,9 @@ void appendUnescaped(const TDBaseExport& e, const std::vector<ExportPiece>& piec
   }
 }
 
-void appendSection(const TDBaseExport& e, int section, std::string& out) {
-  const std::vector<ExportPiece>& pieces = e.Parsed[section - 1];
-  if (e.Escape == ExportEscape::kNone) {
-    appendUnescaped(e, pieces, out);
-    return;
-  }
+// Into out, whose room is kept from section to section.
+void appendEscaped(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
+                   std::string& out) {
   for (size_t i = 0; i < pieces.size(); ++i) {
     const ExportPiece& piece = pieces[i];
     if (!isValuePiece(piece)) {
@@ -671,20 +688,85 @@ void appendSection(const TDBaseExport& e, int section, std::string& out) {
   }
 }
 
+void appendPieces(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
+                  TExportText& out, std::string& escaped) {
+  if (e.Escape == ExportEscape::kNone) {
+    appendJoined(pieces, [&e](const ExportPiece& piece) -> auto& { return pieceText(e, piece); },
+                 out);
+    return;
+  }
+  escaped.clear();
+  appendEscaped(e, pieces, escaped);
+  out.append(escaped);
+}
+
+void lineAppended(TDBaseExport& e, size_t start) {
+  e.BytesWritten += e.Line.size() - start;
+  if (e.Line.size() >= kOutputBlock) writeGathered(e);
+}
+
+void writePieces(TDBaseExport& e, const std::vector<ExportPiece>& pieces) {
+  if (pieces.empty()) return;
+  const size_t start = e.Line.size();
+  appendPieces(e, pieces, e.Line, e.Formatted);
+  lineAppended(e, start);
+}
+
+bool isFileValue(int variable) {
+  return variable >= kVarFileName && variable <= kVarDesc;
+}
+
+// The section with every value but the file's own in place: of a folder's lines only those
+// change, so the rest goes out as one text.
+// The pieces' room is kept from folder to folder: every folder has as many.
+void bindToFolder(const TDBaseExport& e, int section, ExportBoundSection& bound) {
+  size_t count = 0;
+  const auto next = [&bound, &count](int variable) -> ExportPiece& {
+    if (count == bound.Pieces.size()) bound.Pieces.emplace_back();
+    ExportPiece& piece = bound.Pieces[count++];
+    piece.Text.clear();
+    piece.Variable = variable;
+    return piece;
+  };
+  ExportPiece* literal = nullptr;
+  for (const ExportPiece& piece : e.Parsed[section - 1]) {
+    if (isFileValue(piece.Variable)) {
+      next(piece.Variable);
+      literal = nullptr;
+      continue;
+    }
+    if (literal == nullptr) literal = &next(0);
+    literal->Text.append(pieceText(e, piece));
+  }
+  bound.Pieces.resize(count);
+  bound.Texts.clear();
+  for (const ExportPiece& piece : bound.Pieces) bound.Texts.push_back(&pieceText(e, piece));
+}
+
+// Escaped values are left to the unbound section, a CSV field being the text of neighbouring
+// values.
+void writeFileSection(TDBaseExport& e, int section, const ExportBoundSection& bound) {
+  if (e.Escape != ExportEscape::kNone) {
+    writePieces(e, e.Parsed[section - 1]);
+    return;
+  }
+  if (bound.Texts.empty()) return;
+  const size_t start = e.Line.size();
+  appendJoined(bound.Texts, [](const std::string* text) -> auto& { return *text; }, e.Line);
+  lineAppended(e, start);
+}
+
 }  // namespace
 
 std::string ExpandExportSection(const TDBaseExport& e, int section) {
-  std::string out;
-  appendSection(e, section, out);
-  return out;
+  TExportText out;
+  std::string escaped;
+  appendPieces(e, e.Parsed[section - 1], out, escaped);
+  return std::string(out.view());
 }
 
 void WriteExportSection(TDBaseExport& e, int section) {
-  if (e.Parsed[section - 1].empty()) return;
-  const size_t start = e.Line.size();
-  appendSection(e, section, e.Line);
-  e.BytesWritten += e.Line.size() - start;
-  if (e.Line.size() >= kOutputBlock) writeGathered(e);
+  writePieces(e, e.Parsed[section - 1]);
 }
 
 void ExportDBaseBegin(TDBaseExport& e, const TDatabaseData& database) {
@@ -761,6 +843,8 @@ void ExportAddFile(TDBaseExport& e, const TOneFile& entry) {
 
 void ExportFolderEnd(TDBaseExport& e) {
   sortFolderFiles(e);
+  bindToFolder(e, kSecFile, e.FolderFile);
+  bindToFolder(e, kSecDescription, e.FolderDescription);
   const auto n = static_cast<int32_t>(e.FolderFiles.size());
   // A template may ask for no columns or for more than there are entries.
   const int32_t columns = n == 0 ? 1 : std::clamp(e.FileColumns, int32_t{1}, n);
@@ -771,8 +855,8 @@ void ExportFolderEnd(TDBaseExport& e) {
                   entry.Data);
     if (i == 0) WriteExportSection(e, kSecFirstColumnBegin);
     if (i % rows == 0) WriteExportSection(e, kSecEachColumnBegin);
-    WriteExportSection(e, kSecFile);
-    if (entry.Data.DescOffset != 0) WriteExportSection(e, kSecDescription);
+    writeFileSection(e, kSecFile, e.FolderFile);
+    if (entry.Data.DescOffset != 0) writeFileSection(e, kSecDescription, e.FolderDescription);
     if (i + 1 == n || (i + 1) % rows == 0) WriteExportSection(e, kSecEachColumnEnd);
     if (i + 1 == n) WriteExportSection(e, kSecLastColumnEnd);
     ++e.FilesWritten;
