@@ -63,6 +63,11 @@ std::string_view readShortText(TKFileStream& stream, uint32_t available,
 size_t cleanInto(std::string_view text, char* out) {
   size_t length = 0;
   for (const char c : text) {
+    // Most characters stay as they are, whatever stands before them.
+    if (static_cast<unsigned char>(c) > ' ') {
+      out[length++] = c;
+      continue;
+    }
     char kept = c;
     if (static_cast<unsigned char>(c) < 32) kept = c == '\r' ? '/' : ' ';
     if (kept == ' ' && length > 0 && out[length - 1] == ' ') continue;

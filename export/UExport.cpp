@@ -355,18 +355,26 @@ bool isPlainAscii(std::string_view text) {
   return high < 0x80;
 }
 
-// Only the characters from the blank to the tilde, tested eight at a time: a byte below 0x20 or
-// from 0x7F up sets its high bit in either test.
-bool isPrintableAscii(std::string_view text) {
+// Eight characters from the blank to the tilde: a byte below 0x20 or from 0x7F up sets its high
+// bit in one of the tests.
+bool printableWord(const char* at) {
   constexpr uint64_t kOnes = 0x0101010101010101ULL;
   constexpr uint64_t kHigh = 0x8080808080808080ULL;
-  size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    uint64_t word = 0;
-    std::memcpy(&word, text.data() + i, 8);
-    if (((word - kOnes * 0x20) | (word + kOnes * 0x01) | word) & kHigh) return false;
+  uint64_t word = 0;
+  std::memcpy(&word, at, 8);
+  return (((word - kOnes * 0x20) | (word + kOnes * 0x01) | word) & kHigh) == 0;
+}
+
+// Only the characters from the blank to the tilde, tested eight at a time; the last eight
+// overlap the ones before where the length is no multiple of eight.
+bool isPrintableAscii(std::string_view text) {
+  if (text.size() >= 8) {
+    for (size_t i = 0; i + 8 <= text.size(); i += 8) {
+      if (!printableWord(text.data() + i)) return false;
+    }
+    return printableWord(text.data() + text.size() - 8);
   }
-  for (; i < text.size(); ++i) {
+  for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x20 || c > 0x7E) return false;
   }
@@ -849,15 +857,20 @@ void ExportFolderEnd(TDBaseExport& e) {
   // A template may ask for no columns or for more than there are entries.
   const int32_t columns = n == 0 ? 1 : std::clamp(e.FileColumns, int32_t{1}, n);
   const int32_t rows = (n + columns - 1) / columns;
+  // The row in the column counted along, not divided out for each file.
+  int32_t row = 0;
   for (int32_t i = 0; i < n; ++i) {
     const ExportFolderFile& entry = e.FolderFiles[e.FolderOrder[i]];
     setFileValues(e, std::string_view(e.FolderText).substr(entry.NameOffset, entry.NameLength),
                   entry.Data);
     if (i == 0) WriteExportSection(e, kSecFirstColumnBegin);
-    if (i % rows == 0) WriteExportSection(e, kSecEachColumnBegin);
+    if (row == 0) WriteExportSection(e, kSecEachColumnBegin);
     writeFileSection(e, kSecFile, e.FolderFile);
     if (entry.Data.DescOffset != 0) writeFileSection(e, kSecDescription, e.FolderDescription);
-    if (i + 1 == n || (i + 1) % rows == 0) WriteExportSection(e, kSecEachColumnEnd);
+    if (++row == rows || i + 1 == n) {
+      WriteExportSection(e, kSecEachColumnEnd);
+      row = 0;
+    }
     if (i + 1 == n) WriteExportSection(e, kSecLastColumnEnd);
     ++e.FilesWritten;
   }

@@ -197,10 +197,12 @@ void putNumber(Gathered& text, double value, int decimals) {
   // Only a single digit is narrower than the width.
   if (decimals == 0 && !negative && scaled < 10) text.put(' ');
   if (negative) text.put('-');
-  putGrouped(text, scaled / scale, locale.thousandsSeparator);
+  // Divided by constants, which cost a multiplication, not a division.
+  const int64_t whole = decimals == 2 ? scaled / 100 : decimals == 1 ? scaled / 10 : scaled;
+  putGrouped(text, whole, locale.thousandsSeparator);
   if (decimals > 0) {
     text.put(locale.decimalSeparator);
-    const auto fraction = static_cast<int>(scaled % scale);
+    const auto fraction = static_cast<int>(scaled - whole * scale);
     if (decimals == 2) text.put(static_cast<char>('0' + fraction / 10));
     text.put(static_cast<char>('0' + fraction % 10));
   }
