@@ -79,24 +79,26 @@ size_t cleanInto(std::string_view text, char* out) {
 }  // namespace
 
 const ShortString* TDescCache::find(int32_t offset) const {
-  for (const Entry& e : entries_) {
-    if (e.Offset == offset) return &e.Text;
-  }
-  return nullptr;
+  const auto slot = slots_.find(offset);
+  return slot == slots_.end() ? nullptr : &entries_[slot->second].Text;
 }
 
 void TDescCache::add(int32_t offset, std::string_view text) {
   Entry entry{offset, ShortString(cutText(text, kShortDescLength))};
   if (entries_.size() < kCapacity) {
+    slots_[offset] = entries_.size();
     entries_.push_back(entry);
     return;
   }
+  slots_.erase(entries_[ring_].Offset);
+  slots_[offset] = ring_;
   entries_[ring_] = entry;
   ring_ = (ring_ + 1) % kCapacity;
 }
 
 void TDescCache::clear() {
   entries_.clear();
+  slots_.clear();
   ring_ = 0;
 }
 

@@ -262,7 +262,8 @@ void sortFolderFiles(TDBaseExport& e) {
     const ExportFolderFile& fb = files[b];
     const std::string_view ka = text.substr(fa.KeyOffset, fa.KeyLength);
     const std::string_view kb = text.substr(fb.KeyOffset, fb.KeyLength);
-    const std::optional<int> ascii = compareAsciiCollation(ka, kb);
+    const std::optional<int> ascii =
+        fa.KeyAscii && fb.KeyAscii ? compareKnownAsciiCollation(ka, kb) : std::nullopt;
     const int order = ascii ? *ascii : compareText(ka, kb);
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a > b;
@@ -847,6 +848,7 @@ void ExportAddFile(TDBaseExport& e, const TOneFile& entry) {
   e.FolderText.resize(keyOffset + utf8CutLength(key, ShortString::kMaxLength));
   file.KeyOffset = static_cast<uint32_t>(keyOffset);
   file.KeyLength = static_cast<uint16_t>(e.FolderText.size() - keyOffset);
+  file.KeyAscii = isAsciiText(std::string_view(e.FolderText).substr(keyOffset));
 }
 
 void ExportFolderEnd(TDBaseExport& e) {

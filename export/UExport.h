@@ -118,6 +118,7 @@ struct ExportFolderFile {
   uint32_t KeyOffset = 0;
   uint16_t NameLength = 0;
   uint16_t KeyLength = 0;
+  bool KeyAscii = false;  // known once, not again for each comparison
 };
 
 // Text that grows at its end without its new bytes being cleared first: a line is sized once,
