@@ -63,6 +63,11 @@ std::string_view readShortText(TKFileStream& stream, uint32_t available,
 size_t cleanInto(std::string_view text, char* out) {
   size_t length = 0;
   for (const char c : text) {
+    // Most characters stay as they are, whatever stands before them.
+    if (static_cast<unsigned char>(c) > ' ') {
+      out[length++] = c;
+      continue;
+    }
     char kept = c;
     if (static_cast<unsigned char>(c) < 32) kept = c == '\r' ? '/' : ' ';
     if (kept == ' ' && length > 0 && out[length - 1] == ' ') continue;
@@ -74,24 +79,26 @@ size_t cleanInto(std::string_view text, char* out) {
 }  // namespace
 
 const ShortString* TDescCache::find(int32_t offset) const {
-  for (const Entry& e : entries_) {
-    if (e.Offset == offset) return &e.Text;
-  }
-  return nullptr;
+  const auto slot = slots_.find(offset);
+  return slot == slots_.end() ? nullptr : &entries_[slot->second].Text;
 }
 
 void TDescCache::add(int32_t offset, std::string_view text) {
   Entry entry{offset, ShortString(cutText(text, kShortDescLength))};
   if (entries_.size() < kCapacity) {
+    slots_[offset] = entries_.size();
     entries_.push_back(entry);
     return;
   }
+  slots_.erase(entries_[ring_].Offset);
+  slots_[offset] = ring_;
   entries_[ring_] = entry;
   ring_ = (ring_ + 1) % kCapacity;
 }
 
 void TDescCache::clear() {
   entries_.clear();
+  slots_.clear();
   ring_ = 0;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/UShortString.h"
@@ -40,6 +41,9 @@ class TDescCache {
     ShortString Text;
   };
   std::vector<Entry> entries_;
+  // Where each cached offset lies in entries_: a list looks up every description it shows, and
+  // an export's look-ups all miss.
+  std::unordered_map<int32_t, size_t> slots_;
   size_t ring_ = 0;
 };
 

@@ -263,7 +263,8 @@ void sortFolderFiles(TDBaseExport& e) {
     const ExportFolderFile& fb = files[b];
     const std::string_view ka = text.substr(fa.KeyOffset, fa.KeyLength);
     const std::string_view kb = text.substr(fb.KeyOffset, fb.KeyLength);
-    const std::optional<int> ascii = compareAsciiCollation(ka, kb);
+    const std::optional<int> ascii =
+        fa.KeyAscii && fb.KeyAscii ? compareKnownAsciiCollation(ka, kb) : std::nullopt;
     const int order = ascii ? *ascii : compareText(ka, kb);
     if (order != 0) return reverse ? order > 0 : order < 0;
     return a > b;
@@ -356,39 +357,47 @@ bool isPlainAscii(std::string_view text) {
   return high < 0x80;
 }
 
-// Only the characters from the blank to the tilde, tested eight at a time: a byte below 0x20 or
-// from 0x7F up sets its high bit in either test.
-bool isPrintableAscii(std::string_view text) {
+// Eight characters from the blank to the tilde: a byte below 0x20 or from 0x7F up sets its high
+// bit in one of the tests.
+bool printableWord(const char* at) {
   constexpr uint64_t kOnes = 0x0101010101010101ULL;
   constexpr uint64_t kHigh = 0x8080808080808080ULL;
-  size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    uint64_t word = 0;
-    std::memcpy(&word, text.data() + i, 8);
-    if (((word - kOnes * 0x20) | (word + kOnes * 0x01) | word) & kHigh) return false;
+  uint64_t word = 0;
+  std::memcpy(&word, at, 8);
+  return (((word - kOnes * 0x20) | (word + kOnes * 0x01) | word) & kHigh) == 0;
+}
+
+// Only the characters from the blank to the tilde, tested eight at a time; the last eight
+// overlap the ones before where the length is no multiple of eight.
+bool isPrintableAscii(std::string_view text) {
+  if (text.size() >= 8) {
+    for (size_t i = 0; i + 8 <= text.size(); i += 8) {
+      if (!printableWord(text.data() + i)) return false;
+    }
+    return printableWord(text.data() + text.size() - 8);
   }
-  for (; i < text.size(); ++i) {
+  for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x20 || c > 0x7E) return false;
   }
   return true;
 }
 
+// Most values: valid UTF-8 with nothing in them that the filter changes.
+bool passesUnchanged(const ExportCharFilter& f, std::string_view raw) {
+  return f.Active ? f.PrintableKept && isPrintableAscii(raw) : isPlainAscii(raw);
+}
+
 // As FilterExportValue, appended to out. Plain ASCII, nearly every value, is already UTF-8 and
 // goes through the filter's table in one pass.
 void appendFiltered(const TDBaseExport& e, std::string_view raw, std::string& out) {
   const ExportCharFilter& f = e.Filter;
-  if (!f.Active) {
-    if (isPlainAscii(raw)) {
-      out.append(raw);
-    } else {
-      appendFilteredText(f, raw, out);
-    }
+  if (passesUnchanged(f, raw)) {
+    out.append(raw);
     return;
   }
-  // Most values: nothing in them that the filter changes.
-  if (f.PrintableKept && isPrintableAscii(raw)) {
-    out.append(raw);
+  if (!f.Active) {
+    appendFilteredText(f, raw, out);
     return;
   }
   const size_t start = out.size();
@@ -423,13 +432,18 @@ void setFiltered(TDBaseExport& e, int variable, std::string_view text) {
   appendFiltered(e, text, value);
 }
 
-// What append writes, through the filter; formatted in room kept from value to value.
+// What append writes, through the filter; formatted into the value itself, which the filter
+// seldom changes.
 template <typename Append>
 void setFormatted(TDBaseExport& e, int variable, Append append) {
   if (!e.Used[variable - 1]) return;
-  e.Formatted.clear();
-  append(e.Formatted);
-  setFiltered(e, variable, e.Formatted);
+  std::string& value = e.Variables[variable - 1].Value;
+  value.clear();
+  append(value);
+  if (passesUnchanged(e.Filter, value)) return;
+  e.Formatted = value;
+  value.clear();
+  appendFiltered(e, e.Formatted, value);
 }
 
 void setSize(TDBaseExport& e, int variable, int64_t bytes) {
@@ -478,9 +492,12 @@ void setShortDescription(TDBaseExport& e, int32_t offset) {
 }
 
 void setFileName(TDBaseExport& e, std::string_view name, std::string_view ext) {
-  if (isPlainAscii(name) && isPlainAscii(ext)) {
+  std::string& value = e.Variables[kVarFileName - 1].Value;
+  if (passesUnchanged(e.Filter, name) && passesUnchanged(e.Filter, ext)) {
+    value.assign(name).append(ext);
+  } else if (isPlainAscii(name) && isPlainAscii(ext)) {
     setFiltered(e, kVarFileName, name);
-    appendFiltered(e, ext, e.Variables[kVarFileName - 1].Value);
+    appendFiltered(e, ext, value);
   } else {
     // Name and extension decoded as one text, as the windows show the full name.
     setFiltered(e, kVarFileName, std::string(name).append(ext));
@@ -569,11 +586,13 @@ namespace {
 
 // What the stream takes in one write, beside its own buffer.
 constexpr size_t kOutputBlock = 64 * 1024;
+// A block and the line that passes it, mostly.
+constexpr size_t kOutputRoom = kOutputBlock + 4 * 1024;
 
 // Emptied even when the write raises, so that nothing goes out twice.
 void writeGathered(TDBaseExport& e) {
   try {
-    e.Output.Write(e.Line.data(), e.Line.size());
+    e.Output.Write(e.Line.view().data(), e.Line.size());
   } catch (...) {
     e.Line.clear();
     throw;
@@ -582,6 +601,18 @@ void writeGathered(TDBaseExport& e) {
 }
 
 }  // namespace
+
+void TExportText::append(std::string_view text) {
+  if (!text.empty()) std::memcpy(extend(text.size()), text.data(), text.size());
+}
+
+void TExportText::grow(size_t needed) {
+  const size_t capacity = std::max({needed, capacity_ * 2, kOutputRoom});
+  auto room = std::make_unique_for_overwrite<char[]>(capacity);
+  if (size_ > 0) std::memcpy(room.get(), room_.get(), size_);
+  room_ = std::move(room);
+  capacity_ = capacity;
+}
 
 void OpenExportOutput(TDBaseExport& e, std::string_view fileName) {
   e.Line.clear();
@@ -630,16 +661,14 @@ const std::string& pieceText(const TDBaseExport& e, const ExportPiece& piece) {
   return piece.Variable == 0 ? piece.Text : e.value(piece.Variable);
 }
 
-// Sized once, then copied into place: a line is many short pieces.
-void appendUnescaped(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
-                     std::string& out) {
+// Sized once, then copied into place: a line is many short pieces, each the text textOf finds.
+template <typename Pieces, typename TextOf>
+void appendJoined(const Pieces& pieces, TextOf textOf, TExportText& out) {
   size_t length = 0;
-  for (const ExportPiece& piece : pieces) length += pieceText(e, piece).size();
-  const size_t start = out.size();
-  out.resize(start + length);
-  char* at = out.data() + start;
-  for (const ExportPiece& piece : pieces) {
-    const std::string& text = pieceText(e, piece);
+  for (const auto& piece : pieces) length += textOf(piece).size();
+  char* at = out.extend(length);
+  for (const auto& piece : pieces) {
+    const std::string& text = textOf(piece);
     // Tabs and other single characters without a call.
     if (text.size() == 1) {
       *at = text[0];
@@ -650,12 +679,9 @@ void appendUnescaped(const TDBaseExport& e, const std::vector<ExportPiece>& piec
   }
 }
 
-void appendSection(const TDBaseExport& e, int section, std::string& out) {
-  const std::vector<ExportPiece>& pieces = e.Parsed[section - 1];
-  if (e.Escape == ExportEscape::kNone) {
-    appendUnescaped(e, pieces, out);
-    return;
-  }
+// Into out, whose room is kept from section to section.
+void appendEscaped(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
+                   std::string& out) {
   for (size_t i = 0; i < pieces.size(); ++i) {
     const ExportPiece& piece = pieces[i];
     if (!isValuePiece(piece)) {
@@ -672,20 +698,85 @@ void appendSection(const TDBaseExport& e, int section, std::string& out) {
   }
 }
 
+void appendPieces(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
+                  TExportText& out, std::string& escaped) {
+  if (e.Escape == ExportEscape::kNone) {
+    appendJoined(pieces, [&e](const ExportPiece& piece) -> auto& { return pieceText(e, piece); },
+                 out);
+    return;
+  }
+  escaped.clear();
+  appendEscaped(e, pieces, escaped);
+  out.append(escaped);
+}
+
+void lineAppended(TDBaseExport& e, size_t start) {
+  e.BytesWritten += e.Line.size() - start;
+  if (e.Line.size() >= kOutputBlock) writeGathered(e);
+}
+
+void writePieces(TDBaseExport& e, const std::vector<ExportPiece>& pieces) {
+  if (pieces.empty()) return;
+  const size_t start = e.Line.size();
+  appendPieces(e, pieces, e.Line, e.Formatted);
+  lineAppended(e, start);
+}
+
+bool isFileValue(int variable) {
+  return variable >= kVarFileName && variable <= kVarDesc;
+}
+
+// The section with every value but the file's own in place: of a folder's lines only those
+// change, so the rest goes out as one text.
+// The pieces' room is kept from folder to folder: every folder has as many.
+void bindToFolder(const TDBaseExport& e, int section, ExportBoundSection& bound) {
+  size_t count = 0;
+  const auto next = [&bound, &count](int variable) -> ExportPiece& {
+    if (count == bound.Pieces.size()) bound.Pieces.emplace_back();
+    ExportPiece& piece = bound.Pieces[count++];
+    piece.Text.clear();
+    piece.Variable = variable;
+    return piece;
+  };
+  ExportPiece* literal = nullptr;
+  for (const ExportPiece& piece : e.Parsed[section - 1]) {
+    if (isFileValue(piece.Variable)) {
+      next(piece.Variable);
+      literal = nullptr;
+      continue;
+    }
+    if (literal == nullptr) literal = &next(0);
+    literal->Text.append(pieceText(e, piece));
+  }
+  bound.Pieces.resize(count);
+  bound.Texts.clear();
+  for (const ExportPiece& piece : bound.Pieces) bound.Texts.push_back(&pieceText(e, piece));
+}
+
+// Escaped values are left to the unbound section, a CSV field being the text of neighbouring
+// values.
+void writeFileSection(TDBaseExport& e, int section, const ExportBoundSection& bound) {
+  if (e.Escape != ExportEscape::kNone) {
+    writePieces(e, e.Parsed[section - 1]);
+    return;
+  }
+  if (bound.Texts.empty()) return;
+  const size_t start = e.Line.size();
+  appendJoined(bound.Texts, [](const std::string* text) -> auto& { return *text; }, e.Line);
+  lineAppended(e, start);
+}
+
 }  // namespace
 
 std::string ExpandExportSection(const TDBaseExport& e, int section) {
-  std::string out;
-  appendSection(e, section, out);
-  return out;
+  TExportText out;
+  std::string escaped;
+  appendPieces(e, e.Parsed[section - 1], out, escaped);
+  return std::string(out.view());
 }
 
 void WriteExportSection(TDBaseExport& e, int section) {
-  if (e.Parsed[section - 1].empty()) return;
-  const size_t start = e.Line.size();
-  appendSection(e, section, e.Line);
-  e.BytesWritten += e.Line.size() - start;
-  if (e.Line.size() >= kOutputBlock) writeGathered(e);
+  writePieces(e, e.Parsed[section - 1]);
 }
 
 void ExportDBaseBegin(TDBaseExport& e, const TDatabaseData& database) {
@@ -758,23 +849,31 @@ void ExportAddFile(TDBaseExport& e, const TOneFile& entry) {
   e.FolderText.resize(keyOffset + utf8CutLength(key, ShortString::kMaxLength));
   file.KeyOffset = static_cast<uint32_t>(keyOffset);
   file.KeyLength = static_cast<uint16_t>(e.FolderText.size() - keyOffset);
+  file.KeyAscii = isAsciiText(std::string_view(e.FolderText).substr(keyOffset));
 }
 
 void ExportFolderEnd(TDBaseExport& e) {
   sortFolderFiles(e);
+  bindToFolder(e, kSecFile, e.FolderFile);
+  bindToFolder(e, kSecDescription, e.FolderDescription);
   const auto n = static_cast<int32_t>(e.FolderFiles.size());
   // A template may ask for no columns or for more than there are entries.
   const int32_t columns = n == 0 ? 1 : std::clamp(e.FileColumns, int32_t{1}, n);
   const int32_t rows = (n + columns - 1) / columns;
+  // The row in the column counted along, not divided out for each file.
+  int32_t row = 0;
   for (int32_t i = 0; i < n; ++i) {
     const ExportFolderFile& entry = e.FolderFiles[e.FolderOrder[i]];
     setFileValues(e, std::string_view(e.FolderText).substr(entry.NameOffset, entry.NameLength),
                   entry.Data);
     if (i == 0) WriteExportSection(e, kSecFirstColumnBegin);
-    if (i % rows == 0) WriteExportSection(e, kSecEachColumnBegin);
-    WriteExportSection(e, kSecFile);
-    if (entry.Data.DescOffset != 0) WriteExportSection(e, kSecDescription);
-    if (i + 1 == n || (i + 1) % rows == 0) WriteExportSection(e, kSecEachColumnEnd);
+    if (row == 0) WriteExportSection(e, kSecEachColumnBegin);
+    writeFileSection(e, kSecFile, e.FolderFile);
+    if (entry.Data.DescOffset != 0) writeFileSection(e, kSecDescription, e.FolderDescription);
+    if (++row == rows || i + 1 == n) {
+      WriteExportSection(e, kSecEachColumnEnd);
+      row = 0;
+    }
     if (i + 1 == n) WriteExportSection(e, kSecLastColumnEnd);
     ++e.FilesWritten;
   }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -117,6 +118,38 @@ struct ExportFolderFile {
   uint32_t KeyOffset = 0;
   uint16_t NameLength = 0;
   uint16_t KeyLength = 0;
+  bool KeyAscii = false;  // known once, not again for each comparison
+};
+
+// Text that grows at its end without its new bytes being cleared first: a line is sized once,
+// then copied into place.
+class TExportText {
+ public:
+  // Room for n more bytes at the end, for the caller to fill.
+  char* extend(size_t n) {
+    if (capacity_ - size_ < n) grow(size_ + n);
+    char* at = room_.get() + size_;
+    size_ += n;
+    return at;
+  }
+  void append(std::string_view text);
+  std::string_view view() const { return {room_.get(), size_}; }
+  size_t size() const { return size_; }
+  void clear() { size_ = 0; }
+
+ private:
+  void grow(size_t needed);
+
+  std::unique_ptr<char[]> room_;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+// A section as the present folder's files write it: every value but the file's own in place as
+// text, and each piece as the text it stands for.
+struct ExportBoundSection {
+  std::vector<ExportPiece> Pieces;
+  std::vector<const std::string*> Texts;
 };
 
 // A loaded export template with its variable table and output: the export state of a run.
@@ -133,10 +166,13 @@ struct TDBaseExport {
   std::array<std::vector<ExportPiece>, kExportSectionCount> Parsed;
   // The variables some section writes, by number - 1: only these are worked out.
   std::array<bool, kExportVariableCount> Used{};
+  // The file and description sections as the present folder's files write them.
+  ExportBoundSection FolderFile;
+  ExportBoundSection FolderDescription;
   TKFileStream Output;
   // The sections' text not yet written: it goes to the file in large blocks, so that a line
   // costs neither an allocation nor a write of its own.
-  std::string Line;
+  TExportText Line;
   // A number, date or time as it is formatted, before the filter.
   std::string Formatted;
   ShortString ShortDesc;  // room for a file's short description as it is read

@@ -143,9 +143,9 @@ class Gathered {
     room_[count_++] = c;
   }
   void put(std::string_view text) {
-    // Separators are mostly one character.
-    if (text.size() == 1) {
-      put(text[0]);
+    // Separators and units are mostly a character or two: a call to copy them costs more.
+    if (text.size() <= 2) {
+      for (const char c : text) put(c);
       return;
     }
     if (count_ + text.size() > sizeof room_) flush();
@@ -177,6 +177,10 @@ void putGrouped(Gathered& text, int64_t value, std::string_view sep) {
   const char* digits = digitsBefore(end, magnitude);
   const auto count = static_cast<size_t>(end - digits);
   if (value < 0) text.put('-');
+  if (count <= 3) {
+    for (size_t i = 0; i < count; ++i) text.put(digits[i]);
+    return;
+  }
   for (size_t i = 0; i < count; ++i) {
     if (i > 0 && (count - i) % 3 == 0) text.put(sep);
     text.put(digits[i]);
@@ -193,10 +197,12 @@ void putNumber(Gathered& text, double value, int decimals) {
   // Only a single digit is narrower than the width.
   if (decimals == 0 && !negative && scaled < 10) text.put(' ');
   if (negative) text.put('-');
-  putGrouped(text, scaled / scale, locale.thousandsSeparator);
+  // Divided by constants, which cost a multiplication, not a division.
+  const int64_t whole = decimals == 2 ? scaled / 100 : decimals == 1 ? scaled / 10 : scaled;
+  putGrouped(text, whole, locale.thousandsSeparator);
   if (decimals > 0) {
     text.put(locale.decimalSeparator);
-    const auto fraction = static_cast<int>(scaled % scale);
+    const auto fraction = static_cast<int>(scaled - whole * scale);
     if (decimals == 2) text.put(static_cast<char>('0' + fraction / 10));
     text.put(static_cast<char>('0' + fraction % 10));
   }
@@ -235,25 +241,44 @@ struct DateField {
   bool twoDigits;
 };
 
-// The fields with sep between them.
-void putFields(Gathered& text, std::string_view sep, std::initializer_list<DateField> fields) {
+char* fieldDigits(char* at, DateField field) {
+  if (field.value >= 10 || field.twoDigits) *at++ = static_cast<char>('0' + field.value / 10);
+  *at++ = static_cast<char>('0' + field.value % 10);
+  return at;
+}
+
+// The longest separator put together with the fields on the stack; a longer one goes straight
+// to the text.
+constexpr size_t kShortSeparator = 8;
+
+// The fields with sep between them, appended in one piece: a date or time is a few bytes.
+void putFields(std::string& out, std::string_view sep, std::initializer_list<DateField> fields) {
+  char room[3 * 2 + 2 * kShortSeparator];
+  char* at = room;
   bool first = true;
   for (const DateField& field : fields) {
-    if (!first) text.put(sep);
+    if (!first && sep.size() == 1) {
+      *at++ = sep[0];
+    } else if (!first && sep.size() <= kShortSeparator) {
+      at = std::copy(sep.begin(), sep.end(), at);
+    } else if (!first) {
+      out.append(room, static_cast<size_t>(at - room)).append(sep);
+      at = room;
+    }
     first = false;
-    if (field.value >= 10 || field.twoDigits) text.put(static_cast<char>('0' + field.value / 10));
-    text.put(static_cast<char>('0' + field.value % 10));
+    at = fieldDigits(at, field);
   }
+  out.append(room, static_cast<size_t>(at - room));
 }
 
 // Two fields, then the year in two digits, with the locale's date separator.
-void putDate(Gathered& text, unsigned first, unsigned second, unsigned year) {
-  putFields(text, displayLocale().dateSeparator,
+void putDate(std::string& out, unsigned first, unsigned second, unsigned year) {
+  putFields(out, displayLocale().dateSeparator,
             {{first, false}, {second, false}, {year % 100, true}});
 }
 
-void putDayMonthYear(Gathered& text, uint32_t dt) {
-  putDate(text, dosDay(dt), dosMonth(dt), dosYear(dt));
+void putDayMonthYear(std::string& out, uint32_t dt) {
+  putDate(out, dosDay(dt), dosMonth(dt), dosYear(dt));
 }
 
 std::chrono::year_month_day calendarDateOf(uint32_t dt) {
@@ -266,7 +291,7 @@ bool isClockTime(uint32_t dt) {
   return ((dt >> 11) & 0x1F) < 24 && ((dt >> 5) & 0x3F) < 60 && (dt & 0x1F) < 30;
 }
 
-void putLocaleShortDate(Gathered& text, uint32_t dt) {
+void putLocaleShortDate(std::string& out, uint32_t dt) {
   const std::chrono::year_month_day date = calendarDateOf(dt);
   std::tm tm{};
   tm.tm_year = static_cast<int>(dosYear(dt)) - 1900;
@@ -280,9 +305,9 @@ void putLocaleShortDate(Gathered& text, uint32_t dt) {
                        userLocale())
           : std::strftime(shown, sizeof shown, displayLocale().shortDateFormat.c_str(), &tm);
   if (length > 0) {
-    text.put(std::string_view(shown, length));
+    out.append(shown, length);
   } else {
-    putDayMonthYear(text, dt);
+    putDayMonthYear(out, dt);
   }
 }
 
@@ -612,34 +637,30 @@ void AppendDosTime(std::string& out, uint32_t dosDateTime, bool withSeconds) {
   const std::string& sep = displayLocale().timeSeparator;
   const DateField hours{(dosDateTime >> 11) & 0x1F, false};
   const DateField minutes{(dosDateTime >> 5) & 0x3F, true};
-  Gathered text(out);
   if (withSeconds) {
-    putFields(text, sep, {hours, minutes, {(dosDateTime & 0x1F) * 2, true}});
+    putFields(out, sep, {hours, minutes, {(dosDateTime & 0x1F) * 2, true}});
   } else {
-    putFields(text, sep, {hours, minutes});
+    putFields(out, sep, {hours, minutes});
   }
-  text.flush();
 }
 
 void AppendDosDate(std::string& out, uint32_t dosDateTime) {
   const uint32_t dt = dosDateTime;
   if (!calendarDateOf(dt).ok()) return;
-  Gathered text(out);
   switch (DateOrder) {
     case 0:
-      putDate(text, dosMonth(dt), dosDay(dt), dosYear(dt));
+      putDate(out, dosMonth(dt), dosDay(dt), dosYear(dt));
       break;
     case 1:
-      putFields(text, displayLocale().dateSeparator,
+      putFields(out, displayLocale().dateSeparator,
                 {{dosYear(dt) % 100, true}, {dosMonth(dt), false}, {dosDay(dt), false}});
       break;
     case 3:
-      putLocaleShortDate(text, dt);
+      putLocaleShortDate(out, dt);
       break;
     default:
-      putDayMonthYear(text, dt);
+      putDayMonthYear(out, dt);
   }
-  text.flush();
 }
 
 ShortString FormatDosTime(uint32_t dosDateTime, bool withSeconds) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -42,6 +43,25 @@ bool isAscii(std::string_view text) {
   }
   for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
   return (high & 0x8080808080808080ULL) == 0;
+}
+
+// How many bytes two texts begin with alike, found eight at a time.
+size_t commonPrefixLength(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t wa;
+    uint64_t wb;
+    std::memcpy(&wa, a.data() + i, sizeof wa);
+    std::memcpy(&wb, b.data() + i, sizeof wb);
+    if (wa == wb) continue;
+    // The first byte in memory is the low one on a little-endian machine.
+    const int bit = std::endian::native == std::endian::little ? std::countr_zero(wa ^ wb)
+                                                               : std::countl_zero(wa ^ wb);
+    return i + static_cast<size_t>(bit / 8);
+  }
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
 }
 
 // Length of the valid UTF-8 character at text[pos] (shortest form, no surrogates, at most
@@ -206,21 +226,17 @@ class Collation {
     return true;
   }
 
-  // The ranks compared as they come, so that two texts that differ early cost little.
   std::optional<int> asciiCompare(std::string_view a, std::string_view b) const {
-    if (!asciiFastPath_ || !isAscii(a) || !isAscii(b)) return std::nullopt;
-    size_t i = 0;
-    size_t k = 0;
-    for (;;) {
-      uint8_t ra = 0;
-      while (i < a.size() && (ra = asciiRank_[static_cast<unsigned char>(a[i++])]) == 0) {
-      }
-      uint8_t rb = 0;
-      while (k < b.size() && (rb = asciiRank_[static_cast<unsigned char>(b[k++])]) == 0) {
-      }
-      if (ra != rb) return ra < rb ? -1 : 1;
-      if (ra == 0) return 0;
-    }
+    if (!isAscii(a) || !isAscii(b)) return std::nullopt;
+    return knownAsciiCompare(a, b);
+  }
+
+  // Bytes both begin with alike have the same ranks, so the ranks are compared only from the
+  // first byte that differs: names in a list mostly share a long beginning.
+  std::optional<int> knownAsciiCompare(std::string_view a, std::string_view b) const {
+    if (!asciiFastPath_) return std::nullopt;
+    const size_t same = commonPrefixLength(a, b);
+    return rankCompare(a.substr(same), b.substr(same));
   }
 
   bool asciiPrefix(std::string_view text, std::span<uint64_t> prefix) const {
@@ -280,6 +296,22 @@ class Collation {
   }
 
  private:
+  // The ranks compared as they come, so that two texts that differ early cost little.
+  int rankCompare(std::string_view a, std::string_view b) const {
+    size_t i = 0;
+    size_t k = 0;
+    for (;;) {
+      uint8_t ra = 0;
+      while (i < a.size() && (ra = asciiRank_[static_cast<unsigned char>(a[i++])]) == 0) {
+      }
+      uint8_t rb = 0;
+      while (k < b.size() && (rb = asciiRank_[static_cast<unsigned char>(b[k++])]) == 0) {
+      }
+      if (ra != rb) return ra < rb ? -1 : 1;
+      if (ra == 0) return 0;
+    }
+  }
+
   // Each ASCII character gets the rank of its collation weight (0 when it is ignored), so two
   // ASCII texts compare by their ranks exactly as the collator would compare them. That holds
   // only while no ASCII character expands or contracts ("ch" in Czech, "aa" in Danish); such
@@ -430,6 +462,14 @@ bool asciiCollationKey(std::string_view text, std::string& key) {
 
 std::optional<int> compareAsciiCollation(std::string_view a, std::string_view b) {
   return collation().asciiCompare(a, b);
+}
+
+bool isAsciiText(std::string_view text) {
+  return isAscii(text);
+}
+
+std::optional<int> compareKnownAsciiCollation(std::string_view a, std::string_view b) {
+  return collation().knownAsciiCompare(a, b);
 }
 
 bool asciiCollationPrefix(std::string_view text, std::span<uint64_t> prefix) {

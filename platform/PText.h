@@ -26,6 +26,11 @@ bool asciiCollationKey(std::string_view text, std::string& key);
 // The order of the two texts' asciiCollationKey, worked out without making the keys;
 // nullopt where asciiCollationKey would answer false for either.
 std::optional<int> compareAsciiCollation(std::string_view a, std::string_view b);
+// Whether every byte of the text is below 0x80.
+bool isAsciiText(std::string_view text);
+// compareAsciiCollation for two texts known to be ASCII, without looking at them again;
+// nullopt only where the locale does not compare ASCII character by character.
+std::optional<int> compareKnownAsciiCollation(std::string_view a, std::string_view b);
 // The first eight bytes of asciiCollationKey as one big-endian number (the first 8 * n as n
 // numbers), zeros after a shorter key; false, with prefix undefined, where asciiCollationKey
 // would answer false.

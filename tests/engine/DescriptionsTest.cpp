@@ -80,6 +80,27 @@ TEST(Descriptions, CleaningRule) {
   EXPECT_EQ(CleanDescription("ab\xC3\xA9", 3).view(), "ab") << "never cut inside a character";
 }
 
+// Full, the cache gives up its oldest entry for each new one and still finds the others.
+TEST(Descriptions, TheCacheReplacesItsOldestEntry) {
+  TDescCache cache;
+  const auto offsetOf = [](size_t i) { return static_cast<int32_t>(1000 + 16 * i); };
+  for (size_t i = 0; i < TDescCache::kCapacity; ++i) cache.add(offsetOf(i), std::to_string(i));
+  cache.add(7, "new");
+  EXPECT_EQ(cache.find(offsetOf(0)), nullptr);
+  ASSERT_NE(cache.find(7), nullptr);
+  EXPECT_EQ(cache.find(7)->str(), "new");
+  for (size_t i = 1; i < TDescCache::kCapacity; ++i) {
+    ASSERT_NE(cache.find(offsetOf(i)), nullptr) << i;
+    EXPECT_EQ(cache.find(offsetOf(i))->str(), std::to_string(i));
+  }
+  cache.add(offsetOf(0), "again");
+  EXPECT_EQ(cache.find(offsetOf(1)), nullptr) << "the next oldest went";
+  EXPECT_EQ(cache.find(offsetOf(0))->str(), "again");
+  EXPECT_EQ(cache.find(7)->str(), "new");
+  cache.clear();
+  EXPECT_EQ(cache.find(7), nullptr);
+}
+
 TEST(Descriptions, ShortAndFullReadsTakeTheirLimits) {
   TestCatalogue c;
   TDescCache cache;

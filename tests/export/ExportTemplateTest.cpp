@@ -223,6 +223,28 @@ TEST(ExportTemplate, FilesInColumns) {
   }
 }
 
+// A folder's lines carry its own values, also where a line is longer than a whole output block.
+TEST(ExportTemplate, FileLinesTakeTheirFoldersValues) {
+  const std::string wide(100000, 'x');
+  TDBaseExport e;
+  LoadExportFormatText(e, "<<on file>>\n<<foldername>>:<<filename>>|" + wide + "<<crlf>>\n",
+                       nullptr);
+  const std::string out = capturedOutput(e, [&] {
+    for (const auto& [folder, files] : {std::pair{"A", "ab"}, std::pair{"B", "c"}}) {
+      TFolderData data;
+      data.Name = folder;
+      ExportFolderBegin(e, data);
+      for (const char* name = files; *name != '\0'; ++name) {
+        TOneFile file;
+        file.Name = ShortString(std::string(1, *name));
+        ExportAddFile(e, file);
+      }
+      ExportFolderEnd(e);
+    }
+  });
+  EXPECT_EQ(out, "A:a|" + wide + "\r\nA:b|" + wide + "\r\nB:c|" + wide + "\r\n");
+}
+
 TEST(ExportTemplate, ValuesLiveFromTheirBeginEventAndConstantsStay) {
   testing::fixedDisplay();
   TDBaseExport e;

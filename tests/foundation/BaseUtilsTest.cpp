@@ -221,6 +221,11 @@ TEST(FormatDosTime, HoursUnpaddedMinutesAndSecondsTwoDigits) {
   EXPECT_EQ(FormatDosTime(nine, true).str(), "9.05.08");
   EXPECT_EQ(FormatDosTime(0xFFFFFFFF, true).str(), "") << "31:63:62 is no time";
   EXPECT_EQ(FormatDosTime(EncodeDosDateTime({2003, 3, 14, 23, 59, 58}), true).str(), "23.59.58");
+  // Separators of several bytes, one longer than the room kept for them beside the digits.
+  displayLocale().timeSeparator = " h ";
+  EXPECT_EQ(FormatDosTime(nine, true).str(), "9 h 05 h 08");
+  displayLocale().timeSeparator = "<separator>";
+  EXPECT_EQ(FormatDosTime(nine, true).str(), "9<separator>05<separator>08");
 }
 
 TEST(FormatDosDate, FollowsDateOrder) {

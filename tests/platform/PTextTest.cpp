@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,28 @@ TEST(AsciiCollationKey, OrdersAsCompareText) {
   }
   std::string key;
   EXPECT_FALSE(asciiCollationKey("caf\xC3\xA9", key)) << "not ASCII: compareText decides";
+}
+
+// Texts that begin alike for a word or more, then differ in a byte the collation ignores, in
+// case only, or in the word's last or next byte.
+TEST(CompareKnownAsciiCollation, OrdersAsCompareText) {
+  const std::vector<std::string> texts = {
+      "file_00012.txt", "file_00013.txt", "file_0001.txt", "file-00012.txt", "File_00012.txt",
+      "file_00012.tx",  "file_0001",      "filename",      "filenamf",       "file name",
+      "filenam",        "FILENAME",       "",              "f",              "abcdefgh",
+      "abcdefgi",       "abcdefgh-",      "abcdefg-h",     "abcdefghabcdefgh1",
+      "abcdefghabcdefgh-1"};
+  for (const std::string& a : texts) {
+    ASSERT_TRUE(isAsciiText(a));
+    for (const std::string& b : texts) {
+      const std::optional<int> order = compareKnownAsciiCollation(a, b);
+      ASSERT_TRUE(order.has_value());
+      EXPECT_EQ(*order, compareText(a, b)) << "'" << a << "' '" << b << "'";
+      EXPECT_EQ(compareAsciiCollation(a, b), order) << "'" << a << "' '" << b << "'";
+    }
+  }
+  EXPECT_FALSE(isAsciiText("abcdefgh\xC3\xA9"));
+  EXPECT_FALSE(compareAsciiCollation("abcdefgh\xC3\xA9", "abcdefgh").has_value());
 }
 
 TEST(AsciiCollationPrefix, IsTheKeysFirstEightBytes) {
