@@ -698,11 +698,11 @@ void appendEscaped(const TDBaseExport& e, const std::vector<ExportPiece>& pieces
   }
 }
 
-void appendPieces(const TDBaseExport& e, const std::vector<ExportPiece>& pieces,
-                  TExportText& out, std::string& escaped) {
+void appendPieces(const TDBaseExport& e, const std::vector<ExportPiece>& pieces, TExportText& out,
+                  std::string& escaped) {
   if (e.Escape == ExportEscape::kNone) {
-    appendJoined(pieces, [&e](const ExportPiece& piece) -> auto& { return pieceText(e, piece); },
-                 out);
+    appendJoined(
+        pieces, [&e](const ExportPiece& piece) -> auto& { return pieceText(e, piece); }, out);
     return;
   }
   escaped.clear();
@@ -762,7 +762,8 @@ void writeFileSection(TDBaseExport& e, int section, const ExportBoundSection& bo
   }
   if (bound.Texts.empty()) return;
   const size_t start = e.Line.size();
-  appendJoined(bound.Texts, [](const std::string* text) -> auto& { return *text; }, e.Line);
+  appendJoined(
+      bound.Texts, [](const std::string* text) -> auto& { return *text; }, e.Line);
   lineAppended(e, start);
 }
 

@@ -170,12 +170,26 @@ TEST(AsciiCollationKey, OrdersAsCompareText) {
 // Texts that begin alike for a word or more, then differ in a byte the collation ignores, in
 // case only, or in the word's last or next byte.
 TEST(CompareKnownAsciiCollation, OrdersAsCompareText) {
-  const std::vector<std::string> texts = {
-      "file_00012.txt", "file_00013.txt", "file_0001.txt", "file-00012.txt", "File_00012.txt",
-      "file_00012.tx",  "file_0001",      "filename",      "filenamf",       "file name",
-      "filenam",        "FILENAME",       "",              "f",              "abcdefgh",
-      "abcdefgi",       "abcdefgh-",      "abcdefg-h",     "abcdefghabcdefgh1",
-      "abcdefghabcdefgh-1"};
+  const std::vector<std::string> texts = {"file_00012.txt",
+                                          "file_00013.txt",
+                                          "file_0001.txt",
+                                          "file-00012.txt",
+                                          "File_00012.txt",
+                                          "file_00012.tx",
+                                          "file_0001",
+                                          "filename",
+                                          "filenamf",
+                                          "file name",
+                                          "filenam",
+                                          "FILENAME",
+                                          "",
+                                          "f",
+                                          "abcdefgh",
+                                          "abcdefgi",
+                                          "abcdefgh-",
+                                          "abcdefg-h",
+                                          "abcdefghabcdefgh1",
+                                          "abcdefghabcdefgh-1"};
   for (const std::string& a : texts) {
     ASSERT_TRUE(isAsciiText(a));
     for (const std::string& b : texts) {
