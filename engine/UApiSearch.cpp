@@ -76,7 +76,10 @@ bool ApiViewFoundItem(TDBase* handle, int32_t index, TFoundItemView& view) {
     view.FolderPath = state.ViewedPath.view();
   }
   view.DiskName = utf8Prefix(item.diskName(), ShortString::kMaxLength);
-  if (item.DescInBlock) {
+  if (item.DescInBlock && item.DescOffset == 0) {
+    // No block to read: most hits of a large search have none.
+    view.ShortDesc = {};
+  } else if (item.DescInBlock) {
     ReadShortDesc(h, h.DescCache, item.DescOffset, item.DescStart, ShortString::kMaxLength,
                   state.ViewedDesc);
     view.ShortDesc = state.ViewedDesc.view();

@@ -107,7 +107,8 @@ void TFoundListBase::readFoundItems(CatalogueGateway& catalogue, const FoundItem
           TFoundItemView item;
           for (int32_t i = 0; i < n; ++i) {
             if (catalogue.viewFoundItem(i, item)) add(i, item);
-            if (progress && !progress(i + 1, n)) return false;
+            // The window takes a stop only while it lets events run, at its due steps.
+            if (progress && sortingProgressDue(i + 1, n) && !progress(i + 1, n)) return false;
           }
           return true;
         });
