@@ -351,12 +351,6 @@ void appendFilteredText(const ExportCharFilter& f, std::string_view raw, std::st
   }
 }
 
-bool isPlainAscii(std::string_view text) {
-  unsigned char high = 0;
-  for (char c : text) high |= static_cast<unsigned char>(c);
-  return high < 0x80;
-}
-
 // Eight characters from the blank to the tilde: a byte below 0x20 or from 0x7F up sets its high
 // bit in one of the tests.
 bool printableWord(const char* at) {
@@ -385,7 +379,7 @@ bool isPrintableAscii(std::string_view text) {
 
 // Most values: valid UTF-8 with nothing in them that the filter changes.
 bool passesUnchanged(const ExportCharFilter& f, std::string_view raw) {
-  return f.Active ? f.PrintableKept && isPrintableAscii(raw) : isPlainAscii(raw);
+  return f.Active ? f.PrintableKept && isPrintableAscii(raw) : isAsciiText(raw);
 }
 
 // As FilterExportValue, appended to out. Plain ASCII, nearly every value, is already UTF-8 and
@@ -495,7 +489,7 @@ void setFileName(TDBaseExport& e, std::string_view name, std::string_view ext) {
   std::string& value = e.Variables[kVarFileName - 1].Value;
   if (passesUnchanged(e.Filter, name) && passesUnchanged(e.Filter, ext)) {
     value.assign(name).append(ext);
-  } else if (isPlainAscii(name) && isPlainAscii(ext)) {
+  } else if (isAsciiText(name) && isAsciiText(ext)) {
     setFiltered(e, kVarFileName, name);
     appendFiltered(e, ext, value);
   } else {

@@ -32,19 +32,6 @@ char16_t cp1252Char(unsigned char byte) {
   return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t{byte};
 }
 
-bool isAscii(std::string_view text) {
-  // Eight bytes at a time: names are checked once per line of long lists.
-  uint64_t high = 0;
-  size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + i, sizeof word);
-    high |= word;
-  }
-  for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
-  return (high & 0x8080808080808080ULL) == 0;
-}
-
 // How many bytes two texts begin with alike, found eight at a time.
 size_t commonPrefixLength(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
@@ -213,7 +200,7 @@ class Collation {
   Collation& operator=(const Collation&) = delete;
 
   bool asciiKey(std::string_view text, std::string& key) const {
-    if (!asciiFastPath_ || !isAscii(text)) return false;
+    if (!asciiFastPath_ || !isAsciiText(text)) return false;
     // Written in place and cut after: a key never outgrows its text.
     key.resize(text.size());
     size_t length = 0;
@@ -227,7 +214,7 @@ class Collation {
   }
 
   std::optional<int> asciiCompare(std::string_view a, std::string_view b) const {
-    if (!isAscii(a) || !isAscii(b)) return std::nullopt;
+    if (!isAsciiText(a) || !isAsciiText(b)) return std::nullopt;
     return knownAsciiCompare(a, b);
   }
 
@@ -240,7 +227,7 @@ class Collation {
   }
 
   bool asciiPrefix(std::string_view text, std::span<uint64_t> prefix) const {
-    if (!asciiFastPath_ || !isAscii(text)) return false;
+    if (!asciiFastPath_ || !isAsciiText(text)) return false;
     std::fill(prefix.begin(), prefix.end(), 0);
     // The word is built in a register: a store per byte would wait on the one before it.
     size_t word = 0;
@@ -281,7 +268,7 @@ class Collation {
   }
 
   int compare(std::string_view a, std::string_view b) const {
-    if (asciiFastPath_ && isAscii(a) && isAscii(b)) return compareAscii(a, b);
+    if (asciiFastPath_ && isAsciiText(a) && isAsciiText(b)) return compareAscii(a, b);
     if (collator_ == nullptr) return sign(lowerText(a).compare(lowerText(b)));
     UErrorCode status = U_ZERO_ERROR;
     if (isValidUtf8(a) && isValidUtf8(b)) {
@@ -465,7 +452,16 @@ std::optional<int> compareAsciiCollation(std::string_view a, std::string_view b)
 }
 
 bool isAsciiText(std::string_view text) {
-  return isAscii(text);
+  // Eight bytes at a time: names are checked once per line of long lists.
+  uint64_t high = 0;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    high |= word;
+  }
+  for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+  return (high & 0x8080808080808080ULL) == 0;
 }
 
 std::optional<int> compareKnownAsciiCollation(std::string_view a, std::string_view b) {
@@ -482,14 +478,14 @@ int compareTextThenBytes(std::string_view a, std::string_view b) {
 }
 
 std::string textAsUtf8(std::string_view text) {
-  if (isAscii(text) || isValidUtf8(text)) return std::string(text);
+  if (isAsciiText(text) || isValidUtf8(text)) return std::string(text);
   std::u16string wide;
   toUtf16(text, wide);
   return toUtf8(wide);
 }
 
 std::string lowerText(std::string_view text) {
-  if (isAscii(text)) {
+  if (isAsciiText(text)) {
     std::string out(text.size(), '\0');
     lowerAsciiInto(text, out.data());
     return out;
@@ -515,7 +511,7 @@ std::string lowerText(std::string_view text) {
 }
 
 bool hasLowerCase(std::string_view text) {
-  if (isAscii(text)) {
+  if (isAsciiText(text)) {
     return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
   }
   std::u16string wide;
